@@ -1,0 +1,68 @@
+#include "app/command_line.h"
+#include "generated_file.h"
+#include "handling_file/file_io.h"
+#include "validation/error_check.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+using namespace kestrix;
+
+namespace {
+
+constexpr int kLargestFile = 32767;
+
+const std::string& LargeText() {
+    static const std::string text = bench::GeneratedHandlingText(kLargestFile);
+    return text;
+}
+
+HandlingDocument LargeDocument() {
+    HandlingDocument doc;
+    ApplyToDocument(ParseHandlingText(LargeText()).file, doc);
+    return doc;
+}
+
+void Read(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ParseHandlingText(LargeText()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * LargeText().size()));
+}
+
+void Validate(benchmark::State& state) {
+    const HandlingDocument doc = LargeDocument();
+    ErrorRegister errors;
+    for (auto _ : state)
+        ErrorCheck(doc.Cars, errors, NumberFormat{});
+    state.counters["rows"] = static_cast<double>(errors.Rows().size());
+}
+
+void Write(benchmark::State& state) {
+    const HandlingDocument doc = LargeDocument();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WriteHandlingText(doc));
+}
+
+// The whole --check: reading the file from disk, validating and printing.
+void CheckCommand(benchmark::State& state) {
+    const std::string path = std::filesystem::temp_directory_path() / "kestrix-bench-Handling.cfg";
+    if (const std::string error = ReplaceFileContents(path, LargeText()); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RunCommandLineMode({"--check", path}, sink, sink));
+    std::fclose(sink);
+    std::filesystem::remove(path);
+}
+
+} // namespace
+
+BENCHMARK(Read)->Unit(benchmark::kMillisecond);
+BENCHMARK(Validate)->Unit(benchmark::kMillisecond);
+BENCHMARK(Write)->Unit(benchmark::kMillisecond);
+BENCHMARK(CheckCommand)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,178 @@
+#include "handling_file/handling_format.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+
+namespace kestrix {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Calls take(line) for each line; CR LF, CR and LF each end a line, and the
+// last line needs no end.
+template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const auto next = [end](const char* from, char c) {
+        const void* found = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
+        return found ? static_cast<const char*>(found) : end;
+    };
+    const char* start = begin;
+    const char* nextCr = next(start, '\r');
+    const char* nextLf = next(start, '\n');
+    while (start < end) {
+        if (nextCr < start)
+            nextCr = next(start, '\r');
+        if (nextLf < start)
+            nextLf = next(start, '\n');
+        const char* lineEnd = std::min(nextCr, nextLf);
+        if (!take(std::string_view(start, static_cast<std::size_t>(lineEnd - start))))
+            return false;
+        if (lineEnd == nextCr && lineEnd + 1 == nextLf)
+            ++lineEnd;
+        start = lineEnd + 1;
+    }
+    return true;
+}
+
+std::string LineNumberText(std::size_t number) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    return std::string(buffer, result.ptr);
+}
+
+// Enough room for every line whichever line end the file uses.
+std::size_t LineCountEstimate(std::string_view bytes) {
+    const auto count = [&](char end) {
+        return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), end));
+    };
+    return std::max(count('\n'), count('\r')) + 1;
+}
+
+} // namespace
+
+LineKind ClassifyLine(std::string_view line) {
+    if (line.empty() || line.front() != ';')
+        return LineKind::Car;
+    if (line.starts_with(kAuthorPrefix))
+        return LineKind::Author;
+    if (line.starts_with(kEditorPrefix))
+        return LineKind::Editor;
+    return LineKind::Comment;
+}
+
+int SplitCarLine(std::string_view line, CarRow& row) {
+    std::array<std::string_view, kStatCount> values;
+    int count = 0;
+    std::size_t i = 0;
+    while (true) {
+        while (i < line.size() && IsBlank(line[i]))
+            ++i;
+        if (i == line.size())
+            break;
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i]))
+            ++i;
+        if (count < kStatCount)
+            values[static_cast<std::size_t>(count)] = line.substr(start, i - start);
+        ++count;
+    }
+    row.Assign(values.data(), std::min(count, kStatCount));
+    return count;
+}
+
+ParseResult ParseHandlingText(std::string_view bytes) {
+    ParseResult result;
+    ParsedHandlingFile& file = result.file;
+    file.Cars.reserve(std::min<std::size_t>(kMaxCars, LineCountEstimate(bytes)));
+    std::size_t lineNumber = 0;
+    ForEachLine(bytes, [&](std::string_view line) {
+        ++lineNumber;
+        switch (ClassifyLine(line)) {
+        case LineKind::Car: {
+            if (file.Cars.size() == kMaxCars) {
+                result.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
+                return false;
+            }
+            CarRow& car = file.Cars.emplace_back();
+            const int values = SplitCarLine(line, car);
+            if (values > kStatCount) {
+                result.error = "line " + LineNumberText(lineNumber) + " has " +
+                               LineNumberText(static_cast<std::size_t>(values)) +
+                               " values; a car line holds at most 32";
+                return false;
+            }
+            break;
+        }
+        case LineKind::Author:
+            file.Author = std::string(line.substr(kAuthorPrefix.size()));
+            break;
+        case LineKind::Editor:
+            break;
+        case LineKind::Comment:
+            (file.Cars.empty() ? file.BeforeComments : file.AfterComments).append(line).push_back('\r');
+            break;
+        }
+        return true;
+    });
+    if (!result.error.empty())
+        result.file = {};
+    return result;
+}
+
+void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc) {
+    doc.Cars = std::move(file.Cars);
+    doc.BeforeComments = std::move(file.BeforeComments);
+    doc.AfterComments = std::move(file.AfterComments);
+    if (file.Author)
+        doc.Author = std::move(*file.Author);
+}
+
+void AppendCarLine(std::string& out, const CarRow& car) {
+    // A name that begins with ";" was read from a line with a leading blank;
+    // keep that blank so the car does not come back as a comment.
+    if (!car[0].empty() && car[0].front() == ';')
+        out += ' ';
+    for (int column = 0; column < kStatCount; ++column) {
+        out += car[column];
+        out += ' ';
+    }
+    out += kLineEnd;
+}
+
+void AppendCommentLines(std::string& out, std::string_view block) {
+    while (!block.empty()) {
+        const std::size_t end = std::min(block.find('\r'), block.size());
+        if (end > 0)
+            out.append(block.substr(0, end)).append(kLineEnd);
+        block.remove_prefix(std::min(end + 1, block.size()));
+    }
+}
+
+std::string WriteHandlingText(const HandlingDocument& doc) {
+    std::string out;
+    out.reserve(doc.Cars.size() * 200 + doc.BeforeComments.size() + doc.AfterComments.size() + 256);
+    out.append(";-# File Created By Kestrix ")
+        .append(LineNumberText(kVersionMajor))
+        .append(".")
+        .append(LineNumberText(kVersionMinor))
+        .append(kLineEnd);
+    out.append(";-# www  : ").append(kWebAddress).append(kLineEnd);
+    out.append(";-# email: ").append(kContactEmail).append(kLineEnd);
+    if (!doc.Author.empty())
+        out.append(kAuthorPrefix).append(doc.Author).append(kLineEnd);
+    AppendCommentLines(out, doc.BeforeComments);
+    for (const CarRow& car : doc.Cars)
+        AppendCarLine(out, car);
+    AppendCommentLines(out, doc.AfterComments);
+    return out;
+}
+
+} // namespace kestrix

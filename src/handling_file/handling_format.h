@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/handling_document.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrix {
+
+inline constexpr std::string_view kAuthorPrefix = ";-# File Author : ";
+inline constexpr std::string_view kEditorPrefix = ";-#";
+
+enum class LineKind { Car, Author, Editor, Comment };
+LineKind ClassifyLine(std::string_view line);
+
+// Splits a car line at blanks and tabs into row; returns how many values the
+// line holds, which may be more than the row takes.
+int SplitCarLine(std::string_view line, CarRow& row);
+
+// A handling file as read: Author is set only when the file had an author line.
+struct ParsedHandlingFile {
+    CarTable Cars;
+    std::string BeforeComments;
+    std::string AfterComments;
+    std::optional<std::string> Author;
+};
+
+struct ParseResult {
+    ParsedHandlingFile file;
+    std::string error; // empty when the text was accepted
+};
+
+ParseResult ParseHandlingText(std::string_view bytes);
+// Replaces cars and comment blocks; keeps Author unless the file names one.
+void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc);
+
+void AppendCarLine(std::string& out, const CarRow& car);
+void AppendCommentLines(std::string& out, std::string_view block);
+std::string WriteHandlingText(const HandlingDocument& doc);
+
+} // namespace kestrix

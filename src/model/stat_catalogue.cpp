@@ -1,0 +1,138 @@
+#include "model/stat_catalogue.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace kestrix {
+
+namespace {
+
+struct CatalogueRow {
+    std::string_view name;
+    bool isText;
+    std::int16_t maxLength;
+    double minimum;
+    std::int32_t maximum;
+};
+
+constexpr std::array<CatalogueRow, kStatCount> kRows{{
+    {"Vehicle Identifier", true, 14, 0, 0},
+    {"Mass", false, 0, 1, 50000},
+    {"Dimensions (X)", false, 0, 0, 20},
+    {"Dimensions (Y)", false, 0, 0, 20},
+    {"Dimensions (Z)", false, 0, 0, 20},
+    {"Centre Of Mass (X)", false, 0, -10, 10},
+    {"Centre Of Mass (Y)", false, 0, -10, 10},
+    {"Centre Of Mass (Z)", false, 0, -10, 10},
+    {"Submerged (%)", false, 0, 10, 120},
+    {"Traction Multiplier", false, 0, 0.5, 2},
+    {"Traction Loss", false, 0, 0, 1},
+    {"Traction Bias", false, 0, 0, 1},
+    {"Number Of Gears", false, 0, 1, 5},
+    {"Max Velocity", false, 0, 5, 300},
+    {"Engine Acceleration", false, 0, 0.1, 50},
+    {"Drive Type", true, 0, 0, 0},
+    {"Engine Type", true, 0, 0, 0},
+    {"Brake Deceleration", false, 0, 0.1, 20},
+    {"Brake Bias", false, 0, 0, 1},
+    {"ABS", true, 0, 0, 0},
+    {"Steering Lock", false, 0, 10, 40},
+    {"Suspension Force Level", false, 0, 0, 10},
+    {"Suspension Damping Level", false, 0, 0, 10},
+    {"Seat Offset Distance", false, 0, 0, 10},
+    {"Collision Damage Multiplier", false, 0, 0.2, 5},
+    {"Monetary Value", false, 0, 1, 150000},
+    {"Suspension Upper Limit", false, 0, -2, 2},
+    {"Suspension Lower Limit", false, 0, -2, 2},
+    {"Front-Rear Suspension Bias", false, 0, -2, 2},
+    {"Flags", true, 4, 0, 0},
+    {"Front Lights", true, 0, 0, 0},
+    {"Rear Lights", true, 0, 0, 0},
+}};
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+const std::array<std::string_view, kFlagCount> kFlagNames{
+    "1G_BOOST",        "2G_BOOST",    "REV_BONNET",  "HANGING_BOOT",   "NO_DOORS",     "IS_VAN",
+    "IS_BUS",          "IS_LOW",      "DBL_EXHAUST", "TAILGATE_BOOT",  "NOSWING_BOOT", "NONPLAYER_STABILISER",
+    "NEUTRALHANDLING", "HAS_NO_ROOF", "IS_BIG",      "HALOGEN_LIGHTS",
+};
+
+StatCatalogue::StatCatalogue() {
+    for (std::size_t i = 0; i < defs_.size(); ++i) {
+        const CatalogueRow& row = kRows[i];
+        defs_[i] = StatDef{row.name, row.isText, row.maxLength, row.minimum, row.maximum};
+    }
+}
+
+const StatCatalogue& StatCatalogue::Instance() {
+    static const StatCatalogue catalogue;
+    return catalogue;
+}
+
+std::string LetterChoiceStored(std::string_view choice) {
+    return std::string(choice.substr(0, 1));
+}
+
+int LetterChoicePosition(std::string_view stored, std::string_view firstLetters) {
+    for (std::size_t i = 1; i < firstLetters.size(); ++i) {
+        if (stored.size() == 1 && stored[0] == firstLetters[i])
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+std::optional<int> StoredWholeNumber(std::string_view stored, int count) {
+    while (!stored.empty() && stored.front() == ' ')
+        stored.remove_prefix(1);
+    while (!stored.empty() && stored.back() == ' ')
+        stored.remove_suffix(1);
+    if (!stored.empty() && stored.front() == '+')
+        stored.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), value);
+    if (error != std::errc() || end != stored.data() + stored.size() || !std::isfinite(value))
+        return std::nullopt;
+    if (value < 0 || value > count - 1)
+        return std::nullopt;
+    // The nearest whole number, halves to the even one.
+    return static_cast<int>(std::nearbyint(value));
+}
+
+std::optional<FlagTicks> DecodeFlags(std::string_view stored) {
+    std::string digits(stored.substr(0, 4));
+    digits.resize(4, '0');
+    FlagTicks ticks{};
+    for (int group = 0; group < 4; ++group) {
+        const int value = HexDigitValue(digits[static_cast<std::size_t>(group)]);
+        if (value < 0)
+            return std::nullopt;
+        for (int bit = 0; bit < 4; ++bit)
+            ticks[static_cast<std::size_t>(group * 4 + bit)] = (value >> bit) & 1;
+    }
+    return ticks;
+}
+
+std::string EncodeFlags(const FlagTicks& ticks) {
+    static constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string stored;
+    for (int group = 0; group < 4; ++group) {
+        int value = 0;
+        for (int bit = 0; bit < 4; ++bit)
+            value |= ticks[static_cast<std::size_t>(group * 4 + bit)] ? (1 << bit) : 0;
+        stored += kHex[static_cast<std::size_t>(value)];
+    }
+    return stored;
+}
+
+} // namespace kestrix

@@ -1,0 +1,250 @@
+#include "validation/error_check.h"
+
+#include <algorithm>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+
+namespace kestrix {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t SkipBlanks(std::string_view text, std::size_t i) {
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    return i;
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t i) {
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    return i;
+}
+
+bool SeparatorAt(std::string_view text, std::size_t i, std::string_view separator) {
+    return !separator.empty() && text.substr(i).starts_with(separator);
+}
+
+// The end of an exponent that starts at i, or i when there is none.
+std::size_t ExponentEnd(std::string_view text, std::size_t i) {
+    if (i >= text.size() || (text[i] != 'e' && text[i] != 'E'))
+        return i;
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+        ++j;
+    const std::size_t digitsEnd = SkipDigits(text, j);
+    return digitsEnd > j ? digitsEnd : i;
+}
+
+std::string FormatNumber(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
+std::string FormatNumber(long value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// Most values are short plain decimals: digits over a power of ten, both exact
+// in a double, give the correctly rounded value with a single division.
+bool ShortDecimalValue(std::string_view number, double& value) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t digits = 0;
+    int digitCount = 0;
+    int fractionDigits = -1;
+    for (const char c : number) {
+        if (c == '.' && fractionDigits < 0) {
+            fractionDigits = 0;
+            continue;
+        }
+        if (!IsDigit(c) || ++digitCount > 15)
+            return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        if (fractionDigits >= 0)
+            ++fractionDigits;
+    }
+    value = static_cast<double>(digits) / kPowersOfTen[std::max(fractionDigits, 0)];
+    return true;
+}
+
+// Too large or too small for a double: the C reader gives infinity or zero.
+double OutOfRangeValue(std::string_view number) {
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+    const std::string text(number);
+    return ::strtod_l(text.c_str(), nullptr, cLocale);
+}
+
+} // namespace
+
+NumberFormat NumberFormat::FromCurrentLocale() {
+    NumberFormat format;
+    if (const std::lconv* conventions = std::localeconv()) {
+        if (conventions->decimal_point && *conventions->decimal_point)
+            format.decimal = conventions->decimal_point;
+        if (conventions->thousands_sep)
+            format.grouping = conventions->thousands_sep;
+    }
+    if (format.grouping == format.decimal)
+        format.grouping.clear();
+    return format;
+}
+
+bool IsNumeric(std::string_view text, const NumberFormat& format) {
+    std::size_t i = SkipBlanks(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    bool sawDigit = false;
+    while (i < text.size()) {
+        if (IsDigit(text[i])) {
+            sawDigit = true;
+            ++i;
+        } else if (sawDigit && SeparatorAt(text, i, format.grouping) &&
+                   i + format.grouping.size() < text.size() && IsDigit(text[i + format.grouping.size()])) {
+            i += format.grouping.size();
+        } else {
+            break;
+        }
+    }
+    if (SeparatorAt(text, i, format.decimal)) {
+        const std::size_t fractionStart = i + format.decimal.size();
+        i = SkipDigits(text, fractionStart);
+        sawDigit = sawDigit || i > fractionStart;
+    }
+    if (!sawDigit)
+        return false;
+    i = SkipBlanks(text, ExponentEnd(text, i));
+    return i == text.size();
+}
+
+double LeadingNumber(std::string_view text) {
+    std::size_t start = SkipBlanks(text, 0);
+    bool negative = false;
+    if (start < text.size() && (text[start] == '+' || text[start] == '-')) {
+        negative = text[start] == '-';
+        ++start;
+    }
+    std::size_t end = SkipDigits(text, start);
+    const bool integerDigits = end > start;
+    if (end < text.size() && text[end] == '.')
+        end = SkipDigits(text, end + 1);
+    if (!integerDigits && end <= start + 1)
+        return 0;
+    end = ExponentEnd(text, end);
+
+    double value = 0;
+    if (ShortDecimalValue(text.substr(start, end - start), value))
+        return negative ? -value : value;
+    const auto result = std::from_chars(text.data() + start, text.data() + end, value);
+    if (result.ec == std::errc::result_out_of_range)
+        value = OutOfRangeValue(text.substr(start, end - start));
+    return negative ? -value : value;
+}
+
+std::string EmptyTextMessage() {
+    return "The text field is empty";
+}
+
+std::string TooLongMessage(std::string_view value, int maxLength) {
+    return std::string(value) + " is longer than maximum length " + FormatNumber(long{maxLength}) + ".";
+}
+
+std::string NotANumberMessage(std::string_view value) {
+    return std::string(value) + " is not a valid number.";
+}
+
+std::string BelowMinimumMessage(std::string_view value, double minimum) {
+    return std::string(value) + " is smaller than minimum value " + FormatNumber(minimum) + ".";
+}
+
+std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum) {
+    return std::string(value) + " is larger than maximum value " + FormatNumber(long{maximum}) + ".";
+}
+
+std::string FirstCellText(std::int16_t errorNumber) {
+    char buffer[8] = {'#'};
+    const auto result = std::to_chars(buffer + 1, buffer + sizeof buffer, errorNumber);
+    return std::string(buffer, result.ptr);
+}
+
+int StatFromFirstCell(std::string_view cell) {
+    if (cell.empty())
+        return 0;
+    cell.remove_prefix(1);
+    int stat = 0;
+    std::from_chars(cell.data(), cell.data() + cell.size(), stat);
+    return stat;
+}
+
+void ErrorRegister::Clear() {
+    rows_.clear();
+    leftOut_ = 0;
+}
+
+void ErrorRegister::AddError(const std::int16_t& errorNumber, const std::string& carString,
+                             const std::string& explanationString) {
+    if (IsFull()) {
+        CountLeftOut();
+        return;
+    }
+    rows_.push_back(ErrorRecord{errorNumber, carString, explanationString});
+}
+
+namespace {
+
+// Records one finding; the message is built only when there is room for it.
+template <typename MakeMessage>
+void Record(ErrorRegister& errors, int column, const std::string& car, MakeMessage&& makeMessage) {
+    if (errors.IsFull()) {
+        errors.CountLeftOut();
+        return;
+    }
+    errors.AddError(static_cast<std::int16_t>(column), car, makeMessage());
+}
+
+void CheckValue(const StatDef& def, int column, std::string_view value, const std::string& car,
+                ErrorRegister& errors, const NumberFormat& format) {
+    if (def.IsText) {
+        if (value.empty())
+            Record(errors, column, car, [] { return EmptyTextMessage(); });
+        else if (def.MaxLength >= 1 && value.size() > static_cast<std::size_t>(def.MaxLength))
+            Record(errors, column, car, [&] { return TooLongMessage(value, def.MaxLength); });
+        return;
+    }
+    if (!IsNumeric(value, format)) {
+        Record(errors, column, car, [&] { return NotANumberMessage(value); });
+        return;
+    }
+    const double number = LeadingNumber(value);
+    if (number < def.Minimum)
+        Record(errors, column, car, [&] { return BelowMinimumMessage(value, def.Minimum); });
+    if (number > static_cast<double>(def.Maximum))
+        Record(errors, column, car, [&] { return AboveMaximumMessage(value, def.Maximum); });
+}
+
+} // namespace
+
+void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
+    errors.Clear();
+    const StatCatalogue& catalogue = StatCatalogue::Instance();
+    std::string name;
+    for (const CarRow& car : cars) {
+        name.assign(car[0]);
+        for (int column = 0; column < kStatCount; ++column)
+            CheckValue(catalogue[column], column, car[column], name, errors, format);
+    }
+}
+
+} // namespace kestrix

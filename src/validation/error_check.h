@@ -1,0 +1,65 @@
+#pragma once
+
+#include "model/handling_document.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+// The separators a number may use in the user's regional settings.
+struct NumberFormat {
+    std::string decimal = ".";
+    std::string grouping; // empty: no grouping separator
+    static NumberFormat FromCurrentLocale();
+};
+
+// Whether the whole text reads as a number under the given settings.
+bool IsNumeric(std::string_view text, const NumberFormat& format);
+// The number at the start of the text, always with "." as the decimal point.
+double LeadingNumber(std::string_view text);
+
+std::string EmptyTextMessage();
+std::string TooLongMessage(std::string_view value, int maxLength);
+std::string NotANumberMessage(std::string_view value);
+std::string BelowMinimumMessage(std::string_view value, double minimum);
+std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum);
+
+struct ErrorRecord {
+    std::int16_t ErrorNumber = 0;
+    std::string CarString;
+    std::string ExplanationString;
+};
+
+// "#" and the column: the first cell of an error row.
+std::string FirstCellText(std::int16_t errorNumber);
+// The column named by a first cell; the first character is dropped.
+int StatFromFirstCell(std::string_view cell);
+
+// The findings of the last check, in the order they were found.
+class ErrorRegister {
+  public:
+    static constexpr int kMaxRows = 32767;
+
+    void Clear();
+    void AddError(const std::int16_t& errorNumber, const std::string& carString,
+                  const std::string& explanationString);
+    // A finding beyond the last row is only counted.
+    void CountLeftOut() { ++leftOut_; }
+
+    const std::vector<ErrorRecord>& Rows() const { return rows_; }
+    bool IsFull() const { return rows_.size() >= static_cast<std::size_t>(kMaxRows); }
+    int NextErrorIndex() const { return static_cast<int>(rows_.size()) + 1; }
+    long LeftOut() const { return leftOut_; }
+
+  private:
+    std::vector<ErrorRecord> rows_;
+    long leftOut_ = 0;
+};
+
+// Checks every value of every car and refills the register.
+void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format);
+
+} // namespace kestrix

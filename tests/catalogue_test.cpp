@@ -1,0 +1,74 @@
+#include "model/handling_document.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+
+TEST(Catalogue, TextEntriesAndTheirLimits) {
+    const StatCatalogue& catalogue = StatCatalogue::Instance();
+    std::vector<int> textColumns;
+    for (int column = 0; column < kStatCount; ++column) {
+        if (catalogue[column].IsText)
+            textColumns.push_back(column);
+        else
+            EXPECT_EQ(catalogue[column].MaxLength, 0) << column;
+    }
+    EXPECT_EQ(textColumns, (std::vector<int>{0, 15, 16, 19, 29, 30, 31}));
+    EXPECT_EQ(catalogue[0].MaxLength, 14);
+    EXPECT_EQ(catalogue[29].MaxLength, 4);
+    EXPECT_EQ(catalogue[24].StatName, "Collision Damage Multiplier");
+    EXPECT_DOUBLE_EQ(catalogue[9].Minimum, 0.5);
+    EXPECT_DOUBLE_EQ(catalogue[5].Minimum, -10);
+    EXPECT_EQ(catalogue[25].Maximum, 150000);
+}
+
+TEST(Catalogue, FlagsEncodeByGroupsOfFour) {
+    FlagTicks ticks{};
+    EXPECT_EQ(EncodeFlags(ticks), "0000");
+    ticks[1] = ticks[3] = true;
+    EXPECT_EQ(EncodeFlags(ticks), "A000");
+    ticks.fill(true);
+    EXPECT_EQ(EncodeFlags(ticks), "FFFF");
+
+    const auto ticked = [](std::string_view stored) {
+        std::vector<int> on;
+        const auto decoded = DecodeFlags(stored);
+        for (int i = 0; decoded && i < kFlagCount; ++i)
+            if ((*decoded)[static_cast<std::size_t>(i)])
+                on.push_back(i);
+        return on;
+    };
+    EXPECT_EQ(ticked("F000"), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(ticked("0001"), (std::vector<int>{12}));
+    EXPECT_EQ(ticked("0008"), (std::vector<int>{15}));
+    EXPECT_EQ(ticked("a000"), ticked("A000"));
+    EXPECT_EQ(ticked("1"), (std::vector<int>{0}));
+    EXPECT_EQ(ticked("48"), (std::vector<int>{2, 7}));
+    EXPECT_EQ(ticked("1200F"), (std::vector<int>{0, 5}));
+    EXPECT_FALSE(DecodeFlags("00G0"));
+    EXPECT_EQ(kFlagNames[12], "NEUTRALHANDLING");
+}
+
+TEST(Catalogue, ChoiceStoredForms) {
+    EXPECT_EQ(LetterChoiceStored(kDriveChoices[2]), "4");
+    EXPECT_EQ(LetterChoicePosition("R", "FR4"), 1);
+    EXPECT_EQ(LetterChoicePosition("4", "FR4"), 2);
+    for (const char* other : {"r", "", "F", "Rear"})
+        EXPECT_EQ(LetterChoicePosition(other, "FR4"), 0) << other;
+
+    EXPECT_EQ(StoredWholeNumber("3", 4), 3);
+    EXPECT_EQ(StoredWholeNumber(" 1 ", 2), 1);
+    EXPECT_EQ(StoredWholeNumber("2.5", 4), 2); // halves go to the even number
+    for (const char* bad : {"", "4", "-1", "x", "nan", "inf", "1x"})
+        EXPECT_FALSE(StoredWholeNumber(bad, 4)) << bad;
+}
+
+TEST(Document, TitleRule) {
+    HandlingDocument doc;
+    EXPECT_EQ(SetFileLoaded(doc, true), "Kestrix 3 ()");
+    doc.FilePath = "/games/data (old)/Handling*.cfg";
+    EXPECT_EQ(SetFileLoaded(doc, false), "Kestrix 3");
+    EXPECT_EQ(SetFileLoaded(doc, true), "Kestrix 3 (/games/data (old)/Handling*.cfg)");
+    EXPECT_EQ(MarkModified(doc), "Kestrix 3 (/games/data (old)/Handling*.cfg*)");
+    EXPECT_TRUE(doc.Modified);
+}

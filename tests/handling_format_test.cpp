@@ -1,0 +1,159 @@
+#include "handling_file/handling_format.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace kestrix;
+
+namespace {
+
+ParsedHandlingFile Parse(std::string_view text) {
+    ParseResult result = ParseHandlingText(text);
+    EXPECT_EQ(result.error, "");
+    return std::move(result.file);
+}
+
+CarRow Split(std::string_view line) {
+    CarRow row;
+    SplitCarLine(line, row);
+    return row;
+}
+
+} // namespace
+
+TEST(Format, ClassifiesLinesByTheirStart) {
+    EXPECT_EQ(ClassifyLine(""), LineKind::Car);
+    EXPECT_EQ(ClassifyLine(" ; word"), LineKind::Car);
+    EXPECT_EQ(ClassifyLine(";-# File Author : me"), LineKind::Author);
+    EXPECT_EQ(ClassifyLine(";-# File Author :me"), LineKind::Editor);
+    EXPECT_EQ(ClassifyLine(";-# anything"), LineKind::Editor);
+    EXPECT_EQ(ClassifyLine(";"), LineKind::Comment);
+    EXPECT_EQ(ClassifyLine("; -# spaced"), LineKind::Comment);
+}
+
+TEST(Format, SplitsAtBlanksAndTabs) {
+    const CarRow row = Split("  CAR\t\t1200  0.50\t .5 ");
+    EXPECT_EQ(row[0], "CAR");
+    EXPECT_EQ(row[1], "1200");
+    EXPECT_EQ(row[2], "0.50");
+    EXPECT_EQ(row[3], ".5");
+    EXPECT_EQ(row[4], "");
+    EXPECT_EQ(row[31], "");
+    EXPECT_EQ(Split(" ; word")[0], ";");
+    EXPECT_EQ(Split(" ; word")[1], "word");
+
+    CarRow reused = Split("A B C D");
+    EXPECT_EQ(SplitCarLine("X", reused), 1);
+    EXPECT_EQ(reused[1], "") << "a short line leaves no stale values";
+    EXPECT_EQ(SplitCarLine(std::string(40, 'v').replace(1, 38, 38, ' '), reused), 2);
+}
+
+TEST(Format, ReadsTheFourKindsOfLine) {
+    const ParsedHandlingFile file = Parse(";before\r\n"
+                                          ";-# File Created By Somebody\r\n"
+                                          ";-# File Author : first\r\n"
+                                          "CAR_A 1 2\r\n"
+                                          ";\r"
+                                          "\n"
+                                          "   \r\n"
+                                          ";-# File Author : \r\n"
+                                          "CAR_B 3");
+    ASSERT_EQ(file.Cars.size(), 3u); // CR LF is one line end; the blank line is a car
+    EXPECT_EQ(file.Cars[0][2], "2");
+    EXPECT_EQ(file.Cars[1][0], "");
+    EXPECT_EQ(file.Cars[2][1], "3");
+    EXPECT_EQ(file.BeforeComments, ";before\r");
+    EXPECT_EQ(file.AfterComments, ";\r");
+    EXPECT_EQ(file.Author, "") << "the last author line wins, even an empty one";
+}
+
+TEST(Format, LineEndsOfEveryKind) {
+    EXPECT_EQ(Parse("A\nB\rC\r\nD").Cars.size(), 4u);
+    EXPECT_EQ(Parse("A\r\n\r\n").Cars.size(), 2u) << "two line ends in a row give an empty car";
+    EXPECT_EQ(Parse("A\r\n").Cars.size(), 1u);
+    EXPECT_TRUE(Parse("").Cars.empty());
+    EXPECT_TRUE(Parse("; only a comment\r\n").Cars.empty());
+}
+
+TEST(Format, RefusesLinesAndFilesTooLargeForTheTable) {
+    std::string wide = ";c\r\nA\r\n";
+    for (int i = 0; i < 34; ++i)
+        wide += "v ";
+    const ParseResult tooWide = ParseHandlingText(wide);
+    EXPECT_EQ(tooWide.error, "line 3 has 34 values; a car line holds at most 32");
+    EXPECT_TRUE(tooWide.file.Cars.empty());
+
+    std::string many;
+    for (int i = 0; i < kMaxCars; ++i)
+        many += "C\n";
+    EXPECT_EQ(ParseHandlingText(many).error, "");
+    EXPECT_EQ(ParseHandlingText(many + "C\n").error, "the file has more than 32767 car lines");
+}
+
+TEST(Format, AuthorSurvivesAFileWithoutOne) {
+    HandlingDocument doc;
+    doc.Author = "kept";
+    ApplyToDocument(Parse("A\r\n;after\r\n"), doc);
+    EXPECT_EQ(doc.Author, "kept");
+    ApplyToDocument(Parse(";-# File Author : new one \r\nA\r\n"), doc);
+    EXPECT_EQ(doc.Author, "new one ");
+}
+
+TEST(Format, WritesHeaderCommentsAndCarLines) {
+    HandlingDocument doc;
+    doc.Author = "Ann";
+    doc.BeforeComments = ";one\r\r;two\r";
+    doc.AfterComments = ";end\r";
+    doc.Cars.resize(2);
+    doc.Cars[0].Set(0, "CAR");
+    doc.Cars[0].Set(1, "0.50");
+    std::string expected = ";-# File Created By Kestrix 1.0\r\n"
+                           ";-# www  : https://kestrix.example.org/\r\n"
+                           ";-# email: kestrix@example.org\r\n"
+                           ";-# File Author : Ann\r\n"
+                           ";one\r\n;two\r\n"
+                           "CAR 0.50 " +
+                           std::string(30, ' ') + "\r\n" + std::string(32, ' ') + "\r\n;end\r\n";
+    EXPECT_EQ(WriteHandlingText(doc), expected);
+
+    doc.Author.clear();
+    doc.BeforeComments.clear();
+    EXPECT_EQ(WriteHandlingText(doc).find(";-# File Author"), std::string::npos);
+}
+
+TEST(Format, ReadWriteReadKeepsTheDocument) {
+    std::mt19937 random(2024);
+    const std::string alphabet = "AZaz09.-+;#\x01\xe9\xff\x7f";
+    const auto word = [&](std::size_t maxLength) {
+        std::string text;
+        const std::size_t length = 1 + random() % maxLength;
+        for (std::size_t i = 0; i < length; ++i)
+            text += alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 200; ++round) {
+        HandlingDocument doc;
+        if (random() % 2)
+            doc.Author = word(10);
+        for (int i = random() % 4; i > 0; --i)
+            doc.BeforeComments += ";c" + word(12) + "\r";
+        for (int car = random() % 6; car > 0; --car) {
+            CarRow& row = doc.Cars.emplace_back();
+            const std::size_t filled = random() % (kStatCount + 1);
+            for (int column = 0; column < static_cast<int>(filled); ++column)
+                row.Set(column, word(8));
+        }
+        for (int i = doc.Cars.empty() ? 0 : random() % 4; i > 0; --i)
+            doc.AfterComments += ";c" + word(12) + "\r";
+
+        const std::string written = WriteHandlingText(doc);
+        HandlingDocument back;
+        ApplyToDocument(Parse(written), back);
+        ASSERT_EQ(back.Cars, doc.Cars) << written;
+        ASSERT_EQ(back.Author, doc.Author);
+        ASSERT_EQ(back.BeforeComments, doc.BeforeComments);
+        ASSERT_EQ(back.AfterComments, doc.AfterComments);
+        ASSERT_EQ(WriteHandlingText(back), written);
+    }
+}

@@ -1,0 +1,135 @@
+#include "validation/error_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+using namespace kestrix;
+
+namespace {
+
+const NumberFormat kPlain{};
+
+CarRow ValidCar(std::string name) {
+    CarRow car;
+    car.Set(0, std::move(name));
+    for (int column = 1; column < kStatCount; ++column) {
+        const StatDef& def = StatCatalogue::Instance()[column];
+        car.Set(column, def.IsText ? "0" : std::to_string(def.Maximum));
+    }
+    return car;
+}
+
+std::vector<std::string> Rows(const CarTable& cars) {
+    ErrorRegister errors;
+    ErrorCheck(cars, errors, kPlain);
+    std::vector<std::string> rows;
+    for (const ErrorRecord& row : errors.Rows())
+        rows.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
+    return rows;
+}
+
+} // namespace
+
+TEST(Numeric, AcceptsNumbersAndRejectsTheRest) {
+    for (const char* number : {" 7 ", "1e3", "2.5E-2", ".5", "+5", "-0", "5.", "\t3\t", "1e+3"})
+        EXPECT_TRUE(IsNumeric(number, kPlain)) << number;
+    for (const char* other :
+         {"", "  ", "12a", "abc", "inf", "nan", "0x10", "1.2.3", ".", "+", "e3", "1e", "1 2", "1,5", "--1"})
+        EXPECT_FALSE(IsNumeric(other, kPlain)) << other;
+}
+
+TEST(Numeric, FollowsTheRegionalSeparatorsButComparesWithAPoint) {
+    const NumberFormat english{".", ","};
+    EXPECT_TRUE(IsNumeric("1,500", english));
+    EXPECT_TRUE(IsNumeric("1,500.25", english));
+    EXPECT_FALSE(IsNumeric("1,", english));
+    EXPECT_FALSE(IsNumeric(",5", english));
+    EXPECT_DOUBLE_EQ(LeadingNumber("1,500"), 1);
+
+    const NumberFormat german{",", "."};
+    EXPECT_TRUE(IsNumeric("2,5", german));
+    EXPECT_DOUBLE_EQ(LeadingNumber("2,5"), 2);
+    EXPECT_FALSE(IsNumeric("2,5,1", german));
+
+    EXPECT_DOUBLE_EQ(LeadingNumber(" 7 "), 7);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1000);
+    EXPECT_DOUBLE_EQ(LeadingNumber("-2.5E-2x"), -0.025);
+    EXPECT_DOUBLE_EQ(LeadingNumber("+.5"), 0.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber("3e"), 3);
+    EXPECT_EQ(LeadingNumber("1e999"), HUGE_VAL);
+    EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
+}
+
+TEST(Validation, TheFiveMessagesToTheLetter) {
+    EXPECT_EQ(EmptyTextMessage(), "The text field is empty");
+    EXPECT_EQ(TooLongMessage("ABCDEFGHIJKLMNO", 14), "ABCDEFGHIJKLMNO is longer than maximum length 14.");
+    EXPECT_EQ(NotANumberMessage(""), " is not a valid number.");
+    EXPECT_EQ(BelowMinimumMessage("0.3", 0.5), "0.3 is smaller than minimum value 0.5.");
+    EXPECT_EQ(BelowMinimumMessage("-11", -10), "-11 is smaller than minimum value -10.");
+    EXPECT_EQ(BelowMinimumMessage("0", 0.1), "0 is smaller than minimum value 0.1.");
+    EXPECT_EQ(AboveMaximumMessage("400", 300), "400 is larger than maximum value 300.");
+    EXPECT_EQ(AboveMaximumMessage("200000", 150000), "200000 is larger than maximum value 150000.");
+}
+
+TEST(Validation, BoundsAreInclusiveAtBothEnds) {
+    CarRow atMinimum = ValidCar("LOWEST");
+    for (int column = 1; column < kStatCount; ++column) {
+        const StatDef& def = StatCatalogue::Instance()[column];
+        if (!def.IsText)
+            atMinimum.Set(column, (std::ostringstream() << def.Minimum).str());
+    }
+    EXPECT_EQ(atMinimum[9], "0.5");
+    EXPECT_EQ(Rows({atMinimum, ValidCar("HIGHEST")}), std::vector<std::string>{});
+
+    CarRow outside = ValidCar("CAR");
+    outside.Set(12, "0");
+    outside.Set(13, "300.0001");
+    outside.Set(9, "0.3");
+    outside.Set(17, "0.1");
+    outside.Set(5, "-10.5");
+    EXPECT_EQ(Rows({outside}),
+              (std::vector<std::string>{"#5|CAR|-10.5 is smaller than minimum value -10.",
+                                        "#9|CAR|0.3 is smaller than minimum value 0.5.",
+                                        "#12|CAR|0 is smaller than minimum value 1.",
+                                        "#13|CAR|300.0001 is larger than maximum value 300."}));
+}
+
+TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
+    CarTable cars{ValidCar("FIRST"), ValidCar("ABCDEFGHIJKLMNO"), CarRow{}};
+    cars[0].Set(29, "0000F");
+    cars[0].Set(3, "abc");
+    cars[1].Set(15, std::string(100, 'x'));
+    cars[1].Set(29, "FFFF");
+    const std::vector<std::string> rows = Rows(cars);
+    ASSERT_EQ(rows.size(), 2u + 1u + 25u + 7u);
+    EXPECT_EQ(rows[0], "#3|FIRST|abc is not a valid number.");
+    EXPECT_EQ(rows[1], "#29|FIRST|0000F is longer than maximum length 4.");
+    EXPECT_EQ(rows[2], "#0|ABCDEFGHIJKLMNO|ABCDEFGHIJKLMNO is longer than maximum length 14.");
+    EXPECT_EQ(rows[3], "#0||The text field is empty");
+    EXPECT_EQ(rows[4], "#1|| is not a valid number.");
+    EXPECT_EQ(rows.back(), "#31||The text field is empty");
+    EXPECT_EQ(Rows(cars), rows) << "two runs give the same rows";
+    EXPECT_TRUE(Rows({}).empty());
+}
+
+TEST(Validation, RegisterKeepsAtMost32767Rows) {
+    CarTable cars(1100); // 32 findings each: 35200 in all
+    ErrorRegister errors;
+    ErrorCheck(cars, errors, kPlain);
+    EXPECT_EQ(errors.Rows().size(), 32767u);
+    EXPECT_EQ(errors.LeftOut(), 1100 * 32 - 32767);
+    EXPECT_EQ(errors.NextErrorIndex(), 32768);
+    ErrorCheck({ValidCar("OK")}, errors, kPlain);
+    EXPECT_EQ(errors.Rows().size(), 0u);
+    EXPECT_EQ(errors.LeftOut(), 0);
+    EXPECT_EQ(errors.NextErrorIndex(), 1);
+}
+
+TEST(Validation, FirstCellCarriesTheColumn) {
+    EXPECT_EQ(FirstCellText(0), "#0");
+    EXPECT_EQ(FirstCellText(31), "#31");
+    EXPECT_EQ(StatFromFirstCell("#22"), 22);
+    EXPECT_EQ(StatFromFirstCell("#7"), 7);
+}
