@@ -32,9 +32,9 @@ TEST(Catalogue, FlagsEncodeByGroupsOfFour) {
 
     const auto ticked = [](std::string_view stored) {
         std::vector<int> on;
-        const auto decoded = DecodeFlags(stored);
-        for (int i = 0; decoded && i < kFlagCount; ++i)
-            if ((*decoded)[static_cast<std::size_t>(i)])
+        const FlagTicks decoded = DecodeFlags(stored);
+        for (int i = 0; i < kFlagCount; ++i)
+            if (decoded[static_cast<std::size_t>(i)])
                 on.push_back(i);
         return on;
     };
@@ -45,7 +45,7 @@ TEST(Catalogue, FlagsEncodeByGroupsOfFour) {
     EXPECT_EQ(ticked("1"), (std::vector<int>{0}));
     EXPECT_EQ(ticked("48"), (std::vector<int>{2, 7}));
     EXPECT_EQ(ticked("1200F"), (std::vector<int>{0, 5}));
-    EXPECT_FALSE(DecodeFlags("00G0"));
+    EXPECT_EQ(ticked("F0GF"), (std::vector<int>{0, 1, 2, 3, 12, 13, 14, 15}));
     EXPECT_EQ(kFlagNames[12], "NEUTRALHANDLING");
 }
 

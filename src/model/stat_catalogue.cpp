@@ -109,15 +109,13 @@ std::optional<int> StoredWholeNumber(std::string_view stored, int count) {
     return static_cast<int>(std::nearbyint(value));
 }
 
-std::optional<FlagTicks> DecodeFlags(std::string_view stored) {
+FlagTicks DecodeFlags(std::string_view stored) {
     std::string digits(stored.substr(0, 4));
     digits.resize(4, '0');
     FlagTicks ticks{};
     for (int group = 0; group < 4; ++group) {
         const int value = HexDigitValue(digits[static_cast<std::size_t>(group)]);
-        if (value < 0)
-            return std::nullopt;
-        for (int bit = 0; bit < 4; ++bit)
+        for (int bit = 0; bit < 4 && value >= 0; ++bit)
             ticks[static_cast<std::size_t>(group * 4 + bit)] = (value >> bit) & 1;
     }
     return ticks;

@@ -57,8 +57,10 @@ int LetterChoicePosition(std::string_view stored, std::string_view firstLetters)
 std::optional<int> StoredWholeNumber(std::string_view stored, int count);
 
 // Flags: four hexadecimal digits, one per group of four flags.
+// Reading takes the first four characters, fills up with "0", and leaves a
+// group unticked when its character is not a hexadecimal digit.
 using FlagTicks = std::array<bool, kFlagCount>;
-std::optional<FlagTicks> DecodeFlags(std::string_view stored);
+FlagTicks DecodeFlags(std::string_view stored);
 std::string EncodeFlags(const FlagTicks& ticks);
 
 } // namespace kestrix

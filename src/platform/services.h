@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+
+namespace kestrix::platform {
+
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Icon { None, Warning, Information };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct MessageBox {
+    std::string text;  // lines joined by "\r"
+    std::string title; // empty: the application's title
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    Answer defaultButton = Answer::Ok;
+};
+
+inline constexpr const char* kHandlingFileFilter = "CFG File|*.cfg|All Files|*.*";
+
+struct FileDialog {
+    std::string title;
+    std::string filter = kHandlingFileFilter;
+    std::string defaultExtension = ".cfg";
+    std::string initialFolder;
+    bool fileMustExist = false;
+    bool confirmReplace = false;
+};
+
+// What the windows ask of the desktop. Questions return plain values; a path
+// is empty when the user cancelled.
+class Services {
+  public:
+    virtual ~Services() = default;
+    virtual Answer ShowMessage(const MessageBox& box) = 0;
+    virtual std::string ChooseOpenFile(const FileDialog& dialog) = 0;
+    virtual std::string ChooseSaveFile(const FileDialog& dialog) = 0;
+    virtual void SetBusy(bool busy) = 0;
+    // The command-line text after the program's name, and the program's folder.
+    virtual std::string CommandLine() = 0;
+    virtual std::string ProgramFolder() = 0;
+};
+
+// Shows the busy pointer for as long as it lives.
+class BusyPointer {
+  public:
+    explicit BusyPointer(Services& services) : services_(services) { services_.SetBusy(true); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+    ~BusyPointer() { services_.SetBusy(false); }
+
+  private:
+    Services& services_;
+};
+
+} // namespace kestrix::platform

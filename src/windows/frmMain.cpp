@@ -1,0 +1,551 @@
+#include "windows/frmMain.h"
+
+#include "handling_file/file_io.h"
+
+namespace kestrix {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::DropDown;
+using platform::Icon;
+using platform::MenuEntry;
+using platform::Shortcut;
+
+const std::vector<StatPage>& StatPages() {
+    static const std::vector<StatPage> pages{
+        {"General",
+         {{"Vehicle Identifier :", {0}},
+          {"Seat Offset Distance :", {23}},
+          {"Collision Damage Multipllier :", {24}},
+          {"Monetary Value :", {25}}}},
+        {"Size",
+         {{"Mass :", {1}},
+          {"Dimensions x/y/z :", {2, 3, 4}},
+          {"Centre Of Mass x/y/z", {5, 6, 7}},
+          {"Submerged %", {8}}}},
+        {"Traction", {{"Traction Multiplier :", {9}}, {"Traction Loss :", {10}}, {"Traction Bias :", {11}}}},
+        {"Transmission",
+         {{"Number of Gears :", {12}},
+          {"Maximum Velocity :", {13}},
+          {"Engine Acceleration :", {14}},
+          {"Drive Type :", {15}},
+          {"Engine Type :", {16}}}},
+        {"Braking",
+         {{"Brake Deceleration :", {17}}, {"Brake Bias :", {18}}, {"Steering Lock :", {20}}, {"", {19}}}},
+        {"Suspension",
+         {{"Force Level :", {21}},
+          {"Damping Level :", {22}},
+          {"Upper Limit :", {26}},
+          {"Lower Limit :", {27}},
+          {"Front / Rear Bias :", {28}}}},
+        {"Lights", {{"Front Lights :", {30}}, {"Rear Lights :", {31}}}},
+        {"Flags", {{"Flags :", {29}}}},
+    };
+    return pages;
+}
+
+int PageOfColumn(int column) {
+    const std::vector<StatPage>& pages = StatPages();
+    for (std::size_t page = 0; page < pages.size(); ++page)
+        for (const StatPageRow& row : pages[page].rows)
+            for (const int shown : row.columns)
+                if (shown == column)
+                    return static_cast<int>(page);
+    return 0;
+}
+
+namespace {
+
+// The drop-down choice stats: drive and engine store the first letter of the
+// choice, the lights its position.
+struct ChoiceStat {
+    DropDown frmMain::*control;
+    int column;
+    const std::string_view* choices;
+    std::size_t choiceCount;
+    bool storesFirstLetter;
+};
+
+constexpr ChoiceStat kChoiceStats[] = {
+    {&frmMain::cboDrive, DriveType, kDriveChoices.data(), kDriveChoices.size(), true},
+    {&frmMain::cboEngine, EngineType, kEngineChoices.data(), kEngineChoices.size(), true},
+    {&frmMain::cboFront, FrontLights, kLightChoices.data(), kLightChoices.size(), false},
+    {&frmMain::cboRear, RearLights, kLightChoices.data(), kLightChoices.size(), false},
+};
+
+enum class Needs { Nothing, Document, Car };
+
+struct MenuItem {
+    MenuEntry frmMain::*entry;
+    MenuEntry frmMain::*menu; // nullptr: a menu of the menu bar
+    std::string_view caption;
+    Shortcut key;
+    Needs needs;
+    void (frmMain::*handler)();
+};
+
+// Entries without a handler open windows that the editor does not have yet.
+const MenuItem kMenus[] = {
+    {&frmMain::mnuFile, nullptr, "&File", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuLoad, &frmMain::mnuFile, "&Open Handling File...", Shortcut::CtrlO, Needs::Nothing,
+     &frmMain::mnuLoad_Click},
+    {&frmMain::sep3, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuSave, &frmMain::mnuFile, "&Save Current File", Shortcut::CtrlS, Needs::Document,
+     &frmMain::mnuSave_Click},
+    {&frmMain::mnuSaveAs, &frmMain::mnuFile, "Save &As...", Shortcut::CtrlA, Needs::Document,
+     &frmMain::mnuSaveAs_Click},
+    {&frmMain::mnuRevert, &frmMain::mnuFile, "&Revert to last save...", Shortcut::CtrlR, Needs::Document,
+     &frmMain::mnuRevert_Click},
+    {&frmMain::sep1, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuImport, &frmMain::mnuFile, "&Import", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "Car Statistics...", Shortcut::None, Needs::Document,
+     nullptr},
+    {&frmMain::mnuExport, &frmMain::mnuFile, "&Export", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuExportCarStats, &frmMain::mnuExport, "Car Statistics...", Shortcut::None, Needs::Car,
+     nullptr},
+    {&frmMain::sep2, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuExit, &frmMain::mnuFile, "E&xit", Shortcut::None, Needs::Nothing, &frmMain::mnuExit_Click},
+    {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuAdd, &frmMain::mnuCars, "Add new car...", Shortcut::None, Needs::Document, nullptr},
+    {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car, nullptr},
+    {&frmMain::mnuTools, nullptr, "&Tools", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuViewProperties, &frmMain::mnuTools, "&View Stat Properties...", Shortcut::CtrlP,
+     Needs::Nothing, nullptr},
+    {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
+     nullptr},
+    {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuAbout, &frmMain::mnuHelp, "&About", Shortcut::None, Needs::Nothing, nullptr},
+};
+
+std::string FirstLetters(const ChoiceStat& stat) {
+    std::string letters;
+    for (std::size_t i = 0; i < stat.choiceCount; ++i)
+        letters += stat.choices[i].substr(0, 1);
+    return letters;
+}
+
+constexpr std::string_view kCloseQuestion =
+    "The current Handling.cfg file has been modified.\rDo you wish to save your changes?";
+constexpr std::string_view kRevertQuestion =
+    "Are you sure you wish to revert to your last save?\rYou will lose any "
+    "changes you have made  sinse you last saved the file.";
+
+std::vector<std::string> PageCaptions() {
+    std::vector<std::string> captions;
+    for (const StatPage& page : StatPages())
+        captions.emplace_back(page.caption);
+    return captions;
+}
+
+void WriteChoice(const ChoiceStat& stat, const DropDown& control, platform::TextField& field) {
+    const int position = control.ListIndex();
+    if (position < 0)
+        return;
+    field.SetText(stat.storesFirstLetter ? LetterChoiceStored(control.List(position))
+                                         : std::to_string(position));
+}
+
+} // namespace
+
+frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers)
+    : tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc),
+      services_(services), numbers_(std::move(numbers)) {
+    for (const StatPage& page : StatPages()) {
+        for (const StatPageRow& row : page.rows) {
+            if (row.caption.empty())
+                continue; // the ABS check box carries its own caption
+            auto label = std::make_unique<platform::Label>("LabStat" + std::to_string(LabStat.size()));
+            label->SetCaption(std::string(row.caption));
+            LabStat.push_back(std::move(label));
+        }
+    }
+    for (int i = 0; i < kStatCount; ++i)
+        txtStat[static_cast<std::size_t>(i)].SetName("txtStat" + std::to_string(i));
+    Label1.SetCaption("Cars :");
+    Label2.SetCaption("Errors :");
+    chkABS.SetCaption("ABS Brakes");
+    cmdViewErrors.SetCaption("View all errors ...");
+    BuildMenus();
+    ConnectHandlers();
+}
+
+void frmMain::BuildMenus() {
+    for (const MenuItem& item : kMenus) {
+        MenuEntry& entry = this->*item.entry;
+        entry.IsSeparator = item.caption == "-";
+        entry.SetCaption(entry.IsSeparator ? "" : std::string(item.caption));
+        entry.Key = item.key;
+        if (item.handler)
+            entry.Click = [this, handler = item.handler] { (this->*handler)(); };
+        if (item.menu)
+            (this->*item.menu).Entries.push_back(&entry);
+        else
+            MenuBar.push_back(&entry);
+    }
+}
+
+void frmMain::ConnectHandlers() {
+    cboCars.Click = [this] { cboCars_Click(); };
+    cboCars.DropDownOpening = [this] { cboCars_DropDown(); };
+    // Every change of car, also by the arrow keys, first keeps the shown car's edits.
+    cboCars.UserSelecting = [this] { StatsToArray(); };
+    tabGeneral.Click = [this] { tabGeneral_Click(); };
+    for (int i = 0; i < kStatCount; ++i) {
+        platform::TextField& field = txtStat[static_cast<std::size_t>(i)];
+        field.Change = [this, i] { txtStat_Change(i); };
+        field.GotFocus = [this, i] { txtStat_GotFocus(i); };
+        field.LostFocus = [this, i] { txtStat_LostFocus(i); };
+        field.JoinFocusScope(Focus);
+    }
+    for (const int hidden : {DriveType, EngineType, Abs, Flags, FrontLights, RearLights})
+        txtStat[static_cast<std::size_t>(hidden)].SetVisible(false);
+    cboDrive.Click = [this] { cboDrive_Click(); };
+    cboEngine.Click = [this] { cboEngine_Click(); };
+    cboFront.Click = [this] { cboFront_Click(); };
+    cboRear.Click = [this] { cboRear_Click(); };
+    chkABS.Click = [this] { chkABS_Click(); };
+    lvFlags.Click = [this] { lvFlags_Click(); };
+    for (platform::Control* control :
+         {static_cast<platform::Control*>(&cboCars), static_cast<platform::Control*>(&tabGeneral),
+          static_cast<platform::Control*>(&cboDrive), static_cast<platform::Control*>(&cboEngine),
+          static_cast<platform::Control*>(&cboFront), static_cast<platform::Control*>(&cboRear),
+          static_cast<platform::Control*>(&chkABS), static_cast<platform::Control*>(&lvFlags),
+          static_cast<platform::Control*>(&lvErrors), static_cast<platform::Control*>(&cmdViewErrors)})
+        control->JoinFocusScope(Focus);
+}
+
+platform::Control& frmMain::StatControl(int column) {
+    switch (column) {
+    case DriveType:
+        return cboDrive;
+    case EngineType:
+        return cboEngine;
+    case Abs:
+        return chkABS;
+    case Flags:
+        return lvFlags;
+    case FrontLights:
+        return cboFront;
+    case RearLights:
+        return cboRear;
+    default:
+        return txtStat.at(static_cast<std::size_t>(column));
+    }
+}
+
+void frmMain::Form_Load() {
+    SetCaption(std::string(kProgramTitle));
+    for (const ChoiceStat& stat : kChoiceStats) {
+        DropDown& control = this->*stat.control;
+        control.Clear();
+        for (std::size_t i = 0; i < stat.choiceCount; ++i)
+            control.AddItem(std::string(stat.choices[i]), static_cast<int>(i));
+    }
+    lvFlags.SetEntries(std::vector<std::string>(kFlagNames.begin(), kFlagNames.end()));
+    SetFileLoaded(false);
+    doc_.Modified = false;
+    tabGeneral.SetTab(0);
+
+    // The desktop passes the file as one quoted path.
+    const std::string commandLine = services_.CommandLine();
+    if (commandLine.size() > 2) {
+        doc_.FilePath = commandLine.substr(1, commandLine.size() - 2);
+        if (ReadFile())
+            SetFileLoaded(true);
+        else
+            doc_.FilePath.clear();
+        doc_.Modified = false;
+    }
+}
+
+int frmMain::ShownRow() const {
+    const int position = cboCars.ListIndex();
+    if (position < 0)
+        return -1;
+    const int row = cboCars.ItemData(position);
+    return row < static_cast<int>(doc_.Cars.size()) ? row : -1;
+}
+
+void frmMain::cboCars_Click() {
+    const int row = ShownRow();
+    if (row >= 0)
+        ShowCar(row);
+}
+
+void frmMain::ShowCar(int row) {
+    FillingControls = true;
+    const CarRow& car = doc_.Cars[static_cast<std::size_t>(row)];
+    for (int i = 0; i < kStatCount; ++i)
+        txtStat[static_cast<std::size_t>(i)].SetText(std::string(car[i]));
+    SetChoiceControls();
+    FillingControls = false;
+}
+
+void frmMain::ClearShownCar() {
+    FillingControls = true;
+    for (platform::TextField& field : txtStat)
+        field.SetText({});
+    for (const ChoiceStat& stat : kChoiceStats)
+        (this->*stat.control).SetListIndex(-1);
+    for (int i = 0; i < lvFlags.Count(); ++i)
+        lvFlags.SetTicked(i, false);
+    chkABS.SetValue(0);
+    FillingControls = false;
+}
+
+void frmMain::SetChoiceControls() {
+    for (const ChoiceStat& stat : kChoiceStats) {
+        const std::string& stored = txtStat[static_cast<std::size_t>(stat.column)].Text();
+        DropDown& control = this->*stat.control;
+        if (stat.storesFirstLetter)
+            control.SetListIndex(LetterChoicePosition(stored, FirstLetters(stat)));
+        else
+            control.SetListIndex(StoredWholeNumber(stored, static_cast<int>(stat.choiceCount)).value_or(-1));
+    }
+    const FlagTicks ticks = DecodeFlags(txtStat[Flags].Text());
+    for (int i = 0; i < kFlagCount; ++i)
+        lvFlags.SetTicked(i, ticks[static_cast<std::size_t>(i)]);
+    lvFlags.SetCurrent(0);
+    chkABS.SetValue(StoredWholeNumber(txtStat[Abs].Text(), 2).value_or(0));
+}
+
+void frmMain::cboCars_DropDown() {
+    StatsToArray();
+}
+
+void frmMain::tabGeneral_Click() {
+    StatsToArray();
+}
+
+void frmMain::txtStat_Change(int) {
+    if (!FillingControls)
+        MarkModified();
+}
+
+void frmMain::txtStat_GotFocus(int index) {
+    CurrentStat = static_cast<std::int16_t>(index);
+}
+
+void frmMain::txtStat_LostFocus(int) {
+    StatsToArray();
+}
+
+void frmMain::StatsToArray() {
+    if (doc_.FilePath.empty())
+        return;
+    const int row = ShownRow();
+    if (row >= 0) {
+        CarRow& car = doc_.Cars[static_cast<std::size_t>(row)];
+        for (int i = 0; i < kStatCount; ++i)
+            car.Set(i, txtStat[static_cast<std::size_t>(i)].Text());
+    }
+    ErrorCheck();
+}
+
+void frmMain::ErrorCheck() {
+    kestrix::ErrorCheck(doc_.Cars, errors_, numbers_);
+    std::vector<std::string> cells;
+    cells.reserve(errors_.Rows().size() * 3);
+    for (const ErrorRecord& row : errors_.Rows()) {
+        cells.push_back(FirstCellText(row.ErrorNumber));
+        cells.push_back(row.CarString);
+        cells.push_back(row.ExplanationString);
+    }
+    lvErrors.SetRows(std::move(cells));
+}
+
+void frmMain::cboDrive_Click() {
+    WriteChoice(kChoiceStats[0], cboDrive, txtStat[DriveType]);
+}
+void frmMain::cboEngine_Click() {
+    WriteChoice(kChoiceStats[1], cboEngine, txtStat[EngineType]);
+}
+void frmMain::cboFront_Click() {
+    WriteChoice(kChoiceStats[2], cboFront, txtStat[FrontLights]);
+}
+void frmMain::cboRear_Click() {
+    WriteChoice(kChoiceStats[3], cboRear, txtStat[RearLights]);
+}
+
+void frmMain::chkABS_Click() {
+    // While a car is shown, a stored value the box cannot show stays as it is.
+    if (FillingControls && !StoredWholeNumber(txtStat[Abs].Text(), 2))
+        return;
+    txtStat[Abs].SetText(chkABS.Value() ? "1" : "0");
+}
+
+void frmMain::lvFlags_Click() {
+    if (FillingControls)
+        return;
+    FlagTicks ticks{};
+    for (int i = 0; i < kFlagCount; ++i)
+        ticks[static_cast<std::size_t>(i)] = lvFlags.Ticked(i);
+    const std::string stored = EncodeFlags(ticks);
+    // Emptied, then built digit by digit: each step is a change of the field.
+    platform::TextField& field = txtStat[Flags];
+    field.SetText({});
+    for (std::size_t length = 1; length <= stored.size(); ++length)
+        field.SetText(stored.substr(0, length));
+}
+
+void frmMain::MarkModified() {
+    SetCaption(kestrix::MarkModified(doc_));
+}
+
+void frmMain::SetFileLoaded(bool loaded) {
+    EnableControls(loaded);
+    SetCaption(kestrix::SetFileLoaded(doc_, loaded));
+}
+
+void frmMain::EnableControls(bool loaded) {
+    const bool hasCar = loaded && !doc_.Cars.empty();
+    cboCars.SetEnabled(loaded);
+    Label1.SetEnabled(loaded);
+    Label2.SetEnabled(loaded);
+    lvErrors.SetEnabled(loaded);
+    tabGeneral.SetEnabled(hasCar);
+    for (int column = 0; column < kStatCount; ++column) {
+        txtStat[static_cast<std::size_t>(column)].SetEnabled(hasCar && column != VehicleIdentifier);
+        StatControl(column).SetEnabled(hasCar && column != VehicleIdentifier);
+    }
+    for (const auto& label : LabStat)
+        label->SetEnabled(hasCar);
+    for (const MenuItem& item : kMenus) {
+        const bool available = item.needs == Needs::Nothing || (item.needs == Needs::Document && loaded) ||
+                               (item.needs == Needs::Car && hasCar);
+        (this->*item.entry).SetEnabled(available);
+    }
+}
+
+platform::FileDialog frmMain::HandlingFileDialog(std::string title) const {
+    platform::FileDialog dialog;
+    dialog.title = std::move(title);
+    dialog.initialFolder = services_.ProgramFolder();
+    return dialog;
+}
+
+void frmMain::ReportFailure(const std::string& message) {
+    services_.ShowMessage({message, "", Buttons::Ok, Icon::Warning, Answer::Ok});
+}
+
+bool frmMain::ReadFile() {
+    platform::BusyPointer busy(services_);
+    HandlingFileRead read = ReadHandlingFile(doc_.FilePath);
+    if (!read.error.empty()) {
+        ReportFailure(read.error);
+        return false;
+    }
+    ApplyToDocument(std::move(read.file), doc_);
+    std::vector<DropDown::Entry> entries;
+    entries.reserve(doc_.Cars.size());
+    for (std::size_t row = 0; row < doc_.Cars.size(); ++row)
+        entries.push_back({std::string(doc_.Cars[row][VehicleIdentifier]), static_cast<int>(row)});
+    cboCars.SetEntries(std::move(entries));
+    if (cboCars.ListCount() > 0)
+        cboCars.SetListIndex(0);
+    else
+        ClearShownCar();
+    ErrorCheck();
+    tabGeneral.SetTab(0);
+    return true;
+}
+
+void frmMain::LoadFile() {
+    const std::string previousPath = doc_.FilePath;
+    platform::FileDialog dialog = HandlingFileDialog("Open .CFG File...");
+    dialog.fileMustExist = true;
+    const std::string chosen = services_.ChooseOpenFile(dialog);
+    if (!chosen.empty()) {
+        doc_.FilePath = chosen;
+        if (ReadFile())
+            SetFileLoaded(true);
+        else
+            doc_.FilePath = previousPath;
+    }
+    doc_.Modified = false;
+}
+
+bool frmMain::SaveTheFile(const std::string& FilePos) {
+    const std::string error = ReplaceFileContents(FilePos, WriteHandlingText(doc_));
+    if (error.empty())
+        return true;
+    ReportFailure(error);
+    return false;
+}
+
+bool frmMain::SaveFile() {
+    platform::BusyPointer busy(services_);
+    StatsToArray();
+    if (!SaveTheFile(doc_.FilePath))
+        return false;
+    doc_.Modified = false;
+    SetFileLoaded(true);
+    return true;
+}
+
+void frmMain::SaveFileAs() {
+    {
+        platform::BusyPointer busy(services_);
+        StatsToArray();
+    }
+    platform::FileDialog dialog = HandlingFileDialog("Save .CFG As");
+    dialog.confirmReplace = true;
+    const std::string chosen = services_.ChooseSaveFile(dialog);
+    if (!chosen.empty()) {
+        platform::BusyPointer busy(services_);
+        if (!SaveTheFile(chosen))
+            return; // the document keeps its path and its changes
+        doc_.FilePath = chosen;
+    }
+    doc_.Modified = false;
+    SetFileLoaded(true);
+}
+
+bool frmMain::AskToSaveChanges() {
+    const Answer answer = services_.ShowMessage(
+        {std::string(kCloseQuestion), "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes});
+    if (answer == Answer::Cancel)
+        return false;
+    // A save that fails keeps the changes and the window.
+    return answer == Answer::No || SaveFile();
+}
+
+void frmMain::mnuLoad_Click() {
+    if (doc_.Modified) {
+        StatsToArray();
+        if (!AskToSaveChanges())
+            return;
+    }
+    LoadFile();
+}
+
+void frmMain::mnuSave_Click() {
+    if (doc_.Modified)
+        SaveFile();
+}
+
+void frmMain::mnuSaveAs_Click() {
+    SaveFileAs();
+}
+
+void frmMain::mnuRevert_Click() {
+    const Answer answer = services_.ShowMessage(
+        {std::string(kRevertQuestion), "Revert to last save...", Buttons::YesNo, Icon::Warning, Answer::Yes});
+    if (answer != Answer::Yes)
+        return;
+    if (ReadFile()) {
+        SetFileLoaded(true);
+        doc_.Modified = false;
+    }
+}
+
+void frmMain::mnuExit_Click() {
+    Unload();
+}
+
+bool frmMain::QueryUnload() {
+    StatsToArray();
+    return !doc_.Modified || AskToSaveChanges();
+}
+
+} // namespace kestrix

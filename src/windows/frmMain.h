@@ -1,0 +1,124 @@
+#pragma once
+
+#include "model/handling_document.h"
+#include "platform/services.h"
+#include "platform/window.h"
+#include "validation/error_check.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+// One row of a stat page: a label and the columns whose controls follow it.
+struct StatPageRow {
+    std::string_view caption;
+    std::vector<int> columns;
+};
+
+struct StatPage {
+    std::string_view caption;
+    std::vector<StatPageRow> rows;
+};
+
+// The eight pages of the stat area, in tab order, with their rows top to bottom.
+const std::vector<StatPage>& StatPages();
+// The page that holds the control of a column; page 0 for any other number.
+int PageOfColumn(int column);
+
+// The editor: one car at a time, its stats on eight pages, the error list of
+// the whole document, and the menus.
+class frmMain : public platform::Window {
+  public:
+    frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers);
+
+    void Form_Load();
+
+    // Controls, named as the program names them.
+    platform::Label Label1{"Label1"};
+    platform::DropDown cboCars{"cboCars", true};
+    platform::TabControl tabGeneral;
+    std::array<platform::TextField, kStatCount> txtStat;
+    std::vector<std::unique_ptr<platform::Label>> LabStat; // one per page row, in page order
+    platform::DropDown cboDrive{"cboDrive"};
+    platform::DropDown cboEngine{"cboEngine"};
+    platform::DropDown cboFront{"cboFront"};
+    platform::DropDown cboRear{"cboRear"};
+    platform::CheckBox chkABS{"chkABS"};
+    platform::TickList lvFlags{"lvFlags"};
+    platform::Label Label2{"Label2"};
+    platform::ColumnList lvErrors;
+    platform::Button cmdViewErrors{"cmdViewErrors"};
+
+    platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, sep3{"sep3"}, mnuSave{"mnuSave"},
+        mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, sep1{"sep1"}, mnuImport{"mnuImport"},
+        mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
+        mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
+    platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"};
+    platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
+        mnuFileComments{"mnuFileComments"};
+    platform::MenuEntry mnuHelp{"mnuHelp"}, mnuAbout{"mnuAbout"};
+    std::vector<platform::MenuEntry*> MenuBar;
+
+    // The control that shows a column: its text field, or the choice control of a choice stat.
+    platform::Control& StatControl(int column);
+
+    bool FillingControls = false;
+    std::int16_t CurrentStat = 0;
+    const ErrorRegister& Errors() const { return errors_; }
+
+    // Procedures other windows use.
+    void StatsToArray();
+    void ErrorCheck();
+    void MarkModified();
+    void SetFileLoaded(bool loaded);
+    bool ReadFile();
+    void LoadFile();
+    bool SaveFile();
+    void SaveFileAs();
+    bool SaveTheFile(const std::string& FilePos);
+
+    // Handlers.
+    void cboCars_Click();
+    void cboCars_DropDown();
+    void tabGeneral_Click();
+    void txtStat_Change(int index);
+    void txtStat_GotFocus(int index);
+    void txtStat_LostFocus(int index);
+    void cboDrive_Click();
+    void cboEngine_Click();
+    void cboFront_Click();
+    void cboRear_Click();
+    void chkABS_Click();
+    void lvFlags_Click();
+    void mnuLoad_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuRevert_Click();
+    void mnuExit_Click();
+
+  protected:
+    bool QueryUnload() override;
+
+  private:
+    void BuildMenus();
+    void ConnectHandlers();
+    void ShowCar(int row);
+    void ClearShownCar();
+    void SetChoiceControls();
+    void EnableControls(bool loaded);
+    bool AskToSaveChanges();
+    void ReportFailure(const std::string& message);
+    platform::FileDialog HandlingFileDialog(std::string title) const;
+    int ShownRow() const;
+
+    HandlingDocument& doc_;
+    platform::Services& services_;
+    NumberFormat numbers_;
+    ErrorRegister errors_;
+};
+
+} // namespace kestrix
