@@ -1,0 +1,361 @@
+#include "windows/frmMain.h"
+
+#include "handling_file/file_io.h"
+#include "windows/scripted_services.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace kestrix;
+using platform::Answer;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string CarLine(const std::string& name, const std::string& mass, const std::string& choices) {
+    // choices: drive engine abs flags front rear
+    std::istringstream parts(choices);
+    std::string drive, engine, abs, flags, front, rear;
+    parts >> drive >> engine >> abs >> flags >> front >> rear;
+    return name + " " + mass + " 2 4 1.5 0 0 0 80 1 0.8 0.5 5 200 20 " + drive + " " + engine + " 8 0.5 " +
+           abs + " 30 2 0.1 0.2 1 20000 0.2 -0.2 0.5 " + flags + " " + front + " " + rear;
+}
+
+const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") + "\r\n" +
+                          CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
+                          CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
+
+class MainWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder =
+            fs::temp_directory_path() / ("kestrix-window-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        path = Write("Handling.cfg", kFile);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const std::string target = (folder / name).string();
+        std::ofstream(target, std::ios::binary) << bytes;
+        return target;
+    }
+    std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
+
+    void Start(const std::string& commandLine) {
+        services.commandLine = commandLine;
+        form.Form_Load();
+    }
+    void StartWithFile() { Start("\"" + path + "\""); }
+
+    std::string Cell(int car, int column) const { return std::string(doc.Cars.at(car)[column]); }
+    void Type(int column, const std::string& text) {
+        form.txtStat[column].SetFocus();
+        form.txtStat[column].UserTypes(text);
+    }
+    void Leave() { form.cboCars.SetFocus(); }
+    std::vector<std::string> ErrorRows() const {
+        std::vector<std::string> rows;
+        for (int row = 0; row < form.lvErrors.RowCount(); ++row)
+            rows.push_back(form.lvErrors.Cell(row, 0) + "|" + form.lvErrors.Cell(row, 1) + "|" +
+                           form.lvErrors.Cell(row, 2));
+        return rows;
+    }
+    std::vector<int> Ticked() const {
+        std::vector<int> on;
+        for (int i = 0; i < form.lvFlags.Count(); ++i)
+            if (form.lvFlags.Ticked(i))
+                on.push_back(i);
+        return on;
+    }
+
+    fs::path folder;
+    std::string path;
+    HandlingDocument doc;
+    test::ScriptedServices services;
+    frmMain form{doc, services, NumberFormat{}};
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommands) {
+    Start("\"\"");
+    EXPECT_EQ(form.Caption(), "Kestrix 3");
+    EXPECT_EQ(doc.FilePath, "");
+    for (const platform::Control* on :
+         {&form.mnuLoad, &form.mnuExit, &form.mnuViewProperties, &form.mnuAbout})
+        EXPECT_TRUE(on->Enabled()) << on->Name();
+    EXPECT_TRUE(form.cmdViewErrors.Enabled());
+    for (const platform::Control* off : {static_cast<const platform::Control*>(&form.cboCars),
+                                         static_cast<const platform::Control*>(&form.tabGeneral),
+                                         static_cast<const platform::Control*>(&form.mnuSave),
+                                         static_cast<const platform::Control*>(&form.mnuRevert),
+                                         static_cast<const platform::Control*>(&form.mnuFileComments),
+                                         static_cast<const platform::Control*>(&form.lvErrors)})
+        EXPECT_FALSE(off->Enabled()) << off->Name();
+    EXPECT_EQ(form.cboDrive.ListCount(), 3);
+    EXPECT_EQ(form.cboFront.List(3), "Tall");
+    EXPECT_EQ(form.lvFlags.Entry(15), "HALOGEN_LIGHTS");
+    form.StatsToArray(); // with no file: no copy, no check
+    EXPECT_EQ(form.lvErrors.RowCount(), 0);
+    EXPECT_TRUE(form.TryClose()) << "nothing to ask about";
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(MainWindow, OpensTheCommandLineFileOnItsFirstCarByName) {
+    StartWithFile();
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+    EXPECT_EQ(form.cboCars.List(0), "APPLE");
+    EXPECT_EQ(form.cboCars.List(2), "ZEBRA") << "names sort without regard to case";
+    EXPECT_EQ(form.cboCars.ItemData(0), 1);
+    EXPECT_EQ(form.txtStat[0].Text(), "APPLE");
+    EXPECT_FALSE(form.txtStat[0].Enabled());
+    EXPECT_FALSE(form.txtStat[15].Visible());
+    EXPECT_TRUE(form.txtStat[1].Enabled());
+    EXPECT_EQ(form.tabGeneral.Tab(), 0);
+    EXPECT_FALSE(doc.Modified);
+    EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#29|APPLE|1200F is longer than maximum length 4.",
+                                                     "#1|mango|99999 is larger than maximum value 50000."}));
+    EXPECT_EQ(services.busyDepth, 0);
+}
+
+TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
+    StartWithFile();
+    Type(1, "abc");
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)") << "the star comes with the first keystroke";
+    EXPECT_EQ(Cell(1, 1), "1200") << "the table waits until the field is left";
+    EXPECT_EQ(form.lvErrors.RowCount(), 2);
+    EXPECT_EQ(form.CurrentStat, 1);
+
+    Leave();
+    EXPECT_EQ(Cell(1, 1), "abc");
+    EXPECT_EQ(ErrorRows()[0], "#1|APPLE|abc is not a valid number.");
+
+    Type(1, "1300");
+    form.mnuSave.UserChooses(); // the shortcut acts while the field still has the focus
+    EXPECT_EQ(Cell(1, 1), "1300");
+    EXPECT_EQ(OnDisk(path), WriteHandlingText(doc));
+    EXPECT_NE(OnDisk(path).find("\r\nAPPLE 1300 "), std::string::npos);
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+    EXPECT_FALSE(doc.Modified);
+
+    Write("Handling.cfg", "changed elsewhere");
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(OnDisk(path), "changed elsewhere") << "saving an unchanged document writes nothing";
+}
+
+TEST_F(MainWindow, EveryAnswerOfTheCloseQuestion) {
+    StartWithFile();
+    Type(13, "250");
+    services.answers = {Answer::Cancel, Answer::No};
+    form.mnuExit.UserChooses();
+    EXPECT_FALSE(form.IsClosed());
+    EXPECT_EQ(services.messages.at(0).title, "Close File");
+    EXPECT_EQ(services.messages[0].text,
+              "The current Handling.cfg file has been modified.\rDo you wish to save your changes?");
+    EXPECT_EQ(services.messages[0].buttons, platform::Buttons::YesNoCancel);
+    EXPECT_EQ(services.messages[0].defaultButton, Answer::Yes);
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(form.TryClose());
+    EXPECT_EQ(OnDisk(path), kFile) << "No loses the changes";
+
+    HandlingDocument other;
+    test::ScriptedServices otherServices;
+    otherServices.commandLine = "\"" + path + "\"";
+    frmMain second{other, otherServices, NumberFormat{}};
+    second.Form_Load();
+    second.txtStat[13].SetFocus();
+    second.txtStat[13].UserTypes("250");
+    otherServices.answers = {Answer::Yes};
+    EXPECT_TRUE(second.TryClose());
+    EXPECT_NE(OnDisk(path).find("APPLE 1200 2 4 1.5 0 0 0 80 1 0.8 0.5 5 250 "), std::string::npos);
+}
+
+TEST_F(MainWindow, RevertRereadsTheFileAfterAsking) {
+    StartWithFile();
+    Type(1, "1");
+    Leave();
+    services.answers = {Answer::No};
+    form.mnuRevert.UserChooses();
+    EXPECT_EQ(Cell(1, 1), "1");
+    EXPECT_EQ(services.messages[0].icon, platform::Icon::Warning);
+    EXPECT_EQ(services.messages[0].text,
+              "Are you sure you wish to revert to your last save?\rYou will lose any "
+              "changes you have made  sinse you last saved the file.");
+
+    form.tabGeneral.UserChoosesPage(3);
+    Write("Handling.cfg", CarLine("BANANA", "1000", "F P 0 0000 0 0"));
+    services.answers = {Answer::Yes};
+    form.mnuRevert.UserChooses();
+    EXPECT_EQ(form.txtStat[0].Text(), "BANANA");
+    EXPECT_EQ(form.cboCars.ListCount(), 1);
+    EXPECT_EQ(form.tabGeneral.Tab(), 0);
+    EXPECT_FALSE(doc.Modified);
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+}
+
+TEST_F(MainWindow, SaveAsCancelledOrChosen) {
+    StartWithFile();
+    Type(1, "1400");
+    services.savePaths = {""};
+    form.mnuSaveAs.UserChooses();
+    EXPECT_EQ(services.saveDialogs[0].title, "Save .CFG As");
+    EXPECT_EQ(services.saveDialogs[0].initialFolder, "/opt/kestrix/bin");
+    EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
+    EXPECT_FALSE(doc.Modified) << "cancelling clears the modified state";
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+    EXPECT_EQ(OnDisk(path), kFile);
+    EXPECT_TRUE(form.TryClose()) << "exit asks nothing now";
+
+    const std::string copy = (folder / "Copy.cfg").string();
+    services.savePaths = {copy};
+    form.mnuSaveAs.UserChooses();
+    EXPECT_EQ(doc.FilePath, copy);
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + copy + ")");
+    EXPECT_NE(OnDisk(copy).find("APPLE 1400 "), std::string::npos);
+    EXPECT_EQ(OnDisk(path), kFile);
+}
+
+TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
+    StartWithFile();
+    std::string line;
+    for (int i = 0; i < 33; ++i)
+        line += "v ";
+    const std::string wide = Write("Wide.cfg", line);
+    services.openPaths = {wide};
+    services.answers = {Answer::Ok};
+    form.mnuLoad.UserChooses();
+    EXPECT_EQ(services.messages.at(0).text,
+              "Cannot read \"" + wide + "\": line 1 has 33 values; a car line holds at most 32");
+    EXPECT_EQ(services.openDialogs.at(0).title, "Open .CFG File...");
+    EXPECT_TRUE(services.openDialogs[0].fileMustExist);
+    EXPECT_EQ(doc.FilePath, path);
+    EXPECT_EQ(form.cboCars.ListCount(), 3);
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+
+    Type(1, "1600");
+    fs::remove(path);
+    fs::create_directory(path); // the file's place is taken: the save cannot land
+    services.answers = {Answer::Ok};
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(services.messages.at(1).text, "Cannot save \"" + path + "\": Is a directory");
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
+    services.answers = {Answer::Yes, Answer::Ok};
+    EXPECT_FALSE(form.TryClose()) << "a failed save on exit keeps the window";
+}
+
+TEST_F(MainWindow, OpenAsksAboutChangesFirst) {
+    StartWithFile();
+    const std::string other = Write("Other.cfg", CarLine("OTHER", "1000", "F P 0 0000 0 0"));
+    Type(1, "1100");
+    services.answers = {Answer::Cancel};
+    form.mnuLoad.UserChooses();
+    EXPECT_TRUE(services.openDialogs.empty());
+    EXPECT_EQ(Cell(1, 1), "1100") << "the shown car was kept before asking";
+
+    services.answers = {Answer::Yes};
+    services.openPaths = {other};
+    form.mnuLoad.UserChooses();
+    EXPECT_NE(OnDisk(path).find("APPLE 1100 "), std::string::npos);
+    EXPECT_EQ(form.txtStat[0].Text(), "OTHER");
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + other + ")");
+}
+
+TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
+    StartWithFile(); // APPLE: drive r, engine e, ABS x, flags 1200F, lights 7 and 3
+    EXPECT_EQ(form.cboDrive.ListIndex(), 0);
+    EXPECT_EQ(form.txtStat[15].Text(), "F") << "an unknown drive type becomes Front";
+    EXPECT_EQ(form.txtStat[16].Text(), "P");
+    EXPECT_EQ(form.cboFront.ListIndex(), -1) << "no light numbered 7";
+    EXPECT_EQ(form.txtStat[30].Text(), "7");
+    EXPECT_EQ(form.cboRear.ListIndex(), 3);
+    EXPECT_EQ(form.chkABS.Value(), 0);
+    EXPECT_EQ(form.txtStat[19].Text(), "x") << "an unreadable ABS value stays";
+    EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
+    EXPECT_FALSE(doc.Modified) << "showing a car changes nothing";
+    EXPECT_EQ(Cell(1, 15), "r");
+    form.tabGeneral.UserChoosesPage(3);
+    EXPECT_EQ(Cell(1, 15), "F");
+    EXPECT_EQ(Cell(1, 29), "1200F");
+
+    form.cboDrive.UserPicks(2);
+    form.cboRear.UserPicks(3);
+    form.cboFront.UserPicks(1);
+    form.chkABS.UserClicks();
+    EXPECT_EQ(form.txtStat[15].Text(), "4");
+    EXPECT_EQ(form.txtStat[30].Text(), "1");
+    EXPECT_EQ(form.txtStat[19].Text(), "1");
+    EXPECT_TRUE(doc.Modified);
+
+    form.cboCars.UserPicks(1); // mango: ABS 0 after APPLE's 1
+    EXPECT_EQ(Cell(1, 15), "4") << "choosing another car keeps the shown car's choices";
+    EXPECT_EQ(form.chkABS.Value(), 0);
+    EXPECT_EQ(form.txtStat[19].Text(), "0");
+    EXPECT_EQ(form.cboDrive.ListIndex(), 2);
+}
+
+TEST_F(MainWindow, FlagsInBothDirections) {
+    StartWithFile();
+    form.cboCars.UserPicks(1); // mango: a000
+    EXPECT_EQ(Ticked(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(form.lvFlags.Current(), 0);
+    EXPECT_FALSE(doc.Modified);
+
+    form.lvFlags.UserMovesTo(4);
+    EXPECT_EQ(form.txtStat[29].Text(), "A000");
+    EXPECT_TRUE(doc.Modified) << "a move alone rewrites the value";
+    form.lvFlags.UserToggles(15);
+    EXPECT_EQ(form.txtStat[29].Text(), "A008");
+    for (int i = 0; i < 16; ++i)
+        if (!form.lvFlags.Ticked(i))
+            form.lvFlags.UserToggles(i);
+    EXPECT_EQ(form.txtStat[29].Text(), "FFFF");
+
+    form.cboCars.UserSteps(0); // by the arrow keys: APPLE, 1200F
+    EXPECT_EQ(Cell(2, 29), "FFFF");
+    EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
+    form.lvFlags.UserToggles(2);
+    EXPECT_EQ(form.txtStat[29].Text(), "5200");
+}
+
+TEST_F(MainWindow, KeyboardCarChangeKeepsTheTypedValue) {
+    StartWithFile();
+    Type(13, "123");
+    form.cboCars.UserSteps(2);
+    EXPECT_EQ(Cell(1, 13), "123");
+    EXPECT_EQ(form.txtStat[0].Text(), "ZEBRA");
+    EXPECT_EQ(form.txtStat[13].Text(), "200");
+}
+
+TEST_F(MainWindow, ADocumentWithoutCars) {
+    path = Write("Empty.cfg", "; only comments\r\n");
+    StartWithFile();
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+    EXPECT_EQ(form.cboCars.ListCount(), 0);
+    EXPECT_FALSE(form.tabGeneral.Enabled());
+    EXPECT_FALSE(form.txtStat[1].Enabled());
+    EXPECT_FALSE(form.mnuDelete.Enabled());
+    EXPECT_FALSE(form.mnuExportCarStats.Enabled());
+    EXPECT_TRUE(form.mnuAdd.Enabled());
+    EXPECT_TRUE(form.mnuImportCarStats.Enabled());
+    EXPECT_TRUE(form.mnuSave.Enabled());
+    form.StatsToArray();
+    EXPECT_EQ(form.lvErrors.RowCount(), 0);
+}
+
+TEST_F(MainWindow, AnUnreadableCommandLineFileOpensNothing) {
+    services.answers = {Answer::Ok};
+    Start("\"" + (folder / "missing.cfg").string() + "\"");
+    EXPECT_EQ(services.messages.at(0).text,
+              "Cannot open \"" + (folder / "missing.cfg").string() + "\": No such file or directory");
+    EXPECT_EQ(doc.FilePath, "");
+    EXPECT_EQ(form.Caption(), "Kestrix 3");
+    EXPECT_FALSE(form.mnuSave.Enabled());
+}
