@@ -1,5 +1,6 @@
 #include "handling_file/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -32,23 +33,10 @@ class FileDescriptor {
             ::close(fd_);
     }
     int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
 };
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -62,33 +50,31 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// New files get the usual mode; a replaced file keeps its own.
-mode_t ModeForReplacement(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0)
-        return info.st_mode & 07777;
+std::string TemporaryPattern(const std::string& path) {
+    return FolderOf(path) + "/." + NameOf(path) + ".XXXXXX";
+}
+
+mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
 }
 
-} // namespace
-
-FileRead ReadFileBytes(const std::string& path) {
-    FileRead result;
+// Reads the whole file into bytes; opened tells which step failed.
+int ReadWholeFile(const std::string& path, std::string& bytes, bool& opened) {
+    bytes.clear();
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        result.error = Failure("Cannot open", path, SystemReason(errno));
-        return result;
-    }
+    opened = fd.get() >= 0;
+    if (!opened)
+        return errno;
     struct stat info {};
     if (::fstat(fd.get(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
-            result.error = Failure("Cannot open", path, SystemReason(EISDIR));
-            return result;
+            opened = false;
+            return EISDIR;
         }
         if (S_ISREG(info.st_mode))
-            result.bytes.reserve(static_cast<std::size_t>(info.st_size));
+            bytes.reserve(static_cast<std::size_t>(info.st_size));
     }
     char buffer[1 << 16];
     while (true) {
@@ -96,33 +82,170 @@ FileRead ReadFileBytes(const std::string& path) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            result.error = Failure("Cannot read", path, SystemReason(errno));
-            result.bytes.clear();
-            return result;
+            bytes.clear();
+            return errno;
         }
         if (got == 0)
-            return result;
-        result.bytes.append(buffer, static_cast<std::size_t>(got));
+            return 0;
+        bytes.append(buffer, static_cast<std::size_t>(got));
     }
 }
 
-std::string ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    std::string temporary = FolderOf(path) + "/." + NameOf(path) + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(temporary.data()));
+int WriteAll(FileOperations& files, int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        std::size_t written = 0;
+        const int error = files.Write(fd, bytes, written);
+        if (error == EINTR)
+            continue;
+        if (error != 0)
+            return error;
+        if (written == 0)
+            return EIO;
+        bytes.remove_prefix(std::min(written, bytes.size()));
+    }
+    return 0;
+}
+
+// Writes bytes to a new file named from pattern and flushes it to disk; a
+// failure leaves no file behind.
+int WriteNewFile(FileOperations& files, std::string& pattern, std::string_view bytes, mode_t mode) {
+    int fd = -1;
+    if (const int error = files.CreateUnique(pattern, fd))
+        return error;
+    int error = files.SetMode(fd, mode);
+    if (error == 0)
+        error = WriteAll(files, fd, bytes);
+    if (error == 0)
+        error = files.Sync(fd);
+    const int closeError = files.Close(fd);
+    if (error == 0)
+        error = closeError;
+    if (error != 0)
+        files.Remove(pattern);
+    return error;
+}
+
+int RenameOrRemove(FileOperations& files, const std::string& from, const std::string& to) {
+    const int error = files.Rename(from, to);
+    if (error != 0)
+        files.Remove(from);
+    return error;
+}
+
+// A hard link keeps the previous file itself at no cost; where the file
+// system has no links, a copy does. Either replaces the old backup in one step.
+int KeepBackup(FileOperations& files, const std::string& path, mode_t mode, const std::string& linkName) {
+    const std::string backup = BackupPathFor(path);
+    if (files.Link(path, linkName) == 0)
+        return RenameOrRemove(files, linkName, backup);
+    std::string previous;
+    if (const int error = files.ReadAll(path, previous))
+        return error;
+    std::string copy = TemporaryPattern(backup);
+    if (const int error = WriteNewFile(files, copy, previous, mode))
+        return error;
+    return RenameOrRemove(files, copy, backup);
+}
+
+std::string SaveFailure(const std::string& path, int error) {
+    return Failure("Cannot save", path, SystemReason(error));
+}
+
+} // namespace
+
+int PosixFileOperations::CreateUnique(std::string& pattern, int& fd) {
+    fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    return fd < 0 ? errno : 0;
+}
+
+int PosixFileOperations::SetMode(int fd, mode_t mode) {
+    return ::fchmod(fd, mode) == 0 ? 0 : errno;
+}
+
+int PosixFileOperations::Write(int fd, std::string_view bytes, std::size_t& written) {
+    const ssize_t result = ::write(fd, bytes.data(), bytes.size());
+    written = result > 0 ? static_cast<std::size_t>(result) : 0;
+    return result < 0 ? errno : 0;
+}
+
+int PosixFileOperations::Sync(int fd) {
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+int PosixFileOperations::Close(int fd) {
+    return ::close(fd) == 0 ? 0 : errno;
+}
+
+int PosixFileOperations::Mode(const std::string& path, mode_t& mode) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno;
+    mode = info.st_mode;
+    return 0;
+}
+
+int PosixFileOperations::ReadAll(const std::string& path, std::string& bytes) {
+    bool opened = false;
+    return ReadWholeFile(path, bytes, opened);
+}
+
+int PosixFileOperations::Link(const std::string& from, const std::string& to) {
+    return ::link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int PosixFileOperations::Rename(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int PosixFileOperations::Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int PosixFileOperations::SyncFolder(const std::string& folder) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() < 0)
-        return Failure("Cannot save", path, SystemReason(errno));
-    const auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
-        return Failure("Cannot save", path, SystemReason(error));
-    };
-    errno = 0;
-    if (::fchmod(fd.get(), ModeForReplacement(path)) != 0 || !WriteAll(fd.get(), bytes) ||
-        ::fsync(fd.get()) != 0)
-        return fail(errno ? errno : EIO);
-    if (::close(fd.release()) != 0)
-        return fail(errno);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        return fail(errno);
+        return errno;
+    return ::fsync(fd.get()) == 0 ? 0 : errno;
+}
+
+std::string BackupPathFor(const std::string& path) {
+    return path + ".bak";
+}
+
+FileRead ReadFileBytes(const std::string& path) {
+    FileRead result;
+    bool opened = false;
+    if (const int error = ReadWholeFile(path, result.bytes, opened))
+        result.error = Failure(opened ? "Cannot read" : "Cannot open", path, SystemReason(error));
+    return result;
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes) {
+    PosixFileOperations files;
+    return ReplaceFileContents(path, bytes, files);
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files) {
+    mode_t existing = 0;
+    const bool replacing = files.Mode(path, existing) == 0;
+    std::string temporary = TemporaryPattern(path);
+    const mode_t mode = replacing ? existing & 07777 : NewFileMode();
+    if (const int error = WriteNewFile(files, temporary, bytes, mode))
+        return SaveFailure(path, error);
+    if (replacing && S_ISREG(existing)) {
+        if (const int error = KeepBackup(files, path, mode, temporary + ".bak")) {
+            files.Remove(temporary);
+            return Failure("Cannot save", path,
+                           "cannot keep the previous file as \"" + BackupPathFor(path) +
+                               "\": " + SystemReason(error));
+        }
+    }
+    if (const int error = RenameOrRemove(files, temporary, path))
+        return SaveFailure(path, error);
+    // Without this the rename itself may not survive a power cut. Some file
+    // systems cannot flush a folder at all (EINVAL); there is nothing more to do.
+    if (const int error = files.SyncFolder(FolderOf(path)); error != 0 && error != EINVAL)
+        return Failure("Cannot save", path, "the folder was not flushed to disk: " + SystemReason(error));
     return {};
 }
 
