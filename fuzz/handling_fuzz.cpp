@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes to the reader, the check and the writer. Beside the
+// sanitizers it holds the writer to its promise: a written file reads back
+// into a document that writes the same bytes again.
+#include "handling_file/handling_format.h"
+#include "validation/error_check.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+using namespace kestrix;
+
+namespace {
+
+void Require(bool holds, const char* what) {
+    if (holds)
+        return;
+    std::fprintf(stderr, "kestrix_fuzz: %s\n", what);
+    std::abort();
+}
+
+HandlingDocument ReadInto(std::string_view bytes, std::string& error) {
+    ParseResult parsed = ParseHandlingText(bytes);
+    error = parsed.error;
+    HandlingDocument doc;
+    ApplyToDocument(std::move(parsed.file), doc);
+    return doc;
+}
+
+void CheckUnderBothSeparators(const CarTable& cars) {
+    ErrorRegister errors;
+    ErrorCheck(cars, errors, NumberFormat{});
+    Require(errors.Rows().size() <= ErrorRegister::kMaxRows, "the register grew past its last row");
+    const NumberFormat commaDecimal{",", "."};
+    ErrorCheck(cars, errors, commaDecimal);
+    Require(errors.Rows().size() <= ErrorRegister::kMaxRows, "the register grew past its last row");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::string error;
+    const HandlingDocument doc = ReadInto(bytes, error);
+    if (!error.empty()) {
+        Require(doc.Cars.empty() && doc.BeforeComments.empty() && doc.AfterComments.empty(),
+                "a refused file still gave a document");
+        return 0;
+    }
+    CheckUnderBothSeparators(doc.Cars);
+
+    const std::string written = WriteHandlingText(doc);
+    const HandlingDocument reread = ReadInto(written, error);
+    Require(error.empty(), "the written text was refused when read back");
+    Require(reread.Cars == doc.Cars, "the cars changed on the way through a file");
+    Require(reread.Author == doc.Author, "the author changed on the way through a file");
+    Require(reread.BeforeComments == doc.BeforeComments && reread.AfterComments == doc.AfterComments,
+            "the comments changed on the way through a file");
+    Require(WriteHandlingText(reread) == written, "writing the read-back document gave other bytes");
+    return 0;
+}
