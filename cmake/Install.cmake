@@ -1,0 +1,52 @@
+# Installs the program as a desktop program (cmake --install) and packs it as
+# a .deb (cpack -G DEB from the build folder).
+include(GNUInstallDirs)
+
+set(KESTRIX_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
+
+install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${KESTRIX_PACKAGING}/kestrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${KESTRIX_PACKAGING}/org.example.kestrix.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${KESTRIX_PACKAGING}/kestrix-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME kestrix.xml)
+install(FILES ${KESTRIX_PACKAGING}/icons/kestrix.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 48 128 256)
+  install(FILES ${KESTRIX_PACKAGING}/icons/kestrix-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME kestrix.png)
+endforeach()
+
+# Manual pages are installed compressed.
+set(KESTRIX_MANPAGE ${CMAKE_CURRENT_BINARY_DIR}/kestrix.1.gz)
+add_custom_command(
+  OUTPUT ${KESTRIX_MANPAGE}
+  COMMAND ${CMAKE_COMMAND} -E copy ${KESTRIX_PACKAGING}/kestrix.1 kestrix.1
+  COMMAND gzip -9 -n -f kestrix.1
+  DEPENDS ${KESTRIX_PACKAGING}/kestrix.1
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+  VERBATIM)
+add_custom_target(kestrix_manpage ALL DEPENDS ${KESTRIX_MANPAGE})
+install(FILES ${KESTRIX_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kestrix)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Kestrix developers")
+set(CPACK_PACKAGE_CONTACT "The Kestrix developers <kestrix@example.org>")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://kestrix.example.org/")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and checker for vehicle handling files")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Kestrix 3 edits the handling file that sets how each car drives, checks every value against its \
+allowed range and lists what is wrong. From the command line it checks or rewrites a file without a \
+display.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(KESTRIX_GUI)
+  # Qt finds its window-system plugins at run time, so no library dependency names them.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-qpa-plugins)
+endif()
+include(CPack)
