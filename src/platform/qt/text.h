@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace kestrix::platform::qt {
+
+// Values are 8-bit text, one byte one character.
+QString Latin1(std::string_view text);
+std::string Latin1Bytes(const QString& text);
+
+// Paths are bytes in the system's 8-bit encoding.
+QString PathText(std::string_view path);
+std::string PathBytes(const QString& path);
+
+// Text that may hold both a path and values, such as a title or a message:
+// shown as a path when it decodes as one, otherwise as values.
+QString MixedText(std::string_view text);
+
+} // namespace kestrix::platform::qt
