@@ -1,0 +1,183 @@
+#include "platform/qt/main_window_view.h"
+
+#include "handling_file/file_io.h"
+#include "platform/qt/widgets.h"
+#include "windows/scripted_services.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace kestrix;
+using platform::Answer;
+using platform::qt::MainWindowView;
+using platform::qt::TabArea;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string CarLine(const std::string& name, const std::string& mass) {
+    return name + " " + mass +
+           " 2.4 5.1 1.5 0 0.15 -0.25 75 1.05 0.82 0.51 5 160 28.5 R P 9.4 0.53 1 32 1.8 0.12"
+           " 0.25 1.1 24000 0.28 -0.17 0.5 2001 1 1\r\n";
+}
+
+// The real window on a file of two cars; ASHCROFT, row 1, sorts first and is shown.
+class MainWindowViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder =
+            fs::temp_directory_path() / ("kestrix-qt-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder);
+        path = (folder / "Handling.cfg").string();
+        std::ofstream(path, std::ios::binary)
+            << "; ours\r\n" + CarLine("VERANDA", "1500") + CarLine("ASHCROFT", "1200");
+        services.commandLine = "\"" + path + "\"";
+        form.Form_Load();
+        view.show();
+        view.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    template <typename W> W& Widget(const char* name) {
+        W* widget = view.findChild<W*>(name);
+        if (!widget)
+            throw std::runtime_error(std::string("no widget ") + name);
+        return *widget;
+    }
+    TabArea& Tabs() { return Widget<TabArea>("tabGeneral"); }
+    void ChooseTab(int page) { QTest::mouseClick(Tabs().Tab(page), Qt::LeftButton); }
+    QLineEdit& EnterField(int column) {
+        ChooseTab(PageOfColumn(column));
+        auto& field = Widget<QLineEdit>(("txtStat" + std::to_string(column)).c_str());
+        QTest::mouseClick(&field, Qt::LeftButton);
+        QTest::keyClick(&field, Qt::Key_End);
+        return field;
+    }
+    QString Title(const std::string& tail) const {
+        return QString::fromStdString("Kestrix 3 (" + path + tail);
+    }
+
+    fs::path folder;
+    std::string path;
+    HandlingDocument doc;
+    test::ScriptedServices services;
+    frmMain form{doc, services, NumberFormat{}};
+    MainWindowView view{form};
+};
+
+} // namespace
+
+TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
+    QLineEdit& mass = EnterField(1);
+    EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
+    QTest::keyClicks(&mass, "7");
+    EXPECT_EQ(form.txtStat[1].Text(), "12007");
+    EXPECT_EQ(view.windowTitle(), Title("*)"));
+
+    form.txtStat[1].SetText("1\xE9");
+    EXPECT_EQ(mass.text(), QString::fromUtf8("1\u00E9")) << "values are shown as Latin-1";
+    form.txtStat[1].Select(1, 1);
+    EXPECT_EQ(mass.selectedText(), QString::fromUtf8("\u00E9"));
+
+    auto& cars = Widget<QComboBox>("cboCars");
+    QTest::keyClick(&cars, Qt::Key_Down);
+    EXPECT_EQ(form.cboCars.ListIndex(), 1);
+    EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
+    EXPECT_FALSE(Widget<QLineEdit>("txtStat15").isVisibleTo(&view));
+}
+
+TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
+    ChooseTab(PageOfColumn(Abs));
+    QTest::mouseClick(&Widget<QCheckBox>("chkABS"), Qt::LeftButton);
+    EXPECT_EQ(form.txtStat[Abs].Text(), "0");
+
+    ChooseTab(PageOfColumn(DriveType));
+    QTest::keyClick(&Widget<QComboBox>("cboDrive"), Qt::Key_Up);
+    EXPECT_EQ(form.txtStat[DriveType].Text(), "F");
+
+    ChooseTab(PageOfColumn(Flags));
+    auto& flags = Widget<QListWidget>("lvFlags");
+    const std::string before = form.txtStat[Flags].Text();
+    flags.item(3)->setCheckState(Qt::Checked); // what a click on the tick box does
+    EXPECT_TRUE(form.lvFlags.Ticked(3));
+    EXPECT_EQ(form.lvFlags.Current(), 3);
+    EXPECT_NE(form.txtStat[Flags].Text(), before);
+    form.lvFlags.SetTicked(3, false);
+    EXPECT_EQ(flags.item(3)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(form.txtStat[Flags].Text(), before);
+}
+
+TEST_F(MainWindowViewTest, CtrlSInAFieldSavesTheFile) {
+    auto& save = Widget<QAction>("mnuSave");
+    EXPECT_EQ(save.text(), "&Save Current File");
+    EXPECT_EQ(save.shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_TRUE(save.isEnabled());
+    QLineEdit& mass = EnterField(1);
+    QTest::keyClicks(&mass, "5");
+    QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(ReadFileBytes(path).bytes.find("\r\nASHCROFT 12005 2.4 "), std::string::npos);
+    EXPECT_EQ(view.windowTitle(), Title(")"));
+}
+
+TEST_F(MainWindowViewTest, CtrlAInAFieldIsSaveAsNotSelectAll) {
+    const std::string copy = (folder / "Copy.cfg").string();
+    services.savePaths.push_back(copy);
+    QLineEdit& mass = EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(services.saveDialogs.size(), 1u);
+    EXPECT_EQ(services.saveDialogs[0].title, "Save .CFG As");
+    EXPECT_FALSE(mass.hasSelectedText());
+    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_EQ(view.windowTitle(), QString::fromStdString("Kestrix 3 (" + copy + ")"));
+}
+
+TEST_F(MainWindowViewTest, ChoosingAPageBringsItUpAndKeepsTheEdit) {
+    QLineEdit& mass = EnterField(1);
+    mass.selectAll();
+    QTest::keyClicks(&mass, "heavy");
+    EXPECT_EQ(doc.Cars[1][1], "1200") << "not yet copied back";
+    const auto& errors = *Widget<QTreeView>("lvErrors").model();
+    const int before = errors.rowCount();
+
+    ChooseTab(2);
+    EXPECT_EQ(form.tabGeneral.Tab(), 2);
+    EXPECT_TRUE(Tabs().Page(2)->isVisible());
+    EXPECT_FALSE(Tabs().Page(1)->isVisible());
+    EXPECT_EQ(doc.Cars[1][1], "heavy");
+    ASSERT_EQ(errors.rowCount(), before + 1) << "the error list shows the new check";
+    bool listed = false;
+    for (int row = 0; row < errors.rowCount(); ++row)
+        listed |= errors.index(row, 0).data().toString() == "#1" &&
+                  errors.index(row, 1).data().toString() == "ASHCROFT" &&
+                  errors.index(row, 2).data().toString().contains("heavy");
+    EXPECT_TRUE(listed);
+}
+
+TEST_F(MainWindowViewTest, ClosingAsksAndDoesWhatTheAnswerSays) {
+    QTest::keyClicks(&EnterField(1), "1");
+    services.answers.push_back(Answer::Cancel);
+    view.close();
+    EXPECT_TRUE(view.isVisible());
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].title, "Close File");
+    EXPECT_EQ(view.windowTitle(), Title("*)"));
+
+    services.answers.push_back(Answer::No);
+    Widget<QAction>("mnuExit").trigger();
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_EQ(ReadFileBytes(path).bytes.find("12001"), std::string::npos) << "No keeps the file as it was";
+}

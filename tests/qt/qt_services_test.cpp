@@ -1,0 +1,65 @@
+#include "platform/qt/qt_services.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kestrix::platform;
+using kestrix::platform::qt::QtServices;
+
+namespace {
+
+// Acts on the message box as soon as it is open, as a user would.
+void WhenTheBoxOpens(std::function<void(QMessageBox&)> act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*box);
+        }
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
+    QtServices services("", "");
+    QString title, text;
+    QMessageBox::StandardButtons buttons;
+    WhenTheBoxOpens([&](QMessageBox& box) {
+        title = box.windowTitle();
+        text = box.text();
+        buttons = box.standardButtons();
+        box.button(QMessageBox::No)->click();
+    });
+    const Answer pressed = services.ShowMessage(
+        {"The file has been modified.\rSave it?", "", Buttons::YesNoCancel, Icon::None, Answer::Yes});
+    EXPECT_EQ(pressed, Answer::No);
+    EXPECT_EQ(title, "Kestrix") << "a box without a title of its own";
+    EXPECT_EQ(text, "The file has been modified.\nSave it?");
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+
+    WhenTheBoxOpens([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(services.ShowMessage({"Revert?", "Revert", Buttons::YesNo, Icon::Warning, Answer::Yes}),
+              Answer::No)
+        << "Escape on a Yes/No box";
+    WhenTheBoxOpens([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(services.ShowMessage({"Close?", "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes}),
+              Answer::Cancel);
+    WhenTheBoxOpens([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); });
+    EXPECT_EQ(services.ShowMessage({"Close?", "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes}),
+              Answer::Yes)
+        << "Enter takes the default button";
+}
+
+TEST(QtServicesTest, TheHandlingFilterBecomesTheDialogsOwn) {
+    EXPECT_EQ(kestrix::platform::qt::DialogFilter(kHandlingFileFilter), "CFG File (*.cfg);;All Files (*)");
+}
