@@ -5,6 +5,9 @@ include(GNUInstallDirs)
 set(KESTRIX_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 
 install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(KESTRIX_GUI)
+  install(TARGETS kestrix-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES ${KESTRIX_PACKAGING}/kestrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KESTRIX_PACKAGING}/org.example.kestrix.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

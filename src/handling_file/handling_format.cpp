@@ -51,9 +51,18 @@ std::string LineNumberText(std::size_t number) {
 // Enough room for every line whichever line end the file uses.
 std::size_t LineCountEstimate(std::string_view bytes) {
     const auto count = [&](char end) {
-        return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), end));
+        std::size_t lines = 0;
+        for (const char* at = bytes.data(); at < bytes.data() + bytes.size(); ++lines) {
+            at = static_cast<const char*>(
+                std::memchr(at, end, static_cast<std::size_t>(bytes.data() + bytes.size() - at)));
+            if (!at)
+                break;
+            ++at;
+        }
+        return lines;
     };
-    return std::max(count('\n'), count('\r')) + 1;
+    const std::size_t feeds = count('\n');
+    return (feeds > 0 ? feeds : count('\r')) + 1;
 }
 
 } // namespace
