@@ -1,5 +1,7 @@
 #include "handling_file/file_io.h"
 
+#include "temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,30 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder =
-            fs::temp_directory_path() / ("kestrix-test-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override {
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(folder);
-    }
-    std::string Path(const std::string& name) const { return (folder / name).string(); }
-    std::size_t EntryCount() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-    }
-    fs::path folder;
-};
-
-void WriteRaw(const std::string& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::WriteFile;
 
 std::string Saved(const std::string& path) {
     return ReadFileBytes(path).bytes;
@@ -95,11 +74,11 @@ class ScriptedFiles : public PosixFileOperations {
 
 } // namespace
 
-using FileIo = TempFolder;
+using FileIo = test::TempFolderTest;
 
 TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackupAndItsMode) {
     const std::string path = Path("Handling.cfg");
-    WriteRaw(path, "old");
+    WriteFile(path, "old");
     ::chmod(path.c_str(), 0640);
     ScriptedFiles files;
     EXPECT_EQ(ReplaceFileContents(path, std::string("new\0bytes", 9), files), "");
@@ -118,7 +97,7 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackupAndItsMode) {
 
 TEST_F(FileIo, WithoutHardLinksTheBackupIsACopyAsPrivateAsTheFile) {
     const std::string path = Path("Handling.cfg");
-    WriteRaw(path, "old");
+    WriteFile(path, "old");
     ::chmod(path.c_str(), 0600);
     ScriptedFiles files;
     files.linkError = EPERM;
@@ -142,7 +121,7 @@ TEST_F(FileIo, FailuresNameThePathAndTheReason) {
     std::string line;
     for (int i = 0; i < 33; ++i)
         line += "v ";
-    WriteRaw(wide, line);
+    WriteFile(wide, line);
     EXPECT_EQ(ReadHandlingFile(wide).error,
               "Cannot read \"" + wide + "\": line 1 has 33 values; a car line holds at most 32");
 }
@@ -157,8 +136,8 @@ TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
         EXPECT_EQ(Saved(path + ".bak"), "older");
         EXPECT_EQ(EntryCount(), 2u);
     };
-    WriteRaw(path, original);
-    WriteRaw(path + ".bak", "older");
+    WriteFile(path, original);
+    WriteFile(path + ".bak", "older");
 
     ScriptedFiles fullDisk;
     fullDisk.bytesBeforeWriteFails = 5;

@@ -23,7 +23,8 @@ int StartEditor(char** argv) {
     self.resize(static_cast<std::size_t>(length));
     const std::string editor = self.substr(0, self.rfind('/') + 1) + KESTRIX_EDITOR_NAME;
     ::execv(editor.c_str(), argv);
-    std::fprintf(stderr, "kestrix: cannot start the editor \"%s\": %s\n", editor.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "kestrix: cannot start the editor \"%s\": %s\n", editor.c_str(),
+                 std::strerror(errno));
     return 2;
 }
 #else

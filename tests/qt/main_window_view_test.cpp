@@ -2,6 +2,7 @@
 
 #include "handling_file/file_io.h"
 #include "platform/qt/widgets.h"
+#include "temp_folder.h"
 #include "windows/scripted_services.h"
 
 #include <QAbstractButton>
@@ -34,23 +35,17 @@ std::string CarLine(const std::string& name, const std::string& mass) {
 }
 
 // The real window on a file of two cars; ASHCROFT, row 1, sorts first and is shown.
-class MainWindowViewTest : public ::testing::Test {
+class MainWindowViewTest : public test::TempFolderTest {
   protected:
     void SetUp() override {
-        folder =
-            fs::temp_directory_path() / ("kestrix-qt-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder);
-        path = (folder / "Handling.cfg").string();
-        std::ofstream(path, std::ios::binary)
-            << "; ours\r\n" + CarLine("VERANDA", "1500") + CarLine("ASHCROFT", "1200");
+        TempFolderTest::SetUp();
+        path = Write("Handling.cfg", "; ours\r\n" + CarLine("VERANDA", "1500") + CarLine("ASHCROFT", "1200"));
         services.commandLine = "\"" + path + "\"";
         form.Form_Load();
         view.show();
         view.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     template <typename W> W& Widget(const char* name) {
         W* widget = view.findChild<W*>(name);
@@ -71,7 +66,6 @@ class MainWindowViewTest : public ::testing::Test {
         return QString::fromStdString("Kestrix 3 (" + path + tail);
     }
 
-    fs::path folder;
     std::string path;
     HandlingDocument doc;
     test::ScriptedServices services;

@@ -1,6 +1,7 @@
 #include "windows/frmMain.h"
 
 #include "handling_file/file_io.h"
+#include "temp_folder.h"
 #include "windows/scripted_services.h"
 
 #include <gtest/gtest.h>
@@ -29,23 +30,13 @@ const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0
                           CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
                           CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public test::TempFolderTest {
   protected:
     void SetUp() override {
-        folder =
-            fs::temp_directory_path() / ("kestrix-window-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        TempFolderTest::SetUp();
         path = Write("Handling.cfg", kFile);
     }
-    void TearDown() override { fs::remove_all(folder); }
 
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string target = (folder / name).string();
-        std::ofstream(target, std::ios::binary) << bytes;
-        return target;
-    }
     std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
 
     void Start(const std::string& commandLine) {
@@ -75,7 +66,6 @@ class MainWindow : public ::testing::Test {
         return on;
     }
 
-    fs::path folder;
     std::string path;
     HandlingDocument doc;
     test::ScriptedServices services;
