@@ -112,6 +112,10 @@ void CheckBox::UserClicks() {
         SetValue(Value() ? 0 : 1);
 }
 
+bool DropDown::EntrySortsBefore(const Entry& a, const Entry& b) {
+    return SortsBefore(a.text, a.data, b.text, b.data);
+}
+
 void DropDown::Clear() {
     entries_.clear();
     listIndex_ = -1;
@@ -121,9 +125,7 @@ void DropDown::Clear() {
 int DropDown::AddItem(std::string text, int data) {
     auto place = entries_.end();
     if (sorted_)
-        place = std::upper_bound(
-            entries_.begin(), entries_.end(), Entry{text, data},
-            [](const Entry& a, const Entry& b) { return SortsBefore(a.text, a.data, b.text, b.data); });
+        place = std::upper_bound(entries_.begin(), entries_.end(), Entry{text, data}, EntrySortsBefore);
     const int position = static_cast<int>(place - entries_.begin());
     entries_.insert(place, Entry{std::move(text), data});
     if (listIndex_ >= position)
@@ -135,8 +137,7 @@ int DropDown::AddItem(std::string text, int data) {
 void DropDown::SetEntries(std::vector<Entry> entries) {
     entries_ = std::move(entries);
     if (sorted_)
-        std::sort(entries_.begin(), entries_.end(),
-                  [](const Entry& a, const Entry& b) { return SortsBefore(a.text, a.data, b.text, b.data); });
+        std::sort(entries_.begin(), entries_.end(), EntrySortsBefore);
     listIndex_ = -1;
     Notify(Aspect::Entries);
 }
@@ -148,16 +149,6 @@ void DropDown::SetListIndex(int position) {
     Notify(Aspect::Selection);
     if (position >= 0)
         Raise(Click);
-}
-
-bool DropDown::SelectText(std::string_view text) {
-    for (int i = 0; i < ListCount(); ++i) {
-        if (List(i) == text) {
-            SetListIndex(i);
-            return true;
-        }
-    }
-    return false;
 }
 
 void DropDown::UserPicks(int position) {

@@ -148,8 +148,6 @@ class DropDown : public Control {
     void SetEntries(std::vector<Entry> entries);
     // Selecting an entry, from code or by the user, raises Click; -1 selects nothing.
     void SetListIndex(int position);
-    // Selects the first entry with exactly this text; false when there is none.
-    bool SelectText(std::string_view text);
 
     // The user opens the list (raises DropDown first) and picks an entry.
     void UserPicks(int position);
@@ -162,6 +160,7 @@ class DropDown : public Control {
     Event UserSelecting;
 
   private:
+    static bool EntrySortsBefore(const Entry& a, const Entry& b);
     bool sorted_;
     std::vector<Entry> entries_;
     int listIndex_ = -1;

@@ -137,12 +137,14 @@ std::vector<std::string> PageCaptions() {
     return captions;
 }
 
-void WriteChoice(const ChoiceStat& stat, const DropDown& control, platform::TextField& field) {
+// A choice puts its stored form into the stat's hidden field.
+void WriteChoice(frmMain& form, const ChoiceStat& stat) {
+    const DropDown& control = form.*stat.control;
     const int position = control.ListIndex();
     if (position < 0)
         return;
-    field.SetText(stat.storesFirstLetter ? LetterChoiceStored(control.List(position))
-                                         : std::to_string(position));
+    form.txtStat[static_cast<std::size_t>(stat.column)].SetText(
+        stat.storesFirstLetter ? LetterChoiceStored(control.List(position)) : std::to_string(position));
 }
 
 } // namespace
@@ -355,16 +357,16 @@ void frmMain::ErrorCheck() {
 }
 
 void frmMain::cboDrive_Click() {
-    WriteChoice(kChoiceStats[0], cboDrive, txtStat[DriveType]);
+    WriteChoice(*this, kChoiceStats[0]);
 }
 void frmMain::cboEngine_Click() {
-    WriteChoice(kChoiceStats[1], cboEngine, txtStat[EngineType]);
+    WriteChoice(*this, kChoiceStats[1]);
 }
 void frmMain::cboFront_Click() {
-    WriteChoice(kChoiceStats[2], cboFront, txtStat[FrontLights]);
+    WriteChoice(*this, kChoiceStats[2]);
 }
 void frmMain::cboRear_Click() {
-    WriteChoice(kChoiceStats[3], cboRear, txtStat[RearLights]);
+    WriteChoice(*this, kChoiceStats[3]);
 }
 
 void frmMain::chkABS_Click() {
