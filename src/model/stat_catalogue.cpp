@@ -121,6 +121,14 @@ FlagTicks DecodeFlags(std::string_view stored) {
     return ticks;
 }
 
+std::string PlainDecimal(double value) {
+    if (value == 0)
+        value = 0;    // no "-0"
+    char buffer[400]; // room for the longest fixed form of a double
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
 std::string EncodeFlags(const FlagTicks& ticks) {
     static constexpr std::string_view kHex = "0123456789ABCDEF";
     std::string stored;

@@ -63,4 +63,9 @@ using FlagTicks = std::array<bool, kFlagCount>;
 FlagTicks DecodeFlags(std::string_view stored);
 std::string EncodeFlags(const FlagTicks& ticks);
 
+// A number as the program writes it for people and into new cars: no leading
+// blank or "+", "-" for negatives, no point for whole numbers and the shortest
+// digits that read back as the same value ("1", "50000", "-10", "0.5").
+std::string PlainDecimal(double value);
+
 } // namespace kestrix

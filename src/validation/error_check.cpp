@@ -1,5 +1,7 @@
 #include "validation/error_check.h"
 
+#include "model/stat_catalogue.h"
+
 #include <algorithm>
 #include <charconv>
 #include <clocale>
@@ -43,12 +45,6 @@ std::size_t ExponentEnd(std::string_view text, std::size_t i) {
         ++j;
     const std::size_t digitsEnd = SkipDigits(text, j);
     return digitsEnd > j ? digitsEnd : i;
-}
-
-std::string FormatNumber(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    return std::string(buffer, result.ptr);
 }
 
 std::string FormatNumber(long value) {
@@ -166,7 +162,7 @@ std::string NotANumberMessage(std::string_view value) {
 }
 
 std::string BelowMinimumMessage(std::string_view value, double minimum) {
-    return std::string(value) + " is smaller than minimum value " + FormatNumber(minimum) + ".";
+    return std::string(value) + " is smaller than minimum value " + PlainDecimal(minimum) + ".";
 }
 
 std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum) {
