@@ -1,0 +1,182 @@
+#include "cars/cars.h"
+
+#include "handling_file/handling_format.h"
+#include "model/stat_catalogue.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace kestrix {
+
+namespace {
+
+// The value a new car gets in a text column, or nothing for a number column.
+std::string_view TextColumnValue(int column, bool highest) {
+    switch (column) {
+    case DriveType:
+        return "F";
+    case EngineType:
+        return "P";
+    case Abs:
+        return highest ? "1" : "0";
+    case Flags:
+        return highest ? "FFFF" : "0000";
+    case FrontLights:
+    case RearLights:
+        return "0";
+    default:
+        return {};
+    }
+}
+
+void FillWithLimits(CarRow& row, bool highest) {
+    const StatCatalogue& catalogue = StatCatalogue::Instance();
+    for (int column = 1; column < kStatCount; ++column) {
+        const StatDef& def = catalogue[column];
+        if (def.IsText)
+            row.Set(column, TextColumnValue(column, highest));
+        else
+            row.Set(column, PlainDecimal(highest ? static_cast<double>(def.Maximum) : def.Minimum));
+    }
+}
+
+// The first row of each name. The views point into rows that stay unchanged
+// while the index is in use.
+using NameIndex = std::unordered_map<std::string_view, int>;
+
+NameIndex FirstRowsByName(const CarTable& rows) {
+    NameIndex index;
+    index.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        index.try_emplace(rows[i][0], static_cast<int>(i));
+    return index;
+}
+
+std::string CountText(std::size_t count) {
+    return std::to_string(count);
+}
+
+} // namespace
+
+NewCarProblem CheckNewCar(const CarTable& cars, std::string_view name) {
+    if (name.find(' ') != std::string_view::npos)
+        return NewCarProblem::Space;
+    if (name.empty())
+        return NewCarProblem::Empty;
+    if (name.find('\t') != std::string_view::npos)
+        return NewCarProblem::Tab;
+    if (name.find_first_of("\r\n") != std::string_view::npos)
+        return NewCarProblem::LineBreak;
+    if (cars.size() >= static_cast<std::size_t>(kMaxCars))
+        return NewCarProblem::TooManyCars;
+    return NewCarProblem::None;
+}
+
+int FirstRowNamed(const CarTable& cars, std::string_view name) {
+    for (std::size_t i = 0; i < cars.size(); ++i) {
+        if (cars[i][0] == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int AppendCar(CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom) {
+    if (cars.size() >= static_cast<std::size_t>(kMaxCars))
+        return -1;
+    int source = -1;
+    if (stats == NewCarStats::CopyOf && !cars.empty())
+        source = std::max(FirstRowNamed(cars, copyFrom), 0);
+    // Copied before the append, which may move the rows.
+    CarRow row = source >= 0 ? cars[static_cast<std::size_t>(source)] : CarRow();
+    row.Set(VehicleIdentifier, name);
+    if (stats != NewCarStats::CopyOf)
+        FillWithLimits(row, stats == NewCarStats::Highest);
+    cars.push_back(std::move(row));
+    return static_cast<int>(cars.size()) - 1;
+}
+
+bool DeleteFirstCarNamed(CarTable& cars, std::string_view name) {
+    const int row = FirstRowNamed(cars, name);
+    if (row < 0)
+        return false;
+    cars.erase(cars.begin() + row);
+    return true;
+}
+
+ImportRead ReadImportFile(const std::string& path) {
+    HandlingFileRead read = ReadHandlingFile(path);
+    ImportRead result;
+    if (!read.error.empty())
+        result.error = std::move(read.error);
+    else if (read.file.Cars.empty())
+        result.error = "Cannot read \"" + path + "\": the file holds no car line";
+    else
+        result.rows = std::move(read.file.Cars);
+    return result;
+}
+
+MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vector<std::string>& names) {
+    MergeResult result;
+    const NameIndex sources = FirstRowsByName(imported);
+    NameIndex targets = FirstRowsByName(cars);
+
+    // The whole plan first, so that a refusal leaves the table as it was.
+    struct Copy {
+        int target;
+        int source;
+    };
+    std::vector<Copy> plan;
+    plan.reserve(names.size());
+    int nextRow = static_cast<int>(cars.size());
+    for (const std::string& name : names) {
+        const auto source = sources.find(name);
+        if (source == sources.end())
+            continue;
+        // A new name is keyed by the caller's text: the appended row does not exist yet.
+        const auto [target, added] = targets.try_emplace(name, nextRow);
+        if (added)
+            result.appendedRows.push_back(nextRow++);
+        plan.push_back({target->second, source->second});
+    }
+    const std::size_t total = cars.size() + result.appendedRows.size();
+    if (total > static_cast<std::size_t>(kMaxCars)) {
+        result.appendedRows.clear();
+        result.error = "Cannot import these cars: the file would hold " + CountText(total) +
+                       " cars, and it can hold at most " + CountText(static_cast<std::size_t>(kMaxCars));
+        return result;
+    }
+
+    targets.clear(); // its views into the rows would not survive the changes below
+    cars.resize(total);
+    for (const Copy& copy : plan)
+        cars[static_cast<std::size_t>(copy.target)] = imported[static_cast<std::size_t>(copy.source)];
+    return result;
+}
+
+std::string ExportText(const HandlingDocument& doc, const std::vector<std::string>& names) {
+    const std::unordered_set<std::string_view> chosen(names.begin(), names.end());
+    std::string out;
+    AppendCommentLines(out, doc.BeforeComments);
+    for (const CarRow& car : doc.Cars) {
+        if (chosen.contains(car[0]))
+            AppendCarLine(out, car);
+    }
+    AppendCommentLines(out, doc.AfterComments);
+    return out;
+}
+
+std::string ExportCars(const std::string& path, const HandlingDocument& doc,
+                       const std::vector<std::string>& names) {
+    PosixFileOperations files;
+    return ExportCars(path, doc, names, files);
+}
+
+std::string ExportCars(const std::string& path, const HandlingDocument& doc,
+                       const std::vector<std::string>& names, FileOperations& files) {
+    return ReplaceFileContents(path, ExportText(doc, names), files);
+}
+
+} // namespace kestrix

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "handling_file/file_io.h"
+#include "model/handling_document.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The car commands as operations on the document: the windows ask the user,
+// these change the cars. Cars are found by name: the first row in table
+// order whose name matches exactly.
+namespace kestrix {
+
+enum class NewCarStats { Lowest, Highest, CopyOf };
+
+// Why a name cannot become a new car. A name with a tab or a line break would
+// come back from the file as another car, and an empty one as a nameless car.
+enum class NewCarProblem { None, Space, Empty, Tab, LineBreak, TooManyCars };
+// The space comes first: it is the add-car window's own refusal.
+NewCarProblem CheckNewCar(const CarTable& cars, std::string_view name);
+
+// The first row whose name equals name exactly, or -1.
+int FirstRowNamed(const CarTable& cars, std::string_view name);
+
+// Appends a car named name and returns its row. Lowest and Highest fill it with
+// the limits of each stat; CopyOf takes columns 1 to 31 of the first row named
+// copyFrom, or of row 0 when there is none. Returns -1, changing nothing, when
+// the table already holds kMaxCars cars.
+int AppendCar(CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom = {});
+
+// Removes the first row named name; the later rows move up by one. False when
+// there is none. Removing the only car is allowed here: the window decides.
+bool DeleteFirstCarNamed(CarTable& cars, std::string_view name);
+
+struct ImportRead {
+    CarTable rows;     // one per car line of the file, in file order
+    std::string error; // names the path and the reason; empty on success
+};
+// The car lines of another handling file, read by the same line rules as the
+// document; its comments, author and editor lines are left out. Refused when the
+// file cannot be read, a car line holds more than 32 values, or there is no car
+// line at all.
+ImportRead ReadImportFile(const std::string& path);
+
+struct MergeResult {
+    std::vector<int> appendedRows; // the rows added for new names, in the order of names
+    std::string error;             // empty on success; nothing has changed otherwise
+};
+// For each name in turn: the first imported row of that name replaces all 32
+// values of the first row of that name, or is appended when the table has none.
+// A name the import does not hold is passed over. Refused, before any change,
+// when the table would grow beyond kMaxCars cars.
+MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vector<std::string>& names);
+
+// The export file: the comments before, the car lines of every row whose name is
+// one of names, in table order, and the comments after; none of the editor lines
+// a save writes at the top.
+std::string ExportText(const HandlingDocument& doc, const std::vector<std::string>& names);
+// Writes ExportText to path as safely as a save. Returns an error naming the
+// path and the reason, or empty text.
+std::string ExportCars(const std::string& path, const HandlingDocument& doc,
+                       const std::vector<std::string>& names);
+std::string ExportCars(const std::string& path, const HandlingDocument& doc,
+                       const std::vector<std::string>& names, FileOperations& files);
+
+} // namespace kestrix

@@ -1,0 +1,138 @@
+#include "cars/cars.h"
+
+#include "handling_file/handling_format.h"
+#include "temp_folder.h"
+#include "validation/error_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace kestrix;
+
+namespace {
+
+// Rows from "NAME v1 v2 ..." lines.
+CarTable Table(std::initializer_list<std::string_view> lines) {
+    CarTable cars;
+    for (const std::string_view line : lines)
+        SplitCarLine(line, cars.emplace_back());
+    return cars;
+}
+
+// "NAME:v1" for each row, or the given columns of one row.
+std::string Summary(const CarTable& cars) {
+    std::string text;
+    for (const CarRow& car : cars)
+        text.append(car[0]).append(":").append(car[1]).append(" ");
+    return text;
+}
+std::string Columns(const CarRow& car, std::initializer_list<int> columns) {
+    std::string text;
+    for (const int column : columns)
+        text.append(car[column]).append(" ");
+    return text;
+}
+
+class FailingWrites : public PosixFileOperations {
+    int Write(int, std::string_view, std::size_t&) override { return ENOSPC; }
+};
+
+} // namespace
+
+TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
+    CarTable cars = Table({"OLD 5"});
+    for (const char* spaced : {" A", "MY CAR", "A ", "\tA B"})
+        EXPECT_EQ(CheckNewCar(cars, spaced), NewCarProblem::Space) << spaced;
+    EXPECT_EQ(CheckNewCar(cars, ""), NewCarProblem::Empty);
+    EXPECT_EQ(CheckNewCar(cars, "MY\tCAR"), NewCarProblem::Tab);
+    EXPECT_EQ(CheckNewCar(cars, "MY\rCAR"), NewCarProblem::LineBreak);
+    EXPECT_EQ(CheckNewCar(cars, "OLD"), NewCarProblem::None) << "a name already taken is allowed";
+
+    ASSERT_EQ(AppendCar(cars, "LOW", NewCarStats::Lowest), 1);
+    ASSERT_EQ(AppendCar(cars, "HIGH", NewCarStats::Highest, "OLD"), 2);
+    const std::initializer_list<int> shown{1,          5,   9,     25,          DriveType,
+                                           EngineType, Abs, Flags, FrontLights, RearLights};
+    EXPECT_EQ(Columns(cars[1], shown), "1 -10 0.5 1 F P 0 0000 0 0 ");
+    EXPECT_EQ(Columns(cars[2], shown), "50000 10 2 150000 F P 1 FFFF 0 0 ");
+    ErrorRegister errors;
+    ErrorCheck(CarTable(cars.begin() + 1, cars.end()), errors, NumberFormat{});
+    EXPECT_TRUE(errors.Rows().empty()) << errors.Rows().front().ExplanationString;
+
+    CarTable full(static_cast<std::size_t>(kMaxCars));
+    EXPECT_EQ(CheckNewCar(full, "NEW"), NewCarProblem::TooManyCars);
+    EXPECT_EQ(AppendCar(full, "NEW", NewCarStats::Lowest), -1);
+    EXPECT_EQ(full.size(), static_cast<std::size_t>(kMaxCars));
+}
+
+TEST(Cars, CopyAndDeleteTakeTheFirstOfAName) {
+    CarTable cars = Table({"B 1 x", "A 2 y", "A 3 z"});
+    AppendCar(cars, "NEW", NewCarStats::CopyOf, "A");
+    AppendCar(cars, "NEW", NewCarStats::CopyOf, "a");
+    EXPECT_EQ(Summary(cars), "B:1 A:2 A:3 NEW:2 NEW:1 ");
+    EXPECT_EQ(cars[3][2], "y");
+
+    EXPECT_TRUE(DeleteFirstCarNamed(cars, "B"));
+    EXPECT_TRUE(DeleteFirstCarNamed(cars, "A"));
+    EXPECT_EQ(Summary(cars), "A:3 NEW:2 NEW:1 ");
+    EXPECT_TRUE(DeleteFirstCarNamed(cars, "NEW"));
+    EXPECT_EQ(Summary(cars), "A:3 NEW:1 ") << "the second of a name moves up";
+    EXPECT_FALSE(DeleteFirstCarNamed(cars, "new"));
+}
+
+TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {
+    CarTable cars = Table({"A 1 1 1", "B 2 2 2", "A 3 3 3"});
+    const CarTable imported = Table({"B 9", "NEW 7", "A 8 8 8", "A 0", "NEW 6"});
+    const MergeResult merged = MergeCars(cars, imported, {"A", "B", "NEW", "NEW", "GONE"});
+    EXPECT_EQ(merged.error, "");
+    EXPECT_EQ(merged.appendedRows, std::vector<int>{3});
+    EXPECT_EQ(Summary(cars), "A:8 B:9 A:3 NEW:7 ");
+    EXPECT_EQ(cars[1], imported[0]) << "a short line blanks the later values";
+
+    cars.resize(static_cast<std::size_t>(kMaxCars) - 1);
+    EXPECT_EQ(MergeCars(cars, imported, {"B", "NEW", "X"}).error, "") << "overwriting needs no room";
+    const CarTable before = cars;
+    EXPECT_NE(MergeCars(cars, Table({"X", "Y"}), {"A", "X", "Y"}).error, "");
+    EXPECT_TRUE(cars == before);
+    EXPECT_EQ(MergeCars(cars, Table({"X 4"}), {"A", "X"}).appendedRows, std::vector<int>{kMaxCars - 1});
+}
+
+using CarFiles = test::TempFolderTest;
+
+TEST_F(CarFiles, ImportReadsOnlyCarLinesAndRefusesFilesWithout) {
+    const ImportRead read = ReadImportFile(Write(
+        "other.cfg", ";-# File Author : someone\r\n; note\r\n  MYCAR\t1500\r\n\r\n;-# x\r\nLAST 1 2\r\n"));
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(Summary(read.rows), "MYCAR:1500 : LAST:1 ");
+    EXPECT_EQ(read.rows[1], CarRow());
+
+    std::string wide = "WIDE";
+    for (int i = 0; i < 32; ++i)
+        wide += " 1";
+    for (const std::string& refused : {Path("missing.cfg"), Write("wide.cfg", wide), Write("empty.cfg", ""),
+                                       Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
+        const ImportRead failed = ReadImportFile(refused);
+        EXPECT_NE(failed.error.find("\"" + refused + "\": "), std::string::npos) << failed.error;
+        EXPECT_TRUE(failed.rows.empty());
+    }
+}
+
+TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
+    HandlingDocument doc;
+    doc.Author = "someone";
+    doc.BeforeComments = ";before\r\r";
+    doc.AfterComments = ";after\r";
+    doc.Cars = Table({"B 1", "A 2", "C 3", "B 4"});
+    const std::string blanks(30, ' ');
+    const std::string text = ExportText(doc, {"A", "B"});
+    EXPECT_EQ(text,
+              ";before\r\nB 1 " + blanks + "\r\nA 2 " + blanks + "\r\nB 4 " + blanks + "\r\n;after\r\n");
+
+    const std::string path = Path("export.cfg");
+    ASSERT_EQ(ExportCars(path, doc, {"B", "A"}), "");
+    EXPECT_EQ(ReadImportFile(path).rows, Table({"B 1", "A 2", "B 4"}));
+
+    FailingWrites full;
+    EXPECT_NE(ExportCars(path, doc, {"C"}, full).find(path), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(path).bytes, text) << "a failed export leaves the file it would replace";
+}
