@@ -74,6 +74,23 @@ TEST(Format, LineEndsOfEveryKind) {
     EXPECT_EQ(Parse("A\r\n").Cars.size(), 1u);
     EXPECT_TRUE(Parse("").Cars.empty());
     EXPECT_TRUE(Parse("; only a comment\r\n").Cars.empty());
+
+    EXPECT_EQ(Parse("A\n\rB\n\r").Cars.size(), 2u) << "LF CR is one line end";
+    EXPECT_EQ(Parse("A\n\r\n\rB").Cars.size(), 3u);
+    EXPECT_EQ(Parse("A\r\n\r\nB").Cars.size(), 3u);
+    EXPECT_EQ(Parse("A\n\nB").Cars.size(), 3u);
+    EXPECT_EQ(Parse("A\r\rB").Cars.size(), 3u);
+}
+
+TEST(Format, SkipsAByteOrderMarkAtTheStart) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const ParsedHandlingFile file = Parse(bom + "; first\r\nA 1\r\n");
+    EXPECT_EQ(file.BeforeComments, "; first\r");
+    ASSERT_EQ(file.Cars.size(), 1u);
+    EXPECT_TRUE(Parse(bom).Cars.empty());
+    EXPECT_EQ(Parse(bom + "A").Cars[0][0], "A");
+    EXPECT_EQ(Parse("A\r\n" + bom + ";x").Cars[1][0], bom + ";x") << "only at the very start";
+    EXPECT_EQ(Parse(bom.substr(0, 2) + ";x").Cars[0][0], bom.substr(0, 2) + ";x");
 }
 
 TEST(Format, RefusesLinesAndFilesTooLargeForTheTable) {

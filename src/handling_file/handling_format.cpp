@@ -15,9 +15,12 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Calls take(line) for each line; CR LF, CR and LF each end a line, and the
-// last line needs no end.
+// Calls take(line) for each line; CR LF, LF CR, CR and LF each end a line, and
+// the last line needs no end. A byte-order mark at the very start belongs to no
+// line, so a first comment line stays a comment.
 template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const auto next = [end](const char* from, char c) {
@@ -35,7 +38,7 @@ template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
         const char* lineEnd = std::min(nextCr, nextLf);
         if (!take(std::string_view(start, static_cast<std::size_t>(lineEnd - start))))
             return false;
-        if (lineEnd == nextCr && lineEnd + 1 == nextLf)
+        if ((lineEnd == nextCr && lineEnd + 1 == nextLf) || (lineEnd == nextLf && lineEnd + 1 == nextCr))
             ++lineEnd;
         start = lineEnd + 1;
     }
