@@ -147,6 +147,25 @@ void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc) {
         doc.Author = std::move(*file.Author);
 }
 
+int FirstValueGapColumn(const CarRow& car) {
+    int last = kStatCount - 1;
+    while (last > 0 && car[last].empty())
+        --last;
+    for (int column = 0; column < last; ++column) {
+        if (car[column].empty())
+            return column;
+    }
+    return -1;
+}
+
+std::optional<ValueGap> FirstValueGap(const CarTable& cars) {
+    for (std::size_t row = 0; row < cars.size(); ++row) {
+        if (const int column = FirstValueGapColumn(cars[row]); column >= 0)
+            return ValueGap{static_cast<int>(row), column};
+    }
+    return std::nullopt;
+}
+
 void AppendCarLine(std::string& out, const CarRow& car) {
     // A name that begins with ";" was read from a line with a leading blank;
     // keep that blank so the car does not come back as a comment.
