@@ -59,7 +59,15 @@ TEST(Catalogue, ChoiceStoredForms) {
     EXPECT_EQ(StoredWholeNumber("3", 4), 3);
     EXPECT_EQ(StoredWholeNumber(" 1 ", 2), 1);
     EXPECT_EQ(StoredWholeNumber("2.5", 4), 2); // halves go to the even number
-    for (const char* bad : {"", "4", "-1", "x", "nan", "inf", "1x"})
+    // Rounded first, then judged against the choices.
+    EXPECT_EQ(StoredWholeNumber("3.4", 4), 3);
+    EXPECT_EQ(StoredWholeNumber("-0.4", 4), 0);
+    EXPECT_EQ(StoredWholeNumber("-0.5", 4), 0);
+    EXPECT_EQ(StoredWholeNumber("1.4", 2), 1);
+    EXPECT_EQ(StoredWholeNumber("+3.49", 4), 3);
+    EXPECT_FALSE(StoredWholeNumber("1.5", 2)) << "rounds to 2, past the box's two states";
+    for (const char* bad :
+         {"", "4", "-1", "3.5", "-0.6", "x", "nan", "inf", "1x", "1e300", "-1e300", "+-0.4"})
         EXPECT_FALSE(StoredWholeNumber(bad, 4)) << bad;
 }
 

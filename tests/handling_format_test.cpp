@@ -74,6 +74,23 @@ TEST(Format, LineEndsOfEveryKind) {
     EXPECT_EQ(Parse("A\r\n").Cars.size(), 1u);
     EXPECT_TRUE(Parse("").Cars.empty());
     EXPECT_TRUE(Parse("; only a comment\r\n").Cars.empty());
+
+    EXPECT_EQ(Parse("A\n\rB\n\r").Cars.size(), 2u) << "LF CR is one line end";
+    EXPECT_EQ(Parse("A\n\r\n\rB").Cars.size(), 3u);
+    EXPECT_EQ(Parse("A\r\n\r\nB").Cars.size(), 3u);
+    EXPECT_EQ(Parse("A\n\nB").Cars.size(), 3u);
+    EXPECT_EQ(Parse("A\r\rB").Cars.size(), 3u);
+}
+
+TEST(Format, SkipsAByteOrderMarkAtTheStart) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const ParsedHandlingFile file = Parse(bom + "; first\r\nA 1\r\n");
+    EXPECT_EQ(file.BeforeComments, "; first\r");
+    ASSERT_EQ(file.Cars.size(), 1u);
+    EXPECT_TRUE(Parse(bom).Cars.empty());
+    EXPECT_EQ(Parse(bom + "A").Cars[0][0], "A");
+    EXPECT_EQ(Parse("A\r\n" + bom + ";x").Cars[1][0], bom + ";x") << "only at the very start";
+    EXPECT_EQ(Parse(bom.substr(0, 2) + ";x").Cars[0][0], bom.substr(0, 2) + ";x");
 }
 
 TEST(Format, RefusesLinesAndFilesTooLargeForTheTable) {
@@ -155,5 +172,63 @@ TEST(Format, ReadWriteReadKeepsTheDocument) {
         ASSERT_EQ(back.BeforeComments, doc.BeforeComments);
         ASSERT_EQ(back.AfterComments, doc.AfterComments);
         ASSERT_EQ(WriteHandlingText(back), written);
+    }
+}
+
+TEST(Format, FindsTheFirstEmptyValueBeforeAFilledOne) {
+    CarTable cars(3);
+    cars[0].Set(0, "FULL");
+    EXPECT_FALSE(FirstValueGap(cars)) << "values missing at the end and empty cars are fine";
+    cars[2].Set(31, "3");
+    cars[1].Set(0, "A");
+    cars[1].Set(5, "x");
+    cars[1].Set(9, "y");
+    ASSERT_TRUE(FirstValueGap(cars));
+    EXPECT_EQ(FirstValueGap(cars)->row, 1);
+    EXPECT_EQ(FirstValueGap(cars)->column, 1);
+    EXPECT_EQ(FirstValueGapColumn(cars[2]), 0);
+}
+
+// A car without a gap and without blanks in its values comes back as it was
+// written; a car with one comes back changed from its gap on.
+TEST(Format, OnlyCarsWithAGapChangeOnTheWayThroughAFile) {
+    const std::string alphabet = "AZaz09.-+;#\x01\xef\xbb\xbf\xff";
+    for (const unsigned seed :
+         {1u, 2u, 3u, 5u, 8u, 13u, 21u, 34u, 55u, 89u, 144u, 233u, 377u, 610u, 987u, 1597u}) {
+        std::mt19937 random(seed);
+        for (int round = 0; round < 50; ++round) {
+            HandlingDocument doc;
+            for (int car = random() % 8; car > 0; --car) {
+                CarRow& row = doc.Cars.emplace_back();
+                const unsigned emptyChance = random() % 4; // in quarters; 0 fills a prefix without holes
+                const int filled = static_cast<int>(random() % (kStatCount + 1));
+                for (int column = 0; column < filled; ++column) {
+                    if (emptyChance > 0 && random() % 4 < emptyChance)
+                        continue;
+                    std::string value;
+                    for (std::size_t length = 1 + random() % 6; length > 0; --length)
+                        value += alphabet[random() % alphabet.size()];
+                    row.Set(column, value);
+                }
+            }
+            const CarTable back = Parse(WriteHandlingText(doc)).Cars;
+            ASSERT_EQ(back.size(), doc.Cars.size());
+            std::optional<ValueGap> firstChanged;
+            for (std::size_t row = 0; row < back.size(); ++row) {
+                int changed = -1;
+                for (int column = kStatCount - 1; column >= 0; --column)
+                    if (back[row][column] != doc.Cars[row][column])
+                        changed = column;
+                ASSERT_EQ(FirstValueGapColumn(doc.Cars[row]), changed) << "seed " << seed << " row " << row;
+                if (changed >= 0 && !firstChanged)
+                    firstChanged = ValueGap{static_cast<int>(row), changed};
+            }
+            const std::optional<ValueGap> gap = FirstValueGap(doc.Cars);
+            ASSERT_EQ(gap.has_value(), firstChanged.has_value()) << "seed " << seed;
+            if (gap) {
+                EXPECT_EQ(gap->row, firstChanged->row);
+                EXPECT_EQ(gap->column, firstChanged->column);
+            }
+        }
     }
 }

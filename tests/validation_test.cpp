@@ -1,8 +1,12 @@
+#include "handling_file/handling_format.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 using namespace kestrix;
@@ -54,12 +58,59 @@ TEST(Numeric, FollowsTheRegionalSeparatorsButComparesWithAPoint) {
     EXPECT_FALSE(IsNumeric("2,5,1", german));
 
     EXPECT_DOUBLE_EQ(LeadingNumber(" 7 "), 7);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1.500"), 1.5);
     EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1000);
     EXPECT_DOUBLE_EQ(LeadingNumber("-2.5E-2x"), -0.025);
     EXPECT_DOUBLE_EQ(LeadingNumber("+.5"), 0.5);
     EXPECT_DOUBLE_EQ(LeadingNumber("3e"), 3);
     EXPECT_EQ(LeadingNumber("1e999"), HUGE_VAL);
     EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
+}
+
+TEST(Numeric, APointIsADecimalPointUnderEveryLocale) {
+    const NumberFormat french{",", " "};
+    for (const char* number : {"0.5", "-0.25", ".5", "5.", "2,5", "1 500,5", "1 500.5", "2.5E-2", " 0.120 "})
+        EXPECT_TRUE(IsNumeric(number, french)) << number;
+    for (const char* other : {"1,5.3", "1.5,3", "1.5.", ".", ",", "1 500 .5", "1.500 000"})
+        EXPECT_FALSE(IsNumeric(other, french)) << other;
+
+    // Where "." also groups digits it is read as the decimal point, the way
+    // the number is compared: "1.500" is 1.5, and "1.500.000" is no number.
+    const NumberFormat german{",", "."};
+    for (const char* number : {"1.500", "0.5", "2,5", "-0.75e1"})
+        EXPECT_TRUE(IsNumeric(number, german)) << number;
+    for (const char* other : {"1.500.000", "1.500,25", "1,5.3"})
+        EXPECT_FALSE(IsNumeric(other, german)) << other;
+}
+
+TEST(Numeric, TheSampleFileUnderARealCommaLocale) {
+    const char* const previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    const char* found = nullptr;
+    for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"})
+        if ((found = std::setlocale(LC_NUMERIC, name)))
+            break;
+    if (!found)
+        GTEST_SKIP() << "no locale with a decimal comma is installed here";
+    const NumberFormat local = NumberFormat::FromCurrentLocale();
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    ASSERT_EQ(local.decimal, ",");
+
+    std::ifstream in(KESTRIX_EXAMPLES "/Handling.cfg", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const ParseResult parsed = ParseHandlingText(text);
+    ASSERT_EQ(parsed.error, "");
+    const auto messages = [&](const NumberFormat& format) {
+        ErrorRegister errors;
+        ErrorCheck(parsed.file.Cars, errors, format);
+        std::vector<std::string> texts;
+        for (const ErrorRecord& row : errors.Rows())
+            texts.push_back(row.ExplanationString);
+        return texts;
+    };
+    const std::vector<std::string> underPoint = messages(kPlain);
+    ASSERT_FALSE(underPoint.empty());
+    EXPECT_EQ(messages(local), underPoint) << "the sample's fractions are no errors under a decimal comma";
 }
 
 TEST(Validation, TheFiveMessagesToTheLetter) {

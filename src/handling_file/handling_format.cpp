@@ -15,9 +15,12 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Calls take(line) for each line; CR LF, CR and LF each end a line, and the
-// last line needs no end.
+// Calls take(line) for each line; CR LF, LF CR, CR and LF each end a line, and
+// the last line needs no end. A byte-order mark at the very start belongs to no
+// line, so a first comment line stays a comment.
 template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const auto next = [end](const char* from, char c) {
@@ -35,7 +38,7 @@ template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
         const char* lineEnd = std::min(nextCr, nextLf);
         if (!take(std::string_view(start, static_cast<std::size_t>(lineEnd - start))))
             return false;
-        if (lineEnd == nextCr && lineEnd + 1 == nextLf)
+        if ((lineEnd == nextCr && lineEnd + 1 == nextLf) || (lineEnd == nextLf && lineEnd + 1 == nextCr))
             ++lineEnd;
         start = lineEnd + 1;
     }
@@ -142,6 +145,25 @@ void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc) {
     doc.AfterComments = std::move(file.AfterComments);
     if (file.Author)
         doc.Author = std::move(*file.Author);
+}
+
+int FirstValueGapColumn(const CarRow& car) {
+    int last = kStatCount - 1;
+    while (last > 0 && car[last].empty())
+        --last;
+    for (int column = 0; column < last; ++column) {
+        if (car[column].empty())
+            return column;
+    }
+    return -1;
+}
+
+std::optional<ValueGap> FirstValueGap(const CarTable& cars) {
+    for (std::size_t row = 0; row < cars.size(); ++row) {
+        if (const int column = FirstValueGapColumn(cars[row]); column >= 0)
+            return ValueGap{static_cast<int>(row), column};
+    }
+    return std::nullopt;
 }
 
 void AppendCarLine(std::string& out, const CarRow& car) {

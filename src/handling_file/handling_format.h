@@ -35,6 +35,17 @@ ParseResult ParseHandlingText(std::string_view bytes);
 // Replaces cars and comment blocks; keeps Author unless the file names one.
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc);
 
+// An empty value with a non-empty one after it in the same car: the line
+// cannot hold it, since on reading the later values would move one column left.
+struct ValueGap {
+    int row;
+    int column; // the empty value
+};
+// The column of the car's first such empty value, or -1 when it has none.
+int FirstValueGapColumn(const CarRow& car);
+// The first car, in table order, that has a gap.
+std::optional<ValueGap> FirstValueGap(const CarTable& cars);
+
 void AppendCarLine(std::string& out, const CarRow& car);
 void AppendCommentLines(std::string& out, std::string_view block);
 std::string WriteHandlingText(const HandlingDocument& doc);

@@ -97,16 +97,18 @@ std::optional<int> StoredWholeNumber(std::string_view stored, int count) {
         stored.remove_prefix(1);
     while (!stored.empty() && stored.back() == ' ')
         stored.remove_suffix(1);
-    if (!stored.empty() && stored.front() == '+')
+    if (stored.size() > 1 && stored.front() == '+' && stored[1] != '-')
         stored.remove_prefix(1);
     double value = 0;
     const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), value);
     if (error != std::errc() || end != stored.data() + stored.size() || !std::isfinite(value))
         return std::nullopt;
-    if (value < 0 || value > count - 1)
+    // Rounded first (halves to the even number), then judged, so "3.4" still
+    // shows a choice; -0.4 rounds to zero.
+    const double rounded = std::nearbyint(value);
+    if (rounded < 0 || rounded > count - 1)
         return std::nullopt;
-    // The nearest whole number, halves to the even one.
-    return static_cast<int>(std::nearbyint(value));
+    return static_cast<int>(rounded);
 }
 
 FlagTicks DecodeFlags(std::string_view stored) {

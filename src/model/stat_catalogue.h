@@ -52,8 +52,10 @@ extern const std::array<std::string_view, kFlagCount> kFlagNames;
 std::string LetterChoiceStored(std::string_view choice);
 int LetterChoicePosition(std::string_view stored, std::string_view firstLetters);
 
-// Lights and ABS are stored as a small whole number. Returns no value for a
-// text that is not such a number within [0, count).
+// Lights and ABS are stored as a small whole number. The stored number is
+// rounded to the nearest whole number (halves to the even one) and then must
+// lie within [0, count); otherwise, or for a text that is no number, there is
+// no value.
 std::optional<int> StoredWholeNumber(std::string_view stored, int count);
 
 // Flags: four hexadecimal digits, one per group of four flags.

@@ -99,6 +99,11 @@ NumberFormat NumberFormat::FromCurrentLocale() {
 }
 
 bool IsNumeric(std::string_view text, const NumberFormat& format) {
+    // The files write fractions with ".", so "." is a decimal point under every
+    // locale. Where the locale also groups digits with ".", it is taken as the
+    // decimal point alone, the way the number is compared: "1.500" is 1.5 and
+    // "1.500.000" is no number.
+    const std::string_view grouping = format.grouping == "." ? std::string_view() : format.grouping;
     std::size_t i = SkipBlanks(text, 0);
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
@@ -107,15 +112,18 @@ bool IsNumeric(std::string_view text, const NumberFormat& format) {
         if (IsDigit(text[i])) {
             sawDigit = true;
             ++i;
-        } else if (sawDigit && SeparatorAt(text, i, format.grouping) &&
-                   i + format.grouping.size() < text.size() && IsDigit(text[i + format.grouping.size()])) {
-            i += format.grouping.size();
+        } else if (sawDigit && SeparatorAt(text, i, grouping) && i + grouping.size() < text.size() &&
+                   IsDigit(text[i + grouping.size()])) {
+            i += grouping.size();
         } else {
             break;
         }
     }
-    if (SeparatorAt(text, i, format.decimal)) {
-        const std::size_t fractionStart = i + format.decimal.size();
+    const std::size_t decimalSize = SeparatorAt(text, i, format.decimal) ? format.decimal.size()
+                                    : SeparatorAt(text, i, ".")          ? 1
+                                                                         : 0;
+    if (decimalSize > 0) {
+        const std::size_t fractionStart = i + decimalSize;
         i = SkipDigits(text, fractionStart);
         sawDigit = sawDigit || i > fractionStart;
     }

@@ -16,7 +16,8 @@ struct NumberFormat {
     static NumberFormat FromCurrentLocale();
 };
 
-// Whether the whole text reads as a number under the given settings.
+// Whether the whole text reads as a number under the given settings; "." is
+// always accepted as the decimal point besides the locale's own.
 bool IsNumeric(std::string_view text, const NumberFormat& format);
 // The number at the start of the text, always with "." as the decimal point.
 double LeadingNumber(std::string_view text);
