@@ -1,7 +1,7 @@
 #include "generated_file.h"
 #include "handling_file/file_io.h"
-#include "platform/qt/main_window_view.h"
 #include "platform/qt/qt_services.h"
+#include "views/qt/views.h"
 #include "windows/frmMain.h"
 
 #include <QApplication>
@@ -14,7 +14,6 @@
 #include <memory>
 
 using namespace kestrix;
-using platform::qt::MainWindowView;
 using platform::qt::QtServices;
 
 namespace {
@@ -33,17 +32,19 @@ const std::string& LargeFilePath() {
 // The editor as main starts it, on the large file.
 struct Editor {
     HandlingDocument doc;
-    QtServices services{"\"" + LargeFilePath() + "\"", "."};
+    QtServices services{"\"" + LargeFilePath() + "\"", ".", "."};
     frmMain form{doc, services, NumberFormat{}};
-    MainWindowView view{form};
+    std::unique_ptr<platform::qt::WindowFrame> view;
 
     void Start() {
+        views::RegisterViews(services);
+        view = services.CreateFrame(form);
         form.Form_Load();
-        view.show();
-        view.activateWindow();
+        view->show();
+        view->activateWindow();
         QApplication::processEvents();
     }
-    QLineEdit& Field(int column) { return *view.findChild<QLineEdit*>(QString("txtStat%1").arg(column)); }
+    QLineEdit& Field(int column) { return *view->findChild<QLineEdit*>(QString("txtStat%1").arg(column)); }
 };
 
 void OpenFileUntilShown(benchmark::State& state) {

@@ -1,9 +1,10 @@
 #include "app/command_line.h"
-#include "platform/qt/main_window_view.h"
 #include "platform/qt/qt_services.h"
+#include "views/qt/views.h"
 #include "windows/frmMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include <clocale>
@@ -31,6 +32,15 @@ std::string ProgramFolder() {
     return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
+// Where file dialogs start when nothing better is known: the sample's folder
+// when the editor runs from its build tree, else the user's home.
+std::string HomeFolder() {
+    const QDir samples(QCoreApplication::applicationDirPath() + QStringLiteral("/../examples"));
+    if (samples.exists(QStringLiteral("Handling.cfg")))
+        return QFile::encodeName(samples.canonicalPath()).toStdString();
+    return QFile::encodeName(QDir::homePath()).toStdString();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -39,6 +49,8 @@ int main(int argc, char** argv) {
         return *status;
 
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Kestrix"));
+    QApplication::setApplicationName(QStringLiteral("Kestrix 3"));
     // Qt sets the whole locale from the environment; numbers are read the user's way on purpose.
     std::setlocale(LC_NUMERIC, "");
     const std::vector<std::string> files(argv + 1, argv + argc); // what Qt left of the arguments
@@ -50,10 +62,11 @@ int main(int argc, char** argv) {
 
     kestrix::HandlingDocument doc;
     kestrix::platform::qt::QtServices services(files.empty() ? std::string() : QuotedAbsolutePath(files[0]),
-                                               ProgramFolder());
+                                               ProgramFolder(), HomeFolder());
+    kestrix::views::RegisterViews(services);
     kestrix::frmMain form(doc, services, kestrix::NumberFormat::FromCurrentLocale());
-    kestrix::platform::qt::MainWindowView window(form);
+    const auto window = services.CreateFrame(form);
     form.Form_Load();
-    window.show();
+    window->show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace kestrix::platform {
@@ -14,21 +15,36 @@ unsigned char FoldCase(unsigned char c) {
     return c;
 }
 
-} // namespace
-
-bool SortsBefore(std::string_view a, int aData, std::string_view b, int bData) {
+// Negative, zero or positive as a sorts before, with or after b, without regard to case.
+int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
         const unsigned char x = FoldCase(static_cast<unsigned char>(a[i]));
         const unsigned char y = FoldCase(static_cast<unsigned char>(b[i]));
         if (x != y)
-            return x < y;
+            return x < y ? -1 : 1;
     }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    if (a != b)
-        return a < b;
-    return aData < bData;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool DropDownEntryBefore(const DropDown::Entry& a, const DropDown::Entry& b) {
+    if (SortsBefore(a.text, b.text))
+        return true;
+    return a.text == b.text && a.data < b.data;
+}
+
+} // namespace
+
+bool SortsBefore(std::string_view a, std::string_view b) {
+    const int folded = CompareFolded(a, b);
+    return folded != 0 ? folded < 0 : a < b;
+}
+
+Control::~Control() {
+    if (scope_)
+        scope_->Forget(this);
+    if (view_)
+        view_->ControlGone();
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -45,12 +61,26 @@ void Control::SetVisible(bool visible) {
     Notify(Aspect::Visible);
 }
 
+void Control::SetCanFocus(bool canFocus) {
+    if (canFocus_ == canFocus)
+        return;
+    canFocus_ = canFocus;
+    Notify(Aspect::CanFocus);
+}
+
+void Control::SetTip(std::string tip) {
+    if (tip_ == tip)
+        return;
+    tip_ = std::move(tip);
+    Notify(Aspect::Looks);
+}
+
 bool Control::HasFocus() const {
     return scope_ && scope_->Focused() == this;
 }
 
 void Control::SetFocus() {
-    if (scope_)
+    if (scope_ && canFocus_)
         scope_->MoveTo(this);
 }
 
@@ -60,10 +90,20 @@ void FocusScope::MoveTo(Control* control) {
     Control* previous = std::exchange(focused_, control);
     if (previous)
         Control::Raise(previous->LostFocus);
-    if (control) {
+    if (control && focused_ == control) {
         control->Notify(Aspect::Focus);
         Control::Raise(control->GotFocus);
     }
+}
+
+void FocusScope::Join(std::initializer_list<Control*> controls) {
+    for (Control* control : controls)
+        control->JoinFocusScope(*this);
+}
+
+void FocusScope::Forget(const Control* control) {
+    if (focused_ == control)
+        focused_ = nullptr;
 }
 
 void Label::SetCaption(std::string caption) {
@@ -73,7 +113,26 @@ void Label::SetCaption(std::string caption) {
     Notify(Aspect::Caption);
 }
 
-void Button::UserClicks() {
+void Label::SetForeColor(std::optional<Color> color) {
+    if (foreColor_ == color)
+        return;
+    foreColor_ = color;
+    Notify(Aspect::Looks);
+}
+
+void Label::SetUnderline(bool underline) {
+    if (underline_ == underline)
+        return;
+    underline_ = underline;
+    Notify(Aspect::Looks);
+}
+
+void Label::UserMovesMouse() {
+    if (Enabled())
+        Raise(MouseMove);
+}
+
+void Label::UserClicks() {
     if (Enabled())
         Raise(Click);
 }
@@ -89,8 +148,13 @@ void TextField::SetText(std::string text) {
 }
 
 void TextField::UserTypes(std::string text) {
-    if (Enabled())
-        SetText(std::move(text));
+    if (!Enabled())
+        return;
+    if (!refused_.empty())
+        std::erase_if(text, [this](char c) { return refused_.find(c) != std::string::npos; });
+    SetText(std::move(text));
+    // A refused character the view still shows must go.
+    Notify(Aspect::Text);
 }
 
 void TextField::Select(std::size_t start, std::size_t length) {
@@ -112,8 +176,30 @@ void CheckBox::UserClicks() {
         SetValue(Value() ? 0 : 1);
 }
 
-bool DropDown::EntrySortsBefore(const Entry& a, const Entry& b) {
-    return SortsBefore(a.text, a.data, b.text, b.data);
+void OptionButton::SetValue(bool value) {
+    if (value_ == value)
+        return;
+    value_ = value;
+    Notify(Aspect::Value);
+    if (!value)
+        return;
+    for (OptionButton* other : group_)
+        other->SetValue(false);
+    Raise(Click);
+}
+
+void OptionButton::UserClicks() {
+    if (Enabled())
+        SetValue(true);
+}
+
+void OptionButton::Group(std::initializer_list<OptionButton*> options) {
+    for (OptionButton* option : options) {
+        option->group_.clear();
+        for (OptionButton* other : options)
+            if (other != option)
+                option->group_.push_back(other);
+    }
 }
 
 void DropDown::Clear() {
@@ -124,10 +210,11 @@ void DropDown::Clear() {
 
 int DropDown::AddItem(std::string text, int data) {
     auto place = entries_.end();
+    Entry entry{std::move(text), data};
     if (sorted_)
-        place = std::upper_bound(entries_.begin(), entries_.end(), Entry{text, data}, EntrySortsBefore);
+        place = std::upper_bound(entries_.begin(), entries_.end(), entry, DropDownEntryBefore);
     const int position = static_cast<int>(place - entries_.begin());
-    entries_.insert(place, Entry{std::move(text), data});
+    entries_.insert(place, std::move(entry));
     if (listIndex_ >= position)
         ++listIndex_;
     Notify(Aspect::Entries);
@@ -137,7 +224,7 @@ int DropDown::AddItem(std::string text, int data) {
 void DropDown::SetEntries(std::vector<Entry> entries) {
     entries_ = std::move(entries);
     if (sorted_)
-        std::sort(entries_.begin(), entries_.end(), EntrySortsBefore);
+        std::stable_sort(entries_.begin(), entries_.end(), DropDownEntryBefore);
     listIndex_ = -1;
     Notify(Aspect::Entries);
 }
@@ -149,6 +236,15 @@ void DropDown::SetListIndex(int position) {
     Notify(Aspect::Selection);
     if (position >= 0)
         Raise(Click);
+}
+
+bool DropDown::SelectText(std::string_view text) {
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [text](const Entry& entry) { return entry.text == text; });
+    if (found == entries_.end())
+        return false;
+    SetListIndex(static_cast<int>(found - entries_.begin()));
+    return true;
 }
 
 void DropDown::UserPicks(int position) {
@@ -188,14 +284,21 @@ void TickList::SetCurrent(int index) {
     Raise(Click);
 }
 
-void TickList::UserToggles(int index) {
+void TickList::Quietly(const std::function<void()>& change) {
+    const Event click = std::exchange(Click, nullptr);
+    change();
+    Click = click;
+}
+
+void TickList::UserClicks(int index, bool onTheBox) {
     if (!Enabled() || index < 0 || index >= Count())
         return;
-    // One user action, one event.
-    const Event click = std::exchange(Click, nullptr);
-    SetCurrent(index);
-    SetTicked(index, !Ticked(index));
-    Click = click;
+    // One user action, one event, also when it changes nothing.
+    Quietly([&] {
+        SetCurrent(index);
+        if (onTheBox)
+            SetTicked(index, !Ticked(index));
+    });
     Raise(Click);
 }
 
@@ -204,10 +307,157 @@ void TickList::UserMovesTo(int index) {
         SetCurrent(index);
 }
 
+void ListBox::SetSelected(int position, bool selected) {
+    Entry& entry = entries_.at(static_cast<std::size_t>(position));
+    if (entry.selected == selected)
+        return;
+    if (selected && !multiple_)
+        for (Entry& other : entries_)
+            other.selected = false;
+    entry.selected = selected;
+    Notify(Aspect::Selection);
+}
+
+int ListBox::AddItem(std::string text) {
+    auto place = entries_.end();
+    if (sorted_)
+        place = std::upper_bound(entries_.begin(), entries_.end(), text,
+                                 [](const std::string& t, const Entry& e) { return SortsBefore(t, e.text); });
+    const int position = static_cast<int>(place - entries_.begin());
+    entries_.insert(place, Entry{std::move(text), false});
+    if (anchor_ >= position)
+        ++anchor_;
+    Notify(Aspect::Entries);
+    return position;
+}
+
+void ListBox::AddItems(std::vector<std::string> texts) {
+    if (texts.empty())
+        return;
+    const std::size_t before = entries_.size();
+    for (std::string& text : texts)
+        entries_.push_back(Entry{std::move(text), false});
+    if (sorted_) {
+        const auto byText = [](const Entry& a, const Entry& b) { return SortsBefore(a.text, b.text); };
+        std::stable_sort(entries_.begin() + static_cast<std::ptrdiff_t>(before), entries_.end(), byText);
+        // Each new entry after those already there with an equal text, as one AddItem after another puts it.
+        std::inplace_merge(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(before),
+                           entries_.end(), byText);
+    }
+    anchor_ = -1;
+    Notify(Aspect::Entries);
+}
+
+void ListBox::RemoveItem(int position) {
+    entries_.erase(entries_.begin() + position);
+    if (anchor_ == position)
+        anchor_ = -1;
+    else if (anchor_ > position)
+        --anchor_;
+    Notify(Aspect::Entries);
+}
+
+void ListBox::Clear() {
+    entries_.clear();
+    anchor_ = -1;
+    Notify(Aspect::Entries);
+}
+
+std::vector<std::string> ListBox::TakeSelected() {
+    std::vector<std::string> taken;
+    std::vector<Entry> kept;
+    for (Entry& entry : entries_)
+        (entry.selected ? taken.emplace_back(std::move(entry.text))
+                        : kept.emplace_back(std::move(entry)).text);
+    if (taken.empty())
+        return taken;
+    entries_ = std::move(kept);
+    anchor_ = -1;
+    Notify(Aspect::Entries);
+    return taken;
+}
+
+void ListBox::UserClicks(int position, Pick pick) {
+    if (!Enabled() || position < 0 || position >= ListCount())
+        return;
+    if (!multiple_ || pick == Pick::Only) {
+        for (Entry& entry : entries_)
+            entry.selected = false;
+        entries_[static_cast<std::size_t>(position)].selected = true;
+        anchor_ = position;
+    } else if (pick == Pick::Toggle) {
+        entries_[static_cast<std::size_t>(position)].selected = !Selected(position);
+        anchor_ = position;
+    } else {
+        const int from = anchor_ < 0 ? position : anchor_;
+        for (int i = 0; i < ListCount(); ++i)
+            entries_[static_cast<std::size_t>(i)].selected =
+                i >= std::min(from, position) && i <= std::max(from, position);
+    }
+    Notify(Aspect::Selection);
+    Raise(Click);
+}
+
+void ListBox::UserDoubleClicks(int position) {
+    if (!Enabled() || position < 0 || position >= ListCount())
+        return;
+    UserClicks(position);
+    Raise(DblClick);
+}
+
+const std::string& ColumnList::Cell(int row, int column) const {
+    const std::size_t at =
+        static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row)) * ColumnCount() + column);
+    return cells_.at(at);
+}
+
 void ColumnList::SetRows(std::vector<std::string> cells) {
     cells_ = std::move(cells);
-    cells_.resize(static_cast<std::size_t>(RowCount() * ColumnCount()));
+    const std::size_t rows = ColumnCount() ? cells_.size() / static_cast<std::size_t>(ColumnCount()) : 0;
+    cells_.resize(rows * static_cast<std::size_t>(ColumnCount()));
+    order_.resize(rows);
+    std::iota(order_.begin(), order_.end(), 0);
     selectedRow_ = -1;
+    Reorder();
+}
+
+void ColumnList::AddRow(int position, std::vector<std::string> cells) {
+    cells.resize(static_cast<std::size_t>(ColumnCount()));
+    const int added = static_cast<int>(order_.size());
+    for (std::string& cell : cells)
+        cells_.push_back(std::move(cell));
+    position = std::clamp(position, 0, RowCount());
+    order_.insert(order_.begin() + position, added);
+    if (selectedRow_ >= position)
+        ++selectedRow_;
+    Reorder();
+}
+
+void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
+    sorted_ = sorted;
+    sortKey_ = std::clamp(sortKey, 0, std::max(ColumnCount() - 1, 0));
+    sortOrder_ = order;
+    Reorder();
+}
+
+void ColumnList::Reorder() {
+    if (sorted_ && ColumnCount() > 0) {
+        const int shown = selectedRow_ >= 0 ? order_[static_cast<std::size_t>(selectedRow_)] : -1;
+        const auto key = [this](int row) -> const std::string& {
+            return cells_[static_cast<std::size_t>(row * ColumnCount() + sortKey_)];
+        };
+        const bool descending = sortOrder_ == Order::Descending;
+        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+            int compared = CompareFolded(key(a), key(b));
+            if (compared == 0)
+                compared = key(a).compare(key(b));
+            if (compared == 0)
+                return a < b; // rows that tie keep the order they came in, either way
+            return descending ? compared > 0 : compared < 0;
+        });
+        if (shown >= 0)
+            selectedRow_ = static_cast<int>(std::find(order_.begin(), order_.end(), shown) - order_.begin());
+    }
     Notify(Aspect::Rows);
 }
 
@@ -216,6 +466,20 @@ void ColumnList::SetSelectedRow(int row) {
         return;
     selectedRow_ = row;
     Notify(Aspect::Selection);
+}
+
+void ColumnList::UserClicksHeader(int column) {
+    if (!Enabled() || column < 0 || column >= ColumnCount())
+        return;
+    if (ColumnClick)
+        ColumnClick(Header{column, headers_[static_cast<std::size_t>(column)]});
+}
+
+void ColumnList::UserClicks(int row) {
+    if (!Enabled() || row < 0 || row >= RowCount())
+        return;
+    SetSelectedRow(row);
+    Raise(ItemClick);
 }
 
 void ColumnList::UserDoubleClicks(int row) {
@@ -238,6 +502,17 @@ void TabControl::UserChoosesPage(int page) {
         SetTab(page);
 }
 
+void TabControl::UserStepsPage(int step) {
+    const int count = static_cast<int>(captions_.size());
+    if (count > 0)
+        UserChoosesPage(((tab_ + step) % count + count) % count);
+}
+
+void Picture::UserMovesMouse() {
+    if (Enabled())
+        Raise(MouseMove);
+}
+
 std::string_view ShortcutText(Shortcut shortcut) {
     switch (shortcut) {
     case Shortcut::None:
@@ -254,6 +529,8 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+R";
     case Shortcut::CtrlS:
         return "Ctrl+S";
+    case Shortcut::CtrlT:
+        return "Ctrl+T";
     }
     return "";
 }

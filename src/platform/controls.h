@@ -2,10 +2,12 @@
 
 // Toolkit-free controls. Each holds its state and raises its events with the
 // window system's rules, so windows can be driven and tested without a display.
-// A view (the Qt layer, or nothing in tests) follows a control through Changed
-// and reports the user's actions through the User* operations.
+// A view (the Qt layer, or nothing in tests) follows a control through its
+// ControlView and reports the user's actions through the User* operations.
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,11 +17,71 @@ namespace kestrix::platform {
 using Event = std::function<void()>;
 
 // The order of sorted lists: names compared without regard to case, ties
-// broken by the exact bytes, then by the number each entry carries.
-bool SortsBefore(std::string_view a, int aData, std::string_view b, int bData);
+// broken by the exact bytes.
+bool SortsBefore(std::string_view a, std::string_view b);
 
 // What a view must refresh after a change made from code.
-enum class Aspect { Text, Caption, Enabled, Visible, Selection, Entries, Ticks, Value, Page, Rows, Focus };
+enum class Aspect {
+    Text,
+    Caption,
+    Enabled,
+    Visible,
+    CanFocus,
+    Selection,
+    Entries,
+    Ticks,
+    Value,
+    Page,
+    Rows,
+    Focus,
+    Looks,
+};
+
+class Control;
+class Label;
+class Button;
+class TextField;
+class CheckBox;
+class OptionButton;
+class DropDown;
+class TickList;
+class ListBox;
+class ColumnList;
+class TabControl;
+class Picture;
+class MenuEntry;
+
+// One Visit per kind of control: whatever must handle every kind (the
+// toolkit's widget factory) implements this, so a kind it forgets does not compile.
+class ControlVisitor {
+  public:
+    virtual void Visit(Label& control) = 0;
+    virtual void Visit(Button& control) = 0;
+    virtual void Visit(TextField& control) = 0;
+    virtual void Visit(CheckBox& control) = 0;
+    virtual void Visit(OptionButton& control) = 0;
+    virtual void Visit(DropDown& control) = 0;
+    virtual void Visit(TickList& control) = 0;
+    virtual void Visit(ListBox& control) = 0;
+    virtual void Visit(ColumnList& control) = 0;
+    virtual void Visit(TabControl& control) = 0;
+    virtual void Visit(Picture& control) = 0;
+    virtual void Visit(MenuEntry& control) = 0;
+
+  protected:
+    ~ControlVisitor() = default;
+};
+
+// The view side of a control. The link is cut from whichever side goes first:
+// a control tells its view when it dies, and a view detaches when it does.
+class ControlView {
+  public:
+    virtual void Refresh(Aspect aspect) = 0;
+    virtual void ControlGone() = 0;
+
+  protected:
+    ~ControlView() = default;
+};
 
 class FocusScope;
 
@@ -28,7 +90,8 @@ class Control {
     explicit Control(std::string name = {}) : name_(std::move(name)) {}
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
-    virtual ~Control() = default;
+    virtual ~Control();
+    virtual void Accept(ControlVisitor& visitor) = 0;
 
     const std::string& Name() const { return name_; }
     void SetName(std::string name) { name_ = std::move(name); }
@@ -36,6 +99,12 @@ class Control {
     void SetEnabled(bool enabled);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
+    // A control that cannot take the focus is skipped by the keyboard and by SetFocus.
+    bool CanFocus() const { return canFocus_; }
+    void SetCanFocus(bool canFocus);
+    // The meaning of the control, shown as its tooltip.
+    const std::string& Tip() const { return tip_; }
+    void SetTip(std::string tip);
 
     // Focus, for the controls that take it: raises LostFocus on the control
     // that had it and GotFocus here.
@@ -45,12 +114,12 @@ class Control {
     Event GotFocus;
     Event LostFocus;
 
-    std::function<void(Aspect)> Changed;
+    void AttachView(ControlView* view) { view_ = view; }
 
   protected:
     void Notify(Aspect aspect) const {
-        if (Changed)
-            Changed(aspect);
+        if (view_)
+            view_->Refresh(aspect);
     }
     static void Raise(const Event& event) {
         if (event)
@@ -60,9 +129,12 @@ class Control {
   private:
     friend class FocusScope;
     std::string name_;
+    std::string tip_;
     bool enabled_ = true;
     bool visible_ = true;
+    bool canFocus_ = true;
     FocusScope* scope_ = nullptr;
+    ControlView* view_ = nullptr;
 };
 
 // The one control of a window that has the keyboard focus.
@@ -70,42 +142,75 @@ class FocusScope {
   public:
     Control* Focused() const { return focused_; }
     void MoveTo(Control* control);
+    void Join(std::initializer_list<Control*> controls);
+    // A control that dies while it has the focus leaves no dangling focus.
+    void Forget(const Control* control);
 
   private:
     Control* focused_ = nullptr;
 };
 
+struct Color {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Color&, const Color&) = default;
+};
+
 class Label : public Control {
   public:
     using Control::Control;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
+    // No colour of its own: the desktop's.
+    const std::optional<Color>& ForeColor() const { return foreColor_; }
+    void SetForeColor(std::optional<Color> color);
+    bool Underline() const { return underline_; }
+    void SetUnderline(bool underline);
+
+    void UserMovesMouse();
+    void UserClicks();
+    Event MouseMove;
+    Event Click;
 
   private:
     std::string caption_;
+    std::optional<Color> foreColor_;
+    bool underline_ = false;
 };
 
 class Button : public Label {
   public:
     using Label::Label;
-    Event Click;
-    void UserClicks();
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 class TextField : public Control {
   public:
-    using Control::Control;
+    enum class Lines { Single, Multi };
+    explicit TextField(std::string name = {}, Lines lines = Lines::Single)
+        : Control(std::move(name)), lines_(lines) {}
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
+    bool MultiLine() const { return lines_ == Lines::Multi; }
+
     const std::string& Text() const { return text_; }
     // Raises Change when the text differs, whether code or the user set it.
     void SetText(std::string text);
+    // The user's edit; characters the field refuses are left out.
     void UserTypes(std::string text);
     void Select(std::size_t start, std::size_t length);
     std::size_t SelStart() const { return selStart_; }
     std::size_t SelLength() const { return selLength_; }
+    // Characters that never enter the field, whoever types or pastes them.
+    void SetRefusedCharacters(std::string characters) { refused_ = std::move(characters); }
+    const std::string& RefusedCharacters() const { return refused_; }
     Event Change;
 
   private:
+    Lines lines_;
     std::string text_;
+    std::string refused_;
     std::size_t selStart_ = 0;
     std::size_t selLength_ = 0;
 };
@@ -113,15 +218,34 @@ class TextField : public Control {
 class CheckBox : public Label {
   public:
     using Label::Label;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     int Value() const { return value_; }
     // Raises Click when the state changes.
     void SetValue(int value);
     void UserClicks();
-    Event Click;
 
   private:
     int value_ = 0;
 };
+
+// One of a group of options: choosing it clears the others.
+class OptionButton : public Label {
+  public:
+    using Label::Label;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
+    bool Value() const { return value_; }
+    // Choosing raises Click, from code or by the user; clearing raises nothing.
+    void SetValue(bool value);
+    void UserClicks();
+    // The options of one group, each told of the others.
+    static void Group(std::initializer_list<OptionButton*> options);
+
+  private:
+    std::vector<OptionButton*> group_;
+    bool value_ = false;
+};
+
+enum class Sorting { Unsorted, Sorted };
 
 // A choice among entries, each carrying one whole number.
 class DropDown : public Control {
@@ -130,8 +254,9 @@ class DropDown : public Control {
         std::string text;
         int data = 0;
     };
-    explicit DropDown(std::string name = {}, bool sorted = false)
-        : Control(std::move(name)), sorted_(sorted) {}
+    explicit DropDown(std::string name = {}, Sorting sorting = Sorting::Unsorted)
+        : Control(std::move(name)), sorted_(sorting == Sorting::Sorted) {}
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
     int ListCount() const { return static_cast<int>(entries_.size()); }
     const std::string& List(int position) const {
@@ -142,14 +267,17 @@ class DropDown : public Control {
     int ListIndex() const { return listIndex_; }
 
     void Clear();
-    // Inserts at the sorted place in a sorted list; returns the position.
+    // Inserts at the sorted place in a sorted list and returns the position;
+    // the selected entry stays selected.
     int AddItem(std::string text, int data = 0);
     // Replaces every entry at once (one sort, for long lists); nothing is selected.
     void SetEntries(std::vector<Entry> entries);
     // Selecting an entry, from code or by the user, raises Click; -1 selects nothing.
     void SetListIndex(int position);
+    // Selects the first entry with exactly this text; false when there is none.
+    bool SelectText(std::string_view text);
 
-    // The user opens the list (raises DropDown first) and picks an entry.
+    // The user opens the list (raises DropDownOpening first) and picks an entry.
     void UserPicks(int position);
     // The user changes the entry without opening the list (arrow keys).
     void UserSteps(int position);
@@ -160,7 +288,6 @@ class DropDown : public Control {
     Event UserSelecting;
 
   private:
-    static bool EntrySortsBefore(const Entry& a, const Entry& b);
     bool sorted_;
     std::vector<Entry> entries_;
     int listIndex_ = -1;
@@ -171,6 +298,7 @@ class DropDown : public Control {
 class TickList : public Control {
   public:
     using Control::Control;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     void SetEntries(std::vector<std::string> entries);
     int Count() const { return static_cast<int>(entries_.size()); }
     const std::string& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
@@ -179,38 +307,114 @@ class TickList : public Control {
     int Current() const { return current_; }
     void SetCurrent(int index);
 
-    void UserToggles(int index);
+    // A click on an entry: it becomes current, and a click on its box also flips the tick.
+    void UserClicks(int index, bool onTheBox);
+    void UserToggles(int index) { UserClicks(index, true); }
     void UserMovesTo(int index);
     Event Click;
 
   private:
+    void Quietly(const std::function<void()>& change);
     std::vector<std::string> entries_;
     std::vector<bool> ticks_;
     int current_ = -1;
 };
 
-// A list in report view: rows of text cells under column headers.
-class ColumnList : public Control {
+// A plain list of texts; with Multiple, several entries can be selected.
+class ListBox : public Control {
   public:
-    explicit ColumnList(std::string name, std::vector<std::string> headers)
-        : Control(std::move(name)), headers_(std::move(headers)) {}
-    const std::vector<std::string>& Headers() const { return headers_; }
-    int ColumnCount() const { return static_cast<int>(headers_.size()); }
-    int RowCount() const { return ColumnCount() ? static_cast<int>(cells_.size()) / ColumnCount() : 0; }
-    const std::string& Cell(int row, int column) const {
-        return cells_.at(static_cast<std::size_t>(row * ColumnCount() + column));
-    }
-    // Replaces every row at once; cells are given row after row.
-    void SetRows(std::vector<std::string> cells);
-    int SelectedRow() const { return selectedRow_; }
-    void SetSelectedRow(int row);
+    enum class Selection { Single, Multiple };
+    explicit ListBox(std::string name = {}, Sorting sorting = Sorting::Unsorted,
+                     Selection selection = Selection::Single)
+        : Control(std::move(name)), sorted_(sorting == Sorting::Sorted),
+          multiple_(selection == Selection::Multiple) {}
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
-    void UserDoubleClicks(int row);
+    int ListCount() const { return static_cast<int>(entries_.size()); }
+    const std::string& List(int position) const {
+        return entries_.at(static_cast<std::size_t>(position)).text;
+    }
+    bool Selected(int position) const { return entries_.at(static_cast<std::size_t>(position)).selected; }
+    void SetSelected(int position, bool selected);
+    bool MultiSelect() const { return multiple_; }
+
+    // Inserts at the sorted place in a sorted list, not selected; returns the position.
+    int AddItem(std::string text);
+    // Adds many entries at once, each at its place.
+    void AddItems(std::vector<std::string> texts);
+    void RemoveItem(int position);
+    void Clear();
+    // Removes the selected entries and returns their texts, in list order.
+    std::vector<std::string> TakeSelected();
+
+    // A click chooses one entry; with Toggle (Ctrl) it flips one; with Range
+    // (Shift) it selects from the last clicked entry to this one.
+    enum class Pick { Only, Toggle, Range };
+    void UserClicks(int position, Pick pick = Pick::Only);
+    void UserDoubleClicks(int position);
+    Event Click;
     Event DblClick;
 
   private:
+    struct Entry {
+        std::string text;
+        bool selected = false;
+    };
+    bool sorted_;
+    bool multiple_;
+    std::vector<Entry> entries_;
+    int anchor_ = -1;
+};
+
+// A list in report view: rows of text cells under column headers. Sorted,
+// the rows are shown ordered by the sort column's text (without regard to
+// case, then exactly, then in the order they came); rows are read in the order shown.
+class ColumnList : public Control {
+  public:
+    enum class Order { Ascending, Descending };
+    struct Header {
+        int column = 0;
+        std::string text;
+    };
+    explicit ColumnList(std::string name, std::vector<std::string> headers)
+        : Control(std::move(name)), headers_(std::move(headers)) {}
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+    const std::vector<std::string>& Headers() const { return headers_; }
+    int ColumnCount() const { return static_cast<int>(headers_.size()); }
+    int RowCount() const { return static_cast<int>(order_.size()); }
+    // The cell of the row at a place in the order shown.
+    const std::string& Cell(int row, int column) const;
+
+    // Replaces every row at once; cells are given row after row.
+    void SetRows(std::vector<std::string> cells);
+    // Adds a row before the row shown at position (in a sorted list, at its sorted place).
+    void AddRow(int position, std::vector<std::string> cells);
+    void Clear() { SetRows({}); }
+
+    bool Sorted() const { return sorted_; }
+    int SortKey() const { return sortKey_; }
+    Order SortOrder() const { return sortOrder_; }
+    void SetSort(bool sorted, int sortKey, Order order);
+
+    int SelectedRow() const { return selectedRow_; }
+    void SetSelectedRow(int row);
+
+    void UserClicksHeader(int column);
+    void UserClicks(int row);
+    void UserDoubleClicks(int row);
+    std::function<void(const Header&)> ColumnClick;
+    Event ItemClick;
+    Event DblClick;
+
+  private:
+    void Reorder();
     std::vector<std::string> headers_;
-    std::vector<std::string> cells_;
+    std::vector<std::string> cells_; // in the order the rows came
+    std::vector<int> order_;         // the rows as shown
+    bool sorted_ = false;
+    int sortKey_ = 0;
+    Order sortOrder_ = Order::Ascending;
     int selectedRow_ = -1;
 };
 
@@ -218,11 +422,14 @@ class TabControl : public Control {
   public:
     explicit TabControl(std::string name, std::vector<std::string> captions)
         : Control(std::move(name)), captions_(std::move(captions)) {}
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     const std::vector<std::string>& Captions() const { return captions_; }
     int Tab() const { return tab_; }
     // Raises Click when another page comes to the front, by code or by the user.
     void SetTab(int page);
     void UserChoosesPage(int page);
+    // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous page, round the end.
+    void UserStepsPage(int step);
     Event Click;
 
   private:
@@ -230,19 +437,33 @@ class TabControl : public Control {
     int tab_ = 0;
 };
 
-enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS };
+// A picture: one of the program's own drawings, named.
+class Picture : public Control {
+  public:
+    explicit Picture(std::string name, std::string drawing)
+        : Control(std::move(name)), drawing_(std::move(drawing)) {}
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
+    const std::string& Drawing() const { return drawing_; }
+    void UserMovesMouse();
+    Event MouseMove;
+
+  private:
+    std::string drawing_;
+};
+
+enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS, CtrlT };
 std::string_view ShortcutText(Shortcut shortcut);
 
 // A menu entry, a submenu (with entries) or a separator.
 class MenuEntry : public Label {
   public:
     using Label::Label;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     Shortcut Key = Shortcut::None;
     bool IsSeparator = false;
     std::vector<MenuEntry*> Entries;
     // A disabled entry does nothing.
     void UserChooses();
-    Event Click;
 };
 
 } // namespace kestrix::platform

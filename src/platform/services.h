@@ -1,8 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace kestrix::platform {
+
+class MenuEntry;
+class Window;
 
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Icon { None, Warning, Information };
@@ -36,9 +40,24 @@ class Services {
     virtual std::string ChooseOpenFile(const FileDialog& dialog) = 0;
     virtual std::string ChooseSaveFile(const FileDialog& dialog) = 0;
     virtual void SetBusy(bool busy) = 0;
+
+    // Shows the window blocking its opener; returns when it has closed.
+    virtual void ShowModal(Window& window) = 0;
+    // Shows the window beside its opener and returns at once. The window lives
+    // until it closes, however long its opener keeps a hold on it.
+    virtual void ShowBeside(std::shared_ptr<Window> window) = 0;
+    // Opens the menu's entries at the pointer; returns when one was chosen or the menu was dismissed.
+    virtual void ShowPopupMenu(MenuEntry& menu) = 0;
+    // Hands a web or mail address to the desktop; what becomes of it is not known.
+    virtual void OpenWithDesktop(const std::string& target) = 0;
+
     // The command-line text after the program's name, and the program's folder.
     virtual std::string CommandLine() = 0;
     virtual std::string ProgramFolder() = 0;
+    virtual std::string HomeFolder() = 0;
+    // Small values remembered across runs; empty text when never written.
+    virtual std::string ReadSetting(const std::string& key) = 0;
+    virtual void WriteSetting(const std::string& key, const std::string& value) = 0;
 };
 
 // Shows the busy pointer for as long as it lives.

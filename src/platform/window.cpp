@@ -2,12 +2,17 @@
 
 namespace kestrix::platform {
 
+Window::~Window() {
+    if (view_)
+        view_->WindowGone();
+}
+
 void Window::SetCaption(std::string caption) {
     if (caption_ == caption)
         return;
     caption_ = std::move(caption);
-    if (Changed)
-        Changed(Aspect::Caption);
+    if (view_)
+        view_->Refresh(Aspect::Caption);
 }
 
 bool Window::TryClose() {
@@ -18,10 +23,25 @@ bool Window::TryClose() {
 }
 
 void Window::Unload() {
-    if (CloseRequested)
-        CloseRequested();
+    if (view_)
+        view_->Close();
     else
         TryClose();
+}
+
+void Window::BringToFront() {
+    if (view_)
+        view_->Raise();
+}
+
+void Window::UserPressesEnter() {
+    if (DefaultButton && DefaultButton->Visible())
+        DefaultButton->UserClicks();
+}
+
+void Window::UserPressesEscape() {
+    if (CancelButton && CancelButton->Visible())
+        CancelButton->UserClicks();
 }
 
 } // namespace kestrix::platform

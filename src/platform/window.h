@@ -2,36 +2,72 @@
 
 #include "platform/controls.h"
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace kestrix::platform {
 
-// A top-level window: its caption, its focus, and closing with a check that may refuse.
+// The toolkit's frame of a window. As with a control, the link is cut from
+// whichever side goes first.
+class WindowView {
+  public:
+    virtual void Refresh(Aspect aspect) = 0;
+    // Closing from code: the frame closes, which ends in TryClose.
+    virtual void Close() = 0;
+    // Bring the shown window to the front.
+    virtual void Raise() = 0;
+    virtual void WindowGone() = 0;
+
+  protected:
+    ~WindowView() = default;
+};
+
+// A top-level window: its caption, its focus, its default and cancel buttons,
+// and closing with a check that may refuse. A window is shown through
+// Services and is done with once it has closed.
 class Window {
   public:
-    Window() = default;
+    explicit Window(std::string name) : name_(std::move(name)) {}
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
-    virtual ~Window() = default;
+    virtual ~Window();
 
+    // The window's program name, "frmMain"; the toolkit finds its layout by it.
+    const std::string& Name() const { return name_; }
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
+    bool Resizable() const { return resizable_; }
+    void SetResizable(bool resizable) { resizable_ = resizable; }
 
     // Closing by any means runs QueryUnload first; false keeps the window open.
     bool TryClose();
-    // Closing from code (an Exit command): the view closes its window, which ends in TryClose.
+    // Closing from code (an Exit or Close button): the frame closes its window, which ends in TryClose.
     void Unload();
     bool IsClosed() const { return closed_; }
+    void BringToFront();
+
+    // Enter presses the default button and Escape the cancel button, where the window has them.
+    Button* DefaultButton = nullptr;
+    Button* CancelButton = nullptr;
+    void UserPressesEnter();
+    void UserPressesEscape();
 
     FocusScope Focus;
-    std::function<void(Aspect)> Changed;
-    // Set by a view that closes the real window and then calls TryClose.
-    std::function<void()> CloseRequested;
+    // The menus of the window's menu bar, if it has one.
+    std::vector<MenuEntry*> MenuBar;
+
+    void AttachView(WindowView* view) { view_ = view; }
 
   protected:
     virtual bool QueryUnload() { return true; }
 
   private:
+    std::string name_;
     std::string caption_;
+    bool resizable_ = false;
     bool closed_ = false;
+    WindowView* view_ = nullptr;
 };
 
 } // namespace kestrix::platform

@@ -1,6 +1,9 @@
 #include "windows/frmMain.h"
 
 #include "handling_file/file_io.h"
+#include "windows/file_dialogs.h"
+
+#include <stdexcept>
 
 namespace kestrix {
 
@@ -137,6 +140,13 @@ std::vector<std::string> PageCaptions() {
     return captions;
 }
 
+const ChoiceStat& ChoiceOf(const frmMain& form, const DropDown& control) {
+    for (const ChoiceStat& stat : kChoiceStats)
+        if (&(form.*stat.control) == &control)
+            return stat;
+    throw std::logic_error("not a choice stat: " + control.Name());
+}
+
 // A choice puts its stored form into the stat's hidden field.
 void WriteChoice(frmMain& form, const ChoiceStat& stat) {
     const DropDown& control = form.*stat.control;
@@ -150,8 +160,8 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
 } // namespace
 
 frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers)
-    : tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc),
-      services_(services), numbers_(std::move(numbers)) {
+    : Window("frmMain"), tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}),
+      doc_(doc), services_(services), numbers_(std::move(numbers)) {
     for (const StatPage& page : StatPages()) {
         for (const StatPageRow& row : page.rows) {
             if (row.caption.empty())
@@ -207,13 +217,9 @@ void frmMain::ConnectHandlers() {
     cboRear.Click = [this] { cboRear_Click(); };
     chkABS.Click = [this] { chkABS_Click(); };
     lvFlags.Click = [this] { lvFlags_Click(); };
-    for (platform::Control* control :
-         {static_cast<platform::Control*>(&cboCars), static_cast<platform::Control*>(&tabGeneral),
-          static_cast<platform::Control*>(&cboDrive), static_cast<platform::Control*>(&cboEngine),
-          static_cast<platform::Control*>(&cboFront), static_cast<platform::Control*>(&cboRear),
-          static_cast<platform::Control*>(&chkABS), static_cast<platform::Control*>(&lvFlags),
-          static_cast<platform::Control*>(&lvErrors), static_cast<platform::Control*>(&cmdViewErrors)})
-        control->JoinFocusScope(Focus);
+    Focus.Join({&cboCars, &tabGeneral, &cboDrive, &cboEngine, &cboFront, &cboRear, &chkABS, &lvFlags,
+                &lvErrors, &cmdViewErrors});
+    txtStat[VehicleIdentifier].SetCanFocus(false);
 }
 
 platform::Control& frmMain::StatControl(int column) {
@@ -357,16 +363,16 @@ void frmMain::ErrorCheck() {
 }
 
 void frmMain::cboDrive_Click() {
-    WriteChoice(*this, kChoiceStats[0]);
+    WriteChoice(*this, ChoiceOf(*this, cboDrive));
 }
 void frmMain::cboEngine_Click() {
-    WriteChoice(*this, kChoiceStats[1]);
+    WriteChoice(*this, ChoiceOf(*this, cboEngine));
 }
 void frmMain::cboFront_Click() {
-    WriteChoice(*this, kChoiceStats[2]);
+    WriteChoice(*this, ChoiceOf(*this, cboFront));
 }
 void frmMain::cboRear_Click() {
-    WriteChoice(*this, kChoiceStats[3]);
+    WriteChoice(*this, ChoiceOf(*this, cboRear));
 }
 
 void frmMain::chkABS_Click() {
@@ -419,15 +425,8 @@ void frmMain::EnableControls(bool loaded) {
     }
 }
 
-platform::FileDialog frmMain::HandlingFileDialog(std::string title) const {
-    platform::FileDialog dialog;
-    dialog.title = std::move(title);
-    dialog.initialFolder = services_.ProgramFolder();
-    return dialog;
-}
-
 void frmMain::ReportFailure(const std::string& message) {
-    services_.ShowMessage({message, "", Buttons::Ok, Icon::Warning, Answer::Ok});
+    kestrix::ReportFailure(services_, message);
 }
 
 bool frmMain::ReadFile() {
@@ -454,9 +453,8 @@ bool frmMain::ReadFile() {
 
 void frmMain::LoadFile() {
     const std::string previousPath = doc_.FilePath;
-    platform::FileDialog dialog = HandlingFileDialog("Open .CFG File...");
-    dialog.fileMustExist = true;
-    const std::string chosen = services_.ChooseOpenFile(dialog);
+    const std::string chosen =
+        AskForHandlingFile(services_, FileDialogKind::Open, "Open .CFG File...", doc_.FilePath);
     if (!chosen.empty()) {
         doc_.FilePath = chosen;
         if (ReadFile())
@@ -490,9 +488,8 @@ void frmMain::SaveFileAs() {
         platform::BusyPointer busy(services_);
         StatsToArray();
     }
-    platform::FileDialog dialog = HandlingFileDialog("Save .CFG As");
-    dialog.confirmReplace = true;
-    const std::string chosen = services_.ChooseSaveFile(dialog);
+    const std::string chosen =
+        AskForHandlingFile(services_, FileDialogKind::Save, "Save .CFG As", doc_.FilePath);
     if (!chosen.empty()) {
         platform::BusyPointer busy(services_);
         if (!SaveTheFile(chosen))

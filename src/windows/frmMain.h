@@ -37,9 +37,10 @@ class frmMain : public platform::Window {
 
     void Form_Load();
 
-    // Controls, named as the program names them.
+    // Controls. The prefix says the kind: txt a text field, cbo a drop-down list,
+    // chk a check box, lv a list, cmd a button, mnu a menu entry, tab the pages.
     platform::Label Label1{"Label1"};
-    platform::DropDown cboCars{"cboCars", true};
+    platform::DropDown cboCars{"cboCars", platform::Sorting::Sorted};
     platform::TabControl tabGeneral;
     std::array<platform::TextField, kStatCount> txtStat;
     std::vector<std::unique_ptr<platform::Label>> LabStat; // one per page row, in page order
@@ -61,7 +62,6 @@ class frmMain : public platform::Window {
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
         mnuFileComments{"mnuFileComments"};
     platform::MenuEntry mnuHelp{"mnuHelp"}, mnuAbout{"mnuAbout"};
-    std::vector<platform::MenuEntry*> MenuBar;
 
     // The control that shows a column: its text field, or the choice control of a choice stat.
     platform::Control& StatControl(int column);
@@ -112,7 +112,6 @@ class frmMain : public platform::Window {
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
     void ReportFailure(const std::string& message);
-    platform::FileDialog HandlingFileDialog(std::string title) const;
     int ShownRow() const;
 
     HandlingDocument& doc_;

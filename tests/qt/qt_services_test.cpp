@@ -31,7 +31,7 @@ void WhenTheBoxOpens(std::function<void(QMessageBox&)> act) {
 } // namespace
 
 TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
-    QtServices services("", "");
+    QtServices services("", "", "");
     QString title, text;
     QMessageBox::StandardButtons buttons;
     WhenTheBoxOpens([&](QMessageBox& box) {

@@ -11,46 +11,52 @@ namespace kestrix::platform::qt {
 
 namespace {
 
-void Follow(QAction& action, MenuEntry& entry) {
-    action.setObjectName(QString::fromStdString(entry.Name()));
-    const auto show = [&action, &entry] {
-        if (!entry.IsSeparator)
-            action.setText(Latin1(entry.Caption()));
-        action.setEnabled(entry.Enabled());
-        action.setVisible(entry.Visible());
-    };
-    entry.Changed = [show](Aspect) { show(); };
-    QObject::connect(&action, &QObject::destroyed, [&entry] { entry.Changed = nullptr; });
-    show();
-}
+// Keeps an action in step with its entry; whichever goes first cuts the link.
+class ActionBinding : public QObject, public ControlView {
+  public:
+    ActionBinding(QAction& action, MenuEntry& entry) : QObject(&action), action_(action), entry_(&entry) {
+        action.setObjectName(QString::fromStdString(entry.Name()));
+        entry.AttachView(this);
+        Refresh(Aspect::Caption);
+        QObject::connect(&action, &QAction::triggered, this, &ActionBinding::Choose);
+    }
+    ~ActionBinding() override {
+        if (entry_)
+            entry_->AttachView(nullptr);
+    }
+    void Refresh(Aspect) override {
+        if (!entry_)
+            return;
+        if (!entry_->IsSeparator)
+            action_.setText(Latin1(entry_->Caption()));
+        action_.setEnabled(entry_->Enabled());
+        action_.setVisible(entry_->Visible());
+        action_.setStatusTip(Latin1(entry_->Tip()));
+    }
+    void ControlGone() override { entry_ = nullptr; }
+    void Choose() {
+        if (entry_)
+            entry_->UserChooses();
+    }
 
-QMenu* CreateMenu(MenuEntry& entry, QWidget* parent, QList<QKeySequence>& keys);
+  private:
+    QAction& action_;
+    MenuEntry* entry_;
+};
 
-void AddEntry(QMenu& menu, MenuEntry& entry, QList<QKeySequence>& keys) {
+void AddEntry(QMenu& menu, MenuEntry& entry, QList<QKeySequence>* keys) {
     if (!entry.Entries.empty()) {
         menu.addMenu(CreateMenu(entry, &menu, keys));
         return;
     }
     QAction* action = entry.IsSeparator ? menu.addSeparator() : menu.addAction(QString());
-    Follow(*action, entry);
+    new ActionBinding(*action, entry);
     if (entry.Key != Shortcut::None) {
         const QKeySequence key(Latin1(ShortcutText(entry.Key)));
         action->setShortcut(key);
-        keys.append(key);
+        if (keys)
+            keys->append(key);
     }
-    QObject::connect(action, &QAction::triggered, action, [&entry] { entry.UserChooses(); });
-}
-
-// A menu of the bar or a submenu; opening it is choosing its entry.
-QMenu* CreateMenu(MenuEntry& entry, QWidget* parent, QList<QKeySequence>& keys) {
-    auto* menu = new QMenu(parent);
-    menu->setObjectName(QString::fromStdString(entry.Name()));
-    menu->setAccessibleName(menu->objectName());
-    Follow(*menu->menuAction(), entry);
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [&entry] { entry.UserChooses(); });
-    for (MenuEntry* inner : entry.Entries)
-        AddEntry(*menu, *inner, keys);
-    return menu;
 }
 
 class MenuKeysFirst : public QObject {
@@ -79,10 +85,22 @@ class MenuKeysFirst : public QObject {
 
 } // namespace
 
+// A menu of the bar or a submenu; opening it is choosing its entry.
+QMenu* CreateMenu(MenuEntry& entry, QWidget* parent, QList<QKeySequence>* keys) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QString::fromStdString(entry.Name()));
+    menu->setAccessibleName(menu->objectName());
+    auto* binding = new ActionBinding(*menu->menuAction(), entry);
+    QObject::connect(menu, &QMenu::aboutToShow, binding, &ActionBinding::Choose);
+    for (MenuEntry* inner : entry.Entries)
+        AddEntry(*menu, *inner, keys);
+    return menu;
+}
+
 QList<QKeySequence> BuildMenuBar(QMenuBar& bar, const std::vector<MenuEntry*>& menus) {
     QList<QKeySequence> keys;
     for (MenuEntry* entry : menus)
-        bar.addMenu(CreateMenu(*entry, &bar, keys));
+        bar.addMenu(CreateMenu(*entry, &bar, &keys));
     return keys;
 }
 

@@ -7,13 +7,17 @@
 
 #include <vector>
 
+class QMenu;
 class QMenuBar;
 class QWidget;
 
 namespace kestrix::platform::qt {
 
-// Fills the bar with the window's menus and their entries, each kept in step
-// with its entry; returns the key sequences of the entries' shortcuts.
+// A menu and its entries, each kept in step with its entry; the shortcuts it
+// holds are added to keys when given.
+QMenu* CreateMenu(MenuEntry& entry, QWidget* parent, QList<QKeySequence>* keys = nullptr);
+
+// Fills the bar with the window's menus; returns the key sequences of the entries' shortcuts.
 QList<QKeySequence> BuildMenuBar(QMenuBar& bar, const std::vector<MenuEntry*>& menus);
 
 // The menu's shortcuts act even in a widget that would take the same keys for

@@ -1,10 +1,19 @@
 #include "platform/qt/qt_services.h"
 
+#include "platform/qt/menus.h"
 #include "platform/qt/text.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
+#include <QSettings>
+#include <QUrl>
+
+#include <stdexcept>
 
 namespace kestrix::platform::qt {
 
@@ -129,8 +138,9 @@ QString DialogFilter(std::string_view filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-QtServices::QtServices(std::string commandLine, std::string programFolder)
-    : commandLine_(std::move(commandLine)), programFolder_(std::move(programFolder)) {}
+QtServices::QtServices(std::string commandLine, std::string programFolder, std::string homeFolder)
+    : commandLine_(std::move(commandLine)), programFolder_(std::move(programFolder)),
+      homeFolder_(std::move(homeFolder)) {}
 
 QtServices::~QtServices() {
     while (busyDepth_ > 0)
@@ -158,6 +168,52 @@ std::string QtServices::ChooseOpenFile(const FileDialog& dialog) {
 std::string QtServices::ChooseSaveFile(const FileDialog& dialog) {
     const OrdinaryPointer pointer(busyDepth_ > 0);
     return ChooseFile(dialog, QFileDialog::AcceptSave);
+}
+
+std::unique_ptr<WindowFrame> QtServices::CreateFrame(Window& window) {
+    const auto layout = layouts_.find(typeid(window));
+    if (layout == layouts_.end())
+        throw std::logic_error("no layout is registered for " + window.Name());
+    auto frame = std::make_unique<WindowFrame>(window);
+    layout->second(window, *frame);
+    frame->Finish();
+    return frame;
+}
+
+void QtServices::ShowModal(Window& window) {
+    const OrdinaryPointer pointer(busyDepth_ > 0);
+    std::unique_ptr<WindowFrame> frame = CreateFrame(window);
+    frame->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    frame->Closed = [&loop] { loop.quit(); };
+    frame->show();
+    if (!window.IsClosed())
+        loop.exec();
+}
+
+void QtServices::ShowBeside(std::shared_ptr<Window> window) {
+    WindowFrame* frame = CreateFrame(*window).release();
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->Own(std::move(window));
+    frame->show();
+}
+
+void QtServices::ShowPopupMenu(MenuEntry& entry) {
+    const OrdinaryPointer pointer(busyDepth_ > 0);
+    std::unique_ptr<QMenu> menu(CreateMenu(entry, nullptr));
+    menu->exec(QCursor::pos());
+}
+
+void QtServices::OpenWithDesktop(const std::string& target) {
+    QDesktopServices::openUrl(QUrl(MixedText(target)));
+}
+
+std::string QtServices::ReadSetting(const std::string& key) {
+    return PathBytes(QSettings().value(QString::fromStdString(key)).toString());
+}
+
+void QtServices::WriteSetting(const std::string& key, const std::string& value) {
+    QSettings().setValue(QString::fromStdString(key), PathText(value));
 }
 
 void QtServices::SetBusy(bool busy) {

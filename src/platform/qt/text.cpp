@@ -27,4 +27,46 @@ QString MixedText(std::string_view text) {
     return local.hasError() ? Latin1(text) : decoded;
 }
 
+namespace {
+
+constexpr char16_t kCarriageReturnPicture = u'\u240D';
+constexpr char16_t kLineFeedPicture = u'\u240A';
+
+} // namespace
+
+QString MultiLineShown(std::string_view text) {
+    QString shown;
+    shown.reserve(static_cast<qsizetype>(text.size()));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            shown += QLatin1Char('\n');
+            ++i;
+        } else if (c == '\r') {
+            shown += QChar(kCarriageReturnPicture);
+        } else if (c == '\n') {
+            shown += QChar(kLineFeedPicture);
+        } else {
+            shown += QLatin1Char(c);
+        }
+    }
+    return shown;
+}
+
+std::string MultiLineStored(const QString& shown) {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(shown.size()));
+    for (const QChar c : shown) {
+        if (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            text += "\r\n";
+        else if (c.unicode() == kCarriageReturnPicture)
+            text += '\r';
+        else if (c.unicode() == kLineFeedPicture)
+            text += '\n';
+        else
+            text += c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
+    }
+    return text;
+}
+
 } // namespace kestrix::platform::qt

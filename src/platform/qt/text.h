@@ -19,4 +19,9 @@ std::string PathBytes(const QString& path);
 // shown as a path when it decodes as one, otherwise as values.
 QString MixedText(std::string_view text);
 
+// A multi-line field shows CR LF as a line break. A lone CR or LF is shown by
+// its control picture, so that it comes back from an edit as it was.
+QString MultiLineShown(std::string_view text);
+std::string MultiLineStored(const QString& shown);
+
 } // namespace kestrix::platform::qt

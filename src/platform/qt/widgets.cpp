@@ -1,37 +1,103 @@
 #include "platform/qt/widgets.h"
 
+#include "platform/qt/menus.h"
+#include "platform/qt/tab_area.h"
 #include "platform/qt/text.h"
 
+#include <QAbstractListModel>
+#include <QAbstractTableModel>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStackedWidget>
+#include <QToolButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include <limits>
 
 namespace kestrix::platform::qt {
+
+Binding::Binding(Control& control, QWidget& widget, Refresher refresh)
+    : QObject(&widget), control_(&control), widget_(widget), refresh_(std::move(refresh)) {
+    widget.setObjectName(QString::fromStdString(control.Name()));
+    widget.setAccessibleName(QString::fromStdString(control.Name()));
+    control.AttachView(this);
+}
+
+Binding::~Binding() {
+    if (control_)
+        control_->AttachView(nullptr);
+}
+
+void Binding::ControlGone() {
+    control_ = nullptr;
+}
+
+void Binding::Refresh(Aspect aspect) {
+    if (!control_)
+        return;
+    switch (aspect) {
+    case Aspect::Enabled:
+        widget_.setEnabled(control_->Enabled());
+        break;
+    case Aspect::Visible:
+        // A widget not yet in a shown window stays hidden until the window shows.
+        if (!control_->Visible())
+            widget_.setVisible(false);
+        else if (widget_.isHidden() && widget_.parentWidget())
+            widget_.setVisible(true);
+        break;
+    case Aspect::CanFocus:
+        widget_.setFocusPolicy(control_->CanFocus() ? Qt::StrongFocus : Qt::NoFocus);
+        break;
+    case Aspect::Focus:
+        widget_.setFocus(Qt::OtherFocusReason);
+        break;
+    default:
+        if (aspect == Aspect::Looks) {
+            widget_.setToolTip(Latin1(control_->Tip()));
+            widget_.setStatusTip(Latin1(control_->Tip()));
+        }
+        refresh_(aspect);
+    }
+}
+
+void Binding::ShowAll() {
+    if (!control_)
+        return;
+    widget_.setEnabled(control_->Enabled());
+    if (!control_->Visible())
+        widget_.setVisible(false);
+    if (!control_->CanFocus())
+        widget_.setFocusPolicy(Qt::NoFocus);
+    for (const Aspect aspect : {Aspect::Looks, Aspect::Text, Aspect::Caption, Aspect::Entries, Aspect::Ticks,
+                                Aspect::Value, Aspect::Page, Aspect::Rows, Aspect::Selection})
+        Refresh(aspect);
+}
 
 namespace {
 
 // Tells the control's window when the widget takes the keyboard focus.
 class FocusReporter : public QObject {
   public:
-    FocusReporter(Control& control, const FocusScope& focus, QObject* parent)
-        : QObject(parent), control_(control), focus_(focus) {}
+    FocusReporter(const Binding& binding, const FocusScope& focus, QObject* parent)
+        : QObject(parent), binding_(binding), focus_(focus) {}
 
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::FocusIn && IsMove(static_cast<QFocusEvent*>(event)->reason()))
-            control_.SetFocus();
+            binding_.Act<Control>([](Control& control) { control.SetFocus(); });
         return false;
     }
 
@@ -43,53 +109,72 @@ class FocusReporter : public QObject {
         return !returns || !focus_.Focused();
     }
 
-    Control& control_;
+    const Binding& binding_;
     const FocusScope& focus_;
 };
 
-void ReportFocus(QWidget& widget, Control& control, const FocusScope& focus) {
-    widget.installEventFilter(new FocusReporter(control, focus, &widget));
+// Mouse moves and clicks of widgets that have no signal for them.
+class MouseReporter : public QObject {
+  public:
+    MouseReporter(std::function<void()> moved, std::function<void()> clicked, QWidget& widget)
+        : QObject(&widget), moved_(std::move(moved)), clicked_(std::move(clicked)) {
+        widget.setMouseTracking(true);
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove && moved_)
+            moved_();
+        else if (event->type() == QEvent::MouseButtonRelease && clicked_ &&
+                 static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            clicked_();
+        return false;
+    }
+
+  private:
+    std::function<void()> moved_;
+    std::function<void()> clicked_;
+};
+
+// The wheel over a list that does not have the focus scrolls the window, never the value.
+class WheelOnlyWithFocus : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget*>(watched)->hasFocus())
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+QColor ToQColor(const Color& color) {
+    return QColor(color.red, color.green, color.blue);
 }
 
-void Name(QWidget& widget, const std::string& name) {
-    widget.setObjectName(QString::fromStdString(name));
-    widget.setAccessibleName(QString::fromStdString(name));
-}
-
-// Follows the aspects every control has and hands the others to refresh.
-template <typename Refresh> void Follow(QWidget& widget, Control& control, Refresh refresh) {
-    Name(widget, control.Name());
-    control.Changed = [&widget, &control, refresh](Aspect aspect) {
-        switch (aspect) {
-        case Aspect::Enabled:
-            widget.setEnabled(control.Enabled());
-            break;
-        case Aspect::Visible:
-            widget.setVisible(control.Visible());
-            break;
-        case Aspect::Focus:
-            widget.setFocus(Qt::OtherFocusReason);
-            break;
-        default:
-            refresh(aspect);
-        }
-    };
-    QObject::connect(&widget, &QObject::destroyed, [&control] { control.Changed = nullptr; });
-    widget.setEnabled(control.Enabled());
-    if (!control.Visible())
-        widget.setVisible(false);
+void ShowLooks(QWidget& widget, const Label& label) {
+    QPalette palette = widget.palette();
+    const QPalette standard = widget.parentWidget() ? widget.parentWidget()->palette() : QPalette();
+    palette.setColor(QPalette::WindowText,
+                     label.ForeColor() ? ToQColor(*label.ForeColor()) : standard.color(QPalette::WindowText));
+    widget.setPalette(palette);
+    QFont font = widget.font();
+    font.setUnderline(label.Underline());
+    widget.setFont(font);
 }
 
 class DropDownModel : public QAbstractListModel {
   public:
-    DropDownModel(const DropDown& list, QObject* parent) : QAbstractListModel(parent), list_(list) {}
+    explicit DropDownModel(QObject* parent) : QAbstractListModel(parent) {}
+    void SetBinding(const Binding& binding) { binding_ = &binding; }
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : list_.ListCount();
+        const DropDown* list = binding_ ? binding_->Get<DropDown>() : nullptr;
+        return parent.isValid() || !list ? 0 : list->ListCount();
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || index.row() >= list_.ListCount())
+        const DropDown* list = binding_ ? binding_->Get<DropDown>() : nullptr;
+        if (role != Qt::DisplayRole || !list || index.row() >= list->ListCount())
             return {};
-        return Latin1(list_.List(index.row()));
+        return Latin1(list->List(index.row()));
     }
     void Reset() {
         beginResetModel();
@@ -97,281 +182,499 @@ class DropDownModel : public QAbstractListModel {
     }
 
   private:
-    const DropDown& list_;
+    const Binding* binding_ = nullptr;
 };
 
-} // namespace
-
-DropDownBox::DropDownBox(DropDown& control, QWidget* parent) : QComboBox(parent), control_(control) {
-    auto* model = new DropDownModel(control, this);
-    setModel(model);
-    // Long car lists: no measuring of every entry, rows of one height.
-    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* list = qobject_cast<QListView*>(view()))
-        list->setUniformItemSizes(true);
-    // A list that drops below the box and scrolls, rather than one as tall as the screen.
-    setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    setMaxVisibleItems(16);
-    view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-
-    const auto showSelection = [this] {
-        if (currentIndex() == control_.ListIndex())
-            return;
-        const QSignalBlocker quiet(this);
-        setCurrentIndex(control_.ListIndex());
-    };
-    Follow(*this, control, [this, model, showSelection](Aspect aspect) {
-        if (aspect == Aspect::Entries) {
-            const QSignalBlocker quiet(this);
-            model->Reset();
-        }
-        if (aspect == Aspect::Entries || aspect == Aspect::Selection)
-            showSelection();
-    });
-    // Also raised by the arrow keys and the wheel on the closed list.
-    connect(this, &QComboBox::activated, this, [this, showSelection](int position) {
-        control_.UserSteps(position);
-        showSelection();
-    });
-    showSelection();
-}
-
-void DropDownBox::showPopup() {
-    if (control_.Enabled() && control_.DropDownOpening)
-        control_.DropDownOpening();
-    QComboBox::showPopup();
-}
-
-ColumnListModel::ColumnListModel(const ColumnList& list, QObject* parent)
-    : QAbstractTableModel(parent), list_(list) {}
-
-int ColumnListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : list_.RowCount();
-}
-
-int ColumnListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : list_.ColumnCount();
-}
-
-QVariant ColumnListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || index.row() >= list_.RowCount() || index.column() >= list_.ColumnCount())
-        return {};
-    return Latin1(list_.Cell(index.row(), index.column()));
-}
-
-QVariant ColumnListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section >= list_.ColumnCount())
-        return {};
-    return Latin1(list_.Headers()[static_cast<std::size_t>(section)]);
-}
-
-void ColumnListModel::Reset() {
-    beginResetModel();
-    endResetModel();
-}
-
-namespace {
-
-constexpr const char* kTabLook = "QPushButton { border: 1px solid palette(dark); border-bottom: none;"
-                                 " border-top-left-radius: 4px; border-top-right-radius: 4px;"
-                                 " background: palette(midlight); padding: 4px 6px; }"
-                                 "QPushButton:checked { background: palette(light); }"
-                                 "QPushButton:focus { text-decoration: underline; }";
-
-} // namespace
-
-TabArea::TabArea(TabControl& control, const FocusScope& focus, QWidget* parent)
-    : QWidget(parent), control_(control), tabRows_(new QGridLayout), pages_(new QStackedWidget(this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    tabRows_->setSpacing(0);
-    layout->addLayout(tabRows_);
-    layout->addWidget(pages_);
-    pages_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-
-    for (std::size_t page = 0; page < control.Captions().size(); ++page) {
-        auto* tab = new QPushButton(Latin1(control.Captions()[page]), this);
-        tab->setCheckable(true);
-        tab->setStyleSheet(kTabLook);
-        tab->setObjectName(QString::fromStdString(control.Name()) + "Tab" + QString::number(page));
-        tab->setAccessibleName(tab->text());
-        tabs_.addButton(tab, static_cast<int>(page));
-        ReportFocus(*tab, control, focus);
-        pages_->addWidget(new QWidget);
+// A drop-down whose list raises the control's opening event before it shows.
+class DropDownBox : public QComboBox {
+  public:
+    explicit DropDownBox(QWidget* parent) : QComboBox(parent) {}
+    void SetBinding(const Binding& binding) { binding_ = &binding; }
+    void showPopup() override {
+        if (binding_)
+            binding_->Act<DropDown>([](DropDown& list) {
+                if (list.Enabled() && list.DropDownOpening)
+                    list.DropDownOpening();
+            });
+        QComboBox::showPopup();
     }
-    Follow(*this, control, [this](Aspect aspect) {
-        if (aspect == Aspect::Page)
-            ShowPage(control_.Tab());
-    });
-    connect(&tabs_, &QButtonGroup::idClicked, this, [this](int page) {
-        control_.UserChoosesPage(page);
-        ShowPage(control_.Tab());
-    });
-    ShowPage(control.Tab());
-}
 
-QWidget* TabArea::Page(int page) const {
-    return pages_->widget(page);
-}
+  private:
+    const Binding* binding_ = nullptr;
+};
 
-QAbstractButton* TabArea::Tab(int page) const {
-    return tabs_.button(page);
-}
-
-void TabArea::ShowPage(int page) {
-    const int rows = (static_cast<int>(tabs_.buttons().size()) + kTabsPerRow - 1) / kTabsPerRow;
-    const int chosenRow = page / kTabsPerRow;
-    for (QAbstractButton* tab : tabs_.buttons()) {
-        const int id = tabs_.id(tab);
-        const int row = id / kTabsPerRow;
-        tabRows_->removeWidget(tab);
-        tabRows_->addWidget(tab, (row + rows - chosenRow - 1) % rows, id % kTabsPerRow);
+class ListBoxModel : public QAbstractListModel {
+  public:
+    explicit ListBoxModel(QObject* parent) : QAbstractListModel(parent) {}
+    void SetBinding(const Binding& binding) { binding_ = &binding; }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        const ListBox* list = binding_ ? binding_->Get<ListBox>() : nullptr;
+        return parent.isValid() || !list ? 0 : list->ListCount();
     }
-    if (QAbstractButton* tab = tabs_.button(page)) {
-        tab->setChecked(true);
-        setFocusProxy(tab);
+    QVariant data(const QModelIndex& index, int role) const override {
+        const ListBox* list = binding_ ? binding_->Get<ListBox>() : nullptr;
+        if (role != Qt::DisplayRole || !list || index.row() >= list->ListCount())
+            return {};
+        return Latin1(list->List(index.row()));
     }
-    pages_->setCurrentIndex(page);
-}
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
 
-QLabel* CreateLabel(Label& control, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    const auto showCaption = [label, &control] { label->setText(Latin1(control.Caption())); };
-    Follow(*label, control, [showCaption](Aspect aspect) {
-        if (aspect == Aspect::Caption)
-            showCaption();
-    });
-    showCaption();
-    return label;
-}
+  private:
+    const Binding* binding_ = nullptr;
+};
 
-QPushButton* CreateButton(Button& control, const FocusScope& focus, QWidget* parent) {
-    auto* button = new QPushButton(parent);
-    const auto showCaption = [button, &control] { button->setText(Latin1(control.Caption())); };
-    Follow(*button, control, [showCaption](Aspect aspect) {
-        if (aspect == Aspect::Caption)
-            showCaption();
-    });
-    QObject::connect(button, &QPushButton::clicked, button, [&control] { control.UserClicks(); });
-    ReportFocus(*button, control, focus);
-    showCaption();
-    return button;
-}
+class ColumnListModel : public QAbstractTableModel {
+  public:
+    explicit ColumnListModel(QObject* parent) : QAbstractTableModel(parent) {}
+    void SetBinding(const Binding& binding) { binding_ = &binding; }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        const ColumnList* list = binding_ ? binding_->Get<ColumnList>() : nullptr;
+        return parent.isValid() || !list ? 0 : list->RowCount();
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        const ColumnList* list = binding_ ? binding_->Get<ColumnList>() : nullptr;
+        return parent.isValid() || !list ? 0 : list->ColumnCount();
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        const ColumnList* list = binding_ ? binding_->Get<ColumnList>() : nullptr;
+        if (role != Qt::DisplayRole || !list || index.row() >= list->RowCount() ||
+            index.column() >= list->ColumnCount())
+            return {};
+        return Latin1(list->Cell(index.row(), index.column()));
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        const ColumnList* list = binding_ ? binding_->Get<ColumnList>() : nullptr;
+        if (role != Qt::DisplayRole || orientation != Qt::Horizontal || !list ||
+            section >= list->ColumnCount())
+            return {};
+        return Latin1(list->Headers()[static_cast<std::size_t>(section)]);
+    }
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
 
-QLineEdit* CreateTextField(TextField& control, const FocusScope& focus, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setMaxLength(std::numeric_limits<int>::max()); // no field limits what is typed
-    const auto showText = [edit, &control] {
-        const QString text = Latin1(control.Text());
-        if (edit->text() != text)
-            edit->setText(text);
-    };
-    const auto showSelection = [edit, &control] {
-        if (control.SelLength() == 0)
-            edit->setCursorPosition(static_cast<int>(control.SelStart()));
+  private:
+    const Binding* binding_ = nullptr;
+};
+
+// Makes the widget of each kind of control; a kind it lacks does not compile.
+class WidgetFactory : public ControlVisitor {
+  public:
+    WidgetFactory(const FocusScope& focus, QWidget* parent) : focus_(focus), parent_(parent) {}
+    QWidget* Made() const { return made_; }
+    Binding* MadeBinding() const { return binding_; }
+
+    void Visit(Label& control) override {
+        auto* label = new QLabel(parent_);
+        label->setTextFormat(Qt::PlainText);
+        Binding& binding = Bind(control, *label, [label, &control](Aspect aspect) {
+            if (aspect == Aspect::Caption)
+                label->setText(Latin1(control.Caption()));
+            else if (aspect == Aspect::Looks)
+                ShowLooks(*label, control);
+        });
+        new MouseReporter([&binding] { binding.Act<Label>([](Label& l) { l.UserMovesMouse(); }); },
+                          [&binding] { binding.Act<Label>([](Label& l) { l.UserClicks(); }); }, *label);
+    }
+
+    void Visit(Button& control) override {
+        auto* button = new QPushButton(parent_);
+        button->setAutoDefault(false);
+        Binding& binding = Bind(control, *button, [button, &control](Aspect aspect) {
+            if (aspect == Aspect::Caption)
+                button->setText(Latin1(control.Caption()));
+        });
+        QObject::connect(button, &QPushButton::clicked, button,
+                         [&binding] { binding.Act<Button>([](Button& b) { b.UserClicks(); }); });
+        ReportFocus(*button, binding);
+    }
+
+    void Visit(TextField& control) override {
+        if (control.MultiLine())
+            MultiLineField(control);
         else
-            edit->setSelection(static_cast<int>(control.SelStart()), static_cast<int>(control.SelLength()));
+            LineField(control);
+    }
+
+    void Visit(CheckBox& control) override {
+        auto* box = new QCheckBox(parent_);
+        Binding& binding = Bind(control, *box, [box, &control](Aspect aspect) {
+            if (aspect == Aspect::Value) {
+                const QSignalBlocker quiet(box);
+                box->setChecked(control.Value() != 0);
+            } else if (aspect == Aspect::Caption) {
+                box->setText(Latin1(control.Caption()));
+            }
+        });
+        QObject::connect(box, &QCheckBox::clicked, box, [&binding, box] {
+            binding.Act<CheckBox>([box](CheckBox& c) {
+                c.UserClicks();
+                const QSignalBlocker quiet(box);
+                box->setChecked(c.Value() != 0);
+            });
+        });
+        ReportFocus(*box, binding);
+    }
+
+    void Visit(OptionButton& control) override {
+        auto* option = new QRadioButton(parent_);
+        option->setAutoExclusive(false); // the control keeps its group
+        Binding& binding = Bind(control, *option, [option, &control](Aspect aspect) {
+            if (aspect == Aspect::Value) {
+                const QSignalBlocker quiet(option);
+                option->setChecked(control.Value());
+            } else if (aspect == Aspect::Caption) {
+                option->setText(Latin1(control.Caption()));
+            }
+        });
+        QObject::connect(option, &QRadioButton::clicked, option, [&binding, option] {
+            binding.Act<OptionButton>([option](OptionButton& o) {
+                o.UserClicks();
+                const QSignalBlocker quiet(option);
+                option->setChecked(o.Value());
+            });
+        });
+        ReportFocus(*option, binding);
+    }
+
+    void Visit(DropDown& control) override {
+        auto* box = new DropDownBox(parent_);
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(new WheelOnlyWithFocus(box));
+        // Long car lists: no measuring of every entry, rows of one height.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        if (auto* list = qobject_cast<QListView*>(box->view()))
+            list->setUniformItemSizes(true);
+        // A list that drops below the box and scrolls, rather than one as tall as the screen.
+        box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+        box->setMaxVisibleItems(16);
+        box->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        const auto showSelection = [box, &control] {
+            if (box->currentIndex() == control.ListIndex())
+                return;
+            const QSignalBlocker quiet(box);
+            box->setCurrentIndex(control.ListIndex());
+        };
+        auto* model = new DropDownModel(box);
+        Binding& binding = Bind(control, *box, [box, model, showSelection](Aspect aspect) {
+            if (aspect == Aspect::Entries) {
+                const QSignalBlocker quiet(box);
+                model->Reset();
+            }
+            if (aspect == Aspect::Entries || aspect == Aspect::Selection)
+                showSelection();
+        });
+        model->SetBinding(binding);
+        box->SetBinding(binding);
+        {
+            const QSignalBlocker quiet(box);
+            box->setModel(model);
+        }
+        // Also raised by the arrow keys on the closed list, and by assistive tools.
+        QObject::connect(box, &QComboBox::activated, box, [&binding, box](int position) {
+            binding.Act<DropDown>([box, position](DropDown& list) {
+                list.UserSteps(position);
+                const QSignalBlocker quiet(box);
+                box->setCurrentIndex(list.ListIndex());
+            });
+        });
+        ReportFocus(*box, binding);
+    }
+
+    void Visit(TickList& control) override;
+    void Visit(ListBox& control) override;
+    void Visit(ColumnList& control) override;
+
+    void Visit(TabControl& control) override {
+        auto* area = new TabArea(parent_);
+        Binding& binding = Bind(control, *area, [area, &control](Aspect aspect) {
+            if (aspect == Aspect::Page)
+                area->ShowPage(control.Tab());
+        });
+        area->SetTabs(control.Captions(), [&binding](int page) {
+            binding.Act<TabControl>([page](TabControl& tabs) {
+                if (page < 0)
+                    tabs.UserStepsPage(page == TabArea::kNextPage ? 1 : -1);
+                else
+                    tabs.UserChoosesPage(page);
+            });
+            const TabControl* tabs = binding.Get<TabControl>();
+            return tabs ? tabs->Tab() : 0;
+        });
+        for (QWidget* tab : area->Tabs())
+            tab->installEventFilter(new FocusReporter(binding, focus_, tab));
+    }
+
+    void Visit(Picture& control) override {
+        auto* picture = new QLabel(parent_);
+        picture->setPixmap(
+            QPixmap(QStringLiteral(":/drawings/") + QString::fromStdString(control.Drawing())));
+        picture->setScaledContents(true);
+        Binding& binding = Bind(control, *picture, [](Aspect) {});
+        new MouseReporter([&binding] { binding.Act<Picture>([](Picture& p) { p.UserMovesMouse(); }); }, {},
+                          *picture);
+    }
+
+    void Visit(MenuEntry& control) override {
+        auto* button = new QToolButton(parent_);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setMenu(CreateMenu(control, button));
+        Bind(control, *button, [button, &control](Aspect aspect) {
+            if (aspect == Aspect::Caption)
+                button->setText(Latin1(control.Caption()));
+        });
+    }
+
+  private:
+    Binding& Bind(Control& control, QWidget& widget, Binding::Refresher refresh) {
+        binding_ = new Binding(control, widget, std::move(refresh));
+        made_ = &widget;
+        return *binding_;
+    }
+    void ReportFocus(QWidget& widget, const Binding& binding) {
+        widget.installEventFilter(new FocusReporter(binding, focus_, &widget));
+    }
+    void LineField(TextField& control);
+    void MultiLineField(TextField& control);
+
+    const FocusScope& focus_;
+    QWidget* parent_;
+    QWidget* made_ = nullptr;
+    Binding* binding_ = nullptr;
+};
+
+void WidgetFactory::LineField(TextField& control) {
+    auto* edit = new QLineEdit(parent_);
+    edit->setMaxLength(std::numeric_limits<int>::max()); // no field limits what is typed
+    auto applying = std::make_shared<bool>(false);
+    const auto showText = [edit, &control, applying] {
+        const QString text = Latin1(control.Text());
+        if (edit->text() == text)
+            return;
+        *applying = true;
+        const int cursor = edit->cursorPosition();
+        edit->setText(text);
+        edit->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+        *applying = false;
     };
-    Follow(*edit, control, [showText, showSelection](Aspect aspect) {
-        if (aspect == Aspect::Text)
+    Binding& binding = Bind(control, *edit, [edit, &control, showText](Aspect aspect) {
+        if (aspect == Aspect::Text) {
             showText();
-        else if (aspect == Aspect::Selection)
-            showSelection();
+        } else if (aspect == Aspect::Selection) {
+            if (control.SelLength() == 0)
+                edit->setCursorPosition(static_cast<int>(control.SelStart()));
+            else
+                edit->setSelection(static_cast<int>(control.SelStart()),
+                                   static_cast<int>(control.SelLength()));
+        }
     });
-    // A character outside the 8-bit set comes back as the one the field stores.
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [&control, showText](const QString& text) {
-        control.UserTypes(Latin1Bytes(text));
-        showText();
+    // Typing, pasting, undoing and assistive tools all change the text: each reaches the control.
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [&binding, applying](const QString& text) {
+        if (!*applying)
+            binding.Act<TextField>([&text](TextField& field) { field.UserTypes(Latin1Bytes(text)); });
     });
-    ReportFocus(*edit, control, focus);
-    showText();
-    return edit;
+    ReportFocus(*edit, binding);
 }
 
-QCheckBox* CreateCheckBox(CheckBox& control, const FocusScope& focus, QWidget* parent) {
-    auto* box = new QCheckBox(parent);
-    const auto showValue = [box, &control] {
-        const QSignalBlocker quiet(box);
-        box->setChecked(control.Value() != 0);
-    };
-    const auto showCaption = [box, &control] { box->setText(Latin1(control.Caption())); };
-    Follow(*box, control, [showValue, showCaption](Aspect aspect) {
-        if (aspect == Aspect::Value)
-            showValue();
-        else if (aspect == Aspect::Caption)
-            showCaption();
+void WidgetFactory::MultiLineField(TextField& control) {
+    auto* edit = new QPlainTextEdit(parent_);
+    edit->setTabChangesFocus(true);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto applying = std::make_shared<bool>(false);
+    Binding& binding = Bind(control, *edit, [edit, &control, applying](Aspect aspect) {
+        if (aspect != Aspect::Text)
+            return;
+        const QString shown = MultiLineShown(control.Text());
+        if (edit->toPlainText() == shown)
+            return;
+        *applying = true;
+        edit->setPlainText(shown);
+        *applying = false;
     });
-    QObject::connect(box, &QCheckBox::clicked, box, [&control, showValue] {
-        control.UserClicks();
-        showValue();
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [&binding, edit, applying] {
+        if (!*applying)
+            binding.Act<TextField>(
+                [edit](TextField& field) { field.UserTypes(MultiLineStored(edit->toPlainText())); });
     });
-    ReportFocus(*box, control, focus);
-    showValue();
-    showCaption();
-    return box;
+    ReportFocus(*edit, binding);
 }
 
-DropDownBox* CreateDropDown(DropDown& control, const FocusScope& focus, QWidget* parent) {
-    auto* box = new DropDownBox(control, parent);
-    ReportFocus(*box, control, focus);
-    return box;
-}
-
-QListWidget* CreateTickList(TickList& control, const FocusScope& focus, QWidget* parent) {
-    auto* list = new QListWidget(parent);
+void WidgetFactory::Visit(TickList& control) {
+    auto* list = new QListWidget(parent_);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     const auto showTicks = [list, &control] {
         const QSignalBlocker quiet(list);
-        for (int i = 0; i < list->count(); ++i)
+        for (int i = 0; i < list->count() && i < control.Count(); ++i)
             list->item(i)->setCheckState(control.Ticked(i) ? Qt::Checked : Qt::Unchecked);
     };
     const auto showCurrent = [list, &control] {
         const QSignalBlocker quiet(list);
         list->setCurrentRow(control.Current());
     };
-    const auto showEntries = [list, &control, showTicks, showCurrent] {
-        {
-            const QSignalBlocker quiet(list);
-            list->clear();
-            for (int i = 0; i < control.Count(); ++i) {
-                auto* item = new QListWidgetItem(Latin1(control.Entry(i)), list);
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    Binding& binding = Bind(control, *list, [list, &control, showTicks, showCurrent](Aspect aspect) {
+        if (aspect == Aspect::Entries) {
+            {
+                const QSignalBlocker quiet(list);
+                list->clear();
+                for (int i = 0; i < control.Count(); ++i) {
+                    auto* item = new QListWidgetItem(Latin1(control.Entry(i)), list);
+                    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+                }
             }
-        }
-        showTicks();
-        showCurrent();
-    };
-    Follow(*list, control, [showEntries, showTicks, showCurrent](Aspect aspect) {
-        if (aspect == Aspect::Entries)
-            showEntries();
-        else if (aspect == Aspect::Ticks)
             showTicks();
-        else if (aspect == Aspect::Selection)
             showCurrent();
+        } else if (aspect == Aspect::Ticks) {
+            showTicks();
+        } else if (aspect == Aspect::Selection) {
+            showCurrent();
+        }
     });
+    // One press of the mouse is one click of the list, whatever it changed.
+    auto reported = std::make_shared<bool>(false);
+    QObject::connect(list, &QListWidget::itemPressed, list,
+                     [reported](QListWidgetItem*) { *reported = false; });
     QObject::connect(list, &QListWidget::itemChanged, list,
-                     [list, &control, showTicks](QListWidgetItem* item) {
+                     [list, &binding, showTicks, reported](QListWidgetItem* item) {
                          const int index = list->row(item);
-                         if ((item->checkState() == Qt::Checked) != control.Ticked(index))
-                             control.UserToggles(index);
+                         binding.Act<TickList>([&](TickList& ticks) {
+                             if ((item->checkState() == Qt::Checked) != ticks.Ticked(index))
+                                 ticks.UserClicks(index, true);
+                         });
+                         *reported = true;
                          showTicks();
                      });
-    QObject::connect(list, &QListWidget::currentRowChanged, list, [&control, showCurrent](int index) {
-        if (index >= 0 && index != control.Current())
-            control.UserMovesTo(index);
-        showCurrent();
-    });
-    ReportFocus(*list, control, focus);
-    showEntries();
-    return list;
+    QObject::connect(list, &QListWidget::currentRowChanged, list,
+                     [&binding, showCurrent, reported](int index) {
+                         binding.Act<TickList>([index](TickList& ticks) {
+                             if (index >= 0 && index != ticks.Current())
+                                 ticks.UserMovesTo(index);
+                         });
+                         *reported = true;
+                         showCurrent();
+                     });
+    QObject::connect(
+        list, &QListWidget::itemClicked, list, [list, &binding, reported](QListWidgetItem* item) {
+            if (!std::exchange(*reported, true))
+                binding.Act<TickList>([&](TickList& ticks) { ticks.UserClicks(list->row(item), false); });
+        });
+    ReportFocus(*list, binding);
 }
 
-QTreeView* CreateColumnList(ColumnList& control, const FocusScope& focus, QWidget* parent) {
-    auto* view = new QTreeView(parent);
-    auto* model = new ColumnListModel(control, view);
+// The list box's selection is the control's: a click, with Ctrl or Shift, goes
+// to the control, and the view only shows what the control holds.
+class ListBoxInput : public QObject {
+  public:
+    ListBoxInput(QListView& view, const Binding& binding) : QObject(&view), view_(view), binding_(binding) {
+        view.viewport()->installEventFilter(this);
+        view.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == view_.viewport() &&
+            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const int row = view_.indexAt(mouse->position().toPoint()).row();
+            if (row < 0 || mouse->button() != Qt::LeftButton)
+                return true;
+            view_.setFocus(Qt::MouseFocusReason);
+            binding_.Act<ListBox>([&](ListBox& list) {
+                if (event->type() == QEvent::MouseButtonDblClick)
+                    list.UserDoubleClicks(row);
+                else
+                    list.UserClicks(row, PickOf(mouse->modifiers()));
+            });
+            view_.setCurrentIndex(view_.model()->index(row, 0));
+            return true;
+        }
+        if (watched == &view_ && event->type() == QEvent::KeyPress)
+            return Key(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+  private:
+    static ListBox::Pick PickOf(Qt::KeyboardModifiers modifiers) {
+        if (modifiers & Qt::ShiftModifier)
+            return ListBox::Pick::Range;
+        return modifiers & Qt::ControlModifier ? ListBox::Pick::Toggle : ListBox::Pick::Only;
+    }
+    bool Key(const QKeyEvent& key) {
+        const ListBox* list = binding_.Get<ListBox>();
+        if (!list || list->ListCount() == 0)
+            return false;
+        const int current = std::max(view_.currentIndex().row(), 0);
+        int row = current;
+        switch (key.key()) {
+        case Qt::Key_Up:
+            row = std::max(current - 1, 0);
+            break;
+        case Qt::Key_Down:
+            row = std::min(current + 1, list->ListCount() - 1);
+            break;
+        case Qt::Key_Home:
+            row = 0;
+            break;
+        case Qt::Key_End:
+            row = list->ListCount() - 1;
+            break;
+        case Qt::Key_Space:
+            binding_.Act<ListBox>([&](ListBox& l) {
+                l.UserClicks(current, key.modifiers() & Qt::ControlModifier ? ListBox::Pick::Toggle
+                                                                            : ListBox::Pick::Only);
+            });
+            return true;
+        default:
+            return false;
+        }
+        if (key.modifiers() & Qt::ControlModifier) {
+            view_.setCurrentIndex(view_.model()->index(row, 0)); // move without choosing
+            return true;
+        }
+        binding_.Act<ListBox>([&](ListBox& l) { l.UserClicks(row, PickOf(key.modifiers())); });
+        view_.setCurrentIndex(view_.model()->index(row, 0));
+        return true;
+    }
+
+    QListView& view_;
+    const Binding& binding_;
+};
+
+void WidgetFactory::Visit(ListBox& control) {
+    auto* view = new QListView(parent_);
+    view->setUniformItemSizes(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::NoSelection);
+    auto* model = new ListBoxModel(view);
+    const auto showSelection = [view, model, &control] {
+        QItemSelection selection;
+        int start = -1;
+        for (int row = 0; row <= control.ListCount(); ++row) {
+            const bool on = row < control.ListCount() && control.Selected(row);
+            if (on && start < 0)
+                start = row;
+            if (!on && start >= 0) {
+                selection.select(model->index(start, 0), model->index(row - 1, 0));
+                start = -1;
+            }
+        }
+        view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    };
+    Binding& binding = Bind(control, *view, [model, showSelection](Aspect aspect) {
+        if (aspect == Aspect::Entries)
+            model->Reset();
+        if (aspect == Aspect::Entries || aspect == Aspect::Selection)
+            showSelection();
+    });
+    model->SetBinding(binding);
     view->setModel(model);
+    new ListBoxInput(*view, binding);
+    ReportFocus(*view, binding);
+}
+
+void WidgetFactory::Visit(ColumnList& control) {
+    auto* view = new QTreeView(parent_);
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
     view->setUniformRowHeights(true); // thousands of rows stay quick
@@ -379,42 +682,53 @@ QTreeView* CreateColumnList(ColumnList& control, const FocusScope& focus, QWidge
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const auto showSelection = [view, model, &control] {
-        if (control.SelectedRow() < 0)
-            view->clearSelection();
-        else
-            view->setCurrentIndex(model->index(control.SelectedRow(), 0));
-    };
-    Follow(*view, control, [model, showSelection](Aspect aspect) {
-        if (aspect == Aspect::Rows)
+    view->header()->setSectionsClickable(true);
+    view->header()->setSortIndicatorShown(false);
+    auto* model = new ColumnListModel(view);
+    Binding& binding = Bind(control, *view, [view, model, &control](Aspect aspect) {
+        if (aspect == Aspect::Rows) {
             model->Reset();
-        else if (aspect == Aspect::Selection)
-            showSelection();
+            view->header()->setSortIndicatorShown(control.Sorted());
+            view->header()->setSortIndicator(
+                control.SortKey(), control.SortOrder() == ColumnList::Order::Ascending ? Qt::AscendingOrder
+                                                                                       : Qt::DescendingOrder);
+        }
+        if (aspect == Aspect::Rows || aspect == Aspect::Selection) {
+            const QSignalBlocker quiet(view->selectionModel());
+            if (control.SelectedRow() < 0)
+                view->clearSelection();
+            else
+                view->setCurrentIndex(model->index(control.SelectedRow(), 0));
+        }
     });
-    QObject::connect(view, &QTreeView::doubleClicked, view,
-                     [&control](const QModelIndex& index) { control.UserDoubleClicks(index.row()); });
-    ReportFocus(*view, control, focus);
-    return view;
+    model->SetBinding(binding);
+    view->setModel(model);
+    QObject::connect(view->header(), &QHeaderView::sectionClicked, view, [&binding](int column) {
+        binding.Act<ColumnList>([column](ColumnList& list) { list.UserClicksHeader(column); });
+    });
+    QObject::connect(view, &QTreeView::clicked, view, [&binding](const QModelIndex& index) {
+        binding.Act<ColumnList>([&index](ColumnList& list) { list.UserClicks(index.row()); });
+    });
+    QObject::connect(view, &QTreeView::doubleClicked, view, [&binding](const QModelIndex& index) {
+        binding.Act<ColumnList>([&index](ColumnList& list) { list.UserDoubleClicks(index.row()); });
+    });
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, view,
+                     [&binding](const QModelIndex& current) {
+                         binding.Act<ColumnList>([&current](ColumnList& list) {
+                             if (current.row() != list.SelectedRow())
+                                 list.SetSelectedRow(current.row());
+                         });
+                     });
+    ReportFocus(*view, binding);
 }
 
-QWidget* CreateControlWidget(Control& control, const FocusScope& focus, QWidget* parent) {
-    if (auto* field = dynamic_cast<TextField*>(&control))
-        return CreateTextField(*field, focus, parent);
-    if (auto* list = dynamic_cast<DropDown*>(&control))
-        return CreateDropDown(*list, focus, parent);
-    if (auto* box = dynamic_cast<CheckBox*>(&control))
-        return CreateCheckBox(*box, focus, parent);
-    if (auto* ticks = dynamic_cast<TickList*>(&control))
-        return CreateTickList(*ticks, focus, parent);
-    if (auto* columns = dynamic_cast<ColumnList*>(&control))
-        return CreateColumnList(*columns, focus, parent);
-    if (auto* tabs = dynamic_cast<TabControl*>(&control))
-        return new TabArea(*tabs, focus, parent);
-    if (auto* button = dynamic_cast<Button*>(&control))
-        return CreateButton(*button, focus, parent);
-    if (auto* label = dynamic_cast<Label*>(&control))
-        return CreateLabel(*label, parent);
-    return nullptr;
+} // namespace
+
+QWidget* CreateWidget(Control& control, const FocusScope& focus, QWidget* parent) {
+    WidgetFactory factory(focus, parent);
+    control.Accept(factory);
+    factory.MadeBinding()->ShowAll();
+    return factory.Made();
 }
 
 } // namespace kestrix::platform::qt

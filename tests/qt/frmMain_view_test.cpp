@@ -1,9 +1,9 @@
-#include "platform/qt/main_window_view.h"
-
 #include "handling_file/file_io.h"
-#include "platform/qt/widgets.h"
+#include "platform/qt/tab_area.h"
+#include "qt_frames.h"
+#include "scripted_services.h"
 #include "temp_folder.h"
-#include "windows/scripted_services.h"
+#include "windows/frmMain.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -22,7 +22,6 @@
 
 using namespace kestrix;
 using platform::Answer;
-using platform::qt::MainWindowView;
 using platform::qt::TabArea;
 namespace fs = std::filesystem;
 
@@ -53,7 +52,7 @@ class MainWindowViewTest : public test::TempFolderTest {
             throw std::runtime_error(std::string("no widget ") + name);
         return *widget;
     }
-    TabArea& Tabs() { return Widget<TabArea>("tabGeneral"); }
+    TabArea& Tabs() { return dynamic_cast<TabArea&>(Widget<QWidget>("tabGeneral")); }
     void ChooseTab(int page) { QTest::mouseClick(Tabs().Tab(page), Qt::LeftButton); }
     QLineEdit& EnterField(int column) {
         ChooseTab(PageOfColumn(column));
@@ -70,7 +69,8 @@ class MainWindowViewTest : public test::TempFolderTest {
     HandlingDocument doc;
     test::ScriptedServices services;
     frmMain form{doc, services, NumberFormat{}};
-    MainWindowView view{form};
+    std::unique_ptr<platform::qt::WindowFrame> frame = test::Frame(form);
+    platform::qt::WindowFrame& view = *frame;
 };
 
 } // namespace

@@ -1,0 +1,116 @@
+#include "platform/qt/tab_area.h"
+
+#include "platform/qt/text.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace kestrix::platform::qt {
+
+namespace {
+
+constexpr const char* kTabLook = "QPushButton { border: 1px solid palette(dark); border-bottom: none;"
+                                 " border-top-left-radius: 4px; border-top-right-radius: 4px;"
+                                 " background: palette(midlight); padding: 4px 6px; }"
+                                 "QPushButton:checked { background: palette(light); }"
+                                 "QPushButton:focus { text-decoration: underline; }";
+
+} // namespace
+
+TabArea::TabArea(QWidget* parent)
+    : QWidget(parent), tabRows_(new QGridLayout), pages_(new QStackedWidget(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    tabRows_->setSpacing(0);
+    layout->addLayout(tabRows_);
+    layout->addWidget(pages_);
+    pages_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    connect(&tabs_, &QButtonGroup::idClicked, this, [this](int page) { UserChooses(page); });
+    const auto step = [this](const QKeySequence& keys, int direction) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, direction] {
+            if (isEnabled())
+                UserChooses(direction);
+        });
+    };
+    step(QKeySequence(Qt::CTRL | Qt::Key_Tab), kNextPage);
+    step(QKeySequence(Qt::CTRL | Qt::Key_PageDown), kNextPage);
+    step(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), kPreviousPage);
+    step(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), kPreviousPage);
+    step(QKeySequence(Qt::CTRL | Qt::Key_PageUp), kPreviousPage);
+}
+
+void TabArea::SetTabs(const std::vector<std::string>& captions, Choose choose) {
+    choose_ = std::move(choose);
+    for (std::size_t page = 0; page < captions.size(); ++page) {
+        auto* tab = new QPushButton(Latin1(captions[page]), this);
+        tab->setCheckable(true);
+        tab->setStyleSheet(kTabLook);
+        tab->setObjectName(objectName() + "Tab" + QString::number(page));
+        tab->setAccessibleName(tab->text());
+        tab->setAccessibleDescription(QStringLiteral("page tab"));
+        tab->installEventFilter(this);
+        tabs_.addButton(tab, static_cast<int>(page));
+        pages_->addWidget(new QWidget);
+    }
+    ShowPage(0);
+}
+
+void TabArea::UserChooses(int page) {
+    if (choose_)
+        ShowPage(choose_(page));
+}
+
+bool TabArea::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Up && key != Qt::Key_Down)
+        return false;
+    UserChooses(key == Qt::Key_Left || key == Qt::Key_Up ? kPreviousPage : kNextPage);
+    if (QAbstractButton* tab = tabs_.checkedButton(); tab && watched != tab)
+        tab->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+QWidget* TabArea::Page(int page) const {
+    return pages_->widget(page);
+}
+
+QAbstractButton* TabArea::Tab(int page) const {
+    return tabs_.button(page);
+}
+
+QList<QWidget*> TabArea::Tabs() const {
+    QList<QWidget*> tabs;
+    for (QAbstractButton* tab : tabs_.buttons())
+        tabs.append(tab);
+    return tabs;
+}
+
+void TabArea::ShowPage(int page) {
+    const int count = static_cast<int>(tabs_.buttons().size());
+    if (page < 0 || page >= count)
+        return;
+    const int rows = (count + kTabsPerRow - 1) / kTabsPerRow;
+    const int chosenRow = page / kTabsPerRow;
+    for (QAbstractButton* tab : tabs_.buttons()) {
+        const int id = tabs_.id(tab);
+        const int row = id / kTabsPerRow;
+        tabRows_->removeWidget(tab);
+        tabRows_->addWidget(tab, (row + rows - chosenRow - 1) % rows, id % kTabsPerRow);
+    }
+    if (QAbstractButton* tab = tabs_.button(page)) {
+        tab->setChecked(true);
+        setFocusProxy(tab);
+    }
+    pages_->setCurrentIndex(page);
+}
+
+} // namespace kestrix::platform::qt

@@ -1,0 +1,104 @@
+#include "platform/qt/window_frame.h"
+
+#include "platform/qt/menus.h"
+#include "platform/qt/text.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace kestrix::platform::qt {
+
+WindowFrame::WindowFrame(Window& window) : window_(&window), body_(new QWidget(this)) {
+    setObjectName(QString::fromStdString(window.Name()));
+    setAccessibleName(objectName());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(body_);
+    window.AttachView(this);
+    Refresh(Aspect::Caption);
+}
+
+WindowFrame::~WindowFrame() {
+    if (window_)
+        window_->AttachView(nullptr);
+    window_ = nullptr;
+    owned_.reset();
+}
+
+void WindowFrame::Finish() {
+    if (!window_->MenuBar.empty()) {
+        auto* bar = new QMenuBar(this);
+        bar->setObjectName(QStringLiteral("MenuBar"));
+        layout()->setMenuBar(bar);
+        const QList<QKeySequence> keys = BuildMenuBar(*bar, window_->MenuBar);
+        for (QWidget* widget : body_->findChildren<QWidget*>())
+            if (widget->focusPolicy() != Qt::NoFocus)
+                GiveMenuKeysPrecedence(*widget, keys);
+    }
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    setWindowFlags(flags | (windowFlags() & Qt::Tool));
+    if (window_->Resizable())
+        resize(initialSize_.isValid() ? initialSize_ : sizeHint());
+    else
+        setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void WindowFrame::Refresh(Aspect aspect) {
+    if (aspect == Aspect::Caption && window_)
+        setWindowTitle(MixedText(window_->Caption()));
+}
+
+void WindowFrame::Raise() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void WindowFrame::WindowGone() {
+    window_ = nullptr;
+    hide();
+    if (testAttribute(Qt::WA_DeleteOnClose))
+        deleteLater();
+}
+
+void WindowFrame::closeEvent(QCloseEvent* event) {
+    if (window_ && !window_->TryClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (Closed)
+        Closed();
+}
+
+void WindowFrame::keyPressEvent(QKeyEvent* event) {
+    if (!window_ || event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter on a button presses that button; elsewhere the default one.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            window_->UserPressesEnter();
+        break;
+    case Qt::Key_Escape:
+        window_->UserPressesEscape();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+} // namespace kestrix::platform::qt

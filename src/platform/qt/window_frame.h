@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/window.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace kestrix::platform::qt {
+
+// The one frame of every window: it follows the caption, asks the window
+// before it closes, gives Enter and Escape to the default and cancel buttons,
+// carries the menu bar, and opens fixed or resizable, centred on the screen.
+// A window's view only lays out the frame's body.
+class WindowFrame : public QWidget, public WindowView {
+  public:
+    explicit WindowFrame(Window& window);
+    ~WindowFrame() override;
+    Window* Form() const { return window_; }
+    // Keeps the window alive while the frame shows it, for a window shown beside its opener.
+    void Own(std::shared_ptr<Window> window) { owned_ = std::move(window); }
+    QWidget& Body() { return *body_; }
+    // The size a resizable window opens with.
+    void SetInitialSize(QSize size) { initialSize_ = size; }
+    // After the view has laid out the body: menus, the menu keys' precedence, size and place.
+    void Finish();
+    // Called once the window has closed.
+    std::function<void()> Closed;
+
+    void Refresh(Aspect aspect) override;
+    void Close() override { close(); }
+    void Raise() override;
+    void WindowGone() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    Window* window_;
+    std::shared_ptr<Window> owned_;
+    QWidget* body_;
+    QSize initialSize_;
+};
+
+} // namespace kestrix::platform::qt

@@ -1,0 +1,89 @@
+#include "platform/qt/layout.h"
+#include "views/qt/views.h"
+#include "windows/frmMain.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTreeView>
+
+namespace kestrix::views {
+
+using platform::qt::Piece;
+
+namespace {
+
+constexpr int kNumberFieldWidth = 72;
+constexpr int kTextFieldWidth = 150;
+constexpr int kChoiceWidth = 120;
+constexpr int kCarListWidth = 220;
+constexpr int kFlagListWidth = 260;
+constexpr int kFlagListHeight = 165;
+constexpr int kErrorListHeight = 150;
+
+// The control that shows a column, sized for what it holds.
+Piece StatPiece(frmMain& form, int column) {
+    platform::Control& shown = form.StatControl(column);
+    if (&shown == &form.lvFlags)
+        return Piece(shown).Size(kFlagListWidth, kFlagListHeight);
+    if (&shown == &form.chkABS)
+        return Piece(shown);
+    if (&shown != &form.txtStat.at(static_cast<std::size_t>(column)))
+        return Piece(shown).Width(kChoiceWidth);
+    return Piece(shown).Width(StatCatalogue::Instance()[column].IsText ? kTextFieldWidth : kNumberFieldWidth);
+}
+
+// A row's caption stands at the top, level with a single-line field, also beside the tall flag list.
+Piece RowCaption(platform::Label& label) {
+    return Piece(label).Align(Qt::AlignTop).Look([](QWidget& widget) {
+        widget.setMinimumHeight(QLineEdit().sizeHint().height());
+    });
+}
+
+Piece StatPagePiece(frmMain& form, const StatPage& page, std::size_t& nextLabel) {
+    std::vector<std::vector<Piece>> rows;
+    for (const StatPageRow& row : page.rows) {
+        std::vector<Piece> controls;
+        for (const int column : row.columns) {
+            controls.push_back(StatPiece(form, column));
+            platform::TextField& field = form.txtStat.at(static_cast<std::size_t>(column));
+            if (&form.StatControl(column) != &field)
+                controls.push_back(Piece(field)); // hidden: holds the stored value
+        }
+        controls.push_back(Piece::Stretch());
+        rows.push_back({row.caption.empty() ? Piece::Gap() : RowCaption(*form.LabStat.at(nextLabel++)),
+                        Piece::Row(std::move(controls)).Align(Qt::AlignTop)});
+    }
+    return Piece::Column({Piece::Grid(std::move(rows)), Piece::Stretch()});
+}
+
+// The car column holds a name of the longest valid length.
+void SizeCarColumn(QWidget& widget) {
+    auto& view = static_cast<QTreeView&>(widget);
+    const int wanted = view.fontMetrics().horizontalAdvance(QStringLiteral("ZEPHYR_RACER_X")) + 16;
+    const int grown = std::max(0, wanted - view.header()->sectionSize(1));
+    view.header()->resizeSection(1, view.header()->sectionSize(1) + grown);
+    view.setMinimumWidth(view.minimumWidth() + grown);
+}
+
+void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
+    std::vector<Piece> pages;
+    std::size_t nextLabel = 0;
+    for (const StatPage& page : StatPages())
+        pages.push_back(StatPagePiece(form, page, nextLabel));
+    Lay(frame,
+        Piece::Column({
+            Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
+            Piece(form.tabGeneral).Pages(std::move(pages)),
+            form.Label2,
+            Piece(form.lvErrors).Height(kErrorListHeight).ColumnWidths({40, 87, 247}).Look(SizeCarColumn),
+            Piece(form.cmdViewErrors).Align(Qt::AlignRight),
+        }));
+}
+
+} // namespace
+
+void RegisterMainView(platform::qt::QtServices& services) {
+    services.RegisterView<frmMain>(LayOutMain);
+}
+
+} // namespace kestrix::views

@@ -1,0 +1,44 @@
+#include "windows/file_dialogs.h"
+
+namespace kestrix {
+
+namespace {
+
+constexpr const char* kLastFolderSetting = "files/lastFolder";
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string StartingFolder(platform::Services& services, const std::string& openFile) {
+    if (std::string folder = FolderOf(openFile); !folder.empty())
+        return folder;
+    if (std::string folder = services.ReadSetting(kLastFolderSetting); !folder.empty())
+        return folder;
+    return services.HomeFolder();
+}
+
+} // namespace
+
+std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
+                               const std::string& openFile) {
+    platform::FileDialog dialog;
+    dialog.title = std::move(title);
+    dialog.initialFolder = StartingFolder(services, openFile);
+    dialog.fileMustExist = kind == FileDialogKind::Open;
+    dialog.confirmReplace = kind == FileDialogKind::Save;
+    std::string chosen =
+        kind == FileDialogKind::Open ? services.ChooseOpenFile(dialog) : services.ChooseSaveFile(dialog);
+    if (std::string folder = FolderOf(chosen); !folder.empty())
+        services.WriteSetting(kLastFolderSetting, folder);
+    return chosen;
+}
+
+void ReportFailure(platform::Services& services, const std::string& message) {
+    services.ShowMessage({message, "", platform::Buttons::Ok, platform::Icon::Warning, platform::Answer::Ok});
+}
+
+} // namespace kestrix

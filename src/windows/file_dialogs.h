@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <string>
+
+namespace kestrix {
+
+enum class FileDialogKind {
+    Open, // the file must exist
+    Save, // replacing a file is confirmed first
+};
+
+// Asks for a handling file with the settings every file dialog of the program
+// shares. The dialog starts in the folder of openFile when one is open, else in
+// the folder last chosen, else in the home folder; the folder chosen is remembered.
+// Returns the path, or empty text when the user cancelled.
+std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
+                               const std::string& openFile);
+
+// A file that could not be read or written: the message names the path and the reason.
+void ReportFailure(platform::Services& services, const std::string& message);
+
+} // namespace kestrix
