@@ -2,29 +2,21 @@
 
 #include "handling_file/file_io.h"
 #include "scripted_services.h"
+#include "sample_cars.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 using namespace kestrix;
+using test::CarLine;
 using platform::Answer;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string CarLine(const std::string& name, const std::string& mass, const std::string& choices) {
-    // choices: drive engine abs flags front rear
-    std::istringstream parts(choices);
-    std::string drive, engine, abs, flags, front, rear;
-    parts >> drive >> engine >> abs >> flags >> front >> rear;
-    return name + " " + mass + " 2 4 1.5 0 0 0 80 1 0.8 0.5 5 200 20 " + drive + " " + engine + " 8 0.5 " +
-           abs + " 30 2 0.1 0.2 1 20000 0.2 -0.2 0.5 " + flags + " " + front + " " + rear;
-}
 
 const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") + "\r\n" +
                           CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
