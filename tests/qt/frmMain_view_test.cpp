@@ -7,6 +7,7 @@
 #include "windows/frmMain.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -170,4 +171,33 @@ TEST_F(MainWindowViewTest, ClosingAsksAndDoesWhatTheAnswerSays) {
     Widget<QAction>("mnuExit").trigger();
     EXPECT_FALSE(view.isVisible());
     EXPECT_EQ(ReadFileBytes(path).bytes.find("12001"), std::string::npos) << "No keeps the file as it was";
+}
+
+TEST_F(MainWindowViewTest, PageTabsWorkFromTheKeyboardAndForAssistiveTools) {
+    QLineEdit& mass = EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form.tabGeneral.Tab(), 2);
+    QTest::keyClick(&mass, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(form.tabGeneral.Tab(), 1);
+    QTest::keyClick(Tabs().Tab(1), Qt::Key_Left);
+    QTest::keyClick(Tabs().Tab(0), Qt::Key_Left);
+    EXPECT_EQ(form.tabGeneral.Tab(), 7) << "the arrows go round both rows";
+
+    QAccessibleInterface* tab = QAccessible::queryAccessibleInterface(Tabs().Tab(5));
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->role(), QAccessible::PageTab);
+    EXPECT_EQ(tab->text(QAccessible::Name), "Suspension");
+    tab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(form.tabGeneral.Tab(), 5);
+    EXPECT_TRUE(tab->state().selected);
+    EXPECT_TRUE(Tabs().Page(5)->isVisible());
+}
+
+TEST_F(MainWindowViewTest, AClickOnTheTextOfTheCurrentFlagRebuildsTheFlags) {
+    ChooseTab(PageOfColumn(Flags));
+    auto& flags = Widget<QListWidget>("lvFlags");
+    const QRect text = flags.visualItemRect(flags.item(0)).adjusted(40, 0, 0, 0);
+    QTest::mouseClick(flags.viewport(), Qt::LeftButton, {}, text.center());
+    EXPECT_EQ(form.lvFlags.Current(), 0);
+    EXPECT_EQ(view.windowTitle(), Title("*)"));
 }
