@@ -100,6 +100,12 @@ class frmMain : public platform::Window {
     void mnuRevert_Click();
     void mnuExit_Click();
 
+    // The error lists, the stat properties and the help on every stat.
+    void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
+    void lvErrors_DblClick();
+    void cmdViewErrors_Click();
+    void mnuViewProperties_Click();
+
   protected:
     bool QueryUnload() override;
 
@@ -113,6 +119,8 @@ class frmMain : public platform::Window {
     bool AskToSaveChanges();
     void ReportFailure(const std::string& message);
     int ShownRow() const;
+    void ConnectErrorLists();
+    void SetStatTips();
 
     HandlingDocument& doc_;
     platform::Services& services_;
