@@ -599,9 +599,11 @@ void frmMain::lvErrors_DblClick() {
     const int row = lvErrors.SelectedRow();
     if (row < 0)
         return;
-    // Copies: the page change below checks the document again and refills the list.
+    // Copies: every check refills the list.
     const std::string car = lvErrors.Cell(row, 1);
     const int stat = StatFromFirstCell(lvErrors.Cell(row, 0));
+    // As with any other change of car, the shown car keeps its edits first.
+    StatsToArray();
     // A car deleted since the check leaves the list as it is.
     cboCars.SelectText(car);
     tabGeneral.SetTab(PageOfColumn(stat));
