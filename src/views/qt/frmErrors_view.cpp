@@ -23,8 +23,7 @@ void SizeColumns(QTreeView& view, platform::qt::WindowFrame& frame) {
         return std::max(least, metrics.horizontalAdvance(QString::fromLatin1(text)) + 16);
     };
     const int widths[] = {fits(40, "#31"), fits(133, "Collision Damage Multiplier"),
-                          fits(87, "ZEPHYR_RACER_X"),
-                          fits(240, "1600.5 is larger than maximum value 150000.")};
+                          fits(87, "ZEPHYR_RACER_X"), fits(240, "0.3 is smaller than minimum value 0.5.")};
     int total = 2 * view.frameWidth() + view.verticalScrollBar()->sizeHint().width();
     for (int column = 0; column < 4; ++column) {
         view.header()->resizeSection(column, widths[column]);
