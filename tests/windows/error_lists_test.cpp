@@ -245,7 +245,6 @@ TEST_F(ErrorLists, EveryStatsLabelAndControlExplainIt) {
         EXPECT_FALSE(StatHelpOf(column).Meaning.empty()) << column;
         EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
     }
-    EXPECT_EQ(StatTip(1), "How heavy the car is. Unit: kilograms.");
     const auto dimensions = std::find_if(form.LabStat.begin(), form.LabStat.end(), [](const auto& label) {
         return label->Caption() == "Dimensions x/y/z :";
     });
