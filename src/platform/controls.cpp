@@ -490,6 +490,13 @@ void ColumnList::UserDoubleClicks(int row) {
     Raise(DblClick);
 }
 
+bool ColumnList::UserPressesEnter() {
+    if (!Enabled() || selectedRow_ < 0 || !DblClick)
+        return false;
+    Raise(DblClick);
+    return true;
+}
+
 void TabControl::SetTab(int page) {
     if (page == tab_ || page < 0 || page >= static_cast<int>(captions_.size()))
         return;

@@ -403,6 +403,9 @@ class ColumnList : public Control {
     void UserClicksHeader(int column);
     void UserClicks(int row);
     void UserDoubleClicks(int row);
+    // Enter on the list acts as a double click on the selected row, where the
+    // list answers double clicks; false leaves the key to the window.
+    bool UserPressesEnter();
     std::function<void(const Header&)> ColumnClick;
     Event ItemClick;
     Event DblClick;

@@ -2,8 +2,11 @@
 
 #include "cars/cars.h"
 #include "handling_file/file_io.h"
+#include "model/stat_help.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAddCar.h"
+#include "windows/frmErrors.h"
+#include "windows/frmInfo.h"
 
 #include <stdexcept>
 
@@ -117,7 +120,7 @@ const MenuItem kMenus[] = {
      &frmMain::mnuDelete_Click},
     {&frmMain::mnuTools, nullptr, "&Tools", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuViewProperties, &frmMain::mnuTools, "&View Stat Properties...", Shortcut::CtrlP,
-     Needs::Nothing, nullptr},
+     Needs::Nothing, &frmMain::mnuViewProperties_Click},
     {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
      nullptr},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
@@ -189,6 +192,7 @@ frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberForm
     cmdViewErrors.SetCaption("View all errors ...");
     BuildMenus();
     ConnectHandlers();
+    ConnectErrorLists();
 }
 
 void frmMain::BuildMenus() {
@@ -693,6 +697,85 @@ void frmMain::RebuildCarList() {
     else
         ClearShownCar();
     EnableControls(true);
+}
+
+// The error lists, the stat properties and the help on every stat.
+
+void frmMain::ConnectErrorLists() {
+    lvErrors.ColumnClick = [this](const platform::ColumnList::Header& header) {
+        lvErrors_ColumnClick(header);
+    };
+    lvErrors.DblClick = [this] { lvErrors_DblClick(); };
+    cmdViewErrors.Click = [this] { cmdViewErrors_Click(); };
+    SetStatTips();
+}
+
+void frmMain::SetStatTips() {
+    for (int column = 0; column < kStatCount; ++column) {
+        txtStat[static_cast<std::size_t>(column)].SetTip(StatTip(column));
+        StatControl(column).SetTip(StatTip(column));
+    }
+    // A label of several fields explains each of them.
+    std::size_t label = 0;
+    for (const StatPage& page : StatPages()) {
+        for (const StatPageRow& row : page.rows) {
+            if (row.caption.empty())
+                continue;
+            std::string tip;
+            for (const int column : row.columns) {
+                if (!tip.empty())
+                    tip += "\n";
+                if (row.columns.size() > 1)
+                    tip += std::string(StatCatalogue::Instance()[column].StatName) + ": ";
+                tip += StatTip(column);
+            }
+            LabStat.at(label++)->SetTip(std::move(tip));
+        }
+    }
+}
+
+void frmMain::lvErrors_ColumnClick(const platform::ColumnList::Header& header) {
+    const int column = header.text == "Car" ? 1 : header.text == "Error" ? 2 : 0;
+    using Order = platform::ColumnList::Order;
+    Order order = Order::Ascending;
+    if (column == lvErrors.SortKey() && lvErrors.SortOrder() == Order::Ascending)
+        order = Order::Descending;
+    lvErrors.SetSort(true, column, order);
+}
+
+void frmMain::lvErrors_DblClick() {
+    const int row = lvErrors.SelectedRow();
+    if (row < 0)
+        return;
+    // Copies: every check refills the list.
+    const std::string car = lvErrors.Cell(row, 1);
+    const int stat = StatFromFirstCell(lvErrors.Cell(row, 0));
+    // As with any other change of car, the shown car keeps its edits first.
+    StatsToArray();
+    // A car deleted since the check leaves the list as it is.
+    cboCars.SelectText(car);
+    tabGeneral.SetTab(PageOfColumn(stat));
+    if (stat < 0 || stat >= kStatCount)
+        return;
+    platform::TextField& field = txtStat[static_cast<std::size_t>(stat)];
+    if (field.Visible() && field.CanFocus()) {
+        field.SetFocus();
+        field.Select(0, field.Text().size());
+    } else if (stat == VehicleIdentifier) {
+        cboCars.SetFocus();
+    } else {
+        StatControl(stat).SetFocus();
+    }
+}
+
+void frmMain::cmdViewErrors_Click() {
+    frmErrors errors(services_);
+    errors.CopyRows(lvErrors);
+    services_.ShowModal(errors);
+}
+
+void frmMain::mnuViewProperties_Click() {
+    ShowStatProperties(services_, CurrentStat);
 }
 
 } // namespace kestrix

@@ -111,6 +111,11 @@ class frmMain : public platform::Window {
     int AddCarEntries(const std::vector<int>& rows);
     // Refills the car list from the table and shows its first car.
     void RebuildCarList();
+    // The error lists, the stat properties and the help on every stat.
+    void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
+    void lvErrors_DblClick();
+    void cmdViewErrors_Click();
+    void mnuViewProperties_Click();
 
   protected:
     bool QueryUnload() override;
@@ -126,6 +131,8 @@ class frmMain : public platform::Window {
     bool ConfirmValueGaps();
     void ReportFailure(const std::string& message);
     int ShownRow() const;
+    void ConnectErrorLists();
+    void SetStatTips();
 
     HandlingDocument& doc_;
     platform::Services& services_;

@@ -673,6 +673,33 @@ void WidgetFactory::Visit(ListBox& control) {
     ReportFocus(*view, binding);
 }
 
+// Enter on a row goes to the list first, and to the window only when the list
+// has no use for it; the menu key acts as a click on the selected row.
+class ColumnListKeys : public QObject {
+  public:
+    ColumnListKeys(QTreeView& view, const Binding& binding) : QObject(&view), binding_(binding) {
+        view.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+        bool handled = false;
+        if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
+            binding_.Act<ColumnList>([&handled](ColumnList& list) { handled = list.UserPressesEnter(); });
+        else if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
+            binding_.Act<ColumnList>([&handled](ColumnList& list) {
+                handled = list.SelectedRow() >= 0;
+                list.UserClicks(list.SelectedRow());
+            });
+        return handled;
+    }
+
+  private:
+    const Binding& binding_;
+};
+
 void WidgetFactory::Visit(ColumnList& control) {
     auto* view = new QTreeView(parent_);
     view->setRootIsDecorated(false);
@@ -719,6 +746,7 @@ void WidgetFactory::Visit(ColumnList& control) {
                                  list.SetSelectedRow(current.row());
                          });
                      });
+    new ColumnListKeys(*view, binding);
     ReportFocus(*view, binding);
 }
 

@@ -3,12 +3,15 @@
 #include "platform/qt/menus.h"
 #include "platform/qt/text.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QVBoxLayout>
 
 namespace kestrix::platform::qt {
@@ -28,6 +31,36 @@ WindowFrame::~WindowFrame() {
         window_->AttachView(nullptr);
     window_ = nullptr;
     owned_.reset();
+}
+
+void WindowFrame::ShowStatusBar() {
+    if (statusBar_)
+        return;
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setSizeGripEnabled(false);
+    layout()->addWidget(statusBar_);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now))
+            ShowStatus(now->statusTip());
+    });
+}
+
+// The line holds the first line of a tip.
+void WindowFrame::ShowStatus(const QString& tip) {
+    statusBar_->showMessage(tip.section(QLatin1Char('\n'), 0, 0));
+}
+
+bool WindowFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip && statusBar_) {
+        QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        // The pointer leaving a control gives the line back to the focused one.
+        if (tip.isEmpty() && focusWidget())
+            tip = focusWidget()->statusTip();
+        ShowStatus(tip);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void WindowFrame::Finish() {

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QStatusBar;
+
 #include <functional>
 #include <memory>
 
@@ -23,6 +25,9 @@ class WindowFrame : public QWidget, public WindowView {
     QWidget& Body() { return *body_; }
     // The size a resizable window opens with.
     void SetInitialSize(QSize size) { initialSize_ = size; }
+    // A status line at the foot: the status tip of what the pointer is over,
+    // or else of what has the focus.
+    void ShowStatusBar();
     // After the view has laid out the body: menus, the menu keys' precedence, size and place.
     void Finish();
     // Called once the window has closed.
@@ -34,14 +39,17 @@ class WindowFrame : public QWidget, public WindowView {
     void WindowGone() override;
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void ShowStatus(const QString& tip);
     Window* window_;
     std::shared_ptr<Window> owned_;
     QWidget* body_;
     QSize initialSize_;
+    QStatusBar* statusBar_ = nullptr;
 };
 
 } // namespace kestrix::platform::qt

@@ -78,6 +78,7 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
             Piece(form.lvErrors).Height(kErrorListHeight).ColumnWidths({40, 87, 247}).Look(SizeCarColumn),
             Piece(form.cmdViewErrors).Align(Qt::AlignRight),
         }));
+    frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
 }
 
 } // namespace

@@ -5,11 +5,15 @@ namespace kestrix::views {
 void RegisterMainView(platform::qt::QtServices& services);
 void RegisterAddCarView(platform::qt::QtServices& services);
 void RegisterImportExportView(platform::qt::QtServices& services);
+void RegisterErrorsView(platform::qt::QtServices& services);
+void RegisterInfoView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
     RegisterAddCarView(services);
     RegisterImportExportView(services);
+    RegisterErrorsView(services);
+    RegisterInfoView(services);
 }
 
 } // namespace kestrix::views

@@ -1,0 +1,54 @@
+#include "platform/qt/layout.h"
+#include "platform/qt/window_frame.h"
+#include "views/qt/views.h"
+#include "windows/frmErrors.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace kestrix::views {
+
+using platform::qt::Piece;
+
+namespace {
+
+// Each column is wide enough for what it commonly holds, and the window opens
+// wide enough for the columns; made narrower, the list scrolls sideways.
+void SizeColumns(QTreeView& view, platform::qt::WindowFrame& frame) {
+    const QFontMetrics metrics = view.fontMetrics();
+    const auto fits = [&metrics](int least, const char* text) {
+        return std::max(least, metrics.horizontalAdvance(QString::fromLatin1(text)) + 16);
+    };
+    const int widths[] = {fits(40, "#31"), fits(133, "Collision Damage Multiplier"),
+                          fits(87, "ZEPHYR_RACER_X"), fits(240, "0.3 is smaller than minimum value 0.5.")};
+    int total = 2 * view.frameWidth() + view.verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < 4; ++column) {
+        view.header()->resizeSection(column, widths[column]);
+        total += widths[column];
+    }
+    frame.SetInitialSize(QSize(std::max(522, total + 17), 249));
+}
+
+// The list grows with the window; Close keeps to the lower right corner.
+void LayOutErrors(frmErrors& form, platform::qt::WindowFrame& frame) {
+    Lay(frame,
+        Piece::Column({
+                          Piece(form.lvErrors).Grow().MinimumSize(240, 90).Look([&frame](QWidget& list) {
+                              SizeColumns(static_cast<QTreeView&>(list), frame);
+                          }),
+                          Piece::Gap(1),
+                          Piece(form.cmdClose).Size(97, 25).Align(Qt::AlignRight),
+                      })
+            .Margins(QMargins(8, 8, 9, 8)));
+}
+
+} // namespace
+
+void RegisterErrorsView(platform::qt::QtServices& services) {
+    services.RegisterView<frmErrors>(LayOutErrors);
+}
+
+} // namespace kestrix::views

@@ -1,0 +1,255 @@
+#include "model/stat_help.h"
+#include "scripted_services.h"
+#include "temp_folder.h"
+#include "windows/frmErrors.h"
+#include "windows/frmInfo.h"
+#include "windows/frmMain.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace kestrix;
+using test::ScriptedServices;
+
+namespace {
+
+// A valid car line with some values replaced, by column.
+std::string Car(const std::string& name, const std::map<int, std::string>& values = {}) {
+    static const char* const kValid[kStatCount] = {"",   "1500",  "2",   "4",    "1.5", "0",    "0",   "0",
+                                                   "80", "1",     "0.8", "0.5",  "5",   "200",  "20",  "R",
+                                                   "P",  "8",     "0.5", "1",    "30",  "2",    "0.1", "0.2",
+                                                   "1",  "20000", "0.2", "-0.2", "0.5", "0000", "1",   "2"};
+    std::string line = name;
+    for (int column = 1; column < kStatCount; ++column) {
+        const auto changed = values.find(column);
+        line += " " + (changed == values.end() ? std::string(kValid[column]) : changed->second);
+    }
+    return line + "\r\n";
+}
+
+// Seven errors; the checks find them in this order:
+// #1 ZEBRA, #12 ZEBRA, #9 APPLE, #29 APPLE, #22 mango, #13 TWIN, #0 OVERLONG_NAME_XY.
+const std::string kFile = Car("ZEBRA", {{1, "99999"}, {12, "6"}}) +
+                          Car("APPLE", {{9, "0.3"}, {29, "1200F"}}) + Car("mango", {{22, "11"}}) +
+                          Car("TWIN", {{13, "400"}}) + Car("TWIN", {{13, "100"}}) + Car("OVERLONG_NAME_XY");
+
+class ErrorLists : public test::TempFolderTest {
+  protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        services.commandLine = "\"" + Write("Handling.cfg", kFile) + "\"";
+        form.Form_Load();
+    }
+
+    std::vector<std::string> Column(const platform::ColumnList& list, int column) const {
+        std::vector<std::string> cells;
+        for (int row = 0; row < list.RowCount(); ++row)
+            cells.push_back(list.Cell(row, column));
+        return cells;
+    }
+    int RowOf(const platform::ColumnList& list, const std::string& first, const std::string& car) const {
+        for (int row = 0; row < list.RowCount(); ++row)
+            if (list.Cell(row, 0) == first && list.Cell(row, list.ColumnCount() - 2) == car)
+                return row;
+        throw std::logic_error("no row " + first + " " + car);
+    }
+    // A double click moves the focus to the list first, as the mouse does.
+    void DoubleClick(const std::string& first, const std::string& car) {
+        form.lvErrors.SetFocus();
+        form.lvErrors.UserDoubleClicks(RowOf(form.lvErrors, first, car));
+    }
+    std::string ShownCar() const { return form.cboCars.List(form.cboCars.ListIndex()); }
+    static std::vector<std::string> Properties(const frmInfo& info) {
+        std::vector<std::string> rows;
+        for (int row = 0; row < info.lvProperties.RowCount(); ++row)
+            rows.push_back(info.lvProperties.Cell(row, 0) + "=" + info.lvProperties.Cell(row, 1));
+        return rows;
+    }
+
+    HandlingDocument doc;
+    ScriptedServices services;
+    frmMain form{doc, services, NumberFormat{}};
+};
+
+using Cells = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(ErrorLists, HeaderClicksSortAndTheOrderOutlivesTheNextCheck) {
+    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#1", "#12", "#9", "#29", "#22", "#13", "#0"}));
+    auto click = [this](int column) { form.lvErrors.UserClicksHeader(column); };
+    click(1);
+    EXPECT_EQ(Column(form.lvErrors, 1),
+              (Cells{"APPLE", "APPLE", "mango", "OVERLONG_NAME_XY", "TWIN", "ZEBRA", "ZEBRA"}))
+        << "letter case does not count";
+    EXPECT_EQ(Column(form.lvErrors, 0)[0], "#9") << "equal cars keep the order they were found in";
+    click(1);
+    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#1", "#12", "#13", "#0", "#22", "#9", "#29"}));
+    click(2);
+    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#9", "#22", "#29", "#13", "#12", "#1", "#0"}));
+    click(0);
+    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#0", "#1", "#12", "#13", "#22", "#29", "#9"}))
+        << "the first column sorts as text";
+    click(0);
+    EXPECT_EQ(Column(form.lvErrors, 0).front(), "#9");
+
+    form.txtStat[1].SetFocus(); // APPLE is shown: its mass becomes an error too
+    form.txtStat[1].UserTypes("heavy");
+    form.cboCars.SetFocus();
+    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#9", "#29", "#22", "#13", "#12", "#1", "#1", "#0"}));
+    EXPECT_EQ(form.lvErrors.SortKey(), 0);
+    EXPECT_EQ(form.lvErrors.SortOrder(), platform::ColumnList::Order::Descending);
+}
+
+TEST_F(ErrorLists, ADoubleClickLeadsToTheValue) {
+    form.cboDrive.SetFocus();
+    form.cboDrive.UserPicks(2); // an edit of the shown car, APPLE, not yet kept
+    DoubleClick("#22", "mango");
+    EXPECT_EQ(doc.Cars[1][DriveType], "4") << "the shown car kept its edit";
+    EXPECT_EQ(ShownCar(), "mango");
+    EXPECT_EQ(form.txtStat[0].Text(), "mango");
+    EXPECT_EQ(form.tabGeneral.Tab(), 5);
+    EXPECT_TRUE(form.txtStat[22].HasFocus());
+    EXPECT_EQ(form.txtStat[22].SelStart(), 0u);
+    EXPECT_EQ(form.txtStat[22].SelLength(), 2u);
+    EXPECT_EQ(form.CurrentStat, 22);
+
+    form.lvErrors.SetFocus(); // the field left: a new check, the rows come anew
+    form.lvErrors.UserClicks(RowOf(form.lvErrors, "#1", "ZEBRA"));
+    EXPECT_TRUE(form.lvErrors.UserPressesEnter());
+    EXPECT_EQ(ShownCar(), "ZEBRA");
+    EXPECT_EQ(form.tabGeneral.Tab(), 1);
+    EXPECT_TRUE(form.txtStat[1].HasFocus());
+    EXPECT_EQ(form.txtStat[1].SelLength(), 5u);
+
+    form.lvErrors.SetSelectedRow(-1);
+    EXPECT_FALSE(form.lvErrors.UserPressesEnter()) << "no row, nothing to go to";
+}
+
+TEST_F(ErrorLists, HiddenAndReadOnlyStatsLeadToTheirControls) {
+    DoubleClick("#29", "APPLE");
+    EXPECT_EQ(form.tabGeneral.Tab(), 7);
+    EXPECT_TRUE(form.lvFlags.HasFocus());
+    DoubleClick("#0", "OVERLONG_NAME_XY");
+    EXPECT_EQ(ShownCar(), "OVERLONG_NAME_XY");
+    EXPECT_EQ(form.tabGeneral.Tab(), 0);
+    EXPECT_TRUE(form.cboCars.HasFocus());
+}
+
+TEST_F(ErrorLists, RowsOfMissingOrSharedNames) {
+    DoubleClick("#13", "TWIN");
+    EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 3) << "the first TWIN of the file";
+    EXPECT_EQ(form.txtStat[13].Text(), "400");
+
+    form.tabGeneral.SetTab(0);
+    form.lvErrors.SetFocus();
+    form.lvErrors.SetRows({"#13", "GHOST", "400 is larger than maximum value 300."}); // as after a deletion
+    form.lvErrors.UserDoubleClicks(0);
+    EXPECT_EQ(ShownCar(), "TWIN") << "the car list stays as it is";
+    EXPECT_EQ(form.tabGeneral.Tab(), 3);
+    EXPECT_TRUE(form.txtStat[13].HasFocus());
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(ErrorLists, TheAllErrorsWindowCopiesTheShownOrder) {
+    form.lvErrors.UserClicksHeader(2);
+    form.lvErrors.UserClicksHeader(2);
+    services.steps.push_back([this](platform::Window& window) {
+        auto& errors = ScriptedServices::As<frmErrors>(window);
+        EXPECT_EQ(errors.Caption(), "Errors");
+        EXPECT_EQ(errors.lvErrors.Headers(), (Cells{"", "", "Car", "Error"}));
+        EXPECT_EQ(Column(errors.lvErrors, 0), (Cells{"#0", "#1", "#12", "#13", "#29", "#22", "#9"}));
+        EXPECT_EQ(Column(errors.lvErrors, 1)[2], "Number Of Gears");
+        EXPECT_EQ(Column(errors.lvErrors, 1)[0], "Vehicle Identifier");
+        EXPECT_EQ(Column(errors.lvErrors, 2), Column(form.lvErrors, 1));
+        EXPECT_EQ(Column(errors.lvErrors, 3), Column(form.lvErrors, 2));
+        errors.lvErrors.UserClicksHeader(2);
+        EXPECT_FALSE(errors.lvErrors.Sorted()) << "no header sorts this list";
+        errors.UserPressesEscape();
+    });
+    form.cmdViewErrors.UserClicks();
+    EXPECT_EQ(services.shownWindows, (Cells{"frmErrors"}));
+
+    HandlingDocument empty;
+    ScriptedServices noFile;
+    frmMain fresh{empty, noFile, NumberFormat{}};
+    fresh.Form_Load();
+    noFile.steps.push_back([](platform::Window& window) {
+        auto& errors = ScriptedServices::As<frmErrors>(window);
+        EXPECT_EQ(errors.lvErrors.RowCount(), 0);
+        errors.UserPressesEnter();
+    });
+    fresh.cmdViewErrors.UserClicks();
+    EXPECT_EQ(noFile.shownWindows, (Cells{"frmErrors"}));
+}
+
+TEST_F(ErrorLists, ARowsPopupMenuOpensItsStatsProperties) {
+    services.steps.push_back([this](platform::Window& window) {
+        auto& errors = ScriptedServices::As<frmErrors>(window);
+        services.popupChoices = {"mnuStatProperties", "mnuStatProperties", ""};
+        errors.lvErrors.UserClicks(RowOf(errors.lvErrors, "#12", "ZEBRA"));
+        errors.lvErrors.UserClicks(RowOf(errors.lvErrors, "#29", "APPLE"));
+        errors.lvErrors.UserClicks(RowOf(errors.lvErrors, "#0", "OVERLONG_NAME_XY"));
+        errors.cmdClose.UserClicks();
+    });
+    services.steps.push_back([](platform::Window& window) {
+        auto& info = ScriptedServices::As<frmInfo>(window);
+        EXPECT_EQ(info.cboStats.ListIndex(), 12);
+        EXPECT_EQ(Properties(info), (Cells{"Stat Name=Number Of Gears", "String Type=Number",
+                                           "Minimum Allowed=1", "Maximum Allowed=5"}));
+        info.UserPressesEnter();
+    });
+    services.steps.push_back([](platform::Window& window) {
+        auto& info = ScriptedServices::As<frmInfo>(window);
+        EXPECT_EQ(Properties(info), (Cells{"Stat Name=Flags", "String Type=Text", "Max Length=4"}));
+        info.Command1.UserClicks();
+    });
+    form.cmdViewErrors.UserClicks();
+    EXPECT_EQ(services.shownWindows, (Cells{"frmErrors", "frmInfo", "frmInfo"}));
+    EXPECT_EQ(services.popupMenus, (Cells{"mnuPopup", "mnuPopup", "mnuPopup"}));
+}
+
+TEST_F(ErrorLists, StatPropertiesFromTheMenu) {
+    const auto expect = [this](Cells rows, const std::function<void(frmInfo&)>& more = {}) {
+        services.steps.push_back([rows, more](platform::Window& window) {
+            auto& info = ScriptedServices::As<frmInfo>(window);
+            EXPECT_EQ(info.Caption(), "Stat Properties");
+            EXPECT_EQ(info.cboStats.ListCount(), 32) << "each opening starts empty";
+            EXPECT_EQ(Properties(info), rows);
+            if (more)
+                more(info);
+            info.UserPressesEnter();
+        });
+        form.mnuViewProperties.UserChooses();
+    };
+    expect({"Stat Name=Vehicle Identifier", "String Type=Text", "Max Length=14"});
+    form.txtStat[13].SetFocus();
+    expect({"Stat Name=Max Velocity", "String Type=Number", "Minimum Allowed=5", "Maximum Allowed=300"},
+           [](frmInfo& info) {
+               info.cboStats.UserPicks(9);
+               EXPECT_EQ(Properties(info), (Cells{"Stat Name=Traction Multiplier", "String Type=Number",
+                                                  "Minimum Allowed=0.5", "Maximum Allowed=2"}));
+               info.cboStats.UserPicks(DriveType);
+               EXPECT_EQ(Properties(info).back(), "Max Length=0");
+               EXPECT_EQ(info.lvProperties.Tip(), StatTip(DriveType));
+           });
+    form.txtStat[5].SetFocus();
+    expect(
+        {"Stat Name=Centre Of Mass (X)", "String Type=Number", "Minimum Allowed=-10", "Maximum Allowed=10"});
+    EXPECT_EQ(services.shownWindows.size(), 3u);
+}
+
+TEST_F(ErrorLists, EveryStatsLabelAndControlExplainIt) {
+    for (int column = 0; column < kStatCount; ++column) {
+        EXPECT_FALSE(StatHelpOf(column).Meaning.empty()) << column;
+        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
+    }
+    const auto dimensions = std::find_if(form.LabStat.begin(), form.LabStat.end(), [](const auto& label) {
+        return label->Caption() == "Dimensions x/y/z :";
+    });
+    ASSERT_NE(dimensions, form.LabStat.end());
+    EXPECT_EQ((*dimensions)->Tip(), "Dimensions (X): " + StatTip(2) + "\nDimensions (Y): " + StatTip(3) +
+                                        "\nDimensions (Z): " + StatTip(4));
+    EXPECT_EQ(form.chkABS.Tip(), StatTip(Abs));
+}
