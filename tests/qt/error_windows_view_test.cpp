@@ -1,6 +1,7 @@
 #include "model/stat_help.h"
 #include "qt_frames.h"
 #include "scripted_services.h"
+#include "sample_cars.h"
 #include "temp_folder.h"
 #include "windows/frmErrors.h"
 #include "windows/frmMain.h"
@@ -20,8 +21,7 @@ using namespace kestrix;
 namespace {
 
 std::string CarLine(const std::string& name, const std::string& mass, const std::string& speed) {
-    return name + " " + mass + " 2.4 5.1 1.5 0 0.15 -0.25 75 1.05 0.82 0.51 5 " + speed +
-           " 28.5 R P 9.4 0.53 1 32 1.8 0.12 0.25 1.1 24000 0.28 -0.17 0.5 2001 1 1\r\n";
+    return test::CarLine(name, mass, "R P 1 2001 1 1", speed) + "\r\n";
 }
 
 // The real main window on two cars with an error each: #1 ASHCROFT, then #13 VERANDA.
