@@ -1,7 +1,7 @@
 #include "model/stat_help.h"
 #include "qt_frames.h"
-#include "scripted_services.h"
 #include "sample_cars.h"
+#include "scripted_services.h"
 #include "temp_folder.h"
 #include "windows/frmErrors.h"
 #include "windows/frmMain.h"
