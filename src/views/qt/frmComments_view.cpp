@@ -3,6 +3,7 @@
 #include "windows/frmComments.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -25,8 +26,22 @@ int FieldWidth(const QWidget& field) {
            field.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
+// The desktop's fixed font, or else any fixed-pitch family that is installed.
+QFont FixedFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontInfo(font).fixedPitch())
+        return font;
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontDatabase::isFixedPitch(family)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    return font;
+}
+
 void FixedPitch(QWidget& field) {
-    field.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    field.setFont(FixedFont());
     field.setFixedWidth(FieldWidth(field));
 }
 
