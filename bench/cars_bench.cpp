@@ -1,6 +1,6 @@
 #include "cars/cars.h"
-#include "generated_file.h"
 #include "handling_file/handling_format.h"
+#include "sample_cars.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,7 +13,7 @@ namespace {
 constexpr int kFullFile = 32767;
 
 const std::string& FullText() {
-    static const std::string text = bench::GeneratedHandlingText(kFullFile);
+    static const std::string text = test::GeneratedHandlingText(kFullFile);
     return text;
 }
 

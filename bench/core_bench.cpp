@@ -1,6 +1,6 @@
 #include "app/command_line.h"
-#include "generated_file.h"
 #include "handling_file/file_io.h"
+#include "sample_cars.h"
 #include "validation/error_check.h"
 
 #include <benchmark/benchmark.h>
@@ -14,7 +14,7 @@ namespace {
 constexpr int kLargestFile = 32767;
 
 const std::string& LargeText() {
-    static const std::string text = bench::GeneratedHandlingText(kLargestFile);
+    static const std::string text = test::GeneratedHandlingText(kLargestFile);
     return text;
 }
 

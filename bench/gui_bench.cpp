@@ -1,6 +1,6 @@
-#include "generated_file.h"
 #include "handling_file/file_io.h"
 #include "platform/qt/qt_services.h"
+#include "sample_cars.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
 
@@ -23,7 +23,7 @@ constexpr int kLargestFile = 32767;
 const std::string& LargeFilePath() {
     static const std::string path = [] {
         const std::string target = std::filesystem::temp_directory_path() / "kestrix-gui-bench-Handling.cfg";
-        ReplaceFileContents(target, bench::GeneratedHandlingText(kLargestFile));
+        ReplaceFileContents(target, test::GeneratedHandlingText(kLargestFile));
         return target;
     }();
     return path;

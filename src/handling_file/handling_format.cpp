@@ -1,5 +1,7 @@
 #include "handling_file/handling_format.h"
 
+#include "model/blanks.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,10 +12,6 @@ namespace kestrix {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // Calls take(line) for each line; CR LF, LF CR, CR and LF each end a line, and
 // the last line needs no end. A byte-order mark at the very start belongs to no

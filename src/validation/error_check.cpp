@@ -1,5 +1,6 @@
 #include "validation/error_check.h"
 
+#include "model/blanks.h"
 #include "model/stat_catalogue.h"
 
 #include <algorithm>
@@ -13,9 +14,6 @@ namespace kestrix {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }

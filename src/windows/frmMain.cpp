@@ -150,7 +150,8 @@ const ChoiceStat& ChoiceOf(const frmMain& form, const DropDown& control) {
     throw std::logic_error("not a choice stat: " + control.Name());
 }
 
-// A choice puts its stored form into the stat's hidden field.
+// A choice puts its stored form into the stat's hidden field. The user's
+// choice changes the document even when it leaves the field as it was.
 void WriteChoice(frmMain& form, const ChoiceStat& stat) {
     const DropDown& control = form.*stat.control;
     const int position = control.ListIndex();
@@ -158,6 +159,8 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
         return;
     form.txtStat[static_cast<std::size_t>(stat.column)].SetText(
         stat.storesFirstLetter ? LetterChoiceStored(control.List(position)) : std::to_string(position));
+    if (!form.FillingControls)
+        form.MarkModified();
 }
 
 } // namespace
@@ -174,8 +177,11 @@ frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberForm
             LabStat.push_back(std::move(label));
         }
     }
-    for (int i = 0; i < kStatCount; ++i)
+    for (int i = 0; i < kStatCount; ++i) {
         txtStat[static_cast<std::size_t>(i)].SetName("txtStat" + std::to_string(i));
+        // A value never holds a blank or a line end: the file could not keep it.
+        txtStat[static_cast<std::size_t>(i)].SetRefusedCharacters(" \t\r\n");
+    }
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
     chkABS.SetCaption("ABS Brakes");
@@ -363,6 +369,10 @@ void frmMain::ErrorCheck() {
         cells.push_back(row.ExplanationString);
     }
     lvErrors.SetRows(std::move(cells));
+    // The list holds so many rows; the caption says how many more there are.
+    Label2.SetCaption(errors_.LeftOut() > 0
+                          ? "Errors : (" + std::to_string(errors_.LeftOut()) + " more not listed)"
+                          : "Errors :");
 }
 
 void frmMain::cboDrive_Click() {
@@ -468,7 +478,24 @@ void frmMain::LoadFile() {
     doc_.Modified = false;
 }
 
+// The file cannot hold an empty value with values after it: on reading, those
+// values would move one column to the left. The user decides before anything is written.
+bool frmMain::ConfirmValueGaps() {
+    const std::optional<ValueGap> gap = FirstValueGap(doc_.Cars);
+    if (!gap)
+        return true;
+    const std::string car(doc_.Cars[static_cast<std::size_t>(gap->row)][VehicleIdentifier]);
+    const std::string_view stat = StatCatalogue::Instance()[gap->column].StatName;
+    const std::string text = "The car '" + car + "' has no value for \"" + std::string(stat) +
+                             "\" but has values after it.\rWhen the file is read again, those values will " +
+                             "move one column to the left.\rSave anyway?";
+    return services_.ShowMessage({text, "Empty Value", Buttons::YesNo, Icon::Warning, Answer::No}) ==
+           Answer::Yes;
+}
+
 bool frmMain::SaveTheFile(const std::string& FilePos) {
+    if (!ConfirmValueGaps())
+        return false;
     const std::string error = ReplaceFileContents(FilePos, WriteHandlingText(doc_));
     if (error.empty())
         return true;

@@ -117,6 +117,7 @@ class frmMain : public platform::Window {
     void SetChoiceControls();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
+    bool ConfirmValueGaps();
     void ReportFailure(const std::string& message);
     int ShownRow() const;
 

@@ -1,11 +1,13 @@
 #include "handling_file/file_io.h"
 #include "platform/qt/tab_area.h"
 #include "qt_frames.h"
+#include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
 #include "windows/frmMain.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,18 +29,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string CarLine(const std::string& name, const std::string& mass) {
-    return name + " " + mass +
-           " 2.4 5.1 1.5 0 0.15 -0.25 75 1.05 0.82 0.51 5 160 28.5 R P 9.4 0.53 1 32 1.8 0.12"
-           " 0.25 1.1 24000 0.28 -0.17 0.5 2001 1 1\r\n";
-}
-
 // The real window on a file of two cars; ASHCROFT, row 1, sorts first and is shown.
 class MainWindowViewTest : public test::TempFolderTest {
   protected:
     void SetUp() override {
         TempFolderTest::SetUp();
-        path = Write("Handling.cfg", "; ours\r\n" + CarLine("VERANDA", "1500") + CarLine("ASHCROFT", "1200"));
+        path = Write("Handling.cfg", "; ours\r\n" + test::CarLine("VERANDA", "1500") + "\r\n" +
+                                         test::CarLine("ASHCROFT", "1200") + "\r\n");
         services.commandLine = "\"" + path + "\"";
         form.Form_Load();
         view.show();
@@ -123,7 +120,7 @@ TEST_F(MainWindowViewTest, CtrlSInAFieldSavesTheFile) {
     QLineEdit& mass = EnterField(1);
     QTest::keyClicks(&mass, "5");
     QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_NE(ReadFileBytes(path).bytes.find("\r\nASHCROFT 12005 2.4 "), std::string::npos);
+    EXPECT_NE(ReadFileBytes(path).bytes.find("\r\nASHCROFT 12005 2 "), std::string::npos);
     EXPECT_EQ(view.windowTitle(), Title(")"));
 }
 
@@ -174,4 +171,33 @@ TEST_F(MainWindowViewTest, ClosingAsksAndDoesWhatTheAnswerSays) {
     Widget<QAction>("mnuExit").trigger();
     EXPECT_FALSE(view.isVisible());
     EXPECT_EQ(ReadFileBytes(path).bytes.find("12001"), std::string::npos) << "No keeps the file as it was";
+}
+
+TEST_F(MainWindowViewTest, PageTabsWorkFromTheKeyboardAndForAssistiveTools) {
+    QLineEdit& mass = EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form.tabGeneral.Tab(), 2);
+    QTest::keyClick(&mass, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(form.tabGeneral.Tab(), 1);
+    QTest::keyClick(Tabs().Tab(1), Qt::Key_Left);
+    QTest::keyClick(Tabs().Tab(0), Qt::Key_Left);
+    EXPECT_EQ(form.tabGeneral.Tab(), 7) << "the arrows go round both rows";
+
+    QAccessibleInterface* tab = QAccessible::queryAccessibleInterface(Tabs().Tab(5));
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->role(), QAccessible::PageTab);
+    EXPECT_EQ(tab->text(QAccessible::Name), "Suspension");
+    tab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(form.tabGeneral.Tab(), 5);
+    EXPECT_TRUE(tab->state().selected);
+    EXPECT_TRUE(Tabs().Page(5)->isVisible());
+}
+
+TEST_F(MainWindowViewTest, AClickOnTheTextOfTheCurrentFlagRebuildsTheFlags) {
+    ChooseTab(PageOfColumn(Flags));
+    auto& flags = Widget<QListWidget>("lvFlags");
+    const QRect text = flags.visualItemRect(flags.item(0)).adjusted(40, 0, 0, 0);
+    QTest::mouseClick(flags.viewport(), Qt::LeftButton, {}, text.center());
+    EXPECT_EQ(form.lvFlags.Current(), 0);
+    EXPECT_EQ(view.windowTitle(), Title("*)"));
 }

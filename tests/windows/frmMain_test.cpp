@@ -1,6 +1,7 @@
 #include "windows/frmMain.h"
 
 #include "handling_file/file_io.h"
+#include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
 
@@ -8,23 +9,15 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <random>
 #include <unistd.h>
 
 using namespace kestrix;
 using platform::Answer;
+using test::CarLine;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string CarLine(const std::string& name, const std::string& mass, const std::string& choices) {
-    // choices: drive engine abs flags front rear
-    std::istringstream parts(choices);
-    std::string drive, engine, abs, flags, front, rear;
-    parts >> drive >> engine >> abs >> flags >> front >> rear;
-    return name + " " + mass + " 2 4 1.5 0 0 0 80 1 0.8 0.5 5 200 20 " + drive + " " + engine + " 8 0.5 " +
-           abs + " 30 2 0.1 0.2 1 20000 0.2 -0.2 0.5 " + flags + " " + front + " " + rear;
-}
 
 const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") + "\r\n" +
                           CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
@@ -348,4 +341,125 @@ TEST_F(MainWindow, AnUnreadableCommandLineFileOpensNothing) {
     EXPECT_EQ(doc.FilePath, "");
     EXPECT_EQ(form.Caption(), "Kestrix 3");
     EXPECT_FALSE(form.mnuSave.Enabled());
+}
+
+TEST_F(MainWindow, AUsersChoiceAlwaysWritesAndMarksEvenTheSameEntry) {
+    StartWithFile(); // APPLE: rear lights 3
+    form.cboRear.UserPicks(3);
+    EXPECT_TRUE(doc.Modified) << "the entry already shown";
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
+
+    Start("\"" + path + "\"");
+    EXPECT_FALSE(doc.Modified);
+    form.lvFlags.UserClicks(form.lvFlags.Current(), false);
+    EXPECT_TRUE(doc.Modified) << "a click on the text of the current flag";
+    EXPECT_EQ(form.txtStat[Flags].Text(), "1200") << "the flags rebuilt from the ticks";
+}
+
+TEST_F(MainWindow, StatFieldsTakeNoBlankSoASavedFileReadsBack) {
+    StartWithFile();
+    Type(1, "16 00");
+    EXPECT_EQ(form.txtStat[1].Text(), "1600");
+    Type(25, "20\t000");
+    form.mnuSave.UserChooses();
+    HandlingDocument reread;
+    ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
+    EXPECT_EQ(reread.Cars, doc.Cars);
+    EXPECT_EQ(std::string(reread.Cars[1][1]), "1600");
+}
+
+TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
+    StartWithFile();
+    Type(9, "");
+    Leave();
+    services.answers = {Answer::No};
+    form.mnuSave.UserChooses();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(
+        services.messages[0].text,
+        "The car 'APPLE' has no value for \"Traction Multiplier\" but has values after it.\rWhen the file "
+        "is read again, those values will move one column to the left.\rSave anyway?");
+    EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(OnDisk(path), kFile) << "No writes nothing";
+    EXPECT_TRUE(doc.Modified);
+
+    services.answers = {Answer::Yes, Answer::No};
+    EXPECT_FALSE(form.TryClose()) << "the close question's save asks too, and No keeps the window";
+    EXPECT_EQ(OnDisk(path), kFile);
+
+    const std::string copy = Path("Copy.cfg");
+    services.savePaths = {copy};
+    services.answers = {Answer::Yes};
+    form.mnuSaveAs.UserChooses();
+    EXPECT_NE(OnDisk(copy).find("APPLE 1200 2 4 1.5 0 0 0 80  0.8 "), std::string::npos) << "Yes saves";
+    EXPECT_FALSE(doc.Modified);
+
+    services.messages.clear();
+    services.answers = {Answer::Yes};
+    form.mnuRevert.UserChooses();
+    services.savePaths = {copy};
+    form.mnuSaveAs.UserChooses();
+    EXPECT_EQ(services.messages.size(), 1u) << "a document read from a file saves without the question";
+}
+
+TEST_F(MainWindow, RandomEditsSaveAFileThatReadsBackOrTheUserIsAsked) {
+    StartWithFile();
+    const std::string pieces[] = {"", " ", "\t", "7", "0.5", "-2", "x y", "1e3", ";", "R", "ABCD"};
+    std::mt19937 random(20261206);
+    services.savePaths = {path};
+    for (int round = 0; round < 300; ++round) {
+        form.cboCars.UserSteps(static_cast<int>(random() % 3));
+        for (int edits = static_cast<int>(random() % 4); edits > 0; --edits) {
+            const int column = 1 + static_cast<int>(random() % 31);
+            if (form.txtStat[column].Visible())
+                Type(column, pieces[random() % std::size(pieces)] + pieces[random() % std::size(pieces)]);
+        }
+        Leave();
+        const bool gap = FirstValueGap(doc.Cars).has_value();
+        const std::string before = OnDisk(path);
+        if (gap)
+            services.answers = {Answer::No};
+        form.mnuSaveAs.UserChooses(); // save as writes whether or not anything changed
+        services.savePaths = {path};
+        if (gap) {
+            EXPECT_EQ(OnDisk(path), before) << "round " << round;
+            for (int column = 1; column < kStatCount; ++column)
+                if (form.txtStat[column].Visible())
+                    Type(column, "1");
+            Leave();
+            continue;
+        }
+        HandlingDocument reread;
+        ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
+        ASSERT_EQ(reread.Cars, doc.Cars) << "round " << round;
+    }
+}
+
+TEST_F(MainWindow, FileDialogsStartWhereTheUserLastWas) {
+    Start("");
+    services.openPaths = {""};
+    form.mnuLoad.UserChooses();
+    EXPECT_EQ(services.openDialogs.at(0).initialFolder, "/home/modder") << "nothing known yet: home";
+    services.openPaths = {path};
+    form.mnuLoad.UserChooses();
+    EXPECT_EQ(services.settings["files/lastFolder"], folder.string());
+
+    HandlingDocument next;
+    frmMain later{next, services, NumberFormat{}};
+    services.commandLine.clear();
+    later.Form_Load();
+    services.openPaths = {""};
+    later.mnuLoad.UserChooses();
+    EXPECT_EQ(services.openDialogs.at(2).initialFolder, folder.string()) << "the last folder, across runs";
+}
+
+TEST_F(MainWindow, TheErrorListSaysHowManyErrorsItLeftOut) {
+    std::string lines;
+    for (int car = 0; car < 1100; ++car)
+        lines += "X\r\n"; // 31 errors a car
+    path = Write("Broken.cfg", lines);
+    StartWithFile();
+    EXPECT_EQ(form.lvErrors.RowCount(), ErrorRegister::kMaxRows);
+    EXPECT_EQ(form.Label2.Caption(),
+              "Errors : (" + std::to_string(1100 * 31 - ErrorRegister::kMaxRows) + " more not listed)");
 }

@@ -2,6 +2,7 @@
 
 #include "platform/qt/text.h"
 
+#include <QAccessibleWidget>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -19,6 +20,38 @@ constexpr const char* kTabLook = "QPushButton { border: 1px solid palette(dark);
                                  "QPushButton:checked { background: palette(light); }"
                                  "QPushButton:focus { text-decoration: underline; }";
 
+constexpr const char* kPageTabProperty = "kestrixPageTab";
+
+// What assistive tools see of a tab: a page tab, selected while its page is in
+// front, whose press shows its page.
+class PageTabAccessible : public QAccessibleWidget {
+  public:
+    explicit PageTabAccessible(QWidget* tab) : QAccessibleWidget(tab, QAccessible::PageTab) {}
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.selectable = true;
+        state.selected = Tab().isChecked();
+        return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name ? Tab().text() : QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            Tab().click();
+    }
+
+  private:
+    QAbstractButton& Tab() const { return *static_cast<QAbstractButton*>(widget()); }
+};
+
+QAccessibleInterface* PageTabs(const QString&, QObject* object) {
+    if (object && object->isWidgetType() && object->property(kPageTabProperty).toBool())
+        return new PageTabAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
 } // namespace
 
 TabArea::TabArea(QWidget* parent)
@@ -30,6 +63,8 @@ TabArea::TabArea(QWidget* parent)
     layout->addLayout(tabRows_);
     layout->addWidget(pages_);
     pages_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    static const bool accessible = (QAccessible::installFactory(PageTabs), true);
+    (void)accessible;
     connect(&tabs_, &QButtonGroup::idClicked, this, [this](int page) { UserChooses(page); });
     const auto step = [this](const QKeySequence& keys, int direction) {
         auto* shortcut = new QShortcut(keys, this);
@@ -49,12 +84,13 @@ TabArea::TabArea(QWidget* parent)
 void TabArea::SetTabs(const std::vector<std::string>& captions, Choose choose) {
     choose_ = std::move(choose);
     for (std::size_t page = 0; page < captions.size(); ++page) {
-        auto* tab = new QPushButton(Latin1(captions[page]), this);
+        auto* tab = new QPushButton(this);
+        tab->setProperty(kPageTabProperty, true);
+        tab->setText(Latin1(captions[page]));
         tab->setCheckable(true);
         tab->setStyleSheet(kTabLook);
         tab->setObjectName(objectName() + "Tab" + QString::number(page));
         tab->setAccessibleName(tab->text());
-        tab->setAccessibleDescription(QStringLiteral("page tab"));
         tab->installEventFilter(this);
         tabs_.addButton(tab, static_cast<int>(page));
         pages_->addWidget(new QWidget);

@@ -1,0 +1,285 @@
+#include "platform/controls.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace kestrix::platform;
+
+namespace {
+
+// Writes down every event it is given, in order.
+struct Events {
+    std::vector<std::string> seen;
+    Event Note(std::string what) {
+        return [this, what] { seen.push_back(what); };
+    }
+};
+
+// A view that remembers what it was told.
+struct RecordingView : ControlView {
+    std::vector<Aspect> refreshed;
+    bool gone = false;
+    void Refresh(Aspect aspect) override { refreshed.push_back(aspect); }
+    void ControlGone() override { gone = true; }
+};
+
+std::vector<std::string> Texts(const ListBox& list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.ListCount(); ++i)
+        texts.push_back(list.List(i) + (list.Selected(i) ? "*" : ""));
+    return texts;
+}
+
+std::vector<std::string> Column(const ColumnList& list, int column) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < list.RowCount(); ++row)
+        cells.push_back(list.Cell(row, column));
+    return cells;
+}
+
+} // namespace
+
+TEST(TextFieldTest, ChangeComesFromCodeAndUserAlikeButOnlyForANewText) {
+    Events events;
+    TextField field("txtStat1");
+    field.Change = events.Note("change");
+    field.SetText("1500");
+    field.SetText("1500");
+    field.UserTypes("16 00\t");
+    EXPECT_EQ(field.Text(), "16 00\t") << "a field refuses nothing unless told";
+    field.SetRefusedCharacters(" \t");
+    field.UserTypes("17 0\t0");
+    EXPECT_EQ(field.Text(), "1700") << "typed and pasted blanks are left out, the rest kept";
+    field.SetEnabled(false);
+    field.UserTypes("9");
+    EXPECT_EQ(field.Text(), "1700");
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"change", "change", "change"}));
+}
+
+TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsIt) {
+    Events events;
+    FocusScope scope;
+    TextField mass("txtStat1");
+    TextField name("txtStat0");
+    DropDown cars("cboCars");
+    scope.Join({&mass, &name, &cars});
+    mass.GotFocus = events.Note("mass got");
+    mass.LostFocus = events.Note("mass lost");
+    cars.GotFocus = events.Note("cars got");
+    name.SetCanFocus(false);
+    mass.SetFocus();
+    name.SetFocus();
+    EXPECT_TRUE(mass.HasFocus()) << "a control that cannot take the focus does not take it";
+    cars.SetFocus();
+    cars.SetFocus();
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"mass got", "mass lost", "cars got"}));
+    {
+        TextField passing("txtPassing");
+        passing.JoinFocusScope(scope);
+        passing.SetFocus();
+    }
+    EXPECT_EQ(scope.Focused(), nullptr) << "a control that dies with the focus leaves none behind";
+}
+
+TEST(ButtonsTest, DisabledControlsTakeNoClickAndBoxesClickOnlyOnAChange) {
+    Events events;
+    Button button("cmdSave");
+    button.Click = events.Note("button");
+    button.SetEnabled(false);
+    button.UserClicks();
+    button.SetEnabled(true);
+    button.UserClicks();
+
+    CheckBox abs("chkABS");
+    abs.Click = events.Note("abs");
+    abs.SetValue(1);
+    abs.SetValue(1);
+    abs.UserClicks();
+    EXPECT_EQ(abs.Value(), 0);
+    abs.SetEnabled(false);
+    abs.UserClicks();
+
+    MenuEntry save("mnuSave");
+    MenuEntry separator("sep1");
+    save.Click = events.Note("menu");
+    separator.IsSeparator = true;
+    separator.Click = events.Note("separator");
+    separator.UserChooses();
+    save.SetEnabled(false);
+    save.UserChooses();
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"button", "abs", "abs"}));
+}
+
+TEST(OptionButtonTest, ChoosingOneClearsTheOthersAndOnlyChoosingClicks) {
+    Events events;
+    OptionButton lowest("optStats0"), highest("optStats1"), copy("optStats2");
+    OptionButton::Group({&lowest, &highest, &copy});
+    lowest.Click = events.Note("lowest");
+    copy.Click = events.Note("copy");
+    lowest.SetValue(true);
+    copy.UserClicks();
+    EXPECT_FALSE(lowest.Value());
+    EXPECT_TRUE(copy.Value());
+    copy.UserClicks();
+    highest.SetValue(true);
+    EXPECT_FALSE(copy.Value());
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"lowest", "copy"}));
+}
+
+TEST(DropDownTest, SortedInsertKeepsTheSelectionAndUserPicksRaiseTheirEventsInOrder) {
+    Events events;
+    DropDown cars("cboCars", Sorting::Sorted);
+    EXPECT_EQ(cars.AddItem("ZEBRA", 0), 0);
+    EXPECT_EQ(cars.AddItem("apple", 1), 0);
+    cars.Click = events.Note("click");
+    cars.SetListIndex(1);
+    EXPECT_EQ(cars.AddItem("Mango", 2), 1) << "case does not count in the order";
+    EXPECT_EQ(cars.List(cars.ListIndex()), "ZEBRA") << "the selected entry stays selected";
+    EXPECT_EQ(cars.AddItem("apple", 3), 1) << "a second entry of a name comes after the first";
+    EXPECT_EQ(cars.ItemData(0), 1);
+
+    cars.DropDownOpening = events.Note("opening");
+    cars.UserSelecting = events.Note("selecting");
+    cars.UserPicks(2);
+    cars.UserSteps(0);
+    cars.SetListIndex(-1);
+    EXPECT_TRUE(cars.SelectText("Mango"));
+    EXPECT_FALSE(cars.SelectText("mango"));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"click", "opening", "selecting", "click", "selecting",
+                                                     "click", "click"}));
+
+    DropDown drive("cboDrive");
+    drive.AddItem("Rear");
+    EXPECT_EQ(drive.AddItem("Front"), 1) << "an unsorted list appends";
+}
+
+TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
+    Events events;
+    TickList flags("lvFlags");
+    flags.SetEntries({"1G_BOOST", "2G_BOOST", "REV_BONNET"});
+    flags.Click = events.Note("click");
+    flags.UserToggles(1);
+    EXPECT_TRUE(flags.Ticked(1));
+    EXPECT_EQ(flags.Current(), 1);
+    flags.UserClicks(1, false);
+    EXPECT_TRUE(flags.Ticked(1)) << "a click on the text moves nothing and ticks nothing";
+    flags.UserMovesTo(2);
+    flags.UserMovesTo(2);
+    EXPECT_EQ(events.seen.size(), 3u);
+    flags.SetTicked(0, true);
+    flags.SetTicked(0, true);
+    EXPECT_EQ(events.seen.size(), 4u) << "a tick set from code clicks once, and only when it changes";
+    flags.SetEnabled(false);
+    flags.UserToggles(0);
+    EXPECT_EQ(events.seen.size(), 4u);
+}
+
+TEST(ListBoxTest, SortedEntriesSeveralSelectedAndTakenAway) {
+    Events events;
+    ListBox left("lvLeft", Sorting::Sorted, ListBox::Selection::Multiple);
+    left.AddItems({"MARSHAL", "aspen", "JUNIPER"});
+    EXPECT_EQ(left.AddItem("BRACKEN"), 1);
+    left.AddItems({"ASPEN", "ZEPHYR"});
+    EXPECT_EQ(Texts(left),
+              (std::vector<std::string>{"ASPEN", "aspen", "BRACKEN", "JUNIPER", "MARSHAL", "ZEPHYR"}))
+        << "case does not count, then the exact bytes do";
+
+    left.DblClick = events.Note("double");
+    left.UserClicks(1);
+    left.UserClicks(3, ListBox::Pick::Range);
+    left.UserClicks(2, ListBox::Pick::Toggle);
+    left.UserClicks(5, ListBox::Pick::Toggle);
+    EXPECT_EQ(Texts(left),
+              (std::vector<std::string>{"ASPEN", "aspen*", "BRACKEN", "JUNIPER*", "MARSHAL", "ZEPHYR*"}));
+    EXPECT_EQ(left.TakeSelected(), (std::vector<std::string>{"aspen", "JUNIPER", "ZEPHYR"}));
+    EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL"}));
+    left.UserDoubleClicks(2);
+    EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL*"}));
+    left.AddItems({"BRACKEN"});
+    EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "BRACKEN", "MARSHAL*"}))
+        << "a name already there is added again";
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"double"}));
+
+    ListBox single("lvSingle");
+    single.AddItems({"B", "A"});
+    single.UserClicks(0);
+    single.UserClicks(1, ListBox::Pick::Toggle);
+    EXPECT_EQ(Texts(single), (std::vector<std::string>{"B", "A*"})) << "one selected at most";
+}
+
+TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
+    ColumnList errors("lvErrors", {"", "Car", "Error"});
+    errors.SetRows({"#9", "juniper", "b", "#1", "MARSHAL", "a", "#13", "Juniper", "c", "#2", "juniper", "d"});
+    errors.SetSelectedRow(1);
+    errors.SetSort(true, 1, ColumnList::Order::Ascending);
+    EXPECT_EQ(Column(errors, 2), (std::vector<std::string>{"c", "b", "d", "a"}))
+        << "case-insensitive, then exact bytes, then the order the rows came in";
+    EXPECT_EQ(errors.Cell(errors.SelectedRow(), 0), "#1") << "the selection follows its row";
+    errors.SetSort(true, 1, ColumnList::Order::Descending);
+    EXPECT_EQ(Column(errors, 2), (std::vector<std::string>{"a", "b", "d", "c"})) << "ties keep their order";
+    errors.SetSort(true, 0, ColumnList::Order::Ascending);
+    EXPECT_EQ(Column(errors, 0), (std::vector<std::string>{"#1", "#13", "#2", "#9"}))
+        << "numbers sort as text";
+    errors.AddRow(0, {"#10", "ASPEN", "e"});
+    EXPECT_EQ(Column(errors, 0), (std::vector<std::string>{"#1", "#10", "#13", "#2", "#9"}))
+        << "a row added to a sorted list lands in its place";
+    errors.SetSort(false, 0, ColumnList::Order::Ascending);
+    errors.AddRow(0, {"#3", "BRACKEN", "f"});
+    EXPECT_EQ(Column(errors, 0), (std::vector<std::string>{"#3", "#1", "#10", "#13", "#2", "#9"}))
+        << "no longer sorted, the rows stay as shown and a new one goes where it is put";
+
+    Events events;
+    std::vector<std::string> headers;
+    errors.ColumnClick = [&headers](const ColumnList::Header& header) { headers.push_back(header.text); };
+    errors.ItemClick = events.Note("row");
+    errors.DblClick = events.Note("double");
+    errors.UserClicksHeader(1);
+    errors.UserClicks(2);
+    errors.UserDoubleClicks(3);
+    EXPECT_EQ(errors.SelectedRow(), 3);
+    errors.SetEnabled(false);
+    errors.UserClicksHeader(2);
+    errors.UserDoubleClicks(0);
+    EXPECT_EQ(headers, (std::vector<std::string>{"Car"}));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"row", "double"}));
+}
+
+TEST(TabControlTest, PageChangesFromCodeAndKeysClickOnce) {
+    Events events;
+    TabControl tabs("tabGeneral", {"General", "Size", "Traction"});
+    tabs.Click = events.Note("page");
+    tabs.SetTab(0);
+    tabs.SetTab(2);
+    tabs.UserStepsPage(1);
+    EXPECT_EQ(tabs.Tab(), 0) << "the last page steps round to the first";
+    tabs.UserStepsPage(-1);
+    EXPECT_EQ(tabs.Tab(), 2);
+    tabs.SetEnabled(false);
+    tabs.UserChoosesPage(1);
+    EXPECT_EQ(events.seen.size(), 3u);
+}
+
+TEST(ControlViewTest, WhicheverSideGoesFirstCutsTheLink) {
+    RecordingView view;
+    {
+        Label label("lblWeb");
+        label.AttachView(&view);
+        label.SetCaption("kestrix");
+        label.SetForeColor(Color{192, 192, 255});
+        label.SetUnderline(true);
+        label.SetUnderline(true);
+        EXPECT_EQ(view.refreshed, (std::vector<Aspect>{Aspect::Caption, Aspect::Looks, Aspect::Looks}));
+    }
+    EXPECT_TRUE(view.gone);
+
+    auto gone = std::make_unique<RecordingView>();
+    TextField field("txtAuthor");
+    field.AttachView(gone.get());
+    field.AttachView(nullptr);
+    gone.reset();
+    field.SetText("after the view"); // would reach a destroyed view if the link were kept
+    EXPECT_EQ(field.Text(), "after the view");
+}

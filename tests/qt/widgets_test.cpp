@@ -1,0 +1,149 @@
+#include "platform/qt/layout.h"
+#include "platform/qt/qt_services.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kestrix::platform;
+using qt::Piece;
+
+namespace {
+
+// A window of one control of each kind the tests below need.
+class frmSample : public Window {
+  public:
+    frmSample() : Window("frmSample") {
+        Focus.Join({&txtName, &txtNotes, &cboDrive, &lvErrors, &cmdOK});
+        cboDrive.AddItem("Front");
+        cboDrive.AddItem("Rear");
+        cboDrive.SetListIndex(0);
+        lvErrors.SetRows({"#9", "JUNIPER", "b", "#1", "aspen", "a"});
+        DefaultButton = &cmdOK;
+        CancelButton = &cmdCancel;
+        cmdOK.Click = [this] { ++okClicks; };
+        cmdCancel.Click = [this] { Unload(); };
+    }
+    TextField txtName{"txtName"};
+    TextField txtNotes{"txtNotes", TextField::Lines::Multi};
+    DropDown cboDrive{"cboDrive"};
+    ColumnList lvErrors{"lvErrors", {"", "Car", "Error"}};
+    Button cmdOK{"cmdOK"};
+    Button cmdCancel{"cmdCancel"};
+    int okClicks = 0;
+};
+
+class WidgetBindingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        services.RegisterView<frmSample>([](frmSample& form, qt::WindowFrame& frame) {
+            Lay(frame, Piece::Column({form.txtName, form.txtNotes, form.cboDrive, form.lvErrors,
+                                      Piece::Row({form.cmdOK, form.cmdCancel})}));
+        });
+        frame = services.CreateFrame(*form);
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+    template <typename W> W& Widget(const char* name) {
+        W* widget = frame->findChild<W*>(name);
+        if (!widget)
+            throw std::runtime_error(std::string("no widget ") + name);
+        return *widget;
+    }
+
+    qt::QtServices services{"", "", ""};
+    std::unique_ptr<frmSample> form = std::make_unique<frmSample>();
+    std::unique_ptr<qt::WindowFrame> frame;
+};
+
+} // namespace
+
+TEST_F(WidgetBindingTest, EveryWayOfChangingTheTextReachesTheControl) {
+    auto& name = Widget<QLineEdit>("txtName");
+    EXPECT_EQ(name.accessibleName(), "txtName");
+    QTest::keyClicks(&name, "MYCAR");
+    EXPECT_EQ(form->txtName.Text(), "MYCAR");
+
+    name.undo();
+    EXPECT_EQ(form->txtName.Text(), "") << "undo";
+    QApplication::clipboard()->setText("VAN");
+    name.paste();
+    EXPECT_EQ(form->txtName.Text(), "VAN") << "paste";
+
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&name);
+    ASSERT_NE(access, nullptr);
+    access->setText(QAccessible::Value, "ROADSTER");
+    EXPECT_EQ(form->txtName.Text(), "ROADSTER") << "an assistive tool";
+
+    form->txtName.SetRefusedCharacters(" ");
+    QTest::keyClicks(&name, " X");
+    EXPECT_EQ(form->txtName.Text(), "ROADSTERX");
+    EXPECT_EQ(name.text(), "ROADSTERX") << "a refused character does not stay in the field";
+}
+
+TEST_F(WidgetBindingTest, AMultiLineFieldKeepsEveryLineEndAsItWas) {
+    auto& notes = Widget<QPlainTextEdit>("txtNotes");
+    form->txtNotes.SetText("; one\r\n; two\r; three\n");
+    EXPECT_EQ(notes.document()->blockCount(), 2);
+    notes.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&notes, "x");
+    EXPECT_EQ(form->txtNotes.Text(), "; one\r\n; two\r; three\nx");
+    QTest::keyClick(&notes, Qt::Key_Return);
+    EXPECT_EQ(form->txtNotes.Text(), "; one\r\n; two\r; three\nx\r\n");
+}
+
+TEST_F(WidgetBindingTest, ColumnListShowsTheControlsOrderAndReportsHeaderClicks) {
+    auto& errors = Widget<QTreeView>("lvErrors");
+    std::string clicked;
+    form->lvErrors.ColumnClick = [this, &clicked](const ColumnList::Header& header) {
+        clicked = header.text;
+        form->lvErrors.SetSort(true, header.column, ColumnList::Order::Ascending);
+    };
+    emit errors.header()->sectionClicked(1);
+    EXPECT_EQ(clicked, "Car");
+    EXPECT_EQ(errors.model()->index(0, 1).data().toString(), "aspen") << "the control's order, not Qt's";
+    EXPECT_EQ(errors.model()->index(1, 1).data().toString(), "JUNIPER");
+}
+
+TEST_F(WidgetBindingTest, TheWheelChangesAChoiceOnlyWithTheFocus) {
+    auto& drive = Widget<QComboBox>("cboDrive");
+    Widget<QLineEdit>("txtName").setFocus();
+    const QPoint centre = drive.rect().center();
+    QWheelEvent wheel(centre, drive.mapToGlobal(centre), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&drive, &wheel);
+    EXPECT_EQ(form->cboDrive.ListIndex(), 0);
+    EXPECT_EQ(drive.currentIndex(), 0);
+}
+
+TEST_F(WidgetBindingTest, EnterAndEscapeReachTheWindowsButtons) {
+    QTest::keyClick(&Widget<QLineEdit>("txtName"), Qt::Key_Return);
+    EXPECT_EQ(form->okClicks, 1);
+    QTest::keyClick(&Widget<QLineEdit>("txtName"), Qt::Key_Escape);
+    EXPECT_TRUE(form->IsClosed());
+    EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(WidgetBindingTest, AFormThatDiesBeforeItsViewIsNeverReached) {
+    auto& name = Widget<QLineEdit>("txtName");
+    auto& ok = Widget<QPushButton>("cmdOK");
+    form.reset();
+    QTest::keyClicks(&name, "after");
+    ok.click();
+    emit Widget<QTreeView>("lvErrors").header()->sectionClicked(0);
+    EXPECT_FALSE(frame->isVisible()) << "the frame of a window that is gone hides";
+}

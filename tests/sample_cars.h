@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sstream>
+#include <string>
+
+namespace kestrix::test {
+
+// A car line of plausible values. choices holds drive, engine, ABS, flags,
+// front and rear lights, in that order, separated by blanks.
+inline std::string CarLine(const std::string& name, const std::string& mass = "1500",
+                           const std::string& choices = "R P 1 2001 1 1",
+                           const std::string& velocity = "200") {
+    std::istringstream parts(choices);
+    std::string drive, engine, abs, flags, front, rear;
+    parts >> drive >> engine >> abs >> flags >> front >> rear;
+    return name + " " + mass + " 2 4 1.5 0 0 0 80 1 0.8 0.5 5 " + velocity + " 20 " + drive + " " + engine +
+           " 8 0.5 " + abs + " 30 2 0.1 0.2 1 20000 0.2 -0.2 0.5 " + flags + " " + front + " " + rear;
+}
+
+// A handling file of the given number of cars; every hundredth car carries one
+// value out of range so the error list has something to hold.
+inline std::string GeneratedHandlingText(int cars) {
+    std::string text = "; generated for the benchmarks\r\n;-# File Author : bench\r\n";
+    for (int i = 0; i < cars; ++i) {
+        const std::string velocity = i % 100 == 0 ? "400" : std::to_string(120 + i % 150);
+        text += CarLine("CAR_" + std::to_string(100000 + i), "1650",
+                        "R P 1 2001 " + std::to_string(i % 4) + " 1", velocity) +
+                "\r\n";
+    }
+    return text + "; the end\r\n";
+}
+
+} // namespace kestrix::test
