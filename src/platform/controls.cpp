@@ -365,12 +365,13 @@ void ListBox::Clear() {
 
 std::vector<std::string> ListBox::TakeSelected() {
     std::vector<std::string> taken;
+    // Nothing is moved out of the entries unless some go: with none selected they stay as they are.
+    if (std::none_of(entries_.begin(), entries_.end(), [](const Entry& entry) { return entry.selected; }))
+        return taken;
     std::vector<Entry> kept;
     for (Entry& entry : entries_)
         (entry.selected ? taken.emplace_back(std::move(entry.text))
                         : kept.emplace_back(std::move(entry)).text);
-    if (taken.empty())
-        return taken;
     entries_ = std::move(kept);
     anchor_ = -1;
     Notify(Aspect::Entries);

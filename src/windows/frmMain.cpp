@@ -1,8 +1,10 @@
 #include "windows/frmMain.h"
 
+#include "cars/cars.h"
 #include "handling_file/file_io.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
+#include "windows/frmAddCar.h"
 #include "windows/frmComments.h"
 
 #include <stdexcept>
@@ -104,15 +106,17 @@ const MenuItem kMenus[] = {
     {&frmMain::sep1, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImport, &frmMain::mnuFile, "&Import", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "Car Statistics...", Shortcut::None, Needs::Document,
-     nullptr},
+     &frmMain::mnuImportCarStats_Click},
     {&frmMain::mnuExport, &frmMain::mnuFile, "&Export", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuExportCarStats, &frmMain::mnuExport, "Car Statistics...", Shortcut::None, Needs::Car,
-     nullptr},
+     &frmMain::mnuExportCarStats_Click},
     {&frmMain::sep2, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuExit, &frmMain::mnuFile, "E&xit", Shortcut::None, Needs::Nothing, &frmMain::mnuExit_Click},
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
-    {&frmMain::mnuAdd, &frmMain::mnuCars, "Add new car...", Shortcut::None, Needs::Document, nullptr},
-    {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car, nullptr},
+    {&frmMain::mnuAdd, &frmMain::mnuCars, "Add new car...", Shortcut::None, Needs::Document,
+     &frmMain::mnuAdd_Click},
+    {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car,
+     &frmMain::mnuDelete_Click},
     {&frmMain::mnuTools, nullptr, "&Tools", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuViewProperties, &frmMain::mnuTools, "&View Stat Properties...", Shortcut::CtrlP,
      Needs::Nothing, nullptr},
@@ -600,6 +604,123 @@ void frmMain::mnuFileComments_Click() {
 void frmMain::mnuAbout_Click() {
     frmAbout about(services_);
     services_.ShowModal(about);
+}
+
+// Car management and exchange.
+
+void frmMain::mnuAdd_Click() {
+    StatsToArray();
+    frmAddCar form(*this, doc_, services_);
+    form.cboCars.SetEntries(cboCars.Entries());
+    if (form.cboCars.ListCount() > 0)
+        form.cboCars.SetListIndex(0);
+    else
+        form.optStats[2].SetEnabled(false); // no car to copy
+    services_.ShowModal(form);
+}
+
+void frmMain::mnuDelete_Click() {
+    const int position = cboCars.ListIndex();
+    if (position < 0)
+        return;
+    // The name decides, not the row: with two cars of a name the first one goes.
+    const std::string name = cboCars.List(position);
+    const Answer answer =
+        services_.ShowMessage({"Are you sure you wish to delete car '" + name + "'?", "Delete Car...",
+                               Buttons::YesNo, Icon::Warning, Answer::Yes});
+    if (answer != Answer::Yes)
+        return;
+    DeleteFirstCarNamed(doc_.Cars, name);
+    RebuildCarList();
+    MarkModified();
+}
+
+void frmMain::mnuImportCarStats_Click() {
+    StatsToArray();
+    const std::string chosen =
+        AskForHandlingFile(services_, FileDialogKind::Open, "Select .CFG File to import...", doc_.FilePath);
+    if (chosen.empty())
+        return;
+    ImportRead read;
+    {
+        platform::BusyPointer busy(services_);
+        read = ReadImportFile(chosen);
+    }
+    if (!read.error.empty()) {
+        ReportFailure(read.error);
+        return;
+    }
+    Exchange.ImportTable = std::move(read.rows);
+    Exchange.ExchangeMode = ExchangeKind::Import;
+    {
+        frmImportExport form(*this, doc_, Exchange, services_);
+        std::vector<std::string> names;
+        names.reserve(Exchange.ImportTable.size());
+        for (const CarRow& car : Exchange.ImportTable)
+            names.emplace_back(car[VehicleIdentifier]);
+        form.lvLeft.AddItems(std::move(names));
+        services_.ShowModal(form);
+    }
+    // Also after Cancel: the shown car as the table now holds it, and the whole check.
+    cboCars_Click();
+    ErrorCheck();
+}
+
+void frmMain::mnuExportCarStats_Click() {
+    StatsToArray();
+    Exchange.ExchangeMode = ExchangeKind::Export;
+    frmImportExport form(*this, doc_, Exchange, services_);
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(cboCars.ListCount()));
+    for (const DropDown::Entry& entry : cboCars.Entries())
+        names.push_back(entry.text);
+    form.lvLeft.AddItems(std::move(names));
+    services_.ShowModal(form);
+}
+
+int frmMain::AddCarEntries(const std::vector<int>& rows) {
+    // One by one for a few; a long list is sorted once instead.
+    constexpr std::size_t kFewEntries = 64;
+    int position = -1;
+    if (rows.size() <= kFewEntries) {
+        for (const int row : rows)
+            position = cboCars.AddItem(
+                std::string(doc_.Cars[static_cast<std::size_t>(row)][VehicleIdentifier]), row);
+    } else {
+        const int shown = ShownRow();
+        std::vector<DropDown::Entry> entries = cboCars.Entries();
+        entries.reserve(entries.size() + rows.size());
+        for (const int row : rows)
+            entries.push_back(
+                {std::string(doc_.Cars[static_cast<std::size_t>(row)][VehicleIdentifier]), row});
+        cboCars.SetEntries(std::move(entries));
+        int shownPosition = -1;
+        for (int i = 0; i < cboCars.ListCount(); ++i) {
+            if (cboCars.ItemData(i) == shown)
+                shownPosition = i;
+            if (cboCars.ItemData(i) == rows.back())
+                position = i;
+        }
+        if (shownPosition >= 0)
+            cboCars.SetListIndex(shownPosition);
+    }
+    if (cboCars.ListIndex() < 0 && cboCars.ListCount() > 0)
+        cboCars.SetListIndex(0); // the first cars of a document that had none
+    EnableControls(true);
+    return position;
+}
+
+void frmMain::RebuildCarList() {
+    std::vector<DropDown::Entry> entries;
+    entries.reserve(doc_.Cars.size());
+    for (std::size_t row = 0; row < doc_.Cars.size(); ++row)
+        entries.push_back({std::string(doc_.Cars[row][VehicleIdentifier]), static_cast<int>(row)});
+    cboCars.SetEntries(std::move(entries));
+    if (cboCars.ListCount() > 0)
+        cboCars.SetListIndex(0);
+    else
+        ClearShownCar();
+    EnableControls(true);
 }
 
 } // namespace kestrix

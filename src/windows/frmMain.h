@@ -4,6 +4,7 @@
 #include "platform/services.h"
 #include "platform/window.h"
 #include "validation/error_check.h"
+#include "windows/frmImportExport.h"
 
 #include <array>
 #include <cstdint>
@@ -101,6 +102,17 @@ class frmMain : public platform::Window {
     void mnuSaveAs_Click();
     void mnuRevert_Click();
     void mnuExit_Click();
+
+    // Car management and exchange.
+    CarExchange Exchange;
+    void mnuAdd_Click();
+    void mnuDelete_Click();
+    void mnuImportCarStats_Click();
+    void mnuExportCarStats_Click();
+    // Entries for rows just appended to the table; returns the list position of the last one.
+    int AddCarEntries(const std::vector<int>& rows);
+    // Refills the car list from the table and shows its first car.
+    void RebuildCarList();
 
     // The file comments and about windows.
     void mnuFileComments_Click();

@@ -3,11 +3,15 @@
 namespace kestrix::views {
 
 void RegisterMainView(platform::qt::QtServices& services);
+void RegisterAddCarView(platform::qt::QtServices& services);
+void RegisterImportExportView(platform::qt::QtServices& services);
 void RegisterCommentsView(platform::qt::QtServices& services);
 void RegisterAboutView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
+    RegisterAddCarView(services);
+    RegisterImportExportView(services);
     RegisterCommentsView(services);
     RegisterAboutView(services);
 }

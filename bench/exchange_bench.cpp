@@ -1,0 +1,202 @@
+// The car exchange through its windows, with their real Qt views, on full files:
+// the two lists must stay quick with 32767 names, and a whole import or export
+// must take less than a second.
+#include "handling_file/file_io.h"
+#include "platform/qt/qt_services.h"
+#include "sample_cars.h"
+#include "views/qt/views.h"
+#include "windows/frmImportExport.h"
+#include "windows/frmMain.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+using namespace kestrix;
+
+namespace {
+
+constexpr int kFullFile = 32767;
+
+std::string TemporaryPath(const char* name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
+const std::string& FullFilePath() {
+    static const std::string path = [] {
+        const std::string target = TemporaryPath("kestrix-exchange-bench.cfg");
+        ReplaceFileContents(target, test::GeneratedHandlingText(kFullFile));
+        return target;
+    }();
+    return path;
+}
+
+// The real frames of the windows; every question answered at once, and a
+// window shown blocking gets the one action queued for it.
+class BenchServices : public platform::Services {
+  public:
+    BenchServices() { views::RegisterViews(layouts_); }
+    std::unique_ptr<platform::qt::WindowFrame> Frame(platform::Window& window) {
+        return layouts_.CreateFrame(window);
+    }
+
+    std::function<void(platform::Window&)> onModal;
+    std::string chosenPath;
+
+    platform::Answer ShowMessage(const platform::MessageBox&) override { return platform::Answer::Ok; }
+    std::string ChooseOpenFile(const platform::FileDialog&) override { return chosenPath; }
+    std::string ChooseSaveFile(const platform::FileDialog&) override { return chosenPath; }
+    void SetBusy(bool) override {}
+    void ShowModal(platform::Window& window) override {
+        const auto frame = Frame(window);
+        frame->show();
+        QApplication::processEvents();
+        onModal(window);
+        QApplication::processEvents();
+        if (!window.IsClosed())
+            window.TryClose();
+    }
+    void ShowBeside(std::shared_ptr<platform::Window>) override {}
+    void ShowPopupMenu(platform::MenuEntry&) override {}
+    void OpenWithDesktop(const std::string&) override {}
+    std::string CommandLine() override { return "\"" + FullFilePath() + "\""; }
+    std::string ProgramFolder() override { return "."; }
+    std::string HomeFolder() override { return "."; }
+    std::string ReadSetting(const std::string&) override { return {}; }
+    void WriteSetting(const std::string&, const std::string&) override {}
+
+  private:
+    platform::qt::QtServices layouts_{"", ".", "."};
+};
+
+void ChooseAll(platform::ListBox& list) {
+    list.UserClicks(0);
+    list.UserClicks(list.ListCount() - 1, platform::ListBox::Pick::Range);
+}
+
+// Every name of the left list chosen and committed, as a user with Shift would.
+void CommitAll(platform::Window& window) {
+    auto& form = static_cast<frmImportExport&>(window);
+    ChooseAll(form.lvLeft);
+    form.cmdCopyRight.UserClicks();
+    form.cmdSave.UserClicks();
+}
+
+// The editor on a full file, with its window.
+struct Editor {
+    BenchServices services;
+    HandlingDocument doc;
+    frmMain form{doc, services, NumberFormat{}};
+    std::unique_ptr<platform::qt::WindowFrame> view = services.Frame(form);
+    Editor() {
+        form.Form_Load();
+        view->show();
+        QApplication::processEvents();
+    }
+};
+
+// A full file imported over a full document of the same names: every car an overwrite.
+void ImportAllCarsThroughTheWindow(benchmark::State& state) {
+    Editor editor;
+    editor.services.chosenPath = FullFilePath();
+    editor.services.onModal = CommitAll;
+    for (auto _ : state) {
+        editor.form.mnuImportCarStats.UserChooses();
+        if (editor.doc.Cars.size() != static_cast<std::size_t>(kFullFile) || !editor.doc.Modified) {
+            state.SkipWithError("the import did not happen");
+            break;
+        }
+        editor.doc.Modified = false;
+    }
+}
+
+void ExportAllCarsThroughTheWindow(benchmark::State& state) {
+    Editor editor;
+    const std::string target = TemporaryPath("kestrix-exchange-bench-export.cfg");
+    editor.services.chosenPath = target;
+    editor.services.onModal = CommitAll;
+    for (auto _ : state) {
+        editor.form.mnuExportCarStats.UserChooses();
+        state.PauseTiming();
+        if (editor.form.Exchange.ExportPath != target || !std::filesystem::exists(target))
+            state.SkipWithError("the export did not happen");
+        state.ResumeTiming();
+    }
+    std::filesystem::remove(target);
+    std::filesystem::remove(BackupPathFor(target));
+}
+
+// The lists alone: filling the left one, choosing every name, moving them over and back.
+void FillAndMoveAllNames(benchmark::State& state) {
+    BenchServices services;
+    HandlingDocument doc;
+    frmMain main{doc, services, NumberFormat{}};
+    CarExchange exchange;
+    std::vector<std::string> names;
+    for (int i = kFullFile; i > 0; --i)
+        names.push_back("CAR_" + std::to_string(100000 + i));
+    for (auto _ : state) {
+        frmImportExport form(main, doc, exchange, services);
+        const auto frame = services.Frame(form);
+        frame->show();
+        form.lvLeft.AddItems(names);
+        QApplication::processEvents();
+        ChooseAll(form.lvLeft);
+        form.cmdCopyRight.UserClicks();
+        QApplication::processEvents();
+        form.lvRight.UserDoubleClicks(0); // one back by itself
+        ChooseAll(form.lvRight);
+        form.cmdCopyLeft.UserClicks();
+        QApplication::processEvents();
+        if (form.lvLeft.ListCount() != kFullFile) {
+            state.SkipWithError("names were lost");
+            break;
+        }
+    }
+}
+
+// One Ctrl+click in a full list, shown: what each choice of a name costs.
+void ToggleOneNameInAFullList(benchmark::State& state) {
+    BenchServices services;
+    HandlingDocument doc;
+    frmMain main{doc, services, NumberFormat{}};
+    CarExchange exchange;
+    frmImportExport form(main, doc, exchange, services);
+    const auto frame = services.Frame(form);
+    frame->show();
+    std::vector<std::string> names;
+    for (int i = 0; i < kFullFile; ++i)
+        names.push_back("CAR_" + std::to_string(100000 + i));
+    form.lvLeft.AddItems(std::move(names));
+    ChooseAll(form.lvLeft);
+    QApplication::processEvents();
+    int position = 0;
+    for (auto _ : state) {
+        form.lvLeft.UserClicks(position, platform::ListBox::Pick::Toggle);
+        QApplication::processEvents();
+        position = (position + 997) % kFullFile;
+    }
+}
+
+} // namespace
+
+BENCHMARK(ToggleOneNameInAFullList)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ImportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(FillAndMoveAllNames)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(FullFilePath());
+    return 0;
+}
