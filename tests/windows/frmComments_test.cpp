@@ -184,13 +184,3 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.AfterComments, "x\r; y\rz") << "the text is the user's";
 }
-
-TEST_F(CommentsWindow, TheEntryNeedsAnOpenFile) {
-    HandlingDocument empty;
-    test::ScriptedServices otherServices;
-    frmMain bare{empty, otherServices, NumberFormat{}};
-    bare.Form_Load();
-    EXPECT_EQ(bare.mnuFileComments.Key, platform::Shortcut::CtrlC);
-    bare.mnuFileComments.UserChooses();
-    EXPECT_TRUE(otherServices.shownWindows.empty());
-}
