@@ -54,6 +54,8 @@ class Window {
     void UserPressesEscape();
 
     FocusScope Focus;
+    // The order the Tab key follows, where it is not the order of the layout.
+    std::vector<Control*> KeyboardOrder;
     // The menus of the window's menu bar, if it has one.
     std::vector<MenuEntry*> MenuBar;
 

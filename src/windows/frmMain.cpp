@@ -4,7 +4,9 @@
 #include "handling_file/file_io.h"
 #include "model/stat_help.h"
 #include "windows/file_dialogs.h"
+#include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
+#include "windows/frmComments.h"
 #include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
 
@@ -122,9 +124,10 @@ const MenuItem kMenus[] = {
     {&frmMain::mnuViewProperties, &frmMain::mnuTools, "&View Stat Properties...", Shortcut::CtrlP,
      Needs::Nothing, &frmMain::mnuViewProperties_Click},
     {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
-     nullptr},
+     &frmMain::mnuFileComments_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
-    {&frmMain::mnuAbout, &frmMain::mnuHelp, "&About", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuAbout, &frmMain::mnuHelp, "&About", Shortcut::None, Needs::Nothing,
+     &frmMain::mnuAbout_Click},
 };
 
 std::string FirstLetters(const ChoiceStat& stat) {
@@ -579,7 +582,32 @@ void frmMain::mnuExit_Click() {
 
 bool frmMain::QueryUnload() {
     StatsToArray();
-    return !doc_.Modified || AskToSaveChanges();
+    if (doc_.Modified && !AskToSaveChanges())
+        return false;
+    // Comments typed but not confirmed go with the window.
+    if (const auto comments = comments_.lock())
+        comments->Unload();
+    return true;
+}
+
+// The file comments and about windows.
+
+void frmMain::mnuFileComments_Click() {
+    std::shared_ptr<frmComments> comments = comments_.lock();
+    if (comments && !comments->IsClosed()) {
+        comments->Fill();
+        comments->BringToFront();
+        return;
+    }
+    comments = std::make_shared<frmComments>(doc_, *this);
+    comments->Fill();
+    comments_ = comments;
+    services_.ShowBeside(std::move(comments));
+}
+
+void frmMain::mnuAbout_Click() {
+    frmAbout about(services_);
+    services_.ShowModal(about);
 }
 
 // Car management and exchange.

@@ -14,6 +14,8 @@
 
 namespace kestrix {
 
+class frmComments;
+
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
     std::string_view caption;
@@ -117,6 +119,10 @@ class frmMain : public platform::Window {
     void cmdViewErrors_Click();
     void mnuViewProperties_Click();
 
+    // The file comments and about windows.
+    void mnuFileComments_Click();
+    void mnuAbout_Click();
+
   protected:
     bool QueryUnload() override;
 
@@ -138,6 +144,8 @@ class frmMain : public platform::Window {
     platform::Services& services_;
     NumberFormat numbers_;
     ErrorRegister errors_;
+    // The comments window while it is open beside this one.
+    std::weak_ptr<frmComments> comments_;
 };
 
 } // namespace kestrix

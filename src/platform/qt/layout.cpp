@@ -13,7 +13,7 @@
 namespace kestrix::platform::qt {
 
 struct Piece::Data {
-    enum class Kind { Control, Row, Column, Grid, Stretch, Gap } kind = Kind::Control;
+    enum class Kind { Control, Row, Column, Grid, Layer, Stretch, Gap } kind = Kind::Control;
     platform::Control* control = nullptr;
     std::vector<Piece> children;
     std::vector<std::vector<Piece>> rows;
@@ -59,6 +59,12 @@ Piece Piece::Column(std::vector<Piece> pieces) {
 Piece Piece::Grid(std::vector<std::vector<Piece>> rows) {
     auto data = Made(Data::Kind::Grid);
     data->rows = std::move(rows);
+    return Piece(data);
+}
+
+Piece Piece::Layer(std::vector<Piece> pieces) {
+    auto data = Made(Data::Kind::Layer);
+    data->children = std::move(pieces);
     return Piece(data);
 }
 
@@ -125,6 +131,13 @@ class Builder {
                 for (std::size_t c = 0; c < piece.rows[r].size(); ++c)
                     AddToGrid(*grid, *piece.rows[r][c].data_, static_cast<int>(r), static_cast<int>(c),
                               parent);
+            return Finish(grid, piece);
+        }
+        if (piece.kind == Piece::Data::Kind::Layer) {
+            // One cell for all: widgets made later lie above those made before.
+            auto* grid = new QGridLayout;
+            for (const Piece& child : piece.children)
+                AddToGrid(*grid, *child.data_, 0, 0, parent);
             return Finish(grid, piece);
         }
         auto* box = new QBoxLayout(piece.kind == Piece::Data::Kind::Row ? QBoxLayout::LeftToRight

@@ -24,6 +24,8 @@ class Piece {
     static Piece Column(std::vector<Piece> pieces);
     // Rows of cells; a Gap in a cell leaves it empty.
     static Piece Grid(std::vector<std::vector<Piece>> rows);
+    // Pieces over one another in the same place, each later one above: labels over a picture.
+    static Piece Layer(std::vector<Piece> pieces);
     static Piece Stretch(int factor = 1);
     static Piece Gap(int pixels = 0);
 

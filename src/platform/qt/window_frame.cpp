@@ -76,12 +76,27 @@ void WindowFrame::Finish() {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     setWindowFlags(flags | (windowFlags() & Qt::Tool));
+    QWidget* previous = nullptr;
+    for (const Control* control : window_->KeyboardOrder) {
+        QWidget* widget = WidgetOf(*control);
+        if (widget && previous)
+            setTabOrder(previous, widget);
+        previous = widget ? widget : previous;
+    }
+    // The window opens with the focus where its form put it.
+    if (const Control* focused = window_->Focus.Focused())
+        if (QWidget* widget = WidgetOf(*focused))
+            widget->setFocus(Qt::OtherFocusReason);
     if (window_->Resizable())
         resize(initialSize_.isValid() ? initialSize_ : sizeHint());
     else
         setFixedSize(sizeHint());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+QWidget* WindowFrame::WidgetOf(const Control& control) const {
+    return body_->findChild<QWidget*>(QString::fromStdString(control.Name()));
 }
 
 void WindowFrame::Refresh(Aspect aspect) {

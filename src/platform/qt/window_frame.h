@@ -13,7 +13,8 @@ namespace kestrix::platform::qt {
 
 // The one frame of every window: it follows the caption, asks the window
 // before it closes, gives Enter and Escape to the default and cancel buttons,
-// carries the menu bar, and opens fixed or resizable, centred on the screen.
+// carries the menu bar, follows the window's keyboard order and first focus,
+// and opens fixed or resizable, centred on the screen.
 // A window's view only lays out the frame's body.
 class WindowFrame : public QWidget, public WindowView {
   public:
@@ -45,6 +46,7 @@ class WindowFrame : public QWidget, public WindowView {
 
   private:
     void ShowStatus(const QString& tip);
+    QWidget* WidgetOf(const Control& control) const;
     Window* window_;
     std::shared_ptr<Window> owned_;
     QWidget* body_;

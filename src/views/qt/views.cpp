@@ -7,6 +7,8 @@ void RegisterAddCarView(platform::qt::QtServices& services);
 void RegisterImportExportView(platform::qt::QtServices& services);
 void RegisterErrorsView(platform::qt::QtServices& services);
 void RegisterInfoView(platform::qt::QtServices& services);
+void RegisterCommentsView(platform::qt::QtServices& services);
+void RegisterAboutView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -14,6 +16,8 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterImportExportView(services);
     RegisterErrorsView(services);
     RegisterInfoView(services);
+    RegisterCommentsView(services);
+    RegisterAboutView(services);
 }
 
 } // namespace kestrix::views

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "model/handling_document.h"
+#include "platform/window.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+class frmMain;
+
+// The document keeps comment lines ended by CR; a multi-line field shows CR LF
+// as a line break. Only these exact pairs are converted: a lone LF, or a CR
+// without its LF, stays as it is.
+std::string CommentsShown(std::string_view stored);
+std::string CommentsStored(std::string_view shown);
+
+// The lines of a comments field (counted from 1) that a save and a new reading
+// would turn into cars instead of comments.
+std::vector<int> LinesReadAsCars(std::string_view shown);
+
+// The comments before and after the car lines and the author, edited beside
+// the main window. Confirming writes them into the document open at that moment.
+class frmComments : public platform::Window {
+  public:
+    frmComments(HandlingDocument& doc, frmMain& main);
+
+    // Fills the three fields from the document, dropping whatever was typed.
+    void Fill();
+
+    // Labels 3, 0, 1, 2: author, before, the place of the cars, after.
+    std::array<platform::Label, 4> lblComments;
+    platform::TextField txtAuthor{"txtAuthor"};
+    platform::TextField txtBefore{"txtBefore", platform::TextField::Lines::Multi};
+    platform::TextField txtAfter{"txtAfter", platform::TextField::Lines::Multi};
+    // Names the lines that are not comments; empty when all are.
+    platform::Label lblCarLines{"lblCarLines"};
+    platform::Button cmdOK{"cmdOK"};
+    platform::Button cmdClose{"cmdClose"};
+
+    void cmdOK_Click();
+    void cmdClose_Click();
+    void txtComments_Change();
+
+  private:
+    HandlingDocument& doc_;
+    frmMain& main_;
+};
+
+} // namespace kestrix

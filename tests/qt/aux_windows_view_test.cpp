@@ -1,0 +1,106 @@
+#include "qt_frames.h"
+#include "scripted_services.h"
+#include "windows/frmAbout.h"
+#include "windows/frmComments.h"
+#include "windows/frmMain.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+
+namespace {
+
+template <typename W> W& Child(QWidget& view, const char* name) {
+    W* widget = view.findChild<W*>(name);
+    if (!widget)
+        throw std::runtime_error(std::string("no widget ") + name);
+    return *widget;
+}
+
+QString FocusedName() {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+void ShowActive(QWidget& view) {
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+}
+
+} // namespace
+
+TEST(CommentsWindowView, KeyboardOrderFirstFocusAndFixedPitchFields) {
+    HandlingDocument doc;
+    doc.BeforeComments = "; one\r; two\r";
+    test::ScriptedServices services;
+    frmMain main{doc, services, NumberFormat{}};
+    frmComments comments{doc, main};
+    comments.Fill();
+    auto view = test::Frame(comments);
+    ShowActive(*view);
+
+    QStringList order{FocusedName()};
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << FocusedName();
+    }
+    EXPECT_EQ(order, (QStringList{"cmdOK", "cmdClose", "txtBefore", "txtAfter", "txtAuthor", "cmdOK"}));
+    for (const char* name : {"txtAuthor", "txtBefore", "txtAfter"})
+        EXPECT_TRUE(QFontInfo(Child<QWidget>(*view, name).font()).fixedPitch()) << name;
+    EXPECT_EQ(Child<QPlainTextEdit>(*view, "txtBefore").toPlainText(), "; one\n; two\n");
+    EXPECT_EQ(Child<QPushButton>(*view, "cmdClose").text(), "&Cancel");
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(comments.IsClosed());
+    EXPECT_FALSE(view->isVisible());
+}
+
+TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {
+    test::ScriptedServices services;
+    HandlingDocument doc;
+    frmMain main{doc, services, NumberFormat{}};
+    auto view = test::Frame(main);
+    main.Form_Load();
+    doc.FilePath = "/somewhere/Handling.cfg";
+    doc.Cars.emplace_back();
+    main.SetFileLoaded(true);
+    ShowActive(*view);
+    auto& field = Child<QLineEdit>(*view, "txtStat23");
+    QTest::mouseClick(&field, Qt::LeftButton);
+    QTest::keyClick(&field, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
+}
+
+TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
+    test::ScriptedServices services;
+    frmAbout about{services};
+    auto view = test::Frame(about);
+    ShowActive(*view);
+    EXPECT_TRUE(view->windowFlags().testFlag(Qt::Tool));
+
+    auto& picture = Child<QLabel>(*view, "Image1");
+    ASSERT_FALSE(picture.pixmap().isNull()) << "the drawing is built in";
+    EXPECT_EQ(picture.size(), view->size()) << "nothing around the picture";
+    auto& web = Child<QLabel>(*view, "lblWeb");
+    auto& email = Child<QLabel>(*view, "lblEmail");
+    EXPECT_GT(web.y(), view->height() / 2);
+    EXPECT_LT(web.x() + web.width(), view->width() / 2);
+    EXPECT_GT(email.x(), view->width() / 2);
+    EXPECT_EQ(view->childAt(web.geometry().center()), &web) << "the links lie over the picture";
+    EXPECT_TRUE(web.font().underline());
+
+    QTest::mouseMove(&web, web.rect().center());
+    EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QTest::mouseMove(&picture, QPoint(picture.width() / 2, 20));
+    EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(192, 192, 255));
+    QTest::mouseClick(&email, Qt::LeftButton);
+    EXPECT_EQ(services.desktopTargets.size(), 1U);
+}
