@@ -458,15 +458,7 @@ bool frmMain::ReadFile() {
         return false;
     }
     ApplyToDocument(std::move(read.file), doc_);
-    std::vector<DropDown::Entry> entries;
-    entries.reserve(doc_.Cars.size());
-    for (std::size_t row = 0; row < doc_.Cars.size(); ++row)
-        entries.push_back({std::string(doc_.Cars[row][VehicleIdentifier]), static_cast<int>(row)});
-    cboCars.SetEntries(std::move(entries));
-    if (cboCars.ListCount() > 0)
-        cboCars.SetListIndex(0);
-    else
-        ClearShownCar();
+    RebuildCarList();
     ErrorCheck();
     tabGeneral.SetTab(0);
     return true;

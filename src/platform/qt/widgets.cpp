@@ -162,16 +162,17 @@ void ShowLooks(QWidget& widget, const Label& label) {
     widget.setFont(font);
 }
 
-class DropDownModel : public QAbstractListModel {
+// The entries of a drop-down or a list box, read straight from the control.
+template <typename Kind> class EntriesModel : public QAbstractListModel {
   public:
-    explicit DropDownModel(QObject* parent) : QAbstractListModel(parent) {}
+    explicit EntriesModel(QObject* parent) : QAbstractListModel(parent) {}
     void SetBinding(const Binding& binding) { binding_ = &binding; }
     int rowCount(const QModelIndex& parent = {}) const override {
-        const DropDown* list = binding_ ? binding_->Get<DropDown>() : nullptr;
+        const Kind* list = binding_ ? binding_->Get<Kind>() : nullptr;
         return parent.isValid() || !list ? 0 : list->ListCount();
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        const DropDown* list = binding_ ? binding_->Get<DropDown>() : nullptr;
+        const Kind* list = binding_ ? binding_->Get<Kind>() : nullptr;
         if (role != Qt::DisplayRole || !list || index.row() >= list->ListCount())
             return {};
         return Latin1(list->List(index.row()));
@@ -184,6 +185,8 @@ class DropDownModel : public QAbstractListModel {
   private:
     const Binding* binding_ = nullptr;
 };
+using DropDownModel = EntriesModel<DropDown>;
+using ListBoxModel = EntriesModel<ListBox>;
 
 // A drop-down whose list raises the control's opening event before it shows.
 class DropDownBox : public QComboBox {
@@ -197,29 +200,6 @@ class DropDownBox : public QComboBox {
                     list.DropDownOpening();
             });
         QComboBox::showPopup();
-    }
-
-  private:
-    const Binding* binding_ = nullptr;
-};
-
-class ListBoxModel : public QAbstractListModel {
-  public:
-    explicit ListBoxModel(QObject* parent) : QAbstractListModel(parent) {}
-    void SetBinding(const Binding& binding) { binding_ = &binding; }
-    int rowCount(const QModelIndex& parent = {}) const override {
-        const ListBox* list = binding_ ? binding_->Get<ListBox>() : nullptr;
-        return parent.isValid() || !list ? 0 : list->ListCount();
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        const ListBox* list = binding_ ? binding_->Get<ListBox>() : nullptr;
-        if (role != Qt::DisplayRole || !list || index.row() >= list->ListCount())
-            return {};
-        return Latin1(list->List(index.row()));
-    }
-    void Reset() {
-        beginResetModel();
-        endResetModel();
     }
 
   private:
