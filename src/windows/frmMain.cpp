@@ -2,6 +2,7 @@
 
 #include "handling_file/file_io.h"
 #include "windows/file_dialogs.h"
+#include "windows/frmCarTable.h"
 
 #include <stdexcept>
 
@@ -111,6 +112,8 @@ const MenuItem kMenus[] = {
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAdd, &frmMain::mnuCars, "Add new car...", Shortcut::None, Needs::Document, nullptr},
     {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car, nullptr},
+    {&frmMain::mnuCarTable, &frmMain::mnuCars, "Car &Table...", Shortcut::CtrlT, Needs::Document,
+     &frmMain::mnuCarTable_Click},
     {&frmMain::mnuTools, nullptr, "&Tools", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuViewProperties, &frmMain::mnuTools, "&View Stat Properties...", Shortcut::CtrlP,
      Needs::Nothing, nullptr},
@@ -347,12 +350,7 @@ void frmMain::txtStat_LostFocus(int) {
 void frmMain::StatsToArray() {
     if (doc_.FilePath.empty())
         return;
-    const int row = ShownRow();
-    if (row >= 0) {
-        CarRow& car = doc_.Cars[static_cast<std::size_t>(row)];
-        for (int i = 0; i < kStatCount; ++i)
-            car.Set(i, txtStat[static_cast<std::size_t>(i)].Text());
-    }
+    KeepFieldEdits();
     ErrorCheck();
 }
 
@@ -370,6 +368,7 @@ void frmMain::ErrorCheck() {
     Label2.SetCaption(errors_.LeftOut() > 0
                           ? "Errors : (" + std::to_string(errors_.LeftOut()) + " more not listed)"
                           : "Errors :");
+    RefreshCarTable(false);
 }
 
 void frmMain::cboDrive_Click() {
@@ -457,6 +456,7 @@ bool frmMain::ReadFile() {
     else
         ClearShownCar();
     ErrorCheck();
+    RefreshCarTable(true);
     tabGeneral.SetTab(0);
     return true;
 }
@@ -571,7 +571,63 @@ void frmMain::mnuExit_Click() {
 
 bool frmMain::QueryUnload() {
     StatsToArray();
-    return !doc_.Modified || AskToSaveChanges();
+    const bool closing = !doc_.Modified || AskToSaveChanges();
+    if (const auto table = carTable_.lock(); closing && table)
+        table->Unload();
+    return closing;
+}
+
+// The car table.
+
+void frmMain::mnuCarTable_Click() {
+    if (const auto open = carTable_.lock(); open && !open->IsClosed()) {
+        open->BringToFront();
+        return;
+    }
+    StatsToArray();
+    auto table = std::make_shared<frmCarTable>(doc_, services_, *this);
+    table->Form_Load();
+    carTable_ = table;
+    services_.ShowBeside(std::move(table));
+}
+
+bool frmMain::KeepFieldEdits() {
+    const int row = ShownRow();
+    if (doc_.FilePath.empty() || row < 0)
+        return false;
+    std::vector<CellEdit> edits;
+    for (int i = 0; i < kStatCount; ++i)
+        edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
+    const CarChange change = ChangeOf(doc_.Cars, edits);
+    ApplyChange(doc_, change);
+    return !change.Empty();
+}
+
+void frmMain::CommitChange(const CarChange& change) {
+    if (doc_.FilePath.empty())
+        return;
+    KeepFieldEdits();
+    ApplyChange(doc_, change);
+    if (!change.Empty())
+        MarkModified();
+    const int row = ShownRow();
+    if (row >= 0 && change.TouchesRow(row))
+        ShowCar(row);
+    ErrorCheck();
+}
+
+void frmMain::RefreshCarTable(bool carsChanged) {
+    if (const auto table = carTable_.lock(); table && !table->IsClosed())
+        table->DocumentChanged(carsChanged);
+}
+
+void frmMain::ShowCarOfRow(int row) {
+    for (int position = 0; position < cboCars.ListCount(); ++position)
+        if (cboCars.ItemData(position) == row) {
+            cboCars.UserPicks(position);
+            BringToFront();
+            return;
+        }
 }
 
 } // namespace kestrix

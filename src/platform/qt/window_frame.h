@@ -36,8 +36,12 @@ class WindowFrame : public QWidget, public WindowView {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // Tells a resizable window where it stands now.
+    void ReportPlace();
     Window* window_;
     std::shared_ptr<Window> owned_;
     QWidget* body_;
