@@ -272,7 +272,6 @@ GridView::GridView(QWidget* parent)
 
     frozen_->setObjectName(QStringLiteral("grdCarsNames"));
     frozen_->setModel(model_);
-    frozen_->setItemDelegate(itemDelegate());
     frozen_->setSelectionModel(selectionModel());
     frozen_->setFocusPolicy(Qt::NoFocus);
     frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
