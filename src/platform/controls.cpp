@@ -6,16 +6,12 @@
 
 namespace kestrix::platform {
 
-namespace {
-
 unsigned char FoldCase(unsigned char c) {
-    // ASCII and the Latin-1 capitals fold to lower case; values are 8-bit text.
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
         return static_cast<unsigned char>(c + 0x20);
     return c;
 }
 
-// Negative, zero or positive as a sorts before, with or after b, without regard to case.
 int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
@@ -26,6 +22,8 @@ int CompareFolded(std::string_view a, std::string_view b) {
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
+
+namespace {
 
 bool DropDownEntryBefore(const DropDown::Entry& a, const DropDown::Entry& b) {
     if (SortsBefore(a.text, b.text))

@@ -19,6 +19,10 @@ using Event = std::function<void()>;
 // The order of sorted lists: names compared without regard to case, ties
 // broken by the exact bytes.
 bool SortsBefore(std::string_view a, std::string_view b);
+// Negative, zero or positive as a sorts before, with or after b, without regard to case.
+int CompareFolded(std::string_view a, std::string_view b);
+// ASCII and the Latin-1 capitals as lower case; values are 8-bit text.
+unsigned char FoldCase(unsigned char c);
 
 // What a view must refresh after a change made from code.
 enum class Aspect {
@@ -50,6 +54,7 @@ class ColumnList;
 class TabControl;
 class Picture;
 class MenuEntry;
+class Grid;
 
 // One Visit per kind of control: whatever must handle every kind (the
 // toolkit's widget factory) implements this, so a kind it forgets does not compile.
@@ -67,6 +72,7 @@ class ControlVisitor {
     virtual void Visit(TabControl& control) = 0;
     virtual void Visit(Picture& control) = 0;
     virtual void Visit(MenuEntry& control) = 0;
+    virtual void Visit(Grid& control) = 0;
 
   protected:
     ~ControlVisitor() = default;

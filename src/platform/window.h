@@ -3,6 +3,7 @@
 #include "platform/controls.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,15 @@ class WindowView {
     ~WindowView() = default;
 };
 
+// Where a window stands on the desktop and how large it is, in pixels.
+struct Placement {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Placement&, const Placement&) = default;
+};
+
 // A top-level window: its caption, its focus, its default and cancel buttons,
 // and closing with a check that may refuse. A window is shown through
 // Services and is done with once it has closed.
@@ -39,6 +49,11 @@ class Window {
     void SetCaption(std::string caption);
     bool Resizable() const { return resizable_; }
     void SetResizable(bool resizable) { resizable_ = resizable; }
+    // Where a resizable window opens (none: centred, at its first size), and
+    // where it stood when the user last moved, resized or closed it.
+    const std::optional<Placement>& Place() const { return place_; }
+    void SetPlace(std::optional<Placement> place) { place_ = place; }
+    void UserPlaces(Placement place) { place_ = place; }
 
     // Closing by any means runs QueryUnload first; false keeps the window open.
     bool TryClose();
@@ -68,6 +83,7 @@ class Window {
     std::string name_;
     std::string caption_;
     bool resizable_ = false;
+    std::optional<Placement> place_;
     bool closed_ = false;
     WindowView* view_ = nullptr;
 };

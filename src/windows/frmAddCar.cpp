@@ -90,6 +90,7 @@ void frmAddCar::cmdViewErrors_Click() {
     const int row = AppendCar(doc_.Cars, name, stats, position < 0 ? std::string() : cboCars.List(position));
     main_.cboCars.SetListIndex(main_.AddCarEntries({row}));
     main_.MarkModified();
+    main_.RefreshCarTable(true);
     Unload();
 }
 

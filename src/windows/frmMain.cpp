@@ -6,6 +6,7 @@
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
+#include "windows/frmCarTable.h"
 #include "windows/frmComments.h"
 #include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
@@ -120,6 +121,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuAdd_Click},
     {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car,
      &frmMain::mnuDelete_Click},
+    {&frmMain::mnuCarTable, &frmMain::mnuCars, "Car &Table...", Shortcut::CtrlT, Needs::Document,
+     &frmMain::mnuCarTable_Click},
     {&frmMain::mnuTools, nullptr, "&Tools", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuViewProperties, &frmMain::mnuTools, "&View Stat Properties...", Shortcut::CtrlP,
      Needs::Nothing, &frmMain::mnuViewProperties_Click},
@@ -358,12 +361,7 @@ void frmMain::txtStat_LostFocus(int) {
 void frmMain::StatsToArray() {
     if (doc_.FilePath.empty())
         return;
-    const int row = ShownRow();
-    if (row >= 0) {
-        CarRow& car = doc_.Cars[static_cast<std::size_t>(row)];
-        for (int i = 0; i < kStatCount; ++i)
-            car.Set(i, txtStat[static_cast<std::size_t>(i)].Text());
-    }
+    KeepFieldEdits();
     ErrorCheck();
 }
 
@@ -381,6 +379,7 @@ void frmMain::ErrorCheck() {
     Label2.SetCaption(errors_.LeftOut() > 0
                           ? "Errors : (" + std::to_string(errors_.LeftOut()) + " more not listed)"
                           : "Errors :");
+    RefreshCarTable(false);
 }
 
 void frmMain::cboDrive_Click() {
@@ -460,6 +459,7 @@ bool frmMain::ReadFile() {
     ApplyToDocument(std::move(read.file), doc_);
     RebuildCarList();
     ErrorCheck();
+    RefreshCarTable(true);
     tabGeneral.SetTab(0);
     return true;
 }
@@ -576,9 +576,11 @@ bool frmMain::QueryUnload() {
     StatsToArray();
     if (doc_.Modified && !AskToSaveChanges())
         return false;
-    // Comments typed but not confirmed go with the window.
+    // The windows beside this one close with it; comments typed but not confirmed go with theirs.
     if (const auto comments = comments_.lock())
         comments->Unload();
+    if (const auto table = carTable_.lock())
+        table->Unload();
     return true;
 }
 
@@ -629,6 +631,7 @@ void frmMain::mnuDelete_Click() {
     DeleteFirstCarNamed(doc_.Cars, name);
     RebuildCarList();
     MarkModified();
+    RefreshCarTable(true);
 }
 
 void frmMain::mnuImportCarStats_Click() {
@@ -660,6 +663,7 @@ void frmMain::mnuImportCarStats_Click() {
     // Also after Cancel: the shown car as the table now holds it, and the whole check.
     cboCars_Click();
     ErrorCheck();
+    RefreshCarTable(true);
 }
 
 void frmMain::mnuExportCarStats_Click() {
@@ -796,6 +800,59 @@ void frmMain::cmdViewErrors_Click() {
 
 void frmMain::mnuViewProperties_Click() {
     ShowStatProperties(services_, CurrentStat);
+}
+
+// The car table.
+
+void frmMain::mnuCarTable_Click() {
+    if (const auto open = carTable_.lock(); open && !open->IsClosed()) {
+        open->BringToFront();
+        return;
+    }
+    StatsToArray();
+    auto table = std::make_shared<frmCarTable>(doc_, services_, *this);
+    table->Form_Load();
+    carTable_ = table;
+    services_.ShowBeside(std::move(table));
+}
+
+bool frmMain::KeepFieldEdits() {
+    const int row = ShownRow();
+    if (doc_.FilePath.empty() || row < 0)
+        return false;
+    std::vector<CellEdit> edits;
+    for (int i = 0; i < kStatCount; ++i)
+        edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
+    const CarChange change = ChangeOf(doc_.Cars, edits);
+    ApplyChange(doc_, change);
+    return !change.Empty();
+}
+
+void frmMain::CommitChange(const CarChange& change) {
+    if (doc_.FilePath.empty())
+        return;
+    KeepFieldEdits();
+    ApplyChange(doc_, change);
+    if (!change.Empty())
+        MarkModified();
+    const int row = ShownRow();
+    if (row >= 0 && change.TouchesRow(row))
+        ShowCar(row);
+    ErrorCheck();
+}
+
+void frmMain::RefreshCarTable(bool carsChanged) {
+    if (const auto table = carTable_.lock(); table && !table->IsClosed())
+        table->DocumentChanged(carsChanged);
+}
+
+void frmMain::ShowCarOfRow(int row) {
+    for (int position = 0; position < cboCars.ListCount(); ++position)
+        if (cboCars.ItemData(position) == row) {
+            cboCars.UserPicks(position);
+            BringToFront();
+            return;
+        }
 }
 
 } // namespace kestrix

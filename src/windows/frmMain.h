@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/car_change.h"
 #include "model/handling_document.h"
 #include "platform/services.h"
 #include "platform/window.h"
@@ -15,6 +16,7 @@
 namespace kestrix {
 
 class frmComments;
+class frmCarTable;
 
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
@@ -61,7 +63,8 @@ class frmMain : public platform::Window {
         mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, sep1{"sep1"}, mnuImport{"mnuImport"},
         mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
-    platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"};
+    platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"},
+        mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
         mnuFileComments{"mnuFileComments"};
     platform::MenuEntry mnuHelp{"mnuHelp"}, mnuAbout{"mnuAbout"};
@@ -122,6 +125,19 @@ class frmMain : public platform::Window {
     // The file comments and about windows.
     void mnuFileComments_Click();
     void mnuAbout_Click();
+    // The car table: every car at once, beside this window.
+    void mnuCarTable_Click();
+    // The one path of a change of the cars: the shown car's field edits first,
+    // then the change; marks the document modified, checks once, shows the
+    // shown car anew when the change touches it, and refreshes the car table.
+    void CommitChange(const CarChange& change);
+    // The shown car's field edits into the document, without a check; true when a value changed.
+    bool KeepFieldEdits();
+    // Refreshes the car table when it is open; carsChanged when cars came or
+    // went or another file was read (add, delete and import must call it too).
+    void RefreshCarTable(bool carsChanged);
+    // Shows the car of this row, as choosing it in the car list does.
+    void ShowCarOfRow(int row);
 
   protected:
     bool QueryUnload() override;
@@ -146,6 +162,7 @@ class frmMain : public platform::Window {
     ErrorRegister errors_;
     // The comments window while it is open beside this one.
     std::weak_ptr<frmComments> comments_;
+    std::weak_ptr<frmCarTable> carTable_;
 };
 
 } // namespace kestrix

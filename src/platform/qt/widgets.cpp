@@ -1,5 +1,6 @@
 #include "platform/qt/widgets.h"
 
+#include "platform/qt/grid_view.h"
 #include "platform/qt/menus.h"
 #include "platform/qt/tab_area.h"
 #include "platform/qt/text.h"
@@ -397,6 +398,13 @@ class WidgetFactory : public ControlVisitor {
         Binding& binding = Bind(control, *picture, [](Aspect) {});
         new MouseReporter([&binding] { binding.Act<Picture>([](Picture& p) { p.UserMovesMouse(); }); }, {},
                           *picture);
+    }
+
+    void Visit(Grid& control) override {
+        auto* view = new GridView(parent_);
+        Binding& binding = Bind(control, *view, [view](Aspect aspect) { view->Refresh(aspect); });
+        view->Connect(binding);
+        ReportFocus(*view, binding);
     }
 
     void Visit(MenuEntry& control) override {

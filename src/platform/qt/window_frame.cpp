@@ -91,12 +91,34 @@ void WindowFrame::Finish() {
         resize(initialSize_.isValid() ? initialSize_ : sizeHint());
     else
         setFixedSize(sizeHint());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const std::optional<Placement>& place = window_->Place();
+    const QRect placed = place ? QRect(place->left, place->top, place->width, place->height) : QRect();
+    // A remembered place is used only while it still lies on the screen.
+    if (window_->Resizable() && place && placed.width() > 0 && placed.height() > 0 &&
+        (!screen || screen->availableGeometry().intersects(placed)))
+        setGeometry(placed.intersected(screen ? screen->availableGeometry() : placed));
+    else if (screen)
         move(screen->availableGeometry().center() - rect().center());
 }
 
 QWidget* WindowFrame::WidgetOf(const Control& control) const {
     return body_->findChild<QWidget*>(QString::fromStdString(control.Name()));
+}
+
+void WindowFrame::ReportPlace() {
+    if (window_ && window_->Resizable() && isVisible())
+        window_->UserPlaces({geometry().x(), geometry().y(), geometry().width(), geometry().height()});
+}
+
+void WindowFrame::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ReportPlace();
+}
+
+void WindowFrame::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ReportPlace();
 }
 
 void WindowFrame::Refresh(Aspect aspect) {
@@ -118,6 +140,7 @@ void WindowFrame::WindowGone() {
 }
 
 void WindowFrame::closeEvent(QCloseEvent* event) {
+    ReportPlace();
     if (window_ && !window_->TryClose()) {
         event->ignore();
         return;

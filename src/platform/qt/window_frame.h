@@ -43,10 +43,14 @@ class WindowFrame : public QWidget, public WindowView {
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void ShowStatus(const QString& tip);
     QWidget* WidgetOf(const Control& control) const;
+    // Tells a resizable window where it stands now.
+    void ReportPlace();
     Window* window_;
     std::shared_ptr<Window> owned_;
     QWidget* body_;

@@ -9,6 +9,9 @@ void RegisterErrorsView(platform::qt::QtServices& services);
 void RegisterInfoView(platform::qt::QtServices& services);
 void RegisterCommentsView(platform::qt::QtServices& services);
 void RegisterAboutView(platform::qt::QtServices& services);
+void RegisterCarTableView(platform::qt::QtServices& services);
+void RegisterCompareView(platform::qt::QtServices& services);
+void RegisterAskNumberView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -18,6 +21,9 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterInfoView(services);
     RegisterCommentsView(services);
     RegisterAboutView(services);
+    RegisterCarTableView(services);
+    RegisterCompareView(services);
+    RegisterAskNumberView(services);
 }
 
 } // namespace kestrix::views

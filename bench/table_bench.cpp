@@ -1,0 +1,145 @@
+#include "handling_file/file_io.h"
+#include "platform/qt/qt_services.h"
+#include "sample_cars.h"
+#include "views/qt/views.h"
+#include "windows/frmCarTable.h"
+#include "windows/frmMain.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+using namespace kestrix;
+using platform::qt::QtServices;
+
+namespace {
+
+constexpr int kLargestFile = 32767;
+
+const std::string& LargeFilePath() {
+    static const std::string path = [] {
+        const std::string target =
+            std::filesystem::temp_directory_path() / "kestrix-table-bench-Handling.cfg";
+        ReplaceFileContents(target, test::GeneratedHandlingText(kLargestFile));
+        return target;
+    }();
+    return path;
+}
+
+// The resident memory of the process, in kB.
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmRSS:") {
+            long kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes;
+        }
+    return 0;
+}
+
+// The editor on the large file, its main window shown.
+struct Editor {
+    HandlingDocument doc;
+    QtServices services{"\"" + LargeFilePath() + "\"", ".", "."};
+    frmMain form{doc, services, NumberFormat{}};
+    std::unique_ptr<platform::qt::WindowFrame> view;
+
+    Editor() {
+        views::RegisterViews(services);
+        view = services.CreateFrame(form);
+        form.Form_Load();
+        view->show();
+        QApplication::processEvents();
+    }
+    // The table as Ctrl+T opens it, shown and painted.
+    std::unique_ptr<platform::qt::WindowFrame> OpenTable(std::shared_ptr<frmCarTable>& table) {
+        table = std::make_shared<frmCarTable>(doc, services, form);
+        table->Form_Load();
+        auto frame = services.CreateFrame(*table);
+        frame->show();
+        QApplication::processEvents();
+        return frame;
+    }
+};
+
+void OpenTableUntilShown(benchmark::State& state) {
+    Editor editor;
+    for (auto _ : state) {
+        std::shared_ptr<frmCarTable> table;
+        auto frame = editor.OpenTable(table);
+        state.PauseTiming();
+        if (table->grdCars.RowCount() != kLargestFile)
+            state.SkipWithError("the table does not show every car");
+        frame.reset();
+        table.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void SortByNumberColumn(benchmark::State& state) {
+    Editor editor;
+    std::shared_ptr<frmCarTable> table;
+    auto frame = editor.OpenTable(table);
+    for (auto _ : state) {
+        table->grdCars.UserClicksHeader(13); // each click reverses the order
+        QApplication::processEvents();
+    }
+}
+
+// Typing a value and Enter: the change, the whole check, the error marks, the repaint.
+void CommitCell(benchmark::State& state) {
+    Editor editor;
+    std::shared_ptr<frmCarTable> table;
+    auto frame = editor.OpenTable(table);
+    int next = 0;
+    for (auto _ : state) {
+        table->grdCars.UserEdits(5, 1, next++ % 2 ? "1500" : "1600");
+        QApplication::processEvents();
+    }
+    if (editor.doc.Cars[5][1] != "1600" && editor.doc.Cars[5][1] != "1500")
+        state.SkipWithError("the commit did not reach the document");
+}
+
+// What the open table adds to the memory of the editor with its main window.
+void TableMemory(benchmark::State& state) {
+    LargeFilePath();
+    const long before = ResidentKilobytes();
+    Editor editor;
+    const long withMain = ResidentKilobytes();
+    std::shared_ptr<frmCarTable> table;
+    auto frame = editor.OpenTable(table);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(table->grdCars.RowCount());
+    const long withTable = ResidentKilobytes();
+    state.counters["main_window_kB"] = static_cast<double>(withMain - before);
+    state.counters["table_kB"] = static_cast<double>(withTable - withMain);
+}
+
+} // namespace
+
+// First, while the process has not yet grown for the others.
+BENCHMARK(TableMemory)->Iterations(1);
+BENCHMARK(OpenTableUntilShown)->Unit(benchmark::kMillisecond);
+BENCHMARK(SortByNumberColumn)->Unit(benchmark::kMillisecond);
+BENCHMARK(CommitCell)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(LargeFilePath());
+    return 0;
+}

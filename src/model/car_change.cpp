@@ -1,0 +1,70 @@
+#include "model/car_change.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <utility>
+
+namespace kestrix {
+
+bool CarChange::TouchesRow(int row) const {
+    return std::any_of(cells.begin(), cells.end(), [row](const CellChange& cell) { return cell.row == row; });
+}
+
+CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits) {
+    std::map<std::pair<int, int>, const CellEdit*> last;
+    std::vector<std::pair<int, int>> order;
+    for (const CellEdit& edit : edits) {
+        if (edit.row < 0 || edit.row >= static_cast<int>(cars.size()) || edit.column < 0 ||
+            edit.column >= kStatCount)
+            continue;
+        const std::pair<int, int> cell{edit.row, edit.column};
+        if (last.emplace(cell, &edit).second)
+            order.push_back(cell);
+        else
+            last[cell] = &edit;
+    }
+    CarChange change;
+    for (const std::pair<int, int>& cell : order) {
+        const CellEdit& edit = *last[cell];
+        const std::string_view before = cars[static_cast<std::size_t>(edit.row)][edit.column];
+        if (before != edit.value)
+            change.cells.push_back({edit.row, edit.column, std::string(before), edit.value});
+    }
+    return change;
+}
+
+void ApplyChange(HandlingDocument& doc, const CarChange& change) {
+    for (const CellChange& cell : change.cells)
+        doc.Cars.at(static_cast<std::size_t>(cell.row)).Set(cell.column, cell.after);
+}
+
+std::optional<double> PlainNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> BulkValue(std::string_view value, BulkOperation operation, double operand) {
+    double result = operand;
+    if (operation != BulkOperation::Set) {
+        const std::optional<double> number = PlainNumber(value);
+        if (!number)
+            return std::nullopt;
+        result = operation == BulkOperation::Add ? *number + operand : *number * operand;
+    }
+    if (!std::isfinite(result))
+        return std::nullopt;
+    // 15 significant digits drop the binary noise of the arithmetic (1650.0000000000002).
+    char buffer[64];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, result, std::chars_format::general, 15);
+    double rounded = result;
+    std::from_chars(buffer, written.ptr, rounded);
+    return PlainDecimal(rounded);
+}
+
+} // namespace kestrix

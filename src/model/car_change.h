@@ -1,0 +1,54 @@
+#pragma once
+
+#include "model/handling_document.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+// One value of one car as an edit asks for it.
+struct CellEdit {
+    int row = 0;
+    int column = 0;
+    std::string value;
+};
+
+// One value of one car before and after a change.
+struct CellChange {
+    int row = 0;
+    int column = 0;
+    std::string before;
+    std::string after;
+    friend bool operator==(const CellChange&, const CellChange&) = default;
+};
+
+// A change of the document's cars as one step: every cell it touches, with
+// the value before and after, so that the step can be taken back later.
+struct CarChange {
+    std::vector<CellChange> cells;
+    bool Empty() const { return cells.empty(); }
+    bool TouchesRow(int row) const;
+};
+
+// The change that the edits make to these cars. Edits that leave a value as
+// it is are left out; of two edits of one cell the later counts.
+CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits);
+
+// The one way the cars of a document are changed: writes every "after" value.
+void ApplyChange(HandlingDocument& doc, const CarChange& change);
+
+// The bulk edits of many number cells at once.
+enum class BulkOperation { Set, Add, Multiply };
+
+// A value as a number: the whole text, with "." as the decimal point.
+std::optional<double> PlainNumber(std::string_view text);
+
+// The value a bulk edit writes over a cell, as a plain decimal rounded to 15
+// significant digits (so 1.1 x 1500 is "1650"). Adding to or multiplying a
+// value that is no number gives nothing: the cell stays as it is.
+std::optional<std::string> BulkValue(std::string_view value, BulkOperation operation, double operand);
+
+} // namespace kestrix

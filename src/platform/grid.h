@@ -1,0 +1,154 @@
+#pragma once
+
+// A grid of many rows of cells that it does not hold: it reads them from a
+// source, and keeps only the order and filter of the rows it shows.
+
+#include "platform/controls.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix::platform {
+
+// Where a grid reads its cells, by the source's own row numbers.
+class GridSource {
+  public:
+    virtual int RowCount() const = 0;
+    virtual std::string_view Text(int row, int column) const = 0;
+    // What is wrong with a cell; empty when nothing is.
+    virtual std::string_view Error(int row, int column) const = 0;
+    virtual bool RowHasError(int row) const = 0;
+
+  protected:
+    ~GridSource() = default;
+};
+
+struct GridColumn {
+    enum class Sort { Text, Number };
+    enum class Editing { ReadOnly, Text, Choice, Tick, Ticks };
+    std::string header;
+    std::string tip;
+    Sort sort = Sort::Text;
+    Editing editing = Editing::Text;
+    // Choice: the entries offered; Ticks: the name of each tick.
+    std::vector<std::string> entries;
+    // Choice and Tick (unticked, ticked): the value each entry stores.
+    std::vector<std::string> stored;
+    // Choice and Tick: the entry a value shows, -1 for none.
+    std::function<int(std::string_view)> entryOf;
+    // Ticks: the ticks a value shows, and the value of a set of ticks.
+    std::function<std::vector<bool>(std::string_view)> ticksOf;
+    std::function<std::string(const std::vector<bool>&)> ticksStored;
+};
+
+// A cell by the row the grid shows it in.
+struct GridCell {
+    int row = -1;
+    int column = -1;
+    friend bool operator==(const GridCell&, const GridCell&) = default;
+};
+// Cells from top left to bottom right, both included, by shown rows.
+struct GridRange {
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+};
+// A new value for a cell, by the source's row.
+struct GridEdit {
+    int row = 0;
+    int column = 0;
+    std::string value;
+    friend bool operator==(const GridEdit&, const GridEdit&) = default;
+};
+
+// Sorted, the rows are shown by the sort column: a number column by value with
+// the cells that are no number last, a text column without regard to case;
+// rows that tie keep the source's order. A filter keeps the rows whose name
+// (column 0) contains its text, without regard to case, and may keep only the
+// rows that have an error. The order and filter are applied when they change
+// and when the source's rows do; edited values leave the rows where they are.
+class Grid : public Control {
+  public:
+    enum class Order { Ascending, Descending };
+    enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue };
+    static constexpr std::string_view kRefusedCharacters = " \t\r\n";
+
+    using Control::Control;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+    void SetColumns(std::vector<GridColumn> columns);
+    const std::vector<GridColumn>& Columns() const { return columns_; }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    const GridColumn& Column(int column) const { return columns_.at(static_cast<std::size_t>(column)); }
+    // The columns that stay in place while the others scroll.
+    int FrozenColumns() const { return 1; }
+
+    // Reads the rows anew: filters and sorts them, and clears the selection.
+    void SetSource(const GridSource* source);
+    void Reload();
+    // The source's values changed, not its rows: shown again, the rows where they are.
+    void ValuesChanged();
+
+    int RowCount() const { return static_cast<int>(order_.size()); }
+    int SourceRowCount() const { return source_ ? source_->RowCount() : 0; }
+    int SourceRow(int row) const { return order_.at(static_cast<std::size_t>(row)); }
+    // The row a source row is shown in; -1 when the filter hides it.
+    int ShownRow(int sourceRow) const;
+    std::string_view Text(int row, int column) const { return source_->Text(SourceRow(row), column); }
+    std::string_view Error(int row, int column) const { return source_->Error(SourceRow(row), column); }
+
+    // -1: the source's order.
+    int SortColumn() const { return sortColumn_; }
+    Order SortOrder() const { return sortOrder_; }
+    void SetSort(int column, Order order);
+    const std::string& Filter() const { return filter_; }
+    void SetFilter(std::string text);
+    bool OnlyErrors() const { return onlyErrors_; }
+    void SetOnlyErrors(bool only);
+
+    const std::vector<GridRange>& Selection() const { return selection_; }
+    GridCell Current() const { return current_; }
+    void Select(std::vector<GridRange> ranges, GridCell current);
+    // The selected cells, row by row in the order shown.
+    std::vector<GridCell> SelectedCells() const;
+    // The shown rows that have a selected cell.
+    std::vector<int> SelectedRows() const;
+    // Tab-separated lines of the selected cells; whole rows come with the headers as a first line.
+    std::string CopyText() const;
+
+    // A header click sorts by that column; a second click reverses the order.
+    void UserClicksHeader(int column);
+    void UserSelects(std::vector<GridRange> ranges, GridCell current) { Select(std::move(ranges), current); }
+    // A typed value: blanks and line ends are left out, and an empty value changes nothing.
+    void UserEdits(int row, int column, std::string text);
+    void UserPicks(int row, int column, int entry);
+    void UserSetsTicks(int row, int column, const std::vector<bool>& ticks);
+    // A tab-separated block from the current cell, whole or not at all.
+    void UserPastes(std::string_view text);
+    void UserDoubleClicksRowHeader(int row);
+
+    std::function<void(const std::vector<GridEdit>&)> CellsEdited;
+    std::function<void(Refusal)> PasteRefused;
+    // With the source's row.
+    std::function<void(int)> RowHeaderDblClick;
+
+  private:
+    void Reorder();
+    void Edit(int row, int column, std::string value);
+    bool Editable(int column) const;
+
+    std::vector<GridColumn> columns_;
+    const GridSource* source_ = nullptr;
+    std::vector<int> order_; // the source rows shown, in the order shown
+    int sortColumn_ = -1;
+    Order sortOrder_ = Order::Ascending;
+    std::string filter_;
+    bool onlyErrors_ = false;
+    std::vector<GridRange> selection_;
+    GridCell current_;
+};
+
+} // namespace kestrix::platform

@@ -1,0 +1,329 @@
+#include "windows/frmCarTable.h"
+
+#include "model/stat_help.h"
+#include "windows/frmAskNumber.h"
+#include "windows/frmCompare.h"
+#include "windows/frmMain.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace kestrix {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::GridColumn;
+using platform::Icon;
+
+namespace {
+
+constexpr const char* kPlaceSetting = "CarTable/Place";
+
+std::string PlaceText(const platform::Placement& place) {
+    return std::to_string(place.left) + "," + std::to_string(place.top) + "," + std::to_string(place.width) +
+           "," + std::to_string(place.height);
+}
+
+std::optional<platform::Placement> PlaceOf(std::string_view text) {
+    int numbers[4] = {};
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    for (int i = 0; i < 4; ++i) {
+        const auto [next, error] = std::from_chars(at, end, numbers[i]);
+        if (error != std::errc() || (i < 3 && (next == end || *next != ',')) || (i == 3 && next != end))
+            return std::nullopt;
+        at = next + 1;
+    }
+    if (numbers[2] <= 0 || numbers[3] <= 0)
+        return std::nullopt;
+    return platform::Placement{numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+GridColumn ChoiceColumn(std::vector<std::string> entries, std::vector<std::string> stored,
+                        std::function<int(std::string_view)> entryOf) {
+    GridColumn column;
+    column.editing = GridColumn::Editing::Choice;
+    column.entries = std::move(entries);
+    column.stored = std::move(stored);
+    column.entryOf = std::move(entryOf);
+    return column;
+}
+
+// The edit of each stat, as the main window edits it.
+GridColumn StatColumn(int stat) {
+    const auto letterChoice = [](const auto& choices) {
+        std::vector<std::string> entries, stored;
+        std::string letters;
+        for (const std::string_view choice : choices) {
+            entries.emplace_back(choice);
+            stored.push_back(LetterChoiceStored(choice));
+            letters += stored.back();
+        }
+        return ChoiceColumn(entries, stored, [letters](std::string_view value) {
+            return LetterChoicePosition(value, letters);
+        });
+    };
+    switch (stat) {
+    case VehicleIdentifier: {
+        GridColumn column;
+        column.editing = GridColumn::Editing::ReadOnly;
+        return column;
+    }
+    case DriveType:
+        return letterChoice(kDriveChoices);
+    case EngineType:
+        return letterChoice(kEngineChoices);
+    case FrontLights:
+    case RearLights: {
+        std::vector<std::string> entries, stored;
+        for (std::size_t i = 0; i < kLightChoices.size(); ++i) {
+            entries.emplace_back(kLightChoices[i]);
+            stored.push_back(std::to_string(i));
+        }
+        return ChoiceColumn(entries, stored, [](std::string_view value) {
+            return StoredWholeNumber(value, static_cast<int>(kLightChoices.size())).value_or(-1);
+        });
+    }
+    case Abs: {
+        GridColumn column;
+        column.editing = GridColumn::Editing::Tick;
+        column.stored = {"0", "1"};
+        column.entryOf = [](std::string_view value) { return StoredWholeNumber(value, 2).value_or(-1); };
+        return column;
+    }
+    case Flags: {
+        GridColumn column;
+        column.editing = GridColumn::Editing::Ticks;
+        column.entries.assign(kFlagNames.begin(), kFlagNames.end());
+        column.ticksOf = [](std::string_view value) {
+            const FlagTicks ticks = DecodeFlags(value);
+            return std::vector<bool>(ticks.begin(), ticks.end());
+        };
+        column.ticksStored = [](const std::vector<bool>& ticks) {
+            FlagTicks flags{};
+            for (std::size_t i = 0; i < flags.size() && i < ticks.size(); ++i)
+                flags[i] = ticks[i];
+            return EncodeFlags(flags);
+        };
+        return column;
+    }
+    default: {
+        GridColumn column;
+        if (!StatCatalogue::Instance()[stat].IsText)
+            column.sort = GridColumn::Sort::Number;
+        return column;
+    }
+    }
+}
+
+} // namespace
+
+frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main)
+    : Window("frmCarTable"), doc_(doc), services_(services), main_(main) {
+    SetResizable(true);
+    lblFilter.SetCaption("Filter :");
+    chkErrors.SetCaption("Only cars with &errors");
+    cmdSetTo.SetCaption("&Set to...");
+    cmdAdd.SetCaption("&Add...");
+    cmdMultiply.SetCaption("&Multiply by...");
+    cmdCompare.SetCaption("&Compare Cars");
+    txtFilter.SetTip("Shows the cars whose name contains this text");
+    txtFilter.Change = [this] { txtFilter_Change(); };
+    chkErrors.Click = [this] { chkErrors_Click(); };
+    grdCars.CellsEdited = [this](const std::vector<platform::GridEdit>& edits) {
+        grdCars_CellsEdited(edits);
+    };
+    grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
+    grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
+    cmdSetTo.Click = [this] { cmdSetTo_Click(); };
+    cmdAdd.Click = [this] { cmdAdd_Click(); };
+    cmdMultiply.Click = [this] { cmdMultiply_Click(); };
+    cmdCompare.Click = [this] { cmdCompare_Click(); };
+    Focus.Join({&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare});
+}
+
+void frmCarTable::Form_Load() {
+    SetCaption("Car Table");
+    SetPlace(PlaceOf(services_.ReadSetting(kPlaceSetting)));
+    std::vector<GridColumn> columns;
+    for (int stat = 0; stat < kStatCount; ++stat) {
+        GridColumn column = StatColumn(stat);
+        column.header = std::string(StatCatalogue::Instance()[stat].StatName);
+        column.tip = HeaderTip(stat);
+        columns.push_back(std::move(column));
+    }
+    grdCars.SetColumns(std::move(columns));
+    DocumentChanged(true);
+}
+
+std::string frmCarTable::HeaderTip(int column) const {
+    return std::string(StatCatalogue::Instance()[column].StatName) + "\n" + StatTip(column);
+}
+
+bool frmCarTable::QueryUnload() {
+    if (Place())
+        services_.WriteSetting(kPlaceSetting, PlaceText(*Place()));
+    return true;
+}
+
+void frmCarTable::DocumentChanged(bool carsChanged) {
+    MapErrors();
+    if (carsChanged || knownCars_ != doc_.Cars.size()) {
+        knownCars_ = doc_.Cars.size();
+        grdCars.SetSource(this);
+        ShowCount();
+    } else {
+        grdCars.ValuesChanged();
+    }
+}
+
+// The register lists its findings car by car and, within a car, by rising
+// column: a finding belongs to the car it is at while the name is the same
+// and the column goes on rising, otherwise to the next car of that name.
+void frmCarTable::MapErrors() {
+    errorColumns_.assign(doc_.Cars.size(), 0);
+    errorCells_.clear();
+    const std::vector<ErrorRecord>& rows = main_.Errors().Rows();
+    std::size_t car = 0;
+    int lastColumn = kStatCount;
+    for (std::size_t i = 0; i < rows.size() && car < doc_.Cars.size(); ++i) {
+        const ErrorRecord& finding = rows[i];
+        const int column = finding.ErrorNumber;
+        if (column < 0 || column >= kStatCount)
+            continue;
+        if (doc_.Cars[car][VehicleIdentifier] != finding.CarString || column <= lastColumn) {
+            if (lastColumn < kStatCount)
+                ++car;
+            while (car < doc_.Cars.size() && doc_.Cars[car][VehicleIdentifier] != finding.CarString)
+                ++car;
+            if (car == doc_.Cars.size())
+                break;
+        }
+        lastColumn = column;
+        errorColumns_[car] |= std::uint32_t{1} << column;
+        errorCells_.emplace_back(
+            static_cast<std::uint32_t>(car * kStatCount + static_cast<std::size_t>(column)),
+            static_cast<std::uint32_t>(i));
+    }
+}
+
+std::string_view frmCarTable::Error(int row, int column) const {
+    const std::size_t car = static_cast<std::size_t>(row);
+    if (car >= errorColumns_.size() || !(errorColumns_[car] >> column & 1))
+        return {};
+    const std::uint32_t cell =
+        static_cast<std::uint32_t>(car * kStatCount + static_cast<std::size_t>(column));
+    const auto found = std::lower_bound(errorCells_.begin(), errorCells_.end(), std::make_pair(cell, 0u));
+    return main_.Errors().Rows()[found->second].ExplanationString;
+}
+
+bool frmCarTable::RowHasError(int row) const {
+    const std::size_t car = static_cast<std::size_t>(row);
+    return car < errorColumns_.size() && errorColumns_[car] != 0;
+}
+
+void frmCarTable::ShowCount() {
+    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars.size()) +
+                        " cars");
+}
+
+void frmCarTable::txtFilter_Change() {
+    grdCars.SetFilter(txtFilter.Text());
+    ShowCount();
+}
+
+void frmCarTable::chkErrors_Click() {
+    grdCars.SetOnlyErrors(chkErrors.Value() != 0);
+    ShowCount();
+}
+
+void frmCarTable::Commit(const std::vector<CellEdit>& edits) {
+    main_.CommitChange(ChangeOf(doc_.Cars, edits));
+}
+
+void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits) {
+    // The main window's own pending edits go first, so the change knows the values it replaces.
+    main_.KeepFieldEdits();
+    std::vector<CellEdit> cells;
+    cells.reserve(edits.size());
+    for (const platform::GridEdit& edit : edits)
+        cells.push_back({edit.row, edit.column, edit.value});
+    Commit(cells);
+}
+
+void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
+    std::string text;
+    switch (refusal) {
+    case platform::Grid::Refusal::OutsideGrid:
+        text = "The pasted cells would reach past the last row or column of the table.";
+        break;
+    case platform::Grid::Refusal::ReadOnlyColumn:
+        text = "The pasted cells would change the cars' names, which the table does not change.";
+        break;
+    case platform::Grid::Refusal::BlankValue:
+        text = "A pasted value is empty or holds a blank, which the file cannot keep.";
+        break;
+    }
+    services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
+}
+
+void frmCarTable::grdCars_RowHeaderDblClick(int row) {
+    main_.ShowCarOfRow(row);
+}
+
+void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt) {
+    std::vector<platform::GridCell> cells = grdCars.SelectedCells();
+    std::erase_if(cells, [this](const platform::GridCell& cell) {
+        return grdCars.Column(cell.column).sort != GridColumn::Sort::Number;
+    });
+    if (cells.empty()) {
+        services_.ShowMessage({"Select the cells of number columns first.", caption, Buttons::Ok,
+                               Icon::Information, Answer::Ok});
+        return;
+    }
+    frmAskNumber ask(services_, caption, prompt);
+    services_.ShowModal(ask);
+    if (!ask.Result)
+        return;
+    main_.KeepFieldEdits();
+    std::vector<CellEdit> edits;
+    for (const platform::GridCell& cell : cells) {
+        const int row = grdCars.SourceRow(cell.row);
+        const std::string_view value = doc_.Cars[static_cast<std::size_t>(row)][cell.column];
+        if (const std::optional<std::string> result = BulkValue(value, operation, *ask.Result))
+            edits.push_back({row, cell.column, *result});
+    }
+    Commit(edits);
+}
+
+void frmCarTable::cmdSetTo_Click() {
+    BulkEdit(BulkOperation::Set, "Set to", "Set the selected cells to :");
+}
+
+void frmCarTable::cmdAdd_Click() {
+    BulkEdit(BulkOperation::Add, "Add", "Add to the selected cells :");
+}
+
+void frmCarTable::cmdMultiply_Click() {
+    BulkEdit(BulkOperation::Multiply, "Multiply by", "Multiply the selected cells by :");
+}
+
+void frmCarTable::cmdCompare_Click() {
+    const std::vector<int> shown = grdCars.SelectedRows();
+    if (shown.size() < 2 || shown.size() > static_cast<std::size_t>(kMostCompared)) {
+        const std::string text = shown.size() < 2
+                                     ? "Select two or more cars to compare."
+                                     : "Compare at most " + std::to_string(kMostCompared) + " cars at once.";
+        services_.ShowMessage({text, "Compare Cars", Buttons::Ok, Icon::Information, Answer::Ok});
+        return;
+    }
+    std::vector<int> rows;
+    for (const int row : shown)
+        rows.push_back(grdCars.SourceRow(row));
+    main_.StatsToArray();
+    frmCompare compare(doc_, rows);
+    compare.Form_Load();
+    services_.ShowModal(compare);
+}
+
+} // namespace kestrix

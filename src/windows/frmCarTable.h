@@ -1,0 +1,85 @@
+#pragma once
+
+#include "model/car_change.h"
+#include "model/handling_document.h"
+#include "platform/grid.h"
+#include "platform/services.h"
+#include "platform/window.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrix {
+
+class frmMain;
+
+// Every car and every stat at once, beside the main window: sorted, filtered,
+// edited in place and in bulk, copied to and pasted from spreadsheets. Every
+// edit reaches the document through the main window's one change path.
+class frmCarTable : public platform::Window, private platform::GridSource {
+  public:
+    frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main);
+
+    void Form_Load();
+
+    platform::Label lblFilter{"lblFilter"};
+    platform::TextField txtFilter{"txtFilter"};
+    platform::CheckBox chkErrors{"chkErrors"};
+    platform::Label lblCount{"lblCount"};
+    platform::Grid grdCars{"grdCars"};
+    platform::Button cmdSetTo{"cmdSetTo"};
+    platform::Button cmdAdd{"cmdAdd"};
+    platform::Button cmdMultiply{"cmdMultiply"};
+    platform::Button cmdCompare{"cmdCompare"};
+
+    // The tooltip of a stat's column header. The stat's name for now; its
+    // meaning and unit belong here once the stat help exists.
+    std::string HeaderTip(int column) const;
+
+    // The main window tells the table after each change of the document;
+    // carsChanged when cars came or went or another file was read.
+    void DocumentChanged(bool carsChanged);
+
+    // The most cars the compare window shows side by side.
+    static constexpr int kMostCompared = 50;
+
+    // Handlers.
+    void txtFilter_Change();
+    void chkErrors_Click();
+    void grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits);
+    void grdCars_PasteRefused(platform::Grid::Refusal refusal);
+    void grdCars_RowHeaderDblClick(int row);
+    void cmdSetTo_Click();
+    void cmdAdd_Click();
+    void cmdMultiply_Click();
+    void cmdCompare_Click();
+
+  protected:
+    bool QueryUnload() override;
+
+  private:
+    int RowCount() const override { return static_cast<int>(doc_.Cars.size()); }
+    std::string_view Text(int row, int column) const override {
+        return doc_.Cars[static_cast<std::size_t>(row)][column];
+    }
+    std::string_view Error(int row, int column) const override;
+    bool RowHasError(int row) const override;
+
+    void MapErrors();
+    void ShowCount();
+    void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
+    void Commit(const std::vector<CellEdit>& edits);
+
+    HandlingDocument& doc_;
+    platform::Services& services_;
+    frmMain& main_;
+    std::size_t knownCars_ = 0;
+    // Per car, one bit per column with an error; and each error cell (car * 32 + column)
+    // with its row in the error register, in that order.
+    std::vector<std::uint32_t> errorColumns_;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> errorCells_;
+};
+
+} // namespace kestrix

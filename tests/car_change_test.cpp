@@ -1,0 +1,46 @@
+#include "model/car_change.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+
+namespace {
+
+CarRow Car(std::string_view name, std::string_view mass) {
+    CarRow car;
+    const std::string_view values[] = {name, mass};
+    car.Assign(values, 2);
+    return car;
+}
+
+} // namespace
+
+TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
+    HandlingDocument doc;
+    doc.Cars = {Car("ONE", "1500"), Car("TWO", "1200")};
+    const CarChange change =
+        ChangeOf(doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {5, 1, "9"}});
+    EXPECT_EQ(change.cells, (std::vector<CellChange>{{0, 1, "1500", "1700"}, {1, 1, "1200", "1300"}}))
+        << "the later of two edits of a cell counts; a row that does not exist is left out";
+    EXPECT_TRUE(change.TouchesRow(1));
+    EXPECT_FALSE(change.TouchesRow(2));
+    ApplyChange(doc, change);
+    EXPECT_EQ(doc.Cars[0][1], "1700");
+    EXPECT_EQ(doc.Cars[1][1], "1300");
+    EXPECT_EQ(doc.Cars[1][0], "TWO");
+    EXPECT_TRUE(ChangeOf(doc.Cars, {{0, 1, "1700"}}).Empty());
+}
+
+TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
+    EXPECT_EQ(BulkValue("1500", BulkOperation::Multiply, 1.1), "1650");
+    EXPECT_EQ(BulkValue("0.1", BulkOperation::Add, 0.2), "0.3");
+    EXPECT_EQ(BulkValue("2.50", BulkOperation::Add, -0.5), "2");
+    EXPECT_EQ(BulkValue("-3", BulkOperation::Multiply, 0), "0") << "no minus zero";
+    EXPECT_EQ(BulkValue("1e3", BulkOperation::Add, 1), "1001");
+    EXPECT_EQ(BulkValue("abc", BulkOperation::Set, 12.25), "12.25") << "set writes over anything";
+    EXPECT_EQ(BulkValue("abc", BulkOperation::Add, 1), std::nullopt);
+    EXPECT_EQ(BulkValue("", BulkOperation::Multiply, 2), std::nullopt);
+    EXPECT_EQ(BulkValue("12kg", BulkOperation::Multiply, 2), std::nullopt)
+        << "the whole text must be a number";
+    EXPECT_EQ(BulkValue("1e308", BulkOperation::Multiply, 10), std::nullopt) << "no infinite result";
+}

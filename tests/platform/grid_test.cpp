@@ -1,0 +1,142 @@
+#include "platform/grid.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace kestrix::platform;
+
+namespace {
+
+// Rows of cells, with errors by cell.
+struct Cells : GridSource {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::vector<std::string>> errors;
+    int RowCount() const override { return static_cast<int>(rows.size()); }
+    std::string_view Text(int row, int column) const override { return rows.at(row).at(column); }
+    std::string_view Error(int row, int column) const override {
+        return errors.empty() ? std::string_view() : std::string_view(errors.at(row).at(column));
+    }
+    bool RowHasError(int row) const override {
+        for (int column = 0; column < 3; ++column)
+            if (!Error(row, column).empty())
+                return true;
+        return false;
+    }
+};
+
+class GridTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        cells.rows = {{"delta", "1500", "F"},  {"Alpha", "abc", "R"}, {"charlie", "-2", "4"},
+                      {"bravo", "1500", "r"},  {"ALPHA2", "", "F"},   {"echo", "1e3", "f"},
+                      {"foxtrot", "10.5", "R"}};
+        std::vector<GridColumn> columns(3);
+        columns[0].header = "Name";
+        columns[0].editing = GridColumn::Editing::ReadOnly;
+        columns[1].header = "Mass";
+        columns[1].sort = GridColumn::Sort::Number;
+        columns[2].header = "Drive";
+        columns[2].editing = GridColumn::Editing::Choice;
+        columns[2].stored = {"F", "R", "4"};
+        grid.SetColumns(columns);
+        grid.SetSource(&cells);
+        grid.CellsEdited = [this](const std::vector<GridEdit>& made) { edits.push_back(made); };
+        grid.PasteRefused = [this](Grid::Refusal refusal) { refusals.push_back(refusal); };
+    }
+    std::vector<std::string> Shown(int column) const {
+        std::vector<std::string> texts;
+        for (int row = 0; row < grid.RowCount(); ++row)
+            texts.emplace_back(grid.Text(row, column));
+        return texts;
+    }
+    void SelectFrom(int row, int column) { grid.UserSelects({{row, column, row, column}}, {row, column}); }
+
+    Cells cells;
+    Grid grid{"grdCars"};
+    std::vector<std::vector<GridEdit>> edits;
+    std::vector<Grid::Refusal> refusals;
+};
+
+using Strings = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
+    EXPECT_EQ(Shown(0), (Strings{"delta", "Alpha", "charlie", "bravo", "ALPHA2", "echo", "foxtrot"}));
+    grid.UserClicksHeader(1);
+    EXPECT_EQ(Shown(1), (Strings{"-2", "10.5", "1e3", "1500", "1500", "", "abc"}));
+    EXPECT_EQ(Shown(0)[3], "delta") << "a tie keeps the file's order";
+    grid.UserClicksHeader(1);
+    EXPECT_EQ(grid.SortOrder(), Grid::Order::Descending);
+    EXPECT_EQ(Shown(1), (Strings{"1500", "1500", "1e3", "10.5", "-2", "", "abc"}))
+        << "reversed, but the cells that are no number stay last";
+    EXPECT_EQ(Shown(0)[0], "delta") << "a tie keeps the file's order either way";
+    EXPECT_EQ(grid.SourceRow(0), 0);
+
+    grid.UserClicksHeader(2);
+    EXPECT_EQ(grid.SortOrder(), Grid::Order::Ascending) << "another column starts ascending";
+    EXPECT_EQ(Shown(2), (Strings{"4", "F", "F", "f", "R", "R", "r"})) << "text without regard to case";
+    EXPECT_EQ(cells.rows[0][0], "delta") << "the source's order never changes";
+}
+
+TEST_F(GridTest, TheFilterKeepsNamesThatContainItsTextAndMayKeepOnlyCarsWithErrors) {
+    grid.SetFilter("alp");
+    EXPECT_EQ(Shown(0), (Strings{"Alpha", "ALPHA2"}));
+    EXPECT_EQ(grid.ShownRow(4), 1);
+    EXPECT_EQ(grid.ShownRow(0), -1);
+    cells.errors.assign(cells.rows.size(), Strings(3));
+    cells.errors[4][1] = "empty";
+    cells.errors[6][2] = "bad";
+    grid.SetOnlyErrors(true);
+    EXPECT_EQ(Shown(0), (Strings{"ALPHA2"}));
+    grid.SetFilter("");
+    EXPECT_EQ(Shown(0), (Strings{"ALPHA2", "foxtrot"}));
+    EXPECT_EQ(grid.Error(0, 1), "empty");
+}
+
+TEST_F(GridTest, EditsGoOutByTheSourceRowAndNeverTakeABlank) {
+    grid.SetSort(1, Grid::Order::Descending);
+    grid.UserEdits(0, 1, " 16 00\t");
+    grid.UserEdits(0, 1, " ");
+    grid.UserEdits(0, 0, "NEWNAME");
+    grid.UserPicks(1, 2, 2);
+    grid.UserPicks(1, 2, 3);
+    ASSERT_EQ(edits.size(), 2u)
+        << "an empty value, the name column and a choice that does not exist do nothing";
+    EXPECT_EQ(edits[0], (std::vector<GridEdit>{{0, 1, "1600"}}));
+    EXPECT_EQ(edits[1], (std::vector<GridEdit>{{3, 2, "4"}}));
+}
+
+TEST_F(GridTest, CopiesTheSelectionAsTabSeparatedLines) {
+    grid.UserSelects({{1, 1, 2, 1}, {2, 2, 2, 2}}, {1, 1});
+    EXPECT_EQ(grid.CopyText(), "abc\t\n-2\t4\n") << "an unselected cell between others stays empty";
+    grid.UserSelects({{0, 0, 0, 2}, {3, 0, 3, 2}}, {0, 0});
+    EXPECT_EQ(grid.SelectedRows(), (std::vector<int>{0, 3}));
+    EXPECT_EQ(grid.CopyText(), "Name\tMass\tDrive\ndelta\t1500\tF\nbravo\t1500\tr\n")
+        << "whole rows come with the headers";
+    grid.SetFilter("a");
+    EXPECT_EQ(grid.CopyText(), "") << "a new order clears the selection";
+}
+
+TEST_F(GridTest, PastesAWholeBlockOrRefusesItWhole) {
+    SelectFrom(1, 1);
+    grid.UserPastes("1\tR\r\n2\t4\r\n");
+    ASSERT_EQ(edits.size(), 1u);
+    EXPECT_EQ(edits[0], (std::vector<GridEdit>{{1, 1, "1"}, {1, 2, "R"}, {2, 1, "2"}, {2, 2, "4"}}));
+
+    SelectFrom(5, 1);
+    grid.UserPastes("1\n2\n3");
+    SelectFrom(1, 2);
+    grid.UserPastes("F\tF");
+    SelectFrom(0, 0);
+    grid.UserPastes("x\t1");
+    SelectFrom(0, 1);
+    grid.UserPastes("1\t\n");
+    grid.UserPastes("1 2");
+    EXPECT_EQ(edits.size(), 1u) << "nothing of a refused paste goes through";
+    EXPECT_EQ(refusals, (std::vector<Grid::Refusal>{Grid::Refusal::OutsideGrid, Grid::Refusal::OutsideGrid,
+                                                    Grid::Refusal::ReadOnlyColumn, Grid::Refusal::BlankValue,
+                                                    Grid::Refusal::BlankValue}));
+}

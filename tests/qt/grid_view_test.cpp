@@ -1,0 +1,100 @@
+#include "platform/qt/grid_view.h"
+#include "qt_frames.h"
+#include "sample_cars.h"
+#include "scripted_services.h"
+#include "temp_folder.h"
+#include "windows/frmCarTable.h"
+#include "windows/frmMain.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+
+namespace {
+
+class CarTableViewTest : public test::TempFolderTest {
+  protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        services.commandLine = "\"" +
+                               Write("Handling.cfg", test::CarLine("VERANDA", "1500") + "\r\n" +
+                                                         test::CarLine("ASHCROFT", "abc") + "\r\n") +
+                               "\"";
+        main.Form_Load();
+        main.mnuCarTable.UserChooses();
+        table = &test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+        table->SetPlace(platform::Placement{40, 50, 700, 400});
+        frame = test::Frame(*table);
+        frame->show();
+        grid = frame->findChild<platform::qt::GridView*>("grdCars");
+        ASSERT_TRUE(grid);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    }
+    QAbstractItemModel& Model() { return *grid->model(); }
+    QVariant Data(int row, int column, int role) { return Model().data(Model().index(row, column), role); }
+
+    HandlingDocument doc;
+    test::ScriptedServices services;
+    frmMain main{doc, services, NumberFormat{}};
+    frmCarTable* table = nullptr;
+    std::unique_ptr<platform::qt::WindowFrame> frame;
+    platform::qt::GridView* grid = nullptr;
+};
+
+} // namespace
+
+TEST_F(CarTableViewTest, TheModelReadsTheGridAndMarksErrorsWithColourAndIcon) {
+    EXPECT_EQ(frame->geometry(), QRect(40, 50, 700, 400)) << "opens where it was last";
+    EXPECT_EQ(Model().rowCount(), 2);
+    EXPECT_EQ(Model().columnCount(), 32);
+    EXPECT_EQ(Model().headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
+              QString::fromStdString(table->HeaderTip(1)));
+    EXPECT_EQ(Data(1, 1, Qt::DisplayRole).toString(), "abc");
+    EXPECT_EQ(Data(1, 1, Qt::ToolTipRole).toString(), "abc is not a valid number.");
+    EXPECT_TRUE(Data(1, 1, Qt::DecorationRole).isValid());
+    EXPECT_TRUE(Data(1, 1, Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(Data(0, 1, Qt::DecorationRole).isValid());
+    EXPECT_EQ(Data(0, 19, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+    EXPECT_FALSE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable) << "names are not edited here";
+
+    grid->horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(Data(0, 0, Qt::DisplayRole).toString(), "VERANDA");
+    EXPECT_EQ(Model().headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), "2")
+        << "the row header is the car's place in the file";
+
+    QTableView& names = grid->FrozenPart();
+    EXPECT_FALSE(names.isColumnHidden(0));
+    EXPECT_TRUE(names.isColumnHidden(1));
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    EXPECT_TRUE(names.isVisible()) << "the name column stays while the others scroll";
+
+    frame->setGeometry(60, 70, 720, 410);
+    frame->close();
+    EXPECT_EQ(services.settings["CarTable/Place"], "60,70,720,410");
+}
+
+TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedText) {
+    grid->setFocus();
+    grid->setCurrentIndex(Model().index(1, 1));
+    QTest::keyClick(grid, Qt::Key_1);
+    auto* editor = grid->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor) << "typing in a cell edits it";
+    QTest::keyClicks(editor, " 7");
+    EXPECT_EQ(editor->text(), "17") << "a blank never enters a value";
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the commit comes queued
+    EXPECT_EQ(doc.Cars[1][1], "17");
+    EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
+
+    grid->selectionModel()->select(QItemSelection(Model().index(0, 1), Model().index(1, 2)),
+                                   QItemSelectionModel::ClearAndSelect);
+    QTest::keySequence(grid, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
+}

@@ -1,0 +1,217 @@
+#include "windows/frmCarTable.h"
+
+#include "handling_file/file_io.h"
+#include "sample_cars.h"
+#include "scripted_services.h"
+#include "temp_folder.h"
+#include "windows/frmAskNumber.h"
+#include "windows/frmCompare.h"
+#include "windows/frmMain.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+using platform::Answer;
+using platform::GridRange;
+using test::CarLine;
+
+namespace {
+
+const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") + "\r\n" +
+                          CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
+                          CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
+
+class CarTableTest : public test::TempFolderTest {
+  protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        path = Write("Handling.cfg", kFile);
+        services.commandLine = "\"" + path + "\"";
+        form.Form_Load();
+    }
+    frmCarTable& Open() {
+        form.mnuCarTable.UserChooses();
+        return test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    }
+    std::string Cell(int car, int column) const { return std::string(doc.Cars.at(car)[column]); }
+    void AnswerNumber(const std::string& number) {
+        services.steps.push_back([number](platform::Window& window) {
+            auto& ask = test::ScriptedServices::As<frmAskNumber>(window);
+            ask.txtNumber.UserTypes(number);
+            ask.UserPressesEnter();
+        });
+    }
+
+    std::string path;
+    HandlingDocument doc;
+    test::ScriptedServices services;
+    frmMain form{doc, services, NumberFormat{}};
+};
+
+} // namespace
+
+TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembersItsPlace) {
+    EXPECT_EQ(form.mnuCarTable.Caption(), "Car &Table...");
+    EXPECT_EQ(form.mnuCarTable.Key, platform::Shortcut::CtrlT);
+    EXPECT_EQ(form.mnuCars.Entries.back(), &form.mnuCarTable);
+    frmCarTable& table = Open();
+    EXPECT_EQ(table.Caption(), "Car Table");
+    EXPECT_TRUE(table.Resizable());
+    EXPECT_EQ(table.grdCars.RowCount(), 3);
+    EXPECT_EQ(table.grdCars.ColumnCount(), 32);
+    EXPECT_EQ(table.grdCars.Text(0, 0), "ZEBRA") << "file order, not the car list's";
+    EXPECT_EQ(table.grdCars.Column(25).header, "Monetary Value");
+    EXPECT_EQ(table.grdCars.Column(25).tip, table.HeaderTip(25));
+    EXPECT_EQ(table.grdCars.Error(2, 1), "99999 is larger than maximum value 50000.");
+    EXPECT_EQ(table.grdCars.Error(1, 29), "1200F is longer than maximum length 4.");
+    EXPECT_EQ(table.grdCars.Error(0, 1), "");
+    EXPECT_EQ(table.lblCount.Caption(), "3 of 3 cars");
+
+    form.mnuCarTable.UserChooses();
+    EXPECT_EQ(services.besideWindows.size(), 1u) << "a second choice brings the open table to the front";
+
+    table.UserPlaces({10, 20, 800, 500});
+    form.mnuExit.UserChooses();
+    EXPECT_TRUE(table.IsClosed()) << "the table closes with the main window";
+    EXPECT_EQ(services.settings["CarTable/Place"], "10,20,800,500");
+    frmMain again{doc, services, NumberFormat{}};
+    again.Form_Load();
+    again.mnuCarTable.UserChooses();
+    EXPECT_EQ(services.besideWindows.back()->Place(), (platform::Placement{10, 20, 800, 500}));
+}
+
+TEST_F(CarTableTest, ACellCommitReachesTheDocumentTheMainWindowAndTheSavedFile) {
+    frmCarTable& table = Open();
+    ASSERT_EQ(form.txtStat[0].Text(), "APPLE");
+    form.txtStat[13].SetFocus();
+    form.txtStat[13].UserTypes("250"); // not yet left
+    table.grdCars.UserEdits(1, 2, "3");
+    EXPECT_EQ(Cell(1, 13), "250") << "the main window's pending edit went first";
+    EXPECT_EQ(Cell(1, 2), "3");
+    EXPECT_EQ(form.txtStat[2].Text(), "3") << "the main window shows the car it shows anew";
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
+
+    table.grdCars.UserEdits(2, 1, "1000");
+    EXPECT_EQ(table.grdCars.Error(2, 1), "");
+    EXPECT_EQ(form.lvErrors.RowCount(), 1) << "checked again: only the flags of APPLE are left";
+    table.grdCars.UserPicks(0, 15, 2);
+    table.grdCars.UserPicks(0, 19, 0);
+    std::vector<bool> ticks(16);
+    ticks[0] = ticks[5] = true;
+    table.grdCars.UserSetsTicks(0, 29, ticks);
+    EXPECT_EQ(Cell(0, 15), "4");
+    EXPECT_EQ(Cell(0, 19), "0");
+    EXPECT_EQ(Cell(0, 29), "1200");
+
+    form.mnuSave.UserChooses();
+    EXPECT_NE(ReadFileBytes(path).bytes.find("\r\nmango 1000 "), std::string::npos);
+    EXPECT_NE(ReadFileBytes(path).bytes.find("ZEBRA 1500 2 4 1.5 0 0 0 80 1 0.8 0.5 5 200 20 4 P 8 0.5 0 "),
+              std::string::npos);
+}
+
+TEST_F(CarTableTest, TheMainWindowsEditsAndReadsAreSeenByTheTable) {
+    frmCarTable& table = Open();
+    form.txtStat[1].SetFocus();
+    form.txtStat[1].UserTypes("abc");
+    form.cboCars.SetFocus();
+    EXPECT_EQ(table.grdCars.Text(1, 1), "abc");
+    EXPECT_EQ(table.grdCars.Error(1, 1), "abc is not a valid number.");
+
+    table.chkErrors.UserClicks();
+    EXPECT_EQ(table.grdCars.RowCount(), 2);
+    EXPECT_EQ(table.lblCount.Caption(), "2 of 3 cars");
+    table.txtFilter.UserTypes("MAN");
+    EXPECT_EQ(table.grdCars.Text(0, 0), "mango");
+
+    Write("Handling.cfg", CarLine("BANANA", "1000", "F P 0 0000 0 0") + "\r\n" + CarLine("KIWI") + "\r\n");
+    services.answers = {Answer::Yes};
+    form.mnuRevert.UserChooses();
+    table.txtFilter.UserTypes("");
+    table.chkErrors.UserClicks();
+    EXPECT_EQ(table.grdCars.RowCount(), 2);
+    EXPECT_EQ(table.grdCars.Text(1, 0), "KIWI");
+
+    table.grdCars.UserDoubleClicksRowHeader(1);
+    EXPECT_EQ(form.txtStat[0].Text(), "KIWI") << "a row header's double click shows the car";
+}
+
+TEST_F(CarTableTest, ABulkEditIsOneChangeOfTheNumberCellsOnly) {
+    frmCarTable& table = Open();
+    table.grdCars.UserSelects({{0, 0, 0, 0}}, {0, 0});
+    services.answers = {Answer::Ok};
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
+
+    table.grdCars.UserSelects({GridRange{0, 0, 2, 1}, GridRange{0, 15, 0, 15}}, {0, 0});
+    AnswerNumber("1,1");
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(Cell(0, 1), "1650");
+    EXPECT_EQ(Cell(1, 1), "1320");
+    EXPECT_EQ(Cell(2, 1), "109998.9");
+    EXPECT_EQ(Cell(0, 0), "ZEBRA");
+    EXPECT_EQ(Cell(0, 15), "R") << "a text column is left out";
+    EXPECT_TRUE(doc.Modified);
+
+    table.grdCars.UserSelects({GridRange{1, 1, 1, 1}}, {1, 1});
+    services.steps.push_back([](platform::Window& window) {
+        auto& ask = test::ScriptedServices::As<frmAskNumber>(window);
+        ask.txtNumber.UserTypes("x");
+        ask.cmdOK.UserClicks();
+        ask.cmdCancel.UserClicks();
+    });
+    services.answers = {Answer::Ok};
+    table.cmdAdd.UserClicks();
+    EXPECT_EQ(services.messages.back().text, "\"x\" is not a number.");
+    EXPECT_EQ(Cell(1, 1), "1320");
+    AnswerNumber("-20");
+    table.cmdAdd.UserClicks();
+    EXPECT_EQ(Cell(1, 1), "1300");
+    AnswerNumber("7");
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(Cell(1, 1), "7");
+}
+
+TEST_F(CarTableTest, ARefusedPasteSaysWhyAndChangesNothing) {
+    frmCarTable& table = Open();
+    table.grdCars.UserSelects({{0, 31, 0, 31}}, {0, 31});
+    services.answers = {Answer::Ok};
+    table.grdCars.UserPastes("1\t2");
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].title, "Paste");
+    EXPECT_EQ(services.messages[0].text,
+              "The pasted cells would reach past the last row or column of the table.\rNothing was pasted.");
+    EXPECT_FALSE(doc.Modified);
+    table.grdCars.UserPastes("3\n0");
+    EXPECT_EQ(Cell(0, 31), "3");
+    EXPECT_EQ(Cell(1, 31), "0");
+}
+
+TEST_F(CarTableTest, CompareShowsTheChosenCarsSideBySideWithTheirDifferencesMarked) {
+    frmCarTable& table = Open();
+    table.grdCars.UserSelects({{0, 3, 0, 3}}, {0, 3});
+    services.answers = {Answer::Ok};
+    table.cmdCompare.UserClicks();
+    EXPECT_EQ(services.messages.at(0).text, "Select two or more cars to compare.");
+
+    table.grdCars.UserSelects({{0, 3, 0, 3}, {2, 0, 2, 31}}, {0, 3});
+    std::vector<std::string> all, differing;
+    services.steps.push_back([&](platform::Window& window) {
+        auto& compare = test::ScriptedServices::As<frmCompare>(window);
+        EXPECT_EQ(compare.lvCompare.Headers(), (std::vector<std::string>{"", "Stat", "ZEBRA", "mango"}));
+        for (int row = 0; row < compare.lvCompare.RowCount(); ++row)
+            all.push_back(compare.lvCompare.Cell(row, 0) + compare.lvCompare.Cell(row, 1));
+        compare.chkDifferent.UserClicks();
+        for (int row = 0; row < compare.lvCompare.RowCount(); ++row)
+            differing.push_back(compare.lvCompare.Cell(row, 1) + "=" + compare.lvCompare.Cell(row, 2) + "/" +
+                                compare.lvCompare.Cell(row, 3));
+        compare.UserPressesEscape();
+    });
+    table.cmdCompare.UserClicks();
+    ASSERT_EQ(all.size(), 32u);
+    EXPECT_EQ(all[1], "*Mass");
+    EXPECT_EQ(all[2], "Dimensions (X)");
+    EXPECT_EQ(differing,
+              (std::vector<std::string>{"Vehicle Identifier=ZEBRA/mango", "Mass=1500/99999", "Drive Type=R/4",
+                                        "Engine Type=P/D", "ABS=1/0", "Flags=0000/a000", "Front Lights=1/0",
+                                        "Rear Lights=2/0"}));
+}
