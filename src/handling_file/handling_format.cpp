@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace kestrix {
@@ -97,8 +98,18 @@ int SplitCarLine(std::string_view line, CarRow& row) {
     return count;
 }
 
+std::string TooLargeReason() {
+    return "the file is larger than " + LineNumberText(kMaxFileBytes >> 20) +
+           " MiB, far more than a handling file holds";
+}
+
 ParseResult ParseHandlingText(std::string_view bytes) {
+    static_assert(kMaxFileBytes < UINT32_MAX);
     ParseResult result;
+    if (bytes.size() > kMaxFileBytes) {
+        result.error = TooLargeReason();
+        return result;
+    }
     ParsedHandlingFile& file = result.file;
     file.Cars.reserve(std::min<std::size_t>(kMaxCars, LineCountEstimate(bytes)));
     std::size_t lineNumber = 0;

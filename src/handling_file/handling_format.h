@@ -11,6 +11,13 @@ namespace kestrix {
 inline constexpr std::string_view kAuthorPrefix = ";-# File Author : ";
 inline constexpr std::string_view kEditorPrefix = ";-#";
 
+// The largest text the reader takes: far above any real handling file (32767
+// cars of a few hundred bytes), so a wrong file is refused before it can
+// exhaust memory, and every value position fits a car row's 32-bit offsets.
+inline constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
+// The reason given for a larger text.
+std::string TooLargeReason();
+
 enum class LineKind { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
