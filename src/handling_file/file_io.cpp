@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
+#include <new>
 #include <set>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <utility>
 
@@ -170,8 +173,8 @@ struct ReadOutcome {
 // Reads path from a single open (a FIFO cannot be opened twice), taking at
 // most limit bytes; a regular file whose size changes meanwhile is refused,
 // as its contents are neither the old nor the new ones.
-ReadOutcome ReadWholeFile(FileOperations& files, const std::string& path, std::string& bytes,
-                          std::size_t limit) {
+template <typename Buffer>
+ReadOutcome ReadWholeFile(FileOperations& files, const std::string& path, Buffer& bytes, std::size_t limit) {
     bytes.clear();
     OpenFile file(files);
     if (const int error = files.OpenForReading(path, file.fd()))
@@ -220,6 +223,63 @@ ReadOutcome ReadWholeFile(FileOperations& files, const std::string& path, std::s
     }
     return {};
 }
+
+// Memory for the bytes of a handling file that is only parsed. read(2)
+// fills it, so it is not cleared first; a large one is asked for in huge
+// pages, so that faulting it in costs a few faults instead of one per page.
+class ReadBuffer {
+  public:
+    ReadBuffer() = default;
+    ReadBuffer(const ReadBuffer&) = delete;
+    ReadBuffer& operator=(const ReadBuffer&) = delete;
+    ~ReadBuffer() {
+        if (mapped_)
+            ::munmap(mapped_, mappedSize_);
+    }
+    char* data() { return data_; }
+    std::size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+    void resize(std::size_t size) {
+        if (size > capacity_)
+            Grow(size);
+        size_ = size;
+    }
+    std::string_view view() const { return {data_, size_}; }
+
+  private:
+    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+    void Grow(std::size_t size) {
+        // Huge pages only pay for themselves on a large file.
+        const bool huge = size >= kHugePage;
+        const std::size_t unit = huge ? kHugePage : static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        const std::size_t capacity = (size + unit - 1) / unit * unit;
+        const std::size_t mappedSize = huge ? capacity + kHugePage : capacity; // room to align to a huge page
+        void* mapped =
+            ::mmap(nullptr, mappedSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        char* data = static_cast<char*>(mapped);
+        if (huge) {
+            data += (kHugePage - reinterpret_cast<std::uintptr_t>(mapped) % kHugePage) % kHugePage;
+            ::madvise(data, capacity, MADV_HUGEPAGE); // a hint only
+        }
+        if (mapped_) {
+            std::memcpy(data, data_, size_);
+            ::munmap(mapped_, mappedSize_);
+        }
+        mapped_ = mapped;
+        mappedSize_ = mappedSize;
+        data_ = data;
+        capacity_ = capacity;
+    }
+
+    void* mapped_ = nullptr;
+    std::size_t mappedSize_ = 0;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
 
 std::string ReadFailure(const std::string& path, const ReadOutcome& outcome) {
     return Failure(outcome.opened ? "Cannot read" : "Cannot open", path,
@@ -654,12 +714,12 @@ HandlingFileRead ReadHandlingFile(const std::string& path) {
 
 HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files) {
     HandlingFileRead result;
-    FileRead read = ReadFileBytes(path, files);
-    if (!read.error.empty()) {
-        result.error = std::move(read.error);
+    ReadBuffer bytes;
+    if (const ReadOutcome outcome = ReadWholeFile(files, path, bytes, kMaxFileBytes); outcome.error != 0) {
+        result.error = ReadFailure(path, outcome);
         return result;
     }
-    ParseResult parsed = ParseHandlingText(read.bytes);
+    ParseResult parsed = ParseHandlingText(bytes.view());
     if (!parsed.error.empty())
         result.error = Failure("Cannot read", path, parsed.error);
     else

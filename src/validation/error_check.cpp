@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
-#include <optional>
 
 namespace kestrix {
 
@@ -226,16 +225,22 @@ namespace {
 // The car's name, copied once at its first finding and shared by all its rows.
 class CarNameOnce {
   public:
-    explicit CarNameOnce(std::string_view name) : name_(name) {}
+    void Start(std::string_view name) {
+        name_ = name;
+        copied_ = false;
+    }
     const SharedText& Get() {
-        if (!shared_)
-            shared_ = SharedText(std::string(name_));
-        return *shared_;
+        if (!copied_) {
+            text_ = SharedText(std::string(name_));
+            copied_ = true;
+        }
+        return text_;
     }
 
   private:
     std::string_view name_;
-    std::optional<SharedText> shared_;
+    SharedText text_;
+    bool copied_ = false;
 };
 
 // Records one finding; the message is built only when there is room for it.
@@ -273,8 +278,9 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
     errors.Clear();
     const StatCatalogue& catalogue = StatCatalogue::Instance();
+    CarNameOnce name;
     for (const CarRow& car : cars) {
-        CarNameOnce name(car[0]);
+        name.Start(car[0]);
         for (int column = 0; column < kStatCount; ++column)
             CheckValue(catalogue[column], column, car[column], name, errors, format);
     }
