@@ -239,3 +239,35 @@ TEST_F(FileIo, AFifoIsReadFromOneOpen) {
     ASSERT_EQ(read.file.Cars.size(), 2u);
     EXPECT_EQ(read.file.Cars[1][0], "CAR_B");
 }
+
+// A file is read through a small buffer: lines of every ending, and lines
+// longer than the buffer, read as they do from the whole text.
+TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
+    std::string text = ";-# File Author : pieces\r\n; before\r\n";
+    const char* ends[] = {"\r\n", "\n", "\r", "\n\r", "\r\r\n", "\n\n"};
+    for (int car = 0; text.size() < 600000; ++car) {
+        text += "CAR_" + std::to_string(car) + " " + std::string(static_cast<std::size_t>(car % 97), '7');
+        text += car % 1000 == 999 ? " " + std::string(200000, 'L') : " 1.5";
+        text += ends[car % 6];
+        if (car % 50 == 0)
+            text += "; comment " + std::to_string(car) + ends[(car / 50) % 6];
+    }
+    text += "LAST 1"; // no line end
+    const std::string path = Path("Handling.cfg");
+    WriteFile(path, text);
+    const HandlingFileRead read = ReadHandlingFile(path);
+    const ParseResult whole = ParseHandlingText(text);
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(whole.error, "");
+    EXPECT_EQ(read.file.Cars.size(), whole.file.Cars.size());
+    EXPECT_TRUE(read.file.Cars == whole.file.Cars);
+    EXPECT_EQ(read.file.BeforeComments, whole.file.BeforeComments);
+    EXPECT_EQ(read.file.AfterComments, whole.file.AfterComments);
+    EXPECT_EQ(read.file.Author, whole.file.Author);
+
+    std::string crOnly;
+    for (int car = 0; car < 20000; ++car)
+        crOnly += "CR_ONLY_" + std::to_string(car) + " 1 2 3\r";
+    WriteFile(path, crOnly);
+    EXPECT_EQ(ReadHandlingFile(path).file.Cars.size(), 20000u);
+}

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
-#include <new>
 #include <set>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <unistd.h>
 #include <utility>
 
@@ -223,63 +220,6 @@ ReadOutcome ReadWholeFile(FileOperations& files, const std::string& path, Buffer
     }
     return {};
 }
-
-// Memory for the bytes of a handling file that is only parsed. read(2)
-// fills it, so it is not cleared first; a large one is asked for in huge
-// pages, so that faulting it in costs a few faults instead of one per page.
-class ReadBuffer {
-  public:
-    ReadBuffer() = default;
-    ReadBuffer(const ReadBuffer&) = delete;
-    ReadBuffer& operator=(const ReadBuffer&) = delete;
-    ~ReadBuffer() {
-        if (mapped_)
-            ::munmap(mapped_, mappedSize_);
-    }
-    char* data() { return data_; }
-    std::size_t size() const { return size_; }
-    void clear() { size_ = 0; }
-    void resize(std::size_t size) {
-        if (size > capacity_)
-            Grow(size);
-        size_ = size;
-    }
-    std::string_view view() const { return {data_, size_}; }
-
-  private:
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-    void Grow(std::size_t size) {
-        // Huge pages only pay for themselves on a large file.
-        const bool huge = size >= kHugePage;
-        const std::size_t unit = huge ? kHugePage : static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-        const std::size_t capacity = (size + unit - 1) / unit * unit;
-        const std::size_t mappedSize = huge ? capacity + kHugePage : capacity; // room to align to a huge page
-        void* mapped =
-            ::mmap(nullptr, mappedSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED)
-            throw std::bad_alloc();
-        char* data = static_cast<char*>(mapped);
-        if (huge) {
-            data += (kHugePage - reinterpret_cast<std::uintptr_t>(mapped) % kHugePage) % kHugePage;
-            ::madvise(data, capacity, MADV_HUGEPAGE); // a hint only
-        }
-        if (mapped_) {
-            std::memcpy(data, data_, size_);
-            ::munmap(mapped_, mappedSize_);
-        }
-        mapped_ = mapped;
-        mappedSize_ = mappedSize;
-        data_ = data;
-        capacity_ = capacity;
-    }
-
-    void* mapped_ = nullptr;
-    std::size_t mappedSize_ = 0;
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
-};
 
 std::string ReadFailure(const std::string& path, const ReadOutcome& outcome) {
     return Failure(outcome.opened ? "Cannot read" : "Cannot open", path,
@@ -712,18 +652,81 @@ HandlingFileRead ReadHandlingFile(const std::string& path) {
     return ReadHandlingFile(path, files);
 }
 
+namespace {
+
+// Where the text read so far can be handed to the reader: after its last
+// line feed whose next byte is known and is not a carriage return, which
+// could belong to the same line end. 0: nowhere yet.
+std::size_t WholeLinesEnd(std::string_view text) {
+    std::size_t feed = text.size() < 2 ? std::string_view::npos : text.rfind('\n', text.size() - 2);
+    while (feed != std::string_view::npos && text[feed + 1] == '\r')
+        feed = feed == 0 ? std::string_view::npos : text.rfind('\n', feed - 1);
+    return feed == std::string_view::npos ? 0 : feed + 1;
+}
+
+// Reads the file from a single open through a small buffer and parses it as
+// it comes, so a file costs no second copy of itself; checks the same
+// limits as ReadWholeFile.
+ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, HandlingFileRead& result) {
+    OpenFile file(files);
+    if (const int error = files.OpenForReading(path, file.fd()))
+        return {error, false, {}};
+    struct stat before {};
+    if (const int error = files.Status(file.fd(), before))
+        return {error, true, {}};
+    if (S_ISDIR(before.st_mode))
+        return {EISDIR, false, {}};
+    const ReadOutcome tooLarge{EFBIG, true, TooLargeReason()};
+    const bool regular = S_ISREG(before.st_mode);
+    const std::size_t size = regular ? static_cast<std::size_t>(before.st_size) : 0;
+    if (size > kMaxFileBytes)
+        return tooLarge;
+    // Typical car lines are a few hundred bytes; the table grows if there are more.
+    HandlingTextReader reader(size / 128 + 16);
+    std::string buffer(std::min<std::size_t>(size + 1, 1 << 17), '\0');
+    std::size_t filled = 0; // bytes in buffer not yet given to the reader
+    std::size_t total = 0;
+    bool refused = false;
+    while (!refused) {
+        if (filled == buffer.size()) // a line longer than the buffer
+            buffer.resize(std::min(buffer.size() * 2, kMaxFileBytes + 1));
+        std::size_t got = 0;
+        const int error = files.Read(file.fd(), buffer.data() + filled, buffer.size() - filled, got);
+        if (error == EINTR)
+            continue;
+        if (error != 0)
+            return {error, true, {}};
+        total += got;
+        if (total > kMaxFileBytes)
+            return tooLarge;
+        if (got == 0)
+            break;
+        filled += got;
+        const std::size_t whole = WholeLinesEnd(std::string_view(buffer.data(), filled));
+        refused = !reader.Read(std::string_view(buffer.data(), whole));
+        std::memmove(buffer.data(), buffer.data() + whole, filled - whole);
+        filled -= whole;
+    }
+    if (!refused)
+        reader.Read(std::string_view(buffer.data(), filled));
+    ParseResult parsed = reader.Finish();
+    if (!parsed.error.empty()) {
+        result.error = Failure("Cannot read", path, parsed.error);
+        return {};
+    }
+    struct stat after {};
+    if (regular && (total != size || files.Status(file.fd(), after) != 0 || after.st_size != before.st_size))
+        return {EAGAIN, true, "the file changed size while it was read"};
+    result.file = std::move(parsed.file);
+    return {};
+}
+
+} // namespace
+
 HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files) {
     HandlingFileRead result;
-    ReadBuffer bytes;
-    if (const ReadOutcome outcome = ReadWholeFile(files, path, bytes, kMaxFileBytes); outcome.error != 0) {
+    if (const ReadOutcome outcome = ReadAndParse(files, path, result); outcome.error != 0)
         result.error = ReadFailure(path, outcome);
-        return result;
-    }
-    ParseResult parsed = ParseHandlingText(bytes.view());
-    if (!parsed.error.empty())
-        result.error = Failure("Cannot read", path, parsed.error);
-    else
-        result.file = std::move(parsed.file);
     return result;
 }
 

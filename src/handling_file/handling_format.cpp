@@ -103,48 +103,63 @@ std::string TooLargeReason() {
            " MiB, far more than a handling file holds";
 }
 
+HandlingTextReader::HandlingTextReader(std::size_t expectedLines) {
+    result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, expectedLines));
+}
+
+bool HandlingTextReader::Read(std::string_view bytes) {
+    ParseResult& result = result_;
+    ParsedHandlingFile& file = result.file;
+    std::size_t& lineNumber = lineNumber_;
+    return result.error.empty() && ForEachLine(bytes, [&](std::string_view line) {
+               ++lineNumber;
+               switch (ClassifyLine(line)) {
+               case LineKind::Car: {
+                   if (file.Cars.size() == kMaxCars) {
+                       result.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
+                       return false;
+                   }
+                   CarRow& car = file.Cars.emplace_back();
+                   const int values = SplitCarLine(line, car);
+                   if (values > kStatCount) {
+                       result.error = "line " + LineNumberText(lineNumber) + " has " +
+                                      LineNumberText(static_cast<std::size_t>(values)) +
+                                      " values; a car line holds at most 32";
+                       return false;
+                   }
+                   break;
+               }
+               case LineKind::Author:
+                   file.Author = std::string(line.substr(kAuthorPrefix.size()));
+                   break;
+               case LineKind::Editor:
+                   break;
+               case LineKind::Comment:
+                   (file.Cars.empty() ? file.BeforeComments : file.AfterComments)
+                       .append(line)
+                       .push_back('\r');
+                   break;
+               }
+               return true;
+           });
+}
+
+ParseResult HandlingTextReader::Finish() {
+    if (!result_.error.empty())
+        result_.file = {};
+    return std::move(result_);
+}
+
 ParseResult ParseHandlingText(std::string_view bytes) {
     static_assert(kMaxFileBytes < UINT32_MAX);
-    ParseResult result;
     if (bytes.size() > kMaxFileBytes) {
+        ParseResult result;
         result.error = TooLargeReason();
         return result;
     }
-    ParsedHandlingFile& file = result.file;
-    file.Cars.reserve(std::min<std::size_t>(kMaxCars, LineCountEstimate(bytes)));
-    std::size_t lineNumber = 0;
-    ForEachLine(bytes, [&](std::string_view line) {
-        ++lineNumber;
-        switch (ClassifyLine(line)) {
-        case LineKind::Car: {
-            if (file.Cars.size() == kMaxCars) {
-                result.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
-                return false;
-            }
-            CarRow& car = file.Cars.emplace_back();
-            const int values = SplitCarLine(line, car);
-            if (values > kStatCount) {
-                result.error = "line " + LineNumberText(lineNumber) + " has " +
-                               LineNumberText(static_cast<std::size_t>(values)) +
-                               " values; a car line holds at most 32";
-                return false;
-            }
-            break;
-        }
-        case LineKind::Author:
-            file.Author = std::string(line.substr(kAuthorPrefix.size()));
-            break;
-        case LineKind::Editor:
-            break;
-        case LineKind::Comment:
-            (file.Cars.empty() ? file.BeforeComments : file.AfterComments).append(line).push_back('\r');
-            break;
-        }
-        return true;
-    });
-    if (!result.error.empty())
-        result.file = {};
-    return result;
+    HandlingTextReader reader(LineCountEstimate(bytes));
+    reader.Read(bytes);
+    return reader.Finish();
 }
 
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc) {

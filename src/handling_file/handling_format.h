@@ -39,6 +39,21 @@ struct ParseResult {
 };
 
 ParseResult ParseHandlingText(std::string_view bytes);
+
+// Reads a text that comes in pieces as ParseHandlingText reads it whole, so
+// a file can be read through a small buffer. Every piece but the last ends
+// with a whole line end: a line feed that no carriage return follows.
+class HandlingTextReader {
+  public:
+    explicit HandlingTextReader(std::size_t expectedLines = 0);
+    // False once the text is refused; the rest need not be read.
+    bool Read(std::string_view bytes);
+    ParseResult Finish();
+
+  private:
+    ParseResult result_;
+    std::size_t lineNumber_ = 0;
+};
 // Replaces cars and comment blocks; keeps Author unless the file names one.
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc);
 
