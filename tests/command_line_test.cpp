@@ -77,7 +77,54 @@ TEST(CommandLine, ResaveWritesWhatTheEditorSaves) {
 
 TEST(CommandLine, VersionHelpAndTheEditor) {
     EXPECT_EQ(RunKestrix({"--version"}).out, "Kestrix 1.0\n");
-    EXPECT_NE(RunKestrix({"--help"}).out.find("--check FILE"), std::string::npos);
+    EXPECT_NE(RunKestrix({"--help"}).out.find("--check [--] FILE"), std::string::npos);
     EXPECT_EQ(RunKestrix({}).status, std::nullopt);
     EXPECT_EQ(RunKestrix({"Handling.cfg"}).status, std::nullopt);
+}
+
+// "--" ends the options, so that files named like options can be checked and opened.
+TEST(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
+    const std::string folder =
+        std::filesystem::temp_directory_path() / ("kestrix-dashes-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    for (const char* name : {"-x.cfg", "--x.cfg"})
+        std::filesystem::copy_file(kSample, folder + "/" + name);
+    EXPECT_EQ(RunKestrix({"--check", "--", "--x.cfg"}).status, 1);
+    EXPECT_EQ(RunKestrix({"--check", "-x.cfg"}).status, 1) << "the file after --check is taken as it is";
+    EXPECT_EQ(RunKestrix({"--resave", "--", "-x.cfg", "--x.cfg"}).status, 0);
+    EXPECT_EQ(RunKestrix({"--check", "--", "--x.cfg"}).out, RunKestrix({"--check", kSample}).out);
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(RunKestrix({"--", "--x.cfg"}).status, std::nullopt);
+    EXPECT_EQ(ParseEditorArguments({"--", "--x.cfg"}).file, "--x.cfg");
+    EXPECT_EQ(ParseEditorArguments({"-", "--"}).file, "-");
+    EXPECT_FALSE(ParseEditorArguments({"-reverse"}).valid) << "never left for the window system to take";
+    EXPECT_FALSE(ParseEditorArguments({"a.cfg", "b.cfg"}).valid);
+    const Outcome option = RunKestrix({"-style", "x.cfg"});
+    EXPECT_EQ(option.status, 2);
+    EXPECT_TRUE(
+        option.err.starts_with("kestrix: unknown option \"-style\"; a file whose name begins with \"-\" "
+                               "follows \"--\"\n"))
+        << option.err;
+}
+
+TEST(CommandLine, OutputThatCannotBeWrittenAndFilesThatNeverEnd) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--check", kSample}, {"--version"}}) {
+        std::FILE* full = std::fopen("/dev/full", "w");
+        ASSERT_NE(full, nullptr);
+        std::FILE* err = std::tmpfile();
+        EXPECT_EQ(RunCommandLineMode(args, full, err), 2) << args[0];
+        std::fclose(full);
+        EXPECT_EQ(Drain(err), "kestrix: Cannot write to standard output: No space left on device\n");
+    }
+
+    const Outcome endless = RunKestrix({"--check", "/dev/zero"});
+    EXPECT_EQ(endless.status, 2);
+    EXPECT_EQ(endless.err,
+              "kestrix: Cannot read \"/dev/zero\": the file is larger than 64 MiB, far more than "
+              "a handling file holds\n");
 }

@@ -3,6 +3,9 @@
 #include "handling_file/file_io.h"
 #include "validation/error_check.h"
 
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace kestrix {
@@ -14,11 +17,12 @@ constexpr int kExitFindings = 1;
 constexpr int kExitFailure = 2;
 
 constexpr std::string_view kUsage =
-    "Usage: kestrix [FILE]\n"
-    "       kestrix --check FILE\n"
-    "       kestrix --resave IN OUT\n"
+    "Usage: kestrix [--] [FILE]\n"
+    "       kestrix --check [--] FILE\n"
+    "       kestrix --resave [--] IN OUT\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
+    "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
     "\n"
     "  --check FILE      validate FILE and print one line per error:\n"
     "                    #column, TAB, car, TAB, message; exit 0 when clean, 1 with errors,\n"
@@ -36,23 +40,58 @@ int Fail(std::FILE* err, const std::string& message) {
     return kExitFailure;
 }
 
-int Check(const std::string& path, std::FILE* out, std::FILE* err) {
+// What went to standard output must have arrived (a full disk, a closed pipe).
+int Finish(std::FILE* out, std::FILE* err, int status) {
+    if (std::fflush(out) == 0 && !std::ferror(out))
+        return status;
+    const int error = errno;
+    return Fail(err, std::string("Cannot write to standard output: ") + std::strerror(error ? error : EIO));
+}
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// The files among the arguments; false when an option stands among them.
+bool Operands(std::vector<std::string>::const_iterator from, std::vector<std::string>::const_iterator to,
+              std::vector<std::string>& operands) {
+    bool optionsEnded = false;
+    for (; from != to; ++from) {
+        if (!optionsEnded && *from == "--")
+            optionsEnded = true;
+        else if (!optionsEnded && IsOption(*from))
+            return false;
+        else
+            operands.push_back(*from);
+    }
+    return true;
+}
+
+int Check(const std::string& path, std::FILE* out, std::FILE* err, bool exitsAfter) {
     HandlingFileRead read = ReadHandlingFile(path);
     if (!read.error.empty())
         return Fail(err, read.error);
     ErrorRegister errors;
     ErrorCheck(read.file.Cars, errors, NumberFormat::FromCurrentLocale());
-    std::string report;
+    // Row by row: the rows of a car with a huge name share it, the printed lines would not.
+    std::string line;
     for (const ErrorRecord& row : errors.Rows()) {
-        report.append(FirstCellText(row.ErrorNumber)).append("\t").append(row.CarString).append("\t");
-        report.append(row.ExplanationString).append("\n");
+        line.assign(FirstCellText(row.ErrorNumber)).append("\t");
+        Print(out, line);
+        Print(out, row.CarString);
+        line.assign("\t").append(row.ExplanationString).append("\n");
+        Print(out, line);
     }
-    Print(out, report);
     if (errors.LeftOut() > 0)
         Print(err, "kestrix: " + std::to_string(errors.LeftOut()) +
                        " more errors were left out; the list holds " +
                        std::to_string(ErrorRegister::kMaxRows) + "\n");
-    return errors.Rows().empty() ? kExitClean : kExitFindings;
+    const int status = Finish(out, err, errors.Rows().empty() ? kExitClean : kExitFindings);
+    // The system takes the memory of a process back at once; freeing 32767 cars one by one
+    // just before would cost more than the check of a car.
+    if (exitsAfter)
+        static_cast<void>(std::make_unique<CarTable>(std::move(read.file.Cars)).release());
+    return status;
 }
 
 int Resave(const std::string& in, const std::string& out, std::FILE* err) {
@@ -67,22 +106,45 @@ int Resave(const std::string& in, const std::string& out, std::FILE* err) {
 
 } // namespace
 
-std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    if (args.empty() || !args[0].starts_with("--"))
-        return std::nullopt;
+EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
+    EditorArguments editor;
+    std::vector<std::string> files;
+    editor.valid = Operands(args.begin(), args.end(), files) && files.size() <= 1;
+    if (editor.valid && !files.empty())
+        editor.file = files[0];
+    return editor;
+}
+
+std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                                      bool exitsAfter) {
+    if (args.empty() || args[0] == "--" || !IsOption(args[0])) {
+        if (ParseEditorArguments(args).valid)
+            return std::nullopt;
+        Print(err,
+              "kestrix: give at most one file to open, after \"--\" when its name begins with \"-\"\n\n");
+        Print(err, kUsage);
+        return kExitFailure;
+    }
     const std::string& mode = args[0];
-    if (mode == "--help") {
+    if (args.size() == 1 && mode == "--help") {
         Print(out, kUsage);
-        return kExitClean;
+        return Finish(out, err, kExitClean);
     }
-    if (mode == "--version") {
+    if (args.size() == 1 && mode == "--version") {
         Print(out, "Kestrix 1.0\n");
-        return kExitClean;
+        return Finish(out, err, kExitClean);
     }
-    if (mode == "--check" && args.size() == 2)
-        return Check(args[1], out, err);
-    if (mode == "--resave" && args.size() == 3)
-        return Resave(args[1], args[2], err);
+    // A mode's files follow it as they are, with "--" before them if wished.
+    std::vector<std::string> files(args.begin() + 1, args.end());
+    if (!files.empty() && files[0] == "--")
+        files.erase(files.begin());
+    if (mode == "--check" && files.size() == 1)
+        return Check(files[0], out, err, exitsAfter);
+    if (mode == "--resave" && files.size() == 2)
+        return Resave(files[0], files[1], err);
+    if (mode != "--check" && mode != "--resave" && mode != "--help" && mode != "--version")
+        Print(err, "kestrix: unknown option \"" + mode +
+                       "\"; a file whose name begins with \"-\" follows \"--\"\n\n");
     Print(err, kUsage);
     return kExitFailure;
 }

@@ -9,6 +9,17 @@ namespace kestrix {
 
 // Runs a mode that needs no window (--check, --resave, --help, --version).
 // Returns the exit status, or nothing when the arguments ask for the editor.
-std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+// "--" ends the options: every argument after it is a file. exitsAfter: the
+// process ends right after, so the memory of a file read is left to it.
+std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                                      bool exitsAfter = false);
+
+// What the editor is asked to open: at most one file, after "--" when its
+// name begins with "-". valid is false for any other arguments.
+struct EditorArguments {
+    bool valid = true;
+    std::string file; // empty: none
+};
+EditorArguments ParseEditorArguments(const std::vector<std::string>& args);
 
 } // namespace kestrix

@@ -10,12 +10,11 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 // The form the desktop passes a file in: one path in double quotes.
 std::string QuotedAbsolutePath(const std::string& argument) {
@@ -41,28 +40,34 @@ std::string HomeFolder() {
     return QFile::encodeName(QDir::homePath()).toStdString();
 }
 
+// Runs a command-line mode (which also refuses bad arguments), or finds the one file the window opens. Qt is
+// then given none of the arguments, so that no file name is taken for one
+// of its own options. Returns an exit status when no window is wanted.
+std::optional<int> ReadArguments(int argc, char** argv, std::string& file) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
+        return status;
+    file = kestrix::ParseEditorArguments(args).file; // valid, or the mode above said why not
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
-    if (const auto status = kestrix::RunCommandLineMode({argv + 1, argv + argc}, stdout, stderr))
+    std::string file;
+    if (const auto status = ReadArguments(argc, argv, file))
         return *status;
 
-    QApplication app(argc, argv);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kestrix"));
     QApplication::setApplicationName(QStringLiteral("Kestrix 3"));
     // Qt sets the whole locale from the environment; numbers are read the user's way on purpose.
     std::setlocale(LC_NUMERIC, "");
-    const std::vector<std::string> files(argv + 1, argv + argc); // what Qt left of the arguments
-    if (files.size() > 1) {
-        std::fputs("kestrix: give at most one file to open\n\n", stderr);
-        kestrix::RunCommandLineMode({"--help"}, stderr, stderr);
-        return kUsageError;
-    }
 
     kestrix::HandlingDocument doc;
-    kestrix::platform::qt::QtServices services(files.empty() ? std::string() : QuotedAbsolutePath(files[0]),
-                                               ProgramFolder(), HomeFolder());
+    kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder());
     kestrix::views::RegisterViews(services);
     kestrix::frmMain form(doc, services, kestrix::NumberFormat::FromCurrentLocale());
     const auto window = services.CreateFrame(form);

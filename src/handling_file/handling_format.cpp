@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace kestrix {
@@ -14,11 +15,8 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 
 // Calls take(line) for each line; CR LF, LF CR, CR and LF each end a line, and
-// the last line needs no end. A byte-order mark at the very start belongs to no
-// line, so a first comment line stays a comment.
+// the last line needs no end.
 template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.remove_prefix(3);
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const auto next = [end](const char* from, char c) {
@@ -98,43 +96,73 @@ int SplitCarLine(std::string_view line, CarRow& row) {
     return count;
 }
 
-ParseResult ParseHandlingText(std::string_view bytes) {
-    ParseResult result;
+std::string TooLargeReason() {
+    return "the file is larger than " + LineNumberText(kMaxFileBytes >> 20) +
+           " MiB, far more than a handling file holds";
+}
+
+HandlingTextReader::HandlingTextReader(std::size_t expectedLines) {
+    result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, expectedLines));
+}
+
+bool HandlingTextReader::Read(std::string_view bytes) {
+    // A byte-order mark at the very start of the file belongs to no line, so a
+    // first comment line stays a comment.
+    if (!started_ && bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    started_ = started_ || !bytes.empty();
+    ParseResult& result = result_;
     ParsedHandlingFile& file = result.file;
-    file.Cars.reserve(std::min<std::size_t>(kMaxCars, LineCountEstimate(bytes)));
-    std::size_t lineNumber = 0;
-    ForEachLine(bytes, [&](std::string_view line) {
-        ++lineNumber;
-        switch (ClassifyLine(line)) {
-        case LineKind::Car: {
-            if (file.Cars.size() == kMaxCars) {
-                result.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
-                return false;
-            }
-            CarRow& car = file.Cars.emplace_back();
-            const int values = SplitCarLine(line, car);
-            if (values > kStatCount) {
-                result.error = "line " + LineNumberText(lineNumber) + " has " +
-                               LineNumberText(static_cast<std::size_t>(values)) +
-                               " values; a car line holds at most 32";
-                return false;
-            }
-            break;
-        }
-        case LineKind::Author:
-            file.Author = std::string(line.substr(kAuthorPrefix.size()));
-            break;
-        case LineKind::Editor:
-            break;
-        case LineKind::Comment:
-            (file.Cars.empty() ? file.BeforeComments : file.AfterComments).append(line).push_back('\r');
-            break;
-        }
-        return true;
-    });
-    if (!result.error.empty())
-        result.file = {};
-    return result;
+    std::size_t& lineNumber = lineNumber_;
+    return result.error.empty() && ForEachLine(bytes, [&](std::string_view line) {
+               ++lineNumber;
+               switch (ClassifyLine(line)) {
+               case LineKind::Car: {
+                   if (file.Cars.size() == kMaxCars) {
+                       result.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
+                       return false;
+                   }
+                   CarRow& car = file.Cars.emplace_back();
+                   const int values = SplitCarLine(line, car);
+                   if (values > kStatCount) {
+                       result.error = "line " + LineNumberText(lineNumber) + " has " +
+                                      LineNumberText(static_cast<std::size_t>(values)) +
+                                      " values; a car line holds at most 32";
+                       return false;
+                   }
+                   break;
+               }
+               case LineKind::Author:
+                   file.Author = std::string(line.substr(kAuthorPrefix.size()));
+                   break;
+               case LineKind::Editor:
+                   break;
+               case LineKind::Comment:
+                   (file.Cars.empty() ? file.BeforeComments : file.AfterComments)
+                       .append(line)
+                       .push_back('\r');
+                   break;
+               }
+               return true;
+           });
+}
+
+ParseResult HandlingTextReader::Finish() {
+    if (!result_.error.empty())
+        result_.file = {};
+    return std::move(result_);
+}
+
+ParseResult ParseHandlingText(std::string_view bytes) {
+    static_assert(kMaxFileBytes < UINT32_MAX);
+    if (bytes.size() > kMaxFileBytes) {
+        ParseResult result;
+        result.error = TooLargeReason();
+        return result;
+    }
+    HandlingTextReader reader(LineCountEstimate(bytes));
+    reader.Read(bytes);
+    return reader.Finish();
 }
 
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc) {

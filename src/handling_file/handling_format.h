@@ -11,6 +11,13 @@ namespace kestrix {
 inline constexpr std::string_view kAuthorPrefix = ";-# File Author : ";
 inline constexpr std::string_view kEditorPrefix = ";-#";
 
+// The largest text the reader takes: far above any real handling file (32767
+// cars of a few hundred bytes), so a wrong file is refused before it can
+// exhaust memory, and every value position fits a car row's 32-bit offsets.
+inline constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
+// The reason given for a larger text.
+std::string TooLargeReason();
+
 enum class LineKind { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
@@ -32,6 +39,22 @@ struct ParseResult {
 };
 
 ParseResult ParseHandlingText(std::string_view bytes);
+
+// Reads a text that comes in pieces as ParseHandlingText reads it whole, so
+// a file can be read through a small buffer. Every piece but the last ends
+// with a whole line end: a line feed that no carriage return follows.
+class HandlingTextReader {
+  public:
+    explicit HandlingTextReader(std::size_t expectedLines = 0);
+    // False once the text is refused; the rest need not be read.
+    bool Read(std::string_view bytes);
+    ParseResult Finish();
+
+  private:
+    ParseResult result_;
+    std::size_t lineNumber_ = 0;
+    bool started_ = false;
+};
 // Replaces cars and comment blocks; keeps Author unless the file names one.
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc);
 

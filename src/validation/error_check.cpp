@@ -190,6 +190,11 @@ int StatFromFirstCell(std::string_view cell) {
     return stat;
 }
 
+const std::string& SharedText::Empty() {
+    static const std::string empty;
+    return empty;
+}
+
 void ErrorRegister::Clear() {
     rows_.clear();
     leftOut_ = 0;
@@ -201,22 +206,56 @@ void ErrorRegister::AddError(const std::int16_t& errorNumber, const std::string&
         CountLeftOut();
         return;
     }
-    rows_.push_back(ErrorRecord{errorNumber, carString, explanationString});
+    // Rows of one car come in a row: the name is kept once for all of them.
+    if (rows_.empty() || rows_.back().CarString.str() != carString)
+        rows_.push_back(ErrorRecord{errorNumber, SharedText(carString), explanationString});
+    else
+        rows_.push_back(ErrorRecord{errorNumber, rows_.back().CarString, explanationString});
+}
+
+void ErrorRegister::AddError(std::int16_t errorNumber, const SharedText& carString,
+                             std::string explanationString) {
+    if (IsFull()) {
+        CountLeftOut();
+        return;
+    }
+    rows_.push_back(ErrorRecord{errorNumber, carString, std::move(explanationString)});
 }
 
 namespace {
 
+// The car's name, copied once at its first finding and shared by all its rows.
+class CarNameOnce {
+  public:
+    void Start(std::string_view name) {
+        name_ = name;
+        copied_ = false;
+    }
+    const SharedText& Get() {
+        if (!copied_) {
+            text_ = SharedText(std::string(name_));
+            copied_ = true;
+        }
+        return text_;
+    }
+
+  private:
+    std::string_view name_;
+    SharedText text_;
+    bool copied_ = false;
+};
+
 // Records one finding; the message is built only when there is room for it.
 template <typename MakeMessage>
-void Record(ErrorRegister& errors, int column, const std::string& car, MakeMessage&& makeMessage) {
+void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& makeMessage) {
     if (errors.IsFull()) {
         errors.CountLeftOut();
         return;
     }
-    errors.AddError(static_cast<std::int16_t>(column), car, makeMessage());
+    errors.AddError(static_cast<std::int16_t>(column), car.Get(), makeMessage());
 }
 
-void CheckValue(const StatDef& def, int column, std::string_view value, const std::string& car,
+void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,
                 ErrorRegister& errors, const NumberFormat& format) {
     if (def.IsText) {
         if (value.empty())
@@ -241,9 +280,9 @@ void CheckValue(const StatDef& def, int column, std::string_view value, const st
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
     errors.Clear();
     const StatCatalogue& catalogue = StatCatalogue::Instance();
-    std::string name;
+    CarNameOnce name;
     for (const CarRow& car : cars) {
-        name.assign(car[0]);
+        name.Start(car[0]);
         for (int column = 0; column < kStatCount; ++column)
             CheckValue(catalogue[column], column, car[column], name, errors, format);
     }

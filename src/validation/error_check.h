@@ -3,6 +3,7 @@
 #include "model/handling_document.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,32 @@ std::string NotANumberMessage(std::string_view value);
 std::string BelowMinimumMessage(std::string_view value, double minimum);
 std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum);
 
+// Text that several rows share: a car's name is kept once however many of
+// its values fail, so a huge name does not grow with every row. Reads as a
+// const std::string& or a std::string_view wherever text is expected.
+class SharedText {
+  public:
+    SharedText() = default;
+    explicit SharedText(std::string text) : text_(std::make_shared<const std::string>(std::move(text))) {}
+    const std::string& str() const { return text_ ? *text_ : Empty(); }
+    operator const std::string&() const { return str(); }
+    operator std::string_view() const { return str(); }
+    bool empty() const { return str().empty(); }
+    std::size_t size() const { return str().size(); }
+    friend bool operator==(const SharedText& a, std::string_view b) { return a.str() == b; }
+    friend std::string operator+(std::string a, const SharedText& b) { return a.append(b.str()); }
+    friend std::string operator+(const SharedText& a, std::string_view b) {
+        return std::string(a.str()).append(b);
+    }
+
+  private:
+    static const std::string& Empty();
+    std::shared_ptr<const std::string> text_;
+};
+
 struct ErrorRecord {
     std::int16_t ErrorNumber = 0;
-    std::string CarString;
+    SharedText CarString;
     std::string ExplanationString;
 };
 
@@ -47,6 +71,8 @@ class ErrorRegister {
     void Clear();
     void AddError(const std::int16_t& errorNumber, const std::string& carString,
                   const std::string& explanationString);
+    // The same for a name already shared, as the check passes every row of one car.
+    void AddError(std::int16_t errorNumber, const SharedText& carString, std::string explanationString);
     // A finding beyond the last row is only counted.
     void CountLeftOut() { ++leftOut_; }
 
