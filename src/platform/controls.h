@@ -294,6 +294,7 @@ class DropDown : public Control {
     Event UserSelecting;
 
   private:
+    static std::vector<Entry> SortedEntries(std::vector<Entry> entries);
     bool sorted_;
     std::vector<Entry> entries_;
     int listIndex_ = -1;

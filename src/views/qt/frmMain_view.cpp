@@ -33,13 +33,13 @@ Piece StatPiece(frmMain& form, int column) {
 }
 
 // A row's caption stands at the top, level with a single-line field, also beside the tall flag list.
-Piece RowCaption(platform::Label& label) {
-    return Piece(label).Align(Qt::AlignTop).Look([](QWidget& widget) {
-        widget.setMinimumHeight(QLineEdit().sizeHint().height());
+Piece RowCaption(platform::Label& label, int fieldHeight) {
+    return Piece(label).Align(Qt::AlignTop).Look([fieldHeight](QWidget& widget) {
+        widget.setMinimumHeight(fieldHeight);
     });
 }
 
-Piece StatPagePiece(frmMain& form, const StatPage& page, std::size_t& nextLabel) {
+Piece StatPagePiece(frmMain& form, const StatPage& page, std::size_t& nextLabel, int fieldHeight) {
     std::vector<std::vector<Piece>> rows;
     for (const StatPageRow& row : page.rows) {
         std::vector<Piece> controls;
@@ -50,8 +50,9 @@ Piece StatPagePiece(frmMain& form, const StatPage& page, std::size_t& nextLabel)
                 controls.push_back(Piece(field)); // hidden: holds the stored value
         }
         controls.push_back(Piece::Stretch());
-        rows.push_back({row.caption.empty() ? Piece::Gap() : RowCaption(*form.LabStat.at(nextLabel++)),
-                        Piece::Row(std::move(controls)).Align(Qt::AlignTop)});
+        rows.push_back(
+            {row.caption.empty() ? Piece::Gap() : RowCaption(*form.LabStat.at(nextLabel++), fieldHeight),
+             Piece::Row(std::move(controls)).Align(Qt::AlignTop)});
     }
     return Piece::Column({Piece::Grid(std::move(rows)), Piece::Stretch()});
 }
@@ -68,8 +69,9 @@ void SizeCarColumn(QWidget& widget) {
 void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     std::vector<Piece> pages;
     std::size_t nextLabel = 0;
+    const int fieldHeight = QLineEdit().sizeHint().height();
     for (const StatPage& page : StatPages())
-        pages.push_back(StatPagePiece(form, page, nextLabel));
+        pages.push_back(StatPagePiece(form, page, nextLabel, fieldHeight));
     Lay(frame,
         Piece::Column({
             Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
