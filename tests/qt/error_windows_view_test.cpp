@@ -20,18 +20,16 @@ using namespace kestrix;
 
 namespace {
 
-std::string CarLine(const std::string& name, const std::string& mass, const std::string& speed) {
-    return test::CarLine(name, mass, "R P 1 2001 1 1", speed) + "\r\n";
-}
-
 // The real main window on two cars with an error each: #1 ASHCROFT, then #13 VERANDA.
 class ErrorListView : public test::TempFolderTest {
   protected:
     void SetUp() override {
         TempFolderTest::SetUp();
+        const std::string choices = "R P 1 2001 1 1";
         services.commandLine =
             "\"" +
-            Write("Handling.cfg", CarLine("ASHCROFT", "heavy", "160") + CarLine("VERANDA", "1500", "999")) +
+            Write("Handling.cfg", test::CarLine("ASHCROFT", "heavy", choices, "160") + "\r\n" +
+                                      test::CarLine("VERANDA", "1500", choices, "999")) +
             "\"";
         form.Form_Load();
         view.show();
@@ -70,11 +68,6 @@ TEST_F(ErrorListView, EnterAndDoubleClickPutTheFocusInTheValue) {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 0));
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, RowCentre(list, 0));
     auto& mass = Widget<QLineEdit>("txtStat1");
-    std::cerr << "focus "
-              << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
-                                              : "none")
-              << " tab " << form.tabGeneral.Tab() << " car " << form.txtStat[0].Text() << " sel "
-              << form.lvErrors.SelectedRow() << "\n";
     EXPECT_EQ(QApplication::focusWidget(), &mass);
     EXPECT_TRUE(mass.isVisible()) << "its page is in front";
     EXPECT_EQ(mass.selectedText(), "heavy");
