@@ -128,7 +128,7 @@ TEST_F(CarTableTest, TheMainWindowsEditsAndReadsAreSeenByTheTable) {
 
 TEST_F(CarTableTest, ABulkEditIsOneChangeOfTheNumberCellsOnly) {
     frmCarTable& table = Open();
-    table.grdCars.UserSelects({{0, 0, 0, 0}}, {0, 0});
+    table.grdCars.UserSelects({{0, 0, 0, 0}, {0, 15, 0, 15}}, {0, 0}); // a name and a drive
     services.answers = {Answer::Ok};
     table.cmdMultiply.UserClicks();
     EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
