@@ -74,6 +74,15 @@ bool ShortDecimalValue(std::string_view number, double& value) {
     return true;
 }
 
+// Whether "." is only ever the decimal point under these separators, as it
+// is unless one of them is another text that begins with ".".
+bool PointIsOnlyDecimal(const NumberFormat& format) {
+    const auto beginsWithPoint = [](std::string_view separator) {
+        return separator.size() > 1 && separator.front() == '.';
+    };
+    return !beginsWithPoint(format.decimal) && !beginsWithPoint(format.grouping);
+}
+
 // Too large or too small for a double: the C reader gives infinity or zero.
 double OutOfRangeValue(std::string_view number) {
     static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
@@ -155,6 +164,24 @@ double LeadingNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::optional<double> NumericValue(std::string_view text, const NumberFormat& format) {
+    // Nearly every value of a file is a plain decimal: a sign at most, then
+    // digits with at most one "." among them. Such a text is numeric under
+    // any separators and reads as the number its digits give, so it is judged
+    // and read in one pass; any other text takes the long way.
+    std::string_view digits = text;
+    const bool negative = text.starts_with('-');
+    if (negative || text.starts_with('+'))
+        digits.remove_prefix(1);
+    double value = 0;
+    if (!digits.empty() && digits != "." && ShortDecimalValue(digits, value) &&
+        (PointIsOnlyDecimal(format) || digits.find('.') == std::string_view::npos))
+        return negative ? -value : value;
+    if (!IsNumeric(text, format))
+        return std::nullopt;
+    return LeadingNumber(text);
+}
+
 std::string EmptyTextMessage() {
     return "The text field is empty";
 }
@@ -227,10 +254,7 @@ namespace {
 // The car's name, copied once at its first finding and shared by all its rows.
 class CarNameOnce {
   public:
-    void Start(std::string_view name) {
-        name_ = name;
-        copied_ = false;
-    }
+    explicit CarNameOnce(std::string_view name) : name_(name) {}
     const SharedText& Get() {
         if (!copied_) {
             text_ = SharedText(std::string(name_));
@@ -264,28 +288,42 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
             Record(errors, column, car, [&] { return TooLongMessage(value, def.MaxLength); });
         return;
     }
-    if (!IsNumeric(value, format)) {
+    const std::optional<double> number = NumericValue(value, format);
+    if (!number) {
         Record(errors, column, car, [&] { return NotANumberMessage(value); });
         return;
     }
-    const double number = LeadingNumber(value);
-    if (number < def.Minimum)
+    if (*number < def.Minimum)
         Record(errors, column, car, [&] { return BelowMinimumMessage(value, def.Minimum); });
-    if (number > static_cast<double>(def.Maximum))
+    if (*number > static_cast<double>(def.Maximum))
         Record(errors, column, car, [&] { return AboveMaximumMessage(value, def.Maximum); });
 }
 
 } // namespace
 
+void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {
+    const StatCatalogue& catalogue = StatCatalogue::Instance();
+    CarNameOnce name(car[0]);
+    for (int column = 0; column < kStatCount; ++column)
+        CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, format);
+}
+
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
     errors.Clear();
-    const StatCatalogue& catalogue = StatCatalogue::Instance();
-    CarNameOnce name;
+    CarValues values;
     for (const CarRow& car : cars) {
-        name.Start(car[0]);
         for (int column = 0; column < kStatCount; ++column)
-            CheckValue(catalogue[column], column, car[column], name, errors, format);
+            values[static_cast<std::size_t>(column)] = car[column];
+        CheckCar(values, errors, format);
     }
+}
+
+CarCheck::CarCheck(ErrorRegister& errors, const NumberFormat& format) : errors_(errors), format_(format) {
+    errors_.Clear();
+}
+
+void CarCheck::Take(const CarValues& values, int) {
+    CheckCar(values, errors_, format_);
 }
 
 } // namespace kestrix
