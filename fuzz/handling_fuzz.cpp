@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the reader, the check and the writer. Beside the
 // sanitizers it holds the writer to its promise: a written file reads back
-// into a document that writes the same bytes again.
+// into a document that writes the same bytes again; and the check of the cars
+// as they are read, which --check runs, to giving the rows of the check of
+// the table.
 #include "handling_file/handling_format.h"
 #include "validation/error_check.h"
 
@@ -29,13 +31,31 @@ HandlingDocument ReadInto(std::string_view bytes, std::string& error) {
     return doc;
 }
 
-void CheckUnderBothSeparators(const CarTable& cars) {
-    ErrorRegister errors;
-    ErrorCheck(cars, errors, NumberFormat{});
-    Require(errors.Rows().size() <= ErrorRegister::kMaxRows, "the register grew past its last row");
-    const NumberFormat commaDecimal{",", "."};
-    ErrorCheck(cars, errors, commaDecimal);
-    Require(errors.Rows().size() <= ErrorRegister::kMaxRows, "the register grew past its last row");
+bool SameRows(const ErrorRegister& a, const ErrorRegister& b) {
+    if (a.Rows().size() != b.Rows().size() || a.LeftOut() != b.LeftOut())
+        return false;
+    for (std::size_t i = 0; i < a.Rows().size(); ++i) {
+        const ErrorRecord& x = a.Rows()[i];
+        const ErrorRecord& y = b.Rows()[i];
+        if (x.ErrorNumber != y.ErrorNumber || x.CarString.str() != y.CarString.str() ||
+            x.ExplanationString != y.ExplanationString)
+            return false;
+    }
+    return true;
+}
+
+void CheckUnderBothSeparators(std::string_view bytes, const CarTable& cars) {
+    for (const NumberFormat& format : {NumberFormat{}, NumberFormat{",", "."}}) {
+        ErrorRegister errors;
+        ErrorCheck(cars, errors, format);
+        Require(errors.Rows().size() <= ErrorRegister::kMaxRows, "the register grew past its last row");
+        ErrorRegister asRead;
+        CarCheck check(asRead, format);
+        HandlingTextReader reader(check);
+        reader.Read(bytes);
+        Require(reader.Finish().error.empty(), "the check as read refused what the reader took");
+        Require(SameRows(asRead, errors), "the check as read differs from the check of the table");
+    }
 }
 
 } // namespace
@@ -64,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "a refused file still gave a document");
         return 0;
     }
-    CheckUnderBothSeparators(doc.Cars);
+    CheckUnderBothSeparators(bytes, doc.Cars);
 
     const std::string written = WriteHandlingText(doc);
     const HandlingDocument reread = ReadInto(written, error);

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
 using namespace kestrix;
@@ -65,6 +67,46 @@ TEST(Numeric, FollowsTheRegionalSeparatorsButComparesWithAPoint) {
     EXPECT_DOUBLE_EQ(LeadingNumber("3e"), 3);
     EXPECT_EQ(LeadingNumber("1e999"), HUGE_VAL);
     EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
+}
+
+// The check judges a value in one pass where it can; that must decide and
+// read exactly as the numeric test followed by the reading of the number.
+TEST(Numeric, JudgingInOnePassAgreesWithTestingThenReading) {
+    const std::vector<NumberFormat> formats{kPlain,     {",", "."},   {".", ","},
+                                            {",", " "}, {".,", ".x"}, {".5", ".1"}};
+    const std::string alphabet = "0123456789.,+-eE \tx";
+    std::mt19937 random(7);
+    std::vector<std::string> texts{"",
+                                   ".",
+                                   "-",
+                                   "+.5",
+                                   "-.5",
+                                   "5.",
+                                   "1.500",
+                                   "0000000000000001",
+                                   "123456789012345",
+                                   "1234567890123456",
+                                   "12345678901234.5",
+                                   "123456789012345.6",
+                                   "1e999",
+                                   "9" + std::string(400, '9')};
+    for (int i = 0; i < 200000; ++i) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, 18)(random), ' ');
+        for (char& c : text)
+            c = alphabet[random() % (random() % 2 ? 11 : alphabet.size())];
+        texts.push_back(text);
+    }
+    for (const NumberFormat& format : formats) {
+        for (const std::string& text : texts) {
+            const std::optional<double> judged = NumericValue(text, format);
+            ASSERT_EQ(judged.has_value(), IsNumeric(text, format)) << "\"" << text << "\" " << format.decimal;
+            if (judged) {
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(*judged),
+                          std::bit_cast<std::uint64_t>(LeadingNumber(text)))
+                    << "\"" << text << "\"";
+            }
+        }
+    }
 }
 
 TEST(Numeric, APointIsADecimalPointUnderEveryLocale) {

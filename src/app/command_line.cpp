@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 namespace kestrix {
@@ -67,12 +66,14 @@ bool Operands(std::vector<std::string>::const_iterator from, std::vector<std::st
     return true;
 }
 
-int Check(const std::string& path, std::FILE* out, std::FILE* err, bool exitsAfter) {
-    HandlingFileRead read = ReadHandlingFile(path);
-    if (!read.error.empty())
-        return Fail(err, read.error);
+} // namespace
+
+int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err) {
+    // Each car is checked as it is read: no table of the cars is needed.
     ErrorRegister errors;
-    ErrorCheck(read.file.Cars, errors, NumberFormat::FromCurrentLocale());
+    CarCheck check(errors, format);
+    if (const std::string error = ReadHandlingCars(path, check); !error.empty())
+        return Fail(err, error);
     // Row by row: the rows of a car with a huge name share it, the printed lines would not.
     std::string line;
     for (const ErrorRecord& row : errors.Rows()) {
@@ -86,13 +87,10 @@ int Check(const std::string& path, std::FILE* out, std::FILE* err, bool exitsAft
         Print(err, "kestrix: " + std::to_string(errors.LeftOut()) +
                        " more errors were left out; the list holds " +
                        std::to_string(ErrorRegister::kMaxRows) + "\n");
-    const int status = Finish(out, err, errors.Rows().empty() ? kExitClean : kExitFindings);
-    // The system takes the memory of a process back at once; freeing 32767 cars one by one
-    // just before would cost more than the check of a car.
-    if (exitsAfter)
-        static_cast<void>(std::make_unique<CarTable>(std::move(read.file.Cars)).release());
-    return status;
+    return Finish(out, err, errors.Rows().empty() ? kExitClean : kExitFindings);
 }
+
+namespace {
 
 int Resave(const std::string& in, const std::string& out, std::FILE* err) {
     HandlingFileRead read = ReadHandlingFile(in);
@@ -115,8 +113,7 @@ EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
     return editor;
 }
 
-std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
-                                      bool exitsAfter) {
+std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (args.empty() || args[0] == "--" || !IsOption(args[0])) {
         if (ParseEditorArguments(args).valid)
             return std::nullopt;
@@ -139,7 +136,7 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     if (!files.empty() && files[0] == "--")
         files.erase(files.begin());
     if (mode == "--check" && files.size() == 1)
-        return Check(files[0], out, err, exitsAfter);
+        return CheckHandlingFile(files[0], NumberFormat::FromCurrentLocale(), out, err);
     if (mode == "--resave" && files.size() == 2)
         return Resave(files[0], files[1], err);
     if (mode != "--check" && mode != "--resave" && mode != "--help" && mode != "--version")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "validation/error_check.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -9,10 +11,12 @@ namespace kestrix {
 
 // Runs a mode that needs no window (--check, --resave, --help, --version).
 // Returns the exit status, or nothing when the arguments ask for the editor.
-// "--" ends the options: every argument after it is a file. exitsAfter: the
-// process ends right after, so the memory of a file read is left to it.
-std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
-                                      bool exitsAfter = false);
+// "--" ends the options: every argument after it is a file.
+std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+// --check of one file with the given number separators: one line per error
+// to out, a refusal to err. Returns the exit status.
+int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err);
 
 // What the editor is asked to open: at most one file, after "--" when its
 // name begins with "-". valid is false for any other arguments.

@@ -39,7 +39,7 @@ int StartEditor(char**) {
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr, true))
+    if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
         return *status;
     return StartEditor(argv);
 }

@@ -666,8 +666,9 @@ std::size_t WholeLinesEnd(std::string_view text) {
 
 // Reads the file from a single open through a small buffer and parses it as
 // it comes, so a file costs no second copy of itself; checks the same
-// limits as ReadWholeFile.
-ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, HandlingFileRead& result) {
+// limits as ReadWholeFile. What the reader made of the text goes to parsed.
+ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, HandlingTextReader& reader,
+                         ParseResult& parsed) {
     OpenFile file(files);
     if (const int error = files.OpenForReading(path, file.fd()))
         return {error, false, {}};
@@ -681,8 +682,7 @@ ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, Handlin
     const std::size_t size = regular ? static_cast<std::size_t>(before.st_size) : 0;
     if (size > kMaxFileBytes)
         return tooLarge;
-    // Typical car lines are a few hundred bytes; the table grows if there are more.
-    HandlingTextReader reader(size / 128 + 16);
+    reader.ExpectBytes(size);
     std::string buffer(std::min<std::size_t>(size + 1, 1 << 17), '\0');
     std::size_t filled = 0; // bytes in buffer not yet given to the reader
     std::size_t total = 0;
@@ -709,15 +709,22 @@ ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, Handlin
     }
     if (!refused)
         reader.Read(std::string_view(buffer.data(), filled));
-    ParseResult parsed = reader.Finish();
-    if (!parsed.error.empty()) {
-        result.error = Failure("Cannot read", path, parsed.error);
+    parsed = reader.Finish();
+    if (!parsed.error.empty())
         return {};
-    }
     struct stat after {};
     if (regular && (total != size || files.Status(file.fd(), after) != 0 || after.st_size != before.st_size))
         return {EAGAIN, true, "the file changed size while it was read"};
-    result.file = std::move(parsed.file);
+    return {};
+}
+
+// The refusal of a read, naming the path, or empty text.
+std::string ReadHandlingText(FileOperations& files, const std::string& path, HandlingTextReader& reader,
+                             ParseResult& parsed) {
+    if (const ReadOutcome outcome = ReadAndParse(files, path, reader, parsed); outcome.error != 0)
+        return ReadFailure(path, outcome);
+    if (!parsed.error.empty())
+        return Failure("Cannot read", path, parsed.error);
     return {};
 }
 
@@ -725,9 +732,23 @@ ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, Handlin
 
 HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files) {
     HandlingFileRead result;
-    if (const ReadOutcome outcome = ReadAndParse(files, path, result); outcome.error != 0)
-        result.error = ReadFailure(path, outcome);
+    HandlingTextReader reader;
+    ParseResult parsed;
+    result.error = ReadHandlingText(files, path, reader, parsed);
+    if (result.error.empty())
+        result.file = std::move(parsed.file);
     return result;
+}
+
+std::string ReadHandlingCars(const std::string& path, CarLines& cars) {
+    PosixFileOperations files;
+    return ReadHandlingCars(path, cars, files);
+}
+
+std::string ReadHandlingCars(const std::string& path, CarLines& cars, FileOperations& files) {
+    HandlingTextReader reader(cars);
+    ParseResult parsed;
+    return ReadHandlingText(files, path, reader, parsed);
 }
 
 } // namespace kestrix

@@ -76,22 +76,31 @@ LineKind ClassifyLine(std::string_view line) {
     return LineKind::Comment;
 }
 
-int SplitCarLine(std::string_view line, CarRow& row) {
-    std::array<std::string_view, kStatCount> values;
+int SplitCarLine(std::string_view line, CarValues& values) {
+    const char* at = line.data();
+    const char* const end = at + line.size();
     int count = 0;
-    std::size_t i = 0;
     while (true) {
-        while (i < line.size() && IsBlank(line[i]))
-            ++i;
-        if (i == line.size())
+        while (at < end && IsBlank(*at))
+            ++at;
+        if (at == end)
             break;
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i]))
-            ++i;
+        const char* const start = at;
+        while (at < end && !IsBlank(*at))
+            ++at;
         if (count < kStatCount)
-            values[static_cast<std::size_t>(count)] = line.substr(start, i - start);
+            values[static_cast<std::size_t>(count)] =
+                std::string_view(start, static_cast<std::size_t>(at - start));
         ++count;
     }
+    for (int column = std::min(count, kStatCount); column < kStatCount; ++column)
+        values[static_cast<std::size_t>(column)] = {};
+    return count;
+}
+
+int SplitCarLine(std::string_view line, CarRow& row) {
+    CarValues values;
+    const int count = SplitCarLine(line, values);
     row.Assign(values.data(), std::min(count, kStatCount));
     return count;
 }
@@ -105,42 +114,54 @@ HandlingTextReader::HandlingTextReader(std::size_t expectedLines) {
     result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, expectedLines));
 }
 
+HandlingTextReader::HandlingTextReader(CarLines& cars) : cars_(&cars) {}
+
+void HandlingTextReader::ExpectBytes(std::size_t size) {
+    // Typical car lines are a hundred bytes or more; the table grows if there are more.
+    if (!cars_)
+        result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, size / 128 + 16));
+}
+
+bool HandlingTextReader::TakeCarLine(std::string_view line) {
+    if (carCount_ == kMaxCars) {
+        result_.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
+        return false;
+    }
+    ++carCount_;
+    CarValues values;
+    const int count = SplitCarLine(line, values);
+    if (count > kStatCount) {
+        result_.error = "line " + LineNumberText(lineNumber_) + " has " +
+                        LineNumberText(static_cast<std::size_t>(count)) +
+                        " values; a car line holds at most 32";
+        return false;
+    }
+    if (cars_)
+        cars_->Take(values, count);
+    else
+        result_.file.Cars.emplace_back().Assign(values.data(), count);
+    return true;
+}
+
 bool HandlingTextReader::Read(std::string_view bytes) {
     // A byte-order mark at the very start of the file belongs to no line, so a
     // first comment line stays a comment.
     if (!started_ && bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
     started_ = started_ || !bytes.empty();
-    ParseResult& result = result_;
-    ParsedHandlingFile& file = result.file;
-    std::size_t& lineNumber = lineNumber_;
-    return result.error.empty() && ForEachLine(bytes, [&](std::string_view line) {
-               ++lineNumber;
+    ParsedHandlingFile& file = result_.file;
+    return result_.error.empty() && ForEachLine(bytes, [&](std::string_view line) {
+               ++lineNumber_;
                switch (ClassifyLine(line)) {
-               case LineKind::Car: {
-                   if (file.Cars.size() == kMaxCars) {
-                       result.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
-                       return false;
-                   }
-                   CarRow& car = file.Cars.emplace_back();
-                   const int values = SplitCarLine(line, car);
-                   if (values > kStatCount) {
-                       result.error = "line " + LineNumberText(lineNumber) + " has " +
-                                      LineNumberText(static_cast<std::size_t>(values)) +
-                                      " values; a car line holds at most 32";
-                       return false;
-                   }
-                   break;
-               }
+               case LineKind::Car:
+                   return TakeCarLine(line);
                case LineKind::Author:
                    file.Author = std::string(line.substr(kAuthorPrefix.size()));
                    break;
                case LineKind::Editor:
                    break;
                case LineKind::Comment:
-                   (file.Cars.empty() ? file.BeforeComments : file.AfterComments)
-                       .append(line)
-                       .push_back('\r');
+                   (carCount_ == 0 ? file.BeforeComments : file.AfterComments).append(line).push_back('\r');
                    break;
                }
                return true;

@@ -2,6 +2,7 @@
 
 #include "model/handling_document.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,8 +22,12 @@ std::string TooLargeReason();
 enum class LineKind { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
-// Splits a car line at blanks and tabs into row; returns how many values the
-// line holds, which may be more than the row takes.
+// The values of one car line, in column order; those a short line lacks are empty.
+using CarValues = std::array<std::string_view, kStatCount>;
+
+// Splits a car line at blanks and tabs; returns how many values the line
+// holds, which may be more than values or the row takes.
+int SplitCarLine(std::string_view line, CarValues& values);
 int SplitCarLine(std::string_view line, CarRow& row);
 
 // A handling file as read: Author is set only when the file had an author line.
@@ -40,18 +45,38 @@ struct ParseResult {
 
 ParseResult ParseHandlingText(std::string_view bytes);
 
+// Takes the car lines of a text as the reader accepts them, in file order.
+class CarLines {
+  public:
+    virtual ~CarLines() = default;
+    // count: how many values the line holds, at most kStatCount.
+    virtual void Take(const CarValues& values, int count) = 0;
+};
+
 // Reads a text that comes in pieces as ParseHandlingText reads it whole, so
 // a file can be read through a small buffer. Every piece but the last ends
 // with a whole line end: a line feed that no carriage return follows.
 class HandlingTextReader {
   public:
+    // Keeps the cars in the result's table, with room for expectedLines.
     explicit HandlingTextReader(std::size_t expectedLines = 0);
+    // Hands every car to cars instead, so that a text can be looked through
+    // without a table; the result's table stays empty. The refusals are the same.
+    explicit HandlingTextReader(CarLines& cars);
+    HandlingTextReader(const HandlingTextReader&) = delete;
+    HandlingTextReader& operator=(const HandlingTextReader&) = delete;
+    // Makes room in the table for the cars of a text of that many bytes.
+    void ExpectBytes(std::size_t size);
     // False once the text is refused; the rest need not be read.
     bool Read(std::string_view bytes);
     ParseResult Finish();
 
   private:
+    bool TakeCarLine(std::string_view line);
+
     ParseResult result_;
+    CarLines* cars_ = nullptr; // null: the table keeps them
+    std::size_t carCount_ = 0;
     std::size_t lineNumber_ = 0;
     bool started_ = false;
 };

@@ -53,25 +53,74 @@ std::string FormatNumber(long value) {
 
 // Most values are short plain decimals: digits over a power of ten, both exact
 // in a double, give the correctly rounded value with a single division.
+// number: digits with at most one "." among them, 1 to 15 digits; false for
+// any other text.
 bool ShortDecimalValue(std::string_view number, double& value) {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::uint64_t digits = 0;
-    int digitCount = 0;
-    int fractionDigits = -1;
-    for (const char c : number) {
-        if (c == '.' && fractionDigits < 0) {
-            fractionDigits = 0;
-            continue;
-        }
-        if (!IsDigit(c) || ++digitCount > 15)
+    constexpr std::size_t kMaxDigits = 15;
+    constexpr std::size_t kNoPoint = std::string_view::npos;
+    if (number.size() > kMaxDigits + 1)
+        return false;
+    std::uint64_t digits = 0; // 16 digits at most: no overflow
+    std::size_t point = kNoPoint;
+    for (std::size_t i = 0; i < number.size(); ++i) {
+        const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(number[i])) - unsigned{'0'};
+        if (digit <= 9)
+            digits = digits * 10 + digit;
+        else if (number[i] == '.' && point == kNoPoint)
+            point = i;
+        else
             return false;
-        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-        if (fractionDigits >= 0)
-            ++fractionDigits;
     }
-    value = static_cast<double>(digits) / kPowersOfTen[std::max(fractionDigits, 0)];
+    if (point == kNoPoint) {
+        if (number.empty() || number.size() > kMaxDigits)
+            return false;
+        value = static_cast<double>(digits);
+        return true;
+    }
+    if (number.size() == 1)
+        return false;
+    value = static_cast<double>(digits) / kPowersOfTen[number.size() - point - 1];
     return true;
+}
+
+// Whether "." is only ever the decimal point under these separators, as it
+// is unless one of them is another text that begins with ".".
+bool PointIsOnlyDecimal(const NumberFormat& format) {
+    const auto beginsWithPoint = [](std::string_view separator) {
+        return separator.size() > 1 && separator.front() == '.';
+    };
+    return !beginsWithPoint(format.decimal) && !beginsWithPoint(format.grouping);
+}
+
+// Nearly every value of a file is a plain decimal: a sign at most, then
+// digits with at most one "." among them. Such a text is numeric under any
+// separators that leave "." the decimal point (pointIsDecimal, see
+// PointIsOnlyDecimal), and reads as the number its digits give, so it is
+// judged and read in one pass. False for any other text.
+bool PlainDecimalValue(std::string_view text, bool pointIsDecimal, double& value) {
+    std::string_view digits = text;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative || (!text.empty() && text[0] == '+'))
+        digits.remove_prefix(1);
+    if (!ShortDecimalValue(digits, value))
+        return false;
+    if (!pointIsDecimal && digits.find('.') != std::string_view::npos)
+        return false;
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// NumericValue, with PointIsOnlyDecimal(format) worked out once for many values.
+std::optional<double> NumericValue(std::string_view text, const NumberFormat& format, bool pointIsDecimal) {
+    double value = 0;
+    if (PlainDecimalValue(text, pointIsDecimal, value))
+        return value;
+    if (!IsNumeric(text, format))
+        return std::nullopt;
+    return LeadingNumber(text);
 }
 
 // Too large or too small for a double: the C reader gives infinity or zero.
@@ -155,6 +204,10 @@ double LeadingNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::optional<double> NumericValue(std::string_view text, const NumberFormat& format) {
+    return NumericValue(text, format, PointIsOnlyDecimal(format));
+}
+
 std::string EmptyTextMessage() {
     return "The text field is empty";
 }
@@ -227,10 +280,7 @@ namespace {
 // The car's name, copied once at its first finding and shared by all its rows.
 class CarNameOnce {
   public:
-    void Start(std::string_view name) {
-        name_ = name;
-        copied_ = false;
-    }
+    explicit CarNameOnce(std::string_view name) : name_(name) {}
     const SharedText& Get() {
         if (!copied_) {
             text_ = SharedText(std::string(name_));
@@ -256,7 +306,7 @@ void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& m
 }
 
 void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,
-                ErrorRegister& errors, const NumberFormat& format) {
+                ErrorRegister& errors, const NumberFormat& format, bool pointIsDecimal) {
     if (def.IsText) {
         if (value.empty())
             Record(errors, column, car, [] { return EmptyTextMessage(); });
@@ -264,28 +314,44 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
             Record(errors, column, car, [&] { return TooLongMessage(value, def.MaxLength); });
         return;
     }
-    if (!IsNumeric(value, format)) {
+    const std::optional<double> number = NumericValue(value, format, pointIsDecimal);
+    if (!number) {
         Record(errors, column, car, [&] { return NotANumberMessage(value); });
         return;
     }
-    const double number = LeadingNumber(value);
-    if (number < def.Minimum)
+    if (*number < def.Minimum)
         Record(errors, column, car, [&] { return BelowMinimumMessage(value, def.Minimum); });
-    if (number > static_cast<double>(def.Maximum))
+    if (*number > static_cast<double>(def.Maximum))
         Record(errors, column, car, [&] { return AboveMaximumMessage(value, def.Maximum); });
 }
 
 } // namespace
 
+void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {
+    const StatCatalogue& catalogue = StatCatalogue::Instance();
+    const bool pointIsDecimal = PointIsOnlyDecimal(format);
+    CarNameOnce name(car[0]);
+    for (int column = 0; column < kStatCount; ++column)
+        CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, format,
+                   pointIsDecimal);
+}
+
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
     errors.Clear();
-    const StatCatalogue& catalogue = StatCatalogue::Instance();
-    CarNameOnce name;
+    CarValues values;
     for (const CarRow& car : cars) {
-        name.Start(car[0]);
         for (int column = 0; column < kStatCount; ++column)
-            CheckValue(catalogue[column], column, car[column], name, errors, format);
+            values[static_cast<std::size_t>(column)] = car[column];
+        CheckCar(values, errors, format);
     }
+}
+
+CarCheck::CarCheck(ErrorRegister& errors, const NumberFormat& format) : errors_(errors), format_(format) {
+    errors_.Clear();
+}
+
+void CarCheck::Take(const CarValues& values, int) {
+    CheckCar(values, errors_, format_);
 }
 
 } // namespace kestrix

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "handling_file/handling_format.h"
 #include "model/handling_document.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,9 @@ struct NumberFormat {
 bool IsNumeric(std::string_view text, const NumberFormat& format);
 // The number at the start of the text, always with "." as the decimal point.
 double LeadingNumber(std::string_view text);
+// The two together, as the check judges a number value: LeadingNumber of a
+// text that IsNumeric accepts, nothing for any other text.
+std::optional<double> NumericValue(std::string_view text, const NumberFormat& format);
 
 std::string EmptyTextMessage();
 std::string TooLongMessage(std::string_view value, int maxLength);
@@ -88,5 +93,21 @@ class ErrorRegister {
 
 // Checks every value of every car and refills the register.
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format);
+// Checks the values of one car, column by column, adding its findings to the register.
+void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
+
+// ErrorCheck over the cars of a text as the reader hands them over, so that
+// a file is checked while it is read, without a table: the register ends as
+// ErrorCheck leaves it over the table the same reader would fill.
+class CarCheck : public CarLines {
+  public:
+    // Clears the register.
+    CarCheck(ErrorRegister& errors, const NumberFormat& format);
+    void Take(const CarValues& values, int count) override;
+
+  private:
+    ErrorRegister& errors_;
+    const NumberFormat& format_;
+};
 
 } // namespace kestrix

@@ -1,0 +1,178 @@
+// --check judges each car as the reader hands it over; the editor reads the
+// whole file into a table and checks that. For any file and any separators
+// both must print the same lines, the same refusal and the same status.
+#include "app/command_line.h"
+#include "handling_file/file_io.h"
+#include "sample_cars.h"
+#include "temp_folder.h"
+#include "validation/error_check.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace kestrix;
+
+namespace {
+
+struct Printed {
+    int status = 0;
+    std::string out;
+    std::string err;
+    friend bool operator==(const Printed&, const Printed&) = default;
+};
+
+std::ostream& operator<<(std::ostream& stream, const Printed& printed) {
+    return stream << "status " << printed.status << ", " << printed.out.size() << " bytes out, err \""
+                  << printed.err << "\"";
+}
+
+std::string Drain(std::FILE* stream) {
+    std::rewind(stream);
+    std::string text;
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, stream))
+        text.append(buffer, got);
+    std::fclose(stream);
+    return text;
+}
+
+Printed FastCheck(const std::string& path, const NumberFormat& format) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    Printed printed;
+    printed.status = CheckHandlingFile(path, format, out, err);
+    printed.out = Drain(out);
+    printed.err = Drain(err);
+    return printed;
+}
+
+// The whole file read first, then parsed into a table, checked and printed.
+Printed PlainCheck(const std::string& path, const NumberFormat& format) {
+    const FileRead read = ReadFileBytes(path);
+    if (!read.error.empty())
+        return {2, "", "kestrix: " + read.error + "\n"};
+    const ParseResult parsed = ParseHandlingText(read.bytes);
+    if (!parsed.error.empty())
+        return {2, "", "kestrix: Cannot read \"" + path + "\": " + parsed.error + "\n"};
+    ErrorRegister errors;
+    ErrorCheck(parsed.file.Cars, errors, format);
+    Printed printed{errors.Rows().empty() ? 0 : 1, "", ""};
+    for (const ErrorRecord& row : errors.Rows())
+        printed.out += "#" + std::to_string(row.ErrorNumber) + "\t" + row.CarString + "\t" +
+                       row.ExplanationString + "\n";
+    if (errors.LeftOut() > 0)
+        printed.err = "kestrix: " + std::to_string(errors.LeftOut()) +
+                      " more errors were left out; the list holds 32767\n";
+    return printed;
+}
+
+const std::vector<NumberFormat> kFormats{
+    NumberFormat{},
+    NumberFormat{",", "."},
+    NumberFormat{".", ","},
+    NumberFormat{",", "\xC2\xA0"},
+    // Separators no locale has, beginning with the decimal point.
+    NumberFormat{".,", ".x"},
+    NumberFormat{".5", ".1"},
+};
+
+// Bytes that make up handling files, and some that break them.
+std::string RandomText(std::mt19937& random) {
+    static const std::vector<std::string> kPieces{
+        "0",
+        "1",
+        "7",
+        "12",
+        "300",
+        "400",
+        "1500",
+        "-",
+        "+",
+        ".",
+        ",",
+        "e",
+        "E",
+        "e3",
+        " ",
+        " ",
+        "\t",
+        "\r\n",
+        "\n",
+        "\r",
+        "\n\r",
+        ";",
+        "CAR",
+        "x",
+        "16OO",
+        "0.3",
+        "1,5",
+        "1.500",
+        "-0.2",
+        "1e999",
+        "0." + std::string(20, '0') + "1",
+        ";-# File Author : ",
+        "\xEF\xBB\xBF",
+        "\xC2\xA0",
+        std::string(1, '\0'),
+        "\xFF",
+    };
+    std::string text;
+    const int pieces = std::uniform_int_distribution<int>(0, 400)(random);
+    for (int i = 0; i < pieces; ++i) {
+        if (random() % 10 == 0)
+            text += test::CarLine("C" + std::to_string(i)) + "\r\n";
+        else
+            text += kPieces[random() % kPieces.size()];
+    }
+    return text;
+}
+
+class CheckCommand : public test::TempFolderTest {
+  protected:
+    void ExpectSameUnderEveryFormat(const std::string& name, std::string_view bytes) {
+        const std::string path = Write(name, bytes);
+        for (const NumberFormat& format : kFormats)
+            ASSERT_EQ(FastCheck(path, format), PlainCheck(path, format))
+                << name << " with decimal \"" << format.decimal << "\", grouping \"" << format.grouping
+                << "\"";
+    }
+};
+
+} // namespace
+
+TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsForRandomFiles) {
+    std::mt19937 random(14);
+    for (int i = 0; i < 300; ++i)
+        ExpectSameUnderEveryFormat("random-" + std::to_string(i) + ".cfg", RandomText(random));
+}
+
+TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsForEdgesOfTheReader) {
+    const std::string car = test::CarLine("CAR", "0.3", "R P 1 2001 1 1", "400");
+    for (const char* end : {"\r\n", "\n", "\r", "\n\r"})
+        ExpectSameUnderEveryFormat("ends.cfg", ";c" + std::string(end) + car + end + car + end + ";d");
+    ExpectSameUnderEveryFormat("mark.cfg", "\xEF\xBB\xBF;comment\r\n" + car + "\r\n");
+    ExpectSameUnderEveryFormat("empty.cfg", "");
+    ExpectSameUnderEveryFormat("long-line.cfg",
+                               car + " \r\n" + std::string(300000, 'N') + " 1,5 2\r\n" + car);
+    ExpectSameUnderEveryFormat("33-values.cfg", car + "\r\n" + car + " 33\r\n" + car + "\r\n");
+
+    // Every value wrong: far more findings than the list holds.
+    std::string wrong;
+    for (int i = 0; i < 1100; ++i)
+        wrong += std::string(15, 'W') + " x\r\n";
+    ExpectSameUnderEveryFormat("wrong.cfg", wrong);
+    EXPECT_TRUE(FastCheck(Path("wrong.cfg"), NumberFormat{})
+                    .err.ends_with(" more errors were left out; the list holds 32767\n"));
+
+    const std::string largest = test::GeneratedHandlingText(kMaxCars);
+    ExpectSameUnderEveryFormat("largest.cfg", largest);
+    ExpectSameUnderEveryFormat("too-many.cfg", largest + car + "\r\n");
+    EXPECT_EQ(FastCheck(Path("too-many.cfg"), NumberFormat{}).err,
+              "kestrix: Cannot read \"" + Path("too-many.cfg") +
+                  "\": the file has more than 32767 car lines\n");
+
+    for (const std::string& unreadable : {Path("missing.cfg"), folder.string(), std::string("/dev/zero")})
+        EXPECT_EQ(FastCheck(unreadable, NumberFormat{}), PlainCheck(unreadable, NumberFormat{}))
+            << unreadable;
+}
