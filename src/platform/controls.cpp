@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 #include <utility>
 
@@ -432,6 +433,57 @@ void ColumnList::AddRow(int position, std::vector<std::string> cells) {
     Reorder();
 }
 
+void ColumnList::ReplaceRows(int first, int removed, std::vector<std::string> cells) {
+    const std::size_t columns = static_cast<std::size_t>(ColumnCount());
+    first = std::clamp(first, 0, static_cast<int>(cells_.size() / std::max<std::size_t>(columns, 1)));
+    removed =
+        std::clamp(removed, 0, static_cast<int>(cells_.size() / std::max<std::size_t>(columns, 1)) - first);
+    const int added = columns ? static_cast<int>(cells.size() / columns) : 0;
+    cells.resize(static_cast<std::size_t>(added) * columns);
+    const auto at = [&](int row) {
+        return cells_.begin() + static_cast<std::ptrdiff_t>(row * ColumnCount());
+    };
+    cells_.erase(at(first), at(first + removed));
+    cells_.insert(at(first), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
+    selectedRow_ = -1;
+
+    if (!sorted_ || columns == 0) {
+        order_.resize(cells_.size() / std::max<std::size_t>(columns, 1));
+        std::iota(order_.begin(), order_.end(), 0);
+        Notify(Aspect::Rows);
+        return;
+    }
+    // The rows that stay keep their order: rows after the replaced ones only
+    // move by the same count, so they still come after the rows before them.
+    std::vector<int> kept;
+    kept.reserve(order_.size());
+    for (const int row : order_) {
+        if (row < first)
+            kept.push_back(row);
+        else if (row >= first + removed)
+            kept.push_back(row - removed + added);
+    }
+    std::vector<int> fresh(static_cast<std::size_t>(added));
+    std::iota(fresh.begin(), fresh.end(), first);
+    const auto before = [this](int a, int b) { return ShowsBefore(a, b); };
+    std::stable_sort(fresh.begin(), fresh.end(), before);
+    order_.resize(kept.size() + fresh.size());
+    std::merge(kept.begin(), kept.end(), fresh.begin(), fresh.end(), order_.begin(), before);
+    Notify(Aspect::Rows);
+}
+
+// Whether the row that came as a is shown before the one that came as b.
+bool ColumnList::ShowsBefore(int a, int b) const {
+    const std::string& x = cells_[static_cast<std::size_t>(a * ColumnCount() + sortKey_)];
+    const std::string& y = cells_[static_cast<std::size_t>(b * ColumnCount() + sortKey_)];
+    int compared = CompareFolded(x, y);
+    if (compared == 0)
+        compared = x.compare(y);
+    if (compared == 0)
+        return a < b; // rows that tie keep the order they came in, either way
+    return sortOrder_ == Order::Descending ? compared > 0 : compared < 0;
+}
+
 void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
     sorted_ = sorted;
     sortKey_ = std::clamp(sortKey, 0, std::max(ColumnCount() - 1, 0));
@@ -442,18 +494,7 @@ void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
 void ColumnList::Reorder() {
     if (sorted_ && ColumnCount() > 0) {
         const int shown = selectedRow_ >= 0 ? order_[static_cast<std::size_t>(selectedRow_)] : -1;
-        const auto key = [this](int row) -> const std::string& {
-            return cells_[static_cast<std::size_t>(row * ColumnCount() + sortKey_)];
-        };
-        const bool descending = sortOrder_ == Order::Descending;
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-            int compared = CompareFolded(key(a), key(b));
-            if (compared == 0)
-                compared = key(a).compare(key(b));
-            if (compared == 0)
-                return a < b; // rows that tie keep the order they came in, either way
-            return descending ? compared > 0 : compared < 0;
-        });
+        std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) { return ShowsBefore(a, b); });
         if (shown >= 0)
             selectedRow_ = static_cast<int>(std::find(order_.begin(), order_.end(), shown) - order_.begin());
     }

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <locale.h>
 
 namespace kestrix {
@@ -197,6 +198,7 @@ const std::string& SharedText::Empty() {
 
 void ErrorRegister::Clear() {
     rows_.clear();
+    carEnds_.clear();
     leftOut_ = 0;
 }
 
@@ -275,17 +277,79 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
         Record(errors, column, car, [&] { return AboveMaximumMessage(value, def.Maximum); });
 }
 
+void CheckCar(const CarRow& car, ErrorRegister& errors, const NumberFormat& format) {
+    const StatCatalogue& catalogue = StatCatalogue::Instance();
+    CarNameOnce name;
+    name.Start(car[0]);
+    for (int column = 0; column < kStatCount; ++column)
+        CheckValue(catalogue[column], column, car[column], name, errors, format);
+}
+
 } // namespace
 
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
     errors.Clear();
-    const StatCatalogue& catalogue = StatCatalogue::Instance();
-    CarNameOnce name;
     for (const CarRow& car : cars) {
-        name.Start(car[0]);
-        for (int column = 0; column < kStatCount; ++column)
-            CheckValue(catalogue[column], column, car[column], name, errors, format);
+        CheckCar(car, errors, format);
+        errors.EndCar();
     }
+}
+
+RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
+                      const NumberFormat& format) {
+    std::vector<ErrorRecord>& rows = errors.rows_;
+    std::vector<int>& ends = errors.carEnds_;
+    const int before = static_cast<int>(rows.size());
+    const auto checkAll = [&] {
+        ErrorCheck(cars, errors, format);
+        return RowSplice{0, before, static_cast<int>(rows.size())};
+    };
+    const bool filledFromThese =
+        ends.size() == cars.size() && (ends.empty() ? before == 0 : ends.back() == before);
+    // Rows left out are not known by car, so they cannot be made good one car at a time.
+    if (!filledFromThese || errors.LeftOut() > 0)
+        return checkAll();
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    if (changed.empty())
+        return RowSplice{};
+    if (changed.front() < 0 || changed.back() >= static_cast<int>(cars.size()))
+        return checkAll();
+
+    // The rows from the first changed car to the last: the changed cars judged
+    // again, the cars between them as they were.
+    const auto carBegin = [&ends](int car) { return car == 0 ? 0 : ends[static_cast<std::size_t>(car - 1)]; };
+    const int first = carBegin(changed.front());
+    const int last = ends[static_cast<std::size_t>(changed.back())];
+    std::vector<ErrorRecord> span;
+    std::vector<int> spanEnds; // per car of the span, where its rows end within it
+    ErrorRegister judged;      // empty, so one car's rows always fit
+    auto next = changed.begin();
+    for (int car = changed.front(); car <= changed.back(); ++car) {
+        if (car == *next) {
+            judged.Clear();
+            CheckCar(cars[static_cast<std::size_t>(car)], judged, format);
+            std::move(judged.rows_.begin(), judged.rows_.end(), std::back_inserter(span));
+            ++next;
+        } else {
+            std::copy(rows.begin() + carBegin(car), rows.begin() + ends[static_cast<std::size_t>(car)],
+                      std::back_inserter(span));
+        }
+        spanEnds.push_back(static_cast<int>(span.size()));
+    }
+    const int removed = last - first;
+    const int added = static_cast<int>(span.size());
+    if (before - removed + added > ErrorRegister::kMaxRows)
+        return checkAll();
+
+    rows.erase(rows.begin() + first, rows.begin() + last);
+    rows.insert(rows.begin() + first, std::make_move_iterator(span.begin()),
+                std::make_move_iterator(span.end()));
+    for (std::size_t i = 0; i < spanEnds.size(); ++i)
+        ends[static_cast<std::size_t>(changed.front()) + i] = first + spanEnds[i];
+    for (std::size_t car = static_cast<std::size_t>(changed.back()) + 1; car < ends.size(); ++car)
+        ends[car] += added - removed;
+    return RowSplice{first, removed, added};
 }
 
 } // namespace kestrix

@@ -63,6 +63,15 @@ std::string FirstCellText(std::int16_t errorNumber);
 // The column named by a first cell; the first character is dropped.
 int StatFromFirstCell(std::string_view cell);
 
+// Rows of the register replaced in place: from first, removed rows went and
+// added rows came.
+struct RowSplice {
+    int first = 0;
+    int removed = 0;
+    int added = 0;
+    friend bool operator==(const RowSplice&, const RowSplice&) = default;
+};
+
 // The findings of the last check, in the order they were found.
 class ErrorRegister {
   public:
@@ -81,12 +90,30 @@ class ErrorRegister {
     int NextErrorIndex() const { return static_cast<int>(rows_.size()) + 1; }
     long LeftOut() const { return leftOut_; }
 
+    // Where the rows of each car end, when the last check filled the register
+    // car by car; rows added otherwise leave this behind.
+    const std::vector<int>& CarEnds() const { return carEnds_; }
+    // Marks the end of a car's rows; the check calls it after each car.
+    void EndCar() { carEnds_.push_back(static_cast<int>(rows_.size())); }
+
   private:
+    friend RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
+                                 const NumberFormat& format);
     std::vector<ErrorRecord> rows_;
+    std::vector<int> carEnds_;
     long leftOut_ = 0;
 };
 
 // Checks every value of every car and refills the register.
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format);
+
+// Brings the register up to date after the values of the cars at these rows
+// changed, and nothing else since ErrorCheck filled it from these cars: only
+// those cars are judged again, and their rows go where a full check puts them.
+// The whole table is checked anew when the register was not filled car by car
+// from as many cars, or when its rows do not fit in it, before or after.
+// Gives the rows replaced.
+RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
+                      const NumberFormat& format);
 
 } // namespace kestrix
