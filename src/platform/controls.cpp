@@ -32,6 +32,21 @@ bool DropDownEntryBefore(const DropDown::Entry& a, const DropDown::Entry& b) {
     return a.text == b.text && a.data < b.data;
 }
 
+// Replaces count items from first by the given ones; the items after them
+// move only when the counts differ.
+template <typename T>
+void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t count, std::vector<T>&& with) {
+    const std::size_t common = std::min(count, with.size());
+    const auto at = [&items](std::size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(i); };
+    const auto from = [&with](std::size_t i) { return with.begin() + static_cast<std::ptrdiff_t>(i); };
+    std::move(from(0), from(common), at(first));
+    if (count > common)
+        items.erase(at(first + common), at(first + count));
+    else
+        items.insert(at(first + common), std::make_move_iterator(from(common)),
+                     std::make_move_iterator(with.end()));
+}
+
 } // namespace
 
 bool SortsBefore(std::string_view a, std::string_view b) {
@@ -440,11 +455,8 @@ void ColumnList::ReplaceRows(int first, int removed, std::vector<std::string> ce
         std::clamp(removed, 0, static_cast<int>(cells_.size() / std::max<std::size_t>(columns, 1)) - first);
     const int added = columns ? static_cast<int>(cells.size() / columns) : 0;
     cells.resize(static_cast<std::size_t>(added) * columns);
-    const auto at = [&](int row) {
-        return cells_.begin() + static_cast<std::ptrdiff_t>(row * ColumnCount());
-    };
-    cells_.erase(at(first), at(first + removed));
-    cells_.insert(at(first), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
+    ReplaceRange(cells_, static_cast<std::size_t>(first) * columns,
+                 static_cast<std::size_t>(removed) * columns, std::move(cells));
     selectedRow_ = -1;
 
     if (!sorted_ || columns == 0) {
@@ -466,9 +478,17 @@ void ColumnList::ReplaceRows(int first, int removed, std::vector<std::string> ce
     std::vector<int> fresh(static_cast<std::size_t>(added));
     std::iota(fresh.begin(), fresh.end(), first);
     const auto before = [this](int a, int b) { return ShowsBefore(a, b); };
-    std::stable_sort(fresh.begin(), fresh.end(), before);
-    order_.resize(kept.size() + fresh.size());
-    std::merge(kept.begin(), kept.end(), fresh.begin(), fresh.end(), order_.begin(), before);
+    // A few new rows are each found their place; many are sorted and merged.
+    constexpr std::size_t kFewRows = 64;
+    if (fresh.size() <= kFewRows) {
+        for (const int row : fresh)
+            kept.insert(std::lower_bound(kept.begin(), kept.end(), row, before), row);
+        order_ = std::move(kept);
+    } else {
+        std::sort(fresh.begin(), fresh.end(), before);
+        order_.resize(kept.size() + fresh.size());
+        std::merge(kept.begin(), kept.end(), fresh.begin(), fresh.end(), order_.begin(), before);
+    }
     Notify(Aspect::Rows);
 }
 

@@ -342,9 +342,14 @@ RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegis
     if (before - removed + added > ErrorRegister::kMaxRows)
         return checkAll();
 
-    rows.erase(rows.begin() + first, rows.begin() + last);
-    rows.insert(rows.begin() + first, std::make_move_iterator(span.begin()),
-                std::make_move_iterator(span.end()));
+    // Rows after the span move only when it changes in length.
+    const int common = std::min(removed, added);
+    std::move(span.begin(), span.begin() + common, rows.begin() + first);
+    if (removed > common)
+        rows.erase(rows.begin() + first + common, rows.begin() + last);
+    else
+        rows.insert(rows.begin() + first + common, std::make_move_iterator(span.begin() + common),
+                    std::make_move_iterator(span.end()));
     for (std::size_t i = 0; i < spanEnds.size(); ++i)
         ends[static_cast<std::size_t>(changed.front()) + i] = first + spanEnds[i];
     for (std::size_t car = static_cast<std::size_t>(changed.back()) + 1; car < ends.size(); ++car)
