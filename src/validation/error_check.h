@@ -90,17 +90,15 @@ class ErrorRegister {
     int NextErrorIndex() const { return static_cast<int>(rows_.size()) + 1; }
     long LeftOut() const { return leftOut_; }
 
-    // Where the rows of each car end, when the last check filled the register
-    // car by car; rows added otherwise leave this behind.
-    const std::vector<int>& CarEnds() const { return carEnds_; }
-    // Marks the end of a car's rows; the check calls it after each car.
+    // Marks the end of a car's rows; the check calls it after each car, so
+    // the register knows where the rows of each car are.
     void EndCar() { carEnds_.push_back(static_cast<int>(rows_.size())); }
 
   private:
     friend RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
                                  const NumberFormat& format);
     std::vector<ErrorRecord> rows_;
-    std::vector<int> carEnds_;
+    std::vector<int> carEnds_; // per car, where its rows end; rows added otherwise leave it behind
     long leftOut_ = 0;
 };
 
