@@ -29,10 +29,25 @@ const std::string& LargeFilePath() {
     return path;
 }
 
+// As many cars, each too heavy: the error list is full.
+const std::string& FullListFilePath() {
+    static const std::string path = [] {
+        std::string text;
+        for (int i = 0; i < kLargestFile; ++i)
+            text +=
+                test::CarLine("CAR_" + std::to_string(100000 + i), std::to_string(50001 + i % 700)) + "\r\n";
+        const std::string target = std::filesystem::temp_directory_path() / "kestrix-gui-bench-full-list.cfg";
+        ReplaceFileContents(target, text);
+        return target;
+    }();
+    return path;
+}
+
 // The editor as main starts it, on the large file.
 struct Editor {
+    explicit Editor(const std::string& path = LargeFilePath()) : services{"\"" + path + "\"", ".", "."} {}
     HandlingDocument doc;
-    QtServices services{"\"" + LargeFilePath() + "\"", ".", "."};
+    QtServices services;
     frmMain form{doc, services, NumberFormat{}};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
@@ -79,10 +94,43 @@ void LeaveStatField(benchmark::State& state) {
     state.counters["error_rows"] = editor.form.lvErrors.RowCount();
 }
 
+// A new value typed, then the field left: the value reaches the car, its
+// errors come and go in the list, the window repaints. Argument 0: the large
+// file (a few hundred errors, the mass changes between good and too high);
+// 1: a file with one error per car, the list full and sorted by its messages
+// (the mass changes between two values too high, so it stays full).
+void LeaveEditedStatField(benchmark::State& state) {
+    const bool fullList = state.range(0) == 1;
+    Editor editor(fullList ? FullListFilePath() : LargeFilePath());
+    editor.Start();
+    if (fullList)
+        editor.form.lvErrors.UserClicksHeader(2);
+    editor.form.tabGeneral.SetTab(1);
+    QLineEdit* fields[] = {&editor.Field(1), &editor.Field(2)};
+    fields[0]->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    const std::string masses[] = {fullList ? "99998" : "1500", "99999"};
+    int next = 1;
+    for (auto _ : state) {
+        editor.form.txtStat[1].UserTypes(masses[next % 2]);
+        fields[1]->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        state.PauseTiming();
+        fields[0]->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        ++next;
+    }
+    if (!editor.form.txtStat[1].HasFocus())
+        state.SkipWithError("the focus did not move");
+    state.counters["error_rows"] = editor.form.lvErrors.RowCount();
+}
+
 } // namespace
 
 BENCHMARK(OpenFileUntilShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(LeaveStatField)->Unit(benchmark::kMillisecond);
+BENCHMARK(LeaveEditedStatField)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -93,5 +141,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::filesystem::remove(LargeFilePath());
+    std::filesystem::remove(FullListFilePath());
     return 0;
 }

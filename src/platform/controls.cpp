@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 #include <utility>
 
@@ -29,6 +30,21 @@ bool DropDownEntryBefore(const DropDown::Entry& a, const DropDown::Entry& b) {
     if (SortsBefore(a.text, b.text))
         return true;
     return a.text == b.text && a.data < b.data;
+}
+
+// Replaces count items from first by the given ones; the items after them
+// move only when the counts differ.
+template <typename T>
+void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t count, std::vector<T>&& with) {
+    const std::size_t common = std::min(count, with.size());
+    const auto at = [&items](std::size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(i); };
+    const auto from = [&with](std::size_t i) { return with.begin() + static_cast<std::ptrdiff_t>(i); };
+    std::move(from(0), from(common), at(first));
+    if (count > common)
+        items.erase(at(first + common), at(first + count));
+    else
+        items.insert(at(first + common), std::make_move_iterator(from(common)),
+                     std::make_move_iterator(with.end()));
 }
 
 } // namespace
@@ -457,6 +473,62 @@ void ColumnList::AddRow(int position, std::vector<std::string> cells) {
     Reorder();
 }
 
+void ColumnList::ReplaceRows(int first, int removed, std::vector<std::string> cells) {
+    const std::size_t columns = static_cast<std::size_t>(ColumnCount());
+    first = std::clamp(first, 0, static_cast<int>(cells_.size() / std::max<std::size_t>(columns, 1)));
+    removed =
+        std::clamp(removed, 0, static_cast<int>(cells_.size() / std::max<std::size_t>(columns, 1)) - first);
+    const int added = columns ? static_cast<int>(cells.size() / columns) : 0;
+    cells.resize(static_cast<std::size_t>(added) * columns);
+    ReplaceRange(cells_, static_cast<std::size_t>(first) * columns,
+                 static_cast<std::size_t>(removed) * columns, std::move(cells));
+    selectedRow_ = -1;
+
+    if (!sorted_ || columns == 0) {
+        order_.resize(cells_.size() / std::max<std::size_t>(columns, 1));
+        std::iota(order_.begin(), order_.end(), 0);
+        Notify(Aspect::Rows);
+        return;
+    }
+    // The rows that stay keep their order: rows after the replaced ones only
+    // move by the same count, so they still come after the rows before them.
+    std::vector<int> kept;
+    kept.reserve(order_.size());
+    for (const int row : order_) {
+        if (row < first)
+            kept.push_back(row);
+        else if (row >= first + removed)
+            kept.push_back(row - removed + added);
+    }
+    std::vector<int> fresh(static_cast<std::size_t>(added));
+    std::iota(fresh.begin(), fresh.end(), first);
+    const auto before = [this](int a, int b) { return ShowsBefore(a, b); };
+    // A few new rows are each found their place; many are sorted and merged.
+    constexpr std::size_t kFewRows = 64;
+    if (fresh.size() <= kFewRows) {
+        for (const int row : fresh)
+            kept.insert(std::lower_bound(kept.begin(), kept.end(), row, before), row);
+        order_ = std::move(kept);
+    } else {
+        std::sort(fresh.begin(), fresh.end(), before);
+        order_.resize(kept.size() + fresh.size());
+        std::merge(kept.begin(), kept.end(), fresh.begin(), fresh.end(), order_.begin(), before);
+    }
+    Notify(Aspect::Rows);
+}
+
+// Whether the row that came as a is shown before the one that came as b.
+bool ColumnList::ShowsBefore(int a, int b) const {
+    const std::string& x = cells_[static_cast<std::size_t>(a * ColumnCount() + sortKey_)];
+    const std::string& y = cells_[static_cast<std::size_t>(b * ColumnCount() + sortKey_)];
+    int compared = CompareFolded(x, y);
+    if (compared == 0)
+        compared = x.compare(y);
+    if (compared == 0)
+        return a < b; // rows that tie keep the order they came in, either way
+    return sortOrder_ == Order::Descending ? compared > 0 : compared < 0;
+}
+
 void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
     sorted_ = sorted;
     sortKey_ = std::clamp(sortKey, 0, std::max(ColumnCount() - 1, 0));
@@ -467,18 +539,7 @@ void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
 void ColumnList::Reorder() {
     if (sorted_ && ColumnCount() > 0) {
         const int shown = selectedRow_ >= 0 ? order_[static_cast<std::size_t>(selectedRow_)] : -1;
-        const auto key = [this](int row) -> const std::string& {
-            return cells_[static_cast<std::size_t>(row * ColumnCount() + sortKey_)];
-        };
-        const bool descending = sortOrder_ == Order::Descending;
-        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-            int compared = CompareFolded(key(a), key(b));
-            if (compared == 0)
-                compared = key(a).compare(key(b));
-            if (compared == 0)
-                return a < b; // rows that tie keep the order they came in, either way
-            return descending ? compared > 0 : compared < 0;
-        });
+        std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) { return ShowsBefore(a, b); });
         if (shown >= 0)
             selectedRow_ = static_cast<int>(std::find(order_.begin(), order_.end(), shown) - order_.begin());
     }

@@ -397,6 +397,11 @@ class ColumnList : public Control {
     void SetRows(std::vector<std::string> cells);
     // Adds a row before the row shown at position (in a sorted list, at its sorted place).
     void AddRow(int position, std::vector<std::string> cells);
+    // Replaces `removed` rows from `first` on, counted in the order the rows
+    // came, by the given ones, as a refill with all rows would: a sorted list
+    // shows them at their sorted places and the others keep theirs, and the
+    // selection is cleared. Only the new rows are sorted.
+    void ReplaceRows(int first, int removed, std::vector<std::string> cells);
     void Clear() { SetRows({}); }
 
     bool Sorted() const { return sorted_; }
@@ -419,6 +424,7 @@ class ColumnList : public Control {
 
   private:
     void Reorder();
+    bool ShowsBefore(int a, int b) const;
     std::vector<std::string> headers_;
     std::vector<std::string> cells_; // in the order the rows came
     std::vector<int> order_;         // the rows as shown

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <locale.h>
 
 namespace kestrix {
@@ -250,6 +251,7 @@ const std::string& SharedText::Empty() {
 
 void ErrorRegister::Clear() {
     rows_.clear();
+    carEnds_.clear();
     leftOut_ = 0;
 }
 
@@ -325,6 +327,13 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
         Record(errors, column, car, [&] { return AboveMaximumMessage(value, def.Maximum); });
 }
 
+// The values of a table's car, as the check takes them from a line.
+const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
+    for (int column = 0; column < kStatCount; ++column)
+        values[static_cast<std::size_t>(column)] = car[column];
+    return values;
+}
+
 } // namespace
 
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {
@@ -340,9 +349,8 @@ void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat&
     errors.Clear();
     CarValues values;
     for (const CarRow& car : cars) {
-        for (int column = 0; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = car[column];
-        CheckCar(values, errors, format);
+        CheckCar(ValuesOf(car, values), errors, format);
+        errors.EndCar();
     }
 }
 
@@ -352,6 +360,70 @@ CarCheck::CarCheck(ErrorRegister& errors, const NumberFormat& format) : errors_(
 
 void CarCheck::Take(const CarValues& values, int) {
     CheckCar(values, errors_, format_);
+    errors_.EndCar();
+}
+
+RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
+                      const NumberFormat& format) {
+    std::vector<ErrorRecord>& rows = errors.rows_;
+    std::vector<int>& ends = errors.carEnds_;
+    const int before = static_cast<int>(rows.size());
+    const auto checkAll = [&] {
+        ErrorCheck(cars, errors, format);
+        return RowSplice{0, before, static_cast<int>(rows.size())};
+    };
+    const bool filledFromThese =
+        ends.size() == cars.size() && (ends.empty() ? before == 0 : ends.back() == before);
+    // Rows left out are not known by car, so they cannot be made good one car at a time.
+    if (!filledFromThese || errors.LeftOut() > 0)
+        return checkAll();
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    if (changed.empty())
+        return RowSplice{};
+    if (changed.front() < 0 || changed.back() >= static_cast<int>(cars.size()))
+        return checkAll();
+
+    // The rows from the first changed car to the last: the changed cars judged
+    // again, the cars between them as they were.
+    const auto carBegin = [&ends](int car) { return car == 0 ? 0 : ends[static_cast<std::size_t>(car - 1)]; };
+    const int first = carBegin(changed.front());
+    const int last = ends[static_cast<std::size_t>(changed.back())];
+    std::vector<ErrorRecord> span;
+    std::vector<int> spanEnds; // per car of the span, where its rows end within it
+    ErrorRegister judged;      // empty, so one car's rows always fit
+    auto next = changed.begin();
+    for (int car = changed.front(); car <= changed.back(); ++car) {
+        if (car == *next) {
+            judged.Clear();
+            CarValues values;
+            CheckCar(ValuesOf(cars[static_cast<std::size_t>(car)], values), judged, format);
+            std::move(judged.rows_.begin(), judged.rows_.end(), std::back_inserter(span));
+            ++next;
+        } else {
+            std::copy(rows.begin() + carBegin(car), rows.begin() + ends[static_cast<std::size_t>(car)],
+                      std::back_inserter(span));
+        }
+        spanEnds.push_back(static_cast<int>(span.size()));
+    }
+    const int removed = last - first;
+    const int added = static_cast<int>(span.size());
+    if (before - removed + added > ErrorRegister::kMaxRows)
+        return checkAll();
+
+    // Rows after the span move only when it changes in length.
+    const int common = std::min(removed, added);
+    std::move(span.begin(), span.begin() + common, rows.begin() + first);
+    if (removed > common)
+        rows.erase(rows.begin() + first + common, rows.begin() + last);
+    else
+        rows.insert(rows.begin() + first + common, std::make_move_iterator(span.begin() + common),
+                    std::make_move_iterator(span.end()));
+    for (std::size_t i = 0; i < spanEnds.size(); ++i)
+        ends[static_cast<std::size_t>(changed.front()) + i] = first + spanEnds[i];
+    for (std::size_t car = static_cast<std::size_t>(changed.back()) + 1; car < ends.size(); ++car)
+        ends[car] += added - removed;
+    return RowSplice{first, removed, added};
 }
 
 } // namespace kestrix

@@ -68,6 +68,15 @@ std::string FirstCellText(std::int16_t errorNumber);
 // The column named by a first cell; the first character is dropped.
 int StatFromFirstCell(std::string_view cell);
 
+// Rows of the register replaced in place: from first, removed rows went and
+// added rows came.
+struct RowSplice {
+    int first = 0;
+    int removed = 0;
+    int added = 0;
+    friend bool operator==(const RowSplice&, const RowSplice&) = default;
+};
+
 // The findings of the last check, in the order they were found.
 class ErrorRegister {
   public:
@@ -86,8 +95,15 @@ class ErrorRegister {
     int NextErrorIndex() const { return static_cast<int>(rows_.size()) + 1; }
     long LeftOut() const { return leftOut_; }
 
+    // Marks the end of a car's rows; the check calls it after each car, so
+    // the register knows where the rows of each car are.
+    void EndCar() { carEnds_.push_back(static_cast<int>(rows_.size())); }
+
   private:
+    friend RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
+                                 const NumberFormat& format);
     std::vector<ErrorRecord> rows_;
+    std::vector<int> carEnds_; // per car, where its rows end; rows added otherwise leave it behind
     long leftOut_ = 0;
 };
 
@@ -109,5 +125,14 @@ class CarCheck : public CarLines {
     ErrorRegister& errors_;
     const NumberFormat& format_;
 };
+
+// Brings the register up to date after the values of the cars at these rows
+// changed, and nothing else since ErrorCheck filled it from these cars: only
+// those cars are judged again, and their rows go where a full check puts them.
+// The whole table is checked anew when the register was not filled car by car
+// from as many cars, or when its rows do not fit in it, before or after.
+// Gives the rows replaced.
+RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
+                      const NumberFormat& format);
 
 } // namespace kestrix

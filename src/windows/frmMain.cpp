@@ -362,19 +362,37 @@ void frmMain::StatsToArray() {
     if (doc_.FilePath.empty())
         return;
     KeepFieldEdits();
-    ErrorCheck();
+    CheckChangedCars();
 }
 
 void frmMain::ErrorCheck() {
     kestrix::ErrorCheck(doc_.Cars, errors_, numbers_);
+    errorsInStep_ = true;
+    uncheckedCars_.clear();
+    ShowErrors({0, lvErrors.RowCount(), static_cast<int>(errors_.Rows().size())});
+}
+
+void frmMain::CheckChangedCars() {
+    if (!errorsInStep_) {
+        ErrorCheck();
+        return;
+    }
+    const RowSplice splice = RecheckCars(doc_.Cars, std::move(uncheckedCars_), errors_, numbers_);
+    uncheckedCars_.clear();
+    ShowErrors(splice);
+}
+
+void frmMain::ShowErrors(const RowSplice& splice) {
+    const std::vector<ErrorRecord>& rows = errors_.Rows();
     std::vector<std::string> cells;
-    cells.reserve(errors_.Rows().size() * 3);
-    for (const ErrorRecord& row : errors_.Rows()) {
+    cells.reserve(static_cast<std::size_t>(splice.added) * 3);
+    for (int i = splice.first; i < splice.first + splice.added; ++i) {
+        const ErrorRecord& row = rows[static_cast<std::size_t>(i)];
         cells.push_back(FirstCellText(row.ErrorNumber));
         cells.push_back(row.CarString);
         cells.push_back(row.ExplanationString);
     }
-    lvErrors.SetRows(std::move(cells));
+    lvErrors.ReplaceRows(splice.first, splice.removed, std::move(cells));
     // The list holds so many rows; the caption says how many more there are.
     Label2.SetCaption(errors_.LeftOut() > 0
                           ? "Errors : (" + std::to_string(errors_.LeftOut()) + " more not listed)"
@@ -679,6 +697,7 @@ void frmMain::mnuExportCarStats_Click() {
 }
 
 int frmMain::AddCarEntries(const std::vector<int>& rows) {
+    errorsInStep_ = false; // cars came without a check
     // One by one for a few; a long list is sorted once instead.
     constexpr std::size_t kFewEntries = 64;
     int position = -1;
@@ -711,6 +730,7 @@ int frmMain::AddCarEntries(const std::vector<int>& rows) {
 }
 
 void frmMain::RebuildCarList() {
+    errorsInStep_ = false; // cars came or went without a check
     std::vector<DropDown::Entry> entries;
     entries.reserve(doc_.Cars.size());
     for (std::size_t row = 0; row < doc_.Cars.size(); ++row)
@@ -825,7 +845,13 @@ bool frmMain::KeepFieldEdits() {
         edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
     const CarChange change = ChangeOf(doc_.Cars, edits);
     ApplyChange(doc_, change);
+    NoteChangedCars(change);
     return !change.Empty();
+}
+
+void frmMain::NoteChangedCars(const CarChange& change) {
+    for (const CellChange& cell : change.cells)
+        uncheckedCars_.push_back(cell.row);
 }
 
 void frmMain::CommitChange(const CarChange& change) {
@@ -833,12 +859,13 @@ void frmMain::CommitChange(const CarChange& change) {
         return;
     KeepFieldEdits();
     ApplyChange(doc_, change);
+    NoteChangedCars(change);
     if (!change.Empty())
         MarkModified();
     const int row = ShownRow();
     if (row >= 0 && change.TouchesRow(row))
         ShowCar(row);
-    ErrorCheck();
+    CheckChangedCars();
 }
 
 void frmMain::RefreshCarTable(bool carsChanged) {

@@ -155,11 +155,21 @@ class frmMain : public platform::Window {
     int ShownRow() const;
     void ConnectErrorLists();
     void SetStatTips();
+    // The check after a change of values: only the cars changed since the
+    // last check are judged again, when the register knows all the others.
+    void CheckChangedCars();
+    // The error list and its caption after these rows of the register changed.
+    void ShowErrors(const RowSplice& splice);
+    void NoteChangedCars(const CarChange& change);
 
     HandlingDocument& doc_;
     platform::Services& services_;
     NumberFormat numbers_;
     ErrorRegister errors_;
+    // Whether the register was filled from the cars as they are, but for the
+    // rows of uncheckedCars_; false after cars came or went.
+    bool errorsInStep_ = false;
+    std::vector<int> uncheckedCars_;
     // The comments window while it is open beside this one.
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<frmCarTable> carTable_;

@@ -247,6 +247,27 @@ TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     EXPECT_EQ(events.seen, (std::vector<std::string>{"row", "double"}));
 }
 
+TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {
+    const std::vector<std::string> before = {"#1", "b", "x", "#2", "B", "y", "#3", "a", "z", "#4", "c", "w"};
+    const std::vector<std::string> with = {"#5", "b", "v", "#6", "A", "u", "#7", "b", "t"};
+    std::vector<std::string> after = before;
+    after.erase(after.begin() + 3, after.begin() + 6);         // the second row goes,
+    after.insert(after.begin() + 3, with.begin(), with.end()); // three come in its place
+    for (const bool sorted : {false, true})
+        for (const auto order : {ColumnList::Order::Ascending, ColumnList::Order::Descending}) {
+            ColumnList spliced("lvErrors", {"", "Car", "Error"});
+            ColumnList refilled("lvErrors", {"", "Car", "Error"});
+            spliced.SetSort(sorted, 1, order);
+            refilled.SetSort(sorted, 1, order);
+            spliced.SetRows(before);
+            spliced.SetSelectedRow(0);
+            spliced.ReplaceRows(1, 1, with);
+            refilled.SetRows(after);
+            EXPECT_EQ(Column(spliced, 0), Column(refilled, 0)) << sorted << static_cast<int>(order);
+            EXPECT_EQ(spliced.SelectedRow(), -1) << "as after a refill";
+        }
+}
+
 TEST(TabControlTest, PageChangesFromCodeAndKeysClickOnce) {
     Events events;
     TabControl tabs("tabGeneral", {"General", "Size", "Traction"});

@@ -1,0 +1,187 @@
+// A commit judges only the cars it changed and splices their rows into the
+// register and the error list; whatever the document and the edits, the
+// result must be the one a whole check gives, row for row and in the order
+// the sorted list shows.
+#include "handling_file/handling_format.h"
+#include "scripted_services.h"
+#include "temp_folder.h"
+#include "windows/frmAddCar.h"
+#include "windows/frmMain.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace kestrix;
+using test::ScriptedServices;
+
+namespace {
+
+// Names that repeat, differ only in case, are empty or too long.
+const std::vector<std::string> kNames = {"ALPHA", "alpha", "BETA", "BETA", "", "OVERLONG_NAME_XY", "gamma"};
+// Values good, bad and out of range for most stats.
+const std::vector<std::string> kValues = {"1",     "0.5", "5",   "20", "",    "abc",
+                                          "99999", "-5",  "1e3", "R",  "2001"};
+
+class Picker {
+  public:
+    explicit Picker(unsigned seed) : random_(seed) {}
+    int Below(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
+    const std::string& From(const std::vector<std::string>& pool) {
+        return pool[static_cast<std::size_t>(Below(static_cast<int>(pool.size())))];
+    }
+
+  private:
+    std::mt19937 random_;
+};
+
+// A few cars of random values; when full, after empty cars (32 rows each)
+// and cars of a name alone (31 rows), so that the register starts a few rows
+// under or over its 32767 (showing the first car, an empty one, fills in a
+// few of its choices).
+std::string RandomFile(Picker& pick, bool full) {
+    std::string cars;
+    for (int car = pick.Below(9); car > 0; --car) {
+        cars += pick.From(kNames);
+        for (int column = 1 + pick.Below(kStatCount); column < kStatCount; ++column)
+            cars += " " + (pick.Below(3) ? std::string("1") : pick.From(kValues));
+        cars += "\r\n";
+    }
+    std::string text = ";generated\r\n";
+    if (full) {
+        ErrorRegister errors;
+        ErrorCheck(ParseHandlingText(cars).file.Cars, errors, NumberFormat{});
+        const int missing = ErrorRegister::kMaxRows + pick.Below(6) - static_cast<int>(errors.Rows().size());
+        const int named = (kStatCount - missing % kStatCount) % kStatCount;
+        for (int i = (missing - named * (kStatCount - 1)) / kStatCount; i > 0; --i)
+            text += "\r\n";
+        for (int i = named; i > 0; --i)
+            text += "NAME\r\n";
+    }
+    return text + cars;
+}
+
+std::vector<std::string> Shown(const platform::ColumnList& list) {
+    std::vector<std::string> rows;
+    for (int row = 0; row < list.RowCount(); ++row)
+        rows.push_back(list.Cell(row, 0) + "|" + list.Cell(row, 1) + "|" + list.Cell(row, 2));
+    return rows;
+}
+
+// The register as a whole check of the document leaves it, and the error
+// list as filling it with all those rows shows them.
+void ExpectAsAWholeCheck(const frmMain& form, const HandlingDocument& doc, const std::string& step) {
+    ErrorRegister whole;
+    ErrorCheck(doc.Cars, whole, NumberFormat{});
+    const std::vector<ErrorRecord>& rows = form.Errors().Rows();
+    ASSERT_EQ(rows.size(), whole.Rows().size()) << step;
+    EXPECT_EQ(form.Errors().LeftOut(), whole.LeftOut()) << step;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const ErrorRecord& a = rows[i];
+        const ErrorRecord& b = whole.Rows()[i];
+        ASSERT_TRUE(a.ErrorNumber == b.ErrorNumber && a.CarString.str() == b.CarString.str() &&
+                    a.ExplanationString == b.ExplanationString)
+            << step << ", row " << i;
+    }
+    if (!form.lvErrors.Sorted()) {
+        ASSERT_EQ(form.lvErrors.RowCount(), static_cast<int>(rows.size())) << step;
+        for (int i = 0; i < form.lvErrors.RowCount(); ++i) {
+            const ErrorRecord& row = rows[static_cast<std::size_t>(i)];
+            ASSERT_TRUE(form.lvErrors.Cell(i, 0) == FirstCellText(row.ErrorNumber) &&
+                        form.lvErrors.Cell(i, 1) == row.CarString.str() &&
+                        form.lvErrors.Cell(i, 2) == row.ExplanationString)
+                << step << ", shown row " << i;
+        }
+        return;
+    }
+    platform::ColumnList list("lvErrors", {"", "Car", "Error"});
+    std::vector<std::string> cells;
+    for (const ErrorRecord& row : whole.Rows())
+        cells.insert(cells.end(), {FirstCellText(row.ErrorNumber), row.CarString, row.ExplanationString});
+    list.SetSort(true, form.lvErrors.SortKey(), form.lvErrors.SortOrder());
+    list.SetRows(std::move(cells));
+    ASSERT_EQ(Shown(form.lvErrors), Shown(list)) << step;
+}
+
+using ErrorSplice = test::TempFolderTest;
+
+} // namespace
+
+TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
+    for (unsigned seed = 1; seed <= 120; ++seed) {
+        Picker pick(seed);
+        HandlingDocument doc;
+        ScriptedServices services;
+        // Full files are slow to check whole, and sorting their lists would
+        // only slow the test more: the small ones sort.
+        const bool full = seed % 60 == 0;
+        services.commandLine = "\"" + Write("Handling.cfg", RandomFile(pick, full)) + "\"";
+        frmMain form(doc, services, NumberFormat{});
+        form.Form_Load();
+        if (!full)
+            form.lvErrors.UserClicksHeader(pick.Below(3));
+        for (int action = 0; action < (full ? 6 : 12); ++action) {
+            const std::string step = "seed " + std::to_string(seed) + ", action " + std::to_string(action);
+            const int cars = static_cast<int>(doc.Cars.size());
+            // In a full file, mostly the cars of few rows, which can gain some.
+            const auto someCar = [&] {
+                return full && pick.Below(4) ? cars - 1 - pick.Below(std::min(cars, 40)) : pick.Below(cars);
+            };
+            switch (pick.Below(6)) {
+            case 0:
+            case 1: { // a value typed into a field of some car, then the field is left
+                if (cars == 0)
+                    continue;
+                form.ShowCarOfRow(someCar());
+                const int column = 1 + pick.Below(kStatCount - 1);
+                platform::TextField& field = form.txtStat[static_cast<std::size_t>(column)];
+                if (!field.Visible())
+                    continue;
+                field.SetFocus();
+                field.Select(0, field.Text().size());
+                field.UserTypes(pick.From(kValues));
+                form.cboCars.SetFocus();
+                break;
+            }
+            case 2: { // one change of several cars, names included, as the car table makes
+                if (cars == 0)
+                    continue;
+                std::vector<CellEdit> edits;
+                for (int cell = 1 + pick.Below(4); cell > 0; --cell) {
+                    const int column = pick.Below(3) == 0 ? VehicleIdentifier : pick.Below(kStatCount);
+                    edits.push_back({someCar(), column,
+                                     column == VehicleIdentifier ? pick.From(kNames) : pick.From(kValues)});
+                }
+                form.CommitChange(ChangeOf(doc.Cars, edits));
+                break;
+            }
+            case 3: // sorted anew; the rows wait for the next commit
+                if (!full)
+                    form.lvErrors.UserClicksHeader(pick.Below(3));
+                continue;
+            case 4: // cars go or come without a check; the next commit must see them
+                if (cars > 0 && pick.Below(2)) {
+                    services.answers.push_back(platform::Answer::Yes);
+                    form.mnuDelete.UserChooses();
+                } else {
+                    std::string name = pick.From(kNames);
+                    if (name.empty())
+                        name = "NEW"; // the window refuses an empty name
+                    services.steps.push_back([name](platform::Window& window) {
+                        auto& add = ScriptedServices::As<frmAddCar>(window);
+                        add.txtCarLabel.UserTypes(name);
+                        add.cmdViewErrors.UserClicks();
+                    });
+                    form.mnuAdd.UserChooses();
+                }
+                continue;
+            default: // leaving a field with nothing changed
+                form.StatsToArray();
+                break;
+            }
+            ExpectAsAWholeCheck(form, doc, step);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+}
