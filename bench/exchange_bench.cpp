@@ -1,6 +1,7 @@
 // The car exchange through its windows, with their real Qt views, on full files:
 // the two lists must stay quick with 32767 names, and a whole import or export
 // must take less than a second.
+#include "bench_files.h"
 #include "handling_file/file_io.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
@@ -24,15 +25,6 @@ constexpr int kFullFile = 32767;
 
 std::string TemporaryPath(const char* name) {
     return (std::filesystem::temp_directory_path() / name).string();
-}
-
-const std::string& FullFilePath() {
-    static const std::string path = [] {
-        const std::string target = TemporaryPath("kestrix-exchange-bench.cfg");
-        ReplaceFileContents(target, test::GeneratedHandlingText(kFullFile));
-        return target;
-    }();
-    return path;
 }
 
 // The real frames of the windows; every question answered at once, and a
@@ -63,7 +55,7 @@ class BenchServices : public platform::Services {
     void ShowBeside(std::shared_ptr<platform::Window>) override {}
     void ShowPopupMenu(platform::MenuEntry&) override {}
     void OpenWithDesktop(const std::string&) override {}
-    std::string CommandLine() override { return "\"" + FullFilePath() + "\""; }
+    std::string CommandLine() override { return "\"" + bench::LargeHandlingFile() + "\""; }
     std::string ProgramFolder() override { return "."; }
     std::string HomeFolder() override { return "."; }
     std::string ReadSetting(const std::string&) override { return {}; }
@@ -102,7 +94,7 @@ struct Editor {
 // A full file imported over a full document of the same names: every car an overwrite.
 void ImportAllCarsThroughTheWindow(benchmark::State& state) {
     Editor editor;
-    editor.services.chosenPath = FullFilePath();
+    editor.services.chosenPath = bench::LargeHandlingFile();
     editor.services.onModal = CommitAll;
     for (auto _ : state) {
         editor.form.mnuImportCarStats.UserChooses();
@@ -188,15 +180,3 @@ BENCHMARK(ToggleOneNameInAFullList)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ImportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(FillAndMoveAllNames)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::filesystem::remove(FullFilePath());
-    return 0;
-}

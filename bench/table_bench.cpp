@@ -1,3 +1,4 @@
+#include "bench_files.h"
 #include "handling_file/file_io.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
@@ -22,16 +23,6 @@ namespace {
 
 constexpr int kLargestFile = 32767;
 
-const std::string& LargeFilePath() {
-    static const std::string path = [] {
-        const std::string target =
-            std::filesystem::temp_directory_path() / "kestrix-table-bench-Handling.cfg";
-        ReplaceFileContents(target, test::GeneratedHandlingText(kLargestFile));
-        return target;
-    }();
-    return path;
-}
-
 // The resident memory of the process, in kB.
 long ResidentKilobytes() {
     std::ifstream status("/proc/self/status");
@@ -48,7 +39,7 @@ long ResidentKilobytes() {
 // The editor on the large file, its main window shown.
 struct Editor {
     HandlingDocument doc;
-    QtServices services{"\"" + LargeFilePath() + "\"", ".", "."};
+    QtServices services{"\"" + bench::LargeHandlingFile() + "\"", ".", "."};
     frmMain form{doc, services, NumberFormat{}};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
@@ -111,7 +102,7 @@ void CommitCell(benchmark::State& state) {
 
 // What the open table adds to the memory of the editor with its main window.
 void TableMemory(benchmark::State& state) {
-    LargeFilePath();
+    bench::LargeHandlingFile();
     const long before = ResidentKilobytes();
     Editor editor;
     const long withMain = ResidentKilobytes();
@@ -131,15 +122,3 @@ BENCHMARK(TableMemory)->Iterations(1);
 BENCHMARK(OpenTableUntilShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(SortByNumberColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(CommitCell)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::filesystem::remove(LargeFilePath());
-    return 0;
-}
