@@ -93,6 +93,8 @@ frmComments::frmComments(HandlingDocument& doc, frmMain& main)
     cmdClose.Click = [this] { cmdClose_Click(); };
     txtBefore.Change = [this] { txtComments_Change(); };
     txtAfter.Change = [this] { txtComments_Change(); };
+    // The author is one line of the file: a line end in it would start a car line.
+    txtAuthor.SetRefusedCharacters("\r\n");
     Focus.Join({&cmdOK, &cmdClose, &txtBefore, &txtAfter, &txtAuthor});
     KeyboardOrder = {&cmdOK, &cmdClose, &txtBefore, &txtAfter, &txtAuthor};
     cmdOK.SetFocus();

@@ -57,6 +57,8 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
     EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
     EXPECT_TRUE(comments.cmdOK.HasFocus());
+    comments.txtAuthor.UserTypes("Ann\r\nLee");
+    EXPECT_EQ(comments.txtAuthor.Text(), "AnnLee") << "the author line holds no line end";
     comments.cmdOK.UserClicks();
     EXPECT_TRUE(comments.IsClosed());
     EXPECT_EQ(doc.BeforeComments, "; one\r; two\r");
