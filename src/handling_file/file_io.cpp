@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <set>
 #include <sys/file.h>
 #include <unistd.h>
@@ -170,21 +171,30 @@ struct ReadOutcome {
 // Reads path from a single open (a FIFO cannot be opened twice), taking at
 // most limit bytes; a regular file whose size changes meanwhile is refused,
 // as its contents are neither the old nor the new ones.
+// Opens path once for reading; what the file was then goes to before. A
+// folder, or a regular file over the limit, is refused before any read.
+std::optional<ReadOutcome> OpenToRead(FileOperations& files, const std::string& path, OpenFile& file,
+                                      struct stat& before, std::size_t limit) {
+    if (const int error = files.OpenForReading(path, file.fd()))
+        return ReadOutcome{error, false, {}};
+    if (const int error = files.Status(file.fd(), before))
+        return ReadOutcome{error, true, {}};
+    if (S_ISDIR(before.st_mode))
+        return ReadOutcome{EISDIR, false, {}};
+    if (S_ISREG(before.st_mode) && static_cast<std::size_t>(before.st_size) > limit)
+        return ReadOutcome{EFBIG, true, TooLargeReason()};
+    return std::nullopt;
+}
+
 template <typename Buffer>
 ReadOutcome ReadWholeFile(FileOperations& files, const std::string& path, Buffer& bytes, std::size_t limit) {
     bytes.clear();
     OpenFile file(files);
-    if (const int error = files.OpenForReading(path, file.fd()))
-        return {error, false, {}};
     struct stat before {};
-    if (const int error = files.Status(file.fd(), before))
-        return {error, true, {}};
-    if (S_ISDIR(before.st_mode))
-        return {EISDIR, false, {}};
+    if (const std::optional<ReadOutcome> refused = OpenToRead(files, path, file, before, limit))
+        return *refused;
     const ReadOutcome tooLarge{EFBIG, true, TooLargeReason()};
     const bool regular = S_ISREG(before.st_mode);
-    if (regular && static_cast<std::size_t>(before.st_size) > limit)
-        return tooLarge;
     // A regular file in one read of its size, and one byte more to see it end.
     bytes.resize(regular ? static_cast<std::size_t>(before.st_size) + 1
                          : std::min<std::size_t>(limit + 1, 1 << 16));
@@ -670,18 +680,12 @@ std::size_t WholeLinesEnd(std::string_view text) {
 ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, HandlingTextReader& reader,
                          ParseResult& parsed) {
     OpenFile file(files);
-    if (const int error = files.OpenForReading(path, file.fd()))
-        return {error, false, {}};
     struct stat before {};
-    if (const int error = files.Status(file.fd(), before))
-        return {error, true, {}};
-    if (S_ISDIR(before.st_mode))
-        return {EISDIR, false, {}};
+    if (const std::optional<ReadOutcome> refused = OpenToRead(files, path, file, before, kMaxFileBytes))
+        return *refused;
     const ReadOutcome tooLarge{EFBIG, true, TooLargeReason()};
     const bool regular = S_ISREG(before.st_mode);
     const std::size_t size = regular ? static_cast<std::size_t>(before.st_size) : 0;
-    if (size > kMaxFileBytes)
-        return tooLarge;
     reader.ExpectBytes(size);
     std::string buffer(std::min<std::size_t>(size + 1, 1 << 17), '\0');
     std::size_t filled = 0; // bytes in buffer not yet given to the reader

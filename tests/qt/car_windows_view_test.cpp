@@ -17,12 +17,7 @@ using namespace kestrix;
 
 namespace {
 
-template <typename W> W& Widget(QWidget& frame, const char* name) {
-    W* widget = frame.findChild<W*>(name);
-    if (!widget)
-        throw std::runtime_error(std::string("no widget ") + name);
-    return *widget;
-}
+using test::Widget;
 
 void ClickEntry(QListView& view, int row, Qt::KeyboardModifiers keys = {}, bool twice = false) {
     const QPoint at = view.visualRect(view.model()->index(row, 0)).center();

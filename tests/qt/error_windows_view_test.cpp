@@ -36,12 +36,7 @@ class ErrorListView : public test::TempFolderTest {
         view.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     }
-    template <typename W> W& Widget(const char* name) {
-        W* widget = view.findChild<W*>(name);
-        if (!widget)
-            throw std::runtime_error(std::string("no widget ") + name);
-        return *widget;
-    }
+    template <typename W> W& Widget(const char* name) { return test::Widget<W>(view, name); }
     QPoint RowCentre(QTreeView& list, int row) {
         return list.visualRect(list.model()->index(row, 1)).center();
     }

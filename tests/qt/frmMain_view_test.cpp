@@ -43,12 +43,7 @@ class MainWindowViewTest : public test::TempFolderTest {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     }
 
-    template <typename W> W& Widget(const char* name) {
-        W* widget = view.findChild<W*>(name);
-        if (!widget)
-            throw std::runtime_error(std::string("no widget ") + name);
-        return *widget;
-    }
+    template <typename W> W& Widget(const char* name) { return test::Widget<W>(view, name); }
     TabArea& Tabs() { return dynamic_cast<TabArea&>(Widget<QWidget>("tabGeneral")); }
     void ChooseTab(int page) { QTest::mouseClick(Tabs().Tab(page), Qt::LeftButton); }
     QLineEdit& EnterField(int column) {

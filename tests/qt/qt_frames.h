@@ -3,7 +3,11 @@
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 
+#include <QWidget>
+
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace kestrix::test {
 
@@ -13,6 +17,14 @@ inline std::unique_ptr<platform::qt::WindowFrame> Frame(platform::Window& window
     static const bool registered = (views::RegisterViews(layouts), true);
     (void)registered;
     return layouts.CreateFrame(window);
+}
+
+// The widget of a control, found by the control's name.
+template <typename W> W& Widget(const QWidget& frame, const char* name) {
+    W* widget = frame.findChild<W*>(name);
+    if (!widget)
+        throw std::runtime_error(std::string("no widget ") + name);
+    return *widget;
 }
 
 } // namespace kestrix::test

@@ -1,5 +1,6 @@
 #include "platform/qt/layout.h"
 #include "platform/qt/qt_services.h"
+#include "qt_frames.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -58,12 +59,7 @@ class WidgetBindingTest : public ::testing::Test {
         frame->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     }
-    template <typename W> W& Widget(const char* name) {
-        W* widget = frame->findChild<W*>(name);
-        if (!widget)
-            throw std::runtime_error(std::string("no widget ") + name);
-        return *widget;
-    }
+    template <typename W> W& Widget(const char* name) { return kestrix::test::Widget<W>(*frame, name); }
 
     qt::QtServices services{"", "", ""};
     std::unique_ptr<frmSample> form = std::make_unique<frmSample>();
