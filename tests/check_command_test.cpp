@@ -67,56 +67,21 @@ Printed PlainCheck(const std::string& path, const NumberFormat& format) {
     return printed;
 }
 
-const std::vector<NumberFormat> kFormats{
-    NumberFormat{},
-    NumberFormat{",", "."},
-    NumberFormat{".", ","},
-    NumberFormat{",", "\xC2\xA0"},
-    // Separators no locale has, beginning with the decimal point.
-    NumberFormat{".,", ".x"},
-    NumberFormat{".5", ".1"},
-};
+// The last two are separators no locale has, beginning with the decimal point.
+const std::vector<NumberFormat> kFormats{{},           {",", "."},  {".", ","}, {",", "\xC2\xA0"},
+                                         {".,", ".x"}, {".5", ".1"}};
 
 // Bytes that make up handling files, and some that break them.
 std::string RandomText(std::mt19937& random) {
-    static const std::vector<std::string> kPieces{
-        "0",
-        "1",
-        "7",
-        "12",
-        "300",
-        "400",
-        "1500",
-        "-",
-        "+",
-        ".",
-        ",",
-        "e",
-        "E",
-        "e3",
-        " ",
-        " ",
-        "\t",
-        "\r\n",
-        "\n",
-        "\r",
-        "\n\r",
-        ";",
-        "CAR",
-        "x",
-        "16OO",
-        "0.3",
-        "1,5",
-        "1.500",
-        "-0.2",
-        "1e999",
-        "0." + std::string(20, '0') + "1",
-        ";-# File Author : ",
-        "\xEF\xBB\xBF",
-        "\xC2\xA0",
-        std::string(1, '\0'),
-        "\xFF",
-    };
+    static const std::vector<std::string> kPieces = [] {
+        std::vector<std::string> pieces = {"0",    "1",    "7",   "12",    "300",  "400",   "1500", "-",
+                                           "+",    ".",    ",",   "e",     "E",    "e3",    " ",    " ",
+                                           "\t",   "\r\n", "\n",  "\r",    "\n\r", ";",     "CAR",  "x",
+                                           "16OO", "0.3",  "1,5", "1.500", "-0.2", "1e999", "\xFF"};
+        pieces.insert(pieces.end(), {";-# File Author : ", "\xEF\xBB\xBF", "\xC2\xA0",
+                                     "0." + std::string(20, '0') + "1", std::string(1, '\0')});
+        return pieces;
+    }();
     std::string text;
     const int pieces = std::uniform_int_distribution<int>(0, 400)(random);
     for (int i = 0; i < pieces; ++i) {

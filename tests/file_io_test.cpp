@@ -110,18 +110,13 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackupAndItsMode) {
 
     EXPECT_EQ(ReplaceFileContents(path, "third"), "");
     EXPECT_EQ(Saved(path + ".bak"), std::string("new\0bytes", 9)) << "each save replaces the backup";
-    EXPECT_EQ(EntryCount(), 2u);
-}
 
-TEST_F(FileIo, WithoutHardLinksTheBackupIsACopyAsPrivateAsTheFile) {
-    const std::string path = Path("Handling.cfg");
-    WriteFile(path, "old");
+    // Without hard links the backup is a copy, as private as the file.
     ::chmod(path.c_str(), 0600);
-    ScriptedFiles files;
     files.linkError = EPERM;
-    EXPECT_EQ(ReplaceFileContents(path, "new", files), "");
-    EXPECT_EQ(Saved(path), "new");
-    EXPECT_EQ(Saved(path + ".bak"), "old");
+    EXPECT_EQ(ReplaceFileContents(path, "fourth", files), "");
+    EXPECT_EQ(Saved(path), "fourth");
+    EXPECT_EQ(Saved(path + ".bak"), "third");
     EXPECT_EQ(PermissionsOf(path + ".bak"), 0600u);
     EXPECT_EQ(EntryCount(), 2u);
 }
@@ -134,14 +129,6 @@ TEST_F(FileIo, FailuresNameThePathAndTheReason) {
     EXPECT_EQ(EntryCount(), 0u);
     EXPECT_EQ(ReadFileBytes(folder.string()).error,
               "Cannot open \"" + folder.string() + "\": Is a directory");
-
-    const std::string wide = Path("wide.cfg");
-    std::string line;
-    for (int i = 0; i < 33; ++i)
-        line += "v ";
-    WriteFile(wide, line);
-    EXPECT_EQ(ReadHandlingFile(wide).error,
-              "Cannot read \"" + wide + "\": line 1 has 33 values; a car line holds at most 32");
 }
 
 // Each failure leaves the file and its backup byte for byte and no temporary file.
@@ -259,7 +246,6 @@ TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
     const ParseResult whole = ParseHandlingText(text);
     ASSERT_EQ(read.error, "");
     ASSERT_EQ(whole.error, "");
-    EXPECT_EQ(read.file.Cars.size(), whole.file.Cars.size());
     EXPECT_TRUE(read.file.Cars == whole.file.Cars);
     EXPECT_EQ(read.file.BeforeComments, whole.file.BeforeComments);
     EXPECT_EQ(read.file.AfterComments, whole.file.AfterComments);

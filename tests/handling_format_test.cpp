@@ -139,42 +139,6 @@ TEST(Format, WritesHeaderCommentsAndCarLines) {
     EXPECT_EQ(WriteHandlingText(doc).find(";-# File Author"), std::string::npos);
 }
 
-TEST(Format, ReadWriteReadKeepsTheDocument) {
-    std::mt19937 random(2024);
-    const std::string alphabet = "AZaz09.-+;#\x01\xe9\xff\x7f";
-    const auto word = [&](std::size_t maxLength) {
-        std::string text;
-        const std::size_t length = 1 + random() % maxLength;
-        for (std::size_t i = 0; i < length; ++i)
-            text += alphabet[random() % alphabet.size()];
-        return text;
-    };
-    for (int round = 0; round < 200; ++round) {
-        HandlingDocument doc;
-        if (random() % 2)
-            doc.Author = word(10);
-        for (int i = random() % 4; i > 0; --i)
-            doc.BeforeComments += ";c" + word(12) + "\r";
-        for (int car = random() % 6; car > 0; --car) {
-            CarRow& row = doc.Cars.emplace_back();
-            const std::size_t filled = random() % (kStatCount + 1);
-            for (int column = 0; column < static_cast<int>(filled); ++column)
-                row.Set(column, word(8));
-        }
-        for (int i = doc.Cars.empty() ? 0 : random() % 4; i > 0; --i)
-            doc.AfterComments += ";c" + word(12) + "\r";
-
-        const std::string written = WriteHandlingText(doc);
-        HandlingDocument back;
-        ApplyToDocument(Parse(written), back);
-        ASSERT_EQ(back.Cars, doc.Cars) << written;
-        ASSERT_EQ(back.Author, doc.Author);
-        ASSERT_EQ(back.BeforeComments, doc.BeforeComments);
-        ASSERT_EQ(back.AfterComments, doc.AfterComments);
-        ASSERT_EQ(WriteHandlingText(back), written);
-    }
-}
-
 TEST(Format, FindsTheFirstEmptyValueBeforeAFilledOne) {
     CarTable cars(3);
     cars[0].Set(0, "FULL");
@@ -189,35 +153,49 @@ TEST(Format, FindsTheFirstEmptyValueBeforeAFilledOne) {
     EXPECT_EQ(FirstValueGapColumn(cars[2]), 0);
 }
 
-// A car without a gap and without blanks in its values comes back as it was
-// written; a car with one comes back changed from its gap on.
-TEST(Format, OnlyCarsWithAGapChangeOnTheWayThroughAFile) {
-    const std::string alphabet = "AZaz09.-+;#\x01\xef\xbb\xbf\xff";
+// A document of comments, an author and cars without blanks in their values
+// comes back as it was written, except that a car with a gap comes back
+// changed from its gap on.
+TEST(Format, ReadWriteReadKeepsTheDocumentUpToTheFirstGapOfACar) {
+    const std::string alphabet = "AZaz09.-+;#\x01\xe9\x7f\xef\xbb\xbf\xff";
     for (const unsigned seed :
          {1u, 2u, 3u, 5u, 8u, 13u, 21u, 34u, 55u, 89u, 144u, 233u, 377u, 610u, 987u, 1597u}) {
         std::mt19937 random(seed);
+        const auto word = [&](std::size_t maxLength) {
+            std::string text;
+            for (std::size_t length = 1 + random() % maxLength; length > 0; --length)
+                text += alphabet[random() % alphabet.size()];
+            return text;
+        };
         for (int round = 0; round < 50; ++round) {
             HandlingDocument doc;
+            if (random() % 2)
+                doc.Author = word(10);
+            for (int i = random() % 4; i > 0; --i)
+                doc.BeforeComments += ";c" + word(12) + "\r";
             for (int car = random() % 8; car > 0; --car) {
                 CarRow& row = doc.Cars.emplace_back();
                 const unsigned emptyChance = random() % 4; // in quarters; 0 fills a prefix without holes
                 const int filled = static_cast<int>(random() % (kStatCount + 1));
-                for (int column = 0; column < filled; ++column) {
-                    if (emptyChance > 0 && random() % 4 < emptyChance)
-                        continue;
-                    std::string value;
-                    for (std::size_t length = 1 + random() % 6; length > 0; --length)
-                        value += alphabet[random() % alphabet.size()];
-                    row.Set(column, value);
-                }
+                for (int column = 0; column < filled; ++column)
+                    if (emptyChance == 0 || random() % 4 >= emptyChance)
+                        row.Set(column, word(6));
             }
-            const CarTable back = Parse(WriteHandlingText(doc)).Cars;
-            ASSERT_EQ(back.size(), doc.Cars.size());
+            for (int i = doc.Cars.empty() ? 0 : random() % 4; i > 0; --i)
+                doc.AfterComments += ";c" + word(12) + "\r";
+
+            const std::string written = WriteHandlingText(doc);
+            HandlingDocument back;
+            ApplyToDocument(Parse(written), back);
+            ASSERT_EQ(back.Author, doc.Author) << written;
+            ASSERT_EQ(back.BeforeComments, doc.BeforeComments);
+            ASSERT_EQ(back.AfterComments, doc.AfterComments);
+            ASSERT_EQ(back.Cars.size(), doc.Cars.size());
             std::optional<ValueGap> firstChanged;
-            for (std::size_t row = 0; row < back.size(); ++row) {
+            for (std::size_t row = 0; row < back.Cars.size(); ++row) {
                 int changed = -1;
                 for (int column = kStatCount - 1; column >= 0; --column)
-                    if (back[row][column] != doc.Cars[row][column])
+                    if (back.Cars[row][column] != doc.Cars[row][column])
                         changed = column;
                 ASSERT_EQ(FirstValueGapColumn(doc.Cars[row]), changed) << "seed " << seed << " row " << row;
                 if (changed >= 0 && !firstChanged)
@@ -228,6 +206,8 @@ TEST(Format, OnlyCarsWithAGapChangeOnTheWayThroughAFile) {
             if (gap) {
                 EXPECT_EQ(gap->row, firstChanged->row);
                 EXPECT_EQ(gap->column, firstChanged->column);
+            } else {
+                ASSERT_EQ(WriteHandlingText(back), written);
             }
         }
     }

@@ -75,12 +75,9 @@ TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommands) {
          {&form.mnuLoad, &form.mnuExit, &form.mnuViewProperties, &form.mnuAbout})
         EXPECT_TRUE(on->Enabled()) << on->Name();
     EXPECT_TRUE(form.cmdViewErrors.Enabled());
-    for (const platform::Control* off : {static_cast<const platform::Control*>(&form.cboCars),
-                                         static_cast<const platform::Control*>(&form.tabGeneral),
-                                         static_cast<const platform::Control*>(&form.mnuSave),
-                                         static_cast<const platform::Control*>(&form.mnuRevert),
-                                         static_cast<const platform::Control*>(&form.mnuFileComments),
-                                         static_cast<const platform::Control*>(&form.lvErrors)})
+    for (const platform::Control* off : std::initializer_list<const platform::Control*>{
+             &form.cboCars, &form.tabGeneral, &form.mnuSave, &form.mnuRevert, &form.mnuFileComments,
+             &form.lvErrors})
         EXPECT_FALSE(off->Enabled()) << off->Name();
     EXPECT_EQ(form.cboDrive.ListCount(), 3);
     EXPECT_EQ(form.cboFront.List(3), "Tall");
@@ -124,7 +121,6 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
     form.mnuSave.UserChooses(); // the shortcut acts while the field still has the focus
     EXPECT_EQ(Cell(1, 1), "1300");
     EXPECT_EQ(OnDisk(path), WriteHandlingText(doc));
-    EXPECT_NE(OnDisk(path).find("\r\nAPPLE 1300 "), std::string::npos);
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
     EXPECT_FALSE(doc.Modified);
 
@@ -148,7 +144,7 @@ TEST_F(MainWindow, EveryAnswerOfTheCloseQuestion) {
     EXPECT_TRUE(form.TryClose());
     EXPECT_EQ(OnDisk(path), kFile) << "No loses the changes";
 
-    HandlingDocument other;
+    HandlingDocument other; // the closed window is done with: a new one says Yes
     test::ScriptedServices otherServices;
     otherServices.commandLine = "\"" + path + "\"";
     frmMain second{other, otherServices, NumberFormat{}};
@@ -306,11 +302,8 @@ TEST_F(MainWindow, FlagsInBothDirections) {
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
     form.lvFlags.UserToggles(2);
     EXPECT_EQ(form.txtStat[29].Text(), "5200");
-}
 
-TEST_F(MainWindow, KeyboardCarChangeKeepsTheTypedValue) {
-    StartWithFile();
-    Type(13, "123");
+    Type(13, "123"); // the keyboard moves on while the field still has the focus
     form.cboCars.UserSteps(2);
     EXPECT_EQ(Cell(1, 13), "123");
     EXPECT_EQ(form.txtStat[0].Text(), "ZEBRA");
@@ -320,7 +313,6 @@ TEST_F(MainWindow, KeyboardCarChangeKeepsTheTypedValue) {
 TEST_F(MainWindow, ADocumentWithoutCars) {
     path = Write("Empty.cfg", "; only comments\r\n");
     StartWithFile();
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
     EXPECT_EQ(form.cboCars.ListCount(), 0);
     EXPECT_FALSE(form.tabGeneral.Enabled());
     EXPECT_FALSE(form.txtStat[1].Enabled());
@@ -365,7 +357,6 @@ TEST_F(MainWindow, StatFieldsTakeNoBlankSoASavedFileReadsBack) {
     HandlingDocument reread;
     ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
     EXPECT_EQ(reread.Cars, doc.Cars);
-    EXPECT_EQ(std::string(reread.Cars[1][1]), "1600");
 }
 
 TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
