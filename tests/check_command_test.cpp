@@ -2,6 +2,7 @@
 // whole file into a table and checks that. For any file and any separators
 // both must print the same lines, the same refusal and the same status.
 #include "app/command_line.h"
+#include "captured_output.h"
 #include "handling_file/file_io.h"
 #include "sample_cars.h"
 #include "temp_folder.h"
@@ -12,39 +13,13 @@
 #include <random>
 
 using namespace kestrix;
+using test::Printed;
 
 namespace {
 
-struct Printed {
-    int status = 0;
-    std::string out;
-    std::string err;
-    friend bool operator==(const Printed&, const Printed&) = default;
-};
-
-std::ostream& operator<<(std::ostream& stream, const Printed& printed) {
-    return stream << "status " << printed.status << ", " << printed.out.size() << " bytes out, err \""
-                  << printed.err << "\"";
-}
-
-std::string Drain(std::FILE* stream) {
-    std::rewind(stream);
-    std::string text;
-    char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, stream))
-        text.append(buffer, got);
-    std::fclose(stream);
-    return text;
-}
-
 Printed FastCheck(const std::string& path, const NumberFormat& format) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Printed printed;
-    printed.status = CheckHandlingFile(path, format, out, err);
-    printed.out = Drain(out);
-    printed.err = Drain(err);
-    return printed;
+    return test::Capture(
+        [&](std::FILE* out, std::FILE* err) { return CheckHandlingFile(path, format, out, err); });
 }
 
 // The whole file read first, then parsed into a table, checked and printed.

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "captured_output.h"
 
 #include "handling_file/file_io.h"
 
@@ -11,30 +12,10 @@ using namespace kestrix;
 
 namespace {
 
-struct Outcome {
-    std::optional<int> status;
-    std::string out;
-    std::string err;
-};
-
-std::string Drain(std::FILE* stream) {
-    std::rewind(stream);
-    std::string text;
-    char buffer[4096];
-    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, stream))
-        text.append(buffer, got);
-    std::fclose(stream);
-    return text;
-}
+using Outcome = test::Printed;
 
 Outcome RunKestrix(std::vector<std::string> args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Outcome outcome;
-    outcome.status = RunCommandLineMode(args, out, err);
-    outcome.out = Drain(out);
-    outcome.err = Drain(err);
-    return outcome;
+    return test::Capture([&](std::FILE* out, std::FILE* err) { return RunCommandLineMode(args, out, err); });
 }
 
 const std::string kSample = std::string(KESTRIX_EXAMPLES) + "/Handling.cfg";
@@ -116,10 +97,11 @@ TEST(CommandLine, OutputThatCannotBeWrittenAndFilesThatNeverEnd) {
          {std::vector<std::string>{"--check", kSample}, {"--version"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");
         ASSERT_NE(full, nullptr);
-        std::FILE* err = std::tmpfile();
-        EXPECT_EQ(RunCommandLineMode(args, full, err), 2) << args[0];
+        const Outcome outcome =
+            test::Capture([&](std::FILE*, std::FILE* err) { return RunCommandLineMode(args, full, err); });
         std::fclose(full);
-        EXPECT_EQ(Drain(err), "kestrix: Cannot write to standard output: No space left on device\n");
+        EXPECT_EQ(outcome.status, 2) << args[0];
+        EXPECT_EQ(outcome.err, "kestrix: Cannot write to standard output: No space left on device\n");
     }
 
     const Outcome endless = RunKestrix({"--check", "/dev/zero"});
