@@ -2,6 +2,7 @@
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmImportExport.h"
 #include "windows/frmMain.h"
@@ -35,13 +36,11 @@ Names Texts(const platform::ListBox& list) {
     return texts;
 }
 
-class CarCommands : public test::TempFolderTest {
+class CarCommands : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        path = Write("Handling.cfg", kFile);
-        services.commandLine = "\"" + path + "\"";
-        form.Form_Load();
+        EditorTest::SetUp();
+        OpenOn(kFile);
     }
 
     // "NAME:mass" of every row, in table order.
@@ -70,11 +69,6 @@ class CarCommands : public test::TempFolderTest {
         for (const int position : positions)
             list.UserClicks(position, platform::ListBox::Pick::Toggle);
     }
-
-    std::string path;
-    HandlingDocument doc;
-    ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
 #include "windows/frmMain.h"
@@ -31,12 +32,11 @@ const std::string kFile = Car("ZEBRA", {{1, "99999"}, {12, "6"}}) +
                           Car("APPLE", {{9, "0.3"}, {29, "1200F"}}) + Car("mango", {{22, "11"}}) +
                           Car("TWIN", {{13, "400"}}) + Car("TWIN", {{13, "100"}}) + Car("OVERLONG_NAME_XY");
 
-class ErrorLists : public test::TempFolderTest {
+class ErrorLists : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        services.commandLine = "\"" + Write("Handling.cfg", kFile) + "\"";
-        form.Form_Load();
+        EditorTest::SetUp();
+        OpenOn(kFile);
     }
 
     std::vector<std::string> Column(const platform::ColumnList& list, int column) const {
@@ -63,10 +63,6 @@ class ErrorLists : public test::TempFolderTest {
             rows.push_back(info.lvProperties.Cell(row, 0) + "=" + info.lvProperties.Cell(row, 1));
         return rows;
     }
-
-    HandlingDocument doc;
-    ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
 };
 
 using Cells = std::vector<std::string>;

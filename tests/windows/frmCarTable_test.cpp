@@ -3,6 +3,7 @@
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
 #include "windows/frmMain.h"
@@ -20,19 +21,16 @@ const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0
                           CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
                           CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
 
-class CarTableTest : public test::TempFolderTest {
+class CarTableTest : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        path = Write("Handling.cfg", kFile);
-        services.commandLine = "\"" + path + "\"";
-        form.Form_Load();
+        EditorTest::SetUp();
+        OpenOn(kFile);
     }
     frmCarTable& Open() {
         form.mnuCarTable.UserChooses();
         return test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
     }
-    std::string Cell(int car, int column) const { return std::string(doc.Cars.at(car)[column]); }
     void AnswerNumber(const std::string& number) {
         services.steps.push_back([number](platform::Window& window) {
             auto& ask = test::ScriptedServices::As<frmAskNumber>(window);
@@ -40,11 +38,6 @@ class CarTableTest : public test::TempFolderTest {
             ask.UserPressesEnter();
         });
     }
-
-    std::string path;
-    HandlingDocument doc;
-    test::ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
 };
 
 } // namespace

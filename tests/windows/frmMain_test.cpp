@@ -4,6 +4,7 @@
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/editor_test.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,12 @@ const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0
                           CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
                           CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
 
-class MainWindow : public test::TempFolderTest {
+class MainWindow : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
+        EditorTest::SetUp();
         path = Write("Handling.cfg", kFile);
     }
-
-    std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
 
     void Start(const std::string& commandLine) {
         services.commandLine = commandLine;
@@ -38,7 +37,6 @@ class MainWindow : public test::TempFolderTest {
     }
     void StartWithFile() { Start("\"" + path + "\""); }
 
-    std::string Cell(int car, int column) const { return std::string(doc.Cars.at(car)[column]); }
     void Type(int column, const std::string& text) {
         form.txtStat[column].SetFocus();
         form.txtStat[column].UserTypes(text);
@@ -58,11 +56,6 @@ class MainWindow : public test::TempFolderTest {
                 on.push_back(i);
         return on;
     }
-
-    std::string path;
-    HandlingDocument doc;
-    test::ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
 };
 
 } // namespace
