@@ -47,9 +47,9 @@ struct PaintCounter : QObject {
 struct Editor {
     explicit Editor(const std::string& path = bench::LargeHandlingFile())
         : services{"\"" + path + "\"", ".", "."} {}
-    HandlingDocument doc;
+    Document doc;
     QtServices services;
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
     // Until the window has painted itself once.

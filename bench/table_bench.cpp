@@ -38,9 +38,9 @@ long ResidentKilobytes() {
 
 // The editor on the large file, its main window shown.
 struct Editor {
-    HandlingDocument doc;
+    Document doc;
     QtServices services{"\"" + bench::LargeHandlingFile() + "\"", ".", "."};
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
     Editor() {
@@ -52,7 +52,7 @@ struct Editor {
     }
     // The table as Ctrl+T opens it, shown and painted.
     std::unique_ptr<platform::qt::WindowFrame> OpenTable(std::shared_ptr<frmCarTable>& table) {
-        table = std::make_shared<frmCarTable>(doc, services, form);
+        table = std::make_shared<frmCarTable>(doc, services);
         table->Form_Load();
         auto frame = services.CreateFrame(*table);
         frame->show();
@@ -96,7 +96,7 @@ void CommitCell(benchmark::State& state) {
         table->grdCars.UserEdits(5, 1, next++ % 2 ? "1500" : "1600");
         QApplication::processEvents();
     }
-    if (editor.doc.Cars[5][1] != "1600" && editor.doc.Cars[5][1] != "1500")
+    if (editor.doc.Cars()[5][1] != "1600" && editor.doc.Cars()[5][1] != "1500")
         state.SkipWithError("the commit did not reach the document");
 }
 

@@ -37,6 +37,7 @@ Change ValuesChange(const CarTable& cars, const std::vector<CellEdit>& edits, st
 
 Change AddCarChange(const CarTable& cars, CarRow car) {
     Change change;
+    change.kind = Change::Kind::AddCar;
     change.caption = "Add Car '" + std::string(car[VehicleIdentifier]) + "'";
     change.added.push_back({static_cast<int>(cars.size()), std::move(car)});
     return change;
@@ -46,6 +47,7 @@ Change DeleteCarChange(const CarTable& cars, int row) {
     Change change;
     if (row < 0 || row >= static_cast<int>(cars.size()))
         return change;
+    change.kind = Change::Kind::DeleteCar;
     change.caption = "Delete Car '" + CarName(cars, row) + "'";
     change.removed.push_back({row, cars[static_cast<std::size_t>(row)]});
     return change;
@@ -53,14 +55,16 @@ Change DeleteCarChange(const CarTable& cars, int row) {
 
 Change RenameCarChange(const CarTable& cars, int row, std::string name) {
     Change change = ValuesChange(cars, {{row, VehicleIdentifier, name}}, {});
+    change.kind = Change::Kind::RenameCar;
     if (!change.Empty())
         change.caption = "Rename Car '" + CarName(cars, row) + "' to '" + name + "'";
     return change;
 }
 
-Change TextsChange(const HandlingDocument& doc, const std::vector<std::pair<DocumentText, std::string>>& texts,
-                   std::string caption) {
+Change TextsChange(const HandlingDocument& doc,
+                   const std::vector<std::pair<DocumentText, std::string>>& texts, std::string caption) {
     Change change;
+    change.kind = Change::Kind::Texts;
     change.caption = std::move(caption);
     for (const auto& [text, after] : texts)
         if (const std::string& before = TextOf(doc, text); before != after)
@@ -73,6 +77,20 @@ std::string CountedCaption(std::string_view what, std::size_t values) {
     if (values != 1)
         caption += " (" + std::to_string(values) + " values)";
     return caption;
+}
+
+int RowAfter(const Change& change, int row, bool undo) {
+    const std::vector<RowChange>& gone = undo ? change.added : change.removed;
+    const std::vector<RowChange>& come = undo ? change.removed : change.added;
+    int moved = row;
+    for (const RowChange& removed : gone) {
+        if (removed.row == row)
+            return -1;
+        moved -= removed.row < row;
+    }
+    for (const RowChange& added : come)
+        moved += added.row <= moved;
+    return moved;
 }
 
 void DoChange(HandlingDocument& doc, const Change& change) {

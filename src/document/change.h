@@ -31,6 +31,9 @@ struct TextChange {
 // before any car came or went), then the removed rows go (by the rows before)
 // and the added rows come (by the rows after); undone, the reverse.
 struct Change {
+    // What made the change; the windows show a car added or deleted.
+    enum class Kind { Values, AddCar, DeleteCar, RenameCar, Import, Texts };
+    Kind kind = Kind::Values;
     std::string caption; // what the step did, as the Edit menu names it: "Delete Car 'BRACKEN'"
     std::vector<CellChange> cells;
     std::vector<RowChange> removed; // by rising row
@@ -48,11 +51,14 @@ Change AddCarChange(const CarTable& cars, CarRow car);
 // Empty when the row is not in the table.
 Change DeleteCarChange(const CarTable& cars, int row);
 Change RenameCarChange(const CarTable& cars, int row, std::string name);
-Change TextsChange(const HandlingDocument& doc, const std::vector<std::pair<DocumentText, std::string>>& texts,
-                   std::string caption);
+Change TextsChange(const HandlingDocument& doc,
+                   const std::vector<std::pair<DocumentText, std::string>>& texts, std::string caption);
 
 // "Multiply by 1.1 (240 values)"; one value goes without the count.
 std::string CountedCaption(std::string_view what, std::size_t values);
+
+// Where a car at row before the change (after it, when undone) is afterwards; -1 when the change removes it.
+int RowAfter(const Change& change, int row, bool undo);
 
 // Applies a change to the document, forwards or backwards: the one path by which it changes.
 void DoChange(HandlingDocument& doc, const Change& change);

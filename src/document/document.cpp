@@ -33,6 +33,11 @@ void Document::CommitPendingEdits() {
     settling_ = false;
 }
 
+void Document::AskToShow(int row, int column) {
+    if (row >= 0 && row < static_cast<int>(data_.Cars.size()))
+        Notify({DocumentEvent::Kind::Show, nullptr, false, {}, false, row, column});
+}
+
 void Document::Rebase() {
     saved_ = data_.Cars;
     savedRowOfId_.assign(nextId_, -1);
@@ -54,18 +59,24 @@ void Document::Read(HandlingDocument data) {
     nextId_ = static_cast<std::uint32_t>(ids_.size());
     Rebase();
     ErrorCheck(data_.Cars, errors_, numbers_);
-    Notify({DocumentEvent::Kind::Read, nullptr, false, {0, oldErrors, static_cast<int>(errors_.Rows().size())}});
+    Notify({DocumentEvent::Kind::Read,
+            nullptr,
+            false,
+            {0, oldErrors, static_cast<int>(errors_.Rows().size())},
+            false,
+            -1,
+            -1});
 }
 
 void Document::Saved(std::string path) {
     data_.FilePath = std::move(path);
     Rebase();
-    Notify({DocumentEvent::Kind::State, nullptr, false, {}});
+    Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
 }
 
 void Document::SetPath(std::string path) {
     data_.FilePath = std::move(path);
-    Notify({DocumentEvent::Kind::State, nullptr, false, {}});
+    Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
 }
 
 void Document::NoteTyping() {
@@ -75,7 +86,24 @@ void Document::NoteTyping() {
     const bool was = data_.Modified;
     UpdateModified();
     if (was != data_.Modified)
-        Notify({DocumentEvent::Kind::State, nullptr, false, {}});
+        Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
+}
+
+void Document::DropTyping() {
+    if (!typing_)
+        return;
+    typing_ = false;
+    const bool was = data_.Modified;
+    UpdateModified();
+    if (was != data_.Modified)
+        Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
+}
+
+void Document::ForgetModified() {
+    typing_ = false;
+    savedPosition_ = position_;
+    UpdateModified();
+    Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
 }
 
 void Document::UpdateModified() {
@@ -90,27 +118,28 @@ void Document::Commit(Change change) {
         savedPosition_ = kNoSavedPosition; // the saved state was undone and is now out of reach
     history_.push_back({std::move(change), {}, {}});
     ++position_;
-    Apply(history_.back(), false);
+    Apply(history_.back(), false, false);
 }
 
 void Document::Undo() {
     if (!CanUndo())
         return;
     --position_;
-    Apply(history_[position_], true);
+    Apply(history_[position_], true, true);
 }
 
 void Document::Redo() {
     if (!CanRedo())
         return;
     ++position_;
-    Apply(history_[position_ - 1], false);
+    Apply(history_[position_ - 1], false, true);
 }
 
 std::size_t Document::HistoryBytes() const {
     std::size_t bytes = history_.capacity() * sizeof(Step);
     for (const Step& step : history_)
-        bytes += HeldBytes(step.change) + (step.removedIds.capacity() + step.addedIds.capacity()) * sizeof(std::uint32_t);
+        bytes += HeldBytes(step.change) +
+                 (step.removedIds.capacity() + step.addedIds.capacity()) * sizeof(std::uint32_t);
     return bytes;
 }
 
@@ -134,8 +163,8 @@ std::size_t Document::ChangedIn(const CarRow& car, std::uint32_t id) const {
 
 bool Document::IsChangedValue(int row, int column) const {
     const int origin = SavedRowOf(row);
-    return origin >= 0 &&
-           data_.Cars[static_cast<std::size_t>(row)][column] != saved_[static_cast<std::size_t>(origin)][column];
+    return origin >= 0 && data_.Cars[static_cast<std::size_t>(row)][column] !=
+                              saved_[static_cast<std::size_t>(origin)][column];
 }
 
 std::vector<int> Document::DeletedSavedRows() const {
@@ -163,7 +192,7 @@ void Document::MarkCells(const Change& change, bool undo) {
     }
 }
 
-void Document::Apply(Step& step, bool undo) {
+void Document::Apply(Step& step, bool undo, bool replayed) {
     const Change& change = step.change;
     const int oldErrors = static_cast<int>(errors_.Rows().size());
     if (!undo) {
@@ -210,7 +239,7 @@ void Document::Apply(Step& step, bool undo) {
                 rows.push_back(cell.row);
         splice = RecheckCars(data_.Cars, std::move(rows), errors_, numbers_);
     }
-    Notify({DocumentEvent::Kind::Changed, &change, undo, splice});
+    Notify({DocumentEvent::Kind::Changed, &change, undo, splice, replayed, -1, -1});
 }
 
 } // namespace kestrix

@@ -17,13 +17,18 @@ struct DocumentEvent {
         Read,    // another file was read, or the document emptied: everything is new
         Changed, // a change was done, undone or redone
         State,   // only the path or the modified state changed (a save, typing)
+        Show,    // a window asks that the car at row be shown, at this column
     };
     Kind kind = Kind::Read;
-    // Changed: the change, and whether it was undone.
+    // Changed: the change, whether it was undone, and whether by undo or redo (not a first commit).
     const Change* change = nullptr;
     bool undone = false;
     // The rows of the error register that were replaced.
     RowSplice errors;
+    bool replayed = false;
+    // Show: the car and column asked for.
+    int row = -1;
+    int column = -1;
 
     bool RowsChanged() const { return kind == Kind::Read || (change && change->ChangesRows()); }
 };
@@ -65,6 +70,10 @@ class Document {
     void Saved(std::string path);
     // Typing not yet committed: the title shows the star until a commit or undo settles it.
     void NoteTyping();
+    // The typing was taken back.
+    void DropTyping();
+    // The star goes without a save (a cancelled Save As does so); the marks stay.
+    void ForgetModified();
     // For a document not read from a file (the path a failed open leaves, a test's own document).
     void SetPath(std::string path);
 
@@ -83,6 +92,8 @@ class Document {
 
     // Before a window builds a change: every observer commits what the user typed.
     void CommitPendingEdits();
+    // Asks the windows to show a car (and a column of it; -1 for none).
+    void AskToShow(int row, int column);
 
     // The values that differ from the file as last read or saved.
     std::size_t ChangedValueCount() const { return changedValues_; }
@@ -100,7 +111,7 @@ class Document {
         std::vector<std::uint32_t> removedIds;
         std::vector<std::uint32_t> addedIds; // given when first done, kept for redo
     };
-    void Apply(Step& step, bool undo);
+    void Apply(Step& step, bool undo, bool replayed);
     void MarkCells(const Change& change, bool undo);
     void Notify(const DocumentEvent& event);
     void UpdateModified();

@@ -623,6 +623,14 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+S";
     case Shortcut::CtrlT:
         return "Ctrl+T";
+    case Shortcut::CtrlY:
+        return "Ctrl+Y";
+    case Shortcut::CtrlZ:
+        return "Ctrl+Z";
+    case Shortcut::CtrlShiftZ:
+        return "Ctrl+Shift+Z";
+    case Shortcut::F2:
+        return "F2";
     }
     return "";
 }

@@ -467,7 +467,7 @@ class Picture : public Control {
     std::string drawing_;
 };
 
-enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS, CtrlT };
+enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS, CtrlT, CtrlY, CtrlZ, CtrlShiftZ, F2 };
 std::string_view ShortcutText(Shortcut shortcut);
 
 // A menu entry, a submenu (with entries) or a separator.
@@ -476,6 +476,7 @@ class MenuEntry : public Label {
     using Label::Label;
     void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     Shortcut Key = Shortcut::None;
+    Shortcut OtherKey = Shortcut::None; // a second key for the same entry
     bool IsSeparator = false;
     std::vector<MenuEntry*> Entries;
     // A disabled entry does nothing.

@@ -3,7 +3,6 @@
 #include "model/stat_help.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
-#include "windows/frmMain.h"
 
 #include <algorithm>
 #include <charconv>
@@ -118,8 +117,8 @@ GridColumn StatColumn(int stat) {
 
 } // namespace
 
-frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main)
-    : Window("frmCarTable"), doc_(doc), services_(services), main_(main) {
+frmCarTable::frmCarTable(Document& doc, platform::Services& services)
+    : Window("frmCarTable"), doc_(doc), services_(services) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
     chkErrors.SetCaption("Only cars with &errors");
@@ -140,6 +139,11 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
     cmdCompare.Click = [this] { cmdCompare_Click(); };
     Focus.Join({&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare});
+    doc_.Observe(*this);
+}
+
+frmCarTable::~frmCarTable() {
+    doc_.Forget(*this);
 }
 
 void frmCarTable::Form_Load() {
@@ -153,7 +157,7 @@ void frmCarTable::Form_Load() {
         columns.push_back(std::move(column));
     }
     grdCars.SetColumns(std::move(columns));
-    DocumentChanged(true);
+    ShowRows(true);
 }
 
 std::string frmCarTable::HeaderTip(int column) const {
@@ -166,10 +170,30 @@ bool frmCarTable::QueryUnload() {
     return true;
 }
 
-void frmCarTable::DocumentChanged(bool carsChanged) {
+void frmCarTable::DocumentChanged(const DocumentEvent& event) {
+    switch (event.kind) {
+    case DocumentEvent::Kind::Read:
+    case DocumentEvent::Kind::Changed:
+        ShowRows(event.RowsChanged());
+        break;
+    case DocumentEvent::Kind::State:
+        grdCars.ValuesChanged(); // the marks of changed values
+        break;
+    case DocumentEvent::Kind::Show:
+        return;
+    }
+    // Undo and redo show the row of the value they put back.
+    if (event.replayed && event.change && !event.change->cells.empty()) {
+        const CellChange& cell = event.change->cells.front();
+        const int shown = grdCars.ShownRow(cell.row);
+        if (shown >= 0)
+            grdCars.Select({{shown, cell.column, shown, cell.column}}, {shown, cell.column});
+    }
+}
+
+void frmCarTable::ShowRows(bool rowsChanged) {
     MapErrors();
-    if (carsChanged || knownCars_ != doc_.Cars.size()) {
-        knownCars_ = doc_.Cars.size();
+    if (rowsChanged) {
         grdCars.SetSource(this);
         ShowCount();
     } else {
@@ -181,22 +205,23 @@ void frmCarTable::DocumentChanged(bool carsChanged) {
 // column: a finding belongs to the car it is at while the name is the same
 // and the column goes on rising, otherwise to the next car of that name.
 void frmCarTable::MapErrors() {
-    errorColumns_.assign(doc_.Cars.size(), 0);
+    const CarTable& cars = doc_.Cars();
+    errorColumns_.assign(cars.size(), 0);
     errorCells_.clear();
-    const std::vector<ErrorRecord>& rows = main_.Errors().Rows();
+    const std::vector<ErrorRecord>& rows = doc_.Errors().Rows();
     std::size_t car = 0;
     int lastColumn = kStatCount;
-    for (std::size_t i = 0; i < rows.size() && car < doc_.Cars.size(); ++i) {
+    for (std::size_t i = 0; i < rows.size() && car < cars.size(); ++i) {
         const ErrorRecord& finding = rows[i];
         const int column = finding.ErrorNumber;
         if (column < 0 || column >= kStatCount)
             continue;
-        if (doc_.Cars[car][VehicleIdentifier] != finding.CarString || column <= lastColumn) {
+        if (cars[car][VehicleIdentifier] != finding.CarString || column <= lastColumn) {
             if (lastColumn < kStatCount)
                 ++car;
-            while (car < doc_.Cars.size() && doc_.Cars[car][VehicleIdentifier] != finding.CarString)
+            while (car < cars.size() && cars[car][VehicleIdentifier] != finding.CarString)
                 ++car;
-            if (car == doc_.Cars.size())
+            if (car == cars.size())
                 break;
         }
         lastColumn = column;
@@ -214,7 +239,7 @@ std::string_view frmCarTable::Error(int row, int column) const {
     const std::uint32_t cell =
         static_cast<std::uint32_t>(car * kStatCount + static_cast<std::size_t>(column));
     const auto found = std::lower_bound(errorCells_.begin(), errorCells_.end(), std::make_pair(cell, 0u));
-    return main_.Errors().Rows()[found->second].ExplanationString;
+    return doc_.Errors().Rows()[found->second].ExplanationString;
 }
 
 bool frmCarTable::RowHasError(int row) const {
@@ -223,7 +248,7 @@ bool frmCarTable::RowHasError(int row) const {
 }
 
 void frmCarTable::ShowCount() {
-    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars.size()) +
+    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars().size()) +
                         " cars");
 }
 
@@ -237,18 +262,24 @@ void frmCarTable::chkErrors_Click() {
     ShowCount();
 }
 
-void frmCarTable::Commit(const std::vector<CellEdit>& edits) {
-    main_.CommitChange(ChangeOf(doc_.Cars, edits));
+void frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {
+    Change change = ValuesChange(doc_.Cars(), edits, {});
+    change.caption = CountedCaption(caption, change.cells.size());
+    doc_.Commit(std::move(change));
 }
 
 void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits) {
-    // The main window's own pending edits go first, so the change knows the values it replaces.
-    main_.KeepFieldEdits();
+    // Typing elsewhere goes first, so the change knows the values it replaces.
+    doc_.CommitPendingEdits();
     std::vector<CellEdit> cells;
     cells.reserve(edits.size());
     for (const platform::GridEdit& edit : edits)
         cells.push_back({edit.row, edit.column, edit.value});
-    Commit(cells);
+    std::string caption = "Paste";
+    if (edits.size() == 1)
+        caption = "Edit " + std::string(StatCatalogue::Instance()[edits[0].column].StatName) + " of '" +
+                  std::string(doc_.Cars()[static_cast<std::size_t>(edits[0].row)][VehicleIdentifier]) + "'";
+    Commit(cells, caption);
 }
 
 void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
@@ -268,7 +299,7 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
 }
 
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {
-    main_.ShowCarOfRow(row);
+    doc_.AskToShow(row, -1);
 }
 
 void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt) {
@@ -285,15 +316,15 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
     services_.ShowModal(ask);
     if (!ask.Result)
         return;
-    main_.KeepFieldEdits();
+    doc_.CommitPendingEdits();
     std::vector<CellEdit> edits;
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
-        const std::string_view value = doc_.Cars[static_cast<std::size_t>(row)][cell.column];
+        const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
         if (const std::optional<std::string> result = BulkValue(value, operation, *ask.Result))
             edits.push_back({row, cell.column, *result});
     }
-    Commit(edits);
+    Commit(edits, caption + " " + ask.txtNumber.Text());
 }
 
 void frmCarTable::cmdSetTo_Click() {
@@ -320,8 +351,8 @@ void frmCarTable::cmdCompare_Click() {
     std::vector<int> rows;
     for (const int row : shown)
         rows.push_back(grdCars.SourceRow(row));
-    main_.StatsToArray();
-    frmCompare compare(doc_, rows);
+    doc_.CommitPendingEdits();
+    frmCompare compare(doc_.Data(), rows);
     compare.Form_Load();
     services_.ShowModal(compare);
 }

@@ -2,7 +2,6 @@
 
 #include "cars/cars.h"
 #include "windows/file_dialogs.h"
-#include "windows/frmMain.h"
 
 namespace kestrix {
 
@@ -23,9 +22,8 @@ void MoveSelected(platform::ListBox& from, platform::ListBox& to) {
 
 } // namespace
 
-frmImportExport::frmImportExport(frmMain& main, HandlingDocument& doc, CarExchange& exchange,
-                                 platform::Services& services)
-    : Window("frmImportExport"), main_(main), doc_(doc), exchange_(exchange), services_(services) {
+frmImportExport::frmImportExport(Document& doc, CarExchange& exchange, platform::Services& services)
+    : Window("frmImportExport"), doc_(doc), exchange_(exchange), services_(services) {
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Exported File :");
     cmdCopyRight.SetCaption(">");
@@ -87,19 +85,19 @@ void frmImportExport::ImportChosenCars() {
                                                  Buttons::OkCancel, Icon::Information, Answer::Ok});
     if (answer != Answer::Ok)
         return;
-    const MergeResult merged = MergeCars(doc_.Cars, exchange_.ImportTable, ChosenNames());
+    doc_.CommitPendingEdits();
+    MergeResult merged = MergeCars(doc_.Cars(), exchange_.ImportTable, ChosenNames());
     if (!merged.error.empty()) {
         ReportFailure(services_, merged.error);
         return; // nothing changed: the user may choose fewer new cars
     }
-    main_.AddCarEntries(merged.appendedRows);
-    main_.MarkModified();
+    doc_.Commit(std::move(merged.change));
     Unload();
 }
 
 void frmImportExport::ExportChosenCars() {
     exchange_.ExportPath =
-        AskForHandlingFile(services_, FileDialogKind::Save, "Export Cars to .CFG", doc_.FilePath);
+        AskForHandlingFile(services_, FileDialogKind::Save, "Export Cars to .CFG", doc_.FilePath());
     if (exchange_.ExportPath.empty() || !ExportFiles())
         return;
     services_.ShowMessage({"File " + exchange_.ExportPath + " has been successfully created!", "",
@@ -111,7 +109,7 @@ bool frmImportExport::ExportFiles() {
     std::string error;
     {
         platform::BusyPointer busy(services_);
-        error = ExportCars(exchange_.ExportPath, doc_, ChosenNames());
+        error = ExportCars(exchange_.ExportPath, doc_.Data(), ChosenNames());
     }
     if (error.empty())
         return true;

@@ -24,6 +24,7 @@ struct Cells : GridSource {
                 return true;
         return false;
     }
+    bool Changed(int, int) const override { return false; }
 };
 
 class GridTest : public ::testing::Test {

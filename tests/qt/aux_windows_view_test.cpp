@@ -37,10 +37,10 @@ void ShowActive(QWidget& view) {
 } // namespace
 
 TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
-    frmComments comments{doc, main};
+    frmMain main{doc, services};
+    frmComments comments{doc};
     auto view = test::Frame(comments);
     ShowActive(*view);
 
@@ -57,13 +57,14 @@ TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
 
 TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {
     test::ScriptedServices services;
-    HandlingDocument doc;
-    frmMain main{doc, services, NumberFormat{}};
+    Document doc;
+    frmMain main{doc, services};
     auto view = test::Frame(main);
     main.Form_Load();
-    doc.FilePath = "/somewhere/Handling.cfg";
-    doc.Cars.emplace_back();
-    main.SetFileLoaded(true);
+    HandlingDocument data;
+    data.FilePath = "/somewhere/Handling.cfg";
+    data.Cars.emplace_back();
+    doc.Read(std::move(data));
     ShowActive(*view);
     auto& field = Child<QLineEdit>(*view, "txtStat23");
     QTest::mouseClick(&field, Qt::LeftButton);

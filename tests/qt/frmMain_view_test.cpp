@@ -58,9 +58,9 @@ class MainWindowViewTest : public test::TempFolderTest {
     }
 
     std::string path;
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> frame = test::Frame(form);
     platform::qt::WindowFrame& view = *frame;
 };
@@ -135,7 +135,7 @@ TEST_F(MainWindowViewTest, ChoosingAPageBringsItUpAndKeepsTheEdit) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
     QTest::keyClicks(&mass, "heavy");
-    EXPECT_EQ(doc.Cars[1][1], "1200") << "not yet copied back";
+    EXPECT_EQ(doc.Cars()[1][1], "1200") << "not yet copied back";
     const auto& errors = *Widget<QTreeView>("lvErrors").model();
     const int before = errors.rowCount();
 
@@ -143,7 +143,7 @@ TEST_F(MainWindowViewTest, ChoosingAPageBringsItUpAndKeepsTheEdit) {
     EXPECT_EQ(form.tabGeneral.Tab(), 2);
     EXPECT_TRUE(Tabs().Page(2)->isVisible());
     EXPECT_FALSE(Tabs().Page(1)->isVisible());
-    EXPECT_EQ(doc.Cars[1][1], "heavy");
+    EXPECT_EQ(doc.Cars()[1][1], "heavy");
     ASSERT_EQ(errors.rowCount(), before + 1) << "the error list shows the new check";
     bool listed = false;
     for (int row = 0; row < errors.rowCount(); ++row)

@@ -40,9 +40,9 @@ class CarTableViewTest : public test::TempFolderTest {
     QAbstractItemModel& Model() { return *grid->model(); }
     QVariant Data(int row, int column, int role) { return Model().data(Model().index(row, column), role); }
 
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
+    frmMain main{doc, services};
     frmCarTable* table = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::GridView* grid = nullptr;
@@ -90,7 +90,7 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     EXPECT_EQ(editor->text(), "17") << "a blank never enters a value";
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents(); // the commit comes queued
-    EXPECT_EQ(doc.Cars[1][1], "17");
+    EXPECT_EQ(doc.Cars()[1][1], "17");
     EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
 
     grid->selectionModel()->select(QItemSelection(Model().index(0, 1), Model().index(1, 2)),

@@ -75,12 +75,13 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     Lay(frame,
         Piece::Column({
             Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
-            Piece(form.tabGeneral).Pages(std::move(pages)),
-            form.Label2,
+            Piece(form.tabGeneral).Pages(std::move(pages)), form.Label2,
             Piece(form.lvErrors).Height(kErrorListHeight).ColumnWidths({40, 87, 247}).Look(SizeCarColumn),
             Piece(form.cmdViewErrors).Align(Qt::AlignRight),
+            form.lblChanges, // moves to the status bar
         }));
-    frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
+    // The meaning of the stat under the pointer or in the focus, and the count of changed values.
+    frame.ShowStatusBar(&form.lblChanges);
 }
 
 } // namespace

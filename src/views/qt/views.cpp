@@ -12,6 +12,8 @@ void RegisterAboutView(platform::qt::QtServices& services);
 void RegisterCarTableView(platform::qt::QtServices& services);
 void RegisterCompareView(platform::qt::QtServices& services);
 void RegisterAskNumberView(platform::qt::QtServices& services);
+void RegisterChangesView(platform::qt::QtServices& services);
+void RegisterRenameCarView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -24,6 +26,8 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterCarTableView(services);
     RegisterCompareView(services);
     RegisterAskNumberView(services);
+    RegisterChangesView(services);
+    RegisterRenameCarView(services);
 }
 
 } // namespace kestrix::views
