@@ -261,9 +261,13 @@ TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {
             refilled.SetSort(sorted, 1, order);
             spliced.SetRows(before);
             spliced.SetSelectedRow(0);
+            RecordingView view; // the list's view must hear of the new rows to show them
+            spliced.AttachView(&view);
             spliced.ReplaceRows(1, 1, with);
+            spliced.AttachView(nullptr);
             refilled.SetRows(after);
             EXPECT_EQ(Column(spliced, 0), Column(refilled, 0)) << sorted << static_cast<int>(order);
+            EXPECT_NE(std::find(view.refreshed.begin(), view.refreshed.end(), Aspect::Rows), view.refreshed.end());
             EXPECT_EQ(spliced.SelectedRow(), -1) << "as after a refill";
         }
 }
