@@ -12,6 +12,8 @@ namespace kestrix {
 struct RowChange {
     int row = 0;
     CarRow car;
+    // An added car that is a car of the saved file come back: its row there; -1 for a new car.
+    int savedRow = -1;
     friend bool operator==(const RowChange&, const RowChange&) = default;
 };
 

@@ -41,6 +41,7 @@ void Document::AskToShow(int row, int column) {
 void Document::Rebase() {
     saved_ = data_.Cars;
     savedRowOfId_.assign(nextId_, -1);
+    idOfSavedRow_ = ids_;
     for (std::size_t row = 0; row < ids_.size(); ++row)
         savedRowOfId_[ids_[row]] = static_cast<int>(row);
     changedValues_ = 0;
@@ -167,6 +168,13 @@ bool Document::IsChangedValue(int row, int column) const {
                               saved_[static_cast<std::size_t>(origin)][column];
 }
 
+bool Document::SavedCarGone(int savedRow) const {
+    if (savedRow < 0 || savedRow >= static_cast<int>(idOfSavedRow_.size()))
+        return false;
+    return std::find(ids_.begin(), ids_.end(), idOfSavedRow_[static_cast<std::size_t>(savedRow)]) ==
+           ids_.end();
+}
+
 std::vector<int> Document::DeletedSavedRows() const {
     std::vector<bool> present(saved_.size());
     for (const std::uint32_t id : ids_)
@@ -205,8 +213,10 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
             ids_.erase(at);
         }
         if (step.addedIds.empty())
-            for (std::size_t i = 0; i < change.added.size(); ++i)
-                step.addedIds.push_back(nextId_++);
+            for (const RowChange& added : change.added)
+                step.addedIds.push_back(SavedCarGone(added.savedRow)
+                                            ? idOfSavedRow_[static_cast<std::size_t>(added.savedRow)]
+                                            : nextId_++);
         for (std::size_t i = 0; i < change.added.size(); ++i) {
             ids_.insert(ids_.begin() + change.added[i].row, step.addedIds[i]);
             changedValues_ += ChangedIn(change.added[i].car, step.addedIds[i]);

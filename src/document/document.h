@@ -118,6 +118,7 @@ class Document {
     void Rebase();
     std::size_t ChangedIn(const CarRow& car, std::uint32_t id) const;
     int SavedRowOfId(std::uint32_t id) const;
+    bool SavedCarGone(int savedRow) const;
 
     HandlingDocument data_;
     NumberFormat numbers_;
@@ -137,6 +138,7 @@ class Document {
     // and how many values differ from it.
     CarTable saved_;
     std::vector<int> savedRowOfId_;
+    std::vector<std::uint32_t> idOfSavedRow_;
     std::size_t changedValues_ = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include "model/stat_catalogue.h"
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -98,6 +100,8 @@ void frmChanges::cmdRevert_Click() {
     Change change;
     if (entry.row < 0) {
         change = AddCarChange(cars, doc_.SavedCars().at(static_cast<std::size_t>(entry.column)));
+        change.added.front().row = std::min(entry.column, static_cast<int>(cars.size()));
+        change.added.front().savedRow = entry.column;
     } else if (entry.column < 0) {
         change = DeleteCarChange(cars, entry.row);
     } else {
