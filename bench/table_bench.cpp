@@ -100,6 +100,44 @@ void CommitCell(benchmark::State& state) {
         state.SkipWithError("the commit did not reach the document");
 }
 
+// A Multiply over every number cell of every car, then its undo (or redo) with
+// the main window and the open table brought up to date and repainted.
+void UndoOrRedoMultiplyAll(benchmark::State& state) {
+    const bool redo = state.range(0) == 1;
+    Editor editor;
+    std::shared_ptr<frmCarTable> table;
+    auto frame = editor.OpenTable(table);
+    const CarTable& cars = editor.doc.Cars();
+    std::vector<CellEdit> edits;
+    for (int row = 0; row < static_cast<int>(cars.size()); ++row)
+        for (int column = 1; column < kStatCount; ++column)
+            if (!StatCatalogue::Instance()[column].IsText)
+                if (auto value =
+                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1))
+                    edits.push_back({row, column, std::move(*value)});
+    editor.doc.Commit(ValuesChange(cars, edits, "Multiply by 1.1"));
+    QApplication::processEvents();
+    for (auto _ : state) {
+        if (redo) {
+            state.PauseTiming();
+            editor.form.mnuUndo.UserChooses();
+            QApplication::processEvents();
+            state.ResumeTiming();
+            editor.form.mnuRedo.UserChooses();
+        } else {
+            editor.form.mnuUndo.UserChooses();
+        }
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (!redo) {
+            editor.form.mnuRedo.UserChooses();
+            QApplication::processEvents();
+        }
+        state.ResumeTiming();
+    }
+    state.counters["cells"] = static_cast<double>(edits.size());
+}
+
 // What the open table adds to the memory of the editor with its main window.
 void TableMemory(benchmark::State& state) {
     bench::LargeHandlingFile();
@@ -122,3 +160,4 @@ BENCHMARK(TableMemory)->Iterations(1);
 BENCHMARK(OpenTableUntilShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(SortByNumberColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(CommitCell)->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoOrRedoMultiplyAll)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
