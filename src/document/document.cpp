@@ -117,6 +117,8 @@ void Document::Commit(Change change) {
     history_.resize(position_);
     if (savedPosition_ != kNoSavedPosition && savedPosition_ > position_)
         savedPosition_ = kNoSavedPosition; // the saved state was undone and is now out of reach
+    // The history holds what the step changed and no spare room.
+    change.cells.shrink_to_fit();
     history_.push_back({std::move(change), {}, {}});
     ++position_;
     Apply(history_.back(), false, false);

@@ -349,7 +349,6 @@ class ListBox : public Control {
     int AddItem(std::string text);
     // Adds many entries at once, each at its place.
     void AddItems(std::vector<std::string> texts);
-    void RemoveItem(int position);
     void Clear();
     // Removes the selected entries and returns their texts, in list order.
     std::vector<std::string> TakeSelected();
@@ -395,8 +394,6 @@ class ColumnList : public Control {
 
     // Replaces every row at once; cells are given row after row.
     void SetRows(std::vector<std::string> cells);
-    // Adds a row before the row shown at position (in a sorted list, at its sorted place).
-    void AddRow(int position, std::vector<std::string> cells);
     // Replaces `removed` rows from `first` on, counted in the order the rows
     // came, by the given ones, as a refill with all rows would: a sorted list
     // shows them at their sorted places and the others keep theirs, and the
