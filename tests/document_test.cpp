@@ -53,7 +53,8 @@ Change RandomChange(const Document& doc, std::mt19937& random) {
     case 3:
         return RenameCarChange(cars, pick(count), "CAR" + std::to_string(pick(100)));
     default:
-        return TextsChange(doc.Data(), {{DocumentText::Author, "AUTHOR" + std::to_string(pick(3))}}, "Author");
+        return TextsChange(doc.Data(), {{DocumentText::Author, "AUTHOR" + std::to_string(pick(3))}},
+                           "Author");
     }
 }
 
@@ -93,7 +94,8 @@ TEST(DocumentTest, UndoAndRedoOfAnyChangesGiveBackEveryStateAndTheSavedStarAndMa
             doc.Undo();
             EXPECT_EQ(doc.Cars(), states[back - 1].Cars);
             EXPECT_EQ(doc.Data().Author, states[back - 1].Author);
-            EXPECT_EQ(doc.Modified(), back - 1 != savedAt && savedAt < states.size()) << "at step " << back - 1;
+            EXPECT_EQ(doc.Modified(), back - 1 != savedAt && savedAt < states.size())
+                << "at step " << back - 1;
             ASSERT_EQ(doc.ChangedValueCount(), CountedChanges(doc));
         }
         EXPECT_FALSE(doc.CanUndo());

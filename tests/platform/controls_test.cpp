@@ -260,7 +260,8 @@ TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {
             spliced.AttachView(nullptr);
             refilled.SetRows(after);
             EXPECT_EQ(Column(spliced, 0), Column(refilled, 0)) << sorted << static_cast<int>(order);
-            EXPECT_NE(std::find(view.refreshed.begin(), view.refreshed.end(), Aspect::Rows), view.refreshed.end());
+            EXPECT_NE(std::find(view.refreshed.begin(), view.refreshed.end(), Aspect::Rows),
+                      view.refreshed.end());
             EXPECT_EQ(spliced.SelectedRow(), -1) << "as after a refill";
         }
 }
