@@ -105,6 +105,20 @@ TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
               (test::Printed{0, "", ""}));
     EXPECT_EQ(RunKestrix({"--diff", theirs, Path("clean.cfg")}).status, 0);
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("no/such/folder.cfg"), base, base, theirs}).status, 2);
+
+    // Each side took out one car of a full file and added its own.
+    std::string full = test::GeneratedHandlingText(kMaxCars);
+    const std::size_t first = full.find("CAR_100000");
+    full.erase(first, full.find('\n', first) + 1 - first);
+    const std::string fullBase = Write("full.cfg", test::GeneratedHandlingText(kMaxCars));
+    const std::string oursFull = Write("ours-full.cfg", full + CarLine("OURS") + "\r\n");
+    const std::string theirsFull = Write("theirs-full.cfg", full + CarLine("THEIRS") + "\r\n");
+    EXPECT_EQ(
+        RunKestrix({"--merge", fullBase, oursFull, theirsFull}),
+        (test::Printed{2, "",
+                       "kestrix: Cannot merge: the merged file would hold 32768 cars, and a file can hold "
+                       "at most 32767\n"}));
+    EXPECT_EQ(ReadFileBytes(oursFull).bytes, full + CarLine("OURS") + "\r\n") << "nothing is written";
 }
 
 // The merge driver and the text conversion as a version-control system uses them.

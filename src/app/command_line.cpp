@@ -167,6 +167,10 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, std
     }
     const MergeOutcome outcome =
         MergeFiles(ContentsOf(reads[0].file), ContentsOf(reads[1].file), ContentsOf(reads[2].file));
+    // Both sides may add cars to a full file; the reader would refuse the result.
+    if (const std::size_t cars = outcome.merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
+        return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
+                             " cars, and a file can hold at most " + std::to_string(kMaxCars));
     if (const std::string error = WriteMerged(outPath, outcome.merged); !error.empty())
         return Fail(err, error);
     if (outcome.conflicts.empty())
