@@ -119,7 +119,10 @@ void frmCompareFiles::AddCar(std::vector<std::string>& cells, int docRow, int ot
     const std::string_view name = docCar ? (*docCar)[0] : (*otherCar)[0];
     cells.insert(cells.end(), {std::string(name), "", std::string(status), "", ""});
     lines_.push_back({docRow, otherRow, -1});
+    // A car on one side only is its heading line, unless every value is asked for.
     const bool oneSided = !docCar || !otherCar;
+    if (oneSided && onlyDifferent)
+        return;
     for (int column = 1; column < kStatCount; ++column) {
         const bool differs =
             oneSided || std::find(differing.begin(), differing.end(), column) != differing.end();
