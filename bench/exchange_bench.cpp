@@ -183,16 +183,18 @@ void ToggleOneNameInAFullList(benchmark::State& state) {
     }
 }
 
-// File > Compare with File... on a mod of the full file (every seventh car
+// File > Compare with File... on a mod of the full file (every n-th car
 // changed, one gone, one added) until the window has painted itself once.
 void OpenCompareWindow(benchmark::State& state) {
+    const int step = static_cast<int>(state.range(0));
     Editor editor;
-    editor.services.chosenPath = bench::TemporaryFile(
-        "kestrix-bench-Modded.cfg", [] { return test::ModdedHandlingText(kFullFile, 7, 0, "MOD_7"); });
+    editor.services.chosenPath =
+        bench::TemporaryFile("kestrix-bench-Modded-" + std::to_string(step) + ".cfg",
+                             [step] { return test::ModdedHandlingText(kFullFile, step, 0, "MOD"); });
     for (auto _ : state) {
         editor.form.mnuCompareFile.UserChooses();
         const auto* compare = dynamic_cast<frmCompareFiles*>(editor.services.beside.get());
-        if (!compare || compare->lvDifferences.RowCount() < kFullFile / 7 * 2) {
+        if (!compare || compare->lvDifferences.RowCount() < kFullFile / step * 2) {
             state.SkipWithError("the comparison did not open");
             break;
         }
@@ -205,7 +207,7 @@ void OpenCompareWindow(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(OpenCompareWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenCompareWindow)->Arg(7)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ToggleOneNameInAFullList)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ImportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);

@@ -105,18 +105,23 @@ bool UniqueName(const CarTable& cars, std::size_t row) {
                          [&](const CarRow& car) { return car[0] == cars[row][0]; }) == 1;
 }
 
-// Edits on two sides that never touch the same value: each car goes to one
-// side, which may change it or (when its name is unique) delete it.
+// Edits on two sides that never touch the same value: both may change other
+// stats of one car, and a car one side deletes (when its name is unique) the
+// other leaves alone.
 std::pair<Edits, Edits> SeparateEdits(Editor& editor, const HandlingDocument& base) {
     std::pair<Edits, Edits> sides;
+    const auto side = [&]() -> Edits& { return editor.Pick(0, 1) ? sides.first : sides.second; };
     for (std::size_t row = 0; row < base.Cars.size(); ++row) {
-        Edits& side = editor.Pick(0, 1) ? sides.first : sides.second;
         if (UniqueName(base.Cars, row) && editor.Pick(0, 5) == 0) {
-            side.deleted.insert(static_cast<int>(row));
+            side().deleted.insert(static_cast<int>(row));
             continue;
         }
-        for (int changes = editor.Pick(0, 3); changes > 0; --changes)
-            side.values[{static_cast<int>(row), editor.Pick(1, kStatCount - 1)}] = editor.Value();
+        std::set<int> changed;
+        for (int changes = editor.Pick(0, 4); changes > 0; --changes) {
+            const int column = editor.Pick(1, kStatCount - 1);
+            if (changed.insert(column).second)
+                side().values[{static_cast<int>(row), column}] = editor.Value();
+        }
     }
     int added = 0;
     for (Edits* side : {&sides.first, &sides.second}) {

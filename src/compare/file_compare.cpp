@@ -48,6 +48,16 @@ std::string OneLine(std::string_view block) {
     return line;
 }
 
+// The matching the other way round: matching is symmetric.
+std::vector<int> Inverse(const std::vector<int>& match, std::size_t size) {
+    std::vector<int> inverse(size, -1);
+    for (std::size_t row = 0; row < match.size(); ++row) {
+        if (match[row] >= 0)
+            inverse[static_cast<std::size_t>(match[row])] = static_cast<int>(row);
+    }
+    return inverse;
+}
+
 } // namespace
 
 FileContents ContentsOf(const HandlingDocument& doc) {
@@ -271,8 +281,8 @@ class ThreeWayMerge {
     // In our order unless only their side moved cars; both moving them
     // differently is a conflict that our order wins.
     void PlaceBaseCars() {
-        const std::vector<int> oursToBase = MatchCars(ours_, base_);
-        const std::vector<int> theirsToBase = MatchCars(theirs_, base_);
+        const std::vector<int> oursToBase = Inverse(baseToOurs_, ours_.size());
+        const std::vector<int> theirsToBase = Inverse(baseToTheirs_, theirs_.size());
         const bool oursMoved = Reordered(baseToOurs_);
         const bool theirsMoved = Reordered(baseToTheirs_);
         const std::vector<int>& order = theirsMoved && !oursMoved ? theirsToBase : oursToBase;
