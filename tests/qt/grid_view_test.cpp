@@ -98,3 +98,30 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     QTest::keySequence(grid, QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
 }
+
+TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
+    grid->setFocus();
+    grid->setCurrentIndex(Model().index(0, 20));
+    for (int column = 20; column > 1; --column) {
+        QTest::keyClick(grid, Qt::Key_Left);
+        const QRect cell = grid->visualRect(grid->currentIndex());
+        ASSERT_GE(cell.left(), grid->FrozenPart().columnWidth(0)) << "column " << column - 1;
+    }
+    grid->setCurrentIndex(Model().index(0, 20));
+    QTest::keyClick(grid, Qt::Key_Home);
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "Home shows the first columns";
+
+    QTest::keyClick(grid, Qt::Key_F8);
+    EXPECT_EQ(table->grdCars.Current(), (platform::GridCell{1, 1})) << "ASHCROFT's mass is no number";
+    EXPECT_EQ(grid->currentIndex(), Model().index(1, 1));
+}
+
+TEST_F(CarTableViewTest, AnUnreadableFilterSaysWhyAndShowsEveryCar) {
+    table->txtFilter.UserTypes("Mass > heavy");
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_NE(table->lblFilterNote.Caption(), "");
+    table->txtFilter.UserTypes("Mass > 1000");
+    EXPECT_EQ(table->lblFilterNote.Caption(), "");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(table->lblCount.Caption(), "1 of 2 cars");
+}

@@ -338,6 +338,8 @@ void GridView::Refresh(Aspect aspect) {
         break;
     case Aspect::Selection:
         ShowSelection();
+        if (grid->Current().row >= 0)
+            scrollTo(model_->index(grid->Current().row, grid->Current().column), EnsureVisible);
         break;
     default:
         break;
@@ -424,23 +426,18 @@ void GridView::resizeEvent(QResizeEvent* event) {
     PlaceFrozenPart();
 }
 
-QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    const QModelIndex current = QTableView::moveCursor(action, modifiers);
-    // A cell that moves left under the frozen column is scrolled into view.
-    if (action == MoveLeft && current.column() > 0 && visualRect(current).left() < frozen_->columnWidth(0)) {
-        const int shift = visualRect(current).left() - frozen_->columnWidth(0);
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
-    }
-    return current;
-}
-
 void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     // A cell of the frozen column scrolls only the rows.
-    if (index.column() == 0 && model_->columnCount() > 1)
+    if (index.column() == 0 && model_->columnCount() > 1) {
         QTableView::scrollTo(model_->index(index.row(), std::max(1, columnAt(frozen_->columnWidth(0) + 1))),
                              hint);
-    else
-        QTableView::scrollTo(index, hint);
+        return;
+    }
+    QTableView::scrollTo(index, hint);
+    // Any other cell is never left under the frozen column, whichever key or click brought it.
+    const int hidden = frozen_->columnWidth(0) - visualRect(index).left();
+    if (index.column() > 0 && hidden > 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - hidden);
 }
 
 void GridView::PlaceFrozenPart() {

@@ -7,7 +7,9 @@
 
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -32,8 +34,8 @@ namespace kestrix::platform::qt {
 
 Binding::Binding(Control& control, QWidget& widget, Refresher refresh)
     : QObject(&widget), control_(&control), widget_(widget), refresh_(std::move(refresh)) {
+    // The program name is the object name; assistive tools hear the caption or the label beside it.
     widget.setObjectName(QString::fromStdString(control.Name()));
-    widget.setAccessibleName(QString::fromStdString(control.Name()));
     control.AttachView(this);
 }
 
@@ -70,6 +72,8 @@ void Binding::Refresh(Aspect aspect) {
         if (aspect == Aspect::Looks) {
             widget_.setToolTip(Latin1(control_->Tip()));
             widget_.setStatusTip(Latin1(control_->Tip()));
+            widget_.setAccessibleName(Latin1(control_->SpokenName()));
+            widget_.setAccessibleDescription(Latin1(control_->Tip()));
         }
         refresh_(aspect);
     }
@@ -146,6 +150,52 @@ class WheelOnlyWithFocus : public QObject {
         event->ignore();
         return true;
     }
+};
+
+// The arrow keys move the choice within an option group, which is one Tab stop.
+class OptionKeys : public QObject {
+  public:
+    OptionKeys(QWidget& widget, const Binding& binding) : QObject(&widget), binding_(binding) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)
+            return false;
+        const int step = key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 1;
+        binding_.Act<OptionButton>([step](OptionButton& option) { option.UserSteps(step); });
+        return true;
+    }
+
+  private:
+    const Binding& binding_;
+};
+
+// Enter and Escape in a line field go to the field first, and to the window
+// only when the field has no use for them.
+class FieldKeys : public QObject {
+  public:
+    FieldKeys(QWidget& widget, const Binding& binding) : QObject(&widget), binding_(binding) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (key.modifiers() & ~Qt::KeypadModifier)
+            return false;
+        bool handled = false;
+        if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+            binding_.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEnter(); });
+        else if (key.key() == Qt::Key_Escape)
+            binding_.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEscape(); });
+        return handled;
+    }
+
+  private:
+    const Binding& binding_;
 };
 
 QColor ToQColor(const Color& color) {
@@ -308,6 +358,7 @@ class WidgetFactory : public ControlVisitor {
             if (aspect == Aspect::Value) {
                 const QSignalBlocker quiet(option);
                 option->setChecked(control.Value());
+                option->setFocusPolicy(control.TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
             } else if (aspect == Aspect::Caption) {
                 option->setText(Latin1(control.Caption()));
             }
@@ -319,6 +370,7 @@ class WidgetFactory : public ControlVisitor {
                 option->setChecked(o.Value());
             });
         });
+        new OptionKeys(*option, binding);
         ReportFocus(*option, binding);
     }
 
@@ -465,6 +517,7 @@ void WidgetFactory::LineField(TextField& control) {
         if (!*applying)
             binding.Act<TextField>([&text](TextField& field) { field.UserTypes(Latin1Bytes(text)); });
     });
+    new FieldKeys(*edit, binding);
     ReportFocus(*edit, binding);
 }
 
@@ -592,6 +645,10 @@ class ListBoxInput : public QObject {
         const ListBox* list = binding_.Get<ListBox>();
         if (!list || list->ListCount() == 0)
             return false;
+        if (key.matches(QKeySequence::SelectAll)) {
+            binding_.Act<ListBox>([](ListBox& l) { l.UserSelectsAll(); });
+            return true;
+        }
         const int current = std::max(view_.currentIndex().row(), 0);
         int row = current;
         switch (key.key()) {
@@ -674,6 +731,12 @@ class ColumnListKeys : public QObject {
         const auto& key = *static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
         bool handled = false;
+        if (key.matches(QKeySequence::Copy)) {
+            // Tab-separated, as spreadsheets take it.
+            binding_.Act<ColumnList>(
+                [](ColumnList& list) { QApplication::clipboard()->setText(Latin1(list.CopyText())); });
+            return true;
+        }
         if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
             binding_.Act<ColumnList>([&handled](ColumnList& list) { handled = list.UserPressesEnter(); });
         else if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier))

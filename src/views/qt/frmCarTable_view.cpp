@@ -10,13 +10,14 @@ namespace {
 
 void LayOutCarTable(frmCarTable& form, platform::qt::WindowFrame& frame) {
     frame.SetInitialSize(QSize(1000, 600));
-    Lay(frame, Piece::Column({
-                   Piece::Row({form.lblFilter, Piece(form.txtFilter).Width(220), Piece::Gap(12),
-                               form.chkErrors, Piece::Stretch(), form.lblCount}),
-                   Piece(form.grdCars).MinimumSize(400, 200).Grow(),
-                   Piece::Row({form.cmdSetTo, form.cmdAdd, form.cmdMultiply, Piece::Gap(16), form.cmdCompare,
-                               Piece::Stretch()}),
-               }));
+    Lay(frame,
+        Piece::Column({
+            Piece::Row({form.lblFilter, Piece(form.txtFilter).Width(220), Piece::Gap(12), form.chkErrors,
+                        Piece::Gap(12), form.lblFilterNote, Piece::Stretch(), form.lblCount}),
+            Piece(form.grdCars).MinimumSize(400, 200).Grow(),
+            Piece::Row({form.cmdSetTo, form.cmdAdd, form.cmdMultiply, Piece::Gap(16), form.cmdCompare,
+                        Piece::Stretch(), form.cmdNextError}),
+        }));
 }
 
 } // namespace

@@ -36,6 +36,8 @@ Piece StatPiece(frmMain& form, int column) {
 Piece RowCaption(platform::Label& label, int fieldHeight) {
     return Piece(label).Align(Qt::AlignTop).Look([fieldHeight](QWidget& widget) {
         widget.setMinimumHeight(fieldHeight);
+        // A caption without a closing colon still stands clear of its field, at any scale.
+        widget.setContentsMargins(0, 0, widget.fontMetrics().averageCharWidth(), 0);
     });
 }
 
@@ -72,14 +74,19 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     const int fieldHeight = QLineEdit().sizeHint().height();
     for (const StatPage& page : StatPages())
         pages.push_back(StatPagePiece(form, page, nextLabel, fieldHeight));
-    Lay(frame,
-        Piece::Column({
-            Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
-            Piece(form.tabGeneral).Pages(std::move(pages)),
-            form.Label2,
-            Piece(form.lvErrors).Height(kErrorListHeight).ColumnWidths({40, 87, 247}).Look(SizeCarColumn),
-            Piece(form.cmdViewErrors).Align(Qt::AlignRight),
-        }));
+    Lay(frame, Piece::Column({
+                   Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
+                   // The pages keep their size, under the car list, however large the window.
+                   Piece(form.tabGeneral).Pages(std::move(pages)).Align(Qt::AlignLeft),
+                   form.Label2,
+                   // The list takes the room a larger window gives.
+                   Piece(form.lvErrors)
+                       .MinimumSize(0, kErrorListHeight)
+                       .Grow()
+                       .ColumnWidths({40, 87, 247})
+                       .Look(SizeCarColumn),
+                   Piece(form.cmdViewErrors).Align(Qt::AlignRight),
+               }));
     frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
 }
 
