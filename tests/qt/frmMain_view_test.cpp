@@ -216,7 +216,6 @@ TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
     } named[] = {{"txtStat1", "Mass"},
                  {"txtStat6", "Centre Of Mass y"},
                  {"txtStat13", "Maximum Velocity"},
-                 {"cboDrive", "Drive Type"},
                  {"cmdViewErrors", "View all errors ..."},
                  {"chkABS", "ABS Brakes"}};
     for (const auto& [widget, heard] : named) {
@@ -226,6 +225,10 @@ TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
     }
     EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
               QString::fromStdString(StatTip(1)));
+    // A drop-down's name is its value; its label comes as the "labelled by" relation.
+    const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type :");
 
     frmPreferences preferences(services);
     const auto dialog = test::Frame(preferences);

@@ -426,6 +426,14 @@ void GridView::resizeEvent(QResizeEvent* event) {
     PlaceFrozenPart();
 }
 
+QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex current = QTableView::moveCursor(action, modifiers);
+    // Home shows the row from its start, the first columns beside the names.
+    if (action == MoveHome)
+        horizontalScrollBar()->setValue(0);
+    return current;
+}
+
 void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     // A cell of the frozen column scrolls only the rows.
     if (index.column() == 0 && model_->columnCount() > 1) {

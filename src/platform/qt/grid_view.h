@@ -21,6 +21,7 @@ class GridView : public QTableView {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void scrollTo(const QModelIndex& index, ScrollHint hint) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

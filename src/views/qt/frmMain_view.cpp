@@ -3,6 +3,7 @@
 #include "windows/frmMain.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeView>
 
@@ -68,6 +69,22 @@ void SizeCarColumn(QWidget& widget) {
     view.setMinimumWidth(view.minimumWidth() + grown);
 }
 
+// Each caption labels the first control of its row, as assistive tools tell it.
+void LabelTheControls(frmMain& form, platform::qt::WindowFrame& frame) {
+    std::size_t label = 0;
+    for (const StatPage& page : StatPages())
+        for (const StatPageRow& row : page.rows) {
+            if (row.caption.empty())
+                continue;
+            const platform::Control& first = form.StatControl(row.columns.front());
+            auto* caption =
+                frame.findChild<QLabel*>(QString::fromStdString(form.LabStat.at(label++)->Name()));
+            auto* control = frame.findChild<QWidget*>(QString::fromStdString(first.Name()));
+            if (caption && control)
+                caption->setBuddy(control);
+        }
+}
+
 void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     std::vector<Piece> pages;
     std::size_t nextLabel = 0;
@@ -87,6 +104,7 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
                        .Look(SizeCarColumn),
                    Piece(form.cmdViewErrors).Align(Qt::AlignRight),
                }));
+    LabelTheControls(form, frame);
     frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
 }
 
