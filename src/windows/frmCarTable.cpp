@@ -217,8 +217,10 @@ void frmCarTable::ShowCount() {
 void frmCarTable::txtFilter_Change() {
     grdCars.SetFilter(txtFilter.Text());
     // A filter that cannot be read says why, and every car stays shown.
-    lblFilterNote.SetCaption(grdCars.FilterProblem().empty() ? std::string()
-                                                             : "Not filtered: " + grdCars.FilterProblem());
+    const std::string note =
+        grdCars.FilterProblem().empty() ? std::string() : "Not filtered: " + grdCars.FilterProblem();
+    lblFilterNote.SetCaption(note);
+    lblFilterNote.SetTip(note);
     ShowCount();
 }
 

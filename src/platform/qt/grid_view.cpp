@@ -18,6 +18,8 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace kestrix::platform::qt {
 
 using Editing = GridColumn::Editing;
@@ -323,7 +325,14 @@ void GridView::Refresh(Aspect aspect) {
     case Aspect::Entries:
     case Aspect::Rows: {
         const QSignalBlocker quiet(selectionModel());
+        // A reset gives every column its first width: the widths the user chose come back.
+        std::vector<int> widths;
+        for (int column = 0; column < horizontalHeader()->count(); ++column)
+            widths.push_back(columnWidth(column));
         model_->Reset();
+        if (static_cast<int>(widths.size()) == model_->columnCount())
+            for (int column = 0; column < model_->columnCount(); ++column)
+                setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
         ShowColumns();
         horizontalHeader()->setSortIndicatorShown(grid->SortColumn() >= 0);
         horizontalHeader()->setSortIndicator(grid->SortColumn(), grid->SortOrder() == Grid::Order::Ascending

@@ -153,6 +153,9 @@ Answer QtServices::ShowMessage(const MessageBox& request) {
     QMessageBox box(StandardIcon(request.icon), title, MessageText(request.text),
                     StandardButtons(request.buttons), QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    // A question of its opener: a title and a close box, no minimise or maximise box.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     box.setDefaultButton(StandardButton(request.defaultButton));
     box.setEscapeButton(box.button(StandardButton(EscapeAnswer(request.buttons))));
     const OrdinaryPointer pointer(busyDepth_ > 0);

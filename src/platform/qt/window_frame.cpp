@@ -134,7 +134,10 @@ void WindowFrame::Finish() {
     // A remembered place is used only while it still lies on the screen.
     if (window_->Resizable() && place && placed.width() > 0 && placed.height() > 0 &&
         (!screen || screen->availableGeometry().intersects(placed))) {
-        setGeometry(placed.intersected(screen ? screen->availableGeometry() : placed));
+        // The place is the frame's, the size the window's own, as they were kept.
+        const QRect fit = placed.intersected(screen ? screen->availableGeometry() : placed);
+        resize(fit.size());
+        move(fit.topLeft());
         if (place->maximised)
             setWindowState(windowState() | Qt::WindowMaximized);
     } else {
@@ -161,16 +164,18 @@ bool WindowFrame::OpenBeside(const QWidget& opener) {
         return false;
     const QRect room = screen->availableGeometry();
     const QRect beside = opener.frameGeometry();
-    const int frameExtra = 16; // the window manager's border, not yet known
-    const int wanted = width() + frameExtra;
-    int left = -1;
-    if (beside.right() + wanted <= room.right())
-        left = beside.right() + 1;
-    else if (beside.left() - wanted >= room.left())
-        left = beside.left() - wanted;
-    if (left < 0)
+    const int border = 16; // the window manager's frame, not yet known
+    const int right = room.right() - beside.right() - border;
+    const int left = beside.left() - room.left() - border;
+    // Narrower than it would open, down to its least width, rather than over its opener.
+    layout()->activate();
+    const int least = std::max(minimumSizeHint().width(), minimumWidth());
+    if (std::max(right, left) < least)
         return false;
-    move(left, std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() - height())));
+    const int width = std::min(this->width(), std::max(right, left));
+    const int top = std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() - height()));
+    resize(width, height());
+    move(right >= left ? beside.right() + 1 : beside.left() - width - border, top);
     return true;
 }
 
@@ -182,7 +187,7 @@ void WindowFrame::ReportPlace() {
     if (!window_ || !window_->Resizable() || !isVisible())
         return;
     // A maximised window keeps the place it comes back to.
-    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());
     window_->UserPlaces({normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()});
 }
 
