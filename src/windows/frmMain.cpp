@@ -340,14 +340,8 @@ void frmMain::Form_Load() {
     else if (SettingOn(services_, kReopenLastFile) && !recent_.Paths().empty() &&
              RecentFiles::Exists(recent_.Paths().front()))
         path = recent_.Paths().front();
-    if (!path.empty()) {
-        doc_.FilePath = path;
-        if (ReadFile())
-            SetFileLoaded(true);
-        else
-            doc_.FilePath.clear();
-        doc_.Modified = false;
-    }
+    if (!path.empty())
+        OpenFile(path);
 }
 
 void frmMain::ApplyPreferences() {
@@ -595,16 +589,10 @@ bool frmMain::ReadFile() {
 }
 
 void frmMain::LoadFile() {
-    const std::string previousPath = doc_.FilePath;
     const std::string chosen =
         AskForHandlingFile(services_, FileDialogKind::Open, "Open .CFG File...", doc_.FilePath);
-    if (!chosen.empty()) {
-        doc_.FilePath = chosen;
-        if (ReadFile())
-            SetFileLoaded(true);
-        else
-            doc_.FilePath = previousPath;
-    }
+    if (!chosen.empty())
+        OpenFile(chosen);
     doc_.Modified = false;
 }
 

@@ -152,51 +152,66 @@ class WheelOnlyWithFocus : public QObject {
     }
 };
 
-// The arrow keys move the choice within an option group, which is one Tab stop.
-class OptionKeys : public QObject {
+// Key presses a widget's control takes before the widget; the handler says
+// whether it took the key.
+class KeysFirst : public QObject {
   public:
-    OptionKeys(QWidget& widget, const Binding& binding) : QObject(&widget), binding_(binding) {
+    using Handler = std::function<bool(const QKeyEvent&)>;
+    KeysFirst(QWidget& widget, Handler handle) : QObject(&widget), handle_(std::move(handle)) {
         widget.installEventFilter(this);
     }
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right)
-            return false;
-        const int step = key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 1;
-        binding_.Act<OptionButton>([step](OptionButton& option) { option.UserSteps(step); });
-        return true;
+        return event->type() == QEvent::KeyPress && handle_(*static_cast<QKeyEvent*>(event));
     }
 
   private:
-    const Binding& binding_;
+    Handler handle_;
 };
+
+// The arrow keys move the choice within an option group, which is one Tab stop.
+bool OptionKey(const Binding& binding, const QKeyEvent& key) {
+    const int pressed = key.key();
+    if (pressed != Qt::Key_Up && pressed != Qt::Key_Down && pressed != Qt::Key_Left &&
+        pressed != Qt::Key_Right)
+        return false;
+    const int step = pressed == Qt::Key_Up || pressed == Qt::Key_Left ? -1 : 1;
+    binding.Act<OptionButton>([step](OptionButton& option) { option.UserSteps(step); });
+    return true;
+}
 
 // Enter and Escape in a line field go to the field first, and to the window
 // only when the field has no use for them.
-class FieldKeys : public QObject {
-  public:
-    FieldKeys(QWidget& widget, const Binding& binding) : QObject(&widget), binding_(binding) {
-        widget.installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const auto& key = *static_cast<QKeyEvent*>(event);
-        if (key.modifiers() & ~Qt::KeypadModifier)
-            return false;
-        bool handled = false;
-        if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
-            binding_.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEnter(); });
-        else if (key.key() == Qt::Key_Escape)
-            binding_.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEscape(); });
-        return handled;
-    }
+bool FieldKey(const Binding& binding, const QKeyEvent& key) {
+    if (key.modifiers() & ~Qt::KeypadModifier)
+        return false;
+    bool handled = false;
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        binding.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEnter(); });
+    else if (key.key() == Qt::Key_Escape)
+        binding.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEscape(); });
+    return handled;
+}
 
-  private:
-    const Binding& binding_;
-};
+// Enter on a row goes to the list first, and to the window only when the list
+// has no use for it; the menu key acts as a click on the selected row; Ctrl+C
+// copies the list tab-separated, as spreadsheets take it.
+bool ColumnListKey(const Binding& binding, const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    bool handled = false;
+    if (key.matches(QKeySequence::Copy)) {
+        binding.Act<ColumnList>(
+            [](ColumnList& list) { QApplication::clipboard()->setText(Latin1(list.CopyText())); });
+        return true;
+    }
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
+        binding.Act<ColumnList>([&handled](ColumnList& list) { handled = list.UserPressesEnter(); });
+    else if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
+        binding.Act<ColumnList>([&handled](ColumnList& list) {
+            handled = list.SelectedRow() >= 0;
+            list.UserClicks(list.SelectedRow());
+        });
+    return handled;
+}
 
 QColor ToQColor(const Color& color) {
     return QColor(color.red, color.green, color.blue);
@@ -370,7 +385,7 @@ class WidgetFactory : public ControlVisitor {
                 option->setChecked(o.Value());
             });
         });
-        new OptionKeys(*option, binding);
+        new KeysFirst(*option, [&binding](const QKeyEvent& key) { return OptionKey(binding, key); });
         ReportFocus(*option, binding);
     }
 
@@ -517,7 +532,7 @@ void WidgetFactory::LineField(TextField& control) {
         if (!*applying)
             binding.Act<TextField>([&text](TextField& field) { field.UserTypes(Latin1Bytes(text)); });
     });
-    new FieldKeys(*edit, binding);
+    new KeysFirst(*edit, [&binding](const QKeyEvent& key) { return FieldKey(binding, key); });
     ReportFocus(*edit, binding);
 }
 
@@ -718,39 +733,6 @@ void WidgetFactory::Visit(ListBox& control) {
     ReportFocus(*view, binding);
 }
 
-// Enter on a row goes to the list first, and to the window only when the list
-// has no use for it; the menu key acts as a click on the selected row.
-class ColumnListKeys : public QObject {
-  public:
-    ColumnListKeys(QTreeView& view, const Binding& binding) : QObject(&view), binding_(binding) {
-        view.installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const auto& key = *static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
-        bool handled = false;
-        if (key.matches(QKeySequence::Copy)) {
-            // Tab-separated, as spreadsheets take it.
-            binding_.Act<ColumnList>(
-                [](ColumnList& list) { QApplication::clipboard()->setText(Latin1(list.CopyText())); });
-            return true;
-        }
-        if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
-            binding_.Act<ColumnList>([&handled](ColumnList& list) { handled = list.UserPressesEnter(); });
-        else if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
-            binding_.Act<ColumnList>([&handled](ColumnList& list) {
-                handled = list.SelectedRow() >= 0;
-                list.UserClicks(list.SelectedRow());
-            });
-        return handled;
-    }
-
-  private:
-    const Binding& binding_;
-};
-
 void WidgetFactory::Visit(ColumnList& control) {
     auto* view = new QTreeView(parent_);
     view->setRootIsDecorated(false);
@@ -797,7 +779,7 @@ void WidgetFactory::Visit(ColumnList& control) {
                                  list.SetSelectedRow(current.row());
                          });
                      });
-    new ColumnListKeys(*view, binding);
+    new KeysFirst(*view, [&binding](const QKeyEvent& key) { return ColumnListKey(binding, key); });
     ReportFocus(*view, binding);
 }
 
