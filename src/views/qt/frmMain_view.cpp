@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace kestrix::views {
 
 using platform::qt::Piece;
@@ -106,6 +108,12 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
                }));
     LabelTheControls(form, frame);
     frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
+    // The line at the foot shows the longest help whole.
+    int widest = 0;
+    for (int column = 0; column < kStatCount; ++column)
+        widest = std::max(widest, frame.fontMetrics().horizontalAdvance(
+                                      QString::fromLatin1(form.StatControl(column).Tip().c_str())));
+    frame.setMinimumWidth(widest + 4 * frame.fontMetrics().averageCharWidth());
 }
 
 } // namespace
