@@ -73,18 +73,19 @@ void SizeCarColumn(QWidget& widget) {
 
 // Each caption labels the first control of its row, as assistive tools tell it.
 void LabelTheControls(frmMain& form, platform::qt::WindowFrame& frame) {
-    std::size_t label = 0;
+    const auto label = [&frame](const platform::Control& caption, const platform::Control& control) {
+        auto* shown = frame.findChild<QLabel*>(QString::fromStdString(caption.Name()));
+        auto* labelled = frame.findChild<QWidget*>(QString::fromStdString(control.Name()));
+        if (shown && labelled)
+            shown->setBuddy(labelled);
+    };
+    label(form.Label1, form.cboCars);
+    label(form.Label2, form.lvErrors);
+    std::size_t next = 0;
     for (const StatPage& page : StatPages())
-        for (const StatPageRow& row : page.rows) {
-            if (row.caption.empty())
-                continue;
-            const platform::Control& first = form.StatControl(row.columns.front());
-            auto* caption =
-                frame.findChild<QLabel*>(QString::fromStdString(form.LabStat.at(label++)->Name()));
-            auto* control = frame.findChild<QWidget*>(QString::fromStdString(first.Name()));
-            if (caption && control)
-                caption->setBuddy(control);
-        }
+        for (const StatPageRow& row : page.rows)
+            if (!row.caption.empty())
+                label(*form.LabStat.at(next++), form.StatControl(row.columns.front()));
 }
 
 void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
