@@ -112,6 +112,10 @@ TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
     QTest::keyClick(grid, Qt::Key_Home);
     EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "Home shows the first columns";
 
+    grid->setColumnWidth(3, 222);
+    table->DocumentChanged(true); // as after a car added or imported through a dialog
+    EXPECT_EQ(grid->columnWidth(3), 222) << "the width the user chose stays";
+
     QTest::keyClick(grid, Qt::Key_F8);
     EXPECT_EQ(table->grdCars.Current(), (platform::GridCell{1, 1})) << "ASHCROFT's mass is no number";
     EXPECT_EQ(grid->currentIndex(), Model().index(1, 1));
