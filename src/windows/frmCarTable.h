@@ -25,12 +25,14 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     platform::Label lblFilter{"lblFilter"};
     platform::TextField txtFilter{"txtFilter"};
     platform::CheckBox chkErrors{"chkErrors"};
+    platform::Label lblFilterNote{"lblFilterNote"};
     platform::Label lblCount{"lblCount"};
     platform::Grid grdCars{"grdCars"};
     platform::Button cmdSetTo{"cmdSetTo"};
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};
     platform::Button cmdCompare{"cmdCompare"};
+    platform::Button cmdNextError{"cmdNextError"};
 
     // The tooltip of a stat's column header. The stat's name for now; its
     // meaning and unit belong here once the stat help exists.
@@ -49,6 +51,7 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void cmdAdd_Click();
     void cmdMultiply_Click();
     void cmdCompare_Click();
+    void cmdNextError_Click();
 
   protected:
     bool QueryUnload() override;

@@ -4,6 +4,7 @@
 #include "platform/services.h"
 #include "platform/window.h"
 #include "windows/frmImportExport.h"
+#include "windows/recent_files.h"
 
 #include <array>
 #include <bitset>
@@ -16,6 +17,7 @@ namespace kestrix {
 
 class frmComments;
 class frmCarTable;
+class frmCompareFiles;
 
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
@@ -61,8 +63,9 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::ColumnList lvErrors;
     platform::Button cmdViewErrors{"cmdViewErrors"};
 
-    platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, sep3{"sep3"}, mnuSave{"mnuSave"},
-        mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, sep1{"sep1"}, mnuImport{"mnuImport"},
+    platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, mnuRecent{"mnuRecent"}, sep3{"sep3"},
+        mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, mnuCompareFile{"mnuCompareFile"},
+        mnuCompareSaved{"mnuCompareSaved"}, sep1{"sep1"}, mnuImport{"mnuImport"},
         mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
@@ -70,7 +73,10 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"};
+    // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
+    std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
+    platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
     platform::MenuEntry mnuHelp{"mnuHelp"}, mnuAbout{"mnuAbout"};
 
     // The control that shows a column: its text field, or the choice control of a choice stat.
@@ -98,6 +104,9 @@ class frmMain : public platform::Window, private DocumentObserver {
     void txtStat_Change(int index);
     void txtStat_GotFocus(int index);
     void txtStat_LostFocus(int index);
+    // Enter commits the field, Escape brings back the value last committed.
+    void txtStat_Commit(int index);
+    void txtStat_Revert(int index);
     void cboDrive_Click();
     void cboEngine_Click();
     void cboFront_Click();
@@ -109,6 +118,10 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuSaveAs_Click();
     void mnuRevert_Click();
     void mnuExit_Click();
+    void mnuRecent_Click();
+    void mnuRecentFile_Click(int index);
+    void mnuRemoveMissing_Click();
+    void mnuPreferences_Click();
 
     // Car management and exchange.
     CarExchange Exchange;
@@ -126,6 +139,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The error lists, the stat properties and the help on every stat.
     void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
     void lvErrors_DblClick();
+    // Shows the car of that name and puts the focus on the stat's control.
+    void GoToValue(const std::string& car, int stat);
     void cmdViewErrors_Click();
     void mnuViewProperties_Click();
 
@@ -138,6 +153,10 @@ class frmMain : public platform::Window, private DocumentObserver {
     bool KeepFieldEdits();
     // Shows the car of this row, and the page and control of the column when there is one.
     void ShowValue(int row, int column);
+
+    // Comparing the document with another file, and taking values from it.
+    void mnuCompareFile_Click();
+    void mnuCompareSaved_Click();
 
   protected:
     bool QueryUnload() override;
@@ -154,6 +173,12 @@ class frmMain : public platform::Window, private DocumentObserver {
     void SetChoiceControls();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
+    void OpenFile(const std::string& path);
+    void ShowRecentFiles();
+    void ApplyPreferences();
+    // A field holding a relative input ("=*1.2") gets its value from the
+    // value last committed; false, with a note when asked, when it cannot be read.
+    bool ResolveRelativeInput(int index, bool noteTypo);
     bool ConfirmValueGaps();
     void ReportFailure(const std::string& message);
     int ShownRow() const;
@@ -164,16 +189,19 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The stat labels with a mark where the shown car's value differs from the saved file.
     void MarkChangedValues();
     std::string LabelCaption(std::size_t label, bool changed) const;
-    void SetChoice(int column, std::string stored);
+    void FocusStat(int stat);
+    void OpenCompareWindow(const std::string& path, const std::string& caption);
 
     Document& doc_;
     platform::Services& services_;
+    RecentFiles recent_;
     // The fields the user changed since the car was shown: only those become a change.
     std::bitset<kStatCount> edited_;
     // The windows beside this one while they are open.
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<frmCarTable> carTable_;
     std::weak_ptr<platform::Window> changes_;
+    std::weak_ptr<frmCompareFiles> compareFiles_;
 };
 
 } // namespace kestrix

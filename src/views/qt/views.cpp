@@ -14,6 +14,8 @@ void RegisterCompareView(platform::qt::QtServices& services);
 void RegisterAskNumberView(platform::qt::QtServices& services);
 void RegisterChangesView(platform::qt::QtServices& services);
 void RegisterRenameCarView(platform::qt::QtServices& services);
+void RegisterPreferencesView(platform::qt::QtServices& services);
+void RegisterCompareFilesView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -28,6 +30,8 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterAskNumberView(services);
     RegisterChangesView(services);
     RegisterRenameCarView(services);
+    RegisterPreferencesView(services);
+    RegisterCompareFilesView(services);
 }
 
 } // namespace kestrix::views
