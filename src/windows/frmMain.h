@@ -75,6 +75,7 @@ class frmMain : public platform::Window {
     bool FillingControls = false;
     std::int16_t CurrentStat = 0;
     const ErrorRegister& Errors() const { return errors_; }
+    const NumberFormat& Numbers() const { return numbers_; }
 
     // Procedures other windows use.
     void StatsToArray();
@@ -94,6 +95,7 @@ class frmMain : public platform::Window {
     void txtStat_Change(int index);
     void txtStat_GotFocus(int index);
     void txtStat_LostFocus(int index);
+    void txtStat_Refused(platform::TextField::Refusal refusal);
     void cboDrive_Click();
     void cboEngine_Click();
     void cboFront_Click();
@@ -150,7 +152,8 @@ class frmMain : public platform::Window {
     void SetChoiceControls();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
-    bool ConfirmValueGaps();
+    // The tip of a choice control that cannot show its stored value exactly names that value.
+    void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();
