@@ -170,10 +170,9 @@ void frmComments::txtComments_Change() {
 }
 
 void frmComments::txtComments_Refused(platform::TextField::Refusal refusal) {
-    lblCarLines.SetCaption(
-        refusal == platform::TextField::Refusal::Separator
-            ? "Not taken: the author is one line of the file."
-            : "Not taken: the file holds 8-bit characters only, and that text has others.");
+    lblCarLines.SetCaption(refusal == platform::TextField::Refusal::Separator
+                               ? "Not taken: the author is one line of the file."
+                               : "Not taken: the file holds 8-bit characters only.");
 }
 
 void frmComments::cmdOK_Click() {

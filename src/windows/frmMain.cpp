@@ -143,9 +143,8 @@ std::string FirstLetters(const ChoiceStat& stat) {
 // Why a typed or pasted text did not enter a stat field.
 std::string_view RefusalNote(platform::TextField::Refusal refusal) {
     return refusal == platform::TextField::Refusal::Separator
-               ? "Not taken: a value holds no blank, tab or line end, as the file would read it as two "
-                 "values."
-               : "Not taken: the file holds 8-bit characters only, and that text has others.";
+               ? "Not taken: a value holds no blank, tab or line end."
+               : "Not taken: the file holds 8-bit characters only.";
 }
 
 constexpr std::string_view kCloseQuestion =
