@@ -249,6 +249,11 @@ void Grid::UserSetsTicks(int row, int column, const std::vector<bool>& ticks) {
     Edit(row, column, Column(column).ticksStored(ticks));
 }
 
+void Grid::UserPasteRefused(Refusal refusal) {
+    if (Enabled() && PasteRefused)
+        PasteRefused(refusal);
+}
+
 void Grid::UserPastes(std::string_view text) {
     if (!Enabled() || current_.row < 0)
         return;

@@ -73,7 +73,7 @@ struct GridEdit {
 class Grid : public Control {
   public:
     enum class Order { Ascending, Descending };
-    enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue };
+    enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue, Unwritable };
     static constexpr std::string_view kRefusedCharacters = " \t\r\n";
 
     using Control::Control;
@@ -128,6 +128,8 @@ class Grid : public Control {
     void UserSetsTicks(int row, int column, const std::vector<bool>& ticks);
     // A tab-separated block from the current cell, whole or not at all.
     void UserPastes(std::string_view text);
+    // A paste the view refused before it reached the grid (characters that have no 8-bit form).
+    void UserPasteRefused(Refusal refusal);
     void UserDoubleClicksRowHeader(int row);
 
     std::function<void(const std::vector<GridEdit>&)> CellsEdited;

@@ -287,6 +287,9 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
     case platform::Grid::Refusal::BlankValue:
         text = "A pasted value is empty or holds a blank, which the file cannot keep.";
         break;
+    case platform::Grid::Refusal::Unwritable:
+        text = "The pasted text holds characters the file cannot keep: it holds 8-bit characters only.";
+        break;
     }
     services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
 }
