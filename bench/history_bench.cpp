@@ -24,9 +24,10 @@ Change MultiplyAll(const CarTable& cars) {
     for (int row = 0; row < static_cast<int>(cars.size()); ++row)
         for (int column = 1; column < kStatCount; ++column)
             if (!StatCatalogue::Instance()[column].IsText)
-                if (auto value =
-                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1))
-                    edits.push_back({row, column, std::move(*value)});
+                if (BulkResult result =
+                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1);
+                    result.value)
+                    edits.push_back({row, column, std::move(*result.value)});
     return ValuesChange(cars, edits, "Multiply by 1.1");
 }
 

@@ -112,9 +112,10 @@ void UndoOrRedoMultiplyAll(benchmark::State& state) {
     for (int row = 0; row < static_cast<int>(cars.size()); ++row)
         for (int column = 1; column < kStatCount; ++column)
             if (!StatCatalogue::Instance()[column].IsText)
-                if (auto value =
-                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1))
-                    edits.push_back({row, column, std::move(*value)});
+                if (BulkResult result =
+                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1);
+                    result.value)
+                    edits.push_back({row, column, std::move(*result.value)});
     editor.doc.Commit(ValuesChange(cars, edits, "Multiply by 1.1"));
     QApplication::processEvents();
     for (auto _ : state) {

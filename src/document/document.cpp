@@ -100,13 +100,6 @@ void Document::DropTyping() {
         Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
 }
 
-void Document::ForgetModified() {
-    typing_ = false;
-    savedPosition_ = position_;
-    UpdateModified();
-    Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
-}
-
 void Document::UpdateModified() {
     data_.Modified = typing_ || position_ != savedPosition_;
 }

@@ -72,8 +72,6 @@ class Document {
     void NoteTyping();
     // The typing was taken back.
     void DropTyping();
-    // The star goes without a save (a cancelled Save As does so); the marks stay.
-    void ForgetModified();
     // For a document not read from a file (the path a failed open leaves, a test's own document).
     void SetPath(std::string path);
 

@@ -107,6 +107,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     // Enter commits the field, Escape brings back the value last committed.
     void txtStat_Commit(int index);
     void txtStat_Revert(int index);
+    void txtStat_Refused(platform::TextField::Refusal refusal);
     void cboDrive_Click();
     void cboEngine_Click();
     void cboFront_Click();
@@ -179,7 +180,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // A field holding a relative input ("=*1.2") gets its value from the
     // value last committed; false, with a note when asked, when it cannot be read.
     bool ResolveRelativeInput(int index, bool noteTypo);
-    bool ConfirmValueGaps();
+    // The tip of a choice control that cannot show its stored value exactly names that value.
+    void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();

@@ -60,7 +60,9 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
     EXPECT_TRUE(comments.cmdOK.HasFocus());
     comments.txtAuthor.UserTypes("Ann\r\nLee");
-    EXPECT_EQ(comments.txtAuthor.Text(), "AnnLee") << "the author line holds no line end";
+    EXPECT_EQ(comments.txtAuthor.Text(), "Ann") << "the author line holds no line end";
+    EXPECT_EQ(comments.lblCarLines.Caption(), "Not taken: the author is one line of the file.");
+    comments.txtAuthor.UserTypes("Ann Lee");
     comments.cmdOK.UserClicks();
     EXPECT_TRUE(comments.IsClosed());
     EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
@@ -77,7 +79,7 @@ TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
     comments.txtAfter.UserTypes("");
     comments.txtAuthor.UserTypes("Bo Dee ");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.Data().BeforeComments, "; a\rb\r\r\r; c\n");
+    EXPECT_EQ(doc.Data().BeforeComments, "; a\rb\r\r\r; c\n\r");
     EXPECT_EQ(doc.Data().AfterComments, "");
     EXPECT_NE(WriteHandlingText(doc.Data()).find(";-# File Author : Bo Dee \r\n"), std::string::npos)
         << "the next save writes the author line";
@@ -161,5 +163,5 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
     EXPECT_EQ(comments.lblCarLines.Caption(), "Before stats line 2 and After stats lines 1, 3 will read back "
                                               "as cars: a comment line starts with \";\".");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.Data().AfterComments, "x\r; y\rz") << "the text is the user's";
+    EXPECT_EQ(doc.Data().AfterComments, "x\r; y\rz\r") << "the text is the user's";
 }
