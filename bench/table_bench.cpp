@@ -38,9 +38,9 @@ long ResidentKilobytes() {
 
 // The editor on the large file, its main window shown.
 struct Editor {
-    HandlingDocument doc;
+    Document doc;
     QtServices services{"\"" + bench::LargeHandlingFile() + "\"", ".", "."};
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
     Editor() {
@@ -52,7 +52,7 @@ struct Editor {
     }
     // The table as Ctrl+T opens it, shown and painted.
     std::unique_ptr<platform::qt::WindowFrame> OpenTable(std::shared_ptr<frmCarTable>& table) {
-        table = std::make_shared<frmCarTable>(doc, services, form);
+        table = std::make_shared<frmCarTable>(doc, services);
         table->Form_Load();
         auto frame = services.CreateFrame(*table);
         frame->show();
@@ -96,8 +96,47 @@ void CommitCell(benchmark::State& state) {
         table->grdCars.UserEdits(5, 1, next++ % 2 ? "1500" : "1600");
         QApplication::processEvents();
     }
-    if (editor.doc.Cars[5][1] != "1600" && editor.doc.Cars[5][1] != "1500")
+    if (editor.doc.Cars()[5][1] != "1600" && editor.doc.Cars()[5][1] != "1500")
         state.SkipWithError("the commit did not reach the document");
+}
+
+// A Multiply over every number cell of every car, then its undo (or redo) with
+// the main window and the open table brought up to date and repainted.
+void UndoOrRedoMultiplyAll(benchmark::State& state) {
+    const bool redo = state.range(0) == 1;
+    Editor editor;
+    std::shared_ptr<frmCarTable> table;
+    auto frame = editor.OpenTable(table);
+    const CarTable& cars = editor.doc.Cars();
+    std::vector<CellEdit> edits;
+    for (int row = 0; row < static_cast<int>(cars.size()); ++row)
+        for (int column = 1; column < kStatCount; ++column)
+            if (!StatCatalogue::Instance()[column].IsText)
+                if (BulkResult result =
+                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1);
+                    result.value)
+                    edits.push_back({row, column, std::move(*result.value)});
+    editor.doc.Commit(ValuesChange(cars, edits, "Multiply by 1.1"));
+    QApplication::processEvents();
+    for (auto _ : state) {
+        if (redo) {
+            state.PauseTiming();
+            editor.form.mnuUndo.UserChooses();
+            QApplication::processEvents();
+            state.ResumeTiming();
+            editor.form.mnuRedo.UserChooses();
+        } else {
+            editor.form.mnuUndo.UserChooses();
+        }
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (!redo) {
+            editor.form.mnuRedo.UserChooses();
+            QApplication::processEvents();
+        }
+        state.ResumeTiming();
+    }
+    state.counters["cells"] = static_cast<double>(edits.size());
 }
 
 // What the open table adds to the memory of the editor with its main window.
@@ -122,3 +161,4 @@ BENCHMARK(TableMemory)->Iterations(1);
 BENCHMARK(OpenTableUntilShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(SortByNumberColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(CommitCell)->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoOrRedoMultiplyAll)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

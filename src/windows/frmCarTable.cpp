@@ -3,7 +3,6 @@
 #include "model/stat_help.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
-#include "windows/frmMain.h"
 
 #include <algorithm>
 #include <charconv>
@@ -109,8 +108,8 @@ GridColumn StatColumn(int stat) {
 
 } // namespace
 
-frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main)
-    : Window("frmCarTable"), doc_(doc), services_(services), main_(main) {
+frmCarTable::frmCarTable(Document& doc, platform::Services& services)
+    : Window("frmCarTable"), doc_(doc), services_(services) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
     chkErrors.SetCaption("Only cars with &errors");
@@ -138,6 +137,11 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     cmdNextError.Click = [this] { cmdNextError_Click(); };
     Focus.Join(
         {&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare, &cmdNextError});
+    doc_.Observe(*this);
+}
+
+frmCarTable::~frmCarTable() {
+    doc_.Forget(*this);
 }
 
 void frmCarTable::Form_Load() {
@@ -151,7 +155,7 @@ void frmCarTable::Form_Load() {
         columns.push_back(std::move(column));
     }
     grdCars.SetColumns(std::move(columns));
-    DocumentChanged(true);
+    ShowRows(true);
 }
 
 std::string frmCarTable::HeaderTip(int column) const {
@@ -164,10 +168,30 @@ bool frmCarTable::QueryUnload() {
     return true;
 }
 
-void frmCarTable::DocumentChanged(bool carsChanged) {
+void frmCarTable::DocumentChanged(const DocumentEvent& event) {
+    switch (event.kind) {
+    case DocumentEvent::Kind::Read:
+    case DocumentEvent::Kind::Changed:
+        ShowRows(event.RowsChanged());
+        break;
+    case DocumentEvent::Kind::State:
+        grdCars.ValuesChanged(); // the marks of changed values
+        break;
+    case DocumentEvent::Kind::Show:
+        return;
+    }
+    // Undo and redo show the row of the value they put back.
+    if (event.replayed && event.change && !event.change->cells.empty()) {
+        const CellChange& cell = event.change->cells.front();
+        const int shown = grdCars.ShownRow(cell.row);
+        if (shown >= 0)
+            grdCars.Select({{shown, cell.column, shown, cell.column}}, {shown, cell.column});
+    }
+}
+
+void frmCarTable::ShowRows(bool rowsChanged) {
     MapErrors();
-    if (carsChanged || knownCars_ != doc_.Cars.size()) {
-        knownCars_ = doc_.Cars.size();
+    if (rowsChanged) {
         grdCars.SetSource(this);
         ShowCount();
     } else {
@@ -178,12 +202,13 @@ void frmCarTable::DocumentChanged(bool carsChanged) {
 // The register says where each car's rows end, so a finding maps to its car
 // by place, however many cars share a name.
 void frmCarTable::MapErrors() {
-    errorColumns_.assign(doc_.Cars.size(), 0);
+    const CarTable& cars = doc_.Cars();
+    errorColumns_.assign(cars.size(), 0);
     errorCells_.clear();
     ownMessages_.clear();
-    const ErrorRegister& errors = main_.Errors();
+    const ErrorRegister& errors = doc_.Errors();
     const std::vector<int>& ends = errors.CarEnds();
-    ownCheck_ = errors.LeftOut() > 0 || ends.size() != doc_.Cars.size();
+    ownCheck_ = errors.LeftOut() > 0 || ends.size() != doc_.Cars().size();
     if (!ownCheck_) {
         std::size_t first = 0;
         for (std::size_t car = 0; car < ends.size(); ++car) {
@@ -196,11 +221,11 @@ void frmCarTable::MapErrors() {
     }
     ErrorRegister one;
     CarValues values;
-    for (std::size_t car = 0; car < doc_.Cars.size(); ++car) {
+    for (std::size_t car = 0; car < doc_.Cars().size(); ++car) {
         one.Clear();
         for (int column = 0; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = doc_.Cars[car][column];
-        CheckCar(values, one, main_.Numbers());
+            values[static_cast<std::size_t>(column)] = doc_.Cars()[car][column];
+        CheckCar(values, one, doc_.Numbers());
         for (const ErrorRecord& finding : one.Rows()) {
             ownMessages_.push_back(finding.ExplanationString);
             MarkError(car, finding.ErrorNumber, ownMessages_.size() - 1);
@@ -225,7 +250,7 @@ std::string_view frmCarTable::Error(int row, int column) const {
     const auto found = std::lower_bound(errorCells_.begin(), errorCells_.end(), std::make_pair(cell, 0u));
     if (ownCheck_)
         return ownMessages_[found->second];
-    return main_.Errors().Rows()[found->second].ExplanationString;
+    return doc_.Errors().Rows()[found->second].ExplanationString;
 }
 
 bool frmCarTable::RowHasError(int row) const {
@@ -234,7 +259,7 @@ bool frmCarTable::RowHasError(int row) const {
 }
 
 void frmCarTable::ShowCount() {
-    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars.size()) +
+    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars().size()) +
                         " cars");
 }
 
@@ -258,18 +283,24 @@ void frmCarTable::chkErrors_Click() {
     ShowCount();
 }
 
-void frmCarTable::Commit(const std::vector<CellEdit>& edits) {
-    main_.CommitChange(ChangeOf(doc_.Cars, edits));
+void frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {
+    Change change = ValuesChange(doc_.Cars(), edits, {});
+    change.caption = CountedCaption(caption, change.cells.size());
+    doc_.Commit(std::move(change));
 }
 
 void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits) {
-    // The main window's own pending edits go first, so the change knows the values it replaces.
-    main_.KeepFieldEdits();
+    // Typing elsewhere goes first, so the change knows the values it replaces.
+    doc_.CommitPendingEdits();
     std::vector<CellEdit> cells;
     cells.reserve(edits.size());
     for (const platform::GridEdit& edit : edits)
         cells.push_back({edit.row, edit.column, edit.value});
-    Commit(cells);
+    std::string caption = "Paste";
+    if (edits.size() == 1)
+        caption = "Edit " + std::string(StatCatalogue::Instance()[edits[0].column].StatName) + " of '" +
+                  std::string(doc_.Cars()[static_cast<std::size_t>(edits[0].row)][VehicleIdentifier]) + "'";
+    Commit(cells, caption);
 }
 
 void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
@@ -292,7 +323,7 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
 }
 
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {
-    main_.ShowCarOfRow(row);
+    doc_.AskToShow(row, -1);
 }
 
 void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt) {
@@ -309,20 +340,20 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
     services_.ShowModal(ask);
     if (!ask.Result)
         return;
-    main_.KeepFieldEdits();
+    doc_.CommitPendingEdits();
     std::vector<CellEdit> edits;
     int notNumbers = 0;
     int tooLarge = 0;
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
-        const std::string_view value = doc_.Cars[static_cast<std::size_t>(row)][cell.column];
+        const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
         BulkResult result = BulkValue(value, operation, *ask.Result);
         if (result.value)
             edits.push_back({row, cell.column, std::move(*result.value)});
         notNumbers += result.skip == BulkSkip::NotANumber;
         tooLarge += result.skip == BulkSkip::TooLarge;
     }
-    Commit(edits);
+    Commit(edits, caption + " " + ask.txtNumber.Text());
     if (notNumbers + tooLarge > 0)
         services_.ShowMessage(
             {SkippedCellsText(notNumbers, tooLarge), caption, Buttons::Ok, Icon::Information, Answer::Ok});
@@ -352,8 +383,8 @@ void frmCarTable::cmdCompare_Click() {
     std::vector<int> rows;
     for (const int row : shown)
         rows.push_back(grdCars.SourceRow(row));
-    main_.StatsToArray();
-    frmCompare compare(doc_, rows);
+    doc_.CommitPendingEdits();
+    frmCompare compare(doc_.Data(), rows);
     compare.Form_Load();
     services_.ShowModal(compare);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "model/car_change.h"
-#include "model/handling_document.h"
+#include "document/document.h"
 #include "platform/grid.h"
 #include "platform/services.h"
 #include "platform/window.h"
@@ -13,14 +12,13 @@
 
 namespace kestrix {
 
-class frmMain;
-
 // Every car and every stat at once, beside the main window: sorted, filtered,
 // edited in place and in bulk, copied to and pasted from spreadsheets. Every
-// edit reaches the document through the main window's one change path.
-class frmCarTable : public platform::Window, private platform::GridSource {
+// edit is a change of the document, and every change of the document shows here.
+class frmCarTable : public platform::Window, private platform::GridSource, private DocumentObserver {
   public:
-    frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main);
+    frmCarTable(Document& doc, platform::Services& services);
+    ~frmCarTable() override;
 
     void Form_Load();
 
@@ -39,10 +37,6 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     // The tooltip of a stat's column header. The stat's name for now; its
     // meaning and unit belong here once the stat help exists.
     std::string HeaderTip(int column) const;
-
-    // The main window tells the table after each change of the document;
-    // carsChanged when cars came or went or another file was read.
-    void DocumentChanged(bool carsChanged);
 
     // The most cars the compare window shows side by side.
     static constexpr int kMostCompared = 50;
@@ -63,23 +57,24 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     bool QueryUnload() override;
 
   private:
-    int RowCount() const override { return static_cast<int>(doc_.Cars.size()); }
+    int RowCount() const override { return static_cast<int>(doc_.Cars().size()); }
     std::string_view Text(int row, int column) const override {
-        return doc_.Cars[static_cast<std::size_t>(row)][column];
+        return doc_.Cars()[static_cast<std::size_t>(row)][column];
     }
     std::string_view Error(int row, int column) const override;
     bool RowHasError(int row) const override;
+    bool Changed(int row, int column) const override { return doc_.IsChangedValue(row, column); }
+    void DocumentChanged(const DocumentEvent& event) override;
 
     void MapErrors();
     void MarkError(std::size_t car, int column, std::size_t message);
     void ShowCount();
     void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
-    void Commit(const std::vector<CellEdit>& edits);
+    void Commit(const std::vector<CellEdit>& edits, std::string caption);
+    void ShowRows(bool rowsChanged);
 
-    HandlingDocument& doc_;
+    Document& doc_;
     platform::Services& services_;
-    frmMain& main_;
-    std::size_t knownCars_ = 0;
     // Per car, one bit per column with an error; and each error cell (car * 32 + column)
     // with its message's place (in the error register or ownMessages_), in that order.
     std::vector<std::uint32_t> errorColumns_;

@@ -64,13 +64,15 @@ WindowFrame::~WindowFrame() {
     owned_.reset();
 }
 
-void WindowFrame::ShowStatusBar() {
+void WindowFrame::ShowStatusBar(const Control* permanent) {
     if (statusBar_)
         return;
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
     statusBar_->setSizeGripEnabled(false);
     layout()->addWidget(statusBar_);
+    if (QWidget* widget = permanent ? WidgetOf(*permanent) : nullptr)
+        statusBar_->addPermanentWidget(widget);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && isAncestorOf(now))
             ShowStatus(now->statusTip());
