@@ -1,6 +1,7 @@
 #include "document/document.h"
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
+#include "multiply_all.h"
 #include "sample_cars.h"
 
 #include <benchmark/benchmark.h>
@@ -18,19 +19,6 @@ void ReadFull(Document& doc) {
     doc.Read(std::move(data));
 }
 
-// Every number cell of every car multiplied by 1.1, as the car table's bulk edit makes it.
-Change MultiplyAll(const CarTable& cars) {
-    std::vector<CellEdit> edits;
-    for (int row = 0; row < static_cast<int>(cars.size()); ++row)
-        for (int column = 1; column < kStatCount; ++column)
-            if (!StatCatalogue::Instance()[column].IsText)
-                if (BulkResult result =
-                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1);
-                    result.value)
-                    edits.push_back({row, column, std::move(*result.value)});
-    return ValuesChange(cars, edits, "Multiply by 1.1");
-}
-
 // What the history holds: 10,000 single values, then one step over every
 // number cell of a full file, beside the bytes of the values that step changed.
 void HistoryMemory(benchmark::State& state) {
@@ -40,7 +28,7 @@ void HistoryMemory(benchmark::State& state) {
         doc.Commit(
             ValuesChange(doc.Cars(), {{i % kFullFile, 25, std::to_string(20000 + i % 7 + i)}}, "Edit"));
     const std::size_t singles = doc.HistoryBytes();
-    Change all = MultiplyAll(doc.Cars());
+    Change all = bench::MultiplyAll(doc.Cars());
     std::size_t values = 0;
     for (const CellChange& cell : all.cells)
         values += sizeof(CellChange) + cell.before.size() + cell.after.size();
@@ -58,7 +46,7 @@ void HistoryMemory(benchmark::State& state) {
 void UndoRedoMultiplyAllInTheDocument(benchmark::State& state) {
     Document doc;
     ReadFull(doc);
-    doc.Commit(MultiplyAll(doc.Cars()));
+    doc.Commit(bench::MultiplyAll(doc.Cars()));
     for (auto _ : state) {
         doc.Undo();
         doc.Redo();

@@ -1,5 +1,6 @@
 #include "bench_files.h"
 #include "handling_file/file_io.h"
+#include "multiply_all.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
 #include "views/qt/views.h"
@@ -107,16 +108,9 @@ void UndoOrRedoMultiplyAll(benchmark::State& state) {
     Editor editor;
     std::shared_ptr<frmCarTable> table;
     auto frame = editor.OpenTable(table);
-    const CarTable& cars = editor.doc.Cars();
-    std::vector<CellEdit> edits;
-    for (int row = 0; row < static_cast<int>(cars.size()); ++row)
-        for (int column = 1; column < kStatCount; ++column)
-            if (!StatCatalogue::Instance()[column].IsText)
-                if (BulkResult result =
-                        BulkValue(cars[static_cast<std::size_t>(row)][column], BulkOperation::Multiply, 1.1);
-                    result.value)
-                    edits.push_back({row, column, std::move(*result.value)});
-    editor.doc.Commit(ValuesChange(cars, edits, "Multiply by 1.1"));
+    Change all = bench::MultiplyAll(editor.doc.Cars());
+    const std::size_t cells = all.cells.size();
+    editor.doc.Commit(std::move(all));
     QApplication::processEvents();
     for (auto _ : state) {
         if (redo) {
@@ -136,7 +130,7 @@ void UndoOrRedoMultiplyAll(benchmark::State& state) {
         }
         state.ResumeTiming();
     }
-    state.counters["cells"] = static_cast<double>(edits.size());
+    state.counters["cells"] = static_cast<double>(cells);
 }
 
 // What the open table adds to the memory of the editor with its main window.
