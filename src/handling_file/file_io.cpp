@@ -315,8 +315,8 @@ int FindTarget(FileOperations& files, const std::string& path, Target& target) {
 
 class Save {
   public:
-    Save(FileOperations& files, const std::string& path, std::string_view bytes)
-        : files_(files), path_(path), bytes_(bytes) {}
+    Save(FileOperations& files, const std::string& path, std::string_view bytes, BackupMode backup)
+        : files_(files), path_(path), bytes_(bytes), backupMode_(backup) {}
 
     std::string Run() {
         if (const int error = FindTarget(files_, path_, target_))
@@ -385,7 +385,7 @@ class Save {
             error = FillNewFile(files_, temporary, file, bytes_, mode, previous);
         if (error != 0)
             return SaveFailure(path_, error);
-        if (previous) {
+        if (previous && backupMode_ == BackupMode::Replace) {
             if (const int backupError = KeepBackup(temporary)) {
                 file.Close();
                 files_.Remove(temporary);
@@ -442,6 +442,7 @@ class Save {
     std::string WriteInPlace(bool withBackup) {
         std::string previous;
         const int readError = files_.ReadAll(target_.path, previous);
+        withBackup = withBackup && backupMode_ == BackupMode::Replace;
         if (withBackup) {
             const int backupError = readError ? readError : CopyBackup(previous);
             if (backupError)
@@ -476,6 +477,7 @@ class Save {
     FileOperations& files_;
     const std::string& path_; // as the user named it, for the messages
     std::string_view bytes_;
+    BackupMode backupMode_;
     Target target_;
     std::size_t limit_ = 255; // the longest name the target's folder takes
     std::string backup_;
@@ -654,7 +656,17 @@ std::string ReplaceFileContents(const std::string& path, std::string_view bytes)
 }
 
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files) {
-    return Save(files, path, bytes).Run();
+    return ReplaceFileContents(path, bytes, files, BackupMode::Replace);
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, BackupMode backup) {
+    PosixFileOperations files;
+    return ReplaceFileContents(path, bytes, files, backup);
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files,
+                                BackupMode backup) {
+    return Save(files, path, bytes, backup).Run();
 }
 
 HandlingFileRead ReadHandlingFile(const std::string& path) {

@@ -108,6 +108,14 @@ std::string BackupPathFor(const std::string& path);
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes);
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files);
 
+// Whether a save puts the file it replaces into the backup, or leaves the
+// backup as it is: the first save after a file was opened keeps the file as
+// it was opened, and later saves must not replace that with their own.
+enum class BackupMode { Replace, Keep };
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, BackupMode backup);
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files,
+                                BackupMode backup);
+
 struct HandlingFileRead {
     ParsedHandlingFile file;
     std::string error;

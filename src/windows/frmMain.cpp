@@ -3,6 +3,7 @@
 #include "cars/cars.h"
 #include "handling_file/file_io.h"
 #include "model/stat_help.h"
+#include "windows/editor_settings.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
@@ -273,6 +274,8 @@ void frmMain::Form_Load() {
     SetFileLoaded(false);
     doc_.Modified = false;
     tabGeneral.SetTab(0);
+    checkRules_ =
+        ReadBoolSetting(services_, kStrictChecksSetting) ? CheckRules::Strict : CheckRules::Standard;
 
     // The desktop passes the file as one quoted path.
     const std::string commandLine = services_.CommandLine();
@@ -366,7 +369,7 @@ void frmMain::StatsToArray() {
 }
 
 void frmMain::ErrorCheck() {
-    kestrix::ErrorCheck(doc_.Cars, errors_, numbers_);
+    kestrix::ErrorCheck(doc_.Cars, errors_, numbers_, checkRules_);
     errorsInStep_ = true;
     uncheckedCars_.clear();
     ShowErrors({0, lvErrors.RowCount(), static_cast<int>(errors_.Rows().size())});
@@ -377,7 +380,8 @@ void frmMain::CheckChangedCars() {
         ErrorCheck();
         return;
     }
-    const RowSplice splice = RecheckCars(doc_.Cars, std::move(uncheckedCars_), errors_, numbers_);
+    const RowSplice splice =
+        RecheckCars(doc_.Cars, std::move(uncheckedCars_), errors_, numbers_, checkRules_);
     uncheckedCars_.clear();
     ShowErrors(splice);
 }
@@ -467,9 +471,9 @@ void frmMain::ReportFailure(const std::string& message) {
     kestrix::ReportFailure(services_, message);
 }
 
-bool frmMain::ReadFile() {
+bool frmMain::ReadFile(bool again) {
     platform::BusyPointer busy(services_);
-    HandlingFileRead read = ReadHandlingFile(doc_.FilePath);
+    HandlingFileRead read = again ? file_.Reread(doc_.FilePath) : file_.Open(doc_.FilePath);
     if (!read.error.empty()) {
         ReportFailure(read.error);
         return false;
@@ -514,7 +518,8 @@ bool frmMain::ConfirmValueGaps() {
 bool frmMain::SaveTheFile(const std::string& FilePos) {
     if (!ConfirmValueGaps())
         return false;
-    const std::string error = ReplaceFileContents(FilePos, WriteHandlingText(doc_));
+    const SaveSettings settings{ReadBoolSetting(services_, kKeepLayoutSetting)};
+    const std::string error = file_.Save(FilePos, doc_, settings);
     if (error.empty())
         return true;
     ReportFailure(error);
@@ -580,7 +585,7 @@ void frmMain::mnuRevert_Click() {
         {std::string(kRevertQuestion), "Revert to last save...", Buttons::YesNo, Icon::Warning, Answer::Yes});
     if (answer != Answer::Yes)
         return;
-    if (ReadFile()) {
+    if (ReadFile(true)) {
         SetFileLoaded(true);
         doc_.Modified = false;
     }

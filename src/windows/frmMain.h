@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handling_file/opened_file.h"
 #include "model/car_change.h"
 #include "model/handling_document.h"
 #include "platform/services.h"
@@ -81,7 +82,8 @@ class frmMain : public platform::Window {
     void ErrorCheck();
     void MarkModified();
     void SetFileLoaded(bool loaded);
-    bool ReadFile();
+    // again: the open file read anew (a revert), which keeps the backup of its opening.
+    bool ReadFile(bool again = false);
     void LoadFile();
     bool SaveFile();
     void SaveFileAs();
@@ -165,7 +167,10 @@ class frmMain : public platform::Window {
     HandlingDocument& doc_;
     platform::Services& services_;
     NumberFormat numbers_;
+    // The strict checks are chosen in the preferences; read at the start.
+    CheckRules checkRules_ = CheckRules::Standard;
     ErrorRegister errors_;
+    OpenedFile file_;
     // Whether the register was filled from the cars as they are, but for the
     // rows of uncheckedCars_; false after cars came or went.
     bool errorsInStep_ = false;
