@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "handling_file/file_io.h"
 #include "handling_file/layout.h"
+#include "handling_file/recovery_journal.h"
 #include "sample_cars.h"
 #include "validation/error_check.h"
 
@@ -65,6 +66,20 @@ void WriteKeepingTheLayout(benchmark::State& state) {
         benchmark::DoNotOptimize(WriteKeepingLayout(read.layout, doc));
 }
 
+// One committed change into the recovery journal, flushed to disk, in the
+// user's state folder: part of every commit.
+void JournalAppend(benchmark::State& state) {
+    RecoveryJournal journal;
+    if (const std::string error = journal.Start(RecoveryFolder(), "/bench/Handling.cfg"); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const std::string record(static_cast<std::size_t>(state.range(0)), 'x');
+    for (auto _ : state)
+        journal.Append(record);
+    journal.Remove();
+}
+
 // The test the save runs first: a file of cars without gaps is the longest scan.
 void ValueGapScan(benchmark::State& state) {
     const HandlingDocument doc = LargeDocument();
@@ -103,6 +118,7 @@ void CheckCommand(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(Read)->Unit(benchmark::kMillisecond);
+BENCHMARK(JournalAppend)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteKeepingTheLayout)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(Validate)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write)->Unit(benchmark::kMillisecond);
