@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace kestrix;
@@ -100,6 +100,9 @@ TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
     }));
     EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));
+    EXPECT_TRUE(opened.OfferReload(path));
+    EXPECT_FALSE(opened.OfferReload(path)) << "declined once, not offered again for the same change";
+    EXPECT_TRUE(opened.ChangedOnDisk(path)) << "but a save still asks";
     EXPECT_TRUE(changedBy([&] { std::filesystem::resize_file(path, 0); }));
     EXPECT_TRUE(changedBy([&] { std::filesystem::remove(path); }));
     EXPECT_FALSE(opened.ChangedOnDisk(Path("elsewhere.cfg"))) << "only the open file is watched";

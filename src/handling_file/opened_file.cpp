@@ -70,6 +70,16 @@ bool OpenedFile::ChangedOnDisk(const std::string& path) const {
     return !path_.empty() && path == path_ && StampOf(path) != stamp_;
 }
 
+bool OpenedFile::OfferReload(const std::string& path) {
+    if (!ChangedOnDisk(path))
+        return false;
+    const DiskStamp now = StampOf(path);
+    if (now == offered_)
+        return false;
+    offered_ = now;
+    return true;
+}
+
 void OpenedFile::AcceptDiskState(const std::string& path) {
     if (path == path_)
         stamp_ = StampOf(path);

@@ -48,6 +48,9 @@ class OpenedFile {
 
     // Whether the file at path is no longer the one last read or saved there.
     bool ChangedOnDisk(const std::string& path) const;
+    // Whether to offer a reload when the window comes to the front: the file
+    // changed, and not into what it was when a reload was last offered.
+    bool OfferReload(const std::string& path);
     // Takes the file as it is now as seen (the user chose to overwrite it).
     void AcceptDiskState(const std::string& path);
 
@@ -57,6 +60,7 @@ class OpenedFile {
     std::string path_;
     FileLayout layout_;
     DiskStamp stamp_;
+    DiskStamp offered_;    // the file as it was when a reload was last offered
     std::string backedUp_; // the path whose backup this opening made
 };
 
