@@ -368,6 +368,16 @@ void frmMain::StatsToArray() {
     CheckChangedCars();
 }
 
+void frmMain::ApplyPreferences() {
+    const CheckRules rules =
+        ReadBoolSetting(services_, kStrictChecksSetting) ? CheckRules::Strict : CheckRules::Standard;
+    if (rules == checkRules_)
+        return;
+    checkRules_ = rules;
+    if (!doc_.FilePath.empty())
+        ErrorCheck();
+}
+
 void frmMain::ErrorCheck() {
     kestrix::ErrorCheck(doc_.Cars, errors_, numbers_, checkRules_);
     errorsInStep_ = true;

@@ -82,6 +82,9 @@ class frmMain : public platform::Window {
     void ErrorCheck();
     void MarkModified();
     void SetFileLoaded(bool loaded);
+    // Takes up the preferences as they are now: strict checks switched on
+    // or off check the whole file again under the new rules.
+    void ApplyPreferences();
     // again: the open file read anew (a revert), which keeps the backup of its opening.
     bool ReadFile(bool again = false);
     void LoadFile();

@@ -60,20 +60,18 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedAndTheLayoutIsKeptWhenChosen) {
 TEST_F(Saving, StrictChecksAddTheirRowsToTheErrorListWhenChosen) {
     OpenOn(kAligned);
     EXPECT_TRUE(ErrorRows().empty());
-
-    test::ScriptedServices strictServices;
-    strictServices.commandLine = services.commandLine;
-    WriteBoolSetting(strictServices, kStrictChecksSetting, true);
-    HandlingDocument strictDoc;
-    frmMain strict(strictDoc, strictServices, NumberFormat{});
-    strict.Form_Load();
-    std::vector<std::string> rows;
-    for (int row = 0; row < strict.lvErrors.RowCount(); ++row)
-        rows.push_back(strict.lvErrors.Cell(row, 0) + "|" + strict.lvErrors.Cell(row, 1));
-    EXPECT_EQ(rows, std::vector<std::string>{"#15|BETA"});
+    WriteBoolSetting(services, kStrictChecksSetting, true);
+    form.ApplyPreferences();
+    EXPECT_EQ(ErrorRows(),
+              std::vector<std::string>{"#15|BETA|X is not a drive type; the game reads F, R or 4."});
     // A commit judges the edited car again under the same rules.
-    strict.txtStat[12].SetFocus();
-    strict.txtStat[12].UserTypes("4.5");
-    strict.cboCars.SetFocus();
-    EXPECT_EQ(strict.lvErrors.RowCount(), 2);
+    form.txtStat[12].SetFocus();
+    form.txtStat[12].UserTypes("4.5");
+    form.cboCars.SetFocus();
+    EXPECT_EQ(ErrorRows(),
+              (std::vector<std::string>{"#12|ALPHA|4.5 is not a whole number.",
+                                        "#15|BETA|X is not a drive type; the game reads F, R or 4."}));
+    WriteBoolSetting(services, kStrictChecksSetting, false);
+    form.ApplyPreferences();
+    EXPECT_TRUE(ErrorRows().empty());
 }
