@@ -66,8 +66,13 @@ std::string OpenedFile::Save(const std::string& path, const HandlingDocument& do
     return {};
 }
 
-bool OpenedFile::ChangedOnDisk(const std::string& path) const {
-    return !path_.empty() && path == path_ && StampOf(path) != stamp_;
+OpenedFile::DiskChange OpenedFile::ChangeOnDisk(const std::string& path) const {
+    if (path_.empty() || path != path_)
+        return DiskChange::None;
+    const DiskStamp now = StampOf(path);
+    if (now == stamp_)
+        return DiskChange::None;
+    return now.exists || !stamp_.exists ? DiskChange::Changed : DiskChange::Gone;
 }
 
 bool OpenedFile::OfferReload(const std::string& path) {

@@ -46,8 +46,10 @@ class OpenedFile {
     // The bytes a save writes, as it would write them.
     std::string TextOf(const HandlingDocument& doc, const SaveSettings& settings) const;
 
-    // Whether the file at path is no longer the one last read or saved there.
-    bool ChangedOnDisk(const std::string& path) const;
+    // How the file at path differs from the one last read or saved there.
+    enum class DiskChange { None, Changed, Gone };
+    DiskChange ChangeOnDisk(const std::string& path) const;
+    bool ChangedOnDisk(const std::string& path) const { return ChangeOnDisk(path) != DiskChange::None; }
     // Whether to offer a reload when the window comes to the front: the file
     // changed, and not into what it was when a reload was last offered.
     bool OfferReload(const std::string& path);

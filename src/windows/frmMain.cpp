@@ -218,6 +218,7 @@ void frmMain::BuildMenus() {
 }
 
 void frmMain::ConnectHandlers() {
+    Activated = [this] { Form_Activate(); };
     cboCars.Click = [this] { cboCars_Click(); };
     cboCars.DropDownOpening = [this] { cboCars_DropDown(); };
     // Every change of car, also by the arrow keys, first keeps the shown car's edits.
@@ -525,8 +526,40 @@ bool frmMain::ConfirmValueGaps() {
            Answer::Yes;
 }
 
+// What another program wrote is never overwritten unasked; No, the default, saves nothing.
+bool frmMain::ConfirmOverwrite(const std::string& path) {
+    const OpenedFile::DiskChange change = file_.ChangeOnDisk(path);
+    if (change == OpenedFile::DiskChange::None)
+        return true;
+    const std::string what = change == OpenedFile::DiskChange::Gone ? "was deleted or moved away"
+                                                                    : "was changed by another program";
+    const std::string text = "The file \"" + path + "\" " + what + " since it was opened or last saved.\r" +
+                             "Overwrite it with the document as it is here?";
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::No};
+    box.yesCaption = "&Overwrite";
+    box.noCaption = "&Cancel";
+    return services_.ShowMessage(box) == Answer::Yes;
+}
+
+// Coming back to the editor, a file another program changed is offered for
+// reading again, when no edit of the document would be lost by it.
+void frmMain::Form_Activate() {
+    if (doc_.FilePath.empty() || doc_.Modified || !file_.OfferReload(doc_.FilePath))
+        return;
+    const std::string text =
+        "The file \"" + doc_.FilePath +
+        "\" was changed by another program.\rRead it again? The document has no unsaved edits.";
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::Yes};
+    box.yesCaption = "&Reload";
+    box.noCaption = "&Keep";
+    if (services_.ShowMessage(box) == Answer::Yes && ReadFile(true)) {
+        SetFileLoaded(true);
+        doc_.Modified = false;
+    }
+}
+
 bool frmMain::SaveTheFile(const std::string& FilePos) {
-    if (!ConfirmValueGaps())
+    if (!ConfirmValueGaps() || !ConfirmOverwrite(FilePos))
         return false;
     const SaveSettings settings{ReadBoolSetting(services_, kKeepLayoutSetting)};
     const std::string error = file_.Save(FilePos, doc_, settings);

@@ -156,6 +156,8 @@ class frmMain : public platform::Window {
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
     bool ConfirmValueGaps();
+    bool ConfirmOverwrite(const std::string& path);
+    void Form_Activate();
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace kestrix;
 using platform::Answer;
 using test::CarLine;
@@ -74,4 +76,60 @@ TEST_F(Saving, StrictChecksAddTheirRowsToTheErrorListWhenChosen) {
     WriteBoolSetting(services, kStrictChecksSetting, false);
     form.ApplyPreferences();
     EXPECT_TRUE(ErrorRows().empty());
+}
+
+TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnasked) {
+    OpenOn(kAligned);
+    TypeMass("900");
+    const std::string theirs = kAligned + "; added by another program, a little longer\n";
+    test::WriteFile(path, theirs);
+    services.answers = {Answer::No};
+    form.mnuSave.UserChooses();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "The file \"" + path +
+                                             "\" was changed by another program since it was opened or last "
+                                             "saved.\rOverwrite it with the document as it is here?");
+    EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(OnDisk(path), theirs);
+    EXPECT_TRUE(doc.Modified);
+    form.UserActivates();
+    EXPECT_EQ(services.messages.size(), 1u) << "no reload offered while there are unsaved edits";
+
+    services.answers = {Answer::Yes};
+    form.mnuSave.UserChooses();
+    EXPECT_NE(OnDisk(path).find("ALPHA 900 "), std::string::npos);
+    EXPECT_FALSE(doc.Modified);
+
+    // Deleted, the file is made anew only when the user says so.
+    std::filesystem::remove(path);
+    TypeMass("901");
+    services.answers = {Answer::No};
+    form.mnuSave.UserChooses();
+    EXPECT_NE(services.messages.back().text.find("was deleted or moved away"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    services.answers = {Answer::Yes};
+    form.mnuSave.UserChooses();
+    EXPECT_NE(OnDisk(path).find("ALPHA 901 "), std::string::npos);
+}
+
+TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
+    OpenOn(kAligned);
+    form.UserActivates();
+    EXPECT_TRUE(services.messages.empty());
+    test::WriteFile(path, CarLine("GAMMA") + "\n");
+    services.answers = {Answer::No};
+    form.UserActivates();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].yesCaption, "&Reload");
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "ALPHA") << "kept as it was";
+    form.UserActivates();
+    EXPECT_EQ(services.messages.size(), 1u) << "declined once for this change";
+
+    test::WriteFile(path, CarLine("DELTA_CAR") + "\n");
+    services.answers = {Answer::Yes};
+    form.UserActivates();
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "DELTA_CAR");
+    EXPECT_FALSE(doc.Modified);
+    form.UserActivates();
+    EXPECT_EQ(services.messages.size(), 2u);
 }
