@@ -213,7 +213,7 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
 
     Type(1, "1600");
     fs::remove(path);
-    fs::create_directory(path); // the file's place is taken: the save cannot land
+    fs::create_directory(path);                   // the file's place is taken: the save cannot land
     services.answers = {Answer::Yes, Answer::Ok}; // overwrite what took its place
     form.mnuSave.UserChooses();
     EXPECT_EQ(services.messages.at(2).text, "Cannot save \"" + path + "\": Is a directory");
