@@ -67,4 +67,37 @@ std::optional<std::string> BulkValue(std::string_view value, BulkOperation opera
     return PlainDecimal(rounded);
 }
 
+bool IsRelativeInput(std::string_view text) {
+    return text.starts_with('=');
+}
+
+std::optional<std::string> RelativeValue(std::string_view input, std::string_view committed) {
+    if (!IsRelativeInput(input) || input.size() < 3)
+        return std::nullopt;
+    const char operation = input[1];
+    std::string_view operand = input.substr(2);
+    const bool share = operand.ends_with('%');
+    if (share)
+        operand.remove_suffix(1);
+    const std::optional<double> number = PlainNumber(operand);
+    if (!number)
+        return std::nullopt;
+    const double amount = share ? *number / 100 : *number;
+    switch (operation) {
+    case '*':
+        return BulkValue(committed, BulkOperation::Multiply, amount);
+    case '/':
+        return amount == 0 ? std::nullopt : BulkValue(committed, BulkOperation::Multiply, 1 / amount);
+    case '+':
+    case '-': {
+        const double sign = operation == '+' ? 1 : -1;
+        if (share)
+            return BulkValue(committed, BulkOperation::Multiply, 1 + sign * amount);
+        return BulkValue(committed, BulkOperation::Add, sign * amount);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace kestrix

@@ -171,6 +171,20 @@ void TextField::UserTypes(std::string text) {
     Notify(Aspect::Text);
 }
 
+bool TextField::UserPressesEnter() {
+    if (!Enabled() || !Commit)
+        return false;
+    Raise(Commit);
+    return true;
+}
+
+bool TextField::UserPressesEscape() {
+    if (!Enabled() || !Revert)
+        return false;
+    Raise(Revert);
+    return true;
+}
+
 void TextField::Select(std::size_t start, std::size_t length) {
     selStart_ = std::min(start, text_.size());
     selLength_ = std::min(length, text_.size() - selStart_);
@@ -207,7 +221,40 @@ void OptionButton::UserClicks() {
         SetValue(true);
 }
 
+bool OptionButton::TabStop() const {
+    if (value_)
+        return true;
+    if (std::any_of(group_.begin(), group_.end(), [](const OptionButton* other) { return other->value_; }))
+        return false;
+    // None is chosen: the first enabled option of the group, in the order it was grouped.
+    for (const OptionButton* other : group_)
+        if (other->Enabled() && other->groupOrder_ < groupOrder_)
+            return false;
+    return Enabled();
+}
+
+void OptionButton::UserSteps(int step) {
+    std::vector<OptionButton*> members = group_;
+    members.push_back(this);
+    std::sort(members.begin(), members.end(),
+              [](const OptionButton* a, const OptionButton* b) { return a->groupOrder_ < b->groupOrder_; });
+    const int count = static_cast<int>(members.size());
+    int at = groupOrder_;
+    for (int tried = 1; tried < count; ++tried) {
+        at = ((at + step) % count + count) % count;
+        OptionButton& next = *members[static_cast<std::size_t>(at)];
+        if (next.Enabled() && next.Visible()) {
+            next.SetFocus();
+            next.UserClicks();
+            return;
+        }
+    }
+}
+
 void OptionButton::Group(std::initializer_list<OptionButton*> options) {
+    int order = 0;
+    for (OptionButton* option : options)
+        option->groupOrder_ = order++;
     for (OptionButton* option : options) {
         option->group_.clear();
         for (OptionButton* other : options)
@@ -438,6 +485,15 @@ void ListBox::UserClicks(int position, Pick pick) {
     Raise(Click);
 }
 
+void ListBox::UserSelectsAll() {
+    if (!Enabled() || !multiple_ || entries_.empty())
+        return;
+    for (Entry& entry : entries_)
+        entry.selected = true;
+    Notify(Aspect::Selection);
+    Raise(Click);
+}
+
 void ListBox::UserDoubleClicks(int position) {
     if (!Enabled() || position < 0 || position >= ListCount())
         return;
@@ -449,6 +505,19 @@ const std::string& ColumnList::Cell(int row, int column) const {
     const std::size_t at =
         static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row)) * ColumnCount() + column);
     return cells_.at(at);
+}
+
+std::string ColumnList::CopyText() const {
+    std::string text;
+    const auto line = [&text, this](const auto& cellOf) {
+        for (int column = 0; column < ColumnCount(); ++column)
+            text.append(column ? "\t" : "").append(cellOf(column));
+        text += '\n';
+    };
+    line([this](int column) -> const std::string& { return headers_[static_cast<std::size_t>(column)]; });
+    for (int row = 0; row < RowCount(); ++row)
+        line([this, row](int column) -> const std::string& { return Cell(row, column); });
+    return text;
 }
 
 void ColumnList::SetRows(std::vector<std::string> cells) {

@@ -111,6 +111,9 @@ class Control {
     // The meaning of the control, shown as its tooltip.
     const std::string& Tip() const { return tip_; }
     void SetTip(std::string tip);
+    // What assistive tools call a control that shows no caption of its own: the label beside it.
+    const std::string& SpokenName() const { return spokenName_; }
+    void SetSpokenName(std::string name) { spokenName_ = std::move(name); }
 
     // Focus, for the controls that take it: raises LostFocus on the control
     // that had it and GotFocus here.
@@ -136,6 +139,7 @@ class Control {
     friend class FocusScope;
     std::string name_;
     std::string tip_;
+    std::string spokenName_;
     bool enabled_ = true;
     bool visible_ = true;
     bool canFocus_ = true;
@@ -211,7 +215,13 @@ class TextField : public Control {
     // Characters that never enter the field, whoever types or pastes them.
     void SetRefusedCharacters(std::string characters) { refused_ = std::move(characters); }
     const std::string& RefusedCharacters() const { return refused_; }
+    // Enter commits the field and Escape reverts it, where the window says what
+    // that means; false leaves the key to the window (its default and cancel buttons).
+    bool UserPressesEnter();
+    bool UserPressesEscape();
     Event Change;
+    Event Commit;
+    Event Revert;
 
   private:
     Lines lines_;
@@ -245,9 +255,15 @@ class OptionButton : public Label {
     void UserClicks();
     // The options of one group, each told of the others.
     static void Group(std::initializer_list<OptionButton*> options);
+    // A group is one stop of the Tab key: its chosen option, or its first
+    // enabled one while none is chosen.
+    bool TabStop() const;
+    // The arrow keys choose the next or previous enabled option of the group and move the focus to it.
+    void UserSteps(int step);
 
   private:
     std::vector<OptionButton*> group_;
+    int groupOrder_ = 0;
     bool value_ = false;
 };
 
@@ -359,6 +375,8 @@ class ListBox : public Control {
     enum class Pick { Only, Toggle, Range };
     void UserClicks(int position, Pick pick = Pick::Only);
     void UserDoubleClicks(int position);
+    // Ctrl+A in a multi-select list.
+    void UserSelectsAll();
     Event Click;
     Event DblClick;
 
@@ -393,6 +411,8 @@ class ColumnList : public Control {
     // The cell of the row at a place in the order shown.
     const std::string& Cell(int row, int column) const;
 
+    // The headers and the rows as shown, as tab-separated lines.
+    std::string CopyText() const;
     // Replaces every row at once; cells are given row after row.
     void SetRows(std::vector<std::string> cells);
     // Adds a row before the row shown at position (in a sorted list, at its sorted place).

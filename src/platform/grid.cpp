@@ -1,6 +1,7 @@
 #include "platform/grid.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <numeric>
@@ -46,6 +47,7 @@ void Grid::SetColumns(std::vector<GridColumn> columns) {
     columns_ = std::move(columns);
     if (sortColumn_ >= ColumnCount())
         sortColumn_ = -1;
+    ReadFilter(); // the columns it names may have changed
     Notify(Aspect::Entries);
     Reload();
 }
@@ -80,7 +82,178 @@ void Grid::SetFilter(std::string text) {
     if (text == filter_)
         return;
     filter_ = std::move(text);
+    ReadFilter();
     Reload();
+}
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Letters and digits only, folded: "Max Velocity" and "maxvelocity" are one name.
+std::string NameKey(std::string_view name) {
+    std::string key;
+    for (const char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            key += static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
+    return key;
+}
+
+// The terms of a filter, split at each word "and".
+std::vector<std::string_view> Terms(std::string_view text) {
+    std::vector<std::string_view> terms;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at + 3 <= text.size(); ++at) {
+        const bool before = at == 0 || text[at - 1] == ' ';
+        const bool after = at + 3 == text.size() || text[at + 3] == ' ';
+        if (before && after && CompareFolded(text.substr(at, 3), "and") == 0) {
+            terms.push_back(Trimmed(text.substr(start, at - start)));
+            start = at + 3;
+        }
+    }
+    terms.push_back(Trimmed(text.substr(start)));
+    return terms;
+}
+
+using Compare = Grid::Condition::Compare;
+
+struct Operator {
+    std::string_view text;
+    Compare compare;
+};
+// Two-character operators first, so that "<=" is not read as "<".
+constexpr Operator kOperators[] = {
+    {"<=", Compare::LessOrEqual}, {">=", Compare::GreaterOrEqual},
+    {"!=", Compare::NotEqual},    {"<>", Compare::NotEqual},
+    {"<", Compare::Less},         {">", Compare::Greater},
+    {"=", Compare::Equal},
+};
+
+bool Holds(Compare compare, int order) {
+    switch (compare) {
+    case Compare::Equal:
+        return order == 0;
+    case Compare::NotEqual:
+        return order != 0;
+    case Compare::Less:
+        return order < 0;
+    case Compare::LessOrEqual:
+        return order <= 0;
+    case Compare::Greater:
+        return order > 0;
+    case Compare::GreaterOrEqual:
+        return order >= 0;
+    }
+    return false;
+}
+
+} // namespace
+
+int Grid::ColumnNamed(std::string_view name, std::string& problem) const {
+    if (name.starts_with('#')) {
+        int column = -1;
+        const auto [end, error] = std::from_chars(name.data() + 1, name.data() + name.size(), column);
+        if (error == std::errc() && end == name.data() + name.size() && column >= 0 && column < ColumnCount())
+            return column;
+        problem = "there is no column " + std::string(name);
+        return -1;
+    }
+    const std::string key = NameKey(name);
+    int found = -1;
+    int starts = 0;
+    for (int column = 0; column < ColumnCount() && !key.empty(); ++column) {
+        const std::string header = NameKey(Column(column).header);
+        if (header == key)
+            return column;
+        if (header.starts_with(key)) {
+            found = column;
+            ++starts;
+        }
+    }
+    if (starts == 1)
+        return found;
+    problem = starts > 1 ? "\"" + std::string(name) + "\" could be more than one column"
+                         : "no column is called \"" + std::string(name) + "\"";
+    return -1;
+}
+
+void Grid::ReadFilter() {
+    filterProblem_.clear();
+    nameParts_.clear();
+    conditions_.clear();
+    if (Trimmed(filter_).empty())
+        return;
+    for (const std::string_view term : Terms(filter_)) {
+        if (term.empty()) {
+            filterProblem_ = "a condition is missing before or after \"and\"";
+            break;
+        }
+        const std::size_t at = term.find_first_of("=<>!");
+        if (at == std::string_view::npos) {
+            nameParts_.emplace_back(term);
+            continue;
+        }
+        const Operator* found = nullptr;
+        for (const Operator& op : kOperators)
+            if (term.substr(at, op.text.size()) == op.text) {
+                found = &op;
+                break;
+            }
+        const std::string_view name = Trimmed(term.substr(0, at));
+        const std::string_view value = found ? Trimmed(term.substr(at + found->text.size())) : "";
+        Condition condition;
+        if (!found)
+            filterProblem_ = "\"" + std::string(term) + "\" has no comparison (=, !=, <, <=, >, >=)";
+        else if (name.empty())
+            filterProblem_ = "\"" + std::string(term) + "\" names no column";
+        else if (value.empty())
+            filterProblem_ = "\"" + std::string(term) + "\" has no value to compare with";
+        else
+            condition.column = ColumnNamed(name, filterProblem_);
+        if (!filterProblem_.empty())
+            break;
+        condition.compare = found->compare;
+        condition.value = std::string(value);
+        condition.number = CellNumber(value);
+        if (!condition.number && condition.compare != Compare::Equal &&
+            condition.compare != Compare::NotEqual) {
+            filterProblem_ = "\"" + std::string(term) + "\" compares with no number";
+            break;
+        }
+        conditions_.push_back(std::move(condition));
+    }
+    if (!filterProblem_.empty()) {
+        nameParts_.clear();
+        conditions_.clear();
+    }
+}
+
+bool Grid::Keeps(int sourceRow) const {
+    if (onlyErrors_ && !source_->RowHasError(sourceRow))
+        return false;
+    for (const std::string& part : nameParts_)
+        if (!ContainsFolded(source_->Text(sourceRow, 0), part))
+            return false;
+    for (const Condition& condition : conditions_) {
+        const std::string_view cell = source_->Text(sourceRow, condition.column);
+        const std::optional<double> number = CellNumber(cell);
+        int order = 0;
+        if (condition.number && number)
+            order = *number < *condition.number ? -1 : *number > *condition.number ? 1 : 0;
+        else if (condition.number && condition.compare != Compare::Equal &&
+                 condition.compare != Compare::NotEqual)
+            return false; // no number to compare
+        else
+            order = CompareFolded(cell, condition.value);
+        if (!Holds(condition.compare, order))
+            return false;
+    }
+    return true;
 }
 
 void Grid::SetOnlyErrors(bool only) {
@@ -95,8 +268,7 @@ void Grid::Reorder() {
     const int rows = SourceRowCount();
     order_.reserve(static_cast<std::size_t>(rows));
     for (int row = 0; row < rows; ++row)
-        if ((filter_.empty() || ContainsFolded(source_->Text(row, 0), filter_)) &&
-            (!onlyErrors_ || source_->RowHasError(row)))
+        if (Keeps(row))
             order_.push_back(row);
     if (sortColumn_ >= 0) {
         const bool descending = sortOrder_ == Order::Descending;
@@ -242,30 +414,50 @@ void Grid::UserSetsTicks(int row, int column, const std::vector<bool>& ticks) {
         Edit(row, column, Column(column).ticksStored(ticks));
 }
 
+std::vector<int> Grid::HeaderColumns(std::string_view line) const {
+    std::vector<int> columns;
+    for (const std::string_view cell : Split(line, '\t')) {
+        int found = -1;
+        for (int column = 0; column < ColumnCount() && found < 0; ++column)
+            if (CompareFolded(Trimmed(cell), Column(column).header) == 0)
+                found = column;
+        if (found < 0)
+            return {};
+        columns.push_back(found);
+    }
+    return columns;
+}
+
 void Grid::UserPastes(std::string_view text) {
     if (!Enabled() || current_.row < 0)
         return;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
+    std::vector<std::string_view> lines = Split(text, '\n');
+    for (std::string_view& line : lines)
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+    // A copy of whole rows, ours or a spreadsheet's, starts with the headers.
+    const std::vector<int> headerColumns = HeaderColumns(lines.front());
+    if (!headerColumns.empty())
+        lines.erase(lines.begin());
     std::vector<GridEdit> edits;
     std::optional<Refusal> refusal;
-    const std::vector<std::string_view> lines = Split(text, '\n');
     for (std::size_t line = 0; line < lines.size() && !refusal; ++line) {
-        std::string_view cells = lines[line];
-        if (!cells.empty() && cells.back() == '\r')
-            cells.remove_suffix(1);
-        const std::vector<std::string_view> values = Split(cells, '\t');
+        const std::vector<std::string_view> values = Split(lines[line], '\t');
         const int row = current_.row + static_cast<int>(line);
         for (std::size_t i = 0; i < values.size() && !refusal; ++i) {
-            const int column = current_.column + static_cast<int>(i);
+            const int column = headerColumns.empty()      ? current_.column + static_cast<int>(i)
+                               : i < headerColumns.size() ? headerColumns[i]
+                                                          : ColumnCount();
             if (row >= RowCount() || column >= ColumnCount())
                 refusal = Refusal::OutsideGrid;
-            else if (!Editable(column))
+            else if (!Editable(column) && values[i] != Text(row, column))
                 refusal = Refusal::ReadOnlyColumn;
             else if (values[i].empty() ||
                      values[i].find_first_of(kRefusedCharacters) != std::string_view::npos)
                 refusal = Refusal::BlankValue;
-            else
+            else if (Editable(column))
                 edits.push_back({SourceRow(row), column, std::string(values[i])});
         }
     }
@@ -274,6 +466,21 @@ void Grid::UserPastes(std::string_view text) {
             PasteRefused(*refusal);
     } else if (CellsEdited && !edits.empty()) {
         CellsEdited(edits);
+    }
+}
+
+void Grid::UserGoesToNextError() {
+    const int cells = RowCount() * ColumnCount();
+    if (!Enabled() || cells == 0)
+        return;
+    const int from = current_.row < 0 ? -1 : current_.row * ColumnCount() + current_.column;
+    for (int step = 1; step <= cells; ++step) {
+        const int at = ((from + step) % cells + cells) % cells;
+        const GridCell cell{at / ColumnCount(), at % ColumnCount()};
+        if (!Error(cell.row, cell.column).empty()) {
+            Select({{cell.row, cell.column, cell.row, cell.column}}, cell);
+            return;
+        }
     }
 }
 

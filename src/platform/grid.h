@@ -6,6 +6,7 @@
 #include "platform/controls.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,10 +67,14 @@ struct GridEdit {
 
 // Sorted, the rows are shown by the sort column: a number column by value with
 // the cells that are no number last, a text column without regard to case;
-// rows that tie keep the source's order. A filter keeps the rows whose name
-// (column 0) contains its text, without regard to case, and may keep only the
-// rows that have an error. The order and filter are applied when they change
-// and when the source's rows do; edited values leave the rows where they are.
+// rows that tie keep the source's order. A filter is terms joined by "and":
+// a name part keeps the rows whose name (column 0) contains it, without regard
+// to case; a condition compares a column, named by its header (blanks and
+// case aside, or its start when only one header starts so) or by "#" and its
+// number, with a value: "Drive = R", "#13 > 200". A filter that cannot be read
+// says why and keeps every row. Only the rows that have an error may be kept
+// too. The order and filter are applied when they change and when the
+// source's rows do; edited values leave the rows where they are.
 class Grid : public Control {
   public:
     enum class Order { Ascending, Descending };
@@ -106,6 +111,8 @@ class Grid : public Control {
     void SetSort(int column, Order order);
     const std::string& Filter() const { return filter_; }
     void SetFilter(std::string text);
+    // Why the filter cannot be read; empty when it can.
+    const std::string& FilterProblem() const { return filterProblem_; }
     bool OnlyErrors() const { return onlyErrors_; }
     void SetOnlyErrors(bool only);
 
@@ -126,8 +133,12 @@ class Grid : public Control {
     void UserEdits(int row, int column, std::string text);
     void UserPicks(int row, int column, int entry);
     void UserSetsTicks(int row, int column, const std::vector<bool>& ticks);
-    // A tab-separated block from the current cell, whole or not at all.
+    // A tab-separated block from the current cell, whole or not at all. A first
+    // line of headers places each value in its header's column, from the
+    // current row on. A name that equals the target row's name is no change.
     void UserPastes(std::string_view text);
+    // F8: the next cell with an error after the current one, by shown rows, round the end.
+    void UserGoesToNextError();
     void UserDoubleClicksRowHeader(int row);
 
     std::function<void(const std::vector<GridEdit>&)> CellsEdited;
@@ -135,8 +146,22 @@ class Grid : public Control {
     // With the source's row.
     std::function<void(int)> RowHeaderDblClick;
 
+    // A condition of the filter: a column compared with a value.
+    struct Condition {
+        enum class Compare { Equal, NotEqual, Less, LessOrEqual, Greater, GreaterOrEqual };
+        int column = 0;
+        Compare compare = Compare::Equal;
+        std::string value;
+        std::optional<double> number;
+    };
+
   private:
     void Reorder();
+    void ReadFilter();
+    // The columns a line of headers names, in its order; empty when it is no line of headers.
+    std::vector<int> HeaderColumns(std::string_view line) const;
+    bool Keeps(int sourceRow) const;
+    int ColumnNamed(std::string_view name, std::string& problem) const;
     void Edit(int row, int column, std::string value);
     bool Editable(int column) const;
 
@@ -146,6 +171,9 @@ class Grid : public Control {
     int sortColumn_ = -1;
     Order sortOrder_ = Order::Ascending;
     std::string filter_;
+    std::string filterProblem_;
+    std::vector<std::string> nameParts_;
+    std::vector<Condition> conditions_;
     bool onlyErrors_ = false;
     std::vector<GridRange> selection_;
     GridCell current_;

@@ -1,6 +1,34 @@
 #include "platform/window.h"
 
+#include <charconv>
+
 namespace kestrix::platform {
+
+std::string PlacementText(const Placement& place) {
+    return std::to_string(place.left) + "," + std::to_string(place.top) + "," + std::to_string(place.width) +
+           "," + std::to_string(place.height) + (place.maximised ? ",max" : "");
+}
+
+std::optional<Placement> PlacementOf(std::string_view text) {
+    Placement place;
+    if (text.ends_with(",max")) {
+        place.maximised = true;
+        text.remove_suffix(4);
+    }
+    int* const numbers[] = {&place.left, &place.top, &place.width, &place.height};
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        const auto [next, error] = std::from_chars(at, end, *numbers[i]);
+        const bool last = i + 1 == std::size(numbers);
+        if (error != std::errc() || (last ? next != end : next == end || *next != ','))
+            return std::nullopt;
+        at = next + 1;
+    }
+    if (place.width <= 0 || place.height <= 0)
+        return std::nullopt;
+    return place;
+}
 
 Window::~Window() {
     if (view_)
@@ -37,6 +65,12 @@ void Window::BringToFront() {
 void Window::UserPressesEnter() {
     if (DefaultButton && DefaultButton->Visible())
         DefaultButton->UserClicks();
+}
+
+void Window::UserPressesFunctionKey(int number) {
+    for (const auto& [key, button] : FunctionKeys)
+        if (key == number && button->Visible())
+            button->UserClicks();
 }
 
 void Window::UserPressesEscape() {

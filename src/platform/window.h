@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrix::platform {
@@ -31,8 +33,13 @@ struct Placement {
     int top = 0;
     int width = 0;
     int height = 0;
+    bool maximised = false;
     friend bool operator==(const Placement&, const Placement&) = default;
 };
+// "left,top,width,height" with ",max" for a maximised window, as settings keep it.
+std::string PlacementText(const Placement& place);
+// None for text that is no placement or has no size.
+std::optional<Placement> PlacementOf(std::string_view text);
 
 // A top-level window: its caption, its focus, its default and cancel buttons,
 // and closing with a check that may refuse. A window is shown through
@@ -50,6 +57,9 @@ class Window {
     void SetCaption(std::string caption);
     bool Resizable() const { return resizable_; }
     void SetResizable(bool resizable) { resizable_ = resizable; }
+    // A main window offers the minimise and maximise boxes; a dialog does not.
+    bool MinMaxBoxes() const { return minMaxBoxes_; }
+    void SetMinMaxBoxes(bool boxes) { minMaxBoxes_ = boxes; }
     // Where a resizable window opens (none: centred, at its first size), and
     // where it stood when the user last moved, resized or closed it.
     const std::optional<Placement>& Place() const { return place_; }
@@ -80,6 +90,12 @@ class Window {
     std::vector<Control*> KeyboardOrder;
     // The menus of the window's menu bar, if it has one.
     std::vector<MenuEntry*> MenuBar;
+    // The menu keys go to the menu even in a text field, unless this is set:
+    // then a focused text field keeps Ctrl+A and Ctrl+C (select all, copy).
+    bool TextFieldsKeepEditingKeys = false;
+    // Function keys (1 for F1) that press a button wherever the focus is.
+    std::vector<std::pair<int, Button*>> FunctionKeys;
+    void UserPressesFunctionKey(int number);
 
     void AttachView(WindowView* view) { view_ = view; }
 
@@ -90,6 +106,7 @@ class Window {
     std::string name_;
     std::string caption_;
     bool resizable_ = false;
+    bool minMaxBoxes_ = false;
     std::optional<Placement> place_;
     bool closed_ = false;
     WindowView* view_ = nullptr;

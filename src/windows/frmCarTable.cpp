@@ -19,26 +19,6 @@ namespace {
 
 constexpr const char* kPlaceSetting = "CarTable/Place";
 
-std::string PlaceText(const platform::Placement& place) {
-    return std::to_string(place.left) + "," + std::to_string(place.top) + "," + std::to_string(place.width) +
-           "," + std::to_string(place.height);
-}
-
-std::optional<platform::Placement> PlaceOf(std::string_view text) {
-    int numbers[4] = {};
-    const char* at = text.data();
-    const char* end = text.data() + text.size();
-    for (int i = 0; i < 4; ++i) {
-        const auto [next, error] = std::from_chars(at, end, numbers[i]);
-        if (error != std::errc() || (i < 3 && (next == end || *next != ',')) || (i == 3 && next != end))
-            return std::nullopt;
-        at = next + 1;
-    }
-    if (numbers[2] <= 0 || numbers[3] <= 0)
-        return std::nullopt;
-    return platform::Placement{numbers[0], numbers[1], numbers[2], numbers[3]};
-}
-
 GridColumn ChoiceColumn(std::vector<std::string> entries, std::vector<std::string> stored,
                         std::function<int(std::string_view)> entryOf) {
     GridColumn column;
@@ -127,7 +107,12 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     cmdAdd.SetCaption("&Add...");
     cmdMultiply.SetCaption("&Multiply by...");
     cmdCompare.SetCaption("&Compare Cars");
-    txtFilter.SetTip("Shows the cars whose name contains this text");
+    cmdNextError.SetCaption("&Next Error (F8)");
+    FunctionKeys.emplace_back(8, &cmdNextError);
+    txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
+                     "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
+                     "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
+    lblFilterNote.SetForeColor(platform::Color{176, 0, 0});
     txtFilter.Change = [this] { txtFilter_Change(); };
     chkErrors.Click = [this] { chkErrors_Click(); };
     grdCars.CellsEdited = [this](const std::vector<platform::GridEdit>& edits) {
@@ -139,12 +124,14 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
     cmdCompare.Click = [this] { cmdCompare_Click(); };
-    Focus.Join({&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare});
+    cmdNextError.Click = [this] { cmdNextError_Click(); };
+    Focus.Join(
+        {&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare, &cmdNextError});
 }
 
 void frmCarTable::Form_Load() {
     SetCaption("Car Table");
-    SetPlace(PlaceOf(services_.ReadSetting(kPlaceSetting)));
+    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
     std::vector<GridColumn> columns;
     for (int stat = 0; stat < kStatCount; ++stat) {
         GridColumn column = StatColumn(stat);
@@ -162,7 +149,7 @@ std::string frmCarTable::HeaderTip(int column) const {
 
 bool frmCarTable::QueryUnload() {
     if (Place())
-        services_.WriteSetting(kPlaceSetting, PlaceText(*Place()));
+        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     return true;
 }
 
@@ -229,7 +216,17 @@ void frmCarTable::ShowCount() {
 
 void frmCarTable::txtFilter_Change() {
     grdCars.SetFilter(txtFilter.Text());
+    // A filter that cannot be read says why, and every car stays shown.
+    const std::string note =
+        grdCars.FilterProblem().empty() ? std::string() : "Not filtered: " + grdCars.FilterProblem();
+    lblFilterNote.SetCaption(note);
+    lblFilterNote.SetTip(note);
     ShowCount();
+}
+
+void frmCarTable::cmdNextError_Click() {
+    grdCars.UserGoesToNextError();
+    grdCars.SetFocus();
 }
 
 void frmCarTable::chkErrors_Click() {

@@ -27,12 +27,14 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     platform::Label lblFilter{"lblFilter"};
     platform::TextField txtFilter{"txtFilter"};
     platform::CheckBox chkErrors{"chkErrors"};
+    platform::Label lblFilterNote{"lblFilterNote"};
     platform::Label lblCount{"lblCount"};
     platform::Grid grdCars{"grdCars"};
     platform::Button cmdSetTo{"cmdSetTo"};
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};
     platform::Button cmdCompare{"cmdCompare"};
+    platform::Button cmdNextError{"cmdNextError"};
 
     // The tooltip of a stat's column header. The stat's name for now; its
     // meaning and unit belong here once the stat help exists.
@@ -55,6 +57,7 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     void cmdAdd_Click();
     void cmdMultiply_Click();
     void cmdCompare_Click();
+    void cmdNextError_Click();
 
   protected:
     bool QueryUnload() override;

@@ -17,11 +17,14 @@ frmErrors::frmErrors(platform::Services& services)
     DefaultButton = &cmdClose;
     CancelButton = &cmdClose;
     mnuPopup.SetCaption("Popup");
-    mnuStatProperties.SetCaption("View Stat Properties");
-    mnuPopup.Entries.push_back(&mnuStatProperties);
+    mnuGoToValue.SetCaption("&Go to Value");
+    mnuStatProperties.SetCaption("View Stat &Properties");
+    mnuPopup.Entries = {&mnuGoToValue, &mnuStatProperties};
     cmdClose.Click = [this] { cmdClose_Click(); };
     lvErrors.ItemClick = [this] { lvErrors_ItemClick(); };
     mnuStatProperties.Click = [this] { mnuStatProperties_Click(); };
+    mnuGoToValue.Click = [this] { mnuGoToValue_Click(); };
+    lvErrors.DblClick = [this] { mnuGoToValue_Click(); };
     Focus.Join({&lvErrors, &cmdClose});
 }
 
@@ -51,6 +54,17 @@ void frmErrors::mnuStatProperties_Click() {
     const int row = lvErrors.SelectedRow();
     if (row >= 0)
         ShowStatProperties(services_, StatFromFirstCell(lvErrors.Cell(row, 0)));
+}
+
+void frmErrors::mnuGoToValue_Click() {
+    const int row = lvErrors.SelectedRow();
+    if (row < 0)
+        return;
+    const std::string car = lvErrors.Cell(row, 2);
+    const int stat = StatFromFirstCell(lvErrors.Cell(row, 0));
+    Unload();
+    if (GoToValue)
+        GoToValue(car, stat);
 }
 
 } // namespace kestrix

@@ -3,10 +3,13 @@
 #include "platform/services.h"
 #include "platform/window.h"
 
+#include <functional>
+#include <string>
+
 namespace kestrix {
 
 // Every error of the document in a larger list that also names each row's
-// stat; a click on a row offers the stat's properties.
+// stat; a click on a row offers the stat's properties and the way to its value.
 class frmErrors : public platform::Window {
   public:
     explicit frmErrors(platform::Services& services);
@@ -15,6 +18,9 @@ class frmErrors : public platform::Window {
     platform::Button cmdClose{"cmdClose"};
     platform::MenuEntry mnuPopup{"mnuPopup"};
     platform::MenuEntry mnuStatProperties{"mnuStatProperties"};
+    platform::MenuEntry mnuGoToValue{"mnuGoToValue"};
+    // Asked to show a row's value: the car's name and the stat. The window closes first.
+    std::function<void(const std::string& car, int stat)> GoToValue;
 
     // Copies the main list's rows in the order it shows them; the first cells stay as they are.
     void CopyRows(const platform::ColumnList& mainList);
@@ -22,6 +28,7 @@ class frmErrors : public platform::Window {
     void cmdClose_Click();
     void lvErrors_ItemClick();
     void mnuStatProperties_Click();
+    void mnuGoToValue_Click();
 
   private:
     platform::Services& services_;

@@ -3,7 +3,6 @@
 #include "cars/cars.h"
 #include "handling_file/file_io.h"
 #include "model/stat_help.h"
-#include "windows/editor_settings.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
@@ -11,6 +10,7 @@
 #include "windows/frmComments.h"
 #include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
+#include "windows/frmPreferences.h"
 
 #include <stdexcept>
 
@@ -101,6 +101,8 @@ const MenuItem kMenus[] = {
     {&frmMain::mnuFile, nullptr, "&File", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuLoad, &frmMain::mnuFile, "&Open Handling File...", Shortcut::CtrlO, Needs::Nothing,
      &frmMain::mnuLoad_Click},
+    {&frmMain::mnuRecent, &frmMain::mnuFile, "Recent &Files", Shortcut::None, Needs::Nothing,
+     &frmMain::mnuRecent_Click},
     {&frmMain::sep3, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuSave, &frmMain::mnuFile, "&Save Current File", Shortcut::CtrlS, Needs::Document,
      &frmMain::mnuSave_Click},
@@ -110,15 +112,15 @@ const MenuItem kMenus[] = {
      &frmMain::mnuRevert_Click},
     {&frmMain::sep1, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImport, &frmMain::mnuFile, "&Import", Shortcut::None, Needs::Nothing, nullptr},
-    {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "Car Statistics...", Shortcut::None, Needs::Document,
+    {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "&Car Statistics...", Shortcut::None, Needs::Document,
      &frmMain::mnuImportCarStats_Click},
     {&frmMain::mnuExport, &frmMain::mnuFile, "&Export", Shortcut::None, Needs::Nothing, nullptr},
-    {&frmMain::mnuExportCarStats, &frmMain::mnuExport, "Car Statistics...", Shortcut::None, Needs::Car,
+    {&frmMain::mnuExportCarStats, &frmMain::mnuExport, "&Car Statistics...", Shortcut::None, Needs::Car,
      &frmMain::mnuExportCarStats_Click},
     {&frmMain::sep2, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuExit, &frmMain::mnuFile, "E&xit", Shortcut::None, Needs::Nothing, &frmMain::mnuExit_Click},
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
-    {&frmMain::mnuAdd, &frmMain::mnuCars, "Add new car...", Shortcut::None, Needs::Document,
+    {&frmMain::mnuAdd, &frmMain::mnuCars, "&Add new car...", Shortcut::None, Needs::Document,
      &frmMain::mnuAdd_Click},
     {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car,
      &frmMain::mnuDelete_Click},
@@ -129,6 +131,8 @@ const MenuItem kMenus[] = {
      Needs::Nothing, &frmMain::mnuViewProperties_Click},
     {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
      &frmMain::mnuFileComments_Click},
+    {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
+     &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAbout, &frmMain::mnuHelp, "&About", Shortcut::None, Needs::Nothing,
      &frmMain::mnuAbout_Click},
@@ -141,8 +145,40 @@ std::string FirstLetters(const ChoiceStat& stat) {
     return letters;
 }
 
-constexpr std::string_view kCloseQuestion =
-    "The current Handling.cfg file has been modified.\rDo you wish to save your changes?";
+constexpr const char* kPlaceSetting = "Main/Place";
+
+// The question names the file that is open.
+std::string CloseQuestion(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return "The current " + name + " file has been modified.\rDo you wish to save your changes?";
+}
+
+// What assistive tools call the field of a column: its row's caption, and the axis where a row has three.
+std::string SpokenName(const StatPageRow& row, std::size_t index) {
+    std::string_view name = row.caption;
+    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
+        name.remove_suffix(1);
+    if (row.columns.size() == 1)
+        return std::string(name);
+    if (name.ends_with(" x/y/z"))
+        name.remove_suffix(6);
+    return std::string(name) + " " + "xyz"[index % 3];
+}
+
+// A file in the recent files menu: its name, then its folder; "&" stays a character.
+std::string RecentCaption(std::size_t index, const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    std::string caption =
+        "&" + std::to_string(index + 1) + " " +
+        (slash == std::string::npos
+             ? path
+             : path.substr(slash + 1) + "   (" + path.substr(0, std::max<std::size_t>(slash, 1)) + ")");
+    std::string escaped;
+    for (std::size_t i = 0; i < caption.size(); ++i)
+        escaped += i > 0 && caption[i] == '&' ? "&&" : std::string(1, caption[i]);
+    return escaped;
+}
 constexpr std::string_view kRevertQuestion =
     "Are you sure you wish to revert to your last save?\rYou will lose any "
     "changes you have made  sinse you last saved the file.";
@@ -178,11 +214,19 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
 
 frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers)
     : Window("frmMain"), tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}),
-      doc_(doc), services_(services), numbers_(std::move(numbers)) {
+      doc_(doc), services_(services), numbers_(std::move(numbers)), recent_(services) {
+    SetResizable(true);
+    SetMinMaxBoxes(true);
+    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
     for (const StatPage& page : StatPages()) {
         for (const StatPageRow& row : page.rows) {
             if (row.caption.empty())
                 continue; // the ABS check box carries its own caption
+            for (std::size_t i = 0; i < row.columns.size(); ++i) {
+                const int column = row.columns[i];
+                txtStat[static_cast<std::size_t>(column)].SetSpokenName(SpokenName(row, i));
+                StatControl(column).SetSpokenName(SpokenName(row, i));
+            }
             auto label = std::make_unique<platform::Label>("LabStat" + std::to_string(LabStat.size()));
             label->SetCaption(std::string(row.caption));
             LabStat.push_back(std::move(label));
@@ -215,6 +259,16 @@ void frmMain::BuildMenus() {
         else
             MenuBar.push_back(&entry);
     }
+    for (std::size_t i = 0; i < mnuRecentFile.size(); ++i) {
+        mnuRecentFile[i].SetName("mnuRecentFile" + std::to_string(i));
+        mnuRecentFile[i].Click = [this, i] { mnuRecentFile_Click(static_cast<int>(i)); };
+        mnuRecent.Entries.push_back(&mnuRecentFile[i]);
+    }
+    sepRecent.IsSeparator = true;
+    mnuRemoveMissing.SetCaption("&Remove Missing Files");
+    mnuRemoveMissing.Click = [this] { mnuRemoveMissing_Click(); };
+    mnuRecent.Entries.insert(mnuRecent.Entries.end(), {&sepRecent, &mnuRemoveMissing});
+    ShowRecentFiles();
 }
 
 void frmMain::ConnectHandlers() {
@@ -229,6 +283,8 @@ void frmMain::ConnectHandlers() {
         field.Change = [this, i] { txtStat_Change(i); };
         field.GotFocus = [this, i] { txtStat_GotFocus(i); };
         field.LostFocus = [this, i] { txtStat_LostFocus(i); };
+        field.Commit = [this, i] { txtStat_Commit(i); };
+        field.Revert = [this, i] { txtStat_Revert(i); };
         field.JoinFocusScope(Focus);
     }
     for (const int hidden : {DriveType, EngineType, Abs, Flags, FrontLights, RearLights})
@@ -275,19 +331,35 @@ void frmMain::Form_Load() {
     SetFileLoaded(false);
     doc_.Modified = false;
     tabGeneral.SetTab(0);
-    checkRules_ =
-        ReadBoolSetting(services_, kStrictChecksSetting) ? CheckRules::Strict : CheckRules::Standard;
+    ApplyPreferences();
 
     // The desktop passes the file as one quoted path.
     const std::string commandLine = services_.CommandLine();
-    if (commandLine.size() > 2) {
-        doc_.FilePath = commandLine.substr(1, commandLine.size() - 2);
-        if (ReadFile())
-            SetFileLoaded(true);
-        else
-            doc_.FilePath.clear();
-        doc_.Modified = false;
-    }
+    std::string path;
+    if (commandLine.size() > 2)
+        path = commandLine.substr(1, commandLine.size() - 2);
+    else if (SettingOn(services_, kReopenLastFile) && !recent_.Paths().empty() &&
+             RecentFiles::Exists(recent_.Paths().front()))
+        path = recent_.Paths().front();
+    if (!path.empty())
+        OpenFile(path);
+}
+
+void frmMain::ApplyPreferences() {
+    TextFieldsKeepEditingKeys = SettingOn(services_, kTextFieldsKeepEditingKeys);
+    // Strict checks switched on or off check the whole file again under the new rules.
+    const CheckRules rules = SettingOn(services_, kStrictChecks) ? CheckRules::Strict : CheckRules::Standard;
+    if (rules == checkRules_)
+        return;
+    checkRules_ = rules;
+    if (!doc_.FilePath.empty())
+        ErrorCheck();
+}
+
+void frmMain::mnuPreferences_Click() {
+    frmPreferences preferences(services_);
+    services_.ShowModal(preferences);
+    ApplyPreferences();
 }
 
 int frmMain::ShownRow() const {
@@ -358,8 +430,44 @@ void frmMain::txtStat_GotFocus(int index) {
     CurrentStat = static_cast<std::int16_t>(index);
 }
 
-void frmMain::txtStat_LostFocus(int) {
+void frmMain::txtStat_LostFocus(int index) {
+    ResolveRelativeInput(index, true);
     StatsToArray();
+}
+
+void frmMain::txtStat_Commit(int index) {
+    ResolveRelativeInput(index, true);
+    StatsToArray();
+    platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
+    field.Select(0, field.Text().size());
+}
+
+void frmMain::txtStat_Revert(int index) {
+    const int row = ShownRow();
+    if (row < 0)
+        return;
+    platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
+    FillingControls = true;
+    field.SetText(std::string(doc_.Cars[static_cast<std::size_t>(row)][index]));
+    FillingControls = false;
+    field.Select(0, field.Text().size());
+}
+
+bool frmMain::ResolveRelativeInput(int index, bool noteTypo) {
+    platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
+    const int row = ShownRow();
+    if (!IsRelativeInput(field.Text()) || row < 0)
+        return true;
+    const std::string_view committed = doc_.Cars[static_cast<std::size_t>(row)][index];
+    if (const std::optional<std::string> value = RelativeValue(field.Text(), committed)) {
+        field.SetText(*value);
+        return true;
+    }
+    if (noteTypo)
+        services_.ShowMessage({"\"" + field.Text() + "\" cannot change \"" + std::string(committed) +
+                                   "\".\rA relative change is =*1.2, =/2, =+10, =-50 or =+10% on a number.",
+                               "Relative Change", Buttons::Ok, Icon::Warning, Answer::Ok});
+    return false;
 }
 
 void frmMain::StatsToArray() {
@@ -367,16 +475,6 @@ void frmMain::StatsToArray() {
         return;
     KeepFieldEdits();
     CheckChangedCars();
-}
-
-void frmMain::ApplyPreferences() {
-    const CheckRules rules =
-        ReadBoolSetting(services_, kStrictChecksSetting) ? CheckRules::Strict : CheckRules::Standard;
-    if (rules == checkRules_)
-        return;
-    checkRules_ = rules;
-    if (!doc_.FilePath.empty())
-        ErrorCheck();
 }
 
 void frmMain::ErrorCheck() {
@@ -490,6 +588,8 @@ bool frmMain::ReadFile(bool again) {
         return false;
     }
     ApplyToDocument(std::move(read.file), doc_);
+    recent_.Add(doc_.FilePath);
+    ShowRecentFiles();
     RebuildCarList();
     ErrorCheck();
     RefreshCarTable(true);
@@ -498,16 +598,10 @@ bool frmMain::ReadFile(bool again) {
 }
 
 void frmMain::LoadFile() {
-    const std::string previousPath = doc_.FilePath;
     const std::string chosen =
         AskForHandlingFile(services_, FileDialogKind::Open, "Open .CFG File...", doc_.FilePath);
-    if (!chosen.empty()) {
-        doc_.FilePath = chosen;
-        if (ReadFile())
-            SetFileLoaded(true);
-        else
-            doc_.FilePath = previousPath;
-    }
+    if (!chosen.empty())
+        OpenFile(chosen);
     doc_.Modified = false;
 }
 
@@ -561,7 +655,7 @@ void frmMain::Form_Activate() {
 bool frmMain::SaveTheFile(const std::string& FilePos) {
     if (!ConfirmValueGaps() || !ConfirmOverwrite(FilePos))
         return false;
-    const SaveSettings settings{ReadBoolSetting(services_, kKeepLayoutSetting)};
+    const SaveSettings settings{SettingOn(services_, kKeepLayout)};
     const std::string error = file_.Save(FilePos, doc_, settings);
     if (error.empty())
         return true;
@@ -591,6 +685,8 @@ void frmMain::SaveFileAs() {
         if (!SaveTheFile(chosen))
             return; // the document keeps its path and its changes
         doc_.FilePath = chosen;
+        recent_.Add(chosen);
+        ShowRecentFiles();
     }
     doc_.Modified = false;
     SetFileLoaded(true);
@@ -598,7 +694,7 @@ void frmMain::SaveFileAs() {
 
 bool frmMain::AskToSaveChanges() {
     const Answer answer = services_.ShowMessage(
-        {std::string(kCloseQuestion), "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes});
+        {CloseQuestion(doc_.FilePath), "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes});
     if (answer == Answer::Cancel)
         return false;
     // A save that fails keeps the changes and the window.
@@ -612,6 +708,56 @@ void frmMain::mnuLoad_Click() {
             return;
     }
     LoadFile();
+}
+
+void frmMain::mnuRecent_Click() {
+    ShowRecentFiles();
+}
+
+void frmMain::ShowRecentFiles() {
+    const std::vector<std::string>& paths = recent_.Paths();
+    bool missing = false;
+    for (std::size_t i = 0; i < mnuRecentFile.size(); ++i) {
+        platform::MenuEntry& entry = mnuRecentFile[i];
+        entry.SetVisible(i < paths.size());
+        if (i >= paths.size())
+            continue;
+        entry.SetCaption(RecentCaption(i, paths[i]));
+        entry.SetTip(paths[i]);
+        const bool there = RecentFiles::Exists(paths[i]);
+        entry.SetEnabled(there); // a missing file is greyed
+        missing = missing || !there;
+    }
+    sepRecent.SetVisible(!paths.empty());
+    mnuRemoveMissing.SetVisible(!paths.empty());
+    mnuRemoveMissing.SetEnabled(missing);
+}
+
+void frmMain::mnuRecentFile_Click(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= recent_.Paths().size())
+        return;
+    const std::string path = recent_.Paths()[static_cast<std::size_t>(index)];
+    if (doc_.Modified) {
+        StatsToArray();
+        if (!AskToSaveChanges())
+            return;
+    }
+    OpenFile(path);
+}
+
+void frmMain::OpenFile(const std::string& path) {
+    const std::string previousPath = doc_.FilePath;
+    doc_.FilePath = path;
+    if (ReadFile())
+        SetFileLoaded(true);
+    else
+        doc_.FilePath = previousPath;
+    doc_.Modified = false;
+}
+
+void frmMain::mnuRemoveMissing_Click() {
+    recent_.RemoveMissing();
+    ShowRecentFiles();
 }
 
 void frmMain::mnuSave_Click() {
@@ -642,6 +788,8 @@ bool frmMain::QueryUnload() {
     StatsToArray();
     if (doc_.Modified && !AskToSaveChanges())
         return false;
+    if (Place())
+        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     // The windows beside this one close with it; comments typed but not confirmed go with theirs.
     if (const auto comments = comments_.lock())
         comments->Unload();
@@ -840,8 +988,10 @@ void frmMain::lvErrors_DblClick() {
     if (row < 0)
         return;
     // Copies: every check refills the list.
-    const std::string car = lvErrors.Cell(row, 1);
-    const int stat = StatFromFirstCell(lvErrors.Cell(row, 0));
+    GoToValue(lvErrors.Cell(row, 1), StatFromFirstCell(lvErrors.Cell(row, 0)));
+}
+
+void frmMain::GoToValue(const std::string& car, int stat) {
     // As with any other change of car, the shown car keeps its edits first.
     StatsToArray();
     // A car deleted since the check leaves the list as it is.
@@ -861,9 +1011,14 @@ void frmMain::lvErrors_DblClick() {
 }
 
 void frmMain::cmdViewErrors_Click() {
+    std::optional<std::pair<std::string, int>> wanted;
     frmErrors errors(services_);
     errors.CopyRows(lvErrors);
+    errors.GoToValue = [&wanted](const std::string& car, int stat) { wanted.emplace(car, stat); };
     services_.ShowModal(errors);
+    // Once the window has closed, so that the focus can move to the value.
+    if (wanted)
+        GoToValue(wanted->first, wanted->second);
 }
 
 void frmMain::mnuViewProperties_Click() {
@@ -890,7 +1045,9 @@ bool frmMain::KeepFieldEdits() {
         return false;
     std::vector<CellEdit> edits;
     for (int i = 0; i < kStatCount; ++i)
-        edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
+        // A relative input that cannot be read stays in its field, and the value as it was.
+        if (ResolveRelativeInput(i, false))
+            edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
     const CarChange change = ChangeOf(doc_.Cars, edits);
     ApplyChange(doc_, change);
     NoteChangedCars(change);

@@ -7,6 +7,7 @@
 #include "platform/window.h"
 #include "validation/error_check.h"
 #include "windows/frmImportExport.h"
+#include "windows/recent_files.h"
 
 #include <array>
 #include <cstdint>
@@ -60,14 +61,17 @@ class frmMain : public platform::Window {
     platform::ColumnList lvErrors;
     platform::Button cmdViewErrors{"cmdViewErrors"};
 
-    platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, sep3{"sep3"}, mnuSave{"mnuSave"},
-        mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, sep1{"sep1"}, mnuImport{"mnuImport"},
-        mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
+    platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, mnuRecent{"mnuRecent"}, sep3{"sep3"},
+        mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, sep1{"sep1"},
+        mnuImport{"mnuImport"}, mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"};
+    // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
+    std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
+    platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
     platform::MenuEntry mnuHelp{"mnuHelp"}, mnuAbout{"mnuAbout"};
 
     // The control that shows a column: its text field, or the choice control of a choice stat.
@@ -82,9 +86,6 @@ class frmMain : public platform::Window {
     void ErrorCheck();
     void MarkModified();
     void SetFileLoaded(bool loaded);
-    // Takes up the preferences as they are now: strict checks switched on
-    // or off check the whole file again under the new rules.
-    void ApplyPreferences();
     // again: the open file read anew (a revert), which keeps the backup of its opening.
     bool ReadFile(bool again = false);
     void LoadFile();
@@ -99,6 +100,9 @@ class frmMain : public platform::Window {
     void txtStat_Change(int index);
     void txtStat_GotFocus(int index);
     void txtStat_LostFocus(int index);
+    // Enter commits the field, Escape brings back the value last committed.
+    void txtStat_Commit(int index);
+    void txtStat_Revert(int index);
     void cboDrive_Click();
     void cboEngine_Click();
     void cboFront_Click();
@@ -110,6 +114,10 @@ class frmMain : public platform::Window {
     void mnuSaveAs_Click();
     void mnuRevert_Click();
     void mnuExit_Click();
+    void mnuRecent_Click();
+    void mnuRecentFile_Click(int index);
+    void mnuRemoveMissing_Click();
+    void mnuPreferences_Click();
 
     // Car management and exchange.
     CarExchange Exchange;
@@ -124,6 +132,8 @@ class frmMain : public platform::Window {
     // The error lists, the stat properties and the help on every stat.
     void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
     void lvErrors_DblClick();
+    // Shows the car of that name and puts the focus on the stat's control.
+    void GoToValue(const std::string& car, int stat);
     void cmdViewErrors_Click();
     void mnuViewProperties_Click();
 
@@ -155,6 +165,12 @@ class frmMain : public platform::Window {
     void SetChoiceControls();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
+    void OpenFile(const std::string& path);
+    void ShowRecentFiles();
+    void ApplyPreferences();
+    // A field holding a relative input ("=*1.2") gets its value from the
+    // value last committed; false, with a note when asked, when it cannot be read.
+    bool ResolveRelativeInput(int index, bool noteTypo);
     bool ConfirmValueGaps();
     bool ConfirmOverwrite(const std::string& path);
     void Form_Activate();
@@ -172,10 +188,11 @@ class frmMain : public platform::Window {
     HandlingDocument& doc_;
     platform::Services& services_;
     NumberFormat numbers_;
-    // The strict checks are chosen in the preferences; read at the start.
+    // The strict checks are chosen in the preferences.
     CheckRules checkRules_ = CheckRules::Standard;
     ErrorRegister errors_;
     OpenedFile file_;
+    RecentFiles recent_;
     // Whether the register was filled from the cars as they are, but for the
     // rows of uncheckedCars_; false after cars came or went.
     bool errorsInStep_ = false;

@@ -129,6 +129,27 @@ TEST(OptionButtonTest, ChoosingOneClearsTheOthersAndOnlyChoosingClicks) {
     EXPECT_EQ(events.seen, (std::vector<std::string>{"lowest", "copy"}));
 }
 
+TEST(OptionButtonTest, AGroupIsOneTabStopAndTheArrowsStepOverWhatCannotBeChosen) {
+    FocusScope focus;
+    OptionButton lowest("optStats0"), highest("optStats1"), copy("optStats2");
+    OptionButton::Group({&lowest, &highest, &copy});
+    for (OptionButton* option : {&lowest, &highest, &copy})
+        option->JoinFocusScope(focus);
+    const auto stops = [&] { return std::vector<bool>{lowest.TabStop(), highest.TabStop(), copy.TabStop()}; };
+    EXPECT_EQ(stops(), (std::vector<bool>{true, false, false})) << "none chosen: the first";
+    lowest.SetEnabled(false);
+    EXPECT_EQ(stops(), (std::vector<bool>{false, true, false})) << "the first that can be chosen";
+    highest.SetValue(true);
+    highest.UserSteps(1);
+    EXPECT_TRUE(copy.Value());
+    EXPECT_TRUE(copy.HasFocus());
+    copy.UserSteps(1);
+    EXPECT_TRUE(highest.Value()) << "round the end, over the disabled one";
+    EXPECT_EQ(stops(), (std::vector<bool>{false, true, false}));
+    highest.UserSteps(-1);
+    EXPECT_TRUE(copy.Value());
+}
+
 TEST(DropDownTest, SortedInsertKeepsTheSelectionAndUserPicksRaiseTheirEventsInOrder) {
     Events events;
     DropDown cars("cboCars", Sorting::Sorted);
@@ -245,6 +266,15 @@ TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     errors.UserDoubleClicks(0);
     EXPECT_EQ(headers, (std::vector<std::string>{"Car"}));
     EXPECT_EQ(events.seen, (std::vector<std::string>{"row", "double"}));
+}
+
+TEST(ColumnListTest, CopiesHeadersAndRowsAsShownTabSeparated) {
+    ColumnList compare("lvCompare", {"Stat", "ONE", "TWO"});
+    compare.SetRows({"Mass", "1500", "1200", "Drive Type", "R", "F"});
+    compare.SetSort(true, 0, ColumnList::Order::Ascending);
+    EXPECT_EQ(compare.CopyText(), "Stat\tONE\tTWO\nDrive Type\tR\tF\nMass\t1500\t1200\n");
+    compare.Clear();
+    EXPECT_EQ(compare.CopyText(), "Stat\tONE\tTWO\n");
 }
 
 TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {

@@ -140,3 +140,73 @@ TEST_F(GridTest, PastesAWholeBlockOrRefusesItWhole) {
                                                     Grid::Refusal::ReadOnlyColumn, Grid::Refusal::BlankValue,
                                                     Grid::Refusal::BlankValue}));
 }
+
+TEST_F(GridTest, WholeRowsCopiedPasteBackByTheirHeadersOverTheSameCarsOnly) {
+    grid.UserClicksHeader(1); // any order: the header line, not the place, decides the columns
+    grid.UserSelects({{2, 0, 3, 2}}, {2, 0});
+    const std::string copied = grid.CopyText();
+    ASSERT_EQ(copied.substr(0, copied.find('\n')), "Name\tMass\tDrive");
+
+    grid.UserSelects({{2, 1, 2, 1}}, {2, 1}); // the current cell's column does not matter
+    grid.UserPastes(copied);
+    ASSERT_EQ(edits.size(), 1u) << "names equal to the target rows' are no change";
+    for (const GridEdit& edit : edits[0]) {
+        EXPECT_NE(edit.column, 0);
+        EXPECT_EQ(edit.value, cells.rows.at(edit.row).at(edit.column)) << "each value back in its own cell";
+    }
+
+    SelectFrom(4, 0);
+    grid.UserPastes(copied);
+    EXPECT_EQ(refusals, (std::vector<Grid::Refusal>{Grid::Refusal::ReadOnlyColumn}))
+        << "other cars' names are refused";
+
+    // A spreadsheet's columns in another order, with a line end of its own.
+    SelectFrom(0, 2);
+    grid.UserPastes("drive\tMASS\r\nR\t900\r\n");
+    ASSERT_EQ(edits.size(), 2u);
+    EXPECT_EQ(edits[1], (std::vector<GridEdit>{{grid.SourceRow(0), 2, "R"}, {grid.SourceRow(0), 1, "900"}}));
+    grid.UserPastes("Drive\tWeight\nR\t900");
+    EXPECT_EQ(refusals.size(), 2u)
+        << "a line that is not all headers is values, here reaching past the last column";
+}
+
+TEST_F(GridTest, TheFilterTakesConditionsOnStatsAndSaysWhyItCannotReadOne) {
+    const auto kept = [this](const std::string& filter) {
+        grid.SetFilter(filter);
+        EXPECT_EQ(grid.FilterProblem(), "") << filter;
+        return Shown(0);
+    };
+    EXPECT_EQ(kept("Mass > 100"), (Strings{"delta", "bravo", "echo"})) << "1e3 is a number too";
+    EXPECT_EQ(kept("mass<=10.5"), (Strings{"charlie", "foxtrot"}))
+        << "no blank needed; no number is no match";
+    EXPECT_EQ(kept("#2 = r"), (Strings{"Alpha", "bravo", "foxtrot"}))
+        << "by number, text without regard to case";
+    EXPECT_EQ(kept("dri != R and ma >= 1500"), (Strings{"delta"})) << "a name's start, and both conditions";
+    EXPECT_EQ(kept("Mass = 1500 AND o"), (Strings{"bravo"})) << "a name part beside a condition";
+    EXPECT_EQ(kept("Mass = abc"), (Strings{"Alpha"}));
+
+    for (const char* unreadable :
+         {"Weight > 1", "#3 = 1", "Mass >", "= 5", "Mass > heavy", "Mass > 1 and", "Nothing = 1"}) {
+        grid.SetFilter(unreadable);
+        EXPECT_NE(grid.FilterProblem(), "") << unreadable;
+        EXPECT_EQ(grid.RowCount(), 7) << unreadable << " filters nothing";
+    }
+    grid.SetFilter("ALP");
+    EXPECT_EQ(grid.FilterProblem(), "");
+    EXPECT_EQ(Shown(0), (Strings{"Alpha", "ALPHA2"}));
+}
+
+TEST_F(GridTest, NextErrorGoesCellByCellInTheOrderShownAndRoundTheEnd) {
+    cells.errors.assign(cells.rows.size(), Strings(3));
+    cells.errors[1][2] = "bad";
+    cells.errors[4][1] = "empty";
+    cells.errors[4][2] = "bad";
+    grid.UserClicksHeader(0); // Alpha, ALPHA2, bravo, ...
+    std::vector<GridCell> visited;
+    for (int i = 0; i < 4; ++i) {
+        grid.UserGoesToNextError();
+        visited.push_back(grid.Current());
+        EXPECT_EQ(grid.SelectedCells(), (std::vector<GridCell>{grid.Current()}));
+    }
+    EXPECT_EQ(visited, (std::vector<GridCell>{{0, 2}, {1, 1}, {1, 2}, {0, 2}}));
+}

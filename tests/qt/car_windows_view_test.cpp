@@ -65,6 +65,8 @@ TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
     ClickEntry(right, 0, {}, true);
     EXPECT_EQ(form.lvLeft.List(1), "BRAVO") << "a double click moves the entry back";
     EXPECT_EQ(right.model()->rowCount(), 1);
+    QTest::keyClick(&left, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(left.selectionModel()->selectedRows().size(), 3) << "Ctrl+A selects the whole list";
 }
 
 TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
@@ -73,7 +75,8 @@ TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
     form.cboCars.SetListIndex(0);
     const auto frame = test::Frame(form);
     frame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     EXPECT_EQ(Widget<QLineEdit>(*frame, "txtCarLabel").selectedText(), "MYCAR");
     auto& cars = Widget<QComboBox>(*frame, "cboCars");
     EXPECT_FALSE(cars.isEnabled());
@@ -83,4 +86,14 @@ TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
     ClickOption(Widget<QRadioButton>(*frame, "optStats1"));
     EXPECT_FALSE(cars.isEnabled());
     EXPECT_FALSE(form.optStats[2].Value());
+    // The group is one Tab stop, its chosen option; the arrows move the choice, round the end.
+    for (const char* other : {"optStats0", "optStats2"})
+        EXPECT_FALSE(Widget<QRadioButton>(*frame, other).focusPolicy() & Qt::TabFocus) << other;
+    QTest::keyClick(&Widget<QRadioButton>(*frame, "optStats1"), Qt::Key_Down);
+    EXPECT_TRUE(form.optStats[2].Value());
+    EXPECT_TRUE(cars.isEnabled());
+    EXPECT_TRUE(Widget<QRadioButton>(*frame, "optStats2").hasFocus());
+    EXPECT_TRUE(Widget<QRadioButton>(*frame, "optStats2").focusPolicy() & Qt::TabFocus);
+    QTest::keyClick(&Widget<QRadioButton>(*frame, "optStats2"), Qt::Key_Right);
+    EXPECT_TRUE(form.optStats[0].Value());
 }

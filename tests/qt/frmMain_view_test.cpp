@@ -1,15 +1,19 @@
 #include "handling_file/file_io.h"
+#include "model/stat_help.h"
 #include "platform/qt/tab_area.h"
 #include "qt_frames.h"
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
 #include "windows/frmMain.h"
+#include "windows/frmPreferences.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -195,4 +199,78 @@ TEST_F(MainWindowViewTest, AClickOnTheTextOfTheCurrentFlagRebuildsTheFlags) {
     QTest::mouseClick(flags.viewport(), Qt::LeftButton, {}, text.center());
     EXPECT_EQ(form.lvFlags.Current(), 0);
     EXPECT_EQ(view.windowTitle(), Title("*)"));
+}
+
+TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
+    const auto access = [](QObject* object) {
+        QAccessibleInterface* found = QAccessible::queryAccessibleInterface(object);
+        if (!found)
+            throw std::runtime_error("no accessible interface");
+        return found;
+    };
+    EXPECT_EQ(access(&view)->role(), QAccessible::Window);
+    EXPECT_EQ(access(&view)->text(QAccessible::Name), Title(")"));
+    const struct {
+        const char* widget;
+        const char* heard;
+    } named[] = {{"txtStat1", "Mass"},
+                 {"txtStat6", "Centre Of Mass y"},
+                 {"txtStat13", "Maximum Velocity"},
+                 {"cmdViewErrors", "View all errors ..."},
+                 {"chkABS", "ABS Brakes"}};
+    for (const auto& [widget, heard] : named) {
+        QWidget& shown = Widget<QWidget>(widget);
+        EXPECT_EQ(shown.objectName(), widget);
+        EXPECT_EQ(access(&shown)->text(QAccessible::Name), heard) << widget;
+    }
+    EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
+              QString::fromStdString(StatTip(1)));
+    // A drop-down's name is its value; its label comes as the "labelled by" relation.
+    const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type :");
+
+    frmPreferences preferences(services);
+    const auto dialog = test::Frame(preferences);
+    dialog->BelongTo(&view);
+    EXPECT_EQ(dialog->parentWidget(), &view) << "a dialog belongs to its opener";
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(access(dialog.get())->role(), QAccessible::Dialog);
+    EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
+    EXPECT_TRUE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(MainWindowViewTest, EnterCommitsEscapeRevertsAndTheTabsStayInPlace) {
+    QLineEdit& velocity = EnterField(13);
+    velocity.selectAll();
+    QTest::keyClicks(&velocity, "400");
+    const int before = Widget<QTreeView>("lvErrors").model()->rowCount();
+    QTest::keyClick(&velocity, Qt::Key_Return);
+    EXPECT_EQ(doc.Cars[1][13], "400");
+    EXPECT_EQ(Widget<QTreeView>("lvErrors").model()->rowCount(), before + 1);
+    QTest::keyClicks(&velocity, "5");
+    QTest::keyClick(&velocity, Qt::Key_Escape);
+    EXPECT_EQ(velocity.text(), "400");
+    EXPECT_TRUE(view.isVisible());
+
+    const QRect first = Tabs().Tab(0)->geometry();
+    ChooseTab(5);
+    EXPECT_EQ(Tabs().Tab(0)->geometry(), first) << "a tab of the back row does not swap the rows";
+    ChooseTab(0);
+    EXPECT_EQ(form.tabGeneral.Tab(), 0);
+}
+
+TEST_F(MainWindowViewTest, WithThePreferenceATextFieldKeepsCtrlAAndCtrlC) {
+    form.TextFieldsKeepEditingKeys = true;
+    QLineEdit& mass = EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(mass.selectedText(), "1200");
+    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "1200");
+    EXPECT_TRUE(services.saveDialogs.empty());
+    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
+
+    services.savePaths.push_back(""); // cancelled
+    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
 }

@@ -51,7 +51,7 @@ class CarTableViewTest : public test::TempFolderTest {
 } // namespace
 
 TEST_F(CarTableViewTest, TheModelReadsTheGridAndMarksErrorsWithColourAndIcon) {
-    EXPECT_EQ(frame->geometry(), QRect(40, 50, 700, 400)) << "opens where it was last";
+    EXPECT_EQ(QRect(frame->pos(), frame->size()), QRect(40, 50, 700, 400)) << "opens where it was last";
     EXPECT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Model().columnCount(), 32);
     EXPECT_EQ(Model().headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
@@ -75,7 +75,8 @@ TEST_F(CarTableViewTest, TheModelReadsTheGridAndMarksErrorsWithColourAndIcon) {
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
     EXPECT_TRUE(names.isVisible()) << "the name column stays while the others scroll";
 
-    frame->setGeometry(60, 70, 720, 410);
+    frame->move(60, 70); // the frame's place, so that a window does not creep from run to run
+    frame->resize(720, 410);
     frame->close();
     EXPECT_EQ(services.settings["CarTable/Place"], "60,70,720,410");
 }
@@ -97,4 +98,35 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
                                    QItemSelectionModel::ClearAndSelect);
     QTest::keySequence(grid, QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
+}
+
+TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
+    grid->setFocus();
+    grid->setCurrentIndex(Model().index(0, 20));
+    for (int column = 20; column > 1; --column) {
+        QTest::keyClick(grid, Qt::Key_Left);
+        const QRect cell = grid->visualRect(grid->currentIndex());
+        ASSERT_GE(cell.left(), grid->FrozenPart().columnWidth(0)) << "column " << column - 1;
+    }
+    grid->setCurrentIndex(Model().index(0, 20));
+    QTest::keyClick(grid, Qt::Key_Home);
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "Home shows the first columns";
+
+    grid->setColumnWidth(3, 222);
+    table->DocumentChanged(true); // as after a car added or imported through a dialog
+    EXPECT_EQ(grid->columnWidth(3), 222) << "the width the user chose stays";
+
+    QTest::keyClick(grid, Qt::Key_F8);
+    EXPECT_EQ(table->grdCars.Current(), (platform::GridCell{1, 1})) << "ASHCROFT's mass is no number";
+    EXPECT_EQ(grid->currentIndex(), Model().index(1, 1));
+}
+
+TEST_F(CarTableViewTest, AnUnreadableFilterSaysWhyAndShowsEveryCar) {
+    table->txtFilter.UserTypes("Mass > heavy");
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_NE(table->lblFilterNote.Caption(), "");
+    table->txtFilter.UserTypes("Mass > 1000");
+    EXPECT_EQ(table->lblFilterNote.Caption(), "");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(table->lblCount.Caption(), "1 of 2 cars");
 }

@@ -196,6 +196,35 @@ TEST_F(ErrorLists, ARowsPopupMenuOpensItsStatsProperties) {
     EXPECT_EQ(services.popupMenus, (Cells{"mnuPopup", "mnuPopup", "mnuPopup"}));
 }
 
+TEST_F(ErrorLists, TheAllErrorsWindowGoesToAValueByMenuDoubleClickOrEnter) {
+    const auto goTo = [this](const std::string& first, const std::string& car, int how) {
+        services.steps.push_back([this, first, car, how](platform::Window& window) {
+            auto& errors = ScriptedServices::As<frmErrors>(window);
+            const int row = RowOf(errors.lvErrors, first, car);
+            if (how == 0) {
+                services.popupChoices = {"mnuGoToValue"};
+                errors.lvErrors.UserClicks(row);
+            } else if (how == 1) {
+                errors.lvErrors.UserDoubleClicks(row);
+            } else {
+                errors.lvErrors.SetSelectedRow(row);
+                EXPECT_TRUE(errors.lvErrors.UserPressesEnter()) << "Enter goes to the value, not to Close";
+            }
+            EXPECT_TRUE(errors.IsClosed()) << "the window closes first";
+        });
+        form.cmdViewErrors.UserClicks();
+    };
+    goTo("#22", "mango", 0);
+    EXPECT_EQ(ShownCar(), "mango");
+    EXPECT_TRUE(form.txtStat[22].HasFocus());
+    goTo("#29", "APPLE", 1);
+    EXPECT_EQ(ShownCar(), "APPLE");
+    EXPECT_TRUE(form.lvFlags.HasFocus());
+    goTo("#13", "TWIN", 2);
+    EXPECT_EQ(form.tabGeneral.Tab(), 3);
+    EXPECT_EQ(form.txtStat[13].SelLength(), 3u);
+}
+
 TEST_F(ErrorLists, StatPropertiesFromTheMenu) {
     const auto expect = [this](const std::string& stat, const std::function<void(frmInfo&)>& more = {}) {
         services.steps.push_back([stat, more](platform::Window& window) {

@@ -5,9 +5,11 @@
 #include "scripted_services.h"
 #include "temp_folder.h"
 #include "windows/editor_test.h"
+#include "windows/frmPreferences.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -448,4 +450,123 @@ TEST_F(MainWindow, TheErrorListSaysHowManyErrorsItLeftOut) {
     EXPECT_EQ(form.lvErrors.RowCount(), ErrorRegister::kMaxRows);
     EXPECT_EQ(form.Label2.Caption(),
               "Errors : (" + std::to_string(1100 * 31 - ErrorRegister::kMaxRows) + " more not listed)");
+}
+
+TEST_F(MainWindow, EnterCommitsAFieldAndEscapeBringsBackTheValueLastCommitted) {
+    StartWithFile(); // APPLE, row 1
+    platform::TextField& velocity = form.txtStat[13];
+    Type(13, "400");
+    EXPECT_TRUE(velocity.UserPressesEnter());
+    EXPECT_EQ(Cell(1, 13), "400");
+    const std::vector<std::string> rows = ErrorRows();
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "#13|APPLE|400 is larger than maximum value 300."),
+              rows.end())
+        << "Enter checks as leaving the field does";
+    EXPECT_EQ(velocity.SelLength(), 3u) << "the value stays selected, ready to be typed over";
+
+    velocity.UserTypes("4001");
+    EXPECT_TRUE(velocity.UserPressesEscape());
+    EXPECT_EQ(velocity.Text(), "400");
+    Leave();
+    EXPECT_EQ(Cell(1, 13), "400");
+}
+
+TEST_F(MainWindow, ARelativeInputComputesFromTheValueLastCommittedOrNotesATypo) {
+    StartWithFile();
+    Type(1, "=*2");
+    form.txtStat[1].UserPressesEnter();
+    EXPECT_EQ(form.txtStat[1].Text(), "2400");
+    Type(1, "=+10%");
+    Leave();
+    EXPECT_EQ(Cell(1, 1), "2640") << "from 2400, not from 1200";
+
+    services.answers = {Answer::Ok};
+    Type(1, "=*1,5");
+    form.txtStat[1].UserPressesEnter();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].title, "Relative Change");
+    EXPECT_NE(services.messages[0].text.find("\"=*1,5\""), std::string::npos);
+    EXPECT_EQ(form.txtStat[1].Text(), "=*1,5") << "kept as typed";
+    EXPECT_EQ(Cell(1, 1), "2640");
+    form.tabGeneral.UserChoosesPage(2);
+    EXPECT_EQ(Cell(1, 1), "2640") << "no other commit takes the typo for a value, and none asks again";
+    form.mnuSave.UserChooses();
+    EXPECT_NE(OnDisk(path).find("APPLE 2640 "), std::string::npos);
+}
+
+TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 9; ++i)
+        paths.push_back(Write("Cars" + std::to_string(i) + ".cfg", kFile));
+    Start("");
+    for (const std::string& file : paths) {
+        services.openPaths.push_back(file);
+        form.mnuLoad.UserChooses();
+    }
+    form.mnuRecent.UserChooses();
+    EXPECT_TRUE(form.mnuRecentFile[7].Visible());
+    EXPECT_EQ(form.mnuRecentFile[0].Caption(), "&1 Cars8.cfg   (" + folder.string() + ")");
+    EXPECT_EQ(form.mnuRecentFile[7].Tip(), paths[1]) << "eight at most: the first one opened went";
+    EXPECT_FALSE(form.mnuRemoveMissing.Enabled());
+
+    fs::remove(paths[5]);
+    Type(13, "250");
+    services.answers = {Answer::No};
+    form.mnuRecentFile[6].UserChooses(); // Cars2.cfg
+    EXPECT_EQ(services.messages.at(0).text,
+              "The current Cars8.cfg file has been modified.\rDo you wish to save your changes?");
+    EXPECT_EQ(doc.FilePath, paths[2]);
+    form.mnuRecent.UserChooses();
+    EXPECT_EQ(form.mnuRecentFile[0].Tip(), paths[2]);
+    EXPECT_FALSE(form.mnuRecentFile[4].Enabled()) << "Cars5.cfg is missing";
+    form.mnuRemoveMissing.UserChooses();
+    EXPECT_EQ(form.mnuRecentFile[4].Tip(), paths[4]);
+    EXPECT_FALSE(form.mnuRecentFile[7].Visible());
+
+    const auto plainStart = [this](bool reopen) {
+        HandlingDocument other;
+        test::ScriptedServices next;
+        next.settings = services.settings; // what this run kept
+        next.settings[std::string(kReopenLastFile)] = reopen ? "1" : "0";
+        frmMain again{other, next, NumberFormat{}};
+        again.Form_Load();
+        return other.FilePath;
+    };
+    EXPECT_EQ(plainStart(false), "");
+    EXPECT_EQ(plainStart(true), paths[2]);
+}
+
+TEST_F(MainWindow, PreferencesAreKeptOnOkOnly) {
+    Start("");
+    EXPECT_FALSE(form.TextFieldsKeepEditingKeys) << "off by default";
+    services.steps = {[](platform::Window& window) {
+                          auto& preferences = test::ScriptedServices::As<frmPreferences>(window);
+                          ASSERT_EQ(preferences.chkSetting.size(), BooleanSettings().size());
+                          preferences.chkSetting[0]->UserClicks();
+                          preferences.UserPressesEscape();
+                      },
+                      [](platform::Window& window) {
+                          auto& preferences = test::ScriptedServices::As<frmPreferences>(window);
+                          EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
+                          preferences.chkSetting[0]->UserClicks();
+                          preferences.UserPressesEnter();
+                      }};
+    form.mnuPreferences.UserChooses();
+    EXPECT_FALSE(form.TextFieldsKeepEditingKeys);
+    form.mnuPreferences.UserChooses();
+    EXPECT_TRUE(form.TextFieldsKeepEditingKeys);
+    EXPECT_EQ(services.settings[std::string(kTextFieldsKeepEditingKeys)], "1");
+    EXPECT_EQ(services.settings[std::string(kReopenLastFile)], "0");
+}
+
+TEST_F(MainWindow, TheWindowsPlaceIsKeptWhenItCloses) {
+    services.settings["Main/Place"] = "10,20,900,700,max";
+    frmMain placed{doc, services, NumberFormat{}};
+    EXPECT_EQ(placed.Place(), (platform::Placement{10, 20, 900, 700, true}));
+    placed.Form_Load();
+    placed.UserPlaces({30, 40, 1000, 800});
+    EXPECT_TRUE(placed.TryClose());
+    EXPECT_EQ(services.settings["Main/Place"], "30,40,1000,800");
+    EXPECT_EQ(platform::PlacementOf("1,2,3"), std::nullopt);
+    EXPECT_EQ(platform::PlacementOf("1,2,0,4"), std::nullopt);
 }

@@ -2,8 +2,8 @@
 // window: the backup holds the file as opened, a layout-keeping save changes
 // only the edited line, and strict checks add their rows to the error list.
 #include "sample_cars.h"
-#include "windows/editor_settings.h"
 #include "windows/editor_test.h"
+#include "windows/frmPreferences.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +25,18 @@ class Saving : public test::EditorTest {
         form.txtStat[1].UserTypes(mass);
         form.cboCars.SetFocus();
     }
+    // Ticks or clears the setting in the Preferences window, and presses Ok.
+    void Prefer(std::string_view key, bool on) {
+        services.steps.push_back([key, on](platform::Window& window) {
+            auto& preferences = test::ScriptedServices::As<frmPreferences>(window);
+            for (std::size_t i = 0; i < BooleanSettings().size(); ++i) {
+                if (BooleanSettings()[i].key == key && (preferences.chkSetting[i]->Value() != 0) != on)
+                    preferences.chkSetting[i]->UserClicks();
+            }
+            preferences.UserPressesEnter();
+        });
+        form.mnuPreferences.UserChooses();
+    }
     std::vector<std::string> ErrorRows() const {
         std::vector<std::string> rows;
         for (int row = 0; row < form.lvErrors.RowCount(); ++row)
@@ -37,8 +49,8 @@ class Saving : public test::EditorTest {
 } // namespace
 
 TEST_F(Saving, TheBackupHoldsTheFileAsOpenedAndTheLayoutIsKeptWhenChosen) {
-    WriteBoolSetting(services, kKeepLayoutSetting, true);
     OpenOn(kAligned);
+    Prefer(kKeepLayout, true);
     TypeMass("900");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(path), ";-# File Author : someone\n" + CarLine("ALPHA", "900    ", "R P 1 2001 1 1") +
@@ -52,7 +64,7 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedAndTheLayoutIsKeptWhenChosen) {
     EXPECT_EQ(OnDisk(path + ".bak"), kAligned) << "saves and a revert leave the file as it was opened";
 
     // Off again, the save writes the editor's own form.
-    WriteBoolSetting(services, kKeepLayoutSetting, false);
+    Prefer(kKeepLayout, false);
     TypeMass("903");
     form.mnuSave.UserChooses();
     EXPECT_TRUE(OnDisk(path).starts_with(";-# File Created By Kestrix"));
@@ -62,8 +74,7 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedAndTheLayoutIsKeptWhenChosen) {
 TEST_F(Saving, StrictChecksAddTheirRowsToTheErrorListWhenChosen) {
     OpenOn(kAligned);
     EXPECT_TRUE(ErrorRows().empty());
-    WriteBoolSetting(services, kStrictChecksSetting, true);
-    form.ApplyPreferences();
+    Prefer(kStrictChecks, true);
     EXPECT_EQ(ErrorRows(),
               std::vector<std::string>{"#15|BETA|X is not a drive type; the game reads F, R or 4."});
     // A commit judges the edited car again under the same rules.
@@ -73,8 +84,7 @@ TEST_F(Saving, StrictChecksAddTheirRowsToTheErrorListWhenChosen) {
     EXPECT_EQ(ErrorRows(),
               (std::vector<std::string>{"#12|ALPHA|4.5 is not a whole number.",
                                         "#15|BETA|X is not a drive type; the game reads F, R or 4."}));
-    WriteBoolSetting(services, kStrictChecksSetting, false);
-    form.ApplyPreferences();
+    Prefer(kStrictChecks, false);
     EXPECT_TRUE(ErrorRows().empty());
 }
 

@@ -18,6 +18,8 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace kestrix::platform::qt {
 
 using Editing = GridColumn::Editing;
@@ -323,7 +325,14 @@ void GridView::Refresh(Aspect aspect) {
     case Aspect::Entries:
     case Aspect::Rows: {
         const QSignalBlocker quiet(selectionModel());
+        // A reset gives every column its first width: the widths the user chose come back.
+        std::vector<int> widths;
+        for (int column = 0; column < horizontalHeader()->count(); ++column)
+            widths.push_back(columnWidth(column));
         model_->Reset();
+        if (static_cast<int>(widths.size()) == model_->columnCount())
+            for (int column = 0; column < model_->columnCount(); ++column)
+                setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
         ShowColumns();
         horizontalHeader()->setSortIndicatorShown(grid->SortColumn() >= 0);
         horizontalHeader()->setSortIndicator(grid->SortColumn(), grid->SortOrder() == Grid::Order::Ascending
@@ -338,6 +347,8 @@ void GridView::Refresh(Aspect aspect) {
         break;
     case Aspect::Selection:
         ShowSelection();
+        if (grid->Current().row >= 0)
+            scrollTo(model_->index(grid->Current().row, grid->Current().column), EnsureVisible);
         break;
     default:
         break;
@@ -426,21 +437,24 @@ void GridView::resizeEvent(QResizeEvent* event) {
 
 QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     const QModelIndex current = QTableView::moveCursor(action, modifiers);
-    // A cell that moves left under the frozen column is scrolled into view.
-    if (action == MoveLeft && current.column() > 0 && visualRect(current).left() < frozen_->columnWidth(0)) {
-        const int shift = visualRect(current).left() - frozen_->columnWidth(0);
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + shift);
-    }
+    // Home shows the row from its start, the first columns beside the names.
+    if (action == MoveHome)
+        horizontalScrollBar()->setValue(0);
     return current;
 }
 
 void GridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     // A cell of the frozen column scrolls only the rows.
-    if (index.column() == 0 && model_->columnCount() > 1)
+    if (index.column() == 0 && model_->columnCount() > 1) {
         QTableView::scrollTo(model_->index(index.row(), std::max(1, columnAt(frozen_->columnWidth(0) + 1))),
                              hint);
-    else
-        QTableView::scrollTo(index, hint);
+        return;
+    }
+    QTableView::scrollTo(index, hint);
+    // Any other cell is never left under the frozen column, whichever key or click brought it.
+    const int hidden = frozen_->columnWidth(0) - visualRect(index).left();
+    if (index.column() > 0 && hidden > 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - hidden);
 }
 
 void GridView::PlaceFrozenPart() {

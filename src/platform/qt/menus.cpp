@@ -61,14 +61,16 @@ void AddEntry(QMenu& menu, MenuEntry& entry, QList<QKeySequence>* keys) {
 
 class MenuKeysFirst : public QObject {
   public:
-    MenuKeysFirst(QList<QKeySequence> keys, QObject* parent) : QObject(parent), keys_(std::move(keys)) {}
+    MenuKeysFirst(QList<QKeySequence> keys, KeysGivenBack givenBack, QObject* parent)
+        : QObject(parent), keys_(std::move(keys)), givenBack_(std::move(givenBack)) {}
 
     bool eventFilter(QObject*, QEvent* event) override {
         const QEvent::Type type = event->type();
         if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!keys_.contains(QKeySequence(key->keyCombination())))
+        const QKeySequence sequence(key->keyCombination());
+        if (!keys_.contains(sequence) || (givenBack_ && givenBack_(sequence)))
             return false;
         // Refusing the override lets the menu act; a key press that still
         // arrives belongs to a disabled entry and does nothing.
@@ -81,6 +83,7 @@ class MenuKeysFirst : public QObject {
 
   private:
     QList<QKeySequence> keys_;
+    KeysGivenBack givenBack_;
 };
 
 } // namespace
@@ -104,8 +107,8 @@ QList<QKeySequence> BuildMenuBar(QMenuBar& bar, const std::vector<MenuEntry*>& m
     return keys;
 }
 
-void GiveMenuKeysPrecedence(QWidget& widget, const QList<QKeySequence>& keys) {
-    widget.installEventFilter(new MenuKeysFirst(keys, &widget));
+void GiveMenuKeysPrecedence(QWidget& widget, const QList<QKeySequence>& keys, KeysGivenBack givenBack) {
+    widget.installEventFilter(new MenuKeysFirst(keys, std::move(givenBack), &widget));
 }
 
 } // namespace kestrix::platform::qt

@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QList>
 
+#include <functional>
 #include <vector>
 
 class QMenu;
@@ -21,7 +22,9 @@ QMenu* CreateMenu(MenuEntry& entry, QWidget* parent, QList<QKeySequence>* keys =
 QList<QKeySequence> BuildMenuBar(QMenuBar& bar, const std::vector<MenuEntry*>& menus);
 
 // The menu's shortcuts act even in a widget that would take the same keys for
-// itself (copy, select all in a text field).
-void GiveMenuKeysPrecedence(QWidget& widget, const QList<QKeySequence>& keys);
+// itself (copy, select all in a text field), but for the keys the widget is
+// given back at the moment they are pressed.
+using KeysGivenBack = std::function<bool(const QKeySequence&)>;
+void GiveMenuKeysPrecedence(QWidget& widget, const QList<QKeySequence>& keys, KeysGivenBack givenBack = {});
 
 } // namespace kestrix::platform::qt

@@ -154,6 +154,9 @@ Answer QtServices::ShowMessage(const MessageBox& request) {
     QMessageBox box(StandardIcon(request.icon), title, MessageText(request.text),
                     StandardButtons(request.buttons), QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    // A question of its opener: a title and a close box, no minimise or maximise box.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     box.setDefaultButton(StandardButton(request.defaultButton));
     box.setEscapeButton(box.button(StandardButton(EscapeAnswer(request.buttons))));
     if (QAbstractButton* yes = box.button(QMessageBox::Yes); yes && !request.yesCaption.empty())
@@ -187,7 +190,9 @@ std::unique_ptr<WindowFrame> QtServices::CreateFrame(Window& window) {
 
 void QtServices::ShowModal(Window& window) {
     const OrdinaryPointer pointer(busyDepth_ > 0);
+    QWidget* opener = QApplication::activeWindow();
     std::unique_ptr<WindowFrame> frame = CreateFrame(window);
+    frame->BelongTo(opener);
     frame->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     frame->Closed = [&loop] { loop.quit(); };
@@ -197,7 +202,11 @@ void QtServices::ShowModal(Window& window) {
 }
 
 void QtServices::ShowBeside(std::shared_ptr<Window> window) {
+    const QWidget* opener = QApplication::activeWindow();
+    const bool remembered = window->Place().has_value();
     WindowFrame* frame = CreateFrame(*window).release();
+    if (opener && window->Resizable() && !remembered)
+        frame->OpenBeside(*opener);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->Own(std::move(window));
     frame->show();

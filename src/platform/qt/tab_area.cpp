@@ -95,6 +95,12 @@ void TabArea::SetTabs(const std::vector<std::string>& captions, Choose choose) {
         tabs_.addButton(tab, static_cast<int>(page));
         pages_->addWidget(new QWidget);
     }
+    // The rows stay where they are, the first next to the page, so that the
+    // same place always opens the same page.
+    const int count = static_cast<int>(captions.size());
+    const int rows = (count + kTabsPerRow - 1) / kTabsPerRow;
+    for (int page = 0; page < count; ++page)
+        tabRows_->addWidget(tabs_.button(page), rows - 1 - page / kTabsPerRow, page % kTabsPerRow);
     ShowPage(0);
 }
 
@@ -134,14 +140,6 @@ void TabArea::ShowPage(int page) {
     const int count = static_cast<int>(tabs_.buttons().size());
     if (page < 0 || page >= count)
         return;
-    const int rows = (count + kTabsPerRow - 1) / kTabsPerRow;
-    const int chosenRow = page / kTabsPerRow;
-    for (QAbstractButton* tab : tabs_.buttons()) {
-        const int id = tabs_.id(tab);
-        const int row = id / kTabsPerRow;
-        tabRows_->removeWidget(tab);
-        tabRows_->addWidget(tab, (row + rows - chosenRow - 1) % rows, id % kTabsPerRow);
-    }
     if (QAbstractButton* tab = tabs_.button(page)) {
         tab->setChecked(true);
         setFocusProxy(tab);

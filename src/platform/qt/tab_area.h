@@ -13,8 +13,7 @@ class QStackedWidget;
 
 namespace kestrix::platform::qt {
 
-// Pages whose tabs stand in rows of four; the row of the chosen tab moves
-// next to the page, as on a tab strip of several rows. Ctrl+Tab, Ctrl+Page Down
+// Pages whose tabs stand in rows of four that keep their places. Ctrl+Tab, Ctrl+Page Down
 // and their reverse step through the pages; the arrow keys move between tabs.
 class TabArea : public QWidget {
   public:

@@ -7,7 +7,9 @@
 
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -32,8 +34,8 @@ namespace kestrix::platform::qt {
 
 Binding::Binding(Control& control, QWidget& widget, Refresher refresh)
     : QObject(&widget), control_(&control), widget_(widget), refresh_(std::move(refresh)) {
+    // The program name is the object name; assistive tools hear the caption or the label beside it.
     widget.setObjectName(QString::fromStdString(control.Name()));
-    widget.setAccessibleName(QString::fromStdString(control.Name()));
     control.AttachView(this);
 }
 
@@ -70,6 +72,8 @@ void Binding::Refresh(Aspect aspect) {
         if (aspect == Aspect::Looks) {
             widget_.setToolTip(Latin1(control_->Tip()));
             widget_.setStatusTip(Latin1(control_->Tip()));
+            widget_.setAccessibleName(Latin1(control_->SpokenName()));
+            widget_.setAccessibleDescription(Latin1(control_->Tip()));
         }
         refresh_(aspect);
     }
@@ -147,6 +151,67 @@ class WheelOnlyWithFocus : public QObject {
         return true;
     }
 };
+
+// Key presses a widget's control takes before the widget; the handler says
+// whether it took the key.
+class KeysFirst : public QObject {
+  public:
+    using Handler = std::function<bool(const QKeyEvent&)>;
+    KeysFirst(QWidget& widget, Handler handle) : QObject(&widget), handle_(std::move(handle)) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::KeyPress && handle_(*static_cast<QKeyEvent*>(event));
+    }
+
+  private:
+    Handler handle_;
+};
+
+// The arrow keys move the choice within an option group, which is one Tab stop.
+bool OptionKey(const Binding& binding, const QKeyEvent& key) {
+    const int pressed = key.key();
+    if (pressed != Qt::Key_Up && pressed != Qt::Key_Down && pressed != Qt::Key_Left &&
+        pressed != Qt::Key_Right)
+        return false;
+    const int step = pressed == Qt::Key_Up || pressed == Qt::Key_Left ? -1 : 1;
+    binding.Act<OptionButton>([step](OptionButton& option) { option.UserSteps(step); });
+    return true;
+}
+
+// Enter and Escape in a line field go to the field first, and to the window
+// only when the field has no use for them.
+bool FieldKey(const Binding& binding, const QKeyEvent& key) {
+    if (key.modifiers() & ~Qt::KeypadModifier)
+        return false;
+    bool handled = false;
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        binding.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEnter(); });
+    else if (key.key() == Qt::Key_Escape)
+        binding.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEscape(); });
+    return handled;
+}
+
+// Enter on a row goes to the list first, and to the window only when the list
+// has no use for it; the menu key acts as a click on the selected row; Ctrl+C
+// copies the list tab-separated, as spreadsheets take it.
+bool ColumnListKey(const Binding& binding, const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    bool handled = false;
+    if (key.matches(QKeySequence::Copy)) {
+        binding.Act<ColumnList>(
+            [](ColumnList& list) { QApplication::clipboard()->setText(Latin1(list.CopyText())); });
+        return true;
+    }
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
+        binding.Act<ColumnList>([&handled](ColumnList& list) { handled = list.UserPressesEnter(); });
+    else if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
+        binding.Act<ColumnList>([&handled](ColumnList& list) {
+            handled = list.SelectedRow() >= 0;
+            list.UserClicks(list.SelectedRow());
+        });
+    return handled;
+}
 
 QColor ToQColor(const Color& color) {
     return QColor(color.red, color.green, color.blue);
@@ -308,6 +373,7 @@ class WidgetFactory : public ControlVisitor {
             if (aspect == Aspect::Value) {
                 const QSignalBlocker quiet(option);
                 option->setChecked(control.Value());
+                option->setFocusPolicy(control.TabStop() ? Qt::StrongFocus : Qt::ClickFocus);
             } else if (aspect == Aspect::Caption) {
                 option->setText(Latin1(control.Caption()));
             }
@@ -319,6 +385,7 @@ class WidgetFactory : public ControlVisitor {
                 option->setChecked(o.Value());
             });
         });
+        new KeysFirst(*option, [&binding](const QKeyEvent& key) { return OptionKey(binding, key); });
         ReportFocus(*option, binding);
     }
 
@@ -465,6 +532,7 @@ void WidgetFactory::LineField(TextField& control) {
         if (!*applying)
             binding.Act<TextField>([&text](TextField& field) { field.UserTypes(Latin1Bytes(text)); });
     });
+    new KeysFirst(*edit, [&binding](const QKeyEvent& key) { return FieldKey(binding, key); });
     ReportFocus(*edit, binding);
 }
 
@@ -592,6 +660,10 @@ class ListBoxInput : public QObject {
         const ListBox* list = binding_.Get<ListBox>();
         if (!list || list->ListCount() == 0)
             return false;
+        if (key.matches(QKeySequence::SelectAll)) {
+            binding_.Act<ListBox>([](ListBox& l) { l.UserSelectsAll(); });
+            return true;
+        }
         const int current = std::max(view_.currentIndex().row(), 0);
         int row = current;
         switch (key.key()) {
@@ -661,33 +733,6 @@ void WidgetFactory::Visit(ListBox& control) {
     ReportFocus(*view, binding);
 }
 
-// Enter on a row goes to the list first, and to the window only when the list
-// has no use for it; the menu key acts as a click on the selected row.
-class ColumnListKeys : public QObject {
-  public:
-    ColumnListKeys(QTreeView& view, const Binding& binding) : QObject(&view), binding_(binding) {
-        view.installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const auto& key = *static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
-        bool handled = false;
-        if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
-            binding_.Act<ColumnList>([&handled](ColumnList& list) { handled = list.UserPressesEnter(); });
-        else if (key.key() == Qt::Key_Menu || (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier))
-            binding_.Act<ColumnList>([&handled](ColumnList& list) {
-                handled = list.SelectedRow() >= 0;
-                list.UserClicks(list.SelectedRow());
-            });
-        return handled;
-    }
-
-  private:
-    const Binding& binding_;
-};
-
 void WidgetFactory::Visit(ColumnList& control) {
     auto* view = new QTreeView(parent_);
     view->setRootIsDecorated(false);
@@ -734,7 +779,7 @@ void WidgetFactory::Visit(ColumnList& control) {
                                  list.SetSelectedRow(current.row());
                          });
                      });
-    new ColumnListKeys(*view, binding);
+    new KeysFirst(*view, [&binding](const QKeyEvent& key) { return ColumnListKey(binding, key); });
     ReportFocus(*view, binding);
 }
 

@@ -3,22 +3,53 @@
 #include "platform/qt/menus.h"
 #include "platform/qt/text.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kestrix::platform::qt {
 
+namespace {
+
+// Assistive tools hear a window by its caption, as a frame or, shown blocking its opener, as a dialog.
+class FrameAccessible : public QAccessibleWidget {
+  public:
+    explicit FrameAccessible(QWidget* frame)
+        : QAccessibleWidget(frame,
+                            frame->windowType() == Qt::Dialog ? QAccessible::Dialog : QAccessible::Window) {}
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Name ? widget()->windowTitle() : QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* Frames(const QString&, QObject* object) {
+    if (auto* frame = dynamic_cast<WindowFrame*>(object))
+        return new FrameAccessible(frame);
+    return nullptr;
+}
+
+bool IsTextField(const QWidget& widget) {
+    return qobject_cast<const QLineEdit*>(&widget) || qobject_cast<const QPlainTextEdit*>(&widget);
+}
+
+} // namespace
+
 WindowFrame::WindowFrame(Window& window) : window_(&window), body_(new QWidget(this)) {
+    static const bool accessible = (QAccessible::installFactory(Frames), true);
+    (void)accessible;
     setObjectName(QString::fromStdString(window.Name()));
-    setAccessibleName(objectName());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(body_);
@@ -71,12 +102,18 @@ void WindowFrame::Finish() {
         bar->setObjectName(QStringLiteral("MenuBar"));
         layout()->setMenuBar(bar);
         const QList<QKeySequence> keys = BuildMenuBar(*bar, window_->MenuBar);
+        const KeysGivenBack editingKeys = [this](const QKeySequence& key) {
+            return window_ && window_->TextFieldsKeepEditingKeys &&
+                   (key == QKeySequence(Qt::CTRL | Qt::Key_A) || key == QKeySequence(Qt::CTRL | Qt::Key_C));
+        };
         for (QWidget* widget : body_->findChildren<QWidget*>())
             if (widget->focusPolicy() != Qt::NoFocus)
-                GiveMenuKeysPrecedence(*widget, keys);
+                GiveMenuKeysPrecedence(*widget, keys, IsTextField(*widget) ? editingKeys : KeysGivenBack());
     }
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (window_->MinMaxBoxes())
+        flags |= Qt::WindowMinMaxButtonsHint;
     setWindowFlags(flags | (windowFlags() & Qt::Tool));
     QWidget* previous = nullptr;
     for (const Control* control : window_->KeyboardOrder) {
@@ -98,10 +135,50 @@ void WindowFrame::Finish() {
     const QRect placed = place ? QRect(place->left, place->top, place->width, place->height) : QRect();
     // A remembered place is used only while it still lies on the screen.
     if (window_->Resizable() && place && placed.width() > 0 && placed.height() > 0 &&
-        (!screen || screen->availableGeometry().intersects(placed)))
-        setGeometry(placed.intersected(screen ? screen->availableGeometry() : placed));
-    else if (screen)
+        (!screen || screen->availableGeometry().intersects(placed))) {
+        // The place is the frame's, the size the window's own, as they were kept.
+        const QRect fit = placed.intersected(screen ? screen->availableGeometry() : placed);
+        resize(fit.size());
+        move(fit.topLeft());
+        if (place->maximised)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        Centre();
+    }
+}
+
+void WindowFrame::Centre() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void WindowFrame::BelongTo(QWidget* opener) {
+    if (!opener)
+        return;
+    // A dialog of its opener: kept above it, out of the task bar, without minimise and maximise boxes.
+    setParent(opener, (windowFlags() & ~(Qt::WindowType_Mask | Qt::WindowMinMaxButtonsHint)) | Qt::Dialog);
+    Centre();
+}
+
+bool WindowFrame::OpenBeside(const QWidget& opener) {
+    const QScreen* screen = opener.screen();
+    if (!screen)
+        return false;
+    const QRect room = screen->availableGeometry();
+    const QRect beside = opener.frameGeometry();
+    const int border = 16; // the window manager's frame, not yet known
+    const int right = room.right() - beside.right() - border;
+    const int left = beside.left() - room.left() - border;
+    // Narrower than it would open, down to its least width, rather than over its opener.
+    layout()->activate();
+    const int least = std::max(minimumSizeHint().width(), minimumWidth());
+    if (std::max(right, left) < least)
+        return false;
+    const int width = std::min(this->width(), std::max(right, left));
+    const int top = std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() - height()));
+    resize(width, height());
+    move(right >= left ? beside.right() + 1 : beside.left() - width - border, top);
+    return true;
 }
 
 QWidget* WindowFrame::WidgetOf(const Control& control) const {
@@ -109,8 +186,17 @@ QWidget* WindowFrame::WidgetOf(const Control& control) const {
 }
 
 void WindowFrame::ReportPlace() {
-    if (window_ && window_->Resizable() && isVisible())
-        window_->UserPlaces({geometry().x(), geometry().y(), geometry().width(), geometry().height()});
+    if (!window_ || !window_->Resizable() || !isVisible())
+        return;
+    // A maximised window keeps the place it comes back to.
+    const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());
+    window_->UserPlaces({normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()});
+}
+
+void WindowFrame::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ReportPlace();
 }
 
 void WindowFrame::moveEvent(QMoveEvent* event) {
@@ -153,6 +239,11 @@ void WindowFrame::closeEvent(QCloseEvent* event) {
 }
 
 void WindowFrame::keyPressEvent(QKeyEvent* event) {
+    if (window_ && event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12 &&
+        event->modifiers() == Qt::NoModifier) {
+        window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1);
+        return;
+    }
     if (!window_ || event->modifiers() & ~Qt::KeypadModifier) {
         QWidget::keyPressEvent(event);
         return;

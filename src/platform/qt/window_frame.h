@@ -31,6 +31,11 @@ class WindowFrame : public QWidget, public WindowView {
     void ShowStatusBar();
     // After the view has laid out the body: menus, the menu keys' precedence, size and place.
     void Finish();
+    // Makes the window a dialog of the window that opens it, centred on the screen.
+    void BelongTo(QWidget* opener);
+    // Places the window beside its opener, right or else left, when the screen
+    // has room for it there; false leaves it where it was.
+    bool OpenBeside(const QWidget& opener);
     // Called once the window has closed.
     std::function<void()> Closed;
 
@@ -41,6 +46,7 @@ class WindowFrame : public QWidget, public WindowView {
 
   protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -48,6 +54,7 @@ class WindowFrame : public QWidget, public WindowView {
 
   private:
     void ShowStatus(const QString& tip);
+    void Centre();
     QWidget* WidgetOf(const Control& control) const;
     // Tells a resizable window where it stands now.
     void ReportPlace();

@@ -3,7 +3,9 @@
 #include "views/qt/views.h"
 #include "windows/frmErrors.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTreeView>
 
@@ -16,8 +18,9 @@ using platform::qt::Piece;
 namespace {
 
 // Each column is wide enough for what it commonly holds, and the window opens
-// wide enough for the columns; made narrower, the list scrolls sideways.
-void SizeColumns(QTreeView& view, platform::qt::WindowFrame& frame) {
+// wide enough for the columns and tall enough for its rows, as far as the
+// screen allows; made smaller, the list scrolls.
+void SizeColumns(QTreeView& view, platform::qt::WindowFrame& frame, int rows) {
     const QFontMetrics metrics = view.fontMetrics();
     const auto fits = [&metrics](int least, const char* text) {
         return std::max(least, metrics.horizontalAdvance(QString::fromLatin1(text)) + 16);
@@ -29,20 +32,26 @@ void SizeColumns(QTreeView& view, platform::qt::WindowFrame& frame) {
         view.header()->resizeSection(column, widths[column]);
         total += widths[column];
     }
-    frame.SetInitialSize(QSize(std::max(522, total + 17), 249));
+    const int rowHeight = std::max(view.sizeHintForRow(0), view.fontMetrics().height() + 4);
+    const int around =
+        view.header()->sizeHint().height() + 2 * view.frameWidth() + 60; // header, Close, margins
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int tallest = screen ? screen->availableGeometry().height() * 4 / 5 : 600;
+    frame.SetInitialSize(
+        QSize(std::max(522, total + 17), std::clamp(rows * rowHeight + around, 249, tallest)));
 }
 
 // The list grows with the window; Close keeps to the lower right corner.
 void LayOutErrors(frmErrors& form, platform::qt::WindowFrame& frame) {
-    Lay(frame,
-        Piece::Column({
-                          Piece(form.lvErrors).Grow().MinimumSize(240, 90).Look([&frame](QWidget& list) {
-                              SizeColumns(static_cast<QTreeView&>(list), frame);
-                          }),
-                          Piece::Gap(1),
-                          Piece(form.cmdClose).Size(97, 25).Align(Qt::AlignRight),
-                      })
-            .Margins(QMargins(8, 8, 9, 8)));
+    Lay(frame, Piece::Column(
+                   {
+                       Piece(form.lvErrors).Grow().MinimumSize(240, 90).Look([&frame, &form](QWidget& list) {
+                           SizeColumns(static_cast<QTreeView&>(list), frame, form.lvErrors.RowCount());
+                       }),
+                       Piece::Gap(1),
+                       Piece(form.cmdClose).Size(97, 25).Align(Qt::AlignRight),
+                   })
+                   .Margins(QMargins(8, 8, 9, 8)));
 }
 
 } // namespace

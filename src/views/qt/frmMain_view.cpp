@@ -3,8 +3,11 @@
 #include "windows/frmMain.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace kestrix::views {
 
@@ -36,6 +39,8 @@ Piece StatPiece(frmMain& form, int column) {
 Piece RowCaption(platform::Label& label, int fieldHeight) {
     return Piece(label).Align(Qt::AlignTop).Look([fieldHeight](QWidget& widget) {
         widget.setMinimumHeight(fieldHeight);
+        // A caption without a closing colon still stands clear of its field, at any scale.
+        widget.setContentsMargins(0, 0, widget.fontMetrics().averageCharWidth(), 0);
     });
 }
 
@@ -66,21 +71,50 @@ void SizeCarColumn(QWidget& widget) {
     view.setMinimumWidth(view.minimumWidth() + grown);
 }
 
+// Each caption labels the first control of its row, as assistive tools tell it.
+void LabelTheControls(frmMain& form, platform::qt::WindowFrame& frame) {
+    const auto label = [&frame](const platform::Control& caption, const platform::Control& control) {
+        auto* shown = frame.findChild<QLabel*>(QString::fromStdString(caption.Name()));
+        auto* labelled = frame.findChild<QWidget*>(QString::fromStdString(control.Name()));
+        if (shown && labelled)
+            shown->setBuddy(labelled);
+    };
+    label(form.Label1, form.cboCars);
+    label(form.Label2, form.lvErrors);
+    std::size_t next = 0;
+    for (const StatPage& page : StatPages())
+        for (const StatPageRow& row : page.rows)
+            if (!row.caption.empty())
+                label(*form.LabStat.at(next++), form.StatControl(row.columns.front()));
+}
+
 void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     std::vector<Piece> pages;
     std::size_t nextLabel = 0;
     const int fieldHeight = QLineEdit().sizeHint().height();
     for (const StatPage& page : StatPages())
         pages.push_back(StatPagePiece(form, page, nextLabel, fieldHeight));
-    Lay(frame,
-        Piece::Column({
-            Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
-            Piece(form.tabGeneral).Pages(std::move(pages)),
-            form.Label2,
-            Piece(form.lvErrors).Height(kErrorListHeight).ColumnWidths({40, 87, 247}).Look(SizeCarColumn),
-            Piece(form.cmdViewErrors).Align(Qt::AlignRight),
-        }));
+    Lay(frame, Piece::Column({
+                   Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
+                   // The pages keep their size, under the car list, however large the window.
+                   Piece(form.tabGeneral).Pages(std::move(pages)).Align(Qt::AlignLeft),
+                   form.Label2,
+                   // The list takes the room a larger window gives.
+                   Piece(form.lvErrors)
+                       .MinimumSize(0, kErrorListHeight)
+                       .Grow()
+                       .ColumnWidths({40, 87, 247})
+                       .Look(SizeCarColumn),
+                   Piece(form.cmdViewErrors).Align(Qt::AlignRight),
+               }));
+    LabelTheControls(form, frame);
     frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
+    // The line at the foot shows the longest help whole.
+    int widest = 0;
+    for (int column = 0; column < kStatCount; ++column)
+        widest = std::max(widest, frame.fontMetrics().horizontalAdvance(
+                                      QString::fromLatin1(form.StatControl(column).Tip().c_str())));
+    frame.setMinimumWidth(widest + 4 * frame.fontMetrics().averageCharWidth());
 }
 
 } // namespace

@@ -12,6 +12,7 @@ void RegisterAboutView(platform::qt::QtServices& services);
 void RegisterCarTableView(platform::qt::QtServices& services);
 void RegisterCompareView(platform::qt::QtServices& services);
 void RegisterAskNumberView(platform::qt::QtServices& services);
+void RegisterPreferencesView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -24,6 +25,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterCarTableView(services);
     RegisterCompareView(services);
     RegisterAskNumberView(services);
+    RegisterPreferencesView(services);
 }
 
 } // namespace kestrix::views
