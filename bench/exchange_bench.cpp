@@ -6,6 +6,7 @@
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
 #include "views/qt/views.h"
+#include "windows/frmCompareFiles.h"
 #include "windows/frmImportExport.h"
 #include "windows/frmMain.h"
 
@@ -52,7 +53,15 @@ class BenchServices : public platform::Services {
         if (!window.IsClosed())
             window.TryClose();
     }
-    void ShowBeside(std::shared_ptr<platform::Window>) override {}
+    // Shown and painted once, as a window beside the main one opens.
+    void ShowBeside(std::shared_ptr<platform::Window> window) override {
+        besideFrame = Frame(*window);
+        beside = std::move(window);
+        besideFrame->show();
+        QApplication::processEvents();
+    }
+    std::shared_ptr<platform::Window> beside;
+    std::unique_ptr<platform::qt::WindowFrame> besideFrame;
     void ShowPopupMenu(platform::MenuEntry&) override {}
     void OpenWithDesktop(const std::string&) override {}
     std::string CommandLine() override { return "\"" + bench::LargeHandlingFile() + "\""; }
@@ -174,8 +183,31 @@ void ToggleOneNameInAFullList(benchmark::State& state) {
     }
 }
 
+// File > Compare with File... on a mod of the full file (every n-th car
+// changed, one gone, one added) until the window has painted itself once.
+void OpenCompareWindow(benchmark::State& state) {
+    const int step = static_cast<int>(state.range(0));
+    Editor editor;
+    editor.services.chosenPath =
+        bench::TemporaryFile("kestrix-bench-Modded-" + std::to_string(step) + ".cfg",
+                             [step] { return test::ModdedHandlingText(kFullFile, step, 0, "MOD"); });
+    for (auto _ : state) {
+        editor.form.mnuCompareFile.UserChooses();
+        const auto* compare = dynamic_cast<frmCompareFiles*>(editor.services.beside.get());
+        if (!compare || compare->lvDifferences.RowCount() < kFullFile / step * 2) {
+            state.SkipWithError("the comparison did not open");
+            break;
+        }
+        state.PauseTiming();
+        editor.services.besideFrame.reset();
+        editor.services.beside.reset();
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
+BENCHMARK(OpenCompareWindow)->Arg(7)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ToggleOneNameInAFullList)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ImportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(ExportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);

@@ -1,12 +1,16 @@
 #include "app/command_line.h"
 
+#include "compare/file_compare.h"
 #include "handling_file/file_io.h"
 #include "handling_file/layout.h"
 #include "validation/error_check.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrix {
 
@@ -20,6 +24,9 @@ constexpr std::string_view kUsage =
     "Usage: kestrix [--] [FILE]\n"
     "       kestrix --check [--strict] [--] FILE\n"
     "       kestrix --resave [--keep-layout] [--] IN OUT\n"
+    "       kestrix --diff [--] OLD NEW\n"
+    "       kestrix --textconv [--] FILE\n"
+    "       kestrix --merge [-o OUT] [--] BASE OURS THEIRS\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -30,6 +37,17 @@ constexpr std::string_view kUsage =
     "  --strict          with --check: then also the values the game would not read as meant\n"
     "  --resave IN OUT   read IN and write it to OUT as the editor saves it\n"
     "  --keep-layout     with --resave: keep every line of IN as it was written\n"
+    "  --diff OLD NEW    print each value that differs: car, TAB, #column and stat, TAB,\n"
+    "                    old value, TAB, new value; then removed and added cars, a change\n"
+    "                    of the cars' order and of the comments or author; exit 0 when the\n"
+    "                    files hold the same, 1 when they differ, 2 when one cannot be read\n"
+    "  --textconv FILE   print FILE as one line per value (car, TAB, #column and stat, TAB,\n"
+    "                    value), comments kept, for a text diff of version control\n"
+    "  --merge BASE OURS THEIRS\n"
+    "                    merge the changes from BASE to OURS and to THEIRS value by value\n"
+    "                    and write the result to OUT (-o OUT; default OURS); conflicts keep\n"
+    "                    OURS' value and are listed on standard error, exit 1; exit 0 when\n"
+    "                    clean, 2 when a file cannot be read or written (nothing written)\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 
@@ -167,6 +185,68 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
     return options;
 }
 
+int Diff(const std::string& oldPath, const std::string& newPath, std::FILE* out, std::FILE* err) {
+    const HandlingFileRead before = ReadHandlingFile(oldPath);
+    if (!before.error.empty())
+        return Fail(err, before.error);
+    const HandlingFileRead after = ReadHandlingFile(newPath);
+    if (!after.error.empty())
+        return Fail(err, after.error);
+    const FileContents oldContents = ContentsOf(before.file);
+    const FileContents newContents = ContentsOf(after.file);
+    const FileDifference difference = CompareFiles(oldContents, newContents);
+    Print(out, DifferenceText(oldContents, newContents, difference));
+    return Finish(out, err, difference.Empty() ? kExitClean : kExitFindings);
+}
+
+int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
+    const HandlingFileRead read = ReadHandlingFile(path);
+    if (!read.error.empty())
+        return Fail(err, read.error);
+    Print(out, ValueLinesText(ContentsOf(read.file)));
+    return Finish(out, err, kExitClean);
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// A version-control system hands the merge temporary files in its working
+// folder, so the merge leaves no backup copy there.
+std::string WriteMerged(const std::string& path, const HandlingDocument& merged) {
+    const std::string backup = BackupPathFor(path);
+    const bool hadBackup = Exists(backup);
+    const std::string error = ReplaceFileContents(path, WriteHandlingText(merged));
+    if (!hadBackup)
+        ::unlink(backup.c_str());
+    return error;
+}
+
+int Merge(const std::vector<std::string>& files, const std::string& outPath, std::FILE* err) {
+    std::vector<HandlingFileRead> reads;
+    for (const std::string& path : files) {
+        reads.push_back(ReadHandlingFile(path));
+        if (!reads.back().error.empty())
+            return Fail(err, reads.back().error);
+    }
+    const MergeOutcome outcome =
+        MergeFiles(ContentsOf(reads[0].file), ContentsOf(reads[1].file), ContentsOf(reads[2].file));
+    // Both sides may add cars to a full file; the reader would refuse the result.
+    if (const std::size_t cars = outcome.merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
+        return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
+                             " cars, and a file can hold at most " + std::to_string(kMaxCars));
+    if (const std::string error = WriteMerged(outPath, outcome.merged); !error.empty())
+        return Fail(err, error);
+    if (outcome.conflicts.empty())
+        return kExitClean;
+    const std::size_t count = outcome.conflicts.size();
+    Print(err, "kestrix: " + std::to_string(count) + (count == 1 ? " conflict" : " conflicts") + "; \"" +
+                   outPath + "\" keeps our side of each (car, stat, base, ours, theirs):\n");
+    Print(err, ConflictText(outcome.conflicts));
+    return kExitFindings;
+}
+
 } // namespace
 
 EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
@@ -199,6 +279,11 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     // A mode's files follow it as they are, with "--" before them if wished.
     std::vector<std::string> files(args.begin() + 1, args.end());
     const ModeOptions options = TakeModeOptions(mode, files);
+    std::string mergeOut;
+    if (mode == "--merge" && files.size() >= 2 && files[0] == "-o") {
+        mergeOut = files[1];
+        files.erase(files.begin(), files.begin() + 2);
+    }
     if (!files.empty() && files[0] == "--")
         files.erase(files.begin());
     if (mode == "--check" && files.size() == 1)
@@ -206,7 +291,15 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
                                  options.strict ? CheckRules::Strict : CheckRules::Standard);
     if (mode == "--resave" && files.size() == 2)
         return Resave(files[0], files[1], options.keepLayout, err);
-    if (mode != "--check" && mode != "--resave" && mode != "--help" && mode != "--version")
+    if (mode == "--diff" && files.size() == 2)
+        return Diff(files[0], files[1], out, err);
+    if (mode == "--textconv" && files.size() == 1)
+        return TextConv(files[0], out, err);
+    if (mode == "--merge" && files.size() == 3)
+        return Merge(files, mergeOut.empty() ? files[1] : mergeOut, err);
+    static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
+                                                  "--merge", "--help",   "--version"};
+    if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
         Print(err, "kestrix: unknown option \"" + mode +
                        "\"; a file whose name begins with \"-\" follows \"--\"\n\n");
     Print(err, kUsage);

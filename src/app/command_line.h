@@ -9,7 +9,8 @@
 
 namespace kestrix {
 
-// Runs a mode that needs no window (--check, --resave, --help, --version).
+// Runs a mode that needs no window (--check, --resave, --diff, --textconv,
+// --merge, --help, --version).
 // Returns the exit status, or nothing when the arguments ask for the editor.
 // "--" ends the options: every argument after it is a file.
 std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);

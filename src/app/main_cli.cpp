@@ -29,7 +29,9 @@ int StartEditor(char** argv) {
 }
 #else
 int StartEditor(char**) {
-    std::fputs("kestrix: this build has no editor window; use --check or --resave (see --help)\n", stderr);
+    std::fputs("kestrix: this build has no editor window; use --check, --resave, --diff, --textconv or "
+               "--merge (see --help)\n",
+               stderr);
     return 2;
 }
 #endif

@@ -8,6 +8,7 @@
 #include "windows/frmAddCar.h"
 #include "windows/frmCarTable.h"
 #include "windows/frmComments.h"
+#include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
 #include "windows/frmPreferences.h"
@@ -110,6 +111,10 @@ const MenuItem kMenus[] = {
      &frmMain::mnuSaveAs_Click},
     {&frmMain::mnuRevert, &frmMain::mnuFile, "&Revert to last save...", Shortcut::CtrlR, Needs::Document,
      &frmMain::mnuRevert_Click},
+    {&frmMain::mnuCompareFile, &frmMain::mnuFile, "Co&mpare with File...", Shortcut::None, Needs::Document,
+     &frmMain::mnuCompareFile_Click},
+    {&frmMain::mnuCompareSaved, &frmMain::mnuFile, "Compare with Sa&ved", Shortcut::None, Needs::Document,
+     &frmMain::mnuCompareSaved_Click},
     {&frmMain::sep1, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImport, &frmMain::mnuFile, "&Import", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "&Car Statistics...", Shortcut::None, Needs::Document,
@@ -795,6 +800,8 @@ bool frmMain::QueryUnload() {
         comments->Unload();
     if (const auto table = carTable_.lock())
         table->Unload();
+    if (const auto compare = compareFiles_.lock())
+        compare->Unload();
     return true;
 }
 
@@ -996,6 +1003,10 @@ void frmMain::GoToValue(const std::string& car, int stat) {
     StatsToArray();
     // A car deleted since the check leaves the list as it is.
     cboCars.SelectText(car);
+    FocusStat(stat);
+}
+
+void frmMain::FocusStat(int stat) {
     tabGeneral.SetTab(PageOfColumn(stat));
     if (stat < 0 || stat >= kStatCount)
         return;
@@ -1076,6 +1087,8 @@ void frmMain::CommitChange(const CarChange& change) {
 void frmMain::RefreshCarTable(bool carsChanged) {
     if (const auto table = carTable_.lock(); table && !table->IsClosed())
         table->DocumentChanged(carsChanged);
+    if (const auto compare = compareFiles_.lock(); compare && !compare->IsClosed())
+        compare->DocumentChanged();
 }
 
 void frmMain::ShowCarOfRow(int row) {
@@ -1085,6 +1098,69 @@ void frmMain::ShowCarOfRow(int row) {
             BringToFront();
             return;
         }
+}
+
+void frmMain::ShowValue(int row, int column) {
+    StatsToArray();
+    ShowCarOfRow(row);
+    FocusStat(column);
+}
+
+// Comparing with another file.
+
+void frmMain::mnuCompareFile_Click() {
+    StatsToArray();
+    const std::string chosen = AskForHandlingFile(services_, FileDialogKind::Open,
+                                                  "Select .CFG File to compare with...", doc_.FilePath);
+    if (!chosen.empty())
+        OpenCompareWindow(chosen, "Compare with File");
+}
+
+void frmMain::mnuCompareSaved_Click() {
+    StatsToArray();
+    OpenCompareWindow(doc_.FilePath, "Compare with Saved");
+}
+
+void frmMain::OpenCompareWindow(const std::string& path, const std::string& caption) {
+    HandlingFileRead read;
+    {
+        platform::BusyPointer busy(services_);
+        read = ReadHandlingFile(path);
+    }
+    if (!read.error.empty()) {
+        ReportFailure(read.error);
+        return;
+    }
+    // One comparison at a time: a new one replaces the window of the last.
+    if (const auto open = compareFiles_.lock())
+        open->Unload();
+    auto compare = std::make_shared<frmCompareFiles>(doc_, *this, std::move(read.file), path);
+    compare->Form_Load();
+    compare->SetCaption(caption);
+    compareFiles_ = compare;
+    services_.ShowBeside(std::move(compare));
+}
+
+bool frmMain::TakeCars(const CarChange& change, const CarTable& added) {
+    const std::size_t total = doc_.Cars.size() + added.size();
+    if (total > static_cast<std::size_t>(kMaxCars)) {
+        ReportFailure("Cannot take these cars: the file would hold " + std::to_string(total) +
+                      " cars, and it can hold at most " + std::to_string(kMaxCars));
+        return false;
+    }
+    CommitChange(change);
+    if (added.empty())
+        return true;
+    std::vector<int> rows;
+    for (const CarRow& car : added) {
+        rows.push_back(static_cast<int>(doc_.Cars.size()));
+        doc_.Cars.push_back(car);
+    }
+    AddCarEntries(rows);
+    MarkModified();
+    ErrorCheck();
+    RefreshCarTable(true);
+    return true;
 }
 
 } // namespace kestrix

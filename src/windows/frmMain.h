@@ -19,6 +19,7 @@ namespace kestrix {
 
 class frmComments;
 class frmCarTable;
+class frmCompareFiles;
 
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
@@ -62,8 +63,9 @@ class frmMain : public platform::Window {
     platform::Button cmdViewErrors{"cmdViewErrors"};
 
     platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, mnuRecent{"mnuRecent"}, sep3{"sep3"},
-        mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, sep1{"sep1"},
-        mnuImport{"mnuImport"}, mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
+        mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, mnuCompareFile{"mnuCompareFile"},
+        mnuCompareSaved{"mnuCompareSaved"}, sep1{"sep1"}, mnuImport{"mnuImport"},
+        mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"},
         mnuCarTable{"mnuCarTable"};
@@ -153,6 +155,16 @@ class frmMain : public platform::Window {
     void RefreshCarTable(bool carsChanged);
     // Shows the car of this row, as choosing it in the car list does.
     void ShowCarOfRow(int row);
+    // Shows the car of this row with the page and field of the column, the value selected.
+    void ShowValue(int row, int column);
+
+    // Comparing the document with another file, and taking values from it.
+    void mnuCompareFile_Click();
+    void mnuCompareSaved_Click();
+    // Values and whole cars from another file, through the change path and the
+    // add-car path. Refused with a message, changing nothing, when the cars
+    // would not fit in a file.
+    bool TakeCars(const CarChange& change, const CarTable& added);
 
   protected:
     bool QueryUnload() override;
@@ -184,6 +196,8 @@ class frmMain : public platform::Window {
     // The error list and its caption after these rows of the register changed.
     void ShowErrors(const RowSplice& splice);
     void NoteChangedCars(const CarChange& change);
+    void FocusStat(int stat);
+    void OpenCompareWindow(const std::string& path, const std::string& caption);
 
     HandlingDocument& doc_;
     platform::Services& services_;
@@ -200,6 +214,7 @@ class frmMain : public platform::Window {
     // The comments window while it is open beside this one.
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<frmCarTable> carTable_;
+    std::weak_ptr<frmCompareFiles> compareFiles_;
 };
 
 } // namespace kestrix

@@ -13,6 +13,7 @@ void RegisterCarTableView(platform::qt::QtServices& services);
 void RegisterCompareView(platform::qt::QtServices& services);
 void RegisterAskNumberView(platform::qt::QtServices& services);
 void RegisterPreferencesView(platform::qt::QtServices& services);
+void RegisterCompareFilesView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -26,6 +27,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterCompareView(services);
     RegisterAskNumberView(services);
     RegisterPreferencesView(services);
+    RegisterCompareFilesView(services);
 }
 
 } // namespace kestrix::views

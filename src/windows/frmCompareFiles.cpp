@@ -1,0 +1,234 @@
+#include "windows/frmCompareFiles.h"
+
+#include "windows/frmMain.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace kestrix {
+
+namespace {
+
+constexpr const char* kDiffers = "*";
+
+std::string CountOf(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+// A comment block in one cell.
+std::string BlockCell(const FileContents& contents, Block block) {
+    std::string text(BlockText(contents, block));
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    return text;
+}
+
+} // namespace
+
+frmCompareFiles::frmCompareFiles(HandlingDocument& doc, frmMain& main, ParsedHandlingFile other,
+                                 std::string otherPath)
+    : Window("frmCompareFiles"),
+      lvDifferences("lvDifferences", {"Car", "", "Stat", "Open file", "Other file"}), doc_(doc), main_(main),
+      other_(std::move(other)), otherPath_(std::move(otherPath)) {
+    SetResizable(true);
+    chkDifferent.SetCaption("Only stats that &differ");
+    chkDifferent.SetValue(1);
+    cmdTakeValue.SetCaption("Take &Value");
+    cmdTakeCar.SetCaption("Take &Car");
+    cmdTakeAll.SetCaption("Take &All");
+    cmdClose.SetCaption("Close");
+    CancelButton = &cmdClose;
+    chkDifferent.Click = [this] { chkDifferent_Click(); };
+    lvDifferences.DblClick = [this] { lvDifferences_DblClick(); };
+    cmdTakeValue.Click = [this] { cmdTakeValue_Click(); };
+    cmdTakeCar.Click = [this] { cmdTakeCar_Click(); };
+    cmdTakeAll.Click = [this] { cmdTakeAll_Click(); };
+    cmdClose.Click = [this] { cmdClose_Click(); };
+    Focus.Join({&lvDifferences, &chkDifferent, &cmdTakeValue, &cmdTakeCar, &cmdTakeAll, &cmdClose});
+}
+
+void frmCompareFiles::Form_Load() {
+    SetCaption("Compare with File");
+    lblFiles.SetCaption("The open file compared with " + otherPath_);
+    Compare();
+}
+
+void frmCompareFiles::DocumentChanged() {
+    if (!taking_)
+        Compare();
+}
+
+void frmCompareFiles::Compare() {
+    difference_ = CompareFiles(ContentsOf(doc_), ContentsOf(other_));
+    Fill();
+}
+
+void frmCompareFiles::Fill() {
+    const bool onlyDifferent = chkDifferent.Value() != 0;
+    const int selected = lvDifferences.SelectedRow();
+    std::vector<std::string> cells;
+    lines_.clear();
+    cells.reserve(difference_.stats.size() * 10);
+    lines_.reserve(difference_.stats.size() * 2);
+    // The cars of the open document in its order, then those only in the other file.
+    const std::vector<StatDifference>& stats = difference_.stats;
+    const std::vector<int>& removed = difference_.removed;
+    std::size_t stat = 0;
+    std::size_t gone = 0;
+    constexpr int kNone = std::numeric_limits<int>::max();
+    std::vector<int> differing;
+    while (stat < stats.size() || gone < removed.size()) {
+        const int statRow = stat < stats.size() ? stats[stat].oldRow : kNone;
+        const int goneRow = gone < removed.size() ? removed[gone] : kNone;
+        if (goneRow < statRow) {
+            AddCar(cells, goneRow, -1, "(only in the open file)", {}, onlyDifferent);
+            ++gone;
+            continue;
+        }
+        const int otherRow = stats[stat].newRow;
+        differing.clear();
+        for (; stat < stats.size() && stats[stat].oldRow == statRow; ++stat)
+            differing.push_back(stats[stat].column);
+        AddCar(cells, statRow, otherRow,
+               "(" + CountOf(differing.size(), "value differs", "values differ") + ")", differing,
+               onlyDifferent);
+    }
+    for (const int row : difference_.added)
+        AddCar(cells, -1, row, "(only in the other file)", {}, onlyDifferent);
+    AddBlocks(cells);
+    lvDifferences.SetRows(std::move(cells));
+    if (selected >= 0 && lvDifferences.RowCount() > 0)
+        lvDifferences.SetSelectedRow(std::min(selected, lvDifferences.RowCount() - 1));
+
+    std::size_t changedCars = 0;
+    for (const Line& line : lines_)
+        changedCars += line.column < 0 && line.docRow >= 0 && line.otherRow >= 0;
+    lblSummary.SetCaption(difference_.Empty()
+                              ? "The files hold the same cars, comments and author."
+                              : CountOf(changedCars, "car with other values", "cars with other values") +
+                                    ", " + std::to_string(removed.size()) + " only in the open file, " +
+                                    std::to_string(difference_.added.size()) + " only in the other file");
+    cmdTakeAll.SetEnabled(!difference_.stats.empty() || !difference_.added.empty());
+}
+
+void frmCompareFiles::AddCar(std::vector<std::string>& cells, int docRow, int otherRow,
+                             std::string_view status, const std::vector<int>& differing, bool onlyDifferent) {
+    const CarRow* docCar = docRow >= 0 ? &doc_.Cars[static_cast<std::size_t>(docRow)] : nullptr;
+    const CarRow* otherCar = otherRow >= 0 ? &other_.Cars[static_cast<std::size_t>(otherRow)] : nullptr;
+    const std::string_view name = docCar ? (*docCar)[0] : (*otherCar)[0];
+    cells.insert(cells.end(), {std::string(name), "", std::string(status), "", ""});
+    lines_.push_back({docRow, otherRow, -1});
+    // A car on one side only is its heading line, unless every value is asked for.
+    const bool oneSided = !docCar || !otherCar;
+    if (oneSided && onlyDifferent)
+        return;
+    for (int column = 1; column < kStatCount; ++column) {
+        const bool differs =
+            oneSided || std::find(differing.begin(), differing.end(), column) != differing.end();
+        if (onlyDifferent && !differs)
+            continue;
+        cells.insert(cells.end(), {"", differs ? kDiffers : "", StatLabel(column),
+                                   docCar ? std::string((*docCar)[column]) : std::string(),
+                                   otherCar ? std::string((*otherCar)[column]) : std::string()});
+        lines_.push_back({docRow, otherRow, column});
+    }
+}
+
+void frmCompareFiles::AddBlocks(std::vector<std::string>& cells) {
+    if (difference_.reordered) {
+        cells.insert(cells.end(), {"(order of the cars)", kDiffers, "(changed)", "", ""});
+        lines_.push_back({});
+    }
+    const FileContents open = ContentsOf(doc_);
+    const FileContents other = ContentsOf(other_);
+    for (const Block block : difference_.blocks) {
+        cells.insert(cells.end(), {std::string(BlockLabel(block)), kDiffers, "", BlockCell(open, block),
+                                   BlockCell(other, block)});
+        lines_.push_back({});
+    }
+}
+
+const frmCompareFiles::Line* frmCompareFiles::SelectedLine() const {
+    const int row = lvDifferences.SelectedRow();
+    return row >= 0 && row < static_cast<int>(lines_.size()) ? &lines_[static_cast<std::size_t>(row)]
+                                                             : nullptr;
+}
+
+void frmCompareFiles::chkDifferent_Click() {
+    lvDifferences.SetSelectedRow(-1);
+    Fill();
+}
+
+void frmCompareFiles::lvDifferences_DblClick() {
+    const Line* line = SelectedLine();
+    if (line && line->docRow >= 0)
+        main_.ShowValue(line->docRow, std::max(line->column, 0));
+}
+
+void frmCompareFiles::TakeCells(int docRow, int otherRow, std::vector<CellChange>& cells) const {
+    const CarRow& docCar = doc_.Cars[static_cast<std::size_t>(docRow)];
+    const CarRow& otherCar = other_.Cars[static_cast<std::size_t>(otherRow)];
+    for (int column = 1; column < kStatCount; ++column) {
+        if (docCar[column] != otherCar[column])
+            cells.push_back({docRow, column, std::string(docCar[column]), std::string(otherCar[column])});
+    }
+}
+
+void frmCompareFiles::Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows) {
+    if (cells.empty() && addedRows.empty())
+        return;
+    CarTable added;
+    for (const int row : addedRows)
+        added.push_back(other_.Cars[static_cast<std::size_t>(row)]);
+    taking_ = true;
+    main_.TakeCars(CarChange{cells}, added);
+    taking_ = false;
+    Compare();
+}
+
+void frmCompareFiles::cmdTakeValue_Click() {
+    const Line* line = SelectedLine();
+    if (!line || line->otherRow < 0)
+        return;
+    if (line->docRow < 0) {
+        Take({}, {line->otherRow});
+        return;
+    }
+    if (line->column < 1)
+        return;
+    const std::string_view before = doc_.Cars[static_cast<std::size_t>(line->docRow)][line->column];
+    const std::string_view after = other_.Cars[static_cast<std::size_t>(line->otherRow)][line->column];
+    if (before != after)
+        Take({{line->docRow, line->column, std::string(before), std::string(after)}}, {});
+}
+
+void frmCompareFiles::cmdTakeCar_Click() {
+    const Line* line = SelectedLine();
+    if (!line || line->otherRow < 0)
+        return;
+    if (line->docRow < 0) {
+        Take({}, {line->otherRow});
+        return;
+    }
+    std::vector<CellChange> cells;
+    TakeCells(line->docRow, line->otherRow, cells);
+    Take(cells, {});
+}
+
+void frmCompareFiles::cmdTakeAll_Click() {
+    std::vector<CellChange> cells;
+    int last = -1;
+    for (const StatDifference& stat : difference_.stats) {
+        if (stat.oldRow != last)
+            TakeCells(stat.oldRow, stat.newRow, cells);
+        last = stat.oldRow;
+    }
+    Take(cells, difference_.added);
+}
+
+void frmCompareFiles::cmdClose_Click() {
+    Unload();
+}
+
+} // namespace kestrix

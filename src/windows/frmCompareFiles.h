@@ -1,0 +1,73 @@
+#pragma once
+
+#include "compare/file_compare.h"
+#include "model/car_change.h"
+#include "model/handling_document.h"
+#include "platform/window.h"
+
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+class frmMain;
+
+// The differences between the open document and another file, beside the main
+// window, grouped by car: the other file's values can be taken into the
+// document, a value, a car or all at once. The other file is never written.
+class frmCompareFiles : public platform::Window {
+  public:
+    frmCompareFiles(HandlingDocument& doc, frmMain& main, ParsedHandlingFile other, std::string otherPath);
+
+    void Form_Load();
+
+    platform::Label lblFiles{"lblFiles"};
+    platform::ColumnList lvDifferences;
+    platform::CheckBox chkDifferent{"chkDifferent"};
+    platform::Label lblSummary{"lblSummary"};
+    platform::Button cmdTakeValue{"cmdTakeValue"};
+    platform::Button cmdTakeCar{"cmdTakeCar"};
+    platform::Button cmdTakeAll{"cmdTakeAll"};
+    platform::Button cmdClose{"cmdClose"};
+
+    // What a row of the list is about: a car's heading (no column), one of its
+    // values, or a block of the file (neither car).
+    struct Line {
+        int docRow = -1;   // -1: the car is only in the other file
+        int otherRow = -1; // -1: the car is only in the open document
+        int column = -1;   // -1: the car's heading
+    };
+    const std::vector<Line>& Lines() const { return lines_; }
+
+    // The main window tells after each change of the document.
+    void DocumentChanged();
+
+    // Handlers.
+    void chkDifferent_Click();
+    void lvDifferences_DblClick();
+    void cmdTakeValue_Click();
+    void cmdTakeCar_Click();
+    void cmdTakeAll_Click();
+    void cmdClose_Click();
+
+  private:
+    void Compare();
+    void Fill();
+    void AddCar(std::vector<std::string>& cells, int docRow, int otherRow, std::string_view status,
+                const std::vector<int>& differing, bool onlyDifferent);
+    void AddBlocks(std::vector<std::string>& cells);
+    // The cells of the car of this doc row that take the other file's values.
+    void TakeCells(int docRow, int otherRow, std::vector<CellChange>& cells) const;
+    void Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows);
+    const Line* SelectedLine() const;
+
+    HandlingDocument& doc_;
+    frmMain& main_;
+    ParsedHandlingFile other_;
+    std::string otherPath_;
+    FileDifference difference_;
+    std::vector<Line> lines_;
+    bool taking_ = false;
+};
+
+} // namespace kestrix
