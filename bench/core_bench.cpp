@@ -50,7 +50,7 @@ void Write(benchmark::State& state) {
 // car changed (1), and every other car deleted with as many added (2), the
 // most work following the cars by name takes before it pairs them by place.
 void WriteKeepingTheLayout(benchmark::State& state) {
-    const LayoutRead read = ReadKeepingLayout(LargeText());
+    const LayoutRead read = ReadKeepingLayout(std::string(LargeText()));
     HandlingDocument doc;
     ApplyToDocument(ParsedHandlingFile(read.file), doc);
     if (state.range(0) == 1) {

@@ -151,10 +151,10 @@ int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::
 namespace {
 
 int Resave(const std::string& in, const std::string& out, bool keepLayout, std::FILE* err) {
-    const FileRead read = ReadFileBytes(in);
+    FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
         return Fail(err, read.error);
-    LayoutRead parsed = ReadKeepingLayout(read.bytes);
+    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
     if (!parsed.error.empty())
         return Fail(err, "Cannot read \"" + in + "\": " + parsed.error);
     HandlingDocument doc;

@@ -268,7 +268,7 @@ class LayoutWriter {
 
 } // namespace
 
-LayoutRead ReadKeepingLayout(std::string_view bytes) {
+LayoutRead ReadKeepingLayout(std::string bytes) {
     LayoutRead read;
     ParseResult parsed = ParseHandlingText(bytes);
     read.error = std::move(parsed.error);
@@ -276,9 +276,9 @@ LayoutRead ReadKeepingLayout(std::string_view bytes) {
         return read;
     read.file = std::move(parsed.file);
     FileLayout& layout = read.layout;
-    layout.text_.assign(bytes);
-    layout.bomLength_ = bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    layout.text_ = std::move(bytes);
     const std::string_view text = layout.text_;
+    layout.bomLength_ = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     // The lines as the reader cuts them: CR LF, LF CR, CR and LF each end one.
     for (std::size_t start = layout.bomLength_; start < text.size();) {
         const std::size_t found = text.find_first_of("\r\n", start);

@@ -17,7 +17,7 @@ class FileLayout {
     bool empty() const { return text_.empty(); }
 
   private:
-    friend struct LayoutRead ReadKeepingLayout(std::string_view bytes);
+    friend struct LayoutRead ReadKeepingLayout(std::string bytes);
     friend std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc);
 
     struct Line {
@@ -45,8 +45,9 @@ struct LayoutRead {
     std::string error; // empty when the text was accepted, as ParseHandlingText says
 };
 
-// Reads a text as ParseHandlingText does, keeping its layout beside it.
-LayoutRead ReadKeepingLayout(std::string_view bytes);
+// Reads a text as ParseHandlingText does, keeping its layout beside it
+// (the text itself, so a text that is moved in is not copied).
+LayoutRead ReadKeepingLayout(std::string bytes);
 
 // The document written into the layout it was read from: every line of an
 // unchanged car, comment or header as it was, byte for byte. A changed car's

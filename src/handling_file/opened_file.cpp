@@ -15,12 +15,12 @@ HandlingFileRead OpenedFile::Read(const std::string& path) {
     HandlingFileRead result;
     // The stamp first: a change while the file is read then shows as one since.
     const DiskStamp stamp = StampOf(path);
-    const FileRead bytes = ReadFileBytes(path);
+    FileRead bytes = ReadFileBytes(path);
     if (!bytes.error.empty()) {
         result.error = bytes.error;
         return result;
     }
-    LayoutRead read = ReadKeepingLayout(bytes.bytes);
+    LayoutRead read = ReadKeepingLayout(std::move(bytes.bytes));
     if (!read.error.empty()) {
         result.error = "Cannot read \"" + path + "\": " + read.error;
         return result;
