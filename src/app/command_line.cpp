@@ -160,7 +160,7 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
-    const std::string error = ReplaceFileContents(out, bytes);
+    const std::string error = SaveCheckedText(out, bytes, doc);
     return error.empty() ? kExitClean : Fail(err, error);
 }
 

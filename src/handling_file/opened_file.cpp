@@ -56,7 +56,7 @@ std::string OpenedFile::Save(const std::string& path, const HandlingDocument& do
                              const SaveSettings& settings) {
     const std::string bytes = TextOf(doc, settings);
     const BackupMode backup = backedUp_ == path ? BackupMode::Keep : BackupMode::Replace;
-    if (std::string error = ReplaceFileContents(path, bytes, backup); !error.empty())
+    if (std::string error = SaveCheckedText(path, bytes, doc, backup); !error.empty())
         return error;
     backedUp_ = path;
     path_ = path;

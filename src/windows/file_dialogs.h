@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/handling_document.h"
 #include "platform/services.h"
 
 #include <string>
@@ -20,5 +21,10 @@ std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind
 
 // A file that could not be read or written: the message names the path and the reason.
 void ReportFailure(platform::Services& services, const std::string& message);
+
+// The file cannot hold an empty value with values after it: on reading, those
+// values would move one column to the left. Asks before anything is written;
+// true when the cars have no such value or the user answers Yes.
+bool ConfirmValueGaps(platform::Services& services, const CarTable& cars);
 
 } // namespace kestrix
