@@ -59,8 +59,23 @@ void Document::Read(HandlingDocument data) {
     std::iota(ids_.begin(), ids_.end(), 0u);
     nextId_ = static_cast<std::uint32_t>(ids_.size());
     Rebase();
-    ErrorCheck(data_.Cars, errors_, numbers_);
+    ErrorCheck(data_.Cars, errors_, numbers_, rules_);
     Notify({DocumentEvent::Kind::Read,
+            nullptr,
+            false,
+            {0, oldErrors, static_cast<int>(errors_.Rows().size())},
+            false,
+            -1,
+            -1});
+}
+
+void Document::SetCheckRules(CheckRules rules) {
+    if (rules == rules_)
+        return;
+    rules_ = rules;
+    const int oldErrors = static_cast<int>(errors_.Rows().size());
+    ErrorCheck(data_.Cars, errors_, numbers_, rules_);
+    Notify({DocumentEvent::Kind::Checked,
             nullptr,
             false,
             {0, oldErrors, static_cast<int>(errors_.Rows().size())},
@@ -234,7 +249,7 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
 
     RowSplice splice;
     if (change.ChangesRows()) {
-        ErrorCheck(data_.Cars, errors_, numbers_);
+        ErrorCheck(data_.Cars, errors_, numbers_, rules_);
         splice = {0, oldErrors, static_cast<int>(errors_.Rows().size())};
     } else if (!change.cells.empty()) {
         std::vector<int> rows;
@@ -242,7 +257,7 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
         for (const CellChange& cell : change.cells)
             if (rows.empty() || rows.back() != cell.row)
                 rows.push_back(cell.row);
-        splice = RecheckCars(data_.Cars, std::move(rows), errors_, numbers_);
+        splice = RecheckCars(data_.Cars, std::move(rows), errors_, numbers_, rules_);
     }
     Notify({DocumentEvent::Kind::Changed, &change, undo, splice, replayed, -1, -1});
 }

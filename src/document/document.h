@@ -18,6 +18,7 @@ struct DocumentEvent {
         Changed, // a change was done, undone or redone
         State,   // only the path or the modified state changed (a save, typing)
         Show,    // a window asks that the car at row be shown, at this column
+        Checked, // the cars were checked again under other rules: the error register is new
     };
     Kind kind = Kind::Read;
     // Changed: the change, whether it was undone, and whether by undo or redo (not a first commit).
@@ -60,6 +61,9 @@ class Document {
     bool Modified() const { return data_.Modified; }
     const ErrorRegister& Errors() const { return errors_; }
     const NumberFormat& Numbers() const { return numbers_; }
+    CheckRules Rules() const { return rules_; }
+    // The strict checks on or off: the whole document is checked again when the rules change.
+    void SetCheckRules(CheckRules rules);
 
     void Observe(DocumentObserver& observer);
     void Forget(DocumentObserver& observer);
@@ -120,6 +124,7 @@ class Document {
 
     HandlingDocument data_;
     NumberFormat numbers_;
+    CheckRules rules_ = CheckRules::Standard;
     ErrorRegister errors_;
     std::vector<DocumentObserver*> observers_;
     std::vector<Step> history_;

@@ -172,6 +172,7 @@ void frmCarTable::DocumentChanged(const DocumentEvent& event) {
     switch (event.kind) {
     case DocumentEvent::Kind::Read:
     case DocumentEvent::Kind::Changed:
+    case DocumentEvent::Kind::Checked:
         ShowRows(event.RowsChanged());
         break;
     case DocumentEvent::Kind::State:
@@ -225,7 +226,7 @@ void frmCarTable::MapErrors() {
         one.Clear();
         for (int column = 0; column < kStatCount; ++column)
             values[static_cast<std::size_t>(column)] = doc_.Cars()[car][column];
-        CheckCar(values, one, doc_.Numbers());
+        CheckCar(values, one, doc_.Numbers(), doc_.Rules());
         for (const ErrorRecord& finding : one.Rows()) {
             ownMessages_.push_back(finding.ExplanationString);
             MarkError(car, finding.ErrorNumber, ownMessages_.size() - 1);

@@ -304,6 +304,7 @@ void frmMain::BuildMenus() {
 }
 
 void frmMain::ConnectHandlers() {
+    Activated = [this] { Form_Activate(); };
     cboCars.Click = [this] { cboCars_Click(); };
     cboCars.DropDownOpening = [this] { cboCars_DropDown(); };
     // Every change of car, also by the arrow keys, first keeps the shown car's edits.
@@ -379,6 +380,9 @@ void frmMain::Form_Load() {
 
 void frmMain::ApplyPreferences() {
     TextFieldsKeepEditingKeys = SettingOn(services_, kTextFieldsKeepEditingKeys);
+    // Strict checks switched on or off check the whole file again under the new rules.
+    const CheckRules rules = SettingOn(services_, kStrictChecks) ? CheckRules::Strict : CheckRules::Standard;
+    doc_.SetCheckRules(rules);
 }
 
 void frmMain::mnuPreferences_Click() {
@@ -618,9 +622,9 @@ void frmMain::ReportFailure(const std::string& message) {
     kestrix::ReportFailure(services_, message);
 }
 
-bool frmMain::ReadFile() {
+bool frmMain::ReadFile(bool again) {
     platform::BusyPointer busy(services_);
-    HandlingFileRead read = ReadHandlingFile(doc_.FilePath());
+    HandlingFileRead read = again ? file_.Reread(doc_.FilePath()) : file_.Open(doc_.FilePath());
     if (!read.error.empty()) {
         ReportFailure(read.error);
         return false;
@@ -641,10 +645,41 @@ void frmMain::LoadFile() {
         OpenFile(chosen);
 }
 
+// What another program wrote is never overwritten unasked; No, the default, saves nothing.
+bool frmMain::ConfirmOverwrite(const std::string& path) {
+    const OpenedFile::DiskChange change = file_.ChangeOnDisk(path);
+    if (change == OpenedFile::DiskChange::None)
+        return true;
+    const std::string what = change == OpenedFile::DiskChange::Gone ? "was deleted or moved away"
+                                                                    : "was changed by another program";
+    const std::string text = "The file \"" + path + "\" " + what + " since it was opened or last saved.\r" +
+                             "Overwrite it with the document as it is here?";
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::No};
+    box.yesCaption = "&Overwrite";
+    box.noCaption = "&Cancel";
+    return services_.ShowMessage(box) == Answer::Yes;
+}
+
+// Coming back to the editor, a file another program changed is offered for
+// reading again, when no edit of the document would be lost by it.
+void frmMain::Form_Activate() {
+    if (doc_.FilePath().empty() || doc_.Modified() || !file_.OfferReload(doc_.FilePath()))
+        return;
+    const std::string text =
+        "The file \"" + doc_.FilePath() +
+        "\" was changed by another program.\rRead it again? The document has no unsaved edits.";
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::Yes};
+    box.yesCaption = "&Reload";
+    box.noCaption = "&Keep";
+    if (services_.ShowMessage(box) == Answer::Yes)
+        ReadFile(true);
+}
+
 bool frmMain::SaveTheFile(const std::string& FilePos) {
-    if (!ConfirmValueGaps(services_, doc_.Cars()))
+    if (!ConfirmValueGaps(services_, doc_.Cars()) || !ConfirmOverwrite(FilePos))
         return false;
-    const std::string error = SaveCheckedText(FilePos, WriteHandlingText(doc_.Data()), doc_.Data());
+    const SaveSettings settings{SettingOn(services_, kKeepLayout)};
+    const std::string error = file_.Save(FilePos, doc_.Data(), settings);
     if (error.empty())
         return true;
     ReportFailure(error);
@@ -756,7 +791,7 @@ void frmMain::mnuRevert_Click() {
         {std::string(kRevertQuestion), "Revert to last save...", Buttons::YesNo, Icon::Warning, Answer::Yes});
     if (answer != Answer::Yes)
         return;
-    ReadFile();
+    ReadFile(true);
 }
 
 void frmMain::mnuExit_Click() {
@@ -1044,6 +1079,9 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
         break;
     case DocumentEvent::Kind::State:
         MarkChangedValues();
+        break;
+    case DocumentEvent::Kind::Checked:
+        ShowErrors(event.errors);
         break;
     case DocumentEvent::Kind::Show:
         StatsToArray();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "handling_file/opened_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
 #include "windows/frmImportExport.h"
@@ -91,7 +92,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void ErrorCheck();
     void MarkModified();
     void SetFileLoaded(bool loaded);
-    bool ReadFile();
+    // again: the open file read anew (a revert), which keeps the backup of its opening.
+    bool ReadFile(bool again = false);
     void LoadFile();
     bool SaveFile();
     void SaveFileAs();
@@ -180,6 +182,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // A field holding a relative input ("=*1.2") gets its value from the
     // value last committed; false, with a note when asked, when it cannot be read.
     bool ResolveRelativeInput(int index, bool noteTypo);
+    bool ConfirmOverwrite(const std::string& path);
+    void Form_Activate();
     // The tip of a choice control that cannot show its stored value exactly names that value.
     void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
@@ -196,6 +200,7 @@ class frmMain : public platform::Window, private DocumentObserver {
 
     Document& doc_;
     platform::Services& services_;
+    OpenedFile file_;
     RecentFiles recent_;
     // The fields the user changed since the car was shown: only those become a change.
     std::bitset<kStatCount> edited_;

@@ -217,13 +217,13 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
 
     Type(1, "1600");
     fs::remove(path);
-    fs::create_directory(path); // the file's place is taken: the save cannot land
-    services.answers = {Answer::Ok};
+    fs::create_directory(path);                   // the file's place is taken: the save cannot land
+    services.answers = {Answer::Yes, Answer::Ok}; // overwrite what took its place
     form.mnuSave.UserChooses();
-    EXPECT_EQ(services.messages.at(1).text, "Cannot save \"" + path + "\": Is a directory");
+    EXPECT_EQ(services.messages.at(2).text, "Cannot save \"" + path + "\": Is a directory");
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
-    services.answers = {Answer::Yes, Answer::Ok};
+    services.answers = {Answer::Yes, Answer::Yes, Answer::Ok};
     EXPECT_FALSE(form.TryClose()) << "a failed save on exit keeps the window";
 }
 

@@ -85,6 +85,8 @@ void WindowFrame::ShowStatus(const QString& tip) {
 }
 
 bool WindowFrame::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && window_)
+        window_->UserActivates();
     if (event->type() == QEvent::StatusTip && statusBar_) {
         QString tip = static_cast<QStatusTipEvent*>(event)->tip();
         // The pointer leaving a control gives the line back to the focused one.
