@@ -101,14 +101,14 @@ TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnasked) {
                                              "saved.\rOverwrite it with the document as it is here?");
     EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
     EXPECT_EQ(OnDisk(path), theirs);
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     form.UserActivates();
     EXPECT_EQ(services.messages.size(), 1u) << "no reload offered while there are unsaved edits";
 
     services.answers = {Answer::Yes};
     form.mnuSave.UserChooses();
     EXPECT_NE(OnDisk(path).find("ALPHA 900 "), std::string::npos);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
 
     // Deleted, the file is made anew only when the user says so.
     std::filesystem::remove(path);
@@ -139,7 +139,7 @@ TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
     services.answers = {Answer::Yes};
     form.UserActivates();
     EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "DELTA_CAR");
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     form.UserActivates();
     EXPECT_EQ(services.messages.size(), 2u);
 }
