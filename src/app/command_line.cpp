@@ -26,7 +26,7 @@ constexpr std::string_view kUsage =
     "       kestrix --resave [--keep-layout] [--] IN OUT\n"
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
-    "       kestrix --merge [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -36,7 +36,8 @@ constexpr std::string_view kUsage =
     "                    2 when the file cannot be read\n"
     "  --strict          with --check: then also the values the game would not read as meant\n"
     "  --resave IN OUT   read IN and write it to OUT as the editor saves it\n"
-    "  --keep-layout     with --resave: keep every line of IN as it was written\n"
+    "  --keep-layout     with --resave: keep every line of IN as it was written;\n"
+    "                    with --merge: write into the lines of OURS as it was written\n"
     "  --diff OLD NEW    print each value that differs: car, TAB, #column and stat, TAB,\n"
     "                    old value, TAB, new value; then removed and added cars, a change\n"
     "                    of the cars' order and of the comments or author; exit 0 when the\n"
@@ -169,17 +170,22 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
 struct ModeOptions {
     bool strict = false;
     bool keepLayout = false;
+    std::string out; // --merge -o OUT
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
     ModeOptions options;
     while (!files.empty()) {
-        if (mode == "--check" && files[0] == "--strict")
+        if (mode == "--check" && files[0] == "--strict") {
             options.strict = true;
-        else if (mode == "--resave" && files[0] == "--keep-layout")
+        } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
             options.keepLayout = true;
-        else
+        } else if (mode == "--merge" && files[0] == "-o" && files.size() >= 2) {
+            options.out = files[1];
+            files.erase(files.begin());
+        } else {
             break;
+        }
         files.erase(files.begin());
     }
     return options;
@@ -214,16 +220,35 @@ bool Exists(const std::string& path) {
 
 // A version-control system hands the merge temporary files in its working
 // folder, so the merge leaves no backup copy there.
-std::string WriteMerged(const std::string& path, const HandlingDocument& merged) {
+std::string WriteMerged(const std::string& path, std::string_view text, const HandlingDocument& merged) {
     const std::string backup = BackupPathFor(path);
     const bool hadBackup = Exists(backup);
-    const std::string error = ReplaceFileContents(path, WriteHandlingText(merged));
+    const std::string error = SaveCheckedText(path, text, merged);
     if (!hadBackup)
         ::unlink(backup.c_str());
     return error;
 }
 
-int Merge(const std::vector<std::string>& files, const std::string& outPath, std::FILE* err) {
+// The merged cars in the seed's form, or in the lines of our side as it was written.
+std::string MergedText(const std::string& oursPath, const HandlingDocument& merged, bool keepLayout,
+                       std::string& error) {
+    if (!keepLayout)
+        return WriteHandlingText(merged);
+    FileRead read = ReadFileBytes(oursPath);
+    if (!read.error.empty()) {
+        error = read.error;
+        return {};
+    }
+    LayoutRead ours = ReadKeepingLayout(std::move(read.bytes));
+    if (!ours.error.empty()) {
+        error = "Cannot read \"" + oursPath + "\": " + ours.error;
+        return {};
+    }
+    return WriteKeepingLayout(ours.layout, merged);
+}
+
+int Merge(const std::vector<std::string>& files, const std::string& outPath, bool keepLayout,
+          std::FILE* err) {
     std::vector<HandlingFileRead> reads;
     for (const std::string& path : files) {
         reads.push_back(ReadHandlingFile(path));
@@ -236,7 +261,11 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, std
     if (const std::size_t cars = outcome.merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
         return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
                              " cars, and a file can hold at most " + std::to_string(kMaxCars));
-    if (const std::string error = WriteMerged(outPath, outcome.merged); !error.empty())
+    std::string error;
+    const std::string text = MergedText(files[1], outcome.merged, keepLayout, error);
+    if (error.empty())
+        error = WriteMerged(outPath, text, outcome.merged);
+    if (!error.empty())
         return Fail(err, error);
     if (outcome.conflicts.empty())
         return kExitClean;
@@ -279,11 +308,6 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     // A mode's files follow it as they are, with "--" before them if wished.
     std::vector<std::string> files(args.begin() + 1, args.end());
     const ModeOptions options = TakeModeOptions(mode, files);
-    std::string mergeOut;
-    if (mode == "--merge" && files.size() >= 2 && files[0] == "-o") {
-        mergeOut = files[1];
-        files.erase(files.begin(), files.begin() + 2);
-    }
     if (!files.empty() && files[0] == "--")
         files.erase(files.begin());
     if (mode == "--check" && files.size() == 1)
@@ -296,7 +320,7 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     if (mode == "--textconv" && files.size() == 1)
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
-        return Merge(files, mergeOut.empty() ? files[1] : mergeOut, err);
+        return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
     static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
                                                   "--merge", "--help",   "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
