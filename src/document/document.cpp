@@ -96,19 +96,18 @@ void Document::SetPath(std::string path) {
 }
 
 void Document::NoteTyping() {
-    if (typing_)
-        return;
-    typing_ = true;
-    const bool was = data_.Modified;
-    UpdateModified();
-    if (was != data_.Modified)
-        Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
+    SetTyping(true);
 }
 
 void Document::DropTyping() {
-    if (!typing_)
+    SetTyping(false);
+}
+
+// Typing alone moves only the star; the observers hear of it when it does.
+void Document::SetTyping(bool typing) {
+    if (typing_ == typing)
         return;
-    typing_ = false;
+    typing_ = typing;
     const bool was = data_.Modified;
     UpdateModified();
     if (was != data_.Modified)

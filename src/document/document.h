@@ -116,6 +116,7 @@ class Document {
     void Apply(Step& step, bool undo, bool replayed);
     void MarkCells(const Change& change, bool undo);
     void Notify(const DocumentEvent& event);
+    void SetTyping(bool typing);
     void UpdateModified();
     void Rebase();
     std::size_t ChangedIn(const CarRow& car, std::uint32_t id) const;
