@@ -368,7 +368,6 @@ class ListBox : public Control {
         return entries_.at(static_cast<std::size_t>(position)).text;
     }
     bool Selected(int position) const { return entries_.at(static_cast<std::size_t>(position)).selected; }
-    void SetSelected(int position, bool selected);
     bool MultiSelect() const { return multiple_; }
 
     // Inserts at the sorted place in a sorted list, not selected; returns the position.

@@ -119,8 +119,8 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     step();
     services.openPaths = {Write("Other.cfg", Line("CEDAR", "900") + Line("FIR", "800"))};
     On<frmImportExport>([this](frmImportExport& io) {
-        io.lvLeft.SetSelected(0, true);
-        io.lvLeft.SetSelected(1, true);
+        io.lvLeft.UserClicks(0);
+        io.lvLeft.UserClicks(1, platform::ListBox::Pick::Range);
         io.cmdCopyRight.UserClicks();
         services.answers = {Answer::Ok};
         io.cmdSave.UserClicks();
