@@ -29,17 +29,6 @@ const std::string kOdd = ";odd values\r\n" + CarLine("ODD", "1500", "r X 1.4 12 
 
 class DataKept : public test::EditorTest {
   protected:
-    frmCarTable& Table() {
-        form.mnuCarTable.UserChooses();
-        return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
-    }
-    frmComments& Comments() {
-        form.mnuFileComments.UserChooses();
-        return ScriptedServices::As<frmComments>(*services.besideWindows.back());
-    }
-    void OnExchange(std::function<void(frmImportExport&)> act) {
-        services.steps.push_back([act](Window& w) { act(ScriptedServices::As<frmImportExport>(w)); });
-    }
     void OnAskNumber(const std::string& number) {
         services.steps.push_back([number](Window& w) {
             auto& ask = ScriptedServices::As<frmAskNumber>(w);
@@ -50,7 +39,7 @@ class DataKept : public test::EditorTest {
     // Exports every car to target through the export window; false when the window stayed open.
     bool ExportAll(const std::string& target) {
         bool closed = false;
-        OnExchange([&](frmImportExport& io) {
+        On<frmImportExport>([&](frmImportExport& io) {
             for (int i = io.lvLeft.ListCount() - 1; i >= 0; --i)
                 io.lvLeft.UserDoubleClicks(i);
             services.savePaths = {target};
@@ -131,8 +120,7 @@ TEST_F(DataKept, CancelledSaveAsAndAnotherFilesAuthorChangeNothing) {
     form.mnuLoad.UserChooses();
     EXPECT_EQ(doc.Data().Author, "") << "a file's author is its own";
     EXPECT_EQ(Comments().txtAuthor.Text(), "");
-    form.txtStat[1].SetFocus();
-    form.txtStat[1].UserTypes("1600");
+    Type(1, "1600");
     services.savePaths = {""};
     form.mnuSaveAs.UserChooses();
     EXPECT_TRUE(doc.Modified());
@@ -195,8 +183,7 @@ TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
                                                 "another file.");
     EXPECT_EQ(OnDisk(path), before);
 
-    form.txtStat[3].SetFocus();
-    form.txtStat[3].UserTypes("");
+    Type(3, "");
     form.StatsToArray();
     const std::string target = Path("Export.cfg");
     services.answers = {Answer::No};

@@ -56,7 +56,6 @@ class ErrorLists : public test::EditorTest {
         form.lvErrors.SetFocus();
         form.lvErrors.UserDoubleClicks(RowOf(form.lvErrors, first, car));
     }
-    std::string ShownCar() const { return form.cboCars.List(form.cboCars.ListIndex()); }
     static std::vector<std::string> Properties(const frmInfo& info) {
         std::vector<std::string> rows;
         for (int row = 0; row < info.lvProperties.RowCount(); ++row)

@@ -34,21 +34,10 @@ class Undo : public test::EditorTest {
         EditorTest::SetUp();
         OpenOn(kFile);
     }
-    void Type(int column, const std::string& text) {
-        form.txtStat[static_cast<std::size_t>(column)].SetFocus();
-        form.txtStat[static_cast<std::size_t>(column)].UserTypes(text);
-    }
     void Show(const std::string& name) {
         for (int position = 0; position < form.cboCars.ListCount(); ++position)
             if (form.cboCars.List(position) == name)
                 form.cboCars.UserPicks(position);
-    }
-    template <class Form> void On(std::function<void(Form&)> act) {
-        services.steps.push_back([act](Window& w) { act(ScriptedServices::As<Form>(w)); });
-    }
-    frmCarTable& Table() {
-        form.mnuCarTable.UserChooses();
-        return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
     }
     // The car list, the error list and the title as the document now asks.
     void ExpectWindowsCurrent(const std::string& step) {
@@ -127,8 +116,7 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     });
     form.mnuImportCarStats.UserChooses();
     step();
-    form.mnuFileComments.UserChooses();
-    auto& comments = ScriptedServices::As<frmComments>(*services.besideWindows.back());
+    frmComments& comments = Comments();
     comments.txtAuthor.UserTypes("someone");
     comments.cmdOK.UserClicks();
     step();
