@@ -4,8 +4,6 @@
 #include "windows/frmComments.h"
 #include "windows/frmMain.h"
 
-#include <QApplication>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,10 +23,6 @@ template <typename W> W& Child(QWidget& view, const char* name) {
     return *widget;
 }
 
-QString FocusedName() {
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-}
-
 void ShowActive(QWidget& view) {
     view.show();
     view.activateWindow();
@@ -36,25 +30,6 @@ void ShowActive(QWidget& view) {
 }
 
 } // namespace
-
-TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
-    frmComments comments{doc};
-    auto view = test::Frame(comments);
-    ShowActive(*view);
-
-    QStringList order{FocusedName()};
-    for (int i = 0; i < 5; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << FocusedName();
-    }
-    EXPECT_EQ(order, (QStringList{"cmdOK", "cmdClose", "txtBefore", "txtAfter", "txtAuthor", "cmdOK"}));
-    for (const char* name : {"txtAuthor", "txtBefore", "txtAfter"})
-        EXPECT_TRUE(QFontInfo(Child<QWidget>(*view, name).font()).fixedPitch()) << name;
-    EXPECT_EQ(Child<QPushButton>(*view, "cmdClose").text(), "&Cancel");
-}
 
 TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     HandlingDocument data;

@@ -188,7 +188,7 @@ TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
     const std::string target = Path("Export.cfg");
     services.answers = {Answer::No};
     EXPECT_FALSE(ExportAll(target));
-    EXPECT_EQ(services.messages.at(1).title, "Empty Value");
+    EXPECT_EQ(services.messages.size(), 2u) << "the gap is asked about";
     EXPECT_FALSE(fs::exists(target));
     services.answers = {Answer::Yes};
     EXPECT_TRUE(ExportAll(target));

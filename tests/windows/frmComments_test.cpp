@@ -54,7 +54,6 @@ class CommentsWindow : public test::TempFolderTest {
 TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
     frmComments& comments = Open();
     EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"}) << "not shown blocking";
-    EXPECT_EQ(comments.Caption(), "Comments");
     EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; two\r\n") << "two lines and an empty third";
     EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
