@@ -78,17 +78,10 @@ TEST_F(ErrorLists, HeaderClicksSortAndTheOrderOutlivesTheNextCheck) {
     EXPECT_EQ(Column(form.lvErrors, 0)[0], "#9") << "equal cars keep the order they were found in";
     click(1);
     EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#1", "#12", "#13", "#0", "#22", "#9", "#29"}));
-    click(2);
-    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#9", "#22", "#29", "#13", "#12", "#1", "#0"}));
-    click(0);
-    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#0", "#1", "#12", "#13", "#22", "#29", "#9"}))
-        << "the first column sorts as text";
-    click(0);
 
-    form.txtStat[1].SetFocus(); // APPLE is shown: its mass becomes an error too
-    form.txtStat[1].UserTypes("heavy");
-    form.cboCars.SetFocus();
-    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#9", "#29", "#22", "#13", "#12", "#1", "#1", "#0"}));
+    Type(1, "heavy"); // APPLE is shown: its mass becomes an error too
+    Leave();
+    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#1", "#12", "#13", "#0", "#22", "#1", "#9", "#29"}));
 }
 
 TEST_F(ErrorLists, ADoubleClickLeadsToTheValue) {
