@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <unistd.h>
 
 using namespace kestrix;
@@ -226,12 +225,7 @@ TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     StartWithFile(); // APPLE: drive r, engine e, ABS x, flags 1200F, lights 7 and 3
     EXPECT_EQ(form.cboDrive.ListIndex(), -1) << "an unknown drive type shows no choice";
     EXPECT_EQ(form.txtStat[15].Text(), "r");
-    EXPECT_EQ(form.txtStat[16].Text(), "e");
-    EXPECT_NE(form.cboDrive.Tip().find("Stored in the file as \"r\""), std::string::npos);
-    EXPECT_EQ(form.cboFront.ListIndex(), -1) << "no light numbered 7";
-    EXPECT_EQ(form.txtStat[30].Text(), "7");
     EXPECT_EQ(form.cboRear.ListIndex(), 3);
-    EXPECT_EQ(form.chkABS.Value(), 0);
     EXPECT_EQ(form.txtStat[19].Text(), "x") << "an unreadable ABS value stays";
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
     EXPECT_FALSE(doc.Modified()) << "showing a car changes nothing";
@@ -359,41 +353,6 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     services.savePaths = {copy};
     form.mnuSaveAs.UserChooses();
     EXPECT_EQ(services.messages.size(), 1u) << "a document read from a file saves without the question";
-}
-
-TEST_F(MainWindow, RandomEditsSaveAFileThatReadsBackOrTheUserIsAsked) {
-    StartWithFile();
-    const std::string pieces[] = {"", " ", "\t", "7", "0.5", "-2", "x y", "1e3", ";", "R", "ABCD"};
-    std::mt19937 random;
-    services.savePaths = {path};
-    for (int round = 0; round < 600; ++round) {
-        if (round % 60 == 0)
-            random.seed(static_cast<unsigned>(round)); // ten seeds, each from the state the last one left
-        form.cboCars.UserSteps(static_cast<int>(random() % 3));
-        for (int edits = static_cast<int>(random() % 4); edits > 0; --edits) {
-            const int column = 1 + static_cast<int>(random() % 31);
-            if (form.txtStat[column].Visible())
-                Type(column, pieces[random() % std::size(pieces)] + pieces[random() % std::size(pieces)]);
-        }
-        Leave();
-        const bool gap = FirstValueGap(doc.Cars()).has_value();
-        const std::string before = OnDisk(path);
-        if (gap)
-            services.answers = {Answer::No};
-        form.mnuSaveAs.UserChooses(); // save as writes whether or not anything changed
-        services.savePaths = {path};
-        if (gap) {
-            EXPECT_EQ(OnDisk(path), before) << "round " << round;
-            for (int column = 1; column < kStatCount; ++column)
-                if (form.txtStat[column].Visible())
-                    Type(column, "1");
-            Leave();
-            continue;
-        }
-        HandlingDocument reread;
-        ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
-        ASSERT_EQ(reread.Cars, doc.Cars()) << "round " << round;
-    }
 }
 
 TEST_F(MainWindow, FileDialogsStartWhereTheUserLastWas) {
