@@ -117,7 +117,14 @@ TEST(ButtonsTest, DisabledControlsTakeNoClickAndBoxesClickOnlyOnAChange) {
     separator.UserChooses();
     save.SetEnabled(false);
     save.UserChooses();
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"button", "abs", "abs"}));
+
+    TabControl tabs("tabGeneral", {"General", "Size"});
+    tabs.Click = events.Note("page");
+    tabs.SetTab(0);
+    tabs.SetTab(1);
+    tabs.SetEnabled(false);
+    tabs.UserChoosesPage(0);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"button", "abs", "abs", "page"}));
 }
 
 TEST(OptionButtonTest, ChoosingOneClearsTheOthersOnlyChoosingClicksAndTheArrowsSkipWhatCannotBeChosen) {
@@ -127,6 +134,10 @@ TEST(OptionButtonTest, ChoosingOneClearsTheOthersOnlyChoosingClicksAndTheArrowsS
     OptionButton::Group({&lowest, &highest, &copy});
     for (OptionButton* option : {&lowest, &highest, &copy})
         option->JoinFocusScope(focus);
+    lowest.SetEnabled(false);
+    EXPECT_TRUE(highest.TabStop() && !lowest.TabStop() && !copy.TabStop())
+        << "none chosen: the first that can be chosen is the tab stop";
+    lowest.SetEnabled(true);
     lowest.Click = events.Note("lowest");
     copy.Click = events.Note("copy");
     lowest.SetValue(true);
