@@ -1,11 +1,7 @@
 #include "cars/cars.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
 #include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmImportExport.h"
-#include "windows/frmMain.h"
 
 #include <gtest/gtest.h>
 

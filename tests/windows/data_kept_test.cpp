@@ -2,11 +2,7 @@
 // reads back as what was saved.
 
 #include "cars/cars.h"
-#include "sample_cars.h"
 #include "windows/editor_test.h"
-#include "windows/frmAskNumber.h"
-#include "windows/frmCarTable.h"
-#include "windows/frmComments.h"
 #include "windows/frmImportExport.h"
 
 #include <gtest/gtest.h>
@@ -29,13 +25,6 @@ const std::string kOdd = ";odd values\r\n" + CarLine("ODD", "1500", "r X 1.4 12 
 
 class DataKept : public test::EditorTest {
   protected:
-    void OnAskNumber(const std::string& number) {
-        services.steps.push_back([number](Window& w) {
-            auto& ask = ScriptedServices::As<frmAskNumber>(w);
-            ask.txtNumber.UserTypes(number);
-            ask.cmdOK.UserClicks();
-        });
-    }
     // Exports every car to target through the export window; false when the window stayed open.
     bool ExportAll(const std::string& target) {
         bool closed = false;
@@ -200,20 +189,20 @@ TEST_F(DataKept, BulkEditsSayWhatTheyLeftAndWriteTheShortestDigits) {
            CarLine("TEXT", "heavy") + "\r\n");
     frmCarTable& table = Table();
     table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
-    OnAskNumber("+1");
+    AnswerNumber("+1");
     services.answers = {Answer::Ok};
     table.cmdAdd.UserClicks();
     EXPECT_EQ(Cell(0, 1), "1501");
     EXPECT_EQ(Cell(1, 1), "6") << "+5 is a number";
     EXPECT_EQ(Cell(2, 1), "1e300");
     EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
-    OnAskNumber("1e308");
+    AnswerNumber("1e308");
     services.answers = {Answer::Ok};
     table.cmdMultiply.UserClicks();
     EXPECT_EQ(Cell(0, 1), "1501");
     EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number; 3 whose result "
                                              "would pass the largest number a value can hold.");
-    OnAskNumber("1e23");
+    AnswerNumber("1e23");
     table.cmdSetTo.UserClicks();
     EXPECT_EQ(Cell(3, 1), "1e23") << "the shortest digits that read back as the number";
 }

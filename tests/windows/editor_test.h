@@ -1,8 +1,10 @@
 #pragma once
 
 #include "handling_file/file_io.h"
+#include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/frmAskNumber.h"
 #include "windows/frmCarTable.h"
 #include "windows/frmComments.h"
 #include "windows/frmMain.h"
@@ -13,6 +15,12 @@
 #include <vector>
 
 namespace kestrix::test {
+
+// Three cars the list shows as APPLE, mango, ZEBRA; APPLE's choices are odd
+// and mango is too heavy.
+inline const std::string kThreeCars = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") +
+                                      "\r\n" + CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
+                                      CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
 
 // The main window with scripted services, on a handling file the test writes.
 class EditorTest : public TempFolderTest {
@@ -47,6 +55,13 @@ class EditorTest : public TempFolderTest {
     frmCarTable& Table() {
         form.mnuCarTable.UserChooses();
         return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    }
+    // Answers the next number question with number.
+    void AnswerNumber(const std::string& number) {
+        On<frmAskNumber>([number](frmAskNumber& ask) {
+            ask.txtNumber.UserTypes(number);
+            ask.UserPressesEnter();
+        });
     }
     frmComments& Comments() {
         form.mnuFileComments.UserChooses();

@@ -1,11 +1,7 @@
 #include "model/stat_help.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
 #include "windows/editor_test.h"
 #include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
-#include "windows/frmMain.h"
 
 #include <gtest/gtest.h>
 

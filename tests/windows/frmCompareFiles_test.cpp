@@ -1,6 +1,5 @@
 #include "windows/frmCompareFiles.h"
 
-#include "sample_cars.h"
 #include "windows/editor_test.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,3 @@
-#include "windows/frmMain.h"
-
-#include "handling_file/file_io.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
 #include "windows/editor_test.h"
 #include "windows/frmPreferences.h"
 
@@ -21,9 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") + "\r\n" +
-                          CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
-                          CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
+const std::string& kFile = test::kThreeCars;
 
 class MainWindow : public test::EditorTest {
   protected:

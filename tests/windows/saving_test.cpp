@@ -1,7 +1,6 @@
 // What a user sees of the saving and checking preferences through the main
 // window: the backup holds the file as opened, a layout-keeping save changes
 // only the edited line, and strict checks add their rows to the error list.
-#include "sample_cars.h"
 #include "windows/editor_test.h"
 #include "windows/frmPreferences.h"
 

@@ -1,11 +1,6 @@
-#include "sample_cars.h"
-#include "scripted_services.h"
 #include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
-#include "windows/frmAskNumber.h"
-#include "windows/frmCarTable.h"
 #include "windows/frmChanges.h"
-#include "windows/frmComments.h"
 #include "windows/frmImportExport.h"
 
 #include <gtest/gtest.h>
