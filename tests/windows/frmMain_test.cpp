@@ -110,7 +110,7 @@ TEST_F(MainWindow, EveryAnswerOfTheCloseQuestion) {
     services.answers = {Answer::Cancel, Answer::No};
     form.mnuExit.UserChooses();
     EXPECT_FALSE(form.IsClosed());
-    EXPECT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages.at(0).defaultButton, Answer::Yes) << "Enter keeps the changes";
     EXPECT_TRUE(doc.Modified());
     EXPECT_TRUE(form.TryClose());
     EXPECT_EQ(OnDisk(path), kFile) << "No loses the changes";
