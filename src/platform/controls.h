@@ -342,7 +342,6 @@ class TickList : public Control {
 
     // A click on an entry: it becomes current, and a click on its box also flips the tick.
     void UserClicks(int index, bool onTheBox);
-    void UserToggles(int index) { UserClicks(index, true); }
     void UserMovesTo(int index);
     Event Click;
 

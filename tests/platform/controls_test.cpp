@@ -187,7 +187,7 @@ TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
     TickList flags("lvFlags");
     flags.SetEntries({"1G_BOOST", "2G_BOOST", "REV_BONNET"});
     flags.Click = events.Note("click");
-    flags.UserToggles(1);
+    flags.UserClicks(1, true);
     EXPECT_TRUE(flags.Ticked(1));
     EXPECT_EQ(flags.Current(), 1);
     flags.UserClicks(1, false);
@@ -199,7 +199,7 @@ TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
     flags.SetTicked(0, true);
     EXPECT_EQ(events.seen.size(), 4u) << "a tick set from code clicks once, and only when it changes";
     flags.SetEnabled(false);
-    flags.UserToggles(0);
+    flags.UserClicks(0, true);
     EXPECT_EQ(events.seen.size(), 4u);
 }
 

@@ -253,17 +253,17 @@ TEST_F(MainWindow, FlagsInBothDirections) {
     form.lvFlags.UserMovesTo(4);
     EXPECT_EQ(form.txtStat[29].Text(), "A000");
     EXPECT_TRUE(doc.Modified()) << "a move alone rewrites the value";
-    form.lvFlags.UserToggles(15);
+    form.lvFlags.UserClicks(15, true);
     EXPECT_EQ(form.txtStat[29].Text(), "A008");
     for (int i = 0; i < 16; ++i)
         if (!form.lvFlags.Ticked(i))
-            form.lvFlags.UserToggles(i);
+            form.lvFlags.UserClicks(i, true);
     EXPECT_EQ(form.txtStat[29].Text(), "FFFF");
 
     form.cboCars.UserSteps(0); // by the arrow keys: APPLE, 1200F
     EXPECT_EQ(Cell(2, 29), "FFFF");
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
-    form.lvFlags.UserToggles(2);
+    form.lvFlags.UserClicks(2, true);
     EXPECT_EQ(form.txtStat[29].Text(), "5200");
 
     Type(13, "123"); // the keyboard moves on while the field still has the focus

@@ -72,7 +72,7 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     step();
     form.cboDrive.UserPicks(2);
     step();
-    form.lvFlags.UserToggles(3);
+    form.lvFlags.UserClicks(3, true);
     step();
     frmCarTable& table = Table();
     table.grdCars.UserSelects({{0, 1, 2, 1}}, {0, 1});
