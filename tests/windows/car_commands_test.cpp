@@ -262,24 +262,17 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsAndChecksAfterwards) {
     EXPECT_EQ(form.Caption(), Modified());
 }
 
-TEST_F(CarCommands, ACancelledImportChangesNothing) {
-    services.openPaths = {Write("Other.cfg", Line("ALPHA", "9"))};
+TEST_F(CarCommands, AnImportCancelledOrThatCannotBeTakenChangesNothing) {
+    services.openPaths = {"", Path("missing.cfg"), Write("Other.cfg", Line("ALPHA", "9"))};
+    services.answers = {Answer::Ok};
+    form.mnuImportCarStats.UserChooses();
+    form.mnuImportCarStats.UserChooses();
+    EXPECT_NE(services.messages.back().text.find(Path("missing.cfg")), std::string::npos);
+    EXPECT_TRUE(services.shownWindows.empty()) << "a cancelled dialog or an unreadable file opens no window";
     On<frmImportExport>([](frmImportExport& io) { io.UserPressesEscape(); });
     form.mnuImportCarStats.UserChooses();
     EXPECT_FALSE(doc.CanUndo());
     EXPECT_EQ(form.Caption(), Unmodified());
-
-    services.openPaths = {""};
-    form.mnuImportCarStats.UserChooses();
-    EXPECT_EQ(services.shownWindows.size(), 1u) << "a cancelled dialog opens nothing";
-}
-
-TEST_F(CarCommands, AnImportThatCannotBeTakenChangesNothing) {
-    services.openPaths = {Path("missing.cfg")};
-    services.answers = {Answer::Ok};
-    form.mnuImportCarStats.UserChooses();
-    EXPECT_NE(services.messages.back().text.find(Path("missing.cfg")), std::string::npos);
-    EXPECT_TRUE(services.shownWindows.empty()) << "a file that cannot be read opens no window";
 
     Resize(static_cast<std::size_t>(kMaxCars) - 1);
     services.openPaths = {Write("Two.cfg", Line("NEW1", "1") + Line("NEW2", "2"))};
