@@ -1,9 +1,7 @@
-#include "app/command_line.h"
 #include "captured_output.h"
+#include "handling_file/file_io.h"
 #include "sample_cars.h"
 #include "temp_folder.h"
-
-#include "handling_file/file_io.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +9,9 @@
 #include <filesystem>
 
 using namespace kestrix;
+using test::RunKestrix;
 
 namespace {
-
-test::Printed RunKestrix(std::vector<std::string> args) {
-    return test::Capture([&](std::FILE* out, std::FILE* err) { return RunCommandLineMode(args, out, err); });
-}
 
 std::string Text(std::initializer_list<std::string> lines) {
     std::string text = "; mod file\r\n";
