@@ -75,9 +75,6 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     EXPECT_EQ(picture.size(), view->size()) << "nothing around the picture";
     auto& web = test::Widget<QLabel>(*view, "lblWeb");
     auto& email = test::Widget<QLabel>(*view, "lblEmail");
-    EXPECT_GT(web.y(), view->height() / 2);
-    EXPECT_LT(web.x() + web.width(), view->width() / 2);
-    EXPECT_GT(email.x(), view->width() / 2);
     EXPECT_EQ(view->childAt(web.geometry().center()), &web) << "the links lie over the picture";
     EXPECT_TRUE(web.font().underline());
 
