@@ -46,6 +46,8 @@ TEST(CommandLineArguments, ModesStatusesAndTheEditor) {
           {"--bogus"},
           {"--resave", "--strict", kSample, "/tmp/x.cfg"},
           {"--check", "--keep-layout", kSample},
+          {"--diff", kSample},
+          {"--merge", "-o", "/no/such/out.cfg", kSample},
           {"a.cfg", "b.cfg"}})
         EXPECT_EQ(RunKestrix(wrong).status, 2) << wrong[0];
     EXPECT_EQ(RunKestrix({"--version"}).out, "Kestrix 1.0\n");
@@ -123,12 +125,9 @@ TEST_F(CommandLine, OutputThatCannotBeWrittenAndAFifoNothingWritesTo) {
 TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
     using test::CarLine;
     const std::string before = Write("old.cfg", Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}));
-    const std::string after = Write("-new.cfg", Text({CarLine("GAMMA", "1500", "R P 1 2001 1 1", "250"),
-                                                      CarLine("ALPHA", "1600"), CarLine("DELTA")}));
-    const std::filesystem::path home = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
-    const test::Printed diff = RunKestrix({"--diff", "--", before, "-new.cfg"});
-    std::filesystem::current_path(home);
+    const std::string after = Write("new.cfg", Text({CarLine("GAMMA", "1500", "R P 1 2001 1 1", "250"),
+                                                     CarLine("ALPHA", "1600"), CarLine("DELTA")}));
+    const test::Printed diff = RunKestrix({"--diff", "--", before, after});
     EXPECT_EQ(diff, (test::Printed{1,
                                    "ALPHA\t#1 Mass\t1500\t1600\n"
                                    "GAMMA\t#13 Max Velocity\t200\t250\n"
@@ -137,7 +136,6 @@ TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
                                    "(order of the cars)\t(changed)\n",
                                    ""}))
         << diff.out;
-    EXPECT_EQ(RunKestrix({"--diff", before, before}), (test::Printed{0, "", ""}));
     EXPECT_EQ(
         RunKestrix({"--diff", before,
                     Write("resaved.cfg", ";-# File Created By Kestrix 1.0\r\n" +
@@ -158,8 +156,6 @@ TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
         EXPECT_EQ(merge, check);
         EXPECT_FALSE(std::filesystem::exists(Path("out.cfg"))) << "nothing is written";
     }
-    EXPECT_EQ(RunKestrix({"--diff", before}).status, 2);
-    EXPECT_EQ(RunKestrix({"--merge", "-o", before, before}).status, 2);
 }
 
 TEST_F(CompareCommand, TextconvGivesEveryValueALine) {

@@ -1,4 +1,4 @@
-#include "handling_file/handling_format.h"
+#include "handling_file/file_io.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +6,6 @@
 #include <bit>
 #include <clocale>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -27,9 +25,9 @@ CarRow ValidCar(std::string name) {
     return car;
 }
 
-std::vector<std::string> Rows(const CarTable& cars) {
+std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = kPlain) {
     ErrorRegister errors;
-    ErrorCheck(cars, errors, kPlain);
+    ErrorCheck(cars, errors, format);
     std::vector<std::string> rows;
     for (const ErrorRecord& row : errors.Rows())
         rows.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
@@ -112,21 +110,12 @@ TEST(Numeric, TheSampleFileUnderARealCommaLocale) {
     std::setlocale(LC_NUMERIC, saved.c_str());
     ASSERT_EQ(local.decimal, ",");
 
-    std::ifstream in(KESTRIX_EXAMPLES "/Handling.cfg", std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const ParseResult parsed = ParseHandlingText(text);
-    ASSERT_EQ(parsed.error, "");
-    const auto messages = [&](const NumberFormat& format) {
-        ErrorRegister errors;
-        ErrorCheck(parsed.file.Cars, errors, format);
-        std::vector<std::string> texts;
-        for (const ErrorRecord& row : errors.Rows())
-            texts.push_back(row.ExplanationString);
-        return texts;
-    };
-    const std::vector<std::string> underPoint = messages(kPlain);
+    const HandlingFileRead sample = ReadHandlingFile(KESTRIX_EXAMPLES "/Handling.cfg");
+    ASSERT_EQ(sample.error, "");
+    const std::vector<std::string> underPoint = Rows(sample.file.Cars);
     ASSERT_FALSE(underPoint.empty());
-    EXPECT_EQ(messages(local), underPoint) << "the sample's fractions are no errors under a decimal comma";
+    EXPECT_EQ(Rows(sample.file.Cars, local), underPoint)
+        << "the sample's fractions are no errors under a decimal comma";
 }
 
 TEST(Validation, BoundsAreInclusiveAtBothEnds) {
