@@ -120,6 +120,7 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
     grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
+    grdCars.SelectionChange = [this] { main_.CarTableFocusChanged(); };
     cmdSetTo.Click = [this] { cmdSetTo_Click(); };
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
@@ -222,6 +223,7 @@ void frmCarTable::txtFilter_Change() {
     lblFilterNote.SetCaption(note);
     lblFilterNote.SetTip(note);
     ShowCount();
+    main_.CarTableFocusChanged();
 }
 
 void frmCarTable::cmdNextError_Click() {
@@ -232,6 +234,28 @@ void frmCarTable::cmdNextError_Click() {
 void frmCarTable::chkErrors_Click() {
     grdCars.SetOnlyErrors(chkErrors.Value() != 0);
     ShowCount();
+    main_.CarTableFocusChanged();
+}
+
+std::vector<int> frmCarTable::ShownCars() const {
+    std::vector<int> rows(static_cast<std::size_t>(grdCars.RowCount()));
+    for (int row = 0; row < grdCars.RowCount(); ++row)
+        rows[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<int> frmCarTable::SelectedCars() const {
+    std::vector<int> rows;
+    for (const int row : grdCars.SelectedRows())
+        rows.push_back(grdCars.SourceRow(row));
+    return rows;
+}
+
+void frmCarTable::SelectCar(int row) {
+    const int shown = grdCars.ShownRow(row);
+    if (shown >= 0)
+        grdCars.Select({{shown, 0, shown, grdCars.ColumnCount() - 1}}, {shown, 0});
 }
 
 void frmCarTable::Commit(const std::vector<CellEdit>& edits) {

@@ -44,6 +44,12 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     // carsChanged when cars came or went or another file was read.
     void DocumentChanged(bool carsChanged);
 
+    // The cars the filter keeps and the cars with a selected cell, by row in the document.
+    std::vector<int> ShownCars() const;
+    std::vector<int> SelectedCars() const;
+    // Selects the whole row of the car and makes it current; nothing when the filter hides it.
+    void SelectCar(int row);
+
     // The most cars the compare window shows side by side.
     static constexpr int kMostCompared = 50;
 

@@ -7,6 +7,7 @@
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmCarTable.h"
+#include "windows/frmChart.h"
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
@@ -136,6 +137,8 @@ const MenuItem kMenus[] = {
      Needs::Nothing, &frmMain::mnuViewProperties_Click},
     {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
      &frmMain::mnuFileComments_Click},
+    {&frmMain::mnuChart, &frmMain::mnuTools, "Stat &Chart...", Shortcut::None, Needs::Document,
+     &frmMain::mnuChart_Click},
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
@@ -760,6 +763,8 @@ bool frmMain::QueryUnload() {
         table->Unload();
     if (const auto compare = compareFiles_.lock())
         compare->Unload();
+    if (const auto chart = chart_.lock())
+        chart->Unload();
     return true;
 }
 
@@ -1047,6 +1052,46 @@ void frmMain::RefreshCarTable(bool carsChanged) {
         table->DocumentChanged(carsChanged);
     if (const auto compare = compareFiles_.lock(); compare && !compare->IsClosed())
         compare->DocumentChanged();
+    if (const auto chart = chart_.lock(); chart && !chart->IsClosed())
+        chart->DocumentChanged();
+}
+
+// The stat chart.
+
+void frmMain::mnuChart_Click() {
+    if (const auto open = chart_.lock(); open && !open->IsClosed()) {
+        open->BringToFront();
+        return;
+    }
+    StatsToArray();
+    auto chart = std::make_shared<frmChart>(doc_, services_, static_cast<ChartHost&>(*this), numbers_);
+    chart->Form_Load();
+    chart_ = chart;
+    services_.ShowBeside(std::move(chart));
+}
+
+void frmMain::CarTableFocusChanged() {
+    if (const auto chart = chart_.lock(); chart && !chart->IsClosed())
+        chart->FocusChanged();
+}
+
+std::optional<std::vector<int>> frmMain::FilteredCars() const {
+    if (const auto table = carTable_.lock(); table && !table->IsClosed())
+        return table->ShownCars();
+    return std::nullopt;
+}
+
+std::vector<int> frmMain::SelectedCars() const {
+    if (const auto table = carTable_.lock(); table && !table->IsClosed())
+        return table->SelectedCars();
+    return {};
+}
+
+void frmMain::ShowChartCar(int row) {
+    StatsToArray();
+    ShowCarOfRow(row);
+    if (const auto table = carTable_.lock(); table && !table->IsClosed())
+        table->SelectCar(row);
 }
 
 void frmMain::ShowCarOfRow(int row) {

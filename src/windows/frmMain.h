@@ -5,12 +5,14 @@
 #include "platform/services.h"
 #include "platform/window.h"
 #include "validation/error_check.h"
+#include "windows/frmChart.h"
 #include "windows/frmImportExport.h"
 #include "windows/recent_files.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace kestrix {
 class frmComments;
 class frmCarTable;
 class frmCompareFiles;
+class frmChart;
 
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
@@ -38,7 +41,7 @@ int PageOfColumn(int column);
 
 // The editor: one car at a time, its stats on eight pages, the error list of
 // the whole document, and the menus.
-class frmMain : public platform::Window {
+class frmMain : public platform::Window, private ChartHost {
   public:
     frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers);
 
@@ -69,7 +72,7 @@ class frmMain : public platform::Window {
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"};
     // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
     std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
     platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
@@ -142,6 +145,10 @@ class frmMain : public platform::Window {
     void mnuAbout_Click();
     // The car table: every car at once, beside this window.
     void mnuCarTable_Click();
+    // The stat chart, beside this window.
+    void mnuChart_Click();
+    // The car table's filter or selection changed: the chart shows it.
+    void CarTableFocusChanged();
     // The one path of a change of the cars: the shown car's field edits first,
     // then the change; marks the document modified, checks once, shows the
     // shown car anew when the change touches it, and refreshes the car table.
@@ -208,6 +215,11 @@ class frmMain : public platform::Window {
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<frmCarTable> carTable_;
     std::weak_ptr<frmCompareFiles> compareFiles_;
+    std::weak_ptr<frmChart> chart_;
+
+    std::optional<std::vector<int>> FilteredCars() const override;
+    std::vector<int> SelectedCars() const override;
+    void ShowChartCar(int row) override;
 };
 
 } // namespace kestrix
