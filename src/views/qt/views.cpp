@@ -14,6 +14,7 @@ void RegisterCompareView(platform::qt::QtServices& services);
 void RegisterAskNumberView(platform::qt::QtServices& services);
 void RegisterPreferencesView(platform::qt::QtServices& services);
 void RegisterCompareFilesView(platform::qt::QtServices& services);
+void RegisterChartView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -28,6 +29,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterAskNumberView(services);
     RegisterPreferencesView(services);
     RegisterCompareFilesView(services);
+    RegisterChartView(services);
 }
 
 } // namespace kestrix::views
