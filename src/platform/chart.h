@@ -19,6 +19,8 @@ struct ChartBar {
     int highlighted = 0;
     // A bar drawn apart: values outside the allowed range, or unknown ones.
     bool marked = false;
+    // What the axis shows under the bar where the label is too long for it; empty: the label.
+    std::string tick;
     friend bool operator==(const ChartBar&, const ChartBar&) = default;
 };
 

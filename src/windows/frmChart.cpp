@@ -20,9 +20,9 @@ constexpr const char* kPictureFilter = "PNG Picture|*.png|SVG Drawing|*.svg";
 constexpr int kChoiceData = 1000; // a choice source's entry data, above any column
 
 // Six significant digits: bin edges are sums of fractions and should read as people write them.
-std::string Short(double value) {
+std::string Short(double value, int digits = 6) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
     return PlainDecimal(std::strtod(text, nullptr));
 }
 
@@ -116,6 +116,15 @@ std::string Binning::Label(int bin) const {
         to = inside == kInside - 1 ? maximum_ : minimum_ + (inside + 1) * width_;
     }
     return Short(from) + " to " + Short(to);
+}
+
+std::string Binning::Tick(int bin) const {
+    if (bin == 0 && openBelow_)
+        return "<" + Short(minimum_ - below_ * width_ + width_, 4);
+    if (bin == Count() - 1 && openAbove_)
+        return ">" + Short(maximum_ + (above_ - 1) * width_, 4);
+    const int inside = bin - below_;
+    return Short(minimum_ + inside * width_, 4);
 }
 
 const std::vector<ChoiceSource>& ChoiceSources() {
@@ -306,6 +315,7 @@ void frmChart::DrawDistribution(const std::vector<int>& cars, int column) {
     for (int bin = 0; bin < bins.Count(); ++bin) {
         bars[static_cast<std::size_t>(bin)].label = bins.Label(bin);
         bars[static_cast<std::size_t>(bin)].marked = bins.Outside(bin);
+        bars[static_cast<std::size_t>(bin)].tick = bins.Tick(bin);
     }
     for (const auto& [value, selected] : values) {
         ChartBar& bar = bars[static_cast<std::size_t>(bins.Index(value))];
@@ -365,8 +375,8 @@ void frmChart::DrawCounts(const std::vector<int>& cars, const ChoiceSource& sour
     pointCars_.clear();
     std::vector<ChartBar> bars;
     for (const std::string& entry : source.entries)
-        bars.push_back({entry, 0, 0, false});
-    ChartBar unknown{"Unknown", 0, 0, true};
+        bars.push_back({entry, 0, 0, false, {}});
+    ChartBar unknown{"Unknown", 0, 0, true, {}};
     for (const int car : cars) {
         const int entry = source.entryOf(doc_.Cars[static_cast<std::size_t>(car)][source.column]);
         ChartBar& bar = entry < 0 ? unknown : bars[static_cast<std::size_t>(entry)];

@@ -44,6 +44,8 @@ class Binning {
     int MaximumEdge() const { return below_ + kInside; }
     // "1 to 2500.95"; the outermost bins beyond the values "under -10" or "over 300" when open-ended.
     std::string Label(int bin) const;
+    // The bin's lower edge in four digits, "<-10" and ">300" for the open-ended ones.
+    std::string Tick(int bin) const;
 
   private:
     double minimum_, maximum_, width_;

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 namespace kestrix::platform::qt {
 
@@ -103,7 +104,7 @@ void ChartView::ShowBars(const Chart& control) {
         *plain << (bar.marked ? 0 : rest);
         *marked << (bar.marked ? rest : 0);
         *selected << bar.highlighted;
-        labels << Latin1(bar.label);
+        labels << Latin1(bar.tick.empty() ? bar.label : bar.tick);
         most = std::max(most, bar.count);
     }
     auto* series = new QStackedBarSeries;
@@ -113,6 +114,7 @@ void ChartView::ShowBars(const Chart& control) {
     auto* categories = new QBarCategoryAxis;
     categories->append(labels);
     categories->setLabelsAngle(labels.size() > 8 ? -60 : 0);
+    categories->setTruncateLabels(false);
     auto* counts = new QValueAxis;
     counts->setRange(0, most * 1.1);
     counts->setLabelFormat(QStringLiteral("%d"));
@@ -209,10 +211,14 @@ void ChartView::FitAxes(const Chart& control) {
         lowX = lowY = 0, highX = highY = 1;
     const auto [fromX, toX] = Padded(lowX, highX);
     const auto [fromY, toY] = Padded(lowY, highY);
-    for (QAbstractAxis* axis : chart()->axes(Qt::Horizontal))
-        axis->setRange(fromX, toX);
-    for (QAbstractAxis* axis : chart()->axes(Qt::Vertical))
-        axis->setRange(fromY, toY);
+    for (const auto& [orientation, from, to] :
+         {std::tuple{Qt::Horizontal, fromX, toX}, std::tuple{Qt::Vertical, fromY, toY}})
+        for (QAbstractAxis* axis : chart()->axes(orientation)) {
+            auto* values = static_cast<QValueAxis*>(axis);
+            values->setRange(from, to);
+            values->applyNiceNumbers();
+            values->setLabelFormat(QStringLiteral("%g"));
+        }
 }
 
 void ChartView::MovePoints(const Chart& control) {
