@@ -51,6 +51,33 @@ void ValueGapScan(benchmark::State& state) {
         benchmark::DoNotOptimize(FirstValueGap(doc.Cars));
 }
 
+// The check before a file is replaced: the written text read back and compared.
+void ReadBackCheck(benchmark::State& state) {
+    const HandlingDocument doc = LargeDocument();
+    const std::string text = WriteHandlingText(doc);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadBackDifference(text, doc));
+}
+
+// A whole save of the largest file, unchecked (0) as before and checked (1)
+// as the editor saves now: written, flushed and put in place.
+void SaveToDisk(benchmark::State& state) {
+    const HandlingDocument doc = LargeDocument();
+    const std::string path = std::filesystem::temp_directory_path() / "kestrix-bench-save.cfg";
+    const bool checked = state.range(0) != 0;
+    for (auto _ : state) {
+        const std::string text = WriteHandlingText(doc);
+        const std::string error =
+            checked ? SaveCheckedText(path, text, doc) : ReplaceFileContents(path, text);
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+    }
+    std::filesystem::remove(path);
+    std::filesystem::remove(BackupPathFor(path));
+}
+
 // Reading the file from disk: one open, through a small buffer, parsed as it comes.
 void ReadFromDisk(benchmark::State& state) {
     const std::string path = std::filesystem::temp_directory_path() / "kestrix-bench-read.cfg";
@@ -84,6 +111,8 @@ void CheckCommand(benchmark::State& state) {
 BENCHMARK(Read)->Unit(benchmark::kMillisecond);
 BENCHMARK(Validate)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadBackCheck)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveToDisk)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ValueGapScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadFromDisk)->Unit(benchmark::kMillisecond);
 BENCHMARK(CheckCommand)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
+
 using namespace kestrix;
 
 namespace {
@@ -32,17 +36,38 @@ TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
 }
 
 TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
-    EXPECT_EQ(BulkValue("1500", BulkOperation::Multiply, 1.1), "1650");
-    EXPECT_EQ(BulkValue("0.1", BulkOperation::Add, 0.2), "0.3");
-    EXPECT_EQ(BulkValue("2.50", BulkOperation::Add, -0.5), "2");
-    EXPECT_EQ(BulkValue("-3", BulkOperation::Multiply, 0), "0") << "no minus zero";
-    EXPECT_EQ(BulkValue("1e3", BulkOperation::Add, 1), "1001");
-    EXPECT_EQ(BulkValue("abc", BulkOperation::Set, 12.25), "12.25") << "set writes over anything";
-    EXPECT_EQ(BulkValue("abc", BulkOperation::Add, 1), std::nullopt);
-    EXPECT_EQ(BulkValue("", BulkOperation::Multiply, 2), std::nullopt);
-    EXPECT_EQ(BulkValue("12kg", BulkOperation::Multiply, 2), std::nullopt)
-        << "the whole text must be a number";
-    EXPECT_EQ(BulkValue("1e308", BulkOperation::Multiply, 10), std::nullopt) << "no infinite result";
+    const auto value = [](std::string_view text, BulkOperation operation, double operand) {
+        return BulkValue(text, operation, operand).value;
+    };
+    EXPECT_EQ(value("1500", BulkOperation::Multiply, 1.1), "1650");
+    EXPECT_EQ(value("0.1", BulkOperation::Add, 0.2), "0.3");
+    EXPECT_EQ(value("2.50", BulkOperation::Add, -0.5), "2");
+    EXPECT_EQ(value("-3", BulkOperation::Multiply, 0), "0") << "no minus zero";
+    EXPECT_EQ(value("1e3", BulkOperation::Add, 1), "1001");
+    EXPECT_EQ(value("+5", BulkOperation::Add, 1), "6") << "a leading plus is a number";
+    EXPECT_EQ(value("abc", BulkOperation::Set, 12.25), "12.25") << "set writes over anything";
+    EXPECT_EQ(value("abc", BulkOperation::Set, 1e23), "1e23") << "the shortest digits, not the binary value";
+    EXPECT_EQ(value("1", BulkOperation::Multiply, 1e20), "100000000000000000000");
+    EXPECT_EQ(value("1", BulkOperation::Multiply, 1e-7), "1e-7");
+    EXPECT_EQ(value("1", BulkOperation::Multiply, 0.000001), "0.000001");
+    for (const std::string_view text : {"abc", "", "12kg", "++5", "+-5"})
+        EXPECT_EQ(BulkValue(text, BulkOperation::Add, 2).skip, BulkSkip::NotANumber) << text;
+    EXPECT_EQ(BulkValue("1e308", BulkOperation::Multiply, 10).skip, BulkSkip::TooLarge)
+        << "no infinite result";
+}
+
+TEST(CarChangeTest, PlainDecimalsReadBackAsTheSameNumber) {
+    std::mt19937_64 random(18);
+    for (int i = 0; i < 20000; ++i) {
+        double number = 0;
+        const std::uint64_t bits = random();
+        std::memcpy(&number, &bits, sizeof number);
+        if (!std::isfinite(number))
+            continue;
+        const std::string text = PlainDecimal(number);
+        EXPECT_EQ(PlainNumber(text), number == 0 ? 0 : number) << text;
+        EXPECT_EQ(text.find('+'), std::string::npos) << text;
+    }
 }
 
 TEST(CarChangeTest, RelativeInputsChangeTheValueLastCommitted) {

@@ -53,8 +53,9 @@ TEST(Catalogue, ChoiceStoredForms) {
     EXPECT_EQ(LetterChoiceStored(kDriveChoices[2]), "4");
     EXPECT_EQ(LetterChoicePosition("R", "FR4"), 1);
     EXPECT_EQ(LetterChoicePosition("4", "FR4"), 2);
-    for (const char* other : {"r", "", "F", "Rear"})
-        EXPECT_EQ(LetterChoicePosition(other, "FR4"), 0) << other;
+    EXPECT_EQ(LetterChoicePosition("F", "FR4"), 0);
+    for (const char* other : {"r", "", "X", "Rear"})
+        EXPECT_EQ(LetterChoicePosition(other, "FR4"), -1) << other;
 
     EXPECT_EQ(StoredWholeNumber("3", 4), 3);
     EXPECT_EQ(StoredWholeNumber(" 1 ", 2), 1);

@@ -2,10 +2,13 @@
 #include "captured_output.h"
 
 #include "handling_file/file_io.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace kestrix;
@@ -103,6 +106,18 @@ TEST(CommandLine, OutputThatCannotBeWrittenAndFilesThatNeverEnd) {
         EXPECT_EQ(outcome.status, 2) << args[0];
         EXPECT_EQ(outcome.err, "kestrix: Cannot write to standard output: No space left on device\n");
     }
+
+    // A FIFO that nothing writes to: a message, not a frozen program.
+    const std::string fifo =
+        std::filesystem::temp_directory_path() / ("kestrix-fifo-" + std::to_string(getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const Outcome nothing = RunKestrix({"--check", fifo});
+    EXPECT_EQ(nothing.err, "kestrix: Cannot open \"" + fifo + "\": no program is writing to the FIFO\n");
+    EXPECT_EQ(nothing.status, 2);
+    std::thread writer([&fifo] { test::WriteFile(fifo, "A\r\n"); });
+    EXPECT_EQ(RunKestrix({"--check", fifo}).status, 1) << "a FIFO with a writer is read";
+    writer.join();
+    std::filesystem::remove(fifo);
 
     const Outcome endless = RunKestrix({"--check", "/dev/zero"});
     EXPECT_EQ(endless.status, 2);

@@ -108,13 +108,25 @@ TEST(Format, RefusesLinesAndFilesTooLargeForTheTable) {
     EXPECT_EQ(ParseHandlingText(many + "C\n").error, "the file has more than 32767 car lines");
 }
 
-TEST(Format, AuthorSurvivesAFileWithoutOne) {
+TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
     HandlingDocument doc;
-    doc.Author = "kept";
-    ApplyToDocument(Parse("A\r\n;after\r\n"), doc);
-    EXPECT_EQ(doc.Author, "kept");
+    EXPECT_EQ(ReadBackDifference(std::string(kMaxFileBytes + 1, ';'), doc), TooLargeReason());
+    doc.Cars.resize(2);
+    doc.Cars[0].Set(0, "A");
+    doc.Cars[1].Set(0, "B");
+    EXPECT_EQ(ReadBackDifference("A\r\nC\r\n", doc),
+              "line 2 would not read back as the car 'B' as it is saved");
+    EXPECT_EQ(ReadBackDifference("A\r\n", doc), "only 1 of the 2 cars would read back");
+    EXPECT_EQ(ReadBackDifference("A\r\nB\r\n;-# File Author : Z\r\n", doc),
+              "the author line would read back as another author");
+}
+
+TEST(Format, AFileWithoutAnAuthorLineHasNoAuthor) {
+    HandlingDocument doc;
     ApplyToDocument(Parse(";-# File Author : new one \r\nA\r\n"), doc);
     EXPECT_EQ(doc.Author, "new one ");
+    ApplyToDocument(Parse("A\r\n;after\r\n"), doc);
+    EXPECT_EQ(doc.Author, "");
 }
 
 TEST(Format, WritesHeaderCommentsAndCarLines) {
@@ -185,6 +197,10 @@ TEST(Format, ReadWriteReadKeepsTheDocumentUpToTheFirstGapOfACar) {
                 doc.AfterComments += ";c" + word(12) + "\r";
 
             const std::string written = WriteHandlingText(doc);
+            ASSERT_EQ(ReadBackDifference(written, doc), "") << "the save's check takes what reads back";
+            HandlingDocument odd = doc;
+            (random() % 2 ? odd.AfterComments : odd.BeforeComments) += "X" + word(5) + "\r";
+            EXPECT_NE(ReadBackDifference(WriteHandlingText(odd), odd), "") << "a comment that reads as a car";
             HandlingDocument back;
             ApplyToDocument(Parse(written), back);
             ASSERT_EQ(back.Author, doc.Author) << written;

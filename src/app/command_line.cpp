@@ -116,7 +116,7 @@ int Resave(const std::string& in, const std::string& out, std::FILE* err) {
         return Fail(err, read.error);
     HandlingDocument doc;
     ApplyToDocument(std::move(read.file), doc);
-    const std::string error = ReplaceFileContents(out, WriteHandlingText(doc));
+    const std::string error = SaveCheckedText(out, WriteHandlingText(doc), doc);
     return error.empty() ? kExitClean : Fail(err, error);
 }
 

@@ -156,16 +156,33 @@ MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vecto
     return result;
 }
 
-std::string ExportText(const HandlingDocument& doc, const std::vector<std::string>& names) {
+HandlingDocument ExportDocument(const HandlingDocument& doc, const std::vector<std::string>& names) {
     const std::unordered_set<std::string_view> chosen(names.begin(), names.end());
-    std::string out;
-    AppendCommentLines(out, doc.BeforeComments);
+    HandlingDocument out;
+    out.BeforeComments = doc.BeforeComments;
+    out.AfterComments = doc.AfterComments;
     for (const CarRow& car : doc.Cars) {
         if (chosen.contains(car[0]))
-            AppendCarLine(out, car);
+            out.Cars.push_back(car);
     }
-    AppendCommentLines(out, doc.AfterComments);
     return out;
+}
+
+namespace {
+
+std::string ExportedText(const HandlingDocument& exported) {
+    std::string out;
+    AppendCommentLines(out, exported.BeforeComments);
+    for (const CarRow& car : exported.Cars)
+        AppendCarLine(out, car);
+    AppendCommentLines(out, exported.AfterComments);
+    return out;
+}
+
+} // namespace
+
+std::string ExportText(const HandlingDocument& doc, const std::vector<std::string>& names) {
+    return ExportedText(ExportDocument(doc, names));
 }
 
 std::string ExportCars(const std::string& path, const HandlingDocument& doc,
@@ -176,7 +193,8 @@ std::string ExportCars(const std::string& path, const HandlingDocument& doc,
 
 std::string ExportCars(const std::string& path, const HandlingDocument& doc,
                        const std::vector<std::string>& names, FileOperations& files) {
-    return ReplaceFileContents(path, ExportText(doc, names), files);
+    const HandlingDocument exported = ExportDocument(doc, names);
+    return SaveCheckedText(path, ExportedText(exported), exported, files);
 }
 
 } // namespace kestrix

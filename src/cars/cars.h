@@ -53,11 +53,15 @@ struct MergeResult {
 // when the table would grow beyond kMaxCars cars.
 MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vector<std::string>& names);
 
+// What an export holds: the comments and the cars of the table whose name is
+// one of names, in table order; no author.
+HandlingDocument ExportDocument(const HandlingDocument& doc, const std::vector<std::string>& names);
 // The export file: the comments before, the car lines of every row whose name is
 // one of names, in table order, and the comments after; none of the editor lines
 // a save writes at the top.
 std::string ExportText(const HandlingDocument& doc, const std::vector<std::string>& names);
-// Writes ExportText to path as safely as a save. Returns an error naming the
+// Writes ExportText to path as safely as a save, once it is found to read
+// back as the ExportDocument. Returns an error naming the
 // path and the reason, or empty text.
 std::string ExportCars(const std::string& path, const HandlingDocument& doc,
                        const std::vector<std::string>& names);

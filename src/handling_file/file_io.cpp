@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <poll.h>
 #include <set>
 #include <sys/file.h>
 #include <unistd.h>
@@ -175,8 +176,12 @@ struct ReadOutcome {
 // folder, or a regular file over the limit, is refused before any read.
 std::optional<ReadOutcome> OpenToRead(FileOperations& files, const std::string& path, OpenFile& file,
                                       struct stat& before, std::size_t limit) {
-    if (const int error = files.OpenForReading(path, file.fd()))
+    if (const int error = files.OpenForReading(path, file.fd())) {
+        struct stat info {};
+        if (error == ENXIO && ::stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode))
+            return ReadOutcome{error, false, "no program is writing to the FIFO"};
         return ReadOutcome{error, false, {}};
+    }
     if (const int error = files.Status(file.fd(), before))
         return ReadOutcome{error, true, {}};
     if (S_ISDIR(before.st_mode))
@@ -517,9 +522,32 @@ int PosixFileOperations::OpenForWriting(const std::string& path, int& fd) {
     return 0;
 }
 
+// Opened without blocking, so that a FIFO with no writer cannot freeze the
+// caller; a FIFO gets a moment for its first bytes or the end of its text.
+// Reading then blocks as usual.
 int PosixFileOperations::OpenForReading(const std::string& path, int& fd) {
-    fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
-    return fd < 0 ? errno : 0;
+    fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat info {};
+    int error = ::fstat(fd, &info) == 0 ? 0 : errno;
+    if (error == 0 && S_ISFIFO(info.st_mode)) {
+        pollfd waiting{fd, POLLIN, 0};
+        constexpr int kWriterWaitMs = 2000;
+        int ready = 0;
+        do
+            ready = ::poll(&waiting, 1, kWriterWaitMs);
+        while (ready < 0 && errno == EINTR);
+        error = ready > 0 ? 0 : ready == 0 ? ENXIO : errno;
+    }
+    const int flags = error == 0 ? ::fcntl(fd, F_GETFL) : -1;
+    if (error == 0 && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0))
+        error = errno;
+    if (error != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    return error;
 }
 
 int PosixFileOperations::SetOwner(int fd, uid_t owner, gid_t group) {
@@ -655,6 +683,28 @@ std::string ReplaceFileContents(const std::string& path, std::string_view bytes)
 
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files) {
     return Save(files, path, bytes).Run();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {
+    }, second{};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return a == b;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc) {
+    PosixFileOperations files;
+    return SaveCheckedText(path, text, doc, files);
+}
+
+std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc,
+                            FileOperations& files) {
+    if (const std::string difference = ReadBackDifference(text, doc); !difference.empty())
+        return Failure("Cannot save", path,
+                       "the file would not read back as it is saved: " + difference +
+                           ". Nothing was written");
+    return ReplaceFileContents(path, text, files);
 }
 
 HandlingFileRead ReadHandlingFile(const std::string& path) {

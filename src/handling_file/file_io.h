@@ -108,6 +108,17 @@ std::string BackupPathFor(const std::string& path);
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes);
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files);
 
+// ReplaceFileContents of text written for doc, once the text is found to read
+// back as doc (ReadBackDifference); otherwise nothing is replaced, and the
+// error names the path and what would come back otherwise.
+std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc);
+std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc,
+                            FileOperations& files);
+
+// Whether two paths name the same file: the same file system object, or the
+// same text where either cannot be found.
+bool SameFile(const std::string& a, const std::string& b);
+
 struct HandlingFileRead {
     ParsedHandlingFile file;
     std::string error;

@@ -190,8 +190,7 @@ void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc) {
     doc.Cars = std::move(file.Cars);
     doc.BeforeComments = std::move(file.BeforeComments);
     doc.AfterComments = std::move(file.AfterComments);
-    if (file.Author)
-        doc.Author = std::move(*file.Author);
+    doc.Author = std::move(file.Author).value_or(std::string());
 }
 
 int FirstValueGapColumn(const CarRow& car) {
@@ -251,6 +250,96 @@ std::string WriteHandlingText(const HandlingDocument& doc) {
         AppendCarLine(out, car);
     AppendCommentLines(out, doc.AfterComments);
     return out;
+}
+
+namespace {
+
+// Compares each car the reader hands over with the car the document holds
+// at that place, without keeping a table, so a check costs little more than a read.
+class CarComparison : public CarLines {
+  public:
+    explicit CarComparison(const CarTable& cars) : cars_(cars) {}
+    // The reader that hands the cars over, for the line numbers.
+    void ReadBy(const HandlingTextReader& reader) { reader_ = &reader; }
+    void Take(const CarValues& values, int count) override {
+        ++read_;
+        if (!difference_.empty())
+            return;
+        if (read_ > cars_.size()) {
+            difference_ = "line " + LineNumberText(reader_->LineNumber()) + " would read back as a car";
+            return;
+        }
+        const CarRow& car = cars_[read_ - 1];
+        if (!SameCar(car, values, count))
+            difference_ = "line " + LineNumberText(reader_->LineNumber()) +
+                          " would not read back as the car '" + std::string(car[VehicleIdentifier]) +
+                          "' as it is saved";
+    }
+    std::string Result() const {
+        if (!difference_.empty())
+            return difference_;
+        if (read_ < cars_.size())
+            return "only " + LineNumberText(read_) + " of the " + LineNumberText(cars_.size()) +
+                   " cars would read back";
+        return {};
+    }
+
+  private:
+    // A car as the file holds it: its empty values before filled ones close up.
+    static bool SameCar(const CarRow& car, const CarValues& values, int count) {
+        const bool gap = FirstValueGapColumn(car) >= 0;
+        int read = 0;
+        for (int column = 0; column < kStatCount; ++column) {
+            if (gap && car[column].empty())
+                continue;
+            const std::string_view back =
+                read < count ? values[static_cast<std::size_t>(read)] : std::string_view();
+            if (back != car[column])
+                return false;
+            ++read;
+        }
+        for (; read < count; ++read)
+            if (!values[static_cast<std::size_t>(read)].empty())
+                return false;
+        return true;
+    }
+
+    const CarTable& cars_;
+    const HandlingTextReader* reader_ = nullptr;
+    std::size_t read_ = 0;
+    std::string difference_;
+};
+
+std::string WrittenComments(std::string_view block) {
+    std::string out;
+    AppendCommentLines(out, block);
+    return out;
+}
+
+} // namespace
+
+std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc) {
+    if (text.size() > kMaxFileBytes)
+        return TooLargeReason();
+    CarComparison cars(doc.Cars);
+    HandlingTextReader reader(cars);
+    cars.ReadBy(reader);
+    reader.Read(text);
+    const ParseResult read = reader.Finish();
+    if (!read.error.empty())
+        return read.error;
+    if (std::string difference = cars.Result(); !difference.empty())
+        return difference;
+    // Without cars, every comment line reads back as one before them.
+    const bool noCars = doc.Cars.empty();
+    if (WrittenComments(read.file.BeforeComments) !=
+        WrittenComments(doc.BeforeComments) + (noCars ? WrittenComments(doc.AfterComments) : std::string()))
+        return "the comments before the cars would read back differently";
+    if (!noCars && WrittenComments(read.file.AfterComments) != WrittenComments(doc.AfterComments))
+        return "the comments after the cars would read back differently";
+    if (read.file.Author.value_or(std::string()) != doc.Author)
+        return "the author line would read back as another author";
+    return {};
 }
 
 } // namespace kestrix

@@ -70,6 +70,8 @@ class HandlingTextReader {
     // False once the text is refused; the rest need not be read.
     bool Read(std::string_view bytes);
     ParseResult Finish();
+    // The line the reader is at, counted from 1.
+    std::size_t LineNumber() const { return lineNumber_; }
 
   private:
     bool TakeCarLine(std::string_view line);
@@ -80,7 +82,7 @@ class HandlingTextReader {
     std::size_t lineNumber_ = 0;
     bool started_ = false;
 };
-// Replaces cars and comment blocks; keeps Author unless the file names one.
+// Replaces cars, comment blocks and the author: a file without an author line has none.
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc);
 
 // An empty value with a non-empty one after it in the same car: the line
@@ -97,5 +99,12 @@ std::optional<ValueGap> FirstValueGap(const CarTable& cars);
 void AppendCarLine(std::string& out, const CarRow& car);
 void AppendCommentLines(std::string& out, std::string_view block);
 std::string WriteHandlingText(const HandlingDocument& doc);
+
+// Why text written for doc would not read back, with the same reader and
+// limits, as doc: its cars, comments and author. A car with an empty value
+// before filled ones is compared as the file holds it, its later values
+// moved left (the save asks about those first). Names the car, the line or
+// the limit; empty when the text reads back as doc.
+std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc);
 
 } // namespace kestrix

@@ -41,6 +41,8 @@ void ApplyChange(HandlingDocument& doc, const CarChange& change) {
 }
 
 std::optional<double> PlainNumber(std::string_view text) {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
+        text.remove_prefix(1);
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
@@ -48,23 +50,23 @@ std::optional<double> PlainNumber(std::string_view text) {
     return value;
 }
 
-std::optional<std::string> BulkValue(std::string_view value, BulkOperation operation, double operand) {
+BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand) {
     double result = operand;
     if (operation != BulkOperation::Set) {
         const std::optional<double> number = PlainNumber(value);
         if (!number)
-            return std::nullopt;
+            return {std::nullopt, BulkSkip::NotANumber};
         result = operation == BulkOperation::Add ? *number + operand : *number * operand;
     }
     if (!std::isfinite(result))
-        return std::nullopt;
+        return {std::nullopt, BulkSkip::TooLarge};
     // 15 significant digits drop the binary noise of the arithmetic (1650.0000000000002).
     char buffer[64];
     const auto written =
         std::to_chars(buffer, buffer + sizeof buffer, result, std::chars_format::general, 15);
     double rounded = result;
     std::from_chars(buffer, written.ptr, rounded);
-    return PlainDecimal(rounded);
+    return {PlainDecimal(rounded), BulkSkip::None};
 }
 
 bool IsRelativeInput(std::string_view text) {
@@ -85,15 +87,17 @@ std::optional<std::string> RelativeValue(std::string_view input, std::string_vie
     const double amount = share ? *number / 100 : *number;
     switch (operation) {
     case '*':
-        return BulkValue(committed, BulkOperation::Multiply, amount);
+        return BulkValue(committed, BulkOperation::Multiply, amount).value;
     case '/':
-        return amount == 0 ? std::nullopt : BulkValue(committed, BulkOperation::Multiply, 1 / amount);
+        if (amount == 0)
+            return std::nullopt;
+        return BulkValue(committed, BulkOperation::Multiply, 1 / amount).value;
     case '+':
     case '-': {
         const double sign = operation == '+' ? 1 : -1;
         if (share)
-            return BulkValue(committed, BulkOperation::Multiply, 1 + sign * amount);
-        return BulkValue(committed, BulkOperation::Add, sign * amount);
+            return BulkValue(committed, BulkOperation::Multiply, 1 + sign * amount).value;
+        return BulkValue(committed, BulkOperation::Add, sign * amount).value;
     }
     default:
         return std::nullopt;

@@ -43,13 +43,21 @@ void ApplyChange(HandlingDocument& doc, const CarChange& change);
 // The bulk edits of many number cells at once.
 enum class BulkOperation { Set, Add, Multiply };
 
-// A value as a number: the whole text, with "." as the decimal point.
+// A value as a number: the whole text, with "." as the decimal point and at
+// most one "+" before it.
 std::optional<double> PlainNumber(std::string_view text);
 
-// The value a bulk edit writes over a cell, as a plain decimal rounded to 15
+// Why a bulk edit leaves a cell as it was.
+enum class BulkSkip { None, NotANumber, TooLarge };
+struct BulkResult {
+    std::optional<std::string> value; // none: the cell stays as it is
+    BulkSkip skip = BulkSkip::None;
+};
+
+// The value a bulk edit writes over a cell, as a PlainDecimal rounded to 15
 // significant digits (so 1.1 x 1500 is "1650"). Adding to or multiplying a
-// value that is no number gives nothing: the cell stays as it is.
-std::optional<std::string> BulkValue(std::string_view value, BulkOperation operation, double operand);
+// value that is no number, or a result beyond the largest number, gives nothing.
+BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand);
 
 // Typed into a stat field, "=" and an operation change the value last
 // committed: "=*1.2", "=/2", "=+10", "=-50", and with "%" a share of the value

@@ -85,11 +85,11 @@ std::string LetterChoiceStored(std::string_view choice) {
 }
 
 int LetterChoicePosition(std::string_view stored, std::string_view firstLetters) {
-    for (std::size_t i = 1; i < firstLetters.size(); ++i) {
+    for (std::size_t i = 0; i < firstLetters.size(); ++i) {
         if (stored.size() == 1 && stored[0] == firstLetters[i])
             return static_cast<int>(i);
     }
-    return 0;
+    return -1;
 }
 
 std::optional<int> StoredWholeNumber(std::string_view stored, int count) {
@@ -125,10 +125,38 @@ FlagTicks DecodeFlags(std::string_view stored) {
 
 std::string PlainDecimal(double value) {
     if (value == 0)
-        value = 0;    // no "-0"
-    char buffer[400]; // room for the longest fixed form of a double
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    return std::string(buffer, result.ptr);
+        value = 0; // no "-0"
+    // The shortest digits that read back as the value, placed by hand: the
+    // library's fixed form of 1e23 would spell out the double's binary value.
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string_view text(buffer, static_cast<std::size_t>(written.ptr - buffer));
+    const std::size_t e = text.find('e');
+    std::string digits;
+    for (const char c : text.substr(0, e))
+        if (c >= '0' && c <= '9')
+            digits += c;
+    int exponent = 0;
+    std::string_view power = text.substr(e + 1);
+    if (power.front() == '+')
+        power.remove_prefix(1);
+    std::from_chars(power.data(), power.data() + power.size(), exponent);
+    const int count = static_cast<int>(digits.size());
+    std::string out = value < 0 ? "-" : "";
+    // Plain digits as far as people read them; beyond that a power of ten, as "1e23".
+    constexpr int kPlainDigits = 21;
+    if (exponent >= kPlainDigits || exponent < -6) {
+        out += digits.substr(0, 1);
+        if (count > 1)
+            out.append(".").append(digits.substr(1));
+        return out + "e" + std::to_string(exponent);
+    }
+    if (exponent < 0)
+        return out + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    if (exponent + 1 >= count)
+        return out + digits + std::string(static_cast<std::size_t>(exponent + 1 - count), '0');
+    const std::size_t point = static_cast<std::size_t>(exponent + 1);
+    return out + digits.substr(0, point) + "." + digits.substr(point);
 }
 
 std::string EncodeFlags(const FlagTicks& ticks) {

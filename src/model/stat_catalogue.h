@@ -48,7 +48,7 @@ inline constexpr std::array<std::string_view, 4> kLightChoices{"Long", "Small", 
 extern const std::array<std::string_view, kFlagCount> kFlagNames;
 
 // Drive and engine types are stored as the first letter of the choice;
-// anything else shows the first choice.
+// anything else shows no choice (-1).
 std::string LetterChoiceStored(std::string_view choice);
 int LetterChoicePosition(std::string_view stored, std::string_view firstLetters);
 
@@ -67,7 +67,8 @@ std::string EncodeFlags(const FlagTicks& ticks);
 
 // A number as the program writes it for people and into new cars: no leading
 // blank or "+", "-" for negatives, no point for whole numbers and the shortest
-// digits that read back as the same value ("1", "50000", "-10", "0.5").
+// digits that read back as the same value ("1", "50000", "-10", "0.5"); from
+// 21 digits before the point, or 7 zeros after it, a power of ten ("1e23", "1e-7").
 std::string PlainDecimal(double value);
 
 } // namespace kestrix

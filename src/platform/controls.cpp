@@ -164,11 +164,18 @@ void TextField::SetText(std::string text) {
 void TextField::UserTypes(std::string text) {
     if (!Enabled())
         return;
-    if (!refused_.empty())
-        std::erase_if(text, [this](char c) { return refused_.find(c) != std::string::npos; });
+    if (text.find_first_of(refused_) != std::string::npos) {
+        // The view shows what the field holds again.
+        Notify(Aspect::Text);
+        UserRefused(Refusal::Separator);
+        return;
+    }
     SetText(std::move(text));
-    // A refused character the view still shows must go.
-    Notify(Aspect::Text);
+}
+
+void TextField::UserRefused(Refusal refusal) {
+    if (Refused)
+        Refused(refusal);
 }
 
 bool TextField::UserPressesEnter() {

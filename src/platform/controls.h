@@ -209,8 +209,18 @@ class TextField : public Control {
     const std::string& Text() const { return text_; }
     // Raises Change when the text differs, whether code or the user set it.
     void SetText(std::string text);
-    // The user's edit; characters the field refuses are left out.
+    // Why an edit of the user was not taken.
+    enum class Refusal {
+        Separator,  // a character of RefusedCharacters
+        Unwritable, // a character the 8-bit file cannot hold
+    };
+    // The user's edit, typed or pasted. One with a character the field
+    // refuses is refused whole: the text stays as it was, and Refused is raised.
     void UserTypes(std::string text);
+    // An edit the view refused before it reached the field (characters that
+    // have no 8-bit form): only Refused is raised.
+    void UserRefused(Refusal refusal);
+    std::function<void(Refusal)> Refused;
     void Select(std::size_t start, std::size_t length);
     std::size_t SelStart() const { return selStart_; }
     std::size_t SelLength() const { return selLength_; }

@@ -402,17 +402,29 @@ void Grid::UserEdits(int row, int column, std::string text) {
     Edit(row, column, std::move(text));
 }
 
+// Choosing what a cell already shows is no change: a value shown rounded, or
+// in another spelling, stays as it is stored.
 void Grid::UserPicks(int row, int column, int entry) {
-    if (!Editable(column))
+    if (!Editable(column) || row < 0 || row >= RowCount())
         return;
-    const std::vector<std::string>& stored = Column(column).stored;
-    if (entry >= 0 && entry < static_cast<int>(stored.size()))
-        Edit(row, column, stored[static_cast<std::size_t>(entry)]);
+    const GridColumn& shown = Column(column);
+    if (shown.entryOf && shown.entryOf(Text(row, column)) == entry)
+        return;
+    if (entry >= 0 && entry < static_cast<int>(shown.stored.size()))
+        Edit(row, column, shown.stored[static_cast<std::size_t>(entry)]);
 }
 
 void Grid::UserSetsTicks(int row, int column, const std::vector<bool>& ticks) {
-    if (Editable(column) && Column(column).ticksStored)
-        Edit(row, column, Column(column).ticksStored(ticks));
+    if (!Editable(column) || row < 0 || row >= RowCount() || !Column(column).ticksStored)
+        return;
+    if (Column(column).ticksOf && Column(column).ticksOf(Text(row, column)) == ticks)
+        return;
+    Edit(row, column, Column(column).ticksStored(ticks));
+}
+
+void Grid::UserPasteRefused(Refusal refusal) {
+    if (Enabled() && PasteRefused)
+        PasteRefused(refusal);
 }
 
 std::vector<int> Grid::HeaderColumns(std::string_view line) const {

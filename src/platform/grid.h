@@ -78,7 +78,7 @@ struct GridEdit {
 class Grid : public Control {
   public:
     enum class Order { Ascending, Descending };
-    enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue };
+    enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue, Unwritable };
     static constexpr std::string_view kRefusedCharacters = " \t\r\n";
 
     using Control::Control;
@@ -139,6 +139,8 @@ class Grid : public Control {
     void UserPastes(std::string_view text);
     // F8: the next cell with an error after the current one, by shown rows, round the end.
     void UserGoesToNextError();
+    // A paste the view refused before it reached the grid (characters that have no 8-bit form).
+    void UserPasteRefused(Refusal refusal);
     void UserDoubleClicksRowHeader(int row);
 
     std::function<void(const std::vector<GridEdit>&)> CellsEdited;

@@ -43,6 +43,12 @@ void Window::SetCaption(std::string caption) {
         view_->Refresh(Aspect::Caption);
 }
 
+void Window::ShowNote(std::string note) {
+    note_ = std::move(note);
+    if (view_)
+        view_->Refresh(Aspect::Text);
+}
+
 bool Window::TryClose() {
     if (closed_)
         return true;

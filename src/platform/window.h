@@ -54,6 +54,9 @@ class Window {
     const std::string& Name() const { return name_; }
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
+    // A short note for the user, in the window's status line where it has one.
+    const std::string& Note() const { return note_; }
+    void ShowNote(std::string note);
     bool Resizable() const { return resizable_; }
     void SetResizable(bool resizable) { resizable_ = resizable; }
     // A main window offers the minimise and maximise boxes; a dialog does not.
@@ -98,6 +101,7 @@ class Window {
   private:
     std::string name_;
     std::string caption_;
+    std::string note_;
     bool resizable_ = false;
     bool minMaxBoxes_ = false;
     std::optional<Placement> place_;

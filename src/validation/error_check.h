@@ -98,6 +98,9 @@ class ErrorRegister {
     // Marks the end of a car's rows; the check calls it after each car, so
     // the register knows where the rows of each car are.
     void EndCar() { carEnds_.push_back(static_cast<int>(rows_.size())); }
+    // Per car checked, where its rows end: the rows of car i are those from
+    // CarEnds()[i - 1] (0 for the first car) up to CarEnds()[i].
+    const std::vector<int>& CarEnds() const { return carEnds_; }
 
   private:
     friend RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,

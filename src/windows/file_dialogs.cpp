@@ -1,5 +1,8 @@
 #include "windows/file_dialogs.h"
 
+#include "handling_file/handling_format.h"
+#include "model/stat_catalogue.h"
+
 namespace kestrix {
 
 namespace {
@@ -46,6 +49,20 @@ std::string AskForFile(platform::Services& services, FileDialogKind kind, std::s
 
 void ReportFailure(platform::Services& services, const std::string& message) {
     services.ShowMessage({message, "", platform::Buttons::Ok, platform::Icon::Warning, platform::Answer::Ok});
+}
+
+bool ConfirmValueGaps(platform::Services& services, const CarTable& cars) {
+    const std::optional<ValueGap> gap = FirstValueGap(cars);
+    if (!gap)
+        return true;
+    const std::string car(cars[static_cast<std::size_t>(gap->row)][VehicleIdentifier]);
+    const std::string_view stat = StatCatalogue::Instance()[gap->column].StatName;
+    const std::string text = "The car '" + car + "' has no value for \"" + std::string(stat) +
+                             "\" but has values after it.\rWhen the file is read again, those values will " +
+                             "move one column to the left.\rSave anyway?";
+    using platform::Answer;
+    return services.ShowMessage({text, "Empty Value", platform::Buttons::YesNo, platform::Icon::Warning,
+                                 Answer::No}) == Answer::Yes;
 }
 
 } // namespace kestrix

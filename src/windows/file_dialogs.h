@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/handling_document.h"
 #include "platform/services.h"
 
 #include <string>
@@ -23,5 +24,10 @@ std::string AskForFile(platform::Services& services, FileDialogKind kind, std::s
 
 // A file that could not be read or written: the message names the path and the reason.
 void ReportFailure(platform::Services& services, const std::string& message);
+
+// The file cannot hold an empty value with values after it: on reading, those
+// values would move one column to the left. Asks before anything is written;
+// true when the cars have no such value or the user answers Yes.
+bool ConfirmValueGaps(platform::Services& services, const CarTable& cars);
 
 } // namespace kestrix

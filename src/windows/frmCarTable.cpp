@@ -29,6 +29,17 @@ GridColumn ChoiceColumn(std::vector<std::string> entries, std::vector<std::strin
     return column;
 }
 
+// What a bulk edit left as it was, and why.
+std::string SkippedCellsText(int notNumbers, int tooLarge) {
+    std::string text = "Cells left as they were:";
+    if (notNumbers > 0)
+        text += " " + std::to_string(notNumbers) + " holding no number";
+    if (tooLarge > 0)
+        text += (notNumbers > 0 ? "; " : " ") + std::to_string(tooLarge) +
+                " whose result would pass the largest number a value can hold";
+    return text + ".";
+}
+
 // The edit of each stat, as the main window edits it.
 GridColumn StatColumn(int stat) {
     const auto letterChoice = [](const auto& choices) {
@@ -165,34 +176,45 @@ void frmCarTable::DocumentChanged(bool carsChanged) {
     }
 }
 
-// The register lists its findings car by car and, within a car, by rising
-// column: a finding belongs to the car it is at while the name is the same
-// and the column goes on rising, otherwise to the next car of that name.
+// The register says where each car's rows end, so a finding maps to its car
+// by place, however many cars share a name.
 void frmCarTable::MapErrors() {
     errorColumns_.assign(doc_.Cars.size(), 0);
     errorCells_.clear();
-    const std::vector<ErrorRecord>& rows = main_.Errors().Rows();
-    std::size_t car = 0;
-    int lastColumn = kStatCount;
-    for (std::size_t i = 0; i < rows.size() && car < doc_.Cars.size(); ++i) {
-        const ErrorRecord& finding = rows[i];
-        const int column = finding.ErrorNumber;
-        if (column < 0 || column >= kStatCount)
-            continue;
-        if (doc_.Cars[car][VehicleIdentifier] != finding.CarString || column <= lastColumn) {
-            if (lastColumn < kStatCount)
-                ++car;
-            while (car < doc_.Cars.size() && doc_.Cars[car][VehicleIdentifier] != finding.CarString)
-                ++car;
-            if (car == doc_.Cars.size())
-                break;
+    ownMessages_.clear();
+    const ErrorRegister& errors = main_.Errors();
+    const std::vector<int>& ends = errors.CarEnds();
+    ownCheck_ = errors.LeftOut() > 0 || ends.size() != doc_.Cars.size();
+    if (!ownCheck_) {
+        std::size_t first = 0;
+        for (std::size_t car = 0; car < ends.size(); ++car) {
+            const std::size_t end = static_cast<std::size_t>(ends[car]);
+            for (std::size_t i = first; i < end; ++i)
+                MarkError(car, errors.Rows()[i].ErrorNumber, i);
+            first = end;
         }
-        lastColumn = column;
-        errorColumns_[car] |= std::uint32_t{1} << column;
-        errorCells_.emplace_back(
-            static_cast<std::uint32_t>(car * kStatCount + static_cast<std::size_t>(column)),
-            static_cast<std::uint32_t>(i));
+        return;
     }
+    ErrorRegister one;
+    CarValues values;
+    for (std::size_t car = 0; car < doc_.Cars.size(); ++car) {
+        one.Clear();
+        for (int column = 0; column < kStatCount; ++column)
+            values[static_cast<std::size_t>(column)] = doc_.Cars[car][column];
+        CheckCar(values, one, main_.Numbers());
+        for (const ErrorRecord& finding : one.Rows()) {
+            ownMessages_.push_back(finding.ExplanationString);
+            MarkError(car, finding.ErrorNumber, ownMessages_.size() - 1);
+        }
+    }
+}
+
+void frmCarTable::MarkError(std::size_t car, int column, std::size_t message) {
+    if (column < 0 || column >= kStatCount)
+        return;
+    errorColumns_[car] |= std::uint32_t{1} << column;
+    errorCells_.emplace_back(static_cast<std::uint32_t>(car * kStatCount + static_cast<std::size_t>(column)),
+                             static_cast<std::uint32_t>(message));
 }
 
 std::string_view frmCarTable::Error(int row, int column) const {
@@ -202,6 +224,8 @@ std::string_view frmCarTable::Error(int row, int column) const {
     const std::uint32_t cell =
         static_cast<std::uint32_t>(car * kStatCount + static_cast<std::size_t>(column));
     const auto found = std::lower_bound(errorCells_.begin(), errorCells_.end(), std::make_pair(cell, 0u));
+    if (ownCheck_)
+        return ownMessages_[found->second];
     return main_.Errors().Rows()[found->second].ExplanationString;
 }
 
@@ -284,6 +308,9 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
     case platform::Grid::Refusal::BlankValue:
         text = "A pasted value is empty or holds a blank, which the file cannot keep.";
         break;
+    case platform::Grid::Refusal::Unwritable:
+        text = "The pasted text holds characters the file cannot keep: it holds 8-bit characters only.";
+        break;
     }
     services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
 }
@@ -308,13 +335,21 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
         return;
     main_.KeepFieldEdits();
     std::vector<CellEdit> edits;
+    int notNumbers = 0;
+    int tooLarge = 0;
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
         const std::string_view value = doc_.Cars[static_cast<std::size_t>(row)][cell.column];
-        if (const std::optional<std::string> result = BulkValue(value, operation, *ask.Result))
-            edits.push_back({row, cell.column, *result});
+        BulkResult result = BulkValue(value, operation, *ask.Result);
+        if (result.value)
+            edits.push_back({row, cell.column, std::move(*result.value)});
+        notNumbers += result.skip == BulkSkip::NotANumber;
+        tooLarge += result.skip == BulkSkip::TooLarge;
     }
     Commit(edits);
+    if (notNumbers + tooLarge > 0)
+        services_.ShowMessage(
+            {SkippedCellsText(notNumbers, tooLarge), caption, Buttons::Ok, Icon::Information, Answer::Ok});
 }
 
 void frmCarTable::cmdSetTo_Click() {

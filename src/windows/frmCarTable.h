@@ -77,6 +77,7 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     bool RowHasError(int row) const override;
 
     void MapErrors();
+    void MarkError(std::size_t car, int column, std::size_t message);
     void ShowCount();
     void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
     void Commit(const std::vector<CellEdit>& edits);
@@ -86,9 +87,13 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     frmMain& main_;
     std::size_t knownCars_ = 0;
     // Per car, one bit per column with an error; and each error cell (car * 32 + column)
-    // with its row in the error register, in that order.
+    // with its message's place (in the error register or ownMessages_), in that order.
     std::vector<std::uint32_t> errorColumns_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> errorCells_;
+    // Where the error register lists only some findings, or was filled from
+    // other cars, the table checks every car itself and keeps the messages here.
+    bool ownCheck_ = false;
+    std::vector<std::string> ownMessages_;
 };
 
 } // namespace kestrix

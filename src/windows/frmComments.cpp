@@ -36,7 +36,9 @@ std::string BlockPart(std::string_view block, const std::vector<int>& lines) {
     return std::string(block) + (lines.size() == 1 ? " line " : " lines ") + LineList(lines);
 }
 
-std::string CarLinesNote(const std::vector<int>& before, const std::vector<int>& after) {
+// One sentence about the lines of both fields that share a fate.
+std::string LinesNote(const std::vector<int>& before, const std::vector<int>& after, std::string_view one,
+                      std::string_view many) {
     std::string parts;
     if (!before.empty())
         parts = BlockPart("Before stats", before);
@@ -44,19 +46,74 @@ std::string CarLinesNote(const std::vector<int>& before, const std::vector<int>&
         parts += (parts.empty() ? "" : " and ") + BlockPart("After stats", after);
     if (parts.empty())
         return {};
-    const bool one = before.size() + after.size() == 1;
-    return parts + (one ? " will read back as a car" : " will read back as cars") +
-           ": a comment line starts with \";\".";
+    return parts + std::string(before.size() + after.size() == 1 ? one : many);
+}
+
+// The lines of a comments field, each without its line end.
+template <typename Take> void ForEachShownLine(std::string_view shown, Take&& take) {
+    for (int number = 1; !shown.empty(); ++number) {
+        const std::size_t end = std::min(shown.find("\r\n"), shown.size());
+        take(number, shown.substr(0, end));
+        shown.remove_prefix(std::min(end + 2, shown.size()));
+    }
+}
+
+} // namespace
+
+std::vector<int> EditorMarkLines(std::string_view shown) {
+    std::vector<int> lines;
+    ForEachShownLine(shown, [&lines](int number, std::string_view line) {
+        if (line.starts_with(kEditorPrefix))
+            lines.push_back(number);
+    });
+    return lines;
+}
+
+std::vector<int> EmptyLines(std::string_view shown) {
+    std::vector<int> lines;
+    ForEachShownLine(shown, [&lines](int number, std::string_view line) {
+        if (line.empty())
+            lines.push_back(number);
+    });
+    return lines;
+}
+
+std::string CommentsKept(std::string_view shown) {
+    std::string kept;
+    ForEachShownLine(shown, [&kept](int, std::string_view line) {
+        if (line.empty())
+            return;
+        if (line.starts_with(kEditorPrefix))
+            kept.append("; ").append(line.substr(1));
+        else
+            kept.append(line);
+        kept.push_back('\r');
+    });
+    return kept;
+}
+
+namespace {
+
+std::string CommentsNote(std::string_view before, std::string_view after) {
+    std::string note = LinesNote(LinesReadAsCars(before), LinesReadAsCars(after), " will read back as a car",
+                                 " will read back as cars");
+    if (!note.empty())
+        note += ": a comment line starts with \";\".";
+    const std::string marks =
+        LinesNote(EditorMarkLines(before), EditorMarkLines(after), " begins with the editor's own \";-#\"",
+                  " begin with the editor's own \";-#\"");
+    if (!marks.empty())
+        note += (note.empty() ? "" : " ") + marks + ": kept as \"; -#\".";
+    const std::string empty = LinesNote(EmptyLines(before), EmptyLines(after), " is empty", " are empty");
+    if (!empty.empty())
+        note += (note.empty() ? "" : " ") + empty + ": left out, as a file has no empty comment line.";
+    return note;
 }
 
 } // namespace
 
 std::string CommentsShown(std::string_view stored) {
     return ReplaceAll(stored, "\r", "\r\n");
-}
-
-std::string CommentsStored(std::string_view shown) {
-    return ReplaceAll(shown, "\r\n", "\r");
 }
 
 std::vector<int> LinesReadAsCars(std::string_view shown) {
@@ -95,6 +152,8 @@ frmComments::frmComments(HandlingDocument& doc, frmMain& main)
     txtAfter.Change = [this] { txtComments_Change(); };
     // The author is one line of the file: a line end in it would start a car line.
     txtAuthor.SetRefusedCharacters("\r\n");
+    for (platform::TextField* field : {&txtBefore, &txtAfter, &txtAuthor})
+        field->Refused = [this](platform::TextField::Refusal refusal) { txtComments_Refused(refusal); };
     Focus.Join({&cmdOK, &cmdClose, &txtBefore, &txtAfter, &txtAuthor});
     KeyboardOrder = {&cmdOK, &cmdClose, &txtBefore, &txtAfter, &txtAuthor};
     cmdOK.SetFocus();
@@ -107,12 +166,18 @@ void frmComments::Fill() {
 }
 
 void frmComments::txtComments_Change() {
-    lblCarLines.SetCaption(CarLinesNote(LinesReadAsCars(txtBefore.Text()), LinesReadAsCars(txtAfter.Text())));
+    lblCarLines.SetCaption(CommentsNote(txtBefore.Text(), txtAfter.Text()));
+}
+
+void frmComments::txtComments_Refused(platform::TextField::Refusal refusal) {
+    lblCarLines.SetCaption(refusal == platform::TextField::Refusal::Separator
+                               ? "Not taken: the author is one line of the file."
+                               : "Not taken: the file holds 8-bit characters only.");
 }
 
 void frmComments::cmdOK_Click() {
-    doc_.BeforeComments = CommentsStored(txtBefore.Text());
-    doc_.AfterComments = CommentsStored(txtAfter.Text());
+    doc_.BeforeComments = CommentsKept(txtBefore.Text());
+    doc_.AfterComments = CommentsKept(txtAfter.Text());
     doc_.Author = txtAuthor.Text();
     main_.MarkModified();
     Unload();

@@ -16,11 +16,17 @@ class frmMain;
 // as a line break. Only these exact pairs are converted: a lone LF, or a CR
 // without its LF, stays as it is.
 std::string CommentsShown(std::string_view stored);
-std::string CommentsStored(std::string_view shown);
 
 // The lines of a comments field (counted from 1) that a save and a new reading
 // would turn into cars instead of comments.
 std::vector<int> LinesReadAsCars(std::string_view shown);
+// The lines that begin with ";-#", the mark of the editor's own header lines.
+std::vector<int> EditorMarkLines(std::string_view shown);
+std::vector<int> EmptyLines(std::string_view shown);
+// The comment block a field keeps in the document, as a save writes it and
+// a reading gives it back: empty lines left out, and a blank after the ";"
+// of a line that begins with ";-#", so that it stays a comment.
+std::string CommentsKept(std::string_view shown);
 
 // The comments before and after the car lines and the author, edited beside
 // the main window. Confirming writes them into the document open at that moment.
@@ -36,7 +42,7 @@ class frmComments : public platform::Window {
     platform::TextField txtAuthor{"txtAuthor"};
     platform::TextField txtBefore{"txtBefore", platform::TextField::Lines::Multi};
     platform::TextField txtAfter{"txtAfter", platform::TextField::Lines::Multi};
-    // Names the lines that are not comments; empty when all are.
+    // Names the lines that are not kept as typed, and what was not taken; empty when all is well.
     platform::Label lblCarLines{"lblCarLines"};
     platform::Button cmdOK{"cmdOK"};
     platform::Button cmdClose{"cmdClose"};
@@ -44,6 +50,7 @@ class frmComments : public platform::Window {
     void cmdOK_Click();
     void cmdClose_Click();
     void txtComments_Change();
+    void txtComments_Refused(platform::TextField::Refusal refusal);
 
   private:
     HandlingDocument& doc_;

@@ -1,6 +1,7 @@
 #include "windows/frmImportExport.h"
 
 #include "cars/cars.h"
+#include "handling_file/file_io.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmMain.h"
 
@@ -100,7 +101,16 @@ void frmImportExport::ImportChosenCars() {
 void frmImportExport::ExportChosenCars() {
     exchange_.ExportPath =
         AskForHandlingFile(services_, FileDialogKind::Save, "Export Cars to .CFG", doc_.FilePath);
-    if (exchange_.ExportPath.empty() || !ExportFiles())
+    if (exchange_.ExportPath.empty())
+        return;
+    // Written over the open file, the export would leave the window showing cars the file no longer holds.
+    if (!doc_.FilePath.empty() && SameFile(exchange_.ExportPath, doc_.FilePath)) {
+        services_.ShowMessage({"The cars cannot be exported to \"" + exchange_.ExportPath +
+                                   "\": it is the file open in the editor.\rChoose another file.",
+                               "Export Cars", Buttons::Ok, Icon::Warning, Answer::Ok});
+        return;
+    }
+    if (!ConfirmValueGaps(services_, ExportDocument(doc_, ChosenNames()).Cars) || !ExportFiles())
         return;
     services_.ShowMessage({"File " + exchange_.ExportPath + " has been successfully created!", "",
                            Buttons::Ok, Icon::None, Answer::Ok});

@@ -187,6 +187,14 @@ std::string RecentCaption(std::size_t index, const std::string& path) {
         escaped += i > 0 && caption[i] == '&' ? "&&" : std::string(1, caption[i]);
     return escaped;
 }
+
+// Why a typed or pasted text did not enter a stat field.
+std::string_view RefusalNote(platform::TextField::Refusal refusal) {
+    return refusal == platform::TextField::Refusal::Separator
+               ? "Not taken: a value holds no blank, tab or line end."
+               : "Not taken: the file holds 8-bit characters only.";
+}
+
 constexpr std::string_view kRevertQuestion =
     "Are you sure you wish to revert to your last save?\rYou will lose any "
     "changes you have made  sinse you last saved the file.";
@@ -210,12 +218,13 @@ const ChoiceStat& ChoiceOf(const frmMain& form, const DropDown& control) {
 void WriteChoice(frmMain& form, const ChoiceStat& stat) {
     const DropDown& control = form.*stat.control;
     const int position = control.ListIndex();
-    if (position < 0)
+    // Showing a car only shows its values; the stored text stays until the user chooses.
+    if (position < 0 || form.FillingControls)
         return;
     form.txtStat[static_cast<std::size_t>(stat.column)].SetText(
         stat.storesFirstLetter ? LetterChoiceStored(control.List(position)) : std::to_string(position));
-    if (!form.FillingControls)
-        form.MarkModified();
+    form.StatControl(stat.column).SetTip(StatTip(stat.column));
+    form.MarkModified();
 }
 
 } // namespace
@@ -292,6 +301,7 @@ void frmMain::ConnectHandlers() {
         field.LostFocus = [this, i] { txtStat_LostFocus(i); };
         field.Commit = [this, i] { txtStat_Commit(i); };
         field.Revert = [this, i] { txtStat_Revert(i); };
+        field.Refused = [this](platform::TextField::Refusal refusal) { txtStat_Refused(refusal); };
         field.JoinFocusScope(Focus);
     }
     for (const int hidden : {DriveType, EngineType, Abs, Flags, FrontLights, RearLights})
@@ -401,16 +411,30 @@ void frmMain::SetChoiceControls() {
     for (const ChoiceStat& stat : kChoiceStats) {
         const std::string& stored = txtStat[static_cast<std::size_t>(stat.column)].Text();
         DropDown& control = this->*stat.control;
-        if (stat.storesFirstLetter)
-            control.SetListIndex(LetterChoicePosition(stored, FirstLetters(stat)));
-        else
-            control.SetListIndex(StoredWholeNumber(stored, static_cast<int>(stat.choiceCount)).value_or(-1));
+        const int position = stat.storesFirstLetter
+                                 ? LetterChoicePosition(stored, FirstLetters(stat))
+                                 : StoredWholeNumber(stored, static_cast<int>(stat.choiceCount)).value_or(-1);
+        control.SetListIndex(position);
+        const std::string exact = position < 0
+                                      ? std::string()
+                                      : (stat.storesFirstLetter ? LetterChoiceStored(stat.choices[position])
+                                                                : std::to_string(position));
+        ShowStoredChoice(control, stat.column, position >= 0 && exact == stored);
     }
+    const std::optional<int> abs = StoredWholeNumber(txtStat[Abs].Text(), 2);
+    ShowStoredChoice(chkABS, Abs, abs && std::to_string(*abs) == txtStat[Abs].Text());
     const FlagTicks ticks = DecodeFlags(txtStat[Flags].Text());
     for (int i = 0; i < kFlagCount; ++i)
         lvFlags.SetTicked(i, ticks[static_cast<std::size_t>(i)]);
     lvFlags.SetCurrent(0);
     chkABS.SetValue(StoredWholeNumber(txtStat[Abs].Text(), 2).value_or(0));
+}
+
+void frmMain::ShowStoredChoice(platform::Control& control, int column, bool shownExactly) {
+    const std::string& stored = txtStat[static_cast<std::size_t>(column)].Text();
+    control.SetTip(shownExactly ? StatTip(column)
+                                : StatTip(column) + "\nStored in the file as \"" + stored +
+                                      "\"; it stays so until you choose.");
 }
 
 void frmMain::cboCars_DropDown() {
@@ -424,6 +448,10 @@ void frmMain::tabGeneral_Click() {
 void frmMain::txtStat_Change(int) {
     if (!FillingControls)
         MarkModified();
+}
+
+void frmMain::txtStat_Refused(platform::TextField::Refusal refusal) {
+    ShowNote(std::string(RefusalNote(refusal)));
 }
 
 void frmMain::txtStat_GotFocus(int index) {
@@ -526,10 +554,11 @@ void frmMain::cboRear_Click() {
 }
 
 void frmMain::chkABS_Click() {
-    // While a car is shown, a stored value the box cannot show stays as it is.
-    if (FillingControls && !StoredWholeNumber(txtStat[Abs].Text(), 2))
+    // While a car is shown, the stored value stays as it is, also one the box shows rounded.
+    if (FillingControls)
         return;
     txtStat[Abs].SetText(chkABS.Value() ? "1" : "0");
+    chkABS.SetTip(StatTip(Abs));
 }
 
 void frmMain::lvFlags_Click() {
@@ -604,25 +633,10 @@ void frmMain::LoadFile() {
     doc_.Modified = false;
 }
 
-// The file cannot hold an empty value with values after it: on reading, those
-// values would move one column to the left. The user decides before anything is written.
-bool frmMain::ConfirmValueGaps() {
-    const std::optional<ValueGap> gap = FirstValueGap(doc_.Cars);
-    if (!gap)
-        return true;
-    const std::string car(doc_.Cars[static_cast<std::size_t>(gap->row)][VehicleIdentifier]);
-    const std::string_view stat = StatCatalogue::Instance()[gap->column].StatName;
-    const std::string text = "The car '" + car + "' has no value for \"" + std::string(stat) +
-                             "\" but has values after it.\rWhen the file is read again, those values will " +
-                             "move one column to the left.\rSave anyway?";
-    return services_.ShowMessage({text, "Empty Value", Buttons::YesNo, Icon::Warning, Answer::No}) ==
-           Answer::Yes;
-}
-
 bool frmMain::SaveTheFile(const std::string& FilePos) {
-    if (!ConfirmValueGaps())
+    if (!ConfirmValueGaps(services_, doc_.Cars))
         return false;
-    const std::string error = ReplaceFileContents(FilePos, WriteHandlingText(doc_));
+    const std::string error = SaveCheckedText(FilePos, WriteHandlingText(doc_), doc_);
     if (error.empty())
         return true;
     ReportFailure(error);
@@ -646,7 +660,9 @@ void frmMain::SaveFileAs() {
     }
     const std::string chosen =
         AskForHandlingFile(services_, FileDialogKind::Save, "Save .CFG As", doc_.FilePath);
-    if (!chosen.empty()) {
+    if (chosen.empty())
+        return; // cancelled: nothing is saved, so the document keeps its star
+    {
         platform::BusyPointer busy(services_);
         if (!SaveTheFile(chosen))
             return; // the document keeps its path and its changes

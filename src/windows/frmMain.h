@@ -84,6 +84,7 @@ class frmMain : public platform::Window, private ChartHost {
     bool FillingControls = false;
     std::int16_t CurrentStat = 0;
     const ErrorRegister& Errors() const { return errors_; }
+    const NumberFormat& Numbers() const { return numbers_; }
 
     // Procedures other windows use.
     void StatsToArray();
@@ -106,6 +107,7 @@ class frmMain : public platform::Window, private ChartHost {
     // Enter commits the field, Escape brings back the value last committed.
     void txtStat_Commit(int index);
     void txtStat_Revert(int index);
+    void txtStat_Refused(platform::TextField::Refusal refusal);
     void cboDrive_Click();
     void cboEngine_Click();
     void cboFront_Click();
@@ -188,7 +190,8 @@ class frmMain : public platform::Window, private ChartHost {
     // A field holding a relative input ("=*1.2") gets its value from the
     // value last committed; false, with a note when asked, when it cannot be read.
     bool ResolveRelativeInput(int index, bool noteTypo);
-    bool ConfirmValueGaps();
+    // The tip of a choice control that cannot show its stored value exactly names that value.
+    void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();

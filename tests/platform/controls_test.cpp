@@ -51,12 +51,19 @@ TEST(TextFieldTest, ChangeComesFromCodeAndUserAlikeButOnlyForANewText) {
     field.UserTypes("16 00\t");
     EXPECT_EQ(field.Text(), "16 00\t") << "a field refuses nothing unless told";
     field.SetRefusedCharacters(" \t");
-    field.UserTypes("17 0\t0");
-    EXPECT_EQ(field.Text(), "1700") << "typed and pasted blanks are left out, the rest kept";
+    field.Refused = [&events](TextField::Refusal refusal) {
+        events.seen.push_back(refusal == TextField::Refusal::Separator ? "separator" : "unwritable");
+    };
+    field.UserTypes("1 500\t600");
+    EXPECT_EQ(field.Text(), "16 00\t") << "a paste with a blank is refused whole, never joined";
+    field.UserTypes("1700");
+    field.UserRefused(TextField::Refusal::Unwritable);
+    EXPECT_EQ(field.Text(), "1700");
     field.SetEnabled(false);
     field.UserTypes("9");
     EXPECT_EQ(field.Text(), "1700");
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"change", "change", "change"}));
+    EXPECT_EQ(events.seen,
+              (std::vector<std::string>{"change", "change", "separator", "change", "unwritable"}));
 }
 
 TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsIt) {

@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -53,6 +54,28 @@ TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
     for (const char* name : {"txtAuthor", "txtBefore", "txtAfter"})
         EXPECT_TRUE(QFontInfo(Child<QWidget>(*view, name).font()).fixedPitch()) << name;
     EXPECT_EQ(Child<QPushButton>(*view, "cmdClose").text(), "&Cancel");
+}
+
+TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
+    HandlingDocument doc;
+    doc.BeforeComments = "; one\r; two\r";
+    test::ScriptedServices services;
+    frmMain main{doc, services, NumberFormat{}};
+    frmComments comments{doc, main};
+    comments.Fill();
+    auto view = test::Frame(comments);
+    ShowActive(*view);
+    auto& before = Child<QPlainTextEdit>(*view, "txtBefore");
+    before.setFocus();
+    QTextCursor cursor = before.textCursor();
+    cursor.setPosition(9); // in "; two"
+    before.setTextCursor(cursor);
+    test::TypeText(before, QString::fromUtf8("\u20AC\u4E2D"));
+    EXPECT_EQ(before.toPlainText(), "; one\n; two\n");
+    EXPECT_EQ(before.textCursor().position(), 9);
+    EXPECT_TRUE(Child<QLabel>(*view, "lblCarLines").text().contains("8-bit"));
+    QTest::keyClicks(&before, "x");
+    EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; txwo\r\n") << "the typing lands where the cursor was";
 }
 
 TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -273,4 +274,22 @@ TEST_F(MainWindowViewTest, WithThePreferenceATextFieldKeepsCtrlAAndCtrlC) {
     services.savePaths.push_back(""); // cancelled
     QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
+}
+
+TEST_F(MainWindowViewTest, RefusedTextLeavesTheFieldAndItsCursorAndSaysWhy) {
+    QLineEdit& mass = EnterField(1);
+    mass.setCursorPosition(2);
+    test::TypeText(mass, QString::fromUtf8("\u20AC"));
+    EXPECT_EQ(mass.text(), "1200");
+    EXPECT_EQ(mass.cursorPosition(), 2);
+    EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("8-bit"));
+    mass.insert(QString::fromUtf8("5\u4E2D"));
+    mass.insert("1 500\n600");
+    EXPECT_EQ(mass.text(), "1200") << "a paste is refused whole, never joined";
+    EXPECT_EQ(mass.cursorPosition(), 2);
+    EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("no blank"));
+    EXPECT_EQ(form.txtStat[1].Text(), "1200");
+    EXPECT_EQ(view.windowTitle(), Title(")"));
+    QTest::keyClicks(&mass, "7");
+    EXPECT_EQ(form.txtStat[1].Text(), "12700");
 }

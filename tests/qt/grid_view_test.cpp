@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace kestrix;
+using platform::Answer;
 
 namespace {
 
@@ -98,6 +99,22 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
                                    QItemSelectionModel::ClearAndSelect);
     QTest::keySequence(grid, QKeySequence::Copy);
     EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
+
+    // Characters the 8-bit file cannot hold are refused, typed or pasted, never turned into "?".
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the last editor goes
+    grid->setCurrentIndex(Model().index(1, 1));
+    QTest::keyClick(grid, Qt::Key_2);
+    editor = grid->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    test::TypeText(*editor, QString::fromUtf8("\u20AC"));
+    EXPECT_EQ(editor->text(), "2");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::clipboard()->setText(QString::fromUtf8("9\u4E2D"));
+    services.answers = {Answer::Ok};
+    QTest::keySequence(grid, QKeySequence::Paste);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("8-bit"), std::string::npos);
+    EXPECT_EQ(doc.Cars[1][1], "17");
 }
 
 TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {

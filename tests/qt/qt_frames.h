@@ -3,6 +3,8 @@
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include <memory>
@@ -25,6 +27,14 @@ template <typename W> W& Widget(const QWidget& frame, const char* name) {
     if (!widget)
         throw std::runtime_error(std::string("no widget ") + name);
     return *widget;
+}
+
+// Text typed as a keyboard layout sends it, any character at all, one key at a time.
+inline void TypeText(QWidget& widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&widget, &press);
+    }
 }
 
 } // namespace kestrix::test

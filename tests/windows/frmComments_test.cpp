@@ -58,7 +58,8 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
     EXPECT_TRUE(comments.cmdOK.HasFocus());
     comments.txtAuthor.UserTypes("Ann\r\nLee");
-    EXPECT_EQ(comments.txtAuthor.Text(), "AnnLee") << "the author line holds no line end";
+    EXPECT_EQ(comments.txtAuthor.Text(), "Ann") << "the author line holds no line end";
+    EXPECT_EQ(comments.lblCarLines.Caption(), "Not taken: the author is one line of the file.");
     comments.cmdOK.UserClicks();
     EXPECT_TRUE(comments.IsClosed());
     EXPECT_EQ(doc.BeforeComments, "; one\r; two\r");
@@ -75,7 +76,7 @@ TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
     comments.txtAfter.UserTypes("");
     comments.txtAuthor.UserTypes("Bo Dee ");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.BeforeComments, "; a\rb\r\r\r; c\n");
+    EXPECT_EQ(doc.BeforeComments, "; a\rb\r\r\r; c\n\r");
     EXPECT_EQ(doc.AfterComments, "");
     EXPECT_NE(WriteHandlingText(doc).find(";-# File Author : Bo Dee \r\n"), std::string::npos)
         << "the next save writes the author line";
@@ -159,5 +160,5 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
     EXPECT_EQ(comments.lblCarLines.Caption(), "Before stats line 2 and After stats lines 1, 3 will read back "
                                               "as cars: a comment line starts with \";\".");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.AfterComments, "x\r; y\rz") << "the text is the user's";
+    EXPECT_EQ(doc.AfterComments, "x\r; y\rz\r") << "the text is the user's";
 }

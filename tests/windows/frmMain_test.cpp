@@ -182,10 +182,12 @@ TEST_F(MainWindow, SaveAsCancelledOrChosen) {
     EXPECT_EQ(services.saveDialogs[0].title, "Save .CFG As");
     EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
     EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
-    EXPECT_FALSE(doc.Modified) << "cancelling clears the modified state";
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+    EXPECT_TRUE(doc.Modified) << "cancelling changes nothing";
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
     EXPECT_EQ(OnDisk(path), kFile);
-    EXPECT_TRUE(form.TryClose()) << "exit asks nothing now";
+    services.answers = {Answer::Cancel};
+    EXPECT_FALSE(form.TryClose()) << "exit still asks";
+    EXPECT_EQ(services.messages.back().title, "Close File");
 
     const std::string copy = (folder / "Copy.cfg").string();
     services.savePaths = {copy};
@@ -244,9 +246,10 @@ TEST_F(MainWindow, OpenAsksAboutChangesFirst) {
 
 TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     StartWithFile(); // APPLE: drive r, engine e, ABS x, flags 1200F, lights 7 and 3
-    EXPECT_EQ(form.cboDrive.ListIndex(), 0);
-    EXPECT_EQ(form.txtStat[15].Text(), "F") << "an unknown drive type becomes Front";
-    EXPECT_EQ(form.txtStat[16].Text(), "P");
+    EXPECT_EQ(form.cboDrive.ListIndex(), -1) << "an unknown drive type shows no choice";
+    EXPECT_EQ(form.txtStat[15].Text(), "r");
+    EXPECT_EQ(form.txtStat[16].Text(), "e");
+    EXPECT_NE(form.cboDrive.Tip().find("Stored in the file as \"r\""), std::string::npos);
     EXPECT_EQ(form.cboFront.ListIndex(), -1) << "no light numbered 7";
     EXPECT_EQ(form.txtStat[30].Text(), "7");
     EXPECT_EQ(form.cboRear.ListIndex(), 3);
@@ -256,7 +259,7 @@ TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     EXPECT_FALSE(doc.Modified) << "showing a car changes nothing";
     EXPECT_EQ(Cell(1, 15), "r");
     form.tabGeneral.UserChoosesPage(3);
-    EXPECT_EQ(Cell(1, 15), "F");
+    EXPECT_EQ(Cell(1, 15), "r") << "showing the car wrote nothing";
     EXPECT_EQ(Cell(1, 29), "1200F");
 
     form.cboDrive.UserPicks(2);
@@ -267,6 +270,7 @@ TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     EXPECT_EQ(form.txtStat[30].Text(), "1");
     EXPECT_EQ(form.txtStat[19].Text(), "1");
     EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(form.cboDrive.Tip().find("Stored in the file"), std::string::npos) << "the choice is stored";
 
     form.cboCars.UserPicks(1); // mango: ABS 0 after APPLE's 1
     EXPECT_EQ(Cell(1, 15), "4") << "choosing another car keeps the shown car's choices";
@@ -345,9 +349,13 @@ TEST_F(MainWindow, AUsersChoiceAlwaysWritesAndMarksEvenTheSameEntry) {
 
 TEST_F(MainWindow, StatFieldsTakeNoBlankSoASavedFileReadsBack) {
     StartWithFile();
-    Type(1, "16 00");
-    EXPECT_EQ(form.txtStat[1].Text(), "1600");
+    const std::string mass = form.txtStat[1].Text();
+    Type(1, "1 500\r\n600");
+    EXPECT_EQ(form.txtStat[1].Text(), mass) << "refused whole, never joined to 1500600";
+    EXPECT_NE(form.Note().find("no blank, tab or line end"), std::string::npos);
+    EXPECT_FALSE(doc.Modified);
     Type(25, "20\t000");
+    Type(1, "1600");
     form.mnuSave.UserChooses();
     HandlingDocument reread;
     ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);

@@ -192,9 +192,9 @@ class GridDelegate : public QStyledItemDelegate {
         switch (column.editing) {
         case Editing::Text: {
             auto* edit = qobject_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
-            if (edit) // no value holds a blank or a line end
+            if (edit) // no value holds a blank, a line end, or a character the 8-bit file cannot hold
                 edit->setValidator(new QRegularExpressionValidator(
-                    QRegularExpression(QStringLiteral("[^ \\t\\r\\n]*")), edit));
+                    QRegularExpression(QStringLiteral("[^ \\t\\r\\n\\x{100}-\\x{FFFF}]*")), edit));
             return edit;
         }
         case Editing::Choice: {
@@ -423,7 +423,12 @@ bool GridView::Key(const QKeyEvent& key) {
         return true;
     }
     if (key.matches(QKeySequence::Paste)) {
-        const std::string text = Latin1Bytes(QApplication::clipboard()->text());
+        const QString pasted = QApplication::clipboard()->text();
+        if (!Writable(pasted, false)) {
+            binding_->Act<Grid>([](Grid& grid) { grid.UserPasteRefused(Grid::Refusal::Unwritable); });
+            return true;
+        }
+        const std::string text = Latin1Bytes(pasted);
         binding_->Act<Grid>([&text](Grid& grid) { grid.UserPastes(text); });
         return true;
     }

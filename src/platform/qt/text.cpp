@@ -34,6 +34,17 @@ constexpr char16_t kLineFeedPicture = u'\u240A';
 
 } // namespace
 
+bool Writable(const QString& text, bool multiLine) {
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        const bool picture = code == kCarriageReturnPicture || code == kLineFeedPicture ||
+                             c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+        if (code > 0xFF && !(multiLine && picture))
+            return false;
+    }
+    return true;
+}
+
 QString MultiLineShown(std::string_view text) {
     QString shown;
     shown.reserve(static_cast<qsizetype>(text.size()));

@@ -11,6 +11,10 @@ namespace kestrix::platform::qt {
 QString Latin1(std::string_view text);
 std::string Latin1Bytes(const QString& text);
 
+// Whether every character has an 8-bit form (a multi-line field's control
+// pictures of a lone CR or LF count as theirs).
+bool Writable(const QString& text, bool multiLine);
+
 // Paths are bytes in the system's 8-bit encoding.
 QString PathText(std::string_view path);
 std::string PathBytes(const QString& path);

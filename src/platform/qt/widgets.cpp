@@ -15,11 +15,13 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -29,6 +31,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeView>
+#include <QValidator>
 
 #include <limits>
 
@@ -514,6 +517,69 @@ class WidgetFactory : public ControlVisitor {
     Binding* binding_ = nullptr;
 };
 
+// Refuses an edit whole, before it changes the line: the text and the cursor
+// stay, and the field hears why.
+class FieldValidator : public QValidator {
+  public:
+    FieldValidator(const Binding& binding, std::shared_ptr<bool> applying, QObject* parent)
+        : QValidator(parent), binding_(binding), applying_(std::move(applying)) {}
+    State validate(QString& input, int&) const override {
+        const TextField* field = binding_.Get<TextField>();
+        if (!field || *applying_)
+            return Acceptable;
+        std::optional<TextField::Refusal> refusal;
+        if (!Writable(input, false))
+            refusal = TextField::Refusal::Unwritable;
+        else if (Latin1Bytes(input).find_first_of(field->RefusedCharacters()) != std::string::npos)
+            refusal = TextField::Refusal::Separator;
+        if (!refusal)
+            return Acceptable;
+        binding_.Act<TextField>([&refusal](TextField& f) { f.UserRefused(*refusal); });
+        return Invalid;
+    }
+
+  private:
+    const Binding& binding_;
+    std::shared_ptr<bool> applying_;
+};
+
+// A multi-line field that refuses typed, pasted or composed text with a
+// character the 8-bit file cannot hold, before it lands: the cursor stays.
+class ByteTextEdit : public QPlainTextEdit {
+  public:
+    using QPlainTextEdit::QPlainTextEdit;
+    void SetBinding(const Binding& binding) { binding_ = &binding; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (Refuses(event->text()))
+            return;
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source && source->hasText() && Refuses(source->text()))
+            return;
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+    void inputMethodEvent(QInputMethodEvent* event) override {
+        if (Refuses(event->commitString())) {
+            event->setCommitString({});
+            QPlainTextEdit::inputMethodEvent(event);
+            return;
+        }
+        QPlainTextEdit::inputMethodEvent(event);
+    }
+
+  private:
+    bool Refuses(const QString& text) const {
+        if (!binding_ || Writable(text, true))
+            return false;
+        binding_->Act<TextField>([](TextField& field) { field.UserRefused(TextField::Refusal::Unwritable); });
+        return true;
+    }
+    const Binding* binding_ = nullptr;
+};
+
 void WidgetFactory::LineField(TextField& control) {
     auto* edit = new QLineEdit(parent_);
     edit->setMaxLength(std::numeric_limits<int>::max()); // no field limits what is typed
@@ -545,11 +611,12 @@ void WidgetFactory::LineField(TextField& control) {
             binding.Act<TextField>([&text](TextField& field) { field.UserTypes(Latin1Bytes(text)); });
     });
     new KeysFirst(*edit, [&binding](const QKeyEvent& key) { return FieldKey(binding, key); });
+    edit->setValidator(new FieldValidator(binding, applying, edit));
     ReportFocus(*edit, binding);
 }
 
 void WidgetFactory::MultiLineField(TextField& control) {
-    auto* edit = new QPlainTextEdit(parent_);
+    auto* edit = new ByteTextEdit(parent_);
     edit->setTabChangesFocus(true);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto applying = std::make_shared<bool>(false);
@@ -568,6 +635,7 @@ void WidgetFactory::MultiLineField(TextField& control) {
             binding.Act<TextField>(
                 [edit](TextField& field) { field.UserTypes(MultiLineStored(edit->toPlainText())); });
     });
+    edit->SetBinding(binding);
     ReportFocus(*edit, binding);
 }
 
@@ -636,12 +704,15 @@ void WidgetFactory::Visit(TickList& control) {
 // to the control, and the view only shows what the control holds.
 class ListBoxInput : public QObject {
   public:
-    ListBoxInput(QListView& view, const Binding& binding) : QObject(&view), view_(view), binding_(binding) {
-        view.viewport()->installEventFilter(this);
+    ListBoxInput(QListView& view, const Binding& binding)
+        : QObject(&view), view_(view), viewport_(view.viewport()), binding_(binding) {
+        viewport_->installEventFilter(this);
         view.installEventFilter(this);
     }
+    // The viewport is compared by the pointer kept: while the list is being
+    // destroyed it still sends events, and the view can no longer be asked.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == view_.viewport() &&
+        if (watched == viewport_ &&
             (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const int row = view_.indexAt(mouse->position().toPoint()).row();
@@ -710,6 +781,7 @@ class ListBoxInput : public QObject {
     }
 
     QListView& view_;
+    QWidget* viewport_;
     const Binding& binding_;
 };
 

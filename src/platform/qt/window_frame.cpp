@@ -210,6 +210,8 @@ void WindowFrame::resizeEvent(QResizeEvent* event) {
 void WindowFrame::Refresh(Aspect aspect) {
     if (aspect == Aspect::Caption && window_)
         setWindowTitle(MixedText(window_->Caption()));
+    else if (aspect == Aspect::Text && window_ && statusBar_)
+        statusBar_->showMessage(Latin1(window_->Note()));
 }
 
 void WindowFrame::Raise() {

@@ -1,0 +1,299 @@
+// The editor changes only what the user changed, and every save and export
+// reads back as what was saved.
+
+#include "cars/cars.h"
+#include "sample_cars.h"
+#include "windows/editor_test.h"
+#include "windows/frmAskNumber.h"
+#include "windows/frmCarTable.h"
+#include "windows/frmComments.h"
+#include "windows/frmImportExport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+using namespace kestrix;
+using platform::Answer;
+using platform::Window;
+using test::CarLine;
+using test::ScriptedServices;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Values the choice controls cannot show exactly, and a short car.
+const std::string kOdd = ";odd values\r\n" + CarLine("ODD", "1500", "r X 1.4 12 3.4 07") + "\r\n" +
+                         CarLine("PLAIN", "1200", "F D 1 0000 0 1") + "\r\n" + "SHORT 900 2\r\n";
+
+class DataKept : public test::EditorTest {
+  protected:
+    frmCarTable& Table() {
+        form.mnuCarTable.UserChooses();
+        return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    }
+    frmComments& Comments() {
+        form.mnuFileComments.UserChooses();
+        return ScriptedServices::As<frmComments>(*services.besideWindows.back());
+    }
+    void OnExchange(std::function<void(frmImportExport&)> act) {
+        services.steps.push_back([act](Window& w) { act(ScriptedServices::As<frmImportExport>(w)); });
+    }
+    void OnAskNumber(const std::string& number) {
+        services.steps.push_back([number](Window& w) {
+            auto& ask = ScriptedServices::As<frmAskNumber>(w);
+            ask.txtNumber.UserTypes(number);
+            ask.cmdOK.UserClicks();
+        });
+    }
+    // Exports every car to target through the export window; false when the window stayed open.
+    bool ExportAll(const std::string& target) {
+        bool closed = false;
+        OnExchange([&](frmImportExport& io) {
+            for (int i = io.lvLeft.ListCount() - 1; i >= 0; --i)
+                io.lvLeft.UserDoubleClicks(i);
+            services.savePaths = {target};
+            io.cmdSave.UserClicks();
+            closed = io.IsClosed();
+            if (!closed)
+                io.cmdCancel.UserClicks();
+        });
+        services.answers.push_back(Answer::Ok); // the success or failure message
+        form.mnuExportCarStats.UserChooses();
+        return closed;
+    }
+    HandlingDocument Reread(const std::string& file) const {
+        HandlingDocument reread;
+        const ParseResult read = ParseHandlingText(OnDisk(file));
+        EXPECT_EQ(read.error, "") << file;
+        ApplyToDocument(ParseResult(read).file, reread);
+        return reread;
+    }
+};
+
+} // namespace
+
+TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
+    OpenOn(kOdd);
+    const CarTable stored = doc.Cars;
+    for (int round = 0; round < 2; ++round)
+        for (int position = 0; position < form.cboCars.ListCount(); ++position) {
+            form.cboCars.UserPicks(position);
+            for (int page = 0; page < 8; ++page)
+                form.tabGeneral.UserChoosesPage(page);
+        }
+    form.cboCars.SelectText("ODD");
+    EXPECT_EQ(form.cboDrive.ListIndex(), -1) << "no entry for an unknown drive";
+    EXPECT_EQ(form.cboEngine.ListIndex(), -1);
+    EXPECT_EQ(form.cboFront.ListIndex(), 3) << "lights are read rounded";
+    EXPECT_EQ(form.chkABS.Value(), 1);
+    EXPECT_NE(form.cboFront.Tip().find("\"3.4\""), std::string::npos) << "the stored text is visible";
+    EXPECT_NE(form.chkABS.Tip().find("\"1.4\""), std::string::npos);
+    EXPECT_NE(form.cboRear.Tip().find("\"07\""), std::string::npos) << "7: no entry";
+    EXPECT_EQ(form.cboRear.ListIndex(), -1);
+
+    // The table: choosing what a cell shows, or the ticks it shows, is no change.
+    frmCarTable& table = Table();
+    const int odd = table.grdCars.ShownRow(0);
+    table.grdCars.UserPicks(odd, FrontLights, 3);
+    table.grdCars.UserPicks(odd, Abs, 1);
+    table.grdCars.UserPicks(odd, DriveType, -1);
+    table.grdCars.UserSetsTicks(odd, Flags, table.grdCars.Column(Flags).ticksOf("12"));
+    EXPECT_EQ(doc.Cars, stored);
+    EXPECT_FALSE(doc.Modified);
+
+    // A paste of values the lists do not hold, then the car shown: still as pasted.
+    const int plain = table.grdCars.ShownRow(1);
+    table.grdCars.UserSelects({{plain, DriveType, plain, DriveType}}, {plain, DriveType});
+    table.grdCars.UserPastes("q\tZ");
+    form.cboCars.SelectText("PLAIN");
+    form.tabGeneral.UserChoosesPage(3);
+    form.mnuSave.UserChooses(); // the short car has no gap: no question
+    HandlingDocument expected;
+    expected.Cars = stored;
+    expected.Cars[1].Set(DriveType, "q");
+    expected.Cars[1].Set(EngineType, "Z");
+    EXPECT_EQ(Reread(path).Cars, expected.Cars);
+
+    // The user's choice writes the stored form.
+    form.cboCars.SelectText("ODD");
+    form.cboDrive.UserPicks(1);
+    form.cboFront.UserPicks(0);
+    EXPECT_EQ(Cell(0, DriveType), "r") << "kept when the car's edits are";
+    form.StatsToArray();
+    EXPECT_EQ(Cell(0, DriveType), "R");
+    EXPECT_EQ(Cell(0, FrontLights), "0");
+}
+
+TEST_F(DataKept, CancelledSaveAsAndAnotherFilesAuthorChangeNothing) {
+    OpenOn(";-# File Author : Ann\r\n" + CarLine("ONE") + "\r\n");
+    const std::string other = Write("Other.cfg", CarLine("TWO") + "\r\n");
+    services.openPaths = {other};
+    form.mnuLoad.UserChooses();
+    EXPECT_EQ(doc.Author, "") << "a file's author is its own";
+    EXPECT_EQ(Comments().txtAuthor.Text(), "");
+    form.txtStat[1].SetFocus();
+    form.txtStat[1].UserTypes("1600");
+    services.savePaths = {""};
+    form.mnuSaveAs.UserChooses();
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(doc.FilePath, other);
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
+    EXPECT_NE(OnDisk(other).find("TWO 1600 "), std::string::npos);
+}
+
+TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
+    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
+    const std::string before = OnDisk(path);
+    frmComments& comments = Comments();
+    std::string words;
+    for (int i = 0; i < 40; ++i)
+        words += "word ";
+    comments.txtAfter.UserTypes("; fine\r\n" + words + "\r\n;-# File Author : Eve\r\n\r\n; last");
+    EXPECT_EQ(comments.lblCarLines.Caption(),
+              "After stats line 2 will read back as a car: a comment line starts with \";\". After stats "
+              "line 3 begins with the editor's own \";-#\": kept as \"; -#\". After stats line 4 is empty: "
+              "left out, as a file has no empty comment line.");
+    comments.cmdOK.UserClicks();
+    EXPECT_EQ(doc.AfterComments, "; fine\r" + words + "\r; -# File Author : Eve\r; last\r");
+
+    const std::string copy = Path("Copy.cfg");
+    services.savePaths = {copy};
+    services.answers = {Answer::Ok, Answer::Ok, Answer::Yes, Answer::Ok};
+    form.mnuSave.UserChooses();
+    form.mnuSaveAs.UserChooses();
+    EXPECT_FALSE(form.TryClose()) << "the save of the close question is checked too";
+    ASSERT_EQ(services.messages.size(), 4u);
+    EXPECT_EQ(services.messages[0].text,
+              "Cannot save \"" + path + "\": the file would not read back as it is saved: line 7 has 40 " +
+                  "values; a car line holds at most 32. Nothing was written");
+    EXPECT_NE(services.messages[1].text.find(copy), std::string::npos);
+    EXPECT_EQ(OnDisk(path), before);
+    EXPECT_FALSE(fs::exists(copy));
+    EXPECT_TRUE(doc.Modified);
+    EXPECT_FALSE(ExportAll(copy)) << "an export is checked as a save";
+    EXPECT_FALSE(fs::exists(copy));
+
+    // A comment line that reads as one car more.
+    frmComments& again = Comments();
+    again.txtAfter.UserTypes("; fine\r\nEXTRA 1\r\n");
+    again.cmdOK.UserClicks();
+    services.answers = {Answer::Ok};
+    form.mnuSave.UserChooses();
+    EXPECT_NE(services.messages.back().text.find("line 7 would read back as a car"), std::string::npos)
+        << services.messages.back().text;
+
+    EXPECT_EQ(OnDisk(path), before);
+}
+
+TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
+    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
+    const std::string before = OnDisk(path);
+    EXPECT_FALSE(ExportAll(path));
+    EXPECT_EQ(services.messages.at(0).text, "The cars cannot be exported to \"" + path +
+                                                "\": it is the file open in the editor.\rChoose "
+                                                "another file.");
+    EXPECT_EQ(OnDisk(path), before);
+
+    form.txtStat[3].SetFocus();
+    form.txtStat[3].UserTypes("");
+    form.StatsToArray();
+    const std::string target = Path("Export.cfg");
+    services.answers = {Answer::No};
+    EXPECT_FALSE(ExportAll(target));
+    EXPECT_EQ(services.messages.at(1).title, "Empty Value");
+    EXPECT_FALSE(fs::exists(target));
+    services.answers = {Answer::Yes};
+    EXPECT_TRUE(ExportAll(target));
+    EXPECT_EQ(Reread(target).Cars.size(), 2u);
+}
+
+TEST_F(DataKept, BulkEditsSayWhatTheyLeftAndWriteTheShortestDigits) {
+    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO", "+5") + "\r\n" + CarLine("BIG", "1e300") + "\r\n" +
+           CarLine("TEXT", "heavy") + "\r\n");
+    frmCarTable& table = Table();
+    table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
+    OnAskNumber("+1");
+    services.answers = {Answer::Ok};
+    table.cmdAdd.UserClicks();
+    EXPECT_EQ(Cell(0, 1), "1501");
+    EXPECT_EQ(Cell(1, 1), "6") << "+5 is a number";
+    EXPECT_EQ(Cell(2, 1), "1e300");
+    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
+    OnAskNumber("1e308");
+    services.answers = {Answer::Ok};
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(Cell(0, 1), "1501");
+    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number; 3 whose result "
+                                             "would pass the largest number a value can hold.");
+    OnAskNumber("1e23");
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(Cell(3, 1), "1e23") << "the shortest digits that read back as the number";
+}
+
+TEST_F(DataKept, TheCarTableMarksEveryErrorOnItsOwnCar) {
+    // Two cars of one name; the second's only error lies after the first's.
+    std::string text =
+        CarLine("TWIN", "0") + "\r\n" + CarLine("TWIN", "1500", "R P 1 2001 1 1", "999") + "\r\n";
+    // Cars whose every value fails, far past the error list's 32767 rows.
+    for (int i = 0; i < 1500; ++i)
+        text +=
+            "BAD" + std::to_string(i) + " x x x x x x x x x x x x x x x x x x x x x x x x x x x x x x x\r\n";
+    OpenOn(text);
+    ASSERT_GT(form.Errors().LeftOut(), 0);
+    frmCarTable& table = Table();
+    EXPECT_NE(table.grdCars.Error(0, 1), "");
+    EXPECT_EQ(table.grdCars.Error(0, 13), "");
+    EXPECT_EQ(table.grdCars.Error(1, 1), "");
+    EXPECT_NE(table.grdCars.Error(1, 13), "");
+    EXPECT_EQ(table.grdCars.Error(1501, 5), "x is not a valid number.") << "the last car";
+    table.chkErrors.UserClicks();
+    EXPECT_EQ(table.grdCars.RowCount(), 1502);
+}
+
+TEST_F(DataKept, RandomEditsCommentsAndExportsSaveWhatReadsBackOrNothing) {
+    OpenOn(";top\r\n" + CarLine("ZEBRA") + "\r\n" + CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n");
+    const std::string pieces[] = {"", " ", "7", "0.5", "-2", "x y", "1e3", ";", "R", "ABCD"};
+    const std::string lines[] = {"; ok", "", ";-# File Author : Eve", "CAR 1",
+                                 "a b c d e f g h i j k l m n o p q r s t u v w x y z 1 2 3 4 5 6 7"};
+    const std::string exported = Path("Export.cfg");
+    std::mt19937 random(18);
+    for (int round = 0; round < 100; ++round) {
+        form.cboCars.UserSteps(static_cast<int>(random() % 2));
+        for (int edits = static_cast<int>(random() % 4); edits > 0; --edits) {
+            const int column = 1 + static_cast<int>(random() % 31);
+            form.txtStat[column].SetFocus();
+            form.txtStat[column].UserTypes(pieces[random() % std::size(pieces)] +
+                                           pieces[random() % std::size(pieces)]);
+        }
+        if (random() % 4 == 0) {
+            frmComments& comments = Comments();
+            comments.txtBefore.UserTypes(lines[random() % std::size(lines)] + "\r\n" +
+                                         lines[random() % std::size(lines)]);
+            comments.cmdOK.UserClicks();
+        }
+        form.StatsToArray();
+        const std::string before = OnDisk(path);
+        const std::string exportedBefore = OnDisk(exported);
+        services.answers = {Answer::Yes, Answer::Ok};
+        services.savePaths = {path};
+        const std::size_t messages = services.messages.size();
+        form.mnuSaveAs.UserChooses();
+        if (services.messages.size() > messages && services.messages.back().title != "Empty Value") {
+            EXPECT_EQ(OnDisk(path), before) << "round " << round;
+            EXPECT_FALSE(ExportAll(exported)) << "round " << round;
+            EXPECT_EQ(OnDisk(exported), exportedBefore) << "round " << round;
+            frmComments& again = Comments();
+            again.txtBefore.UserTypes("; top");
+            again.cmdOK.UserClicks();
+            continue;
+        }
+        EXPECT_EQ(ReadBackDifference(OnDisk(path), doc), "") << "round " << round;
+        services.answers = {Answer::Yes, Answer::Ok};
+        ASSERT_TRUE(ExportAll(exported)) << "round " << round;
+        EXPECT_EQ(ReadBackDifference(OnDisk(exported), ExportDocument(doc, {"ZEBRA", "APPLE"})), "")
+            << "round " << round;
+    }
+}
