@@ -172,7 +172,7 @@ void frmChart::Form_Load() {
     cboKind.SetSpokenName("Kind");
     cboStat.SetSpokenName("Stat");
     cboAgainst.SetSpokenName("Against");
-    chkFilter.SetCaption("Only the cars the car table &shows");
+    chkFilter.SetCaption("&Only the cars the car table shows");
     cmdExport.SetCaption("&Export...");
     cmdClose.SetCaption("Close");
     cboKind.SetEntries({{"Distribution of one stat", Distribution},

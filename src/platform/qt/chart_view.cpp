@@ -117,6 +117,7 @@ void ChartView::ShowBars(const Chart& control) {
     categories->setTruncateLabels(false);
     auto* counts = new QValueAxis;
     counts->setRange(0, most * 1.1);
+    counts->applyNiceNumbers();
     counts->setLabelFormat(QStringLiteral("%d"));
     chart()->addAxis(categories, Qt::AlignBottom);
     chart()->addAxis(counts, Qt::AlignLeft);
