@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 #include "handling_file/file_io.h"
+#include "handling_file/layout.h"
+#include "handling_file/recovery_journal.h"
 #include "sample_cars.h"
 #include "validation/error_check.h"
 
@@ -42,6 +44,40 @@ void Write(benchmark::State& state) {
     const HandlingDocument doc = LargeDocument();
     for (auto _ : state)
         benchmark::DoNotOptimize(WriteHandlingText(doc));
+}
+
+// The layout-keeping writer over the largest file: unchanged (Arg 0), every
+// car changed (1), and every other car deleted with as many added (2), the
+// most work following the cars by name takes before it pairs them by place.
+void WriteKeepingTheLayout(benchmark::State& state) {
+    const LayoutRead read = ReadKeepingLayout(std::string(LargeText()));
+    HandlingDocument doc;
+    ApplyToDocument(ParsedHandlingFile(read.file), doc);
+    if (state.range(0) == 1) {
+        for (CarRow& car : doc.Cars)
+            car.Set(1, "1700");
+    } else if (state.range(0) == 2) {
+        for (std::size_t i = 0; i < doc.Cars.size() / 2; ++i)
+            doc.Cars.erase(doc.Cars.begin() + static_cast<long>(i));
+        while (doc.Cars.size() < read.file.Cars.size())
+            doc.Cars.push_back(doc.Cars.front());
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WriteKeepingLayout(read.layout, doc));
+}
+
+// One committed change into the recovery journal, flushed to disk, in the
+// user's state folder: part of every commit.
+void JournalAppend(benchmark::State& state) {
+    RecoveryJournal journal;
+    if (const std::string error = journal.Start(RecoveryFolder(), "/bench/Handling.cfg"); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const std::string record(static_cast<std::size_t>(state.range(0)), 'x');
+    for (auto _ : state)
+        journal.Append(record);
+    journal.Remove();
 }
 
 // The test the save runs first: a file of cars without gaps is the longest scan.
@@ -109,6 +145,8 @@ void CheckCommand(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(Read)->Unit(benchmark::kMillisecond);
+BENCHMARK(JournalAppend)->Arg(64)->Arg(4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteKeepingTheLayout)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(Validate)->Unit(benchmark::kMillisecond);
 BENCHMARK(Write)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadBackCheck)->Unit(benchmark::kMillisecond);

@@ -90,8 +90,8 @@ void CommitAll(platform::Window& window) {
 // The editor on a full file, with its window.
 struct Editor {
     BenchServices services;
-    HandlingDocument doc;
-    frmMain form{doc, services, NumberFormat{}};
+    Document doc;
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view = services.Frame(form);
     Editor() {
         form.Form_Load();
@@ -107,11 +107,10 @@ void ImportAllCarsThroughTheWindow(benchmark::State& state) {
     editor.services.onModal = CommitAll;
     for (auto _ : state) {
         editor.form.mnuImportCarStats.UserChooses();
-        if (editor.doc.Cars.size() != static_cast<std::size_t>(kFullFile) || !editor.doc.Modified) {
+        if (editor.doc.Cars().size() != static_cast<std::size_t>(kFullFile)) {
             state.SkipWithError("the import did not happen");
             break;
         }
-        editor.doc.Modified = false;
     }
 }
 
@@ -134,14 +133,14 @@ void ExportAllCarsThroughTheWindow(benchmark::State& state) {
 // The lists alone: filling the left one, choosing every name, moving them over and back.
 void FillAndMoveAllNames(benchmark::State& state) {
     BenchServices services;
-    HandlingDocument doc;
-    frmMain main{doc, services, NumberFormat{}};
+    Document doc;
+    frmMain main{doc, services};
     CarExchange exchange;
     std::vector<std::string> names;
     for (int i = kFullFile; i > 0; --i)
         names.push_back("CAR_" + std::to_string(100000 + i));
     for (auto _ : state) {
-        frmImportExport form(main, doc, exchange, services);
+        frmImportExport form(doc, exchange, services);
         const auto frame = services.Frame(form);
         frame->show();
         form.lvLeft.AddItems(names);
@@ -163,10 +162,10 @@ void FillAndMoveAllNames(benchmark::State& state) {
 // One Ctrl+click in a full list, shown: what each choice of a name costs.
 void ToggleOneNameInAFullList(benchmark::State& state) {
     BenchServices services;
-    HandlingDocument doc;
-    frmMain main{doc, services, NumberFormat{}};
+    Document doc;
+    frmMain main{doc, services};
     CarExchange exchange;
-    frmImportExport form(main, doc, exchange, services);
+    frmImportExport form(doc, exchange, services);
     const auto frame = services.Frame(form);
     frame->show();
     std::vector<std::string> names;

@@ -47,9 +47,9 @@ struct PaintCounter : QObject {
 struct Editor {
     explicit Editor(const std::string& path = bench::LargeHandlingFile())
         : services{"\"" + path + "\"", ".", "."} {}
-    HandlingDocument doc;
+    Document doc;
     QtServices services;
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
     // Until the window has painted itself once.
@@ -102,11 +102,16 @@ void LeaveStatField(benchmark::State& state) {
 // errors come and go in the list, the window repaints. Argument 0: the large
 // file (a few hundred errors, the mass changes between good and too high);
 // 1: a file with one error per car, the list full and sorted by its messages
-// (the mass changes between two values too high, so it stays full).
+// (the mass changes between two values too high, so it stays full). The second
+// argument: steps already in the undo history.
 void LeaveEditedStatField(benchmark::State& state) {
     const bool fullList = state.range(0) == 1;
     Editor editor(fullList ? FullListFilePath() : bench::LargeHandlingFile());
     editor.Start();
+    for (int i = 0; i < state.range(1); ++i)
+        editor.doc.Commit(
+            ValuesChange(editor.doc.Cars(), {{i % 1000, 25, std::to_string(20000 + i)}}, "Edit"));
+    QApplication::processEvents();
     if (fullList)
         editor.form.lvErrors.UserClicksHeader(2);
     editor.form.tabGeneral.SetTab(1);
@@ -134,4 +139,4 @@ void LeaveEditedStatField(benchmark::State& state) {
 
 BENCHMARK(OpenFileUntilPainted)->Unit(benchmark::kMillisecond);
 BENCHMARK(LeaveStatField)->Unit(benchmark::kMillisecond);
-BENCHMARK(LeaveEditedStatField)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(LeaveEditedStatField)->Args({0, 0})->Args({1, 0})->Args({0, 10000})->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 #include "bench_files.h"
 #include "handling_file/file_io.h"
+#include "multiply_all.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
 #include "views/qt/views.h"
@@ -38,9 +39,9 @@ long ResidentKilobytes() {
 
 // The editor on the large file, its main window shown.
 struct Editor {
-    HandlingDocument doc;
+    Document doc;
     QtServices services{"\"" + bench::LargeHandlingFile() + "\"", ".", "."};
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view;
 
     Editor() {
@@ -52,7 +53,7 @@ struct Editor {
     }
     // The table as Ctrl+T opens it, shown and painted.
     std::unique_ptr<platform::qt::WindowFrame> OpenTable(std::shared_ptr<frmCarTable>& table) {
-        table = std::make_shared<frmCarTable>(doc, services, form);
+        table = std::make_shared<frmCarTable>(doc, services);
         table->Form_Load();
         auto frame = services.CreateFrame(*table);
         frame->show();
@@ -96,8 +97,40 @@ void CommitCell(benchmark::State& state) {
         table->grdCars.UserEdits(5, 1, next++ % 2 ? "1500" : "1600");
         QApplication::processEvents();
     }
-    if (editor.doc.Cars[5][1] != "1600" && editor.doc.Cars[5][1] != "1500")
+    if (editor.doc.Cars()[5][1] != "1600" && editor.doc.Cars()[5][1] != "1500")
         state.SkipWithError("the commit did not reach the document");
+}
+
+// A Multiply over every number cell of every car, then its undo (or redo) with
+// the main window and the open table brought up to date and repainted.
+void UndoOrRedoMultiplyAll(benchmark::State& state) {
+    const bool redo = state.range(0) == 1;
+    Editor editor;
+    std::shared_ptr<frmCarTable> table;
+    auto frame = editor.OpenTable(table);
+    Change all = bench::MultiplyAll(editor.doc.Cars());
+    const std::size_t cells = all.cells.size();
+    editor.doc.Commit(std::move(all));
+    QApplication::processEvents();
+    for (auto _ : state) {
+        if (redo) {
+            state.PauseTiming();
+            editor.form.mnuUndo.UserChooses();
+            QApplication::processEvents();
+            state.ResumeTiming();
+            editor.form.mnuRedo.UserChooses();
+        } else {
+            editor.form.mnuUndo.UserChooses();
+        }
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (!redo) {
+            editor.form.mnuRedo.UserChooses();
+            QApplication::processEvents();
+        }
+        state.ResumeTiming();
+    }
+    state.counters["cells"] = static_cast<double>(cells);
 }
 
 // What the open table adds to the memory of the editor with its main window.
@@ -122,3 +155,4 @@ BENCHMARK(TableMemory)->Iterations(1);
 BENCHMARK(OpenTableUntilShown)->Unit(benchmark::kMillisecond);
 BENCHMARK(SortByNumberColumn)->Unit(benchmark::kMillisecond);
 BENCHMARK(CommitCell)->Unit(benchmark::kMillisecond);
+BENCHMARK(UndoOrRedoMultiplyAll)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -21,9 +21,11 @@ CarRow Car(std::string_view name, std::string_view mass) {
 
 TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     HandlingDocument doc;
-    doc.Cars = {Car("ONE", "1500"), Car("TWO", "1200")};
-    const CarChange change =
-        ChangeOf(doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {5, 1, "9"}});
+    // A car just past the end still in memory, so that a row one too far reads as a car.
+    doc.Cars = {Car("ONE", "1500"), Car("TWO", "1200"), Car("GONE", "1")};
+    doc.Cars.pop_back();
+    const CarChange change = ChangeOf(
+        doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}});
     EXPECT_EQ(change.cells, (std::vector<CellChange>{{0, 1, "1500", "1700"}, {1, 1, "1200", "1300"}}))
         << "the later of two edits of a cell counts; a row that does not exist is left out";
     EXPECT_TRUE(change.TouchesRow(1));

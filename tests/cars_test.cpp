@@ -49,8 +49,8 @@ TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
     EXPECT_EQ(CheckNewCar(cars, "MY\rCAR"), NewCarProblem::LineBreak);
     EXPECT_EQ(CheckNewCar(cars, "OLD"), NewCarProblem::None) << "a name already taken is allowed";
 
-    ASSERT_EQ(AppendCar(cars, "LOW", NewCarStats::Lowest), 1);
-    ASSERT_EQ(AppendCar(cars, "HIGH", NewCarStats::Highest, "OLD"), 2);
+    cars.push_back(NewCar(cars, "LOW", NewCarStats::Lowest));
+    cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, "OLD"));
     const std::initializer_list<int> shown{1,          5,   9,     25,          DriveType,
                                            EngineType, Abs, Flags, FrontLights, RearLights};
     EXPECT_EQ(Columns(cars[1], shown), "1 -10 0.5 1 F P 0 0000 0 0 ");
@@ -61,23 +61,16 @@ TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
 
     CarTable full(static_cast<std::size_t>(kMaxCars));
     EXPECT_EQ(CheckNewCar(full, "NEW"), NewCarProblem::TooManyCars);
-    EXPECT_EQ(AppendCar(full, "NEW", NewCarStats::Lowest), -1);
-    EXPECT_EQ(full.size(), static_cast<std::size_t>(kMaxCars));
 }
 
 TEST(Cars, CopyAndDeleteTakeTheFirstOfAName) {
     CarTable cars = Table({"B 1 x", "A 2 y", "A 3 z"});
-    AppendCar(cars, "NEW", NewCarStats::CopyOf, "A");
-    AppendCar(cars, "NEW", NewCarStats::CopyOf, "a");
+    cars.push_back(NewCar(cars, "NEW", NewCarStats::CopyOf, "A"));
+    cars.push_back(NewCar(cars, "NEW", NewCarStats::CopyOf, "a"));
     EXPECT_EQ(Summary(cars), "B:1 A:2 A:3 NEW:2 NEW:1 ");
     EXPECT_EQ(cars[3][2], "y");
-
-    EXPECT_TRUE(DeleteFirstCarNamed(cars, "B"));
-    EXPECT_TRUE(DeleteFirstCarNamed(cars, "A"));
-    EXPECT_EQ(Summary(cars), "A:3 NEW:2 NEW:1 ");
-    EXPECT_TRUE(DeleteFirstCarNamed(cars, "NEW"));
-    EXPECT_EQ(Summary(cars), "A:3 NEW:1 ") << "the second of a name moves up";
-    EXPECT_FALSE(DeleteFirstCarNamed(cars, "new"));
+    EXPECT_EQ(FirstRowNamed(cars, "NEW"), 3);
+    EXPECT_EQ(FirstRowNamed(cars, "new"), -1);
 }
 
 TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {
@@ -86,14 +79,20 @@ TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {
     const MergeResult merged = MergeCars(cars, imported, {"A", "B", "NEW", "NEW", "GONE"});
     EXPECT_EQ(merged.error, "");
     EXPECT_EQ(merged.appendedRows, std::vector<int>{3});
-    EXPECT_EQ(Summary(cars), "A:8 B:9 A:3 NEW:7 ");
-    EXPECT_EQ(cars[1], imported[0]) << "a short line blanks the later values";
+    EXPECT_EQ(merged.change.caption, "Import 3 Cars");
+    HandlingDocument doc;
+    doc.Cars = cars;
+    DoChange(doc, merged.change);
+    EXPECT_EQ(Summary(doc.Cars), "A:8 B:9 A:3 NEW:7 ");
+    EXPECT_EQ(doc.Cars[1], imported[0]) << "a short line blanks the later values";
+    UndoChange(doc, merged.change);
+    EXPECT_EQ(doc.Cars, cars);
 
     cars.resize(static_cast<std::size_t>(kMaxCars) - 1);
     EXPECT_EQ(MergeCars(cars, imported, {"B", "NEW", "X"}).error, "") << "overwriting needs no room";
-    const CarTable before = cars;
-    EXPECT_NE(MergeCars(cars, Table({"X", "Y"}), {"A", "X", "Y"}).error, "");
-    EXPECT_TRUE(cars == before);
+    const MergeResult refused = MergeCars(cars, Table({"X", "Y"}), {"A", "X", "Y"});
+    EXPECT_NE(refused.error, "");
+    EXPECT_TRUE(refused.change.Empty());
     EXPECT_EQ(MergeCars(cars, Table({"X 4"}), {"A", "X"}).appendedRows, std::vector<int>{kMaxCars - 1});
 }
 

@@ -4,24 +4,6 @@
 
 using namespace kestrix;
 
-TEST(Catalogue, TextEntriesAndTheirLimits) {
-    const StatCatalogue& catalogue = StatCatalogue::Instance();
-    std::vector<int> textColumns;
-    for (int column = 0; column < kStatCount; ++column) {
-        if (catalogue[column].IsText)
-            textColumns.push_back(column);
-        else
-            EXPECT_EQ(catalogue[column].MaxLength, 0) << column;
-    }
-    EXPECT_EQ(textColumns, (std::vector<int>{0, 15, 16, 19, 29, 30, 31}));
-    EXPECT_EQ(catalogue[0].MaxLength, 14);
-    EXPECT_EQ(catalogue[29].MaxLength, 4);
-    EXPECT_EQ(catalogue[24].StatName, "Collision Damage Multiplier");
-    EXPECT_DOUBLE_EQ(catalogue[9].Minimum, 0.5);
-    EXPECT_DOUBLE_EQ(catalogue[5].Minimum, -10);
-    EXPECT_EQ(catalogue[25].Maximum, 150000);
-}
-
 TEST(Catalogue, FlagsEncodeByGroupsOfFour) {
     FlagTicks ticks{};
     EXPECT_EQ(EncodeFlags(ticks), "0000");
@@ -73,11 +55,8 @@ TEST(Catalogue, ChoiceStoredForms) {
 }
 
 TEST(Document, TitleRule) {
-    HandlingDocument doc;
-    EXPECT_EQ(SetFileLoaded(doc, true), "Kestrix 3 ()");
-    doc.FilePath = "/games/data (old)/Handling*.cfg";
-    EXPECT_EQ(SetFileLoaded(doc, false), "Kestrix 3");
-    EXPECT_EQ(SetFileLoaded(doc, true), "Kestrix 3 (/games/data (old)/Handling*.cfg)");
-    EXPECT_EQ(MarkModified(doc), "Kestrix 3 (/games/data (old)/Handling*.cfg*)");
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(TitleText("/games/data (old)/Handling*.cfg", false, true), "Kestrix 3");
+    EXPECT_EQ(TitleText("/games/data (old)/Handling*.cfg", true, false),
+              "Kestrix 3 (/games/data (old)/Handling*.cfg)");
+    EXPECT_EQ(TitleText("a.cfg", true, true), "Kestrix 3 (a.cfg*)");
 }

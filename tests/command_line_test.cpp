@@ -57,11 +57,27 @@ TEST(CommandLine, ResaveWritesWhatTheEditorSaves) {
     EXPECT_TRUE(
         saved.ends_with(" \r\n; --- the cars above came with the game; the cars below are additions ---"
                         "\r\n; end of the car list\r\n"));
+
+    // Keeping the layout, an unchanged file comes back byte for byte; a file
+    // the editor would refuse is refused alike.
+    ASSERT_EQ(RunKestrix({"--resave", "--keep-layout", "--", kSample, out}).status, 0);
+    EXPECT_EQ(ReadFileBytes(out).bytes, ReadFileBytes(kSample).bytes);
+    std::filesystem::remove(out);
+    const std::string wide = out + ".in";
+    std::FILE* file = std::fopen(wide.c_str(), "wb");
+    std::string line;
+    for (int i = 0; i < 33; ++i)
+        line += "a ";
+    std::fputs(("; x\n" + line + "\n").c_str(), file);
+    std::fclose(file);
+    EXPECT_EQ(RunKestrix({"--resave", "--keep-layout", wide, out}), RunKestrix({"--resave", wide, out}));
+    EXPECT_FALSE(std::filesystem::exists(out));
+    std::filesystem::remove(wide);
 }
 
 TEST(CommandLine, VersionHelpAndTheEditor) {
     EXPECT_EQ(RunKestrix({"--version"}).out, "Kestrix 1.0\n");
-    EXPECT_NE(RunKestrix({"--help"}).out.find("--check [--] FILE"), std::string::npos);
+    EXPECT_NE(RunKestrix({"--help"}).out.find("--check [--strict] [--] FILE"), std::string::npos);
     EXPECT_EQ(RunKestrix({}).status, std::nullopt);
     EXPECT_EQ(RunKestrix({"Handling.cfg"}).status, std::nullopt);
 }

@@ -106,6 +106,16 @@ TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
     EXPECT_EQ(RunKestrix({"--diff", theirs, Path("clean.cfg")}).status, 0);
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("no/such/folder.cfg"), base, base, theirs}).status, 2);
 
+    // With --keep-layout the result keeps our lines as written; only the car theirs changed differs.
+    const std::string padded = "; mine\n" + CarLine("ALPHA") + "   \n; between\n" + CarLine("BETA") + "\n";
+    const std::string oursPadded = Write("ours-padded.cfg", padded);
+    const std::string theirsBeta = Write("theirs-beta.cfg", Text({CarLine("ALPHA"), CarLine("BETA", "950")}));
+    EXPECT_EQ(RunKestrix({"--merge", "--keep-layout", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}),
+              (test::Printed{0, "", ""}));
+    std::string expectedKept = padded;
+    expectedKept.replace(expectedKept.find("BETA 1500 "), 10, "BETA 950  "); // the columns stay aligned
+    EXPECT_EQ(ReadFileBytes(Path("kept.cfg")).bytes, expectedKept);
+
     // Each side took out one car of a full file and added its own.
     std::string full = test::GeneratedHandlingText(kMaxCars);
     const std::size_t first = full.find("CAR_100000");

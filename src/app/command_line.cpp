@@ -2,6 +2,7 @@
 
 #include "compare/file_compare.h"
 #include "handling_file/file_io.h"
+#include "handling_file/layout.h"
 #include "validation/error_check.h"
 
 #include <algorithm>
@@ -21,11 +22,11 @@ constexpr int kExitFailure = 2;
 
 constexpr std::string_view kUsage =
     "Usage: kestrix [--] [FILE]\n"
-    "       kestrix --check [--] FILE\n"
-    "       kestrix --resave [--] IN OUT\n"
+    "       kestrix --check [--strict] [--] FILE\n"
+    "       kestrix --resave [--keep-layout] [--] IN OUT\n"
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
-    "       kestrix --merge [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -33,7 +34,10 @@ constexpr std::string_view kUsage =
     "  --check FILE      validate FILE and print one line per error:\n"
     "                    #column, TAB, car, TAB, message; exit 0 when clean, 1 with errors,\n"
     "                    2 when the file cannot be read\n"
+    "  --strict          with --check: then also the values the game would not read as meant\n"
     "  --resave IN OUT   read IN and write it to OUT as the editor saves it\n"
+    "  --keep-layout     with --resave: keep every line of IN as it was written;\n"
+    "                    with --merge: write into the lines of OURS as it was written\n"
     "  --diff OLD NEW    print each value that differs: car, TAB, #column and stat, TAB,\n"
     "                    old value, TAB, new value; then removed and added cars, a change\n"
     "                    of the cars' order and of the comments or author; exit 0 when the\n"
@@ -86,38 +90,105 @@ bool Operands(std::vector<std::string>::const_iterator from, std::vector<std::st
 
 } // namespace
 
-int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err) {
-    // Each car is checked as it is read: no table of the cars is needed.
-    ErrorRegister errors;
-    CarCheck check(errors, format);
-    if (const std::string error = ReadHandlingCars(path, check); !error.empty())
-        return Fail(err, error);
+namespace {
+
+// The standard check and the strict findings side by side, each in its own
+// register, from one reading of the file.
+class StandardAndStrict : public CarLines {
+  public:
+    StandardAndStrict(ErrorRegister& standard, ErrorRegister& strict, const NumberFormat& format)
+        : standard_(standard, format), strict_(strict), format_(format) {
+        strict_.Clear();
+    }
+    void Take(const CarValues& values, int count) override {
+        standard_.Take(values, count);
+        StrictCheckCar(values, strict_, format_);
+    }
+
+  private:
+    CarCheck standard_;
+    ErrorRegister& strict_;
+    const NumberFormat& format_;
+};
+
+// Prints rows until the list holds kMaxRows; gives how many did not fit.
+long PrintRows(std::FILE* out, const std::vector<ErrorRecord>& rows, std::size_t room) {
     // Row by row: the rows of a car with a huge name share it, the printed lines would not.
     std::string line;
-    for (const ErrorRecord& row : errors.Rows()) {
-        line.assign(FirstCellText(row.ErrorNumber)).append("\t");
+    const std::size_t printed = std::min(rows.size(), room);
+    for (std::size_t i = 0; i < printed; ++i) {
+        line.assign(FirstCellText(rows[i].ErrorNumber)).append("\t");
         Print(out, line);
-        Print(out, row.CarString);
-        line.assign("\t").append(row.ExplanationString).append("\n");
+        Print(out, rows[i].CarString);
+        line.assign("\t").append(rows[i].ExplanationString).append("\n");
         Print(out, line);
     }
-    if (errors.LeftOut() > 0)
-        Print(err, "kestrix: " + std::to_string(errors.LeftOut()) +
-                       " more errors were left out; the list holds " +
+    return static_cast<long>(rows.size() - printed);
+}
+
+} // namespace
+
+int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err,
+                      CheckRules rules) {
+    // Each car is checked as it is read: no table of the cars is needed.
+    ErrorRegister errors;
+    ErrorRegister strict;
+    CarCheck standardOnly(errors, format);
+    StandardAndStrict both(errors, strict, format);
+    CarLines& check = rules == CheckRules::Strict ? static_cast<CarLines&>(both) : standardOnly;
+    if (const std::string error = ReadHandlingCars(path, check); !error.empty())
+        return Fail(err, error);
+    constexpr auto kRoom = static_cast<std::size_t>(ErrorRegister::kMaxRows);
+    long leftOut = errors.LeftOut() + strict.LeftOut();
+    leftOut += PrintRows(out, errors.Rows(), kRoom);
+    leftOut += PrintRows(out, strict.Rows(), kRoom - errors.Rows().size());
+    if (leftOut > 0)
+        Print(err, "kestrix: " + std::to_string(leftOut) + " more errors were left out; the list holds " +
                        std::to_string(ErrorRegister::kMaxRows) + "\n");
-    return Finish(out, err, errors.Rows().empty() ? kExitClean : kExitFindings);
+    const bool clean = errors.Rows().empty() && strict.Rows().empty();
+    return Finish(out, err, clean ? kExitClean : kExitFindings);
 }
 
 namespace {
 
-int Resave(const std::string& in, const std::string& out, std::FILE* err) {
-    HandlingFileRead read = ReadHandlingFile(in);
+int Resave(const std::string& in, const std::string& out, bool keepLayout, std::FILE* err) {
+    FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
         return Fail(err, read.error);
+    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
+    if (!parsed.error.empty())
+        return Fail(err, "Cannot read \"" + in + "\": " + parsed.error);
     HandlingDocument doc;
-    ApplyToDocument(std::move(read.file), doc);
-    const std::string error = SaveCheckedText(out, WriteHandlingText(doc), doc);
+    ApplyToDocument(std::move(parsed.file), doc);
+    const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
+    const std::string error = SaveCheckedText(out, bytes, doc);
     return error.empty() ? kExitClean : Fail(err, error);
+}
+
+// The options a mode takes between its name and its files; anything else
+// there is the first file, however it looks.
+struct ModeOptions {
+    bool strict = false;
+    bool keepLayout = false;
+    std::string out; // --merge -o OUT
+};
+
+ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
+    ModeOptions options;
+    while (!files.empty()) {
+        if (mode == "--check" && files[0] == "--strict") {
+            options.strict = true;
+        } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
+            options.keepLayout = true;
+        } else if (mode == "--merge" && files[0] == "-o" && files.size() >= 2) {
+            options.out = files[1];
+            files.erase(files.begin());
+        } else {
+            break;
+        }
+        files.erase(files.begin());
+    }
+    return options;
 }
 
 int Diff(const std::string& oldPath, const std::string& newPath, std::FILE* out, std::FILE* err) {
@@ -149,16 +220,35 @@ bool Exists(const std::string& path) {
 
 // A version-control system hands the merge temporary files in its working
 // folder, so the merge leaves no backup copy there.
-std::string WriteMerged(const std::string& path, const HandlingDocument& merged) {
+std::string WriteMerged(const std::string& path, std::string_view text, const HandlingDocument& merged) {
     const std::string backup = BackupPathFor(path);
     const bool hadBackup = Exists(backup);
-    const std::string error = ReplaceFileContents(path, WriteHandlingText(merged));
+    const std::string error = SaveCheckedText(path, text, merged);
     if (!hadBackup)
         ::unlink(backup.c_str());
     return error;
 }
 
-int Merge(const std::vector<std::string>& files, const std::string& outPath, std::FILE* err) {
+// The merged cars in the seed's form, or in the lines of our side as it was written.
+std::string MergedText(const std::string& oursPath, const HandlingDocument& merged, bool keepLayout,
+                       std::string& error) {
+    if (!keepLayout)
+        return WriteHandlingText(merged);
+    FileRead read = ReadFileBytes(oursPath);
+    if (!read.error.empty()) {
+        error = read.error;
+        return {};
+    }
+    LayoutRead ours = ReadKeepingLayout(std::move(read.bytes));
+    if (!ours.error.empty()) {
+        error = "Cannot read \"" + oursPath + "\": " + ours.error;
+        return {};
+    }
+    return WriteKeepingLayout(ours.layout, merged);
+}
+
+int Merge(const std::vector<std::string>& files, const std::string& outPath, bool keepLayout,
+          std::FILE* err) {
     std::vector<HandlingFileRead> reads;
     for (const std::string& path : files) {
         reads.push_back(ReadHandlingFile(path));
@@ -171,7 +261,11 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, std
     if (const std::size_t cars = outcome.merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
         return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
                              " cars, and a file can hold at most " + std::to_string(kMaxCars));
-    if (const std::string error = WriteMerged(outPath, outcome.merged); !error.empty())
+    std::string error;
+    const std::string text = MergedText(files[1], outcome.merged, keepLayout, error);
+    if (error.empty())
+        error = WriteMerged(outPath, text, outcome.merged);
+    if (!error.empty())
         return Fail(err, error);
     if (outcome.conflicts.empty())
         return kExitClean;
@@ -213,23 +307,20 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     }
     // A mode's files follow it as they are, with "--" before them if wished.
     std::vector<std::string> files(args.begin() + 1, args.end());
-    std::string mergeOut;
-    if (mode == "--merge" && files.size() >= 2 && files[0] == "-o") {
-        mergeOut = files[1];
-        files.erase(files.begin(), files.begin() + 2);
-    }
+    const ModeOptions options = TakeModeOptions(mode, files);
     if (!files.empty() && files[0] == "--")
         files.erase(files.begin());
     if (mode == "--check" && files.size() == 1)
-        return CheckHandlingFile(files[0], NumberFormat::FromCurrentLocale(), out, err);
+        return CheckHandlingFile(files[0], NumberFormat::FromCurrentLocale(), out, err,
+                                 options.strict ? CheckRules::Strict : CheckRules::Standard);
     if (mode == "--resave" && files.size() == 2)
-        return Resave(files[0], files[1], err);
+        return Resave(files[0], files[1], options.keepLayout, err);
     if (mode == "--diff" && files.size() == 2)
         return Diff(files[0], files[1], out, err);
     if (mode == "--textconv" && files.size() == 1)
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
-        return Merge(files, mergeOut.empty() ? files[1] : mergeOut, err);
+        return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
     static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
                                                   "--merge", "--help",   "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))

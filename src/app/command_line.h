@@ -16,8 +16,11 @@ namespace kestrix {
 std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 // --check of one file with the given number separators: one line per error
-// to out, a refusal to err. Returns the exit status.
-int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err);
+// to out, a refusal to err. Strict prints the strict findings of the whole
+// file after the standard rows, so the standard output is always a prefix.
+// Returns the exit status.
+int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err,
+                      CheckRules rules = CheckRules::Standard);
 
 // What the editor is asked to open: at most one file, after "--" when its
 // name begins with "-". valid is false for any other arguments.

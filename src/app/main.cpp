@@ -66,10 +66,10 @@ int main(int argc, char** argv) {
     // Qt sets the whole locale from the environment; numbers are read the user's way on purpose.
     std::setlocale(LC_NUMERIC, "");
 
-    kestrix::HandlingDocument doc;
+    kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder());
     kestrix::views::RegisterViews(services);
-    kestrix::frmMain form(doc, services, kestrix::NumberFormat::FromCurrentLocale());
+    kestrix::frmMain form(doc, services);
     const auto window = services.CreateFrame(form);
     form.Form_Load();
     window->show();

@@ -62,6 +62,14 @@ std::string CountText(std::size_t count) {
 } // namespace
 
 NewCarProblem CheckNewCar(const CarTable& cars, std::string_view name) {
+    if (const NewCarProblem problem = CheckCarName(name); problem != NewCarProblem::None)
+        return problem;
+    if (cars.size() >= static_cast<std::size_t>(kMaxCars))
+        return NewCarProblem::TooManyCars;
+    return NewCarProblem::None;
+}
+
+NewCarProblem CheckCarName(std::string_view name) {
     if (name.find(' ') != std::string_view::npos)
         return NewCarProblem::Space;
     if (name.empty())
@@ -70,8 +78,6 @@ NewCarProblem CheckNewCar(const CarTable& cars, std::string_view name) {
         return NewCarProblem::Tab;
     if (name.find_first_of("\r\n") != std::string_view::npos)
         return NewCarProblem::LineBreak;
-    if (cars.size() >= static_cast<std::size_t>(kMaxCars))
-        return NewCarProblem::TooManyCars;
     return NewCarProblem::None;
 }
 
@@ -83,27 +89,15 @@ int FirstRowNamed(const CarTable& cars, std::string_view name) {
     return -1;
 }
 
-int AppendCar(CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom) {
-    if (cars.size() >= static_cast<std::size_t>(kMaxCars))
-        return -1;
+CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom) {
     int source = -1;
     if (stats == NewCarStats::CopyOf && !cars.empty())
         source = std::max(FirstRowNamed(cars, copyFrom), 0);
-    // Copied before the append, which may move the rows.
     CarRow row = source >= 0 ? cars[static_cast<std::size_t>(source)] : CarRow();
     row.Set(VehicleIdentifier, name);
     if (stats != NewCarStats::CopyOf)
         FillWithLimits(row, stats == NewCarStats::Highest);
-    cars.push_back(std::move(row));
-    return static_cast<int>(cars.size()) - 1;
-}
-
-bool DeleteFirstCarNamed(CarTable& cars, std::string_view name) {
-    const int row = FirstRowNamed(cars, name);
-    if (row < 0)
-        return false;
-    cars.erase(cars.begin() + row);
-    return true;
+    return row;
 }
 
 ImportRead ReadImportFile(const std::string& path) {
@@ -118,18 +112,15 @@ ImportRead ReadImportFile(const std::string& path) {
     return result;
 }
 
-MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vector<std::string>& names) {
+MergeResult MergeCars(const CarTable& cars, const CarTable& imported, const std::vector<std::string>& names) {
     MergeResult result;
     const NameIndex sources = FirstRowsByName(imported);
     NameIndex targets = FirstRowsByName(cars);
 
-    // The whole plan first, so that a refusal leaves the table as it was.
-    struct Copy {
-        int target;
-        int source;
-    };
-    std::vector<Copy> plan;
+    // Each target row once, with the imported row it takes.
+    std::vector<std::pair<int, int>> plan;
     plan.reserve(names.size());
+    std::unordered_set<int> planned;
     int nextRow = static_cast<int>(cars.size());
     for (const std::string& name : names) {
         const auto source = sources.find(name);
@@ -139,7 +130,8 @@ MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vecto
         const auto [target, added] = targets.try_emplace(name, nextRow);
         if (added)
             result.appendedRows.push_back(nextRow++);
-        plan.push_back({target->second, source->second});
+        if (planned.insert(target->second).second)
+            plan.emplace_back(target->second, source->second);
     }
     const std::size_t total = cars.size() + result.appendedRows.size();
     if (total > static_cast<std::size_t>(kMaxCars)) {
@@ -149,10 +141,23 @@ MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vecto
         return result;
     }
 
-    targets.clear(); // its views into the rows would not survive the changes below
-    cars.resize(total);
-    for (const Copy& copy : plan)
-        cars[static_cast<std::size_t>(copy.target)] = imported[static_cast<std::size_t>(copy.source)];
+    std::sort(plan.begin(), plan.end());
+    std::vector<CellEdit> edits;
+    for (const auto& [target, source] : plan) {
+        const CarRow& car = imported[static_cast<std::size_t>(source)];
+        if (target >= static_cast<int>(cars.size())) {
+            result.change.added.push_back({target, car});
+            continue;
+        }
+        for (int column = 0; column < kStatCount; ++column)
+            edits.push_back({target, column, std::string(car[column])});
+    }
+    result.change.kind = Change::Kind::Import;
+    result.change.cells = ChangeOf(cars, edits).cells;
+    result.change.caption =
+        plan.size() == 1
+            ? "Import Car '" + std::string(imported[static_cast<std::size_t>(plan[0].second)][0]) + "'"
+            : "Import " + CountText(plan.size()) + " Cars";
     return result;
 }
 

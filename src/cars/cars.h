@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/change.h"
 #include "handling_file/file_io.h"
 #include "model/handling_document.h"
 
@@ -19,19 +20,16 @@ enum class NewCarStats { Lowest, Highest, CopyOf };
 enum class NewCarProblem { None, Space, Empty, Tab, LineBreak, TooManyCars };
 // The space comes first: it is the add-car window's own refusal.
 NewCarProblem CheckNewCar(const CarTable& cars, std::string_view name);
+// The same for a name alone, as a renamed car takes it.
+NewCarProblem CheckCarName(std::string_view name);
 
 // The first row whose name equals name exactly, or -1.
 int FirstRowNamed(const CarTable& cars, std::string_view name);
 
-// Appends a car named name and returns its row. Lowest and Highest fill it with
-// the limits of each stat; CopyOf takes columns 1 to 31 of the first row named
-// copyFrom, or of row 0 when there is none. Returns -1, changing nothing, when
-// the table already holds kMaxCars cars.
-int AppendCar(CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom = {});
-
-// Removes the first row named name; the later rows move up by one. False when
-// there is none. Removing the only car is allowed here: the window decides.
-bool DeleteFirstCarNamed(CarTable& cars, std::string_view name);
+// A car named name. Lowest and Highest fill it with the limits of each stat;
+// CopyOf takes columns 1 to 31 of the first row named copyFrom, or of row 0
+// when there is none.
+CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom = {});
 
 struct ImportRead {
     CarTable rows;     // one per car line of the file, in file order
@@ -44,14 +42,15 @@ struct ImportRead {
 ImportRead ReadImportFile(const std::string& path);
 
 struct MergeResult {
+    Change change;                 // one step: the values replaced and the cars added
     std::vector<int> appendedRows; // the rows added for new names, in the order of names
-    std::string error;             // empty on success; nothing has changed otherwise
+    std::string error;             // empty when the change can be made
 };
 // For each name in turn: the first imported row of that name replaces all 32
 // values of the first row of that name, or is appended when the table has none.
-// A name the import does not hold is passed over. Refused, before any change,
-// when the table would grow beyond kMaxCars cars.
-MergeResult MergeCars(CarTable& cars, const CarTable& imported, const std::vector<std::string>& names);
+// A name the import does not hold is passed over. Refused when the table would
+// grow beyond kMaxCars cars.
+MergeResult MergeCars(const CarTable& cars, const CarTable& imported, const std::vector<std::string>& names);
 
 // What an export holds: the comments and the cars of the table whose name is
 // one of names, in table order; no author.

@@ -320,8 +320,8 @@ int FindTarget(FileOperations& files, const std::string& path, Target& target) {
 
 class Save {
   public:
-    Save(FileOperations& files, const std::string& path, std::string_view bytes)
-        : files_(files), path_(path), bytes_(bytes) {}
+    Save(FileOperations& files, const std::string& path, std::string_view bytes, BackupMode backup)
+        : files_(files), path_(path), bytes_(bytes), backupMode_(backup) {}
 
     std::string Run() {
         if (const int error = FindTarget(files_, path_, target_))
@@ -390,7 +390,7 @@ class Save {
             error = FillNewFile(files_, temporary, file, bytes_, mode, previous);
         if (error != 0)
             return SaveFailure(path_, error);
-        if (previous) {
+        if (previous && backupMode_ == BackupMode::Replace) {
             if (const int backupError = KeepBackup(temporary)) {
                 file.Close();
                 files_.Remove(temporary);
@@ -447,6 +447,7 @@ class Save {
     std::string WriteInPlace(bool withBackup) {
         std::string previous;
         const int readError = files_.ReadAll(target_.path, previous);
+        withBackup = withBackup && backupMode_ == BackupMode::Replace;
         if (withBackup) {
             const int backupError = readError ? readError : CopyBackup(previous);
             if (backupError)
@@ -481,6 +482,7 @@ class Save {
     FileOperations& files_;
     const std::string& path_; // as the user named it, for the messages
     std::string_view bytes_;
+    BackupMode backupMode_;
     Target target_;
     std::size_t limit_ = 255; // the longest name the target's folder takes
     std::string backup_;
@@ -682,7 +684,17 @@ std::string ReplaceFileContents(const std::string& path, std::string_view bytes)
 }
 
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files) {
-    return Save(files, path, bytes).Run();
+    return ReplaceFileContents(path, bytes, files, BackupMode::Replace);
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, BackupMode backup) {
+    PosixFileOperations files;
+    return ReplaceFileContents(path, bytes, files, backup);
+}
+
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files,
+                                BackupMode backup) {
+    return Save(files, path, bytes, backup).Run();
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -699,12 +711,18 @@ std::string SaveCheckedText(const std::string& path, std::string_view text, cons
 }
 
 std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc,
-                            FileOperations& files) {
+                            BackupMode backup) {
+    PosixFileOperations files;
+    return SaveCheckedText(path, text, doc, files, backup);
+}
+
+std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc,
+                            FileOperations& files, BackupMode backup) {
     if (const std::string difference = ReadBackDifference(text, doc); !difference.empty())
         return Failure("Cannot save", path,
                        "the file would not read back as it is saved: " + difference +
                            ". Nothing was written");
-    return ReplaceFileContents(path, text, files);
+    return ReplaceFileContents(path, text, files, backup);
 }
 
 HandlingFileRead ReadHandlingFile(const std::string& path) {

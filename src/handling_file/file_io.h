@@ -108,12 +108,22 @@ std::string BackupPathFor(const std::string& path);
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes);
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files);
 
+// Whether a save puts the file it replaces into the backup, or leaves the
+// backup as it is: the first save after a file was opened keeps the file as
+// it was opened, and later saves must not replace that with their own.
+enum class BackupMode { Replace, Keep };
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, BackupMode backup);
+std::string ReplaceFileContents(const std::string& path, std::string_view bytes, FileOperations& files,
+                                BackupMode backup);
+
 // ReplaceFileContents of text written for doc, once the text is found to read
 // back as doc (ReadBackDifference); otherwise nothing is replaced, and the
 // error names the path and what would come back otherwise.
 std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc);
 std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc,
-                            FileOperations& files);
+                            FileOperations& files, BackupMode backup = BackupMode::Replace);
+std::string SaveCheckedText(const std::string& path, std::string_view text, const HandlingDocument& doc,
+                            BackupMode backup);
 
 // Whether two paths name the same file: the same file system object, or the
 // same text where either cannot be found.

@@ -33,13 +33,4 @@ std::string TitleText(std::string_view filePath, bool loaded, bool modified) {
     return title;
 }
 
-std::string SetFileLoaded(const HandlingDocument& doc, bool loaded) {
-    return TitleText(doc.FilePath, loaded, false);
-}
-
-std::string MarkModified(HandlingDocument& doc) {
-    doc.Modified = true;
-    return TitleText(doc.FilePath, true, true);
-}
-
 } // namespace kestrix

@@ -53,8 +53,4 @@ struct HandlingDocument {
 // The window title: "Kestrix 3", "Kestrix 3 (path)" or "Kestrix 3 (path*)".
 std::string TitleText(std::string_view filePath, bool loaded, bool modified);
 
-// The document side of the main window's two title operations; each returns the new title.
-std::string SetFileLoaded(const HandlingDocument& doc, bool loaded);
-std::string MarkModified(HandlingDocument& doc);
-
 } // namespace kestrix

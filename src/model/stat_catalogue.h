@@ -22,6 +22,7 @@ struct StatDef {
 // The columns of a car line, by position.
 enum Stat : int {
     VehicleIdentifier = 0,
+    NumberOfGears = 12,
     DriveType = 15,
     EngineType = 16,
     Abs = 19,

@@ -15,13 +15,15 @@ void Chart::SetBars(std::vector<ChartBar> bars, std::vector<ChartLimit> limits) 
     bars_ = std::move(bars);
     limits_ = std::move(limits);
     points_.clear();
+    highlighted_.clear();
     changed_.clear();
     Notify(Aspect::Rows);
 }
 
-void Chart::SetPoints(std::vector<ChartPoint> points) {
+void Chart::SetPoints(std::vector<ChartPoint> points, std::vector<int> highlighted) {
     kind_ = Kind::Scatter;
     points_ = std::move(points);
+    highlighted_ = std::move(highlighted);
     bars_.clear();
     limits_.clear();
     changed_.clear();
@@ -36,6 +38,13 @@ void Chart::UpdatePoints(const std::vector<std::pair<int, ChartPoint>>& changes)
     }
     if (!changed_.empty())
         Notify(Aspect::Value);
+}
+
+void Chart::SetHighlighted(std::vector<int> highlighted) {
+    if (highlighted == highlighted_)
+        return;
+    highlighted_ = std::move(highlighted);
+    Notify(Aspect::Selection);
 }
 
 std::string Chart::UserPointsAt(int point) const {

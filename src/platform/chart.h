@@ -34,7 +34,6 @@ struct ChartLimit {
 struct ChartPoint {
     double x = 0;
     double y = 0;
-    bool highlighted = false;
     friend bool operator==(const ChartPoint&, const ChartPoint&) = default;
 };
 
@@ -53,14 +52,17 @@ class Chart : public Control {
     const std::vector<ChartBar>& Bars() const { return bars_; }
     const std::vector<ChartLimit>& Limits() const { return limits_; }
     const std::vector<ChartPoint>& Points() const { return points_; }
+    // The points drawn over the others, rising.
+    const std::vector<int>& Highlighted() const { return highlighted_; }
     // The points the last UpdatePoints changed; a view redraws only these.
     const std::vector<int>& ChangedPoints() const { return changed_; }
 
     void SetTitles(std::string title, std::string summary, std::string axisX, std::string axisY);
     void SetBars(std::vector<ChartBar> bars, std::vector<ChartLimit> limits);
-    void SetPoints(std::vector<ChartPoint> points);
+    void SetPoints(std::vector<ChartPoint> points, std::vector<int> highlighted);
     // Changes some points in place, the others as they are.
     void UpdatePoints(const std::vector<std::pair<int, ChartPoint>>& changes);
+    void SetHighlighted(std::vector<int> highlighted);
 
     // What pointing at a point shows, and a click on it.
     std::function<std::string(int)> PointText;
@@ -80,6 +82,7 @@ class Chart : public Control {
     std::vector<ChartBar> bars_;
     std::vector<ChartLimit> limits_;
     std::vector<ChartPoint> points_;
+    std::vector<int> highlighted_;
     std::vector<int> changed_;
     ImageWriter writer_;
 };

@@ -441,15 +441,6 @@ void ListBox::AddItems(std::vector<std::string> texts) {
     Notify(Aspect::Entries);
 }
 
-void ListBox::RemoveItem(int position) {
-    entries_.erase(entries_.begin() + position);
-    if (anchor_ == position)
-        anchor_ = -1;
-    else if (anchor_ > position)
-        --anchor_;
-    Notify(Aspect::Entries);
-}
-
 void ListBox::Clear() {
     entries_.clear();
     anchor_ = -1;
@@ -534,18 +525,6 @@ void ColumnList::SetRows(std::vector<std::string> cells) {
     order_.resize(rows);
     std::iota(order_.begin(), order_.end(), 0);
     selectedRow_ = -1;
-    Reorder();
-}
-
-void ColumnList::AddRow(int position, std::vector<std::string> cells) {
-    cells.resize(static_cast<std::size_t>(ColumnCount()));
-    const int added = static_cast<int>(order_.size());
-    for (std::string& cell : cells)
-        cells_.push_back(std::move(cell));
-    position = std::clamp(position, 0, RowCount());
-    order_.insert(order_.begin() + position, added);
-    if (selectedRow_ >= position)
-        ++selectedRow_;
     Reorder();
 }
 
@@ -699,6 +678,14 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+S";
     case Shortcut::CtrlT:
         return "Ctrl+T";
+    case Shortcut::CtrlY:
+        return "Ctrl+Y";
+    case Shortcut::CtrlZ:
+        return "Ctrl+Z";
+    case Shortcut::CtrlShiftZ:
+        return "Ctrl+Shift+Z";
+    case Shortcut::F2:
+        return "F2";
     }
     return "";
 }

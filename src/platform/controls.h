@@ -377,7 +377,6 @@ class ListBox : public Control {
     int AddItem(std::string text);
     // Adds many entries at once, each at its place.
     void AddItems(std::vector<std::string> texts);
-    void RemoveItem(int position);
     void Clear();
     // Removes the selected entries and returns their texts, in list order.
     std::vector<std::string> TakeSelected();
@@ -427,8 +426,6 @@ class ColumnList : public Control {
     std::string CopyText() const;
     // Replaces every row at once; cells are given row after row.
     void SetRows(std::vector<std::string> cells);
-    // Adds a row before the row shown at position (in a sorted list, at its sorted place).
-    void AddRow(int position, std::vector<std::string> cells);
     // Replaces `removed` rows from `first` on, counted in the order the rows
     // came, by the given ones, as a refill with all rows would: a sorted list
     // shows them at their sorted places and the others keep theirs, and the
@@ -499,7 +496,7 @@ class Picture : public Control {
     std::string drawing_;
 };
 
-enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS, CtrlT };
+enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS, CtrlT, CtrlY, CtrlZ, CtrlShiftZ, F2 };
 std::string_view ShortcutText(Shortcut shortcut);
 
 // A menu entry, a submenu (with entries) or a separator.
@@ -508,6 +505,7 @@ class MenuEntry : public Label {
     using Label::Label;
     void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
     Shortcut Key = Shortcut::None;
+    Shortcut OtherKey = Shortcut::None; // a second key for the same entry
     bool IsSeparator = false;
     std::vector<MenuEntry*> Entries;
     // A disabled entry does nothing.

@@ -21,6 +21,8 @@ class GridSource {
     // What is wrong with a cell; empty when nothing is.
     virtual std::string_view Error(int row, int column) const = 0;
     virtual bool RowHasError(int row) const = 0;
+    // Whether the value differs from the file as last saved.
+    virtual bool Changed(int row, int column) const = 0;
 
   protected:
     ~GridSource() = default;
@@ -104,6 +106,7 @@ class Grid : public Control {
     int ShownRow(int sourceRow) const;
     std::string_view Text(int row, int column) const { return source_->Text(SourceRow(row), column); }
     std::string_view Error(int row, int column) const { return source_->Error(SourceRow(row), column); }
+    bool Changed(int row, int column) const { return source_->Changed(SourceRow(row), column); }
 
     // -1: the source's order.
     int SortColumn() const { return sortColumn_; }

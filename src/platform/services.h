@@ -18,6 +18,10 @@ struct MessageBox {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     Answer defaultButton = Answer::Ok;
+    // Captions for the Yes and No buttons where the answer is better named
+    // ("Recover", "Discard", "Overwrite", "Reload"); empty: Yes and No.
+    std::string yesCaption = {};
+    std::string noCaption = {};
 };
 
 inline constexpr const char* kHandlingFileFilter = "CFG File|*.cfg|All Files|*.*";

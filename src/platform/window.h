@@ -2,6 +2,7 @@
 
 #include "platform/controls.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,6 +75,12 @@ class Window {
     void Unload();
     bool IsClosed() const { return closed_; }
     void BringToFront();
+    // The user brought the window to the front again, from another program or window.
+    std::function<void()> Activated;
+    void UserActivates() {
+        if (Activated && !closed_)
+            Activated();
+    }
 
     // Enter presses the default button and Escape the cancel button, where the window has them.
     Button* DefaultButton = nullptr;

@@ -229,6 +229,25 @@ std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum) {
     return std::string(value) + " is larger than maximum value " + FormatNumber(long{maximum}) + ".";
 }
 
+std::string UnknownLetterMessage(std::string_view value, std::string_view what, std::string_view letters) {
+    std::string message = std::string(value) + " is not " + std::string(what) + "; the game reads ";
+    for (std::size_t i = 0; i < letters.size(); ++i)
+        message.append(i == 0 ? "" : i + 1 == letters.size() ? " or " : ", ").push_back(letters[i]);
+    return message + ".";
+}
+
+std::string NotHexadecimalMessage(std::string_view value) {
+    return std::string(value) + " has a flag digit that is not hexadecimal (0 to 9, A to F).";
+}
+
+std::string NotWholeMessage(std::string_view value) {
+    return std::string(value) + " is not a whole number.";
+}
+
+std::string NotAChoiceMessage(std::string_view value, int count) {
+    return std::string(value) + " is not one of the values 0 to " + FormatNumber(long{count - 1}) + ".";
+}
+
 std::string FirstCellText(std::int16_t errorNumber) {
     char buffer[8] = {'#'};
     const auto result = std::to_chars(buffer + 1, buffer + sizeof buffer, errorNumber);
@@ -327,6 +346,76 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
         Record(errors, column, car, [&] { return AboveMaximumMessage(value, def.Maximum); });
 }
 
+// A whole number the game reads, or nothing; the seed's rows already name a
+// value that is no number at all.
+std::optional<double> Fraction(std::string_view value, const NumberFormat& format) {
+    const std::optional<double> number = NumericValue(value, format);
+    if (!number || *number == std::trunc(*number))
+        return std::nullopt;
+    return number;
+}
+
+std::optional<std::string> JudgeLetter(std::string_view value, std::string_view what,
+                                       std::string_view letters) {
+    if (value.empty() || (value.size() == 1 && letters.find(value[0]) != std::string_view::npos))
+        return std::nullopt;
+    return UnknownLetterMessage(value, what, letters);
+}
+
+std::optional<std::string> JudgeFlags(std::string_view value, const NumberFormat&) {
+    // Only the first four digits are read; a longer value has its own row already.
+    const std::string_view digits = value.substr(0, 4);
+    if (digits.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos)
+        return std::nullopt;
+    return NotHexadecimalMessage(value);
+}
+
+std::optional<std::string> JudgeWhole(std::string_view value, const NumberFormat& format) {
+    if (!Fraction(value, format))
+        return std::nullopt;
+    return NotWholeMessage(value);
+}
+
+// ABS and the lights are text to the catalogue, so nothing else judges them.
+template <int Count>
+std::optional<std::string> JudgeChoice(std::string_view value, const NumberFormat& format) {
+    if (value.empty())
+        return std::nullopt;
+    const std::optional<double> number = NumericValue(value, format);
+    if (!number)
+        return NotAChoiceMessage(value, Count);
+    if (*number != std::trunc(*number))
+        return NotWholeMessage(value);
+    if (*number < 0 || *number > Count - 1)
+        return NotAChoiceMessage(value, Count);
+    return std::nullopt;
+}
+
+struct StrictRule {
+    int column;
+    std::optional<std::string> (*judge)(std::string_view value, const NumberFormat& format);
+};
+
+constexpr StrictRule kStrictRules[] = {
+    {NumberOfGears, JudgeWhole},
+    {DriveType,
+     [](std::string_view value, const NumberFormat&) { return JudgeLetter(value, "a drive type", "FR4"); }},
+    {EngineType,
+     [](std::string_view value, const NumberFormat&) { return JudgeLetter(value, "an engine type", "PDE"); }},
+    {Abs, JudgeChoice<2>},
+    {Flags, JudgeFlags},
+    {FrontLights, JudgeChoice<4>},
+    {RearLights, JudgeChoice<4>},
+};
+
+void StrictCheck(const CarValues& car, CarNameOnce& name, ErrorRegister& errors, const NumberFormat& format) {
+    for (const StrictRule& rule : kStrictRules) {
+        if (std::optional<std::string> message =
+                rule.judge(car[static_cast<std::size_t>(rule.column)], format))
+            Record(errors, rule.column, name, [&] { return std::move(*message); });
+    }
+}
+
 // The values of a table's car, as the check takes them from a line.
 const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
     for (int column = 0; column < kStatCount; ++column)
@@ -336,40 +425,48 @@ const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
 
 } // namespace
 
-void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {
+void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     const StatCatalogue& catalogue = StatCatalogue::Instance();
     const bool pointIsDecimal = PointIsOnlyDecimal(format);
     CarNameOnce name(car[0]);
     for (int column = 0; column < kStatCount; ++column)
         CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, format,
                    pointIsDecimal);
+    if (rules == CheckRules::Strict)
+        StrictCheck(car, name, errors, format);
 }
 
-void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format) {
+void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {
+    CarNameOnce name(car[0]);
+    StrictCheck(car, name, errors, format);
+}
+
+void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     errors.Clear();
     CarValues values;
     for (const CarRow& car : cars) {
-        CheckCar(ValuesOf(car, values), errors, format);
+        CheckCar(ValuesOf(car, values), errors, format, rules);
         errors.EndCar();
     }
 }
 
-CarCheck::CarCheck(ErrorRegister& errors, const NumberFormat& format) : errors_(errors), format_(format) {
+CarCheck::CarCheck(ErrorRegister& errors, const NumberFormat& format, CheckRules rules)
+    : errors_(errors), format_(format), rules_(rules) {
     errors_.Clear();
 }
 
 void CarCheck::Take(const CarValues& values, int) {
-    CheckCar(values, errors_, format_);
+    CheckCar(values, errors_, format_, rules_);
     errors_.EndCar();
 }
 
 RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
-                      const NumberFormat& format) {
+                      const NumberFormat& format, CheckRules rules) {
     std::vector<ErrorRecord>& rows = errors.rows_;
     std::vector<int>& ends = errors.carEnds_;
     const int before = static_cast<int>(rows.size());
     const auto checkAll = [&] {
-        ErrorCheck(cars, errors, format);
+        ErrorCheck(cars, errors, format, rules);
         return RowSplice{0, before, static_cast<int>(rows.size())};
     };
     const bool filledFromThese =
@@ -397,7 +494,7 @@ RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegis
         if (car == *next) {
             judged.Clear();
             CarValues values;
-            CheckCar(ValuesOf(cars[static_cast<std::size_t>(car)], values), judged, format);
+            CheckCar(ValuesOf(cars[static_cast<std::size_t>(car)], values), judged, format, rules);
             std::move(judged.rows_.begin(), judged.rows_.end(), std::back_inserter(span));
             ++next;
         } else {

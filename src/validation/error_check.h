@@ -34,6 +34,17 @@ std::string NotANumberMessage(std::string_view value);
 std::string BelowMinimumMessage(std::string_view value, double minimum);
 std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum);
 
+// Which findings a check makes. Strict adds, after each car's own rows, the
+// values that pass the limits but that the game would not read as meant: a
+// drive or engine letter it does not know, a flag digit that is not
+// hexadecimal, a fraction where it reads a whole number.
+enum class CheckRules { Standard, Strict };
+
+std::string UnknownLetterMessage(std::string_view value, std::string_view what, std::string_view letters);
+std::string NotHexadecimalMessage(std::string_view value);
+std::string NotWholeMessage(std::string_view value);
+std::string NotAChoiceMessage(std::string_view value, int count);
+
 // Text that several rows share: a car's name is kept once however many of
 // its values fail, so a huge name does not grow with every row. Reads as a
 // const std::string& or a std::string_view wherever text is expected.
@@ -104,16 +115,20 @@ class ErrorRegister {
 
   private:
     friend RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
-                                 const NumberFormat& format);
+                                 const NumberFormat& format, CheckRules rules);
     std::vector<ErrorRecord> rows_;
     std::vector<int> carEnds_; // per car, where its rows end; rows added otherwise leave it behind
     long leftOut_ = 0;
 };
 
 // Checks every value of every car and refills the register.
-void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format);
+void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format,
+                CheckRules rules = CheckRules::Standard);
 // Checks the values of one car, column by column, adding its findings to the register.
-void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
+void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format,
+              CheckRules rules = CheckRules::Standard);
+// Only the findings that Strict adds for one car.
+void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
 
 // ErrorCheck over the cars of a text as the reader hands them over, so that
 // a file is checked while it is read, without a table: the register ends as
@@ -121,12 +136,13 @@ void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& f
 class CarCheck : public CarLines {
   public:
     // Clears the register.
-    CarCheck(ErrorRegister& errors, const NumberFormat& format);
+    CarCheck(ErrorRegister& errors, const NumberFormat& format, CheckRules rules = CheckRules::Standard);
     void Take(const CarValues& values, int count) override;
 
   private:
     ErrorRegister& errors_;
     const NumberFormat& format_;
+    CheckRules rules_;
 };
 
 // Brings the register up to date after the values of the cars at these rows
@@ -136,6 +152,6 @@ class CarCheck : public CarLines {
 // from as many cars, or when its rows do not fit in it, before or after.
 // Gives the rows replaced.
 RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,
-                      const NumberFormat& format);
+                      const NumberFormat& format, CheckRules rules = CheckRules::Standard);
 
 } // namespace kestrix

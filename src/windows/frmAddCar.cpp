@@ -1,7 +1,6 @@
 #include "windows/frmAddCar.h"
 
-#include "cars/cars.h"
-#include "windows/frmMain.h"
+#include "model/stat_catalogue.h"
 
 namespace kestrix {
 
@@ -13,8 +12,9 @@ namespace {
 
 constexpr int kCopy = 2;
 
-// Why the name cannot be taken, as the window says it; empty when it can.
-std::string Refusal(NewCarProblem problem) {
+} // namespace
+
+std::string NameRefusal(NewCarProblem problem) {
     switch (problem) {
     case NewCarProblem::None:
         return {};
@@ -32,10 +32,8 @@ std::string Refusal(NewCarProblem problem) {
     return {};
 }
 
-} // namespace
-
-frmAddCar::frmAddCar(frmMain& main, HandlingDocument& doc, platform::Services& services)
-    : Window("frmAddCar"), main_(main), doc_(doc), services_(services) {
+frmAddCar::frmAddCar(Document& doc, platform::Services& services)
+    : Window("frmAddCar"), doc_(doc), services_(services) {
     SetCaption("Add new car");
     lblHeading.SetCaption("Add new car :");
     lblWarning.SetCaption(
@@ -77,7 +75,7 @@ void frmAddCar::optStats_Click(int index) {
 
 void frmAddCar::cmdViewErrors_Click() {
     const std::string& name = txtCarLabel.Text();
-    if (const std::string refusal = Refusal(CheckNewCar(doc_.Cars, name)); !refusal.empty()) {
+    if (const std::string refusal = NameRefusal(CheckNewCar(doc_.Cars(), name)); !refusal.empty()) {
         services_.ShowMessage({refusal, "Add New Car...", Buttons::Ok, Icon::Warning, Answer::Ok});
         return;
     }
@@ -87,14 +85,57 @@ void frmAddCar::cmdViewErrors_Click() {
     else if (optStats[1].Value())
         stats = NewCarStats::Highest;
     const int position = cboCars.ListIndex();
-    const int row = AppendCar(doc_.Cars, name, stats, position < 0 ? std::string() : cboCars.List(position));
-    main_.cboCars.SetListIndex(main_.AddCarEntries({row}));
-    main_.MarkModified();
-    main_.RefreshCarTable(true);
+    doc_.Commit(AddCarChange(doc_.Cars(), NewCar(doc_.Cars(), name, stats,
+                                                 position < 0 ? std::string() : cboCars.List(position))));
     Unload();
 }
 
 void frmAddCar::cmdCancel_Click() {
+    Unload();
+}
+
+frmRenameCar::frmRenameCar(Document& doc, platform::Services& services, int row)
+    : Window("frmRenameCar"), doc_(doc), services_(services), row_(row) {
+    SetCaption("Rename Car");
+    lblPrompt.SetCaption("New name of the car :");
+    cmdOK.SetCaption("OK");
+    cmdCancel.SetCaption("Cancel");
+    txtName.SetText(std::string(doc_.Cars().at(static_cast<std::size_t>(row))[VehicleIdentifier]));
+    txtName.Select(0, txtName.Text().size());
+    DefaultButton = &cmdOK;
+    CancelButton = &cmdCancel;
+    cmdOK.Click = [this] { cmdOK_Click(); };
+    cmdCancel.Click = [this] { cmdCancel_Click(); };
+    Focus.Join({&txtName, &cmdOK, &cmdCancel});
+    txtName.SetFocus();
+}
+
+void frmRenameCar::cmdOK_Click() {
+    const std::string& name = txtName.Text();
+    const auto refuse = [this](const std::string& text) {
+        services_.ShowMessage(
+            {text, "Rename Car", platform::Buttons::Ok, platform::Icon::Warning, platform::Answer::Ok});
+        txtName.SetFocus();
+    };
+    if (const std::string refusal = NameRefusal(CheckCarName(name)); !refusal.empty())
+        return refuse(refusal);
+    const int longest = StatCatalogue::Instance()[VehicleIdentifier].MaxLength;
+    if (name.size() > static_cast<std::size_t>(longest))
+        return refuse("A car name can have at most " + std::to_string(longest) + " characters; \"" + name +
+                      "\" has " + std::to_string(name.size()) + ".");
+    const int same = FirstRowNamed(doc_.Cars(), name);
+    if (same >= 0 && same != row_ &&
+        services_.ShowMessage({"Another car is already named '" + name + "'.\rUse the name anyway?",
+                               "Rename Car", platform::Buttons::YesNo, platform::Icon::Warning,
+                               platform::Answer::No}) != platform::Answer::Yes) {
+        txtName.SetFocus();
+        return;
+    }
+    doc_.Commit(RenameCarChange(doc_.Cars(), row_, name));
+    Unload();
+}
+
+void frmRenameCar::cmdCancel_Click() {
     Unload();
 }
 

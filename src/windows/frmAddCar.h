@@ -1,6 +1,7 @@
 #pragma once
 
-#include "model/handling_document.h"
+#include "cars/cars.h"
+#include "document/document.h"
 #include "platform/services.h"
 #include "platform/window.h"
 
@@ -8,13 +9,14 @@
 
 namespace kestrix {
 
-class frmMain;
+// Why a name cannot be taken, as the add-car and rename windows say it; empty when it can.
+std::string NameRefusal(NewCarProblem problem);
 
 // Asks for a new car's name and how its stats start: the lowest or the
 // highest allowed values, or a copy of an existing car.
 class frmAddCar : public platform::Window {
   public:
-    frmAddCar(frmMain& main, HandlingDocument& doc, platform::Services& services);
+    frmAddCar(Document& doc, platform::Services& services);
 
     platform::Label lblHeading{"lblHeading"};
     platform::Label lblWarning{"lblWarning"};
@@ -33,9 +35,28 @@ class frmAddCar : public platform::Window {
     void cmdCancel_Click();
 
   private:
-    frmMain& main_;
-    HandlingDocument& doc_;
+    Document& doc_;
     platform::Services& services_;
+};
+
+// Asks for a car's new name: the add-car window's rules, at most the 14
+// characters a name may have, and a name another car has only when the user says so.
+class frmRenameCar : public platform::Window {
+  public:
+    frmRenameCar(Document& doc, platform::Services& services, int row);
+
+    platform::Label lblPrompt{"lblPrompt"};
+    platform::TextField txtName{"txtName"};
+    platform::Button cmdOK{"cmdOK"};
+    platform::Button cmdCancel{"cmdCancel"};
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+  private:
+    Document& doc_;
+    platform::Services& services_;
+    int row_;
 };
 
 } // namespace kestrix

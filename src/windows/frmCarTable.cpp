@@ -3,7 +3,6 @@
 #include "model/stat_help.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
-#include "windows/frmMain.h"
 
 #include <algorithm>
 #include <charconv>
@@ -109,8 +108,8 @@ GridColumn StatColumn(int stat) {
 
 } // namespace
 
-frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main)
-    : Window("frmCarTable"), doc_(doc), services_(services), main_(main) {
+frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
+    : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
     chkErrors.SetCaption("Only cars with &errors");
@@ -131,7 +130,7 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
     grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
-    grdCars.SelectionChange = [this] { main_.CarTableFocusChanged(); };
+    grdCars.SelectionChange = [this] { TellFocus(); };
     cmdSetTo.Click = [this] { cmdSetTo_Click(); };
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
@@ -139,6 +138,13 @@ frmCarTable::frmCarTable(HandlingDocument& doc, platform::Services& services, fr
     cmdNextError.Click = [this] { cmdNextError_Click(); };
     Focus.Join(
         {&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare, &cmdNextError});
+    doc_.Observe(*this);
+}
+
+frmCarTable::~frmCarTable() {
+    doc_.Forget(*this);
+    if (focus_)
+        focus_->Set(std::nullopt, {});
 }
 
 void frmCarTable::Form_Load() {
@@ -152,7 +158,7 @@ void frmCarTable::Form_Load() {
         columns.push_back(std::move(column));
     }
     grdCars.SetColumns(std::move(columns));
-    DocumentChanged(true);
+    ShowRows(true);
 }
 
 std::string frmCarTable::HeaderTip(int column) const {
@@ -162,15 +168,41 @@ std::string frmCarTable::HeaderTip(int column) const {
 bool frmCarTable::QueryUnload() {
     if (Place())
         services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
+    // Closed, the table focuses on no cars.
+    if (focus_)
+        focus_->Set(std::nullopt, {});
     return true;
 }
 
-void frmCarTable::DocumentChanged(bool carsChanged) {
+void frmCarTable::DocumentChanged(const DocumentEvent& event) {
+    switch (event.kind) {
+    case DocumentEvent::Kind::Read:
+    case DocumentEvent::Kind::Changed:
+    case DocumentEvent::Kind::Checked:
+        ShowRows(event.RowsChanged());
+        break;
+    case DocumentEvent::Kind::State:
+        grdCars.ValuesChanged(); // the marks of changed values
+        break;
+    case DocumentEvent::Kind::Show:
+        SelectCar(event.row, event.column);
+        return;
+    }
+    // Undo and redo show the row of the value they put back.
+    if (event.replayed && event.change && !event.change->cells.empty()) {
+        const CellChange& cell = event.change->cells.front();
+        const int shown = grdCars.ShownRow(cell.row);
+        if (shown >= 0)
+            grdCars.Select({{shown, cell.column, shown, cell.column}}, {shown, cell.column});
+    }
+}
+
+void frmCarTable::ShowRows(bool rowsChanged) {
     MapErrors();
-    if (carsChanged || knownCars_ != doc_.Cars.size()) {
-        knownCars_ = doc_.Cars.size();
+    if (rowsChanged) {
         grdCars.SetSource(this);
         ShowCount();
+        TellFocus();
     } else {
         grdCars.ValuesChanged();
     }
@@ -179,12 +211,13 @@ void frmCarTable::DocumentChanged(bool carsChanged) {
 // The register says where each car's rows end, so a finding maps to its car
 // by place, however many cars share a name.
 void frmCarTable::MapErrors() {
-    errorColumns_.assign(doc_.Cars.size(), 0);
+    const CarTable& cars = doc_.Cars();
+    errorColumns_.assign(cars.size(), 0);
     errorCells_.clear();
     ownMessages_.clear();
-    const ErrorRegister& errors = main_.Errors();
+    const ErrorRegister& errors = doc_.Errors();
     const std::vector<int>& ends = errors.CarEnds();
-    ownCheck_ = errors.LeftOut() > 0 || ends.size() != doc_.Cars.size();
+    ownCheck_ = errors.LeftOut() > 0 || ends.size() != doc_.Cars().size();
     if (!ownCheck_) {
         std::size_t first = 0;
         for (std::size_t car = 0; car < ends.size(); ++car) {
@@ -197,11 +230,11 @@ void frmCarTable::MapErrors() {
     }
     ErrorRegister one;
     CarValues values;
-    for (std::size_t car = 0; car < doc_.Cars.size(); ++car) {
+    for (std::size_t car = 0; car < doc_.Cars().size(); ++car) {
         one.Clear();
         for (int column = 0; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = doc_.Cars[car][column];
-        CheckCar(values, one, main_.Numbers());
+            values[static_cast<std::size_t>(column)] = doc_.Cars()[car][column];
+        CheckCar(values, one, doc_.Numbers(), doc_.Rules());
         for (const ErrorRecord& finding : one.Rows()) {
             ownMessages_.push_back(finding.ExplanationString);
             MarkError(car, finding.ErrorNumber, ownMessages_.size() - 1);
@@ -226,7 +259,7 @@ std::string_view frmCarTable::Error(int row, int column) const {
     const auto found = std::lower_bound(errorCells_.begin(), errorCells_.end(), std::make_pair(cell, 0u));
     if (ownCheck_)
         return ownMessages_[found->second];
-    return main_.Errors().Rows()[found->second].ExplanationString;
+    return doc_.Errors().Rows()[found->second].ExplanationString;
 }
 
 bool frmCarTable::RowHasError(int row) const {
@@ -235,7 +268,7 @@ bool frmCarTable::RowHasError(int row) const {
 }
 
 void frmCarTable::ShowCount() {
-    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars.size()) +
+    lblCount.SetCaption(std::to_string(grdCars.RowCount()) + " of " + std::to_string(doc_.Cars().size()) +
                         " cars");
 }
 
@@ -247,7 +280,7 @@ void frmCarTable::txtFilter_Change() {
     lblFilterNote.SetCaption(note);
     lblFilterNote.SetTip(note);
     ShowCount();
-    main_.CarTableFocusChanged();
+    TellFocus();
 }
 
 void frmCarTable::cmdNextError_Click() {
@@ -258,42 +291,52 @@ void frmCarTable::cmdNextError_Click() {
 void frmCarTable::chkErrors_Click() {
     grdCars.SetOnlyErrors(chkErrors.Value() != 0);
     ShowCount();
-    main_.CarTableFocusChanged();
+    TellFocus();
 }
 
-std::vector<int> frmCarTable::ShownCars() const {
-    std::vector<int> rows(static_cast<std::size_t>(grdCars.RowCount()));
+void frmCarTable::TellFocus() {
+    if (!focus_)
+        return;
+    std::vector<int> shown(static_cast<std::size_t>(grdCars.RowCount()));
     for (int row = 0; row < grdCars.RowCount(); ++row)
-        rows[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-std::vector<int> frmCarTable::SelectedCars() const {
-    std::vector<int> rows;
+        shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
+    std::sort(shown.begin(), shown.end());
+    std::vector<int> selected;
     for (const int row : grdCars.SelectedRows())
-        rows.push_back(grdCars.SourceRow(row));
-    return rows;
+        selected.push_back(grdCars.SourceRow(row));
+    std::sort(selected.begin(), selected.end());
+    focus_->Set(std::move(shown), std::move(selected));
 }
 
-void frmCarTable::SelectCar(int row) {
+// A car shown on request is selected here too: the whole row, or the cell of the column asked for.
+void frmCarTable::SelectCar(int row, int column) {
     const int shown = grdCars.ShownRow(row);
-    if (shown >= 0)
+    if (shown < 0)
+        return;
+    if (column < 0)
         grdCars.Select({{shown, 0, shown, grdCars.ColumnCount() - 1}}, {shown, 0});
+    else
+        grdCars.Select({{shown, column, shown, column}}, {shown, column});
 }
 
-void frmCarTable::Commit(const std::vector<CellEdit>& edits) {
-    main_.CommitChange(ChangeOf(doc_.Cars, edits));
+void frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {
+    Change change = ValuesChange(doc_.Cars(), edits, {});
+    change.caption = CountedCaption(caption, change.cells.size());
+    doc_.Commit(std::move(change));
 }
 
 void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits) {
-    // The main window's own pending edits go first, so the change knows the values it replaces.
-    main_.KeepFieldEdits();
+    // Typing elsewhere goes first, so the change knows the values it replaces.
+    doc_.CommitPendingEdits();
     std::vector<CellEdit> cells;
     cells.reserve(edits.size());
     for (const platform::GridEdit& edit : edits)
         cells.push_back({edit.row, edit.column, edit.value});
-    Commit(cells);
+    std::string caption = "Paste";
+    if (edits.size() == 1)
+        caption = "Edit " + std::string(StatCatalogue::Instance()[edits[0].column].StatName) + " of '" +
+                  std::string(doc_.Cars()[static_cast<std::size_t>(edits[0].row)][VehicleIdentifier]) + "'";
+    Commit(cells, caption);
 }
 
 void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
@@ -316,7 +359,7 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
 }
 
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {
-    main_.ShowCarOfRow(row);
+    doc_.AskToShow(row, -1);
 }
 
 void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt) {
@@ -333,20 +376,20 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
     services_.ShowModal(ask);
     if (!ask.Result)
         return;
-    main_.KeepFieldEdits();
+    doc_.CommitPendingEdits();
     std::vector<CellEdit> edits;
     int notNumbers = 0;
     int tooLarge = 0;
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
-        const std::string_view value = doc_.Cars[static_cast<std::size_t>(row)][cell.column];
+        const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
         BulkResult result = BulkValue(value, operation, *ask.Result);
         if (result.value)
             edits.push_back({row, cell.column, std::move(*result.value)});
         notNumbers += result.skip == BulkSkip::NotANumber;
         tooLarge += result.skip == BulkSkip::TooLarge;
     }
-    Commit(edits);
+    Commit(edits, caption + " " + ask.txtNumber.Text());
     if (notNumbers + tooLarge > 0)
         services_.ShowMessage(
             {SkippedCellsText(notNumbers, tooLarge), caption, Buttons::Ok, Icon::Information, Answer::Ok});
@@ -376,8 +419,8 @@ void frmCarTable::cmdCompare_Click() {
     std::vector<int> rows;
     for (const int row : shown)
         rows.push_back(grdCars.SourceRow(row));
-    main_.StatsToArray();
-    frmCompare compare(doc_, rows);
+    doc_.CommitPendingEdits();
+    frmCompare compare(doc_.Data(), rows);
     compare.Form_Load();
     services_.ShowModal(compare);
 }

@@ -1,26 +1,27 @@
 #pragma once
 
-#include "model/car_change.h"
-#include "model/handling_document.h"
+#include "document/document.h"
 #include "platform/grid.h"
 #include "platform/services.h"
 #include "platform/window.h"
+#include "windows/car_focus.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace kestrix {
 
-class frmMain;
-
 // Every car and every stat at once, beside the main window: sorted, filtered,
 // edited in place and in bulk, copied to and pasted from spreadsheets. Every
-// edit reaches the document through the main window's one change path.
-class frmCarTable : public platform::Window, private platform::GridSource {
+// edit is a change of the document, and every change of the document shows here.
+class frmCarTable : public platform::Window, private platform::GridSource, private DocumentObserver {
   public:
-    frmCarTable(HandlingDocument& doc, platform::Services& services, frmMain& main);
+    // The table writes the cars it shows and has selected into focus, for the chart.
+    frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus = nullptr);
+    ~frmCarTable() override;
 
     void Form_Load();
 
@@ -39,16 +40,6 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     // The tooltip of a stat's column header. The stat's name for now; its
     // meaning and unit belong here once the stat help exists.
     std::string HeaderTip(int column) const;
-
-    // The main window tells the table after each change of the document;
-    // carsChanged when cars came or went or another file was read.
-    void DocumentChanged(bool carsChanged);
-
-    // The cars the filter keeps and the cars with a selected cell, by row in the document.
-    std::vector<int> ShownCars() const;
-    std::vector<int> SelectedCars() const;
-    // Selects the whole row of the car and makes it current; nothing when the filter hides it.
-    void SelectCar(int row);
 
     // The most cars the compare window shows side by side.
     static constexpr int kMostCompared = 50;
@@ -69,23 +60,27 @@ class frmCarTable : public platform::Window, private platform::GridSource {
     bool QueryUnload() override;
 
   private:
-    int RowCount() const override { return static_cast<int>(doc_.Cars.size()); }
+    int RowCount() const override { return static_cast<int>(doc_.Cars().size()); }
     std::string_view Text(int row, int column) const override {
-        return doc_.Cars[static_cast<std::size_t>(row)][column];
+        return doc_.Cars()[static_cast<std::size_t>(row)][column];
     }
     std::string_view Error(int row, int column) const override;
     bool RowHasError(int row) const override;
+    bool Changed(int row, int column) const override { return doc_.IsChangedValue(row, column); }
+    void DocumentChanged(const DocumentEvent& event) override;
 
     void MapErrors();
     void MarkError(std::size_t car, int column, std::size_t message);
     void ShowCount();
     void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
-    void Commit(const std::vector<CellEdit>& edits);
+    void Commit(const std::vector<CellEdit>& edits, std::string caption);
+    void ShowRows(bool rowsChanged);
+    void TellFocus();
+    void SelectCar(int row, int column);
 
-    HandlingDocument& doc_;
+    Document& doc_;
     platform::Services& services_;
-    frmMain& main_;
-    std::size_t knownCars_ = 0;
+    std::shared_ptr<CarFocus> focus_;
     // Per car, one bit per column with an error; and each error cell (car * 32 + column)
     // with its message's place (in the error register or ownMessages_), in that order.
     std::vector<std::uint32_t> errorColumns_;

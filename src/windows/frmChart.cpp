@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kPlaceSetting = "Chart/Place";
 constexpr const char* kPictureFilter = "PNG Picture|*.png|SVG Drawing|*.svg";
 constexpr int kChoiceData = 1000; // a choice source's entry data, above any column
+constexpr int kNotChosen = -2;    // a car the table's filter leaves out of the scatter
 
 // Six significant digits: bin edges are sums of fractions and should read as people write them.
 std::string Short(double value, int digits = 6) {
@@ -145,10 +146,8 @@ const std::vector<ChoiceSource>& ChoiceSources() {
 
 // The window.
 
-frmChart::frmChart(const HandlingDocument& doc, platform::Services& services, ChartHost& host,
-                   NumberFormat numbers)
-    : platform::Window("frmChart"), doc_(doc), services_(services), host_(host),
-      numbers_(std::move(numbers)) {
+frmChart::frmChart(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
+    : platform::Window("frmChart"), doc_(doc), services_(services), focus_(std::move(focus)) {
     cboKind.Click = [this] { cboKind_Click(); };
     cboStat.Click = [this] { cboStat_Click(); };
     cboAgainst.Click = [this] { cboAgainst_Click(); };
@@ -158,6 +157,13 @@ frmChart::frmChart(const HandlingDocument& doc, platform::Services& services, Ch
     chtStats.PointText = [this](int point) { return PointText(point); };
     chtStats.PointClick = [this](int point) { chtStats_PointClick(point); };
     Focus.Join({&cboKind, &cboStat, &cboAgainst, &chkFilter, &chtStats, &cmdExport, &cmdClose});
+    doc_.Observe(*this);
+    focus_->Observe(*this);
+}
+
+frmChart::~frmChart() {
+    doc_.Forget(*this);
+    focus_->Forget(*this);
 }
 
 void frmChart::Form_Load() {
@@ -188,6 +194,7 @@ bool frmChart::QueryUnload() {
 }
 
 void frmChart::FillStatLists() {
+    filling_ = true;
     std::vector<platform::DropDown::Entry> stats;
     if (cboKind.ListIndex() == Counts) {
         const auto& sources = ChoiceSources();
@@ -207,6 +214,7 @@ void frmChart::FillStatLists() {
         cboAgainst.SelectText(StatName(13));
     if (!cboStat.SelectText(StatName(1)))
         cboStat.SetListIndex(0);
+    filling_ = false;
 }
 
 void frmChart::cboKind_Click() {
@@ -215,11 +223,13 @@ void frmChart::cboKind_Click() {
 }
 
 void frmChart::cboStat_Click() {
-    Draw();
+    if (!filling_)
+        Draw();
 }
 
 void frmChart::cboAgainst_Click() {
-    Draw();
+    if (!filling_)
+        Draw();
 }
 
 void frmChart::chkFilter_Click() {
@@ -230,27 +240,97 @@ void frmChart::cmdClose_Click() {
     Unload();
 }
 
-void frmChart::DocumentChanged() {
-    Draw();
+int frmChart::StatColumn() const {
+    return cboStat.ItemData(cboStat.ListIndex());
+}
+
+void frmChart::DocumentChanged(const DocumentEvent& event) {
+    if (cboKind.ListIndex() < 0 || cboStat.ListIndex() < 0)
+        return;
+    if (event.kind == DocumentEvent::Kind::Read || event.RowsChanged())
+        return Draw();
+    if (event.kind != DocumentEvent::Kind::Changed)
+        return;
+    const std::vector<CellChange>& cells = event.change->cells;
+    if (cboKind.ListIndex() == Scatter)
+        return MovePoints(cells) ? void() : Draw();
+    const int column = cboKind.ListIndex() == Counts
+                           ? ChoiceSources().at(static_cast<std::size_t>(StatColumn() - kChoiceData)).column
+                           : StatColumn();
+    // The bars are few and counted again from the values: quick enough at any size.
+    if (std::any_of(cells.begin(), cells.end(),
+                    [column](const CellChange& cell) { return cell.column == column; }))
+        Draw();
+}
+
+bool frmChart::MovePoints(const std::vector<CellChange>& cells) {
+    std::vector<std::pair<int, ChartPoint>> moved;
+    for (const CellChange& cell : cells) {
+        if (cell.column != scatterX_ && cell.column != scatterY_)
+            continue;
+        const std::size_t car = static_cast<std::size_t>(cell.row);
+        if (car >= carPoints_.size())
+            return false;
+        const std::optional<double> x = Number(cell.row, scatterX_);
+        const std::optional<double> y = Number(cell.row, scatterY_);
+        const int point = carPoints_[car];
+        if (point == kNotChosen)
+            continue;
+        // A car that gains or loses its point changes the cars and the note.
+        if ((point >= 0) != (x && y))
+            return false;
+        if (point >= 0)
+            moved.emplace_back(point, ChartPoint{*x, *y});
+    }
+    chtStats.UpdatePoints(moved);
+    return true;
 }
 
 void frmChart::FocusChanged() {
-    Draw();
+    if (cboKind.ListIndex() < 0 || cboStat.ListIndex() < 0)
+        return;
+    if (Filtered() != drawnFilter_.has_value() || (drawnFilter_ && *drawnFilter_ != *focus_->Shown()))
+        return Draw();
+    if (cboKind.ListIndex() != Scatter)
+        return Draw();
+    highlighted_.assign(doc_.Cars().size(), false);
+    for (const int row : focus_->Selected())
+        if (row >= 0 && static_cast<std::size_t>(row) < highlighted_.size())
+            highlighted_[static_cast<std::size_t>(row)] = true;
+    chtStats.SetHighlighted(HighlightedPoints());
+}
+
+bool frmChart::Filtered() const {
+    return chkFilter.Value() != 0 && focus_->Shown().has_value();
 }
 
 std::vector<int> frmChart::ChosenCars() const {
-    if (chkFilter.Value() != 0)
-        if (std::optional<std::vector<int>> shown = host_.FilteredCars())
-            return std::move(*shown);
-    std::vector<int> all(doc_.Cars.size());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        all[i] = static_cast<int>(i);
-    return all;
+    const std::size_t count = doc_.Cars().size();
+    std::vector<int> cars;
+    if (Filtered()) {
+        // The table may still hold rows of the cars before the last change; it tells the new ones next.
+        for (const int row : *focus_->Shown())
+            if (row >= 0 && static_cast<std::size_t>(row) < count)
+                cars.push_back(row);
+        return cars;
+    }
+    cars.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        cars[i] = static_cast<int>(i);
+    return cars;
+}
+
+std::vector<int> frmChart::HighlightedPoints() const {
+    std::vector<int> points;
+    for (std::size_t point = 0; point < pointCars_.size(); ++point)
+        if (highlighted_[static_cast<std::size_t>(pointCars_[point])])
+            points.push_back(static_cast<int>(point));
+    return points;
 }
 
 std::optional<double> frmChart::Number(int car, int column) const {
     const std::optional<double> value =
-        NumericValue(doc_.Cars[static_cast<std::size_t>(car)][column], numbers_);
+        NumericValue(doc_.Cars()[static_cast<std::size_t>(car)][column], doc_.Numbers());
     if (value && !std::isfinite(*value))
         return std::nullopt;
     return value;
@@ -266,16 +346,15 @@ std::string frmChart::NoNumberNote(int count, int column) const {
 void frmChart::Draw() {
     if (cboKind.ListIndex() < 0 || cboStat.ListIndex() < 0)
         return;
-    highlighted_.assign(doc_.Cars.size(), false);
-    for (const int row : host_.SelectedCars())
+    highlighted_.assign(doc_.Cars().size(), false);
+    for (const int row : focus_->Selected())
         if (row >= 0 && static_cast<std::size_t>(row) < highlighted_.size())
             highlighted_[static_cast<std::size_t>(row)] = true;
+    drawnFilter_ = Filtered() ? focus_->Shown() : std::nullopt;
     const std::vector<int> cars = ChosenCars();
-    const int stat = cboStat.ItemData(cboStat.ListIndex());
-    std::string filterNote;
-    if (chkFilter.Value() != 0 && !host_.FilteredCars())
-        filterNote = "The car table is closed: every car is shown.";
-    lblNote.SetCaption(filterNote);
+    const int stat = StatColumn();
+    pointCars_.clear();
+    carPoints_.clear();
     switch (cboKind.ListIndex()) {
     case Distribution:
         DrawDistribution(cars, stat);
@@ -288,13 +367,14 @@ void frmChart::Draw() {
         DrawCounts(cars, ChoiceSources().at(static_cast<std::size_t>(stat - kChoiceData)));
         break;
     }
-    if (!filterNote.empty())
-        lblNote.SetCaption(lblNote.Caption().empty() ? filterNote : lblNote.Caption() + ". " + filterNote);
+    if (chkFilter.Value() != 0 && !focus_->Shown()) {
+        const std::string closed = "The car table is closed: every car is shown.";
+        lblNote.SetCaption(lblNote.Caption().empty() ? closed : lblNote.Caption() + ". " + closed);
+    }
     chtStats.SetSpokenName(chtStats.Title());
 }
 
 void frmChart::DrawDistribution(const std::vector<int>& cars, int column) {
-    pointCars_.clear();
     std::vector<std::pair<double, bool>> values;
     values.reserve(cars.size());
     int noNumber = 0;
@@ -330,40 +410,29 @@ void frmChart::DrawDistribution(const std::vector<int>& cars, int column) {
 }
 
 void frmChart::DrawScatter(const std::vector<int>& cars, int columnY, int columnX) {
-    std::vector<int> pointCars;
     std::vector<ChartPoint> points;
-    pointCars.reserve(cars.size());
     points.reserve(cars.size());
+    pointCars_.reserve(cars.size());
+    carPoints_.assign(doc_.Cars().size(), kNotChosen);
     int noY = 0, noX = 0;
     for (const int car : cars) {
+        carPoints_[static_cast<std::size_t>(car)] = -1;
         const std::optional<double> y = Number(car, columnY);
-        const std::optional<double> x = Number(car, columnX);
+        const std::optional<double> x = columnX == columnY ? y : Number(car, columnX);
         noY += y ? 0 : 1;
         noX += x || columnX == columnY ? 0 : 1;
         if (x && y) {
-            pointCars.push_back(car);
-            points.push_back({*x, *y, highlighted_[static_cast<std::size_t>(car)]});
+            carPoints_[static_cast<std::size_t>(car)] = static_cast<int>(points.size());
+            pointCars_.push_back(car);
+            points.push_back({*x, *y});
         }
-    }
-    const std::string title = std::string(StatName(columnY)) + " against " + std::string(StatName(columnX));
-    chtStats.SetTitles(title, title + ", " + CarsText(points.size()), std::string(StatName(columnX)),
-                       std::string(StatName(columnY)));
-    // The same cars with the same stats: only the points that moved are drawn again.
-    const bool sameCars = chtStats.Shows() == platform::Chart::Kind::Scatter && pointCars == pointCars_ &&
-                          columnX == scatterX_ && columnY == scatterY_;
-    if (sameCars) {
-        std::vector<std::pair<int, ChartPoint>> changes;
-        const std::vector<ChartPoint>& shown = chtStats.Points();
-        for (std::size_t i = 0; i < points.size(); ++i)
-            if (!(points[i] == shown[i]))
-                changes.emplace_back(static_cast<int>(i), points[i]);
-        chtStats.UpdatePoints(changes);
-    } else {
-        pointCars_ = std::move(pointCars);
-        chtStats.SetPoints(std::move(points));
     }
     scatterX_ = columnX;
     scatterY_ = columnY;
+    const std::string title = std::string(StatName(columnY)) + " against " + std::string(StatName(columnX));
+    chtStats.SetTitles(title, title + ", " + CarsText(points.size()), std::string(StatName(columnX)),
+                       std::string(StatName(columnY)));
+    chtStats.SetPoints(std::move(points), HighlightedPoints());
     std::string note = NoNumberNote(noY, columnY);
     const std::string noteX = NoNumberNote(noX, columnX);
     if (!note.empty() && !noteX.empty())
@@ -372,13 +441,12 @@ void frmChart::DrawScatter(const std::vector<int>& cars, int columnY, int column
 }
 
 void frmChart::DrawCounts(const std::vector<int>& cars, const ChoiceSource& source) {
-    pointCars_.clear();
     std::vector<ChartBar> bars;
     for (const std::string& entry : source.entries)
         bars.push_back({entry, 0, 0, false, {}});
     ChartBar unknown{"Unknown", 0, 0, true, {}};
     for (const int car : cars) {
-        const int entry = source.entryOf(doc_.Cars[static_cast<std::size_t>(car)][source.column]);
+        const int entry = source.entryOf(doc_.Cars()[static_cast<std::size_t>(car)][source.column]);
         ChartBar& bar = entry < 0 ? unknown : bars[static_cast<std::size_t>(entry)];
         ++bar.count;
         bar.highlighted += highlighted_[static_cast<std::size_t>(car)] ? 1 : 0;
@@ -395,21 +463,22 @@ void frmChart::DrawCounts(const std::vector<int>& cars, const ChoiceSource& sour
 
 std::string frmChart::PointText(int point) const {
     const int car = pointCars_.at(static_cast<std::size_t>(point));
-    const CarRow& row = doc_.Cars.at(static_cast<std::size_t>(car));
+    const CarRow& row = doc_.Cars().at(static_cast<std::size_t>(car));
     return std::string(row[VehicleIdentifier]) + "\n" + std::string(StatName(scatterY_)) + ": " +
            std::string(row[scatterY_]) + "\n" + std::string(StatName(scatterX_)) + ": " +
            std::string(row[scatterX_]);
 }
 
 void frmChart::chtStats_PointClick(int point) {
-    host_.ShowChartCar(pointCars_.at(static_cast<std::size_t>(point)));
+    // The main window shows the car, and the car table selects its row.
+    doc_.AskToShow(pointCars_.at(static_cast<std::size_t>(point)), -1);
 }
 
 void frmChart::cmdExport_Click() {
     // The dialog starts where the last picture went, else beside the open file.
     const std::string path =
         AskForFile(services_, FileDialogKind::Save, "Export Chart",
-                   lastExport_.empty() ? doc_.FilePath : lastExport_, kPictureFilter, ".png");
+                   lastExport_.empty() ? doc_.FilePath() : lastExport_, kPictureFilter, ".png");
     if (path.empty())
         return;
     lastExport_ = path;

@@ -1,32 +1,20 @@
 #pragma once
 
-#include "model/handling_document.h"
+#include "document/document.h"
 #include "platform/chart.h"
 #include "platform/services.h"
 #include "platform/window.h"
 #include "validation/error_check.h"
+#include "windows/car_focus.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kestrix {
-
-// What the chart asks of the rest of the editor: the cars the car table
-// shows and has selected, and showing one car.
-class ChartHost {
-  public:
-    // The rows the car table's filter keeps; none while the table is closed.
-    virtual std::optional<std::vector<int>> FilteredCars() const = 0;
-    virtual std::vector<int> SelectedCars() const = 0;
-    // Shows the car in the main window and selects its row in the car table.
-    virtual void ShowChartCar(int row) = 0;
-
-  protected:
-    ~ChartHost() = default;
-};
 
 // The bins of a histogram: equal bins across the allowed range, and bins of
 // the same width outside it as far as the values reach (at most kMostOutside
@@ -65,13 +53,14 @@ const std::vector<ChoiceSource>& ChoiceSources();
 
 // The stats of every car drawn as a chart, beside the main window: one
 // number stat's distribution, two number stats against each other, or the
-// counts of a choice stat. It follows the document as it changes.
-class frmChart : public platform::Window {
+// counts of a choice stat. It follows the document as it changes, and the car
+// table's filter and selection through the focus the table writes.
+class frmChart : public platform::Window, private DocumentObserver, private CarFocus::Observer {
   public:
     enum Kind { Distribution, Scatter, Counts };
 
-    frmChart(const HandlingDocument& doc, platform::Services& services, ChartHost& host,
-             NumberFormat numbers);
+    frmChart(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus);
+    ~frmChart() override;
 
     void Form_Load();
 
@@ -86,11 +75,6 @@ class frmChart : public platform::Window {
     platform::Label lblNote{"lblNote"};
     platform::Button cmdExport{"cmdExport"};
     platform::Button cmdClose{"cmdClose"};
-
-    // The document's values or cars changed.
-    void DocumentChanged();
-    // The car table's filter or selection changed.
-    void FocusChanged();
 
     // The car of each point of a scatter, by point.
     const std::vector<int>& PointCars() const { return pointCars_; }
@@ -107,22 +91,36 @@ class frmChart : public platform::Window {
     bool QueryUnload() override;
 
   private:
+    void DocumentChanged(const DocumentEvent& event) override;
+    void FocusChanged() override;
+
     void FillStatLists();
     void Draw();
     void DrawDistribution(const std::vector<int>& cars, int column);
     void DrawScatter(const std::vector<int>& cars, int columnY, int columnX);
     void DrawCounts(const std::vector<int>& cars, const ChoiceSource& source);
+    // Moves the points of the edited cars; false when the scatter must be drawn anew.
+    bool MovePoints(const std::vector<CellChange>& cells);
+    std::vector<int> HighlightedPoints() const;
+    bool Filtered() const;
     std::vector<int> ChosenCars() const;
     std::optional<double> Number(int car, int column) const;
     std::string PointText(int point) const;
     std::string NoNumberNote(int count, int column) const;
+    int StatColumn() const;
 
-    const HandlingDocument& doc_;
+    Document& doc_;
     platform::Services& services_;
-    ChartHost& host_;
-    NumberFormat numbers_;
+    std::shared_ptr<CarFocus> focus_;
+    // While the lists are filled, their selections draw nothing.
+    bool filling_ = false;
     std::vector<bool> highlighted_;
+    // Per point its car, and per car its point (-1: no number, -2: filtered out), so that an edit
+    // moves only its point.
     std::vector<int> pointCars_;
+    std::vector<int> carPoints_;
+    // The cars of the table's filter the chart was drawn with.
+    std::optional<std::vector<int>> drawnFilter_;
     int scatterX_ = -1, scatterY_ = -1;
     std::string lastExport_;
 };

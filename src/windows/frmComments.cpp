@@ -1,7 +1,6 @@
 #include "windows/frmComments.h"
 
 #include "handling_file/handling_format.h"
-#include "windows/frmMain.h"
 
 namespace kestrix {
 
@@ -134,10 +133,10 @@ std::vector<int> LinesReadAsCars(std::string_view shown) {
     return lines;
 }
 
-frmComments::frmComments(HandlingDocument& doc, frmMain& main)
+frmComments::frmComments(Document& doc)
     : Window("frmComments"), lblComments{platform::Label("lblComments0"), platform::Label("lblComments1"),
                                          platform::Label("lblComments2"), platform::Label("lblComments3")},
-      doc_(doc), main_(main) {
+      doc_(doc) {
     SetCaption("Comments");
     lblComments[0].SetCaption("Before stats :");
     lblComments[1].SetCaption("[ STATS GO IN HERE ]");
@@ -160,9 +159,9 @@ frmComments::frmComments(HandlingDocument& doc, frmMain& main)
 }
 
 void frmComments::Fill() {
-    txtBefore.SetText(CommentsShown(doc_.BeforeComments));
-    txtAfter.SetText(CommentsShown(doc_.AfterComments));
-    txtAuthor.SetText(doc_.Author);
+    txtBefore.SetText(CommentsShown(doc_.Data().BeforeComments));
+    txtAfter.SetText(CommentsShown(doc_.Data().AfterComments));
+    txtAuthor.SetText(doc_.Data().Author);
 }
 
 void frmComments::txtComments_Change() {
@@ -176,10 +175,12 @@ void frmComments::txtComments_Refused(platform::TextField::Refusal refusal) {
 }
 
 void frmComments::cmdOK_Click() {
-    doc_.BeforeComments = CommentsKept(txtBefore.Text());
-    doc_.AfterComments = CommentsKept(txtAfter.Text());
-    doc_.Author = txtAuthor.Text();
-    main_.MarkModified();
+    doc_.CommitPendingEdits();
+    doc_.Commit(TextsChange(doc_.Data(),
+                            {{DocumentText::BeforeComments, CommentsKept(txtBefore.Text())},
+                             {DocumentText::AfterComments, CommentsKept(txtAfter.Text())},
+                             {DocumentText::Author, txtAuthor.Text()}},
+                            "Edit Comments"));
     Unload();
 }
 

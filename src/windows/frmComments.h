@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/handling_document.h"
+#include "document/document.h"
 #include "platform/window.h"
 
 #include <array>
@@ -9,8 +9,6 @@
 #include <vector>
 
 namespace kestrix {
-
-class frmMain;
 
 // The document keeps comment lines ended by CR; a multi-line field shows CR LF
 // as a line break. Only these exact pairs are converted: a lone LF, or a CR
@@ -32,7 +30,7 @@ std::string CommentsKept(std::string_view shown);
 // the main window. Confirming writes them into the document open at that moment.
 class frmComments : public platform::Window {
   public:
-    frmComments(HandlingDocument& doc, frmMain& main);
+    explicit frmComments(Document& doc);
 
     // Fills the three fields from the document, dropping whatever was typed.
     void Fill();
@@ -53,8 +51,7 @@ class frmComments : public platform::Window {
     void txtComments_Refused(platform::TextField::Refusal refusal);
 
   private:
-    HandlingDocument& doc_;
-    frmMain& main_;
+    Document& doc_;
 };
 
 } // namespace kestrix

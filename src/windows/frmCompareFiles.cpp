@@ -1,6 +1,6 @@
 #include "windows/frmCompareFiles.h"
 
-#include "windows/frmMain.h"
+#include "windows/file_dialogs.h"
 
 #include <algorithm>
 #include <limits>
@@ -26,11 +26,11 @@ std::string BlockCell(const FileContents& contents, Block block) {
 
 } // namespace
 
-frmCompareFiles::frmCompareFiles(HandlingDocument& doc, frmMain& main, ParsedHandlingFile other,
+frmCompareFiles::frmCompareFiles(Document& doc, platform::Services& services, ParsedHandlingFile other,
                                  std::string otherPath)
     : Window("frmCompareFiles"),
-      lvDifferences("lvDifferences", {"Car", "", "Stat", "Open file", "Other file"}), doc_(doc), main_(main),
-      other_(std::move(other)), otherPath_(std::move(otherPath)) {
+      lvDifferences("lvDifferences", {"Car", "", "Stat", "Open file", "Other file"}), doc_(doc),
+      services_(services), other_(std::move(other)), otherPath_(std::move(otherPath)) {
     SetResizable(true);
     chkDifferent.SetCaption("Only stats that &differ");
     chkDifferent.SetValue(1);
@@ -46,6 +46,7 @@ frmCompareFiles::frmCompareFiles(HandlingDocument& doc, frmMain& main, ParsedHan
     cmdTakeAll.Click = [this] { cmdTakeAll_Click(); };
     cmdClose.Click = [this] { cmdClose_Click(); };
     Focus.Join({&lvDifferences, &chkDifferent, &cmdTakeValue, &cmdTakeCar, &cmdTakeAll, &cmdClose});
+    doc_.Observe(*this);
 }
 
 void frmCompareFiles::Form_Load() {
@@ -54,13 +55,17 @@ void frmCompareFiles::Form_Load() {
     Compare();
 }
 
-void frmCompareFiles::DocumentChanged() {
-    if (!taking_)
+frmCompareFiles::~frmCompareFiles() {
+    doc_.Forget(*this);
+}
+
+void frmCompareFiles::DocumentChanged(const DocumentEvent& event) {
+    if (!taking_ && event.kind != DocumentEvent::Kind::Show)
         Compare();
 }
 
 void frmCompareFiles::Compare() {
-    difference_ = CompareFiles(ContentsOf(doc_), ContentsOf(other_));
+    difference_ = CompareFiles(ContentsOf(doc_.Data()), ContentsOf(other_));
     Fill();
 }
 
@@ -114,7 +119,7 @@ void frmCompareFiles::Fill() {
 
 void frmCompareFiles::AddCar(std::vector<std::string>& cells, int docRow, int otherRow,
                              std::string_view status, const std::vector<int>& differing, bool onlyDifferent) {
-    const CarRow* docCar = docRow >= 0 ? &doc_.Cars[static_cast<std::size_t>(docRow)] : nullptr;
+    const CarRow* docCar = docRow >= 0 ? &doc_.Cars()[static_cast<std::size_t>(docRow)] : nullptr;
     const CarRow* otherCar = otherRow >= 0 ? &other_.Cars[static_cast<std::size_t>(otherRow)] : nullptr;
     const std::string_view name = docCar ? (*docCar)[0] : (*otherCar)[0];
     cells.insert(cells.end(), {std::string(name), "", std::string(status), "", ""});
@@ -140,7 +145,7 @@ void frmCompareFiles::AddBlocks(std::vector<std::string>& cells) {
         cells.insert(cells.end(), {"(order of the cars)", kDiffers, "(changed)", "", ""});
         lines_.push_back({});
     }
-    const FileContents open = ContentsOf(doc_);
+    const FileContents open = ContentsOf(doc_.Data());
     const FileContents other = ContentsOf(other_);
     for (const Block block : difference_.blocks) {
         cells.insert(cells.end(), {std::string(BlockLabel(block)), kDiffers, "", BlockCell(open, block),
@@ -163,11 +168,11 @@ void frmCompareFiles::chkDifferent_Click() {
 void frmCompareFiles::lvDifferences_DblClick() {
     const Line* line = SelectedLine();
     if (line && line->docRow >= 0)
-        main_.ShowValue(line->docRow, std::max(line->column, 0));
+        doc_.AskToShow(line->docRow, std::max(line->column, 0));
 }
 
 void frmCompareFiles::TakeCells(int docRow, int otherRow, std::vector<CellChange>& cells) const {
-    const CarRow& docCar = doc_.Cars[static_cast<std::size_t>(docRow)];
+    const CarRow& docCar = doc_.Cars()[static_cast<std::size_t>(docRow)];
     const CarRow& otherCar = other_.Cars[static_cast<std::size_t>(otherRow)];
     for (int column = 1; column < kStatCount; ++column) {
         if (docCar[column] != otherCar[column])
@@ -178,11 +183,24 @@ void frmCompareFiles::TakeCells(int docRow, int otherRow, std::vector<CellChange
 void frmCompareFiles::Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows) {
     if (cells.empty() && addedRows.empty())
         return;
-    CarTable added;
+    doc_.CommitPendingEdits();
+    const std::size_t total = doc_.Cars().size() + addedRows.size();
+    if (total > static_cast<std::size_t>(kMaxCars)) {
+        ReportFailure(services_, "Cannot take these cars: the file would hold " + std::to_string(total) +
+                                     " cars, and it can hold at most " + std::to_string(kMaxCars));
+        return;
+    }
+    // One step however much is taken.
+    Change change;
+    change.kind = addedRows.empty() ? Change::Kind::Values : Change::Kind::Import;
+    change.cells = cells;
     for (const int row : addedRows)
-        added.push_back(other_.Cars[static_cast<std::size_t>(row)]);
+        change.added.push_back({static_cast<int>(doc_.Cars().size() + change.added.size()),
+                                other_.Cars[static_cast<std::size_t>(row)]});
+    const std::string file = otherPath_.substr(otherPath_.find_last_of('/') + 1);
+    change.caption = CountedCaption("Take from " + file, cells.size() + change.added.size() * kStatCount);
     taking_ = true;
-    main_.TakeCars(CarChange{cells}, added);
+    doc_.Commit(std::move(change));
     taking_ = false;
     Compare();
 }
@@ -197,7 +215,7 @@ void frmCompareFiles::cmdTakeValue_Click() {
     }
     if (line->column < 1)
         return;
-    const std::string_view before = doc_.Cars[static_cast<std::size_t>(line->docRow)][line->column];
+    const std::string_view before = doc_.Cars()[static_cast<std::size_t>(line->docRow)][line->column];
     const std::string_view after = other_.Cars[static_cast<std::size_t>(line->otherRow)][line->column];
     if (before != after)
         Take({{line->docRow, line->column, std::string(before), std::string(after)}}, {});

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "compare/file_compare.h"
-#include "model/car_change.h"
-#include "model/handling_document.h"
+#include "document/document.h"
+#include "platform/services.h"
 #include "platform/window.h"
 
 #include <string>
@@ -10,14 +10,14 @@
 
 namespace kestrix {
 
-class frmMain;
-
 // The differences between the open document and another file, beside the main
 // window, grouped by car: the other file's values can be taken into the
 // document, a value, a car or all at once. The other file is never written.
-class frmCompareFiles : public platform::Window {
+class frmCompareFiles : public platform::Window, private DocumentObserver {
   public:
-    frmCompareFiles(HandlingDocument& doc, frmMain& main, ParsedHandlingFile other, std::string otherPath);
+    frmCompareFiles(Document& doc, platform::Services& services, ParsedHandlingFile other,
+                    std::string otherPath);
+    ~frmCompareFiles() override;
 
     void Form_Load();
 
@@ -40,7 +40,6 @@ class frmCompareFiles : public platform::Window {
     const std::vector<Line>& Lines() const { return lines_; }
 
     // The main window tells after each change of the document.
-    void DocumentChanged();
 
     // Handlers.
     void chkDifferent_Click();
@@ -61,8 +60,9 @@ class frmCompareFiles : public platform::Window {
     void Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows);
     const Line* SelectedLine() const;
 
-    HandlingDocument& doc_;
-    frmMain& main_;
+    void DocumentChanged(const DocumentEvent& event) override;
+    Document& doc_;
+    platform::Services& services_;
     ParsedHandlingFile other_;
     std::string otherPath_;
     FileDifference difference_;

@@ -3,7 +3,6 @@
 #include "cars/cars.h"
 #include "handling_file/file_io.h"
 #include "windows/file_dialogs.h"
-#include "windows/frmMain.h"
 
 namespace kestrix {
 
@@ -24,9 +23,8 @@ void MoveSelected(platform::ListBox& from, platform::ListBox& to) {
 
 } // namespace
 
-frmImportExport::frmImportExport(frmMain& main, HandlingDocument& doc, CarExchange& exchange,
-                                 platform::Services& services)
-    : Window("frmImportExport"), main_(main), doc_(doc), exchange_(exchange), services_(services) {
+frmImportExport::frmImportExport(Document& doc, CarExchange& exchange, platform::Services& services)
+    : Window("frmImportExport"), doc_(doc), exchange_(exchange), services_(services) {
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Exported File :");
     cmdCopyRight.SetCaption(">");
@@ -88,29 +86,29 @@ void frmImportExport::ImportChosenCars() {
                                                  Buttons::OkCancel, Icon::Information, Answer::Ok});
     if (answer != Answer::Ok)
         return;
-    const MergeResult merged = MergeCars(doc_.Cars, exchange_.ImportTable, ChosenNames());
+    doc_.CommitPendingEdits();
+    MergeResult merged = MergeCars(doc_.Cars(), exchange_.ImportTable, ChosenNames());
     if (!merged.error.empty()) {
         ReportFailure(services_, merged.error);
         return; // nothing changed: the user may choose fewer new cars
     }
-    main_.AddCarEntries(merged.appendedRows);
-    main_.MarkModified();
+    doc_.Commit(std::move(merged.change));
     Unload();
 }
 
 void frmImportExport::ExportChosenCars() {
     exchange_.ExportPath =
-        AskForHandlingFile(services_, FileDialogKind::Save, "Export Cars to .CFG", doc_.FilePath);
+        AskForHandlingFile(services_, FileDialogKind::Save, "Export Cars to .CFG", doc_.FilePath());
     if (exchange_.ExportPath.empty())
         return;
     // Written over the open file, the export would leave the window showing cars the file no longer holds.
-    if (!doc_.FilePath.empty() && SameFile(exchange_.ExportPath, doc_.FilePath)) {
+    if (!doc_.FilePath().empty() && SameFile(exchange_.ExportPath, doc_.FilePath())) {
         services_.ShowMessage({"The cars cannot be exported to \"" + exchange_.ExportPath +
                                    "\": it is the file open in the editor.\rChoose another file.",
                                "Export Cars", Buttons::Ok, Icon::Warning, Answer::Ok});
         return;
     }
-    if (!ConfirmValueGaps(services_, ExportDocument(doc_, ChosenNames()).Cars) || !ExportFiles())
+    if (!ConfirmValueGaps(services_, ExportDocument(doc_.Data(), ChosenNames()).Cars) || !ExportFiles())
         return;
     services_.ShowMessage({"File " + exchange_.ExportPath + " has been successfully created!", "",
                            Buttons::Ok, Icon::None, Answer::Ok});
@@ -121,7 +119,7 @@ bool frmImportExport::ExportFiles() {
     std::string error;
     {
         platform::BusyPointer busy(services_);
-        error = ExportCars(exchange_.ExportPath, doc_, ChosenNames());
+        error = ExportCars(exchange_.ExportPath, doc_.Data(), ChosenNames());
     }
     if (error.empty())
         return true;

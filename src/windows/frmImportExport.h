@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/handling_document.h"
+#include "document/document.h"
 #include "platform/services.h"
 #include "platform/window.h"
 
@@ -8,8 +8,6 @@
 #include <vector>
 
 namespace kestrix {
-
-class frmMain;
 
 // Which command the import/export window serves.
 enum class ExchangeKind { Import, Export };
@@ -26,8 +24,7 @@ struct CarExchange {
 // into the document, or exports the chosen cars of the document to a file.
 class frmImportExport : public platform::Window {
   public:
-    frmImportExport(frmMain& main, HandlingDocument& doc, CarExchange& exchange,
-                    platform::Services& services);
+    frmImportExport(Document& doc, CarExchange& exchange, platform::Services& services);
 
     // Captions by the exchange's mode.
     void Form_Load();
@@ -54,8 +51,7 @@ class frmImportExport : public platform::Window {
     void ImportChosenCars();
     void ExportChosenCars();
 
-    frmMain& main_;
-    HandlingDocument& doc_;
+    Document& doc_;
     CarExchange& exchange_;
     platform::Services& services_;
 };

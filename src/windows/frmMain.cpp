@@ -7,6 +7,7 @@
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmCarTable.h"
+#include "windows/frmChanges.h"
 #include "windows/frmChart.h"
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
@@ -125,11 +126,21 @@ const MenuItem kMenus[] = {
      &frmMain::mnuExportCarStats_Click},
     {&frmMain::sep2, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuExit, &frmMain::mnuFile, "E&xit", Shortcut::None, Needs::Nothing, &frmMain::mnuExit_Click},
+    {&frmMain::mnuEdit, nullptr, "&Edit", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuUndo, &frmMain::mnuEdit, "&Undo", Shortcut::CtrlZ, Needs::Document,
+     &frmMain::mnuUndo_Click},
+    {&frmMain::mnuRedo, &frmMain::mnuEdit, "&Redo", Shortcut::CtrlY, Needs::Document,
+     &frmMain::mnuRedo_Click},
+    {&frmMain::sep4, &frmMain::mnuEdit, "-", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuChanges, &frmMain::mnuEdit, "&Changes...", Shortcut::None, Needs::Document,
+     &frmMain::mnuChanges_Click},
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAdd, &frmMain::mnuCars, "&Add new car...", Shortcut::None, Needs::Document,
      &frmMain::mnuAdd_Click},
     {&frmMain::mnuDelete, &frmMain::mnuCars, "&Delete Car...", Shortcut::None, Needs::Car,
      &frmMain::mnuDelete_Click},
+    {&frmMain::mnuRename, &frmMain::mnuCars, "&Rename Car...", Shortcut::F2, Needs::Car,
+     &frmMain::mnuRename_Click},
     {&frmMain::mnuCarTable, &frmMain::mnuCars, "Car &Table...", Shortcut::CtrlT, Needs::Document,
      &frmMain::mnuCarTable_Click},
     {&frmMain::mnuTools, nullptr, "&Tools", Shortcut::None, Needs::Nothing, nullptr},
@@ -213,8 +224,7 @@ const ChoiceStat& ChoiceOf(const frmMain& form, const DropDown& control) {
     throw std::logic_error("not a choice stat: " + control.Name());
 }
 
-// A choice puts its stored form into the stat's hidden field. The user's
-// choice changes the document even when it leaves the field as it was.
+// A choice puts its stored form into the stat's hidden field; the user's choice is committed at once.
 void WriteChoice(frmMain& form, const ChoiceStat& stat) {
     const DropDown& control = form.*stat.control;
     const int position = control.ListIndex();
@@ -224,14 +234,16 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
     form.txtStat[static_cast<std::size_t>(stat.column)].SetText(
         stat.storesFirstLetter ? LetterChoiceStored(control.List(position)) : std::to_string(position));
     form.StatControl(stat.column).SetTip(StatTip(stat.column));
-    form.MarkModified();
+    // The user's choice marks the document even when it leaves the value as it was.
+    if (!form.FillingControls && !form.KeepFieldEdits())
+        form.MarkModified();
 }
 
 } // namespace
 
-frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers)
+frmMain::frmMain(Document& doc, platform::Services& services)
     : Window("frmMain"), tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}),
-      doc_(doc), services_(services), numbers_(std::move(numbers)), recent_(services) {
+      doc_(doc), services_(services), recent_(services) {
     SetResizable(true);
     SetMinMaxBoxes(true);
     SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
@@ -258,9 +270,15 @@ frmMain::frmMain(HandlingDocument& doc, platform::Services& services, NumberForm
     Label2.SetCaption("Errors :");
     chkABS.SetCaption("ABS Brakes");
     cmdViewErrors.SetCaption("View all errors ...");
+    mnuRedo.OtherKey = Shortcut::CtrlShiftZ;
     BuildMenus();
     ConnectHandlers();
     ConnectErrorLists();
+    doc_.Observe(*this);
+}
+
+frmMain::~frmMain() {
+    doc_.Forget(*this);
 }
 
 void frmMain::BuildMenus() {
@@ -289,6 +307,7 @@ void frmMain::BuildMenus() {
 }
 
 void frmMain::ConnectHandlers() {
+    Activated = [this] { Form_Activate(); };
     cboCars.Click = [this] { cboCars_Click(); };
     cboCars.DropDownOpening = [this] { cboCars_DropDown(); };
     // Every change of car, also by the arrow keys, first keeps the shown car's edits.
@@ -346,7 +365,6 @@ void frmMain::Form_Load() {
     }
     lvFlags.SetEntries(std::vector<std::string>(kFlagNames.begin(), kFlagNames.end()));
     SetFileLoaded(false);
-    doc_.Modified = false;
     tabGeneral.SetTab(0);
     ApplyPreferences();
 
@@ -360,10 +378,14 @@ void frmMain::Form_Load() {
         path = recent_.Paths().front();
     if (!path.empty())
         OpenFile(path);
+    ShowState();
 }
 
 void frmMain::ApplyPreferences() {
     TextFieldsKeepEditingKeys = SettingOn(services_, kTextFieldsKeepEditingKeys);
+    // Strict checks switched on or off check the whole file again under the new rules.
+    const CheckRules rules = SettingOn(services_, kStrictChecks) ? CheckRules::Strict : CheckRules::Standard;
+    doc_.SetCheckRules(rules);
 }
 
 void frmMain::mnuPreferences_Click() {
@@ -377,7 +399,7 @@ int frmMain::ShownRow() const {
     if (position < 0)
         return -1;
     const int row = cboCars.ItemData(position);
-    return row < static_cast<int>(doc_.Cars.size()) ? row : -1;
+    return row < static_cast<int>(doc_.Cars().size()) ? row : -1;
 }
 
 void frmMain::cboCars_Click() {
@@ -387,15 +409,18 @@ void frmMain::cboCars_Click() {
 }
 
 void frmMain::ShowCar(int row) {
+    edited_.reset();
     FillingControls = true;
-    const CarRow& car = doc_.Cars[static_cast<std::size_t>(row)];
+    const CarRow& car = doc_.Cars()[static_cast<std::size_t>(row)];
     for (int i = 0; i < kStatCount; ++i)
         txtStat[static_cast<std::size_t>(i)].SetText(std::string(car[i]));
     SetChoiceControls();
     FillingControls = false;
+    MarkChangedValues();
 }
 
 void frmMain::ClearShownCar() {
+    edited_.reset();
     FillingControls = true;
     for (platform::TextField& field : txtStat)
         field.SetText({});
@@ -405,6 +430,7 @@ void frmMain::ClearShownCar() {
         lvFlags.SetTicked(i, false);
     chkABS.SetValue(0);
     FillingControls = false;
+    MarkChangedValues();
 }
 
 void frmMain::SetChoiceControls() {
@@ -445,9 +471,11 @@ void frmMain::tabGeneral_Click() {
     StatsToArray();
 }
 
-void frmMain::txtStat_Change(int) {
-    if (!FillingControls)
-        MarkModified();
+void frmMain::txtStat_Change(int index) {
+    if (FillingControls)
+        return;
+    edited_.set(static_cast<std::size_t>(index));
+    doc_.NoteTyping();
 }
 
 void frmMain::txtStat_Refused(platform::TextField::Refusal refusal) {
@@ -476,8 +504,9 @@ void frmMain::txtStat_Revert(int index) {
         return;
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
     FillingControls = true;
-    field.SetText(std::string(doc_.Cars[static_cast<std::size_t>(row)][index]));
+    field.SetText(std::string(doc_.Cars()[static_cast<std::size_t>(row)][index]));
     FillingControls = false;
+    edited_.reset(static_cast<std::size_t>(index));
     field.Select(0, field.Text().size());
 }
 
@@ -486,7 +515,7 @@ bool frmMain::ResolveRelativeInput(int index, bool noteTypo) {
     const int row = ShownRow();
     if (!IsRelativeInput(field.Text()) || row < 0)
         return true;
-    const std::string_view committed = doc_.Cars[static_cast<std::size_t>(row)][index];
+    const std::string_view committed = doc_.Cars()[static_cast<std::size_t>(row)][index];
     if (const std::optional<std::string> value = RelativeValue(field.Text(), committed)) {
         field.SetText(*value);
         return true;
@@ -499,31 +528,16 @@ bool frmMain::ResolveRelativeInput(int index, bool noteTypo) {
 }
 
 void frmMain::StatsToArray() {
-    if (doc_.FilePath.empty())
-        return;
     KeepFieldEdits();
-    CheckChangedCars();
 }
 
 void frmMain::ErrorCheck() {
-    kestrix::ErrorCheck(doc_.Cars, errors_, numbers_);
-    errorsInStep_ = true;
-    uncheckedCars_.clear();
-    ShowErrors({0, lvErrors.RowCount(), static_cast<int>(errors_.Rows().size())});
-}
-
-void frmMain::CheckChangedCars() {
-    if (!errorsInStep_) {
-        ErrorCheck();
-        return;
-    }
-    const RowSplice splice = RecheckCars(doc_.Cars, std::move(uncheckedCars_), errors_, numbers_);
-    uncheckedCars_.clear();
-    ShowErrors(splice);
+    ShowErrors({0, lvErrors.RowCount(), static_cast<int>(doc_.Errors().Rows().size())});
 }
 
 void frmMain::ShowErrors(const RowSplice& splice) {
-    const std::vector<ErrorRecord>& rows = errors_.Rows();
+    const ErrorRegister& errors = doc_.Errors();
+    const std::vector<ErrorRecord>& rows = errors.Rows();
     std::vector<std::string> cells;
     cells.reserve(static_cast<std::size_t>(splice.added) * 3);
     for (int i = splice.first; i < splice.first + splice.added; ++i) {
@@ -534,10 +548,9 @@ void frmMain::ShowErrors(const RowSplice& splice) {
     }
     lvErrors.ReplaceRows(splice.first, splice.removed, std::move(cells));
     // The list holds so many rows; the caption says how many more there are.
-    Label2.SetCaption(errors_.LeftOut() > 0
-                          ? "Errors : (" + std::to_string(errors_.LeftOut()) + " more not listed)"
+    Label2.SetCaption(errors.LeftOut() > 0
+                          ? "Errors : (" + std::to_string(errors.LeftOut()) + " more not listed)"
                           : "Errors :");
-    RefreshCarTable(false);
 }
 
 void frmMain::cboDrive_Click() {
@@ -559,6 +572,7 @@ void frmMain::chkABS_Click() {
         return;
     txtStat[Abs].SetText(chkABS.Value() ? "1" : "0");
     chkABS.SetTip(StatTip(Abs));
+    KeepFieldEdits();
 }
 
 void frmMain::lvFlags_Click() {
@@ -573,19 +587,20 @@ void frmMain::lvFlags_Click() {
     field.SetText({});
     for (std::size_t length = 1; length <= stored.size(); ++length)
         field.SetText(stored.substr(0, length));
+    KeepFieldEdits();
 }
 
 void frmMain::MarkModified() {
-    SetCaption(kestrix::MarkModified(doc_));
+    doc_.NoteTyping();
 }
 
 void frmMain::SetFileLoaded(bool loaded) {
     EnableControls(loaded);
-    SetCaption(kestrix::SetFileLoaded(doc_, loaded));
+    SetCaption(TitleText(doc_.FilePath(), loaded, loaded && doc_.Modified()));
 }
 
 void frmMain::EnableControls(bool loaded) {
-    const bool hasCar = loaded && !doc_.Cars.empty();
+    const bool hasCar = loaded && !doc_.Cars().empty();
     cboCars.SetEnabled(loaded);
     Label1.SetEnabled(loaded);
     Label2.SetEnabled(loaded);
@@ -602,41 +617,72 @@ void frmMain::EnableControls(bool loaded) {
                                (item.needs == Needs::Car && hasCar);
         (this->*item.entry).SetEnabled(available);
     }
+    mnuUndo.SetEnabled(loaded && doc_.CanUndo());
+    mnuRedo.SetEnabled(loaded && doc_.CanRedo());
 }
 
 void frmMain::ReportFailure(const std::string& message) {
     kestrix::ReportFailure(services_, message);
 }
 
-bool frmMain::ReadFile() {
+bool frmMain::ReadFile(bool again) {
     platform::BusyPointer busy(services_);
-    HandlingFileRead read = ReadHandlingFile(doc_.FilePath);
+    HandlingFileRead read = again ? file_.Reread(doc_.FilePath()) : file_.Open(doc_.FilePath());
     if (!read.error.empty()) {
         ReportFailure(read.error);
         return false;
     }
-    ApplyToDocument(std::move(read.file), doc_);
-    recent_.Add(doc_.FilePath);
+    HandlingDocument data;
+    data.FilePath = doc_.FilePath();
+    ApplyToDocument(std::move(read.file), data);
+    recent_.Add(data.FilePath);
     ShowRecentFiles();
-    RebuildCarList();
-    ErrorCheck();
-    RefreshCarTable(true);
-    tabGeneral.SetTab(0);
+    doc_.Read(std::move(data));
     return true;
 }
 
 void frmMain::LoadFile() {
     const std::string chosen =
-        AskForHandlingFile(services_, FileDialogKind::Open, "Open .CFG File...", doc_.FilePath);
+        AskForHandlingFile(services_, FileDialogKind::Open, "Open .CFG File...", doc_.FilePath());
     if (!chosen.empty())
         OpenFile(chosen);
-    doc_.Modified = false;
+}
+
+// What another program wrote is never overwritten unasked; No, the default, saves nothing.
+bool frmMain::ConfirmOverwrite(const std::string& path) {
+    const OpenedFile::DiskChange change = file_.ChangeOnDisk(path);
+    if (change == OpenedFile::DiskChange::None)
+        return true;
+    const std::string what = change == OpenedFile::DiskChange::Gone ? "was deleted or moved away"
+                                                                    : "was changed by another program";
+    const std::string text = "The file \"" + path + "\" " + what + " since it was opened or last saved.\r" +
+                             "Overwrite it with the document as it is here?";
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::No};
+    box.yesCaption = "&Overwrite";
+    box.noCaption = "&Cancel";
+    return services_.ShowMessage(box) == Answer::Yes;
+}
+
+// Coming back to the editor, a file another program changed is offered for
+// reading again, when no edit of the document would be lost by it.
+void frmMain::Form_Activate() {
+    if (doc_.FilePath().empty() || doc_.Modified() || !file_.OfferReload(doc_.FilePath()))
+        return;
+    const std::string text =
+        "The file \"" + doc_.FilePath() +
+        "\" was changed by another program.\rRead it again? The document has no unsaved edits.";
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::Yes};
+    box.yesCaption = "&Reload";
+    box.noCaption = "&Keep";
+    if (services_.ShowMessage(box) == Answer::Yes)
+        ReadFile(true);
 }
 
 bool frmMain::SaveTheFile(const std::string& FilePos) {
-    if (!ConfirmValueGaps(services_, doc_.Cars))
+    if (!ConfirmValueGaps(services_, doc_.Cars()) || !ConfirmOverwrite(FilePos))
         return false;
-    const std::string error = SaveCheckedText(FilePos, WriteHandlingText(doc_), doc_);
+    const SaveSettings settings{SettingOn(services_, kKeepLayout)};
+    const std::string error = file_.Save(FilePos, doc_.Data(), settings);
     if (error.empty())
         return true;
     ReportFailure(error);
@@ -646,10 +692,9 @@ bool frmMain::SaveTheFile(const std::string& FilePos) {
 bool frmMain::SaveFile() {
     platform::BusyPointer busy(services_);
     StatsToArray();
-    if (!SaveTheFile(doc_.FilePath))
+    if (!SaveTheFile(doc_.FilePath()))
         return false;
-    doc_.Modified = false;
-    SetFileLoaded(true);
+    doc_.Saved(doc_.FilePath());
     return true;
 }
 
@@ -659,24 +704,20 @@ void frmMain::SaveFileAs() {
         StatsToArray();
     }
     const std::string chosen =
-        AskForHandlingFile(services_, FileDialogKind::Save, "Save .CFG As", doc_.FilePath);
+        AskForHandlingFile(services_, FileDialogKind::Save, "Save .CFG As", doc_.FilePath());
     if (chosen.empty())
         return; // cancelled: nothing is saved, so the document keeps its star
-    {
-        platform::BusyPointer busy(services_);
-        if (!SaveTheFile(chosen))
-            return; // the document keeps its path and its changes
-        doc_.FilePath = chosen;
-        recent_.Add(chosen);
-        ShowRecentFiles();
-    }
-    doc_.Modified = false;
-    SetFileLoaded(true);
+    platform::BusyPointer busy(services_);
+    if (!SaveTheFile(chosen))
+        return; // the document keeps its path and its changes
+    doc_.Saved(chosen);
+    recent_.Add(chosen);
+    ShowRecentFiles();
 }
 
 bool frmMain::AskToSaveChanges() {
     const Answer answer = services_.ShowMessage(
-        {CloseQuestion(doc_.FilePath), "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes});
+        {CloseQuestion(doc_.FilePath()), "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes});
     if (answer == Answer::Cancel)
         return false;
     // A save that fails keeps the changes and the window.
@@ -684,7 +725,7 @@ bool frmMain::AskToSaveChanges() {
 }
 
 void frmMain::mnuLoad_Click() {
-    if (doc_.Modified) {
+    if (doc_.Modified()) {
         StatsToArray();
         if (!AskToSaveChanges())
             return;
@@ -719,7 +760,7 @@ void frmMain::mnuRecentFile_Click(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= recent_.Paths().size())
         return;
     const std::string path = recent_.Paths()[static_cast<std::size_t>(index)];
-    if (doc_.Modified) {
+    if (doc_.Modified()) {
         StatsToArray();
         if (!AskToSaveChanges())
             return;
@@ -728,13 +769,10 @@ void frmMain::mnuRecentFile_Click(int index) {
 }
 
 void frmMain::OpenFile(const std::string& path) {
-    const std::string previousPath = doc_.FilePath;
-    doc_.FilePath = path;
-    if (ReadFile())
-        SetFileLoaded(true);
-    else
-        doc_.FilePath = previousPath;
-    doc_.Modified = false;
+    const std::string previousPath = doc_.FilePath();
+    doc_.SetPath(path);
+    if (!ReadFile())
+        doc_.SetPath(previousPath);
 }
 
 void frmMain::mnuRemoveMissing_Click() {
@@ -743,7 +781,7 @@ void frmMain::mnuRemoveMissing_Click() {
 }
 
 void frmMain::mnuSave_Click() {
-    if (doc_.Modified)
+    if (doc_.Modified())
         SaveFile();
 }
 
@@ -756,10 +794,7 @@ void frmMain::mnuRevert_Click() {
         {std::string(kRevertQuestion), "Revert to last save...", Buttons::YesNo, Icon::Warning, Answer::Yes});
     if (answer != Answer::Yes)
         return;
-    if (ReadFile()) {
-        SetFileLoaded(true);
-        doc_.Modified = false;
-    }
+    ReadFile(true);
 }
 
 void frmMain::mnuExit_Click() {
@@ -768,7 +803,7 @@ void frmMain::mnuExit_Click() {
 
 bool frmMain::QueryUnload() {
     StatsToArray();
-    if (doc_.Modified && !AskToSaveChanges())
+    if (doc_.Modified() && !AskToSaveChanges())
         return false;
     if (Place())
         services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
@@ -793,7 +828,7 @@ void frmMain::mnuFileComments_Click() {
         comments->BringToFront();
         return;
     }
-    comments = std::make_shared<frmComments>(doc_, *this);
+    comments = std::make_shared<frmComments>(doc_);
     comments->Fill();
     comments_ = comments;
     services_.ShowBeside(std::move(comments));
@@ -808,7 +843,7 @@ void frmMain::mnuAbout_Click() {
 
 void frmMain::mnuAdd_Click() {
     StatsToArray();
-    frmAddCar form(*this, doc_, services_);
+    frmAddCar form(doc_, services_);
     form.cboCars.SetEntries(cboCars.Entries());
     if (form.cboCars.ListCount() > 0)
         form.cboCars.SetListIndex(0);
@@ -828,16 +863,23 @@ void frmMain::mnuDelete_Click() {
                                Buttons::YesNo, Icon::Warning, Answer::Yes});
     if (answer != Answer::Yes)
         return;
-    DeleteFirstCarNamed(doc_.Cars, name);
-    RebuildCarList();
-    MarkModified();
-    RefreshCarTable(true);
+    StatsToArray();
+    doc_.Commit(DeleteCarChange(doc_.Cars(), FirstRowNamed(doc_.Cars(), name)));
+}
+
+void frmMain::mnuRename_Click() {
+    const int row = ShownRow();
+    if (row < 0)
+        return;
+    StatsToArray();
+    frmRenameCar form(doc_, services_, row);
+    services_.ShowModal(form);
 }
 
 void frmMain::mnuImportCarStats_Click() {
     StatsToArray();
     const std::string chosen =
-        AskForHandlingFile(services_, FileDialogKind::Open, "Select .CFG File to import...", doc_.FilePath);
+        AskForHandlingFile(services_, FileDialogKind::Open, "Select .CFG File to import...", doc_.FilePath());
     if (chosen.empty())
         return;
     ImportRead read;
@@ -852,7 +894,7 @@ void frmMain::mnuImportCarStats_Click() {
     Exchange.ImportTable = std::move(read.rows);
     Exchange.ExchangeMode = ExchangeKind::Import;
     {
-        frmImportExport form(*this, doc_, Exchange, services_);
+        frmImportExport form(doc_, Exchange, services_);
         std::vector<std::string> names;
         names.reserve(Exchange.ImportTable.size());
         for (const CarRow& car : Exchange.ImportTable)
@@ -860,16 +902,12 @@ void frmMain::mnuImportCarStats_Click() {
         form.lvLeft.AddItems(std::move(names));
         services_.ShowModal(form);
     }
-    // Also after Cancel: the shown car as the table now holds it, and the whole check.
-    cboCars_Click();
-    ErrorCheck();
-    RefreshCarTable(true);
 }
 
 void frmMain::mnuExportCarStats_Click() {
     StatsToArray();
     Exchange.ExchangeMode = ExchangeKind::Export;
-    frmImportExport form(*this, doc_, Exchange, services_);
+    frmImportExport form(doc_, Exchange, services_);
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(cboCars.ListCount()));
     for (const DropDown::Entry& entry : cboCars.Entries())
@@ -878,51 +916,21 @@ void frmMain::mnuExportCarStats_Click() {
     services_.ShowModal(form);
 }
 
-int frmMain::AddCarEntries(const std::vector<int>& rows) {
-    errorsInStep_ = false; // cars came without a check
-    // One by one for a few; a long list is sorted once instead.
-    constexpr std::size_t kFewEntries = 64;
-    int position = -1;
-    if (rows.size() <= kFewEntries) {
-        for (const int row : rows)
-            position = cboCars.AddItem(
-                std::string(doc_.Cars[static_cast<std::size_t>(row)][VehicleIdentifier]), row);
-    } else {
-        const int shown = ShownRow();
-        std::vector<DropDown::Entry> entries = cboCars.Entries();
-        entries.reserve(entries.size() + rows.size());
-        for (const int row : rows)
-            entries.push_back(
-                {std::string(doc_.Cars[static_cast<std::size_t>(row)][VehicleIdentifier]), row});
-        cboCars.SetEntries(std::move(entries));
-        int shownPosition = -1;
-        for (int i = 0; i < cboCars.ListCount(); ++i) {
-            if (cboCars.ItemData(i) == shown)
-                shownPosition = i;
-            if (cboCars.ItemData(i) == rows.back())
-                position = i;
-        }
-        if (shownPosition >= 0)
-            cboCars.SetListIndex(shownPosition);
-    }
-    if (cboCars.ListIndex() < 0 && cboCars.ListCount() > 0)
-        cboCars.SetListIndex(0); // the first cars of a document that had none
-    EnableControls(true);
-    return position;
-}
-
-void frmMain::RebuildCarList() {
-    errorsInStep_ = false; // cars came or went without a check
+void frmMain::RebuildCarList(int shownRow) {
+    const CarTable& cars = doc_.Cars();
     std::vector<DropDown::Entry> entries;
-    entries.reserve(doc_.Cars.size());
-    for (std::size_t row = 0; row < doc_.Cars.size(); ++row)
-        entries.push_back({std::string(doc_.Cars[row][VehicleIdentifier]), static_cast<int>(row)});
+    entries.reserve(cars.size());
+    for (std::size_t row = 0; row < cars.size(); ++row)
+        entries.push_back({std::string(cars[row][VehicleIdentifier]), static_cast<int>(row)});
     cboCars.SetEntries(std::move(entries));
-    if (cboCars.ListCount() > 0)
-        cboCars.SetListIndex(0);
+    int position = cboCars.ListCount() > 0 ? 0 : -1;
+    for (int i = 0; i < cboCars.ListCount() && shownRow >= 0; ++i)
+        if (cboCars.ItemData(i) == shownRow)
+            position = i;
+    if (position >= 0)
+        cboCars.SetListIndex(position);
     else
         ClearShownCar();
-    EnableControls(true);
 }
 
 // The error lists, the stat properties and the help on every stat.
@@ -982,6 +990,15 @@ void frmMain::GoToValue(const std::string& car, int stat) {
     StatsToArray();
     // A car deleted since the check leaves the list as it is.
     cboCars.SelectText(car);
+    ShowValue(-1, stat);
+}
+
+void frmMain::ShowValue(int row, int stat) {
+    for (int position = 0; position < cboCars.ListCount() && row >= 0; ++position)
+        if (cboCars.ItemData(position) == row && position != cboCars.ListIndex()) {
+            cboCars.SetListIndex(position);
+            break;
+        }
     FocusStat(stat);
 }
 
@@ -989,6 +1006,7 @@ void frmMain::FocusStat(int stat) {
     tabGeneral.SetTab(PageOfColumn(stat));
     if (stat < 0 || stat >= kStatCount)
         return;
+    tabGeneral.SetTab(PageOfColumn(stat));
     platform::TextField& field = txtStat[static_cast<std::size_t>(stat)];
     if (field.Visible() && field.CanFocus()) {
         field.SetFocus();
@@ -1023,53 +1041,10 @@ void frmMain::mnuCarTable_Click() {
         return;
     }
     StatsToArray();
-    auto table = std::make_shared<frmCarTable>(doc_, services_, *this);
+    auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
     carTable_ = table;
     services_.ShowBeside(std::move(table));
-}
-
-bool frmMain::KeepFieldEdits() {
-    const int row = ShownRow();
-    if (doc_.FilePath.empty() || row < 0)
-        return false;
-    std::vector<CellEdit> edits;
-    for (int i = 0; i < kStatCount; ++i)
-        // A relative input that cannot be read stays in its field, and the value as it was.
-        if (ResolveRelativeInput(i, false))
-            edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
-    const CarChange change = ChangeOf(doc_.Cars, edits);
-    ApplyChange(doc_, change);
-    NoteChangedCars(change);
-    return !change.Empty();
-}
-
-void frmMain::NoteChangedCars(const CarChange& change) {
-    for (const CellChange& cell : change.cells)
-        uncheckedCars_.push_back(cell.row);
-}
-
-void frmMain::CommitChange(const CarChange& change) {
-    if (doc_.FilePath.empty())
-        return;
-    KeepFieldEdits();
-    ApplyChange(doc_, change);
-    NoteChangedCars(change);
-    if (!change.Empty())
-        MarkModified();
-    const int row = ShownRow();
-    if (row >= 0 && change.TouchesRow(row))
-        ShowCar(row);
-    CheckChangedCars();
-}
-
-void frmMain::RefreshCarTable(bool carsChanged) {
-    if (const auto table = carTable_.lock(); table && !table->IsClosed())
-        table->DocumentChanged(carsChanged);
-    if (const auto compare = compareFiles_.lock(); compare && !compare->IsClosed())
-        compare->DocumentChanged();
-    if (const auto chart = chart_.lock(); chart && !chart->IsClosed())
-        chart->DocumentChanged();
 }
 
 // The stat chart.
@@ -1080,49 +1055,157 @@ void frmMain::mnuChart_Click() {
         return;
     }
     StatsToArray();
-    auto chart = std::make_shared<frmChart>(doc_, services_, static_cast<ChartHost&>(*this), numbers_);
+    auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
     chart->Form_Load();
     chart_ = chart;
     services_.ShowBeside(std::move(chart));
 }
 
-void frmMain::CarTableFocusChanged() {
-    if (const auto chart = chart_.lock(); chart && !chart->IsClosed())
-        chart->FocusChanged();
+bool frmMain::KeepFieldEdits() {
+    const int row = ShownRow();
+    if (doc_.FilePath().empty() || row < 0)
+        return false;
+    std::vector<CellEdit> edits;
+    for (int i = 0; i < kStatCount; ++i)
+        // A relative input that cannot be read stays in its field, and the value as it was.
+        if (edited_[static_cast<std::size_t>(i)] && ResolveRelativeInput(i, false))
+            edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
+    edited_.reset();
+    Change change = ValuesChange(doc_.Cars(), edits, {});
+    if (change.Empty())
+        return false;
+    const std::string car(doc_.Cars()[static_cast<std::size_t>(row)][VehicleIdentifier]);
+    change.caption = change.cells.size() == 1
+                         ? "Edit " + std::string(StatCatalogue::Instance()[change.cells[0].column].StatName) +
+                               " of '" + car + "'"
+                         : CountedCaption("Edit '" + car + "'", change.cells.size());
+    doc_.Commit(std::move(change));
+    return true;
 }
 
-std::optional<std::vector<int>> frmMain::FilteredCars() const {
-    if (const auto table = carTable_.lock(); table && !table->IsClosed())
-        return table->ShownCars();
-    return std::nullopt;
+// The document tells every change; the window shows it.
+
+void frmMain::DocumentChanged(const DocumentEvent& event) {
+    switch (event.kind) {
+    case DocumentEvent::Kind::Read:
+        RebuildCarList();
+        tabGeneral.SetTab(0);
+        ShowErrors(event.errors);
+        break;
+    case DocumentEvent::Kind::Changed:
+        ShowErrors(event.errors);
+        ShowChange(event);
+        break;
+    case DocumentEvent::Kind::State:
+        MarkChangedValues();
+        break;
+    case DocumentEvent::Kind::Checked:
+        ShowErrors(event.errors);
+        break;
+    case DocumentEvent::Kind::Show:
+        StatsToArray();
+        ShowValue(event.row, event.column);
+        BringToFront();
+        return;
+    }
+    ShowState();
 }
 
-std::vector<int> frmMain::SelectedCars() const {
-    if (const auto table = carTable_.lock(); table && !table->IsClosed())
-        return table->SelectedCars();
+void frmMain::ShowChange(const DocumentEvent& event) {
+    const Change& change = *event.change;
+    const bool replayed = event.replayed;
+    const int shown = ShownRow();
+    if (change.ChangesRows() || change.kind == Change::Kind::RenameCar) {
+        int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
+        if (!event.undone && !change.added.empty() && change.kind == Change::Kind::AddCar)
+            row = change.added.back().row;
+        if (event.undone && !change.removed.empty())
+            row = change.removed.front().row;
+        if (!event.undone && change.kind == Change::Kind::DeleteCar)
+            row = -1; // the first car of the list
+        RebuildCarList(row);
+    } else if (shown >= 0) {
+        // A change made in these fields is shown already; one made elsewhere is shown anew.
+        bool stale = false;
+        for (const CellChange& cell : change.cells)
+            stale =
+                stale || (cell.row == shown && txtStat[static_cast<std::size_t>(cell.column)].Text() !=
+                                                   doc_.Cars()[static_cast<std::size_t>(shown)][cell.column]);
+        if (stale)
+            ShowCar(shown);
+    }
+    // Undo and redo show the value they put back.
+    if (replayed && !change.cells.empty())
+        ShowValue(change.cells.front().row, change.cells.front().column);
+    else
+        MarkChangedValues();
+}
+
+void frmMain::ShowState() {
+    const bool loaded = !doc_.FilePath().empty();
+    SetFileLoaded(loaded);
+    const Change* undo = doc_.NextUndo();
+    const Change* redo = doc_.NextRedo();
+    mnuUndo.SetCaption(undo ? "&Undo " + undo->caption : "&Undo");
+    mnuRedo.SetCaption(redo ? "&Redo " + redo->caption : "&Redo");
+    const std::size_t changed = doc_.ChangedValueCount();
+    lblChanges.SetCaption(!loaded || changed == 0 ? ""
+                          : changed == 1          ? "1 value changed"
+                                                  : std::to_string(changed) + " values changed");
+}
+
+// A changed value's label ends in a mark that reads aloud as well as it shows.
+std::string frmMain::LabelCaption(std::size_t label, bool changed) const {
+    std::size_t next = 0;
+    for (const StatPage& page : StatPages())
+        for (const StatPageRow& row : page.rows)
+            if (!row.caption.empty() && next++ == label)
+                return std::string(row.caption) + (changed ? " (changed)" : "");
     return {};
 }
 
-void frmMain::ShowChartCar(int row) {
-    StatsToArray();
-    ShowCarOfRow(row);
-    if (const auto table = carTable_.lock(); table && !table->IsClosed())
-        table->SelectCar(row);
-}
-
-void frmMain::ShowCarOfRow(int row) {
-    for (int position = 0; position < cboCars.ListCount(); ++position)
-        if (cboCars.ItemData(position) == row) {
-            cboCars.UserPicks(position);
-            BringToFront();
-            return;
+void frmMain::MarkChangedValues() {
+    const int shown = ShownRow();
+    std::size_t label = 0;
+    for (const StatPage& page : StatPages())
+        for (const StatPageRow& row : page.rows) {
+            bool changed = false;
+            for (const int column : row.columns)
+                changed = changed || (shown >= 0 && doc_.IsChangedValue(shown, column));
+            if (row.caption.empty()) {
+                chkABS.SetCaption(changed ? "ABS Brakes (changed)" : "ABS Brakes");
+                continue;
+            }
+            LabStat.at(label)->SetCaption(LabelCaption(label, changed));
+            ++label;
         }
 }
 
-void frmMain::ShowValue(int row, int column) {
+void frmMain::mnuUndo_Click() {
+    // Typing not yet committed is undone first, as the field itself would.
+    if (const int shown = ShownRow(); shown >= 0 && edited_.any()) {
+        ShowCar(shown);
+        doc_.DropTyping();
+        ShowState();
+        return;
+    }
+    doc_.Undo();
+}
+
+void frmMain::mnuRedo_Click() {
     StatsToArray();
-    ShowCarOfRow(row);
-    FocusStat(column);
+    doc_.Redo();
+}
+
+void frmMain::mnuChanges_Click() {
+    if (const auto open = changes_.lock(); open && !open->IsClosed()) {
+        open->BringToFront();
+        return;
+    }
+    StatsToArray();
+    auto changes = std::make_shared<frmChanges>(doc_);
+    changes_ = changes;
+    services_.ShowBeside(std::move(changes));
 }
 
 // Comparing with another file.
@@ -1130,14 +1213,14 @@ void frmMain::ShowValue(int row, int column) {
 void frmMain::mnuCompareFile_Click() {
     StatsToArray();
     const std::string chosen = AskForHandlingFile(services_, FileDialogKind::Open,
-                                                  "Select .CFG File to compare with...", doc_.FilePath);
+                                                  "Select .CFG File to compare with...", doc_.FilePath());
     if (!chosen.empty())
         OpenCompareWindow(chosen, "Compare with File");
 }
 
 void frmMain::mnuCompareSaved_Click() {
     StatsToArray();
-    OpenCompareWindow(doc_.FilePath, "Compare with Saved");
+    OpenCompareWindow(doc_.FilePath(), "Compare with Saved");
 }
 
 void frmMain::OpenCompareWindow(const std::string& path, const std::string& caption) {
@@ -1153,33 +1236,11 @@ void frmMain::OpenCompareWindow(const std::string& path, const std::string& capt
     // One comparison at a time: a new one replaces the window of the last.
     if (const auto open = compareFiles_.lock())
         open->Unload();
-    auto compare = std::make_shared<frmCompareFiles>(doc_, *this, std::move(read.file), path);
+    auto compare = std::make_shared<frmCompareFiles>(doc_, services_, std::move(read.file), path);
     compare->Form_Load();
     compare->SetCaption(caption);
     compareFiles_ = compare;
     services_.ShowBeside(std::move(compare));
-}
-
-bool frmMain::TakeCars(const CarChange& change, const CarTable& added) {
-    const std::size_t total = doc_.Cars.size() + added.size();
-    if (total > static_cast<std::size_t>(kMaxCars)) {
-        ReportFailure("Cannot take these cars: the file would hold " + std::to_string(total) +
-                      " cars, and it can hold at most " + std::to_string(kMaxCars));
-        return false;
-    }
-    CommitChange(change);
-    if (added.empty())
-        return true;
-    std::vector<int> rows;
-    for (const CarRow& car : added) {
-        rows.push_back(static_cast<int>(doc_.Cars.size()));
-        doc_.Cars.push_back(car);
-    }
-    AddCarEntries(rows);
-    MarkModified();
-    ErrorCheck();
-    RefreshCarTable(true);
-    return true;
 }
 
 } // namespace kestrix

@@ -1,18 +1,17 @@
 #pragma once
 
-#include "model/car_change.h"
-#include "model/handling_document.h"
+#include "document/document.h"
+#include "handling_file/opened_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
-#include "validation/error_check.h"
-#include "windows/frmChart.h"
+#include "windows/car_focus.h"
 #include "windows/frmImportExport.h"
 #include "windows/recent_files.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -41,9 +40,10 @@ int PageOfColumn(int column);
 
 // The editor: one car at a time, its stats on eight pages, the error list of
 // the whole document, and the menus.
-class frmMain : public platform::Window, private ChartHost {
+class frmMain : public platform::Window, private DocumentObserver {
   public:
-    frmMain(HandlingDocument& doc, platform::Services& services, NumberFormat numbers);
+    frmMain(Document& doc, platform::Services& services);
+    ~frmMain() override;
 
     void Form_Load();
 
@@ -61,6 +61,8 @@ class frmMain : public platform::Window, private ChartHost {
     platform::CheckBox chkABS{"chkABS"};
     platform::TickList lvFlags{"lvFlags"};
     platform::Label Label2{"Label2"};
+    // How many values differ from the saved file, at the foot of the window.
+    platform::Label lblChanges{"lblChanges"};
     platform::ColumnList lvErrors;
     platform::Button cmdViewErrors{"cmdViewErrors"};
 
@@ -69,7 +71,9 @@ class frmMain : public platform::Window, private ChartHost {
         mnuCompareSaved{"mnuCompareSaved"}, sep1{"sep1"}, mnuImport{"mnuImport"},
         mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
-    platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"},
+    platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
+        mnuChanges{"mnuChanges"};
+    platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
         mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"};
@@ -83,15 +87,15 @@ class frmMain : public platform::Window, private ChartHost {
 
     bool FillingControls = false;
     std::int16_t CurrentStat = 0;
-    const ErrorRegister& Errors() const { return errors_; }
-    const NumberFormat& Numbers() const { return numbers_; }
+    const ErrorRegister& Errors() const { return doc_.Errors(); }
 
     // Procedures other windows use.
     void StatsToArray();
     void ErrorCheck();
     void MarkModified();
     void SetFileLoaded(bool loaded);
-    bool ReadFile();
+    // again: the open file read anew (a revert), which keeps the backup of its opening.
+    bool ReadFile(bool again = false);
     void LoadFile();
     bool SaveFile();
     void SaveFileAs();
@@ -128,12 +132,15 @@ class frmMain : public platform::Window, private ChartHost {
     CarExchange Exchange;
     void mnuAdd_Click();
     void mnuDelete_Click();
+    void mnuRename_Click();
     void mnuImportCarStats_Click();
     void mnuExportCarStats_Click();
-    // Entries for rows just appended to the table; returns the list position of the last one.
-    int AddCarEntries(const std::vector<int>& rows);
-    // Refills the car list from the table and shows its first car.
-    void RebuildCarList();
+    // Refills the car list from the table and shows the car at this row (the first when there is none).
+    void RebuildCarList(int shownRow = -1);
+    // Undo and redo; the field's own typing is undone first.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuChanges_Click();
     // The error lists, the stat properties and the help on every stat.
     void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
     void lvErrors_DblClick();
@@ -149,34 +156,23 @@ class frmMain : public platform::Window, private ChartHost {
     void mnuCarTable_Click();
     // The stat chart, beside this window.
     void mnuChart_Click();
-    // The car table's filter or selection changed: the chart shows it.
-    void CarTableFocusChanged();
-    // The one path of a change of the cars: the shown car's field edits first,
-    // then the change; marks the document modified, checks once, shows the
-    // shown car anew when the change touches it, and refreshes the car table.
-    void CommitChange(const CarChange& change);
-    // The shown car's field edits into the document, without a check; true when a value changed.
+    // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits();
-    // Refreshes the car table when it is open; carsChanged when cars came or
-    // went or another file was read (add, delete and import must call it too).
-    void RefreshCarTable(bool carsChanged);
-    // Shows the car of this row, as choosing it in the car list does.
-    void ShowCarOfRow(int row);
-    // Shows the car of this row with the page and field of the column, the value selected.
+    // Shows the car of this row, and the page and control of the column when there is one.
     void ShowValue(int row, int column);
 
     // Comparing the document with another file, and taking values from it.
     void mnuCompareFile_Click();
     void mnuCompareSaved_Click();
-    // Values and whole cars from another file, through the change path and the
-    // add-car path. Refused with a message, changing nothing, when the cars
-    // would not fit in a file.
-    bool TakeCars(const CarChange& change, const CarTable& added);
 
   protected:
     bool QueryUnload() override;
 
   private:
+    void DocumentChanged(const DocumentEvent& event) override;
+    void CommitPendingEdits() override { KeepFieldEdits(); }
+    void ShowChange(const DocumentEvent& event);
+    void ShowState();
     void BuildMenus();
     void ConnectHandlers();
     void ShowCar(int row);
@@ -190,39 +186,36 @@ class frmMain : public platform::Window, private ChartHost {
     // A field holding a relative input ("=*1.2") gets its value from the
     // value last committed; false, with a note when asked, when it cannot be read.
     bool ResolveRelativeInput(int index, bool noteTypo);
+    bool ConfirmOverwrite(const std::string& path);
+    void Form_Activate();
     // The tip of a choice control that cannot show its stored value exactly names that value.
     void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();
     void SetStatTips();
-    // The check after a change of values: only the cars changed since the
-    // last check are judged again, when the register knows all the others.
-    void CheckChangedCars();
     // The error list and its caption after these rows of the register changed.
     void ShowErrors(const RowSplice& splice);
-    void NoteChangedCars(const CarChange& change);
+    // The stat labels with a mark where the shown car's value differs from the saved file.
+    void MarkChangedValues();
+    std::string LabelCaption(std::size_t label, bool changed) const;
     void FocusStat(int stat);
     void OpenCompareWindow(const std::string& path, const std::string& caption);
 
-    HandlingDocument& doc_;
+    Document& doc_;
     platform::Services& services_;
-    NumberFormat numbers_;
-    ErrorRegister errors_;
+    OpenedFile file_;
     RecentFiles recent_;
-    // Whether the register was filled from the cars as they are, but for the
-    // rows of uncheckedCars_; false after cars came or went.
-    bool errorsInStep_ = false;
-    std::vector<int> uncheckedCars_;
-    // The comments window while it is open beside this one.
+    // The fields the user changed since the car was shown: only those become a change.
+    std::bitset<kStatCount> edited_;
+    // The windows beside this one while they are open.
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<frmCarTable> carTable_;
+    std::weak_ptr<platform::Window> changes_;
     std::weak_ptr<frmCompareFiles> compareFiles_;
     std::weak_ptr<frmChart> chart_;
-
-    std::optional<std::vector<int>> FilteredCars() const override;
-    std::vector<int> SelectedCars() const override;
-    void ShowChartCar(int row) override;
+    // What the car table shows and has selected, for the chart; shared, as either may outlive this window.
+    std::shared_ptr<CarFocus> focus_ = std::make_shared<CarFocus>();
 };
 
 } // namespace kestrix

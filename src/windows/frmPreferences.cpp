@@ -8,6 +8,8 @@ const std::vector<BooleanSetting>& BooleanSettings() {
     static const std::vector<BooleanSetting> settings{
         {kTextFieldsKeepEditingKeys, "&Text fields keep Ctrl+A and Ctrl+C", false},
         {kReopenLastFile, "&Reopen the last file when started without one", false},
+        {kKeepLayout, "&Keep the file's layout", false},
+        {kStrictChecks, "&Strict checks", false},
     };
     return settings;
 }

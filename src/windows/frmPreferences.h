@@ -19,6 +19,11 @@ struct BooleanSetting {
 
 inline constexpr std::string_view kTextFieldsKeepEditingKeys = "Preferences/TextFieldsKeepEditingKeys";
 inline constexpr std::string_view kReopenLastFile = "Preferences/ReopenLastFile";
+// Off: a save writes the editor's own form. On: the file's own lines, changed only where the document
+// changed.
+inline constexpr std::string_view kKeepLayout = "Preferences/KeepLayout";
+// On: the error lists and the car table also name values the game would not read as meant.
+inline constexpr std::string_view kStrictChecks = "Preferences/StrictChecks";
 
 // Every on-or-off setting of the Preferences window, in the order it shows them.
 const std::vector<BooleanSetting>& BooleanSettings();

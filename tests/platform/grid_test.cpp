@@ -24,6 +24,13 @@ struct Cells : GridSource {
                 return true;
         return false;
     }
+    bool Changed(int, int) const override { return false; }
+};
+
+struct RecordingView : ControlView {
+    std::vector<Aspect> refreshed;
+    void Refresh(Aspect aspect) override { refreshed.push_back(aspect); }
+    void ControlGone() override {}
 };
 
 class GridTest : public ::testing::Test {
@@ -78,7 +85,17 @@ TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
     grid.UserClicksHeader(2);
     EXPECT_EQ(grid.SortOrder(), Grid::Order::Ascending) << "another column starts ascending";
     EXPECT_EQ(Shown(2), (Strings{"4", "F", "F", "f", "R", "R", "r"})) << "text without regard to case";
+    grid.UserClicksHeader(2);
+    EXPECT_EQ(Shown(0), (Strings{"bravo", "Alpha", "foxtrot", "echo", "delta", "ALPHA2", "charlie"}))
+        << "text reversed, ties still in the source's order";
     EXPECT_EQ(cells.rows[0][0], "delta") << "the source's order never changes";
+
+    // A view hears of new values, so that it paints them.
+    RecordingView view;
+    grid.AttachView(&view);
+    grid.ValuesChanged();
+    EXPECT_EQ(view.refreshed, std::vector<Aspect>{Aspect::Value});
+    grid.AttachView(nullptr);
 }
 
 TEST_F(GridTest, TheFilterKeepsNamesThatContainItsTextAndMayKeepOnlyCarsWithErrors) {

@@ -38,10 +38,10 @@ void ShowActive(QWidget& view) {
 } // namespace
 
 TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
-    frmComments comments{doc, main};
+    frmMain main{doc, services};
+    frmComments comments{doc};
     auto view = test::Frame(comments);
     ShowActive(*view);
 
@@ -57,11 +57,11 @@ TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
 }
 
 TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
-    HandlingDocument doc;
-    doc.BeforeComments = "; one\r; two\r";
-    test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
-    frmComments comments{doc, main};
+    HandlingDocument data;
+    data.BeforeComments = "; one\r; two\r";
+    Document doc;
+    doc.Read(std::move(data));
+    frmComments comments{doc};
     comments.Fill();
     auto view = test::Frame(comments);
     ShowActive(*view);
@@ -80,13 +80,14 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
 
 TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {
     test::ScriptedServices services;
-    HandlingDocument doc;
-    frmMain main{doc, services, NumberFormat{}};
+    Document doc;
+    frmMain main{doc, services};
     auto view = test::Frame(main);
     main.Form_Load();
-    doc.FilePath = "/somewhere/Handling.cfg";
-    doc.Cars.emplace_back();
-    main.SetFileLoaded(true);
+    HandlingDocument data;
+    data.FilePath = "/somewhere/Handling.cfg";
+    data.Cars.emplace_back();
+    doc.Read(std::move(data));
     ShowActive(*view);
     auto& field = Child<QLineEdit>(*view, "txtStat23");
     QTest::mouseClick(&field, Qt::LeftButton);

@@ -34,9 +34,9 @@ void ClickOption(QRadioButton& option) {
 
 class CarWindowsView : public ::testing::Test {
   protected:
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
+    frmMain main{doc, services};
 };
 
 } // namespace
@@ -44,7 +44,7 @@ class CarWindowsView : public ::testing::Test {
 TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
     CarExchange exchange;
     exchange.ExchangeMode = ExchangeKind::Export;
-    frmImportExport form(main, doc, exchange, services);
+    frmImportExport form(doc, exchange, services);
     form.lvLeft.AddItems({"DELTA", "alpha", "CHARLIE", "BRAVO"});
     const auto frame = test::Frame(form);
     frame->show();
@@ -70,7 +70,7 @@ TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
 }
 
 TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
-    frmAddCar form(main, doc, services);
+    frmAddCar form(doc, services);
     form.cboCars.SetEntries({{"ONE", 0}, {"TWO", 1}});
     form.cboCars.SetListIndex(0);
     const auto frame = test::Frame(form);

@@ -41,9 +41,9 @@ class ErrorListView : public test::TempFolderTest {
         return list.visualRect(list.model()->index(row, 1)).center();
     }
 
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> frame = test::Frame(form);
     platform::qt::WindowFrame& view = *frame;
 };

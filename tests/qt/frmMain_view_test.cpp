@@ -63,9 +63,9 @@ class MainWindowViewTest : public test::TempFolderTest {
     }
 
     std::string path;
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> frame = test::Frame(form);
     platform::qt::WindowFrame& view = *frame;
 };
@@ -140,7 +140,7 @@ TEST_F(MainWindowViewTest, ChoosingAPageBringsItUpAndKeepsTheEdit) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
     QTest::keyClicks(&mass, "heavy");
-    EXPECT_EQ(doc.Cars[1][1], "1200") << "not yet copied back";
+    EXPECT_EQ(doc.Cars()[1][1], "1200") << "not yet copied back";
     const auto& errors = *Widget<QTreeView>("lvErrors").model();
     const int before = errors.rowCount();
 
@@ -148,7 +148,7 @@ TEST_F(MainWindowViewTest, ChoosingAPageBringsItUpAndKeepsTheEdit) {
     EXPECT_EQ(form.tabGeneral.Tab(), 2);
     EXPECT_TRUE(Tabs().Page(2)->isVisible());
     EXPECT_FALSE(Tabs().Page(1)->isVisible());
-    EXPECT_EQ(doc.Cars[1][1], "heavy");
+    EXPECT_EQ(doc.Cars()[1][1], "heavy");
     ASSERT_EQ(errors.rowCount(), before + 1) << "the error list shows the new check";
     bool listed = false;
     for (int row = 0; row < errors.rowCount(); ++row)
@@ -247,7 +247,7 @@ TEST_F(MainWindowViewTest, EnterCommitsEscapeRevertsAndTheTabsStayInPlace) {
     QTest::keyClicks(&velocity, "400");
     const int before = Widget<QTreeView>("lvErrors").model()->rowCount();
     QTest::keyClick(&velocity, Qt::Key_Return);
-    EXPECT_EQ(doc.Cars[1][13], "400");
+    EXPECT_EQ(doc.Cars()[1][13], "400");
     EXPECT_EQ(Widget<QTreeView>("lvErrors").model()->rowCount(), before + 1);
     QTest::keyClicks(&velocity, "5");
     QTest::keyClick(&velocity, Qt::Key_Escape);

@@ -41,9 +41,9 @@ class CarTableViewTest : public test::TempFolderTest {
     QAbstractItemModel& Model() { return *grid->model(); }
     QVariant Data(int row, int column, int role) { return Model().data(Model().index(row, column), role); }
 
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
+    frmMain main{doc, services};
     frmCarTable* table = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::GridView* grid = nullptr;
@@ -92,7 +92,7 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     EXPECT_EQ(editor->text(), "17") << "a blank never enters a value";
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents(); // the commit comes queued
-    EXPECT_EQ(doc.Cars[1][1], "17");
+    EXPECT_EQ(doc.Cars()[1][1], "17");
     EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
 
     grid->selectionModel()->select(QItemSelection(Model().index(0, 1), Model().index(1, 2)),
@@ -114,7 +114,7 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     QTest::keySequence(grid, QKeySequence::Paste);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].text.find("8-bit"), std::string::npos);
-    EXPECT_EQ(doc.Cars[1][1], "17");
+    EXPECT_EQ(doc.Cars()[1][1], "17");
 }
 
 TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
@@ -130,7 +130,7 @@ TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
     EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "Home shows the first columns";
 
     grid->setColumnWidth(3, 222);
-    table->DocumentChanged(true); // as after a car added or imported through a dialog
+    doc.Commit(AddCarChange(doc.Cars(), doc.Cars()[0])); // the rows read anew, as after an added car
     EXPECT_EQ(grid->columnWidth(3), 222) << "the width the user chose stays";
 
     QTest::keyClick(grid, Qt::Key_F8);

@@ -51,6 +51,16 @@ TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
     EXPECT_EQ(services.ShowMessage({"Revert?", "Revert", Buttons::YesNo, Icon::Warning, Answer::Yes}),
               Answer::No)
         << "Escape on a Yes/No box";
+    QString yes, no;
+    WhenTheBoxOpens([&](QMessageBox& box) {
+        yes = box.button(QMessageBox::Yes)->text();
+        no = box.button(QMessageBox::No)->text();
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    EXPECT_EQ(services.ShowMessage(
+                  {"Recover?", "", Buttons::YesNo, Icon::Warning, Answer::Yes, "&Recover", "&Discard"}),
+              Answer::Yes);
+    EXPECT_EQ(yes + "|" + no, "&Recover|&Discard") << "named answers";
     WhenTheBoxOpens([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
     EXPECT_EQ(services.ShowMessage({"Close?", "Close File", Buttons::YesNoCancel, Icon::None, Answer::Yes}),
               Answer::Cancel);

@@ -76,7 +76,7 @@ class DataKept : public test::EditorTest {
 
 TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     OpenOn(kOdd);
-    const CarTable stored = doc.Cars;
+    const CarTable stored = doc.Cars();
     for (int round = 0; round < 2; ++round)
         for (int position = 0; position < form.cboCars.ListCount(); ++position) {
             form.cboCars.UserPicks(position);
@@ -100,8 +100,8 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     table.grdCars.UserPicks(odd, Abs, 1);
     table.grdCars.UserPicks(odd, DriveType, -1);
     table.grdCars.UserSetsTicks(odd, Flags, table.grdCars.Column(Flags).ticksOf("12"));
-    EXPECT_EQ(doc.Cars, stored);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_EQ(doc.Cars(), stored);
+    EXPECT_FALSE(doc.Modified());
 
     // A paste of values the lists do not hold, then the car shown: still as pasted.
     const int plain = table.grdCars.ShownRow(1);
@@ -120,9 +120,7 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     form.cboCars.SelectText("ODD");
     form.cboDrive.UserPicks(1);
     form.cboFront.UserPicks(0);
-    EXPECT_EQ(Cell(0, DriveType), "r") << "kept when the car's edits are";
-    form.StatsToArray();
-    EXPECT_EQ(Cell(0, DriveType), "R");
+    EXPECT_EQ(Cell(0, DriveType), "R") << "each choice is a step of its own";
     EXPECT_EQ(Cell(0, FrontLights), "0");
 }
 
@@ -131,14 +129,14 @@ TEST_F(DataKept, CancelledSaveAsAndAnotherFilesAuthorChangeNothing) {
     const std::string other = Write("Other.cfg", CarLine("TWO") + "\r\n");
     services.openPaths = {other};
     form.mnuLoad.UserChooses();
-    EXPECT_EQ(doc.Author, "") << "a file's author is its own";
+    EXPECT_EQ(doc.Data().Author, "") << "a file's author is its own";
     EXPECT_EQ(Comments().txtAuthor.Text(), "");
     form.txtStat[1].SetFocus();
     form.txtStat[1].UserTypes("1600");
     services.savePaths = {""};
     form.mnuSaveAs.UserChooses();
-    EXPECT_TRUE(doc.Modified);
-    EXPECT_EQ(doc.FilePath, other);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.FilePath(), other);
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
     EXPECT_NE(OnDisk(other).find("TWO 1600 "), std::string::npos);
@@ -157,7 +155,7 @@ TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
               "line 3 begins with the editor's own \";-#\": kept as \"; -#\". After stats line 4 is empty: "
               "left out, as a file has no empty comment line.");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.AfterComments, "; fine\r" + words + "\r; -# File Author : Eve\r; last\r");
+    EXPECT_EQ(doc.Data().AfterComments, "; fine\r" + words + "\r; -# File Author : Eve\r; last\r");
 
     const std::string copy = Path("Copy.cfg");
     services.savePaths = {copy};
@@ -172,7 +170,7 @@ TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
     EXPECT_NE(services.messages[1].text.find(copy), std::string::npos);
     EXPECT_EQ(OnDisk(path), before);
     EXPECT_FALSE(fs::exists(copy));
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_FALSE(ExportAll(copy)) << "an export is checked as a save";
     EXPECT_FALSE(fs::exists(copy));
 
@@ -290,10 +288,10 @@ TEST_F(DataKept, RandomEditsCommentsAndExportsSaveWhatReadsBackOrNothing) {
             again.cmdOK.UserClicks();
             continue;
         }
-        EXPECT_EQ(ReadBackDifference(OnDisk(path), doc), "") << "round " << round;
+        EXPECT_EQ(ReadBackDifference(OnDisk(path), doc.Data()), "") << "round " << round;
         services.answers = {Answer::Yes, Answer::Ok};
         ASSERT_TRUE(ExportAll(exported)) << "round " << round;
-        EXPECT_EQ(ReadBackDifference(OnDisk(exported), ExportDocument(doc, {"ZEBRA", "APPLE"})), "")
+        EXPECT_EQ(ReadBackDifference(OnDisk(exported), ExportDocument(doc.Data(), {"ZEBRA", "APPLE"})), "")
             << "round " << round;
     }
 }

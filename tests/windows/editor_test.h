@@ -19,13 +19,13 @@ class EditorTest : public TempFolderTest {
         services.commandLine = "\"" + path + "\"";
         form.Form_Load();
     }
-    std::string Cell(int car, int column) const { return std::string(doc.Cars.at(car)[column]); }
+    std::string Cell(int car, int column) const { return std::string(doc.Cars().at(car)[column]); }
     std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
 
     std::string path;
-    HandlingDocument doc;
+    Document doc;
     ScriptedServices services;
-    frmMain form{doc, services, NumberFormat{}};
+    frmMain form{doc, services};
 };
 
 } // namespace kestrix::test

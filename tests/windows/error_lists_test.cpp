@@ -96,7 +96,7 @@ TEST_F(ErrorLists, ADoubleClickLeadsToTheValue) {
     form.cboDrive.SetFocus();
     form.cboDrive.UserPicks(2); // an edit of the shown car, APPLE, not yet kept
     DoubleClick("#22", "mango");
-    EXPECT_EQ(doc.Cars[1][DriveType], "4") << "the shown car kept its edit";
+    EXPECT_EQ(doc.Cars()[1][DriveType], "4") << "the shown car kept its edit";
     EXPECT_EQ(ShownCar(), "mango");
     EXPECT_EQ(form.tabGeneral.Tab(), 5);
     EXPECT_TRUE(form.txtStat[22].HasFocus());
@@ -157,9 +157,9 @@ TEST_F(ErrorLists, TheAllErrorsWindowCopiesTheShownOrder) {
     form.cmdViewErrors.UserClicks();
     EXPECT_EQ(services.shownWindows, (Cells{"frmErrors"}));
 
-    HandlingDocument empty;
+    Document empty;
     ScriptedServices noFile;
-    frmMain fresh{empty, noFile, NumberFormat{}};
+    frmMain fresh{empty, noFile};
     fresh.Form_Load();
     noFile.steps.push_back([](platform::Window& window) {
         auto& errors = ScriptedServices::As<frmErrors>(window);

@@ -70,9 +70,9 @@ std::vector<std::string> Shown(const platform::ColumnList& list) {
 
 // The register as a whole check of the document leaves it, and the error
 // list as filling it with all those rows shows them.
-void ExpectAsAWholeCheck(const frmMain& form, const HandlingDocument& doc, const std::string& step) {
+void ExpectAsAWholeCheck(const frmMain& form, const Document& doc, const std::string& step) {
     ErrorRegister whole;
-    ErrorCheck(doc.Cars, whole, NumberFormat{});
+    ErrorCheck(doc.Cars(), whole, NumberFormat{});
     const std::vector<ErrorRecord>& rows = form.Errors().Rows();
     ASSERT_EQ(rows.size(), whole.Rows().size()) << step;
     EXPECT_EQ(form.Errors().LeftOut(), whole.LeftOut()) << step;
@@ -110,29 +110,29 @@ using ErrorSplice = test::TempFolderTest;
 TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
     for (unsigned seed = 1; seed <= 120; ++seed) {
         Picker pick(seed);
-        HandlingDocument doc;
+        Document doc;
         ScriptedServices services;
         // Full files are slow to check whole, and sorting their lists would
         // only slow the test more: the small ones sort.
         const bool full = seed % 60 == 0;
         services.commandLine = "\"" + Write("Handling.cfg", RandomFile(pick, full)) + "\"";
-        frmMain form(doc, services, NumberFormat{});
+        frmMain form(doc, services);
         form.Form_Load();
         if (!full)
             form.lvErrors.UserClicksHeader(pick.Below(3));
         for (int action = 0; action < (full ? 6 : 12); ++action) {
             const std::string step = "seed " + std::to_string(seed) + ", action " + std::to_string(action);
-            const int cars = static_cast<int>(doc.Cars.size());
+            const int cars = static_cast<int>(doc.Cars().size());
             // In a full file, mostly the cars of few rows, which can gain some.
             const auto someCar = [&] {
                 return full && pick.Below(4) ? cars - 1 - pick.Below(std::min(cars, 40)) : pick.Below(cars);
             };
-            switch (pick.Below(6)) {
+            switch (pick.Below(7)) {
             case 0:
             case 1: { // a value typed into a field of some car, then the field is left
                 if (cars == 0)
                     continue;
-                form.ShowCarOfRow(someCar());
+                form.ShowValue(someCar(), -1);
                 const int column = 1 + pick.Below(kStatCount - 1);
                 platform::TextField& field = form.txtStat[static_cast<std::size_t>(column)];
                 if (!field.Visible())
@@ -152,14 +152,20 @@ TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
                     edits.push_back({someCar(), column,
                                      column == VehicleIdentifier ? pick.From(kNames) : pick.From(kValues)});
                 }
-                form.CommitChange(ChangeOf(doc.Cars, edits));
+                doc.Commit(ValuesChange(doc.Cars(), edits, "Paste"));
                 break;
             }
             case 3: // sorted anew; the rows wait for the next commit
                 if (!full)
                     form.lvErrors.UserClicksHeader(pick.Below(3));
                 continue;
-            case 4: // cars go or come without a check; the next commit must see them
+            case 5: // a step taken back or done again
+                if (pick.Below(2))
+                    form.mnuUndo.UserChooses();
+                else
+                    form.mnuRedo.UserChooses();
+                break;
+            case 4: // cars go or come; the lists show them at once
                 if (cars > 0 && pick.Below(2)) {
                     services.answers.push_back(platform::Answer::Yes);
                     form.mnuDelete.UserChooses();
@@ -174,7 +180,7 @@ TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
                     });
                     form.mnuAdd.UserChooses();
                 }
-                continue;
+                break;
             default: // leaving a field with nothing changed
                 form.StatsToArray();
                 break;

@@ -23,9 +23,9 @@ std::string HeaderValue(const std::string& text, const std::string& prefix) {
 } // namespace
 
 TEST(AboutWindow, OpensBlockingFromTheHelpMenuWithTheVersion) {
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
+    frmMain main{doc, services};
     main.Form_Load();
     std::string caption, version;
     services.steps.push_back([&](platform::Window& w) {

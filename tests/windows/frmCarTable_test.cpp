@@ -63,7 +63,7 @@ TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembers
     form.mnuExit.UserChooses();
     EXPECT_TRUE(table.IsClosed()) << "the table closes with the main window";
     EXPECT_EQ(services.settings["CarTable/Place"], "10,20,800,500");
-    frmMain again{doc, services, NumberFormat{}};
+    frmMain again{doc, services};
     again.Form_Load();
     again.mnuCarTable.UserChooses();
     EXPECT_EQ(services.besideWindows.back()->Place(), (platform::Placement{10, 20, 800, 500}));
@@ -161,7 +161,7 @@ TEST_F(CarTableTest, ARefusedPasteSaysWhyAndChangesNothing) {
     EXPECT_EQ(services.messages[0].title, "Paste");
     EXPECT_EQ(services.messages[0].text,
               "The pasted cells would reach past the last row or column of the table.\rNothing was pasted.");
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     table.grdCars.UserPastes("3\n0");
     EXPECT_EQ(Cell(0, 31), "3");
     EXPECT_EQ(Cell(1, 31), "0");

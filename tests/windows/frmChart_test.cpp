@@ -2,7 +2,9 @@
 
 #include "sample_cars.h"
 #include "windows/editor_test.h"
+#include "windows/frmAddCar.h"
 #include "windows/frmCarTable.h"
+#include "windows/frmImportExport.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,13 @@ const std::string kFile = CarLine("ZEBRA", "1500", "R P 1 2001 1 2", "200") + "\
                           CarLine("MANGO", "60000", "4 E 1 1 0 0", "abc") + "\r\n" +
                           CarLine("KIWI", "heavy", "X P 2 A 3 1", "250") + "\r\n" +
                           CarLine("PEAR", "50000", "r P 1 0000 1 1", "300") + "\r\n";
+
+// A view that remembers what it was told to redraw.
+struct RecordingView : platform::ControlView {
+    std::vector<platform::Aspect> refreshed;
+    void Refresh(platform::Aspect aspect) override { refreshed.push_back(aspect); }
+    void ControlGone() override {}
+};
 
 int Total(const std::vector<ChartBar>& bars, bool marked) {
     return std::accumulate(bars.begin(), bars.end(), 0, [marked](int sum, const ChartBar& bar) {
@@ -161,54 +170,167 @@ TEST_F(ChartTest, AScatterNamesEachPointsCarAndAClickShowsItInTheMainWindowAndTh
     EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 3 cars");
     EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass; 1 car has no number for Max Velocity");
     EXPECT_EQ(chart.PointCars(), (std::vector<int>{0, 1, 4}));
-    EXPECT_EQ(chart.chtStats.Points()[1], (platform::ChartPoint{150, 0.5, false}));
+    EXPECT_EQ(chart.chtStats.Points()[1], (platform::ChartPoint{150, 0.5}));
     EXPECT_EQ(chart.chtStats.UserPointsAt(2), "PEAR\nMass: 50000\nMax Velocity: 300");
 
     chart.chtStats.UserClicksPoint(2);
     EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "PEAR");
-    EXPECT_EQ(table.SelectedCars(), (std::vector<int>{4}));
-    EXPECT_EQ(chart.chtStats.Points()[2].highlighted, true) << "the car selected in the table stands out";
-    EXPECT_EQ(chart.chtStats.ChangedPoints(), (std::vector<int>{2}));
+    EXPECT_EQ(table.grdCars.SelectedRows(), (std::vector<int>{4}));
+    EXPECT_EQ(chart.chtStats.Highlighted(), (std::vector<int>{2}))
+        << "the car selected in the table stands out";
 
     chart.UserPressesEscape();
     EXPECT_TRUE(chart.IsClosed());
 }
 
-TEST_F(ChartTest, TheChartFollowsEditsDeletionsAndTheCarTablesFilterMovingOnlyTheChangedPoints) {
-    frmChart& chart = Open();
-    form.cboCars.SelectText("ZEBRA");
-    CommitField(1, "1800");
-    EXPECT_EQ(chart.chtStats.Points()[0].y, 1800);
-    EXPECT_EQ(chart.chtStats.ChangedPoints(), (std::vector<int>{0})) << "one car edited, one point moved";
-
-    CommitField(13, "fast");
-    EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 2 cars");
-    EXPECT_EQ(chart.lblNote.Caption(),
-              "1 car has no number for Mass; 2 cars have no number for Max Velocity");
-    EXPECT_EQ(chart.PointCars(), (std::vector<int>{1, 4}));
-
-    services.answers.push_back(Answer::Yes);
-    form.cboCars.SelectText("PEAR");
-    form.mnuDelete.UserChooses();
-    EXPECT_EQ(chart.PointCars(), (std::vector<int>{1}));
-
+// Whatever changes, is undone or redone, the chart shows what a chart drawn
+// afresh shows, and the cars selected in the table stand out; an edit of a
+// point's value moves that point alone and tells the view no more.
+TEST_F(ChartTest, TheChartFollowsEveryChangeOfTheDocumentAsIfDrawnAfresh) {
     frmCarTable& table = OpenTable();
+    frmChart& chart = Open();
+    RecordingView view;
+    chart.chtStats.AttachView(&view);
+    const auto expectAsDrawnAfresh = [&](const std::string& step) {
+        frmChart fresh(doc, services, std::make_shared<CarFocus>());
+        fresh.Form_Load();
+        fresh.cboKind.UserPicks(chart.cboKind.ListIndex());
+        fresh.cboStat.UserPicks(chart.cboStat.ListIndex());
+        fresh.cboAgainst.UserPicks(chart.cboAgainst.ListIndex());
+        EXPECT_EQ(chart.chtStats.Points(), fresh.chtStats.Points()) << step;
+        EXPECT_EQ(chart.PointCars(), fresh.PointCars()) << step;
+        EXPECT_EQ(chart.chtStats.Summary(), fresh.chtStats.Summary()) << step;
+        EXPECT_EQ(chart.lblNote.Caption(), fresh.lblNote.Caption()) << step;
+        std::vector<int> selected, highlighted;
+        for (const int row : table.grdCars.SelectedRows())
+            selected.push_back(table.grdCars.SourceRow(row));
+        for (std::size_t point = 0; point < chart.PointCars().size(); ++point)
+            if (std::count(selected.begin(), selected.end(), chart.PointCars()[point]))
+                highlighted.push_back(static_cast<int>(point));
+        EXPECT_EQ(chart.chtStats.Highlighted(), highlighted) << step;
+    };
+    const std::vector<std::string> values{"1500", "0.5", "abc", "60000", "200", "-3", "250"};
+    std::mt19937 random(22);
+    const auto any = [&random](std::size_t count) { return static_cast<int>(random() % count); };
+    for (int step = 0; step < 150; ++step) {
+        view.refreshed.clear();
+        const int cars = static_cast<int>(doc.Cars().size());
+        const int row = any(static_cast<std::size_t>(cars));
+        std::string what;
+        switch (any(8)) {
+        case 0:
+        case 1: {
+            const int column = std::vector<int>{1, 13, 5}[static_cast<std::size_t>(any(3))];
+            const std::string value = values[static_cast<std::size_t>(any(values.size()))];
+            const bool scatter = chart.cboKind.ListIndex() == frmChart::Scatter;
+            const bool shown = column == chart.cboStat.ItemData(chart.cboStat.ListIndex()) ||
+                               (scatter && column == chart.cboAgainst.ItemData(chart.cboAgainst.ListIndex()));
+            const auto point = std::find(chart.PointCars().begin(), chart.PointCars().end(), row);
+            const bool moves = scatter && shown && point != chart.PointCars().end() &&
+                               NumericValue(value, {}) && Cell(row, column) != value;
+            what = "edit " + std::to_string(row) + "," + std::to_string(column) + " to " + value;
+            table.grdCars.UserEdits(table.grdCars.ShownRow(row), column, value);
+            if (moves) {
+                EXPECT_EQ(view.refreshed, (std::vector<platform::Aspect>{platform::Aspect::Value})) << what;
+                EXPECT_EQ(chart.chtStats.ChangedPoints(),
+                          (std::vector<int>{static_cast<int>(point - chart.PointCars().begin())}))
+                    << what;
+            }
+            if (!shown) {
+                EXPECT_TRUE(view.refreshed.empty()) << "a stat the chart does not show: " << what;
+            }
+            break;
+        }
+        case 2:
+            what = "undo";
+            form.mnuUndo.UserChooses();
+            break;
+        case 3:
+            what = "redo";
+            form.mnuRedo.UserChooses();
+            break;
+        case 4:
+            what = "select " + std::to_string(row);
+            table.grdCars.UserSelects({{0, 0, table.grdCars.ShownRow(row), 2}}, {0, 0});
+            break;
+        case 5:
+            if (cars < 3)
+                continue;
+            what = "delete " + std::to_string(row);
+            form.cboCars.SelectText(Cell(row, VehicleIdentifier));
+            services.answers.push_back(Answer::Yes);
+            form.mnuDelete.UserChooses();
+            EXPECT_NE(std::count(view.refreshed.begin(), view.refreshed.end(), platform::Aspect::Rows), 0)
+                << what;
+            break;
+        case 6:
+            what = "add";
+            services.steps.push_back([](platform::Window& window) {
+                auto& add = test::ScriptedServices::As<frmAddCar>(window);
+                add.txtCarLabel.UserTypes("NEWCAR");
+                add.cmdViewErrors.UserClicks();
+            });
+            form.mnuAdd.UserChooses();
+            break;
+        default:
+            what = "kind";
+            chart.cboKind.UserPicks(any(2));
+            chart.cboStat.UserPicks(any(static_cast<std::size_t>(chart.cboStat.ListCount())));
+            break;
+        }
+        expectAsDrawnAfresh(std::to_string(step) + ": " + what);
+    }
+
+    services.openPaths.push_back(Write("Other.cfg", CarLine("FIG", "700", "R P 1 0 1 1", "180") + "\r\n"));
+    services.steps.push_back([this](platform::Window& window) {
+        auto& io = test::ScriptedServices::As<frmImportExport>(window);
+        io.lvLeft.SetSelected(0, true);
+        io.cmdCopyRight.UserClicks();
+        services.answers.push_back(Answer::Ok);
+        io.cmdSave.UserClicks();
+    });
+    Choose(chart.cboKind, "Two stats against each other");
+    form.mnuImportCarStats.UserChooses();
+    EXPECT_EQ(chart.chtStats.UserPointsAt(static_cast<int>(chart.PointCars().size()) - 1),
+              "FIG\nMass: 700\nMax Velocity: 180")
+        << "an imported car comes last";
+    expectAsDrawnAfresh("import");
+    form.cboCars.SelectText("FIG");
+    services.steps.push_back([](platform::Window& window) {
+        auto& rename = test::ScriptedServices::As<frmRenameCar>(window);
+        rename.txtName.UserTypes("DATE");
+        rename.UserPressesEnter();
+    });
+    form.mnuRename.UserChooses();
+    EXPECT_EQ(chart.chtStats.UserPointsAt(static_cast<int>(chart.PointCars().size()) - 1),
+              "DATE\nMass: 700\nMax Velocity: 180");
+    chart.chtStats.AttachView(nullptr);
+}
+
+TEST_F(ChartTest, TheCarTablesFilterAndSelectionFocusTheChartUntilTheTableCloses) {
+    frmChart& chart = Open();
     chart.chkFilter.UserClicks();
-    EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 1 car");
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass; 1 car has no number for Max Velocity. "
+                                       "The car table is closed: every car is shown.");
+    frmCarTable& table = OpenTable();
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass; 1 car has no number for Max Velocity")
+        << "the table opened: its cars, every one while it filters none";
     table.txtFilter.UserTypes("Mass > 100");
-    EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 0 cars");
-    EXPECT_EQ(chart.lblNote.Caption(), "2 cars have no number for Max Velocity")
-        << "ZEBRA and MANGO pass the filter; APPLE, the only point, does not";
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 2 cars") << "ZEBRA and PEAR";
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Max Velocity") << "MANGO";
+    EXPECT_EQ(chart.PointCars(), (std::vector<int>{0, 4}));
+    table.grdCars.UserEdits(table.grdCars.ShownRow(4), 13, "320");
+    EXPECT_EQ(chart.chtStats.UserPointsAt(1), "PEAR\nMass: 50000\nMax Velocity: 320");
+
     Choose(chart.cboKind, "Distribution of one stat");
-    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 2 cars") << "ZEBRA and MANGO";
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 3 cars") << "ZEBRA, MANGO and PEAR";
     table.grdCars.UserSelects({{0, 0, 0, 3}}, {0, 0});
     EXPECT_EQ(std::accumulate(chart.chtStats.Bars().begin(), chart.chtStats.Bars().end(), 0,
                               [](int sum, const ChartBar& bar) { return sum + bar.highlighted; }),
               1);
 
     table.Unload();
-    chart.FocusChanged();
-    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 3 cars");
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 4 cars");
     EXPECT_EQ(chart.lblNote.Caption(),
               "1 car has no number for Mass. The car table is closed: every car is shown.");
 }

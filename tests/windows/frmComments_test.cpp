@@ -38,13 +38,15 @@ class CommentsWindow : public test::TempFolderTest {
         main.mnuFileComments.UserChooses();
         return test::ScriptedServices::As<frmComments>(*services.besideWindows.back());
     }
-    std::string Title(bool modified) const { return "Kestrix 3 (" + doc.FilePath + (modified ? "*)" : ")"); }
+    std::string Title(bool modified) const {
+        return "Kestrix 3 (" + doc.FilePath() + (modified ? "*)" : ")");
+    }
 
     RaiseCount frame; // outlives the windows that may point to it
     std::string path;
-    HandlingDocument doc;
+    Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services, NumberFormat{}};
+    frmMain main{doc, services};
 };
 
 } // namespace
@@ -60,15 +62,16 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
     comments.txtAuthor.UserTypes("Ann\r\nLee");
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann") << "the author line holds no line end";
     EXPECT_EQ(comments.lblCarLines.Caption(), "Not taken: the author is one line of the file.");
+    comments.txtAuthor.UserTypes("Ann Lee");
     comments.cmdOK.UserClicks();
     EXPECT_TRUE(comments.IsClosed());
-    EXPECT_EQ(doc.BeforeComments, "; one\r; two\r");
-    EXPECT_TRUE(doc.Modified) << "confirming marks modified even without a change";
+    EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
+    EXPECT_EQ(doc.NextUndo()->caption, "Edit Comments");
     EXPECT_EQ(main.Caption(), Title(true));
 }
 
 TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
-    doc.BeforeComments = "; lf\nalone\r; cr\r\n";
+    doc.Commit(TextsChange(doc.Data(), {{DocumentText::BeforeComments, "; lf\nalone\r; cr\r\n"}}, "Edit"));
     frmComments& comments = Open();
     EXPECT_EQ(comments.txtBefore.Text(), "; lf\nalone\r\n; cr\r\n\n");
 
@@ -76,14 +79,14 @@ TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
     comments.txtAfter.UserTypes("");
     comments.txtAuthor.UserTypes("Bo Dee ");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.BeforeComments, "; a\rb\r\r\r; c\n\r");
-    EXPECT_EQ(doc.AfterComments, "");
-    EXPECT_NE(WriteHandlingText(doc).find(";-# File Author : Bo Dee \r\n"), std::string::npos)
+    EXPECT_EQ(doc.Data().BeforeComments, "; a\rb\r\r\r; c\n\r");
+    EXPECT_EQ(doc.Data().AfterComments, "");
+    EXPECT_NE(WriteHandlingText(doc.Data()).find(";-# File Author : Bo Dee \r\n"), std::string::npos)
         << "the next save writes the author line";
 }
 
 TEST_F(CommentsWindow, CancelEscapeAndTheCloseBoxChangeNothing) {
-    const HandlingDocument before = doc;
+    const HandlingDocument before = doc.Data();
     for (const auto close :
          {+[](frmComments& f) { f.cmdClose.UserClicks(); }, +[](frmComments& f) { f.UserPressesEscape(); },
           +[](frmComments& f) { f.TryClose(); }}) {
@@ -93,7 +96,7 @@ TEST_F(CommentsWindow, CancelEscapeAndTheCloseBoxChangeNothing) {
         comments.txtAuthor.UserTypes("Someone");
         close(comments);
         EXPECT_TRUE(comments.IsClosed());
-        EXPECT_EQ(doc.BeforeComments + doc.AfterComments + doc.Author,
+        EXPECT_EQ(doc.Data().BeforeComments + doc.Data().AfterComments + doc.Data().Author,
                   before.BeforeComments + before.AfterComments + before.Author);
         EXPECT_EQ(main.Caption(), Title(false));
     }
@@ -105,7 +108,7 @@ TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
     comments.AttachView(&frame);
     comments.txtBefore.UserTypes("typed");
     comments.txtAuthor.UserTypes("typed");
-    doc.AfterComments = "; newer\r";
+    doc.Commit(TextsChange(doc.Data(), {{DocumentText::AfterComments, "; newer\r"}}, "Edit"));
     main.mnuFileComments.UserChooses();
     EXPECT_EQ(services.shownWindows.size(), 1U);
     EXPECT_EQ(frame.raised, 1);
@@ -128,9 +131,9 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     services.openPaths = {other};
     main.mnuLoad.UserChooses();
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.FilePath, other);
-    EXPECT_EQ(doc.BeforeComments, "; one\r; two\r");
-    EXPECT_EQ(doc.Author, "Cy");
+    EXPECT_EQ(doc.FilePath(), other);
+    EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
+    EXPECT_EQ(doc.Data().Author, "Cy");
     EXPECT_EQ(main.Caption(), Title(true));
 }
 
@@ -144,7 +147,7 @@ TEST_F(CommentsWindow, ClosesWithTheMainWindowOnlyOnceItReallyCloses) {
     EXPECT_FALSE(comments.IsClosed()) << "a cancelled close keeps the comments open";
     EXPECT_TRUE(main.TryClose());
     EXPECT_TRUE(comments.IsClosed());
-    EXPECT_EQ(doc.Author, "Ann");
+    EXPECT_EQ(doc.Data().Author, "Ann");
 }
 
 TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
@@ -160,5 +163,5 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
     EXPECT_EQ(comments.lblCarLines.Caption(), "Before stats line 2 and After stats lines 1, 3 will read back "
                                               "as cars: a comment line starts with \";\".");
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.AfterComments, "x\r; y\rz\r") << "the text is the user's";
+    EXPECT_EQ(doc.Data().AfterComments, "x\r; y\rz\r") << "the text is the user's";
 }

@@ -114,19 +114,20 @@ TEST_F(CompareFilesTest, TakesValuesCarsOrAllAsChangesOfTheDocument) {
     // Taking a car only in the other file adds it at the end.
     window.lvDifferences.SetSelectedRow(RowOf(window, "NEWBIE|"));
     window.cmdTakeCar.UserClicks();
-    ASSERT_EQ(doc.Cars.size(), 4u);
+    ASSERT_EQ(doc.Cars().size(), 4u);
     EXPECT_EQ(Cell(3, 0), "NEWBIE");
     EXPECT_EQ(Cell(3, 1), "900");
     EXPECT_TRUE(form.cboCars.SelectText("NEWBIE")) << "the car list holds it";
 
     // A change in the main window shows in the list at once.
-    form.CommitChange(ChangeOf(doc.Cars, {{1, 1, "1234"}}));
+    doc.Commit(ValuesChange(doc.Cars(), {{1, 1, "1234"}}, "Edit"));
     EXPECT_EQ(Rows(window)[2], "APPLE||(1 value differs)||");
 
     window.cmdTakeAll.UserClicks();
+    EXPECT_EQ(form.mnuUndo.Caption().rfind("&Undo Take from Other", 0), 0u) << "Take All is one step";
     EXPECT_EQ(Cell(0, 1), "1600");
     EXPECT_EQ(Cell(1, 1), "1500");
-    EXPECT_EQ(doc.Cars.size(), 4u) << "the car only in the open file stays";
+    EXPECT_EQ(doc.Cars().size(), 4u) << "the car only in the open file stays";
     EXPECT_EQ(Rows(window)[0], "OLDIE||(only in the open file)||");
     EXPECT_FALSE(window.cmdTakeAll.Enabled());
     EXPECT_EQ(ReadFileBytes(other).bytes, kOther) << "the other file is never written";

@@ -65,7 +65,7 @@ class MainWindow : public test::EditorTest {
 TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommands) {
     Start("\"\"");
     EXPECT_EQ(form.Caption(), "Kestrix 3");
-    EXPECT_EQ(doc.FilePath, "");
+    EXPECT_EQ(doc.FilePath(), "");
     for (const platform::Control* on :
          {&form.mnuLoad, &form.mnuExit, &form.mnuViewProperties, &form.mnuAbout})
         EXPECT_TRUE(on->Enabled()) << on->Name();
@@ -94,7 +94,7 @@ TEST_F(MainWindow, OpensTheCommandLineFileOnItsFirstCarByName) {
     EXPECT_FALSE(form.txtStat[15].Visible());
     EXPECT_TRUE(form.txtStat[1].Enabled());
     EXPECT_EQ(form.tabGeneral.Tab(), 0);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#29|APPLE|1200F is longer than maximum length 4.",
                                                      "#1|mango|99999 is larger than maximum value 50000."}));
     EXPECT_EQ(services.busyDepth, 0);
@@ -115,9 +115,9 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
     Type(1, "1300");
     form.mnuSave.UserChooses(); // the shortcut acts while the field still has the focus
     EXPECT_EQ(Cell(1, 1), "1300");
-    EXPECT_EQ(OnDisk(path), WriteHandlingText(doc));
+    EXPECT_EQ(OnDisk(path), WriteHandlingText(doc.Data()));
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
 
     Write("Handling.cfg", "changed elsewhere");
     form.mnuSave.UserChooses();
@@ -135,14 +135,14 @@ TEST_F(MainWindow, EveryAnswerOfTheCloseQuestion) {
               "The current Handling.cfg file has been modified.\rDo you wish to save your changes?");
     EXPECT_EQ(services.messages[0].buttons, platform::Buttons::YesNoCancel);
     EXPECT_EQ(services.messages[0].defaultButton, Answer::Yes);
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_TRUE(form.TryClose());
     EXPECT_EQ(OnDisk(path), kFile) << "No loses the changes";
 
-    HandlingDocument other; // the closed window is done with: a new one says Yes
+    Document other; // the closed window is done with: a new one says Yes
     test::ScriptedServices otherServices;
     otherServices.commandLine = "\"" + path + "\"";
-    frmMain second{other, otherServices, NumberFormat{}};
+    frmMain second{other, otherServices};
     second.Form_Load();
     second.txtStat[13].SetFocus();
     second.txtStat[13].UserTypes("250");
@@ -170,7 +170,7 @@ TEST_F(MainWindow, RevertRereadsTheFileAfterAsking) {
     EXPECT_EQ(form.txtStat[0].Text(), "BANANA");
     EXPECT_EQ(form.cboCars.ListCount(), 1);
     EXPECT_EQ(form.tabGeneral.Tab(), 0);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
 }
 
@@ -182,7 +182,7 @@ TEST_F(MainWindow, SaveAsCancelledOrChosen) {
     EXPECT_EQ(services.saveDialogs[0].title, "Save .CFG As");
     EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
     EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
-    EXPECT_TRUE(doc.Modified) << "cancelling changes nothing";
+    EXPECT_TRUE(doc.Modified()) << "cancelling changes nothing";
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
     EXPECT_EQ(OnDisk(path), kFile);
     services.answers = {Answer::Cancel};
@@ -192,7 +192,7 @@ TEST_F(MainWindow, SaveAsCancelledOrChosen) {
     const std::string copy = (folder / "Copy.cfg").string();
     services.savePaths = {copy};
     form.mnuSaveAs.UserChooses();
-    EXPECT_EQ(doc.FilePath, copy);
+    EXPECT_EQ(doc.FilePath(), copy);
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + copy + ")");
     EXPECT_NE(OnDisk(copy).find("APPLE 1400 "), std::string::npos);
     EXPECT_EQ(OnDisk(path), kFile);
@@ -211,19 +211,19 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
               "Cannot read \"" + wide + "\": line 1 has 33 values; a car line holds at most 32");
     EXPECT_EQ(services.openDialogs.at(0).title, "Open .CFG File...");
     EXPECT_TRUE(services.openDialogs[0].fileMustExist);
-    EXPECT_EQ(doc.FilePath, path);
+    EXPECT_EQ(doc.FilePath(), path);
     EXPECT_EQ(form.cboCars.ListCount(), 3);
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
 
     Type(1, "1600");
     fs::remove(path);
-    fs::create_directory(path); // the file's place is taken: the save cannot land
-    services.answers = {Answer::Ok};
+    fs::create_directory(path);                   // the file's place is taken: the save cannot land
+    services.answers = {Answer::Yes, Answer::Ok}; // overwrite what took its place
     form.mnuSave.UserChooses();
-    EXPECT_EQ(services.messages.at(1).text, "Cannot save \"" + path + "\": Is a directory");
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_EQ(services.messages.at(2).text, "Cannot save \"" + path + "\": Is a directory");
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
-    services.answers = {Answer::Yes, Answer::Ok};
+    services.answers = {Answer::Yes, Answer::Yes, Answer::Ok};
     EXPECT_FALSE(form.TryClose()) << "a failed save on exit keeps the window";
 }
 
@@ -256,7 +256,7 @@ TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     EXPECT_EQ(form.chkABS.Value(), 0);
     EXPECT_EQ(form.txtStat[19].Text(), "x") << "an unreadable ABS value stays";
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
-    EXPECT_FALSE(doc.Modified) << "showing a car changes nothing";
+    EXPECT_FALSE(doc.Modified()) << "showing a car changes nothing";
     EXPECT_EQ(Cell(1, 15), "r");
     form.tabGeneral.UserChoosesPage(3);
     EXPECT_EQ(Cell(1, 15), "r") << "showing the car wrote nothing";
@@ -269,7 +269,7 @@ TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     EXPECT_EQ(form.txtStat[15].Text(), "4");
     EXPECT_EQ(form.txtStat[30].Text(), "1");
     EXPECT_EQ(form.txtStat[19].Text(), "1");
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(form.cboDrive.Tip().find("Stored in the file"), std::string::npos) << "the choice is stored";
 
     form.cboCars.UserPicks(1); // mango: ABS 0 after APPLE's 1
@@ -284,11 +284,11 @@ TEST_F(MainWindow, FlagsInBothDirections) {
     form.cboCars.UserPicks(1); // mango: a000
     EXPECT_EQ(Ticked(), (std::vector<int>{1, 3}));
     EXPECT_EQ(form.lvFlags.Current(), 0);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
 
     form.lvFlags.UserMovesTo(4);
     EXPECT_EQ(form.txtStat[29].Text(), "A000");
-    EXPECT_TRUE(doc.Modified) << "a move alone rewrites the value";
+    EXPECT_TRUE(doc.Modified()) << "a move alone rewrites the value";
     form.lvFlags.UserToggles(15);
     EXPECT_EQ(form.txtStat[29].Text(), "A008");
     for (int i = 0; i < 16; ++i)
@@ -329,7 +329,7 @@ TEST_F(MainWindow, AnUnreadableCommandLineFileOpensNothing) {
     Start("\"" + (folder / "missing.cfg").string() + "\"");
     EXPECT_EQ(services.messages.at(0).text,
               "Cannot open \"" + (folder / "missing.cfg").string() + "\": No such file or directory");
-    EXPECT_EQ(doc.FilePath, "");
+    EXPECT_EQ(doc.FilePath(), "");
     EXPECT_EQ(form.Caption(), "Kestrix 3");
     EXPECT_FALSE(form.mnuSave.Enabled());
 }
@@ -337,13 +337,13 @@ TEST_F(MainWindow, AnUnreadableCommandLineFileOpensNothing) {
 TEST_F(MainWindow, AUsersChoiceAlwaysWritesAndMarksEvenTheSameEntry) {
     StartWithFile(); // APPLE: rear lights 3
     form.cboRear.UserPicks(3);
-    EXPECT_TRUE(doc.Modified) << "the entry already shown";
+    EXPECT_TRUE(doc.Modified()) << "the entry already shown";
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
 
     Start("\"" + path + "\"");
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     form.lvFlags.UserClicks(form.lvFlags.Current(), false);
-    EXPECT_TRUE(doc.Modified) << "a click on the text of the current flag";
+    EXPECT_TRUE(doc.Modified()) << "a click on the text of the current flag";
     EXPECT_EQ(form.txtStat[Flags].Text(), "1200") << "the flags rebuilt from the ticks";
 }
 
@@ -353,13 +353,13 @@ TEST_F(MainWindow, StatFieldsTakeNoBlankSoASavedFileReadsBack) {
     Type(1, "1 500\r\n600");
     EXPECT_EQ(form.txtStat[1].Text(), mass) << "refused whole, never joined to 1500600";
     EXPECT_NE(form.Note().find("no blank, tab or line end"), std::string::npos);
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
     Type(25, "20\t000");
     Type(1, "1600");
     form.mnuSave.UserChooses();
     HandlingDocument reread;
     ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
-    EXPECT_EQ(reread.Cars, doc.Cars);
+    EXPECT_EQ(reread.Cars, doc.Cars());
 }
 
 TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
@@ -375,7 +375,7 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
         "is read again, those values will move one column to the left.\rSave anyway?");
     EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
     EXPECT_EQ(OnDisk(path), kFile) << "No writes nothing";
-    EXPECT_TRUE(doc.Modified);
+    EXPECT_TRUE(doc.Modified());
 
     services.answers = {Answer::Yes, Answer::No};
     EXPECT_FALSE(form.TryClose()) << "the close question's save asks too, and No keeps the window";
@@ -386,7 +386,7 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     services.answers = {Answer::Yes};
     form.mnuSaveAs.UserChooses();
     EXPECT_NE(OnDisk(copy).find("APPLE 1200 2 4 1.5 0 0 0 80  0.8 "), std::string::npos) << "Yes saves";
-    EXPECT_FALSE(doc.Modified);
+    EXPECT_FALSE(doc.Modified());
 
     services.messages.clear();
     services.answers = {Answer::Yes};
@@ -411,7 +411,7 @@ TEST_F(MainWindow, RandomEditsSaveAFileThatReadsBackOrTheUserIsAsked) {
                 Type(column, pieces[random() % std::size(pieces)] + pieces[random() % std::size(pieces)]);
         }
         Leave();
-        const bool gap = FirstValueGap(doc.Cars).has_value();
+        const bool gap = FirstValueGap(doc.Cars()).has_value();
         const std::string before = OnDisk(path);
         if (gap)
             services.answers = {Answer::No};
@@ -427,7 +427,7 @@ TEST_F(MainWindow, RandomEditsSaveAFileThatReadsBackOrTheUserIsAsked) {
         }
         HandlingDocument reread;
         ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
-        ASSERT_EQ(reread.Cars, doc.Cars) << "round " << round;
+        ASSERT_EQ(reread.Cars, doc.Cars()) << "round " << round;
     }
 }
 
@@ -440,8 +440,8 @@ TEST_F(MainWindow, FileDialogsStartWhereTheUserLastWas) {
     form.mnuLoad.UserChooses();
     EXPECT_EQ(services.settings["files/lastFolder"], folder.string());
 
-    HandlingDocument next;
-    frmMain later{next, services, NumberFormat{}};
+    Document next;
+    frmMain later{next, services};
     services.commandLine.clear();
     later.Form_Load();
     services.openPaths = {""};
@@ -523,7 +523,7 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     form.mnuRecentFile[6].UserChooses(); // Cars2.cfg
     EXPECT_EQ(services.messages.at(0).text,
               "The current Cars8.cfg file has been modified.\rDo you wish to save your changes?");
-    EXPECT_EQ(doc.FilePath, paths[2]);
+    EXPECT_EQ(doc.FilePath(), paths[2]);
     form.mnuRecent.UserChooses();
     EXPECT_EQ(form.mnuRecentFile[0].Tip(), paths[2]);
     EXPECT_FALSE(form.mnuRecentFile[4].Enabled()) << "Cars5.cfg is missing";
@@ -532,13 +532,13 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     EXPECT_FALSE(form.mnuRecentFile[7].Visible());
 
     const auto plainStart = [this](bool reopen) {
-        HandlingDocument other;
+        Document other;
         test::ScriptedServices next;
         next.settings = services.settings; // what this run kept
         next.settings[std::string(kReopenLastFile)] = reopen ? "1" : "0";
-        frmMain again{other, next, NumberFormat{}};
+        frmMain again{other, next};
         again.Form_Load();
-        return other.FilePath;
+        return other.FilePath();
     };
     EXPECT_EQ(plainStart(false), "");
     EXPECT_EQ(plainStart(true), paths[2]);
@@ -569,7 +569,7 @@ TEST_F(MainWindow, PreferencesAreKeptOnOkOnly) {
 
 TEST_F(MainWindow, TheWindowsPlaceIsKeptWhenItCloses) {
     services.settings["Main/Place"] = "10,20,900,700,max";
-    frmMain placed{doc, services, NumberFormat{}};
+    frmMain placed{doc, services};
     EXPECT_EQ(placed.Place(), (platform::Placement{10, 20, 900, 700, true}));
     placed.Form_Load();
     placed.UserPlaces({30, 40, 1000, 800});

@@ -5,17 +5,22 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QCursor>
+#include <QGraphicsItem>
 #include <QLineSeries>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
+#include <QStyleOptionGraphicsItem>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <tuple>
+#include <vector>
 
 namespace kestrix::platform::qt {
 
@@ -42,14 +47,116 @@ std::pair<double, double> Padded(double low, double high) {
     return {low - room, high + room};
 }
 
+constexpr double kPointRadius = 3.5;
+constexpr double kHighlightRadius = 5.5;
+// How far from a point the pointer may be and still point at it, in pixels.
+constexpr double kReach = 6;
+
 } // namespace
 
-ChartView::ChartView(QWidget* parent) : QChartView(parent) {
+// The scatter's points, painted over the plot area from the control's list.
+class PointLayer : public QGraphicsItem {
+  public:
+    explicit PointLayer(const ChartView& view) : view_(view) {
+        setFlag(ItemUsesExtendedStyleOption);
+        setZValue(10);
+    }
+
+    // The plot area in the chart's coordinates, and the values at its edges.
+    void SetFrame(const QRectF& plot, double minX, double maxX, double minY, double maxY) {
+        prepareGeometryChange();
+        plot_ = plot;
+        minX_ = minX;
+        minY_ = minY;
+        scaleX_ = maxX > minX ? plot.width() / (maxX - minX) : 0;
+        scaleY_ = maxY > minY ? plot.height() / (maxY - minY) : 0;
+        update();
+    }
+
+    QRectF boundingRect() const override {
+        return plot_.adjusted(-kHighlightRadius, -kHighlightRadius, kHighlightRadius, kHighlightRadius);
+    }
+
+    QPointF Place(const ChartPoint& point) const {
+        return {plot_.left() + (point.x - minX_) * scaleX_, plot_.bottom() - (point.y - minY_) * scaleY_};
+    }
+
+    // The highlighted points lie on top, so they are found first; -1 when none is in reach.
+    int PointAt(const QPointF& at) const {
+        const Chart* chart = view_.Control();
+        if (!chart)
+            return -1;
+        int found = -1;
+        double best = 0;
+        const auto consider = [&](int index) {
+            const QPointF offset = Place(chart->Points()[static_cast<std::size_t>(index)]) - at;
+            const double distance = QPointF::dotProduct(offset, offset);
+            if (distance <= best)
+                found = index, best = distance;
+        };
+        best = (kHighlightRadius + 1) * (kHighlightRadius + 1);
+        for (const int index : chart->Highlighted())
+            consider(index);
+        if (found >= 0)
+            return found;
+        best = kReach * kReach;
+        for (int index = 0; index < static_cast<int>(chart->Points().size()); ++index)
+            consider(index);
+        return found;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override {
+        const Chart* chart = view_.Control();
+        if (!chart || plot_.isEmpty())
+            return;
+        painter->setClipRect(boundingRect());
+        const QRectF exposed = option->exposedRect.adjusted(-kHighlightRadius, -kHighlightRadius,
+                                                            kHighlightRadius, kHighlightRadius);
+        // A dense cloud has many cars on one pixel: each pixel's marker is drawn once.
+        const int width = static_cast<int>(plot_.width()) + 1, height = static_cast<int>(plot_.height()) + 1;
+        std::vector<bool> drawn(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        const auto draw = [&](const ChartPoint& point, double radius) {
+            const QPointF at = Place(point);
+            if (!exposed.contains(at))
+                return;
+            const int column = std::clamp(static_cast<int>(at.x() - plot_.left()), 0, width - 1);
+            const int row = std::clamp(static_cast<int>(at.y() - plot_.top()), 0, height - 1);
+            const std::size_t pixel = static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                                      static_cast<std::size_t>(column);
+            if (drawn[pixel])
+                return;
+            drawn[pixel] = true;
+            painter->drawEllipse(at, radius, radius);
+        };
+        painter->setPen(QPen(kPlain.darker(130), 1));
+        painter->setBrush(kPlain);
+        for (const ChartPoint& point : chart->Points())
+            draw(point, kPointRadius);
+        drawn.assign(drawn.size(), false);
+        painter->setPen(QPen(kHighlighted.darker(150), 1));
+        painter->setBrush(kHighlighted);
+        for (const int index : chart->Highlighted())
+            draw(chart->Points()[static_cast<std::size_t>(index)], kHighlightRadius);
+    }
+
+  private:
+    const ChartView& view_;
+    QRectF plot_;
+    double minX_ = 0, minY_ = 0, scaleX_ = 0, scaleY_ = 0;
+};
+
+ChartView::ChartView(QWidget* parent) : QChartView(parent), layer_(new PointLayer(*this)) {
     setRenderHint(QPainter::Antialiasing, false);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     chart()->setAnimationOptions(QChart::NoAnimation);
     chart()->legend()->setAlignment(Qt::AlignBottom);
+    layer_->setParentItem(chart());
+    layer_->hide();
+    QObject::connect(chart(), &QChart::plotAreaChanged, this, [this] { PlaceLayer(); });
 }
+
+ChartView::~ChartView() = default;
 
 void ChartView::Connect(const Binding& binding) {
     binding_ = &binding;
@@ -65,6 +172,8 @@ void ChartView::Refresh(Aspect aspect) {
         Rebuild();
     else if (aspect == Aspect::Value)
         MovePoints(*control);
+    else if (aspect == Aspect::Selection)
+        layer_->update();
 }
 
 void ChartView::ShowTitles(const Chart& control) {
@@ -83,7 +192,9 @@ void ChartView::Rebuild() {
     chart()->removeAllSeries();
     for (QAbstractAxis* axis : chart()->axes())
         chart()->removeAxis(axis), delete axis;
-    points_ = highlighted_ = nullptr;
+    axisX_ = axisY_ = nullptr;
+    pointed_ = -1;
+    layer_->hide();
     if (!control)
         return;
     if (control->Shows() == Chart::Kind::Bars)
@@ -152,51 +263,33 @@ void ChartView::ShowBars(const Chart& control) {
 }
 
 void ChartView::ShowScatter(const Chart& control) {
-    points_ = new QScatterSeries;
-    points_->setName(QStringLiteral("Cars"));
-    points_->setMarkerSize(7);
-    points_->setColor(kPlain);
-    points_->setBorderColor(kPlain);
-    QList<QPointF> all;
-    all.reserve(static_cast<qsizetype>(control.Points().size()));
-    for (const ChartPoint& point : control.Points())
-        all.append(QPointF(point.x, point.y));
-    points_->replace(all);
-    highlighted_ = new QScatterSeries;
-    highlighted_->setName(QStringLiteral("Selected in the car table"));
-    highlighted_->setMarkerSize(11);
-    highlighted_->setColor(kHighlighted);
-    highlighted_->setBorderColor(kHighlighted.darker(150));
-    chart()->addSeries(points_);
-    chart()->addSeries(highlighted_);
-    auto* axisX = new QValueAxis;
-    auto* axisY = new QValueAxis;
-    chart()->addAxis(axisX, Qt::AlignBottom);
-    chart()->addAxis(axisY, Qt::AlignLeft);
-    for (QScatterSeries* series : {points_, highlighted_}) {
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
-    }
+    axisX_ = new QValueAxis;
+    axisY_ = new QValueAxis;
+    chart()->addAxis(axisX_, Qt::AlignBottom);
+    chart()->addAxis(axisY_, Qt::AlignLeft);
+    // Empty series that only name the points' colours in the legend; the layer draws the points.
+    const auto legend = [this](const QString& name, const QColor& color, double radius) {
+        auto* series = new QScatterSeries;
+        series->setName(name);
+        series->setMarkerSize(radius * 2);
+        series->setColor(color);
+        series->setBorderColor(color.darker(150));
+        chart()->addSeries(series);
+        series->attachAxis(axisX_);
+        series->attachAxis(axisY_);
+    };
+    legend(QStringLiteral("Cars"), kPlain, kPointRadius);
+    legend(QStringLiteral("Selected in the car table"), kHighlighted, kHighlightRadius);
     FitAxes(control);
-    ShowHighlighted(control);
-    // Pointing at a point names its car; a click shows it. The point is found by its place.
-    const auto indexOf = [this](const QPointF& at) {
-        return static_cast<int>(points_->points().indexOf(at));
-    };
-    const auto report = [this, indexOf](const QPointF& at, bool on) {
-        const Chart* chart = Control();
-        if (!on || !chart)
-            return QToolTip::hideText();
-        QToolTip::showText(QCursor::pos(), Latin1(chart->UserPointsAt(indexOf(at))), this);
-    };
-    QObject::connect(points_, &QScatterSeries::hovered, this, report);
-    QObject::connect(highlighted_, &QScatterSeries::hovered, this, report);
-    const auto click = [this, indexOf](const QPointF& at) {
-        const int index = indexOf(at);
-        binding_->Act<Chart>([index](Chart& chart) { chart.UserClicksPoint(index); });
-    };
-    QObject::connect(points_, &QScatterSeries::clicked, this, click);
-    QObject::connect(highlighted_, &QScatterSeries::clicked, this, click);
+    for (QValueAxis* axis : {axisX_, axisY_})
+        QObject::connect(axis, &QValueAxis::rangeChanged, this, [this] { PlaceLayer(); });
+    layer_->show();
+    PlaceLayer();
+}
+
+void ChartView::PlaceLayer() {
+    if (axisX_ && axisY_)
+        layer_->SetFrame(chart()->plotArea(), axisX_->min(), axisX_->max(), axisY_->min(), axisY_->max());
 }
 
 void ChartView::FitAxes(const Chart& control) {
@@ -212,40 +305,53 @@ void ChartView::FitAxes(const Chart& control) {
         lowX = lowY = 0, highX = highY = 1;
     const auto [fromX, toX] = Padded(lowX, highX);
     const auto [fromY, toY] = Padded(lowY, highY);
-    for (const auto& [orientation, from, to] :
-         {std::tuple{Qt::Horizontal, fromX, toX}, std::tuple{Qt::Vertical, fromY, toY}})
-        for (QAbstractAxis* axis : chart()->axes(orientation)) {
-            auto* values = static_cast<QValueAxis*>(axis);
-            values->setRange(from, to);
-            values->applyNiceNumbers();
-            values->setLabelFormat(QStringLiteral("%g"));
-        }
+    for (const auto& [axis, from, to] : {std::tuple{axisX_, fromX, toX}, std::tuple{axisY_, fromY, toY}}) {
+        axis->setRange(from, to);
+        axis->applyNiceNumbers();
+        axis->setLabelFormat(QStringLiteral("%g"));
+    }
 }
 
 void ChartView::MovePoints(const Chart& control) {
-    if (!points_ || points_->count() != static_cast<int>(control.Points().size()))
+    if (!axisX_ || !axisY_)
         return Rebuild();
-    bool outside = false;
-    const auto* axisX = static_cast<QValueAxis*>(chart()->axes(Qt::Horizontal).value(0));
-    const auto* axisY = static_cast<QValueAxis*>(chart()->axes(Qt::Vertical).value(0));
     for (const int index : control.ChangedPoints()) {
         const ChartPoint& point = control.Points()[static_cast<std::size_t>(index)];
-        points_->replace(index, QPointF(point.x, point.y));
-        outside = outside || point.x < axisX->min() || point.x > axisX->max() || point.y < axisY->min() ||
-                  point.y > axisY->max();
+        if (point.x < axisX_->min() || point.x > axisX_->max() || point.y < axisY_->min() ||
+            point.y > axisY_->max())
+            return FitAxes(control); // the axes' new range repaints the layer
     }
-    if (outside)
-        FitAxes(control);
-    ShowHighlighted(control);
+    layer_->update();
 }
 
-void ChartView::ShowHighlighted(const Chart& control) {
-    QList<QPointF> shown;
-    for (const ChartPoint& point : control.Points())
-        if (point.highlighted)
-            shown.append(QPointF(point.x, point.y));
-    if (shown != highlighted_->points())
-        highlighted_->replace(shown);
+int ChartView::PointUnder(const QPoint& at) const {
+    if (!layer_->isVisible())
+        return -1;
+    return layer_->PointAt(layer_->mapFromScene(mapToScene(at)));
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event) {
+    QChartView::mouseMoveEvent(event);
+    const int point = PointUnder(event->position().toPoint());
+    if (point == pointed_)
+        return;
+    pointed_ = point;
+    const Chart* control = Control();
+    if (point < 0 || !control)
+        return QToolTip::hideText();
+    QToolTip::showText(event->globalPosition().toPoint(), Latin1(control->UserPointsAt(point)), this);
+}
+
+void ChartView::leaveEvent(QEvent* event) {
+    pointed_ = -1;
+    QChartView::leaveEvent(event);
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event) {
+    QChartView::mousePressEvent(event);
+    const int point = event->button() == Qt::LeftButton ? PointUnder(event->position().toPoint()) : -1;
+    if (point >= 0 && binding_)
+        binding_->Act<Chart>([point](Chart& chart) { chart.UserClicksPoint(point); });
 }
 
 std::string ChartView::SaveImage(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -48,8 +49,20 @@ class GridModel : public QAbstractTableModel {
         case Qt::EditRole:
             return Latin1(grid->Text(index.row(), index.column()));
         case Qt::ToolTipRole: {
-            const std::string_view error = grid->Error(index.row(), index.column());
-            return error.empty() ? QVariant() : QVariant(Latin1(error));
+            QString tip = Latin1(grid->Error(index.row(), index.column()));
+            if (grid->Changed(index.row(), index.column()))
+                tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) +
+                       QStringLiteral("Changed since the last save");
+            return tip.isEmpty() ? QVariant() : QVariant(tip);
+        }
+        // A changed value is in bold italics, which shows without colour.
+        case Qt::FontRole: {
+            if (!grid->Changed(index.row(), index.column()))
+                return {};
+            QFont font;
+            font.setBold(true);
+            font.setItalic(true);
+            return font;
         }
         // An error is marked by a colour and an icon, so that it shows without colour too.
         case Qt::BackgroundRole:

@@ -51,12 +51,13 @@ void AddEntry(QMenu& menu, MenuEntry& entry, QList<QKeySequence>* keys) {
     }
     QAction* action = entry.IsSeparator ? menu.addSeparator() : menu.addAction(QString());
     new ActionBinding(*action, entry);
-    if (entry.Key != Shortcut::None) {
-        const QKeySequence key(Latin1(ShortcutText(entry.Key)));
-        action->setShortcut(key);
-        if (keys)
-            keys->append(key);
-    }
+    QList<QKeySequence> shortcuts;
+    for (const Shortcut shortcut : {entry.Key, entry.OtherKey})
+        if (shortcut != Shortcut::None)
+            shortcuts.append(QKeySequence(Latin1(ShortcutText(shortcut))));
+    action->setShortcuts(shortcuts);
+    if (keys)
+        keys->append(shortcuts);
 }
 
 class MenuKeysFirst : public QObject {

@@ -3,6 +3,7 @@
 #include "platform/qt/menus.h"
 #include "platform/qt/text.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -158,6 +159,10 @@ Answer QtServices::ShowMessage(const MessageBox& request) {
                        Qt::WindowCloseButtonHint);
     box.setDefaultButton(StandardButton(request.defaultButton));
     box.setEscapeButton(box.button(StandardButton(EscapeAnswer(request.buttons))));
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes); yes && !request.yesCaption.empty())
+        yes->setText(MixedText(request.yesCaption));
+    if (QAbstractButton* no = box.button(QMessageBox::No); no && !request.noCaption.empty())
+        no->setText(MixedText(request.noCaption));
     const OrdinaryPointer pointer(busyDepth_ > 0);
     box.exec();
     return AnswerOf(box.standardButton(box.clickedButton()), request.buttons);

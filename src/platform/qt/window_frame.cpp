@@ -64,13 +64,15 @@ WindowFrame::~WindowFrame() {
     owned_.reset();
 }
 
-void WindowFrame::ShowStatusBar() {
+void WindowFrame::ShowStatusBar(const Control* permanent) {
     if (statusBar_)
         return;
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
     statusBar_->setSizeGripEnabled(false);
     layout()->addWidget(statusBar_);
+    if (QWidget* widget = permanent ? WidgetOf(*permanent) : nullptr)
+        statusBar_->addPermanentWidget(widget);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && isAncestorOf(now))
             ShowStatus(now->statusTip());
@@ -83,6 +85,8 @@ void WindowFrame::ShowStatus(const QString& tip) {
 }
 
 bool WindowFrame::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && window_)
+        window_->UserActivates();
     if (event->type() == QEvent::StatusTip && statusBar_) {
         QString tip = static_cast<QStatusTipEvent*>(event)->tip();
         // The pointer leaving a control gives the line back to the focused one.

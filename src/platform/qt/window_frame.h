@@ -27,8 +27,8 @@ class WindowFrame : public QWidget, public WindowView {
     // The size a resizable window opens with.
     void SetInitialSize(QSize size) { initialSize_ = size; }
     // A status line at the foot: the status tip of what the pointer is over,
-    // or else of what has the focus.
-    void ShowStatusBar();
+    // or else of what has the focus; and, at its right end, a control that stays (laid out already).
+    void ShowStatusBar(const Control* permanent = nullptr);
     // After the view has laid out the body: menus, the menu keys' precedence, size and place.
     void Finish();
     // Makes the window a dialog of the window that opens it, centred on the screen.

@@ -47,10 +47,23 @@ void LayOutAddCar(frmAddCar& form, platform::qt::WindowFrame& frame) {
         }));
 }
 
+void LayOutRenameCar(frmRenameCar& form, platform::qt::WindowFrame& frame) {
+    Lay(frame,
+        Piece::Column({
+            form.lblPrompt,
+            Piece(form.txtName).Width(kNameWidth),
+            Piece::Row({Piece::Stretch(), Piece(form.cmdOK).Width(80), Piece(form.cmdCancel).Width(80)}),
+        }));
+}
+
 } // namespace
 
 void RegisterAddCarView(platform::qt::QtServices& services) {
     services.RegisterView<frmAddCar>(LayOutAddCar);
+}
+
+void RegisterRenameCarView(platform::qt::QtServices& services) {
+    services.RegisterView<frmRenameCar>(LayOutRenameCar);
 }
 
 } // namespace kestrix::views

@@ -97,8 +97,7 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     Lay(frame, Piece::Column({
                    Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
                    // The pages keep their size, under the car list, however large the window.
-                   Piece(form.tabGeneral).Pages(std::move(pages)).Align(Qt::AlignLeft),
-                   form.Label2,
+                   Piece(form.tabGeneral).Pages(std::move(pages)).Align(Qt::AlignLeft), form.Label2,
                    // The list takes the room a larger window gives.
                    Piece(form.lvErrors)
                        .MinimumSize(0, kErrorListHeight)
@@ -106,9 +105,11 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
                        .ColumnWidths({40, 87, 247})
                        .Look(SizeCarColumn),
                    Piece(form.cmdViewErrors).Align(Qt::AlignRight),
+                   form.lblChanges, // moves to the status bar
                }));
     LabelTheControls(form, frame);
-    frame.ShowStatusBar(); // the meaning of the stat under the pointer or in the focus
+    // The meaning of the stat under the pointer or in the focus, and the count of changed values.
+    frame.ShowStatusBar(&form.lblChanges);
     // The line at the foot shows the longest help whole.
     int widest = 0;
     for (int column = 0; column < kStatCount; ++column)

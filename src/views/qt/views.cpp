@@ -12,6 +12,8 @@ void RegisterAboutView(platform::qt::QtServices& services);
 void RegisterCarTableView(platform::qt::QtServices& services);
 void RegisterCompareView(platform::qt::QtServices& services);
 void RegisterAskNumberView(platform::qt::QtServices& services);
+void RegisterChangesView(platform::qt::QtServices& services);
+void RegisterRenameCarView(platform::qt::QtServices& services);
 void RegisterPreferencesView(platform::qt::QtServices& services);
 void RegisterCompareFilesView(platform::qt::QtServices& services);
 void RegisterChartView(platform::qt::QtServices& services);
@@ -27,6 +29,8 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterCarTableView(services);
     RegisterCompareView(services);
     RegisterAskNumberView(services);
+    RegisterChangesView(services);
+    RegisterRenameCarView(services);
     RegisterPreferencesView(services);
     RegisterCompareFilesView(services);
     RegisterChartView(services);

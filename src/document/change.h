@@ -1,0 +1,72 @@
+#pragma once
+
+#include "model/car_change.h"
+#include "model/handling_document.h"
+
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+// A car that a change adds or removes, at its row (the row it has while it is in the table).
+struct RowChange {
+    int row = 0;
+    CarRow car;
+    // An added car that is a car of the saved file come back: its row there; -1 for a new car.
+    int savedRow = -1;
+    friend bool operator==(const RowChange&, const RowChange&) = default;
+};
+
+// The texts of the document besides its cars.
+enum class DocumentText { BeforeComments, AfterComments, Author };
+
+struct TextChange {
+    DocumentText text = DocumentText::Author;
+    std::string before;
+    std::string after;
+    friend bool operator==(const TextChange&, const TextChange&) = default;
+};
+
+// One step of the document, as plain data that can be written out and applied
+// again: the values it replaces with the values it writes, the cars it removes
+// and adds, and the texts it replaces. Done, the cells change first (by the rows
+// before any car came or went), then the removed rows go (by the rows before)
+// and the added rows come (by the rows after); undone, the reverse.
+struct Change {
+    // What made the change; the windows show a car added or deleted.
+    enum class Kind { Values, AddCar, DeleteCar, RenameCar, Import, Texts };
+    Kind kind = Kind::Values;
+    std::string caption; // what the step did, as the Edit menu names it: "Delete Car 'BRACKEN'"
+    std::vector<CellChange> cells;
+    std::vector<RowChange> removed; // by rising row
+    std::vector<RowChange> added;   // by rising row
+    std::vector<TextChange> texts;
+
+    bool Empty() const { return cells.empty() && removed.empty() && added.empty() && texts.empty(); }
+    bool ChangesRows() const { return !removed.empty() || !added.empty(); }
+    friend bool operator==(const Change&, const Change&) = default;
+};
+
+// The changes the commands make, each from the document as it is.
+Change ValuesChange(const CarTable& cars, const std::vector<CellEdit>& edits, std::string caption);
+Change AddCarChange(const CarTable& cars, CarRow car);
+// Empty when the row is not in the table.
+Change DeleteCarChange(const CarTable& cars, int row);
+Change RenameCarChange(const CarTable& cars, int row, std::string name);
+Change TextsChange(const HandlingDocument& doc,
+                   const std::vector<std::pair<DocumentText, std::string>>& texts, std::string caption);
+
+// "Multiply by 1.1 (240 values)"; one value goes without the count.
+std::string CountedCaption(std::string_view what, std::size_t values);
+
+// Where a car at row before the change (after it, when undone) is afterwards; -1 when the change removes it.
+int RowAfter(const Change& change, int row, bool undo);
+
+// Applies a change to the document, forwards or backwards: the one path by which it changes.
+void DoChange(HandlingDocument& doc, const Change& change);
+void UndoChange(HandlingDocument& doc, const Change& change);
+
+// The bytes a change holds beyond its own size: what the history pays for it.
+std::size_t HeldBytes(const Change& change);
+
+} // namespace kestrix

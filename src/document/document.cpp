@@ -1,0 +1,264 @@
+#include "document/document.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace kestrix {
+
+Document::Document(NumberFormat numbers) : numbers_(std::move(numbers)) {}
+
+void Document::Observe(DocumentObserver& observer) {
+    observers_.push_back(&observer);
+}
+
+void Document::Forget(DocumentObserver& observer) {
+    std::erase(observers_, &observer);
+}
+
+void Document::Notify(const DocumentEvent& event) {
+    // An observer may come or go while the others hear of the change.
+    const std::vector<DocumentObserver*> observers = observers_;
+    for (DocumentObserver* observer : observers)
+        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
+            observer->DocumentChanged(event);
+}
+
+void Document::CommitPendingEdits() {
+    if (settling_)
+        return;
+    settling_ = true;
+    const std::vector<DocumentObserver*> observers = observers_;
+    for (DocumentObserver* observer : observers)
+        observer->CommitPendingEdits();
+    settling_ = false;
+}
+
+void Document::AskToShow(int row, int column) {
+    if (row >= 0 && row < static_cast<int>(data_.Cars.size()))
+        Notify({DocumentEvent::Kind::Show, nullptr, false, {}, false, row, column});
+}
+
+void Document::Rebase() {
+    saved_ = data_.Cars;
+    savedRowOfId_.assign(nextId_, -1);
+    idOfSavedRow_ = ids_;
+    for (std::size_t row = 0; row < ids_.size(); ++row)
+        savedRowOfId_[ids_[row]] = static_cast<int>(row);
+    changedValues_ = 0;
+    savedPosition_ = position_;
+    typing_ = false;
+    UpdateModified();
+}
+
+void Document::Read(HandlingDocument data) {
+    const int oldErrors = static_cast<int>(errors_.Rows().size());
+    data_ = std::move(data);
+    history_.clear();
+    position_ = 0;
+    ids_.resize(data_.Cars.size());
+    std::iota(ids_.begin(), ids_.end(), 0u);
+    nextId_ = static_cast<std::uint32_t>(ids_.size());
+    Rebase();
+    ErrorCheck(data_.Cars, errors_, numbers_, rules_);
+    Notify({DocumentEvent::Kind::Read,
+            nullptr,
+            false,
+            {0, oldErrors, static_cast<int>(errors_.Rows().size())},
+            false,
+            -1,
+            -1});
+}
+
+void Document::SetCheckRules(CheckRules rules) {
+    if (rules == rules_)
+        return;
+    rules_ = rules;
+    const int oldErrors = static_cast<int>(errors_.Rows().size());
+    ErrorCheck(data_.Cars, errors_, numbers_, rules_);
+    Notify({DocumentEvent::Kind::Checked,
+            nullptr,
+            false,
+            {0, oldErrors, static_cast<int>(errors_.Rows().size())},
+            false,
+            -1,
+            -1});
+}
+
+void Document::Saved(std::string path) {
+    data_.FilePath = std::move(path);
+    Rebase();
+    Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
+}
+
+void Document::SetPath(std::string path) {
+    data_.FilePath = std::move(path);
+    Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
+}
+
+void Document::NoteTyping() {
+    SetTyping(true);
+}
+
+void Document::DropTyping() {
+    SetTyping(false);
+}
+
+// Typing alone moves only the star; the observers hear of it when it does.
+void Document::SetTyping(bool typing) {
+    if (typing_ == typing)
+        return;
+    typing_ = typing;
+    const bool was = data_.Modified;
+    UpdateModified();
+    if (was != data_.Modified)
+        Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
+}
+
+void Document::UpdateModified() {
+    data_.Modified = typing_ || position_ != savedPosition_;
+}
+
+void Document::Commit(Change change) {
+    if (change.Empty())
+        return;
+    history_.resize(position_);
+    if (savedPosition_ != kNoSavedPosition && savedPosition_ > position_)
+        savedPosition_ = kNoSavedPosition; // the saved state was undone and is now out of reach
+    // The history holds what the step changed and no spare room.
+    change.cells.shrink_to_fit();
+    history_.push_back({std::move(change), {}, {}});
+    ++position_;
+    Apply(history_.back(), false, false);
+}
+
+void Document::Undo() {
+    if (!CanUndo())
+        return;
+    --position_;
+    Apply(history_[position_], true, true);
+}
+
+void Document::Redo() {
+    if (!CanRedo())
+        return;
+    ++position_;
+    Apply(history_[position_ - 1], false, true);
+}
+
+std::size_t Document::HistoryBytes() const {
+    std::size_t bytes = history_.capacity() * sizeof(Step);
+    for (const Step& step : history_)
+        bytes += HeldBytes(step.change) +
+                 (step.removedIds.capacity() + step.addedIds.capacity()) * sizeof(std::uint32_t);
+    return bytes;
+}
+
+int Document::SavedRowOfId(std::uint32_t id) const {
+    return id < savedRowOfId_.size() ? savedRowOfId_[id] : -1;
+}
+
+int Document::SavedRowOf(int row) const {
+    return SavedRowOfId(ids_.at(static_cast<std::size_t>(row)));
+}
+
+std::size_t Document::ChangedIn(const CarRow& car, std::uint32_t id) const {
+    const int origin = SavedRowOfId(id);
+    if (origin < 0)
+        return 0;
+    std::size_t changed = 0;
+    for (int column = 0; column < kStatCount; ++column)
+        changed += car[column] != saved_[static_cast<std::size_t>(origin)][column];
+    return changed;
+}
+
+bool Document::IsChangedValue(int row, int column) const {
+    const int origin = SavedRowOf(row);
+    return origin >= 0 && data_.Cars[static_cast<std::size_t>(row)][column] !=
+                              saved_[static_cast<std::size_t>(origin)][column];
+}
+
+bool Document::SavedCarGone(int savedRow) const {
+    if (savedRow < 0 || savedRow >= static_cast<int>(idOfSavedRow_.size()))
+        return false;
+    return std::find(ids_.begin(), ids_.end(), idOfSavedRow_[static_cast<std::size_t>(savedRow)]) ==
+           ids_.end();
+}
+
+std::vector<int> Document::DeletedSavedRows() const {
+    std::vector<bool> present(saved_.size());
+    for (const std::uint32_t id : ids_)
+        if (const int origin = SavedRowOfId(id); origin >= 0)
+            present[static_cast<std::size_t>(origin)] = true;
+    std::vector<int> deleted;
+    for (std::size_t row = 0; row < present.size(); ++row)
+        if (!present[row])
+            deleted.push_back(static_cast<int>(row));
+    return deleted;
+}
+
+// Keeps the count of values that differ from the saved file, cell by cell.
+void Document::MarkCells(const Change& change, bool undo) {
+    for (const CellChange& cell : change.cells) {
+        const int origin = SavedRowOf(cell.row);
+        if (origin < 0)
+            continue;
+        const std::string_view saved = saved_[static_cast<std::size_t>(origin)][cell.column];
+        const std::string& from = undo ? cell.after : cell.before;
+        const std::string& to = undo ? cell.before : cell.after;
+        changedValues_ = changedValues_ - (from != saved) + (to != saved);
+    }
+}
+
+void Document::Apply(Step& step, bool undo, bool replayed) {
+    const Change& change = step.change;
+    const int oldErrors = static_cast<int>(errors_.Rows().size());
+    if (!undo) {
+        MarkCells(change, false);
+        step.removedIds.assign(change.removed.size(), 0);
+        for (std::size_t i = change.removed.size(); i-- > 0;) {
+            const auto at = ids_.begin() + change.removed[i].row;
+            step.removedIds[i] = *at;
+            changedValues_ -= ChangedIn(change.removed[i].car, *at);
+            ids_.erase(at);
+        }
+        if (step.addedIds.empty())
+            for (const RowChange& added : change.added)
+                step.addedIds.push_back(SavedCarGone(added.savedRow)
+                                            ? idOfSavedRow_[static_cast<std::size_t>(added.savedRow)]
+                                            : nextId_++);
+        for (std::size_t i = 0; i < change.added.size(); ++i) {
+            ids_.insert(ids_.begin() + change.added[i].row, step.addedIds[i]);
+            changedValues_ += ChangedIn(change.added[i].car, step.addedIds[i]);
+        }
+        DoChange(data_, change);
+    } else {
+        for (std::size_t i = change.added.size(); i-- > 0;) {
+            changedValues_ -= ChangedIn(change.added[i].car, step.addedIds[i]);
+            ids_.erase(ids_.begin() + change.added[i].row);
+        }
+        for (std::size_t i = 0; i < change.removed.size(); ++i) {
+            ids_.insert(ids_.begin() + change.removed[i].row, step.removedIds[i]);
+            changedValues_ += ChangedIn(change.removed[i].car, step.removedIds[i]);
+        }
+        MarkCells(change, true);
+        UndoChange(data_, change);
+    }
+    typing_ = false;
+    UpdateModified();
+
+    RowSplice splice;
+    if (change.ChangesRows()) {
+        ErrorCheck(data_.Cars, errors_, numbers_, rules_);
+        splice = {0, oldErrors, static_cast<int>(errors_.Rows().size())};
+    } else if (!change.cells.empty()) {
+        std::vector<int> rows;
+        rows.reserve(change.cells.size());
+        for (const CellChange& cell : change.cells)
+            if (rows.empty() || rows.back() != cell.row)
+                rows.push_back(cell.row);
+        splice = RecheckCars(data_.Cars, std::move(rows), errors_, numbers_, rules_);
+    }
+    Notify({DocumentEvent::Kind::Changed, &change, undo, splice, replayed, -1, -1});
+}
+
+} // namespace kestrix

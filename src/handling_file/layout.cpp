@@ -1,0 +1,391 @@
+#include "handling_file/layout.h"
+
+#include "model/blanks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrix {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kDefaultEnd = "\r\n";
+
+// The lines of a comment block as the document holds it (each followed by
+// a CR); empty ones are not written, as by the plain writer.
+std::vector<std::string_view> BlockLines(std::string_view block) {
+    std::vector<std::string_view> lines;
+    while (!block.empty()) {
+        const std::size_t end = std::min(block.find('\r'), block.size());
+        if (end > 0)
+            lines.push_back(block.substr(0, end));
+        block.remove_prefix(std::min(end + 1, block.size()));
+    }
+    return lines;
+}
+
+// A car line cut into what lies before, between and after its values.
+struct CarLineShape {
+    std::string_view lead;
+    std::vector<std::string_view> values;
+    std::vector<std::string_view> gaps; // gaps[i] follows values[i]; the last one ends the line
+};
+
+CarLineShape ShapeOf(std::string_view line) {
+    CarLineShape shape;
+    std::size_t at = 0;
+    const auto skip = [&](bool blank) {
+        const std::size_t start = at;
+        while (at < line.size() && IsBlank(line[at]) == blank)
+            ++at;
+        return line.substr(start, at - start);
+    };
+    shape.lead = skip(true);
+    while (at < line.size()) {
+        shape.values.push_back(skip(false));
+        shape.gaps.push_back(skip(true));
+    }
+    return shape;
+}
+
+// The car's values written into the shape of a line. A value that grows or
+// shrinks takes its room from the spaces after it, so the next value keeps
+// its column where there are spaces enough; after a tab the columns are the
+// tab's. Values the line did not hold follow one blank each.
+std::string RewriteCarLine(std::string_view line, const CarRow& car) {
+    const CarLineShape shape = ShapeOf(line);
+    int count = kStatCount;
+    while (count > 0 && car[count - 1].empty())
+        --count;
+    const auto held = static_cast<int>(shape.values.size());
+    std::string out(shape.lead);
+    long shift = 0; // how far the text now stands right of where it stood
+    if (out.empty() && count > 0 && car[0].starts_with(';')) {
+        // Otherwise the car would come back as a comment.
+        out += ' ';
+        ++shift;
+    }
+    for (int column = 0; column < count; ++column) {
+        if (column >= held) {
+            out += ' ';
+        } else if (column > 0) {
+            const std::string_view gap = shape.gaps[static_cast<std::size_t>(column - 1)];
+            if (gap.find('\t') != std::string_view::npos) {
+                out += gap;
+                shift = 0;
+            } else {
+                const long width = std::max(1L, static_cast<long>(gap.size()) - shift);
+                out.append(static_cast<std::size_t>(width), ' ');
+                shift += width - static_cast<long>(gap.size());
+            }
+        }
+        const std::string_view value = car[column];
+        out += value;
+        if (column < held)
+            shift += static_cast<long>(value.size()) -
+                     static_cast<long>(shape.values[static_cast<std::size_t>(column)].size());
+    }
+    if (held > 0)
+        out += shape.gaps.back();
+    return out;
+}
+
+// The plain writer's form of a car line, for a file that has no car line to copy.
+std::string PlainCarLine(const CarRow& car) {
+    std::string line;
+    AppendCarLine(line, car);
+    line.resize(line.size() - kDefaultEnd.size());
+    return line;
+}
+
+using Names = std::vector<std::string_view>;
+
+// The pairs of equal names in the shortest edit from a to b, in order
+// (Myers' difference), or false when it takes more than maxEdits steps.
+bool MatchNames(const Names& a, const Names& b, int maxEdits, std::vector<std::pair<int, int>>& matches) {
+    const auto n = static_cast<int>(a.size());
+    const auto m = static_cast<int>(b.size());
+    const int limit = std::min(n + m, maxEdits);
+    std::vector<std::vector<int>> trace; // trace[d][k + d]: the furthest x on diagonal k before step d
+    std::vector<int> furthest(static_cast<std::size_t>(2 * limit + 3), 0);
+    const int offset = limit + 1;
+    const auto at = [&](int k) -> int& { return furthest[static_cast<std::size_t>(k + offset)]; };
+    for (int d = 0; d <= limit; ++d) {
+        trace.emplace_back(furthest.begin() + offset - d, furthest.begin() + offset + d + 1);
+        for (int k = -d; k <= d; k += 2) {
+            int x = (k == -d || (k != d && at(k - 1) < at(k + 1))) ? at(k + 1) : at(k - 1) + 1;
+            int y = x - k;
+            while (x < n && y < m && a[static_cast<std::size_t>(x)] == b[static_cast<std::size_t>(y)]) {
+                ++x;
+                ++y;
+            }
+            at(k) = x;
+            if (x < n || y < m)
+                continue;
+            for (int back = d; back > 0; --back) {
+                const std::vector<int>& before = trace[static_cast<std::size_t>(back)];
+                const auto was = [&](int diagonal) {
+                    return before[static_cast<std::size_t>(diagonal + back)];
+                };
+                const int diagonal = x - y;
+                const int from =
+                    (diagonal == -back || (diagonal != back && was(diagonal - 1) < was(diagonal + 1)))
+                        ? diagonal + 1
+                        : diagonal - 1;
+                const int fromX = was(from);
+                const int fromY = fromX - from;
+                while (x > fromX && y > fromY)
+                    matches.emplace_back(--x, --y);
+                x = fromX;
+                y = fromY;
+            }
+            while (x > 0 && y > 0)
+                matches.emplace_back(--x, --y);
+            std::reverse(matches.begin(), matches.end());
+            return true;
+        }
+    }
+    return false;
+}
+
+Names NamesOf(const CarTable& cars, std::size_t from, std::size_t to) {
+    Names names;
+    for (std::size_t i = from; i < to; ++i)
+        names.push_back(cars[i][VehicleIdentifier]);
+    return names;
+}
+
+// For each car as read, the car of the document it became, or -1 when it
+// was deleted. Cars are followed by name; a car between two followed ones
+// that changed its name keeps the place of one that lost its name there.
+std::vector<int> FollowCars(const CarTable& was, const CarTable& now) {
+    constexpr int kMostEdits = 1000; // beyond that, the cars in between are paired by place
+    std::vector<int> follows(was.size(), -1);
+    std::size_t head = 0;
+    while (head < was.size() && head < now.size() && was[head][0] == now[head][0]) {
+        follows[head] = static_cast<int>(head);
+        ++head;
+    }
+    std::size_t tail = 0;
+    while (tail < was.size() - head && tail < now.size() - head &&
+           was[was.size() - 1 - tail][0] == now[now.size() - 1 - tail][0]) {
+        follows[was.size() - 1 - tail] = static_cast<int>(now.size() - 1 - tail);
+        ++tail;
+    }
+    std::vector<std::pair<int, int>> matches;
+    const Names a = NamesOf(was, head, was.size() - tail);
+    const Names b = NamesOf(now, head, now.size() - tail);
+    if (!MatchNames(a, b, kMostEdits, matches))
+        matches.clear();
+    matches.emplace_back(static_cast<int>(a.size()), static_cast<int>(b.size()));
+    int x = 0;
+    int y = 0;
+    for (const auto& [matchX, matchY] : matches) {
+        while (x < matchX && y < matchY)
+            follows[head + static_cast<std::size_t>(x++)] = static_cast<int>(head) + y++;
+        if (matchX < static_cast<int>(a.size()))
+            follows[head + static_cast<std::size_t>(matchX)] = static_cast<int>(head) + matchY;
+        x = matchX + 1;
+        y = matchY + 1;
+    }
+    return follows;
+}
+
+// Where the changed lines of a comment block go: the lines that stayed at
+// its start and at its end keep their places, the new lines between them
+// replace those that were there.
+struct BlockPlan {
+    std::vector<bool> keep; // per line as read
+    std::vector<std::string_view> inserted;
+    int before = -1; // the inserted lines go before this line as read,
+    int after = -1;  // or after this one; neither: where the block belongs
+};
+
+BlockPlan PlanBlock(std::string_view was, std::string_view now) {
+    const std::vector<std::string_view> old = BlockLines(was);
+    const std::vector<std::string_view> lines = BlockLines(now);
+    BlockPlan plan;
+    std::size_t head = 0;
+    while (head < old.size() && head < lines.size() && old[head] == lines[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < old.size() - head && tail < lines.size() - head &&
+           old[old.size() - 1 - tail] == lines[lines.size() - 1 - tail])
+        ++tail;
+    plan.keep.assign(old.size(), true);
+    std::fill(plan.keep.begin() + static_cast<long>(head), plan.keep.end() - static_cast<long>(tail), false);
+    plan.inserted.assign(lines.begin() + static_cast<long>(head), lines.end() - static_cast<long>(tail));
+    if (old.size() - tail > head || (head == 0 && !old.empty()))
+        plan.before = static_cast<int>(head);
+    else if (head > 0)
+        plan.after = static_cast<int>(head) - 1;
+    return plan;
+}
+
+class LayoutWriter {
+  public:
+    explicit LayoutWriter(std::string_view defaultEnd) : defaultEnd_(defaultEnd) {}
+
+    void Line(std::string_view text, std::string_view end) {
+        out_.append(text).append(end.empty() ? defaultEnd_ : end);
+        lastEnd_ = end.empty() ? defaultEnd_.size() : end.size();
+    }
+    // A comment after the first car: before any car line it would read back
+    // as one before the cars, so it waits for the first car.
+    void LaterComment(std::string_view text, std::string_view end) {
+        if (carWritten_)
+            Line(text, end);
+        else
+            waiting_.emplace_back(text, end);
+    }
+    void Car(std::string_view text, std::string_view end) {
+        Line(text, end);
+        if (!carWritten_) {
+            carWritten_ = true;
+            for (const auto& [waitingText, waitingEnd] : waiting_)
+                Line(waitingText, waitingEnd);
+            waiting_.clear();
+        }
+    }
+    bool CarWritten() const { return carWritten_; }
+    std::string Finish(bool lastLineEnds) {
+        for (const auto& [text, end] : waiting_)
+            Line(text, end);
+        if (!lastLineEnds && !out_.empty())
+            out_.resize(out_.size() - lastEnd_);
+        return std::move(out_);
+    }
+    std::string& Out() { return out_; }
+
+  private:
+    std::string_view defaultEnd_;
+    std::string out_;
+    std::size_t lastEnd_ = 0;
+    bool carWritten_ = false;
+    std::vector<std::pair<std::string_view, std::string_view>> waiting_;
+};
+
+} // namespace
+
+LayoutRead ReadKeepingLayout(std::string bytes) {
+    LayoutRead read;
+    ParseResult parsed = ParseHandlingText(bytes);
+    read.error = std::move(parsed.error);
+    if (!read.error.empty())
+        return read;
+    read.file = std::move(parsed.file);
+    FileLayout& layout = read.layout;
+    layout.text_ = std::move(bytes);
+    const std::string_view text = layout.text_;
+    layout.bomLength_ = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    // The lines as the reader cuts them: CR LF, LF CR, CR and LF each end one.
+    for (std::size_t start = layout.bomLength_; start < text.size();) {
+        const std::size_t found = text.find_first_of("\r\n", start);
+        const std::size_t end = found == std::string_view::npos ? text.size() : found;
+        std::uint8_t endLength = end < text.size() ? 1 : 0;
+        if (end + 1 < text.size() && (text[end + 1] == '\r' || text[end + 1] == '\n') &&
+            text[end + 1] != text[end])
+            endLength = 2;
+        const std::string_view line = text.substr(start, end - start);
+        layout.lines_.push_back(FileLayout::Line{static_cast<std::uint32_t>(start),
+                                                 static_cast<std::uint32_t>(line.size()), endLength,
+                                                 ClassifyLine(line)});
+        start = end + endLength;
+    }
+    layout.original_ = read.file;
+    return read;
+}
+
+std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc) {
+    const ParsedHandlingFile& was = layout.original_;
+    const auto firstEnded = std::find_if(layout.lines_.begin(), layout.lines_.end(),
+                                         [](const FileLayout::Line& line) { return line.endLength > 0; });
+    const std::string_view defaultEnd =
+        firstEnded == layout.lines_.end() ? kDefaultEnd : layout.End(*firstEnded);
+    const bool lastLineEnds = layout.lines_.empty() || layout.lines_.back().endLength > 0;
+
+    const std::vector<int> follows = FollowCars(was.Cars, doc.Cars);
+    const BlockPlan beforePlan = PlanBlock(was.BeforeComments, doc.BeforeComments);
+    const BlockPlan afterPlan = PlanBlock(was.AfterComments, doc.AfterComments);
+    const bool authorChanged = doc.Author != was.Author.value_or("");
+    const std::string authorLine = std::string(kAuthorPrefix) + doc.Author;
+    bool authorWritten = doc.Author.empty() || !authorChanged;
+
+    LayoutWriter writer(defaultEnd);
+    writer.Out().reserve(layout.text_.size() + 256);
+    writer.Out().append(std::string_view(layout.text_).substr(0, layout.bomLength_));
+
+    std::size_t nextCar = 0; // the next car of the document to write
+    // An added car takes the form of the last car line.
+    std::string_view lastCarLine;
+    for (const FileLayout::Line& line : layout.lines_)
+        lastCarLine = line.kind == LineKind::Car ? layout.Text(line) : lastCarLine;
+    const auto writeAddedUpTo = [&](std::size_t car) {
+        for (; nextCar < car; ++nextCar) {
+            const CarRow& added = doc.Cars[nextCar];
+            writer.Car(was.Cars.empty() ? PlainCarLine(added) : RewriteCarLine(lastCarLine, added), {});
+        }
+    };
+    const auto writeInserted = [&](const BlockPlan& plan, bool later) {
+        for (const std::string_view text : plan.inserted)
+            later ? writer.LaterComment(text, {}) : writer.Line(text, {});
+    };
+
+    std::size_t carLine = 0;
+    std::size_t beforeLine = 0;
+    std::size_t afterLine = 0;
+    const std::size_t carLines = was.Cars.size();
+    for (const FileLayout::Line& line : layout.lines_) {
+        const std::string_view text = layout.Text(line);
+        const std::string_view end = layout.End(line);
+        if (!authorWritten && line.kind != LineKind::Editor) {
+            writer.Line(authorLine, {});
+            authorWritten = true;
+        }
+        switch (line.kind) {
+        case LineKind::Editor:
+            writer.Line(text, end);
+            break;
+        case LineKind::Author:
+            if (!authorChanged)
+                writer.Line(text, end);
+            break;
+        case LineKind::Comment: {
+            const bool later = carLine > 0;
+            const BlockPlan& plan = later ? afterPlan : beforePlan;
+            const int index = static_cast<int>(later ? afterLine++ : beforeLine++);
+            if (plan.before == index)
+                writeInserted(plan, later);
+            if (plan.keep[static_cast<std::size_t>(index)])
+                later ? writer.LaterComment(text, end) : writer.Line(text, end);
+            if (plan.after == index)
+                writeInserted(plan, later);
+            break;
+        }
+        case LineKind::Car: {
+            if (carLine == 0 && beforePlan.before < 0 && beforePlan.after < 0)
+                writeInserted(beforePlan, false);
+            const int follower = follows[carLine];
+            if (follower >= 0) {
+                writeAddedUpTo(static_cast<std::size_t>(follower));
+                const CarRow& car = doc.Cars[nextCar++];
+                writer.Car(car == was.Cars[carLine] ? text : RewriteCarLine(text, car), end);
+            }
+            if (++carLine == carLines)
+                writeAddedUpTo(doc.Cars.size());
+            break;
+        }
+        }
+    }
+    if (!authorWritten)
+        writer.Line(authorLine, {});
+    if (carLines == 0 && beforePlan.before < 0 && beforePlan.after < 0)
+        writeInserted(beforePlan, false);
+    writeAddedUpTo(doc.Cars.size());
+    if (afterPlan.before < 0 && afterPlan.after < 0)
+        writeInserted(afterPlan, true);
+    return writer.Finish(lastLineEnds);
+}
+
+} // namespace kestrix

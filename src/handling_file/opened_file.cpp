@@ -1,0 +1,93 @@
+#include "handling_file/opened_file.h"
+
+#include <sys/stat.h>
+
+namespace kestrix {
+
+DiskStamp StampOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    return DiskStamp{true, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+}
+
+HandlingFileRead OpenedFile::Read(const std::string& path) {
+    HandlingFileRead result;
+    // The stamp first: a change while the file is read then shows as one since.
+    const DiskStamp stamp = StampOf(path);
+    FileRead bytes = ReadFileBytes(path);
+    if (!bytes.error.empty()) {
+        result.error = bytes.error;
+        return result;
+    }
+    LayoutRead read = ReadKeepingLayout(std::move(bytes.bytes));
+    if (!read.error.empty()) {
+        result.error = "Cannot read \"" + path + "\": " + read.error;
+        return result;
+    }
+    result.file = std::move(read.file);
+    layout_ = std::move(read.layout);
+    stamp_ = stamp;
+    if (path != path_)
+        backedUp_.clear();
+    path_ = path;
+    return result;
+}
+
+HandlingFileRead OpenedFile::Open(const std::string& path) {
+    HandlingFileRead result = Read(path);
+    if (result.error.empty())
+        backedUp_.clear();
+    return result;
+}
+
+HandlingFileRead OpenedFile::Reread(const std::string& path) {
+    return Read(path);
+}
+
+std::string OpenedFile::TextOf(const HandlingDocument& doc, const SaveSettings& settings) const {
+    // A document that was never read has no layout to keep.
+    if (settings.keepLayout && !layout_.empty())
+        return WriteKeepingLayout(layout_, doc);
+    return WriteHandlingText(doc);
+}
+
+std::string OpenedFile::Save(const std::string& path, const HandlingDocument& doc,
+                             const SaveSettings& settings) {
+    const std::string bytes = TextOf(doc, settings);
+    const BackupMode backup = backedUp_ == path ? BackupMode::Keep : BackupMode::Replace;
+    if (std::string error = SaveCheckedText(path, bytes, doc, backup); !error.empty())
+        return error;
+    backedUp_ = path;
+    path_ = path;
+    stamp_ = StampOf(path);
+    // The next save keeps the layout of the file as it now is.
+    layout_ = ReadKeepingLayout(bytes).layout;
+    return {};
+}
+
+OpenedFile::DiskChange OpenedFile::ChangeOnDisk(const std::string& path) const {
+    if (path_.empty() || path != path_)
+        return DiskChange::None;
+    const DiskStamp now = StampOf(path);
+    if (now == stamp_)
+        return DiskChange::None;
+    return now.exists || !stamp_.exists ? DiskChange::Changed : DiskChange::Gone;
+}
+
+bool OpenedFile::OfferReload(const std::string& path) {
+    if (!ChangedOnDisk(path))
+        return false;
+    const DiskStamp now = StampOf(path);
+    if (now == offered_)
+        return false;
+    offered_ = now;
+    return true;
+}
+
+void OpenedFile::AcceptDiskState(const std::string& path) {
+    if (path == path_)
+        stamp_ = StampOf(path);
+}
+
+} // namespace kestrix

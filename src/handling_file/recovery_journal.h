@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+// Where the recovery journals live: $XDG_STATE_HOME/kestrix, else
+// ~/.local/state/kestrix; never beside the file, which may be read-only or shared.
+std::string RecoveryFolder();
+
+// The journal of one editor's unsaved changes to one file: a record per
+// committed change, each written to the system before Append returns, so a
+// killed or crashed editor loses none that it reported done (and its way to
+// the disk is started at once, for a crash of the whole system). Every editor writes its own journal and
+// holds it locked while it runs; a journal nobody holds is one left by an
+// editor that ended without a clean close. A journal names its file and
+// guards every record with a checksum: one that does not read whole is
+// refused whole.
+class RecoveryJournal {
+  public:
+    RecoveryJournal() = default;
+    RecoveryJournal(const RecoveryJournal&) = delete;
+    RecoveryJournal& operator=(const RecoveryJournal&) = delete;
+    ~RecoveryJournal();
+
+    // Starts an empty journal for the file in folder. Returns the refusal,
+    // naming the folder and the reason, or empty text.
+    std::string Start(const std::string& folder, const std::string& file);
+    bool Active() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+    std::size_t RecordCount() const { return records_; }
+    std::size_t Bytes() const { return bytes_; }
+
+    // Appends one record.
+    std::string Append(std::string_view record);
+    // Replaces every record by these, in one step: a crash leaves the old
+    // journal or the new one.
+    std::string Rewrite(const std::vector<std::string>& records);
+    // Removes the journal (after a save, a revert, a clean close).
+    void Remove();
+
+  private:
+    std::string folder_;
+    std::string file_;
+    std::string path_;
+    int fd_ = -1;
+    std::size_t records_ = 0;
+    std::size_t bytes_ = 0;
+};
+
+// A journal an editor left: the file it was for and its records.
+struct LeftJournal {
+    std::string path;
+    std::string file;
+    std::vector<std::string> records;
+    std::string error; // a journal that does not read whole: the reason; records are then empty
+};
+
+// The journals in folder that no running editor holds, oldest first; for
+// one file, or for every file when file is null.
+std::vector<LeftJournal> FindLeftJournals(const std::string& folder, const std::string* file);
+// Reads one journal whole, or refuses it with a reason.
+LeftJournal ReadJournal(const std::string& path);
+
+} // namespace kestrix

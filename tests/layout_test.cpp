@@ -1,0 +1,298 @@
+// A layout-keeping save must read back as the document, keep every line it
+// was not asked to change byte for byte, and touch only the changed cars.
+#include "handling_file/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace kestrix;
+
+namespace {
+
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+std::vector<Line> LinesOf(std::string_view bytes) {
+    std::vector<Line> lines;
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    while (!bytes.empty()) {
+        std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        std::size_t endLength = end < bytes.size() ? 1 : 0;
+        if (end + 1 < bytes.size() && (bytes[end + 1] == '\r' || bytes[end + 1] == '\n') &&
+            bytes[end + 1] != bytes[end])
+            endLength = 2;
+        lines.push_back({std::string(bytes.substr(0, end)), std::string(bytes.substr(end, endLength))});
+        bytes.remove_prefix(end + endLength);
+    }
+    return lines;
+}
+
+// Where each value of a car line starts.
+std::vector<std::size_t> ValueColumns(std::string_view line) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != ' ' && line[i] != '\t' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t'))
+            starts.push_back(i);
+    }
+    return starts;
+}
+
+std::string Pick(std::mt19937& random, const std::vector<std::string>& from) {
+    return from[random() % from.size()];
+}
+
+const std::vector<std::string> kValues{"0", "1",    "1500",  "2.5", "-0.25", "R",
+                                       "P", "2001", "12000", "x",   "16OO"};
+const std::vector<std::string> kGaps{" ", " ", "  ", "     ", "\t", " \t", "\t\t"};
+const std::vector<std::string> kEnds{"\r\n", "\n", "\r", "\n\r"};
+
+// A car as the test knows it: its values, and the line it came from (-1: added).
+struct TestCar {
+    std::vector<std::string> values;
+    int origin;
+};
+
+struct RandomFile {
+    std::string bytes;
+    std::vector<TestCar> cars;
+    std::vector<std::string> before, after;
+    std::optional<std::string> author;
+};
+
+RandomFile MakeFile(std::mt19937& random) {
+    RandomFile file;
+    const bool mixedEnds = random() % 4 == 0;
+    const std::string fileEnd = Pick(random, kEnds);
+    std::vector<Line> lines;
+    const auto add = [&](std::string text) {
+        lines.push_back({std::move(text), mixedEnds ? Pick(random, kEnds) : fileEnd});
+    };
+    if (random() % 2)
+        add(";-# File Created By Someone");
+    if (random() % 2) {
+        file.author = "author " + std::to_string(random() % 10);
+        add(";-# File Author : " + *file.author);
+    }
+    const int cars = static_cast<int>(random() % 10);
+    for (int i = 0; i <= cars; ++i) {
+        for (int comments = static_cast<int>(random() % 3); comments > 0; --comments) {
+            const std::string comment = "; note " + std::to_string(random() % 1000);
+            (i == 0 ? file.before : file.after).push_back(comment);
+            add(comment);
+        }
+        if (i == cars)
+            break;
+        TestCar car{{"CAR" + std::to_string(i)}, i};
+        const int count = 1 + static_cast<int>(random() % 32);
+        while (static_cast<int>(car.values.size()) < count)
+            car.values.push_back(Pick(random, kValues));
+        std::string text = random() % 4 == 0 ? Pick(random, kGaps) : "";
+        for (const std::string& value : car.values)
+            text += value + (&value == &car.values.back() ? (random() % 2 ? "" : Pick(random, kGaps))
+                                                          : Pick(random, kGaps));
+        file.cars.push_back(car);
+        add(text);
+    }
+    file.bytes = random() % 8 == 0 ? "\xEF\xBB\xBF" : "";
+    for (const Line& line : lines)
+        file.bytes += line.text + line.end;
+    // A last line without an end; LF then CR would be one end, so not after "\n".
+    if (!lines.empty() && random() % 4 == 0)
+        file.bytes.resize(file.bytes.size() - lines.back().end.size());
+    return file;
+}
+
+CarRow RowOf(const std::vector<std::string>& values) {
+    std::vector<std::string_view> views(values.begin(), values.end());
+    CarRow row;
+    row.Assign(views.data(), static_cast<int>(views.size()));
+    return row;
+}
+
+std::string Block(const std::vector<std::string>& lines) {
+    std::string block;
+    for (const std::string& line : lines)
+        block += line + "\r";
+    return block;
+}
+
+void EditBlock(std::mt19937& random, std::vector<std::string>& lines) {
+    const std::size_t at = lines.empty() ? 0 : random() % (lines.size() + 1);
+    switch (random() % 3) {
+    case 0:
+        lines.insert(lines.begin() + static_cast<long>(at), "; new " + std::to_string(random() % 100));
+        break;
+    case 1:
+        if (at < lines.size())
+            lines.erase(lines.begin() + static_cast<long>(at));
+        break;
+    default:
+        if (at < lines.size())
+            lines[at] += " edited";
+    }
+}
+
+} // namespace
+
+TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
+    std::mt19937 random(21);
+    for (int round = 0; round < 3000; ++round) {
+        const RandomFile file = MakeFile(random);
+        const LayoutRead read = ReadKeepingLayout(file.bytes);
+        ASSERT_EQ(read.error, "");
+        HandlingDocument doc;
+        ApplyToDocument(ParsedHandlingFile(read.file), doc);
+        ASSERT_EQ(WriteKeepingLayout(read.layout, doc), file.bytes) << "unchanged: byte for byte";
+
+        std::vector<TestCar> cars = file.cars;
+        std::vector<std::string> before = file.before, after = file.after;
+        std::string author = file.author.value_or("");
+        const bool renames = random() % 2;
+        for (int edits = 1 + static_cast<int>(random() % 4); edits > 0; --edits) {
+            const std::size_t car = cars.empty() ? 0 : random() % cars.size();
+            switch (random() % 7) {
+            case 0:
+            case 1:
+            case 2:
+                if (!cars.empty()) {
+                    std::vector<std::string>& values = cars[car].values;
+                    const std::size_t column =
+                        1 + random() % std::min<std::size_t>(values.size(), kStatCount - 1);
+                    if (column == values.size())
+                        values.push_back(Pick(random, kValues));
+                    else if (column + 1 == values.size() && random() % 3 == 0)
+                        values.pop_back();
+                    else
+                        values[column] = Pick(random, {"7", "123456", "0.125", "X", "99999999"});
+                    if (renames && random() % 3 == 0)
+                        values[0] = "RENAMED" + std::to_string(random());
+                }
+                break;
+            case 3:
+                if (!cars.empty() && !renames)
+                    cars.erase(cars.begin() + static_cast<long>(car));
+                break;
+            case 4:
+                cars.push_back({{"ADDED" + std::to_string(random())}, -1});
+                for (int i = static_cast<int>(random() % 32); i > 0; --i)
+                    cars.back().values.push_back(Pick(random, kValues));
+                break;
+            case 5:
+                EditBlock(random, random() % 2 ? before : after);
+                break;
+            default:
+                author = random() % 3 == 0 ? "" : "someone " + std::to_string(random() % 5);
+            }
+        }
+        doc.Cars.clear();
+        for (const TestCar& car : cars)
+            doc.Cars.push_back(RowOf(car.values));
+        doc.BeforeComments = Block(before);
+        doc.AfterComments = Block(after);
+        doc.Author = author;
+        const std::string saved = WriteKeepingLayout(read.layout, doc);
+        SCOPED_TRACE("round " + std::to_string(round) + "\nread:\n" + file.bytes + "\nsaved:\n" + saved);
+
+        const ParseResult back = ParseHandlingText(saved);
+        ASSERT_EQ(back.error, "");
+        ASSERT_EQ(back.file.Cars, doc.Cars);
+        if (!cars.empty()) {
+            EXPECT_EQ(back.file.BeforeComments, doc.BeforeComments);
+            EXPECT_EQ(back.file.AfterComments, doc.AfterComments);
+        }
+        EXPECT_EQ(back.file.Author.value_or(""), author);
+        EXPECT_EQ(saved.starts_with("\xEF\xBB\xBF"), file.bytes.starts_with("\xEF\xBB\xBF"));
+
+        // The lines as read that nothing touched come through whole, in order.
+        const std::vector<Line> was = LinesOf(file.bytes);
+        const std::vector<Line> now = LinesOf(saved);
+        std::vector<std::size_t> oldCarLine;
+        for (std::size_t i = 0; i < was.size(); ++i) {
+            if (ClassifyLine(was[i].text) == LineKind::Car)
+                oldCarLine.push_back(i);
+        }
+        std::vector<std::size_t> newCarLine;
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            if (ClassifyLine(now[i].text) == LineKind::Car)
+                newCarLine.push_back(i);
+        }
+        ASSERT_EQ(newCarLine.size(), cars.size());
+        std::vector<bool> untouched(was.size(), true);
+        bool addedSeen = false;
+        for (std::size_t i = 0; i < cars.size(); ++i) {
+            const Line& line = now[newCarLine[i]];
+            if (cars[i].origin < 0) {
+                addedSeen = true;
+                continue;
+            }
+            EXPECT_FALSE(addedSeen) << "added cars come after the last car line";
+            const std::size_t origin = oldCarLine[static_cast<std::size_t>(cars[i].origin)];
+            if (cars[i].values == file.cars[static_cast<std::size_t>(cars[i].origin)].values)
+                continue;
+            untouched[origin] = false;
+            if (renames)
+                continue;
+            // A value that fits in the spaces after it leaves the next values where they were.
+            const std::string& old = was[origin].text;
+            if (old.find('\t') == std::string::npos && line.text.find('\t') == std::string::npos) {
+                const std::vector<std::size_t> oldStarts = ValueColumns(old),
+                                               newStarts = ValueColumns(line.text);
+                for (std::size_t c = 1; c < std::min(oldStarts.size(), newStarts.size()); ++c) {
+                    const std::size_t room = oldStarts[c] - oldStarts[c - 1] - 1;
+                    if (cars[i].values[c - 1].size() > room || oldStarts[c - 1] != newStarts[c - 1])
+                        break;
+                    EXPECT_EQ(newStarts[c], oldStarts[c]) << "value " << c << " of " << line.text;
+                }
+            }
+            EXPECT_TRUE(line.end == was[origin].end || was[origin].end.empty());
+        }
+        for (std::size_t i = 0; i < file.cars.size(); ++i) {
+            if (std::none_of(cars.begin(), cars.end(),
+                             [&](const TestCar& car) { return car.origin == int(i); }))
+                untouched[oldCarLine[i]] = false;
+        }
+        // A comment after the first car line, whose cars before it all went,
+        // moves after the new first car, or it would read back as one before the cars.
+        std::size_t firstKeptCar = was.size();
+        for (const TestCar& car : cars) {
+            if (car.origin >= 0)
+                firstKeptCar = std::min(firstKeptCar, oldCarLine[static_cast<std::size_t>(car.origin)]);
+        }
+        const bool beforeEdited = before != file.before, afterEdited = after != file.after;
+        bool inAfter = false;
+        for (std::size_t i = 0; i < was.size(); ++i) {
+            const LineKind kind = ClassifyLine(was[i].text);
+            inAfter = inAfter || kind == LineKind::Car;
+            if ((kind == LineKind::Comment && inAfter && (afterEdited || i < firstKeptCar)) ||
+                (kind == LineKind::Comment && !inAfter && beforeEdited) ||
+                (kind == LineKind::Author && author != file.author.value_or("")))
+                untouched[i] = false;
+        }
+        // The last line may gain an end, or lose it when it becomes the last.
+        const bool endless = !was.empty() && was.back().end.empty();
+        std::size_t next = 0;
+        for (std::size_t i = 0; i < was.size(); ++i) {
+            if (!untouched[i])
+                continue;
+            const auto same = [&](std::size_t at) {
+                return now[at].text == was[i].text && (now[at].end == was[i].end || i + 1 == was.size() ||
+                                                       (endless && at + 1 == now.size()));
+            };
+            while (next < now.size() && !same(next))
+                ++next;
+            ASSERT_LT(next, now.size()) << "line " << i << " kept: " << was[i].text;
+            ++next;
+        }
+        const auto lineCount = [](const std::vector<std::string>& block) { return block.size(); };
+        const std::size_t authorLines = author.empty() ? 0 : 1;
+        const std::size_t oldAuthorLines = file.author ? 1 : 0;
+        EXPECT_EQ(now.size() + file.cars.size() + lineCount(file.before) + lineCount(file.after) +
+                      oldAuthorLines,
+                  was.size() + cars.size() + lineCount(before) + lineCount(after) + authorLines);
+    }
+}

@@ -1,0 +1,109 @@
+// The editor's open file: the backup keeps the file as it was opened, a
+// save may keep the file's layout, and another program's change is noticed.
+#include "handling_file/opened_file.h"
+#include "sample_cars.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace kestrix;
+
+namespace {
+
+class OpenedFileTest : public test::TempFolderTest {
+  protected:
+    void Open(const std::string& file) {
+        HandlingFileRead read = opened.Open(file);
+        ASSERT_EQ(read.error, "");
+        doc = HandlingDocument{};
+        ApplyToDocument(std::move(read.file), doc);
+    }
+    std::string Save(const std::string& file, const std::string& mass, SaveSettings settings = {}) {
+        doc.Cars[0].Set(1, mass);
+        return opened.Save(file, doc, settings);
+    }
+    std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
+
+    OpenedFile opened;
+    HandlingDocument doc;
+};
+
+const std::string kPadded =
+    "; padded\n" + test::CarLine("ALPHA", "1500   ") + "\n" + test::CarLine("BETA") + "\n";
+
+} // namespace
+
+TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAcrossSavesAndReverts) {
+    const std::string path = Write("Handling.cfg", kPadded);
+    Open(path);
+    ASSERT_EQ(Save(path, "1600"), "");
+    EXPECT_EQ(OnDisk(path + ".bak"), kPadded);
+    ASSERT_EQ(Save(path, "1700"), "");
+    EXPECT_EQ(OnDisk(path + ".bak"), kPadded) << "a later save leaves the backup";
+    const std::string second = OnDisk(path);
+    EXPECT_NE(second.find("ALPHA 1700 "), std::string::npos);
+
+    ASSERT_EQ(opened.Reread(path).error, "");
+    ASSERT_EQ(Save(path, "1800"), "");
+    EXPECT_EQ(OnDisk(path + ".bak"), kPadded) << "a revert is no new opening";
+
+    // Saved elsewhere, the file there is kept as it was before the first save to it.
+    const std::string other = Write("Other.cfg", "other program's file\n");
+    ASSERT_EQ(Save(other, "1900"), "");
+    ASSERT_EQ(Save(other, "2000"), "");
+    EXPECT_EQ(OnDisk(other + ".bak"), "other program's file\n");
+
+    const std::string asOpened = OnDisk(path);
+    Open(path);
+    ASSERT_EQ(Save(path, "2100"), "");
+    EXPECT_EQ(OnDisk(path + ".bak"), asOpened) << "a new opening makes a new backup";
+}
+
+TEST_F(OpenedFileTest, KeepingTheLayoutChangesOnlyTheChangedLineEvenAfterAnEarlierSave) {
+    const std::string path = Write("Handling.cfg", kPadded);
+    Open(path);
+    ASSERT_EQ(Save(path, "900", {true}), "");
+    EXPECT_EQ(OnDisk(path),
+              "; padded\n" + test::CarLine("ALPHA", "900    ") + "\n" + test::CarLine("BETA") + "\n");
+    // A plain save writes the editor's form; keeping the layout then keeps that one.
+    ASSERT_EQ(Save(path, "901"), "");
+    const std::string plain = OnDisk(path);
+    EXPECT_TRUE(plain.starts_with(";-# File Created By Kestrix"));
+    ASSERT_EQ(Save(path, "902", {true}), "");
+    std::string expected = plain;
+    expected.replace(expected.find(" 901 "), 5, " 902 ");
+    EXPECT_EQ(OnDisk(path), expected);
+}
+
+TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
+    const std::string path = Write("Handling.cfg", kPadded);
+    Open(path);
+    EXPECT_FALSE(opened.ChangedOnDisk(path));
+    ASSERT_EQ(Save(path, "1600"), "");
+    EXPECT_FALSE(opened.ChangedOnDisk(path)) << "its own save is no change";
+
+    const auto changedBy = [&](const auto& change) {
+        opened.AcceptDiskState(path);
+        EXPECT_FALSE(opened.ChangedOnDisk(path));
+        change();
+        return opened.ChangedOnDisk(path);
+    };
+    EXPECT_TRUE(changedBy([&] { test::WriteFile(path, kPadded + "; more\n"); }));
+    EXPECT_TRUE(changedBy([&] {
+        // The same size, written in the same instant as far as the clock can tell, but another time stamp.
+        test::WriteFile(path, OnDisk(path).replace(0, 1, ":"));
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {12345, 0}};
+        ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    }));
+    EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));
+    EXPECT_TRUE(opened.OfferReload(path));
+    EXPECT_FALSE(opened.OfferReload(path)) << "declined once, not offered again for the same change";
+    EXPECT_TRUE(opened.ChangedOnDisk(path)) << "but a save still asks";
+    EXPECT_TRUE(changedBy([&] { std::filesystem::resize_file(path, 0); }));
+    EXPECT_TRUE(changedBy([&] { std::filesystem::remove(path); }));
+    EXPECT_FALSE(opened.ChangedOnDisk(Path("elsewhere.cfg"))) << "only the open file is watched";
+}

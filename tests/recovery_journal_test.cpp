@@ -1,0 +1,125 @@
+// The recovery journal: what Append reported done survives kill -9, a
+// running editor's journal is never offered, and a journal that does not
+// read whole is refused whole.
+#include "handling_file/recovery_journal.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kestrix;
+
+namespace {
+
+class Journal : public test::TempFolderTest {
+  protected:
+    std::string Folder() const { return Path("state/kestrix"); }
+};
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
+    const std::string file = "/some/Handling.cfg";
+    for (const int killAfter : {0, 1, 7, 40}) {
+        int reported[2];
+        ASSERT_EQ(::pipe(reported), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(reported[0]);
+            RecoveryJournal journal;
+            if (!journal.Start(Folder(), file).empty() || ::write(reported[1], "s", 1) != 1)
+                ::_exit(1);
+            for (int i = 0;; ++i) {
+                if (!journal.Append("change " + std::to_string(i)).empty())
+                    ::_exit(1);
+                if (::write(reported[1], "x", 1) != 1)
+                    ::_exit(1);
+            }
+        }
+        ::close(reported[1]);
+        char done = 0;
+        for (int i = 0; i <= killAfter; ++i)
+            ASSERT_EQ(::read(reported[0], &done, 1), 1);
+        EXPECT_TRUE(FindLeftJournals(Folder(), &file).empty()) << "a running editor's journal is its own";
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(reported[0]);
+
+        std::vector<LeftJournal> left = FindLeftJournals(Folder(), &file);
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left[0].error, "");
+        EXPECT_EQ(left[0].file, file);
+        ASSERT_GE(left[0].records.size(), static_cast<std::size_t>(killAfter));
+        for (std::size_t i = 0; i < left[0].records.size(); ++i)
+            ASSERT_EQ(left[0].records[i], "change " + std::to_string(i));
+        std::filesystem::remove(left[0].path);
+    }
+}
+
+TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole) {
+    const std::string file = "/some/Handling.cfg";
+    RecoveryJournal first, second;
+    ASSERT_EQ(first.Start(Folder(), file), "");
+    ASSERT_EQ(second.Start(Folder(), file), "");
+    EXPECT_NE(first.Path(), second.Path());
+    ASSERT_EQ(first.Append("a"), "");
+    ASSERT_EQ(second.Append("b"), "");
+    ASSERT_EQ(first.Rewrite({"compacted"}), "");
+    ASSERT_EQ(first.Append("c"), "");
+    EXPECT_TRUE(FindLeftJournals(Folder(), nullptr).empty());
+
+    // An editor that ends without removing its journal leaves it.
+    std::string leftPath;
+    {
+        RecoveryJournal gone;
+        ASSERT_EQ(gone.Start(Folder(), "/other.cfg"), "");
+        ASSERT_EQ(gone.Append("x"), "");
+        leftPath = gone.Path();
+    }
+    std::vector<LeftJournal> left = FindLeftJournals(Folder(), nullptr);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].records, std::vector<std::string>{"x"});
+    EXPECT_TRUE(FindLeftJournals(Folder(), &file).empty()) << "another file's journal";
+
+    const std::string whole = Bytes(first.Path());
+    first.Remove();
+    EXPECT_FALSE(
+        std::filesystem::exists(Path("state/kestrix/" + std::filesystem::path(whole).filename().string())));
+    const auto refused = [&](const std::string& bytes) {
+        test::WriteFile(Folder() + "/damaged.journal", bytes);
+        const LeftJournal journal = ReadJournal(Folder() + "/damaged.journal");
+        EXPECT_TRUE(journal.records.empty());
+        return journal.error;
+    };
+    EXPECT_EQ(refused(whole.substr(0, whole.size() - 1)), "it is damaged: a record is cut short");
+    EXPECT_EQ(refused(whole.substr(0, whole.size() - 3)), "it is damaged: its last record is cut short");
+    std::string flipped = whole;
+    flipped[flipped.size() - 12] ^= 1;
+    EXPECT_EQ(refused(flipped), "it is damaged: a record does not match its checksum");
+    EXPECT_EQ(refused("; a handling file\r\n"), "it is not a recovery journal of this program");
+    EXPECT_EQ(refused(whole.substr(0, 27)), "it is damaged: it does not name its file");
+    EXPECT_EQ(ReadJournal(Folder() + "/damaged.journal").error, "it is damaged: it does not name its file");
+    test::WriteFile(Folder() + "/damaged.journal", whole);
+    const LeftJournal read = ReadJournal(Folder() + "/damaged.journal");
+    EXPECT_EQ(read.records, (std::vector<std::string>{"compacted", "c"}));
+}
+
+TEST_F(Journal, AFolderThatCannotBeMadeGivesOneMessage) {
+    // A file where the folder should be stops root as well as anyone.
+    test::WriteFile(Path("state"), "not a folder");
+    RecoveryJournal journal;
+    EXPECT_EQ(journal.Start(Path("state/kestrix"), "/f.cfg"),
+              "Cannot keep a recovery journal in \"" + Path("state/kestrix") + "\": Not a directory");
+    EXPECT_FALSE(journal.Active());
+    EXPECT_EQ(journal.Append("x"), "") << "the editor works on without recovery";
+}

@@ -1,0 +1,257 @@
+#include "sample_cars.h"
+#include "scripted_services.h"
+#include "windows/editor_test.h"
+#include "windows/frmAddCar.h"
+#include "windows/frmAskNumber.h"
+#include "windows/frmCarTable.h"
+#include "windows/frmChanges.h"
+#include "windows/frmComments.h"
+#include "windows/frmImportExport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+using namespace kestrix;
+using platform::Answer;
+using platform::Window;
+using test::ScriptedServices;
+
+namespace {
+
+std::string Line(const std::string& name, const std::string& mass) {
+    return test::CarLine(name, mass) + "\r\n";
+}
+
+// Rows: CEDAR 0, BRACKEN 1, ALDER 2. The list shows ALDER first.
+const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("CEDAR", "1500") +
+                          Line("BRACKEN", "1100") + Line("ALDER", "1200") + ";after\r\n";
+
+class Undo : public test::EditorTest {
+  protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        OpenOn(kFile);
+    }
+    void Type(int column, const std::string& text) {
+        form.txtStat[static_cast<std::size_t>(column)].SetFocus();
+        form.txtStat[static_cast<std::size_t>(column)].UserTypes(text);
+    }
+    void Show(const std::string& name) {
+        for (int position = 0; position < form.cboCars.ListCount(); ++position)
+            if (form.cboCars.List(position) == name)
+                form.cboCars.UserPicks(position);
+    }
+    template <class Form> void On(std::function<void(Form&)> act) {
+        services.steps.push_back([act](Window& w) { act(ScriptedServices::As<Form>(w)); });
+    }
+    frmCarTable& Table() {
+        form.mnuCarTable.UserChooses();
+        return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    }
+    // The car list, the error list and the title as the document now asks.
+    void ExpectWindowsCurrent(const std::string& step) {
+        std::vector<std::string> names, listed;
+        for (const CarRow& car : doc.Cars())
+            names.emplace_back(car[VehicleIdentifier]);
+        for (const platform::DropDown::Entry& entry : form.cboCars.Entries())
+            listed.push_back(entry.text);
+        std::sort(names.begin(), names.end());
+        std::sort(listed.begin(), listed.end());
+        EXPECT_EQ(listed, names) << step;
+        ErrorRegister whole;
+        ErrorCheck(doc.Cars(), whole, NumberFormat{});
+        ASSERT_EQ(form.lvErrors.RowCount(), static_cast<int>(whole.Rows().size())) << step;
+        for (int row = 0; row < form.lvErrors.RowCount(); ++row)
+            EXPECT_EQ(form.lvErrors.Cell(row, 2),
+                      whole.Rows()[static_cast<std::size_t>(row)].ExplanationString)
+                << step;
+        EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + (doc.Modified() ? "*)" : ")")) << step;
+    }
+};
+
+} // namespace
+
+TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
+    std::vector<HandlingDocument> states{doc.Data()};
+    std::vector<std::string> captions;
+    const auto step = [&] {
+        states.push_back(doc.Data());
+        captions.push_back(form.mnuUndo.Caption());
+        ExpectWindowsCurrent(captions.back());
+    };
+    EXPECT_FALSE(form.mnuUndo.Enabled());
+
+    Type(1, "1250");
+    form.cboCars.SetFocus();
+    step();
+    form.cboDrive.UserPicks(2);
+    step();
+    form.lvFlags.UserToggles(3);
+    step();
+    frmCarTable& table = Table();
+    table.grdCars.UserSelects({{0, 1, 2, 1}}, {0, 1});
+    On<frmAskNumber>([](frmAskNumber& ask) {
+        ask.txtNumber.UserTypes("1.1");
+        ask.UserPressesEnter();
+    });
+    table.cmdMultiply.UserClicks();
+    step();
+    table.grdCars.UserSelects({{1, 2, 1, 2}}, {1, 2});
+    table.grdCars.UserPastes("3\t4\n5\t6");
+    step();
+    On<frmAddCar>([](frmAddCar& add) {
+        add.txtCarLabel.UserTypes("DOGWOOD");
+        add.cmdViewErrors.UserClicks();
+    });
+    form.mnuAdd.UserChooses();
+    step();
+    On<frmRenameCar>([](frmRenameCar& rename) {
+        rename.txtName.UserTypes("ELM");
+        rename.UserPressesEnter();
+    });
+    form.mnuRename.UserChooses();
+    step();
+    Show("BRACKEN");
+    services.answers = {Answer::Yes};
+    form.mnuDelete.UserChooses();
+    step();
+    services.openPaths = {Write("Other.cfg", Line("CEDAR", "900") + Line("FIR", "800"))};
+    On<frmImportExport>([this](frmImportExport& io) {
+        io.lvLeft.SetSelected(0, true);
+        io.lvLeft.SetSelected(1, true);
+        io.cmdCopyRight.UserClicks();
+        services.answers = {Answer::Ok};
+        io.cmdSave.UserClicks();
+    });
+    form.mnuImportCarStats.UserChooses();
+    step();
+    form.mnuFileComments.UserChooses();
+    auto& comments = ScriptedServices::As<frmComments>(*services.besideWindows.back());
+    comments.txtAuthor.UserTypes("someone");
+    comments.cmdOK.UserClicks();
+    step();
+
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"&Undo Edit Mass of 'ALDER'", "&Undo Edit Drive Type of 'ALDER'",
+                                        "&Undo Edit Flags of 'ALDER'", "&Undo Multiply by 1.1 (3 values)",
+                                        "&Undo Paste (3 values)", "&Undo Add Car 'DOGWOOD'",
+                                        "&Undo Rename Car 'DOGWOOD' to 'ELM'", "&Undo Delete Car 'BRACKEN'",
+                                        "&Undo Import 2 Cars", "&Undo Edit Comments"}));
+    EXPECT_EQ(doc.Cars().size(), 4u);
+    EXPECT_EQ(table.grdCars.RowCount(), 4) << "the table shows the cars the document has";
+
+    for (std::size_t back = states.size() - 1; back > 0; --back) {
+        EXPECT_EQ(form.mnuRedo.Enabled(), back + 1 < states.size());
+        form.mnuUndo.UserChooses();
+        EXPECT_EQ(doc.Cars(), states[back - 1].Cars) << captions[back - 1];
+        EXPECT_EQ(doc.Data().Author, states[back - 1].Author);
+        ExpectWindowsCurrent("undone " + captions[back - 1]);
+        EXPECT_EQ(table.grdCars.RowCount(), static_cast<int>(doc.Cars().size()));
+    }
+    EXPECT_FALSE(form.mnuUndo.Enabled());
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo");
+    EXPECT_FALSE(doc.Modified()) << "back at the state of the file, the star goes";
+    for (std::size_t forward = 1; forward < states.size(); ++forward) {
+        form.mnuRedo.UserChooses();
+        EXPECT_EQ(doc.Cars(), states[forward].Cars);
+    }
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(form.mnuRedo.Caption(), "&Redo");
+
+    form.mnuSave.UserChooses();
+    form.mnuUndo.UserChooses();
+    EXPECT_TRUE(doc.Modified()) << "undoing past the save brings the star";
+    form.mnuRedo.UserChooses();
+    EXPECT_FALSE(doc.Modified());
+    services.answers = {Answer::Yes};
+    form.mnuRevert.UserChooses();
+    EXPECT_FALSE(form.mnuUndo.Enabled()) << "reading the file empties the history";
+}
+
+TEST_F(Undo, TypingIsUndoneFirstThenTheStepWhichShowsItsCarPageAndRowAndTheMarksFollow) {
+    frmCarTable& table = Table();
+    table.grdCars.UserClicksHeader(0);
+    Type(13, "250");
+    form.cboCars.SetFocus(); // ALDER's velocity, on the transmission page
+    EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity : (changed)");
+    EXPECT_EQ(form.lblChanges.Caption(), "1 value changed");
+    EXPECT_TRUE(table.grdCars.Changed(0, 13));
+    Show("CEDAR");
+    form.tabGeneral.UserChoosesPage(0);
+    EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity :") << "CEDAR's value is as saved";
+    Type(1, "999");
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(form.txtStat[1].Text(), "1500") << "the typing goes first";
+    EXPECT_EQ(Cell(2, 13), "250") << "and only the typing";
+    EXPECT_TRUE(doc.Modified());
+
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(Cell(2, 13), "200");
+    EXPECT_EQ(form.txtStat[0].Text(), "ALDER") << "the car of the value put back";
+    EXPECT_EQ(form.tabGeneral.Tab(), PageOfColumn(13));
+    EXPECT_TRUE(form.txtStat[13].HasFocus());
+    EXPECT_EQ(table.grdCars.Current(), (platform::GridCell{0, 13})) << "and its row in the table";
+    EXPECT_FALSE(table.grdCars.Changed(0, 13));
+    EXPECT_EQ(form.lblChanges.Caption(), "");
+    EXPECT_FALSE(doc.Modified());
+}
+
+TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
+    std::vector<std::string> said;
+    On<frmRenameCar>([this, &said](frmRenameCar& rename) {
+        EXPECT_EQ(rename.txtName.Text(), "ALDER");
+        for (const char* name : {"AL DER", "", "AL\tDER", "FOURTEEN_CHARS_", "CEDAR"}) {
+            services.answers = {Answer::Ok};
+            if (std::string(name) == "CEDAR")
+                services.answers = {Answer::No};
+            rename.txtName.SetText(name);
+            rename.cmdOK.UserClicks();
+            said.push_back(services.messages.back().text);
+            EXPECT_FALSE(rename.IsClosed()) << name;
+        }
+        services.answers = {Answer::Yes};
+        rename.cmdOK.UserClicks();
+    });
+    form.mnuRename.UserChooses();
+    EXPECT_EQ(form.mnuRename.Key, platform::Shortcut::F2);
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "You cannot have spaces in the car name!", "You cannot have an empty car name!",
+                        "You cannot have tabs in the car name!",
+                        "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15.",
+                        "Another car is already named 'CEDAR'.\rUse the name anyway?"}));
+    EXPECT_EQ(Cell(2, 0), "CEDAR");
+    EXPECT_EQ(form.cboCars.ListCount(), 3);
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "CEDAR") << "the renamed car stays shown";
+}
+
+TEST_F(Undo, TheChangesWindowListsWhatDiffersFromTheFileAndRevertsOneValueAsAStep) {
+    Type(1, "1250");
+    form.cboCars.SetFocus();
+    services.answers = {Answer::Yes};
+    Show("BRACKEN");
+    form.mnuDelete.UserChooses();
+    form.mnuChanges.UserChooses();
+    auto& changes = ScriptedServices::As<frmChanges>(*services.besideWindows.back());
+    ASSERT_EQ(changes.lvChanges.RowCount(), 2);
+    EXPECT_EQ(changes.lvChanges.Cell(0, 0) + "|" + changes.lvChanges.Cell(0, 1) + "|" +
+                  changes.lvChanges.Cell(0, 2) + "|" + changes.lvChanges.Cell(0, 3),
+              "ALDER|Mass|1200|1250");
+    EXPECT_EQ(changes.lvChanges.Cell(1, 0) + "|" + changes.lvChanges.Cell(1, 1), "BRACKEN|(car deleted)");
+
+    Show("CEDAR");
+    changes.lvChanges.UserDoubleClicks(0);
+    EXPECT_EQ(form.txtStat[0].Text(), "ALDER") << "a double click goes to the value";
+    EXPECT_TRUE(form.txtStat[1].HasFocus());
+
+    changes.lvChanges.UserClicks(0);
+    changes.cmdRevert.UserClicks();
+    EXPECT_EQ(Cell(1, 1), "1200");
+    EXPECT_EQ(changes.lvChanges.RowCount(), 1) << "the list follows the document";
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Revert Mass of 'ALDER'");
+    changes.lvChanges.UserClicks(0);
+    changes.cmdRevert.UserClicks();
+    EXPECT_EQ(changes.lvChanges.RowCount(), 0);
+    EXPECT_EQ(doc.Cars()[1][0], "BRACKEN") << "a deleted car comes back in its place";
+}
