@@ -6,8 +6,10 @@
 #include <QBarSet>
 #include <QCursor>
 #include <QGraphicsItem>
+#include <QImage>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScatterSeries>
 #include <QStackedBarSeries>
@@ -52,15 +54,72 @@ constexpr double kHighlightRadius = 5.5;
 // How far from a point the pointer may be and still point at it, in pixels.
 constexpr double kReach = 6;
 
+// A point's marker as pixels, stamped into the layer's picture once per point.
+struct Marker {
+    int side = 0;
+    std::vector<QRgb> pixels; // premultiplied, row by row
+};
+
+Marker MarkerOf(const QColor& color, double radius, qreal ratio) {
+    const int side = static_cast<int>(std::ceil((radius + 1) * 2 * ratio));
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(ratio, ratio);
+    painter.setPen(QPen(color.darker(140), 1));
+    painter.setBrush(color);
+    painter.drawEllipse(QPointF(side / ratio / 2, side / ratio / 2), radius, radius);
+    painter.end();
+    Marker marker{side, std::vector<QRgb>(static_cast<std::size_t>(side * side))};
+    for (int row = 0; row < side; ++row)
+        std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(row)), side,
+                    marker.pixels.begin() + row * side);
+    return marker;
+}
+
+// The picture's pixels, written directly: a QImage call per pixel costs more than the pixel.
+struct Canvas {
+    QRgb* bits;
+    int stride, width, height;
+
+    // Draws the marker over the picture with its centre at (x, y).
+    void Stamp(const Marker& marker, int x, int y) const {
+        const int left = x - marker.side / 2, top = y - marker.side / 2;
+        const int fromRow = std::max(0, -top), toRow = std::min(marker.side, height - top);
+        const int fromColumn = std::max(0, -left), toColumn = std::min(marker.side, width - left);
+        for (int row = fromRow; row < toRow; ++row) {
+            const QRgb* from = marker.pixels.data() + row * marker.side;
+            QRgb* to = bits + static_cast<std::ptrdiff_t>(top + row) * stride + left;
+            for (int column = fromColumn; column < toColumn; ++column) {
+                const QRgb over = from[column];
+                const unsigned alpha = qAlpha(over);
+                if (alpha == 255)
+                    to[column] = over;
+                else if (alpha > 0)
+                    to[column] = over + Scaled(to[column], 255 - alpha);
+            }
+        }
+    }
+
+    // Each channel of a premultiplied pixel times share / 255.
+    static QRgb Scaled(QRgb pixel, unsigned share) {
+        QRgb scaled = 0;
+        for (const int shift : {0, 8, 16, 24})
+            scaled |= ((pixel >> shift & 0xffu) * share / 255) << shift;
+        return scaled;
+    }
+};
+
 } // namespace
 
-// The scatter's points, painted over the plot area from the control's list.
+// The scatter's points over the plot area, painted from the control's list.
+// On screen they are stamped into a picture kept until they change, which
+// costs a few milliseconds for every car; a drawing (SVG) gets one circle per
+// place instead.
 class PointLayer : public QGraphicsItem {
   public:
-    explicit PointLayer(const ChartView& view) : view_(view) {
-        setFlag(ItemUsesExtendedStyleOption);
-        setZValue(10);
-    }
+    explicit PointLayer(const ChartView& view) : view_(view) { setZValue(10); }
 
     // The plot area in the chart's coordinates, and the values at its edges.
     void SetFrame(const QRectF& plot, double minX, double maxX, double minY, double maxY) {
@@ -70,6 +129,12 @@ class PointLayer : public QGraphicsItem {
         minY_ = minY;
         scaleX_ = maxX > minX ? plot.width() / (maxX - minX) : 0;
         scaleY_ = maxY > minY ? plot.height() / (maxY - minY) : 0;
+        Redraw();
+    }
+
+    // The points or the highlight changed.
+    void Redraw() {
+        picture_ = QImage();
         update();
     }
 
@@ -105,50 +170,88 @@ class PointLayer : public QGraphicsItem {
         return found;
     }
 
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override {
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
         const Chart* chart = view_.Control();
         if (!chart || plot_.isEmpty())
             return;
-        painter->setClipRect(boundingRect());
-        const QRectF exposed = option->exposedRect.adjusted(-kHighlightRadius, -kHighlightRadius,
-                                                            kHighlightRadius, kHighlightRadius);
-        // A dense cloud has many cars on one pixel: each pixel's marker is drawn once.
-        const int width = static_cast<int>(plot_.width()) + 1, height = static_cast<int>(plot_.height()) + 1;
-        std::vector<bool> drawn(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        const auto draw = [&](const ChartPoint& point, double radius) {
-            const QPointF at = Place(point);
-            if (!exposed.contains(at))
-                return;
-            const int column = std::clamp(static_cast<int>(at.x() - plot_.left()), 0, width - 1);
-            const int row = std::clamp(static_cast<int>(at.y() - plot_.top()), 0, height - 1);
-            const std::size_t pixel = static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-                                      static_cast<std::size_t>(column);
-            if (drawn[pixel])
-                return;
-            drawn[pixel] = true;
-            painter->drawEllipse(at, radius, radius);
-        };
-        painter->setPen(QPen(kPlain.darker(130), 1));
-        painter->setBrush(kPlain);
-        for (const ChartPoint& point : chart->Points())
-            draw(point, kPointRadius);
-        drawn.assign(drawn.size(), false);
-        painter->setPen(QPen(kHighlighted.darker(150), 1));
-        painter->setBrush(kHighlighted);
-        for (const int index : chart->Highlighted())
-            draw(chart->Points()[static_cast<std::size_t>(index)], kHighlightRadius);
+        const QRectF area = boundingRect();
+        if (painter->paintEngine()->type() == QPaintEngine::SVG)
+            return DrawCircles(*painter, *chart);
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        if (picture_.isNull() || picture_.devicePixelRatio() != ratio)
+            picture_ = Picture(*chart, area, ratio);
+        painter->drawImage(area.topLeft(), picture_);
     }
 
   private:
+    // Each pixel's marker is stamped once: a dense cloud has many cars on one pixel.
+    template <typename Draw>
+    void EachPlace(const Chart& chart, const std::vector<int>* only, Draw draw) const {
+        const int width = static_cast<int>(plot_.width()) + 1, height = static_cast<int>(plot_.height()) + 1;
+        std::vector<bool> drawn(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        const auto place = [&](const ChartPoint& point) {
+            const QPointF at = Place(point);
+            const int column = static_cast<int>(at.x() - plot_.left()),
+                      row = static_cast<int>(at.y() - plot_.top());
+            if (column < 0 || row < 0 || column >= width || row >= height)
+                return;
+            const std::size_t pixel = static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                                      static_cast<std::size_t>(column);
+            if (!drawn[pixel]) {
+                drawn[pixel] = true;
+                draw(at);
+            }
+        };
+        if (only)
+            for (const int index : *only)
+                place(chart.Points()[static_cast<std::size_t>(index)]);
+        else
+            for (const ChartPoint& point : chart.Points())
+                place(point);
+    }
+
+    QImage Picture(const Chart& chart, const QRectF& area, qreal ratio) const {
+        QImage picture((area.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        const Canvas canvas{reinterpret_cast<QRgb*>(picture.bits()),
+                            static_cast<int>(picture.bytesPerLine() / 4), picture.width(), picture.height()};
+        const auto stamp = [&](const Marker& marker) {
+            return [&](const QPointF& at) {
+                const QPointF pixel = (at - area.topLeft()) * ratio;
+                canvas.Stamp(marker, static_cast<int>(pixel.x()), static_cast<int>(pixel.y()));
+            };
+        };
+        const Marker plain = MarkerOf(kPlain, kPointRadius, ratio);
+        const Marker highlighted = MarkerOf(kHighlighted, kHighlightRadius, ratio);
+        EachPlace(chart, nullptr, stamp(plain));
+        EachPlace(chart, &chart.Highlighted(), stamp(highlighted));
+        picture.setDevicePixelRatio(ratio);
+        return picture;
+    }
+
+    void DrawCircles(QPainter& painter, const Chart& chart) const {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const auto circle = [&painter](double radius) {
+            return [&painter, radius](const QPointF& at) { painter.drawEllipse(at, radius, radius); };
+        };
+        painter.setPen(QPen(kPlain.darker(140), 1));
+        painter.setBrush(kPlain);
+        EachPlace(chart, nullptr, circle(kPointRadius));
+        painter.setPen(QPen(kHighlighted.darker(140), 1));
+        painter.setBrush(kHighlighted);
+        EachPlace(chart, &chart.Highlighted(), circle(kHighlightRadius));
+    }
+
     const ChartView& view_;
     QRectF plot_;
     double minX_ = 0, minY_ = 0, scaleX_ = 0, scaleY_ = 0;
+    QImage picture_;
 };
 
 ChartView::ChartView(QWidget* parent) : QChartView(parent), layer_(new PointLayer(*this)) {
     setRenderHint(QPainter::Antialiasing, false);
     setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
     chart()->setAnimationOptions(QChart::NoAnimation);
     chart()->legend()->setAlignment(Qt::AlignBottom);
     layer_->setParentItem(chart());
@@ -173,7 +276,7 @@ void ChartView::Refresh(Aspect aspect) {
     else if (aspect == Aspect::Value)
         MovePoints(*control);
     else if (aspect == Aspect::Selection)
-        layer_->update();
+        layer_->Redraw();
 }
 
 void ChartView::ShowTitles(const Chart& control) {
@@ -319,9 +422,9 @@ void ChartView::MovePoints(const Chart& control) {
         const ChartPoint& point = control.Points()[static_cast<std::size_t>(index)];
         if (point.x < axisX_->min() || point.x > axisX_->max() || point.y < axisY_->min() ||
             point.y > axisY_->max())
-            return FitAxes(control); // the axes' new range repaints the layer
+            return FitAxes(control); // the axes' new range redraws the layer
     }
-    layer_->update();
+    layer_->Redraw();
 }
 
 int ChartView::PointUnder(const QPoint& at) const {
