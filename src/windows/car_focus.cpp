@@ -4,11 +4,21 @@
 
 namespace kestrix {
 
-void CarFocus::Set(std::optional<std::vector<int>> shown, std::vector<int> selected) {
-    if (shown == shown_ && selected == selected_)
+void CarFocus::SetShown(std::optional<std::vector<int>> shown) {
+    if (shown == shown_)
         return;
     shown_ = std::move(shown);
+    Tell();
+}
+
+void CarFocus::SetSelected(std::vector<int> selected) {
+    if (selected == selected_)
+        return;
     selected_ = std::move(selected);
+    Tell();
+}
+
+void CarFocus::Tell() {
     // An observer may stop observing while it is told.
     for (Observer* observer : std::vector<Observer*>(observers_))
         if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())

@@ -22,13 +22,16 @@ class CarFocus {
     const std::optional<std::vector<int>>& Shown() const { return shown_; }
     // The rows with a selected cell, rising.
     const std::vector<int>& Selected() const { return selected_; }
-    // Tells the observers when either differs from before.
-    void Set(std::optional<std::vector<int>> shown, std::vector<int> selected);
+    // Each tells the observers when it differs from before.
+    void SetShown(std::optional<std::vector<int>> shown);
+    void SetSelected(std::vector<int> selected);
 
     void Observe(Observer& observer);
     void Forget(Observer& observer);
 
   private:
+    void Tell();
+
     std::optional<std::vector<int>> shown_;
     std::vector<int> selected_;
     std::vector<Observer*> observers_;

@@ -130,7 +130,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
     grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
-    grdCars.SelectionChange = [this] { TellFocus(); };
+    grdCars.SelectionChange = [this] { TellSelectedCars(); };
     cmdSetTo.Click = [this] { cmdSetTo_Click(); };
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
@@ -143,8 +143,6 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
 
 frmCarTable::~frmCarTable() {
     doc_.Forget(*this);
-    if (focus_)
-        focus_->Set(std::nullopt, {});
 }
 
 void frmCarTable::Form_Load() {
@@ -168,9 +166,7 @@ std::string frmCarTable::HeaderTip(int column) const {
 bool frmCarTable::QueryUnload() {
     if (Place())
         services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
-    // Closed, the table focuses on no cars.
-    if (focus_)
-        focus_->Set(std::nullopt, {});
+    LeaveFocus();
     return true;
 }
 
@@ -202,7 +198,7 @@ void frmCarTable::ShowRows(bool rowsChanged) {
     if (rowsChanged) {
         grdCars.SetSource(this);
         ShowCount();
-        TellFocus();
+        TellShownCars();
     } else {
         grdCars.ValuesChanged();
     }
@@ -280,7 +276,7 @@ void frmCarTable::txtFilter_Change() {
     lblFilterNote.SetCaption(note);
     lblFilterNote.SetTip(note);
     ShowCount();
-    TellFocus();
+    TellShownCars();
 }
 
 void frmCarTable::cmdNextError_Click() {
@@ -291,21 +287,35 @@ void frmCarTable::cmdNextError_Click() {
 void frmCarTable::chkErrors_Click() {
     grdCars.SetOnlyErrors(chkErrors.Value() != 0);
     ShowCount();
-    TellFocus();
+    TellShownCars();
 }
 
-void frmCarTable::TellFocus() {
+void frmCarTable::TellShownCars() {
     if (!focus_)
         return;
     std::vector<int> shown(static_cast<std::size_t>(grdCars.RowCount()));
     for (int row = 0; row < grdCars.RowCount(); ++row)
         shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
     std::sort(shown.begin(), shown.end());
+    focus_->SetShown(std::move(shown));
+    TellSelectedCars(); // a new order or filter empties the selection
+}
+
+void frmCarTable::LeaveFocus() {
+    if (!focus_)
+        return;
+    focus_->SetSelected({});
+    focus_->SetShown(std::nullopt);
+}
+
+void frmCarTable::TellSelectedCars() {
+    if (!focus_)
+        return;
     std::vector<int> selected;
     for (const int row : grdCars.SelectedRows())
         selected.push_back(grdCars.SourceRow(row));
     std::sort(selected.begin(), selected.end());
-    focus_->Set(std::move(shown), std::move(selected));
+    focus_->SetSelected(std::move(selected));
 }
 
 // A car shown on request is selected here too: the whole row, or the cell of the column asked for.

@@ -75,7 +75,11 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
     void Commit(const std::vector<CellEdit>& edits, std::string caption);
     void ShowRows(bool rowsChanged);
-    void TellFocus();
+    // The cars the filter keeps and those selected, into the focus the chart follows.
+    void TellShownCars();
+    void TellSelectedCars();
+    // Closed, the table focuses on no cars.
+    void LeaveFocus();
     void SelectCar(int row, int column);
 
     Document& doc_;
