@@ -284,7 +284,7 @@ TEST_F(ChartTest, TheChartFollowsEveryChangeOfTheDocumentAsIfDrawnAfresh) {
     services.openPaths.push_back(Write("Other.cfg", CarLine("FIG", "700", "R P 1 0 1 1", "180") + "\r\n"));
     services.steps.push_back([this](platform::Window& window) {
         auto& io = test::ScriptedServices::As<frmImportExport>(window);
-        io.lvLeft.SetSelected(0, true);
+        io.lvLeft.UserClicks(0);
         io.cmdCopyRight.UserClicks();
         services.answers.push_back(Answer::Ok);
         io.cmdSave.UserClicks();
