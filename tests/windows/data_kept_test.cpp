@@ -61,15 +61,16 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
             for (int page = 0; page < 8; ++page)
                 form.tabGeneral.UserChoosesPage(page);
         }
+    // No entry for an unknown drive or engine, or for rear lights 7; lights are read rounded.
     form.cboCars.SelectText("ODD");
-    EXPECT_EQ(form.cboDrive.ListIndex(), -1) << "no entry for an unknown drive";
-    EXPECT_EQ(form.cboEngine.ListIndex(), -1);
-    EXPECT_EQ(form.cboFront.ListIndex(), 3) << "lights are read rounded";
-    EXPECT_EQ(form.chkABS.Value(), 1);
-    EXPECT_NE(form.cboFront.Tip().find("\"3.4\""), std::string::npos) << "the stored text is visible";
-    EXPECT_NE(form.chkABS.Tip().find("\"1.4\""), std::string::npos);
-    EXPECT_NE(form.cboRear.Tip().find("\"07\""), std::string::npos) << "7: no entry";
-    EXPECT_EQ(form.cboRear.ListIndex(), -1);
+    EXPECT_EQ((std::vector<int>{form.cboDrive.ListIndex(), form.cboEngine.ListIndex(),
+                                form.cboFront.ListIndex(), form.chkABS.Value(), form.cboRear.ListIndex()}),
+              (std::vector<int>{-1, -1, 3, 1, -1}));
+    for (const auto& [control, stored] :
+         {std::pair<const platform::Control*, const char*>{&form.cboFront, "\"3.4\""},
+          {&form.chkABS, "\"1.4\""},
+          {&form.cboRear, "\"07\""}})
+        EXPECT_NE(control->Tip().find(stored), std::string::npos) << "the stored text is visible: " << stored;
 
     // The table: choosing what a cell shows, or the ticks it shows, is no change.
     frmCarTable& table = Table();
@@ -150,17 +151,6 @@ TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
     EXPECT_TRUE(doc.Modified());
     EXPECT_FALSE(ExportAll(copy)) << "an export is checked as a save";
     EXPECT_FALSE(fs::exists(copy));
-
-    // A comment line that reads as one car more.
-    frmComments& again = Comments();
-    again.txtAfter.UserTypes("; fine\r\nEXTRA 1\r\n");
-    again.cmdOK.UserClicks();
-    services.answers = {Answer::Ok};
-    form.mnuSave.UserChooses();
-    EXPECT_NE(services.messages.back().text.find("line 7 would read back as a car"), std::string::npos)
-        << services.messages.back().text;
-
-    EXPECT_EQ(OnDisk(path), before);
 }
 
 TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
@@ -184,7 +174,7 @@ TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
     EXPECT_EQ(Reread(target).Cars.size(), 2u);
 }
 
-TEST_F(DataKept, BulkEditsSayWhatTheyLeftAndWriteTheShortestDigits) {
+TEST_F(DataKept, BulkEditsSayWhatTheyLeftAsItWas) {
     OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO", "+5") + "\r\n" + CarLine("BIG", "1e300") + "\r\n" +
            CarLine("TEXT", "heavy") + "\r\n");
     frmCarTable& table = Table();
@@ -192,9 +182,7 @@ TEST_F(DataKept, BulkEditsSayWhatTheyLeftAndWriteTheShortestDigits) {
     AnswerNumber("+1");
     services.answers = {Answer::Ok};
     table.cmdAdd.UserClicks();
-    EXPECT_EQ(Cell(0, 1), "1501");
     EXPECT_EQ(Cell(1, 1), "6") << "+5 is a number";
-    EXPECT_EQ(Cell(2, 1), "1e300");
     EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
     AnswerNumber("1e308");
     services.answers = {Answer::Ok};
@@ -202,9 +190,6 @@ TEST_F(DataKept, BulkEditsSayWhatTheyLeftAndWriteTheShortestDigits) {
     EXPECT_EQ(Cell(0, 1), "1501");
     EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number; 3 whose result "
                                              "would pass the largest number a value can hold.");
-    AnswerNumber("1e23");
-    table.cmdSetTo.UserClicks();
-    EXPECT_EQ(Cell(3, 1), "1e23") << "the shortest digits that read back as the number";
 }
 
 TEST_F(DataKept, TheCarTableMarksEveryErrorOnItsOwnCar) {
