@@ -8,14 +8,10 @@
 using namespace kestrix;
 using platform::Answer;
 using platform::Window;
+using test::Line;
 using test::ScriptedServices;
 
 namespace {
-
-// A valid car; mass tells the rows apart.
-std::string Line(const std::string& name, const std::string& mass) {
-    return test::CarLine(name, mass) + "\r\n";
-}
 
 // Rows: BRAVO 0, TWIN 1, ALPHA 2, TWIN 3, CHARLIE 4. The list shows ALPHA first.
 const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("BRAVO", "1500") +

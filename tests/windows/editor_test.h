@@ -22,6 +22,31 @@ inline const std::string kThreeCars = ";top comment\r\n" + CarLine("ZEBRA", "150
                                       "\r\n" + CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
                                       CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
 
+// A valid car on a line of its own; mass tells the rows apart.
+inline std::string Line(const std::string& name, const std::string& mass) {
+    return CarLine(name, mass) + "\r\n";
+}
+
+// One column of a list, top to bottom as shown.
+inline std::vector<std::string> ColumnTexts(const platform::ColumnList& list, int column) {
+    std::vector<std::string> cells;
+    for (int row = 0; row < list.RowCount(); ++row)
+        cells.push_back(list.Cell(row, column));
+    return cells;
+}
+
+// Each row of a list as shown, its cells joined by "|".
+inline std::vector<std::string> RowTexts(const platform::ColumnList& list) {
+    std::vector<std::string> rows;
+    for (int row = 0; row < list.RowCount(); ++row) {
+        std::string line;
+        for (int column = 0; column < list.ColumnCount(); ++column)
+            line += (column ? "|" : "") + list.Cell(row, column);
+        rows.push_back(line);
+    }
+    return rows;
+}
+
 // The main window with scripted services, on a handling file the test writes.
 class EditorTest : public TempFolderTest {
   protected:
@@ -41,13 +66,7 @@ class EditorTest : public TempFolderTest {
     void Leave() { form.cboCars.SetFocus(); }
     std::string ShownCar() const { return form.cboCars.List(form.cboCars.ListIndex()); }
     // "#stat|car|explanation" of every row of the main window's error list, as shown.
-    std::vector<std::string> ErrorRows() const {
-        std::vector<std::string> rows;
-        for (int row = 0; row < form.lvErrors.RowCount(); ++row)
-            rows.push_back(form.lvErrors.Cell(row, 0) + "|" + form.lvErrors.Cell(row, 1) + "|" +
-                           form.lvErrors.Cell(row, 2));
-        return rows;
-    }
+    std::vector<std::string> ErrorRows() const { return RowTexts(form.lvErrors); }
     // Runs the step on the next modal window, which must be a Form.
     template <class Form> void On(std::function<void(Form&)> act) {
         services.steps.push_back([act](platform::Window& w) { act(ScriptedServices::As<Form>(w)); });

@@ -35,12 +35,6 @@ class ErrorLists : public test::EditorTest {
         OpenOn(kFile);
     }
 
-    std::vector<std::string> Column(const platform::ColumnList& list, int column) const {
-        std::vector<std::string> cells;
-        for (int row = 0; row < list.RowCount(); ++row)
-            cells.push_back(list.Cell(row, column));
-        return cells;
-    }
     int RowOf(const platform::ColumnList& list, const std::string& first, const std::string& car) const {
         for (int row = 0; row < list.RowCount(); ++row)
             if (list.Cell(row, 0) == first && list.Cell(row, list.ColumnCount() - 2) == car)
@@ -64,7 +58,8 @@ TEST_F(ErrorLists, AHeaderClickSortsByItsColumnAndTheOrderOutlivesTheNextCheck) 
     form.lvErrors.UserClicksHeader(1);
     Type(1, "heavy"); // APPLE is shown: its mass becomes an error too
     Leave();
-    EXPECT_EQ(Column(form.lvErrors, 0), (Cells{"#1", "#12", "#13", "#0", "#22", "#1", "#9", "#29"}));
+    EXPECT_EQ(test::ColumnTexts(form.lvErrors, 0),
+              (Cells{"#1", "#12", "#13", "#0", "#22", "#1", "#9", "#29"}));
 }
 
 // From either list, by double click, Enter or the popup menu, a row shows
@@ -143,11 +138,11 @@ TEST_F(ErrorLists, TheAllErrorsWindowCopiesTheShownOrderAndItsPopupMenuOpensASta
     form.lvErrors.UserClicksHeader(2);
     services.steps.push_back([this](platform::Window& window) {
         auto& errors = ScriptedServices::As<frmErrors>(window);
-        EXPECT_EQ(Column(errors.lvErrors, 0), Column(form.lvErrors, 0));
-        EXPECT_EQ(Column(errors.lvErrors, 1)[0], "Vehicle Identifier");
-        EXPECT_EQ(Column(errors.lvErrors, 1)[2], "Number Of Gears");
-        EXPECT_EQ(Column(errors.lvErrors, 2), Column(form.lvErrors, 1));
-        EXPECT_EQ(Column(errors.lvErrors, 3), Column(form.lvErrors, 2));
+        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 0), test::ColumnTexts(form.lvErrors, 0));
+        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[0], "Vehicle Identifier");
+        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[2], "Number Of Gears");
+        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 2), test::ColumnTexts(form.lvErrors, 1));
+        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 3), test::ColumnTexts(form.lvErrors, 2));
         errors.lvErrors.UserClicksHeader(2);
         EXPECT_FALSE(errors.lvErrors.Sorted()) << "no header sorts this list";
         services.popupChoices = {"mnuStatProperties", "mnuStatProperties", ""};

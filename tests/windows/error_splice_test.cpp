@@ -4,6 +4,7 @@
 #include "handling_file/handling_format.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmMain.h"
 
@@ -46,13 +47,6 @@ std::string RandomFile(Picker& pick) {
     return text;
 }
 
-std::vector<std::string> Shown(const platform::ColumnList& list) {
-    std::vector<std::string> rows;
-    for (int row = 0; row < list.RowCount(); ++row)
-        rows.push_back(list.Cell(row, 0) + "|" + list.Cell(row, 1) + "|" + list.Cell(row, 2));
-    return rows;
-}
-
 // The error list as filling it with the rows of a whole check of the
 // document, sorted as the user sorted it, shows them.
 void ExpectAsAWholeCheck(const frmMain& form, const Document& doc, const std::string& step) {
@@ -64,7 +58,7 @@ void ExpectAsAWholeCheck(const frmMain& form, const Document& doc, const std::st
         cells.insert(cells.end(), {FirstCellText(row.ErrorNumber), row.CarString, row.ExplanationString});
     list.SetSort(form.lvErrors.Sorted(), form.lvErrors.SortKey(), form.lvErrors.SortOrder());
     list.SetRows(std::move(cells));
-    ASSERT_EQ(Shown(form.lvErrors), Shown(list)) << step;
+    ASSERT_EQ(test::RowTexts(form.lvErrors), test::RowTexts(list)) << step;
 }
 
 using ErrorSplice = test::TempFolderTest;

@@ -29,15 +29,7 @@ class CompareFilesTest : public test::EditorTest {
     }
     // The list as the user reads it, one line per row.
     static std::vector<std::string> Rows(const frmCompareFiles& window) {
-        std::vector<std::string> rows;
-        const platform::ColumnList& list = window.lvDifferences;
-        for (int row = 0; row < list.RowCount(); ++row) {
-            std::string line;
-            for (int column = 0; column < list.ColumnCount(); ++column)
-                line += (column ? "|" : "") + list.Cell(row, column);
-            rows.push_back(line);
-        }
-        return rows;
+        return test::RowTexts(window.lvDifferences);
     }
     static int RowOf(const frmCompareFiles& window, const std::string& start) {
         const std::vector<std::string> rows = Rows(window);

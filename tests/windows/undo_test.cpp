@@ -11,13 +11,10 @@
 using namespace kestrix;
 using platform::Answer;
 using platform::Window;
+using test::Line;
 using test::ScriptedServices;
 
 namespace {
-
-std::string Line(const std::string& name, const std::string& mass) {
-    return test::CarLine(name, mass) + "\r\n";
-}
 
 // Rows: CEDAR 0, BRACKEN 1, ALDER 2. The list shows ALDER first.
 const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("CEDAR", "1500") +
@@ -208,11 +205,8 @@ TEST_F(Undo, TheChangesWindowListsWhatDiffersFromTheFileAndRevertsOneValueAsASte
     form.mnuDelete.UserChooses();
     form.mnuChanges.UserChooses();
     auto& changes = ScriptedServices::As<frmChanges>(*services.besideWindows.back());
-    ASSERT_EQ(changes.lvChanges.RowCount(), 2);
-    EXPECT_EQ(changes.lvChanges.Cell(0, 0) + "|" + changes.lvChanges.Cell(0, 1) + "|" +
-                  changes.lvChanges.Cell(0, 2) + "|" + changes.lvChanges.Cell(0, 3),
-              "ALDER|Mass|1200|1250");
-    EXPECT_EQ(changes.lvChanges.Cell(1, 0) + "|" + changes.lvChanges.Cell(1, 1), "BRACKEN|(car deleted)");
+    EXPECT_EQ(test::RowTexts(changes.lvChanges),
+              (std::vector<std::string>{"ALDER|Mass|1200|1250", "BRACKEN|(car deleted)||"}));
 
     Show("CEDAR");
     changes.lvChanges.UserDoubleClicks(0);
