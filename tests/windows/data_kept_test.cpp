@@ -192,7 +192,7 @@ TEST_F(DataKept, BulkEditsSayWhatTheyLeftAsItWas) {
                                              "would pass the largest number a value can hold.");
 }
 
-TEST_F(DataKept, TheCarTableMarksEveryErrorOnItsOwnCar) {
+TEST_F(DataKept, AFullErrorListSaysHowManyItLeftOutAndTheCarTableMarksEveryErrorOnItsOwnCar) {
     // Two cars of one name; the second's only error lies after the first's.
     std::string text =
         CarLine("TWIN", "0") + "\r\n" + CarLine("TWIN", "1500", "R P 1 2001 1 1", "999") + "\r\n";
@@ -202,6 +202,9 @@ TEST_F(DataKept, TheCarTableMarksEveryErrorOnItsOwnCar) {
             "BAD" + std::to_string(i) + " x x x x x x x x x x x x x x x x x x x x x x x x x x x x x x x\r\n";
     OpenOn(text);
     ASSERT_GT(form.Errors().LeftOut(), 0);
+    EXPECT_EQ(form.lvErrors.RowCount(), ErrorRegister::kMaxRows);
+    EXPECT_EQ(form.Label2.Caption(),
+              "Errors : (" + std::to_string(form.Errors().LeftOut()) + " more not listed)");
     frmCarTable& table = Table();
     EXPECT_NE(table.grdCars.Error(0, 1), "");
     EXPECT_EQ(table.grdCars.Error(0, 13), "");
