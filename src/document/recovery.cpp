@@ -1,5 +1,6 @@
 #include "document/recovery.h"
 
+#include <charconv>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -21,9 +22,12 @@ constexpr std::size_t kSlackBytes = 64 * 1024;
 
 class RecordWriter {
   public:
+    explicit RecordWriter(char kind) : out_(1, kind) {}
     void Number(std::size_t number) {
-        out_ += std::to_string(number);
-        out_ += ';';
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        *end++ = ';';
+        out_.append(digits, end);
     }
     void Text(std::string_view text) {
         Number(text.size());
@@ -89,7 +93,7 @@ class RecordReader {
 };
 
 std::string RecordOf(const Change& change) {
-    RecordWriter out;
+    RecordWriter out(kDone);
     out.Number(static_cast<std::size_t>(change.kind));
     out.Text(change.caption);
     out.Number(change.cells.size());
@@ -107,7 +111,7 @@ std::string RecordOf(const Change& change) {
         out.Text(text.before);
         out.Text(text.after);
     }
-    return kDone + out.Take();
+    return out.Take();
 }
 
 std::optional<Change> ChangeOfRecord(std::string_view record) {
@@ -267,7 +271,9 @@ void DocumentRecovery::Write(std::string_view record) {
         return;
     }
     // What the journal would hold written anew: each step, and an undo for each undone one.
-    const std::size_t needed = entryBytes_ + 8 * entries_.size() + 9 * (entries_.size() - position_);
+    constexpr std::size_t frame = RecoveryJournal::kFrameBytes;
+    const std::size_t needed =
+        entryBytes_ + frame * entries_.size() + (frame + 1) * (entries_.size() - position_);
     if (journal_.Bytes() > 2 * needed + kSlackBytes)
         Compact();
 }

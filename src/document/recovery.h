@@ -32,6 +32,8 @@ class DocumentRecovery : private DocumentRecorder {
     std::string TakeProblem();
     // A clean close: nothing is left to recover.
     void Close();
+    // Writes the journal anew from its steps alone; done by itself when the records have outgrown them.
+    void Compact();
 
     // The journals that editors left without a clean close, oldest first: for
     // file, or for every file when file is null. Journals without a step are
@@ -43,7 +45,6 @@ class DocumentRecovery : private DocumentRecorder {
     void Stepped(const Change& change, std::uint64_t step, bool undone) override;
     void Push(std::uint64_t step, bool inverse, std::string record);
     void Write(std::string_view record);
-    void Compact();
     void Fail(std::string problem);
 
     // A step as the journal has it: the document's step, done or as its inverse.
