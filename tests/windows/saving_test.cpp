@@ -139,7 +139,7 @@ TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
     form.UserActivates();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].yesCaption, "&Reload");
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "ALPHA") << "kept as it was";
+    EXPECT_EQ(ShownCar(), "ALPHA") << "kept as it was";
     form.UserActivates();
     EXPECT_EQ(services.messages.size(), 1u) << "declined once for this change";
 
@@ -149,10 +149,10 @@ TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
     services.answers = {Answer::Yes};
     form.UserActivates();
     EXPECT_NE(services.messages.back().text.find("Your unsaved edits stay undoable."), std::string::npos);
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "DELTA_CAR");
+    EXPECT_EQ(ShownCar(), "DELTA_CAR");
     EXPECT_FALSE(doc.Modified());
     form.mnuUndo.UserChooses();
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "ALPHA");
+    EXPECT_EQ(ShownCar(), "ALPHA");
     EXPECT_EQ(form.txtStat[1].Text(), "950");
 
     std::filesystem::remove(path);
