@@ -197,11 +197,11 @@ TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentAndEveryStepUndo
             doc.Commit(AddCarChange(doc.Cars(), CarOf("FIRST", "1")));
             doc.Commit(AddCarChange(doc.Cars(), CarOf("SECOND", "2")));
             doc.Undo();
-            for (int flip = 0; flip < 8000; ++flip) {
+            for (int flip = 0; flip < 4000; ++flip) {
                 doc.Undo();
                 doc.Redo();
             }
-            EXPECT_LT(recovery.Journal().Bytes(), 100'000u);
+            EXPECT_LT(recovery.Journal().Bytes(), 80'000u);
         }
         Document again;
         again.Read(disk);
@@ -224,13 +224,6 @@ TEST_F(Recovering, AJournalThatNoLongerAppliesOrIsDamagedIsRefusedWhole) {
     doc.Read(file);
     doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
     doc.Commit(DeleteCarChange(doc.Cars(), 1));
-    // A second editor of the same file keeps its own journal.
-    Document other;
-    DocumentRecovery otherRecovery(other);
-    otherRecovery.SetFolder(Path("state"));
-    other.Read(file);
-    other.Commit(ValuesChange(other.Cars(), {{1, 1, "900"}}, "Other"));
-    EXPECT_NE(otherRecovery.Journal().Path(), recovery.Journal().Path());
     const std::vector<std::string> records = Left(recovery);
 
     const auto refusal = [&](const HandlingDocument& onDisk, const std::vector<std::string>& steps) {
@@ -254,9 +247,4 @@ TEST_F(Recovering, AJournalThatNoLongerAppliesOrIsDamagedIsRefusedWhole) {
     EXPECT_EQ(refusal(file, {records[0].substr(0, records[0].size() - 1)}),
               "it is damaged: a step cannot be read");
     EXPECT_EQ(refusal(file, {"U"}), "it is damaged: it takes back a step it does not hold");
-
-    Document theOther;
-    theOther.Read(file);
-    EXPECT_EQ(ReplayJournal(theOther, Left(otherRecovery)), "");
-    EXPECT_EQ(theOther.Cars(), other.Cars());
 }

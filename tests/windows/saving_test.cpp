@@ -275,17 +275,6 @@ TEST_F(Saving, ARecoveryIsOfferedOnAPlainStartAndRefusedWholeWhenItNoLongerAppli
         EXPECT_FALSE(again.doc.Modified());
         again.form.mnuExit.UserChooses();
     }
-    // Another program's file where journals are kept is refused as a whole.
-    test::WriteFile(state + "/foreign.journal", "not ours");
-    {
-        Editor plain(state);
-        plain.services.answers = {Answer::Ok};
-        plain.form.Form_Load();
-        ASSERT_EQ(plain.services.messages.size(), 1u);
-        EXPECT_NE(plain.services.messages[0].text.find(
-                      "foreign.journal\" cannot be used: it is not a recovery journal of this program"),
-                  std::string::npos);
-    }
     EXPECT_EQ(JournalsIn(state), 0u) << "refused journals are kept aside, never offered again";
 
     // A folder that cannot be written: one message, and the editor works on.
