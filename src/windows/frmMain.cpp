@@ -8,6 +8,7 @@
 #include "windows/frmAddCar.h"
 #include "windows/frmCarTable.h"
 #include "windows/frmChanges.h"
+#include "windows/frmChart.h"
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
@@ -148,6 +149,8 @@ const MenuItem kMenus[] = {
      Needs::Nothing, &frmMain::mnuViewProperties_Click},
     {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
      &frmMain::mnuFileComments_Click},
+    {&frmMain::mnuChart, &frmMain::mnuTools, "Stat &Chart...", Shortcut::None, Needs::Document,
+     &frmMain::mnuChart_Click},
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
@@ -915,6 +918,8 @@ bool frmMain::QueryUnload() {
         table->Unload();
     if (const auto compare = compareFiles_.lock())
         compare->Unload();
+    if (const auto chart = chart_.lock())
+        chart->Unload();
     recovery_.Close();
     return true;
 }
@@ -1141,10 +1146,24 @@ void frmMain::mnuCarTable_Click() {
         return;
     }
     StatsToArray();
-    auto table = std::make_shared<frmCarTable>(doc_, services_);
+    auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
     carTable_ = table;
     services_.ShowBeside(std::move(table));
+}
+
+// The stat chart.
+
+void frmMain::mnuChart_Click() {
+    if (const auto open = chart_.lock(); open && !open->IsClosed()) {
+        open->BringToFront();
+        return;
+    }
+    StatsToArray();
+    auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
+    chart->Form_Load();
+    chart_ = chart;
+    services_.ShowBeside(std::move(chart));
 }
 
 bool frmMain::KeepFieldEdits() {

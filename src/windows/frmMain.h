@@ -5,6 +5,7 @@
 #include "handling_file/opened_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
+#include "windows/car_focus.h"
 #include "windows/frmImportExport.h"
 #include "windows/recent_files.h"
 
@@ -20,6 +21,7 @@ namespace kestrix {
 class frmComments;
 class frmCarTable;
 class frmCompareFiles;
+class frmChart;
 
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
@@ -75,7 +77,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"};
     // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
     std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
     platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
@@ -153,6 +155,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuAbout_Click();
     // The car table: every car at once, beside this window.
     void mnuCarTable_Click();
+    // The stat chart, beside this window.
+    void mnuChart_Click();
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits();
     // Shows the car of this row, and the page and control of the column when there is one.
@@ -220,6 +224,9 @@ class frmMain : public platform::Window, private DocumentObserver {
     std::weak_ptr<frmCarTable> carTable_;
     std::weak_ptr<platform::Window> changes_;
     std::weak_ptr<frmCompareFiles> compareFiles_;
+    std::weak_ptr<frmChart> chart_;
+    // What the car table shows and has selected, for the chart; shared, as either may outlive this window.
+    std::shared_ptr<CarFocus> focus_ = std::make_shared<CarFocus>();
 };
 
 } // namespace kestrix
