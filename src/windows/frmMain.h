@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/recovery.h"
 #include "handling_file/opened_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
@@ -187,7 +188,16 @@ class frmMain : public platform::Window, private DocumentObserver {
     // value last committed; false, with a note when asked, when it cannot be read.
     bool ResolveRelativeInput(int index, bool noteTypo);
     bool ConfirmOverwrite(const std::string& path);
+    // The file as it is on disk, as one step that undo takes back.
+    bool ReloadFromDisk();
     void Form_Activate();
+    // Journals left by an editor that did not close cleanly: for file, or for any file when it is null.
+    void OfferRecovery(const std::string* file);
+    bool Recover(const LeftJournal& journal);
+    void RefuseJournal(const LeftJournal& journal, const std::string& why);
+    void ReportRecoveryProblem();
+    // Reads the file at path into the document; returns the refusal or empty text.
+    std::string ReadDocument(const std::string& path, bool again);
     // The tip of a choice control that cannot show its stored value exactly names that value.
     void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
@@ -206,6 +216,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::Services& services_;
     OpenedFile file_;
     RecentFiles recent_;
+    DocumentRecovery recovery_;
     // The fields the user changed since the car was shown: only those become a change.
     std::bitset<kStatCount> edited_;
     // The windows beside this one while they are open.
