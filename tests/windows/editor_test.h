@@ -9,6 +9,8 @@
 #include "windows/frmComments.h"
 #include "windows/frmMain.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,14 @@ inline const std::string kThreeCars = ";top comment\r\n" + CarLine("ZEBRA", "150
 // A valid car on a line of its own; mass tells the rows apart.
 inline std::string Line(const std::string& name, const std::string& mass) {
     return CarLine(name, mass) + "\r\n";
+}
+
+// Picks the entry of that text, as the user would.
+inline void Choose(platform::DropDown& list, std::string_view text) {
+    for (int i = 0; i < list.ListCount(); ++i)
+        if (list.List(i) == text)
+            return list.UserPicks(i);
+    ADD_FAILURE() << "no entry " << text;
 }
 
 // One column of a list, top to bottom as shown.

@@ -15,6 +15,7 @@ using namespace kestrix;
 using platform::Answer;
 using platform::ChartBar;
 using test::CarLine;
+using test::Choose;
 
 namespace {
 
@@ -47,12 +48,6 @@ class ChartTest : public test::EditorTest {
     frmChart& Open() {
         form.mnuChart.UserChooses();
         return test::ScriptedServices::As<frmChart>(*services.besideWindows.back());
-    }
-    static void Choose(platform::DropDown& list, std::string_view text) {
-        for (int i = 0; i < list.ListCount(); ++i)
-            if (list.List(i) == text)
-                return list.UserPicks(i);
-        ADD_FAILURE() << "no entry " << text;
     }
 };
 

@@ -26,11 +26,7 @@ class Undo : public test::EditorTest {
         EditorTest::SetUp();
         OpenOn(kFile);
     }
-    void Show(const std::string& name) {
-        for (int position = 0; position < form.cboCars.ListCount(); ++position)
-            if (form.cboCars.List(position) == name)
-                form.cboCars.UserPicks(position);
-    }
+    void Show(const std::string& name) { test::Choose(form.cboCars, name); }
     // The car list and the title as the document now asks.
     void ExpectWindowsCurrent(const std::string& step) {
         std::vector<std::string> names, listed;
@@ -66,10 +62,7 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     step();
     frmCarTable& table = Table();
     table.grdCars.UserSelects({{0, 1, 2, 1}}, {0, 1});
-    On<frmAskNumber>([](frmAskNumber& ask) {
-        ask.txtNumber.UserTypes("1.1");
-        ask.UserPressesEnter();
-    });
+    AnswerNumber("1.1");
     table.cmdMultiply.UserClicks();
     step();
     table.grdCars.UserSelects({{1, 2, 1, 2}}, {1, 2});
