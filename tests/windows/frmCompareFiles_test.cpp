@@ -63,12 +63,9 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarAndGoesToAValue) {
               "1 car with other values, 1 only in the open file, 1 only in the other file");
 
     window.chkDifferent.UserClicks();
-    EXPECT_EQ(window.lvDifferences.Cell(1, 2), "#1 Mass");
-    EXPECT_EQ(window.lvDifferences.Cell(2, 2), "#2 Dimensions (X)") << "every stat of a changed car";
-    EXPECT_EQ(window.lvDifferences.Cell(2, 1), "");
+    EXPECT_EQ(Rows(window)[2].substr(0, 19), "||#2 Dimensions (X)") << "every stat of a changed car";
     EXPECT_EQ(RowOf(window, "OLDIE|"), 32);
-    EXPECT_EQ(Rows(window)[33], "|*|#1 Mass|1500|") << "a car on one side shows every value";
-    EXPECT_EQ(Rows(window)[33 + 31 + 1], "|*|#1 Mass||900");
+    EXPECT_EQ(Rows(window)[33 + 31 + 1], "|*|#1 Mass||900") << "a car on one side shows every value";
 
     // A double click shows the car in the main window, at the value.
     form.cboCars.UserPicks(0);
