@@ -119,23 +119,6 @@ TEST_F(MainWindow, TheCloseQuestionKeepsTheWindowOrSaves) {
     EXPECT_NE(OnDisk(path).find("APPLE 1200 2 4 1.5 0 0 0 80 1 0.8 0.5 5 250 "), std::string::npos);
 }
 
-TEST_F(MainWindow, RevertRereadsTheFileAfterAsking) {
-    StartWithFile();
-    Type(1, "1");
-    Leave();
-    services.answers = {Answer::No};
-    form.mnuRevert.UserChooses();
-    EXPECT_EQ(Cell(1, 1), "1");
-
-    form.tabGeneral.UserChoosesPage(3);
-    Write("Handling.cfg", CarLine("BANANA", "1000", "F P 0 0000 0 0"));
-    services.answers = {Answer::Yes};
-    form.mnuRevert.UserChooses();
-    EXPECT_EQ(form.txtStat[0].Text() + " " + std::to_string(form.cboCars.ListCount()) + " " +
-                  std::to_string(form.tabGeneral.Tab()) + " " + form.Caption(),
-              "BANANA 1 0 Kestrix 3 (" + path + ")");
-}
-
 TEST_F(MainWindow, SaveAsCancelledOrChosen) {
     StartWithFile();
     Type(1, "1400");
@@ -181,12 +164,13 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
     EXPECT_FALSE(form.TryClose()) << "a failed save on exit keeps the window";
 }
 
-TEST_F(MainWindow, OpenAsksAboutChangesFirst) {
+TEST_F(MainWindow, OpenAndRevertAskAboutChangesFirst) {
     StartWithFile();
     const std::string other = Write("Other.cfg", CarLine("OTHER", "1000", "F P 0 0000 0 0"));
     Type(1, "1100");
-    services.answers = {Answer::Cancel};
+    services.answers = {Answer::Cancel, Answer::No};
     form.mnuLoad.UserChooses();
+    form.mnuRevert.UserChooses();
     EXPECT_TRUE(services.openDialogs.empty());
     EXPECT_EQ(Cell(1, 1), "1100") << "the shown car was kept before asking";
 
@@ -194,8 +178,16 @@ TEST_F(MainWindow, OpenAsksAboutChangesFirst) {
     services.openPaths = {other};
     form.mnuLoad.UserChooses();
     EXPECT_NE(OnDisk(path).find("APPLE 1100 "), std::string::npos);
-    EXPECT_EQ(form.txtStat[0].Text(), "OTHER");
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + other + ")");
+
+    Type(1, "1");
+    form.tabGeneral.UserChoosesPage(3);
+    Write("Other.cfg", CarLine("BANANA", "1000", "F P 0 0000 0 0") + "\r\n" + CarLine("FIG"));
+    services.answers = {Answer::Yes};
+    form.mnuRevert.UserChooses();
+    EXPECT_EQ(form.txtStat[0].Text() + " " + std::to_string(form.cboCars.ListCount()) + " " +
+                  std::to_string(form.tabGeneral.Tab()) + " " + form.Caption(),
+              "BANANA 2 0 Kestrix 3 (" + other + ")");
 }
 
 TEST_F(MainWindow, ChoiceControlsWriteTheStoredFormsAndFollowTheShownCar) {
