@@ -127,13 +127,8 @@ TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
     std::string words;
     for (int i = 0; i < 40; ++i)
         words += "word ";
-    comments.txtAfter.UserTypes("; fine\r\n" + words + "\r\n;-# File Author : Eve\r\n\r\n; last");
-    EXPECT_EQ(comments.lblCarLines.Caption(),
-              "After stats line 2 will read back as a car: a comment line starts with \";\". After stats "
-              "line 3 begins with the editor's own \";-#\": kept as \"; -#\". After stats line 4 is empty: "
-              "left out, as a file has no empty comment line.");
+    comments.txtAfter.UserTypes("; fine\r\n" + words); // a line that would read back as a car of 40 values
     comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.Data().AfterComments, "; fine\r" + words + "\r; -# File Author : Eve\r; last\r");
 
     const std::string copy = Path("Copy.cfg");
     services.savePaths = {copy};
