@@ -81,6 +81,10 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services)
     cmdCompare.SetCaption("&Compare Cars");
     cmdNextError.SetCaption("&Next Error (F8)");
     FunctionKeys.emplace_back(8, &cmdNextError);
+    // The document's undo and redo, as the main window's Edit menu gives them.
+    KeyCommands = {{platform::Shortcut::CtrlZ, [this] { Undo_Key(); }},
+                   {platform::Shortcut::CtrlY, [this] { Redo_Key(); }},
+                   {platform::Shortcut::CtrlShiftZ, [this] { Redo_Key(); }}};
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
                      "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
                      "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
@@ -283,6 +287,17 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
         break;
     }
     services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
+}
+
+// Typing elsewhere is kept first, so that undo takes back the last change as it is.
+void frmCarTable::Undo_Key() {
+    doc_.CommitPendingEdits();
+    doc_.Undo();
+}
+
+void frmCarTable::Redo_Key() {
+    doc_.CommitPendingEdits();
+    doc_.Redo();
 }
 
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {
