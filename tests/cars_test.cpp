@@ -59,18 +59,10 @@ TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
     ErrorCheck(CarTable(cars.begin() + 1, cars.end()), errors, NumberFormat{});
     EXPECT_TRUE(errors.Rows().empty()) << errors.Rows().front().ExplanationString;
 
+    EXPECT_EQ(FirstRowNamed(Table({"a 1", "A 2"}), "A"), 1) << "a name is found by its exact bytes";
+
     CarTable full(static_cast<std::size_t>(kMaxCars));
     EXPECT_EQ(CheckNewCar(full, "NEW"), NewCarProblem::TooManyCars);
-}
-
-TEST(Cars, CopyAndDeleteTakeTheFirstOfAName) {
-    CarTable cars = Table({"B 1 x", "A 2 y", "A 3 z"});
-    cars.push_back(NewCar(cars, "NEW", NewCarStats::CopyOf, "A"));
-    cars.push_back(NewCar(cars, "NEW", NewCarStats::CopyOf, "a"));
-    EXPECT_EQ(Summary(cars), "B:1 A:2 A:3 NEW:2 NEW:1 ");
-    EXPECT_EQ(cars[3][2], "y");
-    EXPECT_EQ(FirstRowNamed(cars, "NEW"), 3);
-    EXPECT_EQ(FirstRowNamed(cars, "new"), -1);
 }
 
 TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {

@@ -22,27 +22,21 @@ CarRow Split(std::string_view line) {
 
 } // namespace
 
-TEST(Format, ClassifiesLinesByTheirStart) {
-    EXPECT_EQ(ClassifyLine(""), LineKind::Car);
-    EXPECT_EQ(ClassifyLine(" ; word"), LineKind::Car);
-    EXPECT_EQ(ClassifyLine(";-# File Author : me"), LineKind::Author);
-    EXPECT_EQ(ClassifyLine(";-# File Author :me"), LineKind::Editor);
-    EXPECT_EQ(ClassifyLine(";-# anything"), LineKind::Editor);
-    EXPECT_EQ(ClassifyLine(";"), LineKind::Comment);
-    EXPECT_EQ(ClassifyLine("; -# spaced"), LineKind::Comment);
-}
+TEST(Format, ClassifiesLinesByTheirStartAndSplitsCarsAtBlanksAndTabs) {
+    for (const auto& [line, kind] :
+         std::initializer_list<std::pair<const char*, LineKind>>{{"", LineKind::Car},
+                                                                 {" ; word", LineKind::Car},
+                                                                 {";-# File Author : me", LineKind::Author},
+                                                                 {";-# File Author :me", LineKind::Editor},
+                                                                 {";-# anything", LineKind::Editor},
+                                                                 {";", LineKind::Comment},
+                                                                 {"; -# spaced", LineKind::Comment}})
+        EXPECT_EQ(ClassifyLine(line), kind) << line;
 
-TEST(Format, SplitsAtBlanksAndTabs) {
     const CarRow row = Split("  CAR\t\t1200  0.50\t .5 ");
-    EXPECT_EQ(row[0], "CAR");
-    EXPECT_EQ(row[1], "1200");
-    EXPECT_EQ(row[2], "0.50");
-    EXPECT_EQ(row[3], ".5");
-    EXPECT_EQ(row[4], "");
-    EXPECT_EQ(row[31], "");
-    EXPECT_EQ(Split(" ; word")[0], ";");
+    EXPECT_EQ(std::vector<std::string_view>({row[0], row[1], row[2], row[3], row[4], row[31]}),
+              std::vector<std::string_view>({"CAR", "1200", "0.50", ".5", "", ""}));
     EXPECT_EQ(Split(" ; word")[1], "word");
-
     CarRow reused = Split("A B C D");
     EXPECT_EQ(SplitCarLine("X", reused), 1);
     EXPECT_EQ(reused[1], "") << "a short line leaves no stale values";

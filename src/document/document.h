@@ -88,7 +88,6 @@ class Document {
     const Change* NextRedo() const { return CanRedo() ? &history_[position_].change : nullptr; }
     void Undo();
     void Redo();
-    std::size_t HistorySize() const { return history_.size(); }
     // The bytes the history holds beyond the steps' own size.
     std::size_t HistoryBytes() const;
 

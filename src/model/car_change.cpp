@@ -1,16 +1,11 @@
 #include "model/car_change.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
 #include <utility>
 
 namespace kestrix {
-
-bool CarChange::TouchesRow(int row) const {
-    return std::any_of(cells.begin(), cells.end(), [row](const CellChange& cell) { return cell.row == row; });
-}
 
 CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits) {
     std::map<std::pair<int, int>, const CellEdit*> last;
@@ -33,11 +28,6 @@ CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits) {
             change.cells.push_back({edit.row, edit.column, std::string(before), edit.value});
     }
     return change;
-}
-
-void ApplyChange(HandlingDocument& doc, const CarChange& change) {
-    for (const CellChange& cell : change.cells)
-        doc.Cars.at(static_cast<std::size_t>(cell.row)).Set(cell.column, cell.after);
 }
 
 std::optional<double> PlainNumber(std::string_view text) {

@@ -30,15 +30,11 @@ struct CellChange {
 struct CarChange {
     std::vector<CellChange> cells;
     bool Empty() const { return cells.empty(); }
-    bool TouchesRow(int row) const;
 };
 
 // The change that the edits make to these cars. Edits that leave a value as
 // it is are left out; of two edits of one cell the later counts.
 CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits);
-
-// The one way the cars of a document are changed: writes every "after" value.
-void ApplyChange(HandlingDocument& doc, const CarChange& change);
 
 // The bulk edits of many number cells at once.
 enum class BulkOperation { Set, Add, Multiply };

@@ -400,17 +400,6 @@ void TickList::UserMovesTo(int index) {
         SetCurrent(index);
 }
 
-void ListBox::SetSelected(int position, bool selected) {
-    Entry& entry = entries_.at(static_cast<std::size_t>(position));
-    if (entry.selected == selected)
-        return;
-    if (selected && !multiple_)
-        for (Entry& other : entries_)
-            other.selected = false;
-    entry.selected = selected;
-    Notify(Aspect::Selection);
-}
-
 int ListBox::AddItem(std::string text) {
     auto place = entries_.end();
     if (sorted_)

@@ -342,7 +342,6 @@ class TickList : public Control {
 
     // A click on an entry: it becomes current, and a click on its box also flips the tick.
     void UserClicks(int index, bool onTheBox);
-    void UserToggles(int index) { UserClicks(index, true); }
     void UserMovesTo(int index);
     Event Click;
 
@@ -368,7 +367,6 @@ class ListBox : public Control {
         return entries_.at(static_cast<std::size_t>(position)).text;
     }
     bool Selected(int position) const { return entries_.at(static_cast<std::size_t>(position)).selected; }
-    void SetSelected(int position, bool selected);
     bool MultiSelect() const { return multiple_; }
 
     // Inserts at the sorted place in a sorted list, not selected; returns the position.

@@ -87,7 +87,6 @@ class Grid : public Control {
     void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
     void SetColumns(std::vector<GridColumn> columns);
-    const std::vector<GridColumn>& Columns() const { return columns_; }
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
     const GridColumn& Column(int column) const { return columns_.at(static_cast<std::size_t>(column)); }
     // The columns that stay in place while the others scroll.

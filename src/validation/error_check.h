@@ -103,7 +103,6 @@ class ErrorRegister {
 
     const std::vector<ErrorRecord>& Rows() const { return rows_; }
     bool IsFull() const { return rows_.size() >= static_cast<std::size_t>(kMaxRows); }
-    int NextErrorIndex() const { return static_cast<int>(rows_.size()) + 1; }
     long LeftOut() const { return leftOut_; }
 
     // Marks the end of a car's rows; the check calls it after each car, so

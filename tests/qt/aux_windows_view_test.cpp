@@ -4,8 +4,6 @@
 #include "windows/frmComments.h"
 #include "windows/frmMain.h"
 
-#include <QApplication>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,17 +16,6 @@ using namespace kestrix;
 
 namespace {
 
-template <typename W> W& Child(QWidget& view, const char* name) {
-    W* widget = view.findChild<W*>(name);
-    if (!widget)
-        throw std::runtime_error(std::string("no widget ") + name);
-    return *widget;
-}
-
-QString FocusedName() {
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-}
-
 void ShowActive(QWidget& view) {
     view.show();
     view.activateWindow();
@@ -36,25 +23,6 @@ void ShowActive(QWidget& view) {
 }
 
 } // namespace
-
-TEST(CommentsWindowView, KeyboardOrderFirstFocusFixedPitchFieldsAndCaptions) {
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
-    frmComments comments{doc};
-    auto view = test::Frame(comments);
-    ShowActive(*view);
-
-    QStringList order{FocusedName()};
-    for (int i = 0; i < 5; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << FocusedName();
-    }
-    EXPECT_EQ(order, (QStringList{"cmdOK", "cmdClose", "txtBefore", "txtAfter", "txtAuthor", "cmdOK"}));
-    for (const char* name : {"txtAuthor", "txtBefore", "txtAfter"})
-        EXPECT_TRUE(QFontInfo(Child<QWidget>(*view, name).font()).fixedPitch()) << name;
-    EXPECT_EQ(Child<QPushButton>(*view, "cmdClose").text(), "&Cancel");
-}
 
 TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     HandlingDocument data;
@@ -65,7 +33,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     comments.Fill();
     auto view = test::Frame(comments);
     ShowActive(*view);
-    auto& before = Child<QPlainTextEdit>(*view, "txtBefore");
+    auto& before = test::Widget<QPlainTextEdit>(*view, "txtBefore");
     before.setFocus();
     QTextCursor cursor = before.textCursor();
     cursor.setPosition(9); // in "; two"
@@ -73,7 +41,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     test::TypeText(before, QString::fromUtf8("\u20AC\u4E2D"));
     EXPECT_EQ(before.toPlainText(), "; one\n; two\n");
     EXPECT_EQ(before.textCursor().position(), 9);
-    EXPECT_TRUE(Child<QLabel>(*view, "lblCarLines").text().contains("8-bit"));
+    EXPECT_TRUE(test::Widget<QLabel>(*view, "lblCarLines").text().contains("8-bit"));
     QTest::keyClicks(&before, "x");
     EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; txwo\r\n") << "the typing lands where the cursor was";
 }
@@ -89,7 +57,7 @@ TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {
     data.Cars.emplace_back();
     doc.Read(std::move(data));
     ShowActive(*view);
-    auto& field = Child<QLineEdit>(*view, "txtStat23");
+    auto& field = test::Widget<QLineEdit>(*view, "txtStat23");
     QTest::mouseClick(&field, Qt::LeftButton);
     QTest::keyClick(&field, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
@@ -102,11 +70,11 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     ShowActive(*view);
     EXPECT_TRUE(view->windowFlags().testFlag(Qt::Tool));
 
-    auto& picture = Child<QLabel>(*view, "Image1");
+    auto& picture = test::Widget<QLabel>(*view, "Image1");
     ASSERT_FALSE(picture.pixmap().isNull()) << "the drawing is built in";
     EXPECT_EQ(picture.size(), view->size()) << "nothing around the picture";
-    auto& web = Child<QLabel>(*view, "lblWeb");
-    auto& email = Child<QLabel>(*view, "lblEmail");
+    auto& web = test::Widget<QLabel>(*view, "lblWeb");
+    auto& email = test::Widget<QLabel>(*view, "lblEmail");
     EXPECT_GT(web.y(), view->height() / 2);
     EXPECT_LT(web.x() + web.width(), view->width() / 2);
     EXPECT_GT(email.x(), view->width() / 2);

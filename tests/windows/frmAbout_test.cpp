@@ -2,7 +2,6 @@
 
 #include "handling_file/handling_format.h"
 #include "scripted_services.h"
-#include "windows/frmMain.h"
 
 #include <gtest/gtest.h>
 
@@ -22,30 +21,11 @@ std::string HeaderValue(const std::string& text, const std::string& prefix) {
 
 } // namespace
 
-TEST(AboutWindow, OpensBlockingFromTheHelpMenuWithTheVersion) {
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
-    main.Form_Load();
-    std::string caption, version;
-    services.steps.push_back([&](platform::Window& w) {
-        auto& about = test::ScriptedServices::As<frmAbout>(w);
-        caption = about.Caption();
-        version = about.lblVersion.Caption();
-        about.TryClose(); // its close box: it has no buttons
-    });
-    main.mnuAbout.UserChooses();
-    EXPECT_TRUE(services.steps.empty()) << "the menu returned only after the window had closed";
-    EXPECT_EQ(caption, "About Kestrix 3");
-    EXPECT_EQ(version, "Version 1.0");
-}
-
 TEST(AboutWindow, TheLinksOpenTheHeadersAddressesAndTurnRedUnderThePointer) {
     test::ScriptedServices services;
     frmAbout about(services);
     const auto colours = [&] { return std::pair(*about.lblWeb.ForeColor(), *about.lblEmail.ForeColor()); };
     EXPECT_EQ(colours(), std::pair(kLightBlue, kLightBlue));
-    EXPECT_TRUE(about.lblEmail.Underline());
     about.lblWeb.UserMovesMouse();
     EXPECT_EQ(colours(), std::pair(kRed, kLightBlue));
     about.lblEmail.UserMovesMouse();

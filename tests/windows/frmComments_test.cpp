@@ -1,11 +1,5 @@
-#include "windows/frmComments.h"
-
-#include "handling_file/file_io.h"
 #include "handling_file/handling_format.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
-#include "windows/frmMain.h"
+#include "windows/editor_test.h"
 
 #include <gtest/gtest.h>
 
@@ -25,36 +19,22 @@ struct RaiseCount final : platform::WindowView {
     int raised = 0;
 };
 
-class CommentsWindow : public test::TempFolderTest {
+class CommentsWindow : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        path = Write("Handling.cfg", ";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n");
-        services.commandLine = "\"" + path + "\"";
-        main.Form_Load();
-    }
-
-    frmComments& Open() {
-        main.mnuFileComments.UserChooses();
-        return test::ScriptedServices::As<frmComments>(*services.besideWindows.back());
+        EditorTest::SetUp();
+        OpenOn(";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n");
     }
     std::string Title(bool modified) const {
         return "Kestrix 3 (" + doc.FilePath() + (modified ? "*)" : ")");
     }
-
-    RaiseCount frame; // outlives the windows that may point to it
-    std::string path;
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
 };
 
 } // namespace
 
 TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
-    frmComments& comments = Open();
+    frmComments& comments = Comments();
     EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"}) << "not shown blocking";
-    EXPECT_EQ(comments.Caption(), "Comments");
     EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; two\r\n") << "two lines and an empty third";
     EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
@@ -67,12 +47,12 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOKMarksItChanged) {
     EXPECT_TRUE(comments.IsClosed());
     EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
     EXPECT_EQ(doc.NextUndo()->caption, "Edit Comments");
-    EXPECT_EQ(main.Caption(), Title(true));
+    EXPECT_EQ(form.Caption(), Title(true));
 }
 
 TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
     doc.Commit(TextsChange(doc.Data(), {{DocumentText::BeforeComments, "; lf\nalone\r; cr\r\n"}}, "Edit"));
-    frmComments& comments = Open();
+    frmComments& comments = Comments();
     EXPECT_EQ(comments.txtBefore.Text(), "; lf\nalone\r\n; cr\r\n\n");
 
     comments.txtBefore.UserTypes("; a\rb\r\n\r\r\n; c\n");
@@ -90,7 +70,7 @@ TEST_F(CommentsWindow, CancelEscapeAndTheCloseBoxChangeNothing) {
     for (const auto close :
          {+[](frmComments& f) { f.cmdClose.UserClicks(); }, +[](frmComments& f) { f.UserPressesEscape(); },
           +[](frmComments& f) { f.TryClose(); }}) {
-        frmComments& comments = Open();
+        frmComments& comments = Comments();
         comments.txtBefore.UserTypes("; changed\r\n");
         comments.txtAfter.UserTypes("; changed\r\n");
         comments.txtAuthor.UserTypes("Someone");
@@ -98,60 +78,62 @@ TEST_F(CommentsWindow, CancelEscapeAndTheCloseBoxChangeNothing) {
         EXPECT_TRUE(comments.IsClosed());
         EXPECT_EQ(doc.Data().BeforeComments + doc.Data().AfterComments + doc.Data().Author,
                   before.BeforeComments + before.AfterComments + before.Author);
-        EXPECT_EQ(main.Caption(), Title(false));
+        EXPECT_EQ(form.Caption(), Title(false));
     }
     EXPECT_EQ(services.shownWindows.size(), 3U) << "each opening after a close makes a new window";
 }
 
 TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
-    frmComments& comments = Open();
+    frmComments& comments = Comments();
+    RaiseCount frame;
     comments.AttachView(&frame);
     comments.txtBefore.UserTypes("typed");
     comments.txtAuthor.UserTypes("typed");
     doc.Commit(TextsChange(doc.Data(), {{DocumentText::AfterComments, "; newer\r"}}, "Edit"));
     EXPECT_EQ(comments.txtAfter.Text(), "; newer\r\n") << "a field not typed in follows the document";
-    main.mnuUndo.UserChooses();
+    form.mnuUndo.UserChooses();
     EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
     EXPECT_EQ(comments.txtBefore.Text(), "typed") << "typing stays";
-    main.mnuRedo.UserChooses();
-    main.mnuFileComments.UserChooses();
+    form.mnuRedo.UserChooses();
+    form.mnuFileComments.UserChooses();
     EXPECT_EQ(services.shownWindows.size(), 1U);
     EXPECT_EQ(frame.raised, 1);
     EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; two\r\n");
     EXPECT_EQ(comments.txtAfter.Text(), "; newer\r\n");
     EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
+    comments.AttachView(nullptr);
 }
 
 TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfirming) {
-    frmComments& comments = Open();
+    frmComments& comments = Comments();
     comments.txtAuthor.UserTypes("Cy");
-    main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("1700");
-    main.mnuSave.UserChooses();
+    form.txtStat[1].SetFocus();
+    form.txtStat[1].UserTypes("1700");
+    form.mnuSave.UserChooses();
     EXPECT_NE(ReadFileBytes(path).bytes.find("Author : Ann\r\n; one\r\n; two\r\nCAR 1700 "),
               std::string::npos)
         << "unconfirmed comments are not saved";
 
     const std::string other = Write("Other.cfg", "; other\r\n" + kCar);
     services.openPaths = {other};
-    main.mnuLoad.UserChooses();
+    form.mnuLoad.UserChooses();
     EXPECT_EQ(comments.txtBefore.Text(), "; other\r\n") << "the untyped field shows the file read";
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.FilePath(), other);
     EXPECT_EQ(doc.Data().BeforeComments, "; other\r");
     EXPECT_EQ(doc.Data().Author, "Cy");
-    EXPECT_EQ(main.Caption(), Title(true));
+    EXPECT_EQ(form.Caption(), Title(true));
 }
 
 TEST_F(CommentsWindow, ClosesWithTheMainWindowOnlyOnceItReallyCloses) {
-    frmComments& comments = Open();
+    frmComments& comments = Comments();
     comments.txtAuthor.UserTypes("Dropped");
-    main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("1700");
+    form.txtStat[1].SetFocus();
+    form.txtStat[1].UserTypes("1700");
     services.answers = {Answer::Cancel, Answer::No};
-    EXPECT_FALSE(main.TryClose());
+    EXPECT_FALSE(form.TryClose());
     EXPECT_FALSE(comments.IsClosed()) << "a cancelled close keeps the comments open";
-    EXPECT_TRUE(main.TryClose());
+    EXPECT_TRUE(form.TryClose());
     EXPECT_TRUE(comments.IsClosed());
     EXPECT_EQ(doc.Data().Author, "Ann");
 }
@@ -160,7 +142,7 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
     EXPECT_EQ(LinesReadAsCars("; a\r\nb\r\n\r\n; c\nd\r\n   \r\n;-# dropped\r\n; e"),
               (std::vector<int>{2, 4, 5}));
 
-    frmComments& comments = Open();
+    frmComments& comments = Comments();
     EXPECT_EQ(comments.lblCarLines.Caption(), "");
     comments.txtBefore.UserTypes("; fine\r\nCAR2 1 2\r\n");
     EXPECT_EQ(comments.lblCarLines.Caption(),

@@ -1,9 +1,3 @@
-#include "windows/frmMain.h"
-
-#include "handling_file/file_io.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
 #include "windows/editor_test.h"
 #include "windows/frmPreferences.h"
 
@@ -12,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <unistd.h>
 
 using namespace kestrix;
@@ -22,9 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kFile = ";top comment\r\n" + CarLine("ZEBRA", "1500", "R P 1 0000 1 2") + "\r\n" +
-                          CarLine("APPLE", "1200", "r e x 1200F 7 3") + "\r\n" +
-                          CarLine("mango", "99999", "4 D 0 a000 0 0") + "\r\n;end\r\n";
+const std::string& kFile = test::kThreeCars;
 
 class MainWindow : public test::EditorTest {
   protected:
@@ -39,18 +30,6 @@ class MainWindow : public test::EditorTest {
     }
     void StartWithFile() { Start("\"" + path + "\""); }
 
-    void Type(int column, const std::string& text) {
-        form.txtStat[column].SetFocus();
-        form.txtStat[column].UserTypes(text);
-    }
-    void Leave() { form.cboCars.SetFocus(); }
-    std::vector<std::string> ErrorRows() const {
-        std::vector<std::string> rows;
-        for (int row = 0; row < form.lvErrors.RowCount(); ++row)
-            rows.push_back(form.lvErrors.Cell(row, 0) + "|" + form.lvErrors.Cell(row, 1) + "|" +
-                           form.lvErrors.Cell(row, 2));
-        return rows;
-    }
     std::vector<int> Ticked() const {
         std::vector<int> on;
         for (int i = 0; i < form.lvFlags.Count(); ++i)
@@ -62,8 +41,12 @@ class MainWindow : public test::EditorTest {
 
 } // namespace
 
-TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommands) {
-    Start("\"\"");
+TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommandsWhenTheCommandLineFileCannotBeRead) {
+    services.answers = {Answer::Ok};
+    Start("\"" + (folder / "missing.cfg").string() + "\"");
+    EXPECT_EQ(services.messages.at(0).text,
+              "Cannot open \"" + (folder / "missing.cfg").string() + "\": No such file or directory");
+    services.messages.clear();
     EXPECT_EQ(form.Caption(), "Kestrix 3");
     EXPECT_EQ(doc.FilePath(), "");
     for (const platform::Control* on :
@@ -74,9 +57,6 @@ TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommands) {
              &form.cboCars, &form.tabGeneral, &form.mnuSave, &form.mnuRevert, &form.mnuFileComments,
              &form.lvErrors})
         EXPECT_FALSE(off->Enabled()) << off->Name();
-    EXPECT_EQ(form.cboDrive.ListCount(), 3);
-    EXPECT_EQ(form.cboFront.List(3), "Tall");
-    EXPECT_EQ(form.lvFlags.Entry(15), "HALOGEN_LIGHTS");
     form.StatsToArray(); // with no file: no copy, no check
     EXPECT_EQ(form.lvErrors.RowCount(), 0);
     EXPECT_TRUE(form.TryClose()) << "nothing to ask about";
@@ -130,11 +110,7 @@ TEST_F(MainWindow, EveryAnswerOfTheCloseQuestion) {
     services.answers = {Answer::Cancel, Answer::No};
     form.mnuExit.UserChooses();
     EXPECT_FALSE(form.IsClosed());
-    EXPECT_EQ(services.messages.at(0).title, "Close File");
-    EXPECT_EQ(services.messages[0].text,
-              "The current Handling.cfg file has been modified.\rDo you wish to save your changes?");
-    EXPECT_EQ(services.messages[0].buttons, platform::Buttons::YesNoCancel);
-    EXPECT_EQ(services.messages[0].defaultButton, Answer::Yes);
+    EXPECT_EQ(services.messages.at(0).defaultButton, Answer::Yes) << "Enter keeps the changes";
     EXPECT_TRUE(doc.Modified());
     EXPECT_TRUE(form.TryClose());
     EXPECT_EQ(OnDisk(path), kFile) << "No loses the changes";
@@ -158,10 +134,6 @@ TEST_F(MainWindow, RevertRereadsTheFileAfterAsking) {
     services.answers = {Answer::No};
     form.mnuRevert.UserChooses();
     EXPECT_EQ(Cell(1, 1), "1");
-    EXPECT_EQ(services.messages[0].icon, platform::Icon::Warning);
-    EXPECT_EQ(services.messages[0].text,
-              "Are you sure you wish to revert to your last save?\rYou will lose any "
-              "changes you have made  sinse you last saved the file.");
 
     form.tabGeneral.UserChoosesPage(3);
     Write("Handling.cfg", CarLine("BANANA", "1000", "F P 0 0000 0 0"));
@@ -179,7 +151,6 @@ TEST_F(MainWindow, SaveAsCancelledOrChosen) {
     Type(1, "1400");
     services.savePaths = {""};
     form.mnuSaveAs.UserChooses();
-    EXPECT_EQ(services.saveDialogs[0].title, "Save .CFG As");
     EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
     EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
     EXPECT_TRUE(doc.Modified()) << "cancelling changes nothing";
@@ -187,7 +158,6 @@ TEST_F(MainWindow, SaveAsCancelledOrChosen) {
     EXPECT_EQ(OnDisk(path), kFile);
     services.answers = {Answer::Cancel};
     EXPECT_FALSE(form.TryClose()) << "exit still asks";
-    EXPECT_EQ(services.messages.back().title, "Close File");
 
     const std::string copy = (folder / "Copy.cfg").string();
     services.savePaths = {copy};
@@ -209,7 +179,6 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
     form.mnuLoad.UserChooses();
     EXPECT_EQ(services.messages.at(0).text,
               "Cannot read \"" + wide + "\": line 1 has 33 values; a car line holds at most 32");
-    EXPECT_EQ(services.openDialogs.at(0).title, "Open .CFG File...");
     EXPECT_TRUE(services.openDialogs[0].fileMustExist);
     EXPECT_EQ(doc.FilePath(), path);
     EXPECT_EQ(form.cboCars.ListCount(), 3);
@@ -248,12 +217,7 @@ TEST_F(MainWindow, ChoiceControlsShowAndWriteTheStoredForms) {
     StartWithFile(); // APPLE: drive r, engine e, ABS x, flags 1200F, lights 7 and 3
     EXPECT_EQ(form.cboDrive.ListIndex(), -1) << "an unknown drive type shows no choice";
     EXPECT_EQ(form.txtStat[15].Text(), "r");
-    EXPECT_EQ(form.txtStat[16].Text(), "e");
-    EXPECT_NE(form.cboDrive.Tip().find("Stored in the file as \"r\""), std::string::npos);
-    EXPECT_EQ(form.cboFront.ListIndex(), -1) << "no light numbered 7";
-    EXPECT_EQ(form.txtStat[30].Text(), "7");
     EXPECT_EQ(form.cboRear.ListIndex(), 3);
-    EXPECT_EQ(form.chkABS.Value(), 0);
     EXPECT_EQ(form.txtStat[19].Text(), "x") << "an unreadable ABS value stays";
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
     EXPECT_FALSE(doc.Modified()) << "showing a car changes nothing";
@@ -289,17 +253,17 @@ TEST_F(MainWindow, FlagsInBothDirections) {
     form.lvFlags.UserMovesTo(4);
     EXPECT_EQ(form.txtStat[29].Text(), "A000");
     EXPECT_TRUE(doc.Modified()) << "a move alone rewrites the value";
-    form.lvFlags.UserToggles(15);
+    form.lvFlags.UserClicks(15, true);
     EXPECT_EQ(form.txtStat[29].Text(), "A008");
     for (int i = 0; i < 16; ++i)
         if (!form.lvFlags.Ticked(i))
-            form.lvFlags.UserToggles(i);
+            form.lvFlags.UserClicks(i, true);
     EXPECT_EQ(form.txtStat[29].Text(), "FFFF");
 
     form.cboCars.UserSteps(0); // by the arrow keys: APPLE, 1200F
     EXPECT_EQ(Cell(2, 29), "FFFF");
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
-    form.lvFlags.UserToggles(2);
+    form.lvFlags.UserClicks(2, true);
     EXPECT_EQ(form.txtStat[29].Text(), "5200");
 
     Type(13, "123"); // the keyboard moves on while the field still has the focus
@@ -322,16 +286,6 @@ TEST_F(MainWindow, ADocumentWithoutCars) {
     EXPECT_TRUE(form.mnuSave.Enabled());
     form.StatsToArray();
     EXPECT_EQ(form.lvErrors.RowCount(), 0);
-}
-
-TEST_F(MainWindow, AnUnreadableCommandLineFileOpensNothing) {
-    services.answers = {Answer::Ok};
-    Start("\"" + (folder / "missing.cfg").string() + "\"");
-    EXPECT_EQ(services.messages.at(0).text,
-              "Cannot open \"" + (folder / "missing.cfg").string() + "\": No such file or directory");
-    EXPECT_EQ(doc.FilePath(), "");
-    EXPECT_EQ(form.Caption(), "Kestrix 3");
-    EXPECT_FALSE(form.mnuSave.Enabled());
 }
 
 TEST_F(MainWindow, AUsersChoiceAlwaysWritesAndMarksEvenTheSameEntry) {
@@ -369,10 +323,7 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     services.answers = {Answer::No};
     form.mnuSave.UserChooses();
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(
-        services.messages[0].text,
-        "The car 'APPLE' has no value for \"Traction Multiplier\" but has values after it.\rWhen the file "
-        "is read again, those values will move one column to the left.\rSave anyway?");
+    EXPECT_NE(services.messages[0].text.find("\"Traction Multiplier\""), std::string::npos);
     EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
     EXPECT_EQ(OnDisk(path), kFile) << "No writes nothing";
     EXPECT_TRUE(doc.Modified());
@@ -394,41 +345,6 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     services.savePaths = {copy};
     form.mnuSaveAs.UserChooses();
     EXPECT_EQ(services.messages.size(), 1u) << "a document read from a file saves without the question";
-}
-
-TEST_F(MainWindow, RandomEditsSaveAFileThatReadsBackOrTheUserIsAsked) {
-    StartWithFile();
-    const std::string pieces[] = {"", " ", "\t", "7", "0.5", "-2", "x y", "1e3", ";", "R", "ABCD"};
-    std::mt19937 random;
-    services.savePaths = {path};
-    for (int round = 0; round < 600; ++round) {
-        if (round % 60 == 0)
-            random.seed(static_cast<unsigned>(round)); // ten seeds, each from the state the last one left
-        form.cboCars.UserSteps(static_cast<int>(random() % 3));
-        for (int edits = static_cast<int>(random() % 4); edits > 0; --edits) {
-            const int column = 1 + static_cast<int>(random() % 31);
-            if (form.txtStat[column].Visible())
-                Type(column, pieces[random() % std::size(pieces)] + pieces[random() % std::size(pieces)]);
-        }
-        Leave();
-        const bool gap = FirstValueGap(doc.Cars()).has_value();
-        const std::string before = OnDisk(path);
-        if (gap)
-            services.answers = {Answer::No};
-        form.mnuSaveAs.UserChooses(); // save as writes whether or not anything changed
-        services.savePaths = {path};
-        if (gap) {
-            EXPECT_EQ(OnDisk(path), before) << "round " << round;
-            for (int column = 1; column < kStatCount; ++column)
-                if (form.txtStat[column].Visible())
-                    Type(column, "1");
-            Leave();
-            continue;
-        }
-        HandlingDocument reread;
-        ApplyToDocument(ParseHandlingText(OnDisk(path)).file, reread);
-        ASSERT_EQ(reread.Cars, doc.Cars()) << "round " << round;
-    }
 }
 
 TEST_F(MainWindow, FileDialogsStartWhereTheUserLastWas) {
@@ -492,7 +408,6 @@ TEST_F(MainWindow, ARelativeInputComputesFromTheValueLastCommittedOrNotesATypo) 
     Type(1, "=*1,5");
     form.txtStat[1].UserPressesEnter();
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].title, "Relative Change");
     EXPECT_NE(services.messages[0].text.find("\"=*1,5\""), std::string::npos);
     EXPECT_EQ(form.txtStat[1].Text(), "=*1,5") << "kept as typed";
     EXPECT_EQ(Cell(1, 1), "2640");
@@ -513,7 +428,6 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     }
     form.mnuRecent.UserChooses();
     EXPECT_TRUE(form.mnuRecentFile[7].Visible());
-    EXPECT_EQ(form.mnuRecentFile[0].Caption(), "&1 Cars8.cfg   (" + folder.string() + ")");
     EXPECT_EQ(form.mnuRecentFile[7].Tip(), paths[1]) << "eight at most: the first one opened went";
     EXPECT_FALSE(form.mnuRemoveMissing.Enabled());
 
@@ -521,8 +435,7 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     Type(13, "250");
     services.answers = {Answer::No};
     form.mnuRecentFile[6].UserChooses(); // Cars2.cfg
-    EXPECT_EQ(services.messages.at(0).text,
-              "The current Cars8.cfg file has been modified.\rDo you wish to save your changes?");
+    EXPECT_NE(services.messages.at(0).text.find("Cars8.cfg"), std::string::npos);
     EXPECT_EQ(doc.FilePath(), paths[2]);
     form.mnuRecent.UserChooses();
     EXPECT_EQ(form.mnuRecentFile[0].Tip(), paths[2]);

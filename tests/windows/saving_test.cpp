@@ -1,7 +1,6 @@
 // What a user sees of the saving and checking preferences through the main
 // window: the backup holds the file as opened, a layout-keeping save changes
 // only the edited line, and strict checks add their rows to the error list.
-#include "sample_cars.h"
 #include "windows/editor_test.h"
 #include "windows/frmPreferences.h"
 
@@ -21,9 +20,8 @@ const std::string kAligned = ";-# File Author : someone\n" + CarLine("ALPHA", "1
 class Saving : public test::EditorTest {
   protected:
     void TypeMass(const std::string& mass) {
-        form.txtStat[1].SetFocus();
-        form.txtStat[1].UserTypes(mass);
-        form.cboCars.SetFocus();
+        Type(1, mass);
+        Leave();
     }
     // Ticks or clears the setting in the Preferences window, and presses Ok.
     void Prefer(std::string_view key, bool on) {
@@ -36,13 +34,6 @@ class Saving : public test::EditorTest {
             preferences.UserPressesEnter();
         });
         form.mnuPreferences.UserChooses();
-    }
-    std::vector<std::string> ErrorRows() const {
-        std::vector<std::string> rows;
-        for (int row = 0; row < form.lvErrors.RowCount(); ++row)
-            rows.push_back(form.lvErrors.Cell(row, 0) + "|" + form.lvErrors.Cell(row, 1) + "|" +
-                           form.lvErrors.Cell(row, 2));
-        return rows;
     }
 };
 
@@ -78,9 +69,8 @@ TEST_F(Saving, StrictChecksAddTheirRowsToTheErrorListWhenChosen) {
     EXPECT_EQ(ErrorRows(),
               std::vector<std::string>{"#15|BETA|X is not a drive type; the game reads F, R or 4."});
     // A commit judges the edited car again under the same rules.
-    form.txtStat[12].SetFocus();
-    form.txtStat[12].UserTypes("4.5");
-    form.cboCars.SetFocus();
+    Type(12, "4.5");
+    Leave();
     EXPECT_EQ(ErrorRows(),
               (std::vector<std::string>{"#12|ALPHA|4.5 is not a whole number.",
                                         "#15|BETA|X is not a drive type; the game reads F, R or 4."}));

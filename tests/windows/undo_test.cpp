@@ -1,11 +1,6 @@
-#include "sample_cars.h"
-#include "scripted_services.h"
 #include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
-#include "windows/frmAskNumber.h"
-#include "windows/frmCarTable.h"
 #include "windows/frmChanges.h"
-#include "windows/frmComments.h"
 #include "windows/frmImportExport.h"
 
 #include <gtest/gtest.h>
@@ -34,21 +29,10 @@ class Undo : public test::EditorTest {
         EditorTest::SetUp();
         OpenOn(kFile);
     }
-    void Type(int column, const std::string& text) {
-        form.txtStat[static_cast<std::size_t>(column)].SetFocus();
-        form.txtStat[static_cast<std::size_t>(column)].UserTypes(text);
-    }
     void Show(const std::string& name) {
         for (int position = 0; position < form.cboCars.ListCount(); ++position)
             if (form.cboCars.List(position) == name)
                 form.cboCars.UserPicks(position);
-    }
-    template <class Form> void On(std::function<void(Form&)> act) {
-        services.steps.push_back([act](Window& w) { act(ScriptedServices::As<Form>(w)); });
-    }
-    frmCarTable& Table() {
-        form.mnuCarTable.UserChooses();
-        return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
     }
     // The car list, the error list and the title as the document now asks.
     void ExpectWindowsCurrent(const std::string& step) {
@@ -88,7 +72,7 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     step();
     form.cboDrive.UserPicks(2);
     step();
-    form.lvFlags.UserToggles(3);
+    form.lvFlags.UserClicks(3, true);
     step();
     frmCarTable& table = Table();
     table.grdCars.UserSelects({{0, 1, 2, 1}}, {0, 1});
@@ -119,16 +103,15 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     step();
     services.openPaths = {Write("Other.cfg", Line("CEDAR", "900") + Line("FIR", "800"))};
     On<frmImportExport>([this](frmImportExport& io) {
-        io.lvLeft.SetSelected(0, true);
-        io.lvLeft.SetSelected(1, true);
+        io.lvLeft.UserClicks(0);
+        io.lvLeft.UserClicks(1, platform::ListBox::Pick::Range);
         io.cmdCopyRight.UserClicks();
         services.answers = {Answer::Ok};
         io.cmdSave.UserClicks();
     });
     form.mnuImportCarStats.UserChooses();
     step();
-    form.mnuFileComments.UserChooses();
-    auto& comments = ScriptedServices::As<frmComments>(*services.besideWindows.back());
+    frmComments& comments = Comments();
     comments.txtAuthor.UserTypes("someone");
     comments.cmdOK.UserClicks();
     step();
@@ -215,7 +198,6 @@ TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
         rename.cmdOK.UserClicks();
     });
     form.mnuRename.UserChooses();
-    EXPECT_EQ(form.mnuRename.Key, platform::Shortcut::F2);
     EXPECT_EQ(said, (std::vector<std::string>{
                         "You cannot have spaces in the car name!", "You cannot have an empty car name!",
                         "You cannot have tabs in the car name!",
