@@ -179,7 +179,8 @@ frmComments::frmComments(Document& doc)
         (this->*shown.field).Change = [this, text = shown.text] {
             if (!filling_)
                 typed_[static_cast<std::size_t>(text)] = true;
-            txtComments_Change();
+            if (text != DocumentText::Author) // the note is about the comment lines
+                txtComments_Change();
         };
     // The author is one line of the file: a line end in it would start a car line.
     txtAuthor.SetRefusedCharacters("\r\n");
