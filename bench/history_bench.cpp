@@ -1,10 +1,13 @@
 #include "document/document.h"
+#include "document/recovery.h"
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
 #include "multiply_all.h"
 #include "sample_cars.h"
 
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
 
 using namespace kestrix;
 
@@ -53,7 +56,59 @@ void UndoRedoMultiplyAllInTheDocument(benchmark::State& state) {
     }
 }
 
+// A committed value with the recovery journal kept, after as many steps as
+// the first argument; with the second, every commit also writes the journal
+// anew from all its steps, as the commit that compacts it does.
+void CommitWithJournal(benchmark::State& state) {
+    const std::string folder = RecoveryFolder() + "/bench";
+    Document doc;
+    DocumentRecovery recovery(doc);
+    recovery.SetFolder(folder);
+    ReadFull(doc);
+    for (int i = 0; i < state.range(0); ++i)
+        doc.Commit(ValuesChange(doc.Cars(), {{i % kFullFile, 25, std::to_string(20000 + i)}}, "Edit"));
+    int next = 0;
+    for (auto _ : state) {
+        doc.Commit(ValuesChange(doc.Cars(), {{7, 1, std::to_string(1000 + next++ % 2)}}, "Edit Mass"));
+        if (state.range(1) == 1)
+            recovery.Compact();
+    }
+    if (!recovery.Journal().Active())
+        state.SkipWithError(recovery.TakeProblem().c_str());
+    state.counters["journal_bytes"] = static_cast<double>(recovery.Journal().Bytes());
+    std::filesystem::remove_all(folder);
+}
+
+// A step over every number cell of a full file committed without (0) and
+// with (1) the recovery journal, which then writes the whole step.
+void CommitMultiplyAll(benchmark::State& state) {
+    const std::string folder = RecoveryFolder() + "/bench";
+    Document doc;
+    DocumentRecovery recovery(doc);
+    if (state.range(0) == 1)
+        recovery.SetFolder(folder);
+    ReadFull(doc);
+    for (auto _ : state) {
+        state.PauseTiming();
+        Change all = bench::MultiplyAll(doc.Cars());
+        state.ResumeTiming();
+        doc.Commit(std::move(all));
+        state.PauseTiming();
+        doc.Undo();
+        state.ResumeTiming();
+    }
+    state.counters["journal_bytes"] = static_cast<double>(recovery.Journal().Bytes());
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
 
+BENCHMARK(CommitWithJournal)
+    ->Args({0, 0})
+    ->Args({10000, 0})
+    ->Args({1000, 1})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(CommitMultiplyAll)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(HistoryMemory)->Iterations(1);
 BENCHMARK(UndoRedoMultiplyAllInTheDocument)->Unit(benchmark::kMillisecond);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/command_line.h"
+
 #include <cstdio>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace kestrix::test {
 
@@ -37,6 +40,12 @@ template <typename Run> Printed Capture(Run&& run) {
     printed.out = drain(out);
     printed.err = drain(err);
     return printed;
+}
+
+// What the program printed and the status it ended with for these arguments;
+// no status when it would open the editor.
+inline Printed RunKestrix(const std::vector<std::string>& args) {
+    return Capture([&](std::FILE* out, std::FILE* err) { return RunCommandLineMode(args, out, err); });
 }
 
 } // namespace kestrix::test

@@ -1,109 +1,97 @@
-#include "app/command_line.h"
 #include "captured_output.h"
-
 #include "handling_file/file_io.h"
+#include "sample_cars.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace kestrix;
+using test::RunKestrix;
 
 namespace {
 
-using Outcome = test::Printed;
+const std::string kSample = std::string(KESTRIX_EXAMPLES) + "/Handling.cfg";
 
-Outcome RunKestrix(std::vector<std::string> args) {
-    return test::Capture([&](std::FILE* out, std::FILE* err) { return RunCommandLineMode(args, out, err); });
+// A mod's file of these car lines.
+std::string Text(std::initializer_list<std::string> lines) {
+    std::string text = "; mod file\r\n";
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
 }
 
-const std::string kSample = std::string(KESTRIX_EXAMPLES) + "/Handling.cfg";
+class CommandLine : public test::TempFolderTest {};
+using CompareCommand = CommandLine;
 
 } // namespace
 
-TEST(CommandLine, CheckListsTheSamplesDeliberateErrors) {
-    const Outcome outcome = RunKestrix({"--check", kSample});
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.out, "#9\tJUNIPER\t0.3 is smaller than minimum value 0.5.\n"
-                           "#1\tMARSHAL\t16OO is not a valid number.\n"
-                           "#13\tZEPHYR_RACER\t400 is larger than maximum value 300.\n");
-    EXPECT_EQ(outcome.err, "");
-}
-
-TEST(CommandLine, CheckAndResaveReportUnreadableFiles) {
-    const Outcome missing = RunKestrix({"--check", "/no/such/Handling.cfg"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "kestrix: Cannot open \"/no/such/Handling.cfg\": No such file or directory\n");
-    EXPECT_EQ(RunKestrix({"--resave", "/no/such/Handling.cfg", "/tmp/x.cfg"}).status, 2);
-    EXPECT_EQ(RunKestrix({"--check"}).status, 2);
-    EXPECT_EQ(RunKestrix({"--bogus"}).status, 2);
-}
-
-TEST(CommandLine, ResaveWritesWhatTheEditorSaves) {
-    const std::string out =
-        std::filesystem::temp_directory_path() / ("kestrix-resave-" + std::to_string(getpid()));
-    ASSERT_EQ(RunKestrix({"--resave", kSample, out}).status, 0);
-    const std::string saved = ReadFileBytes(out).bytes;
-    std::filesystem::remove(out);
-    EXPECT_TRUE(saved.starts_with(";-# File Created By Kestrix 1.0\r\n;-# www  : "));
-    EXPECT_NE(saved.find("\r\n;-# File Author : Kestrix sample team\r\n; Kestrix 3 sample handling file\r\n"),
-              std::string::npos);
-    EXPECT_NE(saved.find("\r\nBRACKEN 1600 2.6 "), std::string::npos) << "alignment becomes single spaces";
-    EXPECT_TRUE(
-        saved.ends_with(" \r\n; --- the cars above came with the game; the cars below are additions ---"
-                        "\r\n; end of the car list\r\n"));
-
-    // Keeping the layout, an unchanged file comes back byte for byte; a file
-    // the editor would refuse is refused alike.
-    ASSERT_EQ(RunKestrix({"--resave", "--keep-layout", "--", kSample, out}).status, 0);
-    EXPECT_EQ(ReadFileBytes(out).bytes, ReadFileBytes(kSample).bytes);
-    std::filesystem::remove(out);
-    const std::string wide = out + ".in";
-    std::FILE* file = std::fopen(wide.c_str(), "wb");
-    std::string line;
-    for (int i = 0; i < 33; ++i)
-        line += "a ";
-    std::fputs(("; x\n" + line + "\n").c_str(), file);
-    std::fclose(file);
-    EXPECT_EQ(RunKestrix({"--resave", "--keep-layout", wide, out}), RunKestrix({"--resave", wide, out}));
-    EXPECT_FALSE(std::filesystem::exists(out));
-    std::filesystem::remove(wide);
-}
-
-TEST(CommandLine, VersionHelpAndTheEditor) {
+TEST(CommandLineArguments, ModesStatusesAndTheEditor) {
+    EXPECT_EQ(RunKestrix({"--check", kSample}),
+              (test::Printed{1,
+                             "#9\tJUNIPER\t0.3 is smaller than minimum value 0.5.\n"
+                             "#1\tMARSHAL\t16OO is not a valid number.\n"
+                             "#13\tZEPHYR_RACER\t400 is larger than maximum value 300.\n",
+                             ""}));
+    EXPECT_EQ(RunKestrix({"--check", "/no/such/Handling.cfg"}),
+              (test::Printed{2, "",
+                             "kestrix: Cannot open \"/no/such/Handling.cfg\": No such file or directory\n"}));
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--resave", "/no/such/Handling.cfg", "/tmp/x.cfg"},
+          {"--check"},
+          {"--bogus"},
+          {"--resave", "--strict", kSample, "/tmp/x.cfg"},
+          {"--check", "--keep-layout", kSample},
+          {"--diff", kSample},
+          {"--merge", "-o", "/no/such/out.cfg", kSample},
+          {"a.cfg", "b.cfg"}})
+        EXPECT_EQ(RunKestrix(wrong).status, 2) << wrong[0];
     EXPECT_EQ(RunKestrix({"--version"}).out, "Kestrix 1.0\n");
     EXPECT_NE(RunKestrix({"--help"}).out.find("--check [--strict] [--] FILE"), std::string::npos);
     EXPECT_EQ(RunKestrix({}).status, std::nullopt);
     EXPECT_EQ(RunKestrix({"Handling.cfg"}).status, std::nullopt);
 }
 
+TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
+    const std::string out = Path("out.cfg");
+    ASSERT_EQ(RunKestrix({"--resave", kSample, out}).status, 0);
+    HandlingDocument doc;
+    ApplyToDocument(ReadHandlingFile(kSample).file, doc);
+    EXPECT_EQ(ReadFileBytes(out).bytes, WriteHandlingText(doc));
+
+    // Keeping the layout, an unchanged file comes back byte for byte; a file
+    // the editor would refuse is refused alike.
+    ASSERT_EQ(RunKestrix({"--resave", "--keep-layout", "--", kSample, out}).status, 0);
+    EXPECT_EQ(ReadFileBytes(out).bytes, ReadFileBytes(kSample).bytes);
+    std::filesystem::remove(out);
+    std::string line;
+    for (int i = 0; i < 33; ++i)
+        line += "a ";
+    const std::string wide = Write("wide.cfg", "; x\n" + line + "\n");
+    EXPECT_EQ(RunKestrix({"--resave", "--keep-layout", wide, out}), RunKestrix({"--resave", wide, out}));
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 // "--" ends the options, so that files named like options can be checked and opened.
-TEST(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
-    const std::string folder =
-        std::filesystem::temp_directory_path() / ("kestrix-dashes-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+TEST_F(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(folder);
     for (const char* name : {"-x.cfg", "--x.cfg"})
-        std::filesystem::copy_file(kSample, folder + "/" + name);
-    EXPECT_EQ(RunKestrix({"--check", "--", "--x.cfg"}).status, 1);
+        std::filesystem::copy_file(kSample, Path(name));
     EXPECT_EQ(RunKestrix({"--check", "-x.cfg"}).status, 1) << "the file after --check is taken as it is";
     EXPECT_EQ(RunKestrix({"--resave", "--", "-x.cfg", "--x.cfg"}).status, 0);
-    EXPECT_EQ(RunKestrix({"--check", "--", "--x.cfg"}).out, RunKestrix({"--check", kSample}).out);
+    EXPECT_EQ(RunKestrix({"--check", "--", "--x.cfg"}), RunKestrix({"--check", kSample}));
     std::filesystem::current_path(before);
-    std::filesystem::remove_all(folder);
 
     EXPECT_EQ(RunKestrix({"--", "--x.cfg"}).status, std::nullopt);
     EXPECT_EQ(ParseEditorArguments({"--", "--x.cfg"}).file, "--x.cfg");
     EXPECT_EQ(ParseEditorArguments({"-", "--"}).file, "-");
     EXPECT_FALSE(ParseEditorArguments({"-reverse"}).valid) << "never left for the window system to take";
-    EXPECT_FALSE(ParseEditorArguments({"a.cfg", "b.cfg"}).valid);
-    const Outcome option = RunKestrix({"-style", "x.cfg"});
+    const test::Printed option = RunKestrix({"-style", "x.cfg"});
     EXPECT_EQ(option.status, 2);
     EXPECT_TRUE(
         option.err.starts_with("kestrix: unknown option \"-style\"; a file whose name begins with \"-\" "
@@ -111,33 +99,159 @@ TEST(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
         << option.err;
 }
 
-TEST(CommandLine, OutputThatCannotBeWrittenAndFilesThatNeverEnd) {
+TEST_F(CommandLine, OutputThatCannotBeWrittenAndAFifoNothingWritesTo) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--check", kSample}, {"--version"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");
         ASSERT_NE(full, nullptr);
-        const Outcome outcome =
+        const test::Printed outcome =
             test::Capture([&](std::FILE*, std::FILE* err) { return RunCommandLineMode(args, full, err); });
         std::fclose(full);
         EXPECT_EQ(outcome.status, 2) << args[0];
         EXPECT_EQ(outcome.err, "kestrix: Cannot write to standard output: No space left on device\n");
     }
 
-    // A FIFO that nothing writes to: a message, not a frozen program.
-    const std::string fifo =
-        std::filesystem::temp_directory_path() / ("kestrix-fifo-" + std::to_string(getpid()));
+    // A message, not a frozen program.
+    const std::string fifo = Path("pipe.cfg");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const Outcome nothing = RunKestrix({"--check", fifo});
-    EXPECT_EQ(nothing.err, "kestrix: Cannot open \"" + fifo + "\": no program is writing to the FIFO\n");
-    EXPECT_EQ(nothing.status, 2);
+    EXPECT_EQ(
+        RunKestrix({"--check", fifo}),
+        (test::Printed{2, "", "kestrix: Cannot open \"" + fifo + "\": no program is writing to the FIFO\n"}));
     std::thread writer([&fifo] { test::WriteFile(fifo, "A\r\n"); });
     EXPECT_EQ(RunKestrix({"--check", fifo}).status, 1) << "a FIFO with a writer is read";
     writer.join();
-    std::filesystem::remove(fifo);
+}
 
-    const Outcome endless = RunKestrix({"--check", "/dev/zero"});
-    EXPECT_EQ(endless.status, 2);
-    EXPECT_EQ(endless.err,
-              "kestrix: Cannot read \"/dev/zero\": the file is larger than 64 MiB, far more than "
-              "a handling file holds\n");
+TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
+    using test::CarLine;
+    const std::string before = Write("old.cfg", Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}));
+    const std::string after = Write("new.cfg", Text({CarLine("GAMMA", "1500", "R P 1 2001 1 1", "250"),
+                                                     CarLine("ALPHA", "1600"), CarLine("DELTA")}));
+    const test::Printed diff = RunKestrix({"--diff", "--", before, after});
+    EXPECT_EQ(diff, (test::Printed{1,
+                                   "ALPHA\t#1 Mass\t1500\t1600\n"
+                                   "GAMMA\t#13 Max Velocity\t200\t250\n"
+                                   "BETA\t(removed)\n"
+                                   "DELTA\t(added)\n"
+                                   "(order of the cars)\t(changed)\n",
+                                   ""}))
+        << diff.out;
+    EXPECT_EQ(
+        RunKestrix({"--diff", before,
+                    Write("resaved.cfg", ";-# File Created By Kestrix 1.0\r\n" +
+                                             Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}))}),
+        (test::Printed{0, "", ""}))
+        << "the editor's own lines are no difference";
+
+    // Unreadable files are refused as --check refuses them, naming the file.
+    const std::string wide = Write("wide.cfg", CarLine("WIDE") + " 1 2 3\r\n");
+    const std::string missing = Path("missing.cfg");
+    for (const std::string& bad : {wide, missing}) {
+        const test::Printed check = RunKestrix({"--check", bad});
+        ASSERT_EQ(check.status, 2);
+        EXPECT_EQ(RunKestrix({"--diff", before, bad}), check);
+        EXPECT_EQ(RunKestrix({"--diff", bad, before}), check);
+        EXPECT_EQ(RunKestrix({"--textconv", bad}), check);
+        const test::Printed merge = RunKestrix({"--merge", "-o", Path("out.cfg"), before, bad, before});
+        EXPECT_EQ(merge, check);
+        EXPECT_FALSE(std::filesystem::exists(Path("out.cfg"))) << "nothing is written";
+    }
+}
+
+TEST_F(CompareCommand, TextconvGivesEveryValueALine) {
+    const std::string file =
+        Write("a.cfg", ";-# File Author : me\r\n" + Text({test::CarLine("ALPHA")}) + "; end\r\n");
+    const test::Printed printed = RunKestrix({"--textconv", file});
+    EXPECT_EQ(printed.status, 0);
+    EXPECT_TRUE(printed.out.starts_with(
+        ";-# File Author : me\n; mod file\nALPHA\t#0 Vehicle Identifier\tALPHA\nALPHA\t#1 Mass\t1500\n"))
+        << printed.out;
+    EXPECT_TRUE(printed.out.ends_with("ALPHA\t#31 Rear Lights\t1\n; end\n"));
+}
+
+TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
+    using test::CarLine;
+    const std::string base = Write("base.cfg", Text({CarLine("ALPHA"), CarLine("BETA")}));
+    const std::string ours = Write("ours.cfg", Text({CarLine("ALPHA", "1600"), CarLine("BETA", "900")}));
+    const std::string theirs = Write("theirs.cfg", Text({CarLine("ALPHA", "1500", "R P 1 2001 1 1", "220"),
+                                                         CarLine("BETA", "950"), CarLine("NEW")}));
+    const test::Printed merged = RunKestrix({"--merge", base, ours, theirs});
+    EXPECT_EQ(merged.status, 1);
+    EXPECT_EQ(merged.out, "");
+    EXPECT_EQ(merged.err, "kestrix: 1 conflict; \"" + ours +
+                              "\" keeps our side of each (car, stat, base, ours, theirs):\n"
+                              "BETA\t#1 Mass\t1500\t900\t950\n");
+    const std::string expected = Write(
+        "expected.cfg",
+        Text({CarLine("ALPHA", "1600", "R P 1 2001 1 1", "220"), CarLine("BETA", "900"), CarLine("NEW")}));
+    EXPECT_EQ(RunKestrix({"--diff", expected, ours}), (test::Printed{0, "", ""}));
+    EXPECT_TRUE(ReadFileBytes(ours).bytes.starts_with(";-# File Created By Kestrix 1.0\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(ours + ".bak")) << "no copy is left beside a merged file";
+
+    EXPECT_EQ(RunKestrix({"--merge", "-o", Path("clean.cfg"), "--", base, base, theirs}),
+              (test::Printed{0, "", ""}));
+    EXPECT_EQ(RunKestrix({"--diff", theirs, Path("clean.cfg")}).status, 0);
+    EXPECT_EQ(RunKestrix({"--merge", "-o", Path("no/such/folder.cfg"), base, base, theirs}).status, 2);
+
+    // With --keep-layout the result keeps our lines as written; only the car theirs changed differs.
+    const std::string padded = "; mine\n" + CarLine("ALPHA") + "   \n; between\n" + CarLine("BETA") + "\n";
+    const std::string oursPadded = Write("ours-padded.cfg", padded);
+    const std::string theirsBeta = Write("theirs-beta.cfg", Text({CarLine("ALPHA"), CarLine("BETA", "950")}));
+    EXPECT_EQ(RunKestrix({"--merge", "--keep-layout", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}),
+              (test::Printed{0, "", ""}));
+    std::string expectedKept = padded;
+    expectedKept.replace(expectedKept.find("BETA 1500 "), 10, "BETA 950  "); // the columns stay aligned
+    EXPECT_EQ(ReadFileBytes(Path("kept.cfg")).bytes, expectedKept);
+
+    // Each side took out one car of a full file and added its own.
+    std::string full = test::GeneratedHandlingText(kMaxCars);
+    const std::size_t first = full.find("CAR_100000");
+    full.erase(first, full.find('\n', first) + 1 - first);
+    const std::string fullBase = Write("full.cfg", test::GeneratedHandlingText(kMaxCars));
+    const std::string oursFull = Write("ours-full.cfg", full + CarLine("OURS") + "\r\n");
+    const std::string theirsFull = Write("theirs-full.cfg", full + CarLine("THEIRS") + "\r\n");
+    EXPECT_EQ(
+        RunKestrix({"--merge", fullBase, oursFull, theirsFull}),
+        (test::Printed{2, "",
+                       "kestrix: Cannot merge: the merged file would hold 32768 cars, and a file can hold "
+                       "at most 32767\n"}));
+    EXPECT_EQ(ReadFileBytes(oursFull).bytes, full + CarLine("OURS") + "\r\n") << "nothing is written";
+}
+
+// The merge driver and the text conversion as a version-control system uses them.
+TEST_F(CompareCommand, GitMergesDifferentStatsOfOneCarWithoutConflict) {
+    using test::CarLine;
+    if (std::system("git --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "git is not installed";
+    const std::string repo = Path("repo");
+    const std::string git = "cd '" + repo + "' && git -c user.name=t -c user.email=t@example.org ";
+    const auto run = [&](const std::string& command) {
+        return std::system((git + command + " >/dev/null 2>&1").c_str());
+    };
+    std::filesystem::create_directories(repo);
+    ASSERT_EQ(run("init -q -b main ."), 0);
+    ASSERT_EQ(
+        run(std::string("config merge.kestrix.driver '") + KESTRIX_PROGRAM + " --merge -o %A %O %A %B'"), 0);
+    ASSERT_EQ(run(std::string("config diff.kestrix.textconv '") + KESTRIX_PROGRAM + " --textconv'"), 0);
+    test::WriteFile(repo + "/.gitattributes", "*.cfg merge=kestrix diff=kestrix\n");
+    test::WriteFile(repo + "/Handling.cfg", Text({CarLine("ALPHA"), CarLine("BETA")}));
+    ASSERT_EQ(run("add . && git commit -qm base && git branch other"), 0);
+    test::WriteFile(repo + "/Handling.cfg", Text({CarLine("ALPHA", "1600"), CarLine("BETA")}));
+    ASSERT_EQ(run("commit -qam mass"), 0);
+    ASSERT_EQ(run("checkout -q other"), 0);
+    test::WriteFile(repo + "/Handling.cfg",
+                    Text({CarLine("ALPHA", "1500", "R P 1 2001 1 1", "240"), CarLine("BETA")}));
+    ASSERT_EQ(run("commit -qam velocity && git checkout -q main"), 0);
+
+    ASSERT_EQ(run("merge -q --no-edit other"), 0) << "a line merge would conflict here";
+    const std::string merged = Write("merged.cfg", ReadFileBytes(repo + "/Handling.cfg").bytes);
+    const std::string expected =
+        Write("expected.cfg", Text({CarLine("ALPHA", "1600", "R P 1 2001 1 1", "240"), CarLine("BETA")}));
+    EXPECT_EQ(RunKestrix({"--diff", expected, merged}), (test::Printed{0, "", ""}));
+    ASSERT_EQ(run("status --porcelain | grep -q . && exit 1; exit 0"), 0) << "no file is left behind";
+
+    const std::string shown = Path("show.txt");
+    ASSERT_EQ(std::system((git + "show HEAD~1 -- Handling.cfg > '" + shown + "'").c_str()), 0);
+    EXPECT_NE(ReadFileBytes(shown).bytes.find("\n+ALPHA\t#1 Mass\t1600\n"), std::string::npos)
+        << ReadFileBytes(shown).bytes;
 }

@@ -1,6 +1,8 @@
 #include "document/document.h"
+#include "document/recovery.h"
 #include "handling_file/handling_format.h"
 #include "sample_cars.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -154,4 +156,95 @@ TEST(DocumentTest, TypingShowsTheStarUntilACommitOrAnUndoSettlesIt) {
     doc.Forget(listener);
     doc.Redo();
     EXPECT_EQ(listener.events.size(), 4u);
+}
+
+namespace {
+
+// The journal as an editor killed now would leave it.
+std::vector<std::string> Left(const DocumentRecovery& recovery) {
+    const LeftJournal left = ReadJournal(recovery.Journal().Path());
+    EXPECT_EQ(left.error, "");
+    return left.records;
+}
+
+class Recovering : public test::TempFolderTest {};
+
+} // namespace
+
+TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentAndEveryStepUndoable) {
+    std::mt19937 random(21);
+    for (int round = 0; round < 12; ++round) {
+        Document doc;
+        DocumentRecovery recovery(doc);
+        recovery.SetFolder(Path("state"));
+        doc.Read(Parsed(test::GeneratedHandlingText(1 + round % 4)));
+        HandlingDocument disk = doc.Data();
+        for (int step = 0; step < 40; ++step) {
+            const unsigned action = random() % 8;
+            if (action < 4)
+                doc.Commit(RandomChange(doc, random));
+            else if (action < 6)
+                doc.Undo();
+            else if (action == 6)
+                doc.Redo();
+            else if (random() % 2 == 0) {
+                doc.Saved("Handling.cfg"); // the file on disk is now the document
+                disk = doc.Data();
+            }
+        }
+        if (round == 5) {
+            // Undo and redo without end: the journal is written anew from its steps, an undone one included.
+            doc.Commit(AddCarChange(doc.Cars(), CarOf("FIRST", "1")));
+            doc.Commit(AddCarChange(doc.Cars(), CarOf("SECOND", "2")));
+            doc.Undo();
+            for (int flip = 0; flip < 4000; ++flip) {
+                doc.Undo();
+                doc.Redo();
+            }
+            EXPECT_LT(recovery.Journal().Bytes(), 80'000u);
+        }
+        Document again;
+        again.Read(disk);
+        ASSERT_EQ(ReplayJournal(again, Left(recovery)), "") << "round " << round;
+        EXPECT_EQ(again.Cars(), doc.Cars());
+        EXPECT_EQ(again.Data().Author, doc.Data().Author);
+        while (again.CanUndo())
+            again.Undo();
+        EXPECT_EQ(again.Cars(), disk.Cars) << "every recovered step is undone back to the file";
+        recovery.Close();
+        EXPECT_TRUE(FindLeftJournals(Path("state"), nullptr).empty());
+    }
+}
+
+TEST_F(Recovering, AJournalThatNoLongerAppliesOrIsDamagedIsRefusedWhole) {
+    const HandlingDocument file = Parsed(test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n");
+    Document doc;
+    DocumentRecovery recovery(doc);
+    recovery.SetFolder(Path("state"));
+    doc.Read(file);
+    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
+    doc.Commit(DeleteCarChange(doc.Cars(), 1));
+    const std::vector<std::string> records = Left(recovery);
+
+    const auto refusal = [&](const HandlingDocument& onDisk, const std::vector<std::string>& steps) {
+        Document again;
+        again.Read(onDisk);
+        Listener listener;
+        again.Observe(listener);
+        const std::string why = ReplayJournal(again, steps);
+        EXPECT_EQ(again.Cars(), onDisk.Cars);
+        EXPECT_FALSE(again.CanUndo());
+        EXPECT_TRUE(listener.events.empty()) << "nothing applied in part";
+        return why;
+    };
+    HandlingDocument changed = file;
+    changed.Cars[1].Set(1, "999");
+    EXPECT_EQ(refusal(changed, records),
+              "the edit \"Delete Car 'TWO'\" no longer applies: the car 'TWO' is no longer car 2 as it was");
+    changed.Cars[0].Set(1, "1700");
+    EXPECT_EQ(refusal(changed, records),
+              "the edit \"Mass\" no longer applies: car 1 ('ONE') has \"1700\" as its Mass, not \"1500\"");
+    EXPECT_EQ(refusal(file, {records[0].substr(0, records[0].size() - 1)}),
+              "it is damaged: a step cannot be read");
+    EXPECT_EQ(refusal(file, {"U"}), "it is damaged: it takes back a step it does not hold");
 }

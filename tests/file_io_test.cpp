@@ -1,5 +1,6 @@
+// Saves onto scripted failures and onto real links, FIFOs, devices, hard
+// links and files of other users.
 #include "handling_file/file_io.h"
-
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <grp.h>
+#include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -29,10 +34,51 @@ std::string Saved(const std::string& path) {
     return ReadFileBytes(path).bytes;
 }
 
-mode_t PermissionsOf(const std::string& path) {
+constexpr uid_t kNobody = 65534;
+
+struct stat StatusOf(const std::string& path) {
     struct stat info {};
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 0777;
+    ::lstat(path.c_str(), &info);
+    return info;
+}
+
+// Gives path to the unprivileged user the children below run as.
+void GiveToNobody(const std::string& path) {
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    }
+}
+
+// Runs body as an unprivileged user, in a child process when this one is
+// root, and returns what it returned; nothing when the machine cannot drop
+// to that user.
+std::optional<std::string> AsUnprivilegedUser(const std::function<std::string()>& body) {
+    if (::geteuid() != 0)
+        return body();
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::string result = "\x01";
+        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
+            result = body();
+        ssize_t written = ::write(channel[1], result.data(), result.size());
+        ::_exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string result;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0)
+        result.append(buffer, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (result == "\x01" || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return result;
 }
 
 // The real calls, except those a test makes fail; records what it was asked.
@@ -94,14 +140,12 @@ class ScriptedFiles : public PosixFileOperations {
 
 using FileIo = test::TempFolderTest;
 
-TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackupAndItsMode) {
+TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackup) {
     const std::string path = Path("Handling.cfg");
     WriteFile(path, "old");
-    ::chmod(path.c_str(), 0640);
     ScriptedFiles files;
     EXPECT_EQ(ReplaceFileContents(path, std::string("new\0bytes", 9), files), "");
     EXPECT_EQ(Saved(path), std::string("new\0bytes", 9));
-    EXPECT_EQ(PermissionsOf(path), 0640u);
     EXPECT_EQ(Saved(path + ".bak"), "old");
     EXPECT_EQ(EntryCount(), 2u) << "no temporary file is left";
     // Flushed before it replaces anything, and the folder flushed after.
@@ -117,7 +161,7 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackupAndItsMode) {
     EXPECT_EQ(ReplaceFileContents(path, "fourth", files), "");
     EXPECT_EQ(Saved(path), "fourth");
     EXPECT_EQ(Saved(path + ".bak"), "third");
-    EXPECT_EQ(PermissionsOf(path + ".bak"), 0600u);
+    EXPECT_EQ(StatusOf(path + ".bak").st_mode & 0777, 0600u);
     EXPECT_EQ(EntryCount(), 2u);
 }
 
@@ -257,4 +301,167 @@ TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
         crOnly += "CR_ONLY_" + std::to_string(car) + " 1 2 3\r";
     WriteFile(path, crOnly);
     EXPECT_EQ(ReadHandlingFile(path).file.Cars.size(), 20000u);
+}
+
+using Save = test::TempFolderTest;
+
+TEST_F(Save, ThroughALinkTheTargetIsSavedAndTheLinkStays) {
+    fs::create_directories(folder / "data");
+    fs::create_directories(folder / "links");
+    const std::string target = Path("data/Handling.cfg");
+    WriteFile(target, "old");
+    fs::create_symlink("../data/Handling.cfg", folder / "links/relative.cfg");
+    fs::create_symlink(folder / "links/relative.cfg", folder / "links/chain.cfg");
+
+    EXPECT_EQ(ReplaceFileContents(Path("links/chain.cfg"), "new"), "");
+    EXPECT_TRUE(fs::is_symlink(folder / "links/chain.cfg"));
+    EXPECT_TRUE(fs::is_symlink(folder / "links/relative.cfg"));
+    EXPECT_EQ(Saved(target), "new");
+    EXPECT_TRUE(S_ISREG(StatusOf(target + ".bak").st_mode)) << "the backup is a file beside the target";
+    EXPECT_EQ(Saved(target + ".bak"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "links"), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "data"), fs::directory_iterator()), 2);
+
+    fs::create_symlink("data/New.cfg", folder / "dangling.cfg");
+    EXPECT_EQ(ReplaceFileContents(Path("dangling.cfg"), "first"), "");
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling.cfg"));
+    EXPECT_EQ(Saved(Path("data/New.cfg")), "first") << "a link to nothing yet makes its target";
+
+    fs::create_symlink("loop.cfg", folder / "loop.cfg");
+    EXPECT_EQ(ReplaceFileContents(Path("loop.cfg"), "x"),
+              "Cannot save \"" + Path("loop.cfg") + "\": Too many levels of symbolic links");
+}
+
+// A FIFO or a device is written into, never replaced by a file, and gets no backup.
+TEST_F(Save, FifosAndDevicesAreWrittenIntoAndFoldersRefused) {
+    const std::string fifo = Path("pipe.cfg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReplaceFileContents(fifo, "nobody reads"),
+              "Cannot save \"" + fifo + "\": no program is reading from the FIFO");
+    std::string received;
+    std::thread reader([&] { received = Saved(fifo); });
+    // The reader may not have opened its end yet: the save is refused until then.
+    std::string message;
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        message = ReplaceFileContents(fifo, "through the pipe");
+        if (message.empty())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    reader.join();
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(S_ISFIFO(StatusOf(fifo).st_mode));
+
+    fs::create_symlink("/dev/null", folder / "null.cfg");
+    EXPECT_EQ(ReplaceFileContents(Path("null.cfg"), "gone"), "");
+    EXPECT_TRUE(fs::is_symlink(folder / "null.cfg"));
+    EXPECT_TRUE(S_ISCHR(StatusOf("/dev/null").st_mode));
+    fs::create_symlink("/dev/full", folder / "full.cfg");
+    EXPECT_EQ(ReplaceFileContents(Path("full.cfg"), "more"),
+              "Cannot save \"" + Path("full.cfg") + "\": No space left on device");
+    EXPECT_EQ(EntryCount(), 3u) << "no backup and no temporary file";
+
+    fs::create_directories(folder / "folder.cfg/inside");
+    EXPECT_EQ(ReplaceFileContents(Path("folder.cfg"), "bytes"),
+              "Cannot save \"" + Path("folder.cfg") + "\": Is a directory");
+    EXPECT_TRUE(fs::is_directory(folder / "folder.cfg/inside"));
+    EXPECT_EQ(EntryCount(), 4u);
+}
+
+TEST_F(Save, KeepsModeOwnerAndEveryHardLink) {
+    const std::string path = Write("Handling.cfg", "old");
+    ::chmod(path.c_str(), 0640);
+    GiveToNobody(path);
+    const struct stat before = StatusOf(path);
+    EXPECT_EQ(ReplaceFileContents(path, "new"), "");
+    const struct stat after = StatusOf(path);
+    EXPECT_NE(after.st_ino, before.st_ino) << "replaced at once";
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+
+    // Every name of a file with hard links sees the save; the backup is a copy.
+    const std::string other = Path("Other name.cfg");
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    EXPECT_EQ(ReplaceFileContents(path, "newer"), "");
+    EXPECT_EQ(Saved(other), "newer");
+    EXPECT_EQ(StatusOf(path).st_ino, StatusOf(other).st_ino);
+    EXPECT_EQ(Saved(path + ".bak"), "new");
+    EXPECT_EQ(StatusOf(path + ".bak").st_mode, before.st_mode);
+    EXPECT_EQ(EntryCount(), 3u);
+}
+
+TEST_F(Save, ReadOnlyFilesAreRefusedAndLockedFoldersWrittenInPlace) {
+    const std::string locked = Write("read-only.cfg", "old");
+    ::chmod(locked.c_str(), 0444);
+    GiveToNobody(locked);
+    GiveToNobody(folder.string());
+    auto result = AsUnprivilegedUser([&] { return ReplaceFileContents(locked, "new"); });
+    if (!result)
+        GTEST_SKIP() << "this machine cannot run a process as an unprivileged user";
+    EXPECT_EQ(*result, "Cannot save \"" + locked + "\": Permission denied");
+    EXPECT_EQ(Saved(locked), "old");
+    EXPECT_EQ(EntryCount(), 1u);
+
+    // The folder back to root (when this runs as root), the file writable.
+    const std::string path = Write("Handling.cfg", "old and longer");
+    GiveToNobody(path);
+    ::chmod(folder.c_str(), 0555);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
+    }
+    const ino_t inode = StatusOf(path).st_ino;
+    result = AsUnprivilegedUser([&] { return ReplaceFileContents(path, "new"); });
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, "");
+    EXPECT_EQ(Saved(path), "new");
+    EXPECT_EQ(StatusOf(path).st_ino, inode);
+    EXPECT_EQ(EntryCount(), 2u) << "no backup where the folder takes no file";
+}
+
+TEST_F(Save, LeavesNoTemporaryNamesBehind) {
+    // A backup that is already a hard link to the file.
+    const std::string path = Write("Handling.cfg", "old");
+    ASSERT_EQ(::link(path.c_str(), (path + ".bak").c_str()), 0);
+    EXPECT_EQ(ReplaceFileContents(path, "new"), "");
+    EXPECT_EQ(Saved(path), "new");
+    EXPECT_EQ(Saved(path + ".bak"), "old");
+    EXPECT_EQ(EntryCount(), 2u);
+
+    // Leftovers of a killed save go; those of a running one, and names that
+    // are not quite ours, stay.
+    const std::vector<std::string> dead = {".Handling.cfg.Ab12Cd", ".Handling.cfg.Ab12Cd.bak",
+                                           ".Handling.cfg.zz99ZZ.bak"};
+    const std::vector<std::string> kept = {".Handling.cfg.Live00", ".Handling.cfg.Live00.bak",
+                                           ".Handling.cfg.Ab12C",  ".Handling.cfg.Ab12Cd.tmp",
+                                           ".Handling.cfg.Ab-2Cd", ".Other.cfg.Ab12Cd"};
+    for (const std::string& name : dead)
+        Write(name, "x");
+    for (const std::string& name : kept)
+        Write(name, "x");
+    const int live = ::open(Path(kept[0]).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    EXPECT_EQ(ReplaceFileContents(path, "newer"), "");
+    ::close(live);
+    for (const std::string& name : dead)
+        EXPECT_FALSE(fs::exists(Path(name))) << name;
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(Path(name))) << name;
+}
+
+TEST_F(Save, LongNamesGetShortenedTemporaryAndBackupNames) {
+    // 253 bytes; the backup's name is cut before the last whole character that fits.
+    std::string name = "xx";
+    for (int i = 0; i < 125; ++i)
+        name += "\xc3\xa9";
+    name += "x";
+    const std::string path = Write(name, "old");
+    EXPECT_EQ(ReplaceFileContents(path, "new"), "");
+    EXPECT_EQ(ReplaceFileContents(path, "newer"), "");
+    EXPECT_EQ(Saved(path), "newer");
+    const std::string backup = Path(name.substr(0, 250) + ".bak");
+    EXPECT_EQ(BackupPathFor(path), backup);
+    EXPECT_EQ(Saved(backup), "new");
+    EXPECT_EQ(EntryCount(), 2u);
 }

@@ -60,30 +60,33 @@ TEST(Format, ReadsTheFourKindsOfLine) {
     EXPECT_EQ(file.BeforeComments, ";before\r");
     EXPECT_EQ(file.AfterComments, ";\r");
     EXPECT_EQ(file.Author, "") << "the last author line wins, even an empty one";
+
+    HandlingDocument doc;
+    ApplyToDocument(Parse(";-# File Author : new one \r\nA\r\n"), doc);
+    EXPECT_EQ(doc.Author, "new one ");
+    ApplyToDocument(Parse("A\r\n;after\r\n"), doc);
+    EXPECT_EQ(doc.Author, "") << "a file without an author line has no author";
 }
 
-TEST(Format, LineEndsOfEveryKind) {
-    EXPECT_EQ(Parse("A\nB\rC\r\nD").Cars.size(), 4u);
-    EXPECT_EQ(Parse("A\r\n\r\n").Cars.size(), 2u) << "two line ends in a row give an empty car";
-    EXPECT_EQ(Parse("A\r\n").Cars.size(), 1u);
-    EXPECT_TRUE(Parse("").Cars.empty());
-    EXPECT_TRUE(Parse("; only a comment\r\n").Cars.empty());
+TEST(Format, LineEndsOfEveryKindAndAByteOrderMark) {
+    // CR LF and LF CR are one line end each; two ends in a row hold an empty car.
+    for (const auto& [text, cars] :
+         std::initializer_list<std::pair<const char*, std::size_t>>{{"A\nB\rC\r\nD", 4},
+                                                                    {"A\r\n\r\n", 2},
+                                                                    {"A\r\n", 1},
+                                                                    {"", 0},
+                                                                    {"; only a comment\r\n", 0},
+                                                                    {"A\n\rB\n\r", 2},
+                                                                    {"A\n\r\n\rB", 3},
+                                                                    {"A\r\n\r\nB", 3},
+                                                                    {"A\n\nB", 3},
+                                                                    {"A\r\rB", 3}})
+        EXPECT_EQ(Parse(text).Cars.size(), cars) << text;
 
-    EXPECT_EQ(Parse("A\n\rB\n\r").Cars.size(), 2u) << "LF CR is one line end";
-    EXPECT_EQ(Parse("A\n\r\n\rB").Cars.size(), 3u);
-    EXPECT_EQ(Parse("A\r\n\r\nB").Cars.size(), 3u);
-    EXPECT_EQ(Parse("A\n\nB").Cars.size(), 3u);
-    EXPECT_EQ(Parse("A\r\rB").Cars.size(), 3u);
-}
-
-TEST(Format, SkipsAByteOrderMarkAtTheStart) {
     const std::string bom = "\xEF\xBB\xBF";
-    const ParsedHandlingFile file = Parse(bom + "; first\r\nA 1\r\n");
-    EXPECT_EQ(file.BeforeComments, "; first\r");
-    ASSERT_EQ(file.Cars.size(), 1u);
+    EXPECT_EQ(Parse(bom + "; first\r\nA 1\r\n").BeforeComments, "; first\r");
     EXPECT_TRUE(Parse(bom).Cars.empty());
-    EXPECT_EQ(Parse(bom + "A").Cars[0][0], "A");
-    EXPECT_EQ(Parse("A\r\n" + bom + ";x").Cars[1][0], bom + ";x") << "only at the very start";
+    EXPECT_EQ(Parse("A\r\n" + bom + ";x").Cars[1][0], bom + ";x") << "a mark only at the very start";
     EXPECT_EQ(Parse(bom.substr(0, 2) + ";x").Cars[0][0], bom.substr(0, 2) + ";x");
 }
 
@@ -115,14 +118,6 @@ TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
               "the author line would read back as another author");
 }
 
-TEST(Format, AFileWithoutAnAuthorLineHasNoAuthor) {
-    HandlingDocument doc;
-    ApplyToDocument(Parse(";-# File Author : new one \r\nA\r\n"), doc);
-    EXPECT_EQ(doc.Author, "new one ");
-    ApplyToDocument(Parse("A\r\n;after\r\n"), doc);
-    EXPECT_EQ(doc.Author, "");
-}
-
 TEST(Format, WritesHeaderCommentsAndCarLines) {
     HandlingDocument doc;
     doc.Author = "Ann";
@@ -143,20 +138,6 @@ TEST(Format, WritesHeaderCommentsAndCarLines) {
     doc.Author.clear();
     doc.BeforeComments.clear();
     EXPECT_EQ(WriteHandlingText(doc).find(";-# File Author"), std::string::npos);
-}
-
-TEST(Format, FindsTheFirstEmptyValueBeforeAFilledOne) {
-    CarTable cars(3);
-    cars[0].Set(0, "FULL");
-    EXPECT_FALSE(FirstValueGap(cars)) << "values missing at the end and empty cars are fine";
-    cars[2].Set(31, "3");
-    cars[1].Set(0, "A");
-    cars[1].Set(5, "x");
-    cars[1].Set(9, "y");
-    ASSERT_TRUE(FirstValueGap(cars));
-    EXPECT_EQ(FirstValueGap(cars)->row, 1);
-    EXPECT_EQ(FirstValueGap(cars)->column, 1);
-    EXPECT_EQ(FirstValueGapColumn(cars[2]), 0);
 }
 
 // A document of comments, an author and cars without blanks in their values

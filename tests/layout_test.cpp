@@ -42,6 +42,16 @@ std::vector<std::size_t> ValueColumns(std::string_view line) {
     return starts;
 }
 
+// Where the car lines are among lines.
+std::vector<std::size_t> CarLinesAmong(const std::vector<Line>& lines) {
+    std::vector<std::size_t> at;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (ClassifyLine(lines[i].text) == LineKind::Car)
+            at.push_back(i);
+    }
+    return at;
+}
+
 std::string Pick(std::mt19937& random, const std::vector<std::string>& from) {
     return from[random() % from.size()];
 }
@@ -211,16 +221,7 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
         // The lines as read that nothing touched come through whole, in order.
         const std::vector<Line> was = LinesOf(file.bytes);
         const std::vector<Line> now = LinesOf(saved);
-        std::vector<std::size_t> oldCarLine;
-        for (std::size_t i = 0; i < was.size(); ++i) {
-            if (ClassifyLine(was[i].text) == LineKind::Car)
-                oldCarLine.push_back(i);
-        }
-        std::vector<std::size_t> newCarLine;
-        for (std::size_t i = 0; i < now.size(); ++i) {
-            if (ClassifyLine(now[i].text) == LineKind::Car)
-                newCarLine.push_back(i);
-        }
+        const std::vector<std::size_t> oldCarLine = CarLinesAmong(was), newCarLine = CarLinesAmong(now);
         ASSERT_EQ(newCarLine.size(), cars.size());
         std::vector<bool> untouched(was.size(), true);
         bool addedSeen = false;
@@ -288,11 +289,8 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
             ASSERT_LT(next, now.size()) << "line " << i << " kept: " << was[i].text;
             ++next;
         }
-        const auto lineCount = [](const std::vector<std::string>& block) { return block.size(); };
-        const std::size_t authorLines = author.empty() ? 0 : 1;
-        const std::size_t oldAuthorLines = file.author ? 1 : 0;
-        EXPECT_EQ(now.size() + file.cars.size() + lineCount(file.before) + lineCount(file.after) +
-                      oldAuthorLines,
-                  was.size() + cars.size() + lineCount(before) + lineCount(after) + authorLines);
+        EXPECT_EQ(now.size() + file.cars.size() + file.before.size() + file.after.size() +
+                      (file.author ? 1 : 0),
+                  was.size() + cars.size() + before.size() + after.size() + (author.empty() ? 0 : 1));
     }
 }

@@ -101,11 +101,17 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole
         EXPECT_TRUE(journal.records.empty());
         return journal.error;
     };
-    EXPECT_EQ(refused(whole.substr(0, whole.size() - 1)), "it is damaged: a record is cut short");
-    EXPECT_EQ(refused(whole.substr(0, whole.size() - 3)), "it is damaged: its last record is cut short");
+    // A last record cut short is one a kill stopped while it was written: the records before it stand.
+    for (const std::size_t cut : {1, 3, 12}) {
+        test::WriteFile(Folder() + "/cut.journal", whole.substr(0, whole.size() - cut));
+        EXPECT_EQ(ReadJournal(Folder() + "/cut.journal").records, std::vector<std::string>{"compacted"});
+    }
     std::string flipped = whole;
-    flipped[flipped.size() - 12] ^= 1;
+    flipped[flipped.size() - 18] ^= 1;
     EXPECT_EQ(refused(flipped), "it is damaged: a record does not match its checksum");
+    flipped = whole;
+    flipped[flipped.size() - 12] ^= 1;
+    EXPECT_EQ(refused(flipped), "it is damaged: a record's length is wrong");
     EXPECT_EQ(refused("; a handling file\r\n"), "it is not a recovery journal of this program");
     EXPECT_EQ(refused(whole.substr(0, 27)), "it is damaged: it does not name its file");
     EXPECT_EQ(ReadJournal(Folder() + "/damaged.journal").error, "it is damaged: it does not name its file");

@@ -39,6 +39,7 @@ class ScriptedServices : public platform::Services {
     std::vector<std::string> desktopTargets;
     std::map<std::string, std::string> settings;
     std::string commandLine;
+    std::string stateFolder; // empty: no recovery journal
     int busyDepth = 0;
 
     platform::Answer ShowMessage(const platform::MessageBox& box) override {
@@ -86,6 +87,7 @@ class ScriptedServices : public platform::Services {
     std::string CommandLine() override { return commandLine; }
     std::string ProgramFolder() override { return "/opt/kestrix/bin"; }
     std::string HomeFolder() override { return "/home/modder"; }
+    std::string StateFolder() override { return stateFolder; }
     std::string ReadSetting(const std::string& key) override {
         const auto found = settings.find(key);
         return found == settings.end() ? std::string() : found->second;

@@ -1,4 +1,4 @@
-#include "handling_file/handling_format.h"
+#include "handling_file/file_io.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +6,6 @@
 #include <bit>
 #include <clocale>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -27,9 +25,9 @@ CarRow ValidCar(std::string name) {
     return car;
 }
 
-std::vector<std::string> Rows(const CarTable& cars) {
+std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = kPlain) {
     ErrorRegister errors;
-    ErrorCheck(cars, errors, kPlain);
+    ErrorCheck(cars, errors, format);
     std::vector<std::string> rows;
     for (const ErrorRecord& row : errors.Rows())
         rows.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
@@ -38,44 +36,33 @@ std::vector<std::string> Rows(const CarTable& cars) {
 
 } // namespace
 
-TEST(Numeric, AcceptsNumbersAndRejectsTheRest) {
-    for (const char* number : {" 7 ", "1e3", "2.5E-2", ".5", "+5", "-0", "5.", "\t3\t", "1e+3"})
-        EXPECT_TRUE(IsNumeric(number, kPlain)) << number;
-    for (const char* other :
-         {"", "  ", "12a", "abc", "inf", "nan", "0x10", "1.2.3", ".", "+", "e3", "1e", "1 2", "1,5", "--1"})
-        EXPECT_FALSE(IsNumeric(other, kPlain)) << other;
-}
-
+// Where "." also groups digits it is read as the decimal point, the way the
+// number is compared: "1.500" is 1.5, and "1.500.000" is no number.
 TEST(Numeric, FollowsTheRegionalSeparatorsAndAPointIsADecimalPointUnderEveryLocale) {
-    const NumberFormat english{".", ","};
-    EXPECT_TRUE(IsNumeric("1,500", english));
-    EXPECT_TRUE(IsNumeric("1,500.25", english));
-    EXPECT_FALSE(IsNumeric("1,", english));
-    EXPECT_FALSE(IsNumeric(",5", english));
-    EXPECT_DOUBLE_EQ(LeadingNumber("1,500"), 1);
+    struct Case {
+        NumberFormat format;
+        std::vector<const char*> numbers, others;
+    };
+    for (const Case& c : std::vector<Case>{
+             {kPlain,
+              {" 7 ", "1e3", "2.5E-2", ".5", "+5", "-0", "5.", "\t3\t", "1e+3"},
+              {"", "  ", "12a", "abc", "inf", "nan", "0x10", "1.2.3", ".", "+", "e3", "1e", "1 2", "1,5",
+               "--1"}},
+             {{".", ","}, {"1,500", "1,500.25"}, {"1,", ",5"}},
+             {{",", "."}, {"1.500", "0.5", "2,5", "-0.75e1"}, {"2,5,1", "1.500.000", "1.500,25", "1,5.3"}},
+             {{",", " "},
+              {"0.5", "-0.25", ".5", "5.", "2,5", "1 500,5", "1 500.5", "2.5E-2", " 0.120 "},
+              {"1,5.3", "1.5,3", "1.5.", ".", ",", "1 500 .5", "1.500 000"}}}) {
+        for (const char* number : c.numbers)
+            EXPECT_TRUE(IsNumeric(number, c.format)) << number << " with " << c.format.decimal;
+        for (const char* other : c.others)
+            EXPECT_FALSE(IsNumeric(other, c.format)) << other << " with " << c.format.decimal;
+    }
 
-    const NumberFormat german{",", "."};
-    EXPECT_DOUBLE_EQ(LeadingNumber("2,5"), 2);
-    EXPECT_FALSE(IsNumeric("2,5,1", german));
-    // Where "." also groups digits it is read as the decimal point, the way
-    // the number is compared: "1.500" is 1.5, and "1.500.000" is no number.
-    for (const char* number : {"1.500", "0.5", "2,5", "-0.75e1"})
-        EXPECT_TRUE(IsNumeric(number, german)) << number;
-    for (const char* other : {"1.500.000", "1.500,25", "1,5.3"})
-        EXPECT_FALSE(IsNumeric(other, german)) << other;
-    const NumberFormat french{",", " "};
-    for (const char* number : {"0.5", "-0.25", ".5", "5.", "2,5", "1 500,5", "1 500.5", "2.5E-2", " 0.120 "})
-        EXPECT_TRUE(IsNumeric(number, french)) << number;
-    for (const char* other : {"1,5.3", "1.5,3", "1.5.", ".", ",", "1 500 .5", "1.500 000"})
-        EXPECT_FALSE(IsNumeric(other, french)) << other;
-
-    EXPECT_DOUBLE_EQ(LeadingNumber(" 7 "), 7);
-    EXPECT_DOUBLE_EQ(LeadingNumber("1.500"), 1.5);
-    EXPECT_DOUBLE_EQ(LeadingNumber("1e3"), 1000);
-    EXPECT_DOUBLE_EQ(LeadingNumber("-2.5E-2x"), -0.025);
-    EXPECT_DOUBLE_EQ(LeadingNumber("+.5"), 0.5);
-    EXPECT_DOUBLE_EQ(LeadingNumber("3e"), 3);
-    EXPECT_EQ(LeadingNumber("1e999"), HUGE_VAL);
+    const char* const texts[] = {" 7 ", "1.500", "1e3", "-2.5E-2x", "+.5", "3e", "1e999", "1,500", "2,5"};
+    const double numbers[] = {7, 1.5, 1000, -0.025, 0.5, 3, HUGE_VAL, 1, 2};
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_DOUBLE_EQ(LeadingNumber(texts[i]), numbers[i]) << texts[i];
     EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
 }
 
@@ -123,21 +110,12 @@ TEST(Numeric, TheSampleFileUnderARealCommaLocale) {
     std::setlocale(LC_NUMERIC, saved.c_str());
     ASSERT_EQ(local.decimal, ",");
 
-    std::ifstream in(KESTRIX_EXAMPLES "/Handling.cfg", std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const ParseResult parsed = ParseHandlingText(text);
-    ASSERT_EQ(parsed.error, "");
-    const auto messages = [&](const NumberFormat& format) {
-        ErrorRegister errors;
-        ErrorCheck(parsed.file.Cars, errors, format);
-        std::vector<std::string> texts;
-        for (const ErrorRecord& row : errors.Rows())
-            texts.push_back(row.ExplanationString);
-        return texts;
-    };
-    const std::vector<std::string> underPoint = messages(kPlain);
+    const HandlingFileRead sample = ReadHandlingFile(KESTRIX_EXAMPLES "/Handling.cfg");
+    ASSERT_EQ(sample.error, "");
+    const std::vector<std::string> underPoint = Rows(sample.file.Cars);
     ASSERT_FALSE(underPoint.empty());
-    EXPECT_EQ(messages(local), underPoint) << "the sample's fractions are no errors under a decimal comma";
+    EXPECT_EQ(Rows(sample.file.Cars, local), underPoint)
+        << "the sample's fractions are no errors under a decimal comma";
 }
 
 TEST(Validation, BoundsAreInclusiveAtBothEnds) {
@@ -184,13 +162,77 @@ TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
     EXPECT_EQ(StatFromFirstCell(rows.back().substr(0, 3)), 31);
 }
 
-TEST(Validation, RegisterKeepsAtMost32767Rows) {
-    CarTable cars(1100); // 32 findings each: 35200 in all
+// The error rows of a car share its name, so that a huge name read from a
+// file is kept once instead of once per failing value.
+TEST(ErrorRegisterMemory, RowsOfOneCarShareOneCopyOfItsName) {
+    const std::string name(1 << 20, 'N');
+    const ParseResult parsed = ParseHandlingText(name + " x x\r\nSECOND x\r\n");
+    ASSERT_EQ(parsed.error, "");
     ErrorRegister errors;
-    ErrorCheck(cars, errors, kPlain);
-    EXPECT_EQ(errors.Rows().size(), 32767u);
-    EXPECT_EQ(errors.LeftOut(), 1100 * 32 - 32767);
-    ErrorCheck({ValidCar("OK")}, errors, kPlain);
-    EXPECT_EQ(errors.Rows().size(), 0u);
-    EXPECT_EQ(errors.LeftOut(), 0);
+    ErrorCheck(parsed.file.Cars, errors, NumberFormat{});
+    const std::vector<ErrorRecord>& rows = errors.Rows();
+    ASSERT_GT(rows.size(), 40u);
+    const std::string& first = rows[0].CarString;
+    EXPECT_EQ(first, name);
+    std::size_t second = 1;
+    for (; second < rows.size() && rows[second].CarString.size() == name.size(); ++second)
+        EXPECT_EQ(&rows[second].CarString.str(), &first) << "row " << second;
+    ASSERT_LT(second, rows.size());
+    EXPECT_EQ(rows[second].CarString, "SECOND");
+    EXPECT_EQ("car " + rows[second].CarString, "car SECOND") << "still reads as text";
+
+    // Rows added one by one share a name too while it stays the same.
+    ErrorRegister added;
+    added.AddError(1, name, "one");
+    added.AddError(2, name, "two");
+    added.AddError(3, "OTHER", "three");
+    EXPECT_EQ(&added.Rows()[0].CarString.str(), &added.Rows()[1].CarString.str());
+    EXPECT_EQ(added.Rows()[2].CarString, "OTHER");
+}
+
+// Splicing a car's rows keeps the register as a whole check leaves it, up to
+// the last of its 32767 rows; past that it checks everything anew.
+TEST(ErrorRegisterSplice, AtTheCapASpliceThatWouldOverflowChecksEverything) {
+    // 1023 empty cars of 32 rows each, then a car of a name alone: 31 rows, 32767 in all.
+    CarTable cars = ParseHandlingText(std::string(1023, '\n') + "X\r\n").file.Cars;
+    const int last = static_cast<int>(cars.size()) - 1;
+    ErrorRegister errors;
+    ErrorCheck(cars, errors, NumberFormat{});
+    ASSERT_EQ(errors.Rows().size(), 32767u);
+    const auto expectWhole = [&](const char* step) {
+        ErrorRegister whole;
+        ErrorCheck(cars, whole, NumberFormat{});
+        ASSERT_EQ(errors.Rows().size(), whole.Rows().size()) << step;
+        EXPECT_EQ(errors.LeftOut(), whole.LeftOut()) << step;
+        for (std::size_t i = 0; i < whole.Rows().size(); ++i)
+            ASSERT_TRUE(errors.Rows()[i].ErrorNumber == whole.Rows()[i].ErrorNumber &&
+                        errors.Rows()[i].CarString == whole.Rows()[i].CarString &&
+                        errors.Rows()[i].ExplanationString == whole.Rows()[i].ExplanationString)
+                << step << ", row " << i;
+    };
+
+    cars[0].Set(1, "1500");
+    EXPECT_EQ(RecheckCars(cars, {0}, errors, NumberFormat{}), (RowSplice{0, 32, 31}));
+    cars[last].Set(1, "1500");
+    EXPECT_EQ(RecheckCars(cars, {last}, errors, NumberFormat{}), (RowSplice{32735, 31, 30}));
+    expectWhole("two rows fewer");
+    cars[0].Set(1, "");
+    cars[last].Set(1, "");
+    EXPECT_EQ(RecheckCars(cars, {last, 0, last}, errors, NumberFormat{}), (RowSplice{0, 32765, 32767}));
+    expectWhole("full again");
+    cars[last].Set(0, "");
+    EXPECT_EQ(RecheckCars(cars, {last}, errors, NumberFormat{}), (RowSplice{0, 32767, 32767}));
+    EXPECT_EQ(errors.LeftOut(), 1);
+    expectWhole("one row over");
+    cars[last].Set(0, "X");
+    EXPECT_EQ(RecheckCars(cars, {last}, errors, NumberFormat{}), (RowSplice{0, 32767, 32767}))
+        << "rows left out are not known by car";
+    expectWhole("back under");
+
+    // A register not filled car by car from these cars is filled anew.
+    ErrorRegister added;
+    added.AddError(1, "Y", "made up");
+    EXPECT_EQ(RecheckCars(cars, {0}, added, NumberFormat{}), (RowSplice{0, 1, 32767}));
+    cars.pop_back();
+    EXPECT_EQ(RecheckCars(cars, {0}, errors, NumberFormat{}).first, 0) << "a car went";
 }

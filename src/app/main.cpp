@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "handling_file/recovery_journal.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
 
     kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
-    kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder());
+    kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder(),
+                                               kestrix::RecoveryFolder());
     kestrix::views::RegisterViews(services);
     kestrix::frmMain form(doc, services);
     const auto window = services.CreateFrame(form);

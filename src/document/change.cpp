@@ -1,5 +1,7 @@
 #include "document/change.h"
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -70,6 +72,45 @@ Change TextsChange(const HandlingDocument& doc,
         if (const std::string& before = TextOf(doc, text); before != after)
             change.texts.push_back({text, before, after});
     return change;
+}
+
+Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then, std::string caption) {
+    Change change = TextsChange(now,
+                                {{DocumentText::BeforeComments, then.BeforeComments},
+                                 {DocumentText::AfterComments, then.AfterComments},
+                                 {DocumentText::Author, then.Author}},
+                                std::move(caption));
+    change.kind = Change::Kind::Values;
+    const std::size_t common = std::min(now.Cars.size(), then.Cars.size());
+    for (std::size_t row = 0; row < common; ++row)
+        for (int column = 0; column < kStatCount; ++column)
+            if (now.Cars[row][column] != then.Cars[row][column])
+                change.cells.push_back({static_cast<int>(row), column, std::string(now.Cars[row][column]),
+                                        std::string(then.Cars[row][column])});
+    for (std::size_t row = common; row < now.Cars.size(); ++row)
+        change.removed.push_back({static_cast<int>(row), now.Cars[row]});
+    for (std::size_t row = common; row < then.Cars.size(); ++row)
+        change.added.push_back({static_cast<int>(row), then.Cars[row]});
+    if (change.ChangesRows())
+        change.kind = Change::Kind::Import;
+    return change;
+}
+
+Change InverseOf(const Change& change) {
+    Change inverse;
+    inverse.kind = change.kind;
+    inverse.caption = change.caption;
+    // Done, a change's cells come first, by the rows the change itself left.
+    for (auto cell = change.cells.rbegin(); cell != change.cells.rend(); ++cell)
+        if (const int row = RowAfter(change, cell->row, false); row >= 0)
+            inverse.cells.push_back({row, cell->column, cell->after, cell->before});
+    inverse.removed = change.added;
+    inverse.added = change.removed;
+    for (RowChange& added : inverse.added)
+        added.savedRow = -1;
+    for (const TextChange& text : change.texts)
+        inverse.texts.push_back({text.text, text.after, text.before});
+    return inverse;
 }
 
 std::string CountedCaption(std::string_view what, std::size_t values) {

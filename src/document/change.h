@@ -56,6 +56,12 @@ Change RenameCarChange(const CarTable& cars, int row, std::string name);
 Change TextsChange(const HandlingDocument& doc,
                    const std::vector<std::pair<DocumentText, std::string>>& texts, std::string caption);
 
+// The change that makes now into then: the values of the cars both have, row
+// by row, the cars past the shorter table's end, and the texts.
+Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then, std::string caption);
+// The change that takes change back, done as a change of its own.
+Change InverseOf(const Change& change);
+
 // "Multiply by 1.1 (240 values)"; one value goes without the count.
 std::string CountedCaption(std::string_view what, std::size_t values);
 

@@ -60,6 +60,8 @@ void Document::Read(HandlingDocument data) {
     nextId_ = static_cast<std::uint32_t>(ids_.size());
     Rebase();
     ErrorCheck(data_.Cars, errors_, numbers_, rules_);
+    if (recorder_)
+        recorder_->Based(*this);
     Notify({DocumentEvent::Kind::Read,
             nullptr,
             false,
@@ -87,6 +89,8 @@ void Document::SetCheckRules(CheckRules rules) {
 void Document::Saved(std::string path) {
     data_.FilePath = std::move(path);
     Rebase();
+    if (recorder_)
+        recorder_->Based(*this);
     Notify({DocumentEvent::Kind::State, nullptr, false, {}, false, -1, -1});
 }
 
@@ -126,7 +130,7 @@ void Document::Commit(Change change) {
         savedPosition_ = kNoSavedPosition; // the saved state was undone and is now out of reach
     // The history holds what the step changed and no spare room.
     change.cells.shrink_to_fit();
-    history_.push_back({std::move(change), {}, {}});
+    history_.push_back({std::move(change), nextStep_++, {}, {}});
     ++position_;
     Apply(history_.back(), false, false);
 }
@@ -258,6 +262,8 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
                 rows.push_back(cell.row);
         splice = RecheckCars(data_.Cars, std::move(rows), errors_, numbers_, rules_);
     }
+    if (recorder_)
+        recorder_->Stepped(change, step.number, undo);
     Notify({DocumentEvent::Kind::Changed, &change, undo, splice, replayed, -1, -1});
 }
 

@@ -45,6 +45,21 @@ class DocumentObserver {
     ~DocumentObserver() = default;
 };
 
+class Document;
+
+// Hears of every step before the observers do, so that the step is on record
+// before anything else reacts to it: the recovery journal.
+class DocumentRecorder {
+  public:
+    // The document is its file as just read or saved: no step is unsaved.
+    virtual void Based(const Document& doc) = 0;
+    // A step was done (also a redo) or undone; a step keeps its number through undo and redo.
+    virtual void Stepped(const Change& change, std::uint64_t step, bool undone) = 0;
+
+  protected:
+    ~DocumentRecorder() = default;
+};
+
 // The open document: the cars, comments, author, path and modified state, the
 // error register of the last check and the undo history. Every change goes
 // through Commit, Undo and Redo; the document checks the cars the change
@@ -67,6 +82,8 @@ class Document {
 
     void Observe(DocumentObserver& observer);
     void Forget(DocumentObserver& observer);
+    // One recorder at a time; nullptr for none.
+    void SetRecorder(DocumentRecorder* recorder) { recorder_ = recorder; }
 
     // A document read from a file (or an empty one): no history, nothing modified, checked whole.
     void Read(HandlingDocument data);
@@ -109,6 +126,7 @@ class Document {
     // A change in the history, with who the cars are that it removed and added.
     struct Step {
         Change change;
+        std::uint64_t number = 0;
         std::vector<std::uint32_t> removedIds;
         std::vector<std::uint32_t> addedIds; // given when first done, kept for redo
     };
@@ -127,6 +145,8 @@ class Document {
     CheckRules rules_ = CheckRules::Standard;
     ErrorRegister errors_;
     std::vector<DocumentObserver*> observers_;
+    DocumentRecorder* recorder_ = nullptr;
+    std::uint64_t nextStep_ = 1;
     std::vector<Step> history_;
     std::size_t position_ = 0;
     static constexpr std::size_t kNoSavedPosition = static_cast<std::size_t>(-1);

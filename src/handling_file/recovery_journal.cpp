@@ -15,9 +15,10 @@ namespace kestrix {
 
 namespace {
 
-constexpr std::string_view kMagic = "KESTRIX-RECOVERY-JOURNAL-1\n";
+constexpr std::string_view kMagic = "KESTRIX-RECOVERY-JOURNAL-2\n";
 constexpr std::string_view kSuffix = ".journal";
 constexpr std::uint32_t kLargestRecord = 64u << 20;
+constexpr std::size_t kFrameBytes = RecoveryJournal::kFrameBytes;
 
 constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
     std::array<std::uint32_t, 256> table{};
@@ -50,9 +51,10 @@ std::uint32_t GetWord(std::string_view bytes) {
     return word;
 }
 
-// A record as it is stored: its length, its checksum, its bytes.
+// A record as it is stored: its length, the length's complement, its checksum, its bytes.
 void AppendFramed(std::string& out, std::string_view record) {
     PutWord(out, static_cast<std::uint32_t>(record.size()));
+    PutWord(out, ~static_cast<std::uint32_t>(record.size()));
     PutWord(out, Crc32(record));
     out.append(record);
 }
@@ -105,7 +107,7 @@ int MakeFolders(const std::string& folder) {
 // A new, locked journal file in folder holding the magic, the file's name
 // and these records; its name goes to path.
 int CreateJournal(const std::string& folder, const std::string& file, const std::vector<std::string>& records,
-                  std::string& path, int& fd) {
+                  Flush flush, std::string& path, int& fd) {
     // Named after the file, so that a listing shows whose journals they are.
     std::uint64_t hash = 14695981039346656037ull;
     for (const char c : file)
@@ -122,7 +124,7 @@ int CreateJournal(const std::string& folder, const std::string& file, const std:
         AppendFramed(bytes, record);
     int error = ::flock(fd, LOCK_EX) == 0 ? 0 : errno;
     if (error == 0)
-        error = WriteAll(fd, bytes);
+        error = WriteAll(fd, bytes, flush);
     if (error != 0) {
         ::close(fd);
         ::unlink(name.c_str());
@@ -157,17 +159,19 @@ LeftJournal ParseJournal(const std::string& path, std::string_view bytes) {
     bytes.remove_prefix(kMagic.size());
     std::vector<std::string> records;
     while (!bytes.empty()) {
-        if (bytes.size() < 8) {
-            journal.error = "it is damaged: its last record is cut short";
-            return journal;
-        }
+        // A record cut short at the end is one whose writing a kill stopped:
+        // its step never returned, and the steps before it stand.
+        if (bytes.size() < kFrameBytes)
+            break;
         const std::uint32_t length = GetWord(bytes);
-        const std::uint32_t crc = GetWord(bytes.substr(4));
-        bytes.remove_prefix(8);
-        if (length > kLargestRecord || length > bytes.size()) {
-            journal.error = "it is damaged: a record is cut short";
+        if (GetWord(bytes.substr(4)) != ~length || length > kLargestRecord) {
+            journal.error = "it is damaged: a record's length is wrong";
             return journal;
         }
+        const std::uint32_t crc = GetWord(bytes.substr(8));
+        bytes.remove_prefix(kFrameBytes);
+        if (length > bytes.size())
+            break;
         const std::string_view record = bytes.substr(0, length);
         if (Crc32(record) != crc) {
             journal.error = "it is damaged: a record does not match its checksum";
@@ -204,7 +208,7 @@ std::string RecoveryJournal::Start(const std::string& folder, const std::string&
     Remove();
     int error = MakeFolders(folder);
     if (error == 0)
-        error = CreateJournal(folder, file, {}, path_, fd_);
+        error = CreateJournal(folder, file, {}, Flush::Durable, path_, fd_);
     if (error == 0)
         error = SyncFolder(folder);
     if (error != 0) {
@@ -214,7 +218,7 @@ std::string RecoveryJournal::Start(const std::string& folder, const std::string&
     folder_ = folder;
     file_ = file;
     records_ = 0;
-    bytes_ = kMagic.size() + 8 + file.size();
+    bytes_ = kMagic.size() + kFrameBytes + file.size();
     return {};
 }
 
@@ -237,7 +241,9 @@ std::string RecoveryJournal::Rewrite(const std::vector<std::string>& records) {
         return {};
     std::string path;
     int fd = -1;
-    int error = CreateJournal(folder_, file_, records, path, fd);
+    // As an append: a compaction happens within a commit, and what the
+    // system holds survives the editor's end.
+    int error = CreateJournal(folder_, file_, records, Flush::Started, path, fd);
     if (error == 0 && ::rename(path.c_str(), path_.c_str()) != 0) {
         error = errno;
         ::close(fd);
@@ -245,13 +251,12 @@ std::string RecoveryJournal::Rewrite(const std::vector<std::string>& records) {
     }
     if (error != 0)
         return "Cannot write the recovery journal \"" + path_ + "\": " + Reason(error);
-    SyncFolder(folder_);
     ::close(fd_);
     fd_ = fd;
     records_ = records.size();
-    bytes_ = kMagic.size() + 8 + file_.size();
+    bytes_ = kMagic.size() + kFrameBytes + file_.size();
     for (const std::string& record : records)
-        bytes_ += 8 + record.size();
+        bytes_ += kFrameBytes + record.size();
     return {};
 }
 

@@ -33,11 +33,13 @@ class RecoveryJournal {
     const std::string& Path() const { return path_; }
     std::size_t RecordCount() const { return records_; }
     std::size_t Bytes() const { return bytes_; }
+    // What the journal adds to each record.
+    static constexpr std::size_t kFrameBytes = 12;
 
     // Appends one record.
     std::string Append(std::string_view record);
-    // Replaces every record by these, in one step: a crash leaves the old
-    // journal or the new one.
+    // Replaces every record by these, in one step: a killed editor leaves the
+    // old journal or the new one.
     std::string Rewrite(const std::vector<std::string>& records);
     // Removes the journal (after a save, a revert, a clean close).
     void Remove();

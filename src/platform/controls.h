@@ -55,6 +55,7 @@ class TabControl;
 class Picture;
 class MenuEntry;
 class Grid;
+class Chart;
 
 // One Visit per kind of control: whatever must handle every kind (the
 // toolkit's widget factory) implements this, so a kind it forgets does not compile.
@@ -73,6 +74,7 @@ class ControlVisitor {
     virtual void Visit(Picture& control) = 0;
     virtual void Visit(MenuEntry& control) = 0;
     virtual void Visit(Grid& control) = 0;
+    virtual void Visit(Chart& control) = 0;
 
   protected:
     ~ControlVisitor() = default;

@@ -321,6 +321,7 @@ void Grid::Select(std::vector<GridRange> ranges, GridCell current) {
         current.row >= 0 && current.row < RowCount() && current.column >= 0 && current.column < ColumnCount();
     current_ = inside ? current : GridCell{};
     Notify(Aspect::Selection);
+    Raise(SelectionChange);
 }
 
 std::vector<GridCell> Grid::SelectedCells() const {

@@ -149,6 +149,8 @@ class Grid : public Control {
     std::function<void(Refusal)> PasteRefused;
     // With the source's row.
     std::function<void(int)> RowHeaderDblClick;
+    // Any change of the selection, from code or by the user.
+    Event SelectionChange;
 
     // A condition of the filter: a column compared with a value.
     struct Condition {

@@ -59,6 +59,8 @@ class Services {
     virtual std::string CommandLine() = 0;
     virtual std::string ProgramFolder() = 0;
     virtual std::string HomeFolder() = 0;
+    // Where the editor keeps its recovery journals; empty text: it keeps none.
+    virtual std::string StateFolder() { return {}; }
     // Small values remembered across runs; empty text when never written.
     virtual std::string ReadSetting(const std::string& key) = 0;
     virtual void WriteSetting(const std::string& key, const std::string& value) = 0;

@@ -28,8 +28,15 @@ std::string StartingFolder(platform::Services& services, const std::string& open
 
 std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
                                const std::string& openFile) {
+    return AskForFile(services, kind, std::move(title), openFile, platform::kHandlingFileFilter, ".cfg");
+}
+
+std::string AskForFile(platform::Services& services, FileDialogKind kind, std::string title,
+                       const std::string& openFile, std::string filter, std::string defaultExtension) {
     platform::FileDialog dialog;
     dialog.title = std::move(title);
+    dialog.filter = std::move(filter);
+    dialog.defaultExtension = std::move(defaultExtension);
     dialog.initialFolder = StartingFolder(services, openFile);
     dialog.fileMustExist = kind == FileDialogKind::Open;
     dialog.confirmReplace = kind == FileDialogKind::Save;

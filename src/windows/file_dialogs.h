@@ -18,6 +18,9 @@ enum class FileDialogKind {
 // Returns the path, or empty text when the user cancelled.
 std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
                                const std::string& openFile);
+// The same for a file of another kind: its filter ("PNG Picture|*.png") and ending.
+std::string AskForFile(platform::Services& services, FileDialogKind kind, std::string title,
+                       const std::string& openFile, std::string filter, std::string defaultExtension);
 
 // A file that could not be read or written: the message names the path and the reason.
 void ReportFailure(platform::Services& services, const std::string& message);

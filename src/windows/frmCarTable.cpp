@@ -70,8 +70,8 @@ GridColumn StatColumn(int column) {
 
 } // namespace
 
-frmCarTable::frmCarTable(Document& doc, platform::Services& services)
-    : Window("frmCarTable"), doc_(doc), services_(services) {
+frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
+    : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
     chkErrors.SetCaption("Only cars with &errors");
@@ -96,6 +96,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services)
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
     grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
+    grdCars.SelectionChange = [this] { TellSelectedCars(); };
     cmdSetTo.Click = [this] { cmdSetTo_Click(); };
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
@@ -131,6 +132,7 @@ std::string frmCarTable::HeaderTip(int column) const {
 bool frmCarTable::QueryUnload() {
     if (Place())
         services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
+    LeaveFocus();
     return true;
 }
 
@@ -145,6 +147,7 @@ void frmCarTable::DocumentChanged(const DocumentEvent& event) {
         grdCars.ValuesChanged(); // the marks of changed values
         break;
     case DocumentEvent::Kind::Show:
+        SelectCar(event.row, event.column);
         return;
     }
     // Undo and redo show the row of the value they put back.
@@ -161,6 +164,7 @@ void frmCarTable::ShowRows(bool rowsChanged) {
     if (rowsChanged) {
         grdCars.SetSource(this);
         ShowCount();
+        TellShownCars();
     } else {
         grdCars.ValuesChanged();
     }
@@ -238,6 +242,7 @@ void frmCarTable::txtFilter_Change() {
     lblFilterNote.SetCaption(note);
     lblFilterNote.SetTip(note);
     ShowCount();
+    TellShownCars();
 }
 
 void frmCarTable::cmdNextError_Click() {
@@ -248,6 +253,46 @@ void frmCarTable::cmdNextError_Click() {
 void frmCarTable::chkErrors_Click() {
     grdCars.SetOnlyErrors(chkErrors.Value() != 0);
     ShowCount();
+    TellShownCars();
+}
+
+void frmCarTable::TellShownCars() {
+    if (!focus_)
+        return;
+    std::vector<int> shown(static_cast<std::size_t>(grdCars.RowCount()));
+    for (int row = 0; row < grdCars.RowCount(); ++row)
+        shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
+    std::sort(shown.begin(), shown.end());
+    focus_->SetShown(std::move(shown));
+    TellSelectedCars(); // a new order or filter empties the selection
+}
+
+void frmCarTable::LeaveFocus() {
+    if (!focus_)
+        return;
+    focus_->SetSelected({});
+    focus_->SetShown(std::nullopt);
+}
+
+void frmCarTable::TellSelectedCars() {
+    if (!focus_)
+        return;
+    std::vector<int> selected;
+    for (const int row : grdCars.SelectedRows())
+        selected.push_back(grdCars.SourceRow(row));
+    std::sort(selected.begin(), selected.end());
+    focus_->SetSelected(std::move(selected));
+}
+
+// A car shown on request is selected here too: the whole row, or the cell of the column asked for.
+void frmCarTable::SelectCar(int row, int column) {
+    const int shown = grdCars.ShownRow(row);
+    if (shown < 0)
+        return;
+    if (column < 0)
+        grdCars.Select({{shown, 0, shown, grdCars.ColumnCount() - 1}}, {shown, 0});
+    else
+        grdCars.Select({{shown, column, shown, column}}, {shown, column});
 }
 
 void frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {

@@ -4,8 +4,10 @@
 #include "platform/grid.h"
 #include "platform/services.h"
 #include "platform/window.h"
+#include "windows/car_focus.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +19,8 @@ namespace kestrix {
 // edit is a change of the document, and every change of the document shows here.
 class frmCarTable : public platform::Window, private platform::GridSource, private DocumentObserver {
   public:
-    frmCarTable(Document& doc, platform::Services& services);
+    // The table writes the cars it shows and has selected into focus, for the chart.
+    frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus = nullptr);
     ~frmCarTable() override;
 
     void Form_Load();
@@ -75,9 +78,16 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
     void Commit(const std::vector<CellEdit>& edits, std::string caption);
     void ShowRows(bool rowsChanged);
+    // The cars the filter keeps and those selected, into the focus the chart follows.
+    void TellShownCars();
+    void TellSelectedCars();
+    // Closed, the table focuses on no cars.
+    void LeaveFocus();
+    void SelectCar(int row, int column);
 
     Document& doc_;
     platform::Services& services_;
+    std::shared_ptr<CarFocus> focus_;
     // Per car, one bit per column with an error; and each error cell (car * 32 + column)
     // with its message's place (in the error register or ownMessages_), in that order.
     std::vector<std::uint32_t> errorColumns_;

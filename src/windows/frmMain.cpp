@@ -9,6 +9,7 @@
 #include "windows/frmAddCar.h"
 #include "windows/frmCarTable.h"
 #include "windows/frmChanges.h"
+#include "windows/frmChart.h"
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
@@ -128,6 +129,8 @@ const MenuItem kMenus[] = {
      Needs::Nothing, &frmMain::mnuViewProperties_Click},
     {&frmMain::mnuFileComments, &frmMain::mnuTools, "&File Coments...", Shortcut::CtrlC, Needs::Document,
      &frmMain::mnuFileComments_Click},
+    {&frmMain::mnuChart, &frmMain::mnuTools, "Stat &Chart...", Shortcut::None, Needs::Document,
+     &frmMain::mnuChart_Click},
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
@@ -214,7 +217,7 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
 
 frmMain::frmMain(Document& doc, platform::Services& services)
     : Window("frmMain"), tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}),
-      doc_(doc), services_(services), recent_(services) {
+      doc_(doc), services_(services), recent_(services), recovery_(doc) {
     SetResizable(true);
     SetMinMaxBoxes(true);
     SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
@@ -340,6 +343,7 @@ void frmMain::Form_Load() {
     SetFileLoaded(false);
     tabGeneral.SetTab(0);
     ApplyPreferences();
+    recovery_.SetFolder(services_.StateFolder());
 
     // The desktop passes the file as one quoted path.
     const std::string commandLine = services_.CommandLine();
@@ -351,6 +355,8 @@ void frmMain::Form_Load() {
         path = recent_.Paths().front();
     if (!path.empty())
         OpenFile(path);
+    // Started on a file, its own journals are offered; a plain start offers any.
+    OfferRecovery(commandLine.size() > 2 ? &path : nullptr);
     ShowState();
 }
 
@@ -498,6 +504,7 @@ bool frmMain::ResolveRelativeInput(int index, bool noteTypo) {
 
 void frmMain::StatsToArray() {
     KeepFieldEdits();
+    ReportRecoveryProblem();
 }
 
 void frmMain::ErrorCheck() {
@@ -595,19 +602,25 @@ void frmMain::ReportFailure(const std::string& message) {
 }
 
 bool frmMain::ReadFile(bool again) {
+    const std::string error = ReadDocument(doc_.FilePath(), again);
+    if (!error.empty())
+        ReportFailure(error);
+    ReportRecoveryProblem();
+    return error.empty();
+}
+
+std::string frmMain::ReadDocument(const std::string& path, bool again) {
     platform::BusyPointer busy(services_);
-    HandlingFileRead read = again ? file_.Reread(doc_.FilePath()) : file_.Open(doc_.FilePath());
-    if (!read.error.empty()) {
-        ReportFailure(read.error);
-        return false;
-    }
+    HandlingFileRead read = again ? file_.Reread(path) : file_.Open(path);
+    if (!read.error.empty())
+        return read.error;
     HandlingDocument data;
-    data.FilePath = doc_.FilePath();
+    data.FilePath = path;
     ApplyToDocument(std::move(read.file), data);
     recent_.Add(data.FilePath);
     ShowRecentFiles();
     doc_.Read(std::move(data));
-    return true;
+    return {};
 }
 
 void frmMain::LoadFile() {
@@ -617,34 +630,125 @@ void frmMain::LoadFile() {
         OpenFile(chosen);
 }
 
-// What another program wrote is never overwritten unasked; No, the default, saves nothing.
+// What another program wrote is never overwritten unasked; Cancel, the
+// default, saves nothing, and Reload takes the file as it now is.
 bool frmMain::ConfirmOverwrite(const std::string& path) {
     const OpenedFile::DiskChange change = file_.ChangeOnDisk(path);
     if (change == OpenedFile::DiskChange::None)
         return true;
-    const std::string what = change == OpenedFile::DiskChange::Gone ? "was deleted or moved away"
-                                                                    : "was changed by another program";
-    const std::string text = "The file \"" + path + "\" " + what + " since it was opened or last saved.\r" +
-                             "Overwrite it with the document as it is here?";
-    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::No};
+    const bool gone = change == OpenedFile::DiskChange::Gone;
+    const std::string text = "The file \"" + path + "\" " +
+                             (gone ? "was deleted or moved away" : "was changed by another program") +
+                             " since it was opened or last saved.\r" +
+                             (gone ? "Write it again with the document as it is here?"
+                                   : "Overwrite it with the document as it is here, or reload it? Your "
+                                     "edits stay undoable after a reload.");
+    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNoCancel, Icon::Warning,
+                             Answer::Cancel};
+    if (gone)
+        box.buttons = Buttons::YesNo; // nothing to reload; No is then the Cancel
     box.yesCaption = "&Overwrite";
-    box.noCaption = "&Cancel";
-    return services_.ShowMessage(box) == Answer::Yes;
+    box.noCaption = gone ? "&Cancel" : "&Reload";
+    const Answer answer = services_.ShowMessage(box);
+    if (answer == Answer::No && !gone)
+        ReloadFromDisk();
+    return answer == Answer::Yes;
+}
+
+bool frmMain::ReloadFromDisk() {
+    StatsToArray();
+    HandlingFileRead read;
+    {
+        platform::BusyPointer busy(services_);
+        read = file_.Reread(doc_.FilePath());
+    }
+    if (!read.error.empty()) {
+        ReportFailure(read.error);
+        return false;
+    }
+    HandlingDocument data;
+    ApplyToDocument(std::move(read.file), data);
+    doc_.Commit(ReplacementChange(doc_.Data(), data, "Reload from Disk"));
+    doc_.Saved(doc_.FilePath());
+    ReportRecoveryProblem();
+    return true;
 }
 
 // Coming back to the editor, a file another program changed is offered for
-// reading again, when no edit of the document would be lost by it.
+// reading again; unsaved edits stay undoable after the reload.
 void frmMain::Form_Activate() {
-    if (doc_.FilePath().empty() || doc_.Modified() || !file_.OfferReload(doc_.FilePath()))
+    ReportRecoveryProblem();
+    if (doc_.FilePath().empty() || !file_.OfferReload(doc_.FilePath()))
         return;
+    if (file_.ChangeOnDisk(doc_.FilePath()) == OpenedFile::DiskChange::Gone) {
+        services_.ShowMessage({"The file \"" + doc_.FilePath() +
+                                   "\" was deleted or moved away by another program.\rThe document stays "
+                                   "open here; a save writes the file again.",
+                               "File Changed on Disk", Buttons::Ok, Icon::Warning, Answer::Ok});
+        return;
+    }
     const std::string text =
-        "The file \"" + doc_.FilePath() +
-        "\" was changed by another program.\rRead it again? The document has no unsaved edits.";
+        "The file \"" + doc_.FilePath() + "\" was changed by another program.\rRead it again? " +
+        (doc_.Modified() ? "Your unsaved edits stay undoable." : "The document has no unsaved edits.");
     platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::Yes};
     box.yesCaption = "&Reload";
     box.noCaption = "&Keep";
     if (services_.ShowMessage(box) == Answer::Yes)
-        ReadFile(true);
+        ReloadFromDisk();
+}
+
+void frmMain::OfferRecovery(const std::string* file) {
+    for (const LeftJournal& journal : recovery_.LeftJournals(file)) {
+        if (!journal.error.empty()) {
+            RefuseJournal(journal,
+                          "The recovery journal \"" + journal.path + "\" cannot be used: " + journal.error);
+            continue;
+        }
+        platform::MessageBox box{
+            "Kestrix 3 ended without closing \"" + journal.file +
+                "\", which had unsaved edits.\rRecover them? They are applied to the file "
+                "as it is on disk, and nothing is saved.",
+            "Recover Unsaved Edits", Buttons::YesNo, Icon::Warning, Answer::Yes};
+        box.yesCaption = "&Recover";
+        box.noCaption = "&Discard";
+        if (services_.ShowMessage(box) != Answer::Yes)
+            DiscardJournal(journal);
+        else if (Recover(journal))
+            return; // one document at a time: other journals wait for the next start
+    }
+}
+
+bool frmMain::Recover(const LeftJournal& journal) {
+    if (doc_.FilePath() != journal.file) {
+        if (const std::string error = ReadDocument(journal.file, false); !error.empty()) {
+            RefuseJournal(journal,
+                          "The unsaved edits of \"" + journal.file + "\" cannot be recovered: " + error);
+            return false;
+        }
+    }
+    if (const std::string error = ReplayJournal(doc_, journal.records); !error.empty()) {
+        RefuseJournal(journal, "The unsaved edits of \"" + journal.file + "\" cannot be recovered: " + error +
+                                   ".\rThe file is open as it is on disk.");
+        return false;
+    }
+    DiscardJournal(journal);
+    ReportRecoveryProblem();
+    return true;
+}
+
+// A journal that cannot be applied is never applied in part, and never lost.
+void frmMain::RefuseJournal(const LeftJournal& journal, const std::string& why) {
+    const std::string aside = SetJournalAside(journal);
+    services_.ShowMessage({why + "\rThe journal is kept as \"" + aside + "\".", "Recover Unsaved Edits",
+                           Buttons::Ok, Icon::Warning, Answer::Ok});
+}
+
+// A journal that cannot be kept is told once; the editor works on without it.
+void frmMain::ReportRecoveryProblem() {
+    if (const std::string problem = recovery_.TakeProblem(); !problem.empty())
+        services_.ShowMessage({problem + ".\rThe editor works on, but its unsaved edits cannot be recovered "
+                                         "after a crash.",
+                               "Recovery Journal", Buttons::Ok, Icon::Warning, Answer::Ok});
 }
 
 bool frmMain::SaveTheFile(const std::string& FilePos) {
@@ -664,6 +768,7 @@ bool frmMain::SaveFile() {
     if (!SaveTheFile(doc_.FilePath()))
         return false;
     doc_.Saved(doc_.FilePath());
+    ReportRecoveryProblem();
     return true;
 }
 
@@ -682,6 +787,7 @@ void frmMain::SaveFileAs() {
     doc_.Saved(chosen);
     recent_.Add(chosen);
     ShowRecentFiles();
+    ReportRecoveryProblem();
 }
 
 bool frmMain::AskToSaveChanges() {
@@ -783,6 +889,9 @@ bool frmMain::QueryUnload() {
         table->Unload();
     if (const auto compare = compareFiles_.lock())
         compare->Unload();
+    if (const auto chart = chart_.lock())
+        chart->Unload();
+    recovery_.Close();
     return true;
 }
 
@@ -1008,10 +1117,24 @@ void frmMain::mnuCarTable_Click() {
         return;
     }
     StatsToArray();
-    auto table = std::make_shared<frmCarTable>(doc_, services_);
+    auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
     carTable_ = table;
     services_.ShowBeside(std::move(table));
+}
+
+// The stat chart.
+
+void frmMain::mnuChart_Click() {
+    if (const auto open = chart_.lock(); open && !open->IsClosed()) {
+        open->BringToFront();
+        return;
+    }
+    StatsToArray();
+    auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
+    chart->Form_Load();
+    chart_ = chart;
+    services_.ShowBeside(std::move(chart));
 }
 
 bool frmMain::KeepFieldEdits() {
@@ -1068,7 +1191,9 @@ void frmMain::ShowChange(const DocumentEvent& event) {
     const Change& change = *event.change;
     const bool replayed = event.replayed;
     const int shown = ShownRow();
-    if (change.ChangesRows() || change.kind == Change::Kind::RenameCar) {
+    const bool renames = std::any_of(change.cells.begin(), change.cells.end(),
+                                     [](const CellChange& cell) { return cell.column == VehicleIdentifier; });
+    if (change.ChangesRows() || renames) {
         int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
         if (!event.undone && !change.added.empty() && change.kind == Change::Kind::AddCar)
             row = change.added.back().row;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/recovery.h"
 #include "handling_file/opened_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
+#include "windows/car_focus.h"
 #include "windows/frmImportExport.h"
 #include "windows/recent_files.h"
 
@@ -19,6 +21,7 @@ namespace kestrix {
 class frmComments;
 class frmCarTable;
 class frmCompareFiles;
+class frmChart;
 
 // One row of a stat page: a label and the columns whose controls follow it.
 struct StatPageRow {
@@ -74,7 +77,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"};
     // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
     std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
     platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
@@ -152,6 +155,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuAbout_Click();
     // The car table: every car at once, beside this window.
     void mnuCarTable_Click();
+    // The stat chart, beside this window.
+    void mnuChart_Click();
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits();
     // Shows the car of this row, and the page and control of the column when there is one.
@@ -183,7 +188,16 @@ class frmMain : public platform::Window, private DocumentObserver {
     // value last committed; false, with a note when asked, when it cannot be read.
     bool ResolveRelativeInput(int index, bool noteTypo);
     bool ConfirmOverwrite(const std::string& path);
+    // The file as it is on disk, as one step that undo takes back.
+    bool ReloadFromDisk();
     void Form_Activate();
+    // Journals left by an editor that did not close cleanly: for file, or for any file when it is null.
+    void OfferRecovery(const std::string* file);
+    bool Recover(const LeftJournal& journal);
+    void RefuseJournal(const LeftJournal& journal, const std::string& why);
+    void ReportRecoveryProblem();
+    // Reads the file at path into the document; returns the refusal or empty text.
+    std::string ReadDocument(const std::string& path, bool again);
     // The tip of a choice control that cannot show its stored value exactly names that value.
     void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
@@ -202,6 +216,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::Services& services_;
     OpenedFile file_;
     RecentFiles recent_;
+    DocumentRecovery recovery_;
     // The fields the user changed since the car was shown: only those become a change.
     std::bitset<kStatCount> edited_;
     // The windows beside this one while they are open.
@@ -209,6 +224,9 @@ class frmMain : public platform::Window, private DocumentObserver {
     std::weak_ptr<frmCarTable> carTable_;
     std::weak_ptr<platform::Window> changes_;
     std::weak_ptr<frmCompareFiles> compareFiles_;
+    std::weak_ptr<frmChart> chart_;
+    // What the car table shows and has selected, for the chart; shared, as either may outlive this window.
+    std::shared_ptr<CarFocus> focus_ = std::make_shared<CarFocus>();
 };
 
 } // namespace kestrix

@@ -209,8 +209,7 @@ TEST_F(GridTest, TheFilterTakesConditionsOnStatsAndSaysWhyItCannotReadOne) {
         EXPECT_EQ(grid.RowCount(), 7) << unreadable << " filters nothing";
     }
     grid.SetFilter("ALP");
-    EXPECT_EQ(grid.FilterProblem(), "");
-    EXPECT_EQ(Shown(0), (Strings{"Alpha", "ALPHA2"}));
+    EXPECT_EQ(grid.FilterProblem(), "") << "a name part alone is no condition to read";
 }
 
 TEST_F(GridTest, NextErrorGoesCellByCellInTheOrderShownAndRoundTheEnd) {

@@ -1,13 +1,18 @@
 #include "qt_frames.h"
 #include "scripted_services.h"
 #include "windows/frmAbout.h"
+#include "windows/frmAddCar.h"
 #include "windows/frmComments.h"
+#include "windows/frmImportExport.h"
 #include "windows/frmMain.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -15,6 +20,28 @@
 using namespace kestrix;
 
 namespace {
+
+using test::Widget;
+
+void ClickEntry(QListView& view, int row, Qt::KeyboardModifiers keys = {}, bool twice = false) {
+    const QPoint at = view.visualRect(view.model()->index(row, 0)).center();
+    if (twice)
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, keys, at);
+    else
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, keys, at);
+}
+
+// On the round mark: the button may be wider than its text.
+void ClickOption(QRadioButton& option) {
+    QTest::mouseClick(&option, Qt::LeftButton, {}, QPoint(6, option.height() / 2));
+}
+
+class CarWindowsView : public ::testing::Test {
+  protected:
+    Document doc;
+    test::ScriptedServices services;
+    frmMain main{doc, services};
+};
 
 void ShowActive(QWidget& view) {
     view.show();
@@ -75,9 +102,6 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     EXPECT_EQ(picture.size(), view->size()) << "nothing around the picture";
     auto& web = test::Widget<QLabel>(*view, "lblWeb");
     auto& email = test::Widget<QLabel>(*view, "lblEmail");
-    EXPECT_GT(web.y(), view->height() / 2);
-    EXPECT_LT(web.x() + web.width(), view->width() / 2);
-    EXPECT_GT(email.x(), view->width() / 2);
     EXPECT_EQ(view->childAt(web.geometry().center()), &web) << "the links lie over the picture";
     EXPECT_TRUE(web.font().underline());
 
@@ -87,4 +111,56 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(192, 192, 255));
     QTest::mouseClick(&email, Qt::LeftButton);
     EXPECT_EQ(services.desktopTargets.size(), 1U);
+}
+
+TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
+    CarExchange exchange;
+    exchange.ExchangeMode = ExchangeKind::Export;
+    frmImportExport form(doc, exchange, services);
+    form.lvLeft.AddItems({"DELTA", "alpha", "CHARLIE", "BRAVO"});
+    const auto frame = test::Frame(form);
+    ShowActive(*frame);
+
+    auto& left = Widget<QListView>(*frame, "lvLeft");
+    auto& right = Widget<QListView>(*frame, "lvRight");
+    EXPECT_EQ(left.model()->index(0, 0).data().toString(), "alpha");
+    ClickEntry(left, 1);
+    ClickEntry(left, 3, Qt::ControlModifier);
+    EXPECT_EQ(left.selectionModel()->selectedRows().size(), 2);
+    QTest::mouseClick(&Widget<QPushButton>(*frame, "cmdCopyRight"), Qt::LeftButton);
+    ASSERT_EQ(right.model()->rowCount(), 2);
+    EXPECT_EQ(right.model()->index(1, 0).data().toString(), "DELTA");
+    EXPECT_EQ(left.model()->rowCount(), 2);
+    EXPECT_TRUE(left.selectionModel()->selectedRows().empty());
+
+    ClickEntry(right, 0, {}, true);
+    EXPECT_EQ(form.lvLeft.List(1), "BRAVO") << "a double click moves the entry back";
+    EXPECT_EQ(right.model()->rowCount(), 1);
+    QTest::keyClick(&left, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(left.selectionModel()->selectedRows().size(), 3) << "Ctrl+A selects the whole list";
+}
+
+TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
+    frmAddCar form(doc, services);
+    form.cboCars.SetEntries({{"ONE", 0}, {"TWO", 1}});
+    form.cboCars.SetListIndex(0);
+    const auto frame = test::Frame(form);
+    ShowActive(*frame);
+    EXPECT_EQ(Widget<QLineEdit>(*frame, "txtCarLabel").selectedText(), "MYCAR");
+    auto& cars = Widget<QComboBox>(*frame, "cboCars");
+    EXPECT_FALSE(cars.isEnabled());
+    ClickOption(Widget<QRadioButton>(*frame, "optStats2"));
+    EXPECT_TRUE(cars.isEnabled());
+    EXPECT_TRUE(form.optStats[2].Value());
+    ClickOption(Widget<QRadioButton>(*frame, "optStats1"));
+    EXPECT_FALSE(cars.isEnabled());
+    EXPECT_FALSE(form.optStats[2].Value());
+    // The group is one Tab stop, its chosen option; the arrows move the choice.
+    for (const char* other : {"optStats0", "optStats2"})
+        EXPECT_FALSE(Widget<QRadioButton>(*frame, other).focusPolicy() & Qt::TabFocus) << other;
+    QTest::keyClick(&Widget<QRadioButton>(*frame, "optStats1"), Qt::Key_Down);
+    EXPECT_TRUE(form.optStats[2].Value());
+    EXPECT_TRUE(cars.isEnabled());
+    EXPECT_TRUE(Widget<QRadioButton>(*frame, "optStats2").hasFocus());
+    EXPECT_TRUE(Widget<QRadioButton>(*frame, "optStats2").focusPolicy() & Qt::TabFocus);
 }

@@ -77,11 +77,8 @@ TEST_F(ErrorListView, TheAllErrorsWindowGrowsAndClosesOnEnter) {
     errorsFrame->show();
     errorsFrame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(errorsFrame.get()));
-    EXPECT_GE(errorsFrame->width(), 522);
-    EXPECT_EQ(errorsFrame->height(), 249);
     auto& list = *errorsFrame->findChild<QTreeView*>("lvErrors");
     auto& close = *errorsFrame->findChild<QPushButton*>("cmdClose");
-    EXPECT_EQ(list.model()->index(1, 1).data().toString(), "Max Velocity");
     const QRect listBefore = list.geometry();
     const QRect closeBefore = close.geometry();
 

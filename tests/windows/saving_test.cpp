@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kestrix;
 using platform::Answer;
@@ -78,23 +81,38 @@ TEST_F(Saving, StrictChecksAddTheirRowsToTheErrorListWhenChosen) {
     EXPECT_TRUE(ErrorRows().empty());
 }
 
-TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnasked) {
+TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUndoable) {
     OpenOn(kAligned);
     TypeMass("900");
-    const std::string theirs = kAligned + "; added by another program, a little longer\n";
+    const std::string theirs = kAligned + CarLine("GAMMA") + "\n";
     test::WriteFile(path, theirs);
-    services.answers = {Answer::No};
+    services.answers = {Answer::Cancel};
     form.mnuSave.UserChooses();
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "The file \"" + path +
-                                             "\" was changed by another program since it was opened or last "
-                                             "saved.\rOverwrite it with the document as it is here?");
-    EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(
+        services.messages[0].text,
+        "The file \"" + path +
+            "\" was changed by another program since it was opened or last saved.\rOverwrite it with the "
+            "document as it is here, or reload it? Your edits stay undoable after a reload.");
+    EXPECT_EQ(services.messages[0].defaultButton, Answer::Cancel);
     EXPECT_EQ(OnDisk(path), theirs);
     EXPECT_TRUE(doc.Modified());
-    form.UserActivates();
-    EXPECT_EQ(services.messages.size(), 1u) << "no reload offered while there are unsaved edits";
 
+    // Reload: the file as it now is, one step that undo takes back.
+    services.answers = {Answer::No};
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(services.messages.back().noCaption, "&Reload");
+    EXPECT_EQ(OnDisk(path), theirs);
+    EXPECT_EQ(form.cboCars.ListCount(), 3);
+    EXPECT_EQ(form.txtStat[1].Text(), "1500");
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Reload from Disk");
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(form.cboCars.ListCount(), 2);
+    EXPECT_EQ(form.txtStat[1].Text(), "900");
+    EXPECT_TRUE(doc.Modified());
+
+    test::WriteFile(path, theirs + "; once more\n");
     services.answers = {Answer::Yes};
     form.mnuSave.UserChooses();
     EXPECT_NE(OnDisk(path).find("ALPHA 900 "), std::string::npos);
@@ -121,15 +139,152 @@ TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
     form.UserActivates();
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].yesCaption, "&Reload");
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "ALPHA") << "kept as it was";
+    EXPECT_EQ(ShownCar(), "ALPHA") << "kept as it was";
     form.UserActivates();
     EXPECT_EQ(services.messages.size(), 1u) << "declined once for this change";
 
+    // Offered with unsaved edits too: they stay undoable.
+    TypeMass("950");
     test::WriteFile(path, CarLine("DELTA_CAR") + "\n");
     services.answers = {Answer::Yes};
     form.UserActivates();
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "DELTA_CAR");
+    EXPECT_NE(services.messages.back().text.find("Your unsaved edits stay undoable."), std::string::npos);
+    EXPECT_EQ(ShownCar(), "DELTA_CAR");
     EXPECT_FALSE(doc.Modified());
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(ShownCar(), "ALPHA");
+    EXPECT_EQ(form.txtStat[1].Text(), "950");
+
+    std::filesystem::remove(path);
+    services.answers = {Answer::Ok};
     form.UserActivates();
-    EXPECT_EQ(services.messages.size(), 2u);
+    form.UserActivates();
+    EXPECT_EQ(services.messages.size(), 3u);
+    EXPECT_NE(services.messages.back().text.find("was deleted or moved away"), std::string::npos);
+}
+
+namespace {
+
+// Another editor of the same user, with its own document and services.
+struct Editor {
+    explicit Editor(const std::string& stateFolder, const std::string& file = {}) {
+        services.stateFolder = stateFolder;
+        services.commandLine = file.empty() ? "" : "\"" + file + "\"";
+    }
+    void Type(int stat, const std::string& text) {
+        form.txtStat[static_cast<std::size_t>(stat)].SetFocus();
+        form.txtStat[static_cast<std::size_t>(stat)].UserTypes(text);
+        form.cboCars.SetFocus();
+    }
+    Document doc;
+    test::ScriptedServices services;
+    frmMain form{doc, services};
+};
+
+std::size_t JournalsIn(const std::string& folder) {
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        count += entry.path().extension() == ".journal";
+    return count;
+}
+
+} // namespace
+
+TEST_F(Saving, TheEditsOfAKilledEditorComeBackOnTheNextStartUnsavedAndUndoable) {
+    const std::string state = Path("state");
+    path = Write("Handling.cfg", kAligned);
+    int typed[2];
+    ASSERT_EQ(::pipe(typed), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Editor editor(state, path);
+        editor.form.Form_Load();
+        editor.Type(1, "900");
+        editor.Type(13, "250");
+        editor.form.cboCars.UserPicks(1);
+        editor.Type(1, "1234");
+        if (::write(typed[1], "x", 1) == 1)
+            ::pause();
+        ::_exit(1);
+    }
+    ::close(typed[1]);
+    char done = 0;
+    ASSERT_EQ(::read(typed[0], &done, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+
+    services.stateFolder = state;
+    services.answers = {Answer::Yes};
+    OpenOn(kAligned);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].yesCaption, "&Recover");
+    EXPECT_EQ(services.messages[0].defaultButton, Answer::Yes);
+    EXPECT_NE(services.messages[0].text.find(path), std::string::npos);
+    EXPECT_EQ(Cell(0, 1), "900");
+    EXPECT_EQ(Cell(0, 13), "250");
+    EXPECT_EQ(Cell(1, 1), "1234");
+    EXPECT_EQ(form.lblChanges.Caption(), "3 values changed");
+    EXPECT_EQ(OnDisk(path), kAligned) << "a recovery writes nothing";
+    EXPECT_EQ(JournalsIn(state), 1u) << "the left journal went; this editor keeps its own";
+    for (int undo = 0; undo < 3; ++undo)
+        form.mnuUndo.UserChooses();
+    EXPECT_EQ(Cell(0, 1), "1500");
+    EXPECT_FALSE(doc.Modified());
+
+    form.mnuExit.UserChooses();
+    EXPECT_EQ(JournalsIn(state), 0u) << "a clean close leaves nothing to recover";
+}
+
+TEST_F(Saving, ARecoveryIsOfferedOnAPlainStartAndRefusedWholeWhenItNoLongerApplies) {
+    const std::string state = Path("state");
+    path = Write("Handling.cfg", kAligned);
+    const auto leaveJournal = [&] {
+        Editor killed(state, path);
+        killed.form.Form_Load();
+        killed.Type(1, "900");
+    }; // it ends without a clean close
+    leaveJournal();
+    {
+        Editor plain(state);
+        plain.services.answers = {Answer::No};
+        plain.form.Form_Load();
+        EXPECT_EQ(plain.services.messages.at(0).noCaption, "&Discard");
+        EXPECT_EQ(plain.doc.FilePath(), "");
+    }
+    EXPECT_EQ(JournalsIn(state), 0u);
+
+    // Started on the file, which changed meanwhile so that the edit no longer applies.
+    leaveJournal();
+    test::WriteFile(path, CarLine("ALPHA", "1400") + "\n");
+    {
+        Editor again(state, path);
+        again.services.answers = {Answer::Yes, Answer::Ok};
+        again.form.Form_Load();
+        ASSERT_EQ(again.services.messages.size(), 2u);
+        const std::string& refused = again.services.messages[1].text;
+        EXPECT_TRUE(
+            refused.starts_with("The unsaved edits of \"" + path +
+                                "\" cannot be recovered: the edit \"Edit Mass of 'ALPHA'\" no longer "
+                                "applies: car 1 ('ALPHA') has \"1400\" as its Mass, not \"1500\".\rThe "
+                                "file is open as it is on disk.\rThe journal is kept as \"" +
+                                state + "/"))
+            << refused;
+        EXPECT_TRUE(refused.ends_with(".journal.refused\"."));
+        EXPECT_EQ(std::string(again.doc.Cars()[0][1]), "1400");
+        EXPECT_FALSE(again.doc.Modified());
+        again.form.mnuExit.UserChooses();
+    }
+    EXPECT_EQ(JournalsIn(state), 0u) << "refused journals are kept aside, never offered again";
+
+    // A folder that cannot be written: one message, and the editor works on.
+    Editor unwritable(Path("Handling.cfg/state"), path);
+    unwritable.services.answers = {Answer::Ok};
+    unwritable.form.Form_Load();
+    unwritable.Type(1, "1450");
+    unwritable.form.mnuSave.UserChooses();
+    ASSERT_EQ(unwritable.services.messages.size(), 1u);
+    EXPECT_NE(unwritable.services.messages[0].text.find("Cannot keep a recovery journal in"),
+              std::string::npos);
+    EXPECT_NE(OnDisk(path).find("ALPHA 1450 "), std::string::npos);
 }

@@ -139,9 +139,10 @@ QString DialogFilter(std::string_view filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-QtServices::QtServices(std::string commandLine, std::string programFolder, std::string homeFolder)
+QtServices::QtServices(std::string commandLine, std::string programFolder, std::string homeFolder,
+                       std::string stateFolder)
     : commandLine_(std::move(commandLine)), programFolder_(std::move(programFolder)),
-      homeFolder_(std::move(homeFolder)) {}
+      homeFolder_(std::move(homeFolder)), stateFolder_(std::move(stateFolder)) {}
 
 QtServices::~QtServices() {
     while (busyDepth_ > 0)

@@ -17,7 +17,8 @@ namespace kestrix::platform::qt {
 // Each kind of window is shown with the layout registered for it.
 class QtServices : public Services {
   public:
-    QtServices(std::string commandLine, std::string programFolder, std::string homeFolder);
+    QtServices(std::string commandLine, std::string programFolder, std::string homeFolder,
+               std::string stateFolder = {});
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
     ~QtServices() override;
@@ -42,6 +43,7 @@ class QtServices : public Services {
     std::string CommandLine() override { return commandLine_; }
     std::string ProgramFolder() override { return programFolder_; }
     std::string HomeFolder() override { return homeFolder_; }
+    std::string StateFolder() override { return stateFolder_; }
     std::string ReadSetting(const std::string& key) override;
     void WriteSetting(const std::string& key, const std::string& value) override;
 
@@ -49,6 +51,7 @@ class QtServices : public Services {
     std::string commandLine_;
     std::string programFolder_;
     std::string homeFolder_;
+    std::string stateFolder_;
     int busyDepth_ = 0;
     std::map<std::type_index, std::function<void(Window&, WindowFrame&)>> layouts_;
 };

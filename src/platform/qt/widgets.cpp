@@ -1,6 +1,7 @@
 #include "platform/qt/widgets.h"
 
 #include "platform/qt/binding.h"
+#include "platform/qt/chart_view.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/menus.h"
 #include "platform/qt/tab_area.h"
@@ -25,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -415,6 +417,16 @@ class WidgetFactory : public ControlVisitor {
         auto* view = new GridView(parent_);
         Binding& binding = Bind(control, *view, [view](Aspect aspect) { view->Refresh(aspect); });
         view->Connect(binding);
+        ReportFocus(*view, binding);
+    }
+
+    void Visit(Chart& control) override {
+        auto* view = new ChartView(parent_);
+        Binding& binding = Bind(control, *view, [view](Aspect aspect) { view->Refresh(aspect); });
+        view->Connect(binding);
+        control.SetImageWriter([guard = QPointer<ChartView>(view)](const std::string& path) {
+            return guard ? guard->SaveImage(path) : std::string("the chart is not shown");
+        });
         ReportFocus(*view, binding);
     }
 

@@ -16,6 +16,7 @@ void RegisterChangesView(platform::qt::QtServices& services);
 void RegisterRenameCarView(platform::qt::QtServices& services);
 void RegisterPreferencesView(platform::qt::QtServices& services);
 void RegisterCompareFilesView(platform::qt::QtServices& services);
+void RegisterChartView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -32,6 +33,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterRenameCarView(services);
     RegisterPreferencesView(services);
     RegisterCompareFilesView(services);
+    RegisterChartView(services);
 }
 
 } // namespace kestrix::views

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "document/document.h"
+#include "handling_file/recovery_journal.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrix {
+
+// Keeps the document's unsaved steps in a recovery journal, so that the edits
+// of an editor that was killed or crashed can be applied again to its file.
+// The journal holds the steps from the file as last read or saved: a step
+// done, undone or redone is a record written before the commit returns. A
+// step undone past the saved file is recorded as its inverse, done. When the
+// records outgrow the steps they amount to, the journal is written anew from
+// those steps alone, so it never grows without bound.
+class DocumentRecovery : private DocumentRecorder {
+  public:
+    explicit DocumentRecovery(Document& doc);
+    DocumentRecovery(const DocumentRecovery&) = delete;
+    DocumentRecovery& operator=(const DocumentRecovery&) = delete;
+    ~DocumentRecovery();
+
+    // Where journals are kept from the next read or save on; none when folder is empty.
+    void SetFolder(std::string folder) { folder_ = std::move(folder); }
+    const std::string& Folder() const { return folder_; }
+    const RecoveryJournal& Journal() const { return journal_; }
+    // What stopped the journal since last asked, told once: the editor then works on without one.
+    std::string TakeProblem();
+    // A clean close: nothing is left to recover.
+    void Close();
+    // Writes the journal anew from its steps alone; done by itself when the records have outgrown them.
+    void Compact();
+
+    // The journals that editors left without a clean close, oldest first: for
+    // file, or for every file when file is null. Journals without a step are
+    // nothing to recover and go.
+    std::vector<LeftJournal> LeftJournals(const std::string* file) const;
+
+  private:
+    void Based(const Document& doc) override;
+    void Stepped(const Change& change, std::uint64_t step, bool undone) override;
+    void Push(std::uint64_t step, bool inverse, std::string record);
+    void Write(std::string_view record);
+    void Fail(std::string problem);
+
+    // A step as the journal has it: the document's step, done or as its inverse.
+    struct Entry {
+        std::uint64_t step = 0;
+        bool inverse = false;
+        std::string record;
+    };
+    Document& doc_;
+    std::string folder_;
+    RecoveryJournal journal_;
+    std::vector<Entry> entries_;
+    std::size_t position_ = 0; // the entries in effect; those after it were undone
+    std::size_t entryBytes_ = 0;
+    std::string problem_;
+    bool failed_ = false;
+};
+
+// Applies a left journal's steps to the document, which holds the journal's
+// file as it is on disk now, as steps that can be undone; the file is not
+// written. When a record cannot be read or a step no longer applies, nothing
+// is applied and the reason is returned.
+std::string ReplayJournal(Document& doc, const std::vector<std::string>& records);
+
+// A journal refused or declined: Discard removes it; a refused one is kept
+// aside under another name, never offered again, and that name is returned.
+void DiscardJournal(const LeftJournal& journal);
+std::string SetJournalAside(const LeftJournal& journal);
+
+} // namespace kestrix

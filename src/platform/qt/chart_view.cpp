@@ -1,0 +1,478 @@
+#include "platform/qt/chart_view.h"
+
+#include "platform/qt/text.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QCursor>
+#include <QGraphicsItem>
+#include <QImage>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QStyleOptionGraphicsItem>
+#include <QSvgGenerator>
+#include <QToolTip>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <tuple>
+#include <vector>
+
+namespace kestrix::platform::qt {
+
+namespace {
+
+const QColor kPlain(70, 120, 180);
+const QColor kMarked(200, 80, 60);
+const QColor kHighlighted(240, 170, 20);
+
+QBarSet* BarSet(const QString& name, const QColor& color) {
+    auto* set = new QBarSet(name);
+    set->setColor(color);
+    set->setBorderColor(color.darker(130));
+    return set;
+}
+
+// A little room around the values, so points on the edge stay whole.
+std::pair<double, double> Padded(double low, double high) {
+    if (!(low < high)) {
+        low -= 1;
+        high += 1;
+    }
+    const double room = (high - low) * 0.04;
+    return {low - room, high + room};
+}
+
+constexpr double kPointRadius = 3.5;
+constexpr double kHighlightRadius = 5.5;
+// How far from a point the pointer may be and still point at it, in pixels.
+constexpr double kReach = 6;
+
+// A point's marker as pixels, stamped into the layer's picture once per point.
+struct Marker {
+    int side = 0;
+    std::vector<QRgb> pixels; // premultiplied, row by row
+};
+
+Marker MarkerOf(const QColor& color, double radius, qreal ratio) {
+    const int side = static_cast<int>(std::ceil((radius + 1) * 2 * ratio));
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(ratio, ratio);
+    painter.setPen(QPen(color.darker(140), 1));
+    painter.setBrush(color);
+    painter.drawEllipse(QPointF(side / ratio / 2, side / ratio / 2), radius, radius);
+    painter.end();
+    Marker marker{side, std::vector<QRgb>(static_cast<std::size_t>(side * side))};
+    for (int row = 0; row < side; ++row)
+        std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(row)), side,
+                    marker.pixels.begin() + row * side);
+    return marker;
+}
+
+// The picture's pixels, written directly: a QImage call per pixel costs more than the pixel.
+struct Canvas {
+    QRgb* bits;
+    int stride, width, height;
+
+    // Draws the marker over the picture with its centre at (x, y).
+    void Stamp(const Marker& marker, int x, int y) const {
+        const int left = x - marker.side / 2, top = y - marker.side / 2;
+        const int fromRow = std::max(0, -top), toRow = std::min(marker.side, height - top);
+        const int fromColumn = std::max(0, -left), toColumn = std::min(marker.side, width - left);
+        for (int row = fromRow; row < toRow; ++row) {
+            const QRgb* from = marker.pixels.data() + row * marker.side;
+            QRgb* to = bits + static_cast<std::ptrdiff_t>(top + row) * stride + left;
+            for (int column = fromColumn; column < toColumn; ++column) {
+                const QRgb over = from[column];
+                const unsigned alpha = qAlpha(over);
+                if (alpha == 255)
+                    to[column] = over;
+                else if (alpha > 0)
+                    to[column] = over + Scaled(to[column], 255 - alpha);
+            }
+        }
+    }
+
+    // Each channel of a premultiplied pixel times share / 255.
+    static QRgb Scaled(QRgb pixel, unsigned share) {
+        QRgb scaled = 0;
+        for (const int shift : {0, 8, 16, 24})
+            scaled |= ((pixel >> shift & 0xffu) * share / 255) << shift;
+        return scaled;
+    }
+};
+
+} // namespace
+
+// The scatter's points over the plot area, painted from the control's list.
+// On screen they are stamped into a picture kept until they change, which
+// costs a few milliseconds for every car; a drawing (SVG) gets one circle per
+// place instead.
+class PointLayer : public QGraphicsItem {
+  public:
+    explicit PointLayer(const ChartView& view) : view_(view) { setZValue(10); }
+
+    // The plot area in the chart's coordinates, and the values at its edges.
+    void SetFrame(const QRectF& plot, double minX, double maxX, double minY, double maxY) {
+        prepareGeometryChange();
+        plot_ = plot;
+        minX_ = minX;
+        minY_ = minY;
+        scaleX_ = maxX > minX ? plot.width() / (maxX - minX) : 0;
+        scaleY_ = maxY > minY ? plot.height() / (maxY - minY) : 0;
+        Redraw();
+    }
+
+    // The points or the highlight changed.
+    void Redraw() {
+        picture_ = QImage();
+        update();
+    }
+
+    QRectF boundingRect() const override {
+        return plot_.adjusted(-kHighlightRadius, -kHighlightRadius, kHighlightRadius, kHighlightRadius);
+    }
+
+    QPointF Place(const ChartPoint& point) const {
+        return {plot_.left() + (point.x - minX_) * scaleX_, plot_.bottom() - (point.y - minY_) * scaleY_};
+    }
+
+    // The highlighted points lie on top, so they are found first; -1 when none is in reach.
+    int PointAt(const QPointF& at) const {
+        const Chart* chart = view_.Control();
+        if (!chart)
+            return -1;
+        int found = -1;
+        double best = 0;
+        const auto consider = [&](int index) {
+            const QPointF offset = Place(chart->Points()[static_cast<std::size_t>(index)]) - at;
+            const double distance = QPointF::dotProduct(offset, offset);
+            if (distance <= best)
+                found = index, best = distance;
+        };
+        best = (kHighlightRadius + 1) * (kHighlightRadius + 1);
+        for (const int index : chart->Highlighted())
+            consider(index);
+        if (found >= 0)
+            return found;
+        best = kReach * kReach;
+        for (int index = 0; index < static_cast<int>(chart->Points().size()); ++index)
+            consider(index);
+        return found;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        const Chart* chart = view_.Control();
+        if (!chart || plot_.isEmpty())
+            return;
+        const QRectF area = boundingRect();
+        if (painter->paintEngine()->type() == QPaintEngine::SVG)
+            return DrawCircles(*painter, *chart);
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        if (picture_.isNull() || picture_.devicePixelRatio() != ratio)
+            picture_ = Picture(*chart, area, ratio);
+        painter->drawImage(area.topLeft(), picture_);
+    }
+
+  private:
+    // Each pixel's marker is stamped once: a dense cloud has many cars on one pixel.
+    template <typename Draw>
+    void EachPlace(const Chart& chart, const std::vector<int>* only, Draw draw) const {
+        const int width = static_cast<int>(plot_.width()) + 1, height = static_cast<int>(plot_.height()) + 1;
+        std::vector<bool> drawn(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        const auto place = [&](const ChartPoint& point) {
+            const QPointF at = Place(point);
+            const int column = static_cast<int>(at.x() - plot_.left()),
+                      row = static_cast<int>(at.y() - plot_.top());
+            if (column < 0 || row < 0 || column >= width || row >= height)
+                return;
+            const std::size_t pixel = static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                                      static_cast<std::size_t>(column);
+            if (!drawn[pixel]) {
+                drawn[pixel] = true;
+                draw(at);
+            }
+        };
+        if (only)
+            for (const int index : *only)
+                place(chart.Points()[static_cast<std::size_t>(index)]);
+        else
+            for (const ChartPoint& point : chart.Points())
+                place(point);
+    }
+
+    QImage Picture(const Chart& chart, const QRectF& area, qreal ratio) const {
+        QImage picture((area.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        const Canvas canvas{reinterpret_cast<QRgb*>(picture.bits()),
+                            static_cast<int>(picture.bytesPerLine() / 4), picture.width(), picture.height()};
+        const auto stamp = [&](const Marker& marker) {
+            return [&](const QPointF& at) {
+                const QPointF pixel = (at - area.topLeft()) * ratio;
+                canvas.Stamp(marker, static_cast<int>(pixel.x()), static_cast<int>(pixel.y()));
+            };
+        };
+        const Marker plain = MarkerOf(kPlain, kPointRadius, ratio);
+        const Marker highlighted = MarkerOf(kHighlighted, kHighlightRadius, ratio);
+        EachPlace(chart, nullptr, stamp(plain));
+        EachPlace(chart, &chart.Highlighted(), stamp(highlighted));
+        picture.setDevicePixelRatio(ratio);
+        return picture;
+    }
+
+    void DrawCircles(QPainter& painter, const Chart& chart) const {
+        painter.setRenderHint(QPainter::Antialiasing);
+        const auto circle = [&painter](double radius) {
+            return [&painter, radius](const QPointF& at) { painter.drawEllipse(at, radius, radius); };
+        };
+        painter.setPen(QPen(kPlain.darker(140), 1));
+        painter.setBrush(kPlain);
+        EachPlace(chart, nullptr, circle(kPointRadius));
+        painter.setPen(QPen(kHighlighted.darker(140), 1));
+        painter.setBrush(kHighlighted);
+        EachPlace(chart, &chart.Highlighted(), circle(kHighlightRadius));
+    }
+
+    const ChartView& view_;
+    QRectF plot_;
+    double minX_ = 0, minY_ = 0, scaleX_ = 0, scaleY_ = 0;
+    QImage picture_;
+};
+
+ChartView::ChartView(QWidget* parent) : QChartView(parent), layer_(new PointLayer(*this)) {
+    setRenderHint(QPainter::Antialiasing, false);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    chart()->setAnimationOptions(QChart::NoAnimation);
+    chart()->legend()->setAlignment(Qt::AlignBottom);
+    layer_->setParentItem(chart());
+    layer_->hide();
+    QObject::connect(chart(), &QChart::plotAreaChanged, this, [this] { PlaceLayer(); });
+}
+
+ChartView::~ChartView() = default;
+
+void ChartView::Connect(const Binding& binding) {
+    binding_ = &binding;
+}
+
+void ChartView::Refresh(Aspect aspect) {
+    const Chart* control = Control();
+    if (!control)
+        return;
+    if (aspect == Aspect::Caption)
+        ShowTitles(*control);
+    else if (aspect == Aspect::Rows)
+        Rebuild();
+    else if (aspect == Aspect::Value)
+        MovePoints(*control);
+    else if (aspect == Aspect::Selection)
+        layer_->Redraw();
+}
+
+void ChartView::ShowTitles(const Chart& control) {
+    chart()->setTitle(Latin1(control.Title()));
+    setAccessibleName(Latin1(control.Title()));
+    setAccessibleDescription(Latin1(control.Summary()));
+    for (QAbstractAxis* axis : chart()->axes(Qt::Horizontal))
+        if (axis->isVisible())
+            axis->setTitleText(Latin1(control.AxisTitleX()));
+    for (QAbstractAxis* axis : chart()->axes(Qt::Vertical))
+        axis->setTitleText(Latin1(control.AxisTitleY()));
+}
+
+void ChartView::Rebuild() {
+    const Chart* control = Control();
+    chart()->removeAllSeries();
+    for (QAbstractAxis* axis : chart()->axes())
+        chart()->removeAxis(axis), delete axis;
+    axisX_ = axisY_ = nullptr;
+    pointed_ = -1;
+    layer_->hide();
+    if (!control)
+        return;
+    if (control->Shows() == Chart::Kind::Bars)
+        ShowBars(*control);
+    else
+        ShowScatter(*control);
+    ShowTitles(*control);
+}
+
+void ChartView::ShowBars(const Chart& control) {
+    auto* plain = BarSet(QStringLiteral("Cars"), kPlain);
+    auto* marked = BarSet(QStringLiteral("Outside the limits or unknown"), kMarked);
+    auto* selected = BarSet(QStringLiteral("Selected in the car table"), kHighlighted);
+    QStringList labels;
+    int most = 1;
+    for (const ChartBar& bar : control.Bars()) {
+        const int rest = bar.count - bar.highlighted;
+        *plain << (bar.marked ? 0 : rest);
+        *marked << (bar.marked ? rest : 0);
+        *selected << bar.highlighted;
+        labels << Latin1(bar.tick.empty() ? bar.label : bar.tick);
+        most = std::max(most, bar.count);
+    }
+    auto* series = new QStackedBarSeries;
+    series->append({plain, marked, selected});
+    series->setBarWidth(0.9);
+    chart()->addSeries(series);
+    auto* categories = new QBarCategoryAxis;
+    categories->append(labels);
+    categories->setLabelsAngle(labels.size() > 8 ? -60 : 0);
+    categories->setTruncateLabels(false);
+    auto* counts = new QValueAxis;
+    counts->setRange(0, most * 1.1);
+    counts->applyNiceNumbers();
+    counts->setLabelFormat(QStringLiteral("%d"));
+    chart()->addAxis(categories, Qt::AlignBottom);
+    chart()->addAxis(counts, Qt::AlignLeft);
+    series->attachAxis(categories);
+    series->attachAxis(counts);
+    QObject::connect(series, &QStackedBarSeries::hovered, this, [this](bool on, int index, QBarSet*) {
+        const Chart* chart = Control();
+        if (!on || !chart || index < 0 || index >= static_cast<int>(chart->Bars().size()))
+            return QToolTip::hideText();
+        const ChartBar& bar = chart->Bars()[static_cast<std::size_t>(index)];
+        QToolTip::showText(QCursor::pos(), Latin1(bar.label) + QStringLiteral(": %1 cars").arg(bar.count),
+                           this);
+    });
+    if (control.Limits().empty())
+        return;
+    // The limits stand between bars: a value axis of its own, one unit per bar, not shown.
+    auto* across = new QValueAxis;
+    across->setRange(-0.5, static_cast<double>(control.Bars().size()) - 0.5);
+    across->setVisible(false);
+    chart()->addAxis(across, Qt::AlignBottom);
+    for (const ChartLimit& limit : control.Limits()) {
+        auto* line = new QLineSeries;
+        line->setName(Latin1(limit.label));
+        const double x = limit.edge - 0.5;
+        line->append(x, 0);
+        line->append(x, most * 1.1);
+        line->setPen(QPen(kMarked.darker(150), 2, Qt::DashLine));
+        chart()->addSeries(line);
+        line->attachAxis(across);
+        line->attachAxis(counts);
+    }
+}
+
+void ChartView::ShowScatter(const Chart& control) {
+    axisX_ = new QValueAxis;
+    axisY_ = new QValueAxis;
+    chart()->addAxis(axisX_, Qt::AlignBottom);
+    chart()->addAxis(axisY_, Qt::AlignLeft);
+    // Empty series that only name the points' colours in the legend; the layer draws the points.
+    const auto legend = [this](const QString& name, const QColor& color, double radius) {
+        auto* series = new QScatterSeries;
+        series->setName(name);
+        series->setMarkerSize(radius * 2);
+        series->setColor(color);
+        series->setBorderColor(color.darker(150));
+        chart()->addSeries(series);
+        series->attachAxis(axisX_);
+        series->attachAxis(axisY_);
+    };
+    legend(QStringLiteral("Cars"), kPlain, kPointRadius);
+    legend(QStringLiteral("Selected in the car table"), kHighlighted, kHighlightRadius);
+    FitAxes(control);
+    for (QValueAxis* axis : {axisX_, axisY_})
+        QObject::connect(axis, &QValueAxis::rangeChanged, this, [this] { PlaceLayer(); });
+    layer_->show();
+    PlaceLayer();
+}
+
+void ChartView::PlaceLayer() {
+    if (axisX_ && axisY_)
+        layer_->SetFrame(chart()->plotArea(), axisX_->min(), axisX_->max(), axisY_->min(), axisY_->max());
+}
+
+void ChartView::FitAxes(const Chart& control) {
+    double lowX = std::numeric_limits<double>::max(), highX = std::numeric_limits<double>::lowest();
+    double lowY = lowX, highY = highX;
+    for (const ChartPoint& point : control.Points()) {
+        lowX = std::min(lowX, point.x);
+        highX = std::max(highX, point.x);
+        lowY = std::min(lowY, point.y);
+        highY = std::max(highY, point.y);
+    }
+    if (control.Points().empty())
+        lowX = lowY = 0, highX = highY = 1;
+    const auto [fromX, toX] = Padded(lowX, highX);
+    const auto [fromY, toY] = Padded(lowY, highY);
+    for (const auto& [axis, from, to] : {std::tuple{axisX_, fromX, toX}, std::tuple{axisY_, fromY, toY}}) {
+        axis->setRange(from, to);
+        axis->applyNiceNumbers();
+        axis->setLabelFormat(QStringLiteral("%g"));
+    }
+}
+
+void ChartView::MovePoints(const Chart& control) {
+    if (!axisX_ || !axisY_)
+        return Rebuild();
+    for (const int index : control.ChangedPoints()) {
+        const ChartPoint& point = control.Points()[static_cast<std::size_t>(index)];
+        if (point.x < axisX_->min() || point.x > axisX_->max() || point.y < axisY_->min() ||
+            point.y > axisY_->max())
+            return FitAxes(control); // the axes' new range redraws the layer
+    }
+    layer_->Redraw();
+}
+
+int ChartView::PointUnder(const QPoint& at) const {
+    if (!layer_->isVisible())
+        return -1;
+    return layer_->PointAt(layer_->mapFromScene(mapToScene(at)));
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event) {
+    QChartView::mouseMoveEvent(event);
+    const int point = PointUnder(event->position().toPoint());
+    if (point == pointed_)
+        return;
+    pointed_ = point;
+    const Chart* control = Control();
+    if (point < 0 || !control)
+        return QToolTip::hideText();
+    QToolTip::showText(event->globalPosition().toPoint(), Latin1(control->UserPointsAt(point)), this);
+}
+
+void ChartView::leaveEvent(QEvent* event) {
+    pointed_ = -1;
+    QChartView::leaveEvent(event);
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event) {
+    QChartView::mousePressEvent(event);
+    const int point = event->button() == Qt::LeftButton ? PointUnder(event->position().toPoint()) : -1;
+    if (point >= 0 && binding_)
+        binding_->Act<Chart>([point](Chart& chart) { chart.UserClicksPoint(point); });
+}
+
+std::string ChartView::SaveImage(const std::string& path) {
+    const QString file = PathText(path);
+    if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setFileName(file);
+        svg.setSize(size());
+        svg.setViewBox(rect());
+        svg.setTitle(chart()->title());
+        svg.setDescription(accessibleDescription());
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return "the file could not be written";
+        render(&painter);
+        return painter.end() ? std::string() : "the file could not be written";
+    }
+    return grab().save(file, "PNG") ? std::string() : "the file could not be written";
+}
+
+} // namespace kestrix::platform::qt

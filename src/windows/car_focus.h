@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+namespace kestrix {
+
+// The cars the car table shows and has selected, for the windows that follow
+// the table without reaching into it: the chart draws these cars and
+// highlights the selected ones. The table writes it; the main window owns it.
+class CarFocus {
+  public:
+    class Observer {
+      public:
+        virtual void FocusChanged() = 0;
+
+      protected:
+        ~Observer() = default;
+    };
+
+    // The rows of the document the table's filter keeps, rising; none while the table is closed.
+    const std::optional<std::vector<int>>& Shown() const { return shown_; }
+    // The rows with a selected cell, rising.
+    const std::vector<int>& Selected() const { return selected_; }
+    // Each tells the observers when it differs from before.
+    void SetShown(std::optional<std::vector<int>> shown);
+    void SetSelected(std::vector<int> selected);
+
+    void Observe(Observer& observer);
+    void Forget(Observer& observer);
+
+  private:
+    void Tell();
+
+    std::optional<std::vector<int>> shown_;
+    std::vector<int> selected_;
+    std::vector<Observer*> observers_;
+};
+
+} // namespace kestrix

@@ -1,0 +1,489 @@
+#include "windows/frmChart.h"
+
+#include "windows/file_dialogs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+namespace kestrix {
+
+using platform::ChartBar;
+using platform::ChartLimit;
+using platform::ChartPoint;
+
+namespace {
+
+constexpr const char* kPlaceSetting = "Chart/Place";
+constexpr const char* kPictureFilter = "PNG Picture|*.png|SVG Drawing|*.svg";
+constexpr int kChoiceData = 1000; // a choice source's entry data, above any column
+constexpr int kNotChosen = -2;    // a car the table's filter leaves out of the scatter
+
+// Six significant digits: bin edges are sums of fractions and should read as people write them.
+std::string Short(double value, int digits = 6) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    return PlainDecimal(std::strtod(text, nullptr));
+}
+
+std::string CarsText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " car" : " cars");
+}
+
+std::string_view StatName(int column) {
+    return StatCatalogue::Instance()[column].StatName;
+}
+
+bool IsNumberStat(int column) {
+    return !StatCatalogue::Instance()[column].IsText;
+}
+
+ChoiceSource LetterSource(int column, const auto& choices) {
+    std::vector<std::string> entries(choices.begin(), choices.end());
+    return {std::string(StatName(column)), column, entries, [entries](std::string_view stored) {
+                for (std::size_t i = 0; i < entries.size(); ++i)
+                    if (stored == LetterChoiceStored(entries[i]))
+                        return static_cast<int>(i);
+                return -1;
+            }};
+}
+
+ChoiceSource NumberSource(int column, std::vector<std::string> entries) {
+    const int count = static_cast<int>(entries.size());
+    return {std::string(StatName(column)), column, std::move(entries),
+            [count](std::string_view stored) { return StoredWholeNumber(stored, count).value_or(-1); }};
+}
+
+ChoiceSource FlagSource(int flag) {
+    const std::size_t group = static_cast<std::size_t>(flag / 4);
+    return {"Flag " + std::string(kFlagNames[static_cast<std::size_t>(flag)]), Flags,
+            std::vector<std::string>{"Not set", "Set"}, [flag, group](std::string_view stored) {
+                // A missing group reads as "0", as the editor reads it; another character is unknown.
+                if (group < stored.size() && !std::isxdigit(static_cast<unsigned char>(stored[group])))
+                    return -1;
+                return DecodeFlags(stored)[static_cast<std::size_t>(flag)] ? 1 : 0;
+            }};
+}
+
+} // namespace
+
+// The bins.
+
+Binning::Binning(double minimum, double maximum, double lowest, double highest)
+    : minimum_(minimum), maximum_(maximum), width_(maximum > minimum ? (maximum - minimum) / kInside : 1) {
+    const auto outside = [this](double reach, int& bins, bool& open) {
+        if (reach <= 0)
+            return;
+        const double needed = std::ceil(reach / width_);
+        bins = static_cast<int>(std::min<double>(std::max(needed, 1.0), kMostOutside));
+        open = needed > kMostOutside;
+    };
+    outside(minimum - lowest, below_, openBelow_);
+    outside(highest - maximum, above_, openAbove_);
+}
+
+int Binning::Index(double value) const {
+    const auto steps = [this](double reach, int most) {
+        return static_cast<int>(std::clamp<double>(std::ceil(reach / width_), 1, std::max(most, 1)));
+    };
+    int bin = 0;
+    if (value < minimum_)
+        bin = below_ - steps(minimum_ - value, below_);
+    else if (value > maximum_)
+        bin = below_ + kInside + steps(value - maximum_, above_) - 1;
+    else
+        bin = below_ + std::clamp(static_cast<int>(std::floor((value - minimum_) / width_)), 0, kInside - 1);
+    return std::clamp(bin, 0, Count() - 1);
+}
+
+std::string Binning::Label(int bin) const {
+    double from = 0, to = 0;
+    if (bin < below_) {
+        const int step = below_ - bin;
+        from = minimum_ - step * width_;
+        to = minimum_ - (step - 1) * width_;
+        if (bin == 0 && openBelow_)
+            return "under " + Short(to);
+    } else if (bin >= below_ + kInside) {
+        const int step = bin - below_ - kInside + 1;
+        from = maximum_ + (step - 1) * width_;
+        to = maximum_ + step * width_;
+        if (bin == Count() - 1 && openAbove_)
+            return "over " + Short(from);
+    } else {
+        const int inside = bin - below_;
+        from = minimum_ + inside * width_;
+        to = inside == kInside - 1 ? maximum_ : minimum_ + (inside + 1) * width_;
+    }
+    return Short(from) + " to " + Short(to);
+}
+
+std::string Binning::Tick(int bin) const {
+    if (bin == 0 && openBelow_)
+        return "<" + Short(minimum_ - below_ * width_ + width_, 4);
+    if (bin == Count() - 1 && openAbove_)
+        return ">" + Short(maximum_ + (above_ - 1) * width_, 4);
+    const int inside = bin - below_;
+    return Short(minimum_ + inside * width_, 4);
+}
+
+const std::vector<ChoiceSource>& ChoiceSources() {
+    static const std::vector<ChoiceSource> sources = [] {
+        std::vector<ChoiceSource> list{
+            LetterSource(DriveType, kDriveChoices),
+            LetterSource(EngineType, kEngineChoices),
+            NumberSource(FrontLights, {kLightChoices.begin(), kLightChoices.end()}),
+            NumberSource(RearLights, {kLightChoices.begin(), kLightChoices.end()}),
+            NumberSource(Abs, {"Off", "On"}),
+        };
+        for (int flag = 0; flag < kFlagCount; ++flag)
+            list.push_back(FlagSource(flag));
+        return list;
+    }();
+    return sources;
+}
+
+// The window.
+
+frmChart::frmChart(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
+    : platform::Window("frmChart"), doc_(doc), services_(services), focus_(std::move(focus)) {
+    cboKind.Click = [this] { cboKind_Click(); };
+    cboStat.Click = [this] { cboStat_Click(); };
+    cboAgainst.Click = [this] { cboAgainst_Click(); };
+    chkFilter.Click = [this] { chkFilter_Click(); };
+    cmdExport.Click = [this] { cmdExport_Click(); };
+    cmdClose.Click = [this] { cmdClose_Click(); };
+    chtStats.PointText = [this](int point) { return PointText(point); };
+    chtStats.PointClick = [this](int point) { chtStats_PointClick(point); };
+    Focus.Join({&cboKind, &cboStat, &cboAgainst, &chkFilter, &chtStats, &cmdExport, &cmdClose});
+    doc_.Observe(*this);
+    focus_->Observe(*this);
+}
+
+frmChart::~frmChart() {
+    doc_.Forget(*this);
+    focus_->Forget(*this);
+}
+
+void frmChart::Form_Load() {
+    SetCaption("Stat Chart");
+    SetResizable(true);
+    SetMinMaxBoxes(true);
+    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
+    CancelButton = &cmdClose;
+    lblKind.SetCaption("&Kind:");
+    lblStat.SetCaption("&Stat:");
+    lblAgainst.SetCaption("&Against:");
+    cboKind.SetSpokenName("Kind");
+    cboStat.SetSpokenName("Stat");
+    cboAgainst.SetSpokenName("Against");
+    chkFilter.SetCaption("&Only the cars the car table shows");
+    cmdExport.SetCaption("&Export...");
+    cmdClose.SetCaption("Close");
+    cboKind.SetEntries({{"Distribution of one stat", Distribution},
+                        {"Two stats against each other", Scatter},
+                        {"Counts of a choice stat", Counts}});
+    cboKind.SetListIndex(Scatter);
+}
+
+bool frmChart::QueryUnload() {
+    if (Place())
+        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
+    return true;
+}
+
+void frmChart::FillStatLists() {
+    filling_ = true;
+    std::vector<platform::DropDown::Entry> stats;
+    if (cboKind.ListIndex() == Counts) {
+        const auto& sources = ChoiceSources();
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            stats.push_back({sources[i].name, kChoiceData + static_cast<int>(i)});
+    } else {
+        for (int column = 0; column < kStatCount; ++column)
+            if (IsNumberStat(column))
+                stats.push_back({std::string(StatName(column)), column});
+    }
+    cboAgainst.SetEntries(cboKind.ListIndex() == Scatter ? stats : std::vector<platform::DropDown::Entry>{});
+    cboAgainst.SetEnabled(cboKind.ListIndex() == Scatter);
+    lblAgainst.SetEnabled(cboKind.ListIndex() == Scatter);
+    cboStat.SetEntries(std::move(stats));
+    // Mass against Max Velocity to begin with: the question asked most.
+    if (cboKind.ListIndex() == Scatter)
+        cboAgainst.SelectText(StatName(13));
+    if (!cboStat.SelectText(StatName(1)))
+        cboStat.SetListIndex(0);
+    filling_ = false;
+}
+
+void frmChart::cboKind_Click() {
+    FillStatLists();
+    Draw();
+}
+
+void frmChart::cboStat_Click() {
+    if (!filling_)
+        Draw();
+}
+
+void frmChart::cboAgainst_Click() {
+    if (!filling_)
+        Draw();
+}
+
+void frmChart::chkFilter_Click() {
+    Draw();
+}
+
+void frmChart::cmdClose_Click() {
+    Unload();
+}
+
+int frmChart::StatColumn() const {
+    return cboStat.ItemData(cboStat.ListIndex());
+}
+
+void frmChart::DocumentChanged(const DocumentEvent& event) {
+    if (cboKind.ListIndex() < 0 || cboStat.ListIndex() < 0)
+        return;
+    if (event.kind == DocumentEvent::Kind::Read || event.RowsChanged())
+        return Draw();
+    if (event.kind != DocumentEvent::Kind::Changed)
+        return;
+    const std::vector<CellChange>& cells = event.change->cells;
+    if (cboKind.ListIndex() == Scatter)
+        return MovePoints(cells) ? void() : Draw();
+    const int column = cboKind.ListIndex() == Counts
+                           ? ChoiceSources().at(static_cast<std::size_t>(StatColumn() - kChoiceData)).column
+                           : StatColumn();
+    // The bars are few and counted again from the values: quick enough at any size.
+    if (std::any_of(cells.begin(), cells.end(),
+                    [column](const CellChange& cell) { return cell.column == column; }))
+        Draw();
+}
+
+bool frmChart::MovePoints(const std::vector<CellChange>& cells) {
+    std::vector<std::pair<int, ChartPoint>> moved;
+    for (const CellChange& cell : cells) {
+        if (cell.column != scatterX_ && cell.column != scatterY_)
+            continue;
+        const std::size_t car = static_cast<std::size_t>(cell.row);
+        if (car >= carPoints_.size())
+            return false;
+        const std::optional<double> x = Number(cell.row, scatterX_);
+        const std::optional<double> y = Number(cell.row, scatterY_);
+        const int point = carPoints_[car];
+        if (point == kNotChosen)
+            continue;
+        // A car that gains or loses its point changes the cars and the note.
+        if ((point >= 0) != (x && y))
+            return false;
+        if (point >= 0)
+            moved.emplace_back(point, ChartPoint{*x, *y});
+    }
+    chtStats.UpdatePoints(moved);
+    return true;
+}
+
+void frmChart::FocusChanged() {
+    if (cboKind.ListIndex() < 0 || cboStat.ListIndex() < 0)
+        return;
+    if (Filtered() != drawnFilter_.has_value() || (drawnFilter_ && *drawnFilter_ != *focus_->Shown()))
+        return Draw();
+    if (cboKind.ListIndex() != Scatter)
+        return Draw();
+    highlighted_.assign(doc_.Cars().size(), false);
+    for (const int row : focus_->Selected())
+        if (row >= 0 && static_cast<std::size_t>(row) < highlighted_.size())
+            highlighted_[static_cast<std::size_t>(row)] = true;
+    chtStats.SetHighlighted(HighlightedPoints());
+}
+
+bool frmChart::Filtered() const {
+    return chkFilter.Value() != 0 && focus_->Shown().has_value();
+}
+
+std::vector<int> frmChart::ChosenCars() const {
+    const std::size_t count = doc_.Cars().size();
+    std::vector<int> cars;
+    if (Filtered()) {
+        // The table may still hold rows of the cars before the last change; it tells the new ones next.
+        for (const int row : *focus_->Shown())
+            if (row >= 0 && static_cast<std::size_t>(row) < count)
+                cars.push_back(row);
+        return cars;
+    }
+    cars.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        cars[i] = static_cast<int>(i);
+    return cars;
+}
+
+std::vector<int> frmChart::HighlightedPoints() const {
+    std::vector<int> points;
+    for (std::size_t point = 0; point < pointCars_.size(); ++point)
+        if (highlighted_[static_cast<std::size_t>(pointCars_[point])])
+            points.push_back(static_cast<int>(point));
+    return points;
+}
+
+std::optional<double> frmChart::Number(int car, int column) const {
+    const std::optional<double> value =
+        NumericValue(doc_.Cars()[static_cast<std::size_t>(car)][column], doc_.Numbers());
+    if (value && !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
+std::string frmChart::NoNumberNote(int count, int column) const {
+    if (count == 0)
+        return {};
+    return CarsText(static_cast<std::size_t>(count)) + (count == 1 ? " has" : " have") + " no number for " +
+           std::string(StatName(column));
+}
+
+void frmChart::Draw() {
+    if (cboKind.ListIndex() < 0 || cboStat.ListIndex() < 0)
+        return;
+    highlighted_.assign(doc_.Cars().size(), false);
+    for (const int row : focus_->Selected())
+        if (row >= 0 && static_cast<std::size_t>(row) < highlighted_.size())
+            highlighted_[static_cast<std::size_t>(row)] = true;
+    drawnFilter_ = Filtered() ? focus_->Shown() : std::nullopt;
+    const std::vector<int> cars = ChosenCars();
+    const int stat = StatColumn();
+    pointCars_.clear();
+    carPoints_.clear();
+    switch (cboKind.ListIndex()) {
+    case Distribution:
+        DrawDistribution(cars, stat);
+        break;
+    case Scatter:
+        if (cboAgainst.ListIndex() >= 0)
+            DrawScatter(cars, stat, cboAgainst.ItemData(cboAgainst.ListIndex()));
+        break;
+    default:
+        DrawCounts(cars, ChoiceSources().at(static_cast<std::size_t>(stat - kChoiceData)));
+        break;
+    }
+    if (chkFilter.Value() != 0 && !focus_->Shown()) {
+        const std::string closed = "The car table is closed: every car is shown.";
+        lblNote.SetCaption(lblNote.Caption().empty() ? closed : lblNote.Caption() + ". " + closed);
+    }
+    chtStats.SetSpokenName(chtStats.Title());
+}
+
+void frmChart::DrawDistribution(const std::vector<int>& cars, int column) {
+    std::vector<std::pair<double, bool>> values;
+    values.reserve(cars.size());
+    int noNumber = 0;
+    for (const int car : cars) {
+        if (const std::optional<double> value = Number(car, column))
+            values.emplace_back(*value, highlighted_[static_cast<std::size_t>(car)]);
+        else
+            ++noNumber;
+    }
+    const StatDef& def = StatCatalogue::Instance()[column];
+    double lowest = def.Minimum, highest = def.Maximum;
+    for (const auto& [value, selected] : values) {
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+    }
+    const Binning bins(def.Minimum, def.Maximum, lowest, highest);
+    std::vector<ChartBar> bars(static_cast<std::size_t>(bins.Count()));
+    for (int bin = 0; bin < bins.Count(); ++bin) {
+        bars[static_cast<std::size_t>(bin)].label = bins.Label(bin);
+        bars[static_cast<std::size_t>(bin)].marked = bins.Outside(bin);
+        bars[static_cast<std::size_t>(bin)].tick = bins.Tick(bin);
+    }
+    for (const auto& [value, selected] : values) {
+        ChartBar& bar = bars[static_cast<std::size_t>(bins.Index(value))];
+        ++bar.count;
+        bar.highlighted += selected ? 1 : 0;
+    }
+    const std::string name(def.StatName);
+    chtStats.SetTitles("Distribution of " + name, name + ", " + CarsText(values.size()), name, "Cars");
+    chtStats.SetBars(std::move(bars), {{bins.MinimumEdge(), "Minimum " + Short(def.Minimum)},
+                                       {bins.MaximumEdge(), "Maximum " + Short(def.Maximum)}});
+    lblNote.SetCaption(NoNumberNote(noNumber, column));
+}
+
+void frmChart::DrawScatter(const std::vector<int>& cars, int columnY, int columnX) {
+    std::vector<ChartPoint> points;
+    points.reserve(cars.size());
+    pointCars_.reserve(cars.size());
+    carPoints_.assign(doc_.Cars().size(), kNotChosen);
+    int noY = 0, noX = 0;
+    for (const int car : cars) {
+        carPoints_[static_cast<std::size_t>(car)] = -1;
+        const std::optional<double> y = Number(car, columnY);
+        const std::optional<double> x = columnX == columnY ? y : Number(car, columnX);
+        noY += y ? 0 : 1;
+        noX += x || columnX == columnY ? 0 : 1;
+        if (x && y) {
+            carPoints_[static_cast<std::size_t>(car)] = static_cast<int>(points.size());
+            pointCars_.push_back(car);
+            points.push_back({*x, *y});
+        }
+    }
+    scatterX_ = columnX;
+    scatterY_ = columnY;
+    const std::string title = std::string(StatName(columnY)) + " against " + std::string(StatName(columnX));
+    chtStats.SetTitles(title, title + ", " + CarsText(points.size()), std::string(StatName(columnX)),
+                       std::string(StatName(columnY)));
+    chtStats.SetPoints(std::move(points), HighlightedPoints());
+    std::string note = NoNumberNote(noY, columnY);
+    const std::string noteX = NoNumberNote(noX, columnX);
+    if (!note.empty() && !noteX.empty())
+        note += "; ";
+    lblNote.SetCaption(note + noteX);
+}
+
+void frmChart::DrawCounts(const std::vector<int>& cars, const ChoiceSource& source) {
+    std::vector<ChartBar> bars;
+    for (const std::string& entry : source.entries)
+        bars.push_back({entry, 0, 0, false, {}});
+    ChartBar unknown{"Unknown", 0, 0, true, {}};
+    for (const int car : cars) {
+        const int entry = source.entryOf(doc_.Cars()[static_cast<std::size_t>(car)][source.column]);
+        ChartBar& bar = entry < 0 ? unknown : bars[static_cast<std::size_t>(entry)];
+        ++bar.count;
+        bar.highlighted += highlighted_[static_cast<std::size_t>(car)] ? 1 : 0;
+    }
+    if (unknown.count > 0)
+        bars.push_back(unknown);
+    chtStats.SetTitles("Cars by " + source.name, source.name + ", " + CarsText(cars.size()), source.name,
+                       "Cars");
+    chtStats.SetBars(std::move(bars), {});
+    lblNote.SetCaption(unknown.count > 0 ? CarsText(static_cast<std::size_t>(unknown.count)) + " with a " +
+                                               source.name + " the editor does not know"
+                                         : std::string());
+}
+
+std::string frmChart::PointText(int point) const {
+    const int car = pointCars_.at(static_cast<std::size_t>(point));
+    const CarRow& row = doc_.Cars().at(static_cast<std::size_t>(car));
+    return std::string(row[VehicleIdentifier]) + "\n" + std::string(StatName(scatterY_)) + ": " +
+           std::string(row[scatterY_]) + "\n" + std::string(StatName(scatterX_)) + ": " +
+           std::string(row[scatterX_]);
+}
+
+void frmChart::chtStats_PointClick(int point) {
+    // The main window shows the car, and the car table selects its row.
+    doc_.AskToShow(pointCars_.at(static_cast<std::size_t>(point)), -1);
+}
+
+void frmChart::cmdExport_Click() {
+    // The dialog starts where the last picture went, else beside the open file.
+    const std::string path =
+        AskForFile(services_, FileDialogKind::Save, "Export Chart",
+                   lastExport_.empty() ? doc_.FilePath() : lastExport_, kPictureFilter, ".png");
+    if (path.empty())
+        return;
+    lastExport_ = path;
+    if (const std::string problem = chtStats.SaveImage(path); !problem.empty())
+        ReportFailure(services_, "Cannot export the chart to " + path + ": " + problem);
+}
+
+} // namespace kestrix

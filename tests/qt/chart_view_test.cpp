@@ -1,0 +1,111 @@
+#include "platform/qt/chart_view.h"
+#include "qt_frames.h"
+#include "sample_cars.h"
+#include "scripted_services.h"
+#include "temp_folder.h"
+#include "windows/frmChart.h"
+#include "windows/frmMain.h"
+
+#include <QAbstractSeries>
+#include <QTest>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace kestrix;
+
+namespace {
+
+class ChartViewTest : public test::TempFolderTest {
+  protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        services.commandLine =
+            "\"" +
+            Write("Handling.cfg", test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
+                                      test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
+                                      test::CarLine("OSPREY", "abc") + "\r\n") +
+            "\"";
+        main.Form_Load();
+        main.mnuChart.UserChooses();
+        chart = &test::ScriptedServices::As<frmChart>(*services.besideWindows.back());
+        chart->SetPlace(platform::Placement{40, 50, 800, 600});
+        frame = test::Frame(*chart);
+        frame->show();
+        view = frame->findChild<platform::qt::ChartView*>("chtStats");
+        ASSERT_TRUE(view);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    }
+    // Where the axes put a value, in the view: the chart's own mapping, not the points'.
+    QPoint At(double x, double y) const {
+        const QPointF place = view->chart()->mapToPosition({x, y}, view->chart()->series().front());
+        return view->mapFromScene(view->chart()->mapToScene(place));
+    }
+    // Whether a point is painted at this place: its colour, not the white of the plot.
+    bool Painted(const QPoint& at) const {
+        const QColor pixel = view->grab().toImage().pixelColor(at);
+        return pixel.blue() > pixel.red() + 40;
+    }
+    void Move(const QPoint& at) {
+        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+    }
+
+    Document doc;
+    test::ScriptedServices services;
+    frmMain main{doc, services};
+    frmChart* chart = nullptr;
+    std::unique_ptr<platform::qt::WindowFrame> frame;
+    platform::qt::ChartView* view = nullptr;
+};
+
+} // namespace
+
+TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemAndMoveWithAnEdit) {
+    EXPECT_EQ(view->accessibleName(), "Mass against Max Velocity");
+    EXPECT_EQ(view->accessibleDescription(), "Mass against Max Velocity, 2 cars");
+    const QPoint veranda = At(200, 1500), ashcroft = At(120, 900);
+    EXPECT_TRUE(Painted(veranda));
+    EXPECT_TRUE(Painted(ashcroft));
+    EXPECT_FALSE(Painted((veranda + ashcroft) / 2));
+
+    main.cboCars.SelectText("ASHCROFT");
+    main.txtStat[1].SetFocus();
+    main.txtStat[1].UserTypes("1200");
+    main.txtStat[1].UserPressesEnter();
+    QApplication::processEvents();
+    EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
+    EXPECT_TRUE(Painted(At(120, 1200)));
+    EXPECT_TRUE(Painted(veranda));
+}
+
+TEST_F(ChartViewTest, PointingAtAPointNamesItsCarAndAClickShowsIt) {
+    const QPoint veranda = At(200, 1500);
+    Move(veranda + QPoint(2, 1));
+    EXPECT_EQ(QToolTip::text(), "VERANDA\nMass: 1500\nMax Velocity: 200");
+    Move(veranda + QPoint(40, 40));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "away from every point";
+
+    main.cboCars.SelectText("ASHCROFT");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
+    EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "VERANDA");
+}
+
+TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
+    const std::string png = Path("chart.png"), svg = Path("chart.svg");
+    EXPECT_EQ(view->SaveImage(png), "");
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), view->size());
+    EXPECT_EQ(view->SaveImage(svg), "");
+    std::ifstream file(svg);
+    const std::string drawing{std::istreambuf_iterator<char>(file), {}};
+    std::size_t circles = 0;
+    for (std::size_t at = drawing.find("<circle"); at != std::string::npos;
+         at = drawing.find("<circle", at + 1))
+        ++circles;
+    EXPECT_EQ(circles, 2u);
+    EXPECT_NE(view->SaveImage(Path("no folder/chart.png")), "");
+}

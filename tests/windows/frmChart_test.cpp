@@ -1,0 +1,360 @@
+#include "windows/frmChart.h"
+
+#include "sample_cars.h"
+#include "windows/editor_test.h"
+#include "windows/frmAddCar.h"
+#include "windows/frmCarTable.h"
+#include "windows/frmImportExport.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <random>
+
+using namespace kestrix;
+using platform::Answer;
+using platform::ChartBar;
+using test::CarLine;
+
+namespace {
+
+// Choices: drive, engine, ABS, flags, front and rear lights.
+const std::string kFile = CarLine("ZEBRA", "1500", "R P 1 2001 1 2", "200") + "\r\n" +
+                          CarLine("APPLE", "0.5", "F D 0 zz01 7 3", "150") + "\r\n" +
+                          CarLine("MANGO", "60000", "4 E 1 1 0 0", "abc") + "\r\n" +
+                          CarLine("KIWI", "heavy", "X P 2 A 3 1", "250") + "\r\n" +
+                          CarLine("PEAR", "50000", "r P 1 0000 1 1", "300") + "\r\n";
+
+// A view that remembers what it was told to redraw.
+struct RecordingView : platform::ControlView {
+    std::vector<platform::Aspect> refreshed;
+    void Refresh(platform::Aspect aspect) override { refreshed.push_back(aspect); }
+    void ControlGone() override {}
+};
+
+int Total(const std::vector<ChartBar>& bars, bool marked) {
+    return std::accumulate(bars.begin(), bars.end(), 0, [marked](int sum, const ChartBar& bar) {
+        return sum + (bar.marked == marked ? bar.count : 0);
+    });
+}
+
+class ChartTest : public test::EditorTest {
+  protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        OpenOn(kFile);
+    }
+    frmChart& Open() {
+        form.mnuChart.UserChooses();
+        return test::ScriptedServices::As<frmChart>(*services.besideWindows.back());
+    }
+    frmCarTable& OpenTable() {
+        form.mnuCarTable.UserChooses();
+        return test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    }
+    static void Choose(platform::DropDown& list, std::string_view text) {
+        for (int i = 0; i < list.ListCount(); ++i)
+            if (list.List(i) == text)
+                return list.UserPicks(i);
+        ADD_FAILURE() << "no entry " << text;
+    }
+    void CommitField(int column, const std::string& value) {
+        form.txtStat[static_cast<std::size_t>(column)].SetFocus();
+        form.txtStat[static_cast<std::size_t>(column)].UserTypes(value);
+        form.txtStat[static_cast<std::size_t>(column)].UserPressesEnter();
+    }
+};
+
+} // namespace
+
+// Every value falls in the bin whose label range holds it, outside bins hold
+// exactly the values beyond the limits, and a larger value never lands in an earlier bin.
+TEST(BinningTest, EveryValueLandsInTheBinThatHoldsItAndOnlyValuesBeyondTheLimitsInMarkedBins) {
+    std::mt19937 random(22);
+    for (int column = 0; column < kStatCount; ++column) {
+        const StatDef& def = StatCatalogue::Instance()[column];
+        if (def.IsText)
+            continue;
+        const double span = def.Maximum - def.Minimum;
+        std::uniform_real_distribution<double> near(def.Minimum - span, def.Maximum + span);
+        std::vector<double> values{def.Minimum,
+                                   static_cast<double>(def.Maximum),
+                                   def.Minimum - span * 1e-9,
+                                   def.Maximum + span * 1e-9,
+                                   def.Minimum - span * 40,
+                                   def.Maximum + 1e12};
+        for (int i = 0; i < 300; ++i)
+            values.push_back(near(random));
+        const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+        const Binning bins(def.Minimum, def.Maximum, *lowest, *highest);
+        EXPECT_LE(bins.Count(), Binning::kInside + 2 * Binning::kMostOutside);
+        std::sort(values.begin(), values.end());
+        int last = 0;
+        for (const double value : values) {
+            const int bin = bins.Index(value);
+            ASSERT_GE(bin, last) << def.StatName << " " << value;
+            last = bin;
+            EXPECT_EQ(bins.Outside(bin), value < def.Minimum || value > def.Maximum)
+                << def.StatName << " " << value;
+        }
+        EXPECT_TRUE(bins.Label(0).starts_with("under ")) << "the far value is beyond the last bin of width";
+        EXPECT_TRUE(bins.Label(bins.Count() - 1).starts_with("over "));
+        EXPECT_EQ(bins.Index(def.Minimum), bins.MinimumEdge());
+        EXPECT_EQ(bins.Index(def.Maximum), bins.MaximumEdge() - 1);
+    }
+    const Binning mass(1, 50000, 1, 50000);
+    EXPECT_EQ(mass.Count(), Binning::kInside) << "no bins outside while no value is";
+    EXPECT_EQ(mass.Label(0), "1 to 2500.95");
+    EXPECT_EQ(mass.Label(19), "47500 to 50000") << "six digits, as people write them";
+}
+
+TEST_F(ChartTest, ADistributionMarksTheBinsBeyondTheLimitsAndCountsTheValuesThatAreNoNumber) {
+    frmChart& chart = Open();
+    EXPECT_EQ(form.mnuChart.Caption(), "Stat &Chart...");
+    Choose(chart.cboKind, "Distribution of one stat");
+    ASSERT_EQ(chart.cboStat.List(chart.cboStat.ListIndex()), "Mass");
+    EXPECT_FALSE(chart.cboAgainst.Enabled());
+    const auto& bars = chart.chtStats.Bars();
+    EXPECT_EQ(Total(bars, false), 2) << "1500 and 50000, the maximum itself inside";
+    EXPECT_EQ(Total(bars, true), 2) << "0.5 below the minimum, 60000 above the maximum";
+    EXPECT_TRUE(bars.front().marked);
+    EXPECT_EQ(bars.front().count, 1);
+    EXPECT_TRUE(bars.back().marked);
+    EXPECT_EQ(bars.back().count, 1);
+    ASSERT_EQ(chart.chtStats.Limits().size(), 2u);
+    EXPECT_EQ(chart.chtStats.Limits()[0].label, "Minimum 1");
+    EXPECT_EQ(chart.chtStats.Limits()[1].label, "Maximum 50000");
+    EXPECT_FALSE(bars[static_cast<std::size_t>(chart.chtStats.Limits()[0].edge)].marked);
+    EXPECT_TRUE(bars[static_cast<std::size_t>(chart.chtStats.Limits()[0].edge - 1)].marked);
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass");
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 4 cars");
+    EXPECT_EQ(chart.chtStats.Title(), "Distribution of Mass");
+
+    Choose(chart.cboStat, "Number Of Gears");
+    EXPECT_EQ(Total(chart.chtStats.Bars(), true), 0);
+    EXPECT_EQ(chart.lblNote.Caption(), "");
+    EXPECT_EQ(chart.chtStats.Summary(), "Number Of Gears, 5 cars");
+}
+
+TEST_F(ChartTest, CountsGiveUnknownStoredValuesABarOfTheirOwn) {
+    frmChart& chart = Open();
+    Choose(chart.cboKind, "Counts of a choice stat");
+    const auto counts = [&chart](std::string_view stat) {
+        Choose(chart.cboStat, stat);
+        std::vector<std::pair<std::string, int>> shown;
+        for (const ChartBar& bar : chart.chtStats.Bars())
+            shown.emplace_back(bar.label + (bar.marked ? "!" : ""), bar.count);
+        return shown;
+    };
+    using Counts = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(counts("Drive Type"), (Counts{{"Front", 1}, {"Rear", 1}, {"4-Wheel", 1}, {"Unknown!", 2}}))
+        << "\"X\" and \"r\" are no drive type the editor stores";
+    EXPECT_EQ(chart.lblNote.Caption(), "2 cars with a Drive Type the editor does not know");
+    EXPECT_EQ(chart.chtStats.Summary(), "Drive Type, 5 cars");
+    EXPECT_EQ(counts("Engine Type"), (Counts{{"Petrol", 3}, {"Diesel", 1}, {"Electric", 1}}));
+    EXPECT_EQ(chart.lblNote.Caption(), "");
+    EXPECT_EQ(counts("Front Lights"),
+              (Counts{{"Long", 1}, {"Small", 2}, {"Big", 0}, {"Tall", 1}, {"Unknown!", 1}}));
+    EXPECT_EQ(counts("ABS"), (Counts{{"Off", 1}, {"On", 3}, {"Unknown!", 1}}));
+    // Flags 2001, zz01, 1, A, 0000: the first group's digit holds flags 1 to 4.
+    EXPECT_EQ(counts("Flag 2G_BOOST"), (Counts{{"Not set", 2}, {"Set", 2}, {"Unknown!", 1}}));
+    EXPECT_EQ(counts("Flag 1G_BOOST"), (Counts{{"Not set", 3}, {"Set", 1}, {"Unknown!", 1}}));
+    EXPECT_EQ(counts("Flag HALOGEN_LIGHTS"), (Counts{{"Not set", 5}, {"Set", 0}}))
+        << "a short value reads as ending in zeros, as the editor reads it";
+}
+
+TEST_F(ChartTest, AScatterNamesEachPointsCarAndAClickShowsItInTheMainWindowAndTheTable) {
+    frmCarTable& table = OpenTable();
+    frmChart& chart = Open();
+    EXPECT_EQ(chart.chtStats.Shows(), platform::Chart::Kind::Scatter);
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 3 cars");
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass; 1 car has no number for Max Velocity");
+    EXPECT_EQ(chart.PointCars(), (std::vector<int>{0, 1, 4}));
+    EXPECT_EQ(chart.chtStats.Points()[1], (platform::ChartPoint{150, 0.5}));
+    EXPECT_EQ(chart.chtStats.UserPointsAt(2), "PEAR\nMass: 50000\nMax Velocity: 300");
+
+    chart.chtStats.UserClicksPoint(2);
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "PEAR");
+    EXPECT_EQ(table.grdCars.SelectedRows(), (std::vector<int>{4}));
+    EXPECT_EQ(chart.chtStats.Highlighted(), (std::vector<int>{2}))
+        << "the car selected in the table stands out";
+
+    chart.UserPressesEscape();
+    EXPECT_TRUE(chart.IsClosed());
+}
+
+// Whatever changes, is undone or redone, the chart shows what a chart drawn
+// afresh shows, and the cars selected in the table stand out; an edit of a
+// point's value moves that point alone and tells the view no more.
+TEST_F(ChartTest, TheChartFollowsEveryChangeOfTheDocumentAsIfDrawnAfresh) {
+    frmCarTable& table = OpenTable();
+    frmChart& chart = Open();
+    RecordingView view;
+    chart.chtStats.AttachView(&view);
+    const auto expectAsDrawnAfresh = [&](const std::string& step) {
+        frmChart fresh(doc, services, std::make_shared<CarFocus>());
+        fresh.Form_Load();
+        fresh.cboKind.UserPicks(chart.cboKind.ListIndex());
+        fresh.cboStat.UserPicks(chart.cboStat.ListIndex());
+        fresh.cboAgainst.UserPicks(chart.cboAgainst.ListIndex());
+        EXPECT_EQ(chart.chtStats.Points(), fresh.chtStats.Points()) << step;
+        EXPECT_EQ(chart.PointCars(), fresh.PointCars()) << step;
+        EXPECT_EQ(chart.chtStats.Summary(), fresh.chtStats.Summary()) << step;
+        EXPECT_EQ(chart.lblNote.Caption(), fresh.lblNote.Caption()) << step;
+        std::vector<int> selected, highlighted;
+        for (const int row : table.grdCars.SelectedRows())
+            selected.push_back(table.grdCars.SourceRow(row));
+        for (std::size_t point = 0; point < chart.PointCars().size(); ++point)
+            if (std::count(selected.begin(), selected.end(), chart.PointCars()[point]))
+                highlighted.push_back(static_cast<int>(point));
+        EXPECT_EQ(chart.chtStats.Highlighted(), highlighted) << step;
+    };
+    const std::vector<std::string> values{"1500", "0.5", "abc", "60000", "200", "-3", "250"};
+    std::mt19937 random(22);
+    const auto any = [&random](std::size_t count) { return static_cast<int>(random() % count); };
+    for (int step = 0; step < 150; ++step) {
+        view.refreshed.clear();
+        const int cars = static_cast<int>(doc.Cars().size());
+        const int row = any(static_cast<std::size_t>(cars));
+        std::string what;
+        switch (any(8)) {
+        case 0:
+        case 1: {
+            const int column = std::vector<int>{1, 13, 5}[static_cast<std::size_t>(any(3))];
+            const std::string value = values[static_cast<std::size_t>(any(values.size()))];
+            const bool scatter = chart.cboKind.ListIndex() == frmChart::Scatter;
+            const bool shown = column == chart.cboStat.ItemData(chart.cboStat.ListIndex()) ||
+                               (scatter && column == chart.cboAgainst.ItemData(chart.cboAgainst.ListIndex()));
+            const auto point = std::find(chart.PointCars().begin(), chart.PointCars().end(), row);
+            const bool moves = scatter && shown && point != chart.PointCars().end() &&
+                               NumericValue(value, {}) && Cell(row, column) != value;
+            what = "edit " + std::to_string(row) + "," + std::to_string(column) + " to " + value;
+            table.grdCars.UserEdits(table.grdCars.ShownRow(row), column, value);
+            if (moves) {
+                EXPECT_EQ(view.refreshed, (std::vector<platform::Aspect>{platform::Aspect::Value})) << what;
+                EXPECT_EQ(chart.chtStats.ChangedPoints(),
+                          (std::vector<int>{static_cast<int>(point - chart.PointCars().begin())}))
+                    << what;
+            }
+            if (!shown) {
+                EXPECT_TRUE(view.refreshed.empty()) << "a stat the chart does not show: " << what;
+            }
+            break;
+        }
+        case 2:
+            what = "undo";
+            form.mnuUndo.UserChooses();
+            break;
+        case 3:
+            what = "redo";
+            form.mnuRedo.UserChooses();
+            break;
+        case 4:
+            what = "select " + std::to_string(row);
+            table.grdCars.UserSelects({{0, 0, table.grdCars.ShownRow(row), 2}}, {0, 0});
+            break;
+        case 5:
+            if (cars < 3)
+                continue;
+            what = "delete " + std::to_string(row);
+            form.cboCars.SelectText(Cell(row, VehicleIdentifier));
+            services.answers.push_back(Answer::Yes);
+            form.mnuDelete.UserChooses();
+            EXPECT_NE(std::count(view.refreshed.begin(), view.refreshed.end(), platform::Aspect::Rows), 0)
+                << what;
+            break;
+        case 6:
+            what = "add";
+            services.steps.push_back([](platform::Window& window) {
+                auto& add = test::ScriptedServices::As<frmAddCar>(window);
+                add.txtCarLabel.UserTypes("NEWCAR");
+                add.cmdViewErrors.UserClicks();
+            });
+            form.mnuAdd.UserChooses();
+            break;
+        default:
+            what = "kind";
+            chart.cboKind.UserPicks(any(2));
+            chart.cboStat.UserPicks(any(static_cast<std::size_t>(chart.cboStat.ListCount())));
+            break;
+        }
+        expectAsDrawnAfresh(std::to_string(step) + ": " + what);
+    }
+
+    services.openPaths.push_back(Write("Other.cfg", CarLine("FIG", "700", "R P 1 0 1 1", "180") + "\r\n"));
+    services.steps.push_back([this](platform::Window& window) {
+        auto& io = test::ScriptedServices::As<frmImportExport>(window);
+        io.lvLeft.UserClicks(0);
+        io.cmdCopyRight.UserClicks();
+        services.answers.push_back(Answer::Ok);
+        io.cmdSave.UserClicks();
+    });
+    Choose(chart.cboKind, "Two stats against each other");
+    form.mnuImportCarStats.UserChooses();
+    EXPECT_EQ(chart.chtStats.UserPointsAt(static_cast<int>(chart.PointCars().size()) - 1),
+              "FIG\nMass: 700\nMax Velocity: 180")
+        << "an imported car comes last";
+    expectAsDrawnAfresh("import");
+    form.cboCars.SelectText("FIG");
+    services.steps.push_back([](platform::Window& window) {
+        auto& rename = test::ScriptedServices::As<frmRenameCar>(window);
+        rename.txtName.UserTypes("DATE");
+        rename.UserPressesEnter();
+    });
+    form.mnuRename.UserChooses();
+    EXPECT_EQ(chart.chtStats.UserPointsAt(static_cast<int>(chart.PointCars().size()) - 1),
+              "DATE\nMass: 700\nMax Velocity: 180");
+    chart.chtStats.AttachView(nullptr);
+}
+
+TEST_F(ChartTest, TheCarTablesFilterAndSelectionFocusTheChartUntilTheTableCloses) {
+    frmChart& chart = Open();
+    chart.chkFilter.UserClicks();
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass; 1 car has no number for Max Velocity. "
+                                       "The car table is closed: every car is shown.");
+    frmCarTable& table = OpenTable();
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass; 1 car has no number for Max Velocity")
+        << "the table opened: its cars, every one while it filters none";
+    table.txtFilter.UserTypes("Mass > 100");
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 2 cars") << "ZEBRA and PEAR";
+    EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Max Velocity") << "MANGO";
+    EXPECT_EQ(chart.PointCars(), (std::vector<int>{0, 4}));
+    table.grdCars.UserEdits(table.grdCars.ShownRow(4), 13, "320");
+    EXPECT_EQ(chart.chtStats.UserPointsAt(1), "PEAR\nMass: 50000\nMax Velocity: 320");
+
+    Choose(chart.cboKind, "Distribution of one stat");
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 3 cars") << "ZEBRA, MANGO and PEAR";
+    table.grdCars.UserSelects({{0, 0, 0, 3}}, {0, 0});
+    EXPECT_EQ(std::accumulate(chart.chtStats.Bars().begin(), chart.chtStats.Bars().end(), 0,
+                              [](int sum, const ChartBar& bar) { return sum + bar.highlighted; }),
+              1);
+
+    table.Unload();
+    EXPECT_EQ(chart.chtStats.Summary(), "Mass, 4 cars");
+    EXPECT_EQ(chart.lblNote.Caption(),
+              "1 car has no number for Mass. The car table is closed: every car is shown.");
+}
+
+TEST_F(ChartTest, ExportAsksWhereWithTheDialogsFolderAndReportsAFailureNamingTheFile) {
+    frmChart& chart = Open();
+    services.savePaths.push_back(Path("roster.svg"));
+    services.answers.push_back(Answer::Ok);
+    chart.cmdExport.UserClicks();
+    ASSERT_EQ(services.saveDialogs.size(), 1u);
+    EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
+    EXPECT_EQ(services.saveDialogs[0].filter, "PNG Picture|*.png|SVG Drawing|*.svg");
+    EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
+    ASSERT_EQ(services.messages.size(), 1u) << "no view, so nothing was drawn";
+    EXPECT_EQ(services.messages[0].text,
+              "Cannot export the chart to " + Path("roster.svg") + ": The chart is not shown");
+
+    std::string written;
+    chart.chtStats.SetImageWriter([&written](const std::string& path) {
+        written = path;
+        return std::string();
+    });
+    services.savePaths.push_back(Path("roster.png"));
+    chart.cmdExport.UserClicks();
+    EXPECT_EQ(written, Path("roster.png"));
+    EXPECT_EQ(services.messages.size(), 1u);
+}
