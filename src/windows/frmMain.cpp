@@ -213,6 +213,21 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
         form.MarkModified();
 }
 
+// A window beside this one opens once: the menu brings it to the front while it is open.
+template <class Form> bool BroughtToFront(const std::weak_ptr<Form>& window) {
+    const auto open = window.lock();
+    if (!open || open->IsClosed())
+        return false;
+    open->BringToFront();
+    return true;
+}
+
+template <class Form, class Opened>
+void OpenBeside(platform::Services& services, std::weak_ptr<Form>& window, std::shared_ptr<Opened> opened) {
+    window = opened;
+    services.ShowBeside(std::move(opened));
+}
+
 } // namespace
 
 frmMain::frmMain(Document& doc, platform::Services& services)
@@ -1112,29 +1127,23 @@ void frmMain::mnuViewProperties_Click() {
 // The car table.
 
 void frmMain::mnuCarTable_Click() {
-    if (const auto open = carTable_.lock(); open && !open->IsClosed()) {
-        open->BringToFront();
+    if (BroughtToFront(carTable_))
         return;
-    }
     StatsToArray();
     auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
-    carTable_ = table;
-    services_.ShowBeside(std::move(table));
+    OpenBeside(services_, carTable_, std::move(table));
 }
 
 // The stat chart.
 
 void frmMain::mnuChart_Click() {
-    if (const auto open = chart_.lock(); open && !open->IsClosed()) {
-        open->BringToFront();
+    if (BroughtToFront(chart_))
         return;
-    }
     StatsToArray();
     auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
     chart->Form_Load();
-    chart_ = chart;
-    services_.ShowBeside(std::move(chart));
+    OpenBeside(services_, chart_, std::move(chart));
 }
 
 bool frmMain::KeepFieldEdits() {
@@ -1277,14 +1286,11 @@ void frmMain::mnuRedo_Click() {
 }
 
 void frmMain::mnuChanges_Click() {
-    if (const auto open = changes_.lock(); open && !open->IsClosed()) {
-        open->BringToFront();
+    if (BroughtToFront(changes_))
         return;
-    }
     StatsToArray();
     auto changes = std::make_shared<frmChanges>(doc_);
-    changes_ = changes;
-    services_.ShowBeside(std::move(changes));
+    OpenBeside(services_, changes_, std::move(changes));
 }
 
 // Comparing with another file.
