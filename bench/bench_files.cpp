@@ -4,6 +4,7 @@
 #include "sample_cars.h"
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace kestrix::bench {
@@ -36,6 +37,19 @@ const std::string& TemporaryFile(const std::string& name, const std::function<st
 
 const std::string& LargeHandlingFile() {
     return TemporaryFile("kestrix-bench-Handling.cfg", [] { return test::GeneratedHandlingText(32767); });
+}
+
+// The resident memory of the process, in kB.
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmRSS:") {
+            long kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes;
+        }
+    return 0;
 }
 
 } // namespace kestrix::bench

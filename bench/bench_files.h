@@ -12,4 +12,7 @@ const std::string& TemporaryFile(const std::string& name, const std::function<st
 // The largest file there is: 32767 plausible cars, every hundredth with one error.
 const std::string& LargeHandlingFile();
 
+// The resident memory of the process, in kB.
+long ResidentKilobytes();
+
 } // namespace kestrix::bench

@@ -9,7 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -17,19 +16,6 @@ using namespace kestrix;
 using platform::qt::QtServices;
 
 namespace {
-
-// The resident memory of the process, in kB.
-long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes;
-        }
-    return 0;
-}
 
 // 32767 cars whose mass and top speed spread over the plot, so that no two
 // points share a pixel by luck of the data: the most the scatter ever paints.
@@ -110,11 +96,11 @@ void EditOneCar(benchmark::State& state) {
 // What the open scatter of every car adds to the editor's memory.
 void ChartMemory(benchmark::State& state) {
     Editor editor;
-    const long before = ResidentKilobytes();
+    const long before = bench::ResidentKilobytes();
     QWidget* chart = nullptr;
     for (auto _ : state)
         chart = editor.OpenChart();
-    state.counters["chart_kB"] = static_cast<double>(ResidentKilobytes() - before);
+    state.counters["chart_kB"] = static_cast<double>(bench::ResidentKilobytes() - before);
     if (!chart)
         state.SkipWithError("the chart did not open");
 }

@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -23,19 +22,6 @@ using platform::qt::QtServices;
 namespace {
 
 constexpr int kLargestFile = 32767;
-
-// The resident memory of the process, in kB.
-long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes;
-        }
-    return 0;
-}
 
 // The editor on the large file, its main window shown.
 struct Editor {
@@ -136,14 +122,14 @@ void UndoOrRedoMultiplyAll(benchmark::State& state) {
 // What the open table adds to the memory of the editor with its main window.
 void TableMemory(benchmark::State& state) {
     bench::LargeHandlingFile();
-    const long before = ResidentKilobytes();
+    const long before = bench::ResidentKilobytes();
     Editor editor;
-    const long withMain = ResidentKilobytes();
+    const long withMain = bench::ResidentKilobytes();
     std::shared_ptr<frmCarTable> table;
     auto frame = editor.OpenTable(table);
     for (auto _ : state)
         benchmark::DoNotOptimize(table->grdCars.RowCount());
-    const long withTable = ResidentKilobytes();
+    const long withTable = bench::ResidentKilobytes();
     state.counters["main_window_kB"] = static_cast<double>(withMain - before);
     state.counters["table_kB"] = static_cast<double>(withTable - withMain);
 }

@@ -2,6 +2,7 @@
 
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
+#include "model/stat_description.h"
 
 #include <algorithm>
 #include <string_view>
@@ -13,23 +14,24 @@ namespace kestrix {
 
 namespace {
 
-// The value a new car gets in a text column, or nothing for a number column.
-std::string_view TextColumnValue(int column, bool highest) {
-    switch (column) {
-    case DriveType:
-        return "F";
-    case EngineType:
-        return "P";
-    case Abs:
-        return highest ? "1" : "0";
-    case Flags:
-        return highest ? "FFFF" : "0000";
-    case FrontLights:
-    case RearLights:
-        return "0";
-    default:
-        return {};
+// The value a new car gets in a text column: the first choice, or a box or
+// every flag ticked for the highest values and unticked for the lowest.
+std::string TextColumnValue(int column, bool highest) {
+    const StatDescription& stat = DescriptionOf(column);
+    switch (stat.control) {
+    case StatControlKind::ChoiceList:
+        return StoredEntry(stat, 0);
+    case StatControlKind::CheckBox:
+        return StoredEntry(stat, highest ? 1 : 0);
+    case StatControlKind::Flags: {
+        FlagTicks ticks{};
+        ticks.fill(highest);
+        return EncodeFlags(ticks);
     }
+    case StatControlKind::Field:
+        break;
+    }
+    return {};
 }
 
 void FillWithLimits(CarRow& row, bool highest) {

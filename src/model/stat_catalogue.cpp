@@ -1,54 +1,13 @@
 #include "model/stat_catalogue.h"
 
+#include "model/stat_description.h"
+
 #include <charconv>
 #include <cmath>
 
 namespace kestrix {
 
 namespace {
-
-struct CatalogueRow {
-    std::string_view name;
-    bool isText;
-    std::int16_t maxLength;
-    double minimum;
-    std::int32_t maximum;
-};
-
-constexpr std::array<CatalogueRow, kStatCount> kRows{{
-    {"Vehicle Identifier", true, 14, 0, 0},
-    {"Mass", false, 0, 1, 50000},
-    {"Dimensions (X)", false, 0, 0, 20},
-    {"Dimensions (Y)", false, 0, 0, 20},
-    {"Dimensions (Z)", false, 0, 0, 20},
-    {"Centre Of Mass (X)", false, 0, -10, 10},
-    {"Centre Of Mass (Y)", false, 0, -10, 10},
-    {"Centre Of Mass (Z)", false, 0, -10, 10},
-    {"Submerged (%)", false, 0, 10, 120},
-    {"Traction Multiplier", false, 0, 0.5, 2},
-    {"Traction Loss", false, 0, 0, 1},
-    {"Traction Bias", false, 0, 0, 1},
-    {"Number Of Gears", false, 0, 1, 5},
-    {"Max Velocity", false, 0, 5, 300},
-    {"Engine Acceleration", false, 0, 0.1, 50},
-    {"Drive Type", true, 0, 0, 0},
-    {"Engine Type", true, 0, 0, 0},
-    {"Brake Deceleration", false, 0, 0.1, 20},
-    {"Brake Bias", false, 0, 0, 1},
-    {"ABS", true, 0, 0, 0},
-    {"Steering Lock", false, 0, 10, 40},
-    {"Suspension Force Level", false, 0, 0, 10},
-    {"Suspension Damping Level", false, 0, 0, 10},
-    {"Seat Offset Distance", false, 0, 0, 10},
-    {"Collision Damage Multiplier", false, 0, 0.2, 5},
-    {"Monetary Value", false, 0, 1, 150000},
-    {"Suspension Upper Limit", false, 0, -2, 2},
-    {"Suspension Lower Limit", false, 0, -2, 2},
-    {"Front-Rear Suspension Bias", false, 0, -2, 2},
-    {"Flags", true, 4, 0, 0},
-    {"Front Lights", true, 0, 0, 0},
-    {"Rear Lights", true, 0, 0, 0},
-}};
 
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9')
@@ -69,10 +28,8 @@ const std::array<std::string_view, kFlagCount> kFlagNames{
 };
 
 StatCatalogue::StatCatalogue() {
-    for (std::size_t i = 0; i < defs_.size(); ++i) {
-        const CatalogueRow& row = kRows[i];
-        defs_[i] = StatDef{row.name, row.isText, row.maxLength, row.minimum, row.maximum};
-    }
+    for (int column = 0; column < kStatCount; ++column)
+        defs_[static_cast<std::size_t>(column)] = DescriptionOf(column).def;
 }
 
 const StatCatalogue& StatCatalogue::Instance() {

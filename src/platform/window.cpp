@@ -79,6 +79,12 @@ void Window::UserPressesFunctionKey(int number) {
             button->UserClicks();
 }
 
+void Window::UserPressesKey(Shortcut key) {
+    for (const auto& [shortcut, command] : KeyCommands)
+        if (shortcut == key && command && !closed_)
+            command();
+}
+
 void Window::UserPressesEscape() {
     if (CancelButton && CancelButton->Visible())
         CancelButton->UserClicks();

@@ -99,6 +99,10 @@ class Window {
     // Function keys (1 for F1) that press a button wherever the focus is.
     std::vector<std::pair<int, Button*>> FunctionKeys;
     void UserPressesFunctionKey(int number);
+    // Keys that run a command wherever the focus is, unless the focused
+    // control takes them for itself (a field's own undo of its typing).
+    std::vector<std::pair<Shortcut, Event>> KeyCommands;
+    void UserPressesKey(Shortcut key);
 
     void AttachView(WindowView* view) { view_ = view; }
 

@@ -1,5 +1,6 @@
 #include "windows/frmCarTable.h"
 
+#include "model/stat_description.h"
 #include "model/stat_help.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
@@ -18,16 +19,6 @@ namespace {
 
 constexpr const char* kPlaceSetting = "CarTable/Place";
 
-GridColumn ChoiceColumn(std::vector<std::string> entries, std::vector<std::string> stored,
-                        std::function<int(std::string_view)> entryOf) {
-    GridColumn column;
-    column.editing = GridColumn::Editing::Choice;
-    column.entries = std::move(entries);
-    column.stored = std::move(stored);
-    column.entryOf = std::move(entryOf);
-    return column;
-}
-
 // What a bulk edit left as it was, and why.
 std::string SkippedCellsText(int notNumbers, int tooLarge) {
     std::string text = "Cells left as they were:";
@@ -39,71 +30,42 @@ std::string SkippedCellsText(int notNumbers, int tooLarge) {
     return text + ".";
 }
 
-// The edit of each stat, as the main window edits it.
-GridColumn StatColumn(int stat) {
-    const auto letterChoice = [](const auto& choices) {
-        std::vector<std::string> entries, stored;
-        std::string letters;
-        for (const std::string_view choice : choices) {
-            entries.emplace_back(choice);
-            stored.push_back(LetterChoiceStored(choice));
-            letters += stored.back();
-        }
-        return ChoiceColumn(entries, stored, [letters](std::string_view value) {
-            return LetterChoicePosition(value, letters);
-        });
-    };
-    switch (stat) {
-    case VehicleIdentifier: {
-        GridColumn column;
-        column.editing = GridColumn::Editing::ReadOnly;
-        return column;
-    }
-    case DriveType:
-        return letterChoice(kDriveChoices);
-    case EngineType:
-        return letterChoice(kEngineChoices);
-    case FrontLights:
-    case RearLights: {
-        std::vector<std::string> entries, stored;
-        for (std::size_t i = 0; i < kLightChoices.size(); ++i) {
-            entries.emplace_back(kLightChoices[i]);
-            stored.push_back(std::to_string(i));
-        }
-        return ChoiceColumn(entries, stored, [](std::string_view value) {
-            return StoredWholeNumber(value, static_cast<int>(kLightChoices.size())).value_or(-1);
-        });
-    }
-    case Abs: {
-        GridColumn column;
-        column.editing = GridColumn::Editing::Tick;
-        column.stored = {"0", "1"};
-        column.entryOf = [](std::string_view value) { return StoredWholeNumber(value, 2).value_or(-1); };
-        return column;
-    }
-    case Flags: {
-        GridColumn column;
-        column.editing = GridColumn::Editing::Ticks;
-        column.entries.assign(kFlagNames.begin(), kFlagNames.end());
-        column.ticksOf = [](std::string_view value) {
+// The edit of each stat, as the main window edits it; the name changes only by a rename.
+GridColumn StatColumn(int column) {
+    const StatDescription& stat = DescriptionOf(column);
+    GridColumn shown;
+    if (!stat.def.IsText)
+        shown.sort = GridColumn::Sort::Number;
+    switch (stat.control) {
+    case StatControlKind::Field:
+        if (column == VehicleIdentifier)
+            shown.editing = GridColumn::Editing::ReadOnly;
+        return shown;
+    case StatControlKind::ChoiceList:
+    case StatControlKind::CheckBox:
+        shown.editing = stat.control == StatControlKind::CheckBox ? GridColumn::Editing::Tick
+                                                                  : GridColumn::Editing::Choice;
+        shown.entries.assign(stat.choices.begin(), stat.choices.end());
+        for (int entry = 0; entry < EntryCount(stat); ++entry)
+            shown.stored.push_back(StoredEntry(stat, entry));
+        shown.entryOf = [&stat](std::string_view value) { return EntryOf(stat, value); };
+        return shown;
+    case StatControlKind::Flags:
+        shown.editing = GridColumn::Editing::Ticks;
+        shown.entries.assign(stat.choices.begin(), stat.choices.end());
+        shown.ticksOf = [](std::string_view value) {
             const FlagTicks ticks = DecodeFlags(value);
             return std::vector<bool>(ticks.begin(), ticks.end());
         };
-        column.ticksStored = [](const std::vector<bool>& ticks) {
+        shown.ticksStored = [](const std::vector<bool>& ticks) {
             FlagTicks flags{};
             for (std::size_t i = 0; i < flags.size() && i < ticks.size(); ++i)
                 flags[i] = ticks[i];
             return EncodeFlags(flags);
         };
-        return column;
+        return shown;
     }
-    default: {
-        GridColumn column;
-        if (!StatCatalogue::Instance()[stat].IsText)
-            column.sort = GridColumn::Sort::Number;
-        return column;
-    }
-    }
+    return shown;
 }
 
 } // namespace
@@ -119,6 +81,10 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     cmdCompare.SetCaption("&Compare Cars");
     cmdNextError.SetCaption("&Next Error (F8)");
     FunctionKeys.emplace_back(8, &cmdNextError);
+    // The document's undo and redo, as the main window's Edit menu gives them.
+    KeyCommands = {{platform::Shortcut::CtrlZ, [this] { Undo_Key(); }},
+                   {platform::Shortcut::CtrlY, [this] { Redo_Key(); }},
+                   {platform::Shortcut::CtrlShiftZ, [this] { Redo_Key(); }}};
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
                      "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
                      "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
@@ -366,6 +332,17 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
         break;
     }
     services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
+}
+
+// Typing elsewhere is kept first, so that undo takes back the last change as it is.
+void frmCarTable::Undo_Key() {
+    doc_.CommitPendingEdits();
+    doc_.Undo();
+}
+
+void frmCarTable::Redo_Key() {
+    doc_.CommitPendingEdits();
+    doc_.Redo();
 }
 
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {

@@ -55,6 +55,9 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void cmdMultiply_Click();
     void cmdCompare_Click();
     void cmdNextError_Click();
+    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z: the document's undo and redo.
+    void Undo_Key();
+    void Redo_Key();
 
   protected:
     bool QueryUnload() override;

@@ -1,5 +1,6 @@
 #include "windows/frmChart.h"
 
+#include "model/stat_description.h"
 #include "windows/file_dialogs.h"
 
 #include <algorithm>
@@ -39,26 +40,21 @@ bool IsNumberStat(int column) {
     return !StatCatalogue::Instance()[column].IsText;
 }
 
-ChoiceSource LetterSource(int column, const auto& choices) {
-    std::vector<std::string> entries(choices.begin(), choices.end());
-    return {std::string(StatName(column)), column, entries, [entries](std::string_view stored) {
-                for (std::size_t i = 0; i < entries.size(); ++i)
-                    if (stored == LetterChoiceStored(entries[i]))
-                        return static_cast<int>(i);
-                return -1;
-            }};
-}
-
-ChoiceSource NumberSource(int column, std::vector<std::string> entries) {
-    const int count = static_cast<int>(entries.size());
-    return {std::string(StatName(column)), column, std::move(entries),
-            [count](std::string_view stored) { return StoredWholeNumber(stored, count).value_or(-1); }};
+// A choice list or box counted by the entries the main window offers for it.
+ChoiceSource EntrySource(int column) {
+    const StatDescription& stat = DescriptionOf(column);
+    std::vector<std::string> entries(stat.choices.begin(), stat.choices.end());
+    if (stat.control == StatControlKind::CheckBox)
+        entries = {"Off", "On"};
+    return {std::string(stat.def.StatName), column, std::move(entries),
+            [&stat](std::string_view stored) { return EntryOf(stat, stored); }};
 }
 
 ChoiceSource FlagSource(int flag) {
     const std::size_t group = static_cast<std::size_t>(flag / 4);
-    return {"Flag " + std::string(kFlagNames[static_cast<std::size_t>(flag)]), Flags,
-            std::vector<std::string>{"Not set", "Set"}, [flag, group](std::string_view stored) {
+    const std::string_view name = DescriptionOf(Flags).choices[static_cast<std::size_t>(flag)];
+    return {"Flag " + std::string(name), Flags, std::vector<std::string>{"Not set", "Set"},
+            [flag, group](std::string_view stored) {
                 // A missing group reads as "0", as the editor reads it; another character is unknown.
                 if (group < stored.size() && !std::isxdigit(static_cast<unsigned char>(stored[group])))
                     return -1;
@@ -130,13 +126,12 @@ std::string Binning::Tick(int bin) const {
 
 const std::vector<ChoiceSource>& ChoiceSources() {
     static const std::vector<ChoiceSource> sources = [] {
-        std::vector<ChoiceSource> list{
-            LetterSource(DriveType, kDriveChoices),
-            LetterSource(EngineType, kEngineChoices),
-            NumberSource(FrontLights, {kLightChoices.begin(), kLightChoices.end()}),
-            NumberSource(RearLights, {kLightChoices.begin(), kLightChoices.end()}),
-            NumberSource(Abs, {"Off", "On"}),
-        };
+        std::vector<ChoiceSource> list;
+        for (int column = 0; column < kStatCount; ++column) {
+            const StatControlKind control = DescriptionOf(column).control;
+            if (control == StatControlKind::ChoiceList || control == StatControlKind::CheckBox)
+                list.push_back(EntrySource(column));
+        }
         for (int flag = 0; flag < kFlagCount; ++flag)
             list.push_back(FlagSource(flag));
         return list;

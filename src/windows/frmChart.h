@@ -48,7 +48,7 @@ struct ChoiceSource {
     std::vector<std::string> entries;
     std::function<int(std::string_view)> entryOf;
 };
-// Drive type, engine type, the lights, ABS and each flag.
+// Every choice list and box of the main window, then each flag.
 const std::vector<ChoiceSource>& ChoiceSources();
 
 // The stats of every car drawn as a chart, beside the main window: one

@@ -93,6 +93,34 @@ std::string CommentsKept(std::string_view shown) {
 
 namespace {
 
+// The field of each text of the document, and how the field shows it.
+struct CommentField {
+    platform::TextField frmComments::*field;
+    DocumentText text;
+};
+
+constexpr CommentField kFields[] = {
+    {&frmComments::txtBefore, DocumentText::BeforeComments},
+    {&frmComments::txtAfter, DocumentText::AfterComments},
+    {&frmComments::txtAuthor, DocumentText::Author},
+};
+
+std::string Shown(const HandlingDocument& doc, DocumentText text) {
+    switch (text) {
+    case DocumentText::BeforeComments:
+        return CommentsShown(doc.BeforeComments);
+    case DocumentText::AfterComments:
+        return CommentsShown(doc.AfterComments);
+    case DocumentText::Author:
+        break;
+    }
+    return doc.Author;
+}
+
+std::string Kept(const std::string& shown, DocumentText text) {
+    return text == DocumentText::Author ? shown : CommentsKept(shown);
+}
+
 std::string CommentsNote(std::string_view before, std::string_view after) {
     std::string note = LinesNote(LinesReadAsCars(before), LinesReadAsCars(after), " will read back as a car",
                                  " will read back as cars");
@@ -147,8 +175,13 @@ frmComments::frmComments(Document& doc)
     CancelButton = &cmdClose;
     cmdOK.Click = [this] { cmdOK_Click(); };
     cmdClose.Click = [this] { cmdClose_Click(); };
-    txtBefore.Change = [this] { txtComments_Change(); };
-    txtAfter.Change = [this] { txtComments_Change(); };
+    for (const CommentField& shown : kFields)
+        (this->*shown.field).Change = [this, text = shown.text] {
+            if (!filling_)
+                typed_[static_cast<std::size_t>(text)] = true;
+            if (text != DocumentText::Author) // the note is about the comment lines
+                txtComments_Change();
+        };
     // The author is one line of the file: a line end in it would start a car line.
     txtAuthor.SetRefusedCharacters("\r\n");
     for (platform::TextField* field : {&txtBefore, &txtAfter, &txtAuthor})
@@ -156,12 +189,31 @@ frmComments::frmComments(Document& doc)
     Focus.Join({&cmdOK, &cmdClose, &txtBefore, &txtAfter, &txtAuthor});
     KeyboardOrder = {&cmdOK, &cmdClose, &txtBefore, &txtAfter, &txtAuthor};
     cmdOK.SetFocus();
+    doc_.Observe(*this);
+}
+
+frmComments::~frmComments() {
+    doc_.Forget(*this);
 }
 
 void frmComments::Fill() {
-    txtBefore.SetText(CommentsShown(doc_.Data().BeforeComments));
-    txtAfter.SetText(CommentsShown(doc_.Data().AfterComments));
-    txtAuthor.SetText(doc_.Data().Author);
+    ShowTexts(false);
+}
+
+void frmComments::ShowTexts(bool keepTyping) {
+    filling_ = true;
+    for (const CommentField& shown : kFields) {
+        bool& typed = typed_[static_cast<std::size_t>(shown.text)];
+        if (!keepTyping || !typed)
+            (this->*shown.field).SetText(Shown(doc_.Data(), shown.text));
+        typed = typed && keepTyping;
+    }
+    filling_ = false;
+}
+
+void frmComments::DocumentChanged(const DocumentEvent& event) {
+    if (event.kind == DocumentEvent::Kind::Read || (event.change && !event.change->texts.empty()))
+        ShowTexts(true);
 }
 
 void frmComments::txtComments_Change() {
@@ -176,11 +228,10 @@ void frmComments::txtComments_Refused(platform::TextField::Refusal refusal) {
 
 void frmComments::cmdOK_Click() {
     doc_.CommitPendingEdits();
-    doc_.Commit(TextsChange(doc_.Data(),
-                            {{DocumentText::BeforeComments, CommentsKept(txtBefore.Text())},
-                             {DocumentText::AfterComments, CommentsKept(txtAfter.Text())},
-                             {DocumentText::Author, txtAuthor.Text()}},
-                            "Edit Comments"));
+    std::vector<std::pair<DocumentText, std::string>> texts;
+    for (const CommentField& shown : kFields)
+        texts.emplace_back(shown.text, Kept((this->*shown.field).Text(), shown.text));
+    doc_.Commit(TextsChange(doc_.Data(), texts, "Edit Comments"));
     Unload();
 }
 

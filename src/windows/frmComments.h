@@ -28,9 +28,12 @@ std::string CommentsKept(std::string_view shown);
 
 // The comments before and after the car lines and the author, edited beside
 // the main window. Confirming writes them into the document open at that moment.
-class frmComments : public platform::Window {
+// A field the user has not typed in follows the document (an undo, another
+// file read); one with typing keeps it until it is confirmed or dropped.
+class frmComments : public platform::Window, private DocumentObserver {
   public:
     explicit frmComments(Document& doc);
+    ~frmComments() override;
 
     // Fills the three fields from the document, dropping whatever was typed.
     void Fill();
@@ -51,7 +54,13 @@ class frmComments : public platform::Window {
     void txtComments_Refused(platform::TextField::Refusal refusal);
 
   private:
+    void DocumentChanged(const DocumentEvent& event) override;
+    void ShowTexts(bool keepTyping);
+
     Document& doc_;
+    // The fields typed in since they were filled, by DocumentText.
+    std::array<bool, 3> typed_{};
+    bool filling_ = false;
 };
 
 } // namespace kestrix

@@ -171,11 +171,11 @@ void frmCompareFiles::lvDifferences_DblClick() {
         doc_.AskToShow(line->docRow, std::max(line->column, 0));
 }
 
-void frmCompareFiles::TakeCells(int docRow, int otherRow, std::vector<CellChange>& cells) const {
+void frmCompareFiles::TakeCells(int docRow, int otherRow, int only, std::vector<CellChange>& cells) const {
     const CarRow& docCar = doc_.Cars()[static_cast<std::size_t>(docRow)];
     const CarRow& otherCar = other_.Cars[static_cast<std::size_t>(otherRow)];
     for (int column = 1; column < kStatCount; ++column) {
-        if (docCar[column] != otherCar[column])
+        if ((only < 0 || column == only) && docCar[column] != otherCar[column])
             cells.push_back({docRow, column, std::string(docCar[column]), std::string(otherCar[column])});
     }
 }
@@ -205,33 +205,28 @@ void frmCompareFiles::Take(const std::vector<CellChange>& cells, const std::vect
     Compare();
 }
 
-void frmCompareFiles::cmdTakeValue_Click() {
+void frmCompareFiles::TakeSelected(bool wholeCar) {
     const Line* line = SelectedLine();
     if (!line || line->otherRow < 0)
         return;
+    // A car only in the other file comes whole, whichever was asked.
     if (line->docRow < 0) {
         Take({}, {line->otherRow});
         return;
     }
-    if (line->column < 1)
-        return;
-    const std::string_view before = doc_.Cars()[static_cast<std::size_t>(line->docRow)][line->column];
-    const std::string_view after = other_.Cars[static_cast<std::size_t>(line->otherRow)][line->column];
-    if (before != after)
-        Take({{line->docRow, line->column, std::string(before), std::string(after)}}, {});
+    if (!wholeCar && line->column < 1)
+        return; // a heading holds no value
+    std::vector<CellChange> cells;
+    TakeCells(line->docRow, line->otherRow, wholeCar ? -1 : line->column, cells);
+    Take(cells, {});
+}
+
+void frmCompareFiles::cmdTakeValue_Click() {
+    TakeSelected(false);
 }
 
 void frmCompareFiles::cmdTakeCar_Click() {
-    const Line* line = SelectedLine();
-    if (!line || line->otherRow < 0)
-        return;
-    if (line->docRow < 0) {
-        Take({}, {line->otherRow});
-        return;
-    }
-    std::vector<CellChange> cells;
-    TakeCells(line->docRow, line->otherRow, cells);
-    Take(cells, {});
+    TakeSelected(true);
 }
 
 void frmCompareFiles::cmdTakeAll_Click() {
@@ -239,7 +234,7 @@ void frmCompareFiles::cmdTakeAll_Click() {
     int last = -1;
     for (const StatDifference& stat : difference_.stats) {
         if (stat.oldRow != last)
-            TakeCells(stat.oldRow, stat.newRow, cells);
+            TakeCells(stat.oldRow, stat.newRow, -1, cells);
         last = stat.oldRow;
     }
     Take(cells, difference_.added);

@@ -55,8 +55,11 @@ class frmCompareFiles : public platform::Window, private DocumentObserver {
     void AddCar(std::vector<std::string>& cells, int docRow, int otherRow, std::string_view status,
                 const std::vector<int>& differing, bool onlyDifferent);
     void AddBlocks(std::vector<std::string>& cells);
-    // The cells of the car of this doc row that take the other file's values.
-    void TakeCells(int docRow, int otherRow, std::vector<CellChange>& cells) const;
+    // The cells of the car of this doc row that take the other file's values,
+    // of one stat or, with only -1, of every stat.
+    void TakeCells(int docRow, int otherRow, int only, std::vector<CellChange>& cells) const;
+    // Take Value and Take Car: the selected value, or the whole car of the selected line.
+    void TakeSelected(bool wholeCar);
     void Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows);
     const Line* SelectedLine() const;
 

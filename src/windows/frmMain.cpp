@@ -2,6 +2,7 @@
 
 #include "cars/cars.h"
 #include "handling_file/file_io.h"
+#include "model/stat_description.h"
 #include "model/stat_help.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
@@ -16,6 +17,7 @@
 #include "windows/frmPreferences.h"
 
 #include <algorithm>
+#include <span>
 #include <stdexcept>
 
 namespace kestrix {
@@ -27,66 +29,44 @@ using platform::Icon;
 using platform::MenuEntry;
 using platform::Shortcut;
 
+// The pages and their rows, from where each stat's description places it.
 const std::vector<StatPage>& StatPages() {
-    static const std::vector<StatPage> pages{
-        {"General",
-         {{"Vehicle Identifier :", {0}},
-          {"Seat Offset Distance :", {23}},
-          {"Collision Damage Multipllier :", {24}},
-          {"Monetary Value :", {25}}}},
-        {"Size",
-         {{"Mass :", {1}},
-          {"Dimensions x/y/z :", {2, 3, 4}},
-          {"Centre Of Mass x/y/z", {5, 6, 7}},
-          {"Submerged %", {8}}}},
-        {"Traction", {{"Traction Multiplier :", {9}}, {"Traction Loss :", {10}}, {"Traction Bias :", {11}}}},
-        {"Transmission",
-         {{"Number of Gears :", {12}},
-          {"Maximum Velocity :", {13}},
-          {"Engine Acceleration :", {14}},
-          {"Drive Type :", {15}},
-          {"Engine Type :", {16}}}},
-        {"Braking",
-         {{"Brake Deceleration :", {17}}, {"Brake Bias :", {18}}, {"Steering Lock :", {20}}, {"", {19}}}},
-        {"Suspension",
-         {{"Force Level :", {21}},
-          {"Damping Level :", {22}},
-          {"Upper Limit :", {26}},
-          {"Lower Limit :", {27}},
-          {"Front / Rear Bias :", {28}}}},
-        {"Lights", {{"Front Lights :", {30}}, {"Rear Lights :", {31}}}},
-        {"Flags", {{"Flags :", {29}}}},
-    };
+    static const std::vector<StatPage> pages = [] {
+        std::vector<StatPage> built;
+        for (const std::string_view name : kStatPageNames)
+            built.push_back({name, {}});
+        for (int column = 0; column < kStatCount; ++column) {
+            const StatDescription& stat = DescriptionOf(column);
+            std::vector<StatPageRow>& rows = built.at(static_cast<std::size_t>(stat.place.page)).rows;
+            if (rows.size() <= static_cast<std::size_t>(stat.place.row))
+                rows.resize(static_cast<std::size_t>(stat.place.row) + 1);
+            StatPageRow& row = rows[static_cast<std::size_t>(stat.place.row)];
+            if (row.columns.empty() && stat.control != StatControlKind::CheckBox)
+                row.caption = stat.place.label;
+            row.columns.push_back(column);
+        }
+        return built;
+    }();
     return pages;
 }
 
 int PageOfColumn(int column) {
-    const std::vector<StatPage>& pages = StatPages();
-    for (std::size_t page = 0; page < pages.size(); ++page)
-        for (const StatPageRow& row : pages[page].rows)
-            for (const int shown : row.columns)
-                if (shown == column)
-                    return static_cast<int>(page);
-    return 0;
+    return column >= 0 && column < kStatCount ? DescriptionOf(column).place.page : 0;
 }
 
 namespace {
 
-// The drop-down choice stats: drive and engine store the first letter of the
-// choice, the lights its position.
+// The drop-down list of each choice stat.
 struct ChoiceStat {
     DropDown frmMain::*control;
     int column;
-    const std::string_view* choices;
-    std::size_t choiceCount;
-    bool storesFirstLetter;
 };
 
 constexpr ChoiceStat kChoiceStats[] = {
-    {&frmMain::cboDrive, DriveType, kDriveChoices.data(), kDriveChoices.size(), true},
-    {&frmMain::cboEngine, EngineType, kEngineChoices.data(), kEngineChoices.size(), true},
-    {&frmMain::cboFront, FrontLights, kLightChoices.data(), kLightChoices.size(), false},
-    {&frmMain::cboRear, RearLights, kLightChoices.data(), kLightChoices.size(), false},
+    {&frmMain::cboDrive, DriveType},
+    {&frmMain::cboEngine, EngineType},
+    {&frmMain::cboFront, FrontLights},
+    {&frmMain::cboRear, RearLights},
 };
 
 enum class Needs { Nothing, Document, Car };
@@ -158,13 +138,6 @@ const MenuItem kMenus[] = {
      &frmMain::mnuAbout_Click},
 };
 
-std::string FirstLetters(const ChoiceStat& stat) {
-    std::string letters;
-    for (std::size_t i = 0; i < stat.choiceCount; ++i)
-        letters += stat.choices[i].substr(0, 1);
-    return letters;
-}
-
 constexpr const char* kPlaceSetting = "Main/Place";
 
 // The question names the file that is open.
@@ -233,11 +206,26 @@ void WriteChoice(frmMain& form, const ChoiceStat& stat) {
     if (position < 0 || form.FillingControls)
         return;
     form.txtStat[static_cast<std::size_t>(stat.column)].SetText(
-        stat.storesFirstLetter ? LetterChoiceStored(control.List(position)) : std::to_string(position));
+        StoredEntry(DescriptionOf(stat.column), position));
     form.StatControl(stat.column).SetTip(StatTip(stat.column));
     // The user's choice marks the document even when it leaves the value as it was.
     if (!form.FillingControls && !form.KeepFieldEdits())
         form.MarkModified();
+}
+
+// A window beside this one opens once: the menu brings it to the front while it is open.
+template <class Form> bool BroughtToFront(const std::weak_ptr<Form>& window) {
+    const auto open = window.lock();
+    if (!open || open->IsClosed())
+        return false;
+    open->BringToFront();
+    return true;
+}
+
+template <class Form, class Opened>
+void OpenBeside(platform::Services& services, std::weak_ptr<Form>& window, std::shared_ptr<Opened> opened) {
+    window = opened;
+    services.ShowBeside(std::move(opened));
 }
 
 } // namespace
@@ -269,7 +257,7 @@ frmMain::frmMain(Document& doc, platform::Services& services)
     }
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
-    chkABS.SetCaption("ABS Brakes");
+    chkABS.SetCaption(std::string(DescriptionOf(Abs).place.label));
     cmdViewErrors.SetCaption("View all errors ...");
     mnuRedo.OtherKey = Shortcut::CtrlShiftZ;
     BuildMenus();
@@ -324,8 +312,10 @@ void frmMain::ConnectHandlers() {
         field.Refused = [this](platform::TextField::Refusal refusal) { txtStat_Refused(refusal); };
         field.JoinFocusScope(Focus);
     }
-    for (const int hidden : {DriveType, EngineType, Abs, Flags, FrontLights, RearLights})
-        txtStat[static_cast<std::size_t>(hidden)].SetVisible(false);
+    // A stat edited by a choice keeps its stored value in a hidden field.
+    for (int column = 0; column < kStatCount; ++column)
+        if (DescriptionOf(column).control != StatControlKind::Field)
+            txtStat[static_cast<std::size_t>(column)].SetVisible(false);
     cboDrive.Click = [this] { cboDrive_Click(); };
     cboEngine.Click = [this] { cboEngine_Click(); };
     cboFront.Click = [this] { cboFront_Click(); };
@@ -338,22 +328,20 @@ void frmMain::ConnectHandlers() {
 }
 
 platform::Control& frmMain::StatControl(int column) {
-    switch (column) {
-    case DriveType:
-        return cboDrive;
-    case EngineType:
-        return cboEngine;
-    case Abs:
+    switch (DescriptionOf(column).control) {
+    case StatControlKind::CheckBox:
         return chkABS;
-    case Flags:
+    case StatControlKind::Flags:
         return lvFlags;
-    case FrontLights:
-        return cboFront;
-    case RearLights:
-        return cboRear;
-    default:
-        return txtStat.at(static_cast<std::size_t>(column));
+    case StatControlKind::ChoiceList:
+        for (const ChoiceStat& stat : kChoiceStats)
+            if (stat.column == column)
+                return this->*stat.control;
+        break;
+    case StatControlKind::Field:
+        break;
     }
+    return txtStat.at(static_cast<std::size_t>(column));
 }
 
 void frmMain::Form_Load() {
@@ -361,10 +349,12 @@ void frmMain::Form_Load() {
     for (const ChoiceStat& stat : kChoiceStats) {
         DropDown& control = this->*stat.control;
         control.Clear();
-        for (std::size_t i = 0; i < stat.choiceCount; ++i)
-            control.AddItem(std::string(stat.choices[i]), static_cast<int>(i));
+        const std::span<const std::string_view> choices = DescriptionOf(stat.column).choices;
+        for (std::size_t i = 0; i < choices.size(); ++i)
+            control.AddItem(std::string(choices[i]), static_cast<int>(i));
     }
-    lvFlags.SetEntries(std::vector<std::string>(kFlagNames.begin(), kFlagNames.end()));
+    const std::span<const std::string_view> flags = DescriptionOf(Flags).choices;
+    lvFlags.SetEntries(std::vector<std::string>(flags.begin(), flags.end()));
     SetFileLoaded(false);
     tabGeneral.SetTab(0);
     ApplyPreferences();
@@ -438,26 +428,22 @@ void frmMain::ClearShownCar() {
 }
 
 void frmMain::SetChoiceControls() {
-    for (const ChoiceStat& stat : kChoiceStats) {
-        const std::string& stored = txtStat[static_cast<std::size_t>(stat.column)].Text();
-        DropDown& control = this->*stat.control;
-        const int position = stat.storesFirstLetter
-                                 ? LetterChoicePosition(stored, FirstLetters(stat))
-                                 : StoredWholeNumber(stored, static_cast<int>(stat.choiceCount)).value_or(-1);
-        control.SetListIndex(position);
-        const std::string exact = position < 0
-                                      ? std::string()
-                                      : (stat.storesFirstLetter ? LetterChoiceStored(stat.choices[position])
-                                                                : std::to_string(position));
-        ShowStoredChoice(control, stat.column, position >= 0 && exact == stored);
+    for (int column = 0; column < kStatCount; ++column) {
+        const StatDescription& stat = DescriptionOf(column);
+        const std::string& stored = txtStat[static_cast<std::size_t>(column)].Text();
+        const int entry = EntryOf(stat, stored);
+        if (stat.control == StatControlKind::ChoiceList)
+            static_cast<DropDown&>(StatControl(column)).SetListIndex(entry);
+        else if (stat.control == StatControlKind::CheckBox)
+            chkABS.SetValue(std::max(entry, 0));
+        else
+            continue;
+        ShowStoredChoice(StatControl(column), column, entry >= 0 && StoredEntry(stat, entry) == stored);
     }
-    const std::optional<int> abs = StoredWholeNumber(txtStat[Abs].Text(), 2);
-    ShowStoredChoice(chkABS, Abs, abs && std::to_string(*abs) == txtStat[Abs].Text());
     const FlagTicks ticks = DecodeFlags(txtStat[Flags].Text());
     for (int i = 0; i < kFlagCount; ++i)
         lvFlags.SetTicked(i, ticks[static_cast<std::size_t>(i)]);
     lvFlags.SetCurrent(0);
-    chkABS.SetValue(StoredWholeNumber(txtStat[Abs].Text(), 2).value_or(0));
 }
 
 void frmMain::ShowStoredChoice(platform::Control& control, int column, bool shownExactly) {
@@ -575,7 +561,7 @@ void frmMain::chkABS_Click() {
     // While a car is shown, the stored value stays as it is, also one the box shows rounded.
     if (FillingControls)
         return;
-    txtStat[Abs].SetText(chkABS.Value() ? "1" : "0");
+    txtStat[Abs].SetText(StoredEntry(DescriptionOf(Abs), chkABS.Value() ? 1 : 0));
     chkABS.SetTip(StatTip(Abs));
     KeepFieldEdits();
 }
@@ -1141,29 +1127,23 @@ void frmMain::mnuViewProperties_Click() {
 // The car table.
 
 void frmMain::mnuCarTable_Click() {
-    if (const auto open = carTable_.lock(); open && !open->IsClosed()) {
-        open->BringToFront();
+    if (BroughtToFront(carTable_))
         return;
-    }
     StatsToArray();
     auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
-    carTable_ = table;
-    services_.ShowBeside(std::move(table));
+    OpenBeside(services_, carTable_, std::move(table));
 }
 
 // The stat chart.
 
 void frmMain::mnuChart_Click() {
-    if (const auto open = chart_.lock(); open && !open->IsClosed()) {
-        open->BringToFront();
+    if (BroughtToFront(chart_))
         return;
-    }
     StatsToArray();
     auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
     chart->Form_Load();
-    chart_ = chart;
-    services_.ShowBeside(std::move(chart));
+    OpenBeside(services_, chart_, std::move(chart));
 }
 
 bool frmMain::KeepFieldEdits() {
@@ -1280,7 +1260,8 @@ void frmMain::MarkChangedValues() {
             for (const int column : row.columns)
                 changed = changed || (shown >= 0 && doc_.IsChangedValue(shown, column));
             if (row.caption.empty()) {
-                chkABS.SetCaption(changed ? "ABS Brakes (changed)" : "ABS Brakes");
+                chkABS.SetCaption(std::string(DescriptionOf(Abs).place.label) +
+                                  (changed ? " (changed)" : ""));
                 continue;
             }
             LabStat.at(label)->SetCaption(LabelCaption(label, changed));
@@ -1305,14 +1286,11 @@ void frmMain::mnuRedo_Click() {
 }
 
 void frmMain::mnuChanges_Click() {
-    if (const auto open = changes_.lock(); open && !open->IsClosed()) {
-        open->BringToFront();
+    if (BroughtToFront(changes_))
         return;
-    }
     StatsToArray();
     auto changes = std::make_shared<frmChanges>(doc_);
-    changes_ = changes;
-    services_.ShowBeside(std::move(changes));
+    OpenBeside(services_, changes_, std::move(changes));
 }
 
 // Comparing with another file.

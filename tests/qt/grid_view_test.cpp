@@ -95,6 +95,25 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     EXPECT_EQ(doc.Cars()[1][1], "17");
     EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
 
+    // The undo keys: an editor with typing keeps them; one without, or the table, undoes the document.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::keyClick(grid, Qt::Key_5);
+    editor = grid->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc.Cars()[1][1], "17") << "the typing was undone, not the document";
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::keyClick(grid, Qt::Key_F2);
+    editor = grid->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc.Cars()[1][1], "abc");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "the editor closed unchanged";
+    QTest::keyClick(grid, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(doc.Cars()[1][1], "17");
+
     grid->selectionModel()->select(QItemSelection(Model().index(0, 1), Model().index(1, 2)),
                                    QItemSelectionModel::ClearAndSelect);
     QTest::keySequence(grid, QKeySequence::Copy);

@@ -63,6 +63,23 @@ TEST_F(CarTableTest, ACellCommitReachesTheDocumentAndTheMainWindow) {
     EXPECT_EQ(Cell(0, 15), "4");
     EXPECT_EQ(Cell(0, 19), "0");
     EXPECT_EQ(Cell(0, 29), "1200");
+
+    // Ctrl+Z and Ctrl+Y in the table undo and redo the document, each selecting its value's row as shown.
+    table.grdCars.UserClicksHeader(0); // APPLE, mango, ZEBRA
+    table.grdCars.UserSelects({{0, 3, 0, 3}}, {0, 3});
+    table.UserPressesKey(platform::Shortcut::CtrlZ);
+    EXPECT_EQ(table.grdCars.Text(2, 29), "0000");
+    EXPECT_EQ(table.grdCars.Current(), (platform::GridCell{2, 29}));
+    for (int step = 0; step < 3; ++step)
+        table.UserPressesKey(platform::Shortcut::CtrlZ);
+    EXPECT_EQ(table.grdCars.Text(1, 1), "99999");
+    EXPECT_EQ(table.grdCars.Error(1, 1), "99999 is larger than maximum value 50000.");
+    EXPECT_EQ(table.grdCars.Current(), (platform::GridCell{1, 1}));
+    table.UserPressesKey(platform::Shortcut::CtrlY);
+    table.UserPressesKey(platform::Shortcut::CtrlShiftZ);
+    EXPECT_EQ(Cell(2, 1), "1000");
+    EXPECT_EQ(Cell(0, 15), "4");
+    EXPECT_EQ(table.grdCars.Current(), (platform::GridCell{2, 15}));
 }
 
 TEST_F(CarTableTest, TheMainWindowsEditsAndReadsAreSeenByTheTable) {

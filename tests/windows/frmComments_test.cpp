@@ -90,6 +90,11 @@ TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
     comments.txtBefore.UserTypes("typed");
     comments.txtAuthor.UserTypes("typed");
     doc.Commit(TextsChange(doc.Data(), {{DocumentText::AfterComments, "; newer\r"}}, "Edit"));
+    EXPECT_EQ(comments.txtAfter.Text(), "; newer\r\n") << "a field not typed in follows the document";
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
+    EXPECT_EQ(comments.txtBefore.Text(), "typed") << "typing stays";
+    form.mnuRedo.UserChooses();
     form.mnuFileComments.UserChooses();
     EXPECT_EQ(services.shownWindows.size(), 1U);
     EXPECT_EQ(frame.raised, 1);
@@ -112,9 +117,10 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     const std::string other = Write("Other.cfg", "; other\r\n" + kCar);
     services.openPaths = {other};
     form.mnuLoad.UserChooses();
+    EXPECT_EQ(comments.txtBefore.Text(), "; other\r\n") << "the untyped field shows the file read";
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.FilePath(), other);
-    EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
+    EXPECT_EQ(doc.Data().BeforeComments, "; other\r");
     EXPECT_EQ(doc.Data().Author, "Cy");
     EXPECT_EQ(form.Caption(), Title(true));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/chart.h"
-#include "platform/qt/widgets.h"
+#include "platform/qt/binding.h"
 
 #include <QChartView>
 

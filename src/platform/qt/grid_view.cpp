@@ -191,6 +191,13 @@ class TicksEditor : public QFrame {
     QListWidget* list_;
 };
 
+bool IsUndoKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    return (key.key() == Qt::Key_Z &&
+            (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) ||
+           (key.key() == Qt::Key_Y && modifiers == Qt::ControlModifier);
+}
+
 // The editor of each kind of column; a commit goes to the control.
 class GridDelegate : public QStyledItemDelegate {
   public:
@@ -245,6 +252,21 @@ class GridDelegate : public QStyledItemDelegate {
             grid->UserSetsTicks(index.row(), index.column(), ticks->Ticks());
         else
             QStyledItemDelegate::setModelData(editor, model, index);
+    }
+    // A text editor keeps the undo keys while it holds typing; with none, it
+    // closes unchanged and the keys undo and redo the window's own changes.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (edit && event->type() == QEvent::ShortcutOverride && IsUndoKey(*static_cast<QKeyEvent*>(event))) {
+            if (edit->isUndoAvailable() || edit->isRedoAvailable()) {
+                event->accept();
+            } else {
+                emit closeEditor(edit, RevertModelCache);
+                event->ignore();
+            }
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
     }
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override {

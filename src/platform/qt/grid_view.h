@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/grid.h"
-#include "platform/qt/widgets.h"
+#include "platform/qt/binding.h"
 
 #include <QTableView>
 

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
@@ -111,6 +112,14 @@ void WindowFrame::Finish() {
         for (QWidget* widget : body_->findChildren<QWidget*>())
             if (widget->focusPolicy() != Qt::NoFocus)
                 GiveMenuKeysPrecedence(*widget, keys, IsTextField(*widget) ? editingKeys : KeysGivenBack());
+    }
+    for (const auto& command : window_->KeyCommands) {
+        auto* shortcut = new QShortcut(QKeySequence(Latin1(ShortcutText(command.first))), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, key = command.first] {
+            if (window_)
+                window_->UserPressesKey(key);
+        });
     }
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;

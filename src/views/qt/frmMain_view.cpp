@@ -1,3 +1,4 @@
+#include "model/stat_description.h"
 #include "platform/qt/layout.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
@@ -26,13 +27,18 @@ constexpr int kErrorListHeight = 150;
 // The control that shows a column, sized for what it holds.
 Piece StatPiece(frmMain& form, int column) {
     platform::Control& shown = form.StatControl(column);
-    if (&shown == &form.lvFlags)
+    const StatDescription& stat = DescriptionOf(column);
+    switch (stat.control) {
+    case StatControlKind::Flags:
         return Piece(shown).Size(kFlagListWidth, kFlagListHeight);
-    if (&shown == &form.chkABS)
+    case StatControlKind::CheckBox:
         return Piece(shown);
-    if (&shown != &form.txtStat.at(static_cast<std::size_t>(column)))
+    case StatControlKind::ChoiceList:
         return Piece(shown).Width(kChoiceWidth);
-    return Piece(shown).Width(StatCatalogue::Instance()[column].IsText ? kTextFieldWidth : kNumberFieldWidth);
+    case StatControlKind::Field:
+        break;
+    }
+    return Piece(shown).Width(stat.def.IsText ? kTextFieldWidth : kNumberFieldWidth);
 }
 
 // A row's caption stands at the top, level with a single-line field, also beside the tall flag list.
