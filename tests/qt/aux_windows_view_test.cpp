@@ -74,8 +74,8 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
 }
 
 TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {
+    Document doc; // outlives the windows the services hold
     test::ScriptedServices services;
-    Document doc;
     frmMain main{doc, services};
     auto view = test::Frame(main);
     main.Form_Load();
