@@ -1,6 +1,7 @@
 #include "bench_files.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
+#include "shown_editor.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
 
@@ -32,18 +33,9 @@ const std::string& SpreadFile() {
 }
 
 // The editor on the spread file, its main window shown.
-struct Editor {
-    Document doc;
-    QtServices services{"\"" + SpreadFile() + "\"", ".", "."};
-    frmMain form{doc, services};
-    std::unique_ptr<platform::qt::WindowFrame> view;
-    Editor() {
-        views::RegisterViews(services);
-        view = services.CreateFrame(form);
-        form.Form_Load();
-        view->show();
-        QApplication::processEvents();
-    }
+struct Editor : bench::ShownEditor {
+    Editor() : ShownEditor(SpreadFile()) {}
+
     // Tools > Stat Chart, the scatter of Mass against Max Velocity shown and painted.
     QWidget* OpenChart() {
         form.mnuChart.UserChooses();

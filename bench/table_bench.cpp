@@ -3,6 +3,7 @@
 #include "multiply_all.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
+#include "shown_editor.h"
 #include "views/qt/views.h"
 #include "windows/frmCarTable.h"
 #include "windows/frmMain.h"
@@ -24,19 +25,9 @@ namespace {
 constexpr int kLargestFile = 32767;
 
 // The editor on the large file, its main window shown.
-struct Editor {
-    Document doc;
-    QtServices services{"\"" + bench::LargeHandlingFile() + "\"", ".", "."};
-    frmMain form{doc, services};
-    std::unique_ptr<platform::qt::WindowFrame> view;
+struct Editor : bench::ShownEditor {
+    Editor() : ShownEditor(bench::LargeHandlingFile()) {}
 
-    Editor() {
-        views::RegisterViews(services);
-        view = services.CreateFrame(form);
-        form.Form_Load();
-        view->show();
-        QApplication::processEvents();
-    }
     // The table as Ctrl+T opens it, shown and painted.
     std::unique_ptr<platform::qt::WindowFrame> OpenTable(std::shared_ptr<frmCarTable>& table) {
         table = std::make_shared<frmCarTable>(doc, services);

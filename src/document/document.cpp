@@ -51,7 +51,6 @@ void Document::Rebase() {
 }
 
 void Document::Read(HandlingDocument data) {
-    const int oldErrors = static_cast<int>(errors_.Rows().size());
     data_ = std::move(data);
     history_.clear();
     position_ = 0;
@@ -59,31 +58,23 @@ void Document::Read(HandlingDocument data) {
     std::iota(ids_.begin(), ids_.end(), 0u);
     nextId_ = static_cast<std::uint32_t>(ids_.size());
     Rebase();
-    ErrorCheck(data_.Cars, errors_, numbers_, rules_);
     if (recorder_)
         recorder_->Based(*this);
-    Notify({DocumentEvent::Kind::Read,
-            nullptr,
-            false,
-            {0, oldErrors, static_cast<int>(errors_.Rows().size())},
-            false,
-            -1,
-            -1});
+    CheckWhole(DocumentEvent::Kind::Read);
 }
 
 void Document::SetCheckRules(CheckRules rules) {
     if (rules == rules_)
         return;
     rules_ = rules;
+    CheckWhole(DocumentEvent::Kind::Checked);
+}
+
+// Every row of the error lists is replaced by the whole check of the cars.
+void Document::CheckWhole(DocumentEvent::Kind kind) {
     const int oldErrors = static_cast<int>(errors_.Rows().size());
     ErrorCheck(data_.Cars, errors_, numbers_, rules_);
-    Notify({DocumentEvent::Kind::Checked,
-            nullptr,
-            false,
-            {0, oldErrors, static_cast<int>(errors_.Rows().size())},
-            false,
-            -1,
-            -1});
+    Notify({kind, nullptr, false, {0, oldErrors, static_cast<int>(errors_.Rows().size())}, false, -1, -1});
 }
 
 void Document::Saved(std::string path) {

@@ -136,6 +136,7 @@ class Document {
     void SetTyping(bool typing);
     void UpdateModified();
     void Rebase();
+    void CheckWhole(DocumentEvent::Kind kind);
     std::size_t ChangedIn(const CarRow& car, std::uint32_t id) const;
     int SavedRowOfId(std::uint32_t id) const;
     bool SavedCarGone(int savedRow) const;
