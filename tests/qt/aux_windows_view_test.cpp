@@ -4,7 +4,6 @@
 #include "windows/frmAddCar.h"
 #include "windows/frmComments.h"
 #include "windows/frmImportExport.h"
-#include "windows/frmMain.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -40,7 +39,6 @@ class CarWindowsView : public ::testing::Test {
   protected:
     Document doc;
     test::ScriptedServices services;
-    frmMain main{doc, services};
 };
 
 void ShowActive(QWidget& view) {
@@ -71,23 +69,6 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     EXPECT_TRUE(test::Widget<QLabel>(*view, "lblCarLines").text().contains("8-bit"));
     QTest::keyClicks(&before, "x");
     EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; txwo\r\n") << "the typing lands where the cursor was";
-}
-
-TEST(CommentsWindowView, CtrlCInAStatFieldOpensTheComments) {
-    Document doc; // outlives the windows the services hold
-    test::ScriptedServices services;
-    frmMain main{doc, services};
-    auto view = test::Frame(main);
-    main.Form_Load();
-    HandlingDocument data;
-    data.FilePath = "/somewhere/Handling.cfg";
-    data.Cars.emplace_back();
-    doc.Read(std::move(data));
-    ShowActive(*view);
-    auto& field = test::Widget<QLineEdit>(*view, "txtStat23");
-    QTest::mouseClick(&field, Qt::LeftButton);
-    QTest::keyClick(&field, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
 }
 
 TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {

@@ -83,11 +83,6 @@ TEST_F(WidgetBindingTest, EveryWayOfChangingTheTextReachesTheControl) {
     ASSERT_NE(access, nullptr);
     access->setText(QAccessible::Value, "ROADSTER");
     EXPECT_EQ(form->txtName.Text(), "ROADSTER") << "an assistive tool";
-
-    form->txtName.SetRefusedCharacters(" ");
-    QTest::keyClicks(&name, " X");
-    EXPECT_EQ(form->txtName.Text(), "ROADSTERX");
-    EXPECT_EQ(name.text(), "ROADSTERX") << "a refused character does not stay in the field";
 }
 
 TEST_F(WidgetBindingTest, AMultiLineFieldKeepsEveryLineEndAsItWas) {
