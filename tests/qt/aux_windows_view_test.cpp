@@ -41,12 +41,6 @@ class CarWindowsView : public ::testing::Test {
     test::ScriptedServices services;
 };
 
-void ShowActive(QWidget& view) {
-    view.show();
-    view.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-}
-
 } // namespace
 
 TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
@@ -57,7 +51,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     frmComments comments{doc};
     comments.Fill();
     auto view = test::Frame(comments);
-    ShowActive(*view);
+    test::ShowActive(*view);
     auto& before = test::Widget<QPlainTextEdit>(*view, "txtBefore");
     before.setFocus();
     QTextCursor cursor = before.textCursor();
@@ -75,7 +69,7 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     test::ScriptedServices services;
     frmAbout about{services};
     auto view = test::Frame(about);
-    ShowActive(*view);
+    test::ShowActive(*view);
     EXPECT_TRUE(view->windowFlags().testFlag(Qt::Tool));
 
     auto& picture = test::Widget<QLabel>(*view, "Image1");
@@ -100,7 +94,7 @@ TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
     frmImportExport form(doc, exchange, services);
     form.lvLeft.AddItems({"DELTA", "alpha", "CHARLIE", "BRAVO"});
     const auto frame = test::Frame(form);
-    ShowActive(*frame);
+    test::ShowActive(*frame);
 
     auto& left = Widget<QListView>(*frame, "lvLeft");
     auto& right = Widget<QListView>(*frame, "lvRight");
@@ -126,7 +120,7 @@ TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
     form.cboCars.SetEntries({{"ONE", 0}, {"TWO", 1}});
     form.cboCars.SetListIndex(0);
     const auto frame = test::Frame(form);
-    ShowActive(*frame);
+    test::ShowActive(*frame);
     EXPECT_EQ(Widget<QLineEdit>(*frame, "txtCarLabel").selectedText(), "MYCAR");
     auto& cars = Widget<QComboBox>(*frame, "cboCars");
     EXPECT_FALSE(cars.isEnabled());

@@ -4,6 +4,7 @@
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/frmErrors.h"
 #include "windows/frmMain.h"
 #include "windows/frmPreferences.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
@@ -27,18 +29,18 @@ using platform::qt::TabArea;
 
 namespace {
 
-// The real window on a file of two cars; ASHCROFT, row 1, sorts first and is shown.
+// The real window on a file of two cars; ASHCROFT, row 1, sorts first and is
+// shown; VERANDA's velocity is the one error.
 class MainWindowViewTest : public test::TempFolderTest {
   protected:
     void SetUp() override {
         TempFolderTest::SetUp();
-        path = Write("Handling.cfg", "; ours\r\n" + test::CarLine("VERANDA", "1500") + "\r\n" +
-                                         test::CarLine("ASHCROFT", "1200") + "\r\n");
+        path =
+            Write("Handling.cfg", "; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") +
+                                      "\r\n" + test::CarLine("ASHCROFT", "1200") + "\r\n");
         services.commandLine = "\"" + path + "\"";
         form.Form_Load();
-        view.show();
-        view.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+        test::ShowActive(view);
     }
 
     template <typename W> W& Widget(const char* name) { return test::Widget<W>(view, name); }
@@ -50,6 +52,13 @@ class MainWindowViewTest : public test::TempFolderTest {
         QTest::mouseClick(&field, Qt::LeftButton);
         QTest::keyClick(&field, Qt::Key_End);
         return field;
+    }
+    void ClickError(QTreeView& list, bool twice = false) {
+        const QPoint row = list.visualRect(list.model()->index(0, 1)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row);
+        // What the desktop sends for a double click: a click, then the second press as a double click.
+        if (twice)
+            QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
     }
     QString Title(const std::string& tail) const {
         return QString::fromStdString("Kestrix 3 (" + path + tail);
@@ -88,6 +97,14 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_EQ(form.cboCars.ListIndex(), 1);
     EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
     EXPECT_FALSE(Widget<QLineEdit>("txtStat15").isVisibleTo(&view));
+
+    // The close box and the Exit entry ask first.
+    services.answers = {Answer::Cancel, Answer::No};
+    view.close();
+    EXPECT_TRUE(view.isVisible());
+    EXPECT_EQ(services.messages.size(), 1u);
+    Widget<QAction>("mnuExit").trigger();
+    EXPECT_FALSE(view.isVisible());
 }
 
 TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
@@ -179,16 +196,6 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndKeepTheEdit
     EXPECT_EQ(Tabs().Tab(0)->geometry(), first) << "a tab of the back row does not swap the rows";
 }
 
-TEST_F(MainWindowViewTest, TheCloseBoxAndTheExitEntryAskFirst) {
-    QTest::keyClicks(&EnterField(1), "1");
-    services.answers = {Answer::Cancel, Answer::No};
-    view.close();
-    EXPECT_TRUE(view.isVisible());
-    EXPECT_EQ(services.messages.size(), 1u);
-    Widget<QAction>("mnuExit").trigger();
-    EXPECT_FALSE(view.isVisible());
-}
-
 TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
     const auto access = [](QObject* object) {
         QAccessibleInterface* found = QAccessible::queryAccessibleInterface(object);
@@ -239,4 +246,48 @@ TEST_F(MainWindowViewTest, RefusedTextLeavesTheFieldAndItsCursorAndSaysWhy) {
     EXPECT_EQ(view.windowTitle(), Title(")"));
     QTest::keyClicks(&mass, "7");
     EXPECT_EQ(form.txtStat[1].Text(), "12700");
+}
+
+TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorPutTheFocusInTheValue) {
+    auto& list = Widget<QTreeView>("lvErrors");
+    ClickError(list);
+    QTest::keyClick(&list, Qt::Key_Return);
+    auto& speed = Widget<QLineEdit>("txtStat13");
+    EXPECT_EQ(QApplication::focusWidget(), &speed);
+    EXPECT_EQ(speed.selectedText(), "999");
+    EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
+    EXPECT_EQ(Widget<QStatusBar>("StatusBar").currentMessage(), QString::fromStdString(StatTip(13)));
+    EXPECT_EQ(speed.toolTip(), QString::fromStdString(StatTip(13)));
+
+    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_Up);
+    ChooseTab(0);
+    ClickError(list, true);
+    EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
+    EXPECT_EQ(QApplication::focusWidget(), &speed);
+    EXPECT_TRUE(speed.isVisible()) << "its page is in front";
+}
+
+TEST_F(MainWindowViewTest, TheAllErrorsWindowGrowsAndClosesOnEnter) {
+    frmErrors errors(services);
+    errors.CopyRows(form.lvErrors);
+    const auto errorsFrame = test::Frame(errors);
+    test::ShowActive(*errorsFrame);
+    auto& list = test::Widget<QTreeView>(*errorsFrame, "lvErrors");
+    auto& close = test::Widget<QPushButton>(*errorsFrame, "cmdClose");
+    const QRect listBefore = list.geometry();
+    const QRect closeBefore = close.geometry();
+    errorsFrame->resize(errorsFrame->size() + QSize(20, 30));
+    QApplication::processEvents();
+    EXPECT_EQ(list.geometry(), listBefore.adjusted(0, 0, 20, 30));
+    EXPECT_EQ(close.geometry(), closeBefore.translated(20, 30));
+    errorsFrame->resize(1, 1);
+    QApplication::processEvents();
+    EXPECT_GT(list.width(), 0);
+    EXPECT_GT(list.height(), 0);
+
+    ClickError(list); // opens no menu: nobody chose
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_TRUE(errors.IsClosed()) << "Enter in the list is the Close button's";
+    EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPopup"});
 }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QWidget>
 
 #include <memory>
@@ -27,6 +28,14 @@ template <typename W> W& Widget(const QWidget& frame, const char* name) {
     if (!widget)
         throw std::runtime_error(std::string("no widget ") + name);
     return *widget;
+}
+
+// Shows a frame and waits until it is the active window, as a user's would be.
+inline void ShowActive(QWidget& frame) {
+    frame.show();
+    frame.activateWindow();
+    if (!QTest::qWaitForWindowActive(&frame))
+        throw std::runtime_error("the window did not become active");
 }
 
 // Text typed as a keyboard layout sends it, any character at all, one key at a time.
