@@ -31,17 +31,36 @@ class CommentsWindow : public test::EditorTest {
 
 } // namespace
 
-// Each opening fills a new window from the document; only OK changes it.
+// Each opening fills a new window from the document; OK changes it, and
+// Close, Escape, the close box or the main window closing change nothing.
 TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
+    frmComments& first = Comments();
+    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"}) << "not shown blocking";
+    EXPECT_EQ(first.txtBefore.Text(), "; one\r\n; two\r\n") << "two lines and an empty third";
+    EXPECT_EQ(first.txtAfter.Text(), "; end\r\n");
+    EXPECT_EQ(first.txtAuthor.Text(), "Ann");
+    EXPECT_TRUE(first.cmdOK.HasFocus());
+    first.txtAuthor.UserTypes("Ann\r\nLee");
+    EXPECT_EQ(first.txtAuthor.Text(), "Ann") << "the author line holds no line end";
+    EXPECT_EQ(first.lblCarLines.Caption(), "Not taken: the author is one line of the file.");
+    first.txtAuthor.UserTypes("Ann Lee");
+    first.cmdOK.UserClicks();
+    EXPECT_TRUE(first.IsClosed());
+    EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
+    EXPECT_EQ(doc.Data().Author, "Ann Lee");
+    EXPECT_EQ(form.Caption(), Title(true));
+
     const HandlingDocument before = doc.Data();
-    for (const auto close :
-         {+[](frmComments& f) { f.cmdClose.UserClicks(); }, +[](frmComments& f) { f.UserPressesEscape(); },
-          +[](frmComments& f) { f.TryClose(); }}) {
+    const std::function<void(frmComments&)> closes[] = {[](frmComments& f) { f.cmdClose.UserClicks(); },
+                                                        [](frmComments& f) { f.UserPressesEscape(); },
+                                                        [](frmComments& f) { f.TryClose(); },
+                                                        [this](frmComments&) {
+                                                            services.answers = {Answer::No}; // not saved
+                                                            EXPECT_TRUE(form.TryClose());
+                                                        }};
+    for (const auto& close : closes) {
         frmComments& comments = Comments();
-        EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; two\r\n") << "two lines and an empty third";
-        EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
-        EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
-        EXPECT_TRUE(comments.cmdOK.HasFocus());
+        EXPECT_EQ(comments.txtAuthor.Text(), "Ann Lee") << "filled anew";
         comments.txtBefore.UserTypes("; changed\r\n");
         comments.txtAfter.UserTypes("; changed\r\n");
         comments.txtAuthor.UserTypes("Someone");
@@ -49,20 +68,7 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
         EXPECT_TRUE(comments.IsClosed());
         EXPECT_EQ(doc.Data().BeforeComments + doc.Data().AfterComments + doc.Data().Author,
                   before.BeforeComments + before.AfterComments + before.Author);
-        EXPECT_EQ(form.Caption(), Title(false));
     }
-    EXPECT_EQ(services.shownWindows, std::vector<std::string>(3, "frmComments")) << "not shown blocking";
-
-    frmComments& comments = Comments();
-    comments.txtAuthor.UserTypes("Ann\r\nLee");
-    EXPECT_EQ(comments.txtAuthor.Text(), "Ann") << "the author line holds no line end";
-    EXPECT_EQ(comments.lblCarLines.Caption(), "Not taken: the author is one line of the file.");
-    comments.txtAuthor.UserTypes("Ann Lee");
-    comments.cmdOK.UserClicks();
-    EXPECT_TRUE(comments.IsClosed());
-    EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
-    EXPECT_EQ(doc.Data().Author, "Ann Lee");
-    EXPECT_EQ(form.Caption(), Title(true));
 }
 
 TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
@@ -105,6 +111,9 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     comments.txtAuthor.UserTypes("Cy");
     form.txtStat[1].SetFocus();
     form.txtStat[1].UserTypes("1700");
+    services.answers = {Answer::Cancel};
+    EXPECT_FALSE(form.TryClose());
+    EXPECT_FALSE(comments.IsClosed()) << "a cancelled close keeps the comments open";
     form.mnuSave.UserChooses();
     EXPECT_NE(ReadFileBytes(path).bytes.find("Author : Ann\r\n; one\r\n; two\r\nCAR 1700 "),
               std::string::npos)
@@ -119,19 +128,6 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     EXPECT_EQ(doc.Data().BeforeComments, "; other\r");
     EXPECT_EQ(doc.Data().Author, "Cy");
     EXPECT_EQ(form.Caption(), Title(true));
-}
-
-TEST_F(CommentsWindow, ClosesWithTheMainWindowOnlyOnceItReallyCloses) {
-    frmComments& comments = Comments();
-    comments.txtAuthor.UserTypes("Dropped");
-    form.txtStat[1].SetFocus();
-    form.txtStat[1].UserTypes("1700");
-    services.answers = {Answer::Cancel, Answer::No};
-    EXPECT_FALSE(form.TryClose());
-    EXPECT_FALSE(comments.IsClosed()) << "a cancelled close keeps the comments open";
-    EXPECT_TRUE(form.TryClose());
-    EXPECT_TRUE(comments.IsClosed());
-    EXPECT_EQ(doc.Data().Author, "Ann");
 }
 
 TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
