@@ -41,13 +41,6 @@ class DataKept : public test::EditorTest {
         form.mnuExportCarStats.UserChooses();
         return closed;
     }
-    HandlingDocument Reread(const std::string& file) const {
-        HandlingDocument reread;
-        const ParseResult read = ParseHandlingText(OnDisk(file));
-        EXPECT_EQ(read.error, "") << file;
-        ApplyToDocument(ParseResult(read).file, reread);
-        return reread;
-    }
 };
 
 } // namespace
@@ -81,19 +74,6 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     table.grdCars.UserSetsTicks(odd, Flags, table.grdCars.Column(Flags).ticksOf("12"));
     EXPECT_EQ(doc.Cars(), stored);
     EXPECT_FALSE(doc.Modified());
-
-    // A paste of values the lists do not hold, then the car shown: still as pasted.
-    const int plain = table.grdCars.ShownRow(1);
-    table.grdCars.UserSelects({{plain, DriveType, plain, DriveType}}, {plain, DriveType});
-    table.grdCars.UserPastes("q\tZ");
-    form.cboCars.SelectText("PLAIN");
-    form.tabGeneral.UserChoosesPage(3);
-    form.mnuSave.UserChooses(); // the short car has no gap: no question
-    HandlingDocument expected;
-    expected.Cars = stored;
-    expected.Cars[1].Set(DriveType, "q");
-    expected.Cars[1].Set(EngineType, "Z");
-    EXPECT_EQ(Reread(path).Cars, expected.Cars);
 }
 
 TEST_F(DataKept, AnotherFileOpenedDoesNotTakeTheAuthorOfTheLast) {
@@ -148,7 +128,7 @@ TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
     EXPECT_FALSE(fs::exists(target));
     services.answers = {Answer::Yes};
     EXPECT_TRUE(ExportAll(target));
-    EXPECT_EQ(Reread(target).Cars.size(), 2u);
+    EXPECT_EQ(ReadImportFile(target).rows.size(), 2u);
 }
 
 TEST_F(DataKept, BulkEditsSayWhatTheyLeftAsItWas) {
