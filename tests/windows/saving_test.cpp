@@ -221,7 +221,7 @@ TEST_F(Saving, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableOrN
     }
     EXPECT_EQ(JournalsIn(state), 0u) << "refused journals are kept aside, never offered again";
 
-    // So are those of a file that is gone.
+    // So are those of a file that is gone, and a journal that cannot be read.
     test::WriteFile(path, kAligned);
     leaveJournal();
     std::filesystem::remove(path);
@@ -231,6 +231,15 @@ TEST_F(Saving, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableOrN
         gone.form.Form_Load();
         EXPECT_TRUE(gone.services.messages.at(1).text.starts_with("The unsaved edits of \"" + path +
                                                                   "\" cannot be recovered: Cannot open"));
+    }
+    EXPECT_EQ(JournalsIn(state), 0u);
+    test::WriteFile(state + "/damaged.journal", "not a journal");
+    {
+        Editor damaged(state);
+        damaged.services.answers = {Answer::Ok};
+        damaged.form.Form_Load();
+        EXPECT_NE(damaged.services.messages.at(0).text.find("/damaged.journal\" cannot be used: "),
+                  std::string::npos);
     }
     EXPECT_EQ(JournalsIn(state), 0u);
 
