@@ -16,9 +16,7 @@
 namespace kestrix {
 
 class frmComments;
-class frmCarTable;
 class frmCompareFiles;
-class frmChart;
 
 // The windows the main window opens on its document: beside it, each once and
 // brought to the front when asked for again, or blocking it until they close.
@@ -47,7 +45,7 @@ class SideWindows {
     void ShowComments();
     // Reads path and compares the document with it; a new comparison replaces the window of the last.
     void OpenCompare(const std::string& path, const std::string& caption);
-    // With the main window: comments typed but not confirmed go with theirs.
+    // As the main window closes: comments typed but not confirmed go with their window.
     void CloseAll();
 
   private:
