@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 using namespace kestrix;
 using platform::Answer;
