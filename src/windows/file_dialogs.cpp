@@ -24,6 +24,30 @@ std::string StartingFolder(platform::Services& services, const std::string& open
     return services.HomeFolder();
 }
 
+// How each notice of the file session is shown.
+struct NoticeShape {
+    FileNotice::Kind kind;
+    std::string_view title;
+    platform::Buttons buttons;
+    platform::Answer byDefault;
+    std::string_view yes, no;
+};
+
+using Kind = FileNotice::Kind;
+using platform::Answer;
+using platform::Buttons;
+constexpr NoticeShape kNoticeShapes[] = {
+    {Kind::JournalProblem, "Recovery Journal", Buttons::Ok, Answer::Ok, "", ""},
+    {Kind::JournalRefused, "Recover Unsaved Edits", Buttons::Ok, Answer::Ok, "", ""},
+    {Kind::FileGone, "File Changed on Disk", Buttons::Ok, Answer::Ok, "", ""},
+    {Kind::OverwriteChanged, "File Changed on Disk", Buttons::YesNoCancel, Answer::Cancel, "&Overwrite",
+     "&Reload"},
+    // Nothing to reload: No is then the Cancel.
+    {Kind::OverwriteGone, "File Changed on Disk", Buttons::YesNo, Answer::Cancel, "&Overwrite", "&Cancel"},
+    {Kind::ReloadChanged, "File Changed on Disk", Buttons::YesNo, Answer::Yes, "&Reload", "&Keep"},
+    {Kind::Recover, "Recover Unsaved Edits", Buttons::YesNo, Answer::Yes, "&Recover", "&Discard"},
+};
+
 } // namespace
 
 std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
@@ -60,9 +84,20 @@ bool ConfirmValueGaps(platform::Services& services, const CarTable& cars) {
     const std::string text = "The car '" + car + "' has no value for \"" + std::string(stat) +
                              "\" but has values after it.\rWhen the file is read again, those values will " +
                              "move one column to the left.\rSave anyway?";
-    using platform::Answer;
     return services.ShowMessage({text, "Empty Value", platform::Buttons::YesNo, platform::Icon::Warning,
                                  Answer::No}) == Answer::Yes;
+}
+
+Answer ShowFileNotice(platform::Services& services, const FileNotice& notice) {
+    for (const NoticeShape& shape : kNoticeShapes)
+        if (shape.kind == notice.kind) {
+            platform::MessageBox box{notice.text, std::string(shape.title), shape.buttons,
+                                     platform::Icon::Warning, shape.byDefault};
+            box.yesCaption = shape.yes;
+            box.noCaption = shape.no;
+            return services.ShowMessage(box);
+        }
+    return Answer::Cancel;
 }
 
 } // namespace kestrix

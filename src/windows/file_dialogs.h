@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/file_session.h"
 #include "model/handling_document.h"
 #include "platform/services.h"
 
@@ -29,5 +30,9 @@ void ReportFailure(platform::Services& services, const std::string& message);
 // values would move one column to the left. Asks before anything is written;
 // true when the cars have no such value or the user answers Yes.
 bool ConfirmValueGaps(platform::Services& services, const CarTable& cars);
+
+// Shows what the file session has to tell or ask, with the buttons it needs;
+// returns the answer. A notice of kind None shows nothing.
+platform::Answer ShowFileNotice(platform::Services& services, const FileNotice& notice);
 
 } // namespace kestrix

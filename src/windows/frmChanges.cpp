@@ -89,7 +89,8 @@ void frmChanges::lvChanges_DblClick() {
         doc_.AskToShow(entry.row, entry.column);
 }
 
-// Puts the saved value back, as one undoable change; an added car goes, a deleted one comes back at the end.
+// Puts the saved value back, as one undoable change: an added car goes, a deleted one comes back
+// in its place.
 void frmChanges::cmdRevert_Click() {
     const int selected = lvChanges.SelectedRow();
     if (selected < 0)

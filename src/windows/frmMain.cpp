@@ -1,24 +1,12 @@
 #include "windows/frmMain.h"
 
 #include "cars/cars.h"
-#include "handling_file/file_io.h"
 #include "model/stat_description.h"
-#include "model/stat_help.h"
 #include "windows/file_dialogs.h"
-#include "windows/frmAbout.h"
-#include "windows/frmAddCar.h"
-#include "windows/frmCarTable.h"
-#include "windows/frmChanges.h"
-#include "windows/frmChart.h"
-#include "windows/frmComments.h"
-#include "windows/frmCompareFiles.h"
-#include "windows/frmErrors.h"
 #include "windows/frmInfo.h"
 #include "windows/frmPreferences.h"
 
 #include <algorithm>
-#include <span>
-#include <stdexcept>
 
 namespace kestrix {
 
@@ -29,45 +17,7 @@ using platform::Icon;
 using platform::MenuEntry;
 using platform::Shortcut;
 
-// The pages and their rows, from where each stat's description places it.
-const std::vector<StatPage>& StatPages() {
-    static const std::vector<StatPage> pages = [] {
-        std::vector<StatPage> built;
-        for (const std::string_view name : kStatPageNames)
-            built.push_back({name, {}});
-        for (int column = 0; column < kStatCount; ++column) {
-            const StatDescription& stat = DescriptionOf(column);
-            std::vector<StatPageRow>& rows = built.at(static_cast<std::size_t>(stat.place.page)).rows;
-            if (rows.size() <= static_cast<std::size_t>(stat.place.row))
-                rows.resize(static_cast<std::size_t>(stat.place.row) + 1);
-            StatPageRow& row = rows[static_cast<std::size_t>(stat.place.row)];
-            if (row.columns.empty() && stat.control != StatControlKind::CheckBox)
-                row.caption = stat.place.label;
-            row.columns.push_back(column);
-        }
-        return built;
-    }();
-    return pages;
-}
-
-int PageOfColumn(int column) {
-    return column >= 0 && column < kStatCount ? DescriptionOf(column).place.page : 0;
-}
-
 namespace {
-
-// The drop-down list of each choice stat.
-struct ChoiceStat {
-    DropDown frmMain::*control;
-    int column;
-};
-
-constexpr ChoiceStat kChoiceStats[] = {
-    {&frmMain::cboDrive, DriveType},
-    {&frmMain::cboEngine, EngineType},
-    {&frmMain::cboFront, FrontLights},
-    {&frmMain::cboRear, RearLights},
-};
 
 enum class Needs { Nothing, Document, Car };
 
@@ -147,18 +97,6 @@ std::string CloseQuestion(const std::string& path) {
     return "The current " + name + " file has been modified.\rDo you wish to save your changes?";
 }
 
-// What assistive tools call the field of a column: its row's caption, and the axis where a row has three.
-std::string SpokenName(const StatPageRow& row, std::size_t index) {
-    std::string_view name = row.caption;
-    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
-        name.remove_suffix(1);
-    if (row.columns.size() == 1)
-        return std::string(name);
-    if (name.ends_with(" x/y/z"))
-        name.remove_suffix(6);
-    return std::string(name) + " " + "xyz"[index % 3];
-}
-
 // A file in the recent files menu: its name, then its folder; "&" stays a character.
 std::string RecentCaption(std::size_t index, const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -173,91 +111,23 @@ std::string RecentCaption(std::size_t index, const std::string& path) {
     return escaped;
 }
 
-// Why a typed or pasted text did not enter a stat field.
-std::string_view RefusalNote(platform::TextField::Refusal refusal) {
-    return refusal == platform::TextField::Refusal::Separator
-               ? "Not taken: a value holds no blank, tab or line end."
-               : "Not taken: the file holds 8-bit characters only.";
-}
-
 constexpr std::string_view kRevertQuestion =
     "Are you sure you wish to revert to your last save?\rYou will lose any "
     "changes you have made  sinse you last saved the file.";
 
-std::vector<std::string> PageCaptions() {
-    std::vector<std::string> captions;
-    for (const StatPage& page : StatPages())
-        captions.emplace_back(page.caption);
-    return captions;
-}
-
-const ChoiceStat& ChoiceOf(const frmMain& form, const DropDown& control) {
-    for (const ChoiceStat& stat : kChoiceStats)
-        if (&(form.*stat.control) == &control)
-            return stat;
-    throw std::logic_error("not a choice stat: " + control.Name());
-}
-
-// A choice puts its stored form into the stat's hidden field; the user's choice is committed at once.
-void WriteChoice(frmMain& form, const ChoiceStat& stat) {
-    const DropDown& control = form.*stat.control;
-    const int position = control.ListIndex();
-    // Showing a car only shows its values; the stored text stays until the user chooses.
-    if (position < 0 || form.FillingControls)
-        return;
-    form.txtStat[static_cast<std::size_t>(stat.column)].SetText(
-        StoredEntry(DescriptionOf(stat.column), position));
-    form.StatControl(stat.column).SetTip(StatTip(stat.column));
-    // The user's choice marks the document even when it leaves the value as it was.
-    if (!form.FillingControls && !form.KeepFieldEdits())
-        form.MarkModified();
-}
-
-// A window beside this one opens once: the menu brings it to the front while it is open.
-template <class Form> bool BroughtToFront(const std::weak_ptr<Form>& window) {
-    const auto open = window.lock();
-    if (!open || open->IsClosed())
-        return false;
-    open->BringToFront();
-    return true;
-}
-
-template <class Form, class Opened>
-void OpenBeside(platform::Services& services, std::weak_ptr<Form>& window, std::shared_ptr<Opened> opened) {
-    window = opened;
-    services.ShowBeside(std::move(opened));
-}
-
 } // namespace
 
 frmMain::frmMain(Document& doc, platform::Services& services)
-    : Window("frmMain"), tabGeneral("tabGeneral", PageCaptions()), lvErrors("lvErrors", {"", "Car", "Error"}),
-      doc_(doc), services_(services), recent_(services), recovery_(doc) {
+    : Window("frmMain"), tabGeneral("tabGeneral", StatPageCaptions()),
+      lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc), services_(services), session_(doc),
+      recent_(services),
+      stats_(doc, services, {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags}),
+      side_(doc, services) {
     SetResizable(true);
     SetMinMaxBoxes(true);
     SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
-    for (const StatPage& page : StatPages()) {
-        for (const StatPageRow& row : page.rows) {
-            if (row.caption.empty())
-                continue; // the ABS check box carries its own caption
-            for (std::size_t i = 0; i < row.columns.size(); ++i) {
-                const int column = row.columns[i];
-                txtStat[static_cast<std::size_t>(column)].SetSpokenName(SpokenName(row, i));
-                StatControl(column).SetSpokenName(SpokenName(row, i));
-            }
-            auto label = std::make_unique<platform::Label>("LabStat" + std::to_string(LabStat.size()));
-            label->SetCaption(std::string(row.caption));
-            LabStat.push_back(std::move(label));
-        }
-    }
-    for (int i = 0; i < kStatCount; ++i) {
-        txtStat[static_cast<std::size_t>(i)].SetName("txtStat" + std::to_string(i));
-        // A value never holds a blank or a line end: the file could not keep it.
-        txtStat[static_cast<std::size_t>(i)].SetRefusedCharacters(" \t\r\n");
-    }
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
-    chkABS.SetCaption(std::string(DescriptionOf(Abs).place.label));
     cmdViewErrors.SetCaption("View all errors ...");
     mnuRedo.OtherKey = Shortcut::CtrlShiftZ;
     BuildMenus();
@@ -312,10 +182,6 @@ void frmMain::ConnectHandlers() {
         field.Refused = [this](platform::TextField::Refusal refusal) { txtStat_Refused(refusal); };
         field.JoinFocusScope(Focus);
     }
-    // A stat edited by a choice keeps its stored value in a hidden field.
-    for (int column = 0; column < kStatCount; ++column)
-        if (DescriptionOf(column).control != StatControlKind::Field)
-            txtStat[static_cast<std::size_t>(column)].SetVisible(false);
     cboDrive.Click = [this] { cboDrive_Click(); };
     cboEngine.Click = [this] { cboEngine_Click(); };
     cboFront.Click = [this] { cboFront_Click(); };
@@ -328,37 +194,16 @@ void frmMain::ConnectHandlers() {
 }
 
 platform::Control& frmMain::StatControl(int column) {
-    switch (DescriptionOf(column).control) {
-    case StatControlKind::CheckBox:
-        return chkABS;
-    case StatControlKind::Flags:
-        return lvFlags;
-    case StatControlKind::ChoiceList:
-        for (const ChoiceStat& stat : kChoiceStats)
-            if (stat.column == column)
-                return this->*stat.control;
-        break;
-    case StatControlKind::Field:
-        break;
-    }
-    return txtStat.at(static_cast<std::size_t>(column));
+    return stats_.StatControl(column);
 }
 
 void frmMain::Form_Load() {
     SetCaption(std::string(kProgramTitle));
-    for (const ChoiceStat& stat : kChoiceStats) {
-        DropDown& control = this->*stat.control;
-        control.Clear();
-        const std::span<const std::string_view> choices = DescriptionOf(stat.column).choices;
-        for (std::size_t i = 0; i < choices.size(); ++i)
-            control.AddItem(std::string(choices[i]), static_cast<int>(i));
-    }
-    const std::span<const std::string_view> flags = DescriptionOf(Flags).choices;
-    lvFlags.SetEntries(std::vector<std::string>(flags.begin(), flags.end()));
+    stats_.FillChoices();
     SetFileLoaded(false);
     tabGeneral.SetTab(0);
     ApplyPreferences();
-    recovery_.SetFolder(services_.StateFolder());
+    session_.SetRecoveryFolder(services_.StateFolder());
 
     // The desktop passes the file as one quoted path.
     const std::string commandLine = services_.CommandLine();
@@ -383,8 +228,7 @@ void frmMain::ApplyPreferences() {
 }
 
 void frmMain::mnuPreferences_Click() {
-    frmPreferences preferences(services_);
-    services_.ShowModal(preferences);
+    side_.ShowPreferences();
     ApplyPreferences();
 }
 
@@ -399,58 +243,7 @@ int frmMain::ShownRow() const {
 void frmMain::cboCars_Click() {
     const int row = ShownRow();
     if (row >= 0)
-        ShowCar(row);
-}
-
-void frmMain::ShowCar(int row) {
-    edited_.reset();
-    FillingControls = true;
-    const CarRow& car = doc_.Cars()[static_cast<std::size_t>(row)];
-    for (int i = 0; i < kStatCount; ++i)
-        txtStat[static_cast<std::size_t>(i)].SetText(std::string(car[i]));
-    SetChoiceControls();
-    FillingControls = false;
-    MarkChangedValues();
-}
-
-void frmMain::ClearShownCar() {
-    edited_.reset();
-    FillingControls = true;
-    for (platform::TextField& field : txtStat)
-        field.SetText({});
-    for (const ChoiceStat& stat : kChoiceStats)
-        (this->*stat.control).SetListIndex(-1);
-    for (int i = 0; i < lvFlags.Count(); ++i)
-        lvFlags.SetTicked(i, false);
-    chkABS.SetValue(0);
-    FillingControls = false;
-    MarkChangedValues();
-}
-
-void frmMain::SetChoiceControls() {
-    for (int column = 0; column < kStatCount; ++column) {
-        const StatDescription& stat = DescriptionOf(column);
-        const std::string& stored = txtStat[static_cast<std::size_t>(column)].Text();
-        const int entry = EntryOf(stat, stored);
-        if (stat.control == StatControlKind::ChoiceList)
-            static_cast<DropDown&>(StatControl(column)).SetListIndex(entry);
-        else if (stat.control == StatControlKind::CheckBox)
-            chkABS.SetValue(std::max(entry, 0));
-        else
-            continue;
-        ShowStoredChoice(StatControl(column), column, entry >= 0 && StoredEntry(stat, entry) == stored);
-    }
-    const FlagTicks ticks = DecodeFlags(txtStat[Flags].Text());
-    for (int i = 0; i < kFlagCount; ++i)
-        lvFlags.SetTicked(i, ticks[static_cast<std::size_t>(i)]);
-    lvFlags.SetCurrent(0);
-}
-
-void frmMain::ShowStoredChoice(platform::Control& control, int column, bool shownExactly) {
-    const std::string& stored = txtStat[static_cast<std::size_t>(column)].Text();
-    control.SetTip(shownExactly ? StatTip(column)
-                                : StatTip(column) + "\nStored in the file as \"" + stored +
-                                      "\"; it stays so until you choose.");
+        stats_.ShowCar(row);
 }
 
 void frmMain::cboCars_DropDown() {
@@ -462,10 +255,7 @@ void frmMain::tabGeneral_Click() {
 }
 
 void frmMain::txtStat_Change(int index) {
-    if (FillingControls)
-        return;
-    edited_.set(static_cast<std::size_t>(index));
-    doc_.NoteTyping();
+    stats_.Typed(index);
 }
 
 void frmMain::txtStat_Refused(platform::TextField::Refusal refusal) {
@@ -477,44 +267,19 @@ void frmMain::txtStat_GotFocus(int index) {
 }
 
 void frmMain::txtStat_LostFocus(int index) {
-    ResolveRelativeInput(index, true);
+    stats_.ResolveRelativeInput(ShownRow(), index, true);
     StatsToArray();
 }
 
 void frmMain::txtStat_Commit(int index) {
-    ResolveRelativeInput(index, true);
+    stats_.ResolveRelativeInput(ShownRow(), index, true);
     StatsToArray();
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
     field.Select(0, field.Text().size());
 }
 
 void frmMain::txtStat_Revert(int index) {
-    const int row = ShownRow();
-    if (row < 0)
-        return;
-    platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
-    FillingControls = true;
-    field.SetText(std::string(doc_.Cars()[static_cast<std::size_t>(row)][index]));
-    FillingControls = false;
-    edited_.reset(static_cast<std::size_t>(index));
-    field.Select(0, field.Text().size());
-}
-
-bool frmMain::ResolveRelativeInput(int index, bool noteTypo) {
-    platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
-    const int row = ShownRow();
-    if (!IsRelativeInput(field.Text()) || row < 0)
-        return true;
-    const std::string_view committed = doc_.Cars()[static_cast<std::size_t>(row)][index];
-    if (const std::optional<std::string> value = RelativeValue(field.Text(), committed)) {
-        field.SetText(*value);
-        return true;
-    }
-    if (noteTypo)
-        services_.ShowMessage({"\"" + field.Text() + "\" cannot change \"" + std::string(committed) +
-                                   "\".\rA relative change is =*1.2, =/2, =+10, =-50 or =+10% on a number.",
-                               "Relative Change", Buttons::Ok, Icon::Warning, Answer::Ok});
-    return false;
+    stats_.Revert(ShownRow(), index);
 }
 
 void frmMain::StatsToArray() {
@@ -545,40 +310,24 @@ void frmMain::ShowErrors(const RowSplice& splice) {
 }
 
 void frmMain::cboDrive_Click() {
-    WriteChoice(*this, ChoiceOf(*this, cboDrive));
+    stats_.Choose(cboDrive, ShownRow());
 }
 void frmMain::cboEngine_Click() {
-    WriteChoice(*this, ChoiceOf(*this, cboEngine));
+    stats_.Choose(cboEngine, ShownRow());
 }
 void frmMain::cboFront_Click() {
-    WriteChoice(*this, ChoiceOf(*this, cboFront));
+    stats_.Choose(cboFront, ShownRow());
 }
 void frmMain::cboRear_Click() {
-    WriteChoice(*this, ChoiceOf(*this, cboRear));
+    stats_.Choose(cboRear, ShownRow());
 }
 
 void frmMain::chkABS_Click() {
-    // While a car is shown, the stored value stays as it is, also one the box shows rounded.
-    if (FillingControls)
-        return;
-    txtStat[Abs].SetText(StoredEntry(DescriptionOf(Abs), chkABS.Value() ? 1 : 0));
-    chkABS.SetTip(StatTip(Abs));
-    KeepFieldEdits();
+    stats_.ChooseAbs(ShownRow());
 }
 
 void frmMain::lvFlags_Click() {
-    if (FillingControls)
-        return;
-    FlagTicks ticks{};
-    for (int i = 0; i < kFlagCount; ++i)
-        ticks[static_cast<std::size_t>(i)] = lvFlags.Ticked(i);
-    const std::string stored = EncodeFlags(ticks);
-    // Emptied, then built digit by digit: each step is a change of the field.
-    platform::TextField& field = txtStat[Flags];
-    field.SetText({});
-    for (std::size_t length = 1; length <= stored.size(); ++length)
-        field.SetText(stored.substr(0, length));
-    KeepFieldEdits();
+    stats_.ChooseFlags(ShownRow());
 }
 
 void frmMain::MarkModified() {
@@ -597,12 +346,7 @@ void frmMain::EnableControls(bool loaded) {
     Label2.SetEnabled(loaded);
     lvErrors.SetEnabled(loaded);
     tabGeneral.SetEnabled(hasCar);
-    for (int column = 0; column < kStatCount; ++column) {
-        txtStat[static_cast<std::size_t>(column)].SetEnabled(hasCar && column != VehicleIdentifier);
-        StatControl(column).SetEnabled(hasCar && column != VehicleIdentifier);
-    }
-    for (const auto& label : LabStat)
-        label->SetEnabled(hasCar);
+    stats_.EnableControls(hasCar);
     for (const MenuItem& item : kMenus) {
         const bool available = item.needs == Needs::Nothing || (item.needs == Needs::Document && loaded) ||
                                (item.needs == Needs::Car && hasCar);
@@ -626,16 +370,12 @@ bool frmMain::ReadFile(bool again) {
 
 std::string frmMain::ReadDocument(const std::string& path, bool again) {
     platform::BusyPointer busy(services_);
-    HandlingFileRead read = again ? file_.Reread(path) : file_.Open(path);
-    if (!read.error.empty())
-        return read.error;
-    HandlingDocument data;
-    data.FilePath = path;
-    ApplyToDocument(std::move(read.file), data);
-    recent_.Add(data.FilePath);
-    ShowRecentFiles();
-    doc_.Read(std::move(data));
-    return {};
+    const std::string error = session_.Read(path, again);
+    if (error.empty()) {
+        recent_.Add(path);
+        ShowRecentFiles();
+    }
+    return error;
 }
 
 void frmMain::LoadFile() {
@@ -648,43 +388,26 @@ void frmMain::LoadFile() {
 // What another program wrote is never overwritten unasked; Cancel, the
 // default, saves nothing, and Reload takes the file as it now is.
 bool frmMain::ConfirmOverwrite(const std::string& path) {
-    const OpenedFile::DiskChange change = file_.ChangeOnDisk(path);
-    if (change == OpenedFile::DiskChange::None)
+    const FileNotice question = session_.OverwriteQuestion(path);
+    if (question.kind == FileNotice::Kind::None)
         return true;
-    const bool gone = change == OpenedFile::DiskChange::Gone;
-    const std::string text = "The file \"" + path + "\" " +
-                             (gone ? "was deleted or moved away" : "was changed by another program") +
-                             " since it was opened or last saved.\r" +
-                             (gone ? "Write it again with the document as it is here?"
-                                   : "Overwrite it with the document as it is here, or reload it? Your "
-                                     "edits stay undoable after a reload.");
-    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNoCancel, Icon::Warning,
-                             Answer::Cancel};
-    if (gone)
-        box.buttons = Buttons::YesNo; // nothing to reload; No is then the Cancel
-    box.yesCaption = "&Overwrite";
-    box.noCaption = gone ? "&Cancel" : "&Reload";
-    const Answer answer = services_.ShowMessage(box);
-    if (answer == Answer::No && !gone)
+    const Answer answer = ShowFileNotice(services_, question);
+    if (answer == Answer::No && question.kind == FileNotice::Kind::OverwriteChanged)
         ReloadFromDisk();
     return answer == Answer::Yes;
 }
 
 bool frmMain::ReloadFromDisk() {
     StatsToArray();
-    HandlingFileRead read;
+    std::string error;
     {
         platform::BusyPointer busy(services_);
-        read = file_.Reread(doc_.FilePath());
+        error = session_.Reload();
     }
-    if (!read.error.empty()) {
-        ReportFailure(read.error);
+    if (!error.empty()) {
+        ReportFailure(error);
         return false;
     }
-    HandlingDocument data;
-    ApplyToDocument(std::move(read.file), data);
-    doc_.Commit(ReplacementChange(doc_.Data(), data, "Reload from Disk"));
-    doc_.Saved(doc_.FilePath());
     ReportRecoveryProblem();
     return true;
 }
@@ -693,84 +416,50 @@ bool frmMain::ReloadFromDisk() {
 // reading again; unsaved edits stay undoable after the reload.
 void frmMain::Form_Activate() {
     ReportRecoveryProblem();
-    if (doc_.FilePath().empty() || !file_.OfferReload(doc_.FilePath()))
-        return;
-    if (file_.ChangeOnDisk(doc_.FilePath()) == OpenedFile::DiskChange::Gone) {
-        services_.ShowMessage({"The file \"" + doc_.FilePath() +
-                                   "\" was deleted or moved away by another program.\rThe document stays "
-                                   "open here; a save writes the file again.",
-                               "File Changed on Disk", Buttons::Ok, Icon::Warning, Answer::Ok});
-        return;
-    }
-    const std::string text =
-        "The file \"" + doc_.FilePath() + "\" was changed by another program.\rRead it again? " +
-        (doc_.Modified() ? "Your unsaved edits stay undoable." : "The document has no unsaved edits.");
-    platform::MessageBox box{text, "File Changed on Disk", Buttons::YesNo, Icon::Warning, Answer::Yes};
-    box.yesCaption = "&Reload";
-    box.noCaption = "&Keep";
-    if (services_.ShowMessage(box) == Answer::Yes)
+    const FileNotice offer = session_.ReloadOffer();
+    if (ShowFileNotice(services_, offer) == Answer::Yes && offer.kind == FileNotice::Kind::ReloadChanged)
         ReloadFromDisk();
 }
 
 void frmMain::OfferRecovery(const std::string* file) {
-    for (const LeftJournal& journal : recovery_.LeftJournals(file)) {
-        if (!journal.error.empty()) {
-            RefuseJournal(journal,
-                          "The recovery journal \"" + journal.path + "\" cannot be used: " + journal.error);
-            continue;
-        }
-        platform::MessageBox box{
-            "Kestrix 3 ended without closing \"" + journal.file +
-                "\", which had unsaved edits.\rRecover them? They are applied to the file "
-                "as it is on disk, and nothing is saved.",
-            "Recover Unsaved Edits", Buttons::YesNo, Icon::Warning, Answer::Yes};
-        box.yesCaption = "&Recover";
-        box.noCaption = "&Discard";
-        if (services_.ShowMessage(box) != Answer::Yes)
-            DiscardJournal(journal);
-        else if (Recover(journal))
+    session_.FindLeftJournals(file);
+    for (FileNotice offer = session_.NextRecoveryOffer(); offer.kind != FileNotice::Kind::None;
+         offer = session_.NextRecoveryOffer()) {
+        const Answer answer = ShowFileNotice(services_, offer);
+        if (offer.kind != FileNotice::Kind::Recover)
+            continue; // refused, and kept aside
+        if (answer != Answer::Yes)
+            session_.DiscardOffered();
+        else if (Recover())
             return; // one document at a time: other journals wait for the next start
     }
 }
 
-bool frmMain::Recover(const LeftJournal& journal) {
-    if (doc_.FilePath() != journal.file) {
-        if (const std::string error = ReadDocument(journal.file, false); !error.empty()) {
-            RefuseJournal(journal,
-                          "The unsaved edits of \"" + journal.file + "\" cannot be recovered: " + error);
+bool frmMain::Recover() {
+    const std::string file = session_.OfferedFile();
+    if (doc_.FilePath() != file) {
+        if (const std::string error = ReadDocument(file, false); !error.empty()) {
+            ShowFileNotice(services_, session_.RefuseOffered(error));
             return false;
         }
     }
-    if (const std::string error = ReplayJournal(doc_, journal.records); !error.empty()) {
-        RefuseJournal(journal, "The unsaved edits of \"" + journal.file + "\" cannot be recovered: " + error +
-                                   ".\rThe file is open as it is on disk.");
+    if (const FileNotice refused = session_.RecoverOffered(); refused.kind != FileNotice::Kind::None) {
+        ShowFileNotice(services_, refused);
         return false;
     }
-    DiscardJournal(journal);
     ReportRecoveryProblem();
     return true;
 }
 
-// A journal that cannot be applied is never applied in part, and never lost.
-void frmMain::RefuseJournal(const LeftJournal& journal, const std::string& why) {
-    const std::string aside = SetJournalAside(journal);
-    services_.ShowMessage({why + "\rThe journal is kept as \"" + aside + "\".", "Recover Unsaved Edits",
-                           Buttons::Ok, Icon::Warning, Answer::Ok});
-}
-
 // A journal that cannot be kept is told once; the editor works on without it.
 void frmMain::ReportRecoveryProblem() {
-    if (const std::string problem = recovery_.TakeProblem(); !problem.empty())
-        services_.ShowMessage({problem + ".\rThe editor works on, but its unsaved edits cannot be recovered "
-                                         "after a crash.",
-                               "Recovery Journal", Buttons::Ok, Icon::Warning, Answer::Ok});
+    ShowFileNotice(services_, session_.TakeJournalProblem());
 }
 
 bool frmMain::SaveTheFile(const std::string& FilePos) {
     if (!ConfirmValueGaps(services_, doc_.Cars()) || !ConfirmOverwrite(FilePos))
         return false;
-    const SaveSettings settings{SettingOn(services_, kKeepLayout)};
-    const std::string error = file_.Save(FilePos, doc_.Data(), settings);
+    const std::string error = session_.Save(FilePos, SettingOn(services_, kKeepLayout));
     if (error.empty())
         return true;
     ReportFailure(error);
@@ -782,7 +471,6 @@ bool frmMain::SaveFile() {
     StatsToArray();
     if (!SaveTheFile(doc_.FilePath()))
         return false;
-    doc_.Saved(doc_.FilePath());
     ReportRecoveryProblem();
     return true;
 }
@@ -799,7 +487,6 @@ void frmMain::SaveFileAs() {
     platform::BusyPointer busy(services_);
     if (!SaveTheFile(chosen))
         return; // the document keeps its path and its changes
-    doc_.Saved(chosen);
     recent_.Add(chosen);
     ShowRecentFiles();
     ReportRecoveryProblem();
@@ -898,49 +585,26 @@ bool frmMain::QueryUnload() {
     if (Place())
         services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     // The windows beside this one close with it; comments typed but not confirmed go with theirs.
-    if (const auto comments = comments_.lock())
-        comments->Unload();
-    if (const auto table = carTable_.lock())
-        table->Unload();
-    if (const auto compare = compareFiles_.lock())
-        compare->Unload();
-    if (const auto chart = chart_.lock())
-        chart->Unload();
-    recovery_.Close();
+    side_.CloseAll();
+    session_.Close();
     return true;
 }
 
 // The file comments and about windows.
 
 void frmMain::mnuFileComments_Click() {
-    std::shared_ptr<frmComments> comments = comments_.lock();
-    if (comments && !comments->IsClosed()) {
-        comments->Fill();
-        comments->BringToFront();
-        return;
-    }
-    comments = std::make_shared<frmComments>(doc_);
-    comments->Fill();
-    comments_ = comments;
-    services_.ShowBeside(std::move(comments));
+    side_.ShowComments();
 }
 
 void frmMain::mnuAbout_Click() {
-    frmAbout about(services_);
-    services_.ShowModal(about);
+    side_.ShowAbout();
 }
 
 // Car management and exchange.
 
 void frmMain::mnuAdd_Click() {
     StatsToArray();
-    frmAddCar form(doc_, services_);
-    form.cboCars.SetEntries(cboCars.Entries());
-    if (form.cboCars.ListCount() > 0)
-        form.cboCars.SetListIndex(0);
-    else
-        form.optStats[2].SetEnabled(false); // no car to copy
-    services_.ShowModal(form);
+    side_.ShowAddCar(cboCars.Entries());
 }
 
 void frmMain::mnuDelete_Click() {
@@ -963,48 +627,24 @@ void frmMain::mnuRename_Click() {
     if (row < 0)
         return;
     StatsToArray();
-    frmRenameCar form(doc_, services_, row);
-    services_.ShowModal(form);
+    side_.ShowRename(row);
 }
 
 void frmMain::mnuImportCarStats_Click() {
     StatsToArray();
     const std::string chosen =
         AskForHandlingFile(services_, FileDialogKind::Open, "Select .CFG File to import...", doc_.FilePath());
-    if (chosen.empty())
-        return;
-    ImportRead read;
-    {
-        platform::BusyPointer busy(services_);
-        read = ReadImportFile(chosen);
-    }
-    if (!read.error.empty()) {
-        ReportFailure(read.error);
-        return;
-    }
-    Exchange.ImportTable = std::move(read.rows);
-    Exchange.ExchangeMode = ExchangeKind::Import;
-    {
-        frmImportExport form(doc_, Exchange, services_);
-        std::vector<std::string> names;
-        names.reserve(Exchange.ImportTable.size());
-        for (const CarRow& car : Exchange.ImportTable)
-            names.emplace_back(car[VehicleIdentifier]);
-        form.lvLeft.AddItems(std::move(names));
-        services_.ShowModal(form);
-    }
+    if (!chosen.empty())
+        side_.ShowImport(Exchange, chosen);
 }
 
 void frmMain::mnuExportCarStats_Click() {
     StatsToArray();
-    Exchange.ExchangeMode = ExchangeKind::Export;
-    frmImportExport form(doc_, Exchange, services_);
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(cboCars.ListCount()));
     for (const DropDown::Entry& entry : cboCars.Entries())
         names.push_back(entry.text);
-    form.lvLeft.AddItems(std::move(names));
-    services_.ShowModal(form);
+    side_.ShowExport(Exchange, std::move(names));
 }
 
 void frmMain::RebuildCarList(int shownRow) {
@@ -1021,7 +661,7 @@ void frmMain::RebuildCarList(int shownRow) {
     if (position >= 0)
         cboCars.SetListIndex(position);
     else
-        ClearShownCar();
+        stats_.ClearShownCar();
 }
 
 // The error lists, the stat properties and the help on every stat.
@@ -1032,31 +672,6 @@ void frmMain::ConnectErrorLists() {
     };
     lvErrors.DblClick = [this] { lvErrors_DblClick(); };
     cmdViewErrors.Click = [this] { cmdViewErrors_Click(); };
-    SetStatTips();
-}
-
-void frmMain::SetStatTips() {
-    for (int column = 0; column < kStatCount; ++column) {
-        txtStat[static_cast<std::size_t>(column)].SetTip(StatTip(column));
-        StatControl(column).SetTip(StatTip(column));
-    }
-    // A label of several fields explains each of them.
-    std::size_t label = 0;
-    for (const StatPage& page : StatPages()) {
-        for (const StatPageRow& row : page.rows) {
-            if (row.caption.empty())
-                continue;
-            std::string tip;
-            for (const int column : row.columns) {
-                if (!tip.empty())
-                    tip += "\n";
-                if (row.columns.size() > 1)
-                    tip += std::string(StatCatalogue::Instance()[column].StatName) + ": ";
-                tip += StatTip(column);
-            }
-            LabStat.at(label++)->SetTip(std::move(tip));
-        }
-    }
 }
 
 void frmMain::lvErrors_ColumnClick(const platform::ColumnList::Header& header) {
@@ -1110,13 +725,8 @@ void frmMain::FocusStat(int stat) {
 }
 
 void frmMain::cmdViewErrors_Click() {
-    std::optional<std::pair<std::string, int>> wanted;
-    frmErrors errors(services_);
-    errors.CopyRows(lvErrors);
-    errors.GoToValue = [&wanted](const std::string& car, int stat) { wanted.emplace(car, stat); };
-    services_.ShowModal(errors);
     // Once the window has closed, so that the focus can move to the value.
-    if (wanted)
+    if (const auto wanted = side_.ShowAllErrors(lvErrors))
         GoToValue(wanted->first, wanted->second);
 }
 
@@ -1127,45 +737,23 @@ void frmMain::mnuViewProperties_Click() {
 // The car table.
 
 void frmMain::mnuCarTable_Click() {
-    if (BroughtToFront(carTable_))
+    if (side_.BroughtToFront(SideWindows::Kind::CarTable))
         return;
     StatsToArray();
-    auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
-    table->Form_Load();
-    OpenBeside(services_, carTable_, std::move(table));
+    side_.OpenCarTable();
 }
 
 // The stat chart.
 
 void frmMain::mnuChart_Click() {
-    if (BroughtToFront(chart_))
+    if (side_.BroughtToFront(SideWindows::Kind::Chart))
         return;
     StatsToArray();
-    auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
-    chart->Form_Load();
-    OpenBeside(services_, chart_, std::move(chart));
+    side_.OpenChart();
 }
 
 bool frmMain::KeepFieldEdits() {
-    const int row = ShownRow();
-    if (doc_.FilePath().empty() || row < 0)
-        return false;
-    std::vector<CellEdit> edits;
-    for (int i = 0; i < kStatCount; ++i)
-        // A relative input that cannot be read stays in its field, and the value as it was.
-        if (edited_[static_cast<std::size_t>(i)] && ResolveRelativeInput(i, false))
-            edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
-    edited_.reset();
-    Change change = ValuesChange(doc_.Cars(), edits, {});
-    if (change.Empty())
-        return false;
-    const std::string car(doc_.Cars()[static_cast<std::size_t>(row)][VehicleIdentifier]);
-    change.caption = change.cells.size() == 1
-                         ? "Edit " + std::string(StatCatalogue::Instance()[change.cells[0].column].StatName) +
-                               " of '" + car + "'"
-                         : CountedCaption("Edit '" + car + "'", change.cells.size());
-    doc_.Commit(std::move(change));
-    return true;
+    return stats_.KeepFieldEdits(ShownRow());
 }
 
 // The document tells every change; the window shows it.
@@ -1182,7 +770,7 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
         ShowChange(event);
         break;
     case DocumentEvent::Kind::State:
-        MarkChangedValues();
+        stats_.MarkChangedValues(ShownRow());
         break;
     case DocumentEvent::Kind::Checked:
         ShowErrors(event.errors);
@@ -1219,13 +807,13 @@ void frmMain::ShowChange(const DocumentEvent& event) {
                 stale || (cell.row == shown && txtStat[static_cast<std::size_t>(cell.column)].Text() !=
                                                    doc_.Cars()[static_cast<std::size_t>(shown)][cell.column]);
         if (stale)
-            ShowCar(shown);
+            stats_.ShowCar(shown);
     }
     // Undo and redo show the value they put back.
     if (replayed && !change.cells.empty())
         ShowValue(change.cells.front().row, change.cells.front().column);
     else
-        MarkChangedValues();
+        stats_.MarkChangedValues(ShownRow());
 }
 
 void frmMain::ShowState() {
@@ -1241,38 +829,10 @@ void frmMain::ShowState() {
                                                   : std::to_string(changed) + " values changed");
 }
 
-// A changed value's label ends in a mark that reads aloud as well as it shows.
-std::string frmMain::LabelCaption(std::size_t label, bool changed) const {
-    std::size_t next = 0;
-    for (const StatPage& page : StatPages())
-        for (const StatPageRow& row : page.rows)
-            if (!row.caption.empty() && next++ == label)
-                return std::string(row.caption) + (changed ? " (changed)" : "");
-    return {};
-}
-
-void frmMain::MarkChangedValues() {
-    const int shown = ShownRow();
-    std::size_t label = 0;
-    for (const StatPage& page : StatPages())
-        for (const StatPageRow& row : page.rows) {
-            bool changed = false;
-            for (const int column : row.columns)
-                changed = changed || (shown >= 0 && doc_.IsChangedValue(shown, column));
-            if (row.caption.empty()) {
-                chkABS.SetCaption(std::string(DescriptionOf(Abs).place.label) +
-                                  (changed ? " (changed)" : ""));
-                continue;
-            }
-            LabStat.at(label)->SetCaption(LabelCaption(label, changed));
-            ++label;
-        }
-}
-
 void frmMain::mnuUndo_Click() {
     // Typing not yet committed is undone first, as the field itself would.
-    if (const int shown = ShownRow(); shown >= 0 && edited_.any()) {
-        ShowCar(shown);
+    if (const int shown = ShownRow(); shown >= 0 && stats_.HasTyping()) {
+        stats_.ShowCar(shown);
         doc_.DropTyping();
         ShowState();
         return;
@@ -1286,11 +846,10 @@ void frmMain::mnuRedo_Click() {
 }
 
 void frmMain::mnuChanges_Click() {
-    if (BroughtToFront(changes_))
+    if (side_.BroughtToFront(SideWindows::Kind::Changes))
         return;
     StatsToArray();
-    auto changes = std::make_shared<frmChanges>(doc_);
-    OpenBeside(services_, changes_, std::move(changes));
+    side_.OpenChanges();
 }
 
 // Comparing with another file.
@@ -1300,32 +859,12 @@ void frmMain::mnuCompareFile_Click() {
     const std::string chosen = AskForHandlingFile(services_, FileDialogKind::Open,
                                                   "Select .CFG File to compare with...", doc_.FilePath());
     if (!chosen.empty())
-        OpenCompareWindow(chosen, "Compare with File");
+        side_.OpenCompare(chosen, "Compare with File");
 }
 
 void frmMain::mnuCompareSaved_Click() {
     StatsToArray();
-    OpenCompareWindow(doc_.FilePath(), "Compare with Saved");
-}
-
-void frmMain::OpenCompareWindow(const std::string& path, const std::string& caption) {
-    HandlingFileRead read;
-    {
-        platform::BusyPointer busy(services_);
-        read = ReadHandlingFile(path);
-    }
-    if (!read.error.empty()) {
-        ReportFailure(read.error);
-        return;
-    }
-    // One comparison at a time: a new one replaces the window of the last.
-    if (const auto open = compareFiles_.lock())
-        open->Unload();
-    auto compare = std::make_shared<frmCompareFiles>(doc_, services_, std::move(read.file), path);
-    compare->Form_Load();
-    compare->SetCaption(caption);
-    compareFiles_ = compare;
-    services_.ShowBeside(std::move(compare));
+    side_.OpenCompare(doc_.FilePath(), "Compare with Saved");
 }
 
 } // namespace kestrix

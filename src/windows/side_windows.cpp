@@ -1,0 +1,173 @@
+#include "windows/side_windows.h"
+
+#include "cars/cars.h"
+#include "handling_file/file_io.h"
+#include "windows/file_dialogs.h"
+#include "windows/frmAbout.h"
+#include "windows/frmAddCar.h"
+#include "windows/frmCarTable.h"
+#include "windows/frmChanges.h"
+#include "windows/frmChart.h"
+#include "windows/frmComments.h"
+#include "windows/frmCompareFiles.h"
+#include "windows/frmErrors.h"
+#include "windows/frmPreferences.h"
+
+namespace kestrix {
+
+namespace {
+
+template <class Form, class Opened>
+void OpenBeside(platform::Services& services, std::weak_ptr<Form>& window, std::shared_ptr<Opened> opened) {
+    window = opened;
+    services.ShowBeside(std::move(opened));
+}
+
+} // namespace
+
+SideWindows::SideWindows(Document& doc, platform::Services& services) : doc_(doc), services_(services) {}
+
+void SideWindows::ShowAbout() {
+    frmAbout about(services_);
+    services_.ShowModal(about);
+}
+
+void SideWindows::ShowPreferences() {
+    frmPreferences preferences(services_);
+    services_.ShowModal(preferences);
+}
+
+void SideWindows::ShowAddCar(std::vector<platform::DropDown::Entry> cars) {
+    frmAddCar form(doc_, services_);
+    form.cboCars.SetEntries(std::move(cars));
+    if (form.cboCars.ListCount() > 0)
+        form.cboCars.SetListIndex(0);
+    else
+        form.optStats[2].SetEnabled(false); // no car to copy
+    services_.ShowModal(form);
+}
+
+void SideWindows::ShowRename(int row) {
+    frmRenameCar form(doc_, services_, row);
+    services_.ShowModal(form);
+}
+
+void SideWindows::ShowImport(CarExchange& exchange, const std::string& path) {
+    ImportRead read;
+    {
+        platform::BusyPointer busy(services_);
+        read = ReadImportFile(path);
+    }
+    if (!read.error.empty()) {
+        ReportFailure(services_, read.error);
+        return;
+    }
+    exchange.ImportTable = std::move(read.rows);
+    exchange.ExchangeMode = ExchangeKind::Import;
+    frmImportExport form(doc_, exchange, services_);
+    std::vector<std::string> names;
+    names.reserve(exchange.ImportTable.size());
+    for (const CarRow& car : exchange.ImportTable)
+        names.emplace_back(car[VehicleIdentifier]);
+    form.lvLeft.AddItems(std::move(names));
+    services_.ShowModal(form);
+}
+
+void SideWindows::ShowExport(CarExchange& exchange, std::vector<std::string> names) {
+    exchange.ExchangeMode = ExchangeKind::Export;
+    frmImportExport form(doc_, exchange, services_);
+    form.lvLeft.AddItems(std::move(names));
+    services_.ShowModal(form);
+}
+
+std::optional<std::pair<std::string, int>> SideWindows::ShowAllErrors(const platform::ColumnList& errors) {
+    std::optional<std::pair<std::string, int>> wanted;
+    frmErrors window(services_);
+    window.CopyRows(errors);
+    window.GoToValue = [&wanted](const std::string& car, int stat) { wanted.emplace(car, stat); };
+    services_.ShowModal(window);
+    return wanted;
+}
+
+std::weak_ptr<platform::Window>& SideWindows::Slot(Kind kind) {
+    switch (kind) {
+    case Kind::CarTable:
+        return carTable_;
+    case Kind::Chart:
+        return chart_;
+    case Kind::Changes:
+        break;
+    }
+    return changes_;
+}
+
+bool SideWindows::BroughtToFront(Kind kind) {
+    const auto open = Slot(kind).lock();
+    if (!open || open->IsClosed())
+        return false;
+    open->BringToFront();
+    return true;
+}
+
+void SideWindows::OpenCarTable() {
+    auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
+    table->Form_Load();
+    OpenBeside(services_, carTable_, std::move(table));
+}
+
+void SideWindows::OpenChart() {
+    auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
+    chart->Form_Load();
+    OpenBeside(services_, chart_, std::move(chart));
+}
+
+void SideWindows::OpenChanges() {
+    auto changes = std::make_shared<frmChanges>(doc_);
+    OpenBeside(services_, changes_, std::move(changes));
+}
+
+void SideWindows::ShowComments() {
+    std::shared_ptr<frmComments> comments = comments_.lock();
+    if (comments && !comments->IsClosed()) {
+        comments->Fill();
+        comments->BringToFront();
+        return;
+    }
+    comments = std::make_shared<frmComments>(doc_);
+    comments->Fill();
+    comments_ = comments;
+    services_.ShowBeside(std::move(comments));
+}
+
+void SideWindows::OpenCompare(const std::string& path, const std::string& caption) {
+    HandlingFileRead read;
+    {
+        platform::BusyPointer busy(services_);
+        read = ReadHandlingFile(path);
+    }
+    if (!read.error.empty()) {
+        ReportFailure(services_, read.error);
+        return;
+    }
+    // One comparison at a time: a new one replaces the window of the last.
+    if (const auto open = compareFiles_.lock())
+        open->Unload();
+    auto compare = std::make_shared<frmCompareFiles>(doc_, services_, std::move(read.file), path);
+    compare->Form_Load();
+    compare->SetCaption(caption);
+    compareFiles_ = compare;
+    services_.ShowBeside(std::move(compare));
+}
+
+void SideWindows::CloseAll() {
+    if (const auto comments = comments_.lock())
+        comments->Unload();
+    if (const auto table = carTable_.lock())
+        table->Unload();
+    if (const auto compare = compareFiles_.lock())
+        compare->Unload();
+    if (const auto chart = chart_.lock())
+        chart->Unload();
+}
+
+} // namespace kestrix

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "document/document.h"
+#include "platform/controls.h"
+#include "platform/services.h"
+#include "platform/window.h"
+#include "windows/car_focus.h"
+#include "windows/frmImportExport.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrix {
+
+class frmComments;
+class frmCompareFiles;
+
+// The windows the main window opens on its document: beside it, each once and
+// brought to the front when asked for again, or blocking it until they close.
+class SideWindows {
+  public:
+    SideWindows(Document& doc, platform::Services& services);
+
+    void ShowAbout();
+    void ShowPreferences();
+    // The add-car window offers the cars of the list to copy from.
+    void ShowAddCar(std::vector<platform::DropDown::Entry> cars);
+    void ShowRename(int row);
+    // Reads path and offers its cars; a file that cannot be read opens no window.
+    void ShowImport(CarExchange& exchange, const std::string& path);
+    void ShowExport(CarExchange& exchange, std::vector<std::string> names);
+    // Every row of the error list; the car and stat of the value the user asked to go to.
+    std::optional<std::pair<std::string, int>> ShowAllErrors(const platform::ColumnList& errors);
+
+    enum class Kind { CarTable, Chart, Changes };
+    // Brings the window to the front when it is open; false when it is not.
+    bool BroughtToFront(Kind kind);
+    void OpenCarTable();
+    void OpenChart();
+    void OpenChanges();
+    // Opened, or filled anew and brought to the front: comments typed there but not confirmed go.
+    void ShowComments();
+    // Reads path and compares the document with it; a new comparison replaces the window of the last.
+    void OpenCompare(const std::string& path, const std::string& caption);
+    // As the main window closes: comments typed but not confirmed go with their window.
+    void CloseAll();
+
+  private:
+    std::weak_ptr<platform::Window>& Slot(Kind kind);
+
+    Document& doc_;
+    platform::Services& services_;
+    std::weak_ptr<frmComments> comments_;
+    std::weak_ptr<platform::Window> carTable_;
+    std::weak_ptr<platform::Window> changes_;
+    std::weak_ptr<frmCompareFiles> compareFiles_;
+    std::weak_ptr<platform::Window> chart_;
+    // What the car table shows and has selected, for the chart; shared, as either may outlive the main
+    // window.
+    std::shared_ptr<CarFocus> focus_ = std::make_shared<CarFocus>();
+};
+
+} // namespace kestrix
