@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
+#include <cctype>
 #include <clocale>
-#include <cmath>
-#include <random>
 #include <sstream>
 
 using namespace kestrix;
@@ -36,68 +34,7 @@ std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format =
 
 } // namespace
 
-// Where "." also groups digits it is read as the decimal point, the way the
-// number is compared: "1.500" is 1.5, and "1.500.000" is no number.
-TEST(Numeric, FollowsTheRegionalSeparatorsAndAPointIsADecimalPointUnderEveryLocale) {
-    struct Case {
-        NumberFormat format;
-        std::vector<const char*> numbers, others;
-    };
-    for (const Case& c : std::vector<Case>{
-             {kPlain,
-              {" 7 ", "1e3", "2.5E-2", ".5", "+5", "-0", "5.", "\t3\t", "1e+3"},
-              {"", "  ", "12a", "abc", "inf", "nan", "0x10", "1.2.3", ".", "+", "e3", "1e", "1 2", "1,5",
-               "--1"}},
-             {{".", ","}, {"1,500", "1,500.25"}, {"1,", ",5"}},
-             {{",", "."}, {"1.500", "0.5", "2,5", "-0.75e1"}, {"2,5,1", "1.500.000", "1.500,25", "1,5.3"}},
-             {{",", " "},
-              {"0.5", "-0.25", ".5", "5.", "2,5", "1 500,5", "1 500.5", "2.5E-2", " 0.120 "},
-              {"1,5.3", "1.5,3", "1.5.", ".", ",", "1 500 .5", "1.500 000"}}}) {
-        for (const char* number : c.numbers)
-            EXPECT_TRUE(IsNumeric(number, c.format)) << number << " with " << c.format.decimal;
-        for (const char* other : c.others)
-            EXPECT_FALSE(IsNumeric(other, c.format)) << other << " with " << c.format.decimal;
-    }
-
-    const char* const texts[] = {" 7 ", "1.500", "1e3", "-2.5E-2x", "+.5", "3e", "1e999", "1,500", "2,5"};
-    const double numbers[] = {7, 1.5, 1000, -0.025, 0.5, 3, HUGE_VAL, 1, 2};
-    for (std::size_t i = 0; i < std::size(texts); ++i)
-        EXPECT_DOUBLE_EQ(LeadingNumber(texts[i]), numbers[i]) << texts[i];
-    EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
-}
-
-// The check judges a value in one pass where it can; that must decide and
-// read exactly as the numeric test followed by the reading of the number.
-TEST(Numeric, JudgingInOnePassAgreesWithTestingThenReading) {
-    const std::vector<NumberFormat> formats{kPlain,     {",", "."},   {".", ","},
-                                            {",", " "}, {".,", ".x"}, {".5", ".1"}};
-    const std::string alphabet = "0123456789.,+-eE \tx";
-    std::mt19937 random(7);
-    std::vector<std::string> texts = {
-        "", ".", "-", "+.5", "-.5", "5.", "1.500", "1e999", "9" + std::string(400, '9')};
-    for (const char* digits :
-         {"0000000000000001", "123456789012345", "1234567890123456", "12345678901234.5", "123456789012345.6"})
-        texts.push_back(digits);
-    for (int i = 0; i < 200000; ++i) {
-        std::string text(std::uniform_int_distribution<std::size_t>(0, 18)(random), ' ');
-        for (char& c : text)
-            c = alphabet[random() % (random() % 2 ? 11 : alphabet.size())];
-        texts.push_back(text);
-    }
-    for (const NumberFormat& format : formats) {
-        for (const std::string& text : texts) {
-            const std::optional<double> judged = NumericValue(text, format);
-            ASSERT_EQ(judged.has_value(), IsNumeric(text, format)) << "\"" << text << "\" " << format.decimal;
-            if (judged) {
-                ASSERT_EQ(std::bit_cast<std::uint64_t>(*judged),
-                          std::bit_cast<std::uint64_t>(LeadingNumber(text)))
-                    << "\"" << text << "\"";
-            }
-        }
-    }
-}
-
-TEST(Numeric, TheSampleFileUnderARealCommaLocale) {
+TEST(Validation, TheSampleFileUnderARealCommaLocale) {
     const char* const previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
     const char* found = nullptr;
@@ -160,6 +97,32 @@ TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
     EXPECT_EQ(Rows(cars), rows) << "two runs give the same rows";
     EXPECT_TRUE(Rows({}).empty());
     EXPECT_EQ(StatFromFirstCell(rows.back().substr(0, 3)), 31);
+}
+
+// Under strict checks a choice holds what one of the entries its list offers
+// stores: a letter in the other case, or the first number past the last entry, is reported.
+TEST(Validation, StrictChoicesTakeExactlyTheEntriesTheirListsOffer) {
+    for (const int column : {DriveType, EngineType, Abs, FrontLights, RearLights}) {
+        const StatDescription& stat = DescriptionOf(column);
+        const auto strictRows = [column](const std::string& value) {
+            CarRow car = ValidCar("CAR");
+            car.Set(DriveType, "F");
+            car.Set(EngineType, "P");
+            car.Set(column, value);
+            ErrorRegister errors;
+            ErrorCheck({car}, errors, kPlain, CheckRules::Strict);
+            return errors.Rows().size();
+        };
+        std::vector<std::string> refused = {"-1", std::to_string(EntryCount(stat))};
+        for (int entry = 0; entry < EntryCount(stat); ++entry) {
+            const std::string stored = StoredEntry(stat, entry);
+            EXPECT_EQ(strictRows(stored), 0u) << stat.def.StatName << " " << stored;
+            if (stat.stored == StoredForm::FirstLetter && std::isupper(stored[0]))
+                refused.push_back(std::string(1, static_cast<char>(std::tolower(stored[0]))));
+        }
+        for (const std::string& value : refused)
+            EXPECT_EQ(strictRows(value), 1u) << stat.def.StatName << " " << value;
+    }
 }
 
 // The error rows of a car share its name, so that a huge name read from a
