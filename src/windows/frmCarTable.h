@@ -30,7 +30,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     platform::CheckBox chkErrors{"chkErrors"};
     platform::Label lblFilterNote{"lblFilterNote"};
     platform::Label lblCount{"lblCount"};
-    platform::Grid grdCars{"grdCars"};
+    // Sorts and filters by the numbers a bulk edit works on.
+    platform::Grid grdCars{"grdCars", PlainNumber};
     platform::Button cmdSetTo{"cmdSetTo"};
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};

@@ -1,3 +1,4 @@
+#include "model/number.h"
 #include "platform/grid.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +62,7 @@ class GridTest : public ::testing::Test {
     void SelectFrom(int row, int column) { grid.UserSelects({{row, column, row, column}}, {row, column}); }
 
     Cells cells;
-    Grid grid{"grdCars"};
+    Grid grid{"grdCars", kestrix::PlainNumber};
     std::vector<std::vector<GridEdit>> edits;
     std::vector<Grid::Refusal> refusals;
 };
