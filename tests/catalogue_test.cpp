@@ -24,21 +24,3 @@ TEST(Catalogue, FlagsReadBackFromEveryTickPatternAndOddStoredFormsDecodeByDigit)
     EXPECT_TRUE(same("1200F", "1200")) << "digits past the fourth are ignored";
     EXPECT_TRUE(same("F0GF", "F00F")) << "a digit that is none ticks nothing";
 }
-
-// Every entry of a choice list or box reads back from what it stores; other
-// stored forms show no entry, or the one they round to.
-TEST(Catalogue, EveryChoiceReadsBackFromItsStoredFormAndOddFormsShowNoneOrTheirRounding) {
-    for (int column = 0; column < kStatCount; ++column) {
-        const StatDescription& stat = DescriptionOf(column);
-        if (stat.control != StatControlKind::ChoiceList && stat.control != StatControlKind::CheckBox)
-            continue;
-        for (int entry = 0; entry < EntryCount(stat); ++entry)
-            EXPECT_EQ(EntryOf(stat, StoredEntry(stat, entry)), entry) << stat.def.StatName;
-        EXPECT_EQ(EntryOf(stat, std::to_string(EntryCount(stat))), -1) << stat.def.StatName;
-    }
-    EXPECT_EQ(StoredEntry(DescriptionOf(DriveType), 2), "4");
-    for (const char* odd : {"r", "", "Rear", "RR"})
-        EXPECT_EQ(EntryOf(DescriptionOf(DriveType), odd), -1) << odd;
-    EXPECT_EQ(EntryOf(DescriptionOf(FrontLights), "3.4"), 3);
-    EXPECT_EQ(EntryOf(DescriptionOf(Abs), "1.5"), -1) << "rounds to 2, past the box's two states";
-}
