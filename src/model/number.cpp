@@ -44,40 +44,6 @@ std::size_t ExponentEnd(std::string_view text, std::size_t i) {
     return digitsEnd > j ? digitsEnd : i;
 }
 
-// Most values are short plain decimals: digits over a power of ten, both exact
-// in a double, give the correctly rounded value with a single division.
-// number: digits with at most one "." among them, 1 to 15 digits; false for
-// any other text.
-bool ShortDecimalValue(std::string_view number, double& value) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    constexpr std::size_t kMaxDigits = 15;
-    constexpr std::size_t kNoPoint = std::string_view::npos;
-    if (number.size() > kMaxDigits + 1)
-        return false;
-    std::uint64_t digits = 0; // 16 digits at most: no overflow
-    std::size_t point = kNoPoint;
-    for (std::size_t i = 0; i < number.size(); ++i) {
-        const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(number[i])) - unsigned{'0'};
-        if (digit <= 9)
-            digits = digits * 10 + digit;
-        else if (number[i] == '.' && point == kNoPoint)
-            point = i;
-        else
-            return false;
-    }
-    if (point == kNoPoint) {
-        if (number.empty() || number.size() > kMaxDigits)
-            return false;
-        value = static_cast<double>(digits);
-        return true;
-    }
-    if (number.size() == 1)
-        return false;
-    value = static_cast<double>(digits) / kPowersOfTen[number.size() - point - 1];
-    return true;
-}
-
 // A number beyond a double reads as infinity when it is large and as zero
 // when it is small; where its first significant digit stands, moved by its
 // exponent, tells which. number: as ReadNumberAt takes it, not all zeros.
@@ -102,34 +68,6 @@ double OutOfRangeValue(std::string_view number) {
     return place > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
-// Whether "." is only ever the decimal point under these separators, as it
-// is unless one of them is another text that begins with ".".
-bool PointIsOnlyDecimal(const NumberFormat& format) {
-    const auto beginsWithPoint = [](std::string_view separator) {
-        return separator.size() > 1 && separator.front() == '.';
-    };
-    return !beginsWithPoint(format.decimal) && !beginsWithPoint(format.grouping);
-}
-
-// Nearly every value of a file is a plain decimal: a sign at most, then
-// digits with at most one "." among them. Such a text is numeric under any
-// separators that leave "." the decimal point (pointIsDecimal, see
-// PointIsOnlyDecimal), and reads as the number its digits give, so it is
-// judged and read in one pass. False for any other text.
-bool PlainDecimalValue(std::string_view text, bool pointIsDecimal, double& value) {
-    std::string_view digits = text;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative || (!text.empty() && text[0] == '+'))
-        digits.remove_prefix(1);
-    if (!ShortDecimalValue(digits, value))
-        return false;
-    if (!pointIsDecimal && digits.find('.') != std::string_view::npos)
-        return false;
-    if (negative)
-        value = -value;
-    return true;
-}
-
 } // namespace
 
 std::optional<NumberRead> ReadNumberAt(std::string_view text, std::size_t at) {
@@ -145,7 +83,7 @@ std::optional<NumberRead> ReadNumberAt(std::string_view text, std::size_t at) {
 
     const std::string_view number = text.substr(at, end - at);
     NumberRead read{0, end, true};
-    if (ShortDecimalValue(number, read.value))
+    if (number_detail::ShortDecimalValue(number, read.value))
         return read;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), read.value);
     if (result.ec == std::errc::result_out_of_range) {
@@ -216,16 +154,10 @@ double LeadingNumber(std::string_view text) {
     return negative ? -read->value : read->value;
 }
 
-std::optional<double> NumericValue(std::string_view text, const NumberFormat& format) {
-    double value = 0;
-    if (PlainDecimalValue(text, PointIsOnlyDecimal(format), value))
-        return value;
-    if (!IsNumeric(text, format))
-        return std::nullopt;
-    return LeadingNumber(text);
-}
-
 std::optional<double> PlainNumber(std::string_view text) {
+    double value = 0;
+    if (number_detail::PlainDecimalValue(text, true, value)) // most values, quickly
+        return value;
     const bool hasSign = text.starts_with('+') || text.starts_with('-');
     const std::optional<NumberRead> read = ReadNumberAt(text, hasSign ? 1 : 0);
     if (!read || read->end != text.size() || !read->inRange)

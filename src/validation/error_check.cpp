@@ -127,7 +127,7 @@ void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& m
 }
 
 void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,
-                ErrorRegister& errors, const NumberFormat& format) {
+                ErrorRegister& errors, const NumericValueReader& numbers) {
     if (def.IsText) {
         if (value.empty())
             Record(errors, column, car, [] { return EmptyTextMessage(); });
@@ -135,7 +135,7 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
             Record(errors, column, car, [&] { return TooLongMessage(value, def.MaxLength); });
         return;
     }
-    const std::optional<double> number = NumericValue(value, format);
+    const std::optional<double> number = numbers(value);
     if (!number) {
         Record(errors, column, car, [&] { return NotANumberMessage(value); });
         return;
@@ -237,9 +237,10 @@ const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
 
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     const StatCatalogue& catalogue = StatCatalogue::Instance();
+    const NumericValueReader numbers(format);
     CarNameOnce name(car[0]);
     for (int column = 0; column < kStatCount; ++column)
-        CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, format);
+        CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, numbers);
     if (rules == CheckRules::Strict)
         StrictCheck(car, name, errors, format);
 }
