@@ -81,7 +81,7 @@ std::string PlainDecimal(double value);
 // binary noise of arithmetic (1.1 x 1500 at 15 digits is 1650).
 double RoundedToDigits(double value, int significantDigits);
 
-// NumericValue is inline for speed alone: the check asks it of every value of
+// NumericValueReader is inline for speed alone: the check asks it of every value of
 // a file, nearly every one a short plain decimal, read here in one pass.
 namespace number_detail {
 
