@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "model/number.h"
 #include "platform/grid.h"
 #include "platform/services.h"
 #include "platform/window.h"
