@@ -1,4 +1,4 @@
-#include "model/handling_document.h"
+#include "model/stat_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -23,19 +23,4 @@ TEST(Catalogue, FlagsReadBackFromEveryTickPatternAndOddStoredFormsDecodeByDigit)
     EXPECT_TRUE(same("1", "1000")) << "a short value fills from the left";
     EXPECT_TRUE(same("1200F", "1200")) << "digits past the fourth are ignored";
     EXPECT_TRUE(same("F0GF", "F00F")) << "a digit that is none ticks nothing";
-}
-
-TEST(Catalogue, ChoiceStoredForms) {
-    EXPECT_EQ(LetterChoiceStored(kDriveChoices[2]), "4");
-    for (const auto& [stored, position] : std::initializer_list<std::pair<const char*, int>>{
-             {"F", 0}, {"R", 1}, {"4", 2}, {"r", -1}, {"", -1}, {"Rear", -1}})
-        EXPECT_EQ(LetterChoicePosition(stored, "FR4"), position) << stored;
-
-    // Rounded first, halves to the even number, then judged against the choices.
-    for (const auto& [stored, number] : std::initializer_list<std::pair<const char*, int>>{
-             {"3", 3}, {" 1 ", 1}, {"2.5", 2}, {"3.4", 3}, {"-0.5", 0}, {"+3.49", 3}})
-        EXPECT_EQ(StoredWholeNumber(stored, 4), number) << stored;
-    EXPECT_FALSE(StoredWholeNumber("1.5", 2)) << "rounds to 2, past the box's two states";
-    for (const char* bad : {"", "4", "-1", "3.5", "-0.6", "x", "nan", "inf", "1x", "1e300", "+-0.4"})
-        EXPECT_FALSE(StoredWholeNumber(bad, 4)) << bad;
 }

@@ -3,101 +3,43 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
+#include <cctype>
 #include <clocale>
-#include <cmath>
-#include <random>
-#include <sstream>
 
 using namespace kestrix;
 
 namespace {
 
-const NumberFormat kPlain{};
-
+// Every value at its highest, the letters the first the lists offer.
 CarRow ValidCar(std::string name) {
     CarRow car;
     car.Set(0, std::move(name));
     for (int column = 1; column < kStatCount; ++column) {
-        const StatDef& def = StatCatalogue::Instance()[column];
-        car.Set(column, def.IsText ? "0" : std::to_string(def.Maximum));
+        const StatDescription& stat = DescriptionOf(column);
+        car.Set(column, !stat.def.IsText                         ? PlainDecimal(stat.def.Maximum)
+                        : stat.stored == StoredForm::FirstLetter ? StoredEntry(stat, 0)
+                                                                 : "0");
     }
     return car;
 }
 
-std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = kPlain) {
-    ErrorRegister errors;
-    ErrorCheck(cars, errors, format);
+std::vector<std::string> Lines(const ErrorRegister& errors) {
     std::vector<std::string> rows;
     for (const ErrorRecord& row : errors.Rows())
         rows.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
     return rows;
 }
 
+std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = {},
+                              CheckRules rules = CheckRules::Standard) {
+    ErrorRegister errors;
+    ErrorCheck(cars, errors, format, rules);
+    return Lines(errors);
+}
+
 } // namespace
 
-// Where "." also groups digits it is read as the decimal point, the way the
-// number is compared: "1.500" is 1.5, and "1.500.000" is no number.
-TEST(Numeric, FollowsTheRegionalSeparatorsAndAPointIsADecimalPointUnderEveryLocale) {
-    struct Case {
-        NumberFormat format;
-        std::vector<const char*> numbers, others;
-    };
-    for (const Case& c : std::vector<Case>{
-             {kPlain,
-              {" 7 ", "1e3", "2.5E-2", ".5", "+5", "-0", "5.", "\t3\t", "1e+3"},
-              {"", "  ", "12a", "abc", "inf", "nan", "0x10", "1.2.3", ".", "+", "e3", "1e", "1 2", "1,5",
-               "--1"}},
-             {{".", ","}, {"1,500", "1,500.25"}, {"1,", ",5"}},
-             {{",", "."}, {"1.500", "0.5", "2,5", "-0.75e1"}, {"2,5,1", "1.500.000", "1.500,25", "1,5.3"}},
-             {{",", " "},
-              {"0.5", "-0.25", ".5", "5.", "2,5", "1 500,5", "1 500.5", "2.5E-2", " 0.120 "},
-              {"1,5.3", "1.5,3", "1.5.", ".", ",", "1 500 .5", "1.500 000"}}}) {
-        for (const char* number : c.numbers)
-            EXPECT_TRUE(IsNumeric(number, c.format)) << number << " with " << c.format.decimal;
-        for (const char* other : c.others)
-            EXPECT_FALSE(IsNumeric(other, c.format)) << other << " with " << c.format.decimal;
-    }
-
-    const char* const texts[] = {" 7 ", "1.500", "1e3", "-2.5E-2x", "+.5", "3e", "1e999", "1,500", "2,5"};
-    const double numbers[] = {7, 1.5, 1000, -0.025, 0.5, 3, HUGE_VAL, 1, 2};
-    for (std::size_t i = 0; i < std::size(texts); ++i)
-        EXPECT_DOUBLE_EQ(LeadingNumber(texts[i]), numbers[i]) << texts[i];
-    EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
-}
-
-// The check judges a value in one pass where it can; that must decide and
-// read exactly as the numeric test followed by the reading of the number.
-TEST(Numeric, JudgingInOnePassAgreesWithTestingThenReading) {
-    const std::vector<NumberFormat> formats{kPlain,     {",", "."},   {".", ","},
-                                            {",", " "}, {".,", ".x"}, {".5", ".1"}};
-    const std::string alphabet = "0123456789.,+-eE \tx";
-    std::mt19937 random(7);
-    std::vector<std::string> texts = {
-        "", ".", "-", "+.5", "-.5", "5.", "1.500", "1e999", "9" + std::string(400, '9')};
-    for (const char* digits :
-         {"0000000000000001", "123456789012345", "1234567890123456", "12345678901234.5", "123456789012345.6"})
-        texts.push_back(digits);
-    for (int i = 0; i < 200000; ++i) {
-        std::string text(std::uniform_int_distribution<std::size_t>(0, 18)(random), ' ');
-        for (char& c : text)
-            c = alphabet[random() % (random() % 2 ? 11 : alphabet.size())];
-        texts.push_back(text);
-    }
-    for (const NumberFormat& format : formats) {
-        for (const std::string& text : texts) {
-            const std::optional<double> judged = NumericValue(text, format);
-            ASSERT_EQ(judged.has_value(), IsNumeric(text, format)) << "\"" << text << "\" " << format.decimal;
-            if (judged) {
-                ASSERT_EQ(std::bit_cast<std::uint64_t>(*judged),
-                          std::bit_cast<std::uint64_t>(LeadingNumber(text)))
-                    << "\"" << text << "\"";
-            }
-        }
-    }
-}
-
-TEST(Numeric, TheSampleFileUnderARealCommaLocale) {
+TEST(Validation, TheSampleFileUnderARealCommaLocale) {
     const char* const previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
     const char* found = nullptr;
@@ -120,21 +62,16 @@ TEST(Numeric, TheSampleFileUnderARealCommaLocale) {
 
 TEST(Validation, BoundsAreInclusiveAtBothEnds) {
     CarRow atMinimum = ValidCar("LOWEST");
-    for (int column = 1; column < kStatCount; ++column) {
-        const StatDef& def = StatCatalogue::Instance()[column];
-        if (!def.IsText)
-            atMinimum.Set(column, (std::ostringstream() << def.Minimum).str());
-    }
+    for (int column = 1; column < kStatCount; ++column)
+        if (!DescriptionOf(column).def.IsText)
+            atMinimum.Set(column, PlainDecimal(DescriptionOf(column).def.Minimum));
     EXPECT_EQ(atMinimum[9], "0.5");
-    EXPECT_EQ(Rows({atMinimum, ValidCar("HIGHEST")}), std::vector<std::string>{});
+    EXPECT_EQ(Rows({atMinimum, ValidCar("HIGHEST")}, {}, CheckRules::Strict), std::vector<std::string>{});
 
     CarRow outside = ValidCar("CAR");
-    outside.Set(12, "0");
-    outside.Set(13, "300.0001");
-    outside.Set(9, "0.3");
-    outside.Set(17, "0.1");
-    outside.Set(5, "-10.5");
-    outside.Set(25, "200000");
+    for (const auto& [column, value] : std::initializer_list<std::pair<int, const char*>>{
+             {12, "0"}, {13, "300.0001"}, {9, "0.3"}, {17, "0.1"}, {5, "-10.5"}, {25, "200000"}})
+        outside.Set(column, value);
     EXPECT_EQ(Rows({outside}),
               (std::vector<std::string>{"#5|CAR|-10.5 is smaller than minimum value -10.",
                                         "#9|CAR|0.3 is smaller than minimum value 0.5.",
@@ -157,9 +94,28 @@ TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
     EXPECT_EQ(rows[3], "#0||The text field is empty");
     EXPECT_EQ(rows[4], "#1|| is not a valid number.");
     EXPECT_EQ(rows.back(), "#31||The text field is empty");
-    EXPECT_EQ(Rows(cars), rows) << "two runs give the same rows";
-    EXPECT_TRUE(Rows({}).empty());
-    EXPECT_EQ(StatFromFirstCell(rows.back().substr(0, 3)), 31);
+}
+
+// Under strict checks a choice holds what one of the entries of its list
+// stores: a letter in the other case, or the number past the last entry, is reported.
+TEST(Validation, StrictChoicesTakeExactlyTheEntriesTheirListsOffer) {
+    for (const int column : {DriveType, EngineType, Abs, FrontLights, RearLights}) {
+        const StatDescription& stat = DescriptionOf(column);
+        const auto strictRows = [column](const std::string& value) {
+            CarRow car = ValidCar("CAR");
+            car.Set(column, value);
+            return Rows({car}, {}, CheckRules::Strict).size();
+        };
+        std::vector<std::string> refused = {"-1", std::to_string(EntryCount(stat))};
+        for (int entry = 0; entry < EntryCount(stat); ++entry) {
+            const std::string stored = StoredEntry(stat, entry);
+            EXPECT_EQ(strictRows(stored), 0u) << stat.def.StatName << " " << stored;
+            if (std::isupper(stored[0]))
+                refused.push_back(std::string(1, static_cast<char>(std::tolower(stored[0]))));
+        }
+        for (const std::string& value : refused)
+            EXPECT_EQ(strictRows(value), 1u) << stat.def.StatName << " " << value;
+    }
 }
 
 // The error rows of a car share its name, so that a huge name read from a
@@ -167,27 +123,19 @@ TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
 TEST(ErrorRegisterMemory, RowsOfOneCarShareOneCopyOfItsName) {
     const std::string name(1 << 20, 'N');
     const ParseResult parsed = ParseHandlingText(name + " x x\r\nSECOND x\r\n");
-    ASSERT_EQ(parsed.error, "");
-    ErrorRegister errors;
-    ErrorCheck(parsed.file.Cars, errors, NumberFormat{});
-    const std::vector<ErrorRecord>& rows = errors.Rows();
-    ASSERT_GT(rows.size(), 40u);
-    const std::string& first = rows[0].CarString;
-    EXPECT_EQ(first, name);
-    std::size_t second = 1;
-    for (; second < rows.size() && rows[second].CarString.size() == name.size(); ++second)
-        EXPECT_EQ(&rows[second].CarString.str(), &first) << "row " << second;
-    ASSERT_LT(second, rows.size());
-    EXPECT_EQ(rows[second].CarString, "SECOND");
-    EXPECT_EQ("car " + rows[second].CarString, "car SECOND") << "still reads as text";
-
-    // Rows added one by one share a name too while it stays the same.
-    ErrorRegister added;
-    added.AddError(1, name, "one");
+    ErrorRegister errors, added;
+    ErrorCheck(parsed.file.Cars, errors, {});
+    added.AddError(1, name, "one"); // rows added one by one share a name too while it stays the same
     added.AddError(2, name, "two");
     added.AddError(3, "OTHER", "three");
-    EXPECT_EQ(&added.Rows()[0].CarString.str(), &added.Rows()[1].CarString.str());
-    EXPECT_EQ(added.Rows()[2].CarString, "OTHER");
+    for (const ErrorRegister* rows : {&errors, &added}) {
+        const std::string& first = rows->Rows()[0].CarString;
+        ASSERT_EQ(first, name);
+        std::size_t second = 1;
+        for (; second < rows->Rows().size() && rows->Rows()[second].CarString.size() == name.size(); ++second)
+            EXPECT_EQ(&rows->Rows()[second].CarString.str(), &first) << "row " << second;
+        EXPECT_EQ("car " + rows->Rows().at(second).CarString, rows == &errors ? "car SECOND" : "car OTHER");
+    }
 }
 
 // Splicing a car's rows keeps the register as a whole check leaves it, up to
@@ -197,42 +145,35 @@ TEST(ErrorRegisterSplice, AtTheCapASpliceThatWouldOverflowChecksEverything) {
     CarTable cars = ParseHandlingText(std::string(1023, '\n') + "X\r\n").file.Cars;
     const int last = static_cast<int>(cars.size()) - 1;
     ErrorRegister errors;
-    ErrorCheck(cars, errors, NumberFormat{});
+    ErrorCheck(cars, errors, {});
     ASSERT_EQ(errors.Rows().size(), 32767u);
-    const auto expectWhole = [&](const char* step) {
+    const auto recheck = [&](std::vector<int> changed, const char* step) {
+        const RowSplice splice = RecheckCars(cars, std::move(changed), errors, {});
         ErrorRegister whole;
-        ErrorCheck(cars, whole, NumberFormat{});
-        ASSERT_EQ(errors.Rows().size(), whole.Rows().size()) << step;
+        ErrorCheck(cars, whole, {});
         EXPECT_EQ(errors.LeftOut(), whole.LeftOut()) << step;
-        for (std::size_t i = 0; i < whole.Rows().size(); ++i)
-            ASSERT_TRUE(errors.Rows()[i].ErrorNumber == whole.Rows()[i].ErrorNumber &&
-                        errors.Rows()[i].CarString == whole.Rows()[i].CarString &&
-                        errors.Rows()[i].ExplanationString == whole.Rows()[i].ExplanationString)
-                << step << ", row " << i;
+        EXPECT_TRUE(Lines(errors) == Lines(whole)) << step;
+        return splice;
     };
 
     cars[0].Set(1, "1500");
-    EXPECT_EQ(RecheckCars(cars, {0}, errors, NumberFormat{}), (RowSplice{0, 32, 31}));
+    EXPECT_EQ(recheck({0}, "first car"), (RowSplice{0, 32, 31}));
     cars[last].Set(1, "1500");
-    EXPECT_EQ(RecheckCars(cars, {last}, errors, NumberFormat{}), (RowSplice{32735, 31, 30}));
-    expectWhole("two rows fewer");
+    EXPECT_EQ(recheck({last}, "two rows fewer"), (RowSplice{32735, 31, 30}));
     cars[0].Set(1, "");
     cars[last].Set(1, "");
-    EXPECT_EQ(RecheckCars(cars, {last, 0, last}, errors, NumberFormat{}), (RowSplice{0, 32765, 32767}));
-    expectWhole("full again");
+    EXPECT_EQ(recheck({last, 0, last}, "full again"), (RowSplice{0, 32765, 32767}));
     cars[last].Set(0, "");
-    EXPECT_EQ(RecheckCars(cars, {last}, errors, NumberFormat{}), (RowSplice{0, 32767, 32767}));
+    EXPECT_EQ(recheck({last}, "one row over"), (RowSplice{0, 32767, 32767}));
     EXPECT_EQ(errors.LeftOut(), 1);
-    expectWhole("one row over");
     cars[last].Set(0, "X");
-    EXPECT_EQ(RecheckCars(cars, {last}, errors, NumberFormat{}), (RowSplice{0, 32767, 32767}))
+    EXPECT_EQ(recheck({last}, "back under"), (RowSplice{0, 32767, 32767}))
         << "rows left out are not known by car";
-    expectWhole("back under");
 
     // A register not filled car by car from these cars is filled anew.
     ErrorRegister added;
     added.AddError(1, "Y", "made up");
-    EXPECT_EQ(RecheckCars(cars, {0}, added, NumberFormat{}), (RowSplice{0, 1, 32767}));
+    EXPECT_EQ(RecheckCars(cars, {0}, added, {}), (RowSplice{0, 1, 32767}));
     cars.pop_back();
-    EXPECT_EQ(RecheckCars(cars, {0}, errors, NumberFormat{}).first, 0) << "a car went";
+    EXPECT_EQ(RecheckCars(cars, {0}, errors, {}).first, 0) << "a car went";
 }

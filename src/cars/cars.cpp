@@ -1,8 +1,8 @@
 #include "cars/cars.h"
 
 #include "handling_file/handling_format.h"
+#include "model/number.h"
 #include "model/stat_catalogue.h"
-#include "model/stat_description.h"
 
 #include <algorithm>
 #include <string_view>

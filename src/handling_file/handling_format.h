@@ -22,9 +22,6 @@ std::string TooLargeReason();
 enum class LineKind { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
-// The values of one car line, in column order; those a short line lacks are empty.
-using CarValues = std::array<std::string_view, kStatCount>;
-
 // Splits a car line at blanks and tabs; returns how many values the line
 // holds, which may be more than values or the row takes.
 int SplitCarLine(std::string_view line, CarValues& values);
@@ -44,14 +41,6 @@ struct ParseResult {
 };
 
 ParseResult ParseHandlingText(std::string_view bytes);
-
-// Takes the car lines of a text as the reader accepts them, in file order.
-class CarLines {
-  public:
-    virtual ~CarLines() = default;
-    // count: how many values the line holds, at most kStatCount.
-    virtual void Take(const CarValues& values, int count) = 0;
-};
 
 // Reads a text that comes in pieces as ParseHandlingText reads it whole, so
 // a file can be read through a small buffer. Every piece but the last ends

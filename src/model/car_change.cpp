@@ -1,6 +1,7 @@
 #include "model/car_change.h"
 
-#include <charconv>
+#include "model/number.h"
+
 #include <cmath>
 #include <map>
 #include <utility>
@@ -30,16 +31,6 @@ CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits) {
     return change;
 }
 
-std::optional<double> PlainNumber(std::string_view text) {
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand) {
     double result = operand;
     if (operation != BulkOperation::Set) {
@@ -50,13 +41,8 @@ BulkResult BulkValue(std::string_view value, BulkOperation operation, double ope
     }
     if (!std::isfinite(result))
         return {std::nullopt, BulkSkip::TooLarge};
-    // 15 significant digits drop the binary noise of the arithmetic (1650.0000000000002).
-    char buffer[64];
-    const auto written =
-        std::to_chars(buffer, buffer + sizeof buffer, result, std::chars_format::general, 15);
-    double rounded = result;
-    std::from_chars(buffer, written.ptr, rounded);
-    return {PlainDecimal(rounded), BulkSkip::None};
+    constexpr int kDigitsKept = 15; // drops the noise of 1650.0000000000002, keeps every typed digit
+    return {PlainDecimal(RoundedToDigits(result, kDigitsKept)), BulkSkip::None};
 }
 
 bool IsRelativeInput(std::string_view text) {

@@ -39,10 +39,6 @@ CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits);
 // The bulk edits of many number cells at once.
 enum class BulkOperation { Set, Add, Multiply };
 
-// A value as a number: the whole text, with "." as the decimal point and at
-// most one "+" before it.
-std::optional<double> PlainNumber(std::string_view text);
-
 // Why a bulk edit leaves a cell as it was.
 enum class BulkSkip { None, NotANumber, TooLarge };
 struct BulkResult {
@@ -52,7 +48,7 @@ struct BulkResult {
 
 // The value a bulk edit writes over a cell, as a PlainDecimal rounded to 15
 // significant digits (so 1.1 x 1500 is "1650"). Adding to or multiplying a
-// value that is no number, or a result beyond the largest number, gives nothing.
+// value that is no PlainNumber, or a result beyond the largest number, gives nothing.
 BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand);
 
 // Typed into a stat field, "=" and an operation change the value last

@@ -40,6 +40,17 @@ class CarRow {
 };
 using CarTable = std::vector<CarRow>;
 
+// The values of one car line, in column order; those a short line lacks are empty.
+using CarValues = std::array<std::string_view, kStatCount>;
+
+// Takes the car lines of a text as the reader accepts them, in file order.
+class CarLines {
+  public:
+    virtual ~CarLines() = default;
+    // count: how many values the line holds, at most kStatCount.
+    virtual void Take(const CarValues& values, int count) = 0;
+};
+
 struct HandlingDocument {
     CarTable Cars;
     // Comment lines, each followed by a single CR.

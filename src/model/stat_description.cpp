@@ -1,6 +1,14 @@
 #include "model/stat_description.h"
 
+#include "model/number.h"
+
 namespace kestrix {
+
+const std::array<std::string_view, kFlagCount> kFlagNames{
+    "1G_BOOST",        "2G_BOOST",    "REV_BONNET",  "HANGING_BOOT",   "NO_DOORS",     "IS_VAN",
+    "IS_BUS",          "IS_LOW",      "DBL_EXHAUST", "TAILGATE_BOOT",  "NOSWING_BOOT", "NONPLAYER_STABILISER",
+    "NEUTRALHANDLING", "HAS_NO_ROOF", "IS_BIG",      "HALOGEN_LIGHTS",
+};
 
 namespace {
 
@@ -126,13 +134,6 @@ constinit const std::array<StatDescription, kStatCount> kStats{{
      kLightChoices},
 }};
 
-std::string FirstLetters(const StatDescription& stat) {
-    std::string letters;
-    for (const std::string_view choice : stat.choices)
-        letters += LetterChoiceStored(choice);
-    return letters;
-}
-
 } // namespace
 
 const StatDescription& DescriptionOf(int column) {
@@ -144,14 +145,18 @@ int EntryCount(const StatDescription& stat) {
 }
 
 int EntryOf(const StatDescription& stat, std::string_view stored) {
-    if (stat.stored == StoredForm::FirstLetter)
-        return LetterChoicePosition(stored, FirstLetters(stat));
+    if (stat.stored == StoredForm::FirstLetter) {
+        for (int entry = 0; entry < EntryCount(stat); ++entry)
+            if (stored == StoredEntry(stat, entry))
+                return entry;
+        return -1;
+    }
     return StoredWholeNumber(stored, EntryCount(stat)).value_or(-1);
 }
 
 std::string StoredEntry(const StatDescription& stat, int entry) {
     if (stat.stored == StoredForm::FirstLetter)
-        return LetterChoiceStored(stat.choices[static_cast<std::size_t>(entry)]);
+        return std::string(stat.choices[static_cast<std::size_t>(entry)].substr(0, 1));
     return std::to_string(entry);
 }
 

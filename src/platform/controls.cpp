@@ -49,9 +49,14 @@ void ReplaceRange(std::vector<T>& items, std::size_t first, std::size_t count, s
 
 } // namespace
 
-bool SortsBefore(std::string_view a, std::string_view b) {
+int CompareSorted(std::string_view a, std::string_view b) {
     const int folded = CompareFolded(a, b);
-    return folded != 0 ? folded < 0 : a < b;
+    return folded != 0 ? folded : a.compare(b);
+}
+
+SortOrder OrderAfterHeaderClick(int clicked, int sortColumn, SortOrder order) {
+    const bool again = clicked == sortColumn && order == SortOrder::Ascending;
+    return again ? SortOrder::Descending : SortOrder::Ascending;
 }
 
 Control::~Control() {
@@ -565,12 +570,8 @@ void ColumnList::ReplaceRows(int first, int removed, std::vector<std::string> ce
 bool ColumnList::ShowsBefore(int a, int b) const {
     const std::string& x = cells_[static_cast<std::size_t>(a * ColumnCount() + sortKey_)];
     const std::string& y = cells_[static_cast<std::size_t>(b * ColumnCount() + sortKey_)];
-    int compared = CompareFolded(x, y);
-    if (compared == 0)
-        compared = x.compare(y);
-    if (compared == 0)
-        return a < b; // rows that tie keep the order they came in, either way
-    return sortOrder_ == Order::Descending ? compared > 0 : compared < 0;
+    const int compared = InOrder(CompareSorted(x, y), sortOrder_);
+    return compared != 0 ? compared < 0 : a < b;
 }
 
 void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
@@ -578,6 +579,10 @@ void ColumnList::SetSort(bool sorted, int sortKey, Order order) {
     sortKey_ = std::clamp(sortKey, 0, std::max(ColumnCount() - 1, 0));
     sortOrder_ = order;
     Reorder();
+}
+
+void ColumnList::SortByHeader(int column) {
+    SetSort(true, column, OrderAfterHeaderClick(column, sortKey_, sortOrder_));
 }
 
 void ColumnList::Reorder() {

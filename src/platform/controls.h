@@ -16,11 +16,25 @@ namespace kestrix::platform {
 
 using Event = std::function<void()>;
 
-// The order of sorted lists: names compared without regard to case, ties
-// broken by the exact bytes.
-bool SortsBefore(std::string_view a, std::string_view b);
+// The order of sorted lists, rows and entries: names compared without regard
+// to case, ties broken by the exact bytes. Negative, zero or positive as a
+// sorts before, with or after b.
+int CompareSorted(std::string_view a, std::string_view b);
+inline bool SortsBefore(std::string_view a, std::string_view b) {
+    return CompareSorted(a, b) < 0;
+}
 // Negative, zero or positive as a sorts before, with or after b, without regard to case.
 int CompareFolded(std::string_view a, std::string_view b);
+
+// The direction of a sorted list or grid. A descending order turns every
+// comparison round; rows that tie keep the order they came in, either way.
+enum class SortOrder { Ascending, Descending };
+inline int InOrder(int compared, SortOrder order) {
+    return order == SortOrder::Descending ? -compared : compared;
+}
+// The order after a click on a column header: the same header again reverses
+// the order, another header sorts by its column from A to Z.
+SortOrder OrderAfterHeaderClick(int clicked, int sortColumn, SortOrder order);
 // ASCII and the Latin-1 capitals as lower case; values are 8-bit text.
 unsigned char FoldCase(unsigned char c);
 
@@ -405,7 +419,7 @@ class ListBox : public Control {
 // case, then exactly, then in the order they came); rows are read in the order shown.
 class ColumnList : public Control {
   public:
-    enum class Order { Ascending, Descending };
+    using Order = platform::SortOrder;
     struct Header {
         int column = 0;
         std::string text;
@@ -435,6 +449,8 @@ class ColumnList : public Control {
     int SortKey() const { return sortKey_; }
     Order SortOrder() const { return sortOrder_; }
     void SetSort(bool sorted, int sortKey, Order order);
+    // Sorts by the column a header click names, by OrderAfterHeaderClick.
+    void SortByHeader(int column);
 
     int SelectedRow() const { return selectedRow_; }
     void SetSelectedRow(int row);

@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
 #include <numeric>
 #include <optional>
 
 namespace kestrix::platform {
 
 namespace {
-
-// A number cell: the whole text reads as a number, "." the decimal point.
-std::optional<double> CellNumber(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || std::isnan(value))
-        return std::nullopt;
-    return value;
-}
 
 bool ContainsFolded(std::string_view text, std::string_view part) {
     if (part.empty())
@@ -219,7 +209,7 @@ void Grid::ReadFilter() {
             break;
         condition.compare = found->compare;
         condition.value = std::string(value);
-        condition.number = CellNumber(value);
+        condition.number = numberOf_(value);
         if (!condition.number && condition.compare != Compare::Equal &&
             condition.compare != Compare::NotEqual) {
             filterProblem_ = "\"" + std::string(term) + "\" compares with no number";
@@ -241,7 +231,7 @@ bool Grid::Keeps(int sourceRow) const {
             return false;
     for (const Condition& condition : conditions_) {
         const std::string_view cell = source_->Text(sourceRow, condition.column);
-        const std::optional<double> number = CellNumber(cell);
+        const std::optional<double> number = numberOf_(cell);
         int order = 0;
         if (condition.number && number)
             order = *number < *condition.number ? -1 : *number > *condition.number ? 1 : 0;
@@ -271,7 +261,6 @@ void Grid::Reorder() {
         if (Keeps(row))
             order_.push_back(row);
     if (sortColumn_ >= 0) {
-        const bool descending = sortOrder_ == Order::Descending;
         if (Column(sortColumn_).sort == GridColumn::Sort::Number) {
             struct Key {
                 int row;
@@ -282,14 +271,11 @@ void Grid::Reorder() {
             keys.reserve(order_.size());
             for (const int row : order_) {
                 const std::string_view text = source_->Text(row, sortColumn_);
-                keys.push_back({row, CellNumber(text), text});
+                keys.push_back({row, numberOf_(text), text});
             }
-            std::stable_sort(keys.begin(), keys.end(), [descending](const Key& a, const Key& b) {
-                if (a.number && b.number) {
-                    if (*a.number == *b.number)
-                        return false;
-                    return descending ? *a.number > *b.number : *a.number < *b.number;
-                }
+            std::stable_sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
+                if (a.number && b.number)
+                    return InOrder((*a.number > *b.number) - (*a.number < *b.number), sortOrder_) < 0;
                 if (a.number || b.number)
                     return a.number.has_value(); // the cells that are no number come last, either way
                 return SortsBefore(a.text, b.text);
@@ -297,10 +283,10 @@ void Grid::Reorder() {
             for (std::size_t i = 0; i < keys.size(); ++i)
                 order_[i] = keys[i].row;
         } else {
-            std::stable_sort(order_.begin(), order_.end(), [this, descending](int a, int b) {
-                const std::string_view x = source_->Text(a, sortColumn_);
-                const std::string_view y = source_->Text(b, sortColumn_);
-                return descending ? SortsBefore(y, x) : SortsBefore(x, y);
+            std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) {
+                const int compared =
+                    CompareSorted(source_->Text(a, sortColumn_), source_->Text(b, sortColumn_));
+                return InOrder(compared, sortOrder_) < 0;
             });
         }
     }
@@ -382,8 +368,7 @@ std::string Grid::CopyText() const {
 void Grid::UserClicksHeader(int column) {
     if (!Enabled() || column < 0 || column >= ColumnCount())
         return;
-    const bool again = column == sortColumn_ && sortOrder_ == Order::Ascending;
-    SetSort(column, again ? Order::Descending : Order::Ascending);
+    SetSort(column, OrderAfterHeaderClick(column, sortColumn_, sortOrder_));
 }
 
 bool Grid::Editable(int column) const {

@@ -67,6 +67,10 @@ struct GridEdit {
     friend bool operator==(const GridEdit&, const GridEdit&) = default;
 };
 
+// What the grid reads as a number, to sort a number column and to compare in
+// a filter: the program's own rule, handed over by the window.
+using NumberReader = std::optional<double> (*)(std::string_view text);
+
 // Sorted, the rows are shown by the sort column: a number column by value with
 // the cells that are no number last, a text column without regard to case;
 // rows that tie keep the source's order. A filter is terms joined by "and":
@@ -79,11 +83,11 @@ struct GridEdit {
 // source's rows do; edited values leave the rows where they are.
 class Grid : public Control {
   public:
-    enum class Order { Ascending, Descending };
+    using Order = platform::SortOrder;
     enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue, Unwritable };
     static constexpr std::string_view kRefusedCharacters = " \t\r\n";
 
-    using Control::Control;
+    Grid(std::string name, NumberReader numberOf) : Control(std::move(name)), numberOf_(numberOf) {}
     void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
     void SetColumns(std::vector<GridColumn> columns);
@@ -171,6 +175,7 @@ class Grid : public Control {
     void Edit(int row, int column, std::string value);
     bool Editable(int column) const;
 
+    NumberReader numberOf_;
     std::vector<GridColumn> columns_;
     const GridSource* source_ = nullptr;
     std::vector<int> order_; // the source rows shown, in the order shown

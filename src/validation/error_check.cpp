@@ -1,220 +1,20 @@
 #include "validation/error_check.h"
 
-#include "model/blanks.h"
 #include "model/stat_catalogue.h"
 
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <iterator>
-#include <locale.h>
 
 namespace kestrix {
-
-namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-std::size_t SkipBlanks(std::string_view text, std::size_t i) {
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    return i;
-}
-
-std::size_t SkipDigits(std::string_view text, std::size_t i) {
-    while (i < text.size() && IsDigit(text[i]))
-        ++i;
-    return i;
-}
-
-bool SeparatorAt(std::string_view text, std::size_t i, std::string_view separator) {
-    return !separator.empty() && text.substr(i).starts_with(separator);
-}
-
-// The end of an exponent that starts at i, or i when there is none.
-std::size_t ExponentEnd(std::string_view text, std::size_t i) {
-    if (i >= text.size() || (text[i] != 'e' && text[i] != 'E'))
-        return i;
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-        ++j;
-    const std::size_t digitsEnd = SkipDigits(text, j);
-    return digitsEnd > j ? digitsEnd : i;
-}
-
-std::string FormatNumber(long value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-// Most values are short plain decimals: digits over a power of ten, both exact
-// in a double, give the correctly rounded value with a single division.
-// number: digits with at most one "." among them, 1 to 15 digits; false for
-// any other text.
-bool ShortDecimalValue(std::string_view number, double& value) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    constexpr std::size_t kMaxDigits = 15;
-    constexpr std::size_t kNoPoint = std::string_view::npos;
-    if (number.size() > kMaxDigits + 1)
-        return false;
-    std::uint64_t digits = 0; // 16 digits at most: no overflow
-    std::size_t point = kNoPoint;
-    for (std::size_t i = 0; i < number.size(); ++i) {
-        const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(number[i])) - unsigned{'0'};
-        if (digit <= 9)
-            digits = digits * 10 + digit;
-        else if (number[i] == '.' && point == kNoPoint)
-            point = i;
-        else
-            return false;
-    }
-    if (point == kNoPoint) {
-        if (number.empty() || number.size() > kMaxDigits)
-            return false;
-        value = static_cast<double>(digits);
-        return true;
-    }
-    if (number.size() == 1)
-        return false;
-    value = static_cast<double>(digits) / kPowersOfTen[number.size() - point - 1];
-    return true;
-}
-
-// Whether "." is only ever the decimal point under these separators, as it
-// is unless one of them is another text that begins with ".".
-bool PointIsOnlyDecimal(const NumberFormat& format) {
-    const auto beginsWithPoint = [](std::string_view separator) {
-        return separator.size() > 1 && separator.front() == '.';
-    };
-    return !beginsWithPoint(format.decimal) && !beginsWithPoint(format.grouping);
-}
-
-// Nearly every value of a file is a plain decimal: a sign at most, then
-// digits with at most one "." among them. Such a text is numeric under any
-// separators that leave "." the decimal point (pointIsDecimal, see
-// PointIsOnlyDecimal), and reads as the number its digits give, so it is
-// judged and read in one pass. False for any other text.
-bool PlainDecimalValue(std::string_view text, bool pointIsDecimal, double& value) {
-    std::string_view digits = text;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative || (!text.empty() && text[0] == '+'))
-        digits.remove_prefix(1);
-    if (!ShortDecimalValue(digits, value))
-        return false;
-    if (!pointIsDecimal && digits.find('.') != std::string_view::npos)
-        return false;
-    if (negative)
-        value = -value;
-    return true;
-}
-
-// NumericValue, with PointIsOnlyDecimal(format) worked out once for many values.
-std::optional<double> NumericValue(std::string_view text, const NumberFormat& format, bool pointIsDecimal) {
-    double value = 0;
-    if (PlainDecimalValue(text, pointIsDecimal, value))
-        return value;
-    if (!IsNumeric(text, format))
-        return std::nullopt;
-    return LeadingNumber(text);
-}
-
-// Too large or too small for a double: the C reader gives infinity or zero.
-double OutOfRangeValue(std::string_view number) {
-    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
-    const std::string text(number);
-    return ::strtod_l(text.c_str(), nullptr, cLocale);
-}
-
-} // namespace
-
-NumberFormat NumberFormat::FromCurrentLocale() {
-    NumberFormat format;
-    if (const std::lconv* conventions = std::localeconv()) {
-        if (conventions->decimal_point && *conventions->decimal_point)
-            format.decimal = conventions->decimal_point;
-        if (conventions->thousands_sep)
-            format.grouping = conventions->thousands_sep;
-    }
-    if (format.grouping == format.decimal)
-        format.grouping.clear();
-    return format;
-}
-
-bool IsNumeric(std::string_view text, const NumberFormat& format) {
-    // The files write fractions with ".", so "." is a decimal point under every
-    // locale. Where the locale also groups digits with ".", it is taken as the
-    // decimal point alone, the way the number is compared: "1.500" is 1.5 and
-    // "1.500.000" is no number.
-    const std::string_view grouping = format.grouping == "." ? std::string_view() : format.grouping;
-    std::size_t i = SkipBlanks(text, 0);
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    bool sawDigit = false;
-    while (i < text.size()) {
-        if (IsDigit(text[i])) {
-            sawDigit = true;
-            ++i;
-        } else if (sawDigit && SeparatorAt(text, i, grouping) && i + grouping.size() < text.size() &&
-                   IsDigit(text[i + grouping.size()])) {
-            i += grouping.size();
-        } else {
-            break;
-        }
-    }
-    const std::size_t decimalSize = SeparatorAt(text, i, format.decimal) ? format.decimal.size()
-                                    : SeparatorAt(text, i, ".")          ? 1
-                                                                         : 0;
-    if (decimalSize > 0) {
-        const std::size_t fractionStart = i + decimalSize;
-        i = SkipDigits(text, fractionStart);
-        sawDigit = sawDigit || i > fractionStart;
-    }
-    if (!sawDigit)
-        return false;
-    i = SkipBlanks(text, ExponentEnd(text, i));
-    return i == text.size();
-}
-
-double LeadingNumber(std::string_view text) {
-    std::size_t start = SkipBlanks(text, 0);
-    bool negative = false;
-    if (start < text.size() && (text[start] == '+' || text[start] == '-')) {
-        negative = text[start] == '-';
-        ++start;
-    }
-    std::size_t end = SkipDigits(text, start);
-    const bool integerDigits = end > start;
-    if (end < text.size() && text[end] == '.')
-        end = SkipDigits(text, end + 1);
-    if (!integerDigits && end <= start + 1)
-        return 0;
-    end = ExponentEnd(text, end);
-
-    double value = 0;
-    if (ShortDecimalValue(text.substr(start, end - start), value))
-        return negative ? -value : value;
-    const auto result = std::from_chars(text.data() + start, text.data() + end, value);
-    if (result.ec == std::errc::result_out_of_range)
-        value = OutOfRangeValue(text.substr(start, end - start));
-    return negative ? -value : value;
-}
-
-std::optional<double> NumericValue(std::string_view text, const NumberFormat& format) {
-    return NumericValue(text, format, PointIsOnlyDecimal(format));
-}
 
 std::string EmptyTextMessage() {
     return "The text field is empty";
 }
 
 std::string TooLongMessage(std::string_view value, int maxLength) {
-    return std::string(value) + " is longer than maximum length " + FormatNumber(long{maxLength}) + ".";
+    return std::string(value) + " is longer than maximum length " + PlainDecimal(maxLength) + ".";
 }
 
 std::string NotANumberMessage(std::string_view value) {
@@ -226,7 +26,7 @@ std::string BelowMinimumMessage(std::string_view value, double minimum) {
 }
 
 std::string AboveMaximumMessage(std::string_view value, std::int32_t maximum) {
-    return std::string(value) + " is larger than maximum value " + FormatNumber(long{maximum}) + ".";
+    return std::string(value) + " is larger than maximum value " + PlainDecimal(maximum) + ".";
 }
 
 std::string UnknownLetterMessage(std::string_view value, std::string_view what, std::string_view letters) {
@@ -245,7 +45,7 @@ std::string NotWholeMessage(std::string_view value) {
 }
 
 std::string NotAChoiceMessage(std::string_view value, int count) {
-    return std::string(value) + " is not one of the values 0 to " + FormatNumber(long{count - 1}) + ".";
+    return std::string(value) + " is not one of the values 0 to " + PlainDecimal(count - 1) + ".";
 }
 
 std::string FirstCellText(std::int16_t errorNumber) {
@@ -327,7 +127,7 @@ void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& m
 }
 
 void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,
-                ErrorRegister& errors, const NumberFormat& format, bool pointIsDecimal) {
+                ErrorRegister& errors, const NumericValueReader& numbers) {
     if (def.IsText) {
         if (value.empty())
             Record(errors, column, car, [] { return EmptyTextMessage(); });
@@ -335,7 +135,7 @@ void CheckValue(const StatDef& def, int column, std::string_view value, CarNameO
             Record(errors, column, car, [&] { return TooLongMessage(value, def.MaxLength); });
         return;
     }
-    const std::optional<double> number = NumericValue(value, format, pointIsDecimal);
+    const std::optional<double> number = numbers(value);
     if (!number) {
         Record(errors, column, car, [&] { return NotANumberMessage(value); });
         return;
@@ -355,14 +155,21 @@ std::optional<double> Fraction(std::string_view value, const NumberFormat& forma
     return number;
 }
 
-std::optional<std::string> JudgeLetter(std::string_view value, std::string_view what,
-                                       std::string_view letters) {
-    if (value.empty() || (value.size() == 1 && letters.find(value[0]) != std::string_view::npos))
+using Judge = std::optional<std::string> (*)(const StatDescription& stat, std::string_view value,
+                                             const NumberFormat& format);
+
+// A drive or engine type: one of the letters its choices store.
+std::optional<std::string> JudgeLetter(const StatDescription& stat, std::string_view value,
+                                       std::string_view what) {
+    if (value.empty() || EntryOf(stat, value) >= 0)
         return std::nullopt;
+    std::string letters;
+    for (int entry = 0; entry < EntryCount(stat); ++entry)
+        letters += StoredEntry(stat, entry);
     return UnknownLetterMessage(value, what, letters);
 }
 
-std::optional<std::string> JudgeFlags(std::string_view value, const NumberFormat&) {
+std::optional<std::string> JudgeFlags(const StatDescription&, std::string_view value, const NumberFormat&) {
     // Only the first four digits are read; a longer value has its own row already.
     const std::string_view digits = value.substr(0, 4);
     if (digits.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos)
@@ -370,48 +177,51 @@ std::optional<std::string> JudgeFlags(std::string_view value, const NumberFormat
     return NotHexadecimalMessage(value);
 }
 
-std::optional<std::string> JudgeWhole(std::string_view value, const NumberFormat& format) {
+std::optional<std::string> JudgeWhole(const StatDescription&, std::string_view value,
+                                      const NumberFormat& format) {
     if (!Fraction(value, format))
         return std::nullopt;
     return NotWholeMessage(value);
 }
 
-// ABS and the lights are text to the catalogue, so nothing else judges them.
-template <int Count>
-std::optional<std::string> JudgeChoice(std::string_view value, const NumberFormat& format) {
+// ABS and the lights are text to the catalogue, so nothing else judges them:
+// the number of one of the entries their list offers.
+std::optional<std::string> JudgeChoice(const StatDescription& stat, std::string_view value,
+                                       const NumberFormat& format) {
     if (value.empty())
         return std::nullopt;
+    const int count = EntryCount(stat);
     const std::optional<double> number = NumericValue(value, format);
     if (!number)
-        return NotAChoiceMessage(value, Count);
+        return NotAChoiceMessage(value, count);
     if (*number != std::trunc(*number))
         return NotWholeMessage(value);
-    if (*number < 0 || *number > Count - 1)
-        return NotAChoiceMessage(value, Count);
+    if (*number < 0 || *number > count - 1)
+        return NotAChoiceMessage(value, count);
     return std::nullopt;
 }
 
 struct StrictRule {
     int column;
-    std::optional<std::string> (*judge)(std::string_view value, const NumberFormat& format);
+    Judge judge;
 };
 
 constexpr StrictRule kStrictRules[] = {
     {NumberOfGears, JudgeWhole},
-    {DriveType,
-     [](std::string_view value, const NumberFormat&) { return JudgeLetter(value, "a drive type", "FR4"); }},
-    {EngineType,
-     [](std::string_view value, const NumberFormat&) { return JudgeLetter(value, "an engine type", "PDE"); }},
-    {Abs, JudgeChoice<2>},
+    {DriveType, [](const StatDescription& stat, std::string_view value,
+                   const NumberFormat&) { return JudgeLetter(stat, value, "a drive type"); }},
+    {EngineType, [](const StatDescription& stat, std::string_view value,
+                    const NumberFormat&) { return JudgeLetter(stat, value, "an engine type"); }},
+    {Abs, JudgeChoice},
     {Flags, JudgeFlags},
-    {FrontLights, JudgeChoice<4>},
-    {RearLights, JudgeChoice<4>},
+    {FrontLights, JudgeChoice},
+    {RearLights, JudgeChoice},
 };
 
 void StrictCheck(const CarValues& car, CarNameOnce& name, ErrorRegister& errors, const NumberFormat& format) {
     for (const StrictRule& rule : kStrictRules) {
         if (std::optional<std::string> message =
-                rule.judge(car[static_cast<std::size_t>(rule.column)], format))
+                rule.judge(DescriptionOf(rule.column), car[static_cast<std::size_t>(rule.column)], format))
             Record(errors, rule.column, name, [&] { return std::move(*message); });
     }
 }
@@ -427,11 +237,10 @@ const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
 
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     const StatCatalogue& catalogue = StatCatalogue::Instance();
-    const bool pointIsDecimal = PointIsOnlyDecimal(format);
+    const NumericValueReader numbers(format);
     CarNameOnce name(car[0]);
     for (int column = 0; column < kStatCount; ++column)
-        CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, format,
-                   pointIsDecimal);
+        CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, numbers);
     if (rules == CheckRules::Strict)
         StrictCheck(car, name, errors, format);
 }

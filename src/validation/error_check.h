@@ -1,7 +1,7 @@
 #pragma once
 
-#include "handling_file/handling_format.h"
 #include "model/handling_document.h"
+#include "model/number.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,22 +11,6 @@
 #include <vector>
 
 namespace kestrix {
-
-// The separators a number may use in the user's regional settings.
-struct NumberFormat {
-    std::string decimal = ".";
-    std::string grouping; // empty: no grouping separator
-    static NumberFormat FromCurrentLocale();
-};
-
-// Whether the whole text reads as a number under the given settings; "." is
-// always accepted as the decimal point besides the locale's own.
-bool IsNumeric(std::string_view text, const NumberFormat& format);
-// The number at the start of the text, always with "." as the decimal point.
-double LeadingNumber(std::string_view text);
-// The two together, as the check judges a number value: LeadingNumber of a
-// text that IsNumeric accepts, nothing for any other text.
-std::optional<double> NumericValue(std::string_view text, const NumberFormat& format);
 
 std::string EmptyTextMessage();
 std::string TooLongMessage(std::string_view value, int maxLength);

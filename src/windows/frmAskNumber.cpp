@@ -1,6 +1,6 @@
 #include "windows/frmAskNumber.h"
 
-#include "model/car_change.h"
+#include "model/number.h"
 
 #include <algorithm>
 

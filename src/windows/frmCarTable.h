@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "model/number.h"
 #include "platform/grid.h"
 #include "platform/services.h"
 #include "platform/window.h"
@@ -30,7 +31,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     platform::CheckBox chkErrors{"chkErrors"};
     platform::Label lblFilterNote{"lblFilterNote"};
     platform::Label lblCount{"lblCount"};
-    platform::Grid grdCars{"grdCars"};
+    // Sorts and filters by the numbers a bulk edit works on.
+    platform::Grid grdCars{"grdCars", PlainNumber};
     platform::Button cmdSetTo{"cmdSetTo"};
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};

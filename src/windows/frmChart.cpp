@@ -1,12 +1,12 @@
 #include "windows/frmChart.h"
 
+#include "model/number.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 
 namespace kestrix {
 
@@ -23,9 +23,7 @@ constexpr int kNotChosen = -2;    // a car the table's filter leaves out of the 
 
 // Six significant digits: bin edges are sums of fractions and should read as people write them.
 std::string Short(double value, int digits = 6) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    return PlainDecimal(std::strtod(text, nullptr));
+    return PlainDecimal(RoundedToDigits(value, digits));
 }
 
 std::string CarsText(std::size_t count) {

@@ -1,5 +1,6 @@
 #include "windows/frmInfo.h"
 
+#include "model/number.h"
 #include "model/stat_catalogue.h"
 #include "model/stat_help.h"
 

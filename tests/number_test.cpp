@@ -1,0 +1,151 @@
+#include "model/car_change.h"
+#include "model/number.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+using namespace kestrix;
+
+namespace {
+
+// The last two are separators no locale has, beginning with the decimal point.
+const std::vector<NumberFormat> kFormats{{}, {",", "."}, {".", ","}, {",", " "}, {".,", ".x"}, {".5", ".1"}};
+
+bool SameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+} // namespace
+
+// What the program writes reads back as the same number under every rule:
+// typed, sorted, stored under any separators, and met inside a longer text.
+TEST(Numbers, WhatIsWrittenReadsBackTheSameUnderEveryRule) {
+    std::mt19937_64 random(18);
+    for (int i = 0; i < 20000; ++i) {
+        double number = std::ldexp(std::uniform_real_distribution<double>(-1, 1)(random), i % 120 - 60);
+        if (i % 2) {
+            const std::uint64_t bits = random();
+            std::memcpy(&number, &bits, sizeof number);
+        }
+        if (!std::isfinite(number))
+            continue;
+        const std::string text = PlainDecimal(number);
+        const double expected = number == 0 ? 0 : number; // no "-0" is written
+        ASSERT_EQ(text.find_first_of("+ "), std::string::npos) << text;
+        ASSERT_EQ(PlainNumber(text), expected) << text;
+        for (const NumberFormat& format : kFormats)
+            ASSERT_EQ(NumericValue(text, format), expected) << text << " with " << format.decimal;
+        const std::string inside = "=*" + text.substr(number < 0 ? 1 : 0) + "%";
+        const std::optional<NumberRead> read = ReadNumberAt(inside, 2);
+        ASSERT_TRUE(read && read->end == inside.size() - 1 && read->value == std::abs(expected)) << inside;
+    }
+}
+
+// However a number is spelled, the car table orders it by its value, and a
+// bulk edit can add to whatever the table sorts as a number.
+TEST(Numbers, TheSortKeyOrdersEverySpellingAsItsValueAndABulkEditAddsToIt) {
+    std::mt19937 random(5);
+    const auto spelled = [&random](long thousandths) {
+        const std::string digits = std::to_string(std::labs(thousandths));
+        const std::string sign = thousandths < 0 ? "-" : random() % 2 ? "+" : "";
+        if (random() % 2)
+            return sign + digits + "e-3";
+        const std::string padded = std::string(4 - std::min<std::size_t>(digits.size(), 4), '0') + digits;
+        return sign + "0" + padded.substr(0, padded.size() - 3) + "." + padded.substr(padded.size() - 3) +
+               "0";
+    };
+    std::uniform_int_distribution<long> thousandths(-2'000'000, 2'000'000);
+    for (int i = 0; i < 20000; ++i) {
+        const long a = thousandths(random), b = i % 3 ? thousandths(random) : a;
+        const std::string x = spelled(a), y = spelled(b);
+        const std::optional<double> keyX = PlainNumber(x), keyY = PlainNumber(y);
+        ASSERT_TRUE(keyX && keyY) << x << " " << y;
+        ASSERT_EQ(*keyX < *keyY, a < b) << x << " " << y;
+        ASSERT_EQ(*keyX == *keyY, a == b) << x << " " << y;
+        ASSERT_EQ(BulkValue(x, BulkOperation::Add, 0).value, PlainDecimal(*keyX)) << x;
+    }
+}
+
+TEST(Numbers, TypedInputTakesOneSignAndNothingBeyondADouble) {
+    for (const auto& [text, number] : std::initializer_list<std::pair<const char*, double>>{
+             {"+5", 5}, {"-0.5", -0.5}, {".5", 0.5}, {"5.", 5}, {"1e3", 1000}, {"1E-2", 0.01}, {"007", 7}})
+        EXPECT_EQ(PlainNumber(text), number) << text;
+    for (const char* refused : {"",    "+",    "-",   "++5",  "+-5", "-+5", " 5", "5 ",    "1,5",    "1.2.3",
+                                "inf", "-inf", "nan", "0x10", "1e",  "e3",  ".",  "1e999", "1e-400", "5kg"})
+        EXPECT_EQ(PlainNumber(refused), std::nullopt) << refused;
+    EXPECT_EQ(ReadNumberAt("12kg", 0)->end, 2u) << "a number ends where its characters do";
+    EXPECT_EQ(ReadNumberAt("x+1", 1), std::nullopt) << "a sign is the reader's";
+    EXPECT_FALSE(ReadNumberAt("1e400", 0)->inRange);
+
+    // A light or the ABS box: rounded first, halves to the even number, then judged.
+    for (const auto& [stored, number] : std::initializer_list<std::pair<const char*, int>>{
+             {"3", 3}, {"2.5", 2}, {"3.4", 3}, {"-0.5", 0}, {"+3.49", 3}})
+        EXPECT_EQ(StoredWholeNumber(stored, 4), number) << stored;
+    EXPECT_FALSE(StoredWholeNumber("1.5", 2)) << "rounds to 2, past the box's two states";
+    for (const char* bad : {"", "4", "-1", "3.5", "-0.6", "x", "nan", "inf", "1e300", "+-0.4"})
+        EXPECT_FALSE(StoredWholeNumber(bad, 4)) << bad;
+}
+
+// Where "." also groups digits it is read as the decimal point, the way the
+// number is compared: "1.500" is 1.5, and "1.500.000" is no number.
+TEST(Numbers, AStoredValueFollowsTheRegionalSeparatorsAndAPointIsADecimalPointUnderEveryLocale) {
+    struct Case {
+        NumberFormat format;
+        std::vector<const char*> numbers, others;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{},
+              {" 7 ", "1e3", "2.5E-2", ".5", "+5", "-0", "5.", "\t3\t", "1e+3"},
+              {"", "  ", "12a", "abc", "inf", "nan", "0x10", "1.2.3", ".", "+", "e3", "1e", "1 2", "1,5",
+               "--1"}},
+             {{".", ","}, {"1,500", "1,500.25"}, {"1,", ",5"}},
+             {{",", "."}, {"1.500", "0.5", "2,5", "-0.75e1"}, {"2,5,1", "1.500.000", "1.500,25", "1,5.3"}},
+             {{",", " "},
+              {"0.5", "-0.25", "2,5", "1 500,5", "1 500.5", " 0.120 "},
+              {"1,5.3", "1.5,3", "1.5.", ",", "1 500 .5", "1.500 000"}}}) {
+        for (const char* number : c.numbers)
+            EXPECT_TRUE(IsNumeric(number, c.format)) << number << " with " << c.format.decimal;
+        for (const char* other : c.others)
+            EXPECT_FALSE(IsNumeric(other, c.format)) << other << " with " << c.format.decimal;
+    }
+
+    const std::string tiny = "0." + std::string(400, '0') + "1", huge = std::string(400, '9');
+    const char* const texts[] = {" 7 ",        "1.500",         "1e3",    "-2.5E-2x", "+.5",
+                                 "3e",         "1e999",         "-1e999", "1e-999",   tiny.c_str(),
+                                 huge.c_str(), "1e99999999999", "1,500",  "2,5"};
+    const double numbers[] = {7,         1.5, 1000, -0.025,   0.5,      3, HUGE_VAL,
+                              -HUGE_VAL, 0,   0,    HUGE_VAL, HUGE_VAL, 1, 2};
+    for (std::size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_DOUBLE_EQ(LeadingNumber(texts[i]), numbers[i]) << texts[i];
+}
+
+// The check judges a value in one pass where it can; that must decide and
+// read exactly as the numeric test followed by the reading of the number.
+TEST(Numbers, JudgingAStoredValueInOnePassAgreesWithTestingThenReading) {
+    const std::string alphabet = "0123456789.,+-eE \tx";
+    std::mt19937 random(7);
+    std::vector<std::string> texts = {
+        "", ".", "-", "+.5", "-.5", "5.", "1.500", "1e999", "9" + std::string(400, '9')};
+    for (const char* digits :
+         {"0000000000000001", "123456789012345", "1234567890123456", "12345678901234.5", "123456789012345.6"})
+        texts.push_back(digits);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, 18)(random), ' ');
+        for (char& c : text)
+            c = alphabet[random() % (random() % 2 ? 11 : alphabet.size())];
+        texts.push_back(text);
+    }
+    for (const NumberFormat& format : kFormats) {
+        for (const std::string& text : texts) {
+            const std::optional<double> judged = NumericValue(text, format);
+            ASSERT_EQ(judged.has_value(), IsNumeric(text, format)) << "\"" << text << "\" " << format.decimal;
+            if (judged) {
+                ASSERT_TRUE(SameBits(*judged, LeadingNumber(text))) << "\"" << text << "\"";
+            }
+        }
+    }
+}
