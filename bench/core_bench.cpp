@@ -103,8 +103,7 @@ void SaveToDisk(benchmark::State& state) {
     const bool checked = state.range(0) != 0;
     for (auto _ : state) {
         const std::string text = WriteHandlingText(doc);
-        const std::string error =
-            checked ? SaveCheckedText(path, text, doc) : ReplaceFileContents(path, text);
+        const std::string error = ReplaceFileContents(path, text, {.readsBackAs = checked ? &doc : nullptr});
         if (!error.empty()) {
             state.SkipWithError(error.c_str());
             break;

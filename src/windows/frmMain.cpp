@@ -747,6 +747,8 @@ bool frmMain::Recover(const LeftJournal& journal) {
         return false;
     }
     DiscardJournal(journal);
+    if (const std::string lost = LostInJournal(journal); !lost.empty())
+        services_.ShowMessage({lost, "Recover Unsaved Edits", Buttons::Ok, Icon::Warning, Answer::Ok});
     ReportRecoveryProblem();
     return true;
 }
