@@ -16,6 +16,7 @@ namespace kestrix::test {
 class ScriptedFiles : public PosixFileOperations {
   public:
     int createError = 0;
+    int openWriteError = 0;
     int linkError = 0;
     int readError = 0;
     int syncFolderError = 0;
@@ -29,6 +30,9 @@ class ScriptedFiles : public PosixFileOperations {
     int CreateUnique(std::string& pattern, int& fd) override {
         calls.push_back("create");
         return createError ? createError : PosixFileOperations::CreateUnique(pattern, fd);
+    }
+    int OpenForWriting(const std::string& path, int& fd) override {
+        return openWriteError ? openWriteError : PosixFileOperations::OpenForWriting(path, fd);
     }
     int Write(int fd, std::string_view bytes, std::size_t& written) override {
         if (bytesBeforeWriteFails == 0) {
