@@ -62,11 +62,10 @@ Change TextsChange(const HandlingDocument& doc,
 }
 
 Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then, std::string caption) {
-    Change change = TextsChange(now,
-                                {{DocumentText::BeforeComments, then.BeforeComments},
-                                 {DocumentText::AfterComments, then.AfterComments},
-                                 {DocumentText::Author, then.Author}},
-                                std::move(caption));
+    std::vector<std::pair<DocumentText, std::string>> texts;
+    for (const DocumentText text : kDocumentTexts)
+        texts.emplace_back(text, TextIn(then, text));
+    Change change = TextsChange(now, texts, std::move(caption));
     change.kind = Change::Kind::Values;
     const std::size_t common = std::min(now.Cars.size(), then.Cars.size());
     for (std::size_t row = 0; row < common; ++row)
