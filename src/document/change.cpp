@@ -15,6 +15,84 @@ std::string CarName(const CarTable& cars, int row) {
     return std::string(cars[static_cast<std::size_t>(row)][VehicleIdentifier]);
 }
 
+// Keeps the first reason a change does not apply.
+class Mismatch {
+  public:
+    void Note(std::string reason) {
+        if (first_.empty())
+            first_ = std::move(reason);
+    }
+    std::string Take() { return std::move(first_); }
+
+  private:
+    std::string first_;
+};
+
+std::string CarNamed(const CarTable& cars, int row) {
+    return "car " + std::to_string(row + 1) + " ('" + CarName(cars, row) + "')";
+}
+
+void SetCell(CarTable& cars, const CellChange& cell, bool undo, Mismatch& mismatch) {
+    if (cell.row < 0 || cell.row >= static_cast<int>(cars.size())) {
+        mismatch.Note("the file has no car " + std::to_string(cell.row + 1));
+        return;
+    }
+    CarRow& car = cars[static_cast<std::size_t>(cell.row)];
+    const std::string& expected = undo ? cell.after : cell.before;
+    if (car[cell.column] != expected)
+        mismatch.Note(CarNamed(cars, cell.row) + " has \"" + std::string(car[cell.column]) + "\" as its " +
+                      std::string(StatCatalogue::Instance()[cell.column].StatName) + ", not \"" + expected +
+                      "\"");
+    car.Set(cell.column, undo ? cell.before : cell.after);
+}
+
+// Rows go from the last, each from the row it has before any of them went.
+void RemoveRows(CarTable& cars, const std::vector<RowChange>& rows, Mismatch& mismatch) {
+    for (auto removed = rows.rbegin(); removed != rows.rend(); ++removed) {
+        const bool inTable = removed->row >= 0 && removed->row < static_cast<int>(cars.size());
+        if (!inTable || cars[static_cast<std::size_t>(removed->row)] != removed->car)
+            mismatch.Note("the car '" + std::string(removed->car[VehicleIdentifier]) + "' is no longer car " +
+                          std::to_string(removed->row + 1) + " as it was");
+        if (inTable)
+            cars.erase(cars.begin() + removed->row);
+    }
+}
+
+// Rows come from the first, each to the row it has once all of them came.
+void InsertRows(CarTable& cars, const std::vector<RowChange>& rows, Mismatch& mismatch) {
+    for (const RowChange& added : rows) {
+        if (added.row < 0 || added.row > static_cast<int>(cars.size()))
+            mismatch.Note("the file has fewer cars than " + std::to_string(added.row));
+        else
+            cars.insert(cars.begin() + added.row, added.car);
+    }
+}
+
+void SetText(HandlingDocument& doc, const TextChange& text, bool undo, Mismatch& mismatch) {
+    std::string& now = TextIn(doc, text.text);
+    if (now != (undo ? text.after : text.before))
+        mismatch.Note(text.text == DocumentText::Author ? "its author is not as it was"
+                                                        : "its comments are not as they were");
+    now = undo ? text.before : text.after;
+}
+
+// Done, the cells change by the rows before any car came or went; undone,
+// by those rows again, once the cars are back where they were.
+std::string Apply(HandlingDocument& doc, const Change& change, bool undo) {
+    Mismatch mismatch;
+    if (!undo)
+        for (const CellChange& cell : change.cells)
+            SetCell(doc.Cars, cell, false, mismatch);
+    RemoveRows(doc.Cars, undo ? change.added : change.removed, mismatch);
+    InsertRows(doc.Cars, undo ? change.removed : change.added, mismatch);
+    if (undo)
+        for (auto cell = change.cells.rbegin(); cell != change.cells.rend(); ++cell)
+            SetCell(doc.Cars, *cell, true, mismatch);
+    for (const TextChange& text : change.texts)
+        SetText(doc, text, undo, mismatch);
+    return mismatch.Take();
+}
+
 } // namespace
 
 Change ValuesChange(const CarTable& cars, const std::vector<CellEdit>& edits, std::string caption) {
@@ -119,88 +197,6 @@ int RowAfter(const Change& change, int row, bool undo) {
         moved += added.row <= moved;
     return moved;
 }
-
-namespace {
-
-// Keeps the first reason a change does not apply.
-class Mismatch {
-  public:
-    void Note(std::string reason) {
-        if (first_.empty())
-            first_ = std::move(reason);
-    }
-    std::string Take() { return std::move(first_); }
-
-  private:
-    std::string first_;
-};
-
-std::string CarNamed(const CarTable& cars, int row) {
-    return "car " + std::to_string(row + 1) + " ('" + CarName(cars, row) + "')";
-}
-
-void SetCell(CarTable& cars, const CellChange& cell, bool undo, Mismatch& mismatch) {
-    if (cell.row < 0 || cell.row >= static_cast<int>(cars.size())) {
-        mismatch.Note("the file has no car " + std::to_string(cell.row + 1));
-        return;
-    }
-    CarRow& car = cars[static_cast<std::size_t>(cell.row)];
-    const std::string& expected = undo ? cell.after : cell.before;
-    if (car[cell.column] != expected)
-        mismatch.Note(CarNamed(cars, cell.row) + " has \"" + std::string(car[cell.column]) + "\" as its " +
-                      std::string(StatCatalogue::Instance()[cell.column].StatName) + ", not \"" + expected +
-                      "\"");
-    car.Set(cell.column, undo ? cell.before : cell.after);
-}
-
-// Rows go from the last, each from the row it has before any of them went.
-void RemoveRows(CarTable& cars, const std::vector<RowChange>& rows, Mismatch& mismatch) {
-    for (auto removed = rows.rbegin(); removed != rows.rend(); ++removed) {
-        const bool inTable = removed->row >= 0 && removed->row < static_cast<int>(cars.size());
-        if (!inTable || cars[static_cast<std::size_t>(removed->row)] != removed->car)
-            mismatch.Note("the car '" + std::string(removed->car[VehicleIdentifier]) + "' is no longer car " +
-                          std::to_string(removed->row + 1) + " as it was");
-        if (inTable)
-            cars.erase(cars.begin() + removed->row);
-    }
-}
-
-// Rows come from the first, each to the row it has once all of them came.
-void InsertRows(CarTable& cars, const std::vector<RowChange>& rows, Mismatch& mismatch) {
-    for (const RowChange& added : rows) {
-        if (added.row < 0 || added.row > static_cast<int>(cars.size()))
-            mismatch.Note("the file has fewer cars than " + std::to_string(added.row));
-        else
-            cars.insert(cars.begin() + added.row, added.car);
-    }
-}
-
-void SetText(HandlingDocument& doc, const TextChange& text, bool undo, Mismatch& mismatch) {
-    std::string& now = TextIn(doc, text.text);
-    if (now != (undo ? text.after : text.before))
-        mismatch.Note(text.text == DocumentText::Author ? "its author is not as it was"
-                                                        : "its comments are not as they were");
-    now = undo ? text.before : text.after;
-}
-
-// Done, the cells change by the rows before any car came or went; undone,
-// by those rows again, once the cars are back where they were.
-std::string Apply(HandlingDocument& doc, const Change& change, bool undo) {
-    Mismatch mismatch;
-    if (!undo)
-        for (const CellChange& cell : change.cells)
-            SetCell(doc.Cars, cell, false, mismatch);
-    RemoveRows(doc.Cars, undo ? change.added : change.removed, mismatch);
-    InsertRows(doc.Cars, undo ? change.removed : change.added, mismatch);
-    if (undo)
-        for (auto cell = change.cells.rbegin(); cell != change.cells.rend(); ++cell)
-            SetCell(doc.Cars, *cell, true, mismatch);
-    for (const TextChange& text : change.texts)
-        SetText(doc, text, undo, mismatch);
-    return mismatch.Take();
-}
-
-} // namespace
 
 std::string DoChange(HandlingDocument& doc, const Change& change) {
     return Apply(doc, change, false);
