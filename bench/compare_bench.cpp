@@ -1,5 +1,5 @@
 #include "app/command_line.h"
-#include "handling_file/file_io.h"
+#include "handling_file/file_save.h"
 #include "sample_cars.h"
 
 #include <benchmark/benchmark.h>

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
+#include "handling_file/file_save.h"
 #include "handling_file/layout.h"
 #include "handling_file/recovery_journal.h"
 #include "sample_cars.h"
@@ -103,8 +104,7 @@ void SaveToDisk(benchmark::State& state) {
     const bool checked = state.range(0) != 0;
     for (auto _ : state) {
         const std::string text = WriteHandlingText(doc);
-        const std::string error =
-            checked ? SaveCheckedText(path, text, doc) : ReplaceFileContents(path, text);
+        const std::string error = ReplaceFileContents(path, text, {.readsBackAs = checked ? &doc : nullptr});
         if (!error.empty()) {
             state.SkipWithError(error.c_str());
             break;

@@ -2,7 +2,7 @@
 // the two lists must stay quick with 32767 names, and a whole import or export
 // must take less than a second.
 #include "bench_files.h"
-#include "handling_file/file_io.h"
+#include "handling_file/file_save.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
 #include "views/qt/views.h"

@@ -1,5 +1,4 @@
 #include "bench_files.h"
-#include "handling_file/file_io.h"
 #include "handling_file/recovery_journal.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"

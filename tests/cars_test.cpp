@@ -1,13 +1,17 @@
 #include "cars/cars.h"
 
-#include "handling_file/handling_format.h"
+#include "handling_file/file_read.h"
 #include "model/car_change.h"
+#include "scripted_files.h"
 #include "temp_folder.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <random>
 
 using namespace kestrix;
 
@@ -41,10 +45,6 @@ CarRow Car(std::string_view name, std::string_view mass) {
     car.Assign(values, 2);
     return car;
 }
-
-class FailingWrites : public PosixFileOperations {
-    int Write(int, std::string_view, std::size_t&) override { return ENOSPC; }
-};
 
 } // namespace
 
@@ -131,7 +131,8 @@ TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
     ASSERT_EQ(ExportCars(path, doc, {"B", "A"}), "");
     EXPECT_EQ(ReadImportFile(path).rows, Table({"B 1", "A 2", "B 4"}));
 
-    FailingWrites full;
+    test::ScriptedFiles full;
+    full.bytesBeforeWriteFails = 0;
     EXPECT_NE(ExportCars(path, doc, {"C"}, full).find(path), std::string::npos);
     EXPECT_EQ(ReadFileBytes(path).bytes, text) << "a failed export leaves the file it would replace";
 }

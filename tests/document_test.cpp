@@ -2,10 +2,14 @@
 #include "document/recovery.h"
 #include "handling_file/handling_format.h"
 #include "sample_cars.h"
+#include "scripted_files.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <random>
 
 using namespace kestrix;
@@ -41,12 +45,17 @@ Change RandomChange(const Document& doc, std::mt19937& random) {
     const CarTable& cars = doc.Cars();
     const int count = static_cast<int>(cars.size());
     const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    // Numbers, and values only the strict checks refuse.
+    const auto value = [&] {
+        static const std::string kOdd[] = {"4.5", "X", "r", "20G1", "7"};
+        return pick(3) ? std::to_string(pick(3000)) : kOdd[pick(5)];
+    };
     switch (count == 0 ? 1 : pick(5)) {
     case 0: {
         std::vector<CellEdit> edits;
         for (int i = pick(6); i >= 0; --i)
-            edits.push_back({pick(count), 1 + pick(kStatCount - 1), std::to_string(pick(3000))});
-        return ValuesChange(cars, edits, "Set");
+            edits.push_back({pick(count), 1 + pick(kStatCount - 1), value()});
+        return ValuesChange(cars, edits, "Set " + std::to_string(random()));
     }
     case 1:
         return AddCarChange(cars, CarOf("NEW" + std::to_string(pick(100)), std::to_string(pick(3000))));
@@ -55,9 +64,23 @@ Change RandomChange(const Document& doc, std::mt19937& random) {
     case 3:
         return RenameCarChange(cars, pick(count), "CAR" + std::to_string(pick(100)));
     default:
-        return TextsChange(doc.Data(), {{DocumentText::Author, "AUTHOR" + std::to_string(pick(3))}},
-                           "Author");
+        return TextsChange(doc.Data(), {{kDocumentTexts[pick(3)], ";" + std::to_string(pick(3)) + "\r"}},
+                           "Texts " + std::to_string(random()));
     }
+}
+
+// The cars and the texts: what a change may touch.
+bool SameData(const HandlingDocument& a, const HandlingDocument& b) {
+    return a.Cars == b.Cars && std::ranges::all_of(kDocumentTexts, [&](DocumentText text) {
+               return TextIn(a, text) == TextIn(b, text);
+           });
+}
+
+std::vector<std::string> Lines(const std::vector<ErrorRecord>& rows) {
+    std::vector<std::string> lines;
+    for (const ErrorRecord& row : rows)
+        lines.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
+    return lines;
 }
 
 // The count of changed values as the document should know it: each car that
@@ -70,92 +93,101 @@ std::size_t CountedChanges(const Document& doc) {
     return changed;
 }
 
+// What the history should be: the states the document went through, where it
+// stands, where the saved file is among them, and whether typing waits.
+struct History {
+    std::vector<HandlingDocument> states;
+    std::size_t position = 0;
+    std::optional<std::size_t> saved = 0;
+    bool typing = false;
+    HandlingDocument disk; // as last read or saved
+    bool Modified() const { return typing || saved != position; }
+};
+
+// Does a random action to doc and to the history it should have; returns the
+// notice the observers should hear, if any.
+std::optional<DocumentEvent::Kind> RandomAction(Document& doc, History& history, std::mt19937& random) {
+    const unsigned action = random() % 10;
+    const bool wasModified = history.Modified();
+    if (action < 4) {
+        Change change = RandomChange(doc, random);
+        const bool empty = change.Empty();
+        doc.Commit(std::move(change));
+        if (empty)
+            return std::nullopt; // no step: a redo stays
+        history.states.resize(history.position + 1);
+        if (history.saved && *history.saved > history.position)
+            history.saved.reset(); // the saved state was undone and is now out of reach
+        history.states.push_back(doc.Data());
+        ++history.position;
+    } else if (action < 7) {
+        const bool undo = action < 6;
+        if (undo ? history.position == 0 : history.position + 1 == history.states.size())
+            return std::nullopt;
+        undo ? doc.Undo() : doc.Redo();
+        history.position += undo ? -1 : 1;
+    } else if (action == 7) {
+        doc.Saved("Handling.cfg");
+        history.saved = history.position;
+        history.disk = doc.Data();
+        history.typing = false;
+        return DocumentEvent::Kind::State;
+    } else {
+        doc.NoteTyping();
+        history.typing = true;
+        return wasModified ? std::nullopt : std::optional(DocumentEvent::Kind::State);
+    }
+    history.typing = false;
+    return DocumentEvent::Kind::Changed;
+}
+
 } // namespace
 
-TEST(DocumentTest, UndoAndRedoOfAnyChangesGiveBackEveryStateAndTheSavedStarAndMarks) {
+// Whatever is done, undone, redone, saved or typed, in either rules, the
+// document holds the state it should, with its star, its marks and an error
+// register that is the whole check of its cars, and the observers hear each
+// step once with the rows of the register it replaced.
+TEST(DocumentTest, AnyStepsGiveTheStateTheStarTheMarksAndTheErrorsTheyShould) {
     std::mt19937 random(17);
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 40; ++round) {
         Document doc;
         Listener listener;
         doc.Observe(listener);
         doc.Read(Parsed(test::GeneratedHandlingText(1 + round % 4)));
-        std::vector<HandlingDocument> states{doc.Data()};
-        const std::size_t savedAt = static_cast<std::size_t>(round % 5);
-        for (int step = 0; step < 12; ++step) {
-            if (states.size() - 1 == savedAt)
-                doc.Saved("Saved.cfg");
-            Change change = RandomChange(doc, random);
-            if (change.Empty())
-                continue;
-            doc.Commit(std::move(change));
-            states.push_back(doc.Data());
+        const CheckRules rules = round % 2 ? CheckRules::Strict : CheckRules::Standard;
+        doc.SetCheckRules(rules);
+        History history{{doc.Data()}, 0, 0, false, doc.Data()};
+        for (int step = 0; step < 30; ++step) {
+            std::vector<ErrorRecord> before = doc.Errors().Rows();
+            const std::size_t heard = listener.events.size();
+            const std::optional<DocumentEvent::Kind> expected = RandomAction(doc, history, random);
+            SCOPED_TRACE("round " + std::to_string(round) + ", step " + std::to_string(step));
+            ASSERT_EQ(listener.events.size(), heard + (expected ? 1 : 0));
+            if (expected) {
+                EXPECT_EQ(listener.events.back(), *expected);
+            }
+            ASSERT_TRUE(SameData(doc.Data(), history.states[history.position]));
+            EXPECT_EQ(doc.Modified(), history.Modified());
             ASSERT_EQ(doc.ChangedValueCount(), CountedChanges(doc));
+
+            ErrorRegister whole;
+            ErrorCheck(doc.Cars(), whole, NumberFormat{}, rules);
+            const std::vector<ErrorRecord>& now = doc.Errors().Rows();
+            ASSERT_EQ(Lines(now), Lines(whole.Rows()));
+            if (expected == DocumentEvent::Kind::Changed) {
+                const RowSplice splice = listener.splices.back();
+                before.erase(before.begin() + splice.first, before.begin() + splice.first + splice.removed);
+                before.insert(before.begin() + splice.first, now.begin() + splice.first,
+                              now.begin() + splice.first + splice.added);
+                ASSERT_EQ(Lines(before), Lines(now)) << "the splice names every row that changed";
+            }
         }
-        for (std::size_t back = states.size() - 1; back > 0; --back) {
-            ASSERT_TRUE(doc.CanUndo());
-            doc.Undo();
-            EXPECT_EQ(doc.Cars(), states[back - 1].Cars);
-            EXPECT_EQ(doc.Data().Author, states[back - 1].Author);
-            EXPECT_EQ(doc.Modified(), back - 1 != savedAt && savedAt < states.size())
-                << "at step " << back - 1;
-            ASSERT_EQ(doc.ChangedValueCount(), CountedChanges(doc));
-        }
-        EXPECT_FALSE(doc.CanUndo());
-        for (std::size_t forward = 1; forward < states.size(); ++forward) {
-            doc.Redo();
-            EXPECT_EQ(doc.Cars(), states[forward].Cars);
-            ASSERT_EQ(doc.ChangedValueCount(), CountedChanges(doc));
-        }
-        EXPECT_FALSE(doc.CanRedo());
-        // The error register is always the whole check of the cars as they are.
-        ErrorRegister whole;
-        ErrorCheck(doc.Cars(), whole, NumberFormat{});
-        ASSERT_EQ(doc.Errors().Rows().size(), whole.Rows().size());
-        for (std::size_t i = 0; i < whole.Rows().size(); ++i)
-            EXPECT_EQ(doc.Errors().Rows()[i].ExplanationString, whole.Rows()[i].ExplanationString);
-        EXPECT_EQ(listener.events.size(), 1 + 3 * (states.size() - 1) + (savedAt < states.size() ? 1 : 0));
+        const std::size_t heard = listener.events.size();
+        doc.Forget(listener);
+        doc.Read(Parsed(test::CarLine("ONE") + "\r\n"));
+        EXPECT_FALSE(doc.CanUndo() || doc.CanRedo() || doc.Modified());
+        EXPECT_EQ(listener.events.size(), heard) << "a forgotten observer hears nothing";
     }
-}
-
-TEST(DocumentTest, ACommitAfterUndoDropsTheRedoAndTheSavedStateOutOfReach) {
-    Document doc;
-    doc.Read(Parsed(test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n"));
-    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
-    doc.Saved("Handling.cfg");
-    EXPECT_FALSE(doc.Modified());
-    EXPECT_EQ(doc.ChangedValueCount(), 0u) << "the saved file is the new measure";
-    doc.Undo();
-    EXPECT_TRUE(doc.Modified());
-    EXPECT_EQ(doc.ChangedValueCount(), 1u);
-    doc.Commit(DeleteCarChange(doc.Cars(), 1));
-    EXPECT_FALSE(doc.CanRedo());
-    EXPECT_EQ(doc.DeletedSavedRows(), std::vector<int>{1});
-    doc.Undo();
-    EXPECT_TRUE(doc.Modified()) << "the saved state was the dropped redo";
-    doc.Commit(Change{});
-    EXPECT_TRUE(doc.CanRedo()) << "an empty change is no step: the redo stays";
-    doc.Read(Parsed(test::CarLine("ONE") + "\r\n"));
-    EXPECT_FALSE(doc.CanUndo());
-    EXPECT_FALSE(doc.Modified());
-}
-
-TEST(DocumentTest, TypingShowsTheStarUntilACommitOrAnUndoSettlesIt) {
-    Document doc;
-    Listener listener;
-    doc.Observe(listener);
-    doc.Read(Parsed(test::CarLine("ONE") + "\r\n"));
-    doc.NoteTyping();
-    doc.NoteTyping();
-    EXPECT_TRUE(doc.Modified());
-    EXPECT_EQ(listener.events, (std::vector{DocumentEvent::Kind::Read, DocumentEvent::Kind::State}))
-        << "the star is news once";
-    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
-    doc.Undo();
-    EXPECT_FALSE(doc.Modified());
-    EXPECT_EQ(listener.splices.back(), (RowSplice{}));
-    doc.Forget(listener);
-    doc.Redo();
-    EXPECT_EQ(listener.events.size(), 4u);
 }
 
 namespace {
@@ -167,30 +199,47 @@ std::vector<std::string> Left(const DocumentRecovery& recovery) {
     return left.records;
 }
 
+// The recovered document holds the steps the journal knows: at each of them
+// it is the document that left the journal, with the same star and the same
+// steps for the Edit menu to name.
+void ExpectSameHistory(Document& left, Document& recovered) {
+    const auto same = [&](const char* where) {
+        ASSERT_TRUE(SameData(recovered.Data(), left.Data())) << where;
+        EXPECT_EQ(recovered.Modified(), left.Modified()) << where;
+        for (const auto next : {&Document::NextUndo, &Document::NextRedo})
+            if (const Change* step = (recovered.*next)()) {
+                ASSERT_TRUE((left.*next)() && (left.*next)()->caption == step->caption) << where;
+            }
+    };
+    same("as recovered");
+    while (recovered.CanUndo()) {
+        left.Undo();
+        recovered.Undo();
+        same("undone");
+    }
+    while (recovered.CanRedo()) {
+        left.Redo();
+        recovered.Redo();
+        same("redone");
+    }
+}
+
 class Recovering : public test::TempFolderTest {};
 
 } // namespace
 
-TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentAndEveryStepUndoable) {
+TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentWithItsUndoAndRedo) {
     std::mt19937 random(21);
-    for (int round = 0; round < 12; ++round) {
+    for (int round = 0; round < 30; ++round) {
         Document doc;
         DocumentRecovery recovery(doc);
         recovery.SetFolder(Path("state"));
         doc.Read(Parsed(test::GeneratedHandlingText(1 + round % 4)));
-        HandlingDocument disk = doc.Data();
+        History history{{doc.Data()}, 0, 0, false, doc.Data()};
         for (int step = 0; step < 40; ++step) {
-            const unsigned action = random() % 8;
-            if (action < 4)
-                doc.Commit(RandomChange(doc, random));
-            else if (action < 6)
-                doc.Undo();
-            else if (action == 6)
-                doc.Redo();
-            else if (random() % 2 == 0) {
-                doc.Saved("Handling.cfg"); // the file on disk is now the document
-                disk = doc.Data();
-            }
+            RandomAction(doc, history, random);
+            if (random() % 10 == 0)
+                recovery.Compact();
         }
         if (round == 5) {
             // Undo and redo without end: the journal is written anew from its steps, an undone one included.
@@ -203,14 +252,16 @@ TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentAndEveryStepUndo
             }
             EXPECT_LT(recovery.Journal().Bytes(), 80'000u);
         }
+        doc.DropTyping(); // what was typed is no step
         Document again;
-        again.Read(disk);
-        ASSERT_EQ(ReplayJournal(again, Left(recovery)), "") << "round " << round;
-        EXPECT_EQ(again.Cars(), doc.Cars());
-        EXPECT_EQ(again.Data().Author, doc.Data().Author);
-        while (again.CanUndo())
-            again.Undo();
-        EXPECT_EQ(again.Cars(), disk.Cars) << "every recovered step is undone back to the file";
+        again.Read(history.disk);
+        Listener listener;
+        again.Observe(listener);
+        const std::vector<std::string> records = Left(recovery);
+        ASSERT_EQ(ReplayJournal(again, records), "") << "round " << round;
+        EXPECT_EQ(listener.events, std::vector(records.size(), DocumentEvent::Kind::Changed))
+            << "the windows hear of every step";
+        ExpectSameHistory(doc, again);
         recovery.Close();
         EXPECT_TRUE(FindLeftJournals(Path("state"), nullptr).empty());
     }
@@ -247,4 +298,29 @@ TEST_F(Recovering, AJournalThatNoLongerAppliesOrIsDamagedIsRefusedWhole) {
     EXPECT_EQ(refusal(file, {records[0].substr(0, records[0].size() - 1)}),
               "it is damaged: a step cannot be read");
     EXPECT_EQ(refusal(file, {"U"}), "it is damaged: it takes back a step it does not hold");
+
+    LeftJournal cut{"/state/1.journal", "/data/Handling.cfg", records, "", true};
+    const std::string lost = LostInJournal(cut);
+    EXPECT_NE(lost.find("\"/state/1.journal\""), std::string::npos) << lost;
+    EXPECT_NE(lost.find("\"/data/Handling.cfg\""), std::string::npos) << lost;
+    cut.cut = false;
+    EXPECT_EQ(LostInJournal(cut), "") << "a whole journal lost nothing";
+}
+
+// A journal that cannot be written is told once; the editor works on without it.
+TEST_F(Recovering, AJournalThatCannotBeWrittenIsToldOnce) {
+    test::ScriptedFiles files;
+    Document doc;
+    DocumentRecovery recovery(doc, files);
+    recovery.SetFolder(Path("state"));
+    doc.Read(Parsed(test::CarLine("ONE") + "\r\n"));
+    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
+    files.bytesBeforeWriteFails = 4;
+    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1700"}}, "Mass"));
+    EXPECT_EQ(doc.Cars()[0][1], "1700");
+    EXPECT_TRUE(recovery.TakeProblem().starts_with("Cannot write the recovery journal \"" + Path("state/")));
+    EXPECT_EQ(recovery.TakeProblem(), "");
+    EXPECT_FALSE(recovery.Journal().Active());
+    doc.Undo();
+    EXPECT_TRUE(std::filesystem::is_empty(Path("state"))) << "nothing is left that would recover in part";
 }

@@ -134,49 +134,6 @@ std::pair<Edits, Edits> SeparateEdits(Editor& editor, const HandlingDocument& ba
     return sides;
 }
 
-// Any edits of both sides, overlapping or not.
-Edits AnyEdits(Editor& editor, const HandlingDocument& base, std::string_view addedPrefix) {
-    Edits edits;
-    for (std::size_t row = 0; row < base.Cars.size(); ++row) {
-        if (editor.Pick(0, 6) == 0) {
-            edits.deleted.insert(static_cast<int>(row));
-            continue;
-        }
-        for (int changes = editor.Pick(0, 2); changes > 0; --changes)
-            edits.values[{static_cast<int>(row), editor.Pick(1, kStatCount - 1)}] = editor.Value();
-    }
-    for (int count = editor.Pick(0, 2); count > 0; --count)
-        edits.added.push_back(editor.RandomCar(std::string(addedPrefix) + std::to_string(editor.Pick(0, 2))));
-    edits.changesBefore = editor.Pick(0, 2) == 0;
-    edits.before = editor.Pick(0, 1) ? "; x\r" : "; y\r";
-    return edits;
-}
-
-// The merged cars, apart from those a conflict names, in one order.
-std::vector<std::string> CarsOutsideConflicts(const MergeOutcome& outcome) {
-    std::set<std::string> named;
-    for (const MergeConflict& conflict : outcome.conflicts)
-        named.insert(conflict.car);
-    std::vector<std::string> lines;
-    for (const CarRow& car : outcome.merged.Cars) {
-        if (!named.contains(std::string(car[0]))) {
-            std::string line;
-            AppendCarLine(line, car);
-            lines.push_back(line);
-        }
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
-// The conflicts as a set; swapped: as the merge with the sides swapped lists them.
-std::multiset<std::vector<std::string>> Conflicts(const MergeOutcome& outcome, bool swapped = false) {
-    std::multiset<std::vector<std::string>> conflicts;
-    for (const MergeConflict& c : outcome.conflicts)
-        conflicts.insert({c.car, c.stat, c.base, swapped ? c.theirs : c.ours, swapped ? c.ours : c.theirs});
-    return conflicts;
-}
-
 } // namespace
 
 TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem) {
@@ -204,31 +161,6 @@ TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem
         EXPECT_EQ(difference.blocks.empty(), ours.BeforeComments == base.BeforeComments);
         for (const HandlingDocument* doc : {&base, &ours, &outcome.merged})
             EXPECT_EQ(Diff(*doc, *doc), "") << "seed " << seed;
-    }
-}
-
-TEST(FileMergeProperty, SwappingTheSidesChangesOnlyWhichSideWinsAConflict) {
-    for (unsigned seed = 0; seed < 400; ++seed) {
-        Editor editor(1000 + seed);
-        const HandlingDocument base = editor.Document();
-        const Edits oursEdits = AnyEdits(editor, base, "NEW_");
-        const Edits theirsEdits = AnyEdits(editor, base, "NEW_");
-        const HandlingDocument ours = Apply(base, {&oursEdits});
-        const HandlingDocument theirs = Apply(base, {&theirsEdits});
-        const MergeOutcome forward = Merge(base, ours, theirs);
-        const MergeOutcome backward = Merge(base, theirs, ours);
-        EXPECT_EQ(Conflicts(forward), Conflicts(backward, true)) << "seed " << seed;
-        EXPECT_EQ(CarsOutsideConflicts(forward), CarsOutsideConflicts(backward)) << "seed " << seed;
-        const bool blockConflict = std::any_of(forward.conflicts.begin(), forward.conflicts.end(),
-                                               [](const MergeConflict& c) { return c.stat == "(block)"; });
-        if (!blockConflict) {
-            EXPECT_EQ(forward.merged.BeforeComments, backward.merged.BeforeComments) << "seed " << seed;
-        }
-        if (forward.conflicts.empty()) {
-            const std::string difference = Diff(forward.merged, backward.merged);
-            EXPECT_TRUE(difference.empty() || difference == "(order of the cars)\t(changed)\n")
-                << "seed " << seed << ": only where the added cars stand may differ";
-        }
     }
 }
 

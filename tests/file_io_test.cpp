@@ -1,33 +1,29 @@
 // Saves onto scripted failures and onto real links, FIFOs, devices, hard
 // links and files of other users.
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
+#include "handling_file/file_save.h"
+#include "scripted_files.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <grp.h>
-#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <utility>
-#include <vector>
 
 using namespace kestrix;
 namespace fs = std::filesystem;
 
 namespace {
 
+using test::ScriptedFiles;
 using test::WriteFile;
 
 std::string Saved(const std::string& path) {
@@ -49,93 +45,6 @@ void GiveToNobody(const std::string& path) {
     }
 }
 
-// Runs body as an unprivileged user, in a child process when this one is
-// root, and returns what it returned; nothing when the machine cannot drop
-// to that user.
-std::optional<std::string> AsUnprivilegedUser(const std::function<std::string()>& body) {
-    if (::geteuid() != 0)
-        return body();
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return std::nullopt;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(channel[0]);
-        std::string result = "\x01";
-        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
-            result = body();
-        ssize_t written = ::write(channel[1], result.data(), result.size());
-        ::_exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string result;
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0)
-        result.append(buffer, static_cast<std::size_t>(got));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (result == "\x01" || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    return result;
-}
-
-// The real calls, except those a test makes fail; records what it was asked.
-class ScriptedFiles : public PosixFileOperations {
-  public:
-    int createError = 0;
-    std::size_t bytesBeforeWriteFails = std::string::npos;
-    int linkError = 0;
-    int readError = 0;
-    std::vector<std::string> calls;
-    std::function<void()> afterLink;  // runs once, right after the next link
-    std::function<void()> beforeRead; // runs once, before the next read
-
-    int CreateUnique(std::string& pattern, int& fd) override {
-        calls.push_back("create");
-        return createError ? createError : PosixFileOperations::CreateUnique(pattern, fd);
-    }
-    int Write(int fd, std::string_view bytes, std::size_t& written) override {
-        if (bytesBeforeWriteFails == 0) {
-            bytesBeforeWriteFails = std::string::npos; // the disk has room again
-            return ENOSPC;
-        }
-        // Short writes, as a nearly full disk gives them.
-        const std::size_t room = std::min({bytes.size(), bytesBeforeWriteFails, std::size_t{3}});
-        if (bytesBeforeWriteFails != std::string::npos)
-            bytesBeforeWriteFails -= room;
-        return PosixFileOperations::Write(fd, bytes.substr(0, room), written);
-    }
-    int Sync(int fd) override {
-        calls.push_back("sync");
-        return PosixFileOperations::Sync(fd);
-    }
-    int Link(const std::string& from, const std::string& to) override {
-        calls.push_back("link");
-        const int error = linkError ? linkError : PosixFileOperations::Link(from, to);
-        if (afterLink)
-            std::exchange(afterLink, nullptr)();
-        return error;
-    }
-    int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override {
-        if (beforeRead)
-            std::exchange(beforeRead, nullptr)();
-        return PosixFileOperations::Read(fd, buffer, size, got);
-    }
-    int ReadAll(const std::string& path, std::string& bytes) override {
-        return readError ? readError : PosixFileOperations::ReadAll(path, bytes);
-    }
-    int Rename(const std::string& from, const std::string& to) override {
-        calls.push_back("rename to " + fs::path(to).filename().string());
-        return PosixFileOperations::Rename(from, to);
-    }
-    int SyncFolder(const std::string& folder) override {
-        calls.push_back("sync folder");
-        return PosixFileOperations::SyncFolder(folder);
-    }
-};
-
 } // namespace
 
 using FileIo = test::TempFolderTest;
@@ -144,7 +53,7 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackup) {
     const std::string path = Path("Handling.cfg");
     WriteFile(path, "old");
     ScriptedFiles files;
-    EXPECT_EQ(ReplaceFileContents(path, std::string("new\0bytes", 9), files), "");
+    EXPECT_EQ(ReplaceFileContents(path, std::string("new\0bytes", 9), {.files = &files}), "");
     EXPECT_EQ(Saved(path), std::string("new\0bytes", 9));
     EXPECT_EQ(Saved(path + ".bak"), "old");
     EXPECT_EQ(EntryCount(), 2u) << "no temporary file is left";
@@ -152,72 +61,70 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackup) {
     EXPECT_EQ(files.calls, (std::vector<std::string>{"create", "sync", "link", "rename to Handling.cfg.bak",
                                                      "rename to Handling.cfg", "sync folder"}));
 
-    EXPECT_EQ(ReplaceFileContents(path, "third"), "");
-    EXPECT_EQ(Saved(path + ".bak"), std::string("new\0bytes", 9)) << "each save replaces the backup";
-
+    EXPECT_EQ(ReplaceFileContents(path, "third", {.backup = BackupMode::Keep}), "");
+    EXPECT_EQ(Saved(path + ".bak"), "old") << "a backup kept is left as it is";
     // Without hard links the backup is a copy, as private as the file.
     ::chmod(path.c_str(), 0600);
     files.linkError = EPERM;
-    EXPECT_EQ(ReplaceFileContents(path, "fourth", files), "");
+    EXPECT_EQ(ReplaceFileContents(path, "fourth", {.files = &files}), "");
     EXPECT_EQ(Saved(path), "fourth");
-    EXPECT_EQ(Saved(path + ".bak"), "third");
+    EXPECT_EQ(Saved(path + ".bak"), "third") << "each save replaces the backup";
     EXPECT_EQ(StatusOf(path + ".bak").st_mode & 0777, 0600u);
     EXPECT_EQ(EntryCount(), 2u);
 }
 
-TEST_F(FileIo, FailuresNameThePathAndTheReason) {
+// Each failure names the path and the reason, and leaves the file and its
+// backup byte for byte and no temporary file.
+TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
     const std::string missing = Path("no-such-folder/Handling.cfg");
     EXPECT_EQ(ReadFileBytes(missing).error, "Cannot open \"" + missing + "\": No such file or directory");
     EXPECT_EQ(ReplaceFileContents(missing, "x"),
               "Cannot save \"" + missing + "\": No such file or directory");
-    EXPECT_EQ(EntryCount(), 0u);
     EXPECT_EQ(ReadFileBytes(folder.string()).error,
               "Cannot open \"" + folder.string() + "\": Is a directory");
-}
 
-// Each failure leaves the file and its backup byte for byte and no temporary file.
-TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
     const std::string path = Path("Handling.cfg");
     const std::string original("old\r\n\0\xff", 7);
-    const auto expectUntouched = [&](const std::string& message, const std::string& expected) {
-        EXPECT_EQ(message, expected);
+    WriteFile(path, original);
+    WriteFile(path + ".bak", "older");
+    const auto expectUntouched = [&](const ScriptedFiles& files, std::string_view bytes,
+                                     const std::string& reason) {
+        ScriptedFiles scripted = files;
+        EXPECT_EQ(ReplaceFileContents(path, bytes, {.files = &scripted}),
+                  "Cannot save \"" + path + "\": " + reason);
         EXPECT_EQ(Saved(path), original);
         EXPECT_EQ(Saved(path + ".bak"), "older");
         EXPECT_EQ(EntryCount(), 2u);
     };
-    WriteFile(path, original);
-    WriteFile(path + ".bak", "older");
-
     ScriptedFiles fullDisk;
     fullDisk.bytesBeforeWriteFails = 5;
-    expectUntouched(ReplaceFileContents(path, "more than five bytes", fullDisk),
-                    "Cannot save \"" + path + "\": No space left on device");
-
+    expectUntouched(fullDisk, "more than five bytes", "No space left on device");
     ScriptedFiles noTemporary;
     noTemporary.createError = EDQUOT;
-    expectUntouched(ReplaceFileContents(path, "new", noTemporary),
-                    "Cannot save \"" + path + "\": Disk quota exceeded");
-
+    expectUntouched(noTemporary, "new", "Disk quota exceeded");
     ScriptedFiles noBackup;
     noBackup.linkError = EPERM;
     noBackup.readError = EIO;
-    expectUntouched(ReplaceFileContents(path, "new", noBackup),
-                    "Cannot save \"" + path + "\": cannot keep the previous file as \"" + path +
-                        ".bak\": Input/output error");
-}
+    expectUntouched(noBackup, "new",
+                    "cannot keep the previous file as \"" + path + ".bak\": Input/output error");
+    ScriptedFiles unflushed;
+    unflushed.syncFolderError = EINVAL;
+    EXPECT_EQ(ReplaceFileContents(path, "new", {.files = &unflushed}), "")
+        << "a folder that cannot be flushed at all is no failure";
+    HandlingDocument doc;
+    doc.Cars.resize(1);
+    EXPECT_NE(ReplaceFileContents(path, "OTHER\r\n", {.readsBackAs = &doc}), "");
+    EXPECT_EQ(Saved(path), "new") << "bytes that would not read back as the document are not written";
 
-// Where the folder takes no new file, or other hard links must see the
-// save, the file is written over; a write that fails puts the old bytes back.
-TEST_F(FileIo, AFailedWriteInPlacePutsThePreviousContentsBack) {
-    const std::string path = Path("Handling.cfg");
-    WriteFile(path, "old contents");
+    // Where the folder takes no new file, or other hard links must see the
+    // save, the file is written over; a write that fails puts the old bytes back.
     ASSERT_EQ(::link(path.c_str(), Path("other.cfg").c_str()), 0);
-    ScriptedFiles fullDisk;
-    fullDisk.bytesBeforeWriteFails = std::string("old contents").size() + 5;
-    EXPECT_EQ(ReplaceFileContents(path, "the new contents are longer", fullDisk),
+    ScriptedFiles inPlace;
+    inPlace.bytesBeforeWriteFails = 3 + 5;
+    EXPECT_EQ(ReplaceFileContents(path, "the new contents are longer", {.files = &inPlace}),
               "Cannot save \"" + path + "\": No space left on device; the file was left as it was");
-    EXPECT_EQ(Saved(path), "old contents");
-    EXPECT_EQ(Saved(path + ".bak"), "old contents");
+    EXPECT_EQ(Saved(path), "new");
+    EXPECT_EQ(Saved(path + ".bak"), "new");
 }
 
 // Two saves of one file at once: the second ends while the first is between
@@ -227,7 +134,7 @@ TEST_F(FileIo, RacingSavesLeaveNoTemporaryName) {
     WriteFile(path, "old");
     ScriptedFiles first;
     first.afterLink = [&] { EXPECT_EQ(ReplaceFileContents(path, "second"), ""); };
-    EXPECT_EQ(ReplaceFileContents(path, "first", first), "");
+    EXPECT_EQ(ReplaceFileContents(path, "first", {.files = &first}), "");
     EXPECT_EQ(Saved(path), "first");
     EXPECT_EQ(Saved(path + ".bak"), "old");
     EXPECT_EQ(EntryCount(), 2u);
@@ -250,10 +157,13 @@ TEST_F(FileIo, ReadingRefusesFilesThatChangeOrNeverEnd) {
     EXPECT_EQ(ReadFileBytes(path).bytes.size(), kMaxFileBytes) << "the limit itself is taken";
 }
 
-// A FIFO can be opened only once per writer: a second open would wait for ever.
+// A FIFO can be opened only once per writer: a second open would wait for
+// ever. Without a writer, a message instead of a frozen program.
 TEST_F(FileIo, AFifoIsReadFromOneOpen) {
     const std::string fifo = Path("pipe.cfg");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadHandlingFile(fifo).error,
+              "Cannot open \"" + fifo + "\": no program is writing to the FIFO");
     std::atomic<bool> done = false;
     std::thread writer([&] {
         std::ofstream(fifo, std::ios::binary) << "CAR_A 1\r\nCAR_B 2\r\n";
@@ -330,6 +240,13 @@ TEST_F(Save, ThroughALinkTheTargetIsSavedAndTheLinkStays) {
     fs::create_symlink("loop.cfg", folder / "loop.cfg");
     EXPECT_EQ(ReplaceFileContents(Path("loop.cfg"), "x"),
               "Cannot save \"" + Path("loop.cfg") + "\": Too many levels of symbolic links");
+
+    // One file by any of its names; a file that is not there only by the same text.
+    EXPECT_TRUE(SameFile(Path("links/chain.cfg"), target));
+    EXPECT_TRUE(SameFile(Path("links/../data/./Handling.cfg"), target));
+    EXPECT_FALSE(SameFile(Path("data/New.cfg"), target));
+    EXPECT_TRUE(SameFile(Path("none.cfg"), Path("none.cfg")));
+    EXPECT_FALSE(SameFile(Path("none.cfg"), Path("./none.cfg")));
 }
 
 // A FIFO or a device is written into, never replaced by a file, and gets no backup.
@@ -392,32 +309,23 @@ TEST_F(Save, KeepsModeOwnerAndEveryHardLink) {
     EXPECT_EQ(EntryCount(), 3u);
 }
 
+// A file the process may not write is refused; one in a folder it may not
+// write is written in place, without the backup the folder would not take.
 TEST_F(Save, ReadOnlyFilesAreRefusedAndLockedFoldersWrittenInPlace) {
-    const std::string locked = Write("read-only.cfg", "old");
-    ::chmod(locked.c_str(), 0444);
-    GiveToNobody(locked);
-    GiveToNobody(folder.string());
-    auto result = AsUnprivilegedUser([&] { return ReplaceFileContents(locked, "new"); });
-    if (!result)
-        GTEST_SKIP() << "this machine cannot run a process as an unprivileged user";
-    EXPECT_EQ(*result, "Cannot save \"" + locked + "\": Permission denied");
-    EXPECT_EQ(Saved(locked), "old");
-    EXPECT_EQ(EntryCount(), 1u);
-
-    // The folder back to root (when this runs as root), the file writable.
     const std::string path = Write("Handling.cfg", "old and longer");
-    GiveToNobody(path);
-    ::chmod(folder.c_str(), 0555);
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
-    }
+    ScriptedFiles readOnly;
+    readOnly.openWriteError = EACCES;
+    EXPECT_EQ(ReplaceFileContents(path, "new", {.files = &readOnly}),
+              "Cannot save \"" + path + "\": Permission denied");
+    EXPECT_EQ(Saved(path), "old and longer");
+
+    ScriptedFiles lockedFolder;
+    lockedFolder.createError = EACCES;
     const ino_t inode = StatusOf(path).st_ino;
-    result = AsUnprivilegedUser([&] { return ReplaceFileContents(path, "new"); });
-    ASSERT_TRUE(result);
-    EXPECT_EQ(*result, "");
+    EXPECT_EQ(ReplaceFileContents(path, "new", {.files = &lockedFolder}), "");
     EXPECT_EQ(Saved(path), "new");
     EXPECT_EQ(StatusOf(path).st_ino, inode);
-    EXPECT_EQ(EntryCount(), 2u) << "no backup where the folder takes no file";
+    EXPECT_EQ(EntryCount(), 1u);
 }
 
 TEST_F(Save, LeavesNoTemporaryNamesBehind) {

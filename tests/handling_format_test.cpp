@@ -118,26 +118,20 @@ TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
               "the author line would read back as another author");
 }
 
+// Every line ends in CR LF; every value is followed by one space, an empty one too.
 TEST(Format, WritesHeaderCommentsAndCarLines) {
     HandlingDocument doc;
-    doc.Author = "Ann";
     doc.BeforeComments = ";one\r\r;two\r";
     doc.AfterComments = ";end\r";
     doc.Cars.resize(2);
     doc.Cars[0].Set(0, "CAR");
     doc.Cars[0].Set(1, "0.50");
-    std::string expected = ";-# File Created By Kestrix 1.0\r\n"
-                           ";-# www  : https://kestrix.example.org/\r\n"
-                           ";-# email: kestrix@example.org\r\n"
-                           ";-# File Author : Ann\r\n"
-                           ";one\r\n;two\r\n"
-                           "CAR 0.50 " +
-                           std::string(30, ' ') + "\r\n" + std::string(32, ' ') + "\r\n;end\r\n";
-    EXPECT_EQ(WriteHandlingText(doc), expected);
-
-    doc.Author.clear();
-    doc.BeforeComments.clear();
-    EXPECT_EQ(WriteHandlingText(doc).find(";-# File Author"), std::string::npos);
+    const std::string text = WriteHandlingText(doc);
+    EXPECT_TRUE(text.ends_with(";-# email: kestrix@example.org\r\n;one\r\n;two\r\nCAR 0.50 " +
+                               std::string(30, ' ') + "\r\n" + std::string(32, ' ') + "\r\n;end\r\n"))
+        << "no author line without an author";
+    doc.Author = "Ann";
+    EXPECT_NE(WriteHandlingText(doc).find("\r\n;-# File Author : Ann\r\n;one\r\n"), std::string::npos);
 }
 
 // A document of comments, an author and cars without blanks in their values

@@ -93,11 +93,15 @@ TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
         return opened.ChangedOnDisk(path);
     };
     EXPECT_TRUE(changedBy([&] { test::WriteFile(path, kPadded + "; more\n"); }));
+    // The same size, rewritten within the same second: only the nanoseconds tell.
+    const auto stampAt = [&](long nanoseconds) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {12345, nanoseconds}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    stampAt(100);
     EXPECT_TRUE(changedBy([&] {
-        // The same size, written in the same instant as far as the clock can tell, but another time stamp.
         test::WriteFile(path, OnDisk(path).replace(0, 1, ":"));
-        const struct timespec times[2] = {{0, UTIME_OMIT}, {12345, 0}};
-        ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+        stampAt(200);
     }));
     EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));
     EXPECT_TRUE(opened.OfferReload(path));

@@ -2,6 +2,7 @@
 // running editor's journal is never offered, and a journal that does not
 // read whole is refused whole.
 #include "handling_file/recovery_journal.h"
+#include "scripted_files.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -104,7 +105,9 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole
     // A last record cut short is one a kill stopped while it was written: the records before it stand.
     for (const std::size_t cut : {1, 3, 12}) {
         test::WriteFile(Folder() + "/cut.journal", whole.substr(0, whole.size() - cut));
-        EXPECT_EQ(ReadJournal(Folder() + "/cut.journal").records, std::vector<std::string>{"compacted"});
+        const LeftJournal journal = ReadJournal(Folder() + "/cut.journal");
+        EXPECT_EQ(journal.records, std::vector<std::string>{"compacted"});
+        EXPECT_TRUE(journal.cut);
     }
     std::string flipped = whole;
     flipped[flipped.size() - 18] ^= 1;
@@ -118,14 +121,35 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole
     test::WriteFile(Folder() + "/damaged.journal", whole);
     const LeftJournal read = ReadJournal(Folder() + "/damaged.journal");
     EXPECT_EQ(read.records, (std::vector<std::string>{"compacted", "c"}));
+    EXPECT_FALSE(read.cut);
 }
 
-TEST_F(Journal, AFolderThatCannotBeMadeGivesOneMessage) {
+// A journal that cannot be kept says why; what it reported written stands.
+TEST_F(Journal, FailuresGiveOneMessageAndLeaveNoHalfJournal) {
     // A file where the folder should be stops root as well as anyone.
-    test::WriteFile(Path("state"), "not a folder");
+    test::WriteFile(Path("file"), "not a folder");
     RecoveryJournal journal;
-    EXPECT_EQ(journal.Start(Path("state/kestrix"), "/f.cfg"),
-              "Cannot keep a recovery journal in \"" + Path("state/kestrix") + "\": Not a directory");
+    EXPECT_EQ(journal.Start(Path("file/kestrix"), "/f.cfg"),
+              "Cannot keep a recovery journal in \"" + Path("file/kestrix") + "\": Not a directory");
     EXPECT_FALSE(journal.Active());
     EXPECT_EQ(journal.Append("x"), "") << "the editor works on without recovery";
+
+    test::ScriptedFiles files;
+    files.syncFolderError = EIO;
+    RecoveryJournal unflushed(files);
+    EXPECT_EQ(unflushed.Start(Folder(), "/f.cfg"),
+              "Cannot keep a recovery journal in \"" + Folder() + "\": Input/output error");
+    EXPECT_FALSE(unflushed.Active());
+    EXPECT_TRUE(std::filesystem::is_empty(Folder())) << "a journal whose name may be lost is removed";
+
+    files.syncFolderError = EINVAL; // a file system that cannot flush a folder at all
+    RecoveryJournal full(files);
+    ASSERT_EQ(full.Start(Folder(), "/f.cfg"), "");
+    ASSERT_EQ(full.Append("first"), "");
+    files.bytesBeforeWriteFails = RecoveryJournal::kFrameBytes + 2;
+    EXPECT_EQ(full.Append("second"),
+              "Cannot write the recovery journal \"" + full.Path() + "\": No space left on device");
+    const LeftJournal left = ReadJournal(full.Path());
+    EXPECT_EQ(left.records, std::vector<std::string>{"first"});
+    EXPECT_TRUE(left.cut);
 }

@@ -1,4 +1,4 @@
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>

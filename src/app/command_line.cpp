@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
 #include "compare/file_compare.h"
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
+#include "handling_file/file_save.h"
 #include "handling_file/layout.h"
 #include "validation/error_check.h"
 
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrix {
@@ -161,7 +161,7 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
-    const std::string error = SaveCheckedText(out, bytes, doc);
+    const std::string error = ReplaceFileContents(out, bytes, {.readsBackAs = &doc});
     return error.empty() ? kExitClean : Fail(err, error);
 }
 
@@ -213,19 +213,15 @@ int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
     return Finish(out, err, kExitClean);
 }
 
-bool Exists(const std::string& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
 // A version-control system hands the merge temporary files in its working
 // folder, so the merge leaves no backup copy there.
 std::string WriteMerged(const std::string& path, std::string_view text, const HandlingDocument& merged) {
     const std::string backup = BackupPathFor(path);
-    const bool hadBackup = Exists(backup);
-    const std::string error = SaveCheckedText(path, text, merged);
+    FileStatus status;
+    const bool hadBackup = SystemFiles().Status(backup, status) == 0;
+    const std::string error = ReplaceFileContents(path, text, {.readsBackAs = &merged});
     if (!hadBackup)
-        ::unlink(backup.c_str());
+        SystemFiles().Remove(backup);
     return error;
 }
 

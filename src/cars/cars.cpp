@@ -1,5 +1,6 @@
 #include "cars/cars.h"
 
+#include "handling_file/file_read.h"
 #include "handling_file/handling_format.h"
 #include "model/number.h"
 #include "model/stat_catalogue.h"
@@ -193,15 +194,9 @@ std::string ExportText(const HandlingDocument& doc, const std::vector<std::strin
 }
 
 std::string ExportCars(const std::string& path, const HandlingDocument& doc,
-                       const std::vector<std::string>& names) {
-    PosixFileOperations files;
-    return ExportCars(path, doc, names, files);
-}
-
-std::string ExportCars(const std::string& path, const HandlingDocument& doc,
                        const std::vector<std::string>& names, FileOperations& files) {
     const HandlingDocument exported = ExportDocument(doc, names);
-    return SaveCheckedText(path, ExportedText(exported), exported, files);
+    return ReplaceFileContents(path, ExportedText(exported), {.readsBackAs = &exported, .files = &files});
 }
 
 } // namespace kestrix

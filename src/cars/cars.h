@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/change.h"
-#include "handling_file/file_io.h"
+#include "handling_file/file_save.h"
 #include "model/handling_document.h"
 
 #include <string>
@@ -63,8 +63,6 @@ std::string ExportText(const HandlingDocument& doc, const std::vector<std::strin
 // back as the ExportDocument. Returns an error naming the
 // path and the reason, or empty text.
 std::string ExportCars(const std::string& path, const HandlingDocument& doc,
-                       const std::vector<std::string>& names);
-std::string ExportCars(const std::string& path, const HandlingDocument& doc,
-                       const std::vector<std::string>& names, FileOperations& files);
+                       const std::vector<std::string>& names, FileOperations& files = SystemFiles());
 
 } // namespace kestrix

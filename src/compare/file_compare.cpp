@@ -69,25 +69,13 @@ FileContents ContentsOf(const ParsedHandlingFile& file) {
             file.Author ? std::string_view(*file.Author) : std::string_view()};
 }
 
-std::string_view BlockText(const FileContents& contents, Block block) {
+std::string_view BlockLabel(DocumentText block) {
     switch (block) {
-    case Block::Before:
-        return contents.before;
-    case Block::After:
-        return contents.after;
-    case Block::Author:
-        break;
-    }
-    return contents.author;
-}
-
-std::string_view BlockLabel(Block block) {
-    switch (block) {
-    case Block::Before:
+    case DocumentText::BeforeComments:
         return "(comments before the cars)";
-    case Block::After:
+    case DocumentText::AfterComments:
         return "(comments after the cars)";
-    case Block::Author:
+    case DocumentText::Author:
         break;
     }
     return "(author)";
@@ -122,8 +110,8 @@ std::vector<int> MatchCars(const CarTable& from, const CarTable& to) {
 }
 
 FileDifference CompareFiles(const FileContents& before, const FileContents& after) {
-    const CarTable& oldCars = *before.cars;
-    const CarTable& newCars = *after.cars;
+    const CarTable& oldCars = *before.Cars;
+    const CarTable& newCars = *after.Cars;
     FileDifference difference;
     const std::vector<int> match = MatchCars(oldCars, newCars);
     std::vector<bool> matched(newCars.size(), false);
@@ -148,8 +136,8 @@ FileDifference CompareFiles(const FileContents& before, const FileContents& afte
             difference.added.push_back(newRow);
     }
     difference.reordered = Reordered(match);
-    for (const Block block : kBlocks) {
-        if (BlockText(before, block) != BlockText(after, block))
+    for (const DocumentText block : kDocumentTexts) {
+        if (TextIn(before, block) != TextIn(after, block))
             difference.blocks.push_back(block);
     }
     return difference;
@@ -161,8 +149,8 @@ std::string StatLabel(int column) {
 
 std::string DifferenceText(const FileContents& before, const FileContents& after,
                            const FileDifference& difference) {
-    const CarTable& oldCars = *before.cars;
-    const CarTable& newCars = *after.cars;
+    const CarTable& oldCars = *before.Cars;
+    const CarTable& newCars = *after.Cars;
     std::string out;
     out.reserve(difference.stats.size() * 48);
     for (const StatDifference& stat : difference.stats) {
@@ -176,9 +164,9 @@ std::string DifferenceText(const FileContents& before, const FileContents& after
         AppendLine(out, {newCars[static_cast<std::size_t>(row)][0], "(added)"});
     if (difference.reordered)
         AppendLine(out, {"(order of the cars)", "(changed)"});
-    for (const Block block : difference.blocks) {
-        if (block == Block::Author)
-            AppendLine(out, {BlockLabel(block), before.author, after.author});
+    for (const DocumentText block : difference.blocks) {
+        if (block == DocumentText::Author)
+            AppendLine(out, {BlockLabel(block), before.Author, after.Author});
         else
             AppendLine(out, {BlockLabel(block), "(changed)"});
     }
@@ -191,17 +179,17 @@ std::string ValueLinesText(const FileContents& contents) {
         for (const char c : block)
             out += c == '\r' ? '\n' : c;
     };
-    if (!contents.author.empty())
-        out.append(kAuthorPrefix).append(contents.author).append("\n");
-    comments(contents.before);
+    if (!contents.Author.empty())
+        out.append(kAuthorPrefix).append(contents.Author).append("\n");
+    comments(contents.BeforeComments);
     std::vector<std::string> labels;
     for (int column = 0; column < kStatCount; ++column)
         labels.push_back(StatLabel(column));
-    for (const CarRow& car : *contents.cars) {
+    for (const CarRow& car : *contents.Cars) {
         for (int column = 0; column < kStatCount; ++column)
             AppendLine(out, {car[0], labels[static_cast<std::size_t>(column)], car[column]});
     }
-    comments(contents.after);
+    comments(contents.AfterComments);
     return out;
 }
 
@@ -212,7 +200,7 @@ constexpr std::string_view kWholeCar = "(whole car)";
 class ThreeWayMerge {
   public:
     ThreeWayMerge(const FileContents& base, const FileContents& ours, const FileContents& theirs)
-        : base_(*base.cars), ours_(*ours.cars), theirs_(*theirs.cars), baseToOurs_(MatchCars(base_, ours_)),
+        : base_(*base.Cars), ours_(*ours.Cars), theirs_(*theirs.Cars), baseToOurs_(MatchCars(base_, ours_)),
           baseToTheirs_(MatchCars(base_, theirs_)), oursToTheirs_(MatchCars(ours_, theirs_)),
           kept_(base_.size()) {
         for (std::size_t row = 0; row < base_.size(); ++row)
@@ -220,8 +208,8 @@ class ThreeWayMerge {
         outcome_.merged.Cars.reserve(ours_.size() + theirs_.size() / 8);
         PlaceBaseCars();
         PlaceAddedCars();
-        for (const Block block : kBlocks)
-            MergeBlock(block, BlockText(base, block), BlockText(ours, block), BlockText(theirs, block));
+        for (const DocumentText block : kDocumentTexts)
+            MergeBlock(block, TextIn(base, block), TextIn(ours, block), TextIn(theirs, block));
     }
 
     MergeOutcome Take() { return std::move(outcome_); }
@@ -340,18 +328,16 @@ class ThreeWayMerge {
         }
     }
 
-    void MergeBlock(Block block, std::string_view base, std::string_view ours, std::string_view theirs) {
+    void MergeBlock(DocumentText block, std::string_view base, std::string_view ours,
+                    std::string_view theirs) {
         const std::string_view merged = ours == base ? theirs : ours;
         if (ours != base && theirs != base && ours != theirs) {
-            if (block == Block::Author)
+            if (block == DocumentText::Author)
                 Conflict(BlockLabel(block), "(block)", base, ours, theirs);
             else
                 Conflict(BlockLabel(block), "(block)", OneLine(base), OneLine(ours), OneLine(theirs));
         }
-        HandlingDocument& doc = outcome_.merged;
-        (block == Block::Before  ? doc.BeforeComments
-         : block == Block::After ? doc.AfterComments
-                                 : doc.Author) = std::string(merged);
+        TextIn(outcome_.merged, block) = std::string(merged);
     }
 
     const CarTable& base_;

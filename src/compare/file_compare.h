@@ -1,6 +1,7 @@
 #pragma once
 
 #include "handling_file/handling_format.h"
+#include "model/document_text.h"
 #include "model/handling_document.h"
 
 #include <array>
@@ -15,20 +16,17 @@ namespace kestrix {
 
 // What a comparison or merge looks at in a file or a document.
 struct FileContents {
-    const CarTable* cars = nullptr;
-    std::string_view before; // comment lines, each followed by a CR
-    std::string_view after;
-    std::string_view author; // empty when the file has none
+    const CarTable* Cars = nullptr;
+    std::string_view BeforeComments; // comment lines, each followed by a CR
+    std::string_view AfterComments;
+    std::string_view Author; // empty when the file has none
 };
 FileContents ContentsOf(const HandlingDocument& doc);
 FileContents ContentsOf(const ParsedHandlingFile& file);
 
-// The blocks around the cars, compared and merged each as one value.
-enum class Block { Before, After, Author };
-inline constexpr std::array<Block, 3> kBlocks{Block::Before, Block::After, Block::Author};
-std::string_view BlockText(const FileContents& contents, Block block);
+// The texts around the cars are compared and merged each as one value, a block.
 // "(comments before the cars)", "(comments after the cars)", "(author)".
-std::string_view BlockLabel(Block block);
+std::string_view BlockLabel(DocumentText block);
 
 // For each row of from, the row of to with the same name and the same place
 // among the cars of that name, or -1.
@@ -45,7 +43,7 @@ struct FileDifference {
     std::vector<int> removed;          // rows of the old file with no match
     std::vector<int> added;            // rows of the new file with no match
     bool reordered = false;            // matched cars stand in another order
-    std::vector<Block> blocks;         // the blocks that differ
+    std::vector<DocumentText> blocks;  // the blocks that differ
     bool Empty() const {
         return stats.empty() && removed.empty() && added.empty() && !reordered && blocks.empty();
     }

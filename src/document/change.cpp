@@ -6,19 +6,6 @@ namespace kestrix {
 
 namespace {
 
-// Of a document or a const one.
-template <class Doc> auto& TextOf(Doc& doc, DocumentText text) {
-    switch (text) {
-    case DocumentText::BeforeComments:
-        return doc.BeforeComments;
-    case DocumentText::AfterComments:
-        return doc.AfterComments;
-    case DocumentText::Author:
-        break;
-    }
-    return doc.Author;
-}
-
 std::size_t HeapBytes(const std::string& text) {
     // Short texts live inside the string itself.
     return text.capacity() > std::string().capacity() ? text.capacity() + 1 : 0;
@@ -26,6 +13,84 @@ std::size_t HeapBytes(const std::string& text) {
 
 std::string CarName(const CarTable& cars, int row) {
     return std::string(cars[static_cast<std::size_t>(row)][VehicleIdentifier]);
+}
+
+// Keeps the first reason a change does not apply.
+class Mismatch {
+  public:
+    void Note(std::string reason) {
+        if (first_.empty())
+            first_ = std::move(reason);
+    }
+    std::string Take() { return std::move(first_); }
+
+  private:
+    std::string first_;
+};
+
+std::string CarNamed(const CarTable& cars, int row) {
+    return "car " + std::to_string(row + 1) + " ('" + CarName(cars, row) + "')";
+}
+
+void SetCell(CarTable& cars, const CellChange& cell, bool undo, Mismatch& mismatch) {
+    if (cell.row < 0 || cell.row >= static_cast<int>(cars.size())) {
+        mismatch.Note("the file has no car " + std::to_string(cell.row + 1));
+        return;
+    }
+    CarRow& car = cars[static_cast<std::size_t>(cell.row)];
+    const std::string& expected = undo ? cell.after : cell.before;
+    if (car[cell.column] != expected)
+        mismatch.Note(CarNamed(cars, cell.row) + " has \"" + std::string(car[cell.column]) + "\" as its " +
+                      std::string(StatCatalogue::Instance()[cell.column].StatName) + ", not \"" + expected +
+                      "\"");
+    car.Set(cell.column, undo ? cell.before : cell.after);
+}
+
+// Rows go from the last, each from the row it has before any of them went.
+void RemoveRows(CarTable& cars, const std::vector<RowChange>& rows, Mismatch& mismatch) {
+    for (auto removed = rows.rbegin(); removed != rows.rend(); ++removed) {
+        const bool inTable = removed->row >= 0 && removed->row < static_cast<int>(cars.size());
+        if (!inTable || cars[static_cast<std::size_t>(removed->row)] != removed->car)
+            mismatch.Note("the car '" + std::string(removed->car[VehicleIdentifier]) + "' is no longer car " +
+                          std::to_string(removed->row + 1) + " as it was");
+        if (inTable)
+            cars.erase(cars.begin() + removed->row);
+    }
+}
+
+// Rows come from the first, each to the row it has once all of them came.
+void InsertRows(CarTable& cars, const std::vector<RowChange>& rows, Mismatch& mismatch) {
+    for (const RowChange& added : rows) {
+        if (added.row < 0 || added.row > static_cast<int>(cars.size()))
+            mismatch.Note("the file has fewer cars than " + std::to_string(added.row));
+        else
+            cars.insert(cars.begin() + added.row, added.car);
+    }
+}
+
+void SetText(HandlingDocument& doc, const TextChange& text, bool undo, Mismatch& mismatch) {
+    std::string& now = TextIn(doc, text.text);
+    if (now != (undo ? text.after : text.before))
+        mismatch.Note(text.text == DocumentText::Author ? "its author is not as it was"
+                                                        : "its comments are not as they were");
+    now = undo ? text.before : text.after;
+}
+
+// Done, the cells change by the rows before any car came or went; undone,
+// by those rows again, once the cars are back where they were.
+std::string Apply(HandlingDocument& doc, const Change& change, bool undo) {
+    Mismatch mismatch;
+    if (!undo)
+        for (const CellChange& cell : change.cells)
+            SetCell(doc.Cars, cell, false, mismatch);
+    RemoveRows(doc.Cars, undo ? change.added : change.removed, mismatch);
+    InsertRows(doc.Cars, undo ? change.removed : change.added, mismatch);
+    if (undo)
+        for (auto cell = change.cells.rbegin(); cell != change.cells.rend(); ++cell)
+            SetCell(doc.Cars, *cell, true, mismatch);
+    for (const TextChange& text : change.texts)
+        SetText(doc, text, undo, mismatch);
+    return mismatch.Take();
 }
 
 } // namespace
@@ -69,17 +134,16 @@ Change TextsChange(const HandlingDocument& doc,
     change.kind = Change::Kind::Texts;
     change.caption = std::move(caption);
     for (const auto& [text, after] : texts)
-        if (const std::string& before = TextOf(doc, text); before != after)
+        if (const std::string& before = TextIn(doc, text); before != after)
             change.texts.push_back({text, before, after});
     return change;
 }
 
 Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then, std::string caption) {
-    Change change = TextsChange(now,
-                                {{DocumentText::BeforeComments, then.BeforeComments},
-                                 {DocumentText::AfterComments, then.AfterComments},
-                                 {DocumentText::Author, then.Author}},
-                                std::move(caption));
+    std::vector<std::pair<DocumentText, std::string>> texts;
+    for (const DocumentText text : kDocumentTexts)
+        texts.emplace_back(text, TextIn(then, text));
+    Change change = TextsChange(now, texts, std::move(caption));
     change.kind = Change::Kind::Values;
     const std::size_t common = std::min(now.Cars.size(), then.Cars.size());
     for (std::size_t row = 0; row < common; ++row)
@@ -134,26 +198,12 @@ int RowAfter(const Change& change, int row, bool undo) {
     return moved;
 }
 
-void DoChange(HandlingDocument& doc, const Change& change) {
-    for (const CellChange& cell : change.cells)
-        doc.Cars.at(static_cast<std::size_t>(cell.row)).Set(cell.column, cell.after);
-    for (auto removed = change.removed.rbegin(); removed != change.removed.rend(); ++removed)
-        doc.Cars.erase(doc.Cars.begin() + removed->row);
-    for (const RowChange& added : change.added)
-        doc.Cars.insert(doc.Cars.begin() + added.row, added.car);
-    for (const TextChange& text : change.texts)
-        TextOf(doc, text.text) = text.after;
+std::string DoChange(HandlingDocument& doc, const Change& change) {
+    return Apply(doc, change, false);
 }
 
-void UndoChange(HandlingDocument& doc, const Change& change) {
-    for (const TextChange& text : change.texts)
-        TextOf(doc, text.text) = text.before;
-    for (auto added = change.added.rbegin(); added != change.added.rend(); ++added)
-        doc.Cars.erase(doc.Cars.begin() + added->row);
-    for (const RowChange& removed : change.removed)
-        doc.Cars.insert(doc.Cars.begin() + removed.row, removed.car);
-    for (auto cell = change.cells.rbegin(); cell != change.cells.rend(); ++cell)
-        doc.Cars.at(static_cast<std::size_t>(cell->row)).Set(cell->column, cell->before);
+std::string UndoChange(HandlingDocument& doc, const Change& change) {
+    return Apply(doc, change, true);
 }
 
 std::size_t HeldBytes(const Change& change) {

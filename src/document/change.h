@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/car_change.h"
+#include "model/document_text.h"
 #include "model/handling_document.h"
 
 #include <string>
@@ -16,9 +17,6 @@ struct RowChange {
     int savedRow = -1;
     friend bool operator==(const RowChange&, const RowChange&) = default;
 };
-
-// The texts of the document besides its cars.
-enum class DocumentText { BeforeComments, AfterComments, Author };
 
 struct TextChange {
     DocumentText text = DocumentText::Author;
@@ -68,9 +66,12 @@ std::string CountedCaption(std::string_view what, std::size_t values);
 // Where a car at row before the change (after it, when undone) is afterwards; -1 when the change removes it.
 int RowAfter(const Change& change, int row, bool undo);
 
-// Applies a change to the document, forwards or backwards: the one path by which it changes.
-void DoChange(HandlingDocument& doc, const Change& change);
-void UndoChange(HandlingDocument& doc, const Change& change);
+// Applies a change to the document, forwards or backwards: the one path by
+// which a document changes. Returns why the document does not hold what the
+// change replaces (the first value, car or text that differs), or empty
+// text; every part of the change that has its place is applied all the same.
+std::string DoChange(HandlingDocument& doc, const Change& change);
+std::string UndoChange(HandlingDocument& doc, const Change& change);
 
 // The bytes a change holds beyond its own size: what the history pays for it.
 std::size_t HeldBytes(const Change& change);

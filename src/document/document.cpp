@@ -140,6 +140,21 @@ void Document::Redo() {
     Apply(history_[position_ - 1], false, true);
 }
 
+void Document::RestoreUndone(Change change) {
+    if (CanUndo() || change.Empty())
+        return;
+    Step step{std::move(change), nextStep_++, {}, {}};
+    // The cars it added are those at its rows now; those it removed come back as new ones.
+    for (const RowChange& added : step.change.added)
+        step.addedIds.push_back(ids_.at(static_cast<std::size_t>(added.row)));
+    for (std::size_t i = 0; i < step.change.removed.size(); ++i)
+        step.removedIds.push_back(nextId_++);
+    history_.insert(history_.begin(), std::move(step));
+    if (savedPosition_ != kNoSavedPosition)
+        ++savedPosition_;
+    Apply(history_.front(), true, true);
+}
+
 std::size_t Document::HistoryBytes() const {
     std::size_t bytes = history_.capacity() * sizeof(Step);
     for (const Step& step : history_)
@@ -225,6 +240,7 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
             ids_.insert(ids_.begin() + change.added[i].row, step.addedIds[i]);
             changedValues_ += ChangedIn(change.added[i].car, step.addedIds[i]);
         }
+        // The document's own changes are made from it: they always apply.
         DoChange(data_, change);
     } else {
         for (std::size_t i = change.added.size(); i-- > 0;) {

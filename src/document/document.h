@@ -105,6 +105,11 @@ class Document {
     const Change* NextRedo() const { return CanRedo() ? &history_[position_].change : nullptr; }
     void Undo();
     void Redo();
+    // A step the document holds done from before its history began (a step of
+    // the saved file that a recovered editor had undone) joins the history at
+    // its start and is undone, so that Redo does it again. Only while nothing
+    // can be undone.
+    void RestoreUndone(Change change);
     // The bytes the history holds beyond the steps' own size.
     std::size_t HistoryBytes() const;
 

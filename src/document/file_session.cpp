@@ -108,6 +108,8 @@ FileNotice FileSession::RecoverOffered() {
         return Refuse(journal, "The unsaved edits of \"" + journal.file + "\" cannot be recovered: " + error +
                                    ".\rThe file is open as it is on disk.");
     DiscardJournal(journal);
+    if (std::string lost = LostInJournal(journal); !lost.empty())
+        return {FileNotice::Kind::JournalCut, std::move(lost)};
     return {};
 }
 

@@ -20,6 +20,7 @@ struct FileNotice {
         None,             // nothing to tell
         JournalProblem,   // the recovery journal stopped; the editor works on: Ok
         JournalRefused,   // a left journal cannot be applied and was kept aside: Ok
+        JournalCut,       // a left journal was recovered but for its last step, cut short: Ok
         FileGone,         // the open file was deleted or moved away meanwhile: Ok
         OverwriteChanged, // before a save: Overwrite, Reload, or Cancel
         OverwriteGone,    // before a save: Overwrite, or Cancel

@@ -1,7 +1,7 @@
 #include "document/recovery.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -10,10 +10,12 @@ namespace kestrix {
 
 namespace {
 
-// A record is a step done ('C' and the change), or the last step undone ('U')
-// or the next one redone ('R'). Numbers are decimal and end in ';', texts are
-// their length and their bytes.
+// A record is a step done ('C' and the change), a step of the file undone
+// past it ('B' and the change), the last step undone ('U') or the next one
+// redone ('R'). Numbers are decimal and end in ';', texts are their length
+// and their bytes.
 constexpr char kDone = 'C';
+constexpr char kFileStep = 'B';
 constexpr std::string_view kUndone = "U";
 constexpr std::string_view kRedone = "R";
 
@@ -92,8 +94,8 @@ class RecordReader {
     bool ok_ = true;
 };
 
-std::string RecordOf(const Change& change) {
-    RecordWriter out(kDone);
+std::string RecordOf(char kind, const Change& change) {
+    RecordWriter out(kind);
     out.Number(static_cast<std::size_t>(change.kind));
     out.Text(change.caption);
     out.Number(change.cells.size());
@@ -115,7 +117,7 @@ std::string RecordOf(const Change& change) {
 }
 
 std::optional<Change> ChangeOfRecord(std::string_view record) {
-    if (!record.starts_with(kDone))
+    if (!record.starts_with(kDone) && !record.starts_with(kFileStep))
         return std::nullopt;
     RecordReader in(record.substr(1));
     Change change;
@@ -141,56 +143,10 @@ std::optional<Change> ChangeOfRecord(std::string_view record) {
     return change;
 }
 
-std::string CarNamed(const CarTable& cars, int row) {
-    return "car " + std::to_string(row + 1) + " ('" +
-           std::string(cars[static_cast<std::size_t>(row)][VehicleIdentifier]) + "')";
-}
-
-std::string& TextIn(HandlingDocument& doc, DocumentText text) {
-    return text == DocumentText::BeforeComments  ? doc.BeforeComments
-           : text == DocumentText::AfterComments ? doc.AfterComments
-                                                 : doc.Author;
-}
-
-// Does the change to doc as DoChange would, when doc still holds what the
-// change replaces; else returns why not (doc is then partly changed).
-std::string TryChange(HandlingDocument& doc, const Change& change) {
-    CarTable& cars = doc.Cars;
-    for (const CellChange& cell : change.cells) {
-        if (cell.row >= static_cast<int>(cars.size()))
-            return "the file has no car " + std::to_string(cell.row + 1);
-        const std::string_view now = cars[static_cast<std::size_t>(cell.row)][cell.column];
-        if (now != cell.before)
-            return CarNamed(cars, cell.row) + " has \"" + std::string(now) + "\" as its " +
-                   std::string(StatCatalogue::Instance()[cell.column].StatName) + ", not \"" + cell.before +
-                   "\"";
-        cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
-    }
-    for (auto removed = change.removed.rbegin(); removed != change.removed.rend(); ++removed) {
-        if (removed->row >= static_cast<int>(cars.size()) ||
-            cars[static_cast<std::size_t>(removed->row)] != removed->car)
-            return "the car '" + std::string(removed->car[VehicleIdentifier]) + "' is no longer car " +
-                   std::to_string(removed->row + 1) + " as it was";
-        cars.erase(cars.begin() + removed->row);
-    }
-    for (const RowChange& added : change.added) {
-        if (added.row > static_cast<int>(cars.size()))
-            return "the file has fewer cars than " + std::to_string(added.row);
-        cars.insert(cars.begin() + added.row, added.car);
-    }
-    for (const TextChange& text : change.texts) {
-        std::string& now = TextIn(doc, text.text);
-        if (now != text.before)
-            return text.text == DocumentText::Author ? "its author is not as it was"
-                                                     : "its comments are not as they were";
-        now = text.after;
-    }
-    return {};
-}
-
 } // namespace
 
-DocumentRecovery::DocumentRecovery(Document& doc) : doc_(doc) {
+DocumentRecovery::DocumentRecovery(Document& doc, FileOperations& files)
+    : doc_(doc), files_(files), journal_(files) {
     doc_.SetRecorder(this);
 }
 
@@ -205,8 +161,10 @@ std::string DocumentRecovery::TakeProblem() {
 void DocumentRecovery::Close() {
     journal_.Remove();
     entries_.clear();
+    settled_.clear();
+    below_ = 0;
     position_ = 0;
-    entryBytes_ = 0;
+    recordBytes_ = 0;
 }
 
 void DocumentRecovery::Fail(std::string problem) {
@@ -219,9 +177,9 @@ std::vector<LeftJournal> DocumentRecovery::LeftJournals(const std::string* file)
     std::vector<LeftJournal> journals;
     if (folder_.empty())
         return journals;
-    for (LeftJournal& journal : FindLeftJournals(folder_, file)) {
+    for (LeftJournal& journal : FindLeftJournals(folder_, file, files_)) {
         if (journal.error.empty() && journal.records.empty())
-            DiscardJournal(journal);
+            DiscardJournal(journal, files_);
         else
             journals.push_back(std::move(journal));
     }
@@ -237,30 +195,40 @@ void DocumentRecovery::Based(const Document& doc) {
 }
 
 // The journal's steps follow the document's: an undo or redo that moves over
-// the same step in the same direction is a short record; any other is a step
-// of its own.
+// a step the journal holds is a short record; a step undone past them all is
+// one the file holds; any other is a step of its own.
 void DocumentRecovery::Stepped(const Change& change, std::uint64_t step, bool undone) {
     if (!journal_.Active())
         return;
-    const bool last = position_ > 0 && entries_[position_ - 1].step == step;
-    const bool next = position_ < entries_.size() && entries_[position_].step == step;
-    if (last && entries_[position_ - 1].inverse != undone) {
+    if (undone && position_ > 0) {
         --position_;
         Write(kUndone);
-    } else if (next && entries_[position_].inverse == undone) {
+    } else if (undone) {
+        std::string record = RecordOf(kFileStep, change);
+        recordBytes_ += record.size();
+        entries_.insert(entries_.begin(), {step, std::move(record)});
+        ++below_;
+        Write(entries_.front().record);
+    } else if (position_ < entries_.size() && entries_[position_].step == step) {
         ++position_;
         Write(kRedone);
     } else {
-        Push(step, undone, RecordOf(undone ? InverseOf(change) : change));
+        Push(step, RecordOf(kDone, change));
     }
 }
 
-void DocumentRecovery::Push(std::uint64_t step, bool inverse, std::string record) {
-    for (std::size_t i = position_; i < entries_.size(); ++i)
-        entryBytes_ -= entries_[i].record.size();
+// A commit drops the undone steps from the history; those of the file stay undone for good.
+void DocumentRecovery::Push(std::uint64_t step, std::string record) {
+    for (std::size_t i = entries_.size(); i-- > position_;) {
+        if (i < below_)
+            settled_.push_back(std::move(entries_[i].record));
+        else
+            recordBytes_ -= entries_[i].record.size();
+    }
+    below_ = std::min(below_, position_);
     entries_.resize(position_);
-    entryBytes_ += record.size();
-    entries_.push_back({step, inverse, std::move(record)});
+    recordBytes_ += record.size();
+    entries_.push_back({step, std::move(record)});
     ++position_;
     Write(entries_.back().record);
 }
@@ -270,19 +238,27 @@ void DocumentRecovery::Write(std::string_view record) {
         Fail(std::move(problem));
         return;
     }
-    // What the journal would hold written anew: each step, and an undo for each undone one.
-    constexpr std::size_t frame = RecoveryJournal::kFrameBytes;
-    const std::size_t needed =
-        entryBytes_ + frame * entries_.size() + (frame + 1) * (entries_.size() - position_);
-    if (journal_.Bytes() > 2 * needed + kSlackBytes)
+    if (journal_.Bytes() > 2 * CompactedBytes() + kSlackBytes)
         Compact();
 }
 
+// The journal written anew: the steps of the file undone, nearest the file
+// first, down to the first the history holds; those redone; the steps done
+// since (the first drops the settled ones); then undone back to the position.
+std::size_t DocumentRecovery::CompactedBytes() const {
+    constexpr std::size_t frame = RecoveryJournal::kFrameBytes;
+    return recordBytes_ + frame * (settled_.size() + entries_.size()) +
+           (frame + 1) * (below_ + entries_.size() - position_);
+}
+
 void DocumentRecovery::Compact() {
-    std::vector<std::string> records;
-    records.reserve(entries_.size() * 2 - position_);
-    for (const Entry& entry : entries_)
-        records.push_back(entry.record);
+    std::vector<std::string> records = settled_;
+    records.reserve(settled_.size() + 2 * entries_.size() + below_);
+    for (std::size_t i = below_; i-- > 0;)
+        records.push_back(entries_[i].record);
+    records.insert(records.end(), below_, std::string(kRedone));
+    for (std::size_t i = below_; i < entries_.size(); ++i)
+        records.push_back(entries_[i].record);
     records.insert(records.end(), entries_.size() - position_, std::string(kUndone));
     if (std::string problem = journal_.Rewrite(records); !problem.empty())
         Fail(std::move(problem));
@@ -291,37 +267,53 @@ void DocumentRecovery::Compact() {
 std::string ReplayJournal(Document& doc, const std::vector<std::string>& records) {
     // Every record is read and every step tried on a copy first, so that a
     // journal is applied whole or not at all.
-    std::vector<std::optional<Change>> steps;
+    struct Step {
+        char kind = kDone;
+        std::optional<Change> change;
+    };
+    std::vector<Step> steps;
     steps.reserve(records.size());
     HandlingDocument trial = doc.Data();
-    std::vector<const Change*> done;
+    std::vector<const Change*> history; // as the document will hold it
     std::size_t position = 0;
+    const std::string holdsNot = "it is damaged: it takes back a step it does not hold";
     for (const std::string& record : records) {
         if (record == kUndone || record == kRedone) {
             const bool undo = record == kUndone;
-            if (undo ? position == 0 : position == done.size())
-                return "it is damaged: it takes back a step it does not hold";
+            if (undo ? position == 0 : position == history.size())
+                return holdsNot;
             if (undo)
-                UndoChange(trial, *done[--position]);
+                UndoChange(trial, *history[--position]);
             else
-                DoChange(trial, *done[position++]);
-            steps.emplace_back();
+                DoChange(trial, *history[position++]);
+            steps.push_back({record[0], std::nullopt});
             continue;
         }
-        std::optional<Change> change = ChangeOfRecord(record);
-        if (!change)
+        Step step{record.empty() ? kDone : record[0], ChangeOfRecord(record)};
+        if (!step.change)
             return "it is damaged: a step cannot be read";
-        if (std::string why = TryChange(trial, *change); !why.empty())
-            return "the edit \"" + change->caption + "\" no longer applies: " + why;
-        steps.push_back(std::move(change));
-        done.resize(position);
-        done.push_back(&*steps.back());
+        const bool fileStep = step.kind == kFileStep;
+        if (fileStep && (position != 0 || doc.CanUndo()))
+            return holdsNot;
+        if (std::string why = fileStep ? UndoChange(trial, *step.change) : DoChange(trial, *step.change);
+            !why.empty())
+            return "the edit \"" + step.change->caption + "\" no longer applies: " + why;
+        steps.push_back(std::move(step));
+        const Change* change = &*steps.back().change;
+        if (fileStep) {
+            history.insert(history.begin(), change);
+            continue;
+        }
+        history.resize(position);
+        history.push_back(change);
         ++position;
     }
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (steps[i])
-            doc.Commit(std::move(*steps[i]));
-        else if (records[i] == kUndone)
+    for (Step& step : steps) {
+        if (step.kind == kDone && step.change)
+            doc.Commit(std::move(*step.change));
+        else if (step.kind == kFileStep)
+            doc.RestoreUndone(std::move(*step.change));
+        else if (step.kind == kUndone[0])
             doc.Undo();
         else
             doc.Redo();
@@ -329,15 +321,12 @@ std::string ReplayJournal(Document& doc, const std::vector<std::string>& records
     return {};
 }
 
-void DiscardJournal(const LeftJournal& journal) {
-    std::remove(journal.path.c_str());
-}
-
-std::string SetJournalAside(const LeftJournal& journal) {
-    const std::string aside = journal.path + ".refused";
-    if (std::rename(journal.path.c_str(), aside.c_str()) != 0)
-        return journal.path;
-    return aside;
+std::string LostInJournal(const LeftJournal& journal) {
+    if (!journal.cut)
+        return {};
+    return "The recovery journal \"" + journal.path +
+           "\" ends inside the step that was being written when the editor ended: that last step of \"" +
+           journal.file + "\" is lost, and the ones before it are recovered.";
 }
 
 } // namespace kestrix

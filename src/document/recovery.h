@@ -11,15 +11,15 @@
 namespace kestrix {
 
 // Keeps the document's unsaved steps in a recovery journal, so that the edits
-// of an editor that was killed or crashed can be applied again to its file.
-// The journal holds the steps from the file as last read or saved: a step
-// done, undone or redone is a record written before the commit returns. A
-// step undone past the saved file is recorded as its inverse, done. When the
-// records outgrow the steps they amount to, the journal is written anew from
-// those steps alone, so it never grows without bound.
+// of an editor that was killed or crashed can be applied again to its file,
+// with their undo history as it was. The journal holds the steps from the
+// file as last read or saved: a step done, undone or redone is a record
+// written before the commit returns, and so is a step of the file undone
+// past it. When the records outgrow the steps they amount to, the journal is
+// written anew from those steps alone, so it never grows without bound.
 class DocumentRecovery : private DocumentRecorder {
   public:
-    explicit DocumentRecovery(Document& doc);
+    explicit DocumentRecovery(Document& doc, FileOperations& files = SystemFiles());
     DocumentRecovery(const DocumentRecovery&) = delete;
     DocumentRecovery& operator=(const DocumentRecovery&) = delete;
     ~DocumentRecovery();
@@ -43,35 +43,42 @@ class DocumentRecovery : private DocumentRecorder {
   private:
     void Based(const Document& doc) override;
     void Stepped(const Change& change, std::uint64_t step, bool undone) override;
-    void Push(std::uint64_t step, bool inverse, std::string record);
+    void Push(std::uint64_t step, std::string record);
     void Write(std::string_view record);
     void Fail(std::string problem);
+    std::size_t CompactedBytes() const;
 
-    // A step as the journal has it: the document's step, done or as its inverse.
+    // A step as the journal has it: the document's step and its record.
     struct Entry {
         std::uint64_t step = 0;
-        bool inverse = false;
         std::string record;
     };
     Document& doc_;
+    FileOperations& files_;
     std::string folder_;
     RecoveryJournal journal_;
+    // The steps the journal knows, in the order of the document's history:
+    // first the steps of the file that were undone past it (the deepest
+    // first), then those done since. Those from position_ on are undone.
     std::vector<Entry> entries_;
-    std::size_t position_ = 0; // the entries in effect; those after it were undone
-    std::size_t entryBytes_ = 0;
+    std::size_t below_ = 0; // the entries that are steps of the file
+    std::size_t position_ = 0;
+    // Steps of the file undone for good (a commit dropped them from the
+    // history): the state from which the other steps go, nearest the file first.
+    std::vector<std::string> settled_;
+    std::size_t recordBytes_ = 0; // of the entries and the settled steps
     std::string problem_;
     bool failed_ = false;
 };
 
 // Applies a left journal's steps to the document, which holds the journal's
-// file as it is on disk now, as steps that can be undone; the file is not
+// file as it is on disk now and nothing to undo, as steps that can be undone
+// and redone as they could be in the editor that left it; the file is not
 // written. When a record cannot be read or a step no longer applies, nothing
 // is applied and the reason is returned.
 std::string ReplayJournal(Document& doc, const std::vector<std::string>& records);
 
-// A journal refused or declined: Discard removes it; a refused one is kept
-// aside under another name, never offered again, and that name is returned.
-void DiscardJournal(const LeftJournal& journal);
-std::string SetJournalAside(const LeftJournal& journal);
+// What a recovered journal lost, to be told once: empty when it lost nothing.
+std::string LostInJournal(const LeftJournal& journal);
 
 } // namespace kestrix

@@ -1,21 +1,21 @@
 #include "handling_file/opened_file.h"
 
-#include <sys/stat.h>
+#include "handling_file/file_save.h"
 
 namespace kestrix {
 
-DiskStamp StampOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+DiskStamp StampOf(const std::string& path, FileOperations& files) {
+    FileStatus status;
+    if (files.TargetStatus(path, status) != 0)
         return {};
-    return DiskStamp{true, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+    return DiskStamp{true, status.identity, status.size, status.modified};
 }
 
 HandlingFileRead OpenedFile::Read(const std::string& path) {
     HandlingFileRead result;
     // The stamp first: a change while the file is read then shows as one since.
-    const DiskStamp stamp = StampOf(path);
-    FileRead bytes = ReadFileBytes(path);
+    const DiskStamp stamp = StampOf(path, files_);
+    FileRead bytes = ReadFileBytes(path, files_);
     if (!bytes.error.empty()) {
         result.error = bytes.error;
         return result;
@@ -56,11 +56,11 @@ std::string OpenedFile::Save(const std::string& path, const HandlingDocument& do
                              const SaveSettings& settings) {
     const std::string bytes = TextOf(doc, settings);
     const BackupMode backup = backedUp_ == path ? BackupMode::Keep : BackupMode::Replace;
-    if (std::string error = SaveCheckedText(path, bytes, doc, backup); !error.empty())
+    if (std::string error = ReplaceFileContents(path, bytes, {backup, &doc, &files_}); !error.empty())
         return error;
     backedUp_ = path;
     path_ = path;
-    stamp_ = StampOf(path);
+    stamp_ = StampOf(path, files_);
     // The next save keeps the layout of the file as it now is.
     layout_ = ReadKeepingLayout(bytes).layout;
     return {};
@@ -69,7 +69,7 @@ std::string OpenedFile::Save(const std::string& path, const HandlingDocument& do
 OpenedFile::DiskChange OpenedFile::ChangeOnDisk(const std::string& path) const {
     if (path_.empty() || path != path_)
         return DiskChange::None;
-    const DiskStamp now = StampOf(path);
+    const DiskStamp now = StampOf(path, files_);
     if (now == stamp_)
         return DiskChange::None;
     return now.exists || !stamp_.exists ? DiskChange::Changed : DiskChange::Gone;
@@ -78,7 +78,7 @@ OpenedFile::DiskChange OpenedFile::ChangeOnDisk(const std::string& path) const {
 bool OpenedFile::OfferReload(const std::string& path) {
     if (!ChangedOnDisk(path))
         return false;
-    const DiskStamp now = StampOf(path);
+    const DiskStamp now = StampOf(path, files_);
     if (now == offered_)
         return false;
     offered_ = now;
@@ -87,7 +87,7 @@ bool OpenedFile::OfferReload(const std::string& path) {
 
 void OpenedFile::AcceptDiskState(const std::string& path) {
     if (path == path_)
-        stamp_ = StampOf(path);
+        stamp_ = StampOf(path, files_);
 }
 
 } // namespace kestrix

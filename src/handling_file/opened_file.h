@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
 #include "handling_file/layout.h"
 
 #include <string>
@@ -16,17 +16,13 @@ struct SaveSettings {
 // another program changed it since.
 struct DiskStamp {
     bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    struct timespec modified {};
-    friend bool operator==(const DiskStamp& a, const DiskStamp& b) {
-        return a.exists == b.exists && a.device == b.device && a.inode == b.inode && a.size == b.size &&
-               a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
-    }
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    FileTime modified;
+    friend bool operator==(const DiskStamp&, const DiskStamp&) = default;
 };
 // The stamp of the file at the end of path's links; exists is false when there is none.
-DiskStamp StampOf(const std::string& path);
+DiskStamp StampOf(const std::string& path, FileOperations& files = SystemFiles());
 
 // What the editor knows of its open file beyond the document: the text as
 // read, for a save that keeps its layout; whether this opening's first save
@@ -34,6 +30,7 @@ DiskStamp StampOf(const std::string& path);
 // file as last read or written.
 class OpenedFile {
   public:
+    explicit OpenedFile(FileOperations& files = SystemFiles()) : files_(files) {}
     // Reads path as ReadHandlingFile does and, when it is accepted, takes it
     // as the file now open: its first save will make the backup.
     HandlingFileRead Open(const std::string& path);
@@ -59,6 +56,7 @@ class OpenedFile {
   private:
     HandlingFileRead Read(const std::string& path);
 
+    FileOperations& files_;
     std::string path_;
     FileLayout layout_;
     DiskStamp stamp_;

@@ -3,13 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kestrix {
 
@@ -59,55 +54,38 @@ void AppendFramed(std::string& out, std::string_view record) {
     out.append(record);
 }
 
-std::string Reason(int error) {
-    return std::strerror(error);
-}
-
 // Durable: on disk before returning. Otherwise the bytes are with the
 // system, which outlives the editor's process, and on their way to disk.
 enum class Flush { Durable, Started };
 
-int WriteAll(int fd, std::string_view bytes, Flush flush = Flush::Durable) {
-    const off_t start = ::lseek(fd, 0, SEEK_CUR);
-    const std::size_t size = bytes.size();
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    if (flush == Flush::Started) {
-        ::sync_file_range(fd, start, static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
-        return 0;
-    }
-    return ::fdatasync(fd) == 0 ? 0 : errno;
+int WriteFlushed(FileOperations& files, int fd, std::string_view bytes, Flush flush) {
+    if (const int error = WriteAll(files, fd, bytes))
+        return error;
+    if (flush == Flush::Durable)
+        return files.Sync(fd);
+    files.StartSync(fd);
+    return 0;
 }
 
-int SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    const int error = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
-    ::close(fd);
-    return error;
+// Some file systems cannot flush a folder at all (EINVAL); there is nothing more to do.
+int SyncFolder(FileOperations& files, const std::string& folder) {
+    const int error = files.SyncFolder(folder);
+    return error == EINVAL ? 0 : error;
 }
 
-int MakeFolders(const std::string& folder) {
+int MakeFolders(FileOperations& files, const std::string& folder) {
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return errno;
+        if (const int error = files.MakeFolder(folder.substr(0, slash)); error != 0 && error != EEXIST)
+            return error;
         if (slash == std::string::npos)
             return 0;
     }
 }
 
-// A new, locked journal file in folder holding the magic, the file's name
+// A new, held journal file in folder holding the magic, the file's name
 // and these records; its name goes to path.
-int CreateJournal(const std::string& folder, const std::string& file, const std::vector<std::string>& records,
-                  Flush flush, std::string& path, int& fd) {
+int CreateJournal(FileOperations& files, const std::string& folder, const std::string& file,
+                  const std::vector<std::string>& records, Flush flush, std::string& path, int& fd) {
     // Named after the file, so that a listing shows whose journals they are.
     std::uint64_t hash = 14695981039346656037ull;
     for (const char c : file)
@@ -115,38 +93,20 @@ int CreateJournal(const std::string& folder, const std::string& file, const std:
     char stem[40];
     std::snprintf(stem, sizeof stem, "%016llx-", static_cast<unsigned long long>(hash));
     std::string name = folder + "/" + stem + "XXXXXX" + std::string(kSuffix);
-    fd = ::mkostemps(name.data(), static_cast<int>(kSuffix.size()), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
+    if (const int error = files.CreateUnique(name, fd))
+        return error;
     std::string bytes(kMagic);
     AppendFramed(bytes, file);
     for (const std::string& record : records)
         AppendFramed(bytes, record);
-    int error = ::flock(fd, LOCK_EX) == 0 ? 0 : errno;
-    if (error == 0)
-        error = WriteAll(fd, bytes, flush);
-    if (error != 0) {
-        ::close(fd);
-        ::unlink(name.c_str());
+    if (const int error = WriteFlushed(files, fd, bytes, flush)) {
+        files.Close(fd);
+        files.Remove(name);
         fd = -1;
         return error;
     }
     path = std::move(name);
     return 0;
-}
-
-bool ReadWhole(int fd, std::string& bytes) {
-    char buffer[1 << 16];
-    while (true) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
 }
 
 LeftJournal ParseJournal(const std::string& path, std::string_view bytes) {
@@ -161,8 +121,10 @@ LeftJournal ParseJournal(const std::string& path, std::string_view bytes) {
     while (!bytes.empty()) {
         // A record cut short at the end is one whose writing a kill stopped:
         // its step never returned, and the steps before it stand.
-        if (bytes.size() < kFrameBytes)
+        if (bytes.size() < kFrameBytes) {
+            journal.cut = true;
             break;
+        }
         const std::uint32_t length = GetWord(bytes);
         if (GetWord(bytes.substr(4)) != ~length || length > kLargestRecord) {
             journal.error = "it is damaged: a record's length is wrong";
@@ -170,8 +132,10 @@ LeftJournal ParseJournal(const std::string& path, std::string_view bytes) {
         }
         const std::uint32_t crc = GetWord(bytes.substr(8));
         bytes.remove_prefix(kFrameBytes);
-        if (length > bytes.size())
+        if (length > bytes.size()) {
+            journal.cut = true;
             break;
+        }
         const std::string_view record = bytes.substr(0, length);
         if (Crc32(record) != crc) {
             journal.error = "it is damaged: a record does not match its checksum";
@@ -201,19 +165,19 @@ std::string RecoveryFolder() {
 
 RecoveryJournal::~RecoveryJournal() {
     if (fd_ >= 0)
-        ::close(fd_);
+        files_.Close(fd_);
 }
 
 std::string RecoveryJournal::Start(const std::string& folder, const std::string& file) {
     Remove();
-    int error = MakeFolders(folder);
+    int error = MakeFolders(files_, folder);
     if (error == 0)
-        error = CreateJournal(folder, file, {}, Flush::Durable, path_, fd_);
+        error = CreateJournal(files_, folder, file, {}, Flush::Durable, path_, fd_);
     if (error == 0)
-        error = SyncFolder(folder);
+        error = SyncFolder(files_, folder);
     if (error != 0) {
         Remove();
-        return "Cannot keep a recovery journal in \"" + folder + "\": " + Reason(error);
+        return "Cannot keep a recovery journal in \"" + folder + "\": " + SystemReason(error);
     }
     folder_ = folder;
     file_ = file;
@@ -229,8 +193,8 @@ std::string RecoveryJournal::Append(std::string_view record) {
     AppendFramed(bytes, record);
     // A flush to disk at every commit would cost more than a commit may take
     // (5 ms and more); what the system holds survives the editor's end.
-    if (const int error = WriteAll(fd_, bytes, Flush::Started))
-        return "Cannot write the recovery journal \"" + path_ + "\": " + Reason(error);
+    if (const int error = WriteFlushed(files_, fd_, bytes, Flush::Started))
+        return "Cannot write the recovery journal \"" + path_ + "\": " + SystemReason(error);
     ++records_;
     bytes_ += bytes.size();
     return {};
@@ -243,15 +207,14 @@ std::string RecoveryJournal::Rewrite(const std::vector<std::string>& records) {
     int fd = -1;
     // As an append: a compaction happens within a commit, and what the
     // system holds survives the editor's end.
-    int error = CreateJournal(folder_, file_, records, Flush::Started, path, fd);
-    if (error == 0 && ::rename(path.c_str(), path_.c_str()) != 0) {
-        error = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
+    int error = CreateJournal(files_, folder_, file_, records, Flush::Started, path, fd);
+    if (error == 0 && (error = files_.Rename(path, path_)) != 0) {
+        files_.Close(fd);
+        files_.Remove(path);
     }
     if (error != 0)
-        return "Cannot write the recovery journal \"" + path_ + "\": " + Reason(error);
-    ::close(fd_);
+        return "Cannot write the recovery journal \"" + path_ + "\": " + SystemReason(error);
+    files_.Close(fd_);
     fd_ = fd;
     records_ = records.size();
     bytes_ = kMagic.size() + kFrameBytes + file_.size();
@@ -263,63 +226,66 @@ std::string RecoveryJournal::Rewrite(const std::vector<std::string>& records) {
 void RecoveryJournal::Remove() {
     if (fd_ < 0)
         return;
-    ::unlink(path_.c_str());
-    ::close(fd_);
+    files_.Remove(path_);
+    files_.Close(fd_);
     fd_ = -1;
     path_.clear();
     records_ = 0;
     bytes_ = 0;
 }
 
-LeftJournal ReadJournal(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+LeftJournal ReadJournal(const std::string& path, FileOperations& files) {
+    OpenFile file(files);
     std::string bytes;
-    if (fd < 0 || !ReadWhole(fd, bytes)) {
+    int error = files.OpenForReading(path, file.fd());
+    if (error == 0)
+        error = ReadToEnd(files, file.fd(), bytes);
+    if (error != 0) {
         LeftJournal journal;
         journal.path = path;
-        journal.error = Reason(errno);
-        if (fd >= 0)
-            ::close(fd);
+        journal.error = SystemReason(error);
         return journal;
     }
-    ::close(fd);
     return ParseJournal(path, bytes);
 }
 
-std::vector<LeftJournal> FindLeftJournals(const std::string& folder, const std::string* file) {
-    std::vector<std::pair<struct timespec, LeftJournal>> found;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
+std::vector<LeftJournal> FindLeftJournals(const std::string& folder, const std::string* file,
+                                          FileOperations& files) {
+    std::vector<std::string> names;
+    if (files.ListFolder(folder, names) != 0)
         return {};
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
+    std::vector<std::pair<FileTime, LeftJournal>> found;
+    for (const std::string& name : names) {
         if (!name.ends_with(kSuffix))
             continue;
         const std::string path = folder + "/" + name;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
         // A journal its editor holds is that editor's; one it replaced meanwhile is no journal.
-        struct stat held {};
-        struct stat named {};
+        OpenFile held(files);
+        FileStatus status;
         std::string bytes;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_nlink > 0 &&
-            ::stat(path.c_str(), &named) == 0 && named.st_ino == held.st_ino && ReadWhole(fd, bytes)) {
-            LeftJournal journal = ParseJournal(path, bytes);
-            if (!file || !journal.error.empty() || journal.file == *file)
-                found.emplace_back(held.st_mtim, std::move(journal));
-        }
-        ::close(fd);
+        if (files.OpenUnheld(path, held.fd()) != 0 || files.Status(held.fd(), status) != 0 ||
+            ReadToEnd(files, held.fd(), bytes) != 0)
+            continue;
+        LeftJournal journal = ParseJournal(path, bytes);
+        if (!file || !journal.error.empty() || journal.file == *file)
+            found.emplace_back(status.modified, std::move(journal));
     }
-    ::closedir(dir);
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return a.first.tv_sec != b.first.tv_sec ? a.first.tv_sec < b.first.tv_sec
-                                                : a.first.tv_nsec < b.first.tv_nsec;
-    });
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<LeftJournal> journals;
     for (auto& [time, journal] : found)
         journals.push_back(std::move(journal));
     return journals;
+}
+
+void DiscardJournal(const LeftJournal& journal, FileOperations& files) {
+    files.Remove(journal.path);
+}
+
+std::string SetJournalAside(const LeftJournal& journal, FileOperations& files) {
+    const std::string aside = journal.path + ".refused";
+    if (files.Rename(journal.path, aside) != 0)
+        return journal.path;
+    return aside;
 }
 
 } // namespace kestrix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "handling_file/file_operations.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +23,7 @@ std::string RecoveryFolder();
 // refused whole.
 class RecoveryJournal {
   public:
-    RecoveryJournal() = default;
+    explicit RecoveryJournal(FileOperations& files = SystemFiles()) : files_(files) {}
     RecoveryJournal(const RecoveryJournal&) = delete;
     RecoveryJournal& operator=(const RecoveryJournal&) = delete;
     ~RecoveryJournal();
@@ -45,6 +47,7 @@ class RecoveryJournal {
     void Remove();
 
   private:
+    FileOperations& files_;
     std::string folder_;
     std::string file_;
     std::string path_;
@@ -59,12 +62,20 @@ struct LeftJournal {
     std::string file;
     std::vector<std::string> records;
     std::string error; // a journal that does not read whole: the reason; records are then empty
+    // Its last record was cut short: the step its editor was writing when it ended is lost.
+    bool cut = false;
 };
 
 // The journals in folder that no running editor holds, oldest first; for
 // one file, or for every file when file is null.
-std::vector<LeftJournal> FindLeftJournals(const std::string& folder, const std::string* file);
+std::vector<LeftJournal> FindLeftJournals(const std::string& folder, const std::string* file,
+                                          FileOperations& files = SystemFiles());
 // Reads one journal whole, or refuses it with a reason.
-LeftJournal ReadJournal(const std::string& path);
+LeftJournal ReadJournal(const std::string& path, FileOperations& files = SystemFiles());
+
+// A journal refused or declined: Discard removes it; a refused one is kept
+// aside under another name, never offered again, and that name is returned.
+void DiscardJournal(const LeftJournal& journal, FileOperations& files = SystemFiles());
+std::string SetJournalAside(const LeftJournal& journal, FileOperations& files = SystemFiles());
 
 } // namespace kestrix

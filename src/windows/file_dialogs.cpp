@@ -39,6 +39,7 @@ using platform::Buttons;
 constexpr NoticeShape kNoticeShapes[] = {
     {Kind::JournalProblem, "Recovery Journal", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::JournalRefused, "Recover Unsaved Edits", Buttons::Ok, Answer::Ok, "", ""},
+    {Kind::JournalCut, "Recover Unsaved Edits", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::FileGone, "File Changed on Disk", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::OverwriteChanged, "File Changed on Disk", Buttons::YesNoCancel, Answer::Cancel, "&Overwrite",
      "&Reload"},

@@ -106,15 +106,7 @@ constexpr CommentField kFields[] = {
 };
 
 std::string Shown(const HandlingDocument& doc, DocumentText text) {
-    switch (text) {
-    case DocumentText::BeforeComments:
-        return CommentsShown(doc.BeforeComments);
-    case DocumentText::AfterComments:
-        return CommentsShown(doc.AfterComments);
-    case DocumentText::Author:
-        break;
-    }
-    return doc.Author;
+    return text == DocumentText::Author ? doc.Author : CommentsShown(TextIn(doc, text));
 }
 
 std::string Kept(const std::string& shown, DocumentText text) {

@@ -16,8 +16,8 @@ std::string CountOf(std::size_t count, std::string_view one, std::string_view ma
 }
 
 // A comment block in one cell.
-std::string BlockCell(const FileContents& contents, Block block) {
-    std::string text(BlockText(contents, block));
+std::string BlockCell(const FileContents& contents, DocumentText block) {
+    std::string text(TextIn(contents, block));
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
     std::replace(text.begin(), text.end(), '\r', ' ');
@@ -147,7 +147,7 @@ void frmCompareFiles::AddBlocks(std::vector<std::string>& cells) {
     }
     const FileContents open = ContentsOf(doc_.Data());
     const FileContents other = ContentsOf(other_);
-    for (const Block block : difference_.blocks) {
+    for (const DocumentText block : difference_.blocks) {
         cells.insert(cells.end(), {std::string(BlockLabel(block)), kDiffers, "", BlockCell(open, block),
                                    BlockCell(other, block)});
         lines_.push_back({});

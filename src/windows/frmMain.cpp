@@ -443,10 +443,11 @@ bool frmMain::Recover() {
             return false;
         }
     }
-    if (const FileNotice refused = session_.RecoverOffered(); refused.kind != FileNotice::Kind::None) {
-        ShowFileNotice(services_, refused);
+    const FileNotice told = session_.RecoverOffered();
+    if (told.kind != FileNotice::Kind::None)
+        ShowFileNotice(services_, told);
+    if (told.kind == FileNotice::Kind::JournalRefused)
         return false;
-    }
     ReportRecoveryProblem();
     return true;
 }

@@ -1,7 +1,7 @@
 #include "windows/side_windows.h"
 
 #include "cars/cars.h"
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handling_file/file_io.h"
+#include "handling_file/file_read.h"
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix {
+
+// Which object of the file system a file is: every name of one file gives the same.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// To the nanosecond: a file rewritten within the same second still shows another time.
+struct FileTime {
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+    friend auto operator<=>(const FileTime&, const FileTime&) = default;
+};
+
+enum class FileKind { Regular, Folder, Link, Fifo, CharacterDevice, Other };
+
+struct FileStatus {
+    FileKind kind = FileKind::Other;
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    FileTime modified;
+    std::uint64_t links = 1;       // the names the file has
+    std::uint32_t permissions = 0; // who may read, write and run it, as the system writes it (07777)
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+};
+
+// For SetOwner: the owner stays, only the group changes.
+inline constexpr std::uint32_t kSameOwner = 0xFFFFFFFFu;
+
+// Every call the program makes to the file system. Each returns 0 or the
+// errno value of the failure, so a test can put a failing one in place of
+// the real one.
+class FileOperations {
+  public:
+    virtual ~FileOperations() = default;
+    // Creates a new file named after pattern, whose last "XXXXXX" becomes
+    // unique letters; pattern receives its name. The file stays held while it
+    // is open, so that no other process takes it for the leftover of one that
+    // was killed.
+    virtual int CreateUnique(std::string& pattern, int& fd) = 0;
+    // Opens an existing file, FIFO or device for writing: nothing is
+    // truncated, and a FIFO without a reader fails with ENXIO at once.
+    virtual int OpenForWriting(const std::string& path, int& fd) = 0;
+    virtual int OpenForReading(const std::string& path, int& fd) = 0;
+    // Opens a file for reading and holds it when no open file holds it (see
+    // CreateUnique): EBUSY when one does, or when path names another file by then.
+    virtual int OpenUnheld(const std::string& path, int& fd) = 0;
+    virtual int SetOwner(int fd, std::uint32_t owner, std::uint32_t group) = 0;
+    virtual int SetPermissions(int fd, std::uint32_t permissions) = 0;
+    // What a new file gets, as the user's settings have it.
+    virtual std::uint32_t NewFilePermissions() = 0;
+    // Writes some of bytes, as one write(2) does.
+    virtual int Write(int fd, std::string_view bytes, std::size_t& written) = 0;
+    // Reads at most size bytes, as one read(2) does; got is 0 at the end.
+    virtual int Read(int fd, char* buffer, std::size_t size, std::size_t& got) = 0;
+    virtual int Truncate(int fd, std::uint64_t size) = 0;
+    // On disk before it returns.
+    virtual int Sync(int fd) = 0;
+    // Sets what was written on its way to disk, without waiting for it.
+    virtual void StartSync(int fd) = 0;
+    virtual int Close(int fd) = 0;
+    // The status of path itself (a link is not followed), of the file at the
+    // end of its links, or of an open file.
+    virtual int Status(const std::string& path, FileStatus& status) = 0;
+    virtual int TargetStatus(const std::string& path, FileStatus& status) = 0;
+    virtual int Status(int fd, FileStatus& status) = 0;
+    virtual int ReadLink(const std::string& path, std::string& target) = 0;
+    virtual int Link(const std::string& from, const std::string& to) = 0;
+    virtual int Rename(const std::string& from, const std::string& to) = 0;
+    virtual int Remove(const std::string& path) = 0;
+    // Removes a leftover temporary file; EBUSY while a running save holds it.
+    virtual int RemoveLeftover(const std::string& path) = 0;
+    // A folder only its user may enter.
+    virtual int MakeFolder(const std::string& folder) = 0;
+    virtual int ListFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // The longest file name the folder takes.
+    virtual long NameLimit(const std::string& folder) = 0;
+    virtual int SyncFolder(const std::string& folder) = 0;
+};
+
+// The file system the program runs on.
+FileOperations& SystemFiles();
+
+// Closes a file opened through FileOperations when it goes out of scope.
+class OpenFile {
+  public:
+    explicit OpenFile(FileOperations& files) : files_(files) {}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() { Close(); }
+    int& fd() { return fd_; }
+    bool IsOpen() const { return fd_ >= 0; }
+    int Close() {
+        const int error = fd_ >= 0 ? files_.Close(fd_) : 0;
+        fd_ = -1;
+        return error;
+    }
+
+  private:
+    FileOperations& files_;
+    int fd_ = -1;
+};
+
+// All of bytes, however many writes it takes.
+int WriteAll(FileOperations& files, int fd, std::string_view bytes);
+// The rest of an open file, appended to bytes.
+int ReadToEnd(FileOperations& files, int fd, std::string& bytes);
+
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
+std::string InFolder(const std::string& folder, const std::string& name);
+
+// "Cannot save \"PATH\": REASON".
+std::string FileFailure(std::string_view what, const std::string& path, std::string_view reason);
+std::string SystemReason(int error);
+
+// Whether two paths name the same file: the same file system object, or the
+// same text where either cannot be found.
+bool SameFile(const std::string& a, const std::string& b, FileOperations& files = SystemFiles());
+
+} // namespace kestrix
