@@ -155,11 +155,12 @@ TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
     };
     EXPECT_EQ(value("1500", BulkOperation::Multiply, 1.1), "1650");
     EXPECT_EQ(value("0.1", BulkOperation::Add, 0.2), "0.3");
-    EXPECT_EQ(value("2.50", BulkOperation::Add, -0.5), "2");
+    EXPECT_EQ(value("2.50", BulkOperation::Add, -0.5), "2.00") << "the decimals of the value replaced";
     EXPECT_EQ(value("-3", BulkOperation::Multiply, 0), "0") << "no minus zero";
     EXPECT_EQ(value("1e3", BulkOperation::Add, 1), "1001");
     EXPECT_EQ(value("+5", BulkOperation::Add, 1), "6") << "a leading plus is a number";
-    EXPECT_EQ(value("abc", BulkOperation::Set, 12.25), "12.25") << "set writes over anything";
+    EXPECT_EQ(BulkValue("abc", BulkOperation::Set, 12.5, "12.50").value, "12.50")
+        << "set writes what was typed";
     EXPECT_EQ(value("abc", BulkOperation::Set, 1e23), "1e23") << "the shortest digits, not the binary value";
     EXPECT_EQ(value("1", BulkOperation::Multiply, 1e20), "100000000000000000000");
     EXPECT_EQ(value("1", BulkOperation::Multiply, 1e-7), "1e-7");
