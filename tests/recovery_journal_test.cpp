@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,11 +19,6 @@ class Journal : public test::TempFolderTest {
   protected:
     std::string Folder() const { return Path("state/kestrix"); }
 };
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -80,48 +74,44 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole
     EXPECT_TRUE(FindLeftJournals(Folder(), nullptr).empty());
 
     // An editor that ends without removing its journal leaves it.
-    std::string leftPath;
     {
         RecoveryJournal gone;
         ASSERT_EQ(gone.Start(Folder(), "/other.cfg"), "");
         ASSERT_EQ(gone.Append("x"), "");
-        leftPath = gone.Path();
     }
     std::vector<LeftJournal> left = FindLeftJournals(Folder(), nullptr);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].records, std::vector<std::string>{"x"});
     EXPECT_TRUE(FindLeftJournals(Folder(), &file).empty()) << "another file's journal";
 
-    const std::string whole = Bytes(first.Path());
+    const std::string whole = test::ReadFile(first.Path()), firstPath = first.Path();
     first.Remove();
-    EXPECT_FALSE(
-        std::filesystem::exists(Path("state/kestrix/" + std::filesystem::path(whole).filename().string())));
-    const auto refused = [&](const std::string& bytes) {
-        test::WriteFile(Folder() + "/damaged.journal", bytes);
-        const LeftJournal journal = ReadJournal(Folder() + "/damaged.journal");
-        EXPECT_TRUE(journal.records.empty());
-        return journal.error;
+    EXPECT_FALSE(std::filesystem::exists(firstPath));
+    const auto read = [&](const std::string& bytes) {
+        test::WriteFile(Folder() + "/read.journal", bytes);
+        return ReadJournal(Folder() + "/read.journal");
     };
     // A last record cut short is one a kill stopped while it was written: the records before it stand.
     for (const std::size_t cut : {1, 3, 12}) {
-        test::WriteFile(Folder() + "/cut.journal", whole.substr(0, whole.size() - cut));
-        const LeftJournal journal = ReadJournal(Folder() + "/cut.journal");
+        const LeftJournal journal = read(whole.substr(0, whole.size() - cut));
         EXPECT_EQ(journal.records, std::vector<std::string>{"compacted"});
         EXPECT_TRUE(journal.cut);
     }
-    std::string flipped = whole;
-    flipped[flipped.size() - 18] ^= 1;
-    EXPECT_EQ(refused(flipped), "it is damaged: a record does not match its checksum");
-    flipped = whole;
-    flipped[flipped.size() - 12] ^= 1;
-    EXPECT_EQ(refused(flipped), "it is damaged: a record's length is wrong");
-    EXPECT_EQ(refused("; a handling file\r\n"), "it is not a recovery journal of this program");
-    EXPECT_EQ(refused(whole.substr(0, 27)), "it is damaged: it does not name its file");
-    EXPECT_EQ(ReadJournal(Folder() + "/damaged.journal").error, "it is damaged: it does not name its file");
-    test::WriteFile(Folder() + "/damaged.journal", whole);
-    const LeftJournal read = ReadJournal(Folder() + "/damaged.journal");
-    EXPECT_EQ(read.records, (std::vector<std::string>{"compacted", "c"}));
-    EXPECT_FALSE(read.cut);
+    std::string sum = whole, length = whole;
+    sum[sum.size() - 18] ^= 1;
+    length[length.size() - 12] ^= 1;
+    for (const auto& [bytes, error] : std::vector<std::pair<std::string, std::string>>{
+             {sum, "it is damaged: a record does not match its checksum"},
+             {length, "it is damaged: a record's length is wrong"},
+             {"; a handling file\r\n", "it is not a recovery journal of this program"},
+             {whole.substr(0, 27), "it is damaged: it does not name its file"}}) {
+        const LeftJournal journal = read(bytes);
+        EXPECT_EQ(journal.error, error);
+        EXPECT_TRUE(journal.records.empty());
+    }
+    const LeftJournal back = read(whole);
+    EXPECT_EQ(back.records, (std::vector<std::string>{"compacted", "c"}));
+    EXPECT_FALSE(back.cut);
 }
 
 // A journal that cannot be kept says why; what it reported written stands.
