@@ -1,9 +1,19 @@
 #pragma once
 
+#include "model/handling_document.h"
+
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
 namespace kestrix::test {
+
+// A car of these values, the rest empty.
+inline CarRow Row(std::initializer_list<std::string_view> values) {
+    CarRow car;
+    car.Assign(std::data(values), static_cast<int>(values.size()));
+    return car;
+}
 
 // A car line of plausible values. choices holds drive, engine, ABS, flags,
 // front and rear lights, in that order, separated by blanks.
