@@ -2,6 +2,7 @@
 
 #include "handling_file/file_read.h"
 #include "model/car_change.h"
+#include "sample_cars.h"
 #include "scripted_files.h"
 #include "temp_folder.h"
 #include "validation/error_check.h"
@@ -14,6 +15,7 @@
 #include <random>
 
 using namespace kestrix;
+using test::Row;
 
 namespace {
 
@@ -37,13 +39,6 @@ std::string Columns(const CarRow& car, std::initializer_list<int> columns) {
     for (const int column : columns)
         text.append(car[column]).append(" ");
     return text;
-}
-
-CarRow Car(std::string_view name, std::string_view mass) {
-    CarRow car;
-    const std::string_view values[] = {name, mass};
-    car.Assign(values, 2);
-    return car;
 }
 
 } // namespace
@@ -140,7 +135,7 @@ TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
 TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     HandlingDocument doc;
     // A car just past the end still in memory, so that a row one too far reads as a car.
-    doc.Cars = {Car("ONE", "1500"), Car("TWO", "1200"), Car("GONE", "1")};
+    doc.Cars = {Row({"ONE", "1500"}), Row({"TWO", "1200"}), Row({"GONE", "1"})};
     doc.Cars.pop_back();
     const CarChange change = ChangeOf(
         doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}});
@@ -149,34 +144,30 @@ TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     EXPECT_TRUE(ChangeOf(doc.Cars, {{0, 1, "1500"}}).Empty());
 }
 
+// A bulk edit writes plain decimals, the shortest that read back, without
+// minus zero; a leading plus is a number, and Set writes over anything.
 TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
-    const auto value = [](std::string_view text, BulkOperation operation, double operand) {
-        return BulkValue(text, operation, operand).value;
-    };
-    EXPECT_EQ(value("1500", BulkOperation::Multiply, 1.1), "1650");
-    EXPECT_EQ(value("0.1", BulkOperation::Add, 0.2), "0.3");
-    EXPECT_EQ(value("2.50", BulkOperation::Add, -0.5), "2");
-    EXPECT_EQ(value("-3", BulkOperation::Multiply, 0), "0") << "no minus zero";
-    EXPECT_EQ(value("1e3", BulkOperation::Add, 1), "1001");
-    EXPECT_EQ(value("+5", BulkOperation::Add, 1), "6") << "a leading plus is a number";
-    EXPECT_EQ(value("abc", BulkOperation::Set, 12.25), "12.25") << "set writes over anything";
-    EXPECT_EQ(value("abc", BulkOperation::Set, 1e23), "1e23") << "the shortest digits, not the binary value";
-    EXPECT_EQ(value("1", BulkOperation::Multiply, 1e20), "100000000000000000000");
-    EXPECT_EQ(value("1", BulkOperation::Multiply, 1e-7), "1e-7");
-    EXPECT_EQ(value("1", BulkOperation::Multiply, 0.000001), "0.000001");
+    using enum BulkOperation;
+    const std::tuple<const char*, BulkOperation, double, const char*> cases[] = {
+        {"0.1", Add, 0.2, "0.3"}, {"-3", Multiply, 0, "0"},      {"1", Multiply, 0.000001, "0.000001"},
+        {"2.50", Add, -0.5, "2"}, {"abc", Set, 1e23, "1e23"},    {"1500", Multiply, 1.1, "1650"},
+        {"1e3", Add, 1, "1001"},  {"1", Multiply, 1e-7, "1e-7"}, {"abc", Set, 12.25, "12.25"},
+        {"+5", Add, 1, "6"}};
+    for (const auto& [text, operation, operand, expected] : cases)
+        EXPECT_EQ(BulkValue(text, operation, operand).value, expected) << text << " " << operand;
+    EXPECT_EQ(BulkValue("1", Multiply, 1e20).value, "100000000000000000000");
     for (const std::string_view text : {"abc", "", "12kg", "++5", "+-5"})
-        EXPECT_EQ(BulkValue(text, BulkOperation::Add, 2).skip, BulkSkip::NotANumber) << text;
-    EXPECT_EQ(BulkValue("1e308", BulkOperation::Multiply, 10).skip, BulkSkip::TooLarge)
-        << "no infinite result";
+        EXPECT_EQ(BulkValue(text, Add, 2).skip, BulkSkip::NotANumber) << text;
+    EXPECT_EQ(BulkValue("1e308", Multiply, 10).skip, BulkSkip::TooLarge) << "no infinite result";
 }
 
 TEST(CarChangeTest, RelativeInputsChangeTheValueLastCommitted) {
-    EXPECT_EQ(RelativeValue("=*1.2", "1500"), "1800");
-    EXPECT_EQ(RelativeValue("=+10%", "0.5"), "0.55");
-    EXPECT_EQ(RelativeValue("=-10%", "200"), "180");
-    EXPECT_EQ(RelativeValue("=-50", "30"), "-20");
-    EXPECT_EQ(RelativeValue("=/3", "1"), "0.333333333333333") << "a plain decimal, never 3.3e-1";
-    EXPECT_EQ(RelativeValue("=*50%", "1e3"), "500");
+    // The results are plain decimals: "=/3" of 1 is never 3.3e-1.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"=*1.2", "1500", "1800"}, {"=+10%", "0.5", "0.55"},          {"=-10%", "200", "180"},
+        {"=-50", "30", "-20"},     {"=/3", "1", "0.333333333333333"}, {"=*50%", "1e3", "500"}};
+    for (const auto& [input, committed, expected] : cases)
+        EXPECT_EQ(RelativeValue(input, committed), expected) << input;
     for (const char* typo : {"=", "=*", "=x2", "=*1,2", "=*2x", "=/0", "=/0%", "=+%", "1500", "=*1e400"})
         EXPECT_EQ(RelativeValue(typo, "1500"), std::nullopt) << typo;
     EXPECT_EQ(RelativeValue("=*2", "heavy"), std::nullopt) << "the committed value is no number";
