@@ -15,17 +15,9 @@
 #include <random>
 
 using namespace kestrix;
-using test::Row;
+using test::Table;
 
 namespace {
-
-// Rows from "NAME v1 v2 ..." lines.
-CarTable Table(std::initializer_list<std::string_view> lines) {
-    CarTable cars;
-    for (const std::string_view line : lines)
-        SplitCarLine(line, cars.emplace_back());
-    return cars;
-}
 
 // "NAME:v1" for each row, or the given columns of one row.
 std::string Summary(const CarTable& cars) {
@@ -135,7 +127,7 @@ TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
 TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     HandlingDocument doc;
     // A car just past the end still in memory, so that a row one too far reads as a car.
-    doc.Cars = {Row({"ONE", "1500"}), Row({"TWO", "1200"}), Row({"GONE", "1"})};
+    doc.Cars = Table({"ONE 1500", "TWO 1200", "GONE 1"});
     doc.Cars.pop_back();
     const CarChange change = ChangeOf(
         doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}});

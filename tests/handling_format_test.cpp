@@ -7,7 +7,7 @@
 #include <tuple>
 
 using namespace kestrix;
-using test::Row;
+using test::Table;
 
 namespace {
 
@@ -93,7 +93,7 @@ TEST(Format, RefusesLinesAndFilesTooLargeForTheTable) {
 TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
     HandlingDocument doc;
     EXPECT_EQ(ReadBackDifference(std::string(kMaxFileBytes + 1, ';'), doc), TooLargeReason());
-    doc.Cars = {Row({"A"}), Row({"B"})};
+    doc.Cars = Table({"A", "B"});
     EXPECT_EQ(ReadBackDifference("A\r\nC\r\n", doc),
               "line 2 would not read back as the car 'B' as it is saved");
     EXPECT_EQ(ReadBackDifference("A\r\n", doc), "only 1 of the 2 cars would read back");
@@ -104,7 +104,7 @@ TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
 // Every line ends in CR LF; every value is followed by one space, an empty one too.
 TEST(Format, WritesHeaderCommentsAndCarLines) {
     HandlingDocument doc;
-    doc.Cars = {Row({"CAR", "0.50"}), CarRow()};
+    doc.Cars = Table({"CAR 0.50", ""});
     doc.BeforeComments = ";one\r\r;two\r";
     doc.AfterComments = ";end\r";
     EXPECT_TRUE(WriteHandlingText(doc).ends_with(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/handling_document.h"
+#include "handling_file/handling_format.h"
 
 #include <initializer_list>
 #include <sstream>
@@ -8,11 +8,12 @@
 
 namespace kestrix::test {
 
-// A car of these values, the rest empty.
-inline CarRow Row(std::initializer_list<std::string_view> values) {
-    CarRow car;
-    car.Assign(std::data(values), static_cast<int>(values.size()));
-    return car;
+// Cars from "NAME v1 v2 ..." lines.
+inline CarTable Table(std::initializer_list<std::string_view> lines) {
+    CarTable cars;
+    for (const std::string_view line : lines)
+        SplitCarLine(line, cars.emplace_back());
+    return cars;
 }
 
 // A car line of plausible values. choices holds drive, engine, ABS, flags,
