@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <clocale>
 
@@ -40,13 +41,9 @@ std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format =
 } // namespace
 
 TEST(Validation, TheSampleFileUnderARealCommaLocale) {
-    const char* const previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    const char* found = nullptr;
-    for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"})
-        if ((found = std::setlocale(LC_NUMERIC, name)))
-            break;
-    if (!found)
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    const char* const names[] = {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"};
+    if (std::ranges::none_of(names, [](const char* name) { return std::setlocale(LC_NUMERIC, name); }))
         GTEST_SKIP() << "no locale with a decimal comma is installed here";
     const NumberFormat local = NumberFormat::FromCurrentLocale();
     std::setlocale(LC_NUMERIC, saved.c_str());
