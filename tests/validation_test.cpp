@@ -1,4 +1,4 @@
-#include "handling_file/file_read.h"
+#include "handling_file/handling_format.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,8 @@ std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format =
 
 } // namespace
 
-TEST(Validation, TheSampleFileUnderARealCommaLocale) {
+// The check reads values with the separators of the user's locale.
+TEST(Validation, ADecimalCommaIsTakenUnderARealCommaLocale) {
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     const char* const names[] = {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"};
     if (std::ranges::none_of(names, [](const char* name) { return std::setlocale(LC_NUMERIC, name); }))
@@ -48,13 +49,11 @@ TEST(Validation, TheSampleFileUnderARealCommaLocale) {
     const NumberFormat local = NumberFormat::FromCurrentLocale();
     std::setlocale(LC_NUMERIC, saved.c_str());
     ASSERT_EQ(local.decimal, ",");
-
-    const HandlingFileRead sample = ReadHandlingFile(KESTRIX_EXAMPLES "/Handling.cfg");
-    ASSERT_EQ(sample.error, "");
-    const std::vector<std::string> underPoint = Rows(sample.file.Cars);
-    ASSERT_FALSE(underPoint.empty());
-    EXPECT_EQ(Rows(sample.file.Cars, local), underPoint)
-        << "the sample's fractions are no errors under a decimal comma";
+    CarRow car = ValidCar("CAR");
+    car.Set(9, "0,5");
+    // A number under the locale, though its value ends at the comma, as the game reads it.
+    EXPECT_EQ(Rows({car}, local), std::vector<std::string>{"#9|CAR|0,5 is smaller than minimum value 0.5."});
+    EXPECT_EQ(Rows({car}), std::vector<std::string>{"#9|CAR|0,5 is not a valid number."});
 }
 
 TEST(Validation, BoundsAreInclusiveAtBothEnds) {
