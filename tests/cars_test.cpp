@@ -1,6 +1,5 @@
 #include "cars/cars.h"
 
-#include "handling_file/file_read.h"
 #include "model/car_change.h"
 #include "sample_cars.h"
 #include "scripted_files.h"
@@ -8,11 +7,6 @@
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
-#include <cmath>
-#include <cstring>
-#include <random>
 
 using namespace kestrix;
 using test::Table;
@@ -36,13 +30,14 @@ std::string Columns(const CarRow& car, std::initializer_list<int> columns) {
 } // namespace
 
 TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
+    using enum NewCarProblem;
     CarTable cars = Table({"OLD 5"});
-    for (const char* spaced : {" A", "MY CAR", "A ", "\tA B"})
-        EXPECT_EQ(CheckNewCar(cars, spaced), NewCarProblem::Space) << spaced;
-    EXPECT_EQ(CheckNewCar(cars, ""), NewCarProblem::Empty);
-    EXPECT_EQ(CheckNewCar(cars, "MY\tCAR"), NewCarProblem::Tab);
-    EXPECT_EQ(CheckNewCar(cars, "MY\rCAR"), NewCarProblem::LineBreak);
-    EXPECT_EQ(CheckNewCar(cars, "OLD"), NewCarProblem::None) << "a name already taken is allowed";
+    // A name already taken is allowed.
+    const std::pair<const char*, NewCarProblem> names[] = {
+        {" A", Space}, {"MY CAR", Space}, {"A ", Space},          {"\tA B", Space},
+        {"", Empty},   {"MY\tCAR", Tab},  {"MY\rCAR", LineBreak}, {"OLD", None}};
+    for (const auto& [name, problem] : names)
+        EXPECT_EQ(CheckNewCar(cars, name), problem) << name;
 
     cars.push_back(NewCar(cars, "LOW", NewCarStats::Lowest));
     cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, "OLD"));
@@ -92,11 +87,9 @@ TEST_F(CarFiles, ImportReadsOnlyCarLinesAndRefusesFilesWithout) {
     EXPECT_EQ(Summary(read.rows), "MYCAR:1500 : LAST:1 ");
     EXPECT_EQ(read.rows[1], CarRow());
 
-    std::string wide = "WIDE";
-    for (int i = 0; i < 32; ++i)
-        wide += " 1";
-    for (const std::string& refused : {Path("missing.cfg"), Write("wide.cfg", wide), Write("empty.cfg", ""),
-                                       Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
+    for (const std::string& refused :
+         {Path("missing.cfg"), Write("wide.cfg", test::CarLine("WIDE") + " 1"), Write("empty.cfg", ""),
+          Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
         const ImportRead failed = ReadImportFile(refused);
         EXPECT_NE(failed.error.find("\"" + refused + "\": "), std::string::npos) << failed.error;
         EXPECT_TRUE(failed.rows.empty());
@@ -121,7 +114,7 @@ TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
     test::ScriptedFiles full;
     full.bytesBeforeWriteFails = 0;
     EXPECT_NE(ExportCars(path, doc, {"C"}, full).find(path), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(path).bytes, text) << "a failed export leaves the file it would replace";
+    EXPECT_EQ(test::ReadFile(path), text) << "a failed export leaves the file it would replace";
 }
 
 TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
