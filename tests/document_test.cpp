@@ -198,25 +198,23 @@ std::vector<std::string> Left(const DocumentRecovery& recovery) {
 // it is the document that left the journal, with the same star and the same
 // steps for the Edit menu to name.
 void ExpectSameHistory(Document& left, Document& recovered) {
-    const auto same = [&](const char* where) {
-        ASSERT_TRUE(SameData(recovered.Data(), left.Data())) << where;
-        EXPECT_EQ(recovered.Modified(), left.Modified()) << where;
+    const auto same = [&] {
+        ASSERT_TRUE(SameData(recovered.Data(), left.Data()));
+        EXPECT_EQ(recovered.Modified(), left.Modified());
         for (const auto next : {&Document::NextUndo, &Document::NextRedo})
             if (const Change* step = (recovered.*next)()) {
-                ASSERT_TRUE((left.*next)() && (left.*next)()->caption == step->caption) << where;
+                ASSERT_TRUE((left.*next)() && (left.*next)()->caption == step->caption);
             }
     };
-    same("as recovered");
-    while (recovered.CanUndo()) {
-        left.Undo();
-        recovered.Undo();
-        same("undone");
-    }
-    while (recovered.CanRedo()) {
-        left.Redo();
-        recovered.Redo();
-        same("redone");
-    }
+    same();
+    const std::pair<bool (Document::*)() const, void (Document::*)()> moves[] = {
+        {&Document::CanUndo, &Document::Undo}, {&Document::CanRedo, &Document::Redo}};
+    for (const auto& [can, move] : moves)
+        while ((recovered.*can)()) {
+            (left.*move)();
+            (recovered.*move)();
+            same();
+        }
 }
 
 class Recovering : public test::TempFolderTest {};
