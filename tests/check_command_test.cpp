@@ -70,49 +70,44 @@ std::string RandomText(std::mt19937& random) {
     return text;
 }
 
-class CheckCommand : public test::TempFolderTest {
-  protected:
-    void ExpectSameUnderEveryFormat(const std::string& name, std::string_view bytes) {
+using CheckCommand = test::TempFolderTest;
+
+} // namespace
+
+TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrints) {
+    const auto expectSame = [this](const std::string& name, std::string_view bytes) {
         const std::string path = Write(name, bytes);
         for (const NumberFormat& format : kFormats)
             ASSERT_EQ(FastCheck(path, format), PlainCheck(path, format))
                 << name << " with decimal \"" << format.decimal << "\", grouping \"" << format.grouping
                 << "\"";
-    }
-};
-
-} // namespace
-
-TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsForRandomFiles) {
+    };
     std::mt19937 random(14);
     for (int i = 0; i < 300; ++i)
-        ExpectSameUnderEveryFormat("random-" + std::to_string(i) + ".cfg", RandomText(random));
-}
+        expectSame("random-" + std::to_string(i) + ".cfg", RandomText(random));
 
-TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsForEdgesOfTheReader) {
     // What the random files are too small or too regular to hold.
     const std::string car = test::CarLine("CAR", "0.3", "R P 1 2001 1 1", "400");
-    ExpectSameUnderEveryFormat("empty.cfg", "");
-    ExpectSameUnderEveryFormat("long-line.cfg",
-                               car + " \r\n" + std::string(300000, 'N') + " 1,5 2\r\n" + car);
-    ExpectSameUnderEveryFormat("33-values.cfg", car + "\r\n" + car + " 33\r\n" + car + "\r\n");
+    expectSame("empty.cfg", "");
+    expectSame("long-line.cfg", car + " \r\n" + std::string(300000, 'N') + " 1,5 2\r\n" + car);
+    expectSame("33-values.cfg", car + "\r\n" + car + " 33\r\n" + car + "\r\n");
 
     // Every value wrong: far more findings than the list holds.
     std::string wrong;
     for (int i = 0; i < 1100; ++i)
         wrong += std::string(15, 'W') + " x\r\n";
-    ExpectSameUnderEveryFormat("wrong.cfg", wrong);
+    expectSame("wrong.cfg", wrong);
 
     const std::string largest = test::GeneratedHandlingText(kMaxCars);
-    ExpectSameUnderEveryFormat("largest.cfg", largest);
-    ExpectSameUnderEveryFormat("too-many.cfg", largest + car + "\r\n");
+    expectSame("largest.cfg", largest);
+    expectSame("too-many.cfg", largest + car + "\r\n");
 
     for (const std::string& unreadable : {Path("missing.cfg"), folder.string(), std::string("/dev/zero")})
         EXPECT_EQ(FastCheck(unreadable, NumberFormat{}), PlainCheck(unreadable, NumberFormat{}))
             << unreadable;
 }
 
-using StrictCheck = test::TempFolderTest;
+using StrictCheck = CheckCommand;
 
 // --check --strict prints what --check prints, then the strict rows; in the
 // register, each car's strict rows follow its own.
