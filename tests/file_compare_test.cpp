@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <tuple>
 
 using namespace kestrix;
 using test::Table;
@@ -118,6 +119,7 @@ std::pair<Edits, Edits> SeparateEdits(Editor& editor, const HandlingDocument& ba
 
 TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem) {
     for (unsigned seed = 0; seed < 400; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
         Editor editor{std::mt19937(seed)};
         const HandlingDocument base = editor.Document();
         const auto [oursEdits, theirsEdits] = SeparateEdits(editor, base);
@@ -125,22 +127,22 @@ TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem
         const HandlingDocument theirs = Apply(base, {&theirsEdits});
         const MergeOutcome outcome = Merge(base, ours, theirs);
         const HandlingDocument both = Apply(base, {&oursEdits, &theirsEdits});
-        EXPECT_TRUE(outcome.conflicts.empty()) << "seed " << seed << ": " << ConflictText(outcome.conflicts);
-        EXPECT_EQ(outcome.merged.Cars, both.Cars) << "seed " << seed;
-        EXPECT_EQ(outcome.merged.BeforeComments, both.BeforeComments) << "seed " << seed;
-        EXPECT_EQ(outcome.merged.Author, base.Author);
+        EXPECT_EQ(ConflictText(outcome.conflicts), "");
+        EXPECT_EQ(outcome.merged.Cars, both.Cars);
+        EXPECT_EQ(std::tie(outcome.merged.BeforeComments, outcome.merged.Author),
+                  std::tie(both.BeforeComments, base.Author));
 
         const FileDifference difference = CompareFiles(ContentsOf(base), ContentsOf(ours));
         std::size_t changed = 0;
         for (const auto& [cell, value] : oursEdits.values)
             changed += base.Cars[static_cast<std::size_t>(cell.first)][cell.second] != value;
-        EXPECT_EQ(difference.stats.size(), changed) << "seed " << seed;
+        EXPECT_EQ(difference.stats.size(), changed);
         EXPECT_EQ(difference.removed, std::vector<int>(oursEdits.deleted.begin(), oursEdits.deleted.end()));
         EXPECT_EQ(difference.added.size(), oursEdits.added.size());
         EXPECT_FALSE(difference.reordered);
         EXPECT_EQ(difference.blocks.empty(), ours.BeforeComments == base.BeforeComments);
         for (const HandlingDocument* doc : {&base, &ours, &outcome.merged})
-            EXPECT_EQ(Diff(*doc, *doc), "") << "seed " << seed;
+            EXPECT_EQ(Diff(*doc, *doc), "");
     }
 }
 
