@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace kestrix;
@@ -32,14 +33,11 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
         if (child == 0) {
             ::close(reported[0]);
             RecoveryJournal journal;
-            if (!journal.Start(Folder(), file).empty() || ::write(reported[1], "s", 1) != 1)
-                ::_exit(1);
-            for (int i = 0;; ++i) {
-                if (!journal.Append("change " + std::to_string(i)).empty())
-                    ::_exit(1);
-                if (::write(reported[1], "x", 1) != 1)
-                    ::_exit(1);
-            }
+            bool reporting = journal.Start(Folder(), file).empty() && ::write(reported[1], "s", 1) == 1;
+            for (int i = 0; reporting; ++i)
+                reporting = journal.Append("change " + std::to_string(i)).empty() &&
+                            ::write(reported[1], "x", 1) == 1;
+            ::_exit(1);
         }
         ::close(reported[1]);
         char done = 0;
@@ -52,8 +50,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
 
         std::vector<LeftJournal> left = FindLeftJournals(Folder(), &file);
         ASSERT_EQ(left.size(), 1u);
-        EXPECT_EQ(left[0].error, "");
-        EXPECT_EQ(left[0].file, file);
+        EXPECT_EQ(std::tie(left[0].error, left[0].file), std::tuple("", file));
         ASSERT_GE(left[0].records.size(), static_cast<std::size_t>(killAfter));
         for (std::size_t i = 0; i < left[0].records.size(); ++i)
             ASSERT_EQ(left[0].records[i], "change " + std::to_string(i));
