@@ -13,6 +13,7 @@
 #include <random>
 
 using namespace kestrix;
+using test::ErrorLines;
 
 namespace {
 
@@ -71,13 +72,6 @@ bool SameData(const HandlingDocument& a, const HandlingDocument& b) {
     return a.Cars == b.Cars && std::ranges::all_of(kDocumentTexts, [&](DocumentText text) {
                return TextIn(a, text) == TextIn(b, text);
            });
-}
-
-std::vector<std::string> Lines(const std::vector<ErrorRecord>& rows) {
-    std::vector<std::string> lines;
-    for (const ErrorRecord& row : rows)
-        lines.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
-    return lines;
 }
 
 // The count of changed values as the document should know it: each car that
@@ -168,13 +162,13 @@ TEST(DocumentTest, AnyStepsGiveTheStateTheStarTheMarksAndTheErrorsTheyShould) {
             ErrorRegister whole;
             ErrorCheck(doc.Cars(), whole, NumberFormat{}, rules);
             const std::vector<ErrorRecord>& now = doc.Errors().Rows();
-            ASSERT_EQ(Lines(now), Lines(whole.Rows()));
+            ASSERT_EQ(ErrorLines(now), ErrorLines(whole.Rows()));
             if (expected == DocumentEvent::Kind::Changed) {
                 const RowSplice splice = listener.splices.back();
                 before.erase(before.begin() + splice.first, before.begin() + splice.first + splice.removed);
                 before.insert(before.begin() + splice.first, now.begin() + splice.first,
                               now.begin() + splice.first + splice.added);
-                ASSERT_EQ(Lines(before), Lines(now)) << "the splice names every row that changed";
+                ASSERT_EQ(ErrorLines(before), ErrorLines(now)) << "the splice names every row that changed";
             }
         }
         const std::size_t heard = listener.events.size();

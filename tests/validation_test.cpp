@@ -1,4 +1,5 @@
 #include "handling_file/handling_format.h"
+#include "sample_cars.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
@@ -24,18 +25,11 @@ CarRow ValidCar(std::string name) {
     return car;
 }
 
-std::vector<std::string> Lines(const ErrorRegister& errors) {
-    std::vector<std::string> rows;
-    for (const ErrorRecord& row : errors.Rows())
-        rows.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
-    return rows;
-}
-
 std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = {},
                               CheckRules rules = CheckRules::Standard) {
     ErrorRegister errors;
     ErrorCheck(cars, errors, format, rules);
-    return Lines(errors);
+    return test::ErrorLines(errors.Rows());
 }
 
 } // namespace
@@ -148,7 +142,7 @@ TEST(ErrorRegisterSplice, AtTheCapASpliceThatWouldOverflowChecksEverything) {
         ErrorRegister whole;
         ErrorCheck(cars, whole, {});
         EXPECT_EQ(errors.LeftOut(), whole.LeftOut()) << step;
-        EXPECT_TRUE(Lines(errors) == Lines(whole)) << step;
+        EXPECT_TRUE(test::ErrorLines(errors.Rows()) == test::ErrorLines(whole.Rows())) << step;
         return splice;
     };
 
