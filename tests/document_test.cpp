@@ -132,55 +132,6 @@ std::optional<DocumentEvent::Kind> RandomAction(Document& doc, History& history,
     return DocumentEvent::Kind::Changed;
 }
 
-} // namespace
-
-// Whatever is done, undone, redone, saved or typed, in either rules, the
-// document holds the state it should, with its star, its marks and an error
-// register that is the whole check of its cars, and the observers hear each
-// step once with the rows of the register it replaced.
-TEST(DocumentTest, AnyStepsGiveTheStateTheStarTheMarksAndTheErrorsTheyShould) {
-    std::mt19937 random(17);
-    for (int round = 0; round < 40; ++round) {
-        Document doc;
-        Listener listener;
-        doc.Observe(listener);
-        doc.Read(Parsed(test::GeneratedHandlingText(1 + round % 4)));
-        const CheckRules rules = round % 2 ? CheckRules::Strict : CheckRules::Standard;
-        doc.SetCheckRules(rules);
-        History history{{doc.Data()}, 0, 0, false, doc.Data()};
-        for (int step = 0; step < 30; ++step) {
-            std::vector<ErrorRecord> before = doc.Errors().Rows();
-            const std::size_t heard = listener.events.size();
-            const std::optional<DocumentEvent::Kind> expected = RandomAction(doc, history, random);
-            SCOPED_TRACE("round " + std::to_string(round) + ", step " + std::to_string(step));
-            ASSERT_EQ(listener.events.size(), heard + (expected ? 1 : 0));
-            EXPECT_TRUE(!expected || listener.events.back() == *expected);
-            ASSERT_TRUE(SameData(doc.Data(), history.states[history.position]));
-            EXPECT_EQ(doc.Modified(), history.Modified());
-            ASSERT_EQ(doc.ChangedValueCount(), CountedChanges(doc));
-
-            ErrorRegister whole;
-            ErrorCheck(doc.Cars(), whole, NumberFormat{}, rules);
-            const std::vector<ErrorRecord>& now = doc.Errors().Rows();
-            ASSERT_EQ(ErrorLines(now), ErrorLines(whole.Rows()));
-            if (expected == DocumentEvent::Kind::Changed) {
-                const RowSplice splice = listener.splices.back();
-                before.erase(before.begin() + splice.first, before.begin() + splice.first + splice.removed);
-                before.insert(before.begin() + splice.first, now.begin() + splice.first,
-                              now.begin() + splice.first + splice.added);
-                ASSERT_EQ(ErrorLines(before), ErrorLines(now)) << "the splice names every row that changed";
-            }
-        }
-        const std::size_t heard = listener.events.size();
-        doc.Forget(listener);
-        doc.Read(Parsed(test::CarLine("ONE") + "\r\n"));
-        EXPECT_FALSE(doc.CanUndo() || doc.CanRedo() || doc.Modified());
-        EXPECT_EQ(listener.events.size(), heard) << "a forgotten observer hears nothing";
-    }
-}
-
-namespace {
-
 // The journal as an editor killed now would leave it.
 std::vector<std::string> Left(const DocumentRecovery& recovery) {
     const LeftJournal left = ReadJournal(recovery.Journal().Path());
@@ -215,16 +166,46 @@ class Recovering : public test::TempFolderTest {};
 
 } // namespace
 
-TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentWithItsUndoAndRedo) {
-    std::mt19937 random(21);
-    for (int round = 0; round < 30; ++round) {
+// Whatever is done, undone, redone, saved or typed, in either rules, the
+// document holds the state it should, with its star, its marks and an error
+// register that is the whole check of its cars, and the observers hear each
+// step once with the rows of the register it replaced. Its journal, replayed
+// on the file, gives the document back with its undo and redo.
+TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGivesThemBack) {
+    std::mt19937 random(17);
+    for (int round = 0; round < 40; ++round) {
         Document doc;
         DocumentRecovery recovery(doc);
-        recovery.SetFolder(Path("state"));
+        const std::string state = Path("state-" + std::to_string(round));
+        recovery.SetFolder(state);
+        Listener listener;
+        doc.Observe(listener);
         doc.Read(Parsed(test::GeneratedHandlingText(1 + round % 4)));
+        const CheckRules rules = round % 2 ? CheckRules::Strict : CheckRules::Standard;
+        doc.SetCheckRules(rules);
         History history{{doc.Data()}, 0, 0, false, doc.Data()};
-        for (int step = 0; step < 40; ++step) {
-            RandomAction(doc, history, random);
+        for (int step = 0; step < 30; ++step) {
+            std::vector<ErrorRecord> before = doc.Errors().Rows();
+            const std::size_t heard = listener.events.size();
+            const std::optional<DocumentEvent::Kind> expected = RandomAction(doc, history, random);
+            SCOPED_TRACE("round " + std::to_string(round) + ", step " + std::to_string(step));
+            ASSERT_EQ(listener.events.size(), heard + (expected ? 1 : 0));
+            EXPECT_TRUE(!expected || listener.events.back() == *expected);
+            ASSERT_TRUE(SameData(doc.Data(), history.states[history.position]));
+            EXPECT_EQ(doc.Modified(), history.Modified());
+            ASSERT_EQ(doc.ChangedValueCount(), CountedChanges(doc));
+
+            ErrorRegister whole;
+            ErrorCheck(doc.Cars(), whole, NumberFormat{}, rules);
+            const std::vector<ErrorRecord>& now = doc.Errors().Rows();
+            ASSERT_EQ(ErrorLines(now), ErrorLines(whole.Rows()));
+            if (expected == DocumentEvent::Kind::Changed) {
+                const RowSplice splice = listener.splices.back();
+                before.erase(before.begin() + splice.first, before.begin() + splice.first + splice.removed);
+                before.insert(before.begin() + splice.first, now.begin() + splice.first,
+                              now.begin() + splice.first + splice.added);
+                ASSERT_EQ(ErrorLines(before), ErrorLines(now)) << "the splice names every row that changed";
+            }
             if (random() % 10 == 0)
                 recovery.Compact();
         }
@@ -242,15 +223,21 @@ TEST_F(Recovering, AJournalReplayedOnItsFileGivesBackTheDocumentWithItsUndoAndRe
         doc.DropTyping(); // what was typed is no step
         Document again;
         again.Read(history.disk);
-        Listener listener;
-        again.Observe(listener);
+        Listener replayed;
+        again.Observe(replayed);
         const std::vector<std::string> records = Left(recovery);
         ASSERT_EQ(ReplayJournal(again, records), "") << "round " << round;
-        EXPECT_EQ(listener.events, std::vector(records.size(), DocumentEvent::Kind::Changed))
+        EXPECT_EQ(replayed.events, std::vector(records.size(), DocumentEvent::Kind::Changed))
             << "the windows hear of every step";
         ExpectSameHistory(doc, again);
         recovery.Close();
-        EXPECT_TRUE(FindLeftJournals(Path("state"), nullptr).empty());
+        EXPECT_TRUE(FindLeftJournals(state, nullptr).empty());
+
+        const std::size_t heard = listener.events.size();
+        doc.Forget(listener);
+        doc.Read(Parsed(test::CarLine("ONE") + "\r\n"));
+        EXPECT_FALSE(doc.CanUndo() || doc.CanRedo() || doc.Modified());
+        EXPECT_EQ(listener.events.size(), heard) << "a forgotten observer hears nothing";
     }
 }
 
