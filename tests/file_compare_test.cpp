@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <optional>
+#include <array>
 #include <random>
 #include <set>
 #include <tuple>
@@ -33,86 +32,70 @@ MergeOutcome Merge(const HandlingDocument& base, const HandlingDocument& ours,
     return MergeFiles(ContentsOf(base), ContentsOf(ours), ContentsOf(theirs));
 }
 
-// Random documents and random edits of them. Value pools are small, so that
-// two sides often make the same change.
-struct Editor {
-    std::mt19937 random;
-
-    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
-    std::string_view Value() {
-        static constexpr std::string_view kValues[] = {"1", "2", "0.5", "R", "-3"};
-        return kValues[Pick(0, 4)];
-    }
-    CarRow RandomCar(const std::string& name) {
-        CarValues values{name};
-        for (std::size_t column = 1; column < values.size(); ++column)
-            values[column] = Value();
-        CarRow car;
-        car.Assign(values.data(), kStatCount);
-        return car;
-    }
-    HandlingDocument Document() {
-        CarTable cars;
-        for (int count = Pick(0, 12); count > 0; --count)
-            cars.push_back(RandomCar("CAR_" + std::to_string(Pick(0, 8))));
-        return Doc(std::move(cars), Pick(0, 1) ? "; a\r" : "", Pick(0, 1) ? "someone" : "");
-    }
+// A random base and two sides that edit it apart: each value, each deleted
+// car and the comments are changed by one side at most, so a merge must take
+// both. Values come from a small pool, so that a change often restores a value.
+struct Sides {
+    HandlingDocument base, ours, theirs, both;
+    std::size_t oursChanged = 0; // values of ours that differ from the base
+    std::vector<int> oursRemoved;
+    std::size_t oursAdded = 0;
 };
 
-// The edits one side makes: new values by base row and column, deleted base
-// rows, cars added at the end, and the comments before the cars.
-struct Edits {
-    std::map<std::pair<int, int>, std::string> values;
-    std::set<int> deleted;
-    CarTable added;
-    std::optional<std::string> before;
-};
-
-HandlingDocument Apply(const HandlingDocument& base, const std::vector<const Edits*>& sides) {
-    HandlingDocument doc = base;
-    std::set<int> deleted;
-    for (const Edits* edits : sides) {
-        for (const auto& [cell, value] : edits->values)
-            doc.Cars[static_cast<std::size_t>(cell.first)].Set(cell.second, value);
-        doc.BeforeComments = edits->before.value_or(doc.BeforeComments);
-        deleted.insert(edits->deleted.begin(), edits->deleted.end());
-    }
-    for (auto row = deleted.rbegin(); row != deleted.rend(); ++row)
-        doc.Cars.erase(doc.Cars.begin() + *row);
-    for (const Edits* edits : sides)
-        doc.Cars.insert(doc.Cars.end(), edits->added.begin(), edits->added.end());
-    return doc;
-}
-
-// Edits on two sides that never touch the same value: both may change other
-// stats of one car, and a car one side deletes (when its name is unique) the
-// other leaves alone.
-std::pair<Edits, Edits> SeparateEdits(Editor& editor, const HandlingDocument& base) {
-    std::pair<Edits, Edits> sides;
-    const auto side = [&]() -> Edits& { return editor.Pick(0, 1) ? sides.first : sides.second; };
-    for (std::size_t row = 0; row < base.Cars.size(); ++row) {
-        const bool unique = std::count_if(base.Cars.begin(), base.Cars.end(), [&](const CarRow& car) {
-                                return car[0] == base.Cars[row][0];
-                            }) == 1;
-        if (unique && editor.Pick(0, 5) == 0) {
-            side().deleted.insert(static_cast<int>(row));
+Sides EditedApart(std::mt19937& random) {
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto value = [&] { return std::array<std::string, 5>{"1", "2", "0.5", "R", "-3"}[pick(5)]; };
+    const auto car = [&](const std::string& name) {
+        std::string line = name;
+        for (int column = 1; column < kStatCount; ++column)
+            line += " " + value();
+        return Table({line})[0];
+    };
+    Sides s;
+    for (int count = pick(13); count > 0; --count)
+        s.base.Cars.push_back(car("CAR_" + std::to_string(pick(9))));
+    s.base.BeforeComments = pick(2) ? "; a\r" : "";
+    s.base.Author = pick(2) ? "someone" : "";
+    s.ours = s.theirs = s.both = s.base;
+    for (HandlingDocument* doc : {&s.ours, &s.theirs, &s.both})
+        doc->Cars.clear();
+    for (int row = 0; row < static_cast<int>(s.base.Cars.size()); ++row) {
+        const CarRow& was = s.base.Cars[static_cast<std::size_t>(row)];
+        CarRow ours = was, theirs = was, both = was;
+        // A car of a name no other car has may be deleted by one side; the other leaves it alone.
+        if (std::ranges::count(s.base.Cars, was[0], [](const CarRow& car) { return car[0]; }) == 1 &&
+            pick(6) == 0) {
+            const bool byUs = pick(2);
+            (byUs ? s.theirs : s.ours).Cars.push_back(was);
+            if (byUs)
+                s.oursRemoved.push_back(row);
             continue;
         }
         std::set<int> changed;
-        for (int changes = editor.Pick(0, 4); changes > 0; --changes) {
-            const int column = editor.Pick(1, kStatCount - 1);
-            if (changed.insert(column).second)
-                side().values[{static_cast<int>(row), column}] = editor.Value();
+        for (int changes = pick(5); changes > 0; --changes) {
+            const int column = 1 + pick(kStatCount - 1);
+            if (!changed.insert(column).second)
+                continue;
+            const std::string now = value();
+            const bool byUs = pick(2);
+            (byUs ? ours : theirs).Set(column, now);
+            both.Set(column, now);
+            s.oursChanged += byUs && now != was[column];
         }
+        s.ours.Cars.push_back(ours);
+        s.theirs.Cars.push_back(theirs);
+        s.both.Cars.push_back(both);
     }
     int added = 0;
-    for (Edits* side : {&sides.first, &sides.second}) {
-        for (int count = editor.Pick(0, 2); count > 0; --count)
-            side->added.push_back(editor.RandomCar("NEW_" + std::to_string(added++)));
-    }
-    if (editor.Pick(0, 1))
-        side().before = "; changed\r";
-    return sides;
+    for (HandlingDocument* side : {&s.ours, &s.theirs})
+        for (int count = pick(3); count > 0; --count) {
+            side->Cars.push_back(car("NEW_" + std::to_string(added++)));
+            s.both.Cars.push_back(side->Cars.back());
+            s.oursAdded += side == &s.ours;
+        }
+    if (pick(2))
+        (pick(2) ? s.ours : s.theirs).BeforeComments = s.both.BeforeComments = "; changed\r";
+    return s;
 }
 
 } // namespace
@@ -120,28 +103,21 @@ std::pair<Edits, Edits> SeparateEdits(Editor& editor, const HandlingDocument& ba
 TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem) {
     for (unsigned seed = 0; seed < 400; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        Editor editor{std::mt19937(seed)};
-        const HandlingDocument base = editor.Document();
-        const auto [oursEdits, theirsEdits] = SeparateEdits(editor, base);
-        const HandlingDocument ours = Apply(base, {&oursEdits});
-        const HandlingDocument theirs = Apply(base, {&theirsEdits});
-        const MergeOutcome outcome = Merge(base, ours, theirs);
-        const HandlingDocument both = Apply(base, {&oursEdits, &theirsEdits});
+        std::mt19937 random(seed);
+        const Sides sides = EditedApart(random);
+        const MergeOutcome outcome = Merge(sides.base, sides.ours, sides.theirs);
         EXPECT_EQ(ConflictText(outcome.conflicts), "");
-        EXPECT_EQ(outcome.merged.Cars, both.Cars);
+        EXPECT_EQ(outcome.merged.Cars, sides.both.Cars);
         EXPECT_EQ(std::tie(outcome.merged.BeforeComments, outcome.merged.Author),
-                  std::tie(both.BeforeComments, base.Author));
+                  std::tie(sides.both.BeforeComments, sides.base.Author));
 
-        const FileDifference difference = CompareFiles(ContentsOf(base), ContentsOf(ours));
-        std::size_t changed = 0;
-        for (const auto& [cell, value] : oursEdits.values)
-            changed += base.Cars[static_cast<std::size_t>(cell.first)][cell.second] != value;
-        EXPECT_EQ(difference.stats.size(), changed);
-        EXPECT_EQ(difference.removed, std::vector<int>(oursEdits.deleted.begin(), oursEdits.deleted.end()));
-        EXPECT_EQ(difference.added.size(), oursEdits.added.size());
+        const FileDifference difference = CompareFiles(ContentsOf(sides.base), ContentsOf(sides.ours));
+        EXPECT_EQ(difference.stats.size(), sides.oursChanged);
+        EXPECT_EQ(difference.removed, sides.oursRemoved);
+        EXPECT_EQ(difference.added.size(), sides.oursAdded);
         EXPECT_FALSE(difference.reordered);
-        EXPECT_EQ(difference.blocks.empty(), ours.BeforeComments == base.BeforeComments);
-        for (const HandlingDocument* doc : {&base, &ours, &outcome.merged})
+        EXPECT_EQ(difference.blocks.empty(), sides.ours.BeforeComments == sides.base.BeforeComments);
+        for (const HandlingDocument* doc : {&sides.base, &sides.ours, &outcome.merged})
             EXPECT_EQ(Diff(*doc, *doc), "");
     }
 }
