@@ -107,7 +107,7 @@ TEST_F(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     }
 }
 
-TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
+TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
     const std::string before = Write("old.cfg", Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}));
     const std::string after = Write("new.cfg", Text({CarLine("GAMMA", "1500", "R P 1 2001 1 1", "250"),
                                                      CarLine("ALPHA", "1600"), CarLine("DELTA")}));
@@ -139,9 +139,8 @@ TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
         EXPECT_EQ(RunKestrix({"--merge", "-o", Path("out.cfg"), before, bad, before}), check);
         EXPECT_FALSE(std::filesystem::exists(Path("out.cfg"))) << "nothing is written";
     }
-}
 
-TEST_F(CompareCommand, TextconvGivesEveryValueALine) {
+    // --textconv gives every value a line.
     const std::string file =
         Write("a.cfg", ";-# File Author : me\r\n" + Text({CarLine("ALPHA")}) + "; end\r\n");
     const Printed printed = RunKestrix({"--textconv", file});
@@ -150,9 +149,8 @@ TEST_F(CompareCommand, TextconvGivesEveryValueALine) {
         ";-# File Author : me\n; mod file\nALPHA\t#0 Vehicle Identifier\tALPHA\nALPHA\t#1 Mass\t1500\n"))
         << printed.out;
     EXPECT_TRUE(printed.out.ends_with("ALPHA\t#31 Rear Lights\t1\n; end\n"));
-}
 
-TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
+    // A merge writes over our side and lists the conflicts it kept ours of.
     const std::string base = Write("base.cfg", Text({CarLine("ALPHA"), CarLine("BETA")}));
     const std::string ours = Write("ours.cfg", Text({CarLine("ALPHA", "1600"), CarLine("BETA", "900")}));
     const std::string theirs = Write("theirs.cfg", Text({CarLine("ALPHA", "1500", "R P 1 2001 1 1", "220"),
@@ -184,15 +182,11 @@ TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
     EXPECT_EQ(ReadFile(Path("kept.cfg")), expectedKept);
 
     // Each side took out one car of a full file and added its own.
-    std::string full = test::GeneratedHandlingText(kMaxCars);
-    const std::size_t first = full.find("CAR_100000");
-    full.erase(first, full.find('\n', first) + 1 - first);
-    const std::string fullBase = Write("full.cfg", test::GeneratedHandlingText(kMaxCars));
-    const std::string oursFull = Write("ours-full.cfg", full + CarLine("OURS") + "\r\n");
-    const std::string theirsFull = Write("theirs-full.cfg", full + CarLine("THEIRS") + "\r\n");
-    EXPECT_EQ(RunKestrix({"--merge", fullBase, oursFull, theirsFull}),
+    const std::string oursFull = Write("ours-full.cfg", test::ModdedHandlingText(kMaxCars, 0, 0, "OURS"));
+    EXPECT_EQ(RunKestrix({"--merge", Write("full.cfg", test::GeneratedHandlingText(kMaxCars)), oursFull,
+                          Write("theirs-full.cfg", test::ModdedHandlingText(kMaxCars, 0, 0, "THEIRS"))}),
               (Printed{2, "",
                        "kestrix: Cannot merge: the merged file would hold 32768 cars, and a file can hold "
                        "at most 32767\n"}));
-    EXPECT_EQ(ReadFile(oursFull), full + CarLine("OURS") + "\r\n") << "nothing is written";
+    EXPECT_EQ(ReadFile(oursFull), test::ModdedHandlingText(kMaxCars, 0, 0, "OURS")) << "nothing is written";
 }
