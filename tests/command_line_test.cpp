@@ -31,7 +31,7 @@ using CompareCommand = CommandLine;
 
 } // namespace
 
-TEST(CommandLineArguments, ModesStatusesAndTheEditor) {
+TEST(CommandLineArguments, ModesStatusesTheEditorAndOutputThatCannotBeWritten) {
     EXPECT_EQ(RunKestrix({"--check", kSample}),
               (Printed{1,
                        "#9\tJUNIPER\t0.3 is smaller than minimum value 0.5.\n"
@@ -92,9 +92,7 @@ TEST_F(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
         option.err.starts_with("kestrix: unknown option \"-style\"; a file whose name begins with \"-\" "
                                "follows \"--\"\n"))
         << option.err;
-}
 
-TEST_F(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--check", kSample}, {"--version"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");

@@ -115,7 +115,7 @@ TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
     EXPECT_EQ(LeftOf(path), Left("new", "new", 3));
 }
 
-TEST_F(FileIo, ReadingRefusesFilesThatChangeOrNeverEnd) {
+TEST_F(FileIo, ReadingRefusesFilesThatChangeOrNeverEndAndReadsAFifoFromOneOpen) {
     const std::string path = Write("Handling.cfg", std::string(100000, 'x'));
     ScriptedFiles shrinking;
     shrinking.beforeRead = [&] { ASSERT_EQ(::truncate(path.c_str(), 10), 0); };
@@ -129,11 +129,9 @@ TEST_F(FileIo, ReadingRefusesFilesThatChangeOrNeverEnd) {
     EXPECT_EQ(ParseHandlingText(std::string(kMaxFileBytes + 1, '\n')).error, tooLarge);
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(kMaxFileBytes)), 0);
     EXPECT_EQ(ReadFileBytes(path).bytes.size(), kMaxFileBytes) << "the limit itself is taken";
-}
 
-// A FIFO can be opened only once per writer: a second open would wait for
-// ever. Without a writer, a message instead of a frozen program.
-TEST_F(FileIo, AFifoIsReadFromOneOpen) {
+    // A FIFO can be opened only once per writer: a second open would wait for
+    // ever. Without a writer, a message instead of a frozen program.
     const std::string fifo = Path("pipe.cfg");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(ReadHandlingFile(fifo).error,
@@ -181,7 +179,7 @@ TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
     EXPECT_EQ(ReadHandlingFile(Write("Handling.cfg", crOnly)).file.Cars.size(), 20000u);
 }
 
-TEST_F(Save, ThroughALinkTheTargetIsSavedAndTheLinkStays) {
+TEST_F(Save, LinksAreFollowedFifosAndDevicesWrittenIntoWithoutABackupAndFoldersRefused) {
     fs::create_directories(folder / "data");
     fs::create_directories(folder / "links");
     const std::string target = Write("data/Handling.cfg", "old");
@@ -211,9 +209,7 @@ TEST_F(Save, ThroughALinkTheTargetIsSavedAndTheLinkStays) {
     EXPECT_FALSE(SameFile(Path("data/New.cfg"), target));
     EXPECT_TRUE(SameFile(Path("none.cfg"), Path("none.cfg")));
     EXPECT_FALSE(SameFile(Path("none.cfg"), Path("./none.cfg")));
-}
 
-TEST_F(Save, FifosAndDevicesAreWrittenIntoWithoutABackupAndFoldersRefused) {
     const std::string fifo = Path("pipe.cfg");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(ReplaceFileContents(fifo, "nobody reads"),
@@ -233,16 +229,16 @@ TEST_F(Save, FifosAndDevicesAreWrittenIntoWithoutABackupAndFoldersRefused) {
     fs::create_symlink("/dev/full", folder / "full.cfg");
     EXPECT_EQ(ReplaceFileContents(Path("full.cfg"), "more"),
               "Cannot save \"" + Path("full.cfg") + "\": No space left on device");
-    EXPECT_EQ(EntryCount(), 3u) << "no backup and no temporary file";
+    EXPECT_EQ(EntryCount(), 7u) << "no backup and no temporary file beside the links";
 
     fs::create_directories(folder / "folder.cfg/inside");
     EXPECT_EQ(ReplaceFileContents(Path("folder.cfg"), "bytes"),
               "Cannot save \"" + Path("folder.cfg") + "\": Is a directory");
     EXPECT_TRUE(fs::is_directory(folder / "folder.cfg/inside"));
-    EXPECT_EQ(EntryCount(), 4u);
+    EXPECT_EQ(EntryCount(), 8u);
 }
 
-TEST_F(Save, KeepsModeOwnerAndEveryHardLink) {
+TEST_F(Save, KeepsModeOwnerAndEveryHardLinkRefusesReadOnlyFilesAndWritesInPlaceInLockedFolders) {
     const std::string path = Write("Handling.cfg", "old");
     ::chmod(path.c_str(), 0640);
     // Given to the unprivileged user, where the test may.
@@ -263,23 +259,21 @@ TEST_F(Save, KeepsModeOwnerAndEveryHardLink) {
     EXPECT_EQ(ReadFile(other), "newer");
     EXPECT_EQ(LeftOf(path), Left("newer", "new", 3));
     EXPECT_EQ(StatusOf(path + ".bak").st_mode, before.st_mode);
-}
 
-// A file the process may not write is refused; one in a folder it may not
-// write is written in place, without the backup the folder would not take.
-TEST_F(Save, ReadOnlyFilesAreRefusedAndLockedFoldersWrittenInPlace) {
-    const std::string path = Write("Handling.cfg", "old and longer");
+    // A file the process may not write is refused; one in a folder it may not
+    // write is written in place, without the backup the folder would not take.
+    const std::string plain = Write("Plain.cfg", "old and longer");
     ScriptedFiles readOnly, lockedFolder;
     readOnly.openWriteError = EACCES;
-    EXPECT_EQ(ReplaceFileContents(path, "new", {.files = &readOnly}),
-              "Cannot save \"" + path + "\": Permission denied");
-    EXPECT_EQ(ReadFile(path), "old and longer");
+    EXPECT_EQ(ReplaceFileContents(plain, "new", {.files = &readOnly}),
+              "Cannot save \"" + plain + "\": Permission denied");
+    EXPECT_EQ(ReadFile(plain), "old and longer");
 
     lockedFolder.createError = EACCES;
-    const ino_t inode = StatusOf(path).st_ino;
-    EXPECT_EQ(ReplaceFileContents(path, "new", {.files = &lockedFolder}), "");
-    EXPECT_EQ(LeftOf(path), Left("new", "", 1));
-    EXPECT_EQ(StatusOf(path).st_ino, inode);
+    const ino_t inode = StatusOf(plain).st_ino;
+    EXPECT_EQ(ReplaceFileContents(plain, "new", {.files = &lockedFolder}), "");
+    EXPECT_EQ(LeftOf(plain), Left("new", "", 4));
+    EXPECT_EQ(StatusOf(plain).st_ino, inode);
 }
 
 TEST_F(Save, LeavesNoTemporaryNamesBehind) {

@@ -50,7 +50,7 @@ TEST(Validation, ADecimalCommaIsTakenUnderARealCommaLocale) {
     EXPECT_EQ(Rows({car}), std::vector<std::string>{"#9|CAR|0,5 is not a valid number."});
 }
 
-TEST(Validation, BoundsAreInclusiveAtBothEnds) {
+TEST(Validation, BoundsAreInclusiveAndRowsComeCarByCarAndColumnByColumn) {
     CarRow atMinimum = ValidCar("LOWEST");
     for (int column = 1; column < kStatCount; ++column)
         if (!DescriptionOf(column).def.IsText)
@@ -68,9 +68,7 @@ TEST(Validation, BoundsAreInclusiveAtBothEnds) {
                                         "#12|CAR|0 is smaller than minimum value 1.",
                                         "#13|CAR|300.0001 is larger than maximum value 300.",
                                         "#25|CAR|200000 is larger than maximum value 150000."}));
-}
 
-TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
     CarTable cars{ValidCar("FIRST"), ValidCar("ABCDEFGHIJKLMNO"), CarRow{}};
     cars[0].Set(29, "0000F");
     cars[0].Set(3, "abc");
