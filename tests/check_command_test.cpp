@@ -27,17 +27,18 @@ Printed FastCheck(const std::string& path, const NumberFormat& format,
 // The whole file read first, then parsed into a table, checked and printed.
 Printed PlainCheck(const std::string& path, const NumberFormat& format) {
     const FileRead read = ReadFileBytes(path);
-    if (!read.error.empty())
-        return {2, "", "kestrix: " + read.error + "\n"};
     const ParseResult parsed = ParseHandlingText(read.bytes);
-    if (!parsed.error.empty())
-        return {2, "", "kestrix: Cannot read \"" + path + "\": " + parsed.error + "\n"};
+    if (!read.error.empty() || !parsed.error.empty())
+        return {2, "",
+                "kestrix: " +
+                    (read.error.empty() ? "Cannot read \"" + path + "\": " + parsed.error : read.error) +
+                    "\n"};
     ErrorRegister errors;
     ErrorCheck(parsed.file.Cars, errors, format);
     Printed printed{errors.Rows().empty() ? 0 : 1, "", ""};
     for (const ErrorRecord& row : errors.Rows())
-        printed.out += "#" + std::to_string(row.ErrorNumber) + "\t" + row.CarString + "\t" +
-                       row.ExplanationString + "\n";
+        printed.out +=
+            FirstCellText(row.ErrorNumber) + "\t" + row.CarString + "\t" + row.ExplanationString + "\n";
     if (errors.LeftOut() > 0)
         printed.err = "kestrix: " + std::to_string(errors.LeftOut()) +
                       " more errors were left out; the list holds 32767\n";

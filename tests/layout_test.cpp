@@ -116,13 +116,6 @@ RandomFile MakeFile(std::mt19937& random) {
     return file;
 }
 
-CarRow RowOf(const std::vector<std::string>& values) {
-    std::vector<std::string_view> views(values.begin(), values.end());
-    CarRow row;
-    row.Assign(views.data(), static_cast<int>(views.size()));
-    return row;
-}
-
 std::string Block(const std::vector<std::string>& lines) {
     std::string block;
     for (const std::string& line : lines)
@@ -185,8 +178,12 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
             }
         }
         doc.Cars.clear();
-        for (const TestCar& car : cars)
-            doc.Cars.push_back(RowOf(car.values));
+        for (const TestCar& car : cars) {
+            std::string line;
+            for (const std::string& value : car.values)
+                line += value + " ";
+            SplitCarLine(line, doc.Cars.emplace_back());
+        }
         doc.BeforeComments = Block(before);
         doc.AfterComments = Block(after);
         doc.Author = author;
