@@ -75,7 +75,7 @@ using CheckCommand = test::TempFolderTest;
 
 } // namespace
 
-TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrints) {
+TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsAndTheStrictRowsAfter) {
     const auto expectSame = [this](const std::string& name, std::string_view bytes) {
         const std::string path = Write(name, bytes);
         for (const NumberFormat& format : kFormats)
@@ -106,13 +106,9 @@ TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrints) {
     for (const std::string& unreadable : {Path("missing.cfg"), folder.string(), std::string("/dev/zero")})
         EXPECT_EQ(FastCheck(unreadable, NumberFormat{}), PlainCheck(unreadable, NumberFormat{}))
             << unreadable;
-}
 
-using StrictCheck = CheckCommand;
-
-// --check --strict prints what --check prints, then the strict rows; in the
-// register, each car's strict rows follow its own.
-TEST_F(StrictCheck, NamesWhatTheGameWouldNotReadAsMeantAfterTheStandardRows) {
+    // --check --strict prints what --check prints, then the strict rows; in the
+    // register, each car's strict rows follow its own.
     std::string line = test::CarLine("ODD", "16OO", "X Q 0.5 20G1 7 2.0");
     line.replace(line.find(" 5 200 "), 3, " 4.5 ");
     const std::string path = Write("odd.cfg", test::CarLine("FINE") + "\r\n" + line + "\r\n" +

@@ -38,7 +38,7 @@ const std::string kPadded =
 
 } // namespace
 
-TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAcrossSavesAndReverts) {
+TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOnlyTheChangedLine) {
     const std::string path = Write("Handling.cfg", kPadded);
     Open(path);
     ASSERT_EQ(Save(path, "1600"), "");
@@ -61,22 +61,20 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAcrossSavesAndReverts) {
     Open(path);
     ASSERT_EQ(Save(path, "2100"), "");
     EXPECT_EQ(ReadFile(path + ".bak"), asOpened) << "a new opening makes a new backup";
-}
 
-TEST_F(OpenedFileTest, KeepingTheLayoutChangesOnlyTheChangedLineEvenAfterAnEarlierSave) {
-    const std::string path = Write("Handling.cfg", kPadded);
-    Open(path);
-    ASSERT_EQ(Save(path, "900", {true}), "");
-    EXPECT_EQ(ReadFile(path),
+    const std::string padded = Write("Padded.cfg", kPadded);
+    Open(padded);
+    ASSERT_EQ(Save(padded, "900", {true}), "");
+    EXPECT_EQ(ReadFile(padded),
               "; padded\n" + test::CarLine("ALPHA", "900    ") + "\n" + test::CarLine("BETA") + "\n");
     // A plain save writes the editor's form; keeping the layout then keeps that one.
-    ASSERT_EQ(Save(path, "901"), "");
-    const std::string plain = ReadFile(path);
+    ASSERT_EQ(Save(padded, "901"), "");
+    const std::string plain = ReadFile(padded);
     EXPECT_TRUE(plain.starts_with(";-# File Created By Kestrix"));
-    ASSERT_EQ(Save(path, "902", {true}), "");
+    ASSERT_EQ(Save(padded, "902", {true}), "");
     std::string expected = plain;
     expected.replace(expected.find(" 901 "), 5, " 902 ");
-    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(ReadFile(padded), expected);
 }
 
 TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {

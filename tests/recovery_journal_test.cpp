@@ -58,7 +58,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
     }
 }
 
-TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole) {
+TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {
     const std::string file = "/some/Handling.cfg";
     RecoveryJournal first, second;
     ASSERT_EQ(first.Start(Folder(), file), "");
@@ -109,34 +109,33 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole
     const LeftJournal back = read(whole);
     EXPECT_EQ(back.records, (std::vector<std::string>{"compacted", "c"}));
     EXPECT_FALSE(back.cut);
-}
 
-// A journal that cannot be kept says why; what it reported written stands.
-TEST_F(Journal, FailuresGiveOneMessageAndLeaveNoHalfJournal) {
+    // A journal that cannot be kept says why; what it reported written stands.
     // A file where the folder should be stops root as well as anyone.
     test::WriteFile(Path("file"), "not a folder");
-    RecoveryJournal journal;
-    EXPECT_EQ(journal.Start(Path("file/kestrix"), "/f.cfg"),
+    RecoveryJournal refused;
+    EXPECT_EQ(refused.Start(Path("file/kestrix"), "/f.cfg"),
               "Cannot keep a recovery journal in \"" + Path("file/kestrix") + "\": Not a directory");
-    EXPECT_FALSE(journal.Active());
-    EXPECT_EQ(journal.Append("x"), "") << "the editor works on without recovery";
+    EXPECT_FALSE(refused.Active());
+    EXPECT_EQ(refused.Append("x"), "") << "the editor works on without recovery";
 
+    const std::string elsewhere = Path("elsewhere/kestrix");
     test::ScriptedFiles files;
     files.syncFolderError = EIO;
     RecoveryJournal unflushed(files);
-    EXPECT_EQ(unflushed.Start(Folder(), "/f.cfg"),
-              "Cannot keep a recovery journal in \"" + Folder() + "\": Input/output error");
+    EXPECT_EQ(unflushed.Start(elsewhere, "/f.cfg"),
+              "Cannot keep a recovery journal in \"" + elsewhere + "\": Input/output error");
     EXPECT_FALSE(unflushed.Active());
-    EXPECT_TRUE(std::filesystem::is_empty(Folder())) << "a journal whose name may be lost is removed";
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere)) << "a journal whose name may be lost is removed";
 
     files.syncFolderError = EINVAL; // a file system that cannot flush a folder at all
     RecoveryJournal full(files);
-    ASSERT_EQ(full.Start(Folder(), "/f.cfg"), "");
+    ASSERT_EQ(full.Start(elsewhere, "/f.cfg"), "");
     ASSERT_EQ(full.Append("first"), "");
     files.bytesBeforeWriteFails = RecoveryJournal::kFrameBytes + 2;
     EXPECT_EQ(full.Append("second"),
               "Cannot write the recovery journal \"" + full.Path() + "\": No space left on device");
-    const LeftJournal left = ReadJournal(full.Path());
-    EXPECT_EQ(left.records, std::vector<std::string>{"first"});
-    EXPECT_TRUE(left.cut);
+    const LeftJournal kept = ReadJournal(full.Path());
+    EXPECT_EQ(kept.records, std::vector<std::string>{"first"});
+    EXPECT_TRUE(kept.cut);
 }
