@@ -1,5 +1,3 @@
-// Saves onto scripted failures and onto real links, FIFOs, devices, hard
-// links and files of other users.
 #include "handling_file/file_read.h"
 #include "handling_file/file_save.h"
 #include "scripted_files.h"

@@ -1,5 +1,3 @@
-// The editor's open file: the backup keeps the file as it was opened, a
-// save may keep the file's layout, and another program's change is noticed.
 #include "handling_file/opened_file.h"
 #include "sample_cars.h"
 #include "temp_folder.h"

@@ -34,7 +34,6 @@ std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format =
 
 } // namespace
 
-// The check reads values with the separators of the user's locale.
 TEST(Validation, ADecimalCommaIsTakenUnderARealCommaLocale) {
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     const char* const names[] = {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"};
