@@ -12,9 +12,7 @@
 
 using namespace kestrix;
 using platform::Answer;
-using platform::Window;
 using test::CarLine;
-using test::ScriptedServices;
 namespace fs = std::filesystem;
 
 namespace {
@@ -88,16 +86,32 @@ TEST_F(DataKept, AnotherFileOpenedDoesNotTakeTheAuthorOfTheLast) {
     EXPECT_NE(OnDisk(other).find("TWO 1600 "), std::string::npos);
 }
 
-TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
+// An export never replaces the open file and asks about a gap; a save or an
+// export that would not read back writes nothing, the close question's save neither.
+TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTheOpenFile) {
     OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
-    const std::string before = OnDisk(path);
+    const std::string before = OnDisk(path), target = Path("Export.cfg");
+    EXPECT_FALSE(ExportAll(path));
+    EXPECT_EQ(services.messages.at(0).text, "The cars cannot be exported to \"" + path +
+                                                "\": it is the file open in the editor.\rChoose "
+                                                "another file.");
+    TypeAndLeave(3, "");
+    services.answers = {Answer::No};
+    EXPECT_FALSE(ExportAll(target));
+    EXPECT_EQ(services.messages.size(), 2u) << "the gap is asked about";
+    EXPECT_FALSE(fs::exists(target));
+    services.answers = {Answer::Yes};
+    EXPECT_TRUE(ExportAll(target));
+    EXPECT_EQ(ReadImportFile(target).rows.size(), 2u);
+
+    TypeAndLeave(3, "4");
     frmComments& comments = Comments();
     std::string words;
     for (int i = 0; i < 40; ++i)
         words += "word ";
     comments.txtAfter.UserTypes("; fine\r\n" + words); // a line that would read back as a car of 40 values
     comments.cmdOK.UserClicks();
-
+    services.messages.clear();
     services.answers = {Answer::Ok, Answer::Yes, Answer::Ok};
     form.mnuSave.UserChooses();
     EXPECT_FALSE(form.TryClose()) << "the save of the close question is checked too";
@@ -108,27 +122,6 @@ TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
     EXPECT_EQ(OnDisk(path), before);
     EXPECT_FALSE(ExportAll(Path("Copy.cfg"))) << "an export is checked as a save";
     EXPECT_FALSE(fs::exists(Path("Copy.cfg")));
-}
-
-TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
-    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
-    const std::string before = OnDisk(path);
-    EXPECT_FALSE(ExportAll(path));
-    EXPECT_EQ(services.messages.at(0).text, "The cars cannot be exported to \"" + path +
-                                                "\": it is the file open in the editor.\rChoose "
-                                                "another file.");
-    EXPECT_EQ(OnDisk(path), before);
-
-    Type(3, "");
-    form.StatsToArray();
-    const std::string target = Path("Export.cfg");
-    services.answers = {Answer::No};
-    EXPECT_FALSE(ExportAll(target));
-    EXPECT_EQ(services.messages.size(), 2u) << "the gap is asked about";
-    EXPECT_FALSE(fs::exists(target));
-    services.answers = {Answer::Yes};
-    EXPECT_TRUE(ExportAll(target));
-    EXPECT_EQ(ReadImportFile(target).rows.size(), 2u);
 }
 
 TEST_F(DataKept, BulkEditsSayWhatTheyLeftAsItWas) {

@@ -10,7 +10,6 @@
 
 using namespace kestrix;
 using platform::Answer;
-using platform::Window;
 using test::Line;
 using test::ScriptedServices;
 
