@@ -1,10 +1,7 @@
 #include "platform/qt/chart_view.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmChart.h"
-#include "windows/frmMain.h"
 
 #include <QAbstractSeries>
 #include <QTest>
@@ -19,25 +16,17 @@ using namespace kestrix;
 
 namespace {
 
-class ChartViewTest : public test::TempFolderTest {
+class ChartViewTest : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        services.commandLine =
-            "\"" +
-            Write("Handling.cfg", test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
-                                      test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
-                                      test::CarLine("OSPREY", "abc") + "\r\n") +
-            "\"";
-        main.Form_Load();
-        main.mnuChart.UserChooses();
-        chart = &test::ScriptedServices::As<frmChart>(*services.besideWindows.back());
+        EditorTest::SetUp();
+        OpenOn(test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
+               test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
+               test::CarLine("OSPREY", "abc") + "\r\n");
+        chart = &Beside<frmChart>(form.mnuChart);
         chart->SetPlace(platform::Placement{40, 50, 800, 600});
-        frame = test::Frame(*chart);
-        frame->show();
-        view = frame->findChild<platform::qt::ChartView*>("chtStats");
-        ASSERT_TRUE(view);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame = test::ShownFrame(*chart);
+        view = &test::Widget<platform::qt::ChartView>(*frame, "chtStats");
     }
     // Where the axes put a value, in the view: the chart's own mapping, not the points'.
     QPoint At(double x, double y) const {
@@ -55,9 +44,6 @@ class ChartViewTest : public test::TempFolderTest {
         QApplication::sendEvent(view->viewport(), &move);
     }
 
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
     frmChart* chart = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::ChartView* view = nullptr;
@@ -73,10 +59,9 @@ TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemAndMoveWithAnEdit) {
     EXPECT_TRUE(Painted(ashcroft));
     EXPECT_FALSE(Painted((veranda + ashcroft) / 2));
 
-    main.cboCars.SelectText("ASHCROFT");
-    main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("1200");
-    main.txtStat[1].UserPressesEnter();
+    ShowCar("ASHCROFT");
+    Type(1, "1200");
+    form.txtStat[1].UserPressesEnter();
     QApplication::processEvents();
     EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
     EXPECT_TRUE(Painted(At(120, 1200)));
@@ -90,9 +75,9 @@ TEST_F(ChartViewTest, PointingAtAPointNamesItsCarAndAClickShowsIt) {
     Move(veranda + QPoint(40, 40));
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "away from every point";
 
-    main.cboCars.SelectText("ASHCROFT");
+    ShowCar("ASHCROFT");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
-    EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "VERANDA");
+    EXPECT_EQ(ShownCar(), "VERANDA");
 }
 
 TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {

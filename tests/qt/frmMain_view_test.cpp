@@ -1,11 +1,8 @@
 #include "model/stat_help.h"
 #include "platform/qt/tab_area.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmErrors.h"
-#include "windows/frmMain.h"
 #include "windows/frmPreferences.h"
 
 #include <QAccessible>
@@ -31,15 +28,12 @@ namespace {
 
 // The real window on a file of two cars; ASHCROFT, row 1, sorts first and is
 // shown; VERANDA's velocity is the one error.
-class MainWindowViewTest : public test::TempFolderTest {
+class MainWindowViewTest : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        path =
-            Write("Handling.cfg", "; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") +
-                                      "\r\n" + test::CarLine("ASHCROFT", "1200") + "\r\n");
-        services.commandLine = "\"" + path + "\"";
-        form.Form_Load();
+        EditorTest::SetUp();
+        OpenOn("; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") + "\r\n" +
+               test::CarLine("ASHCROFT", "1200") + "\r\n");
         test::ShowActive(view);
     }
 
@@ -60,14 +54,8 @@ class MainWindowViewTest : public test::TempFolderTest {
         if (twice)
             QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
     }
-    QString Title(const std::string& tail) const {
-        return QString::fromStdString("Kestrix 3 (" + path + tail);
-    }
+    std::string TitleBar() const { return view.windowTitle().toStdString(); }
 
-    std::string path;
-    Document doc;
-    test::ScriptedServices services;
-    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> frame = test::Frame(form);
     platform::qt::WindowFrame& view = *frame;
 };
@@ -79,7 +67,7 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
     QTest::keyClicks(&mass, "7");
     EXPECT_EQ(form.txtStat[1].Text(), "12007");
-    EXPECT_EQ(view.windowTitle(), Title("*)"));
+    EXPECT_EQ(TitleBar(), Title(true));
     QTest::keyClick(&mass, Qt::Key_Return);
     EXPECT_EQ(doc.Cars()[1][1], "12007") << "Enter reaches the field";
     QTest::keyClicks(&mass, "5");
@@ -115,7 +103,7 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
     QTest::mouseClick(flags.viewport(), Qt::LeftButton, {}, text.center());
     EXPECT_EQ(form.lvFlags.Current(), 0);
     EXPECT_EQ(form.lvFlags.Ticked(0), ticked) << "a click on the text ticks nothing";
-    EXPECT_EQ(view.windowTitle(), Title("*)")) << "but rebuilds the flags";
+    EXPECT_EQ(TitleBar(), Title(true)) << "but rebuilds the flags";
     const std::string before = form.txtStat[Flags].Text();
     flags.item(3)->setCheckState(Qt::Checked); // what a click on the tick box does
     EXPECT_TRUE(form.lvFlags.Ticked(3));
@@ -150,7 +138,7 @@ TEST_F(MainWindowViewTest, ControlKeysInAFieldAreTheMenusUnlessThePreferenceKeep
     form.TextFieldsKeepEditingKeys = false;
     QTest::keyClicks(&EnterField(1), "5");
     QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(view.windowTitle(), Title(")")) << "saved";
+    EXPECT_EQ(TitleBar(), Title()) << "saved";
     services.savePaths.push_back("");
     QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
     EXPECT_FALSE(mass.hasSelectedText()) << "Save As, not Select All";
@@ -204,7 +192,7 @@ TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
         return found;
     };
     EXPECT_EQ(access(&view)->role(), QAccessible::Window);
-    EXPECT_EQ(access(&view)->text(QAccessible::Name), Title(")"));
+    EXPECT_EQ(access(&view)->text(QAccessible::Name).toStdString(), Title());
     const struct {
         const char* widget;
         const char* heard;
@@ -243,7 +231,7 @@ TEST_F(MainWindowViewTest, RefusedTextLeavesTheFieldAndItsCursorAndSaysWhy) {
     EXPECT_EQ(mass.cursorPosition(), 2);
     EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("no blank"));
     EXPECT_EQ(form.txtStat[1].Text(), "1200");
-    EXPECT_EQ(view.windowTitle(), Title(")"));
+    EXPECT_EQ(TitleBar(), Title());
     QTest::keyClicks(&mass, "7");
     EXPECT_EQ(form.txtStat[1].Text(), "12700");
 }

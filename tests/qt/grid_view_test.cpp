@@ -1,10 +1,6 @@
 #include "platform/qt/grid_view.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
-#include "windows/frmCarTable.h"
-#include "windows/frmMain.h"
+#include "windows/editor_test.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,30 +16,27 @@ using platform::Answer;
 
 namespace {
 
-class CarTableViewTest : public test::TempFolderTest {
+class CarTableViewTest : public test::EditorTest {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        services.commandLine = "\"" +
-                               Write("Handling.cfg", test::CarLine("VERANDA", "1500") + "\r\n" +
-                                                         test::CarLine("ASHCROFT", "abc") + "\r\n") +
-                               "\"";
-        main.Form_Load();
-        main.mnuCarTable.UserChooses();
-        table = &test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+        EditorTest::SetUp();
+        OpenOn(test::CarLine("VERANDA", "1500") + "\r\n" + test::CarLine("ASHCROFT", "abc") + "\r\n");
+        table = &Table();
         table->SetPlace(platform::Placement{40, 50, 700, 400});
-        frame = test::Frame(*table);
-        frame->show();
-        grid = frame->findChild<platform::qt::GridView*>("grdCars");
-        ASSERT_TRUE(grid);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame = test::ShownFrame(*table);
+        grid = &test::Widget<platform::qt::GridView>(*frame, "grdCars");
     }
     QAbstractItemModel& Model() { return *grid->model(); }
     QVariant Data(int row, int column, int role) { return Model().data(Model().index(row, column), role); }
+    // The cell editor that this key opens on the current cell, once the last one has gone.
+    QLineEdit& EditorOpenedBy(Qt::Key key) {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTest::keyClick(grid, key);
+        if (auto* editor = grid->findChild<QLineEdit*>())
+            return *editor;
+        throw std::runtime_error("the key opened no editor");
+    }
 
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
     frmCarTable* table = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::GridView* grid = nullptr;
@@ -90,9 +83,7 @@ TEST_F(CarTableViewTest, TheModelReadsTheGridAndMarksErrorsWithColourAndIcon) {
 TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedText) {
     grid->setFocus();
     grid->setCurrentIndex(Model().index(1, 1));
-    QTest::keyClick(grid, Qt::Key_1);
-    auto* editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor) << "typing in a cell edits it";
+    QLineEdit* editor = &EditorOpenedBy(Qt::Key_1); // typing in a cell edits it
     QTest::keyClicks(editor, " 7");
     EXPECT_EQ(editor->text(), "17") << "a blank never enters a value";
     QTest::keyClick(editor, Qt::Key_Return);
@@ -101,18 +92,11 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
 
     // The undo keys: an editor with typing keeps them; one without, or the table, undoes the document.
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::keyClick(grid, Qt::Key_5);
-    editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor);
+    editor = &EditorOpenedBy(Qt::Key_5);
     QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc.Cars()[1][1], "17") << "the typing was undone, not the document";
     QTest::keyClick(editor, Qt::Key_Escape);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::keyClick(grid, Qt::Key_F2);
-    editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor);
-    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&EditorOpenedBy(Qt::Key_F2), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc.Cars()[1][1], "abc");
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "the editor closed unchanged";
@@ -125,11 +109,8 @@ TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedT
     EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
 
     // Characters the 8-bit file cannot hold are refused, typed or pasted, never turned into "?".
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the last editor goes
     grid->setCurrentIndex(Model().index(1, 1));
-    QTest::keyClick(grid, Qt::Key_2);
-    editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor);
+    editor = &EditorOpenedBy(Qt::Key_2);
     test::TypeText(*editor, QString::fromUtf8("\u20AC"));
     EXPECT_EQ(editor->text(), "2");
     QTest::keyClick(editor, Qt::Key_Escape);
