@@ -1,4 +1,5 @@
 #include "model/number.h"
+#include "platform/control_probes.h"
 #include "platform/grid.h"
 
 #include <gtest/gtest.h>
@@ -23,12 +24,6 @@ struct Cells : GridSource {
     }
     bool RowHasError(int row) const override { return !errors.empty() && errors.at(row) != Strings(3); }
     bool Changed(int, int) const override { return false; }
-};
-
-struct RecordingView : ControlView {
-    std::vector<Aspect> refreshed;
-    void Refresh(Aspect aspect) override { refreshed.push_back(aspect); }
-    void ControlGone() override {}
 };
 
 class GridTest : public ::testing::Test {
@@ -87,7 +82,7 @@ TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
     EXPECT_EQ(cells.rows[0][0], "delta") << "the source's order never changes";
 
     // A view hears of new values, so that it paints them.
-    RecordingView view;
+    kestrix::test::RecordingView view;
     grid.AttachView(&view);
     grid.ValuesChanged();
     EXPECT_EQ(view.refreshed, std::vector<Aspect>{Aspect::Value});

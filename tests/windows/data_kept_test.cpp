@@ -74,18 +74,6 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     EXPECT_FALSE(doc.Modified());
 }
 
-TEST_F(DataKept, AnotherFileOpenedDoesNotTakeTheAuthorOfTheLast) {
-    OpenOn(";-# File Author : Ann\r\n" + CarLine("ONE") + "\r\n");
-    const std::string other = Write("Other.cfg", CarLine("TWO") + "\r\n");
-    services.openPaths = {other};
-    form.mnuLoad.UserChooses();
-    EXPECT_EQ(Comments().txtAuthor.Text(), "");
-    Type(1, "1600");
-    form.mnuSave.UserChooses();
-    EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
-    EXPECT_NE(OnDisk(other).find("TWO 1600 "), std::string::npos);
-}
-
 // An export never replaces the open file and asks about a gap; a save or an
 // export that would not read back writes nothing, the close question's save neither.
 TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTheOpenFile) {

@@ -24,9 +24,6 @@ class CommentsWindow : public test::EditorTest {
         EditorTest::SetUp();
         OpenOn(";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n");
     }
-    std::string Title(bool modified) const {
-        return "Kestrix 3 (" + doc.FilePath() + (modified ? "*)" : ")");
-    }
 };
 
 } // namespace
@@ -106,28 +103,30 @@ TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
     comments.AttachView(nullptr);
 }
 
+// The main window works on while the comments are open; what they show and
+// what OK takes is the document open at that moment, never the last file's author.
 TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfirming) {
     frmComments& comments = Comments();
-    comments.txtAuthor.UserTypes("Cy");
-    form.txtStat[1].SetFocus();
-    form.txtStat[1].UserTypes("1700");
+    comments.txtAfter.UserTypes("; Cy\r\n");
+    Type(1, "1700");
     services.answers = {Answer::Cancel};
     EXPECT_FALSE(form.TryClose());
     EXPECT_FALSE(comments.IsClosed()) << "a cancelled close keeps the comments open";
     form.mnuSave.UserChooses();
-    EXPECT_NE(ReadFileBytes(path).bytes.find("Author : Ann\r\n; one\r\n; two\r\nCAR 1700 "),
-              std::string::npos)
-        << "unconfirmed comments are not saved";
+    EXPECT_NE(OnDisk(path).find("Author : Ann\r\n; one\r\n; two\r\nCAR 1700 "), std::string::npos);
+    EXPECT_EQ(OnDisk(path).find("; Cy"), std::string::npos) << "unconfirmed comments are not saved";
 
     const std::string other = Write("Other.cfg", "; other\r\n" + kCar);
     services.openPaths = {other};
     form.mnuLoad.UserChooses();
-    EXPECT_EQ(comments.txtBefore.Text(), "; other\r\n") << "the untyped field shows the file read";
+    EXPECT_EQ(comments.txtBefore.Text() + "|" + comments.txtAuthor.Text(), "; other\r\n|")
+        << "the untyped fields show the file read";
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.FilePath(), other);
-    EXPECT_EQ(doc.Data().BeforeComments, "; other\r");
-    EXPECT_EQ(doc.Data().Author, "Cy");
-    EXPECT_EQ(form.Caption(), Title(true));
+    EXPECT_EQ(doc.Data().BeforeComments + doc.Data().AfterComments, "; other\r; Cy\r");
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + other + "*)");
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
 }
 
 TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
