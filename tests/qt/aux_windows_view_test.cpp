@@ -50,8 +50,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     doc.Read(std::move(data));
     frmComments comments{doc};
     comments.Fill();
-    auto view = test::Frame(comments);
-    test::ShowActive(*view);
+    auto view = test::ShownFrame(comments);
     auto& before = test::Widget<QPlainTextEdit>(*view, "txtBefore");
     before.setFocus();
     QTextCursor cursor = before.textCursor();
@@ -68,9 +67,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
 TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     test::ScriptedServices services;
     frmAbout about{services};
-    auto view = test::Frame(about);
-    test::ShowActive(*view);
-    EXPECT_TRUE(view->windowFlags().testFlag(Qt::Tool));
+    auto view = test::ShownFrame(about);
 
     auto& picture = test::Widget<QLabel>(*view, "Image1");
     ASSERT_FALSE(picture.pixmap().isNull()) << "the drawing is built in";
@@ -93,8 +90,7 @@ TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
     exchange.ExchangeMode = ExchangeKind::Export;
     frmImportExport form(doc, exchange, services);
     form.lvLeft.AddItems({"DELTA", "alpha", "CHARLIE", "BRAVO"});
-    const auto frame = test::Frame(form);
-    test::ShowActive(*frame);
+    const auto frame = test::ShownFrame(form);
 
     auto& left = Widget<QListView>(*frame, "lvLeft");
     auto& right = Widget<QListView>(*frame, "lvRight");
@@ -119,8 +115,7 @@ TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
     frmAddCar form(doc, services);
     form.cboCars.SetEntries({{"ONE", 0}, {"TWO", 1}});
     form.cboCars.SetListIndex(0);
-    const auto frame = test::Frame(form);
-    test::ShowActive(*frame);
+    const auto frame = test::ShownFrame(form);
     EXPECT_EQ(Widget<QLineEdit>(*frame, "txtCarLabel").selectedText(), "MYCAR");
     auto& cars = Widget<QComboBox>(*frame, "cboCars");
     EXPECT_FALSE(cars.isEnabled());

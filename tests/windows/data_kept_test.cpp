@@ -94,10 +94,7 @@ TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTh
 
     TypeAndLeave(3, "4");
     frmComments& comments = Comments();
-    std::string words;
-    for (int i = 0; i < 40; ++i)
-        words += "word ";
-    comments.txtAfter.UserTypes("; fine\r\n" + words); // a line that would read back as a car of 40 values
+    comments.txtAfter.UserTypes("; fine\r\n" + CarLine("WORDY") + " 1 2 3 4 5 6 7 8"); // 40 values: a car
     comments.cmdOK.UserClicks();
     services.messages.clear();
     services.answers = {Answer::Ok, Answer::Yes, Answer::Ok};
@@ -112,22 +109,53 @@ TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTh
     EXPECT_FALSE(fs::exists(Path("Copy.cfg")));
 }
 
-TEST_F(DataKept, BulkEditsSayWhatTheyLeftAsItWas) {
-    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO", "+5") + "\r\n" + CarLine("BIG", "1e300") + "\r\n" +
-           CarLine("TEXT", "heavy") + "\r\n");
+// A bulk edit changes the number cells only, every number however written,
+// and says what it left as it was; a paste that does not fit is refused whole.
+TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
+    OpenOn(test::Line("ONE", "1500") + test::Line("TWO", "+5") + test::Line("BIG", "1e300") +
+           test::Line("TEXT", "heavy"));
     frmCarTable& table = Table();
-    table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
-    AnswerNumber("+1");
+    table.grdCars.UserSelects({{0, 0, 0, 0}, {0, 15, 0, 15}}, {0, 0}); // a name and a drive
+    services.answers = {Answer::Ok};
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
+
+    table.grdCars.UserSelects({{0, 0, 3, 1}, {0, 15, 0, 15}}, {0, 0});
+    AnswerNumber("1,1");
+    services.answers = {Answer::Ok};
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(Cell(0, 1) + " " + Cell(1, 1) + " " + Cell(0, 15), "1650 5.5 R")
+        << "+5 is a number; a text column is left out";
+    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
+
+    table.grdCars.UserSelects({{1, 1, 1, 1}}, {1, 1});
+    On<frmAskNumber>([](frmAskNumber& ask) {
+        ask.txtNumber.UserTypes("x");
+        ask.cmdOK.UserClicks();
+        ask.cmdCancel.UserClicks();
+    });
     services.answers = {Answer::Ok};
     table.cmdAdd.UserClicks();
-    EXPECT_EQ(Cell(1, 1), "6") << "+5 is a number";
-    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
+    EXPECT_EQ(services.messages.back().text, "\"x\" is not a number.");
+    EXPECT_EQ(Cell(1, 1), "5.5");
+    AnswerNumber("7");
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(Cell(1, 1), "7");
+
+    table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
     AnswerNumber("1e308");
     services.answers = {Answer::Ok};
     table.cmdMultiply.UserClicks();
-    EXPECT_EQ(Cell(0, 1), "1501");
+    EXPECT_EQ(Cell(0, 1), "1650");
     EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number; 3 whose result "
                                              "would pass the largest number a value can hold.");
+
+    table.grdCars.UserSelects({{0, 31, 0, 31}}, {0, 31});
+    services.answers = {Answer::Ok};
+    table.grdCars.UserPastes("1\t2");
+    EXPECT_EQ(services.messages.back().text,
+              "The pasted cells would reach past the last row or column of the table.\rNothing was pasted.");
+    EXPECT_EQ(Cell(0, 31), "1");
 }
 
 TEST_F(DataKept, AFullErrorListSaysHowManyItLeftOutAndTheCarTableMarksEveryErrorOnItsOwnCar) {

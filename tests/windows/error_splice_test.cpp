@@ -2,10 +2,7 @@
 // error list; whatever the document and the changes, the list must show what
 // a whole check gives, in the order the user sorted it.
 #include "handling_file/handling_format.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
 #include "windows/editor_test.h"
-#include "windows/frmMain.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +18,8 @@ const std::vector<std::string> kNames = {"ALPHA", "alpha", "BETA", "BETA", "", "
 const std::vector<std::string> kValues = {"1",     "0.5", "5",   "20", "",    "abc",
                                           "99999", "-5",  "1e3", "R",  "2001"};
 
-// The error list as filling it with the rows of a whole check of the
-// document, sorted as the user sorted it, shows them.
-void ExpectAsAWholeCheck(const frmMain& form, const Document& doc, const std::string& step) {
+// The rows of a whole check of the document, sorted as the user sorted the main window's list.
+std::vector<std::string> AsAWholeCheck(const frmMain& form, const Document& doc) {
     ErrorRegister whole;
     ErrorCheck(doc.Cars(), whole, NumberFormat{});
     platform::ColumnList list("lvErrors", {"", "Car", "Error"});
@@ -32,7 +28,7 @@ void ExpectAsAWholeCheck(const frmMain& form, const Document& doc, const std::st
         cells.insert(cells.end(), {FirstCellText(row.ErrorNumber), row.CarString, row.ExplanationString});
     list.SetSort(form.lvErrors.Sorted(), form.lvErrors.SortKey(), form.lvErrors.SortOrder());
     list.SetRows(std::move(cells));
-    ASSERT_EQ(test::RowTexts(form.lvErrors), test::RowTexts(list)) << step;
+    return test::RowTexts(list);
 }
 
 using ErrorSplice = test::TempFolderTest;
@@ -56,11 +52,9 @@ TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
                 text += " " + (below(3) ? std::string("1") : from(kValues));
             text += "\r\n";
         }
-        Document doc;
-        test::ScriptedServices services;
-        services.commandLine = "\"" + Write("Handling.cfg", text) + "\"";
-        frmMain form(doc, services);
-        form.Form_Load();
+        test::Editor editor;
+        editor.Start("\"" + Write("Handling.cfg", text) + "\"");
+        Document& doc = editor.doc;
         for (int action = 0; action < 12; ++action) {
             const int cars = static_cast<int>(doc.Cars().size());
             switch (cars == 0 ? 3 : below(5)) {
@@ -75,20 +69,18 @@ TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
                 break;
             }
             case 1: // sorted anew; the rows wait for the next commit
-                form.lvErrors.UserClicksHeader(below(3));
+                editor.form.lvErrors.UserClicksHeader(below(3));
                 continue;
             case 2:
-                (below(2) ? form.mnuUndo : form.mnuRedo).UserChooses();
+                (below(2) ? editor.form.mnuUndo : editor.form.mnuRedo).UserChooses();
                 break;
             default: // cars go or come
                 doc.Commit(cars > 0 && below(2) ? DeleteCarChange(doc.Cars(), below(cars))
                                                 : AddCarChange(doc.Cars(), added));
                 break;
             }
-            ExpectAsAWholeCheck(form, doc,
-                                "round " + std::to_string(round) + ", action " + std::to_string(action));
-            if (HasFatalFailure())
-                return;
+            ASSERT_EQ(editor.ErrorRows(), AsAWholeCheck(editor.form, doc))
+                << "round " << round << ", action " << action;
         }
     }
 }

@@ -101,43 +101,6 @@ TEST_F(CarTableTest, TheMainWindowsEditsAndReadsAreSeenByTheTable) {
     EXPECT_EQ(form.txtStat[0].Text(), "KIWI") << "a row header's double click shows the car";
 }
 
-TEST_F(CarTableTest, ABulkEditChangesTheNumberCellsOnlyAndARefusedPasteSaysWhy) {
-    frmCarTable& table = Table();
-    table.grdCars.UserSelects({{0, 0, 0, 0}, {0, 15, 0, 15}}, {0, 0}); // a name and a drive
-    services.answers = {Answer::Ok};
-    table.cmdMultiply.UserClicks();
-    EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
-
-    table.grdCars.UserSelects({GridRange{0, 0, 2, 1}, GridRange{0, 15, 0, 15}}, {0, 0});
-    AnswerNumber("1,1");
-    table.cmdMultiply.UserClicks();
-    EXPECT_EQ(Cell(0, 1), "1650");
-    EXPECT_EQ(Cell(1, 1), "1320");
-    EXPECT_EQ(Cell(0, 15), "R") << "a text column is left out";
-
-    table.grdCars.UserSelects({GridRange{1, 1, 1, 1}}, {1, 1});
-    services.steps.push_back([](platform::Window& window) {
-        auto& ask = test::ScriptedServices::As<frmAskNumber>(window);
-        ask.txtNumber.UserTypes("x");
-        ask.cmdOK.UserClicks();
-        ask.cmdCancel.UserClicks();
-    });
-    services.answers = {Answer::Ok};
-    table.cmdAdd.UserClicks();
-    EXPECT_EQ(services.messages.back().text, "\"x\" is not a number.");
-    EXPECT_EQ(Cell(1, 1), "1320");
-    AnswerNumber("7");
-    table.cmdSetTo.UserClicks();
-    EXPECT_EQ(Cell(1, 1), "7");
-
-    table.grdCars.UserSelects({{0, 31, 0, 31}}, {0, 31});
-    services.answers = {Answer::Ok};
-    table.grdCars.UserPastes("1\t2");
-    EXPECT_EQ(services.messages.back().text,
-              "The pasted cells would reach past the last row or column of the table.\rNothing was pasted.");
-    EXPECT_EQ(Cell(0, 31), "2");
-}
-
 TEST_F(CarTableTest, CompareShowsTheChosenCarsSideBySideWithTheirDifferencesMarked) {
     frmCarTable& table = Table();
     table.grdCars.UserSelects({{0, 3, 0, 3}}, {0, 3});
