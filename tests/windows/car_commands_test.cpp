@@ -19,13 +19,8 @@ const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("BRAV
 using Names = std::vector<std::string>;
 using test::EntryTexts;
 
-class CarCommands : public test::EditorTest {
+class CarCommands : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
-
     // "NAME:mass" of every row, in table order.
     std::string Rows() const {
         std::string text;

@@ -110,4 +110,13 @@ class EditorTest : public TempFolderTest, public Editor {
     std::string path;
 };
 
+// An editor started on the file of this text.
+template <const std::string& File> class EditorOn : public EditorTest {
+  protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        OpenOn(File);
+    }
+};
+
 } // namespace kestrix::test

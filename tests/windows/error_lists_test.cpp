@@ -28,13 +28,8 @@ const std::string kFile = Car("ZEBRA", {{1, "99999"}, {12, "6"}}) +
                           Car("APPLE", {{9, "0.3"}, {29, "1200F"}}) + Car("mango", {{22, "11"}}) +
                           Car("TWIN", {{13, "400"}}) + Car("TWIN", {{13, "100"}}) + Car("OVERLONG_NAME_XY");
 
-class ErrorLists : public test::EditorTest {
+class ErrorLists : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
-
     int RowOf(const platform::ColumnList& list, const std::string& first, const std::string& car) const {
         for (int row = 0; row < list.RowCount(); ++row)
             if (list.Cell(row, 0) == first && list.Cell(row, list.ColumnCount() - 2) == car)

@@ -10,13 +10,7 @@ using test::CarLine;
 
 namespace {
 
-class CarTableTest : public test::EditorTest {
-  protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(test::kThreeCars);
-    }
-};
+using CarTableTest = test::EditorOn<test::kThreeCars>;
 
 } // namespace
 

@@ -28,12 +28,8 @@ int Total(const std::vector<ChartBar>& bars, bool marked) {
     });
 }
 
-class ChartTest : public test::EditorTest {
+class ChartTest : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
     frmChart& Open() { return Beside<frmChart>(form.mnuChart); }
 };
 

@@ -18,13 +18,8 @@ struct RaiseCount final : platform::WindowView {
     int raised = 0;
 };
 
-class CommentsWindow : public test::EditorTest {
-  protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n");
-    }
-};
+const std::string kFile = ";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n";
+using CommentsWindow = test::EditorOn<kFile>;
 
 } // namespace
 

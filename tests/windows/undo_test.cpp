@@ -19,12 +19,8 @@ namespace {
 const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("CEDAR", "1500") +
                           Line("BRACKEN", "1100") + Line("ALDER", "1200") + ";after\r\n";
 
-class Undo : public test::EditorTest {
+class Undo : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
     void Show(const std::string& name) { test::Choose(form.cboCars, name); }
     // The car list and the title as the document now asks.
     void ExpectWindowsCurrent(const std::string& step) {
