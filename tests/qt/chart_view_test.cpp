@@ -16,13 +16,14 @@ using namespace kestrix;
 
 namespace {
 
-class ChartViewTest : public test::EditorTest {
+const std::string kFile = test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
+                          test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
+                          test::CarLine("OSPREY", "abc") + "\r\n";
+
+class ChartViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
-               test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
-               test::CarLine("OSPREY", "abc") + "\r\n");
+        EditorOn::SetUp();
         chart = &Beside<frmChart>(form.mnuChart);
         chart->SetPlace(platform::Placement{40, 50, 800, 600});
         frame = test::ShownFrame(*chart);

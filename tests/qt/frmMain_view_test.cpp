@@ -28,12 +28,13 @@ namespace {
 
 // The real window on a file of two cars; ASHCROFT, row 1, sorts first and is
 // shown; VERANDA's velocity is the one error.
-class MainWindowViewTest : public test::EditorTest {
+const std::string kFile = "; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") + "\r\n" +
+                          test::CarLine("ASHCROFT", "1200") + "\r\n";
+
+class MainWindowViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn("; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") + "\r\n" +
-               test::CarLine("ASHCROFT", "1200") + "\r\n");
+        EditorOn::SetUp();
         test::ShowActive(view);
     }
 

@@ -16,11 +16,13 @@ using platform::Answer;
 
 namespace {
 
-class CarTableViewTest : public test::EditorTest {
+const std::string kFile =
+    test::CarLine("VERANDA", "1500") + "\r\n" + test::CarLine("ASHCROFT", "abc") + "\r\n";
+
+class CarTableViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(test::CarLine("VERANDA", "1500") + "\r\n" + test::CarLine("ASHCROFT", "abc") + "\r\n");
+        EditorOn::SetUp();
         table = &Table();
         table->SetPlace(platform::Placement{40, 50, 700, 400});
         frame = test::ShownFrame(*table);

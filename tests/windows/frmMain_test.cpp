@@ -15,7 +15,8 @@ namespace {
 
 const std::string& kFile = test::kThreeCars;
 
-using MainWindow = test::EditorTest;
+using MainWindow = test::EditorOn<test::kThreeCars>;
+using PlainStart = test::EditorTest; // started by the test
 
 // "1" for each control that takes input, "0" for each that does not.
 std::string Enabled(std::initializer_list<const platform::Control*> controls) {
@@ -27,7 +28,7 @@ std::string Enabled(std::initializer_list<const platform::Control*> controls) {
 
 } // namespace
 
-TEST_F(MainWindow, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheUserLastWas) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheUserLastWas) {
     const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
@@ -53,7 +54,6 @@ TEST_F(MainWindow, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheU
 }
 
 TEST_F(MainWindow, OpensTheCommandLineFileOnItsFirstCarByName) {
-    OpenOn(kFile);
     EXPECT_EQ(form.Caption(), Title());
     EXPECT_EQ(form.cboCars.List(2), "ZEBRA") << "names sort without regard to case";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[0].Text(), "APPLE APPLE");
@@ -65,7 +65,6 @@ TEST_F(MainWindow, OpensTheCommandLineFileOnItsFirstCarByName) {
 }
 
 TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
-    OpenOn(kFile);
     Type(1, "abc");
     EXPECT_EQ(form.Caption(), Title(true)) << "the star comes with the first keystroke";
     EXPECT_EQ(Cell(1, 1), "1200") << "the table waits until the field is left";
@@ -97,11 +96,7 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
 }
 
 TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
-    OpenOn(kFile);
-    std::string line;
-    for (int i = 0; i < 33; ++i)
-        line += "v ";
-    const std::string wide = Write("Wide.cfg", line);
+    const std::string wide = Write("Wide.cfg", CarLine("WIDE") + " 1");
     services.openPaths = {wide};
     services.answers = {Answer::Ok};
     form.mnuLoad.UserChooses();
@@ -122,7 +117,6 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
 }
 
 TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
-    OpenOn(kFile);
     const std::string other = Write("Other.cfg", CarLine("OTHER", "1000", "F P 0 0000 0 0"));
     Type(1, "1100");
     services.answers = {Answer::Cancel, Answer::Cancel, Answer::No};
@@ -156,9 +150,9 @@ TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
     EXPECT_NE(OnDisk(other).find("BANANA 1000 2 4 1.5 0 0 0 80 1 0.8 0.5 5 250 "), std::string::npos);
 }
 
-// Choices write their stored forms, flags both ways, and a change of car keeps the shown car's.
+// Choices write their stored forms, flags both ways, and a change of car keeps
+// the shown car's. APPLE is shown: drive r, ABS x, flags 1200F, rear lights 3.
 TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
-    OpenOn(kFile); // APPLE: drive r, ABS x, flags 1200F, rear lights 3
     const auto ticked = [this] {
         std::vector<int> on;
         for (int i = 0; i < form.lvFlags.Count(); ++i)
@@ -192,9 +186,8 @@ TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
 }
 
 // A field refuses blanks whole, Enter commits it, Escape brings back the value
-// last committed, and a relative input computes from that value or notes a typo.
+// last committed, and a relative input computes from that value or notes a typo (APPLE, row 1).
 TEST_F(MainWindow, AFieldCommitsOnEnterForgetsOnEscapeAndComputesFromTheValueLastCommitted) {
-    OpenOn(kFile); // APPLE, row 1
     for (const char* typed : {"1 500", "1\t500", "1\r\n500"}) {
         Type(1, typed);
         EXPECT_EQ(form.txtStat[1].Text(), "1200") << "refused whole, never joined to 1500";
@@ -228,7 +221,6 @@ TEST_F(MainWindow, AFieldCommitsOnEnterForgetsOnEscapeAndComputesFromTheValueLas
 }
 
 TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
-    OpenOn(kFile);
     TypeAndLeave(9, "");
     services.answers = {Answer::No};
     form.mnuSave.UserChooses();
@@ -243,7 +235,7 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(OnDisk(path), kFile);
 }
 
-TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
+TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
     std::vector<std::string> paths;
     for (int i = 0; i < 9; ++i)
         paths.push_back(Write("Cars" + std::to_string(i) + ".cfg", kFile));
@@ -287,7 +279,7 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
 }
 
 // Preferences are kept on Ok only; the window's place is kept when it closes.
-TEST_F(MainWindow, PreferencesAreKeptOnOkAndThePlaceWhenTheWindowCloses) {
+TEST_F(PlainStart, PreferencesAreKeptOnOkAndThePlaceWhenTheWindowCloses) {
     test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
     EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
     placed.Start();

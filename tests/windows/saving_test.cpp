@@ -17,7 +17,7 @@ namespace {
 const std::string kAligned = ";-# File Author : someone\n" + CarLine("ALPHA", "1500   ", "R P 1 2001 1 1") +
                              "\n" + CarLine("BETA", "1400   ", "X P 1 2001 1 1") + "\n; the end\n";
 
-class Saving : public test::EditorTest {
+class Saving : public test::EditorOn<kAligned> {
   protected:
     // Ticks or clears the setting in the Preferences window, and presses Ok.
     void Prefer(std::string_view key, bool on) {
@@ -41,6 +41,8 @@ struct Another : test::Editor {
     }
 };
 
+using Recovery = test::EditorTest;
+
 std::size_t JournalsIn(const std::string& folder) {
     std::size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
@@ -51,7 +53,6 @@ std::size_t JournalsIn(const std::string& folder) {
 } // namespace
 
 TEST_F(Saving, TheBackupHoldsTheFileAsOpenedTheLayoutIsKeptAndStrictChecksListTheirRowsWhenChosen) {
-    OpenOn(kAligned);
     Prefer(kKeepLayout, true);
     TypeAndLeave(1, "900");
     form.mnuSave.UserChooses();
@@ -75,7 +76,6 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedTheLayoutIsKeptAndStrictChecksListTh
 }
 
 TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUndoable) {
-    OpenOn(kAligned);
     TypeAndLeave(1, "900");
     const std::string theirs = kAligned + CarLine("GAMMA") + "\n";
     test::WriteFile(path, theirs);
@@ -111,7 +111,6 @@ TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUn
 }
 
 TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
-    OpenOn(kAligned);
     form.UserActivates();
     EXPECT_TRUE(services.messages.empty());
     test::WriteFile(path, CarLine("GAMMA") + "\n");
@@ -138,7 +137,7 @@ TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
     EXPECT_NE(services.messages.back().text.find("was deleted or moved away"), std::string::npos);
 }
 
-TEST_F(Saving, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableOrNotAtAll) {
+TEST_F(Recovery, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableOrNotAtAll) {
     const std::string state = Path("state");
     path = Write("Handling.cfg", kAligned);
     const auto leaveJournal = [&] {
