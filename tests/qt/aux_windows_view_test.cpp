@@ -35,12 +35,6 @@ void ClickOption(QRadioButton& option) {
     QTest::mouseClick(&option, Qt::LeftButton, {}, QPoint(6, option.height() / 2));
 }
 
-class CarWindowsView : public ::testing::Test {
-  protected:
-    Document doc;
-    test::ScriptedServices services;
-};
-
 } // namespace
 
 TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
@@ -85,7 +79,9 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     EXPECT_EQ(services.desktopTargets.size(), 1U);
 }
 
-TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
+TEST(CarWindowsView, TheListsMoveWhatTheMouseChose) {
+    Document doc;
+    test::ScriptedServices services;
     CarExchange exchange;
     exchange.ExchangeMode = ExchangeKind::Export;
     frmImportExport form(doc, exchange, services);
@@ -111,7 +107,9 @@ TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
     EXPECT_EQ(left.selectionModel()->selectedRows().size(), 3) << "Ctrl+A selects the whole list";
 }
 
-TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
+TEST(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
+    Document doc;
+    test::ScriptedServices services;
     frmAddCar form(doc, services);
     form.cboCars.SetEntries({{"ONE", 0}, {"TWO", 1}});
     form.cboCars.SetListIndex(0);
