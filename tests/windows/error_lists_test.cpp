@@ -9,7 +9,6 @@
 #include <sstream>
 
 using namespace kestrix;
-using test::ScriptedServices;
 
 namespace {
 
@@ -57,8 +56,7 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
             EXPECT_TRUE(form.lvErrors.UserPressesEnter());
             return;
         }
-        services.steps.push_back([this, first, car, how](platform::Window& window) {
-            auto& errors = ScriptedServices::As<frmErrors>(window);
+        On<frmErrors>([this, first, car, how](frmErrors& errors) {
             const int row = RowOf(errors.lvErrors, first, car);
             if (how == AllMenu) {
                 services.popupChoices = {"mnuGoToValue"};
@@ -121,8 +119,7 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     Leave();
     EXPECT_EQ(test::ColumnTexts(form.lvErrors, 0),
               (Cells{"#1", "#12", "#13", "#0", "#22", "#1", "#9", "#29"}));
-    services.steps.push_back([this](platform::Window& window) {
-        auto& errors = ScriptedServices::As<frmErrors>(window);
+    On<frmErrors>([this](frmErrors& errors) {
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 0), test::ColumnTexts(form.lvErrors, 0));
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[1], "Number Of Gears");
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[3], "Vehicle Identifier");
@@ -138,8 +135,7 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     });
     std::vector<int> stats;
     for (int i = 0; i < 2; ++i)
-        services.steps.push_back([&stats](platform::Window& window) {
-            auto& info = ScriptedServices::As<frmInfo>(window);
+        On<frmInfo>([&stats](frmInfo& info) {
             stats.push_back(info.cboStats.ListIndex());
             info.UserPressesEnter();
         });
@@ -148,10 +144,12 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     EXPECT_EQ(services.popupMenus, (Cells{"mnuPopup", "mnuPopup", "mnuPopup"}));
 }
 
-TEST_F(ErrorLists, StatPropertiesFromTheMenuShowTheFocusedStat) {
+// Every stat's control explains its own stat, and the stat properties show the focused one.
+TEST_F(ErrorLists, EveryStatIsExplainedByItsControlAndItsPropertiesByTheMenu) {
+    for (int column = 0; column < kStatCount; ++column)
+        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
     const auto expect = [this](const std::string& stat, const std::function<void(frmInfo&)>& more = {}) {
-        services.steps.push_back([stat, more](platform::Window& window) {
-            auto& info = ScriptedServices::As<frmInfo>(window);
+        On<frmInfo>([stat, more](frmInfo& info) {
             EXPECT_EQ(info.cboStats.ListCount(), 32) << "each opening starts empty";
             EXPECT_EQ(test::RowTexts(info.lvProperties).front(), "Stat Name|" + stat);
             if (more)
@@ -172,9 +170,4 @@ TEST_F(ErrorLists, StatPropertiesFromTheMenuShowTheFocusedStat) {
                   (Cells{"Stat Name|Flags", "String Type|Text", "Max Length|4"}));
         EXPECT_EQ(info.lvProperties.Tip(), StatTip(Flags));
     });
-}
-
-TEST_F(ErrorLists, EveryStatsControlExplainsItsOwnStat) {
-    for (int column = 0; column < kStatCount; ++column)
-        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
 }

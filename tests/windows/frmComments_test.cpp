@@ -62,20 +62,6 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
     }
 }
 
-TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
-    doc.Commit(TextsChange(doc.Data(), {{DocumentText::BeforeComments, "; lf\nalone\r; cr\r\n"}}, "Edit"));
-    frmComments& comments = Comments();
-    EXPECT_EQ(comments.txtBefore.Text(), "; lf\nalone\r\n; cr\r\n\n");
-
-    comments.txtBefore.UserTypes("; a\rb\r\n\r\r\n; c\n");
-    comments.txtAfter.UserTypes("");
-    comments.txtAuthor.UserTypes("Bo Dee ");
-    comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.Data().BeforeComments, "; a\rb\r\r\r; c\n\r");
-    EXPECT_EQ(doc.Data().AfterComments, "");
-    EXPECT_EQ(doc.Data().Author, "Bo Dee ") << "the blank is the user's";
-}
-
 TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
     frmComments& comments = Comments();
     RaiseCount frame;
@@ -123,7 +109,9 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
 }
 
-TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
+// Lines that would read back as cars are named as they are typed and kept as
+// typed; only exact line-end pairs are converted, both ways.
+TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCarsAndConvertsOnlyExactPairs) {
     EXPECT_EQ(LinesReadAsCars("; a\r\nb\r\n\r\n; c\nd\r\n   \r\n;-# dropped\r\n; e"),
               (std::vector<int>{2, 4, 5}));
 
@@ -137,4 +125,15 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
                                               "as cars: a comment line starts with \";\".");
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.Data().AfterComments, "x\r; y\rz\r") << "the text is the user's";
+
+    doc.Commit(TextsChange(doc.Data(), {{DocumentText::BeforeComments, "; lf\nalone\r; cr\r\n"}}, "Edit"));
+    frmComments& again = Comments();
+    EXPECT_EQ(again.txtBefore.Text(), "; lf\nalone\r\n; cr\r\n\n");
+    again.txtBefore.UserTypes("; a\rb\r\n\r\r\n; c\n");
+    again.txtAfter.UserTypes("");
+    again.txtAuthor.UserTypes("Bo Dee ");
+    again.cmdOK.UserClicks();
+    EXPECT_EQ(doc.Data().BeforeComments, "; a\rb\r\r\r; c\n\r");
+    EXPECT_EQ(doc.Data().AfterComments, "");
+    EXPECT_EQ(doc.Data().Author, "Bo Dee ") << "the blank is the user's";
 }
