@@ -77,8 +77,9 @@ TEST(BinningTest, EveryValueLandsInTheBinThatHoldsItAndOnlyValuesBeyondTheLimits
 }
 
 // A distribution marks the bins beyond the limits and counts the values that
-// are no number; its export asks where, beside the open file, and names the file it failed.
-TEST_F(ChartTest, ADistributionMarksTheBinsBeyondTheLimitsAndCountsTheValuesThatAreNoNumber) {
+// are no number; counts give unknown stored values a bar of their own; an
+// export asks where, beside the open file, and names the file it failed.
+TEST_F(ChartTest, DistributionsMarkTheBinsBeyondTheLimitsAndCountsGiveUnknownValuesABarOfTheirOwn) {
     frmChart& chart = Open();
     Choose(chart.cboKind, "Distribution of one stat");
     ASSERT_EQ(chart.cboStat.List(chart.cboStat.ListIndex()), "Mass");
@@ -101,17 +102,7 @@ TEST_F(ChartTest, ADistributionMarksTheBinsBeyondTheLimitsAndCountsTheValuesThat
     EXPECT_EQ(Total(chart.chtStats.Bars(), true), 0);
     EXPECT_EQ(chart.lblNote.Caption() + chart.chtStats.Summary(), "Number Of Gears, 5 cars");
 
-    services.savePaths = {Path("roster.svg")};
-    services.answers = {Answer::Ok};
-    chart.cmdExport.UserClicks();
-    EXPECT_EQ(services.saveDialogs.at(0).initialFolder, folder.string());
-    EXPECT_EQ(services.messages.at(0).text,
-              "Cannot export the chart to " + Path("roster.svg") + ": The chart is not shown")
-        << "no view, so nothing was drawn";
-}
-
-TEST_F(ChartTest, CountsGiveUnknownStoredValuesABarOfTheirOwn) {
-    frmChart& chart = Open();
+    // Counts give the stored values no entry knows a bar of their own.
     Choose(chart.cboKind, "Counts of a choice stat");
     const auto counts = [&chart](std::string_view stat) {
         Choose(chart.cboStat, stat);
@@ -132,6 +123,14 @@ TEST_F(ChartTest, CountsGiveUnknownStoredValuesABarOfTheirOwn) {
     EXPECT_EQ(counts("Flag 2G_BOOST"), (Counts{{"Not set", 2}, {"Set", 2}, {"Unknown!", 1}}));
     EXPECT_EQ(counts("Flag HALOGEN_LIGHTS"), (Counts{{"Not set", 5}, {"Set", 0}}))
         << "a short value reads as ending in zeros, as the editor reads it";
+
+    services.savePaths = {Path("roster.svg")};
+    services.answers = {Answer::Ok};
+    chart.cmdExport.UserClicks();
+    EXPECT_EQ(services.saveDialogs.at(0).initialFolder, folder.string());
+    EXPECT_EQ(services.messages.at(0).text,
+              "Cannot export the chart to " + Path("roster.svg") + ": The chart is not shown")
+        << "no view, so nothing was drawn";
 }
 
 // A click on a point shows its car; the car table's filter and selection
