@@ -62,7 +62,9 @@ class GridTest : public ::testing::Test {
 } // namespace
 
 // The car table sorts by the number a bulk edit works on: "+10.5" is a number.
-TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
+// Numbers sort by value with the rest last and ties in file order; the next
+// error goes cell by cell in the order shown and round the end.
+TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndNextErrorFollowsTheOrderShown) {
     EXPECT_EQ(Shown(0), (Strings{"delta", "Alpha", "charlie", "bravo", "ALPHA2", "echo", "foxtrot"}));
     grid.UserClicksHeader(1);
     EXPECT_EQ(Shown(1), (Strings{"-2", "+10.5", "1e3", "1500", "1500", "", "abc"}));
@@ -87,6 +89,19 @@ TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
     grid.ValuesChanged();
     EXPECT_EQ(view.refreshed, std::vector<Aspect>{Aspect::Value});
     grid.AttachView(nullptr);
+
+    cells.errors.assign(cells.rows.size(), Strings(3));
+    cells.errors[1][2] = "bad";
+    cells.errors[4][1] = "empty";
+    cells.errors[4][2] = "bad";
+    grid.UserClicksHeader(0); // Alpha, ALPHA2, bravo, ...
+    std::vector<GridCell> visited;
+    for (int i = 0; i < 4; ++i) {
+        grid.UserGoesToNextError();
+        visited.push_back(grid.Current());
+        EXPECT_EQ(grid.SelectedCells(), (std::vector<GridCell>{grid.Current()}));
+    }
+    EXPECT_EQ(visited, (std::vector<GridCell>{{0, 2}, {1, 1}, {1, 2}, {0, 2}}));
 }
 
 TEST_F(GridTest, EditsAndPastesGoOutByTheSourceRowWholeOrNotAtAll) {
@@ -171,19 +186,4 @@ TEST_F(GridTest, TheFilterTakesNamePartsAndConditionsAndSaysWhyItCannotReadOne) 
         EXPECT_NE(grid.FilterProblem(), "") << unreadable;
         EXPECT_EQ(grid.RowCount(), 7) << unreadable << " filters nothing";
     }
-}
-
-TEST_F(GridTest, NextErrorGoesCellByCellInTheOrderShownAndRoundTheEnd) {
-    cells.errors.assign(cells.rows.size(), Strings(3));
-    cells.errors[1][2] = "bad";
-    cells.errors[4][1] = "empty";
-    cells.errors[4][2] = "bad";
-    grid.UserClicksHeader(0); // Alpha, ALPHA2, bravo, ...
-    std::vector<GridCell> visited;
-    for (int i = 0; i < 4; ++i) {
-        grid.UserGoesToNextError();
-        visited.push_back(grid.Current());
-        EXPECT_EQ(grid.SelectedCells(), (std::vector<GridCell>{grid.Current()}));
-    }
-    EXPECT_EQ(visited, (std::vector<GridCell>{{0, 2}, {1, 1}, {1, 2}, {0, 2}}));
 }

@@ -122,7 +122,9 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     EXPECT_FALSE(form.mnuUndo.Enabled()) << "reading the file empties the history";
 }
 
-TEST_F(Undo, TypingIsUndoneFirstThenTheStepWhichShowsItsCarPageAndRowAndTheMarksFollow) {
+// Typing is undone first, then the step, which shows its car, page and row;
+// the marks and the changes window follow, and the latter reverts a value as a step.
+TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow) {
     frmCarTable& table = Table();
     table.grdCars.UserClicksHeader(0);
     TypeAndLeave(13, "250"); // ALDER's velocity, on the transmission page
@@ -147,31 +149,7 @@ TEST_F(Undo, TypingIsUndoneFirstThenTheStepWhichShowsItsCarPageAndRowAndTheMarks
     EXPECT_FALSE(table.grdCars.Changed(0, 13));
     EXPECT_EQ(form.lblChanges.Caption(), "");
     EXPECT_FALSE(doc.Modified());
-}
 
-TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
-    On<frmRenameCar>([this](frmRenameCar& rename) {
-        EXPECT_EQ(rename.txtName.Text(), "ALDER");
-        for (const auto& [name, answer, said] :
-             {std::tuple("AL DER", Answer::Ok, "You cannot have spaces in the car name!"),
-              {"FOURTEEN_CHARS_", Answer::Ok,
-               "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15."},
-              {"CEDAR", Answer::No, "Another car is already named 'CEDAR'.\rUse the name anyway?"}}) {
-            services.answers = {answer};
-            rename.txtName.SetText(name);
-            rename.cmdOK.UserClicks();
-            EXPECT_EQ(services.messages.back().text, said);
-            EXPECT_FALSE(rename.IsClosed()) << name;
-        }
-        services.answers = {Answer::Yes};
-        rename.cmdOK.UserClicks();
-    });
-    form.mnuRename.UserChooses();
-    EXPECT_EQ(Cell(2, 0) + " " + ShownCar(), "CEDAR CEDAR") << "the renamed car stays shown";
-    EXPECT_EQ(form.cboCars.ListCount(), 3);
-}
-
-TEST_F(Undo, TheChangesWindowListsWhatDiffersFromTheFileAndRevertsOneValueAsAStep) {
     TypeAndLeave(1, "1250");
     services.answers = {Answer::Yes};
     ShowCar("BRACKEN");
@@ -194,4 +172,26 @@ TEST_F(Undo, TheChangesWindowListsWhatDiffersFromTheFileAndRevertsOneValueAsASte
     changes.cmdRevert.UserClicks();
     EXPECT_EQ(changes.lvChanges.RowCount(), 0);
     EXPECT_EQ(doc.Cars()[1][0], "BRACKEN") << "a deleted car comes back in its place";
+}
+
+TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
+    On<frmRenameCar>([this](frmRenameCar& rename) {
+        EXPECT_EQ(rename.txtName.Text(), "ALDER");
+        for (const auto& [name, answer, said] :
+             {std::tuple("AL DER", Answer::Ok, "You cannot have spaces in the car name!"),
+              {"FOURTEEN_CHARS_", Answer::Ok,
+               "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15."},
+              {"CEDAR", Answer::No, "Another car is already named 'CEDAR'.\rUse the name anyway?"}}) {
+            services.answers = {answer};
+            rename.txtName.SetText(name);
+            rename.cmdOK.UserClicks();
+            EXPECT_EQ(services.messages.back().text, said);
+            EXPECT_FALSE(rename.IsClosed()) << name;
+        }
+        services.answers = {Answer::Yes};
+        rename.cmdOK.UserClicks();
+    });
+    form.mnuRename.UserChooses();
+    EXPECT_EQ(Cell(2, 0) + " " + ShownCar(), "CEDAR CEDAR") << "the renamed car stays shown";
+    EXPECT_EQ(form.cboCars.ListCount(), 3);
 }
