@@ -105,7 +105,8 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_FALSE(view.isVisible());
 }
 
-TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
+// Choice widgets write the hidden fields; assistive tools hear captions, labels and help.
+TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHearTheirLabels) {
     ChooseTab(PageOfColumn(Flags));
     auto& flags = Widget<QListWidget>("lvFlags");
     const bool ticked = form.lvFlags.Ticked(0);
@@ -128,6 +129,30 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
     ChooseTab(PageOfColumn(DriveType));
     QTest::keyClick(&Widget<QComboBox>("cboDrive"), Qt::Key_Up);
     EXPECT_EQ(form.txtStat[DriveType].Text(), "F");
+
+    const auto access = [](QObject* object) {
+        QAccessibleInterface* found = QAccessible::queryAccessibleInterface(object);
+        if (!found)
+            throw std::runtime_error("no accessible interface");
+        return found;
+    };
+    EXPECT_EQ(access(&view)->text(QAccessible::Name).toStdString(), Title(true));
+    for (const auto& [widget, heard] :
+         {std::pair("txtStat6", "Centre Of Mass y"), {"cmdViewErrors", "View all errors ..."}})
+        EXPECT_EQ(access(&Widget<QWidget>(widget))->text(QAccessible::Name), heard) << widget;
+    EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
+              QString::fromStdString(StatTip(1)));
+    // A drop-down's name is its value; its label comes as the "labelled by" relation.
+    const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type : (changed)");
+
+    frmPreferences preferences(services);
+    const auto dialog = test::Frame(preferences);
+    dialog->BelongTo(&view);
+    EXPECT_EQ(dialog->parentWidget(), &view) << "a dialog belongs to its opener";
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
 }
 
 // In a field Ctrl+A and Ctrl+C are the menu's, as Ctrl+S is, unless the user keeps them for editing.
@@ -190,32 +215,6 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndKeepTheEdit
     EXPECT_TRUE(tab->state().selected);
     EXPECT_TRUE(Tabs().Page(5)->isVisible());
     EXPECT_EQ(Tabs().Tab(0)->geometry(), first) << "a tab of the back row does not swap the rows";
-}
-
-TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
-    const auto access = [](QObject* object) {
-        QAccessibleInterface* found = QAccessible::queryAccessibleInterface(object);
-        if (!found)
-            throw std::runtime_error("no accessible interface");
-        return found;
-    };
-    EXPECT_EQ(access(&view)->text(QAccessible::Name).toStdString(), Title());
-    for (const auto& [widget, heard] :
-         {std::pair("txtStat6", "Centre Of Mass y"), {"cmdViewErrors", "View all errors ..."}})
-        EXPECT_EQ(access(&Widget<QWidget>(widget))->text(QAccessible::Name), heard) << widget;
-    EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
-              QString::fromStdString(StatTip(1)));
-    // A drop-down's name is its value; its label comes as the "labelled by" relation.
-    const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type :");
-
-    frmPreferences preferences(services);
-    const auto dialog = test::Frame(preferences);
-    dialog->BelongTo(&view);
-    EXPECT_EQ(dialog->parentWidget(), &view) << "a dialog belongs to its opener";
-    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
 }
 
 // Enter and a double click on an error put the focus in its value; the
