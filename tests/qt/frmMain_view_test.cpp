@@ -155,34 +155,10 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
     EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
 }
 
-// In a field Ctrl+A and Ctrl+C are the menu's, as Ctrl+S is, unless the user keeps them for editing.
-TEST_F(MainWindowViewTest, ControlKeysInAFieldAreTheMenusUnlessThePreferenceKeepsThem) {
-    form.TextFieldsKeepEditingKeys = true;
-    QLineEdit& mass = EnterField(1);
-    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(mass.selectedText(), "1200");
-    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), "1200");
-    EXPECT_TRUE(services.saveDialogs.empty());
-    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
-    services.savePaths.push_back(""); // cancelled
-    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
-
-    form.TextFieldsKeepEditingKeys = false;
-    QTest::keyClicks(&EnterField(1), "5");
-    QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(TitleBar(), Title()) << "saved";
-    services.savePaths.push_back("");
-    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_FALSE(mass.hasSelectedText()) << "Save As, not Select All";
-    EXPECT_EQ(services.saveDialogs.size(), 2u);
-    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
-}
-
-// A page chosen by the mouse, the keys or an assistive tool comes up, and the edit left behind is kept.
-TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndKeepTheEdit) {
+// A page chosen by the mouse, the keys or an assistive tool comes up, and the
+// edit left behind is kept; in a field Ctrl+A and Ctrl+C are the menu's, as
+// Ctrl+S is, unless the user keeps them for editing.
+TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndControlKeysGoWhereTheUserChose) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
     QTest::keyClicks(&mass, "heavy");
@@ -215,6 +191,29 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndKeepTheEdit
     EXPECT_TRUE(tab->state().selected);
     EXPECT_TRUE(Tabs().Page(5)->isVisible());
     EXPECT_EQ(Tabs().Tab(0)->geometry(), first) << "a tab of the back row does not swap the rows";
+
+    form.TextFieldsKeepEditingKeys = true;
+    EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(mass.selectedText(), "heavy");
+    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "heavy");
+    EXPECT_TRUE(services.saveDialogs.empty());
+    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
+    services.savePaths.push_back(""); // cancelled
+    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
+
+    form.TextFieldsKeepEditingKeys = false;
+    QTest::keyClicks(&EnterField(1), "5");
+    QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(TitleBar(), Title()) << "saved";
+    services.savePaths.push_back("");
+    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(mass.hasSelectedText()) << "Save As, not Select All";
+    EXPECT_EQ(services.saveDialogs.size(), 2u);
+    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
 }
 
 // Enter and a double click on an error put the focus in its value; the
