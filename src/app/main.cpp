@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/posix_processes.h"
 #include "compare/merge_files.h"
 #include "handling_file/recovery_journal.h"
 #include "platform/qt/qt_services.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(editor.file), ProgramFolder(), HomeFolder(),
                                                kestrix::RecoveryFolder());
     kestrix::views::RegisterViews(services);
+    kestrix::PosixProcessRunner processes;
+    services.SetProcesses(&processes);
     if (!editor.mergeTool.empty())
         return RunMergeTool(services, editor.mergeTool);
     kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());

@@ -44,12 +44,17 @@ MergeVersions ReadMergeVersions(const std::array<std::string, 3>& paths, FileOpe
     return ParseMergeVersions(std::move(bytes), paths);
 }
 
-std::string WriteMergedFile(const std::string& path, const HandlingDocument& merged, const FileLayout* layout,
-                            FileOperations& files) {
-    // Both sides may add cars to a full file; the reader would refuse the result.
+std::string MergedCarsRefusal(const HandlingDocument& merged) {
     if (const std::size_t cars = merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
         return "Cannot merge: the merged file would hold " + std::to_string(cars) +
                " cars, and a file can hold at most " + std::to_string(kMaxCars);
+    return {};
+}
+
+std::string WriteMergedFile(const std::string& path, const HandlingDocument& merged, const FileLayout* layout,
+                            FileOperations& files) {
+    if (std::string refusal = MergedCarsRefusal(merged); !refusal.empty())
+        return refusal;
     const std::string text =
         layout && !layout->empty() ? WriteKeepingLayout(*layout, merged) : WriteHandlingText(merged);
     const std::string backup = BackupPathFor(path, files);

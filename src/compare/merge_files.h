@@ -29,6 +29,10 @@ MergeVersions ParseMergeVersions(std::array<std::string, 3> bytes, const std::ar
 MergeVersions ReadMergeVersions(const std::array<std::string, 3>& paths,
                                 FileOperations& files = SystemFiles());
 
+// Why the merged file cannot be kept: both sides may add cars to a full file,
+// and the reader would refuse the result. Empty text when it can.
+std::string MergedCarsRefusal(const HandlingDocument& merged);
+
 // Writes the merged file to path, into the lines of layout where one is given
 // (else in the editor's own form), with the checked save. A version-control
 // system hands a merge files in its working folder, so no backup copy is left
