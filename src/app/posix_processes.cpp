@@ -31,9 +31,14 @@ std::string Reason(int error) {
     for (const std::string& arg : command)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    if (folder.empty() || ::chdir(folder.c_str()) == 0)
+    // Told back as a negative number when the folder is what failed.
+    int error = 0;
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) {
+        error = -errno;
+    } else {
         ::execvp(argv[0], argv.data());
-    const int error = errno;
+        error = errno;
+    }
     [[maybe_unused]] const ssize_t told = ::write(failed, &error, sizeof error);
     ::_exit(127);
 }
@@ -111,7 +116,8 @@ platform::ProcessRun PosixProcessRunner::Run(const std::vector<std::string>& com
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     if (execFailed) {
-        run.failure = "Cannot run " + command[0] + ": " + Reason(error);
+        run.failure = "Cannot run " + command[0] + (error < 0 ? " in \"" + folder + "\"" : std::string()) +
+                      ": " + Reason(error < 0 ? -error : error);
         return run;
     }
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

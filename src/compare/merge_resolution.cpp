@@ -60,8 +60,10 @@ bool MergeResolution::Choose(std::size_t conflict, MergeSide side) {
     const MergeConflict& row = outcome_.conflicts[conflict];
     if (row.kind == ConflictKind::Order)
         Settle(conflict, choice, side == MergeSide::Ours ? "(our order)" : "(their order)");
+    else if (std::string shown = ConflictCell(row, side); !shown.empty())
+        Settle(conflict, choice, std::move(shown));
     else
-        Settle(conflict, choice, ConflictCell(row, side));
+        Settle(conflict, choice, "(empty)"); // an empty cell would read as no choice
     return true;
 }
 
