@@ -3,6 +3,7 @@
 #include "model/stat_catalogue.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -85,41 +86,67 @@ std::string_view BlockLabel(DocumentText block) {
 
 namespace {
 
-// How many values two cars share, the name aside.
-int Likeness(const CarRow& a, const CarRow& b) {
-    int same = 0;
-    for (int column = 1; column < kStatCount; ++column)
-        same += a[column] == b[column];
-    return same;
+// Beyond this many steps in one matching, the cars of the names left pair in
+// order: only files of thousands of cars of a few names come near it.
+constexpr std::size_t kMostAlignmentSteps = std::size_t{1} << 22;
+
+constexpr std::size_t kValues = kStatCount - 1; // the name aside
+
+// The values but the name of the cars of fewer, then of more, each as a number
+// that two equal values share: comparing two cars is then 31 comparisons of
+// numbers, however long the values.
+std::vector<std::uint32_t> ValueNumbers(const std::vector<int>& fewer, const CarTable& fewerCars,
+                                        const std::vector<int>& more, const CarTable& moreCars) {
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve((fewer.size() + more.size()) * kValues);
+    std::unordered_map<std::string_view, std::uint32_t> seen;
+    const auto number = [&](const std::vector<int>& rows, const CarTable& cars) {
+        for (const int row : rows) {
+            const CarRow& car = cars[static_cast<std::size_t>(row)];
+            for (int column = 1; column < kStatCount; ++column)
+                numbers.push_back(
+                    seen.try_emplace(car[column], static_cast<std::uint32_t>(seen.size())).first->second);
+        }
+    };
+    number(fewer, fewerCars);
+    number(more, moreCars);
+    return numbers;
 }
 
-// Beyond this many steps a name's cars pair in order: only a file of
-// thousands of cars of one name would come near it.
-constexpr std::size_t kMostAlignmentSteps = std::size_t{1} << 22;
+// How many values two cars share.
+int Likeness(const std::uint32_t* a, const std::uint32_t* b) {
+    int same = 0;
+    for (std::size_t i = 0; i < kValues; ++i)
+        same += a[i] == b[i];
+    return same;
+}
 
 // Pairs each row of fewer (rows of one name in its table) with one of more,
 // in order, so that the pairs share the most values; ties pair earlier rows.
 // Gives, per row of fewer, the place in more it pairs with.
+// steps: what is left of kMostAlignmentSteps.
 std::vector<int> AlignFewer(const std::vector<int>& fewer, const CarTable& fewerCars,
-                            const std::vector<int>& more, const CarTable& moreCars) {
+                            const std::vector<int>& more, const CarTable& moreCars, std::size_t& steps) {
     const std::size_t n = fewer.size();
     const std::size_t skips = more.size() - n;
     std::vector<int> pairs(n);
-    if (n * (skips + 1) > kMostAlignmentSteps) {
+    if (n * (skips + 1) > steps) {
         for (std::size_t j = 0; j < n; ++j)
             pairs[j] = static_cast<int>(j);
         return pairs;
     }
+    steps -= n * (skips + 1);
+    const std::vector<std::uint32_t> values = ValueNumbers(fewer, fewerCars, more, moreCars);
+    const std::uint32_t* moreValues = &values[n * kValues];
     // best[j][d]: the most shared values with the first j of fewer paired
     // among the first j + d of more.
     const std::size_t width = skips + 1;
     std::vector<int> best((n + 1) * width, 0);
     const auto at = [&](std::size_t j, std::size_t d) -> int& { return best[j * width + d]; };
     for (std::size_t j = 1; j <= n; ++j) {
-        const CarRow& car = fewerCars[static_cast<std::size_t>(fewer[j - 1])];
+        const std::uint32_t* car = &values[(j - 1) * kValues];
         for (std::size_t d = 0; d < width; ++d) {
-            const int paired =
-                at(j - 1, d) + Likeness(car, moreCars[static_cast<std::size_t>(more[j + d - 1])]);
+            const int paired = at(j - 1, d) + Likeness(car, &moreValues[(j + d - 1) * kValues]);
             at(j, d) = d > 0 ? std::max(paired, at(j, d - 1)) : paired;
         }
     }
@@ -171,6 +198,7 @@ std::vector<int> MatchCars(const CarTable& from, const CarTable& to) {
         chain(row, name.fromFirst, name.fromLast, name.fromCount, fromNext);
     }
     std::vector<int> match(from.size(), -1);
+    std::size_t steps = kMostAlignmentSteps;
     std::vector<int> fromRows;
     std::vector<int> toRows;
     const auto rows = [](int first, const std::vector<int>& next, std::vector<int>& out) {
@@ -190,11 +218,11 @@ std::vector<int> MatchCars(const CarTable& from, const CarTable& to) {
         rows(name.fromFirst, fromNext, fromRows);
         rows(name.toFirst, toNext, toRows);
         if (fromRows.size() < toRows.size()) {
-            const std::vector<int> pairs = AlignFewer(fromRows, from, toRows, to);
+            const std::vector<int> pairs = AlignFewer(fromRows, from, toRows, to, steps);
             for (std::size_t j = 0; j < fromRows.size(); ++j)
                 match[static_cast<std::size_t>(fromRows[j])] = toRows[static_cast<std::size_t>(pairs[j])];
         } else {
-            const std::vector<int> pairs = AlignFewer(toRows, to, fromRows, from);
+            const std::vector<int> pairs = AlignFewer(toRows, to, fromRows, from, steps);
             for (std::size_t j = 0; j < toRows.size(); ++j)
                 match[static_cast<std::size_t>(fromRows[static_cast<std::size_t>(pairs[j])])] = toRows[j];
         }
