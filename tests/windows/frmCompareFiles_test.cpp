@@ -149,6 +149,7 @@ TEST_F(CompareFilesTest, ATakeGoesOnToTheNextDifferenceAndNothingLeftToTakeDisab
         }
         EXPECT_FALSE(window.cmdTakeCar.Enabled());
         EXPECT_FALSE(window.cmdTakeAll.Enabled());
-        EXPECT_EQ(test::RowTexts(window.lvDifferences)[0].substr(0, 6), "OLDIE|") << "only what cannot be taken";
+        EXPECT_EQ(test::RowTexts(window.lvDifferences)[0].substr(0, 6), "OLDIE|")
+            << "only what cannot be taken";
     }
 }
