@@ -54,7 +54,8 @@ constexpr std::string_view kUsage =
     "  --mergetool BASE LOCAL REMOTE MERGED\n"
     "                    open the merge window on the conflicts of a merge, as git\n"
     "                    mergetool hands them over; saving writes MERGED in LOCAL's layout\n"
-    "                    and exits 0, closing without saving exits 1\n"
+    "                    and exits 0, closing without saving exits 1; 2 when a file\n"
+    "                    cannot be read\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 

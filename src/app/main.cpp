@@ -4,6 +4,7 @@
 #include "handling_file/recovery_journal.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
+#include "windows/file_dialogs.h"
 #include "windows/frmMain.h"
 #include "windows/frmMerge.h"
 
@@ -61,6 +62,7 @@ int RunMergeTool(kestrix::platform::qt::QtServices& services, const std::vector<
     const kestrix::MergeVersions versions = kestrix::ReadMergeVersions({files[0], files[1], files[2]});
     if (!versions.error.empty()) {
         std::fprintf(stderr, "kestrix: %s\n", versions.error.c_str());
+        kestrix::ReportFailure(services, versions.error); // git may have been started from a window
         return 2;
     }
     const std::string& merged = files[3];
