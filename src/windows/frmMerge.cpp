@@ -34,7 +34,7 @@ frmMerge::frmMerge(platform::Services& services, MergeResolution merge, std::str
     cmdTakeOurs.SetCaption("Take &Ours");
     cmdTakeTheirs.SetCaption("Take &Theirs");
     cmdTakeBase.SetCaption("Take &Base");
-    lblValue.SetCaption("Value :");
+    lblValue.SetCaption("&Value :");
     txtValue.SetSpokenName("Value");
     txtValue.SetTip("A value of your own for the stat, or a change of ours' value: =*1.2, =+10%");
     // A value never holds a blank or a line end: the file could not keep it.

@@ -26,6 +26,11 @@ void LayOutMerge(frmMerge& form, platform::qt::WindowFrame& frame) {
             Piece::Row({Piece::Stretch(), Piece(form.cmdSave).Width(90), Piece(form.cmdClose).Width(90)}),
         }));
     frame.ShowStatusBar();
+    // Alt+V goes to the value field, as its label shows.
+    auto* label = frame.findChild<QLabel*>(QString::fromStdString(form.lblValue.Name()));
+    auto* field = frame.findChild<QWidget*>(QString::fromStdString(form.txtValue.Name()));
+    if (label && field)
+        label->setBuddy(field);
 }
 
 } // namespace
