@@ -10,7 +10,6 @@
 
 using namespace kestrix::platform;
 using kestrix::test::ColumnTexts;
-using kestrix::test::EntryTexts;
 using kestrix::test::RecordingView;
 using kestrix::test::RowTexts;
 
@@ -170,25 +169,6 @@ TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
     flags.UserClicks(0, true);
     EXPECT_EQ(events.seen.size(), 4u)
         << "a move to where it is, or a tick from code that changes nothing, clicks not";
-}
-
-TEST(ListBoxTest, SortedEntriesSeveralSelectedAndTakenAway) {
-    Events events;
-    ListBox left("lvLeft", Sorting::Sorted, ListBox::Selection::Multiple);
-    left.AddItems({"MARSHAL", "aspen", "JUNIPER"});
-    EXPECT_EQ(left.AddItem("BRACKEN"), 1);
-    left.AddItems({"ASPEN", "ZEPHYR"});
-    left.DblClick = events.Note("double");
-    left.UserClicks(1);
-    left.UserClicks(3, ListBox::Pick::Range);
-    left.UserClicks(2, ListBox::Pick::Toggle);
-    left.UserClicks(5, ListBox::Pick::Toggle);
-    EXPECT_EQ(EntryTexts(left),
-              (std::vector<std::string>{"ASPEN", "aspen*", "BRACKEN", "JUNIPER*", "MARSHAL", "ZEPHYR*"}));
-    EXPECT_EQ(left.TakeSelected(), (std::vector<std::string>{"aspen", "JUNIPER", "ZEPHYR"}));
-    left.UserDoubleClicks(2);
-    EXPECT_EQ(EntryTexts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL*"}));
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"double"}));
 }
 
 TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
