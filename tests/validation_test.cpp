@@ -57,16 +57,13 @@ TEST(Validation, BoundsAreInclusiveAndRowsComeCarByCarAndColumnByColumn) {
     EXPECT_EQ(atMinimum[9], "0.5");
     EXPECT_EQ(Rows({atMinimum, ValidCar("HIGHEST")}, {}, CheckRules::Strict), std::vector<std::string>{});
 
+    // Just past a bound, where it is negative or has decimals.
     CarRow outside = ValidCar("CAR");
-    for (const auto& [column, value] : std::initializer_list<std::pair<int, const char*>>{
-             {12, "0"}, {13, "300.0001"}, {9, "0.3"}, {17, "0.1"}, {5, "-10.5"}, {25, "200000"}})
-        outside.Set(column, value);
+    outside.Set(5, "-10.5");
+    outside.Set(13, "300.0001");
     EXPECT_EQ(Rows({outside}),
               (std::vector<std::string>{"#5|CAR|-10.5 is smaller than minimum value -10.",
-                                        "#9|CAR|0.3 is smaller than minimum value 0.5.",
-                                        "#12|CAR|0 is smaller than minimum value 1.",
-                                        "#13|CAR|300.0001 is larger than maximum value 300.",
-                                        "#25|CAR|200000 is larger than maximum value 150000."}));
+                                        "#13|CAR|300.0001 is larger than maximum value 300."}));
 
     CarTable cars{ValidCar("FIRST"), ValidCar("ABCDEFGHIJKLMNO"), CarRow{}};
     cars[0].Set(29, "0000F");
