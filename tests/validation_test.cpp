@@ -1,3 +1,4 @@
+#include "cars/cars.h"
 #include "handling_file/handling_format.h"
 #include "sample_cars.h"
 #include "validation/error_check.h"
@@ -12,17 +13,9 @@ using namespace kestrix;
 
 namespace {
 
-// Every value at its highest, the letters the first the lists offer.
-CarRow ValidCar(std::string name) {
-    CarRow car;
-    car.Set(0, std::move(name));
-    for (int column = 1; column < kStatCount; ++column) {
-        const StatDescription& stat = DescriptionOf(column);
-        car.Set(column, !stat.def.IsText                         ? PlainDecimal(stat.def.Maximum)
-                        : stat.stored == StoredForm::FirstLetter ? StoredEntry(stat, 0)
-                                                                 : "0");
-    }
-    return car;
+// A car that passes every check, strict or not: every value at its highest.
+CarRow ValidCar(std::string_view name) {
+    return NewCar({}, name, NewCarStats::Highest);
 }
 
 std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = {},

@@ -165,9 +165,5 @@ TEST_F(ErrorLists, EveryStatIsExplainedByItsControlAndItsPropertiesByTheMenu) {
         EXPECT_EQ(test::RowTexts(info.lvProperties),
                   (Cells{"Stat Name|Traction Multiplier", "String Type|Number", "Minimum Allowed|0.5",
                          "Maximum Allowed|2"}));
-        info.cboStats.UserPicks(Flags);
-        EXPECT_EQ(test::RowTexts(info.lvProperties),
-                  (Cells{"Stat Name|Flags", "String Type|Text", "Max Length|4"}));
-        EXPECT_EQ(info.lvProperties.Tip(), StatTip(Flags));
     });
 }
