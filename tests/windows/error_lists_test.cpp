@@ -41,27 +41,18 @@ using Cells = std::vector<std::string>;
 
 } // namespace
 
-// From either list, by double click, Enter or the popup menu, a row shows
-// its car at the page of the value, with the value's control focused and
-// a text value selected whole, ready to be typed over.
+// From the all-errors window, by double click, Enter or the popup menu, a row
+// shows its car at the page of the value, with the value's control focused and
+// a text value selected whole. The main list's keys are the view test's.
 TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
-    enum How { MainDoubleClick, MainEnter, AllMenu, AllDoubleClick, AllEnter };
+    enum How { Menu, DoubleClick, Enter };
     const auto goTo = [this](const std::string& first, const std::string& car, How how) {
-        if (how == MainDoubleClick || how == MainEnter) {
-            form.lvErrors.SetFocus(); // as the mouse moves it first
-            const int row = RowOf(form.lvErrors, first, car);
-            if (how == MainDoubleClick)
-                return form.lvErrors.UserDoubleClicks(row);
-            form.lvErrors.UserClicks(row);
-            EXPECT_TRUE(form.lvErrors.UserPressesEnter());
-            return;
-        }
         On<frmErrors>([this, first, car, how](frmErrors& errors) {
             const int row = RowOf(errors.lvErrors, first, car);
-            if (how == AllMenu) {
+            if (how == Menu) {
                 services.popupChoices = {"mnuGoToValue"};
                 errors.lvErrors.UserClicks(row);
-            } else if (how == AllDoubleClick) {
+            } else if (how == DoubleClick) {
                 errors.lvErrors.UserDoubleClicks(row);
             } else {
                 errors.lvErrors.SetSelectedRow(row);
@@ -80,11 +71,10 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
         int tab;
         const platform::Control* focused;
     };
-    const Case cases[] = {{"#22", "mango", MainDoubleClick, 5, &form.txtStat[22]},
-                          {"#1", "ZEBRA", MainEnter, 1, &form.txtStat[1]},
-                          {"#29", "APPLE", AllDoubleClick, 7, &form.lvFlags},
-                          {"#0", "OVERLONG_NAME_XY", AllMenu, 0, &form.cboCars},
-                          {"#13", "TWIN", AllEnter, 3, &form.txtStat[13]}};
+    const Case cases[] = {{"#22", "mango", DoubleClick, 5, &form.txtStat[22]},
+                          {"#29", "APPLE", Menu, 7, &form.lvFlags},
+                          {"#0", "OVERLONG_NAME_XY", DoubleClick, 0, &form.cboCars},
+                          {"#13", "TWIN", Enter, 3, &form.txtStat[13]}};
     for (const Case& c : cases) {
         goTo(c.first, c.car, c.how);
         EXPECT_EQ(ShownCar() + " " + std::to_string(form.tabGeneral.Tab()),
