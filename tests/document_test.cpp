@@ -91,7 +91,9 @@ struct History {
     std::size_t position = 0;
     std::optional<std::size_t> saved = 0;
     bool typing = false;
-    HandlingDocument disk; // as last read or saved
+    HandlingDocument disk;  // as last read or saved
+    std::size_t lowest = 0; // the lowest position since
+
     bool Modified() const { return typing || saved != position; }
 };
 
@@ -117,10 +119,12 @@ std::optional<DocumentEvent::Kind> RandomAction(Document& doc, History& history,
             return std::nullopt;
         undo ? doc.Undo() : doc.Redo();
         history.position += undo ? -1 : 1;
+        history.lowest = std::min(history.lowest, history.position);
     } else if (action == 7) {
         doc.Saved("Handling.cfg");
         history.saved = history.position;
         history.disk = doc.Data();
+        history.lowest = history.position;
         history.typing = false;
         return DocumentEvent::Kind::State;
     } else {
@@ -160,6 +164,19 @@ void ExpectSameHistory(Document& left, Document& recovered) {
             (recovered.*move)();
             same();
         }
+}
+
+// The document a kill now would give back, the journal replayed on the file,
+// can undo the steps since the file and those of the file undone past it.
+void ExpectRecoversNow(const Document& doc, const DocumentRecovery& recovery, const History& history) {
+    Document again;
+    again.Read(history.disk);
+    ASSERT_EQ(ReplayJournal(again, Left(recovery)), "");
+    ASSERT_TRUE(SameData(again.Data(), doc.Data()));
+    std::size_t undone = 0;
+    for (; again.CanUndo(); ++undone)
+        again.Undo();
+    ASSERT_EQ(undone, history.position - history.lowest);
 }
 
 class Recovering : public test::TempFolderTest {};
@@ -208,6 +225,7 @@ TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGi
             }
             if (random() % 10 == 0)
                 recovery.Compact();
+            ExpectRecoversNow(doc, recovery, history);
         }
         if (round == 5) {
             // Undo and redo without end: the journal is written anew from its steps, an undone one included.
@@ -239,6 +257,28 @@ TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGi
         EXPECT_FALSE(doc.CanUndo() || doc.CanRedo() || doc.Modified());
         EXPECT_EQ(listener.events.size(), heard) << "a forgotten observer hears nothing";
     }
+}
+
+// A commit cuts the steps it drops from the journal's end, never a step of
+// the file undone and redone since: that one can still be undone.
+TEST_F(Recovering, ACommitAfterUndoingPastTheFileKeepsThatStep) {
+    Document doc;
+    DocumentRecovery recovery(doc);
+    recovery.SetFolder(Path("state"));
+    doc.Read(Parsed(test::GeneratedHandlingText(1)));
+    const auto mass = [&](const std::string& value) {
+        doc.Commit(ValuesChange(doc.Cars(), {{0, 1, value}}, "Mass " + value));
+    };
+    mass("1001");
+    doc.Saved("Handling.cfg");
+    History history{{}, 0, 0, false, doc.Data()};
+    mass("1002");
+    doc.Undo();
+    doc.Undo();
+    doc.Redo();
+    mass("1003");
+    history.position = 2;
+    ExpectRecoversNow(doc, recovery, history);
 }
 
 TEST_F(Recovering, AJournalThatNoLongerAppliesIsRefusedWholeAndOneThatCannotBeWrittenIsToldOnce) {

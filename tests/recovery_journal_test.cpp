@@ -139,3 +139,28 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAnd
     EXPECT_EQ(kept.records, std::vector<std::string>{"first"});
     EXPECT_TRUE(kept.cut);
 }
+
+// Records of any length read back, cut back or written anew, with the
+// checksum journals have always carried, so that an older editor's journal reads.
+TEST_F(Journal, RecordsOfAnyLengthReadBackAfterACutOrARewrite) {
+    RecoveryJournal journal;
+    ASSERT_EQ(journal.Start(Folder(), "/f.cfg"), "");
+    std::string large(200'000, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<char>(i * 7919 % 251);
+    ASSERT_EQ(journal.Append("123456789"), "");
+    const std::size_t bytes = journal.Bytes();
+    ASSERT_EQ(journal.Append(large), "");
+    ASSERT_EQ(journal.Append("U"), "");
+    ASSERT_EQ(journal.CutBack(bytes, 1), "");
+    ASSERT_EQ(journal.Append("x"), "");
+    EXPECT_EQ(ReadJournal(journal.Path()).records, (std::vector<std::string>{"123456789", "x"}));
+    const std::string whole = test::ReadFile(journal.Path());
+    EXPECT_EQ(whole.size(), journal.Bytes());
+    EXPECT_NE(whole.find(std::string("\x09\0\0\0\xf6\xff\xff\xff\x26\x39\xf4\xcb", 12) + "123456789"),
+              std::string::npos);
+
+    ASSERT_EQ(journal.Rewrite({large, "y", large}), "");
+    EXPECT_EQ(ReadJournal(journal.Path()).records, (std::vector<std::string>{large, "y", large}));
+    EXPECT_EQ(test::ReadFile(journal.Path()).size(), journal.Bytes());
+}
