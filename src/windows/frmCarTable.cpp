@@ -2,6 +2,7 @@
 
 #include "model/stat_description.h"
 #include "model/stat_help.h"
+#include "model/stat_names.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
 
@@ -69,6 +70,12 @@ GridColumn StatColumn(int column) {
 }
 
 } // namespace
+
+int StatColumnNamed(std::string_view name, std::string& problem) {
+    NamedColumn named = StatNamed(name);
+    problem = std::move(named.problem);
+    return named.column;
+}
 
 frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
     : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {

@@ -15,6 +15,9 @@
 
 namespace kestrix {
 
+// The stat a filter's condition names, as a formula names it.
+int StatColumnNamed(std::string_view name, std::string& problem);
+
 // Every car and every stat at once, beside the main window: sorted, filtered,
 // edited in place and in bulk, copied to and pasted from spreadsheets. Every
 // edit is a change of the document, and every change of the document shows here.
@@ -31,8 +34,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     platform::CheckBox chkErrors{"chkErrors"};
     platform::Label lblFilterNote{"lblFilterNote"};
     platform::Label lblCount{"lblCount"};
-    // Sorts and filters by the numbers a bulk edit works on.
-    platform::Grid grdCars{"grdCars", PlainNumber};
+    // Sorts and filters by the numbers a bulk edit works on, and names the stats as formulas do.
+    platform::Grid grdCars{"grdCars", PlainNumber, StatColumnNamed};
     platform::Button cmdSetTo{"cmdSetTo"};
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};
