@@ -170,17 +170,3 @@ TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
     EXPECT_EQ(BulkValue("1e308", BulkOperation::Multiply, 10).skip, BulkSkip::TooLarge)
         << "no infinite result";
 }
-
-TEST(CarChangeTest, RelativeInputsChangeTheValueLastCommitted) {
-    EXPECT_EQ(RelativeValue("=*1.2", "1500"), "1800");
-    EXPECT_EQ(RelativeValue("=+10%", "0.5"), "0.55");
-    EXPECT_EQ(RelativeValue("=-10%", "200"), "180");
-    EXPECT_EQ(RelativeValue("=-50", "30"), "-20");
-    EXPECT_EQ(RelativeValue("=/3", "1"), "0.333333333333333") << "a plain decimal, never 3.3e-1";
-    EXPECT_EQ(RelativeValue("=*50%", "1e3"), "500");
-    for (const char* typo : {"=", "=*", "=x2", "=*1,2", "=*2x", "=/0", "=/0%", "=+%", "1500", "=*1e400"})
-        EXPECT_EQ(RelativeValue(typo, "1500"), std::nullopt) << typo;
-    EXPECT_EQ(RelativeValue("=*2", "heavy"), std::nullopt) << "the committed value is no number";
-    EXPECT_TRUE(IsRelativeInput("=*x"));
-    EXPECT_FALSE(IsRelativeInput("-5"));
-}

@@ -267,12 +267,12 @@ void frmMain::txtStat_GotFocus(int index) {
 }
 
 void frmMain::txtStat_LostFocus(int index) {
-    stats_.ResolveRelativeInput(ShownRow(), index, true);
+    stats_.ResolveFormula(ShownRow(), index, true);
     StatsToArray();
 }
 
 void frmMain::txtStat_Commit(int index) {
-    stats_.ResolveRelativeInput(ShownRow(), index, true);
+    stats_.ResolveFormula(ShownRow(), index, true);
     StatsToArray();
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
     field.Select(0, field.Text().size());
