@@ -5,6 +5,7 @@
 #include "handling_file/file_save.h"
 #include "handling_file/layout.h"
 #include "validation/error_check.h"
+#include "validation/range_fix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -27,6 +28,7 @@ constexpr std::string_view kUsage =
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
     "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --fix-range [--strict] [-o OUT] [--] FILE\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -49,6 +51,12 @@ constexpr std::string_view kUsage =
     "                    and write the result to OUT (-o OUT; default OURS); conflicts keep\n"
     "                    OURS' value and are listed on standard error, exit 1; exit 0 when\n"
     "                    clean, 2 when a file cannot be read or written (nothing written)\n"
+    "  --fix-range FILE  set every value outside its stat's limits to the nearest limit and\n"
+    "                    write the file to OUT (-o OUT; default FILE, keeping FILE.bak), its\n"
+    "                    layout kept; print one line per value changed: car, TAB, #column\n"
+    "                    and stat, TAB, old value, TAB, new value; exit 0 when every error\n"
+    "                    was fixed, 1 when some were left, 2 when FILE cannot be read or\n"
+    "                    OUT written; with --strict also the strict findings that have a repair\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 
@@ -170,17 +178,17 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
 struct ModeOptions {
     bool strict = false;
     bool keepLayout = false;
-    std::string out; // --merge -o OUT
+    std::string out; // --merge and --fix-range -o OUT
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
     ModeOptions options;
     while (!files.empty()) {
-        if (mode == "--check" && files[0] == "--strict") {
+        if ((mode == "--check" || mode == "--fix-range") && files[0] == "--strict") {
             options.strict = true;
         } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
             options.keepLayout = true;
-        } else if (mode == "--merge" && files[0] == "-o" && files.size() >= 2) {
+        } else if ((mode == "--merge" || mode == "--fix-range") && files[0] == "-o" && files.size() >= 2) {
             options.out = files[1];
             files.erase(files.begin());
         } else {
@@ -272,6 +280,54 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
     return kExitFindings;
 }
 
+// Whether a file the command line writes keeps the file it replaces as
+// NAME.bak. The editor keeps one at every first save; the preference that
+// lets the user choose decides it here for the command line as well.
+BackupMode CommandLineBackup() {
+    return BackupMode::Replace;
+}
+
+int FixRange(const std::string& path, const std::string& outPath, CheckRules rules, std::FILE* out,
+             std::FILE* err) {
+    FileRead read = ReadFileBytes(path);
+    if (!read.error.empty())
+        return Fail(err, read.error);
+    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
+    if (!parsed.error.empty())
+        return Fail(err, "Cannot read \"" + path + "\": " + parsed.error);
+    HandlingDocument doc;
+    ApplyToDocument(std::move(parsed.file), doc);
+    const std::vector<RangeFix> fixes = RangeFixes(doc.Cars, NumberFormat::FromCurrentLocale(), rules);
+    const CarChange change = ChangeOf(doc.Cars, FixEdits(fixes, std::vector<bool>(fixes.size(), true)));
+    for (const CellChange& cell : change.cells)
+        doc.Cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
+    // A file with nothing to fix is left as it is; an OUT asked for is written all the same.
+    if (!change.Empty() || outPath != path) {
+        const std::string error = ReplaceFileContents(outPath, WriteKeepingLayout(parsed.layout, doc),
+                                                      {.backup = CommandLineBackup(), .readsBackAs = &doc});
+        if (!error.empty())
+            return Fail(err, error);
+    }
+    std::string line;
+    for (const CellChange& cell : change.cells) {
+        const CarRow& car = doc.Cars[static_cast<std::size_t>(cell.row)];
+        line.assign(car[VehicleIdentifier])
+            .append("\t")
+            .append(FirstCellText(static_cast<std::int16_t>(cell.column)))
+            .append(" ")
+            .append(StatCatalogue::Instance()[cell.column].StatName)
+            .append("\t")
+            .append(cell.before)
+            .append("\t")
+            .append(cell.after)
+            .append("\n");
+        Print(out, line);
+    }
+    const bool allFixed =
+        std::all_of(fixes.begin(), fixes.end(), [](const RangeFix& fix) { return fix.Fixable(); });
+    return Finish(out, err, allFixed ? kExitClean : kExitFindings);
+}
+
 } // namespace
 
 EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
@@ -317,8 +373,11 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
         return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
-    static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
-                                                  "--merge", "--help",   "--version"};
+    if (mode == "--fix-range" && files.size() == 1)
+        return FixRange(files[0], options.out.empty() ? files[0] : options.out,
+                        options.strict ? CheckRules::Strict : CheckRules::Standard, out, err);
+    static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",    "--textconv",
+                                                  "--merge", "--help",   "--version", "--fix-range"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
         Print(err, "kestrix: unknown option \"" + mode +
                        "\"; a file whose name begins with \"-\" follows \"--\"\n\n");

@@ -235,6 +235,12 @@ const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
 
 } // namespace
 
+bool ReadsWholeNumber(int column) {
+    return std::any_of(std::begin(kStrictRules), std::end(kStrictRules), [column](const StrictRule& rule) {
+        return rule.column == column && (rule.judge == JudgeWhole || rule.judge == JudgeChoice);
+    });
+}
+
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     const StatCatalogue& catalogue = StatCatalogue::Instance();
     const NumericValueReader numbers(format);

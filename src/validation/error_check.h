@@ -110,6 +110,8 @@ void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat&
 // Checks the values of one car, column by column, adding its findings to the register.
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format,
               CheckRules rules = CheckRules::Standard);
+// Whether the game reads the stat as a whole number: the gears, ABS and the lights.
+bool ReadsWholeNumber(int column);
 // Only the findings that Strict adds for one car.
 void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
 
