@@ -81,6 +81,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuFileComments_Click},
     {&frmMain::mnuChart, &frmMain::mnuTools, "Stat &Chart...", Shortcut::None, Needs::Document,
      &frmMain::mnuChart_Click},
+    {&frmMain::mnuFixRange, &frmMain::mnuTools, "Fix &Out-of-Range Values...", Shortcut::None,
+     Needs::Document, &frmMain::mnuFixRange_Click},
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
@@ -737,6 +739,13 @@ void frmMain::mnuCarTable_Click() {
         return;
     StatsToArray();
     side_.OpenCarTable();
+}
+
+// Every value out of range, to fix in one step.
+
+void frmMain::mnuFixRange_Click() {
+    StatsToArray();
+    side_.ShowFixRange();
 }
 
 // The stat chart.
