@@ -21,7 +21,7 @@ struct Function {
     int most; // 0: no limit
 };
 constexpr Function kFunctions[] = {
-    {"min", Op::Min, 1, 0},       {"max", Op::Max, 1, 0}, {"clamp", Op::Clamp, 3, 3},
+    {"min", Op::Min, 1, 0},     {"max", Op::Max, 1, 0}, {"clamp", Op::Clamp, 3, 3},
     {"round", Op::Round, 1, 2}, {"abs", Op::Abs, 1, 1},
 };
 
@@ -102,7 +102,8 @@ class Reader {
             return Fail("\",\" only separates a function's values; a decimal point is \".\"");
         if (c == ')')
             return Fail("\")\" closes no \"(\"");
-        return Fail(Quoted(std::string(1, c)) + " is out of place: an operator (+ - * /) is missing before it");
+        return Fail(Quoted(std::string(1, c)) +
+                    " is out of place: an operator (+ - * /) is missing before it");
     }
 
     void AddOperator(char op, bool share, std::size_t at) {
@@ -282,9 +283,10 @@ class Reader {
         }
         if (count < function.fewest || (function.most > 0 && count > function.most)) {
             pos_ = at;
-            const std::string takes = function.fewest == function.most
-                                          ? std::to_string(function.fewest)
-                                          : std::to_string(function.fewest) + " or " + std::to_string(function.most);
+            const std::string takes =
+                function.fewest == function.most
+                    ? std::to_string(function.fewest)
+                    : std::to_string(function.fewest) + " or " + std::to_string(function.most);
             return Fail(std::string(function.name) + " takes " + takes +
                         (function.most == 1 ? " value" : " values") + ", not " + std::to_string(count));
         }
@@ -534,7 +536,8 @@ FormulaResult EvaluateFormula(std::string_view text, const FormulaInput& input) 
 }
 
 std::string FormulaRefusal(std::string_view text, std::string_view problem) {
-    return "The formula " + Quoted(text) + " was not used: " + std::string(problem) + ".\rNothing was changed.";
+    return "The formula " + Quoted(text) + " was not used: " + std::string(problem) +
+           ".\rNothing was changed.";
 }
 
 } // namespace kestrix

@@ -45,14 +45,30 @@ class Formula {
     FormulaResult Evaluate(const FormulaInput& input) const;
 
     enum class Op : unsigned char {
-        Number, X, Low, High, Stat, Negate, Add, Subtract, Multiply, Divide, Percent, AddShare, SubtractShare,
-        Min, Max, Clamp, Round, Abs
+        Number,
+        X,
+        Low,
+        High,
+        Stat,
+        Negate,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Percent,
+        AddShare,
+        SubtractShare,
+        Min,
+        Max,
+        Clamp,
+        Round,
+        Abs
     };
     struct Step {
         Op op = Op::Number;
-        double number = 0;     // Number: the value; Min, Max, Round: how many values it takes
-        int column = -1;       // Stat: the stat read
-        std::size_t at = 0;    // where it stands in the text, for the problem it meets
+        double number = 0;  // Number: the value; Min, Max, Round: how many values it takes
+        int column = -1;    // Stat: the stat read
+        std::size_t at = 0; // where it stands in the text, for the problem it meets
     };
 
   private:

@@ -123,7 +123,8 @@ void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& m
         errors.CountLeftOut();
         return;
     }
-    errors.AddError(static_cast<std::int16_t>(column), car.Get(), makeMessage());
+    errors.AddError(static_cast<std::int16_t>(column), car.Get(),
+                    errors.KeepsMessages() ? makeMessage() : std::string());
 }
 
 void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,

@@ -4,11 +4,27 @@
 #include "model/stat_description.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace kestrix {
 
 namespace {
+
+// The limits of every stat as the program writes them, worked out once: a
+// file can hold 819,175 values to bring to them.
+const std::array<std::array<std::string, 2>, kStatCount>& WrittenLimits() {
+    static const auto kLimits = [] {
+        std::array<std::array<std::string, 2>, kStatCount> limits;
+        for (int column = 0; column < kStatCount; ++column) {
+            const StatDef& def = StatCatalogue::Instance()[column];
+            limits[static_cast<std::size_t>(column)] = {PlainDecimal(def.Minimum),
+                                                        PlainDecimal(static_cast<double>(def.Maximum))};
+        }
+        return limits;
+    }();
+    return kLimits;
+}
 
 // A number within the stat's limits, the nearest to the value; nothing when
 // the value is no number, or within them and whole where it must be.
@@ -22,8 +38,10 @@ std::string NumberRepair(int column, std::string_view value, const NumberFormat&
         const double whole = std::clamp(std::nearbyint(*number), std::ceil(def.Minimum), std::floor(highest));
         return whole == *number ? std::string() : PlainDecimal(whole);
     }
-    const double nearest = std::clamp(*number, def.Minimum, highest);
-    return nearest == *number ? std::string() : ComputedDecimal(nearest, value);
+    if (*number >= def.Minimum && *number <= highest)
+        return {};
+    const std::array<std::string, 2>& limits = WrittenLimits()[static_cast<std::size_t>(column)];
+    return WithDecimalsOf(limits[*number > highest ? 1 : 0], value);
 }
 
 // The entry of a list the game reads as a number, as the list shows a value
@@ -33,7 +51,8 @@ std::string EntryRepair(const StatDescription& stat, std::string_view value, con
     if (!number)
         return {};
     const double last = static_cast<double>(EntryCount(stat) - 1);
-    const std::string entry = StoredEntry(stat, static_cast<int>(std::clamp(std::nearbyint(*number), 0.0, last)));
+    const std::string entry =
+        StoredEntry(stat, static_cast<int>(std::clamp(std::nearbyint(*number), 0.0, last)));
     return entry == value ? std::string() : entry;
 }
 
@@ -62,27 +81,47 @@ std::string Repair(int column, std::string_view value, const NumberFormat& forma
 
 } // namespace
 
+namespace {
+
+// The findings of one car, standard first: gives where the strict ones begin.
+std::size_t CheckOneCar(const CarRow& car, CarValues& values, ErrorRegister& findings,
+                        const NumberFormat& format, CheckRules rules) {
+    findings.Clear();
+    for (int column = 0; column < kStatCount; ++column)
+        values[static_cast<std::size_t>(column)] = car[column];
+    CheckCar(values, findings, format);
+    const std::size_t standard = findings.Rows().size();
+    if (rules == CheckRules::Strict)
+        StrictCheckCar(values, findings, format);
+    return standard;
+}
+
+} // namespace
+
 std::vector<RangeFix> RangeFixes(const CarTable& cars, const NumberFormat& format, CheckRules rules) {
     std::vector<RangeFix> fixes;
+    fixes.reserve(cars.size());
     ErrorRegister findings;
+    findings.KeepMessages(false);
     CarValues values;
     for (std::size_t row = 0; row < cars.size(); ++row) {
-        findings.Clear();
-        for (int column = 0; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = cars[row][column];
-        CheckCar(values, findings, format);
-        const std::size_t standard = findings.Rows().size();
-        if (rules == CheckRules::Strict)
-            StrictCheckCar(values, findings, format);
+        const std::size_t standard = CheckOneCar(cars[row], values, findings, format, rules);
         for (std::size_t i = 0; i < findings.Rows().size(); ++i) {
-            const ErrorRecord& finding = findings.Rows()[i];
-            const int column = finding.ErrorNumber;
-            fixes.push_back({static_cast<int>(row), column,
-                             Repair(column, values[static_cast<std::size_t>(column)], format),
-                             finding.ExplanationString, i >= standard});
+            const std::int16_t column = findings.Rows()[i].ErrorNumber;
+            fixes.push_back({static_cast<int>(row), column, static_cast<std::uint8_t>(i), i >= standard,
+                             Repair(column, values[static_cast<std::size_t>(column)], format)});
         }
     }
     return fixes;
+}
+
+std::string FindingMessage(const RangeFix& fix, const CarTable& cars, const NumberFormat& format,
+                           CheckRules rules) {
+    ErrorRegister findings;
+    CarValues values;
+    CheckOneCar(cars.at(static_cast<std::size_t>(fix.row)), values, findings, format, rules);
+    return fix.finding < findings.Rows().size() ? findings.Rows()[fix.finding].ExplanationString
+                                                : std::string();
 }
 
 std::vector<CellEdit> FixEdits(const std::vector<RangeFix>& fixes, const std::vector<bool>& chosen) {

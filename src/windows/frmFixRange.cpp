@@ -59,7 +59,9 @@ frmFixRange::frmFixRange(Document& doc, platform::Services& services)
     DefaultButton = &cmdApply;
     CancelButton = &cmdCancel;
     cboStat.Click = [this] { cboStat_Click(); };
-    grdFixes.CellsEdited = [this](const std::vector<platform::GridEdit>& edits) { grdFixes_CellsEdited(edits); };
+    grdFixes.CellsEdited = [this](const std::vector<platform::GridEdit>& edits) {
+        grdFixes_CellsEdited(edits);
+    };
     cmdSelectAll.Click = [this] { cmdSelectAll_Click(); };
     cmdSelectNone.Click = [this] { cmdSelectNone_Click(); };
     cmdApply.Click = [this] { cmdApply_Click(); };
@@ -83,13 +85,14 @@ void frmFixRange::Form_Load() {
 }
 
 std::string_view frmFixRange::Text(int row, int column) const {
-    const RangeFix& fix = fixes_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])];
+    const int index = shown_[static_cast<std::size_t>(row)];
+    const RangeFix& fix = fixes_[static_cast<std::size_t>(index)];
     const CarRow& car = doc_.Cars()[static_cast<std::size_t>(fix.row)];
     switch (column) {
     case kFix:
         if (!fix.Fixable())
             return {};
-        return chosen_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])] ? kTicked : kUnticked;
+        return chosen_[static_cast<std::size_t>(index)] ? kTicked : kUnticked;
     case kCar:
         return car[VehicleIdentifier];
     case kStat:
@@ -99,8 +102,16 @@ std::string_view frmFixRange::Text(int row, int column) const {
     case kBecomes:
         return fix.Fixable() ? std::string_view(fix.fixed) : kLeft;
     default:
-        return fix.message;
+        return Message(index);
     }
+}
+
+const std::string& frmFixRange::Message(int fix) const {
+    const auto [found, added] = messages_.try_emplace(fix);
+    if (added)
+        found->second =
+            FindingMessage(fixes_[static_cast<std::size_t>(fix)], doc_.Cars(), doc_.Numbers(), doc_.Rules());
+    return found->second;
 }
 
 void frmFixRange::cboStat_Click() {

@@ -8,6 +8,7 @@
 #include "validation/range_fix.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kestrix {
@@ -56,12 +57,15 @@ class frmFixRange : public platform::Window, private platform::GridSource {
     // Ticks or unticks every repair the list shows.
     void ChooseShown(bool chosen);
     void ShowCount();
+    // The message of a finding, found again the first time it is shown.
+    const std::string& Message(int fix) const;
 
     Document& doc_;
     platform::Services& services_;
     std::vector<RangeFix> fixes_;
     std::vector<bool> chosen_; // per fix
     std::vector<int> shown_;   // the fixes the list shows, in order
+    mutable std::unordered_map<int, std::string> messages_;
 };
 
 } // namespace kestrix

@@ -110,7 +110,8 @@ TEST_F(FixRange, StrictChecksOfferTheirRepairsAndACleanFileHasNothingToFix) {
 
     doc.SetCheckRules(CheckRules::Strict);
     Fix([](frmFixRange& fix) {
-        EXPECT_EQ(Rows(fix), (std::vector<std::string>{"1|ALDER|Drive Type|r|R", "1|ALDER|Front Lights|2.6|3"}));
+        EXPECT_EQ(Rows(fix),
+                  (std::vector<std::string>{"1|ALDER|Drive Type|r|R", "1|ALDER|Front Lights|2.6|3"}));
         fix.UserPressesEnter();
     });
     EXPECT_EQ(Cell(0, 15), "R");

@@ -13,14 +13,14 @@ namespace {
 
 void LayOutFixRange(frmFixRange& form, platform::qt::WindowFrame& frame) {
     frame.SetInitialSize(QSize(860, 460));
-    Lay(frame, Piece::Column({
-                   form.lblCount,
-                   Piece::Row({form.lblStat, Piece(form.cboStat).Width(240), Piece::Stretch()}),
-                   Piece(form.grdFixes).MinimumSize(600, 240).Grow(),
-                   Piece::Row({Piece(form.cmdSelectAll).Width(100), Piece(form.cmdSelectNone).Width(100),
-                               Piece::Stretch(), Piece(form.cmdApply).Width(90),
-                               Piece(form.cmdCancel).Width(90)}),
-               }));
+    Lay(frame,
+        Piece::Column({
+            form.lblCount,
+            Piece::Row({form.lblStat, Piece(form.cboStat).Width(240), Piece::Stretch()}),
+            Piece(form.grdFixes).MinimumSize(600, 240).Grow(),
+            Piece::Row({Piece(form.cmdSelectAll).Width(100), Piece(form.cmdSelectNone).Width(100),
+                        Piece::Stretch(), Piece(form.cmdApply).Width(90), Piece(form.cmdCancel).Width(90)}),
+        }));
     // The stat list is heard, and reached with Alt+S, by its label.
     auto* label = frame.findChild<QLabel*>(QString::fromStdString(form.lblStat.Name()));
     auto* list = frame.findChild<QWidget*>(QString::fromStdString(form.cboStat.Name()));
