@@ -92,7 +92,7 @@ TEST(RangeFix, RepairsKeepTheValuesStyleAndTheStrictOnesTakeTheNearestEntry) {
 class FixRangeCommand : public test::TempFolderTest {};
 
 // The sample's two values out of range are fixed into the file's own lines;
-// the value that is no number is left, so the exit status is 1.
+// the value that is no number is left and named, so the exit status is 1.
 TEST_F(FixRangeCommand, WritesTheRepairsIntoTheFilesLinesAndSaysWhichItLeft) {
     const std::string sample = ReadFileBytes(KESTRIX_EXAMPLES "/Handling.cfg").bytes;
     const std::string in = Write("Handling.cfg", sample);
@@ -101,6 +101,7 @@ TEST_F(FixRangeCommand, WritesTheRepairsIntoTheFilesLinesAndSaysWhichItLeft) {
     EXPECT_EQ(printed.status, 1);
     EXPECT_EQ(printed.out, "JUNIPER\t#9 Traction Multiplier\t0.3\t0.5\n"
                            "ZEPHYR_RACER\t#13 Max Velocity\t400\t300\n");
+    EXPECT_EQ(printed.err, "MARSHAL\t#1 Mass\t16OO\tleft as it is: 16OO is not a valid number.\n");
     std::string expected = sample;
     expected.replace(expected.find("75 0.3 "), 7, "75 0.5 ");
     expected.replace(expected.find("5 400 34.1"), 10, "5 300 34.1");

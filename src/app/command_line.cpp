@@ -55,8 +55,9 @@ constexpr std::string_view kUsage =
     "                    write the file to OUT (-o OUT; default FILE, keeping FILE.bak), its\n"
     "                    layout kept; print one line per value changed: car, TAB, #column\n"
     "                    and stat, TAB, old value, TAB, new value; exit 0 when every error\n"
-    "                    was fixed, 1 when some were left, 2 when FILE cannot be read or\n"
-    "                    OUT written; with --strict also the strict findings that have a repair\n"
+    "                    was fixed, 1 when some were left (named on standard error), 2 when\n"
+    "                    FILE cannot be read or OUT written; with --strict also the strict\n"
+    "                    findings that have a repair\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 
@@ -280,11 +281,10 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
     return kExitFindings;
 }
 
-// Whether a file the command line writes keeps the file it replaces as
-// NAME.bak. The editor keeps one at every first save; the preference that
-// lets the user choose decides it here for the command line as well.
-BackupMode CommandLineBackup() {
-    return BackupMode::Replace;
+// The car, TAB, #column and stat: how a line of --fix-range names a value.
+std::string ValueWhere(const CarRow& car, int column) {
+    return std::string(car[VehicleIdentifier]) + "\t" + FirstCellText(static_cast<std::int16_t>(column)) +
+           " " + std::string(StatCatalogue::Instance()[column].StatName);
 }
 
 int FixRange(const std::string& path, const std::string& outPath, CheckRules rules, std::FILE* out,
@@ -297,35 +297,32 @@ int FixRange(const std::string& path, const std::string& outPath, CheckRules rul
         return Fail(err, "Cannot read \"" + path + "\": " + parsed.error);
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
-    const std::vector<RangeFix> fixes = RangeFixes(doc.Cars, NumberFormat::FromCurrentLocale(), rules);
+    const NumberFormat format = NumberFormat::FromCurrentLocale();
+    const std::vector<RangeFix> fixes = RangeFixes(doc.Cars, format, rules);
+    // The values left, with their reason, told before the repairs change the cars.
+    std::string left;
+    for (const RangeFix& fix : fixes)
+        if (!fix.Fixable()) {
+            const CarRow& car = doc.Cars[static_cast<std::size_t>(fix.row)];
+            left += ValueWhere(car, fix.column) + "\t" + std::string(car[fix.column]) +
+                    "\tleft as it is: " + FindingMessage(fix, doc.Cars, format, rules) + "\n";
+        }
     const CarChange change = ChangeOf(doc.Cars, FixEdits(fixes, std::vector<bool>(fixes.size(), true)));
     for (const CellChange& cell : change.cells)
         doc.Cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
     // A file with nothing to fix is left as it is; an OUT asked for is written all the same.
+    // The file replaced is kept as its .bak, as the editor keeps it at a first save.
     if (!change.Empty() || outPath != path) {
         const std::string error = ReplaceFileContents(outPath, WriteKeepingLayout(parsed.layout, doc),
-                                                      {.backup = CommandLineBackup(), .readsBackAs = &doc});
+                                                      {.backup = BackupMode::Replace, .readsBackAs = &doc});
         if (!error.empty())
             return Fail(err, error);
     }
-    std::string line;
-    for (const CellChange& cell : change.cells) {
-        const CarRow& car = doc.Cars[static_cast<std::size_t>(cell.row)];
-        line.assign(car[VehicleIdentifier])
-            .append("\t")
-            .append(FirstCellText(static_cast<std::int16_t>(cell.column)))
-            .append(" ")
-            .append(StatCatalogue::Instance()[cell.column].StatName)
-            .append("\t")
-            .append(cell.before)
-            .append("\t")
-            .append(cell.after)
-            .append("\n");
-        Print(out, line);
-    }
-    const bool allFixed =
-        std::all_of(fixes.begin(), fixes.end(), [](const RangeFix& fix) { return fix.Fixable(); });
-    return Finish(out, err, allFixed ? kExitClean : kExitFindings);
+    for (const CellChange& cell : change.cells)
+        Print(out, ValueWhere(doc.Cars[static_cast<std::size_t>(cell.row)], cell.column) + "\t" +
+                       cell.before + "\t" + cell.after + "\n");
+    Print(err, left);
+    return Finish(out, err, left.empty() ? kExitClean : kExitFindings);
 }
 
 } // namespace
