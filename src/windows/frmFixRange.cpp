@@ -11,8 +11,8 @@ using platform::GridColumn;
 
 namespace {
 
-constexpr std::string_view kTicked = "1";
-constexpr std::string_view kUnticked = "0";
+constexpr std::string_view kTicked = "yes"; // shown beside the tick, and heard
+constexpr std::string_view kUnticked = "no";
 constexpr std::string_view kLeft = "left as it is";
 constexpr int kEveryStat = -1;
 

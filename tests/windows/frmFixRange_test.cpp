@@ -51,9 +51,9 @@ TEST_F(FixRange, EnterFixesTheTickedValuesInOneStepThatUndoTakesBack) {
         EXPECT_EQ(fix.grdFixes.Text(1, frmFixRange::kWhy), "16OO is not a valid number.");
         fix.UserPressesEnter();
     });
-    EXPECT_EQ(listed, (std::vector<std::string>{"1|JUNIPER|Traction Multiplier|0.3|0.5",
+    EXPECT_EQ(listed, (std::vector<std::string>{"yes|JUNIPER|Traction Multiplier|0.3|0.5",
                                                 "|MARSHAL|Mass|16OO|left as it is",
-                                                "1|ZEPHYR_RACER|Max Velocity|400|300"}));
+                                                "yes|ZEPHYR_RACER|Max Velocity|400|300"}));
     EXPECT_EQ(count, "2 of 2 values ticked to fix; 1 is left as it is.");
     EXPECT_EQ(Messages(ErrorRows()), (std::vector<std::string>{"16OO is not a valid number."}));
     EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Fix 2 Values");
@@ -83,8 +83,8 @@ TEST_F(FixRange, OnlyTheTickedRepairsAreMadeAndTheStatListFiltersWhatTheButtonsT
         EXPECT_EQ(fix.lblCount.Caption(), "1 of 4 values ticked to fix.") << "the hidden one stays ticked";
         fix.grdFixes.UserPicks(1, frmFixRange::kFix, 1);
         test::Choose(fix.cboStat, "(every stat)");
-        EXPECT_EQ(Rows(fix)[1], "1|BIRCH|Mass|99999|50000");
-        EXPECT_EQ(Rows(fix)[3], "1|DOGWOOD|Max Velocity|900|300");
+        EXPECT_EQ(Rows(fix)[1], "yes|BIRCH|Mass|99999|50000");
+        EXPECT_EQ(Rows(fix)[3], "yes|DOGWOOD|Max Velocity|900|300");
         fix.cmdApply.UserClicks();
     });
     EXPECT_EQ(Cell(0, 1), "0");
@@ -111,7 +111,7 @@ TEST_F(FixRange, StrictChecksOfferTheirRepairsAndACleanFileHasNothingToFix) {
     doc.SetCheckRules(CheckRules::Strict);
     Fix([](frmFixRange& fix) {
         EXPECT_EQ(Rows(fix),
-                  (std::vector<std::string>{"1|ALDER|Drive Type|r|R", "1|ALDER|Front Lights|2.6|3"}));
+                  (std::vector<std::string>{"yes|ALDER|Drive Type|r|R", "yes|ALDER|Front Lights|2.6|3"}));
         fix.UserPressesEnter();
     });
     EXPECT_EQ(Cell(0, 15), "R");

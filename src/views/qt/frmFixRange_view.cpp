@@ -3,7 +3,9 @@
 #include "views/qt/views.h"
 #include "windows/frmFixRange.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QTableView>
 
 namespace kestrix::views {
 
@@ -26,6 +28,9 @@ void LayOutFixRange(frmFixRange& form, platform::qt::WindowFrame& frame) {
     auto* list = frame.findChild<QWidget*>(QString::fromStdString(form.cboStat.Name()));
     if (label && list)
         label->setBuddy(list);
+    // The reason is the longest text of a row: it takes the room the window has.
+    if (auto* grid = frame.findChild<QTableView*>(QString::fromStdString(form.grdFixes.Name())))
+        grid->horizontalHeader()->setStretchLastSection(true);
 }
 
 } // namespace
