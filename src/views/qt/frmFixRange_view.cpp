@@ -28,9 +28,12 @@ void LayOutFixRange(frmFixRange& form, platform::qt::WindowFrame& frame) {
     auto* list = frame.findChild<QWidget*>(QString::fromStdString(form.cboStat.Name()));
     if (label && list)
         label->setBuddy(list);
-    // The reason is the longest text of a row: it takes the room the window has.
-    if (auto* grid = frame.findChild<QTableView*>(QString::fromStdString(form.grdFixes.Name())))
+    // The reason is the longest text of a row: it takes the room the window has. Nothing
+    // in the list is typed, so Tab goes on to the buttons and the arrows move in the list.
+    if (auto* grid = frame.findChild<QTableView*>(QString::fromStdString(form.grdFixes.Name()))) {
         grid->horizontalHeader()->setStretchLastSection(true);
+        grid->setTabKeyNavigation(false);
+    }
 }
 
 } // namespace
