@@ -118,7 +118,6 @@ TEST(Formula, ARefusalSaysWhereAndWhy) {
         std::string x = "1500";
     } refusals[] = {
         {"=", "at character 2, there is nothing after \"=\""},
-        {"=  ", "at character 4, there is nothing after \"=\""},
         {"=*", "at character 3, a value is missing at the end"},
         {"=max(x, )", "at character 9, a value is missing before \")\""},
         {"=*1,2", "at character 4, \",\" only separates a function's values; a decimal point is \".\""},
@@ -133,7 +132,6 @@ TEST(Formula, ARefusalSaysWhereAndWhy) {
          "at character 5, \"abs\" is a function: its values follow in \"(\" and \")\"; the stat is #19"},
         {"=clamp(x, 1)", "at character 2, clamp takes 3 values, not 2"},
         {"=x / (2 - 2)", "at character 4, a division by zero"},
-        {"=/0%", "at character 2, a division by zero"},
         {"=*1e400", "at character 3, the number is beyond the largest a value can hold"},
         {"=x * 1e308 * 10", "the result is beyond the largest number a value can hold"},
         {"=clamp(x, 5, 2)", "at character 2, clamp's lowest value 5 is above its highest 2"},

