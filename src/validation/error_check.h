@@ -117,6 +117,8 @@ void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& f
               CheckRules rules = CheckRules::Standard);
 // Whether the game reads the stat as a whole number: the gears, ABS and the lights.
 bool ReadsWholeNumber(int column);
+// The message of a value's first finding under the standard check, or empty text.
+std::string ValueMessage(int column, std::string_view value, const NumberFormat& format);
 // Only the findings that Strict adds for one car.
 void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
 
