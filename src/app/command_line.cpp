@@ -6,6 +6,7 @@
 #include "handling_file/file_save.h"
 #include "handling_file/layout.h"
 #include "validation/error_check.h"
+#include "validation/range_fix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +29,7 @@ constexpr std::string_view kUsage =
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
     "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --fix-range [--strict] [-o OUT] [--] FILE\n"
     "       kestrix --mergetool [--] BASE LOCAL REMOTE MERGED\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
@@ -51,6 +53,13 @@ constexpr std::string_view kUsage =
     "                    and write the result to OUT (-o OUT; default OURS); conflicts keep\n"
     "                    OURS' value and are listed on standard error, exit 1; exit 0 when\n"
     "                    clean, 2 when a file cannot be read or written (nothing written)\n"
+    "  --fix-range FILE  set every value outside its stat's limits to the nearest limit and\n"
+    "                    write the file to OUT (-o OUT; default FILE, keeping FILE.bak), its\n"
+    "                    layout kept; print one line per value changed: car, TAB, #column\n"
+    "                    and stat, TAB, old value, TAB, new value; exit 0 when every error\n"
+    "                    was fixed, 1 when some were left (named on standard error), 2 when\n"
+    "                    FILE cannot be read or OUT written; with --strict also the strict\n"
+    "                    findings that have a repair\n"
     "  --mergetool BASE LOCAL REMOTE MERGED\n"
     "                    open the merge window on the conflicts of a merge, as git\n"
     "                    mergetool hands them over; saving writes MERGED in LOCAL's layout\n"
@@ -177,17 +186,17 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
 struct ModeOptions {
     bool strict = false;
     bool keepLayout = false;
-    std::string out; // --merge -o OUT
+    std::string out; // --merge and --fix-range -o OUT
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
     ModeOptions options;
     while (!files.empty()) {
-        if (mode == "--check" && files[0] == "--strict") {
+        if ((mode == "--check" || mode == "--fix-range") && files[0] == "--strict") {
             options.strict = true;
         } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
             options.keepLayout = true;
-        } else if (mode == "--merge" && files[0] == "-o" && files.size() >= 2) {
+        } else if ((mode == "--merge" || mode == "--fix-range") && files[0] == "-o" && files.size() >= 2) {
             options.out = files[1];
             files.erase(files.begin());
         } else {
@@ -237,6 +246,50 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
                    outPath + "\" keeps our side of each (car, stat, base, ours, theirs):\n");
     Print(err, ConflictText(outcome.conflicts));
     return kExitFindings;
+}
+
+// The car, TAB, #column and stat: how a line of --fix-range names a value.
+std::string ValueWhere(const CarRow& car, int column) {
+    return std::string(car[VehicleIdentifier]) + "\t" + FirstCellText(static_cast<std::int16_t>(column)) +
+           " " + std::string(StatCatalogue::Instance()[column].StatName);
+}
+
+int FixRange(const std::string& path, const std::string& outPath, CheckRules rules, std::FILE* out,
+             std::FILE* err) {
+    FileRead read = ReadFileBytes(path);
+    if (!read.error.empty())
+        return Fail(err, read.error);
+    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
+    if (!parsed.error.empty())
+        return Fail(err, "Cannot read \"" + path + "\": " + parsed.error);
+    HandlingDocument doc;
+    ApplyToDocument(std::move(parsed.file), doc);
+    const NumberFormat format = NumberFormat::FromCurrentLocale();
+    const std::vector<RangeFix> fixes = RangeFixes(doc.Cars, format, rules);
+    // The values left, with their reason, told before the repairs change the cars.
+    std::string left;
+    for (const RangeFix& fix : fixes)
+        if (!fix.Fixable()) {
+            const CarRow& car = doc.Cars[static_cast<std::size_t>(fix.row)];
+            left += ValueWhere(car, fix.column) + "\t" + std::string(car[fix.column]) +
+                    "\tleft as it is: " + FindingMessage(fix, doc.Cars, format, rules) + "\n";
+        }
+    const CarChange change = ChangeOf(doc.Cars, FixEdits(fixes, std::vector<bool>(fixes.size(), true)));
+    for (const CellChange& cell : change.cells)
+        doc.Cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
+    // A file with nothing to fix is left as it is; an OUT asked for is written all the same.
+    // The file replaced is kept as its .bak, as the editor keeps it at a first save.
+    if (!change.Empty() || outPath != path) {
+        const std::string error = ReplaceFileContents(outPath, WriteKeepingLayout(parsed.layout, doc),
+                                                      {.backup = BackupMode::Replace, .readsBackAs = &doc});
+        if (!error.empty())
+            return Fail(err, error);
+    }
+    for (const CellChange& cell : change.cells)
+        Print(out, ValueWhere(doc.Cars[static_cast<std::size_t>(cell.row)], cell.column) + "\t" +
+                       cell.before + "\t" + cell.after + "\n");
+    Print(err, left);
+    return Finish(out, err, left.empty() ? kExitClean : kExitFindings);
 }
 
 } // namespace
@@ -292,8 +345,12 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
         return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
-    static constexpr std::string_view kModes[] = {"--check", "--resave",    "--diff", "--textconv",
-                                                  "--merge", "--mergetool", "--help", "--version"};
+    if (mode == "--fix-range" && files.size() == 1)
+        return FixRange(files[0], options.out.empty() ? files[0] : options.out,
+                        options.strict ? CheckRules::Strict : CheckRules::Standard, out, err);
+    static constexpr std::string_view kModes[] = {"--check",     "--resave", "--diff",
+                                                  "--textconv",  "--merge",  "--mergetool",
+                                                  "--fix-range", "--help",   "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
         Print(err, "kestrix: unknown option \"" + mode +
                        "\"; a file whose name begins with \"-\" follows \"--\"\n\n");

@@ -10,7 +10,7 @@
 namespace kestrix {
 
 // Runs a mode that needs no window (--check, --resave, --diff, --textconv,
-// --merge, --help, --version).
+// --merge, --fix-range, --help, --version).
 // Returns the exit status, or nothing when the arguments ask for the editor
 // (a file to open, or --mergetool).
 // "--" ends the options: every argument after it is a file.

@@ -1,6 +1,6 @@
 #include "compare/merge_resolution.h"
 
-#include "model/car_change.h"
+#include "model/formula.h"
 
 #include <utility>
 
@@ -70,7 +70,11 @@ bool MergeResolution::Choose(std::size_t conflict, MergeSide side) {
 bool MergeResolution::Type(std::size_t conflict, std::string_view input) {
     if (!Offers(conflict, MergeChoice::Typed) || input.empty())
         return false;
-    std::optional<std::string> value = TypedValue(input, outcome_.conflicts[conflict].Value(MergeSide::Ours));
+    const MergeConflict& row = outcome_.conflicts[conflict];
+    const std::string_view ours = row.Value(MergeSide::Ours);
+    // A formula works on our value; the car's other stats are not settled yet, so it names none.
+    std::optional<std::string> value =
+        IsFormula(input) ? EvaluateFormula(input, {ours, row.column, nullptr}).value : std::string(input);
     if (!value || value->empty())
         return false;
     Settle(conflict, MergeChoice::Typed, std::move(*value));

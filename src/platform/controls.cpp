@@ -169,7 +169,7 @@ void TextField::SetText(std::string text) {
 void TextField::UserTypes(std::string text) {
     if (!Enabled())
         return;
-    if (text.find_first_of(refused_) != std::string::npos) {
+    if (Refuses(text)) {
         // The view shows what the field holds again.
         Notify(Aspect::Text);
         UserRefused(Refusal::Separator);

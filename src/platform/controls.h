@@ -238,9 +238,19 @@ class TextField : public Control {
     void Select(std::size_t start, std::size_t length);
     std::size_t SelStart() const { return selStart_; }
     std::size_t SelLength() const { return selLength_; }
-    // Characters that never enter the field, whoever types or pastes them.
-    void SetRefusedCharacters(std::string characters) { refused_ = std::move(characters); }
-    const std::string& RefusedCharacters() const { return refused_; }
+    // Characters that never enter the field, whoever types or pastes them. A
+    // text that begins with lead refuses only leadRefused instead: a formula,
+    // whose blanks never reach the file.
+    void SetRefusedCharacters(std::string characters, char lead = '\0', std::string leadRefused = {}) {
+        refused_ = std::move(characters);
+        lead_ = lead;
+        leadRefused_ = std::move(leadRefused);
+    }
+    // Whether the field refuses this text as its new text.
+    bool Refuses(std::string_view text) const {
+        const bool led = lead_ != '\0' && text.starts_with(lead_);
+        return text.find_first_of(led ? leadRefused_ : refused_) != std::string_view::npos;
+    }
     // Enter commits the field and Escape reverts it, where the window says what
     // that means; false leaves the key to the window (its default and cancel buttons).
     bool UserPressesEnter();
@@ -253,6 +263,8 @@ class TextField : public Control {
     Lines lines_;
     std::string text_;
     std::string refused_;
+    char lead_ = '\0';
+    std::string leadRefused_;
     std::size_t selStart_ = 0;
     std::size_t selLength_ = 0;
 };

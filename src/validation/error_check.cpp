@@ -123,7 +123,8 @@ void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& m
         errors.CountLeftOut();
         return;
     }
-    errors.AddError(static_cast<std::int16_t>(column), car.Get(), makeMessage());
+    errors.AddError(static_cast<std::int16_t>(column), car.Get(),
+                    errors.KeepsMessages() ? makeMessage() : std::string());
 }
 
 void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,
@@ -234,6 +235,12 @@ const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
 }
 
 } // namespace
+
+bool ReadsWholeNumber(int column) {
+    return std::any_of(std::begin(kStrictRules), std::end(kStrictRules), [column](const StrictRule& rule) {
+        return rule.column == column && (rule.judge == JudgeWhole || rule.judge == JudgeChoice);
+    });
+}
 
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     const StatCatalogue& catalogue = StatCatalogue::Instance();

@@ -1,7 +1,9 @@
 #include "windows/frmCarTable.h"
 
+#include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
+#include "model/stat_names.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
 
@@ -69,6 +71,12 @@ GridColumn StatColumn(int column) {
 }
 
 } // namespace
+
+int StatColumnNamed(std::string_view name, std::string& problem) {
+    NamedColumn named = StatNamed(name);
+    problem = std::move(named.problem);
+    return named.column;
+}
 
 frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
     : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {
@@ -312,7 +320,8 @@ void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edi
     if (edits.size() == 1)
         caption = "Edit " + std::string(StatCatalogue::Instance()[edits[0].column].StatName) + " of '" +
                   std::string(doc_.Cars()[static_cast<std::size_t>(edits[0].row)][VehicleIdentifier]) + "'";
-    Commit(cells, caption);
+    if (WorkOutFormulas(cells, caption))
+        Commit(cells, caption);
 }
 
 void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
@@ -359,16 +368,23 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
                                Icon::Information, Answer::Ok});
         return;
     }
-    frmAskNumber ask(services_, caption, prompt);
+    frmAskNumber ask(services_, caption, prompt,
+                     operation == BulkOperation::Set ? frmAskNumber::Takes::NumberOrFormula
+                                                     : frmAskNumber::Takes::Number);
     services_.ShowModal(ask);
-    if (!ask.Result)
+    if (!ask.Result && !ask.ResultFormula)
         return;
     doc_.CommitPendingEdits();
     std::vector<CellEdit> edits;
+    edits.reserve(cells.size());
     int notNumbers = 0;
     int tooLarge = 0;
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
+        if (ask.ResultFormula) {
+            edits.push_back({row, cell.column, {}});
+            continue;
+        }
         const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
         BulkResult result = BulkValue(value, operation, *ask.Result, ask.ResultText);
         if (result.value)
@@ -376,10 +392,61 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
         notNumbers += result.skip == BulkSkip::NotANumber;
         tooLarge += result.skip == BulkSkip::TooLarge;
     }
+    if (ask.ResultFormula && !WorkOutFormula(*ask.ResultFormula, ask.txtNumber.Text(), edits, caption))
+        return;
     Commit(edits, caption + " " + ask.txtNumber.Text());
     if (notNumbers + tooLarge > 0)
         services_.ShowMessage(
             {SkippedCellsText(notNumbers, tooLarge), caption, Buttons::Ok, Icon::Information, Answer::Ok});
+}
+
+bool frmCarTable::WorkOutFormulas(std::vector<CellEdit>& edits, const std::string& caption) {
+    for (CellEdit& edit : edits) {
+        if (!IsFormula(edit.value) || StatCatalogue::Instance()[edit.column].IsText)
+            continue;
+        std::string problem;
+        const std::optional<Formula> formula = Formula::Read(edit.value, problem);
+        if (!formula) {
+            services_.ShowMessage(
+                {FormulaRefusal(edit.value, problem), caption, Buttons::Ok, Icon::Warning, Answer::Ok});
+            return false;
+        }
+        std::vector<CellEdit> one{{edit.row, edit.column, {}}};
+        if (!WorkOutFormula(*formula, edit.value, one, caption))
+            return false;
+        edit.value = std::move(one[0].value);
+    }
+    return true;
+}
+
+// Every result comes from the cars as they are before any is written, so a
+// formula that reads another stat reads it unchanged by the same step.
+bool frmCarTable::WorkOutFormula(const Formula& formula, const std::string& text,
+                                 std::vector<CellEdit>& edits, const std::string& caption) {
+    std::string problem;
+    const CellEdit* refused = nullptr;
+    std::size_t refusals = 0;
+    for (CellEdit& edit : edits) {
+        const CarRow& car = doc_.Cars()[static_cast<std::size_t>(edit.row)];
+        std::string why;
+        if (std::optional<double> number = formula.Number({car[edit.column], edit.column, &car}, why)) {
+            edit.value = ComputedDecimal(*number, car[edit.column]);
+        } else if (refusals++ == 0) {
+            refused = &edit;
+            problem = std::move(why);
+        }
+    }
+    if (!refused)
+        return true;
+    const CarRow& car = doc_.Cars()[static_cast<std::size_t>(refused->row)];
+    std::string where = "for " + std::string(car[VehicleIdentifier]) + ", " +
+                        std::string(StatCatalogue::Instance()[refused->column].StatName);
+    if (refusals > 1)
+        where +=
+            " (and " + std::to_string(refusals - 1) + " more " + (refusals == 2 ? "value" : "values") + ")";
+    services_.ShowMessage(
+        {FormulaRefusal(text, where + ": " + problem), caption, Buttons::Ok, Icon::Warning, Answer::Ok});
+    return false;
 }
 
 void frmCarTable::cmdSetTo_Click() {

@@ -84,6 +84,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuFileComments_Click},
     {&frmMain::mnuChart, &frmMain::mnuTools, "Stat &Chart...", Shortcut::None, Needs::Document,
      &frmMain::mnuChart_Click},
+    {&frmMain::mnuFixRange, &frmMain::mnuTools, "Fix &Out-of-Range Values...", Shortcut::None,
+     Needs::Document, &frmMain::mnuFixRange_Click},
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
@@ -270,12 +272,12 @@ void frmMain::txtStat_GotFocus(int index) {
 }
 
 void frmMain::txtStat_LostFocus(int index) {
-    stats_.ResolveRelativeInput(ShownRow(), index, true);
+    stats_.ResolveFormula(ShownRow(), index, true);
     StatsToArray();
 }
 
 void frmMain::txtStat_Commit(int index) {
-    stats_.ResolveRelativeInput(ShownRow(), index, true);
+    stats_.ResolveFormula(ShownRow(), index, true);
     StatsToArray();
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
     field.Select(0, field.Text().size());
@@ -740,6 +742,13 @@ void frmMain::mnuCarTable_Click() {
         return;
     StatsToArray();
     side_.OpenCarTable();
+}
+
+// Every value out of range, to fix in one step.
+
+void frmMain::mnuFixRange_Click() {
+    StatsToArray();
+    side_.ShowFixRange();
 }
 
 // The stat chart.

@@ -54,7 +54,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"},
+        mnuFixRange{"mnuFixRange"};
     // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
     std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
     platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
@@ -133,6 +134,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuCarTable_Click();
     // The stat chart, beside this window.
     void mnuChart_Click();
+    // Every value out of range, each with its repair, to fix in one step.
+    void mnuFixRange_Click();
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits();
     // Shows the car of this row, and the page and control of the column when there is one.

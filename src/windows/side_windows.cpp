@@ -12,6 +12,7 @@
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
+#include "windows/frmFixRange.h"
 #include "windows/frmMerge.h"
 #include "windows/frmPreferences.h"
 
@@ -115,6 +116,20 @@ void SideWindows::OpenCarTable() {
     auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
     OpenBeside(services_, carTable_, std::move(table));
+}
+
+void SideWindows::ShowFixRange() {
+    frmFixRange form(doc_, services_);
+    {
+        platform::BusyPointer busy(services_);
+        form.Form_Load();
+    }
+    if (form.FindingCount() == 0) {
+        services_.ShowMessage({"Every value is within its limits: there is nothing to fix.", form.Caption(),
+                               platform::Buttons::Ok, platform::Icon::Information, platform::Answer::Ok});
+        return;
+    }
+    services_.ShowModal(form);
 }
 
 void SideWindows::OpenChart() {

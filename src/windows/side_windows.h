@@ -35,6 +35,8 @@ class SideWindows {
     void ShowExport(CarExchange& exchange, std::vector<std::string> names);
     // Every row of the error list; the car and stat of the value the user asked to go to.
     std::optional<std::pair<std::string, int>> ShowAllErrors(const platform::ColumnList& errors);
+    // Every finding of the check with its repair; a document without one says so instead.
+    void ShowFixRange();
 
     enum class Kind { CarTable, Chart, Changes };
     // Brings the window to the front when it is open; false when it is not.

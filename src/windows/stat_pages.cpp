@@ -1,5 +1,6 @@
 #include "windows/stat_pages.h"
 
+#include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
 
@@ -90,8 +91,9 @@ StatPageBinding::StatPageBinding(Document& doc, platform::Services& services, Co
     }
     for (int i = 0; i < kStatCount; ++i) {
         txtStat[static_cast<std::size_t>(i)].SetName("txtStat" + std::to_string(i));
-        // A value never holds a blank or a line end: the file could not keep it.
-        txtStat[static_cast<std::size_t>(i)].SetRefusedCharacters(" \t\r\n");
+        // A value never holds a blank or a line end: the file could not keep it. A
+        // formula may hold blanks, since only its result is written.
+        txtStat[static_cast<std::size_t>(i)].SetRefusedCharacters(" \t\r\n", '=', "\r\n");
         if (DescriptionOf(i).control != StatControlKind::Field)
             txtStat[static_cast<std::size_t>(i)].SetVisible(false);
     }
@@ -257,19 +259,19 @@ void StatPageBinding::Revert(int row, int index) {
     field.Select(0, field.Text().size());
 }
 
-bool StatPageBinding::ResolveRelativeInput(int row, int index, bool noteTypo) {
+bool StatPageBinding::ResolveFormula(int row, int index, bool noteProblem) {
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
-    if (!IsRelativeInput(field.Text()) || row < 0)
+    if (!IsFormula(field.Text()) || row < 0)
         return true;
-    const std::string_view committed = doc_.Cars()[static_cast<std::size_t>(row)][index];
-    if (const std::optional<std::string> value = TypedValue(field.Text(), committed)) {
-        field.SetText(*value);
+    const CarRow& car = doc_.Cars()[static_cast<std::size_t>(row)];
+    const FormulaResult result = EvaluateFormula(field.Text(), {car[index], index, &car});
+    if (result.value) {
+        field.SetText(*result.value);
         return true;
     }
-    if (noteTypo)
-        services_.ShowMessage({"\"" + field.Text() + "\" cannot change \"" + std::string(committed) +
-                                   "\".\rA relative change is =*1.2, =/2, =+10, =-50 or =+10% on a number.",
-                               "Relative Change", Buttons::Ok, Icon::Warning, Answer::Ok});
+    if (noteProblem)
+        services_.ShowMessage({FormulaRefusal(field.Text(), result.problem), "Formula", Buttons::Ok,
+                               Icon::Warning, Answer::Ok});
     return false;
 }
 
@@ -278,8 +280,8 @@ bool StatPageBinding::KeepFieldEdits(int row) {
         return false;
     std::vector<CellEdit> edits;
     for (int i = 0; i < kStatCount; ++i)
-        // A relative input that cannot be read stays in its field, and the value as it was.
-        if (edited_[static_cast<std::size_t>(i)] && ResolveRelativeInput(row, i, false))
+        // A formula that cannot be worked out stays in its field, and the value as it was.
+        if (edited_[static_cast<std::size_t>(i)] && ResolveFormula(row, i, false))
             edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
     edited_.reset();
     Change change = ValuesChange(doc_.Cars(), edits, {});

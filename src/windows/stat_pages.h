@@ -67,9 +67,10 @@ class StatPageBinding {
     bool HasTyping() const { return edited_.any(); }
     // The value last committed back in the field.
     void Revert(int row, int column);
-    // A field holding a relative input ("=*1.2") gets its value from the
-    // value last committed; false, with a note when asked, when it cannot be read.
-    bool ResolveRelativeInput(int row, int column, bool noteTypo);
+    // A field holding a formula ("=*1.2", "=max(x, 0.5)") gets its result, x
+    // being the value last committed; false, with a message when asked, when
+    // the formula is refused.
+    bool ResolveFormula(int row, int column, bool noteProblem);
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits(int row);
 

@@ -471,7 +471,7 @@ class FieldValidator : public QValidator {
         std::optional<TextField::Refusal> refusal;
         if (!Writable(input, false))
             refusal = TextField::Refusal::Unwritable;
-        else if (Latin1Bytes(input).find_first_of(field->RefusedCharacters()) != std::string::npos)
+        else if (field->Refuses(Latin1Bytes(input)))
             refusal = TextField::Refusal::Separator;
         if (!refusal)
             return Acceptable;
