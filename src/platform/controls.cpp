@@ -146,6 +146,13 @@ void Label::SetUnderline(bool underline) {
     Notify(Aspect::Looks);
 }
 
+void Label::SetBold(bool bold) {
+    if (bold_ == bold)
+        return;
+    bold_ = bold;
+    Notify(Aspect::Looks);
+}
+
 void Label::UserMovesMouse() {
     if (Enabled())
         Raise(MouseMove);

@@ -194,6 +194,8 @@ class Label : public Control {
     void SetForeColor(std::optional<Color> color);
     bool Underline() const { return underline_; }
     void SetUnderline(bool underline);
+    bool Bold() const { return bold_; }
+    void SetBold(bool bold);
 
     void UserMovesMouse();
     void UserClicks();
@@ -204,6 +206,7 @@ class Label : public Control {
     std::string caption_;
     std::optional<Color> foreColor_;
     bool underline_ = false;
+    bool bold_ = false;
 };
 
 class Button : public Label {

@@ -163,14 +163,19 @@ QColor ToQColor(const Color& color) {
     return QColor(color.red, color.green, color.blue);
 }
 
+// A colour of its own stands for the enabled text: disabled, the text is greyed as any other.
 void ShowLooks(QWidget& widget, const Label& label) {
     QPalette palette = widget.palette();
     const QPalette standard = widget.parentWidget() ? widget.parentWidget()->palette() : QPalette();
-    palette.setColor(QPalette::WindowText,
-                     label.ForeColor() ? ToQColor(*label.ForeColor()) : standard.color(QPalette::WindowText));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::WindowText,
+                         label.ForeColor() && group != QPalette::Disabled
+                             ? ToQColor(*label.ForeColor())
+                             : standard.color(group, QPalette::WindowText));
     widget.setPalette(palette);
     QFont font = widget.font();
     font.setUnderline(label.Underline());
+    font.setBold(label.Bold());
     widget.setFont(font);
 }
 
@@ -300,6 +305,8 @@ class WidgetFactory : public ControlVisitor {
                 box->setChecked(control.Value() != 0);
             } else if (aspect == Aspect::Caption) {
                 box->setText(Latin1(control.Caption()));
+            } else if (aspect == Aspect::Looks) {
+                ShowLooks(*box, control);
             }
         });
         QObject::connect(box, &QCheckBox::clicked, box, [&binding, box] {
