@@ -53,6 +53,7 @@ enum class Aspect {
     Rows,
     Focus,
     Looks,
+    Typing, // the view hands over what the user typed and has not yet confirmed
 };
 
 class Control;

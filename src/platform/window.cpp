@@ -49,10 +49,18 @@ void Window::ShowNote(std::string note) {
         view_->Refresh(Aspect::Text);
 }
 
+void Window::RememberPlace(Services& services, std::string key) {
+    placeKeeper_ = &services;
+    placeKey_ = std::move(key);
+    place_ = PlacementOf(services.ReadSetting(placeKey_));
+}
+
 bool Window::TryClose() {
     if (closed_)
         return true;
     closed_ = QueryUnload();
+    if (closed_ && placeKeeper_ && place_)
+        placeKeeper_->WriteSetting(placeKey_, PlacementText(*place_));
     return closed_;
 }
 
@@ -73,16 +81,48 @@ void Window::UserPressesEnter() {
         DefaultButton->UserClicks();
 }
 
-void Window::UserPressesFunctionKey(int number) {
+bool Window::UserPressesFunctionKey(int number) {
     for (const auto& [key, button] : FunctionKeys)
-        if (key == number && button->Visible())
+        if (key == number && button->Visible()) {
             button->UserClicks();
+            return true;
+        }
+    return false;
 }
 
-void Window::UserPressesKey(Shortcut key) {
-    for (const auto& [shortcut, command] : KeyCommands)
-        if (shortcut == key && command && !closed_)
-            command();
+namespace {
+
+template <typename Visit> void EachEntry(const std::vector<MenuEntry*>& entries, const Visit& visit) {
+    for (MenuEntry* entry : entries) {
+        visit(*entry);
+        EachEntry(entry->Entries, visit);
+    }
+}
+
+} // namespace
+
+std::vector<Shortcut> Window::OpenersKeys() const {
+    std::vector<Shortcut> keys;
+    if (opener_)
+        EachEntry(opener_->MenuBar, [&keys](const MenuEntry& entry) {
+            for (const Shortcut key : {entry.Key, entry.OtherKey})
+                if (key != Shortcut::None)
+                    keys.push_back(key);
+        });
+    return keys;
+}
+
+bool Window::UserPressesKey(Shortcut key) {
+    if (closed_ || !opener_ || key == Shortcut::None)
+        return false;
+    MenuEntry* chosen = nullptr;
+    EachEntry(opener_->MenuBar, [&chosen, key](MenuEntry& entry) {
+        if (!chosen && (entry.Key == key || entry.OtherKey == key))
+            chosen = &entry;
+    });
+    if (chosen)
+        chosen->UserChooses(); // a disabled entry does nothing, as in its own window
+    return chosen != nullptr;
 }
 
 void Window::UserPressesEscape() {

@@ -16,7 +16,6 @@ using platform::ChartPoint;
 
 namespace {
 
-constexpr const char* kPlaceSetting = "Chart/Place";
 constexpr const char* kPictureFilter = "PNG Picture|*.png|SVG Drawing|*.svg";
 constexpr int kChoiceData = 1000; // a choice source's entry data, above any column
 constexpr int kNotChosen = -2;    // a car the table's filter leaves out of the scatter
@@ -163,7 +162,6 @@ void frmChart::Form_Load() {
     SetCaption("Stat Chart");
     SetResizable(true);
     SetMinMaxBoxes(true);
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
     CancelButton = &cmdClose;
     lblKind.SetCaption("&Kind:");
     lblStat.SetCaption("&Stat:");
@@ -178,12 +176,6 @@ void frmChart::Form_Load() {
                         {"Two stats against each other", Scatter},
                         {"Counts of a choice stat", Counts}});
     cboKind.SetListIndex(Scatter);
-}
-
-bool frmChart::QueryUnload() {
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
-    return true;
 }
 
 void frmChart::FillStatLists() {

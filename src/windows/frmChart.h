@@ -87,9 +87,6 @@ class frmChart : public platform::Window, private DocumentObserver, private CarF
     void cmdClose_Click();
     void chtStats_PointClick(int point);
 
-  protected:
-    bool QueryUnload() override;
-
   private:
     void DocumentChanged(const DocumentEvent& event) override;
     void FocusChanged() override;

@@ -88,8 +88,6 @@ const MenuItem kMenus[] = {
      &frmMain::mnuAbout_Click},
 };
 
-constexpr const char* kPlaceSetting = "Main/Place";
-
 // The question names the file that is open.
 std::string CloseQuestion(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -122,10 +120,10 @@ frmMain::frmMain(Document& doc, platform::Services& services)
       lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc), services_(services), session_(doc),
       recent_(services),
       stats_(doc, services, {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags}),
-      side_(doc, services) {
+      side_(doc, services, *this) {
     SetResizable(true);
     SetMinMaxBoxes(true);
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
+    RememberPlace(services_, "Main/Place");
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
     cmdViewErrors.SetCaption("View all errors ...");
@@ -282,8 +280,10 @@ void frmMain::txtStat_Revert(int index) {
     stats_.Revert(ShownRow(), index);
 }
 
+// The shown car's edits, and what was typed in the other windows, are kept before a command goes on.
 void frmMain::StatsToArray() {
     KeepFieldEdits();
+    doc_.CommitPendingEdits();
     ReportRecoveryProblem();
 }
 
@@ -559,6 +559,7 @@ void frmMain::mnuRemoveMissing_Click() {
 }
 
 void frmMain::mnuSave_Click() {
+    StatsToArray();
     if (doc_.Modified())
         SaveFile();
 }
@@ -583,8 +584,6 @@ bool frmMain::QueryUnload() {
     StatsToArray();
     if (doc_.Modified() && !AskToSaveChanges())
         return false;
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     // The windows beside this one close with it; comments typed but not confirmed go with theirs.
     side_.CloseAll();
     session_.Close();

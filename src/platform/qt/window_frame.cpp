@@ -13,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
@@ -112,14 +111,6 @@ void WindowFrame::Finish() {
         for (QWidget* widget : body_->findChildren<QWidget*>())
             if (widget->focusPolicy() != Qt::NoFocus)
                 GiveMenuKeysPrecedence(*widget, keys, IsTextField(*widget) ? editingKeys : KeysGivenBack());
-    }
-    for (const auto& command : window_->KeyCommands) {
-        auto* shortcut = new QShortcut(QKeySequence(Latin1(ShortcutText(command.first))), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, key = command.first] {
-            if (window_)
-                window_->UserPressesKey(key);
-        });
     }
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -251,12 +242,18 @@ void WindowFrame::closeEvent(QCloseEvent* event) {
         Closed();
 }
 
+// A key reaches the frame when the focused control had no use for it: the
+// window's function keys, then the keys of the menus of the window it stands beside.
 void WindowFrame::keyPressEvent(QKeyEvent* event) {
     if (window_ && event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12 &&
-        event->modifiers() == Qt::NoModifier) {
-        window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1);
+        event->modifiers() == Qt::NoModifier && window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1))
         return;
-    }
+    const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    for (const Shortcut key : window_ ? window_->OpenersKeys() : std::vector<Shortcut>())
+        if (QKeySequence(Latin1(ShortcutText(key))) == pressed) {
+            window_->UserPressesKey(key);
+            return;
+        }
     if (!window_ || event->modifiers() & ~Qt::KeypadModifier) {
         QWidget::keyPressEvent(event);
         return;
