@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace kestrix::platform {
@@ -28,6 +29,70 @@ std::optional<Placement> PlacementOf(std::string_view text) {
     if (place.width <= 0 || place.height <= 0)
         return std::nullopt;
     return place;
+}
+
+namespace {
+
+long long Overlap(const Placement& a, const Placement& b) {
+    const long long width =
+        std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
+    const long long height =
+        std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
+    return width > 0 && height > 0 ? width * height : 0;
+}
+
+// The window moved into the screen, and made smaller where the screen is.
+Placement Within(const Placement& screen, Placement place) {
+    place.width = std::min(place.width, screen.width);
+    place.height = std::min(place.height, screen.height);
+    place.left = std::clamp(place.left, screen.left, screen.left + screen.width - place.width);
+    place.top = std::clamp(place.top, screen.top, screen.top + screen.height - place.height);
+    return place;
+}
+
+// The four places around a window, each as large as the room there allows, down to the least size.
+void AddPlacesAround(const Placement& screen, const Placement& around, const Placement& wanted,
+                     const Placement& least, std::vector<Placement>& places) {
+    const int right = screen.left + screen.width - (around.left + around.width);
+    const int left = around.left - screen.left;
+    const int below = screen.top + screen.height - (around.top + around.height);
+    const int above = around.top - screen.top;
+    const auto narrowed = [](int room, int size, int smallest) { return room >= smallest ? std::min(size, room) : size; };
+    const int rightWidth = narrowed(right, wanted.width, least.width);
+    const int leftWidth = narrowed(left, wanted.width, least.width);
+    const int belowHeight = narrowed(below, wanted.height, least.height);
+    const int aboveHeight = narrowed(above, wanted.height, least.height);
+    places.push_back({around.left + around.width, around.top, rightWidth, wanted.height});
+    places.push_back({around.left - leftWidth, around.top, leftWidth, wanted.height});
+    places.push_back({around.left, around.top + around.height, wanted.width, belowHeight});
+    places.push_back({around.left, around.top - aboveHeight, wanted.width, aboveHeight});
+}
+
+} // namespace
+
+Placement PlaceBeside(const Placement& screen, const Placement& opener, const std::vector<Placement>& others,
+                      const Placement& wanted, const Placement& least) {
+    std::vector<Placement> places;
+    AddPlacesAround(screen, opener, wanted, least, places);
+    for (const Placement& other : others)
+        AddPlacesAround(screen, other, wanted, least, places);
+    for (const int corner : {0, 1, 2, 3})
+        places.push_back({screen.left + (corner % 2) * screen.width, screen.top + (corner / 2) * screen.height,
+                          wanted.width, wanted.height});
+    Placement best;
+    std::pair<long long, long long> leastCovered{-1, -1};
+    for (const Placement& place : places) {
+        const Placement fitted = Within(screen, place);
+        long long othersCovered = 0;
+        for (const Placement& other : others)
+            othersCovered += Overlap(fitted, other);
+        const std::pair<long long, long long> covered{Overlap(fitted, opener), othersCovered};
+        if (leastCovered.first < 0 || covered < leastCovered) {
+            leastCovered = covered;
+            best = fitted;
+        }
+    }
+    return best;
 }
 
 Window::~Window() {

@@ -37,6 +37,12 @@ struct Placement {
     bool maximised = false;
     friend bool operator==(const Placement&, const Placement&) = default;
 };
+// Where a window opens beside the window it stands beside (the opener), on the screen's free area:
+// to its right, left, below or above, or beside one of the other windows, wherever it covers least
+// of the opener and then of the others. It stays within the screen, narrowed or lowered down to its
+// least size rather than over the opener. All are places of frames, in pixels.
+Placement PlaceBeside(const Placement& screen, const Placement& opener, const std::vector<Placement>& others,
+                      const Placement& wanted, const Placement& least);
 // "left,top,width,height" with ",max" for a maximised window, as settings keep it.
 std::string PlacementText(const Placement& place);
 // None for text that is no placement or has no size.

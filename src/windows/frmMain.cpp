@@ -771,9 +771,9 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
         ShowErrors(event.errors);
         break;
     case DocumentEvent::Kind::Show:
+        // Shown, not raised: the user goes on in the window that asked.
         StatsToArray();
         ShowValue(event.row, event.column);
-        BringToFront();
         return;
     }
     ShowState();

@@ -128,30 +128,38 @@ void WindowFrame::Finish() {
     if (const Control* focused = window_->Focus.Focused())
         if (QWidget* widget = WidgetOf(*focused))
             widget->setFocus(Qt::OtherFocusReason);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
     if (window_->Resizable())
-        resize(initialSize_.isValid() ? initialSize_ : sizeHint());
+        resize((initialSize_.isValid() ? initialSize_ : sizeHint()).boundedTo(room.isValid() ? room.size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
     else
         setFixedSize(sizeHint());
-    const QScreen* screen = QGuiApplication::primaryScreen();
     const std::optional<Placement>& place = window_->Place();
     const QRect placed = place ? QRect(place->left, place->top, place->width, place->height) : QRect();
     // A remembered place is used only while it still lies on the screen.
-    if (window_->Resizable() && place && placed.width() > 0 && placed.height() > 0 &&
-        (!screen || screen->availableGeometry().intersects(placed))) {
-        // The place is the frame's, the size the window's own, as they were kept.
-        const QRect fit = placed.intersected(screen ? screen->availableGeometry() : placed);
-        resize(fit.size());
+    if (place && placed.isValid() && (!room.isValid() || room.intersects(placed))) {
+        // The place is the frame's, the size the window's own, as they were kept; a fixed window keeps its size.
+        const QRect fit = placed.intersected(room.isValid() ? room : placed);
+        if (window_->Resizable())
+            resize(fit.size());
         move(fit.topLeft());
         if (place->maximised)
             setWindowState(windowState() | Qt::WindowMaximized);
     } else {
-        Centre();
+        MoveToStart();
     }
 }
 
 void WindowFrame::Centre() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void WindowFrame::MoveToStart() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        move(room.left(), room.top() + std::max(0, (room.height() - height()) / 2));
+    }
 }
 
 void WindowFrame::BelongTo(QWidget* opener) {
@@ -162,25 +170,31 @@ void WindowFrame::BelongTo(QWidget* opener) {
     Centre();
 }
 
-bool WindowFrame::OpenBeside(const QWidget& opener) {
+namespace {
+
+Placement PlaceOf(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+} // namespace
+
+void WindowFrame::OpenBeside(const QWidget& opener, const QList<QWidget*>& others) {
     const QScreen* screen = opener.screen();
     if (!screen)
-        return false;
-    const QRect room = screen->availableGeometry();
-    const QRect beside = opener.frameGeometry();
-    const int border = 16; // the window manager's frame, not yet known
-    const int right = room.right() - beside.right() - border;
-    const int left = beside.left() - room.left() - border;
-    // Narrower than it would open, down to its least width, rather than over its opener.
+        return;
+    // The window manager's frame is not yet known; the opener's shows how much it adds.
+    const QSize border = opener.frameGeometry().size() - opener.size();
     layout()->activate();
-    const int least = std::max(minimumSizeHint().width(), minimumWidth());
-    if (std::max(right, left) < least)
-        return false;
-    const int width = std::min(this->width(), std::max(right, left));
-    const int top = std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() - height()));
-    resize(width, height());
-    move(right >= left ? beside.right() + 1 : beside.left() - width - border, top);
-    return true;
+    const QSize least = (window_->Resizable() ? minimumSizeHint().expandedTo(minimumSize()) : size()) + border;
+    std::vector<Placement> around;
+    for (const QWidget* other : others)
+        around.push_back(PlaceOf(other->frameGeometry()));
+    const Placement place =
+        PlaceBeside(PlaceOf(screen->availableGeometry()), PlaceOf(opener.frameGeometry()), around,
+                    PlaceOf(QRect(QPoint(), size() + border)), PlaceOf(QRect(QPoint(), least)));
+    if (window_->Resizable())
+        resize(QSize(place.width, place.height) - border);
+    move(place.left, place.top);
 }
 
 QWidget* WindowFrame::WidgetOf(const Control& control) const {
@@ -188,7 +202,7 @@ QWidget* WindowFrame::WidgetOf(const Control& control) const {
 }
 
 void WindowFrame::ReportPlace() {
-    if (!window_ || !window_->Resizable() || !isVisible())
+    if (!window_ || !isVisible())
         return;
     // A maximised window keeps the place it comes back to.
     const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());

@@ -133,6 +133,12 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
         widest = std::max(widest, frame.fontMetrics().horizontalAdvance(
                                       QString::fromLatin1(form.StatControl(column).Tip().c_str())));
     frame.setMinimumWidth(widest + 4 * frame.fontMetrics().averageCharWidth());
+    // It opens with room for a dozen errors under the page.
+    const auto* errors = frame.findChild<QTreeView*>(QString::fromStdString(form.lvErrors.Name()));
+    const int dozen = errors->header()->sizeHint().height() + 12 * (errors->fontMetrics().height() + 4) +
+                      2 * errors->frameWidth();
+    frame.SetInitialSize(frame.sizeHint().expandedTo(frame.minimumSize()) +
+                         QSize(0, std::max(0, dozen - kErrorListHeight)));
 }
 
 } // namespace
