@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -473,6 +474,24 @@ bool GridView::Key(const QKeyEvent& key) {
 
 void GridView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
+    PlaceFrozenPart();
+}
+
+// Reached by the keyboard, the table shows a current cell at once: the first beside the names.
+void GridView::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::MouseFocusReason && binding_)
+        binding_->Act<Grid>([](Grid& grid) {
+            if (grid.Current().row >= 0 || grid.RowCount() == 0)
+                return;
+            const int column = std::min(grid.FrozenColumns(), grid.ColumnCount() - 1);
+            grid.UserSelects({{0, column, 0, column}}, {0, column});
+        });
+    QTableView::focusInEvent(event);
+}
+
+// The row numbers grow and shrink with the rows shown, however few: the names follow them.
+void GridView::updateGeometries() {
+    QTableView::updateGeometries();
     PlaceFrozenPart();
 }
 
