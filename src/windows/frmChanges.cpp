@@ -73,7 +73,7 @@ void frmChanges::Fill() {
     lvChanges.SetRows(std::move(cells));
     const std::size_t listed = entries_.size();
     std::string count = listed == 0 ? "No value differs from the saved file."
-                                    : std::to_string(doc_.ChangedValueCount()) + " values changed";
+                                    : ChangedValuesText(doc_.ChangedValueCount());
     if (more > 0)
         count += " (" + std::to_string(more) + " more not listed)";
     lblCount.SetCaption(count);

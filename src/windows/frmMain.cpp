@@ -819,9 +819,7 @@ void frmMain::ShowState() {
     mnuUndo.SetCaption(undo ? "&Undo " + undo->caption : "&Undo");
     mnuRedo.SetCaption(redo ? "&Redo " + redo->caption : "&Redo");
     const std::size_t changed = doc_.ChangedValueCount();
-    lblChanges.SetCaption(!loaded || changed == 0 ? ""
-                          : changed == 1          ? "1 value changed"
-                                                  : std::to_string(changed) + " values changed");
+    lblChanges.SetCaption(!loaded || changed == 0 ? "" : ChangedValuesText(changed));
 }
 
 void frmMain::mnuUndo_Click() {
