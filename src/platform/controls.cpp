@@ -153,6 +153,17 @@ void Label::SetBold(bool bold) {
     Notify(Aspect::Looks);
 }
 
+void NameAfter(Control& control, const Label& label) {
+    std::string name;
+    const std::string& caption = label.Caption();
+    for (std::size_t i = 0; i < caption.size(); ++i)
+        if (caption[i] != '&' || (i + 1 < caption.size() && caption[++i] == '&'))
+            name += caption[i];
+    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
+        name.pop_back();
+    control.SetSpokenName(std::move(name));
+}
+
 void Label::UserMovesMouse() {
     if (Enabled())
         Raise(MouseMove);

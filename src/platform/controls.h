@@ -210,6 +210,10 @@ class Label : public Control {
     bool bold_ = false;
 };
 
+// Assistive tools hear the control by the label beside it: its caption without the access key and
+// the colon ("Car Label :" is heard as "Car Label").
+void NameAfter(Control& control, const Label& label);
+
 class Button : public Label {
   public:
     using Label::Label;

@@ -10,6 +10,7 @@ frmAskNumber::frmAskNumber(platform::Services& services, std::string caption, st
     : Window("frmAskNumber"), services_(services) {
     SetCaption(std::move(caption));
     lblPrompt.SetCaption(std::move(prompt));
+    NameAfter(txtNumber, lblPrompt);
     cmdOK.SetCaption("OK");
     cmdCancel.SetCaption("Cancel");
     txtNumber.SetRefusedCharacters(" \t\r\n");

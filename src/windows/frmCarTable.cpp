@@ -73,6 +73,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
+    NameAfter(txtFilter, lblFilter);
     chkErrors.SetCaption("Only cars with &errors");
     cmdSetTo.SetCaption("&Set to...");
     cmdAdd.SetCaption("&Add...");

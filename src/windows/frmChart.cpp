@@ -166,9 +166,9 @@ void frmChart::Form_Load() {
     lblKind.SetCaption("&Kind:");
     lblStat.SetCaption("&Stat:");
     lblAgainst.SetCaption("&Against:");
-    cboKind.SetSpokenName("Kind");
-    cboStat.SetSpokenName("Stat");
-    cboAgainst.SetSpokenName("Against");
+    NameAfter(cboKind, lblKind);
+    NameAfter(cboStat, lblStat);
+    NameAfter(cboAgainst, lblAgainst);
     chkFilter.SetCaption("&Only the cars the car table shows");
     cmdExport.SetCaption("&Export...");
     cmdClose.SetCaption("Close");

@@ -127,6 +127,8 @@ frmMain::frmMain(Document& doc, platform::Services& services)
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
     cmdViewErrors.SetCaption("View all errors ...");
+    NameAfter(cboCars, Label1);
+    NameAfter(lvErrors, Label2);
     mnuRedo.OtherKey = Shortcut::CtrlShiftZ;
     BuildMenus();
     ConnectHandlers();

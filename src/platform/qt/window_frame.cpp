@@ -69,6 +69,7 @@ void WindowFrame::ShowStatusBar(const Control* permanent) {
         return;
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setAccessibleName(QStringLiteral("Status"));
     statusBar_->setSizeGripEnabled(false);
     layout()->addWidget(statusBar_);
     if (QWidget* widget = permanent ? WidgetOf(*permanent) : nullptr)
