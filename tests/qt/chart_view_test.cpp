@@ -3,12 +3,15 @@
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmChart.h"
 #include "windows/frmMain.h"
 
 #include <QAbstractSeries>
+#include <QHelpEvent>
 #include <QTest>
 #include <QToolTip>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
 
@@ -49,10 +52,13 @@ class ChartViewTest : public test::TempFolderTest {
         const QColor pixel = view->grab().toImage().pixelColor(at);
         return pixel.blue() > pixel.red() + 40;
     }
-    void Move(const QPoint& at) {
-        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(view->viewport(), &move);
+    // The tooltip shown when the pointer rests there; empty for none.
+    QString Tip(const QPoint& at) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &rest);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
     }
 
     Document doc;
@@ -75,24 +81,53 @@ TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemAndMoveWithAnEdit) {
 
     main.cboCars.SelectText("ASHCROFT");
     main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("1200");
+    main.txtStat[1].UserTypes("950");
     main.txtStat[1].UserPressesEnter();
     QApplication::processEvents();
     EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
-    EXPECT_TRUE(Painted(At(120, 1200)));
+    EXPECT_TRUE(Painted(At(120, 950)));
     EXPECT_TRUE(Painted(veranda));
+
+    const auto* masses = static_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).front());
+    EXPECT_EQ(masses->min(), 900) << "round, below the lightest";
+    main.txtStat[1].SetFocus();
+    main.txtStat[1].UserTypes("1400");
+    main.txtStat[1].UserPressesEnter();
+    QApplication::processEvents();
+    EXPECT_EQ(masses->min(), 1400) << "the axis shrinks to the values";
+    EXPECT_TRUE(Painted(At(120, 1400)));
 }
 
-TEST_F(ChartViewTest, PointingAtAPointNamesItsCarAndAClickShowsIt) {
-    const QPoint veranda = At(200, 1500);
-    Move(veranda + QPoint(2, 1));
-    EXPECT_EQ(QToolTip::text(), "VERANDA\nMass: 1500\nMax Velocity: 200");
-    Move(veranda + QPoint(40, 40));
-    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "away from every point";
-
+// What rests under the pointer is told and acts on a click: a point, the cars of one place, a bar.
+TEST_F(ChartViewTest, PointsAndBarsTellWhatTheyHoldAndAClickActsOnIt) {
+    QPoint veranda = At(200, 1500);
+    EXPECT_EQ(Tip(veranda + QPoint(2, 1)), "VERANDA\nMass: 1500\nMax Velocity: 200");
+    EXPECT_EQ(Tip(veranda + QPoint(40, 40)), "") << "away from every point";
     main.cboCars.SelectText("ASHCROFT");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
     EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "VERANDA");
+
+    doc.Commit(
+        ValuesChange(doc.Cars(), {{1, 1, "1500"}, {1, 13, "200"}}, "Same place")); // ASHCROFT on VERANDA
+    QApplication::processEvents();
+    veranda = At(200, 1500); // the axes shrank to the one place
+    EXPECT_EQ(Tip(veranda), "2 cars here:\nVERANDA (Mass: 1500, Max Velocity: 200)\n"
+                            "ASHCROFT (Mass: 1500, Max Velocity: 200)");
+    services.popupChoices = {"mnuPointCar1"};
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
+    EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPointCars"}) << "both to choose from";
+    EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "ASHCROFT");
+
+    test::Choose(chart->cboKind, "Distribution of one stat");
+    QApplication::processEvents();
+    auto* bars = view->chart()->series().front();
+    const QPoint column = // the one bin, of 100 from the one mass on
+        view->mapFromScene(view->chart()->mapToScene(view->chart()->mapToPosition({0, 1}, bars)));
+    EXPECT_EQ(Tip(column), "1500 to 1600: 2 cars\nA click shows them in the car table.");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, column);
+    auto& table = test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    EXPECT_EQ(table.txtFilter.Text(), "Mass >= 1500 and Mass < 1600") << "the table opened for the bar";
+    EXPECT_EQ(table.grdCars.RowCount(), 2);
 }
 
 TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
