@@ -34,10 +34,8 @@ std::optional<Placement> PlacementOf(std::string_view text) {
 namespace {
 
 long long Overlap(const Placement& a, const Placement& b) {
-    const long long width =
-        std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
-    const long long height =
-        std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
+    const long long width = std::min(a.left + a.width, b.left + b.width) - std::max(a.left, b.left);
+    const long long height = std::min(a.top + a.height, b.top + b.height) - std::max(a.top, b.top);
     return width > 0 && height > 0 ? width * height : 0;
 }
 
@@ -57,7 +55,9 @@ void AddPlacesAround(const Placement& screen, const Placement& around, const Pla
     const int left = around.left - screen.left;
     const int below = screen.top + screen.height - (around.top + around.height);
     const int above = around.top - screen.top;
-    const auto narrowed = [](int room, int size, int smallest) { return room >= smallest ? std::min(size, room) : size; };
+    const auto narrowed = [](int room, int size, int smallest) {
+        return room >= smallest ? std::min(size, room) : size;
+    };
     const int rightWidth = narrowed(right, wanted.width, least.width);
     const int leftWidth = narrowed(left, wanted.width, least.width);
     const int belowHeight = narrowed(below, wanted.height, least.height);
@@ -77,8 +77,8 @@ Placement PlaceBeside(const Placement& screen, const Placement& opener, const st
     for (const Placement& other : others)
         AddPlacesAround(screen, other, wanted, least, places);
     for (const int corner : {0, 1, 2, 3})
-        places.push_back({screen.left + (corner % 2) * screen.width, screen.top + (corner / 2) * screen.height,
-                          wanted.width, wanted.height});
+        places.push_back({screen.left + (corner % 2) * screen.width,
+                          screen.top + (corner / 2) * screen.height, wanted.width, wanted.height});
     Placement best;
     std::pair<long long, long long> leastCovered{-1, -1};
     for (const Placement& place : places) {

@@ -17,7 +17,6 @@ using platform::Icon;
 
 namespace {
 
-
 // What a bulk edit left as it was, and why.
 std::string SkippedCellsText(int notNumbers, int tooLarge) {
     std::string text = "Cells left as they were:";

@@ -191,9 +191,9 @@ std::string StatPageBinding::ValueTip(int column, int shown) const {
     std::string tip = StatTip(column);
     if (shown < 0 || !doc_.IsChangedValue(shown, column))
         return tip;
-    const std::string_view saved =
-        doc_.SavedCars()[static_cast<std::size_t>(doc_.SavedRowOf(shown))][column];
-    return tip + (saved.empty() ? " Changed from an empty value." : " Changed from " + std::string(saved) + ".");
+    const std::string_view saved = doc_.SavedCars()[static_cast<std::size_t>(doc_.SavedRowOf(shown))][column];
+    return tip +
+           (saved.empty() ? " Changed from an empty value." : " Changed from " + std::string(saved) + ".");
 }
 
 // A changed value's label is drawn bold and coloured, and its help says what the value was: a mark
@@ -207,8 +207,11 @@ void StatPageBinding::MarkChangedValues(int shown) {
             for (const int column : row.columns) {
                 changed = changed || (shown >= 0 && doc_.IsChangedValue(shown, column));
                 const std::string tip = ValueTip(column, shown);
-                labelTip += (labelTip.empty() ? "" : "\n") +
-                            (row.columns.size() > 1 ? std::string(StatCatalogue::Instance()[column].StatName) + ": " : std::string()) + tip;
+                labelTip +=
+                    (labelTip.empty() ? "" : "\n") +
+                    (row.columns.size() > 1 ? std::string(StatCatalogue::Instance()[column].StatName) + ": "
+                                            : std::string()) +
+                    tip;
                 txtStat[static_cast<std::size_t>(column)].SetTip(tip);
                 const std::string stored = txtStat[static_cast<std::size_t>(column)].Text();
                 StatControl(column).SetTip(inexact_[static_cast<std::size_t>(column)]

@@ -253,7 +253,8 @@ class GridDelegate : public QStyledItemDelegate {
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* edit = qobject_cast<QLineEdit*>(watched);
         const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
-        const HistoryKey history = edit && key ? HistoryKeyOf(*static_cast<QKeyEvent*>(event)) : HistoryKey::None;
+        const HistoryKey history =
+            edit && key ? HistoryKeyOf(*static_cast<QKeyEvent*>(event)) : HistoryKey::None;
         if (history == HistoryKey::None)
             return QStyledItemDelegate::eventFilter(watched, event);
         if (event->type() == QEvent::ShortcutOverride ||

@@ -202,7 +202,8 @@ void QtServices::ShowModal(Window& window) {
         loop.exec();
 }
 
-// Beside the window it stands beside, else beside the active one; clear of the other windows where there is room.
+// Beside the window it stands beside, else beside the active one; clear of the other windows where there is
+// room.
 void QtServices::ShowBeside(std::shared_ptr<Window> window) {
     QWidget* opener = QApplication::activeWindow();
     QList<QWidget*> others;

@@ -613,7 +613,7 @@ void WidgetFactory::MultiLineField(TextField& control) {
     edit->SetBinding(binding);
     new TypingUndoneFirst(*edit, [edit](HistoryKey key) {
         return key == HistoryKey::Undo ? edit->document()->isUndoAvailable()
-                                        : edit->document()->isRedoAvailable();
+                                       : edit->document()->isRedoAvailable();
     });
     ReportFocus(*edit, binding);
 }

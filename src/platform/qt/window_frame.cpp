@@ -132,14 +132,16 @@ void WindowFrame::Finish() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect();
     if (window_->Resizable())
-        resize((initialSize_.isValid() ? initialSize_ : sizeHint()).boundedTo(room.isValid() ? room.size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
+        resize((initialSize_.isValid() ? initialSize_ : sizeHint())
+                   .boundedTo(room.isValid() ? room.size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
     else
         setFixedSize(sizeHint());
     const std::optional<Placement>& place = window_->Place();
     const QRect placed = place ? QRect(place->left, place->top, place->width, place->height) : QRect();
     // A remembered place is used only while it still lies on the screen.
     if (place && placed.isValid() && (!room.isValid() || room.intersects(placed))) {
-        // The place is the frame's, the size the window's own, as they were kept; a fixed window keeps its size.
+        // The place is the frame's, the size the window's own, as they were kept; a fixed window keeps its
+        // size.
         const QRect fit = placed.intersected(room.isValid() ? room : placed);
         if (window_->Resizable())
             resize(fit.size());
@@ -186,7 +188,8 @@ void WindowFrame::OpenBeside(const QWidget& opener, const QList<QWidget*>& other
     // The window manager's frame is not yet known; the opener's shows how much it adds.
     const QSize border = opener.frameGeometry().size() - opener.size();
     layout()->activate();
-    const QSize least = (window_->Resizable() ? minimumSizeHint().expandedTo(minimumSize()) : size()) + border;
+    const QSize least =
+        (window_->Resizable() ? minimumSizeHint().expandedTo(minimumSize()) : size()) + border;
     std::vector<Placement> around;
     for (const QWidget* other : others)
         around.push_back(PlaceOf(other->frameGeometry()));
@@ -261,9 +264,11 @@ void WindowFrame::closeEvent(QCloseEvent* event) {
 // window's function keys, then the keys of the menus of the window it stands beside.
 void WindowFrame::keyPressEvent(QKeyEvent* event) {
     if (window_ && event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12 &&
-        event->modifiers() == Qt::NoModifier && window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1))
+        event->modifiers() == Qt::NoModifier &&
+        window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1))
         return;
-    const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    const QKeySequence pressed(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
     for (const Shortcut key : window_ ? window_->OpenersKeys() : std::vector<Shortcut>())
         if (QKeySequence(Latin1(ShortcutText(key))) == pressed) {
             window_->UserPressesKey(key);

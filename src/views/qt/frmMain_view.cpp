@@ -30,7 +30,8 @@ void RoomForBold(QWidget& widget) {
     const QString text = widget.property("text").toString();
     QFont bold = widget.font();
     bold.setBold(true);
-    const int more = QFontMetrics(bold).horizontalAdvance(text) - widget.fontMetrics().horizontalAdvance(text);
+    const int more =
+        QFontMetrics(bold).horizontalAdvance(text) - widget.fontMetrics().horizontalAdvance(text);
     widget.setMinimumWidth(widget.sizeHint().width() + std::max(more, 0));
 }
 
