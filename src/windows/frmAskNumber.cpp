@@ -35,6 +35,7 @@ void frmAskNumber::cmdOK_Click() {
         return;
     }
     Result = number;
+    ResultText = std::move(text);
     Unload();
 }
 

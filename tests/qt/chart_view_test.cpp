@@ -1,11 +1,7 @@
 #include "platform/qt/chart_view.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
 #include "windows/editor_test.h"
 #include "windows/frmChart.h"
-#include "windows/frmMain.h"
 
 #include <QAbstractSeries>
 #include <QHelpEvent>
@@ -22,25 +18,18 @@ using namespace kestrix;
 
 namespace {
 
-class ChartViewTest : public test::TempFolderTest {
+const std::string kFile = test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
+                          test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
+                          test::CarLine("OSPREY", "abc") + "\r\n";
+
+class ChartViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        services.commandLine =
-            "\"" +
-            Write("Handling.cfg", test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
-                                      test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
-                                      test::CarLine("OSPREY", "abc") + "\r\n") +
-            "\"";
-        main.Form_Load();
-        main.mnuChart.UserChooses();
-        chart = &test::ScriptedServices::As<frmChart>(*services.besideWindows.back());
+        EditorOn::SetUp();
+        chart = &Beside<frmChart>(form.mnuChart);
         chart->SetPlace(platform::Placement{40, 50, 800, 600});
-        frame = test::Frame(*chart);
-        frame->show();
-        view = frame->findChild<platform::qt::ChartView*>("chtStats");
-        ASSERT_TRUE(view);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame = test::ShownFrame(*chart);
+        view = &test::Widget<platform::qt::ChartView>(*frame, "chtStats");
     }
     // Where the axes put a value, in the view: the chart's own mapping, not the points'.
     QPoint At(double x, double y) const {
@@ -61,9 +50,6 @@ class ChartViewTest : public test::TempFolderTest {
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     }
 
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
     frmChart* chart = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::ChartView* view = nullptr;
@@ -71,58 +57,53 @@ class ChartViewTest : public test::TempFolderTest {
 
 } // namespace
 
-TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemAndMoveWithAnEdit) {
+// Points are painted where round axes put them and move with an edit, the axes
+// shrinking to the values; points and bars are told when pointed at and act on a click.
+TEST_F(ChartViewTest, PointsAndBarsArePaintedWhereTheAxesPutThemToldAndActOnAClick) {
     EXPECT_EQ(view->accessibleName(), "Mass against Max Velocity");
     EXPECT_EQ(view->accessibleDescription(), "Mass against Max Velocity, 2 cars");
-    const QPoint veranda = At(200, 1500), ashcroft = At(120, 900);
+    QPoint veranda = At(200, 1500);
+    const QPoint ashcroft = At(120, 900);
     EXPECT_TRUE(Painted(veranda));
     EXPECT_TRUE(Painted(ashcroft));
     EXPECT_FALSE(Painted((veranda + ashcroft) / 2));
+    EXPECT_EQ(Tip(veranda + QPoint(2, 1)), "VERANDA\nMass: 1500\nMax Velocity: 200");
+    EXPECT_EQ(Tip(veranda + QPoint(40, 40)), "") << "away from every point";
+    ShowCar("ASHCROFT");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
+    EXPECT_EQ(ShownCar(), "VERANDA");
 
-    main.cboCars.SelectText("ASHCROFT");
-    main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("950");
-    main.txtStat[1].UserPressesEnter();
-    QApplication::processEvents();
+    ShowCar("ASHCROFT");
+    const auto edit = [this](const std::string& mass) {
+        Type(1, mass);
+        form.txtStat[1].UserPressesEnter();
+        QApplication::processEvents();
+    };
+    edit("950");
     EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
     EXPECT_TRUE(Painted(At(120, 950)));
     EXPECT_TRUE(Painted(veranda));
-
     const auto* masses = static_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).front());
     EXPECT_EQ(masses->min(), 900) << "round, below the lightest";
-    main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("1400");
-    main.txtStat[1].UserPressesEnter();
-    QApplication::processEvents();
+    edit("1400");
     EXPECT_EQ(masses->min(), 1400) << "the axis shrinks to the values";
     EXPECT_TRUE(Painted(At(120, 1400)));
-}
 
-// What rests under the pointer is told and acts on a click: a point, the cars of one place, a bar.
-TEST_F(ChartViewTest, PointsAndBarsTellWhatTheyHoldAndAClickActsOnIt) {
-    QPoint veranda = At(200, 1500);
-    EXPECT_EQ(Tip(veranda + QPoint(2, 1)), "VERANDA\nMass: 1500\nMax Velocity: 200");
-    EXPECT_EQ(Tip(veranda + QPoint(40, 40)), "") << "away from every point";
-    main.cboCars.SelectText("ASHCROFT");
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
-    EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "VERANDA");
-
-    doc.Commit(
-        ValuesChange(doc.Cars(), {{1, 1, "1500"}, {1, 13, "200"}}, "Same place")); // ASHCROFT on VERANDA
+    doc.Commit(ValuesChange(doc.Cars(), {{1, 1, "1500"}, {1, 13, "200"}}, "Same place")); // on VERANDA
     QApplication::processEvents();
-    veranda = At(200, 1500); // the axes shrank to the one place
+    veranda = At(200, 1500);
     EXPECT_EQ(Tip(veranda), "2 cars here:\nVERANDA (Mass: 1500, Max Velocity: 200)\n"
                             "ASHCROFT (Mass: 1500, Max Velocity: 200)");
     services.popupChoices = {"mnuPointCar1"};
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
     EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPointCars"}) << "both to choose from";
-    EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "ASHCROFT");
+    EXPECT_EQ(ShownCar(), "ASHCROFT");
 
     test::Choose(chart->cboKind, "Distribution of one stat");
     QApplication::processEvents();
-    auto* bars = view->chart()->series().front();
     const QPoint column = // the one bin, of 100 from the one mass on
-        view->mapFromScene(view->chart()->mapToScene(view->chart()->mapToPosition({0, 1}, bars)));
+        view->mapFromScene(
+            view->chart()->mapToScene(view->chart()->mapToPosition({0, 1}, view->chart()->series().front())));
     EXPECT_EQ(Tip(column), "1500 to 1600: 2 cars\nA click shows them in the car table.");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, column);
     auto& table = test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
@@ -141,9 +122,5 @@ TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), view->size());
     std::ifstream file(svg);
     const std::string drawing{std::istreambuf_iterator<char>(file), {}};
-    std::size_t circles = 0;
-    for (std::size_t at = drawing.find("<circle"); at != std::string::npos;
-         at = drawing.find("<circle", at + 1))
-        ++circles;
-    EXPECT_EQ(circles, 2u);
+    EXPECT_EQ(QString::fromStdString(drawing).count("<circle"), 2);
 }
