@@ -502,9 +502,16 @@ std::string frmChart::BarText(int bar) const {
     std::string text = shown.label + ": " + CarsText(static_cast<std::size_t>(shown.count));
     if (shown.highlighted > 0)
         text += ", " + std::to_string(shown.highlighted) + " selected in the car table";
-    if (static_cast<std::size_t>(bar) < barFilters_.size())
+    if (!BarFilter(bar).empty())
         text += "\nA click shows them in the car table.";
     return text;
+}
+
+// Empty for a bar with no cars to show, and for the counts of a choice, which have no filter of their own.
+std::string frmChart::BarFilter(int bar) const {
+    const auto index = static_cast<std::size_t>(bar);
+    return index < barFilters_.size() && chtStats.Bars().at(index).count > 0 ? barFilters_[index]
+                                                                             : std::string();
 }
 
 void frmChart::chtStats_PointClick(const std::vector<int>& points) {
@@ -526,10 +533,8 @@ void frmChart::chtStats_PointClick(const std::vector<int>& points) {
 }
 
 void frmChart::chtStats_BarClick(int bar) {
-    if (static_cast<std::size_t>(bar) >= barFilters_.size())
-        return; // the counts of a choice have no filter of their own
-    askedFilter_ = barFilters_[static_cast<std::size_t>(bar)];
-    focus_->AskToFilter(askedFilter_);
+    if (const std::string filter = BarFilter(bar); !filter.empty())
+        focus_->AskToFilter(askedFilter_ = filter);
 }
 
 void frmChart::cmdExport_Click() {

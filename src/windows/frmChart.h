@@ -115,6 +115,7 @@ class frmChart : public platform::Window, private DocumentObserver, private CarF
     std::optional<double> Number(int car, int column) const;
     std::string PointText(const std::vector<int>& points) const;
     std::string BarText(int bar) const;
+    std::string BarFilter(int bar) const;
     std::string NoNumberNote(int count, int column) const;
     int StatColumn() const;
 

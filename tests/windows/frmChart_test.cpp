@@ -113,6 +113,10 @@ TEST_F(ChartTest, DistributionsMarkTheBinsBeyondTheLimitsAndCountsGiveUnknownVal
                 !bars[static_cast<std::size_t>(minimum)].marked);
     EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass");
     EXPECT_EQ(chart.chtStats.Summary(), "Mass, 4 cars");
+    const auto empty =
+        std::find_if(bars.begin(), bars.end(), [](const ChartBar& bar) { return bar.count == 0; });
+    chart.chtStats.UserClicksBar(static_cast<int>(empty - bars.begin()));
+    EXPECT_EQ(services.besideWindows.size(), 1u) << "an empty bar has no cars to show in the table";
 
     Choose(chart.cboStat, "Number Of Gears");
     EXPECT_EQ(Total(chart.chtStats.Bars(), true), 0);

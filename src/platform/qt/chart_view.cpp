@@ -340,7 +340,7 @@ void ChartView::ShowBars(const Chart& control) {
     bars_ = series;
     auto* categories = new QBarCategoryAxis;
     categories->append(labels);
-    categories->setLabelsAngle(labels.size() > 8 ? -60 : 0);
+    categories->setLabelsAngle(labels.size() > 8 ? -90 : 0); // upright, so no label hides its neighbour
     categories->setTruncateLabels(false);
     auto* counts = new QValueAxis;
     const AxisRange range = RoundAxis(0, most);
