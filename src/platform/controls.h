@@ -53,6 +53,7 @@ enum class Aspect {
     Rows,
     Focus,
     Looks,
+    Typing, // the view hands over what the user typed and has not yet confirmed
 };
 
 class Control;
@@ -194,6 +195,8 @@ class Label : public Control {
     void SetForeColor(std::optional<Color> color);
     bool Underline() const { return underline_; }
     void SetUnderline(bool underline);
+    bool Bold() const { return bold_; }
+    void SetBold(bool bold);
 
     void UserMovesMouse();
     void UserClicks();
@@ -204,7 +207,12 @@ class Label : public Control {
     std::string caption_;
     std::optional<Color> foreColor_;
     bool underline_ = false;
+    bool bold_ = false;
 };
+
+// Assistive tools hear the control by the label beside it: its caption without the access key and
+// the colon ("Car Label :" is heard as "Car Label").
+void NameAfter(Control& control, const Label& label);
 
 class Button : public Label {
   public:

@@ -146,6 +146,8 @@ class Grid : public Control {
     // line of headers places each value in its header's column, from the
     // current row on. A name that equals the target row's name is no change.
     void UserPastes(std::string_view text);
+    // A cell being typed in keeps its value now, as if the user pressed Enter.
+    void KeepTyping() const { Notify(Aspect::Typing); }
     // F8: the next cell with an error after the current one, by shown rows, round the end.
     void UserGoesToNextError();
     // A paste the view refused before it reached the grid (characters that have no 8-bit form).

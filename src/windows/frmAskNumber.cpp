@@ -10,6 +10,7 @@ frmAskNumber::frmAskNumber(platform::Services& services, std::string caption, st
     : Window("frmAskNumber"), services_(services), takes_(takes) {
     SetCaption(std::move(caption));
     lblPrompt.SetCaption(std::move(prompt));
+    NameAfter(txtNumber, lblPrompt);
     cmdOK.SetCaption("OK");
     cmdCancel.SetCaption("Cancel");
     txtNumber.SetRefusedCharacters(" \t\r\n", takes == Takes::NumberOrFormula ? '=' : '\0', "\r\n");

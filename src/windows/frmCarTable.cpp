@@ -19,8 +19,6 @@ using platform::Icon;
 
 namespace {
 
-constexpr const char* kPlaceSetting = "CarTable/Place";
-
 // What a bulk edit left as it was, and why.
 std::string SkippedCellsText(int notNumbers, int tooLarge) {
     std::string text = "Cells left as they were:";
@@ -82,6 +80,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
+    NameAfter(txtFilter, lblFilter);
     chkErrors.SetCaption("Only cars with &errors");
     cmdSetTo.SetCaption("&Set to...");
     cmdAdd.SetCaption("&Add...");
@@ -89,10 +88,6 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     cmdCompare.SetCaption("&Compare Cars");
     cmdNextError.SetCaption("&Next Error (F8)");
     FunctionKeys.emplace_back(8, &cmdNextError);
-    // The document's undo and redo, as the main window's Edit menu gives them.
-    KeyCommands = {{platform::Shortcut::CtrlZ, [this] { Undo_Key(); }},
-                   {platform::Shortcut::CtrlY, [this] { Redo_Key(); }},
-                   {platform::Shortcut::CtrlShiftZ, [this] { Redo_Key(); }}};
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
                      "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
                      "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
@@ -121,7 +116,6 @@ frmCarTable::~frmCarTable() {
 
 void frmCarTable::Form_Load() {
     SetCaption("Car Table");
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
     std::vector<GridColumn> columns;
     for (int stat = 0; stat < kStatCount; ++stat) {
         GridColumn column = StatColumn(stat);
@@ -138,8 +132,6 @@ std::string frmCarTable::HeaderTip(int column) const {
 }
 
 bool frmCarTable::QueryUnload() {
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     LeaveFocus();
     return true;
 }
@@ -253,6 +245,10 @@ void frmCarTable::txtFilter_Change() {
     TellShownCars();
 }
 
+void frmCarTable::ShowOnly(const std::string& filter) {
+    txtFilter.SetText(filter);
+}
+
 void frmCarTable::cmdNextError_Click() {
     grdCars.UserGoesToNextError();
     grdCars.SetFocus();
@@ -271,7 +267,7 @@ void frmCarTable::TellShownCars() {
     for (int row = 0; row < grdCars.RowCount(); ++row)
         shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
     std::sort(shown.begin(), shown.end());
-    focus_->SetShown(std::move(shown));
+    focus_->SetShown(std::move(shown), txtFilter.Text());
     TellSelectedCars(); // a new order or filter empties the selection
 }
 
@@ -341,17 +337,6 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
         break;
     }
     services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
-}
-
-// Typing elsewhere is kept first, so that undo takes back the last change as it is.
-void frmCarTable::Undo_Key() {
-    doc_.CommitPendingEdits();
-    doc_.Undo();
-}
-
-void frmCarTable::Redo_Key() {
-    doc_.CommitPendingEdits();
-    doc_.Redo();
 }
 
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {

@@ -47,6 +47,9 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     // meaning and unit belong here once the stat help exists.
     std::string HeaderTip(int column) const;
 
+    // Another window's filter, written into the filter field for the user to read, change or clear.
+    void ShowOnly(const std::string& filter);
+
     // The most cars the compare window shows side by side.
     static constexpr int kMostCompared = 50;
 
@@ -61,9 +64,6 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void cmdMultiply_Click();
     void cmdCompare_Click();
     void cmdNextError_Click();
-    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z: the document's undo and redo.
-    void Undo_Key();
-    void Redo_Key();
 
   protected:
     bool QueryUnload() override;
@@ -77,6 +77,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     bool RowHasError(int row) const override;
     bool Changed(int row, int column) const override { return doc_.IsChangedValue(row, column); }
     void DocumentChanged(const DocumentEvent& event) override;
+    // A cell being typed in keeps its value before a change from elsewhere.
+    void CommitPendingEdits() override { grdCars.KeepTyping(); }
 
     void MapErrors();
     void MarkError(std::size_t car, int column, std::size_t message);

@@ -93,8 +93,6 @@ const MenuItem kMenus[] = {
      &frmMain::mnuAbout_Click},
 };
 
-constexpr const char* kPlaceSetting = "Main/Place";
-
 // The question names the file that is open.
 std::string CloseQuestion(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -127,13 +125,15 @@ frmMain::frmMain(Document& doc, platform::Services& services)
       lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc), services_(services), session_(doc),
       recent_(services),
       stats_(doc, services, {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags}),
-      side_(doc, services) {
+      side_(doc, services, *this) {
     SetResizable(true);
     SetMinMaxBoxes(true);
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
+    RememberPlace(services_, "Main/Place");
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
     cmdViewErrors.SetCaption("View all errors ...");
+    NameAfter(cboCars, Label1);
+    NameAfter(lvErrors, Label2);
     mnuRedo.OtherKey = Shortcut::CtrlShiftZ;
     BuildMenus();
     ConnectHandlers();
@@ -287,8 +287,10 @@ void frmMain::txtStat_Revert(int index) {
     stats_.Revert(ShownRow(), index);
 }
 
+// The shown car's edits, and what was typed in the other windows, are kept before a command goes on.
 void frmMain::StatsToArray() {
     KeepFieldEdits();
+    doc_.CommitPendingEdits();
     ReportRecoveryProblem();
 }
 
@@ -564,6 +566,7 @@ void frmMain::mnuRemoveMissing_Click() {
 }
 
 void frmMain::mnuSave_Click() {
+    StatsToArray();
     if (doc_.Modified())
         SaveFile();
 }
@@ -588,8 +591,6 @@ bool frmMain::QueryUnload() {
     StatsToArray();
     if (doc_.Modified() && !AskToSaveChanges())
         return false;
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     // The windows beside this one close with it; comments typed but not confirmed go with theirs.
     side_.CloseAll();
     session_.Close();
@@ -784,9 +785,9 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
         ShowErrors(event.errors);
         break;
     case DocumentEvent::Kind::Show:
+        // Shown, not raised: the user goes on in the window that asked.
         StatsToArray();
         ShowValue(event.row, event.column);
-        BringToFront();
         return;
     }
     ShowState();
@@ -832,9 +833,7 @@ void frmMain::ShowState() {
     mnuUndo.SetCaption(undo ? "&Undo " + undo->caption : "&Undo");
     mnuRedo.SetCaption(redo ? "&Redo " + redo->caption : "&Redo");
     const std::size_t changed = doc_.ChangedValueCount();
-    lblChanges.SetCaption(!loaded || changed == 0 ? ""
-                          : changed == 1          ? "1 value changed"
-                                                  : std::to_string(changed) + " values changed");
+    lblChanges.SetCaption(!loaded || changed == 0 ? "" : ChangedValuesText(changed));
 }
 
 void frmMain::mnuUndo_Click() {

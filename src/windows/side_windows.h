@@ -21,9 +21,14 @@ class frmCompareFiles;
 
 // The windows the main window opens on its document: beside it, each once and
 // brought to the front when asked for again, or blocking it until they close.
+// A window beside it stands beside the main window: the main menu's keys work
+// there too, and it opens where it was last, else beside the main window.
 class SideWindows {
   public:
-    SideWindows(Document& doc, platform::Services& services);
+    SideWindows(Document& doc, platform::Services& services, const platform::Window& main);
+    SideWindows(const SideWindows&) = delete;
+    SideWindows& operator=(const SideWindows&) = delete;
+    ~SideWindows();
 
     void ShowAbout();
     void ShowPreferences();
@@ -57,9 +62,14 @@ class SideWindows {
 
   private:
     std::weak_ptr<platform::Window>& Slot(Kind kind);
+    // Shows the window beside the main window, at the place kept under key.
+    void OpenBeside(std::shared_ptr<platform::Window> window, std::string key);
+    // The car table shows the cars of a filter another window wrote, opened for it when closed.
+    void ShowFiltered(const std::string& filter);
 
     Document& doc_;
     platform::Services& services_;
+    const platform::Window& main_;
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<platform::Window> carTable_;
     std::weak_ptr<platform::Window> changes_;
