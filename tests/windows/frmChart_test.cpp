@@ -67,7 +67,10 @@ TEST(BinningTest, EachBinsFilterKeepsItsValuesAndOnlyValuesBeyondTheLimitsLieInM
         Values source;
         for (const double value : values)
             source.texts.push_back(PlainDecimal(value));
-        platform::Grid grid("grid", PlainNumber);
+        platform::Grid grid("grid", PlainNumber, [&def](std::string_view name, std::string& problem) {
+            problem = name == def.StatName ? "" : "no stat of that name";
+            return problem.empty() ? 1 : -1;
+        });
         std::vector<platform::GridColumn> columns(2);
         columns[1].header = def.StatName;
         grid.SetColumns(columns);
