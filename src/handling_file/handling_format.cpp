@@ -316,6 +316,29 @@ std::string WrittenComments(std::string_view block) {
     return out;
 }
 
+// The first line of a comment block that would read back as a car, counted
+// as the comments window counts them (from 1, empty lines too); 0 for none.
+std::size_t FirstCommentReadAsCar(std::string_view block) {
+    for (std::size_t number = 1; !block.empty(); ++number) {
+        const std::size_t end = std::min(block.find('\r'), block.size());
+        const ParseResult read = ParseHandlingText(WrittenComments(block.substr(0, end)));
+        if (!read.file.Cars.empty() || !read.error.empty())
+            return number;
+        block.remove_prefix(std::min(end + 1, block.size()));
+    }
+    return 0;
+}
+
+// A comment line that reads back as a car is named as that line, not as the car it would displace.
+std::string CommentReadAsCar(const HandlingDocument& doc) {
+    for (const auto& [name, block] :
+         {std::pair{"Before stats", &doc.BeforeComments}, std::pair{"After stats", &doc.AfterComments}})
+        if (const std::size_t line = FirstCommentReadAsCar(*block); line > 0)
+            return std::string(name) + " line " + LineNumberText(line) +
+                   " would read back as a car: a comment line starts with \";\"";
+    return {};
+}
+
 } // namespace
 
 std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc) {
@@ -326,10 +349,11 @@ std::string ReadBackDifference(std::string_view text, const HandlingDocument& do
     cars.ReadBy(reader);
     reader.Read(text);
     const ParseResult read = reader.Finish();
-    if (!read.error.empty())
-        return read.error;
-    if (std::string difference = cars.Result(); !difference.empty())
-        return difference;
+    std::string difference = read.error.empty() ? cars.Result() : read.error;
+    if (!difference.empty()) {
+        std::string comment = CommentReadAsCar(doc);
+        return comment.empty() ? difference : comment;
+    }
     // Without cars, every comment line reads back as one before them.
     const bool noCars = doc.Cars.empty();
     if (WrittenComments(read.file.BeforeComments) !=
