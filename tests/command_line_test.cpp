@@ -162,22 +162,26 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
         "expected.cfg",
         Text({CarLine("ALPHA", "1600", "R P 1 2001 1 1", "220"), CarLine("BETA", "900"), CarLine("NEW")}));
     EXPECT_EQ(RunKestrix({"--diff", expected, ours}), kQuiet);
-    EXPECT_TRUE(ReadFile(ours).starts_with(";-# File Created By Kestrix 1.0\r\n"));
+    EXPECT_TRUE(ReadFile(ours).starts_with("; mod file\r\n")) << "our lines are kept";
     EXPECT_FALSE(std::filesystem::exists(ours + ".bak")) << "no copy is left beside a merged file";
 
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("clean.cfg"), "--", base, base, theirs}), kQuiet);
     EXPECT_EQ(RunKestrix({"--diff", theirs, Path("clean.cfg")}).status, 0);
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("no/such/folder.cfg"), base, base, theirs}).status, 2);
 
-    // With --keep-layout the result keeps our lines as written; only the car theirs changed differs.
+    // The result keeps our lines as written, only the car theirs changed differs; --tidy writes the
+    // editor's own form.
     const std::string padded = "; mine\n" + CarLine("ALPHA") + "   \n; between\n" + CarLine("BETA") + "\n";
     const std::string oursPadded = Write("ours-padded.cfg", padded);
     const std::string theirsBeta = Write("theirs-beta.cfg", Text({CarLine("ALPHA"), CarLine("BETA", "950")}));
-    EXPECT_EQ(RunKestrix({"--merge", "--keep-layout", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}),
+    EXPECT_EQ(RunKestrix({"--merge", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}),
               kQuiet);
     std::string expectedKept = padded;
     expectedKept.replace(expectedKept.find("BETA 1500 "), 10, "BETA 950  "); // the columns stay aligned
     EXPECT_EQ(ReadFile(Path("kept.cfg")), expectedKept);
+    ASSERT_EQ(RunKestrix({"--merge", "--tidy", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}).status,
+              0);
+    EXPECT_TRUE(ReadFile(Path("kept.cfg")).starts_with(";-# File Created By Kestrix 1.0\r\n"));
 
     // Each side took out one car of a full file and added its own.
     const std::string oursFull = Write("ours-full.cfg", test::ModdedHandlingText(kMaxCars, 0, 0, "OURS"));

@@ -66,7 +66,7 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOn
     EXPECT_EQ(ReadFile(padded),
               "; padded\n" + test::CarLine("ALPHA", "900    ") + "\n" + test::CarLine("BETA") + "\n");
     // A plain save writes the editor's form; keeping the layout then keeps that one.
-    ASSERT_EQ(Save(padded, "901"), "");
+    ASSERT_EQ(Save(padded, "901", {false}), "");
     const std::string plain = ReadFile(padded);
     EXPECT_TRUE(plain.starts_with(";-# File Created By Kestrix"));
     ASSERT_EQ(Save(padded, "902", {true}), "");

@@ -4,6 +4,7 @@
 #include "handling_file/file_read.h"
 #include "handling_file/file_save.h"
 #include "handling_file/layout.h"
+#include "handling_file/settings_file.h"
 #include "validation/error_check.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ constexpr std::string_view kUsage =
     "       kestrix --resave [--keep-layout] [--] IN OUT\n"
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
-    "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --merge [--tidy] [-o OUT] [--] BASE OURS THEIRS\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -35,9 +36,10 @@ constexpr std::string_view kUsage =
     "                    #column, TAB, car, TAB, message; exit 0 when clean, 1 with errors,\n"
     "                    2 when the file cannot be read\n"
     "  --strict          with --check: then also the values the game would not read as meant\n"
-    "  --resave IN OUT   read IN and write it to OUT as the editor saves it\n"
-    "  --keep-layout     with --resave: keep every line of IN as it was written;\n"
-    "                    with --merge: write into the lines of OURS as it was written\n"
+    "  --resave IN OUT   read IN and write it to OUT tidied, in the editor's own form:\n"
+    "                    its header lines, single spaces, the comments before and after\n"
+    "                    the cars; a backup of OUT is kept as the editor's preference says\n"
+    "  --keep-layout     with --resave: keep every line of IN as it was written\n"
     "  --diff OLD NEW    print each value that differs: car, TAB, #column and stat, TAB,\n"
     "                    old value, TAB, new value; then removed and added cars, a change\n"
     "                    of the cars' order and of the comments or author; exit 0 when the\n"
@@ -46,9 +48,11 @@ constexpr std::string_view kUsage =
     "                    value), comments kept, for a text diff of version control\n"
     "  --merge BASE OURS THEIRS\n"
     "                    merge the changes from BASE to OURS and to THEIRS value by value\n"
-    "                    and write the result to OUT (-o OUT; default OURS); conflicts keep\n"
-    "                    OURS' value and are listed on standard error, exit 1; exit 0 when\n"
-    "                    clean, 2 when a file cannot be read or written (nothing written)\n"
+    "                    and write the result to OUT (-o OUT; default OURS) in the lines of\n"
+    "                    OURS as it was written; conflicts keep OURS' value and are listed\n"
+    "                    on standard error, exit 1; exit 0 when clean, 2 when a file\n"
+    "                    cannot be read or written (nothing written)\n"
+    "  --tidy            with --merge: write the result in the editor's own form\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 
@@ -151,6 +155,8 @@ int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::
 
 namespace {
 
+// The preference the editor keeps decides whether OUT's previous contents
+// are kept as OUT.bak; a backup that could not be kept is told.
 int Resave(const std::string& in, const std::string& out, bool keepLayout, std::FILE* err) {
     FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
@@ -161,16 +167,25 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
-    const std::string error = ReplaceFileContents(out, bytes, {.readsBackAs = &doc});
-    return error.empty() ? kExitClean : Fail(err, error);
+    bool backupMissed = false;
+    const BackupMode backup = KeepsBackups() ? BackupMode::Replace : BackupMode::Keep;
+    const std::string error = ReplaceFileContents(
+        out, bytes, {.backup = backup, .readsBackAs = &doc, .backupMissed = &backupMissed});
+    if (!error.empty())
+        return Fail(err, error);
+    if (backupMissed)
+        Print(err, "kestrix: no backup of \"" + out +
+                       "\" was kept: its folder takes no new file, so the file was written in place\n");
+    return kExitClean;
 }
 
 // The options a mode takes between its name and its files; anything else
 // there is the first file, however it looks.
 struct ModeOptions {
     bool strict = false;
-    bool keepLayout = false;
-    std::string out; // --merge -o OUT
+    bool keepLayout = false; // --resave: keep IN's lines
+    bool tidy = false;       // --merge: the editor's own form instead of OURS' lines
+    std::string out;         // --merge -o OUT
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
@@ -179,7 +194,9 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
         if (mode == "--check" && files[0] == "--strict") {
             options.strict = true;
         } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
-            options.keepLayout = true;
+            options.keepLayout = true; // what --merge does without it; kept for the lines written before
+        } else if (mode == "--merge" && files[0] == "--tidy") {
+            options.tidy = true;
         } else if (mode == "--merge" && files[0] == "-o" && files.size() >= 2) {
             options.out = files[1];
             files.erase(files.begin());
@@ -225,10 +242,10 @@ std::string WriteMerged(const std::string& path, std::string_view text, const Ha
     return error;
 }
 
-// The merged cars in the seed's form, or in the lines of our side as it was written.
-std::string MergedText(const std::string& oursPath, const HandlingDocument& merged, bool keepLayout,
+// The merged cars in the lines of our side as it was written, or tidied in the editor's own form.
+std::string MergedText(const std::string& oursPath, const HandlingDocument& merged, bool tidy,
                        std::string& error) {
-    if (!keepLayout)
+    if (tidy)
         return WriteHandlingText(merged);
     FileRead read = ReadFileBytes(oursPath);
     if (!read.error.empty()) {
@@ -243,8 +260,7 @@ std::string MergedText(const std::string& oursPath, const HandlingDocument& merg
     return WriteKeepingLayout(ours.layout, merged);
 }
 
-int Merge(const std::vector<std::string>& files, const std::string& outPath, bool keepLayout,
-          std::FILE* err) {
+int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy, std::FILE* err) {
     std::vector<HandlingFileRead> reads;
     for (const std::string& path : files) {
         reads.push_back(ReadHandlingFile(path));
@@ -258,7 +274,7 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
         return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
                              " cars, and a file can hold at most " + std::to_string(kMaxCars));
     std::string error;
-    const std::string text = MergedText(files[1], outcome.merged, keepLayout, error);
+    const std::string text = MergedText(files[1], outcome.merged, tidy, error);
     if (error.empty())
         error = WriteMerged(outPath, text, outcome.merged);
     if (!error.empty())
@@ -316,7 +332,7 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     if (mode == "--textconv" && files.size() == 1)
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
-        return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
+        return Merge(files, options.out.empty() ? files[1] : options.out, options.tidy, err);
     static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
                                                   "--merge", "--help",   "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))

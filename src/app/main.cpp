@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "handling_file/recovery_journal.h"
+#include "handling_file/settings_file.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
 
     kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder(),
-                                               kestrix::RecoveryFolder());
+                                               kestrix::RecoveryFolder(), kestrix::SettingsFilePath());
     kestrix::views::RegisterViews(services);
     kestrix::frmMain form(doc, services);
     const auto window = services.CreateFrame(form);

@@ -8,8 +8,9 @@
 
 namespace kestrix {
 
-FileSession::FileSession(Document& doc)
-    : doc_(doc), file_(std::make_unique<OpenedFile>()), recovery_(std::make_unique<DocumentRecovery>(doc)) {}
+FileSession::FileSession(Document& doc, FileOperations& files)
+    : doc_(doc), file_(std::make_unique<OpenedFile>(files)),
+      recovery_(std::make_unique<DocumentRecovery>(doc)) {}
 
 FileSession::~FileSession() = default;
 
@@ -38,12 +39,23 @@ FileNotice FileSession::OverwriteQuestion(const std::string& path) const {
                         "edits stay undoable after a reload.")};
 }
 
-std::string FileSession::Save(const std::string& path, bool keepLayout) {
-    const SaveSettings settings{keepLayout};
-    if (std::string error = file_->Save(path, doc_.Data(), settings); !error.empty())
+std::string FileSession::Save(const std::string& path, const SaveSettings& settings) {
+    bool missed = false;
+    if (std::string error = file_->Save(path, doc_.Data(), settings, &missed); !error.empty())
         return error;
+    if (missed)
+        backupMissed_ = path;
     doc_.Saved(path);
     return {};
+}
+
+FileNotice FileSession::TakeBackupNotice() {
+    const std::string path = std::exchange(backupMissed_, {});
+    if (path.empty() || !backupTold_.insert(path).second)
+        return {};
+    return {FileNotice::Kind::NoBackup,
+            "\"" + path + "\" was saved, but no backup was kept: its folder takes no new file, so the " +
+                "file was written in place.\rThe file as it was opened is not kept beside it."};
 }
 
 std::string FileSession::Reload() {
