@@ -1,5 +1,7 @@
 #include "document/file_session.h"
 
+#include "compare/car_paste.h"
+
 #include "document/recovery.h"
 #include "handling_file/handling_format.h"
 #include "handling_file/opened_file.h"
@@ -37,6 +39,10 @@ FileNotice FileSession::OverwriteQuestion(const std::string& path) const {
                 (gone ? "Write it again with the document as it is here?"
                       : "Overwrite it with the document as it is here, or reload it? Your "
                         "edits stay undoable after a reload.")};
+}
+
+std::string FileSession::CarLinesText(const std::vector<int>& rows) const {
+    return CarLinesOf(file_->TextOf(doc_.Data(), {}), rows);
 }
 
 std::string FileSession::Save(const std::string& path, const SaveSettings& settings) {

@@ -52,6 +52,9 @@ class FileSession {
     // Before a save to path: the question when another program changed or
     // removed the file since it was read or saved here; None otherwise.
     FileNotice OverwriteQuestion(const std::string& path) const;
+    // The lines of the cars at these rows as a save keeping the layout writes
+    // them: as the file holds them, in the editor's form where changed.
+    std::string CarLinesText(const std::vector<int>& rows) const;
     // Writes the document to path as settings say, and takes path as the
     // document's file. Returns the failure or empty text.
     std::string Save(const std::string& path, const SaveSettings& settings);

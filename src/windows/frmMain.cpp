@@ -1,6 +1,7 @@
 #include "windows/frmMain.h"
 
 #include "cars/cars.h"
+#include "compare/car_paste.h"
 #include "handling_file/opened_file.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
@@ -68,6 +69,11 @@ const MenuItem kMenus[] = {
     {&frmMain::sep4, &frmMain::mnuEdit, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuChanges, &frmMain::mnuEdit, "&Changes...", Shortcut::None, Needs::Document,
      &frmMain::mnuChanges_Click},
+    {&frmMain::sep5, &frmMain::mnuEdit, "-", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuCopyCarLine, &frmMain::mnuEdit, "Copy Car &Line", Shortcut::None, Needs::Car,
+     &frmMain::mnuCopyCarLine_Click},
+    {&frmMain::mnuPasteCars, &frmMain::mnuEdit, "&Paste Car Lines...", Shortcut::CtrlShiftV, Needs::Document,
+     &frmMain::mnuPasteCars_Click},
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAdd, &frmMain::mnuCars, "&Add new car...", Shortcut::None, Needs::Document,
      &frmMain::mnuAdd_Click},
@@ -576,6 +582,29 @@ void frmMain::mnuSaveAs_Click() {
 
 void frmMain::mnuSaveTidied_Click() {
     SaveFileAs(true);
+}
+
+void frmMain::mnuCopyCarLine_Click() {
+    StatsToArray();
+    services_.SetClipboardText(session_.CarLinesText({ShownRow()}));
+}
+
+void frmMain::mnuPasteCars_Click() {
+    StatsToArray();
+    const std::optional<std::string> text = services_.ClipboardText();
+    const CarPaste paste =
+        text ? ReadCarPaste(*text, doc_.Cars())
+             : CarPaste{
+                   {},
+                   {},
+                   "The clipboard holds characters the file cannot keep: it holds 8-bit characters only."};
+    if (!paste.refusal.empty() || paste.lines.empty()) {
+        const std::string reason = paste.refusal.empty() ? "The clipboard holds no car line." : paste.refusal;
+        services_.ShowMessage({reason + "\rNothing was pasted.", "Paste Car Lines", platform::Buttons::Ok,
+                               platform::Icon::Warning, platform::Answer::Ok});
+        return;
+    }
+    side_.ShowPasteCars(paste);
 }
 
 void frmMain::mnuRevert_Click() {

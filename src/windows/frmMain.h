@@ -50,7 +50,8 @@ class frmMain : public platform::Window, private DocumentObserver {
         mnuImport{"mnuImport"}, mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
-        mnuChanges{"mnuChanges"};
+        mnuChanges{"mnuChanges"}, sep5{"sep5"}, mnuCopyCarLine{"mnuCopyCarLine"},
+        mnuPasteCars{"mnuPasteCars"};
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
@@ -101,6 +102,10 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuSaveAs_Click();
     // One save in the editor's own form under a name the user picks.
     void mnuSaveTidied_Click();
+    // The shown car's line as the file holds it, on the clipboard.
+    void mnuCopyCarLine_Click();
+    // Car lines from the clipboard, into the preview that applies them.
+    void mnuPasteCars_Click();
     void mnuRevert_Click();
     void mnuExit_Click();
     void mnuRecent_Click();

@@ -5,10 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
@@ -236,6 +238,17 @@ std::string QtServices::ReadSetting(const std::string& key) {
 
 void QtServices::WriteSetting(const std::string& key, const std::string& value) {
     Settings()->setValue(QString::fromStdString(key), PathText(value));
+}
+
+std::optional<std::string> QtServices::ClipboardText() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!Writable(text, false))
+        return std::nullopt;
+    return Latin1Bytes(text);
+}
+
+void QtServices::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(Latin1(text));
 }
 
 void QtServices::SetBusy(bool busy) {

@@ -48,6 +48,8 @@ class QtServices : public Services {
     std::string StateFolder() override { return stateFolder_; }
     std::string ReadSetting(const std::string& key) override;
     void WriteSetting(const std::string& key, const std::string& value) override;
+    std::optional<std::string> ClipboardText() override;
+    void SetClipboardText(const std::string& text) override;
 
   private:
     std::unique_ptr<QSettings> Settings() const;
