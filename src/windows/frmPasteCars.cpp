@@ -25,7 +25,6 @@ frmPasteCars::frmPasteCars(Document& doc, platform::Services& services, CarPaste
     cmdCancel.SetCaption("Cancel");
     DefaultButton = &cmdApply;
     CancelButton = &cmdCancel;
-    lstCars.Click = [this] { lstCars_Click(); };
     cmdApply.Click = [this] { cmdApply_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
     Focus.Join({&lstCars, &lvValues, &cmdApply, &cmdCancel});
@@ -47,6 +46,8 @@ void frmPasteCars::Form_Load() {
         lstCars.SetCurrent(0);
     ShowValues();
     ShowSummary();
+    // Only now: each tick set above would have shown the values and counted the ticks anew.
+    lstCars.Click = [this] { lstCars_Click(); };
 }
 
 std::vector<const ErrorRecord*> frmPasteCars::ErrorsOf(int car) const {
