@@ -82,6 +82,27 @@ CarPaste ReadCarPaste(std::string_view text, const CarTable& cars) {
     return paste;
 }
 
+bool IsCarLines(const CarPaste& paste) {
+    const auto named = [&](const PastedLine& line) {
+        if (line.car < 0)
+            return false;
+        const CarRow& car = paste.cars[static_cast<std::size_t>(line.car)];
+        const std::string_view name = car[VehicleIdentifier];
+        return !car[1].empty() && name.find_first_of("0123456789+-.") != 0;
+    };
+    return paste.refusal.empty() && !paste.lines.empty() &&
+           std::all_of(paste.lines.begin(), paste.lines.end(), named);
+}
+
+std::string_view WithoutRowHeaders(std::string_view text) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::string_view first = text.substr(0, end);
+    if (!first.starts_with("Vehicle Identifier\t") ||
+        std::count(first.begin(), first.end(), '\t') != kStatCount - 1)
+        return text;
+    return text.substr(std::min(end + 1, text.size()));
+}
+
 std::string CarLinesOf(std::string_view text, const std::vector<int>& rows) {
     std::vector<std::string_view> lines;
     ForEachLine(text, [&](std::string_view line) {

@@ -33,6 +33,13 @@ struct CarPaste {
 // matches them: the n-th car of a name with the n-th.
 CarPaste ReadCarPaste(std::string_view text, const CarTable& cars);
 
+// Whether the text read was car lines rather than a block of cells: every
+// line names a car first (a name, not a number) and holds values after it.
+bool IsCarLines(const CarPaste& paste);
+// A tab-separated block of whole rows under a line of every stat's header, as
+// the car table copies them, read as the car lines it holds; other text as it is.
+std::string_view WithoutRowHeaders(std::string_view text);
+
 // The car lines of text (a whole file as a save writes it) at these car rows,
 // each as the text holds it, ending with CR LF.
 std::string CarLinesOf(std::string_view text, const std::vector<int>& rows);
