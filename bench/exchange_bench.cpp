@@ -3,10 +3,9 @@
 // and the preview of a whole file pasted back and its apply, must each take less
 // than a second.
 #include "bench_files.h"
+#include "bench_services.h"
 #include "handling_file/file_save.h"
-#include "platform/qt/qt_services.h"
 #include "sample_cars.h"
-#include "views/qt/views.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmImportExport.h"
 #include "windows/frmMain.h"
@@ -30,55 +29,6 @@ std::string TemporaryPath(const char* name) {
     return (std::filesystem::temp_directory_path() / name).string();
 }
 
-// The real frames of the windows; every question answered at once, and a
-// window shown blocking gets the one action queued for it.
-class BenchServices : public platform::Services {
-  public:
-    BenchServices() { views::RegisterViews(layouts_); }
-    std::unique_ptr<platform::qt::WindowFrame> Frame(platform::Window& window) {
-        return layouts_.CreateFrame(window);
-    }
-
-    std::function<void(platform::Window&)> onModal;
-    std::string clipboard;
-    std::string chosenPath;
-
-    platform::Answer ShowMessage(const platform::MessageBox&) override { return platform::Answer::Ok; }
-    std::string ChooseOpenFile(const platform::FileDialog&) override { return chosenPath; }
-    std::string ChooseSaveFile(const platform::FileDialog&) override { return chosenPath; }
-    void SetBusy(bool) override {}
-    void ShowModal(platform::Window& window) override {
-        const auto frame = Frame(window);
-        frame->show();
-        QApplication::processEvents();
-        onModal(window);
-        QApplication::processEvents();
-        if (!window.IsClosed())
-            window.TryClose();
-    }
-    // Shown and painted once, as a window beside the main one opens.
-    void ShowBeside(std::shared_ptr<platform::Window> window) override {
-        besideFrame = Frame(*window);
-        beside = std::move(window);
-        besideFrame->show();
-        QApplication::processEvents();
-    }
-    std::shared_ptr<platform::Window> beside;
-    std::unique_ptr<platform::qt::WindowFrame> besideFrame;
-    void ShowPopupMenu(platform::MenuEntry&) override {}
-    void OpenWithDesktop(const std::string&) override {}
-    std::string CommandLine() override { return "\"" + bench::LargeHandlingFile() + "\""; }
-    std::string ProgramFolder() override { return "."; }
-    std::string HomeFolder() override { return "."; }
-    std::string ReadSetting(const std::string&) override { return {}; }
-    void WriteSetting(const std::string&, const std::string&) override {}
-    std::optional<std::string> ClipboardText() override { return clipboard; }
-    void SetClipboardText(const std::string&) override {}
-
-  private:
-    platform::qt::QtServices layouts_{"", ".", "."};
-};
-
 void ChooseAll(platform::ListBox& list) {
     list.UserClicks(0);
     list.UserClicks(list.ListCount() - 1, platform::ListBox::Pick::Range);
@@ -94,7 +44,7 @@ void CommitAll(platform::Window& window) {
 
 // The editor on a full file, with its window.
 struct Editor {
-    BenchServices services;
+    bench::BenchServices services;
     Document doc;
     frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> view = services.Frame(form);
@@ -137,7 +87,7 @@ void ExportAllCarsThroughTheWindow(benchmark::State& state) {
 
 // The lists alone: filling the left one, choosing every name, moving them over and back.
 void FillAndMoveAllNames(benchmark::State& state) {
-    BenchServices services;
+    bench::BenchServices services;
     Document doc;
     frmMain main{doc, services};
     CarExchange exchange;
@@ -166,7 +116,7 @@ void FillAndMoveAllNames(benchmark::State& state) {
 
 // One Ctrl+click in a full list, shown: what each choice of a name costs.
 void ToggleOneNameInAFullList(benchmark::State& state) {
-    BenchServices services;
+    bench::BenchServices services;
     Document doc;
     frmMain main{doc, services};
     CarExchange exchange;

@@ -91,7 +91,9 @@ struct History {
     std::size_t position = 0;
     std::optional<std::size_t> saved = 0;
     bool typing = false;
-    HandlingDocument disk; // as last read or saved
+    HandlingDocument disk;  // as last read or saved
+    std::size_t lowest = 0; // the lowest position since
+
     bool Modified() const { return typing || saved != position; }
 };
 
@@ -117,10 +119,12 @@ std::optional<DocumentEvent::Kind> RandomAction(Document& doc, History& history,
             return std::nullopt;
         undo ? doc.Undo() : doc.Redo();
         history.position += undo ? -1 : 1;
+        history.lowest = std::min(history.lowest, history.position);
     } else if (action == 7) {
         doc.Saved("Handling.cfg");
         history.saved = history.position;
         history.disk = doc.Data();
+        history.lowest = history.position;
         history.typing = false;
         return DocumentEvent::Kind::State;
     } else {
@@ -160,6 +164,19 @@ void ExpectSameHistory(Document& left, Document& recovered) {
             (recovered.*move)();
             same();
         }
+}
+
+// The document a kill now would give back, the journal replayed on the file,
+// can undo the steps since the file and those of the file undone past it.
+void ExpectRecoversNow(const Document& doc, const DocumentRecovery& recovery, const History& history) {
+    Document again;
+    again.Read(history.disk);
+    ASSERT_EQ(ReplayJournal(again, Left(recovery)), "");
+    ASSERT_TRUE(SameData(again.Data(), doc.Data()));
+    std::size_t undone = 0;
+    for (; again.CanUndo(); ++undone)
+        again.Undo();
+    ASSERT_EQ(undone, history.position - history.lowest);
 }
 
 class Recovering : public test::TempFolderTest {};
@@ -208,6 +225,7 @@ TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGi
             }
             if (random() % 10 == 0)
                 recovery.Compact();
+            ExpectRecoversNow(doc, recovery, history);
         }
         if (round == 5) {
             // Undo and redo without end: the journal is written anew from its steps, an undone one included.
@@ -219,6 +237,17 @@ TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGi
                 doc.Redo();
             }
             EXPECT_LT(recovery.Journal().Bytes(), 80'000u);
+        } else if (round == 6) {
+            // A commit cuts the steps it drops from the journal's end, never a step of the file undone since.
+            doc.Commit(AddCarChange(doc.Cars(), CarOf("SAVED", "1")));
+            doc.Saved("Handling.cfg");
+            history.disk = doc.Data();
+            doc.Commit(AddCarChange(doc.Cars(), CarOf("DROPPED", "2")));
+            doc.Undo();
+            doc.Undo();
+            doc.Redo();
+            doc.Commit(AddCarChange(doc.Cars(), CarOf("AFTER", "3")));
+            ExpectRecoversNow(doc, recovery, {{}, 2, 0, false, history.disk});
         }
         doc.DropTyping(); // what was typed is no step
         Document again;

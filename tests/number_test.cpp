@@ -1,4 +1,5 @@
 #include "model/car_change.h"
+#include "model/formula.h"
 #include "model/number.h"
 
 #include <gtest/gtest.h>
@@ -102,7 +103,7 @@ TEST(Numbers, AComputedValueKeepsTheWrittenStyleOfTheValueItReplaces) {
              {"=*1.1", "0.27", "0.297"},
              {"=*0.95", "1600.0", "1520.0"},
              {"=*1.1", "1500", "1650"}})
-        EXPECT_EQ(RelativeValue(input, value), expected) << value << " " << input;
+        EXPECT_EQ(EvaluateFormula(input, {value}).value, expected) << value << " " << input;
 }
 
 TEST(Numbers, TypedInputTakesOneSignAndNothingBeyondADouble) {

@@ -82,6 +82,9 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAnd
     EXPECT_TRUE(FindLeftJournals(Folder(), &file).empty()) << "another file's journal";
 
     const std::string whole = test::ReadFile(first.Path()), firstPath = first.Path();
+    EXPECT_NE(whole.find(std::string("\x09\0\0\0\xf6\xff\xff\xff\x03\xc7\x03\xe7", 12) + "compacted"),
+              std::string::npos)
+        << "the checksum (CRC-32) older editors' journals carry";
     first.Remove();
     EXPECT_FALSE(std::filesystem::exists(firstPath));
     const auto read = [&](const std::string& bytes) {
@@ -138,4 +141,19 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAnd
     const LeftJournal kept = ReadJournal(full.Path());
     EXPECT_EQ(kept.records, std::vector<std::string>{"first"});
     EXPECT_TRUE(kept.cut);
+}
+
+// A record of any length reads back, after a cut or written anew.
+TEST_F(Journal, LargeRecordsReadBackAfterACutOrARewrite) {
+    RecoveryJournal journal;
+    ASSERT_EQ(journal.Start(Folder(), "/f.cfg"), "");
+    const std::string large(200'000, 'v');
+    ASSERT_EQ(journal.Append("a"), "");
+    const std::size_t bytes = journal.Bytes();
+    ASSERT_EQ(journal.Append(large), "");
+    ASSERT_EQ(journal.CutBack(bytes, 1), "");
+    ASSERT_EQ(journal.Append("x"), "");
+    EXPECT_EQ(ReadJournal(journal.Path()).records, (std::vector<std::string>{"a", "x"}));
+    ASSERT_EQ(journal.Rewrite({large, "y", large}), "");
+    EXPECT_EQ(ReadJournal(journal.Path()).records, (std::vector<std::string>{large, "y", large}));
 }

@@ -1,11 +1,13 @@
 #include "app/command_line.h"
 
 #include "compare/file_compare.h"
+#include "compare/merge_files.h"
 #include "handling_file/file_read.h"
 #include "handling_file/file_save.h"
 #include "handling_file/layout.h"
 #include "handling_file/settings_file.h"
 #include "validation/error_check.h"
+#include "validation/range_fix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +30,8 @@ constexpr std::string_view kUsage =
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
     "       kestrix --merge [--tidy] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --fix-range [--strict] [-o OUT] [--] FILE\n"
+    "       kestrix --mergetool [--] BASE LOCAL REMOTE MERGED\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -53,6 +57,18 @@ constexpr std::string_view kUsage =
     "                    on standard error, exit 1; exit 0 when clean, 2 when a file\n"
     "                    cannot be read or written (nothing written)\n"
     "  --tidy            with --merge: write the result in the editor's own form\n"
+    "  --fix-range FILE  set every value outside its stat's limits to the nearest limit and\n"
+    "                    write the file to OUT (-o OUT; default FILE; a backup as for\n"
+    "                    --resave), its layout kept; print one line per value changed: car,\n"
+    "                    TAB, #column and stat, TAB, old value, TAB, new value; exit 0 when\n"
+    "                    every error was fixed, 1 when some were left (named on standard\n"
+    "                    error), 2 when FILE cannot be read or OUT written; with --strict\n"
+    "                    also the strict findings that have a repair\n"
+    "  --mergetool BASE LOCAL REMOTE MERGED\n"
+    "                    open the merge window on the conflicts of a merge, as git\n"
+    "                    mergetool hands them over; saving writes MERGED in LOCAL's layout\n"
+    "                    and exits 0, closing without saving exits 1; 2 when a file\n"
+    "                    cannot be read\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 
@@ -157,6 +173,18 @@ namespace {
 
 // The preference the editor keeps decides whether OUT's previous contents
 // are kept as OUT.bak; a backup that could not be kept is told.
+std::string WriteAsTheEditorSaves(const std::string& out, std::string_view bytes, const HandlingDocument& doc,
+                                  std::FILE* err) {
+    bool backupMissed = false;
+    const BackupMode backup = KeepsBackups() ? BackupMode::Replace : BackupMode::Keep;
+    std::string error = ReplaceFileContents(
+        out, bytes, {.backup = backup, .readsBackAs = &doc, .backupMissed = &backupMissed});
+    if (error.empty() && backupMissed)
+        Print(err, "kestrix: no backup of \"" + out +
+                       "\" was kept: its folder takes no new file, so the file was written in place\n");
+    return error;
+}
+
 int Resave(const std::string& in, const std::string& out, bool keepLayout, std::FILE* err) {
     FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
@@ -167,15 +195,8 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
-    bool backupMissed = false;
-    const BackupMode backup = KeepsBackups() ? BackupMode::Replace : BackupMode::Keep;
-    const std::string error = ReplaceFileContents(
-        out, bytes, {.backup = backup, .readsBackAs = &doc, .backupMissed = &backupMissed});
-    if (!error.empty())
+    if (const std::string error = WriteAsTheEditorSaves(out, bytes, doc, err); !error.empty())
         return Fail(err, error);
-    if (backupMissed)
-        Print(err, "kestrix: no backup of \"" + out +
-                       "\" was kept: its folder takes no new file, so the file was written in place\n");
     return kExitClean;
 }
 
@@ -185,19 +206,19 @@ struct ModeOptions {
     bool strict = false;
     bool keepLayout = false; // --resave: keep IN's lines
     bool tidy = false;       // --merge: the editor's own form instead of OURS' lines
-    std::string out;         // --merge -o OUT
+    std::string out;         // --merge and --fix-range -o OUT
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
     ModeOptions options;
     while (!files.empty()) {
-        if (mode == "--check" && files[0] == "--strict") {
+        if ((mode == "--check" || mode == "--fix-range") && files[0] == "--strict") {
             options.strict = true;
         } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
             options.keepLayout = true; // what --merge does without it; kept for the lines written before
         } else if (mode == "--merge" && files[0] == "--tidy") {
             options.tidy = true;
-        } else if (mode == "--merge" && files[0] == "-o" && files.size() >= 2) {
+        } else if ((mode == "--merge" || mode == "--fix-range") && files[0] == "-o" && files.size() >= 2) {
             options.out = files[1];
             files.erase(files.begin());
         } else {
@@ -230,54 +251,14 @@ int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
     return Finish(out, err, kExitClean);
 }
 
-// A version-control system hands the merge temporary files in its working
-// folder, so the merge leaves no backup copy there.
-std::string WriteMerged(const std::string& path, std::string_view text, const HandlingDocument& merged) {
-    const std::string backup = BackupPathFor(path);
-    FileStatus status;
-    const bool hadBackup = SystemFiles().Status(backup, status) == 0;
-    const std::string error = ReplaceFileContents(path, text, {.readsBackAs = &merged});
-    if (!hadBackup)
-        SystemFiles().Remove(backup);
-    return error;
-}
-
-// The merged cars in the lines of our side as it was written, or tidied in the editor's own form.
-std::string MergedText(const std::string& oursPath, const HandlingDocument& merged, bool tidy,
-                       std::string& error) {
-    if (tidy)
-        return WriteHandlingText(merged);
-    FileRead read = ReadFileBytes(oursPath);
-    if (!read.error.empty()) {
-        error = read.error;
-        return {};
-    }
-    LayoutRead ours = ReadKeepingLayout(std::move(read.bytes));
-    if (!ours.error.empty()) {
-        error = "Cannot read \"" + oursPath + "\": " + ours.error;
-        return {};
-    }
-    return WriteKeepingLayout(ours.layout, merged);
-}
-
 int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy, std::FILE* err) {
-    std::vector<HandlingFileRead> reads;
-    for (const std::string& path : files) {
-        reads.push_back(ReadHandlingFile(path));
-        if (!reads.back().error.empty())
-            return Fail(err, reads.back().error);
-    }
-    const MergeOutcome outcome =
-        MergeFiles(ContentsOf(reads[0].file), ContentsOf(reads[1].file), ContentsOf(reads[2].file));
-    // Both sides may add cars to a full file; the reader would refuse the result.
-    if (const std::size_t cars = outcome.merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
-        return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
-                             " cars, and a file can hold at most " + std::to_string(kMaxCars));
-    std::string error;
-    const std::string text = MergedText(files[1], outcome.merged, tidy, error);
-    if (error.empty())
-        error = WriteMerged(outPath, text, outcome.merged);
-    if (!error.empty())
+    const MergeVersions versions = ReadMergeVersions({files[0], files[1], files[2]});
+    if (!versions.error.empty())
+        return Fail(err, versions.error);
+    const MergeOutcome outcome = versions.Merge();
+    if (const std::string error =
+            WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout);
+        !error.empty())
         return Fail(err, error);
     if (outcome.conflicts.empty())
         return kExitClean;
@@ -288,11 +269,60 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
     return kExitFindings;
 }
 
+// The car, TAB, #column and stat: how a line of --fix-range names a value.
+std::string ValueWhere(const CarRow& car, int column) {
+    return std::string(car[VehicleIdentifier]) + "\t" + FirstCellText(static_cast<std::int16_t>(column)) +
+           " " + std::string(StatCatalogue::Instance()[column].StatName);
+}
+
+int FixRange(const std::string& path, const std::string& outPath, CheckRules rules, std::FILE* out,
+             std::FILE* err) {
+    FileRead read = ReadFileBytes(path);
+    if (!read.error.empty())
+        return Fail(err, read.error);
+    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
+    if (!parsed.error.empty())
+        return Fail(err, "Cannot read \"" + path + "\": " + parsed.error);
+    HandlingDocument doc;
+    ApplyToDocument(std::move(parsed.file), doc);
+    const NumberFormat format = NumberFormat::FromCurrentLocale();
+    const std::vector<RangeFix> fixes = RangeFixes(doc.Cars, format, rules);
+    // The values left, with their reason, told before the repairs change the cars.
+    std::string left;
+    for (const RangeFix& fix : fixes)
+        if (!fix.Fixable()) {
+            const CarRow& car = doc.Cars[static_cast<std::size_t>(fix.row)];
+            left += ValueWhere(car, fix.column) + "\t" + std::string(car[fix.column]) +
+                    "\tleft as it is: " + FindingMessage(fix, doc.Cars, format, rules) + "\n";
+        }
+    const CarChange change = ChangeOf(doc.Cars, FixEdits(fixes, std::vector<bool>(fixes.size(), true)));
+    for (const CellChange& cell : change.cells)
+        doc.Cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
+    // A file with nothing to fix is left as it is; an OUT asked for is written all the same.
+    if (!change.Empty() || outPath != path) {
+        const std::string error =
+            WriteAsTheEditorSaves(outPath, WriteKeepingLayout(parsed.layout, doc), doc, err);
+        if (!error.empty())
+            return Fail(err, error);
+    }
+    for (const CellChange& cell : change.cells)
+        Print(out, ValueWhere(doc.Cars[static_cast<std::size_t>(cell.row)], cell.column) + "\t" +
+                       cell.before + "\t" + cell.after + "\n");
+    Print(err, left);
+    return Finish(out, err, left.empty() ? kExitClean : kExitFindings);
+}
+
 } // namespace
 
 EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
     EditorArguments editor;
     std::vector<std::string> files;
+    if (!args.empty() && args[0] == "--mergetool") {
+        editor.valid = Operands(args.begin() + 1, args.end(), files) && files.size() == 4;
+        if (editor.valid)
+            editor.mergeTool = std::move(files);
+        return editor;
+    }
     editor.valid = Operands(args.begin(), args.end(), files) && files.size() <= 1;
     if (editor.valid && !files.empty())
         editor.file = files[0];
@@ -309,6 +339,8 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
         return kExitFailure;
     }
     const std::string& mode = args[0];
+    if (mode == "--mergetool" && ParseEditorArguments(args).valid)
+        return std::nullopt;
     if (args.size() == 1 && mode == "--help") {
         Print(out, kUsage);
         return Finish(out, err, kExitClean);
@@ -333,8 +365,12 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
         return Merge(files, options.out.empty() ? files[1] : options.out, options.tidy, err);
-    static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
-                                                  "--merge", "--help",   "--version"};
+    if (mode == "--fix-range" && files.size() == 1)
+        return FixRange(files[0], options.out.empty() ? files[0] : options.out,
+                        options.strict ? CheckRules::Strict : CheckRules::Standard, out, err);
+    static constexpr std::string_view kModes[] = {"--check",     "--resave", "--diff",
+                                                  "--textconv",  "--merge",  "--mergetool",
+                                                  "--fix-range", "--help",   "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
         Print(err, "kestrix: unknown option \"" + mode +
                        "\"; a file whose name begins with \"-\" follows \"--\"\n\n");

@@ -177,6 +177,10 @@ Change InverseOf(const Change& change) {
     return inverse;
 }
 
+std::string ChangedValuesText(std::size_t values) {
+    return std::to_string(values) + (values == 1 ? " value changed" : " values changed");
+}
+
 std::string CountedCaption(std::string_view what, std::size_t values) {
     std::string caption(what);
     if (values != 1)

@@ -62,6 +62,8 @@ Change InverseOf(const Change& change);
 
 // "Multiply by 1.1 (240 values)"; one value goes without the count.
 std::string CountedCaption(std::string_view what, std::size_t values);
+// "1 value changed", "3 values changed".
+std::string ChangedValuesText(std::size_t values);
 
 // Where a car at row before the change (after it, when undone) is afterwards; -1 when the change removes it.
 int RowAfter(const Change& change, int row, bool undo);

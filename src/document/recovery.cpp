@@ -22,32 +22,44 @@ constexpr std::string_view kRedone = "R";
 // Compaction waits until the records are this much larger than the steps.
 constexpr std::size_t kSlackBytes = 64 * 1024;
 
-class RecordWriter {
+// Counts the bytes a record will take, so that a bulk edit's record of
+// megabytes is written into one allocation of its size.
+class RecordSize {
   public:
-    explicit RecordWriter(char kind) : out_(1, kind) {}
     void Number(std::size_t number) {
-        char digits[24];
-        char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-        *end++ = ';';
-        out_.append(digits, end);
+        do {
+            ++size_;
+            number /= 10;
+        } while (number != 0);
+        ++size_;
     }
     void Text(std::string_view text) {
         Number(text.size());
-        out_.append(text);
+        size_ += text.size();
     }
-    void Rows(const std::vector<RowChange>& rows) {
-        Number(rows.size());
-        for (const RowChange& row : rows) {
-            Number(static_cast<std::size_t>(row.row));
-            Number(static_cast<std::size_t>(row.savedRow + 1));
-            for (int column = 0; column < kStatCount; ++column)
-                Text(row.car[column]);
-        }
+    std::size_t Size() const { return size_; }
+
+  private:
+    std::size_t size_ = 1;
+};
+
+class RecordWriter {
+  public:
+    RecordWriter(char kind, std::size_t size) : out_(size, '\0'), next_(out_.data()) { *next_++ = kind; }
+    void Number(std::size_t number) {
+        next_ = std::to_chars(next_, out_.data() + out_.size(), number).ptr;
+        *next_++ = ';';
+    }
+    void Text(std::string_view text) {
+        Number(text.size());
+        for (const char c : text)
+            *next_++ = c;
     }
     std::string Take() { return std::move(out_); }
 
   private:
     std::string out_;
+    char* next_;
 };
 
 class RecordReader {
@@ -94,8 +106,17 @@ class RecordReader {
     bool ok_ = true;
 };
 
-std::string RecordOf(char kind, const Change& change) {
-    RecordWriter out(kind);
+template <typename Out> void PutRows(Out& out, const std::vector<RowChange>& rows) {
+    out.Number(rows.size());
+    for (const RowChange& row : rows) {
+        out.Number(static_cast<std::size_t>(row.row));
+        out.Number(static_cast<std::size_t>(row.savedRow + 1));
+        for (int column = 0; column < kStatCount; ++column)
+            out.Text(row.car[column]);
+    }
+}
+
+template <typename Out> void PutChange(Out& out, const Change& change) {
     out.Number(static_cast<std::size_t>(change.kind));
     out.Text(change.caption);
     out.Number(change.cells.size());
@@ -105,14 +126,21 @@ std::string RecordOf(char kind, const Change& change) {
         out.Text(cell.before);
         out.Text(cell.after);
     }
-    out.Rows(change.removed);
-    out.Rows(change.added);
+    PutRows(out, change.removed);
+    PutRows(out, change.added);
     out.Number(change.texts.size());
     for (const TextChange& text : change.texts) {
         out.Number(static_cast<std::size_t>(text.text));
         out.Text(text.before);
         out.Text(text.after);
     }
+}
+
+std::string RecordOf(char kind, const Change& change) {
+    RecordSize size;
+    PutChange(size, change);
+    RecordWriter out(kind, size.Size());
+    PutChange(out, change);
     return out.Take();
 }
 
@@ -164,6 +192,7 @@ void DocumentRecovery::Close() {
     settled_.clear();
     below_ = 0;
     position_ = 0;
+    cutFrom_ = 0;
     recordBytes_ = 0;
 }
 
@@ -208,6 +237,7 @@ void DocumentRecovery::Stepped(const Change& change, std::uint64_t step, bool un
         recordBytes_ += record.size();
         entries_.insert(entries_.begin(), {step, std::move(record)});
         ++below_;
+        cutFrom_ = entries_.size();
         Write(entries_.front().record);
     } else if (position_ < entries_.size() && entries_[position_].step == step) {
         ++position_;
@@ -217,8 +247,20 @@ void DocumentRecovery::Stepped(const Change& change, std::uint64_t step, bool un
     }
 }
 
-// A commit drops the undone steps from the history; those of the file stay undone for good.
+// A commit drops the undone steps from the history; those of the file stay
+// undone for good. Dropped steps that are the journal's last records are cut
+// from it, so that a bulk edit done, undone and done again is not carried
+// until the journal is written anew. A kill between the cut and the new record
+// loses only the redo of the steps the commit was dropping.
 void DocumentRecovery::Push(std::uint64_t step, std::string record) {
+    if (position_ < entries_.size() && position_ >= std::max(below_, cutFrom_)) {
+        const Entry& first = entries_[position_];
+        if (std::string problem = journal_.CutBack(first.bytesBefore, first.recordsBefore);
+            !problem.empty()) {
+            Fail(std::move(problem));
+            return;
+        }
+    }
     for (std::size_t i = entries_.size(); i-- > position_;) {
         if (i < below_)
             settled_.push_back(std::move(entries_[i].record));
@@ -228,7 +270,8 @@ void DocumentRecovery::Push(std::uint64_t step, std::string record) {
     below_ = std::min(below_, position_);
     entries_.resize(position_);
     recordBytes_ += record.size();
-    entries_.push_back({step, std::move(record)});
+    entries_.push_back({step, std::move(record), journal_.Bytes(), journal_.RecordCount()});
+    cutFrom_ = std::min(cutFrom_, position_);
     ++position_;
     Write(entries_.back().record);
 }
@@ -252,16 +295,31 @@ std::size_t DocumentRecovery::CompactedBytes() const {
 }
 
 void DocumentRecovery::Compact() {
-    std::vector<std::string> records = settled_;
+    std::vector<std::string_view> records(settled_.begin(), settled_.end());
     records.reserve(settled_.size() + 2 * entries_.size() + below_);
     for (std::size_t i = below_; i-- > 0;)
         records.push_back(entries_[i].record);
-    records.insert(records.end(), below_, std::string(kRedone));
+    records.insert(records.end(), below_, kRedone);
     for (std::size_t i = below_; i < entries_.size(); ++i)
         records.push_back(entries_[i].record);
-    records.insert(records.end(), entries_.size() - position_, std::string(kUndone));
+    records.insert(records.end(), entries_.size() - position_, kUndone);
     if (std::string problem = journal_.Rewrite(records); !problem.empty())
         Fail(std::move(problem));
+    else
+        MarkCompacted();
+}
+
+// Where the steps done since the file lie in the journal written anew: last, before the undos.
+void DocumentRecovery::MarkCompacted() {
+    const std::size_t undone = entries_.size() - position_;
+    std::size_t bytes = journal_.Bytes() - undone * (RecoveryJournal::kFrameBytes + kUndone.size());
+    std::size_t records = journal_.RecordCount() - undone;
+    for (std::size_t i = entries_.size(); i-- > below_;) {
+        bytes -= RecoveryJournal::kFrameBytes + entries_[i].record.size();
+        entries_[i].bytesBefore = bytes;
+        entries_[i].recordsBefore = --records;
+    }
+    cutFrom_ = below_;
 }
 
 std::string ReplayJournal(Document& doc, const std::vector<std::string>& records) {

@@ -44,14 +44,18 @@ class DocumentRecovery final : private DocumentRecorder {
     void Based(const Document& doc) override;
     void Stepped(const Change& change, std::uint64_t step, bool undone) override;
     void Push(std::uint64_t step, std::string record);
+    void MarkCompacted();
     void Write(std::string_view record);
     void Fail(std::string problem);
     std::size_t CompactedBytes() const;
 
-    // A step as the journal has it: the document's step and its record.
+    // A step as the journal has it: the document's step, its record, and the
+    // journal's length and records before the record.
     struct Entry {
         std::uint64_t step = 0;
         std::string record;
+        std::size_t bytesBefore = 0;
+        std::size_t recordsBefore = 0;
     };
     Document& doc_;
     FileOperations& files_;
@@ -63,6 +67,9 @@ class DocumentRecovery final : private DocumentRecorder {
     std::vector<Entry> entries_;
     std::size_t below_ = 0; // the entries that are steps of the file
     std::size_t position_ = 0;
+    // From this entry on, the journal holds after each entry's record only
+    // records of later entries and undos and redos: it can be cut back to it.
+    std::size_t cutFrom_ = 0;
     // Steps of the file undone for good (a commit dropped them from the
     // history): the state from which the other steps go, nearest the file first.
     std::vector<std::string> settled_;

@@ -66,6 +66,8 @@ class FileOperations {
     // Reads at most size bytes, as one read(2) does; got is 0 at the end.
     virtual int Read(int fd, char* buffer, std::size_t size, std::size_t& got) = 0;
     virtual int Truncate(int fd, std::uint64_t size) = 0;
+    // Shortens an open file to size; what is written next goes at its new end.
+    virtual int CutBack(int fd, std::uint64_t size) = 0;
     // On disk before it returns.
     virtual int Sync(int fd) = 0;
     // Sets what was written on its way to disk, without waiting for it.

@@ -182,6 +182,12 @@ int PosixFileOperations::Truncate(int fd, std::uint64_t size) {
     return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
+int PosixFileOperations::CutBack(int fd, std::uint64_t size) {
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0)
+        return errno;
+    return ::lseek(fd, static_cast<off_t>(size), SEEK_SET) < 0 ? errno : 0;
+}
+
 int PosixFileOperations::Sync(int fd) {
     return ::fsync(fd) == 0 ? 0 : errno;
 }

@@ -17,6 +17,7 @@ class PosixFileOperations : public FileOperations {
     int Write(int fd, std::string_view bytes, std::size_t& written) override;
     int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override;
     int Truncate(int fd, std::uint64_t size) override;
+    int CutBack(int fd, std::uint64_t size) override;
     int Sync(int fd) override;
     void StartSync(int fd) override;
     int Close(int fd) override;

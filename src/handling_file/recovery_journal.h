@@ -40,9 +40,12 @@ class RecoveryJournal {
 
     // Appends one record.
     std::string Append(std::string_view record);
+    // Drops the records written since the journal held records records in
+    // bytes bytes. A killed editor leaves the journal as it was or as it is cut.
+    std::string CutBack(std::size_t bytes, std::size_t records);
     // Replaces every record by these, in one step: a killed editor leaves the
     // old journal or the new one.
-    std::string Rewrite(const std::vector<std::string>& records);
+    std::string Rewrite(const std::vector<std::string_view>& records);
     // Removes the journal (after a save, a revert, a clean close).
     void Remove();
 

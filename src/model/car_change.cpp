@@ -44,39 +44,4 @@ BulkResult BulkValue(std::string_view value, BulkOperation operation, double ope
     return {ComputedDecimal(result, value), BulkSkip::None};
 }
 
-bool IsRelativeInput(std::string_view text) {
-    return text.starts_with('=');
-}
-
-std::optional<std::string> RelativeValue(std::string_view input, std::string_view committed) {
-    if (!IsRelativeInput(input) || input.size() < 3)
-        return std::nullopt;
-    const char operation = input[1];
-    std::string_view operand = input.substr(2);
-    const bool share = operand.ends_with('%');
-    if (share)
-        operand.remove_suffix(1);
-    const std::optional<double> number = PlainNumber(operand);
-    if (!number)
-        return std::nullopt;
-    const double amount = share ? *number / 100 : *number;
-    switch (operation) {
-    case '*':
-        return BulkValue(committed, BulkOperation::Multiply, amount).value;
-    case '/':
-        if (amount == 0)
-            return std::nullopt;
-        return BulkValue(committed, BulkOperation::Multiply, 1 / amount).value;
-    case '+':
-    case '-': {
-        const double sign = operation == '+' ? 1 : -1;
-        if (share)
-            return BulkValue(committed, BulkOperation::Multiply, 1 + sign * amount).value;
-        return BulkValue(committed, BulkOperation::Add, sign * amount).value;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
 } // namespace kestrix

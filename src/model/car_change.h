@@ -54,12 +54,4 @@ struct BulkResult {
 BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand,
                      std::string_view typed = {});
 
-// Typed into a stat field, "=" and an operation change the value last
-// committed: "=*1.2", "=/2", "=+10", "=-50", and with "%" a share of the value
-// ("=+10%" adds a tenth, "=*50%" halves it).
-bool IsRelativeInput(std::string_view text);
-// The new value as a bulk edit writes it, in the committed value's style; nothing when the
-// input cannot be read, the committed value is no number, or the result is no finite number.
-std::optional<std::string> RelativeValue(std::string_view input, std::string_view committed);
-
 } // namespace kestrix

@@ -227,7 +227,10 @@ std::size_t DecimalsShown(std::string_view text) {
 
 std::string ComputedDecimal(double value, std::string_view replaced) {
     constexpr int kDigitsKept = 15; // drops the noise of 264.00000000000003, keeps every typed digit
-    std::string text = PlainDecimal(RoundedToDigits(value, kDigitsKept));
+    return WithDecimalsOf(PlainDecimal(RoundedToDigits(value, kDigitsKept)), replaced);
+}
+
+std::string WithDecimalsOf(std::string text, std::string_view replaced) {
     const std::size_t wanted = DecimalsShown(replaced);
     const std::size_t shown = DecimalsShown(text);
     if (text.find('e') != std::string::npos || shown >= wanted)

@@ -83,6 +83,9 @@ std::string PlainDecimal(double value);
 // as the value it replaces shows ("240.0" x 1.1 is "264.0", "0.27" + 0.03 is
 // "0.30"). A power of ten stays as PlainDecimal writes it.
 std::string ComputedDecimal(double value, std::string_view replaced);
+// A number PlainDecimal wrote, with at least the decimals replaced shows: the
+// last step of ComputedDecimal, for a caller that has the number written already.
+std::string WithDecimalsOf(std::string written, std::string_view replaced);
 // The value rounded to so many significant decimal digits, which drops the
 // binary noise of arithmetic (1.1 x 1500 at 15 digits is 1650).
 double RoundedToDigits(double value, int significantDigits);

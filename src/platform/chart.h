@@ -19,10 +19,21 @@ struct ChartBar {
     int highlighted = 0;
     // A bar drawn apart: values outside the allowed range, or unknown ones.
     bool marked = false;
-    // What the axis shows under the bar where the label is too long for it; empty: the label.
-    std::string tick;
     friend bool operator==(const ChartBar&, const ChartBar&) = default;
 };
+
+// The smallest step of 1, 2, 2.5 or 5 times a power of ten that is at least this (positive).
+double RoundStep(double atLeast);
+
+// An axis from a round number to a round number, with a round step between its ticks.
+struct AxisRange {
+    double from = 0;
+    double to = 1;
+    double step = 1;
+    friend bool operator==(const AxisRange&, const AxisRange&) = default;
+};
+// The axis that spans low to high in five to ten steps; it starts below zero only when low does.
+AxisRange RoundAxis(double low, double high);
 
 // A line across the bars at the left edge of bar `edge` (the bar count: the right edge of the last).
 struct ChartLimit {
@@ -54,6 +65,9 @@ class Chart : public Control {
     const std::vector<ChartPoint>& Points() const { return points_; }
     // The points drawn over the others, rising.
     const std::vector<int>& Highlighted() const { return highlighted_; }
+    // The axes of a scatter: round numbers around the points as they are now.
+    const AxisRange& RangeX() const { return rangeX_; }
+    const AxisRange& RangeY() const { return rangeY_; }
     // The points the last UpdatePoints changed; a view redraws only these.
     const std::vector<int>& ChangedPoints() const { return changed_; }
 
@@ -64,11 +78,16 @@ class Chart : public Control {
     void UpdatePoints(const std::vector<std::pair<int, ChartPoint>>& changes);
     void SetHighlighted(std::vector<int> highlighted);
 
-    // What pointing at a point shows, and a click on it.
-    std::function<std::string(int)> PointText;
-    std::function<void(int)> PointClick;
-    std::string UserPointsAt(int point) const;
-    void UserClicksPoint(int point);
+    // What pointing at a place shows, and a click on it: the points drawn there, one or
+    // several that coincide, or a bar.
+    std::function<std::string(const std::vector<int>&)> PointText;
+    std::function<void(const std::vector<int>&)> PointClick;
+    std::function<std::string(int)> BarText;
+    std::function<void(int)> BarClick;
+    std::string UserPointsAt(const std::vector<int>& points) const;
+    void UserClicksPoints(const std::vector<int>& points);
+    std::string UserPointsAtBar(int bar) const;
+    void UserClicksBar(int bar);
 
     // Writes the chart as a picture (".png" or ".svg" by the path's ending);
     // returns why it could not, empty when it could. Without a view there is nothing to draw.
@@ -77,6 +96,9 @@ class Chart : public Control {
     std::string SaveImage(const std::string& path) const;
 
   private:
+    void FitRanges();
+    bool Holds(const std::vector<int>& points) const;
+
     Kind kind_ = Kind::Bars;
     std::string title_, summary_, axisX_, axisY_;
     std::vector<ChartBar> bars_;
@@ -84,6 +106,7 @@ class Chart : public Control {
     std::vector<ChartPoint> points_;
     std::vector<int> highlighted_;
     std::vector<int> changed_;
+    AxisRange rangeX_, rangeY_;
     ImageWriter writer_;
 };
 

@@ -146,6 +146,24 @@ void Label::SetUnderline(bool underline) {
     Notify(Aspect::Looks);
 }
 
+void Label::SetBold(bool bold) {
+    if (bold_ == bold)
+        return;
+    bold_ = bold;
+    Notify(Aspect::Looks);
+}
+
+void NameAfter(Control& control, const Label& label) {
+    std::string name;
+    const std::string& caption = label.Caption();
+    for (std::size_t i = 0; i < caption.size(); ++i)
+        if (caption[i] != '&' || (i + 1 < caption.size() && caption[++i] == '&'))
+            name += caption[i];
+    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
+        name.pop_back();
+    control.SetSpokenName(std::move(name));
+}
+
 void Label::UserMovesMouse() {
     if (Enabled())
         Raise(MouseMove);
@@ -169,7 +187,7 @@ void TextField::SetText(std::string text) {
 void TextField::UserTypes(std::string text) {
     if (!Enabled())
         return;
-    if (text.find_first_of(refused_) != std::string::npos) {
+    if (Refuses(text)) {
         // The view shows what the field holds again.
         Notify(Aspect::Text);
         UserRefused(Refusal::Separator);

@@ -53,6 +53,7 @@ enum class Aspect {
     Rows,
     Focus,
     Looks,
+    Typing, // the view hands over what the user typed and has not yet confirmed
 };
 
 class Control;
@@ -194,6 +195,8 @@ class Label : public Control {
     void SetForeColor(std::optional<Color> color);
     bool Underline() const { return underline_; }
     void SetUnderline(bool underline);
+    bool Bold() const { return bold_; }
+    void SetBold(bool bold);
 
     void UserMovesMouse();
     void UserClicks();
@@ -204,7 +207,12 @@ class Label : public Control {
     std::string caption_;
     std::optional<Color> foreColor_;
     bool underline_ = false;
+    bool bold_ = false;
 };
+
+// Assistive tools hear the control by the label beside it: its caption without the access key and
+// the colon ("Car Label :" is heard as "Car Label").
+void NameAfter(Control& control, const Label& label);
 
 class Button : public Label {
   public:
@@ -238,9 +246,19 @@ class TextField : public Control {
     void Select(std::size_t start, std::size_t length);
     std::size_t SelStart() const { return selStart_; }
     std::size_t SelLength() const { return selLength_; }
-    // Characters that never enter the field, whoever types or pastes them.
-    void SetRefusedCharacters(std::string characters) { refused_ = std::move(characters); }
-    const std::string& RefusedCharacters() const { return refused_; }
+    // Characters that never enter the field, whoever types or pastes them. A
+    // text that begins with lead refuses only leadRefused instead: a formula,
+    // whose blanks never reach the file.
+    void SetRefusedCharacters(std::string characters, char lead = '\0', std::string leadRefused = {}) {
+        refused_ = std::move(characters);
+        lead_ = lead;
+        leadRefused_ = std::move(leadRefused);
+    }
+    // Whether the field refuses this text as its new text.
+    bool Refuses(std::string_view text) const {
+        const bool led = lead_ != '\0' && text.starts_with(lead_);
+        return text.find_first_of(led ? leadRefused_ : refused_) != std::string_view::npos;
+    }
     // Enter commits the field and Escape reverts it, where the window says what
     // that means; false leaves the key to the window (its default and cancel buttons).
     bool UserPressesEnter();
@@ -253,6 +271,8 @@ class TextField : public Control {
     Lines lines_;
     std::string text_;
     std::string refused_;
+    char lead_ = '\0';
+    std::string leadRefused_;
     std::size_t selStart_ = 0;
     std::size_t selLength_ = 0;
 };

@@ -1,8 +1,6 @@
 #include "platform/grid.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <numeric>
 #include <optional>
 
@@ -85,15 +83,6 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// Letters and digits only, folded: "Max Velocity" and "maxvelocity" are one name.
-std::string NameKey(std::string_view name) {
-    std::string key;
-    for (const char c : name)
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            key += static_cast<char>(FoldCase(static_cast<unsigned char>(c)));
-    return key;
-}
-
 // The terms of a filter, split at each word "and".
 std::vector<std::string_view> Terms(std::string_view text) {
     std::vector<std::string_view> terms;
@@ -144,34 +133,6 @@ bool Holds(Compare compare, int order) {
 
 } // namespace
 
-int Grid::ColumnNamed(std::string_view name, std::string& problem) const {
-    if (name.starts_with('#')) {
-        int column = -1;
-        const auto [end, error] = std::from_chars(name.data() + 1, name.data() + name.size(), column);
-        if (error == std::errc() && end == name.data() + name.size() && column >= 0 && column < ColumnCount())
-            return column;
-        problem = "there is no column " + std::string(name);
-        return -1;
-    }
-    const std::string key = NameKey(name);
-    int found = -1;
-    int starts = 0;
-    for (int column = 0; column < ColumnCount() && !key.empty(); ++column) {
-        const std::string header = NameKey(Column(column).header);
-        if (header == key)
-            return column;
-        if (header.starts_with(key)) {
-            found = column;
-            ++starts;
-        }
-    }
-    if (starts == 1)
-        return found;
-    problem = starts > 1 ? "\"" + std::string(name) + "\" could be more than one column"
-                         : "no column is called \"" + std::string(name) + "\"";
-    return -1;
-}
-
 void Grid::ReadFilter() {
     filterProblem_.clear();
     nameParts_.clear();
@@ -204,7 +165,7 @@ void Grid::ReadFilter() {
         else if (value.empty())
             filterProblem_ = "\"" + std::string(term) + "\" has no value to compare with";
         else
-            condition.column = ColumnNamed(name, filterProblem_);
+            condition.column = columnOf_(name, filterProblem_);
         if (!filterProblem_.empty())
             break;
         condition.compare = found->compare;

@@ -70,14 +70,16 @@ struct GridEdit {
 // What the grid reads as a number, to sort a number column and to compare in
 // a filter: the program's own rule, handed over by the window.
 using NumberReader = std::optional<double> (*)(std::string_view text);
+// The column a filter's condition names, or -1 with the reason: the program's
+// own naming rule, handed over by the window as well.
+using ColumnReader = std::function<int(std::string_view name, std::string& problem)>;
 
 // Sorted, the rows are shown by the sort column: a number column by value with
 // the cells that are no number last, a text column without regard to case;
 // rows that tie keep the source's order. A filter is terms joined by "and":
 // a name part keeps the rows whose name (column 0) contains it, without regard
-// to case; a condition compares a column, named by its header (blanks and
-// case aside, or its start when only one header starts so) or by "#" and its
-// number, with a value: "Drive = R", "#13 > 200". A filter that cannot be read
+// to case; a condition compares a column, named as the column reader reads
+// names, with a value: "Drive = R", "#13 > 200". A filter that cannot be read
 // says why and keeps every row. Only the rows that have an error may be kept
 // too. The order and filter are applied when they change and when the
 // source's rows do; edited values leave the rows where they are.
@@ -87,7 +89,8 @@ class Grid : public Control {
     enum class Refusal { OutsideGrid, ReadOnlyColumn, BlankValue, Unwritable };
     static constexpr std::string_view kRefusedCharacters = " \t\r\n";
 
-    Grid(std::string name, NumberReader numberOf) : Control(std::move(name)), numberOf_(numberOf) {}
+    Grid(std::string name, NumberReader numberOf, ColumnReader columnOf)
+        : Control(std::move(name)), numberOf_(numberOf), columnOf_(std::move(columnOf)) {}
     void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
     void SetColumns(std::vector<GridColumn> columns);
@@ -143,6 +146,8 @@ class Grid : public Control {
     // line of headers places each value in its header's column, from the
     // current row on. A name that equals the target row's name is no change.
     void UserPastes(std::string_view text);
+    // A cell being typed in keeps its value now, as if the user pressed Enter.
+    void KeepTyping() const { Notify(Aspect::Typing); }
     // F8: the next cell with an error after the current one, by shown rows, round the end.
     void UserGoesToNextError();
     // A paste the view refused before it reached the grid (characters that have no 8-bit form).
@@ -173,11 +178,11 @@ class Grid : public Control {
     // The columns a line of headers names, in its order; empty when it is no line of headers.
     std::vector<int> HeaderColumns(std::string_view line) const;
     bool Keeps(int sourceRow) const;
-    int ColumnNamed(std::string_view name, std::string& problem) const;
     void Edit(int row, int column, std::string value);
     bool Editable(int column) const;
 
     NumberReader numberOf_;
+    ColumnReader columnOf_;
     std::vector<GridColumn> columns_;
     const GridSource* source_ = nullptr;
     std::vector<int> order_; // the source rows shown, in the order shown

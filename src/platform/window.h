@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/services.h"
 
 #include <functional>
 #include <memory>
@@ -36,6 +37,12 @@ struct Placement {
     bool maximised = false;
     friend bool operator==(const Placement&, const Placement&) = default;
 };
+// Where a window opens beside the window it stands beside (the opener), on the screen's free area:
+// to its right, left, below or above, or beside one of the other windows, wherever it covers least
+// of the opener and then of the others. It stays within the screen, narrowed or lowered down to its
+// least size rather than over the opener. All are places of frames, in pixels.
+Placement PlaceBeside(const Placement& screen, const Placement& opener, const std::vector<Placement>& others,
+                      const Placement& wanted, const Placement& least);
 // "left,top,width,height" with ",max" for a maximised window, as settings keep it.
 std::string PlacementText(const Placement& place);
 // None for text that is no placement or has no size.
@@ -68,6 +75,8 @@ class Window {
     const std::optional<Placement>& Place() const { return place_; }
     void SetPlace(std::optional<Placement> place) { place_ = place; }
     void UserPlaces(Placement place) { place_ = place; }
+    // The window opens where it stood when it last closed, as the setting of that key keeps it.
+    void RememberPlace(Services& services, std::string key);
 
     // Closing by any means runs QueryUnload first; false keeps the window open.
     bool TryClose();
@@ -96,13 +105,19 @@ class Window {
     // The menu keys go to the menu even in a text field, unless this is set:
     // then a focused text field keeps Ctrl+A and Ctrl+C (select all, copy).
     bool TextFieldsKeepEditingKeys = false;
-    // Function keys (1 for F1) that press a button wherever the focus is.
+    // Function keys (1 for F1) that press a button wherever the focus is; false when none is the window's.
     std::vector<std::pair<int, Button*>> FunctionKeys;
-    void UserPressesFunctionKey(int number);
-    // Keys that run a command wherever the focus is, unless the focused
-    // control takes them for itself (a field's own undo of its typing).
-    std::vector<std::pair<Shortcut, Event>> KeyCommands;
-    void UserPressesKey(Shortcut key);
+    bool UserPressesFunctionKey(int number);
+
+    // The window this one stands beside, the main window: it opens next to it, and the keys of its
+    // menus work here too, wherever the focused control has no use of its own for them (a field's
+    // undo of its typing, a table's copy). Null for none; cut when that window goes.
+    const Window* Opener() const { return opener_; }
+    void StandBeside(const Window* opener) { opener_ = opener; }
+    // The keys of the opener's menus, each choosing its entry as it would there.
+    std::vector<Shortcut> OpenersKeys() const;
+    // False when no entry has the key.
+    bool UserPressesKey(Shortcut key);
 
     void AttachView(WindowView* view) { view_ = view; }
 
@@ -116,7 +131,10 @@ class Window {
     bool resizable_ = false;
     bool minMaxBoxes_ = false;
     std::optional<Placement> place_;
+    Services* placeKeeper_ = nullptr;
+    std::string placeKey_;
     bool closed_ = false;
+    const Window* opener_ = nullptr;
     WindowView* view_ = nullptr;
 };
 

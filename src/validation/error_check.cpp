@@ -123,7 +123,8 @@ void Record(ErrorRegister& errors, int column, CarNameOnce& car, MakeMessage&& m
         errors.CountLeftOut();
         return;
     }
-    errors.AddError(static_cast<std::int16_t>(column), car.Get(), makeMessage());
+    errors.AddError(static_cast<std::int16_t>(column), car.Get(),
+                    errors.KeepsMessages() ? makeMessage() : std::string());
 }
 
 void CheckValue(const StatDef& def, int column, std::string_view value, CarNameOnce& car,
@@ -235,6 +236,12 @@ const CarValues& ValuesOf(const CarRow& car, CarValues& values) {
 
 } // namespace
 
+bool ReadsWholeNumber(int column) {
+    return std::any_of(std::begin(kStrictRules), std::end(kStrictRules), [column](const StrictRule& rule) {
+        return rule.column == column && (rule.judge == JudgeWhole || rule.judge == JudgeChoice);
+    });
+}
+
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     const StatCatalogue& catalogue = StatCatalogue::Instance();
     const NumericValueReader numbers(format);
@@ -243,6 +250,13 @@ void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& f
         CheckValue(catalogue[column], column, car[static_cast<std::size_t>(column)], name, errors, numbers);
     if (rules == CheckRules::Strict)
         StrictCheck(car, name, errors, format);
+}
+
+std::string ValueMessage(int column, std::string_view value, const NumberFormat& format) {
+    ErrorRegister errors;
+    CarNameOnce name({});
+    CheckValue(StatCatalogue::Instance()[column], column, value, name, errors, NumericValueReader(format));
+    return errors.Rows().empty() ? std::string() : errors.Rows().front().ExplanationString;
 }
 
 void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {

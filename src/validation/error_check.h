@@ -84,6 +84,10 @@ class ErrorRegister {
     void AddError(std::int16_t errorNumber, const SharedText& carString, std::string explanationString);
     // A finding beyond the last row is only counted.
     void CountLeftOut() { ++leftOut_; }
+    // A register that needs only where the findings are leaves their messages
+    // empty, so a list of many thousands costs no message each.
+    void KeepMessages(bool keep) { keepMessages_ = keep; }
+    bool KeepsMessages() const { return keepMessages_; }
 
     const std::vector<ErrorRecord>& Rows() const { return rows_; }
     bool IsFull() const { return rows_.size() >= static_cast<std::size_t>(kMaxRows); }
@@ -102,6 +106,7 @@ class ErrorRegister {
     std::vector<ErrorRecord> rows_;
     std::vector<int> carEnds_; // per car, where its rows end; rows added otherwise leave it behind
     long leftOut_ = 0;
+    bool keepMessages_ = true;
 };
 
 // Checks every value of every car and refills the register.
@@ -110,6 +115,10 @@ void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat&
 // Checks the values of one car, column by column, adding its findings to the register.
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format,
               CheckRules rules = CheckRules::Standard);
+// Whether the game reads the stat as a whole number: the gears, ABS and the lights.
+bool ReadsWholeNumber(int column);
+// The message of a value's first finding under the standard check, or empty text.
+std::string ValueMessage(int column, std::string_view value, const NumberFormat& format);
 // Only the findings that Strict adds for one car.
 void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
 

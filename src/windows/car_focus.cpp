@@ -4,10 +4,11 @@
 
 namespace kestrix {
 
-void CarFocus::SetShown(std::optional<std::vector<int>> shown) {
-    if (shown == shown_)
+void CarFocus::SetShown(std::optional<std::vector<int>> shown, std::string filter) {
+    if (shown == shown_ && filter == filter_)
         return;
     shown_ = std::move(shown);
+    filter_ = std::move(filter);
     Tell();
 }
 

@@ -54,6 +54,8 @@ frmAddCar::frmAddCar(Document& doc, platform::Services& services)
         option.Click = [this, i] { optStats_Click(i); };
     }
     platform::OptionButton::Group({&optStats[0], &optStats[1], &optStats[2]});
+    NameAfter(txtCarLabel, lblCarLabel);
+    NameAfter(cboCars, optStats[2]);
     cmdViewErrors.SetCaption("Create Car");
     cmdCancel.SetCaption("Cancel");
     cmdViewErrors.Click = [this] { cmdViewErrors_Click(); };
@@ -98,6 +100,7 @@ frmRenameCar::frmRenameCar(Document& doc, platform::Services& services, int row)
     : Window("frmRenameCar"), doc_(doc), services_(services), row_(row) {
     SetCaption("Rename Car");
     lblPrompt.SetCaption("New name of the car :");
+    NameAfter(txtName, lblPrompt);
     cmdOK.SetCaption("OK");
     cmdCancel.SetCaption("Cancel");
     txtName.SetText(std::string(doc_.Cars().at(static_cast<std::size_t>(row))[VehicleIdentifier]));

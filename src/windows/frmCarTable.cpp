@@ -1,7 +1,9 @@
 #include "windows/frmCarTable.h"
 
+#include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
+#include "model/stat_names.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
 #include "windows/frmPasteCars.h"
@@ -17,8 +19,6 @@ using platform::GridColumn;
 using platform::Icon;
 
 namespace {
-
-constexpr const char* kPlaceSetting = "CarTable/Place";
 
 // What a bulk edit left as it was, and why.
 std::string SkippedCellsText(int notNumbers, int tooLarge) {
@@ -71,10 +71,17 @@ GridColumn StatColumn(int column) {
 
 } // namespace
 
+int StatColumnNamed(std::string_view name, std::string& problem) {
+    NamedColumn named = StatNamed(name);
+    problem = std::move(named.problem);
+    return named.column;
+}
+
 frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::shared_ptr<CarFocus> focus)
     : Window("frmCarTable"), doc_(doc), services_(services), focus_(std::move(focus)) {
     SetResizable(true);
     lblFilter.SetCaption("Filter :");
+    NameAfter(txtFilter, lblFilter);
     chkErrors.SetCaption("Only cars with &errors");
     cmdSetTo.SetCaption("&Set to...");
     cmdAdd.SetCaption("&Add...");
@@ -82,10 +89,6 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     cmdCompare.SetCaption("&Compare Cars");
     cmdNextError.SetCaption("&Next Error (F8)");
     FunctionKeys.emplace_back(8, &cmdNextError);
-    // The document's undo and redo, as the main window's Edit menu gives them.
-    KeyCommands = {{platform::Shortcut::CtrlZ, [this] { Undo_Key(); }},
-                   {platform::Shortcut::CtrlY, [this] { Redo_Key(); }},
-                   {platform::Shortcut::CtrlShiftZ, [this] { Redo_Key(); }}};
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
                      "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
                      "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
@@ -115,7 +118,6 @@ frmCarTable::~frmCarTable() {
 
 void frmCarTable::Form_Load() {
     SetCaption("Car Table");
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
     std::vector<GridColumn> columns;
     for (int stat = 0; stat < kStatCount; ++stat) {
         GridColumn column = StatColumn(stat);
@@ -132,8 +134,6 @@ std::string frmCarTable::HeaderTip(int column) const {
 }
 
 bool frmCarTable::QueryUnload() {
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     LeaveFocus();
     return true;
 }
@@ -247,6 +247,10 @@ void frmCarTable::txtFilter_Change() {
     TellShownCars();
 }
 
+void frmCarTable::ShowOnly(const std::string& filter) {
+    txtFilter.SetText(filter);
+}
+
 void frmCarTable::cmdNextError_Click() {
     grdCars.UserGoesToNextError();
     grdCars.SetFocus();
@@ -265,7 +269,7 @@ void frmCarTable::TellShownCars() {
     for (int row = 0; row < grdCars.RowCount(); ++row)
         shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
     std::sort(shown.begin(), shown.end());
-    focus_->SetShown(std::move(shown));
+    focus_->SetShown(std::move(shown), txtFilter.Text());
     TellSelectedCars(); // a new order or filter empties the selection
 }
 
@@ -314,7 +318,8 @@ void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edi
     if (edits.size() == 1)
         caption = "Edit " + std::string(StatCatalogue::Instance()[edits[0].column].StatName) + " of '" +
                   std::string(doc_.Cars()[static_cast<std::size_t>(edits[0].row)][VehicleIdentifier]) + "'";
-    Commit(cells, caption);
+    if (WorkOutFormulas(cells, caption))
+        Commit(cells, caption);
 }
 
 // Car lines, or whole rows with their headers, are matched by name in the
@@ -349,17 +354,6 @@ void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {
     services_.ShowMessage({text + "\rNothing was pasted.", "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
 }
 
-// Typing elsewhere is kept first, so that undo takes back the last change as it is.
-void frmCarTable::Undo_Key() {
-    doc_.CommitPendingEdits();
-    doc_.Undo();
-}
-
-void frmCarTable::Redo_Key() {
-    doc_.CommitPendingEdits();
-    doc_.Redo();
-}
-
 void frmCarTable::grdCars_RowHeaderDblClick(int row) {
     doc_.AskToShow(row, -1);
 }
@@ -374,16 +368,23 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
                                Icon::Information, Answer::Ok});
         return;
     }
-    frmAskNumber ask(services_, caption, prompt);
+    frmAskNumber ask(services_, caption, prompt,
+                     operation == BulkOperation::Set ? frmAskNumber::Takes::NumberOrFormula
+                                                     : frmAskNumber::Takes::Number);
     services_.ShowModal(ask);
-    if (!ask.Result)
+    if (!ask.Result && !ask.ResultFormula)
         return;
     doc_.CommitPendingEdits();
     std::vector<CellEdit> edits;
+    edits.reserve(cells.size());
     int notNumbers = 0;
     int tooLarge = 0;
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
+        if (ask.ResultFormula) {
+            edits.push_back({row, cell.column, {}});
+            continue;
+        }
         const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
         BulkResult result = BulkValue(value, operation, *ask.Result, ask.ResultText);
         if (result.value)
@@ -391,10 +392,61 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
         notNumbers += result.skip == BulkSkip::NotANumber;
         tooLarge += result.skip == BulkSkip::TooLarge;
     }
+    if (ask.ResultFormula && !WorkOutFormula(*ask.ResultFormula, ask.txtNumber.Text(), edits, caption))
+        return;
     Commit(edits, caption + " " + ask.txtNumber.Text());
     if (notNumbers + tooLarge > 0)
         services_.ShowMessage(
             {SkippedCellsText(notNumbers, tooLarge), caption, Buttons::Ok, Icon::Information, Answer::Ok});
+}
+
+bool frmCarTable::WorkOutFormulas(std::vector<CellEdit>& edits, const std::string& caption) {
+    for (CellEdit& edit : edits) {
+        if (!IsFormula(edit.value) || StatCatalogue::Instance()[edit.column].IsText)
+            continue;
+        std::string problem;
+        const std::optional<Formula> formula = Formula::Read(edit.value, problem);
+        if (!formula) {
+            services_.ShowMessage(
+                {FormulaRefusal(edit.value, problem), caption, Buttons::Ok, Icon::Warning, Answer::Ok});
+            return false;
+        }
+        std::vector<CellEdit> one{{edit.row, edit.column, {}}};
+        if (!WorkOutFormula(*formula, edit.value, one, caption))
+            return false;
+        edit.value = std::move(one[0].value);
+    }
+    return true;
+}
+
+// Every result comes from the cars as they are before any is written, so a
+// formula that reads another stat reads it unchanged by the same step.
+bool frmCarTable::WorkOutFormula(const Formula& formula, const std::string& text,
+                                 std::vector<CellEdit>& edits, const std::string& caption) {
+    std::string problem;
+    const CellEdit* refused = nullptr;
+    std::size_t refusals = 0;
+    for (CellEdit& edit : edits) {
+        const CarRow& car = doc_.Cars()[static_cast<std::size_t>(edit.row)];
+        std::string why;
+        if (std::optional<double> number = formula.Number({car[edit.column], edit.column, &car}, why)) {
+            edit.value = ComputedDecimal(*number, car[edit.column]);
+        } else if (refusals++ == 0) {
+            refused = &edit;
+            problem = std::move(why);
+        }
+    }
+    if (!refused)
+        return true;
+    const CarRow& car = doc_.Cars()[static_cast<std::size_t>(refused->row)];
+    std::string where = "for " + std::string(car[VehicleIdentifier]) + ", " +
+                        std::string(StatCatalogue::Instance()[refused->column].StatName);
+    if (refusals > 1)
+        where +=
+            " (and " + std::to_string(refusals - 1) + " more " + (refusals == 2 ? "value" : "values") + ")";
+    services_.ShowMessage(
+        {FormulaRefusal(text, where + ": " + problem), caption, Buttons::Ok, Icon::Warning, Answer::Ok});
+    return false;
 }
 
 void frmCarTable::cmdSetTo_Click() {

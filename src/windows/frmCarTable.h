@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "model/formula.h"
 #include "model/number.h"
 #include "platform/grid.h"
 #include "platform/services.h"
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace kestrix {
+
+// The stat a filter's condition names, as a formula names it.
+int StatColumnNamed(std::string_view name, std::string& problem);
 
 // Every car and every stat at once, beside the main window: sorted, filtered,
 // edited in place and in bulk, copied to and pasted from spreadsheets. Every
@@ -31,8 +35,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     platform::CheckBox chkErrors{"chkErrors"};
     platform::Label lblFilterNote{"lblFilterNote"};
     platform::Label lblCount{"lblCount"};
-    // Sorts and filters by the numbers a bulk edit works on.
-    platform::Grid grdCars{"grdCars", PlainNumber};
+    // Sorts and filters by the numbers a bulk edit works on, and names the stats as formulas do.
+    platform::Grid grdCars{"grdCars", PlainNumber, StatColumnNamed};
     platform::Button cmdSetTo{"cmdSetTo"};
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};
@@ -42,6 +46,9 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     // The tooltip of a stat's column header. The stat's name for now; its
     // meaning and unit belong here once the stat help exists.
     std::string HeaderTip(int column) const;
+
+    // Another window's filter, written into the filter field for the user to read, change or clear.
+    void ShowOnly(const std::string& filter);
 
     // The most cars the compare window shows side by side.
     static constexpr int kMostCompared = 50;
@@ -58,9 +65,6 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void cmdMultiply_Click();
     void cmdCompare_Click();
     void cmdNextError_Click();
-    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z: the document's undo and redo.
-    void Undo_Key();
-    void Redo_Key();
 
   protected:
     bool QueryUnload() override;
@@ -74,11 +78,19 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     bool RowHasError(int row) const override;
     bool Changed(int row, int column) const override { return doc_.IsChangedValue(row, column); }
     void DocumentChanged(const DocumentEvent& event) override;
+    // A cell being typed in keeps its value before a change from elsewhere.
+    void CommitPendingEdits() override { grdCars.KeepTyping(); }
 
     void MapErrors();
     void MarkError(std::size_t car, int column, std::size_t message);
     void ShowCount();
     void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
+    // Each cell's formula worked out over its own value and its car as it is
+    // now; false, with the first refusal told, when any is refused.
+    bool WorkOutFormulas(std::vector<CellEdit>& edits, const std::string& caption);
+    // The formula (typed as text) worked out over every cell of the edits.
+    bool WorkOutFormula(const Formula& formula, const std::string& text, std::vector<CellEdit>& edits,
+                        const std::string& caption);
     void Commit(const std::vector<CellEdit>& edits, std::string caption);
     void ShowRows(bool rowsChanged);
     // The cars the filter keeps and those selected, into the focus the chart follows.

@@ -72,8 +72,8 @@ void frmChanges::Fill() {
         add({-1, origin}, CarName(saved[static_cast<std::size_t>(origin)]), "(car deleted)", "", "");
     lvChanges.SetRows(std::move(cells));
     const std::size_t listed = entries_.size();
-    std::string count = listed == 0 ? "No value differs from the saved file."
-                                    : std::to_string(doc_.ChangedValueCount()) + " values changed";
+    std::string count =
+        listed == 0 ? "No value differs from the saved file." : ChangedValuesText(doc_.ChangedValueCount());
     if (more > 0)
         count += " (" + std::to_string(more) + " more not listed)";
     lblCount.SetCaption(count);

@@ -16,14 +16,13 @@ using platform::ChartPoint;
 
 namespace {
 
-constexpr const char* kPlaceSetting = "Chart/Place";
 constexpr const char* kPictureFilter = "PNG Picture|*.png|SVG Drawing|*.svg";
 constexpr int kChoiceData = 1000; // a choice source's entry data, above any column
 constexpr int kNotChosen = -2;    // a car the table's filter leaves out of the scatter
 
-// Six significant digits: bin edges are sums of fractions and should read as people write them.
-std::string Short(double value, int digits = 6) {
-    return PlainDecimal(RoundedToDigits(value, digits));
+// Six significant digits, as people write a limit.
+std::string Short(double value) {
+    return PlainDecimal(RoundedToDigits(value, 6));
 }
 
 std::string CarsText(std::size_t count) {
@@ -64,62 +63,87 @@ ChoiceSource FlagSource(int flag) {
 
 // The bins.
 
-Binning::Binning(double minimum, double maximum, double lowest, double highest)
-    : minimum_(minimum), maximum_(maximum), width_(maximum > minimum ? (maximum - minimum) / kInside : 1) {
-    const auto outside = [this](double reach, int& bins, bool& open) {
-        if (reach <= 0)
-            return;
-        const double needed = std::ceil(reach / width_);
-        bins = static_cast<int>(std::min<double>(std::max(needed, 1.0), kMostOutside));
-        open = needed > kMostOutside;
-    };
-    outside(minimum - lowest, below_, openBelow_);
-    outside(highest - maximum, above_, openAbove_);
+Binning::Binning(double minimum, double maximum, const std::vector<double>& values)
+    : minimum_(minimum), maximum_(maximum) {
+    double lowest = minimum, highest = maximum, lowInside = maximum, highInside = minimum;
+    if (!values.empty())
+        lowest = highest = values.front();
+    for (const double value : values) {
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+        if (value >= minimum && value <= maximum)
+            lowInside = std::min(lowInside, value), highInside = std::max(highInside, value);
+    }
+    if (lowInside > highInside) // no value inside: the bins span the values, else the allowed range
+        std::tie(lowInside, highInside) =
+            values.empty() ? std::pair(minimum, maximum) : std::pair(lowest, highest);
+    const double step =
+        platform::RoundStep(highInside > lowInside ? (highInside - lowInside) / kAbout
+                                                   : std::max(std::abs(lowInside), 1.0) / kAbout);
+    // Edges are whole steps, written with the digits a person would write.
+    const auto edge = [step](double steps) { return RoundedToDigits(steps * step, 12); };
+    double from = edge(std::floor(lowest / step));
+    if (lowest >= minimum) {
+        from = std::max(minimum, edge(std::floor(lowInside / step)));
+    } else if (const double farthest = edge(std::floor(minimum / step) - kMostOutside); lowest < farthest) {
+        from = farthest;
+        openBelow_ = true;
+    }
+    double to = edge(std::floor(highest / step) + 1);
+    if (highest <= maximum) {
+        to = std::min(maximum, edge(std::floor(highInside / step) + 1));
+    } else if (const double farthest = edge(std::ceil(maximum / step) + kMostOutside); highest >= farthest) {
+        to = farthest;
+        openAbove_ = true;
+    }
+    if (to <= from) // every value is the maximum, on a whole step
+        from = to - step;
+    edges_ = {from};
+    for (double steps = std::floor(from / step) + 1; edge(steps) < to; ++steps)
+        edges_.push_back(edge(steps));
+    edges_.push_back(to);
+    for (const double limit : {minimum, maximum})
+        if (limit > from && limit < to)
+            edges_.push_back(limit);
+    std::sort(edges_.begin(), edges_.end());
+    edges_.erase(std::unique(edges_.begin(), edges_.end()), edges_.end());
 }
 
 int Binning::Index(double value) const {
-    const auto steps = [this](double reach, int most) {
-        return static_cast<int>(std::clamp<double>(std::ceil(reach / width_), 1, std::max(most, 1)));
-    };
-    int bin = 0;
-    if (value < minimum_)
-        bin = below_ - steps(minimum_ - value, below_);
-    else if (value > maximum_)
-        bin = below_ + kInside + steps(value - maximum_, above_) - 1;
-    else
-        bin = below_ + std::clamp(static_cast<int>(std::floor((value - minimum_) / width_)), 0, kInside - 1);
+    int bin = static_cast<int>(std::upper_bound(edges_.begin(), edges_.end(), value) - edges_.begin()) - 1;
+    if (bin > 0 && value == maximum_ && edges_[static_cast<std::size_t>(bin)] == maximum_)
+        --bin;
     return std::clamp(bin, 0, Count() - 1);
 }
 
-std::string Binning::Label(int bin) const {
-    double from = 0, to = 0;
-    if (bin < below_) {
-        const int step = below_ - bin;
-        from = minimum_ - step * width_;
-        to = minimum_ - (step - 1) * width_;
-        if (bin == 0 && openBelow_)
-            return "under " + Short(to);
-    } else if (bin >= below_ + kInside) {
-        const int step = bin - below_ - kInside + 1;
-        from = maximum_ + (step - 1) * width_;
-        to = maximum_ + step * width_;
-        if (bin == Count() - 1 && openAbove_)
-            return "over " + Short(from);
-    } else {
-        const int inside = bin - below_;
-        from = minimum_ + inside * width_;
-        to = inside == kInside - 1 ? maximum_ : minimum_ + (inside + 1) * width_;
-    }
-    return Short(from) + " to " + Short(to);
+bool Binning::Outside(int bin) const {
+    return edges_[static_cast<std::size_t>(bin) + 1] <= minimum_ ||
+           edges_[static_cast<std::size_t>(bin)] >= maximum_;
 }
 
-std::string Binning::Tick(int bin) const {
+int Binning::EdgeOf(double value) const {
+    const auto found = std::find(edges_.begin(), edges_.end(), value);
+    return found == edges_.end() ? -1 : static_cast<int>(found - edges_.begin());
+}
+
+std::string Binning::Label(int bin) const {
+    const double from = edges_[static_cast<std::size_t>(bin)], to = edges_[static_cast<std::size_t>(bin) + 1];
     if (bin == 0 && openBelow_)
-        return "<" + Short(minimum_ - below_ * width_ + width_, 4);
+        return "under " + PlainDecimal(to);
     if (bin == Count() - 1 && openAbove_)
-        return ">" + Short(maximum_ + (above_ - 1) * width_, 4);
-    const int inside = bin - below_;
-    return Short(minimum_ + inside * width_, 4);
+        return "over " + PlainDecimal(from);
+    return PlainDecimal(from) + " to " + PlainDecimal(to);
+}
+
+std::string Binning::Filter(int bin, std::string_view stat) const {
+    const double from = edges_[static_cast<std::size_t>(bin)], to = edges_[static_cast<std::size_t>(bin) + 1];
+    std::string filter;
+    if (bin > 0 || !openBelow_)
+        filter = std::string(stat) + (from == maximum_ ? " > " : " >= ") + PlainDecimal(from);
+    if (bin < Count() - 1 || !openAbove_)
+        filter += (filter.empty() ? "" : " and ") + std::string(stat) + (to == maximum_ ? " <= " : " < ") +
+                  PlainDecimal(to);
+    return filter;
 }
 
 const std::vector<ChoiceSource>& ChoiceSources() {
@@ -147,8 +171,10 @@ frmChart::frmChart(Document& doc, platform::Services& services, std::shared_ptr<
     chkFilter.Click = [this] { chkFilter_Click(); };
     cmdExport.Click = [this] { cmdExport_Click(); };
     cmdClose.Click = [this] { cmdClose_Click(); };
-    chtStats.PointText = [this](int point) { return PointText(point); };
-    chtStats.PointClick = [this](int point) { chtStats_PointClick(point); };
+    chtStats.PointText = [this](const std::vector<int>& points) { return PointText(points); };
+    chtStats.PointClick = [this](const std::vector<int>& points) { chtStats_PointClick(points); };
+    chtStats.BarText = [this](int bar) { return BarText(bar); };
+    chtStats.BarClick = [this](int bar) { chtStats_BarClick(bar); };
     Focus.Join({&cboKind, &cboStat, &cboAgainst, &chkFilter, &chtStats, &cmdExport, &cmdClose});
     doc_.Observe(*this);
     focus_->Observe(*this);
@@ -163,14 +189,13 @@ void frmChart::Form_Load() {
     SetCaption("Stat Chart");
     SetResizable(true);
     SetMinMaxBoxes(true);
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
     CancelButton = &cmdClose;
     lblKind.SetCaption("&Kind:");
     lblStat.SetCaption("&Stat:");
     lblAgainst.SetCaption("&Against:");
-    cboKind.SetSpokenName("Kind");
-    cboStat.SetSpokenName("Stat");
-    cboAgainst.SetSpokenName("Against");
+    NameAfter(cboKind, lblKind);
+    NameAfter(cboStat, lblStat);
+    NameAfter(cboAgainst, lblAgainst);
     chkFilter.SetCaption("&Only the cars the car table shows");
     cmdExport.SetCaption("&Export...");
     cmdClose.SetCaption("Close");
@@ -178,12 +203,6 @@ void frmChart::Form_Load() {
                         {"Two stats against each other", Scatter},
                         {"Counts of a choice stat", Counts}});
     cboKind.SetListIndex(Scatter);
-}
-
-bool frmChart::QueryUnload() {
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
-    return true;
 }
 
 void frmChart::FillStatLists() {
@@ -293,8 +312,10 @@ void frmChart::FocusChanged() {
     chtStats.SetHighlighted(HighlightedPoints());
 }
 
+// The chart follows the table's filter, unless the filter is what a bar of this chart wrote.
 bool frmChart::Filtered() const {
-    return chkFilter.Value() != 0 && focus_->Shown().has_value();
+    return chkFilter.Value() != 0 && focus_->Shown().has_value() &&
+           (askedFilter_.empty() || focus_->Filter() != askedFilter_);
 }
 
 std::vector<int> frmChart::ChosenCars() const {
@@ -348,6 +369,7 @@ void frmChart::Draw() {
     const int stat = StatColumn();
     pointCars_.clear();
     carPoints_.clear();
+    barFilters_.clear();
     switch (cboKind.ListIndex()) {
     case Distribution:
         DrawDistribution(cars, stat);
@@ -369,26 +391,24 @@ void frmChart::Draw() {
 
 void frmChart::DrawDistribution(const std::vector<int>& cars, int column) {
     std::vector<std::pair<double, bool>> values;
+    std::vector<double> numbers;
     values.reserve(cars.size());
     int noNumber = 0;
     for (const int car : cars) {
-        if (const std::optional<double> value = Number(car, column))
+        if (const std::optional<double> value = Number(car, column)) {
             values.emplace_back(*value, highlighted_[static_cast<std::size_t>(car)]);
-        else
+            numbers.push_back(*value);
+        } else {
             ++noNumber;
+        }
     }
     const StatDef& def = StatCatalogue::Instance()[column];
-    double lowest = def.Minimum, highest = def.Maximum;
-    for (const auto& [value, selected] : values) {
-        lowest = std::min(lowest, value);
-        highest = std::max(highest, value);
-    }
-    const Binning bins(def.Minimum, def.Maximum, lowest, highest);
+    const Binning bins(def.Minimum, def.Maximum, numbers);
     std::vector<ChartBar> bars(static_cast<std::size_t>(bins.Count()));
     for (int bin = 0; bin < bins.Count(); ++bin) {
         bars[static_cast<std::size_t>(bin)].label = bins.Label(bin);
         bars[static_cast<std::size_t>(bin)].marked = bins.Outside(bin);
-        bars[static_cast<std::size_t>(bin)].tick = bins.Tick(bin);
+        barFilters_.push_back(bins.Filter(bin, def.StatName));
     }
     for (const auto& [value, selected] : values) {
         ChartBar& bar = bars[static_cast<std::size_t>(bins.Index(value))];
@@ -397,8 +417,12 @@ void frmChart::DrawDistribution(const std::vector<int>& cars, int column) {
     }
     const std::string name(def.StatName);
     chtStats.SetTitles("Distribution of " + name, name + ", " + CarsText(values.size()), name, "Cars");
-    chtStats.SetBars(std::move(bars), {{bins.MinimumEdge(), "Minimum " + Short(def.Minimum)},
-                                       {bins.MaximumEdge(), "Maximum " + Short(def.Maximum)}});
+    std::vector<ChartLimit> limits;
+    if (bins.MinimumEdge() >= 0)
+        limits.push_back({bins.MinimumEdge(), "Minimum " + Short(def.Minimum)});
+    if (bins.MaximumEdge() >= 0)
+        limits.push_back({bins.MaximumEdge(), "Maximum " + Short(def.Maximum)});
+    chtStats.SetBars(std::move(bars), std::move(limits));
     lblNote.SetCaption(NoNumberNote(noNumber, column));
 }
 
@@ -436,8 +460,8 @@ void frmChart::DrawScatter(const std::vector<int>& cars, int columnY, int column
 void frmChart::DrawCounts(const std::vector<int>& cars, const ChoiceSource& source) {
     std::vector<ChartBar> bars;
     for (const std::string& entry : source.entries)
-        bars.push_back({entry, 0, 0, false, {}});
-    ChartBar unknown{"Unknown", 0, 0, true, {}};
+        bars.push_back({entry, 0, 0, false});
+    ChartBar unknown{"Unknown", 0, 0, true};
     for (const int car : cars) {
         const int entry = source.entryOf(doc_.Cars()[static_cast<std::size_t>(car)][source.column]);
         ChartBar& bar = entry < 0 ? unknown : bars[static_cast<std::size_t>(entry)];
@@ -454,17 +478,63 @@ void frmChart::DrawCounts(const std::vector<int>& cars, const ChoiceSource& sour
                                          : std::string());
 }
 
-std::string frmChart::PointText(int point) const {
-    const int car = pointCars_.at(static_cast<std::size_t>(point));
-    const CarRow& row = doc_.Cars().at(static_cast<std::size_t>(car));
-    return std::string(row[VehicleIdentifier]) + "\n" + std::string(StatName(scatterY_)) + ": " +
-           std::string(row[scatterY_]) + "\n" + std::string(StatName(scatterX_)) + ": " +
-           std::string(row[scatterX_]);
+std::string frmChart::PointText(const std::vector<int>& points) const {
+    constexpr std::size_t kMostNamed = 12;
+    const auto values = [this](const CarRow& car, std::string_view between) {
+        return std::string(StatName(scatterY_)) + ": " + std::string(car[scatterY_]) + std::string(between) +
+               std::string(StatName(scatterX_)) + ": " + std::string(car[scatterX_]);
+    };
+    std::string text = points.size() == 1 ? std::string() : CarsText(points.size()) + " here:";
+    for (std::size_t i = 0; i < points.size() && i < kMostNamed; ++i) {
+        const CarRow& car =
+            doc_.Cars().at(static_cast<std::size_t>(pointCars_.at(static_cast<std::size_t>(points[i]))));
+        text += points.size() == 1
+                    ? std::string(car[VehicleIdentifier]) + "\n" + values(car, "\n")
+                    : "\n" + std::string(car[VehicleIdentifier]) + " (" + values(car, ", ") + ")";
+    }
+    if (points.size() > kMostNamed)
+        text += "\nand " + std::to_string(points.size() - kMostNamed) + " more";
+    return text;
 }
 
-void frmChart::chtStats_PointClick(int point) {
+std::string frmChart::BarText(int bar) const {
+    const ChartBar& shown = chtStats.Bars().at(static_cast<std::size_t>(bar));
+    std::string text = shown.label + ": " + CarsText(static_cast<std::size_t>(shown.count));
+    if (shown.highlighted > 0)
+        text += ", " + std::to_string(shown.highlighted) + " selected in the car table";
+    if (!BarFilter(bar).empty())
+        text += "\nA click shows them in the car table.";
+    return text;
+}
+
+// Empty for a bar with no cars to show, and for the counts of a choice, which have no filter of their own.
+std::string frmChart::BarFilter(int bar) const {
+    const auto index = static_cast<std::size_t>(bar);
+    return index < barFilters_.size() && chtStats.Bars().at(index).count > 0 ? barFilters_[index]
+                                                                             : std::string();
+}
+
+void frmChart::chtStats_PointClick(const std::vector<int>& points) {
     // The main window shows the car, and the car table selects its row.
-    doc_.AskToShow(pointCars_.at(static_cast<std::size_t>(point)), -1);
+    if (points.size() == 1)
+        return doc_.AskToShow(pointCars_.at(static_cast<std::size_t>(points.front())), -1);
+    mnuPointCars.Entries.clear();
+    pointCarEntries_.clear();
+    for (const int point : points) {
+        const int car = pointCars_.at(static_cast<std::size_t>(point));
+        auto entry =
+            std::make_unique<platform::MenuEntry>("mnuPointCar" + std::to_string(pointCarEntries_.size()));
+        entry->SetCaption(std::string(doc_.Cars().at(static_cast<std::size_t>(car))[VehicleIdentifier]));
+        entry->Click = [this, car] { doc_.AskToShow(car, -1); };
+        mnuPointCars.Entries.push_back(entry.get());
+        pointCarEntries_.push_back(std::move(entry));
+    }
+    services_.ShowPopupMenu(mnuPointCars);
+}
+
+void frmChart::chtStats_BarClick(int bar) {
+    if (const std::string filter = BarFilter(bar); !filter.empty())
+        focus_->AskToFilter(askedFilter_ = filter);
 }
 
 void frmChart::cmdExport_Click() {

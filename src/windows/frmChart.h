@@ -16,28 +16,33 @@
 
 namespace kestrix {
 
-// The bins of a histogram: equal bins across the allowed range, and bins of
-// the same width outside it as far as the values reach (at most kMostOutside
-// on a side, the outermost taking every value beyond).
+// The bins of a histogram: bins of a round width across the values (1, 2, 2.5
+// or 5 times a power of ten, about kAbout of them over the values inside the
+// allowed range), with the allowed minimum and maximum as bin edges, so that a
+// bin lies wholly inside or outside the range; at most kMostOutside bins beyond
+// the limits on a side, the outermost then taking every value beyond.
 class Binning {
   public:
-    static constexpr int kInside = 20;
+    static constexpr int kAbout = 16;
     static constexpr int kMostOutside = 10;
-    Binning(double minimum, double maximum, double lowest, double highest);
-    int Count() const { return below_ + kInside + above_; }
+    Binning(double minimum, double maximum, const std::vector<double>& values);
+    int Count() const { return static_cast<int>(edges_.size()) - 1; }
+    // A bin holds its lower edge and the values up to its upper one; the maximum belongs to the bin it ends.
     int Index(double value) const;
-    bool Outside(int bin) const { return bin < below_ || bin >= below_ + kInside; }
-    // The edge of the allowed minimum and maximum, as the left edge of a bin.
-    int MinimumEdge() const { return below_; }
-    int MaximumEdge() const { return below_ + kInside; }
-    // "1 to 2500.95"; the outermost bins beyond the values "under -10" or "over 300" when open-ended.
+    bool Outside(int bin) const;
+    // The edge of the allowed minimum and maximum, as the left edge of a bin; -1 when it lies beyond the
+    // bins.
+    int MinimumEdge() const { return EdgeOf(minimum_); }
+    int MaximumEdge() const { return EdgeOf(maximum_); }
+    // "1000 to 1500"; the outermost bins beyond the values "under -10" or "over 300" when open-ended.
     std::string Label(int bin) const;
-    // The bin's lower edge in four digits, "<-10" and ">300" for the open-ended ones.
-    std::string Tick(int bin) const;
+    // The filter of the car table that keeps the values of the bin: "Mass >= 1000 and Mass < 1500".
+    std::string Filter(int bin, std::string_view stat) const;
 
   private:
-    double minimum_, maximum_, width_;
-    int below_ = 0, above_ = 0;
+    int EdgeOf(double value) const;
+    double minimum_, maximum_;
+    std::vector<double> edges_;
     bool openBelow_ = false, openAbove_ = false;
 };
 
@@ -85,10 +90,13 @@ class frmChart : public platform::Window, private DocumentObserver, private CarF
     void chkFilter_Click();
     void cmdExport_Click();
     void cmdClose_Click();
-    void chtStats_PointClick(int point);
+    // One car is shown in the main window; of several on one place, the user chooses from a menu.
+    void chtStats_PointClick(const std::vector<int>& points);
+    // A bar of a distribution writes its range into the car table's filter.
+    void chtStats_BarClick(int bar);
 
-  protected:
-    bool QueryUnload() override;
+    // The cars of a place where several points coincide, to choose from.
+    platform::MenuEntry mnuPointCars{"mnuPointCars"};
 
   private:
     void DocumentChanged(const DocumentEvent& event) override;
@@ -105,7 +113,9 @@ class frmChart : public platform::Window, private DocumentObserver, private CarF
     bool Filtered() const;
     std::vector<int> ChosenCars() const;
     std::optional<double> Number(int car, int column) const;
-    std::string PointText(int point) const;
+    std::string PointText(const std::vector<int>& points) const;
+    std::string BarText(int bar) const;
+    std::string BarFilter(int bar) const;
     std::string NoNumberNote(int count, int column) const;
     int StatColumn() const;
 
@@ -121,6 +131,11 @@ class frmChart : public platform::Window, private DocumentObserver, private CarF
     std::vector<int> carPoints_;
     // The cars of the table's filter the chart was drawn with.
     std::optional<std::vector<int>> drawnFilter_;
+    // The filter of each bar of a distribution, and the last one a bar wrote into the car table:
+    // the chart does not narrow itself to the bar that was clicked.
+    std::vector<std::string> barFilters_;
+    std::string askedFilter_;
+    std::vector<std::unique_ptr<platform::MenuEntry>> pointCarEntries_;
     int scatterX_ = -1, scatterY_ = -1;
     std::string lastExport_;
 };

@@ -162,6 +162,9 @@ frmComments::frmComments(Document& doc)
     lblComments[1].SetCaption("[ STATS GO IN HERE ]");
     lblComments[2].SetCaption("After stats :");
     lblComments[3].SetCaption("Author :");
+    NameAfter(txtBefore, lblComments[0]);
+    NameAfter(txtAfter, lblComments[2]);
+    NameAfter(txtAuthor, lblComments[3]);
     cmdOK.SetCaption("&OK");
     cmdClose.SetCaption("&Cancel");
     CancelButton = &cmdClose;
@@ -223,7 +226,11 @@ void frmComments::cmdOK_Click() {
     std::vector<std::pair<DocumentText, std::string>> texts;
     for (const CommentField& shown : kFields)
         texts.emplace_back(shown.text, Kept((this->*shown.field).Text(), shown.text));
-    doc_.Commit(TextsChange(doc_.Data(), texts, "Edit Comments"));
+    Change change = TextsChange(doc_.Data(), texts, "Edit Comments");
+    // OK marks the file changed even when nothing was edited: a step like any other, which undo takes back.
+    if (change.Empty())
+        change.texts.push_back({DocumentText::Author, doc_.Data().Author, doc_.Data().Author});
+    doc_.Commit(std::move(change));
     Unload();
 }
 

@@ -27,6 +27,8 @@ frmImportExport::frmImportExport(Document& doc, CarExchange& exchange, platform:
     : Window("frmImportExport"), doc_(doc), exchange_(exchange), services_(services) {
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Exported File :");
+    NameAfter(lvLeft, Label1);
+    NameAfter(lvRight, Label2);
     cmdCopyRight.SetCaption(">");
     cmdCopyLeft.SetCaption("<");
     cmdCancel.SetCaption("&Cancel");

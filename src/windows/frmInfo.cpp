@@ -12,6 +12,7 @@ namespace kestrix {
 frmInfo::frmInfo() : Window("frmInfo"), lvProperties("lvProperties", {"Property", "Value"}) {
     SetCaption("Stat Properties");
     lblStats.SetCaption("Stats :");
+    NameAfter(cboStats, lblStats);
     Command1.SetCaption("&Ok");
     DefaultButton = &Command1;
     cboStats.Click = [this] { cboStats_Click(); };

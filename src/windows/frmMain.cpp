@@ -7,6 +7,7 @@
 #include "windows/file_dialogs.h"
 #include "windows/frmInfo.h"
 #include "windows/frmPreferences.h"
+#include "windows/git_merge.h"
 
 #include <algorithm>
 
@@ -52,6 +53,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuCompareFile_Click},
     {&frmMain::mnuCompareSaved, &frmMain::mnuFile, "Compare with Sa&ved", Shortcut::None, Needs::Document,
      &frmMain::mnuCompareSaved_Click},
+    {&frmMain::mnuResolveMerge, &frmMain::mnuFile, "Resolve Mer&ge...", Shortcut::None, Needs::Document,
+     &frmMain::mnuResolveMerge_Click},
     {&frmMain::sep1, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImport, &frmMain::mnuFile, "&Import", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "&Car Statistics...", Shortcut::None, Needs::Document,
@@ -90,14 +93,14 @@ const MenuItem kMenus[] = {
      &frmMain::mnuFileComments_Click},
     {&frmMain::mnuChart, &frmMain::mnuTools, "Stat &Chart...", Shortcut::None, Needs::Document,
      &frmMain::mnuChart_Click},
+    {&frmMain::mnuFixRange, &frmMain::mnuTools, "Fix &Out-of-Range Values...", Shortcut::None,
+     Needs::Document, &frmMain::mnuFixRange_Click},
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAbout, &frmMain::mnuHelp, "&About", Shortcut::None, Needs::Nothing,
      &frmMain::mnuAbout_Click},
 };
-
-constexpr const char* kPlaceSetting = "Main/Place";
 
 // The question names the file that is open.
 std::string CloseQuestion(const std::string& path) {
@@ -131,13 +134,15 @@ frmMain::frmMain(Document& doc, platform::Services& services)
       lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc), services_(services), session_(doc),
       recent_(services),
       stats_(doc, services, {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags}),
-      side_(doc, services) {
+      side_(doc, services, *this) {
     SetResizable(true);
     SetMinMaxBoxes(true);
-    SetPlace(platform::PlacementOf(services_.ReadSetting(kPlaceSetting)));
+    RememberPlace(services_, "Main/Place");
     Label1.SetCaption("Cars :");
     Label2.SetCaption("Errors :");
     cmdViewErrors.SetCaption("View all errors ...");
+    NameAfter(cboCars, Label1);
+    NameAfter(lvErrors, Label2);
     mnuRedo.OtherKey = Shortcut::CtrlShiftZ;
     BuildMenus();
     ConnectHandlers();
@@ -277,12 +282,12 @@ void frmMain::txtStat_GotFocus(int index) {
 }
 
 void frmMain::txtStat_LostFocus(int index) {
-    stats_.ResolveRelativeInput(ShownRow(), index, true);
+    stats_.ResolveFormula(ShownRow(), index, true);
     StatsToArray();
 }
 
 void frmMain::txtStat_Commit(int index) {
-    stats_.ResolveRelativeInput(ShownRow(), index, true);
+    stats_.ResolveFormula(ShownRow(), index, true);
     StatsToArray();
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
     field.Select(0, field.Text().size());
@@ -292,8 +297,10 @@ void frmMain::txtStat_Revert(int index) {
     stats_.Revert(ShownRow(), index);
 }
 
+// The shown car's edits, and what was typed in the other windows, are kept before a command goes on.
 void frmMain::StatsToArray() {
     KeepFieldEdits();
+    doc_.CommitPendingEdits();
     ReportRecoveryProblem();
 }
 
@@ -572,6 +579,7 @@ void frmMain::mnuRemoveMissing_Click() {
 }
 
 void frmMain::mnuSave_Click() {
+    StatsToArray();
     if (doc_.Modified())
         SaveFile();
 }
@@ -623,8 +631,6 @@ bool frmMain::QueryUnload() {
     StatsToArray();
     if (doc_.Modified() && !AskToSaveChanges())
         return false;
-    if (Place())
-        services_.WriteSetting(kPlaceSetting, platform::PlacementText(*Place()));
     // The windows beside this one close with it; comments typed but not confirmed go with theirs.
     side_.CloseAll();
     session_.Close();
@@ -779,6 +785,13 @@ void frmMain::mnuCarTable_Click() {
     side_.OpenCarTable();
 }
 
+// Every value out of range, to fix in one step.
+
+void frmMain::mnuFixRange_Click() {
+    StatsToArray();
+    side_.ShowFixRange();
+}
+
 // The stat chart.
 
 void frmMain::mnuChart_Click() {
@@ -812,9 +825,9 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
         ShowErrors(event.errors);
         break;
     case DocumentEvent::Kind::Show:
+        // Shown, not raised: the user goes on in the window that asked.
         StatsToArray();
         ShowValue(event.row, event.column);
-        BringToFront();
         return;
     }
     ShowState();
@@ -860,9 +873,7 @@ void frmMain::ShowState() {
     mnuUndo.SetCaption(undo ? "&Undo " + undo->caption : "&Undo");
     mnuRedo.SetCaption(redo ? "&Redo " + redo->caption : "&Redo");
     const std::size_t changed = doc_.ChangedValueCount();
-    lblChanges.SetCaption(!loaded || changed == 0 ? ""
-                          : changed == 1          ? "1 value changed"
-                                                  : std::to_string(changed) + " values changed");
+    lblChanges.SetCaption(!loaded || changed == 0 ? "" : ChangedValuesText(changed));
 }
 
 void frmMain::mnuUndo_Click() {
@@ -901,6 +912,31 @@ void frmMain::mnuCompareFile_Click() {
 void frmMain::mnuCompareSaved_Click() {
     StatsToArray();
     side_.OpenCompare(doc_.FilePath(), "Compare with Saved");
+}
+
+void frmMain::mnuResolveMerge_Click() {
+    StatsToArray();
+    const std::string& path = doc_.FilePath();
+    platform::ProcessRunner* processes = services_.Processes();
+    if (!processes) {
+        ReportFailure("Cannot ask git about \"" + path + "\": this editor runs no other program");
+        return;
+    }
+    GitMergeVersions git;
+    {
+        platform::BusyPointer busy(services_);
+        git = AskGitForMergeVersions(*processes, path);
+    }
+    if (git.kind == GitMergeVersions::Kind::Failed) {
+        ReportFailure(git.message);
+        return;
+    }
+    if (git.kind == GitMergeVersions::Kind::NotMerging) {
+        services_.ShowMessage({git.message, "Resolve Merge", Buttons::Ok, Icon::Information, Answer::Ok});
+        return;
+    }
+    if (side_.ShowMerge(std::move(git.bytes), path))
+        ShowNote("Merged. Save the file, then tell git it is resolved: git add");
 }
 
 } // namespace kestrix

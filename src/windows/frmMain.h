@@ -46,8 +46,9 @@ class frmMain : public platform::Window, private DocumentObserver {
 
     platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, mnuRecent{"mnuRecent"}, sep3{"sep3"},
         mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuSaveTidied{"mnuSaveTidied"}, mnuRevert{"mnuRevert"},
-        mnuCompareFile{"mnuCompareFile"}, mnuCompareSaved{"mnuCompareSaved"}, sep1{"sep1"},
-        mnuImport{"mnuImport"}, mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
+        mnuCompareFile{"mnuCompareFile"}, mnuCompareSaved{"mnuCompareSaved"},
+        mnuResolveMerge{"mnuResolveMerge"}, sep1{"sep1"}, mnuImport{"mnuImport"},
+        mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
         mnuChanges{"mnuChanges"}, sep5{"sep5"}, mnuCopyCarLine{"mnuCopyCarLine"},
@@ -55,7 +56,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
-        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"};
+        mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"},
+        mnuFixRange{"mnuFixRange"};
     // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
     std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
     platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
@@ -141,6 +143,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuCarTable_Click();
     // The stat chart, beside this window.
     void mnuChart_Click();
+    // Every value out of range, each with its repair, to fix in one step.
+    void mnuFixRange_Click();
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits();
     // Shows the car of this row, and the page and control of the column when there is one.
@@ -149,6 +153,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // Comparing the document with another file, and taking values from it.
     void mnuCompareFile_Click();
     void mnuCompareSaved_Click();
+    // Asks git whether the open file is unmerged, and resolves its conflicts in the merge window.
+    void mnuResolveMerge_Click();
 
   protected:
     bool QueryUnload() override;

@@ -1,6 +1,7 @@
 #include "windows/side_windows.h"
 
 #include "cars/cars.h"
+#include "compare/merge_files.h"
 #include "handling_file/file_read.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
@@ -12,21 +13,32 @@
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
 #include "windows/frmPasteCars.h"
+#include "windows/frmFixRange.h"
+#include "windows/frmMerge.h"
 #include "windows/frmPreferences.h"
 
 namespace kestrix {
 
-namespace {
-
-template <class Form, class Opened>
-void OpenBeside(platform::Services& services, std::weak_ptr<Form>& window, std::shared_ptr<Opened> opened) {
-    window = opened;
-    services.ShowBeside(std::move(opened));
+SideWindows::SideWindows(Document& doc, platform::Services& services, const platform::Window& main)
+    : doc_(doc), services_(services), main_(main) {
+    focus_->FilterWanted = [this](const std::string& filter) { ShowFiltered(filter); };
 }
 
-} // namespace
+// The windows beside may outlive the main window for a moment: they no longer reach it.
+SideWindows::~SideWindows() {
+    focus_->FilterWanted = nullptr;
+    const std::shared_ptr<platform::Window> open[] = {comments_.lock(), carTable_.lock(), changes_.lock(),
+                                                      compareFiles_.lock(), chart_.lock()};
+    for (const auto& window : open)
+        if (window)
+            window->StandBeside(nullptr);
+}
 
-SideWindows::SideWindows(Document& doc, platform::Services& services) : doc_(doc), services_(services) {}
+void SideWindows::OpenBeside(std::shared_ptr<platform::Window> window, std::string key) {
+    window->StandBeside(&main_);
+    window->RememberPlace(services_, std::move(key));
+    services_.ShowBeside(std::move(window));
+}
 
 void SideWindows::ShowAbout() {
     frmAbout about(services_);
@@ -119,18 +131,42 @@ bool SideWindows::BroughtToFront(Kind kind) {
 void SideWindows::OpenCarTable() {
     auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
     table->Form_Load();
-    OpenBeside(services_, carTable_, std::move(table));
+    carTable_ = table;
+    OpenBeside(std::move(table), "CarTable/Place");
+}
+
+void SideWindows::ShowFiltered(const std::string& filter) {
+    if (!BroughtToFront(Kind::CarTable))
+        OpenCarTable();
+    if (const auto table = std::dynamic_pointer_cast<frmCarTable>(carTable_.lock()))
+        table->ShowOnly(filter);
+}
+
+void SideWindows::ShowFixRange() {
+    frmFixRange form(doc_, services_);
+    {
+        platform::BusyPointer busy(services_);
+        form.Form_Load();
+    }
+    if (form.FindingCount() == 0) {
+        services_.ShowMessage({"Every value is within its limits: there is nothing to fix.", form.Caption(),
+                               platform::Buttons::Ok, platform::Icon::Information, platform::Answer::Ok});
+        return;
+    }
+    services_.ShowModal(form);
 }
 
 void SideWindows::OpenChart() {
     auto chart = std::make_shared<frmChart>(doc_, services_, focus_);
     chart->Form_Load();
-    OpenBeside(services_, chart_, std::move(chart));
+    chart_ = chart;
+    OpenBeside(std::move(chart), "Chart/Place");
 }
 
 void SideWindows::OpenChanges() {
     auto changes = std::make_shared<frmChanges>(doc_);
-    OpenBeside(services_, changes_, std::move(changes));
+    changes_ = changes;
+    OpenBeside(std::move(changes), "Changes/Place");
 }
 
 void SideWindows::ShowComments() {
@@ -143,7 +179,7 @@ void SideWindows::ShowComments() {
     comments = std::make_shared<frmComments>(doc_);
     comments->Fill();
     comments_ = comments;
-    services_.ShowBeside(std::move(comments));
+    OpenBeside(std::move(comments), "Comments/Place");
 }
 
 void SideWindows::OpenCompare(const std::string& path, const std::string& caption) {
@@ -163,7 +199,32 @@ void SideWindows::OpenCompare(const std::string& path, const std::string& captio
     compare->Form_Load();
     compare->SetCaption(caption);
     compareFiles_ = compare;
-    services_.ShowBeside(std::move(compare));
+    OpenBeside(std::move(compare), "CompareFiles/Place");
+}
+
+bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::string& path) {
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    MergeVersions read;
+    {
+        platform::BusyPointer busy(services_);
+        read =
+            ParseMergeVersions(std::move(versions), {"the base of " + name, "our " + name, "their " + name});
+    }
+    if (!read.error.empty()) {
+        ReportFailure(services_, read.error);
+        return false;
+    }
+    const auto take = [this](const HandlingDocument& merged) -> std::string {
+        if (std::string refusal = MergedCarsRefusal(merged); !refusal.empty())
+            return refusal;
+        doc_.CommitPendingEdits();
+        doc_.Commit(ReplacementChange(doc_.Data(), merged, "Resolve Merge"));
+        return {};
+    };
+    frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers());
+    form.Form_Load();
+    services_.ShowModal(form);
+    return form.Saved();
 }
 
 void SideWindows::CloseAll() {

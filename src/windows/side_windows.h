@@ -8,6 +8,7 @@
 #include "windows/car_focus.h"
 #include "windows/frmImportExport.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,9 +22,14 @@ class frmCompareFiles;
 
 // The windows the main window opens on its document: beside it, each once and
 // brought to the front when asked for again, or blocking it until they close.
+// A window beside it stands beside the main window: the main menu's keys work
+// there too, and it opens where it was last, else beside the main window.
 class SideWindows {
   public:
-    SideWindows(Document& doc, platform::Services& services);
+    SideWindows(Document& doc, platform::Services& services, const platform::Window& main);
+    SideWindows(const SideWindows&) = delete;
+    SideWindows& operator=(const SideWindows&) = delete;
+    ~SideWindows();
 
     void ShowAbout();
     void ShowPreferences();
@@ -37,6 +43,8 @@ class SideWindows {
     void ShowPasteCars(CarPaste paste);
     // Every row of the error list; the car and stat of the value the user asked to go to.
     std::optional<std::pair<std::string, int>> ShowAllErrors(const platform::ColumnList& errors);
+    // Every finding of the check with its repair; a document without one says so instead.
+    void ShowFixRange();
 
     enum class Kind { CarTable, Chart, Changes };
     // Brings the window to the front when it is open; false when it is not.
@@ -48,14 +56,23 @@ class SideWindows {
     void ShowComments();
     // Reads path and compares the document with it; a new comparison replaces the window of the last.
     void OpenCompare(const std::string& path, const std::string& caption);
+    // The merge window on the versions of the open file at path (base, ours,
+    // theirs); its save takes the merged file into the document as one step.
+    // True when it did.
+    bool ShowMerge(std::array<std::string, 3> versions, const std::string& path);
     // As the main window closes: comments typed but not confirmed go with their window.
     void CloseAll();
 
   private:
     std::weak_ptr<platform::Window>& Slot(Kind kind);
+    // Shows the window beside the main window, at the place kept under key.
+    void OpenBeside(std::shared_ptr<platform::Window> window, std::string key);
+    // The car table shows the cars of a filter another window wrote, opened for it when closed.
+    void ShowFiltered(const std::string& filter);
 
     Document& doc_;
     platform::Services& services_;
+    const platform::Window& main_;
     std::weak_ptr<frmComments> comments_;
     std::weak_ptr<platform::Window> carTable_;
     std::weak_ptr<platform::Window> changes_;

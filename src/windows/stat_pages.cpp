@@ -1,5 +1,6 @@
 #include "windows/stat_pages.h"
 
+#include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
 
@@ -90,37 +91,14 @@ StatPageBinding::StatPageBinding(Document& doc, platform::Services& services, Co
     }
     for (int i = 0; i < kStatCount; ++i) {
         txtStat[static_cast<std::size_t>(i)].SetName("txtStat" + std::to_string(i));
-        // A value never holds a blank or a line end: the file could not keep it.
-        txtStat[static_cast<std::size_t>(i)].SetRefusedCharacters(" \t\r\n");
+        // A value never holds a blank or a line end: the file could not keep it. A
+        // formula may hold blanks, since only its result is written.
+        txtStat[static_cast<std::size_t>(i)].SetRefusedCharacters(" \t\r\n", '=', "\r\n");
         if (DescriptionOf(i).control != StatControlKind::Field)
             txtStat[static_cast<std::size_t>(i)].SetVisible(false);
     }
     chkABS.SetCaption(std::string(DescriptionOf(Abs).place.label));
-    SetStatTips();
-}
-
-void StatPageBinding::SetStatTips() {
-    for (int column = 0; column < kStatCount; ++column) {
-        txtStat[static_cast<std::size_t>(column)].SetTip(StatTip(column));
-        StatControl(column).SetTip(StatTip(column));
-    }
-    // A label of several fields explains each of them.
-    std::size_t label = 0;
-    for (const StatPage& page : StatPages()) {
-        for (const StatPageRow& row : page.rows) {
-            if (row.caption.empty())
-                continue;
-            std::string tip;
-            for (const int column : row.columns) {
-                if (!tip.empty())
-                    tip += "\n";
-                if (row.columns.size() > 1)
-                    tip += std::string(StatCatalogue::Instance()[column].StatName) + ": ";
-                tip += StatTip(column);
-            }
-            LabStat.at(label++)->SetTip(std::move(tip));
-        }
-    }
+    MarkChangedValues(-1);
 }
 
 platform::Control& StatPageBinding::StatControl(int column) {
@@ -174,6 +152,7 @@ void StatPageBinding::ShowCar(int row) {
 
 void StatPageBinding::ClearShownCar() {
     edited_.reset();
+    inexact_.reset();
     FillingControls = true;
     for (platform::TextField& field : txtStat)
         field.SetText({});
@@ -205,37 +184,48 @@ void StatPageBinding::SetChoiceControls() {
     lvFlags.SetCurrent(0);
 }
 
-void StatPageBinding::ShowStoredChoice(platform::Control& control, int column, bool shownExactly) {
-    const std::string& stored = txtStat[static_cast<std::size_t>(column)].Text();
-    control.SetTip(shownExactly ? StatTip(column)
-                                : StatTip(column) + "\nStored in the file as \"" + stored +
-                                      "\"; it stays so until you choose.");
+void StatPageBinding::ShowStoredChoice(platform::Control&, int column, bool shownExactly) {
+    inexact_.set(static_cast<std::size_t>(column), !shownExactly);
 }
 
-// A changed value's label ends in a mark that reads aloud as well as it shows.
-std::string StatPageBinding::LabelCaption(std::size_t label, bool changed) const {
-    std::size_t next = 0;
-    for (const StatPage& page : StatPages())
-        for (const StatPageRow& row : page.rows)
-            if (!row.caption.empty() && next++ == label)
-                return std::string(row.caption) + (changed ? " (changed)" : "");
-    return {};
+// The help of a stat, and what its value was in the saved file when it differs now.
+std::string StatPageBinding::ValueTip(int column, int shown) const {
+    std::string tip = StatTip(column);
+    if (shown < 0 || !doc_.IsChangedValue(shown, column))
+        return tip;
+    const std::string_view saved = doc_.SavedCars()[static_cast<std::size_t>(doc_.SavedRowOf(shown))][column];
+    return tip +
+           (saved.empty() ? " Changed from an empty value." : " Changed from " + std::string(saved) + ".");
 }
 
+// A changed value's label is drawn bold and coloured, and its help says what the value was: a mark
+// that takes no room, so nothing on the page moves and the label is heard as itself.
 void StatPageBinding::MarkChangedValues(int shown) {
     std::size_t label = 0;
     for (const StatPage& page : StatPages())
         for (const StatPageRow& row : page.rows) {
             bool changed = false;
-            for (const int column : row.columns)
+            std::string labelTip;
+            for (const int column : row.columns) {
                 changed = changed || (shown >= 0 && doc_.IsChangedValue(shown, column));
-            if (row.caption.empty()) {
-                chkABS.SetCaption(std::string(DescriptionOf(Abs).place.label) +
-                                  (changed ? " (changed)" : ""));
-                continue;
+                const std::string tip = ValueTip(column, shown);
+                labelTip +=
+                    (labelTip.empty() ? "" : "\n") +
+                    (row.columns.size() > 1 ? std::string(StatCatalogue::Instance()[column].StatName) + ": "
+                                            : std::string()) +
+                    tip;
+                txtStat[static_cast<std::size_t>(column)].SetTip(tip);
+                const std::string stored = txtStat[static_cast<std::size_t>(column)].Text();
+                StatControl(column).SetTip(inexact_[static_cast<std::size_t>(column)]
+                                               ? tip + "\nStored in the file as \"" + stored +
+                                                     "\"; it stays so until you choose."
+                                               : tip);
             }
-            LabStat.at(label)->SetCaption(LabelCaption(label, changed));
-            ++label;
+            platform::Label& caption = row.caption.empty() ? chkABS : *LabStat.at(label++);
+            caption.SetBold(changed);
+            caption.SetForeColor(changed ? std::optional(kChangedColour) : std::nullopt);
+            if (!row.caption.empty())
+                caption.SetTip(labelTip);
         }
 }
 
@@ -257,19 +247,19 @@ void StatPageBinding::Revert(int row, int index) {
     field.Select(0, field.Text().size());
 }
 
-bool StatPageBinding::ResolveRelativeInput(int row, int index, bool noteTypo) {
+bool StatPageBinding::ResolveFormula(int row, int index, bool noteProblem) {
     platform::TextField& field = txtStat[static_cast<std::size_t>(index)];
-    if (!IsRelativeInput(field.Text()) || row < 0)
+    if (!IsFormula(field.Text()) || row < 0)
         return true;
-    const std::string_view committed = doc_.Cars()[static_cast<std::size_t>(row)][index];
-    if (const std::optional<std::string> value = RelativeValue(field.Text(), committed)) {
-        field.SetText(*value);
+    const CarRow& car = doc_.Cars()[static_cast<std::size_t>(row)];
+    const FormulaResult result = EvaluateFormula(field.Text(), {car[index], index, &car});
+    if (result.value) {
+        field.SetText(*result.value);
         return true;
     }
-    if (noteTypo)
-        services_.ShowMessage({"\"" + field.Text() + "\" cannot change \"" + std::string(committed) +
-                                   "\".\rA relative change is =*1.2, =/2, =+10, =-50 or =+10% on a number.",
-                               "Relative Change", Buttons::Ok, Icon::Warning, Answer::Ok});
+    if (noteProblem)
+        services_.ShowMessage({FormulaRefusal(field.Text(), result.problem), "Formula", Buttons::Ok,
+                               Icon::Warning, Answer::Ok});
     return false;
 }
 
@@ -278,8 +268,8 @@ bool StatPageBinding::KeepFieldEdits(int row) {
         return false;
     std::vector<CellEdit> edits;
     for (int i = 0; i < kStatCount; ++i)
-        // A relative input that cannot be read stays in its field, and the value as it was.
-        if (edited_[static_cast<std::size_t>(i)] && ResolveRelativeInput(row, i, false))
+        // A formula that cannot be worked out stays in its field, and the value as it was.
+        if (edited_[static_cast<std::size_t>(i)] && ResolveFormula(row, i, false))
             edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
     edited_.reset();
     Change change = ValuesChange(doc_.Cars(), edits, {});
@@ -307,7 +297,8 @@ void StatPageBinding::Choose(const DropDown& control, int row) {
         return;
     txtStat[static_cast<std::size_t>(stat->column)].SetText(
         StoredEntry(DescriptionOf(stat->column), position));
-    StatControl(stat->column).SetTip(StatTip(stat->column));
+    inexact_.reset(static_cast<std::size_t>(stat->column));
+    MarkChangedValues(row);
     // The user's choice marks the document even when it leaves the value as it was.
     if (!FillingControls && !KeepFieldEdits(row))
         doc_.NoteTyping();
@@ -318,7 +309,8 @@ void StatPageBinding::ChooseAbs(int row) {
     if (FillingControls)
         return;
     txtStat[Abs].SetText(StoredEntry(DescriptionOf(Abs), chkABS.Value() ? 1 : 0));
-    chkABS.SetTip(StatTip(Abs));
+    inexact_.reset(Abs);
+    MarkChangedValues(row);
     KeepFieldEdits(row);
 }
 

@@ -28,6 +28,8 @@ const std::vector<StatPage>& StatPages();
 std::vector<std::string> StatPageCaptions();
 // The page that holds the control of a column; page 0 for any other number.
 int PageOfColumn(int column);
+// The colour of the label of a value that differs from the saved file.
+inline constexpr platform::Color kChangedColour{0, 80, 170};
 // Why a typed or pasted text did not enter a stat field.
 std::string_view RefusalNote(platform::TextField::Refusal refusal);
 
@@ -59,7 +61,8 @@ class StatPageBinding {
 
     void ShowCar(int row);
     void ClearShownCar();
-    // The labels with a mark where the shown car's value differs from the saved file.
+    // The labels marked, and the help telling the saved value, where the shown car's value differs
+    // from the saved file.
     void MarkChangedValues(int shown);
 
     // A field the user typed in; whether any was since the car was shown.
@@ -67,9 +70,10 @@ class StatPageBinding {
     bool HasTyping() const { return edited_.any(); }
     // The value last committed back in the field.
     void Revert(int row, int column);
-    // A field holding a relative input ("=*1.2") gets its value from the
-    // value last committed; false, with a note when asked, when it cannot be read.
-    bool ResolveRelativeInput(int row, int column, bool noteTypo);
+    // A field holding a formula ("=*1.2", "=max(x, 0.5)") gets its result, x
+    // being the value last committed; false, with a message when asked, when
+    // the formula is refused.
+    bool ResolveFormula(int row, int column, bool noteProblem);
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits(int row);
 
@@ -89,8 +93,7 @@ class StatPageBinding {
     void SetChoiceControls();
     // The tip of a choice control that cannot show its stored value exactly names that value.
     void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
-    void SetStatTips();
-    std::string LabelCaption(std::size_t label, bool changed) const;
+    std::string ValueTip(int column, int shown) const;
 
     Document& doc_;
     platform::Services& services_;
@@ -101,6 +104,8 @@ class StatPageBinding {
     const std::array<ChoiceStat, 4> choices_;
     // The fields the user changed since the car was shown: only those become a change.
     std::bitset<kStatCount> edited_;
+    // The choice stats whose control cannot show the stored value exactly.
+    std::bitset<kStatCount> inexact_;
 };
 
 } // namespace kestrix

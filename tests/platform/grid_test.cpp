@@ -1,4 +1,5 @@
 #include "model/number.h"
+#include "model/stat_names.h"
 #include "platform/control_probes.h"
 #include "platform/grid.h"
 
@@ -54,7 +55,12 @@ class GridTest : public ::testing::Test {
     void SelectFrom(int row, int column) { grid.UserSelects({{row, column, row, column}}, {row, column}); }
 
     Cells cells;
-    Grid grid{"grdCars", kestrix::PlainNumber};
+    Grid grid{"grdCars", kestrix::PlainNumber, [](std::string_view name, std::string& problem) {
+                  static constexpr std::string_view kNames[] = {"Name", "Mass", "Drive"};
+                  kestrix::NamedColumn named = kestrix::ColumnNamed(name, kNames);
+                  problem = named.problem;
+                  return named.column;
+              }};
     std::vector<std::vector<GridEdit>> edits;
     std::vector<Grid::Refusal> refusals;
 };

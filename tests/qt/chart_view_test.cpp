@@ -4,8 +4,10 @@
 #include "windows/frmChart.h"
 
 #include <QAbstractSeries>
+#include <QHelpEvent>
 #include <QTest>
 #include <QToolTip>
+#include <QValueAxis>
 
 #include <gtest/gtest.h>
 
@@ -39,10 +41,13 @@ class ChartViewTest : public test::EditorOn<kFile> {
         const QColor pixel = view->grab().toImage().pixelColor(at);
         return pixel.blue() > pixel.red() + 40;
     }
-    void Move(const QPoint& at) {
-        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(view->viewport(), &move);
+    // The tooltip shown when the pointer rests there; empty for none.
+    QString Tip(const QPoint& at) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &rest);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
     }
 
     frmChart* chart = nullptr;
@@ -52,30 +57,58 @@ class ChartViewTest : public test::EditorOn<kFile> {
 
 } // namespace
 
-// Points are painted where the axes put them, named when pointed at, show
-// their car when clicked, and move with an edit.
-TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemNamedShownAndMovedWithAnEdit) {
+// Points are painted where round axes put them and move with an edit, the axes
+// shrinking to the values; points and bars are told when pointed at and act on a click.
+TEST_F(ChartViewTest, PointsAndBarsArePaintedWhereTheAxesPutThemToldAndActOnAClick) {
     EXPECT_EQ(view->accessibleName(), "Mass against Max Velocity");
     EXPECT_EQ(view->accessibleDescription(), "Mass against Max Velocity, 2 cars");
-    const QPoint veranda = At(200, 1500), ashcroft = At(120, 900);
+    QPoint veranda = At(200, 1500);
+    const QPoint ashcroft = At(120, 900);
     EXPECT_TRUE(Painted(veranda));
     EXPECT_TRUE(Painted(ashcroft));
     EXPECT_FALSE(Painted((veranda + ashcroft) / 2));
-    Move(veranda + QPoint(2, 1));
-    EXPECT_EQ(QToolTip::text(), "VERANDA\nMass: 1500\nMax Velocity: 200");
-    Move(veranda + QPoint(40, 40));
-    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "away from every point";
-
+    EXPECT_EQ(Tip(veranda + QPoint(2, 1)), "VERANDA\nMass: 1500\nMax Velocity: 200");
+    EXPECT_EQ(Tip(veranda + QPoint(40, 40)), "") << "away from every point";
     ShowCar("ASHCROFT");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
     EXPECT_EQ(ShownCar(), "VERANDA");
+
     ShowCar("ASHCROFT");
-    Type(1, "1200");
-    form.txtStat[1].UserPressesEnter();
-    QApplication::processEvents();
+    const auto edit = [this](const std::string& mass) {
+        Type(1, mass);
+        form.txtStat[1].UserPressesEnter();
+        QApplication::processEvents();
+    };
+    edit("950");
     EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
-    EXPECT_TRUE(Painted(At(120, 1200)));
+    EXPECT_TRUE(Painted(At(120, 950)));
     EXPECT_TRUE(Painted(veranda));
+    const auto* masses = static_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).front());
+    EXPECT_EQ(masses->min(), 900) << "round, below the lightest";
+    edit("1400");
+    EXPECT_EQ(masses->min(), 1400) << "the axis shrinks to the values";
+    EXPECT_TRUE(Painted(At(120, 1400)));
+
+    doc.Commit(ValuesChange(doc.Cars(), {{1, 1, "1500"}, {1, 13, "200"}}, "Same place")); // on VERANDA
+    QApplication::processEvents();
+    veranda = At(200, 1500);
+    EXPECT_EQ(Tip(veranda), "2 cars here:\nVERANDA (Mass: 1500, Max Velocity: 200)\n"
+                            "ASHCROFT (Mass: 1500, Max Velocity: 200)");
+    services.popupChoices = {"mnuPointCar1"};
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
+    EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPointCars"}) << "both to choose from";
+    EXPECT_EQ(ShownCar(), "ASHCROFT");
+
+    test::Choose(chart->cboKind, "Distribution of one stat");
+    QApplication::processEvents();
+    const QPoint column = // the one bin, of 100 from the one mass on
+        view->mapFromScene(
+            view->chart()->mapToScene(view->chart()->mapToPosition({0, 1}, view->chart()->series().front())));
+    EXPECT_EQ(Tip(column), "1500 to 1600: 2 cars\nA click shows them in the car table.");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, column);
+    auto& table = test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+    EXPECT_EQ(table.txtFilter.Text(), "Mass >= 1500 and Mass < 1600") << "the table opened for the bar";
+    EXPECT_EQ(table.grdCars.RowCount(), 2);
 }
 
 TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {

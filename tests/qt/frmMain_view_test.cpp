@@ -145,7 +145,8 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
     // A drop-down's name is its value; its label comes as the "labelled by" relation.
     const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type : (changed)");
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type :")
+        << "the changed mark is no part of it";
 
     frmPreferences preferences(services);
     const auto dialog = test::Frame(preferences);
@@ -177,9 +178,9 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndControlKeys
     QTest::keyClick(&mass, Qt::Key_PageUp, Qt::ControlModifier);
     QTest::keyClick(&mass, Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(form.tabGeneral.Tab(), 1);
-    QTest::keyClick(Tabs().Tab(1), Qt::Key_Left);
-    QTest::keyClick(Tabs().Tab(0), Qt::Key_Left);
-    EXPECT_EQ(form.tabGeneral.Tab(), 7) << "the arrows go round both rows";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(form.tabGeneral.Tab(), 7) << "the keys go round both rows";
 
     const QRect first = Tabs().Tab(0)->geometry();
     QAccessibleInterface* tab = QAccessible::queryAccessibleInterface(Tabs().Tab(5));

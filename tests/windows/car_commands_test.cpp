@@ -128,7 +128,7 @@ TEST_F(CarCommands, ExportMovesTheChosenNamesAndWritesTheirCarsInTableOrder) {
         services.answers = {Answer::Ok};
         io.cmdSave.UserClicks();
         EXPECT_EQ(services.messages.back().text, "You have not selected any cars!") << "nothing moved";
-        Pick(io.lvLeft, {0, 3, 4});
+        Pick(io.lvLeft, {0, 1, 3, 4, 1}); // BRAVO ticked and unticked again
         io.cmdCopyRight.UserClicks();
         EXPECT_EQ(EntryTexts(io.lvLeft), (Names{"BRAVO", "CHARLIE"}));
         EXPECT_EQ(EntryTexts(io.lvRight), (Names{"ALPHA", "TWIN", "TWIN"}));

@@ -35,9 +35,19 @@ class ChartTest : public test::EditorOn<kFile> {
 
 } // namespace
 
-// Every value falls in the bin whose label range holds it, outside bins hold
-// exactly the values beyond the limits, and a larger value never lands in an earlier bin.
-TEST(BinningTest, EveryValueLandsInTheBinThatHoldsItAndOnlyValuesBeyondTheLimitsInMarkedBins) {
+// A bin's filter keeps exactly the values that land in it, outside bins hold exactly the
+// values beyond the limits, a larger value never lands in an earlier bin, and the edges are round.
+TEST(BinningTest, EachBinsFilterKeepsItsValuesAndOnlyValuesBeyondTheLimitsLieInMarkedBins) {
+    struct Values : platform::GridSource {
+        std::vector<std::string> texts;
+        int RowCount() const override { return static_cast<int>(texts.size()); }
+        std::string_view Text(int row, int column) const override {
+            return column == 0 ? std::string_view("car") : texts[static_cast<std::size_t>(row)];
+        }
+        std::string_view Error(int, int) const override { return {}; }
+        bool RowHasError(int) const override { return false; }
+        bool Changed(int, int) const override { return false; }
+    };
     std::mt19937 random(22);
     for (int column = 0; column < kStatCount; ++column) {
         const StatDef& def = StatCatalogue::Instance()[column];
@@ -45,35 +55,41 @@ TEST(BinningTest, EveryValueLandsInTheBinThatHoldsItAndOnlyValuesBeyondTheLimits
             continue;
         const double span = def.Maximum - def.Minimum;
         std::uniform_real_distribution<double> near(def.Minimum - span, def.Maximum + span);
-        std::vector<double> values{def.Minimum,
-                                   static_cast<double>(def.Maximum),
-                                   def.Minimum - span * 1e-9,
-                                   def.Maximum + span * 1e-9,
-                                   def.Minimum - span * 40,
+        std::vector<double> values{def.Minimum, static_cast<double>(def.Maximum), def.Minimum - span * 40,
                                    def.Maximum + 1e12};
-        for (int i = 0; i < 300; ++i)
-            values.push_back(near(random));
-        const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
-        const Binning bins(def.Minimum, def.Maximum, *lowest, *highest);
-        EXPECT_LE(bins.Count(), Binning::kInside + 2 * Binning::kMostOutside);
-        std::sort(values.begin(), values.end());
-        int last = 0;
-        for (const double value : values) {
-            const int bin = bins.Index(value);
-            ASSERT_GE(bin, last) << def.StatName << " " << value;
-            last = bin;
-            EXPECT_EQ(bins.Outside(bin), value < def.Minimum || value > def.Maximum)
-                << def.StatName << " " << value;
-        }
+        for (int i = 0; i < 60; ++i)
+            values.push_back(RoundedToDigits(near(random), 3));
+        const Binning bins(def.Minimum, def.Maximum, values);
+        EXPECT_LE(bins.Count(), 2 * Binning::kAbout + 2 * Binning::kMostOutside + 2);
         EXPECT_TRUE(bins.Label(0).starts_with("under ")) << "the far value is beyond the last bin of width";
-        EXPECT_TRUE(bins.Label(bins.Count() - 1).starts_with("over "));
         EXPECT_EQ(bins.Index(def.Minimum), bins.MinimumEdge());
         EXPECT_EQ(bins.Index(def.Maximum), bins.MaximumEdge() - 1);
+        Values source;
+        for (const double value : values)
+            source.texts.push_back(PlainDecimal(value));
+        platform::Grid grid("grid", PlainNumber);
+        std::vector<platform::GridColumn> columns(2);
+        columns[1].header = def.StatName;
+        grid.SetColumns(columns);
+        grid.SetSource(&source);
+        std::sort(values.begin(), values.end());
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const int bin = bins.Index(values[i]);
+            ASSERT_GE(bin, i == 0 ? 0 : bins.Index(values[i - 1])) << def.StatName << " " << values[i];
+            EXPECT_EQ(bins.Outside(bin), values[i] < def.Minimum || values[i] > def.Maximum)
+                << def.StatName << " " << values[i];
+        }
+        for (int bin = 0; bin < bins.Count(); ++bin) {
+            grid.SetFilter(bins.Filter(bin, def.StatName));
+            ASSERT_EQ(grid.FilterProblem(), "") << bins.Filter(bin, def.StatName);
+            const auto inBin = std::count_if(values.begin(), values.end(),
+                                             [&](double value) { return bins.Index(value) == bin; });
+            EXPECT_EQ(grid.RowCount(), inBin) << bins.Filter(bin, def.StatName);
+        }
     }
-    const Binning mass(1, 50000, 1, 50000);
-    EXPECT_EQ(mass.Count(), Binning::kInside) << "no bins outside while no value is";
-    EXPECT_EQ(mass.Label(0), "1 to 2500.95");
-    EXPECT_EQ(mass.Label(19), "47500 to 50000") << "six digits, as people write them";
+    const Binning mass(1, 50000, {1500, 2200, 12000});
+    EXPECT_EQ(mass.Label(0), "1000 to 2000") << "round bins across the values, not the allowed range";
+    EXPECT_EQ(mass.Label(mass.Count() - 1), "12000 to 13000");
 }
 
 // A distribution marks the bins beyond the limits and counts the values that
@@ -97,6 +113,10 @@ TEST_F(ChartTest, DistributionsMarkTheBinsBeyondTheLimitsAndCountsGiveUnknownVal
                 !bars[static_cast<std::size_t>(minimum)].marked);
     EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass");
     EXPECT_EQ(chart.chtStats.Summary(), "Mass, 4 cars");
+    const auto empty =
+        std::find_if(bars.begin(), bars.end(), [](const ChartBar& bar) { return bar.count == 0; });
+    chart.chtStats.UserClicksBar(static_cast<int>(empty - bars.begin()));
+    EXPECT_EQ(services.besideWindows.size(), 1u) << "an empty bar has no cars to show in the table";
 
     Choose(chart.cboStat, "Number Of Gears");
     EXPECT_EQ(Total(chart.chtStats.Bars(), true), 0);
@@ -141,7 +161,7 @@ TEST_F(ChartTest, AScatterShowsTheClickedCarAndFollowsTheCarTablesFilterAndSelec
     EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 3 cars");
     EXPECT_EQ(chart.PointCars(), (std::vector<int>{0, 1, 4}));
     EXPECT_EQ(chart.chtStats.Points()[1], (platform::ChartPoint{150, 0.5}));
-    EXPECT_EQ(chart.chtStats.UserPointsAt(2), "PEAR\nMass: 50000\nMax Velocity: 300");
+    EXPECT_EQ(chart.chtStats.UserPointsAt({2}), "PEAR\nMass: 50000\nMax Velocity: 300");
     chart.chkFilter.UserClicks();
     const std::string noNumbers = "1 car has no number for Mass; 1 car has no number for Max Velocity";
     EXPECT_EQ(chart.lblNote.Caption(), noNumbers + ". The car table is closed: every car is shown.");
@@ -149,7 +169,7 @@ TEST_F(ChartTest, AScatterShowsTheClickedCarAndFollowsTheCarTablesFilterAndSelec
     frmCarTable& table = Table();
     EXPECT_EQ(chart.lblNote.Caption(), noNumbers)
         << "the table opened: its cars, every one while it filters none";
-    chart.chtStats.UserClicksPoint(2);
+    chart.chtStats.UserClicksPoints({2});
     EXPECT_EQ(ShownCar(), "PEAR");
     EXPECT_EQ(table.grdCars.SelectedRows(), (std::vector<int>{4}));
     EXPECT_EQ(chart.chtStats.Highlighted(), (std::vector<int>{2}))
@@ -186,7 +206,7 @@ TEST_F(ChartTest, TheChartFollowsEveryChangeOfTheDocumentAsIfDrawnAfresh) {
         for (const ChartBar& bar : c.chtStats.Bars())
             texts += "|" + bar.label + ":" + std::to_string(bar.count) + (bar.marked ? "!" : "");
         for (std::size_t point = 0; point < c.PointCars().size(); ++point)
-            texts += "|" + c.chtStats.UserPointsAt(static_cast<int>(point));
+            texts += "|" + c.chtStats.UserPointsAt({static_cast<int>(point)});
         return texts;
     };
     const auto expectAsDrawnAfresh = [&](const std::string& step) {

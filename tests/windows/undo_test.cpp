@@ -128,12 +128,14 @@ TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow)
     frmCarTable& table = Table();
     table.grdCars.UserClicksHeader(0);
     TypeAndLeave(13, "250"); // ALDER's velocity, on the transmission page
-    EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity : (changed)");
+    EXPECT_TRUE(form.LabStat[12]->Bold());
+    EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity :") << "the mark takes no room";
+    EXPECT_TRUE(form.txtStat[13].Tip().ends_with(". Changed from 200.")) << form.txtStat[13].Tip();
     EXPECT_EQ(form.lblChanges.Caption(), "1 value changed");
     EXPECT_TRUE(table.grdCars.Changed(0, 13));
     ShowCar("CEDAR");
     form.tabGeneral.UserChoosesPage(0);
-    EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity :") << "CEDAR's value is as saved";
+    EXPECT_FALSE(form.LabStat[12]->Bold()) << "CEDAR's value is as saved";
     Type(1, "999");
     form.mnuUndo.UserChooses();
     EXPECT_EQ(form.txtStat[1].Text(), "1500") << "the typing goes first";

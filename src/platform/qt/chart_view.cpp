@@ -6,7 +6,9 @@
 #include <QBarSet>
 #include <QCursor>
 #include <QGraphicsItem>
+#include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -21,7 +23,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 #include <vector>
 
 namespace kestrix::platform::qt {
@@ -39,17 +40,8 @@ QBarSet* BarSet(const QString& name, const QColor& color) {
     return set;
 }
 
-// A little room around the values, so points on the edge stay whole.
-std::pair<double, double> Padded(double low, double high) {
-    if (!(low < high)) {
-        low -= 1;
-        high += 1;
-    }
-    const double room = (high - low) * 0.04;
-    return {low - room, high + room};
-}
-
 constexpr double kPointRadius = 3.5;
+constexpr double kBarWidth = 0.9; // of a bar's column
 constexpr double kHighlightRadius = 5.5;
 // How far from a point the pointer may be and still point at it, in pixels.
 constexpr double kReach = 6;
@@ -144,6 +136,24 @@ class PointLayer : public QGraphicsItem {
 
     QPointF Place(const ChartPoint& point) const {
         return {plot_.left() + (point.x - minX_) * scaleX_, plot_.bottom() - (point.y - minY_) * scaleY_};
+    }
+
+    // Every point drawn on the pixel of the nearest one in reach: the cars one marker stands for.
+    std::vector<int> PointsAt(const QPointF& at) const {
+        const Chart* chart = view_.Control();
+        const int nearest = PointAt(at);
+        if (!chart || nearest < 0)
+            return {};
+        const auto pixel = [this, chart](int index) {
+            const QPointF place = Place(chart->Points()[static_cast<std::size_t>(index)]);
+            return std::pair(static_cast<int>(place.x() - plot_.left()),
+                             static_cast<int>(place.y() - plot_.top()));
+        };
+        std::vector<int> points;
+        for (int index = 0; index < static_cast<int>(chart->Points().size()); ++index)
+            if (pixel(index) == pixel(nearest))
+                points.push_back(index);
+        return points;
     }
 
     // The highlighted points lie on top, so they are found first; -1 when none is in reach.
@@ -253,6 +263,7 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent), layer_(new PointLaye
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     chart()->setAnimationOptions(QChart::NoAnimation);
+    setToolTipDuration(-1);
     chart()->legend()->setAlignment(Qt::AlignBottom);
     layer_->setParentItem(chart());
     layer_->hide();
@@ -296,7 +307,8 @@ void ChartView::Rebuild() {
     for (QAbstractAxis* axis : chart()->axes())
         chart()->removeAxis(axis), delete axis;
     axisX_ = axisY_ = nullptr;
-    pointed_ = -1;
+    bars_ = nullptr;
+    currentBar_ = -1;
     layer_->hide();
     if (!control)
         return;
@@ -318,33 +330,27 @@ void ChartView::ShowBars(const Chart& control) {
         *plain << (bar.marked ? 0 : rest);
         *marked << (bar.marked ? rest : 0);
         *selected << bar.highlighted;
-        labels << Latin1(bar.tick.empty() ? bar.label : bar.tick);
+        labels << Latin1(bar.label);
         most = std::max(most, bar.count);
     }
     auto* series = new QStackedBarSeries;
     series->append({plain, marked, selected});
-    series->setBarWidth(0.9);
+    series->setBarWidth(kBarWidth);
     chart()->addSeries(series);
+    bars_ = series;
     auto* categories = new QBarCategoryAxis;
     categories->append(labels);
-    categories->setLabelsAngle(labels.size() > 8 ? -60 : 0);
+    categories->setLabelsAngle(labels.size() > 8 ? -90 : 0); // upright, so no label hides its neighbour
     categories->setTruncateLabels(false);
     auto* counts = new QValueAxis;
-    counts->setRange(0, most * 1.1);
-    counts->applyNiceNumbers();
+    const AxisRange range = RoundAxis(0, most);
+    counts->setRange(range.from, range.to);
+    counts->setTickCount(static_cast<int>(std::lround((range.to - range.from) / range.step)) + 1);
     counts->setLabelFormat(QStringLiteral("%d"));
     chart()->addAxis(categories, Qt::AlignBottom);
     chart()->addAxis(counts, Qt::AlignLeft);
     series->attachAxis(categories);
     series->attachAxis(counts);
-    QObject::connect(series, &QStackedBarSeries::hovered, this, [this](bool on, int index, QBarSet*) {
-        const Chart* chart = Control();
-        if (!on || !chart || index < 0 || index >= static_cast<int>(chart->Bars().size()))
-            return QToolTip::hideText();
-        const ChartBar& bar = chart->Bars()[static_cast<std::size_t>(index)];
-        QToolTip::showText(QCursor::pos(), Latin1(bar.label) + QStringLiteral(": %1 cars").arg(bar.count),
-                           this);
-    });
     if (control.Limits().empty())
         return;
     // The limits stand between bars: a value axis of its own, one unit per bar, not shown.
@@ -357,7 +363,7 @@ void ChartView::ShowBars(const Chart& control) {
         line->setName(Latin1(limit.label));
         const double x = limit.edge - 0.5;
         line->append(x, 0);
-        line->append(x, most * 1.1);
+        line->append(x, range.to);
         line->setPen(QPen(kMarked.darker(150), 2, Qt::DashLine));
         chart()->addSeries(line);
         line->attachAxis(across);
@@ -396,65 +402,92 @@ void ChartView::PlaceLayer() {
 }
 
 void ChartView::FitAxes(const Chart& control) {
-    double lowX = std::numeric_limits<double>::max(), highX = std::numeric_limits<double>::lowest();
-    double lowY = lowX, highY = highX;
-    for (const ChartPoint& point : control.Points()) {
-        lowX = std::min(lowX, point.x);
-        highX = std::max(highX, point.x);
-        lowY = std::min(lowY, point.y);
-        highY = std::max(highY, point.y);
-    }
-    if (control.Points().empty())
-        lowX = lowY = 0, highX = highY = 1;
-    const auto [fromX, toX] = Padded(lowX, highX);
-    const auto [fromY, toY] = Padded(lowY, highY);
-    for (const auto& [axis, from, to] : {std::tuple{axisX_, fromX, toX}, std::tuple{axisY_, fromY, toY}}) {
-        axis->setRange(from, to);
-        axis->applyNiceNumbers();
+    for (const auto& [axis, range] :
+         {std::pair{axisX_, control.RangeX()}, std::pair{axisY_, control.RangeY()}}) {
+        axis->setRange(range.from, range.to);
+        axis->setTickCount(static_cast<int>(std::lround((range.to - range.from) / range.step)) + 1);
         axis->setLabelFormat(QStringLiteral("%g"));
     }
 }
 
+// The axes grow and shrink with the points; the layer is drawn anew either way.
 void ChartView::MovePoints(const Chart& control) {
     if (!axisX_ || !axisY_)
         return Rebuild();
-    for (const int index : control.ChangedPoints()) {
-        const ChartPoint& point = control.Points()[static_cast<std::size_t>(index)];
-        if (point.x < axisX_->min() || point.x > axisX_->max() || point.y < axisY_->min() ||
-            point.y > axisY_->max())
-            return FitAxes(control); // the axes' new range redraws the layer
-    }
+    if (axisX_->min() != control.RangeX().from || axisX_->max() != control.RangeX().to ||
+        axisY_->min() != control.RangeY().from || axisY_->max() != control.RangeY().to)
+        return FitAxes(control); // the axes' new range redraws the layer
     layer_->Redraw();
 }
 
-int ChartView::PointUnder(const QPoint& at) const {
+std::vector<int> ChartView::PointsUnder(const QPoint& at) const {
     if (!layer_->isVisible())
-        return -1;
-    return layer_->PointAt(layer_->mapFromScene(mapToScene(at)));
+        return {};
+    return layer_->PointsAt(layer_->mapFromScene(mapToScene(at)));
 }
 
-void ChartView::mouseMoveEvent(QMouseEvent* event) {
-    QChartView::mouseMoveEvent(event);
-    const int point = PointUnder(event->position().toPoint());
-    if (point == pointed_)
-        return;
-    pointed_ = point;
+int ChartView::BarUnder(const QPoint& at) const {
     const Chart* control = Control();
-    if (point < 0 || !control)
-        return QToolTip::hideText();
-    QToolTip::showText(event->globalPosition().toPoint(), Latin1(control->UserPointsAt(point)), this);
+    const QPointF inChart = chart()->mapFromScene(mapToScene(at));
+    if (!bars_ || !control || !chart()->plotArea().contains(inChart))
+        return -1;
+    const double x = chart()->mapToValue(inChart, bars_).x();
+    const int bar = static_cast<int>(std::lround(x));
+    return bar >= 0 && bar < static_cast<int>(control->Bars().size()) && std::abs(x - bar) <= kBarWidth / 2
+               ? bar
+               : -1;
 }
 
-void ChartView::leaveEvent(QEvent* event) {
-    pointed_ = -1;
-    QChartView::leaveEvent(event);
+QString ChartView::TipAt(const QPoint& at) const {
+    const Chart* control = Control();
+    if (!control)
+        return {};
+    const std::vector<int> points = PointsUnder(at);
+    return Latin1(points.empty() ? control->UserPointsAtBar(BarUnder(at)) : control->UserPointsAt(points));
+}
+
+bool ChartView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QChartView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = TipAt(help->pos());
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else // it goes when the pointer leaves the point or the bar's column
+        QToolTip::showText(help->globalPos(), tip, viewport(),
+                           QRect(help->pos() - QPoint(3, 3), QSize(7, 7)));
+    return true;
 }
 
 void ChartView::mousePressEvent(QMouseEvent* event) {
     QChartView::mousePressEvent(event);
-    const int point = event->button() == Qt::LeftButton ? PointUnder(event->position().toPoint()) : -1;
-    if (point >= 0 && binding_)
-        binding_->Act<Chart>([point](Chart& chart) { chart.UserClicksPoint(point); });
+    if (event->button() != Qt::LeftButton || !binding_)
+        return;
+    const std::vector<int> points = PointsUnder(event->position().toPoint());
+    const int bar = points.empty() ? BarUnder(event->position().toPoint()) : -1;
+    binding_->Act<Chart>([&points, bar](Chart& chart) {
+        if (!points.empty())
+            chart.UserClicksPoints(points);
+        else if (bar >= 0)
+            chart.UserClicksBar(bar);
+    });
+}
+
+void ChartView::keyPressEvent(QKeyEvent* event) {
+    const Chart* control = Control();
+    const int count = control && bars_ ? static_cast<int>(control->Bars().size()) : 0;
+    const int key = event->key();
+    if (count == 0 || (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Return &&
+                       key != Qt::Key_Enter && key != Qt::Key_Space))
+        return QChartView::keyPressEvent(event);
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        currentBar_ = std::clamp(currentBar_ + (key == Qt::Key_Left ? -1 : 1), 0, count - 1);
+        const QPointF top = chart()->mapToPosition(QPointF(currentBar_, 0), bars_);
+        QToolTip::showText(mapToGlobal(mapFromScene(chart()->mapToScene(top))),
+                           Latin1(control->UserPointsAtBar(currentBar_)), viewport());
+    } else if (currentBar_ >= 0) {
+        binding_->Act<Chart>([this](Chart& chart) { chart.UserClicksBar(currentBar_); });
+    }
 }
 
 std::string ChartView::SaveImage(const std::string& path) {

@@ -5,7 +5,9 @@
 
 #include <QChartView>
 
-class QScatterSeries;
+#include <vector>
+
+class QAbstractSeries;
 class QValueAxis;
 
 namespace kestrix::platform::qt {
@@ -29,9 +31,11 @@ class ChartView : public QChartView {
     const Chart* Control() const { return binding_ ? binding_->Get<Chart>() : nullptr; }
 
   protected:
-    void mouseMoveEvent(QMouseEvent* event) override;
+    // A tooltip names what is under the pointer; a click acts on it.
+    bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    // The arrow keys step through the bars, each told as the pointer would tell it; Enter clicks it.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Rebuild();
@@ -41,13 +45,18 @@ class ChartView : public QChartView {
     void FitAxes(const Chart& chart);
     void PlaceLayer();
     void ShowTitles(const Chart& chart);
-    int PointUnder(const QPoint& at) const;
+    // The points drawn on the place under the pointer, several where they coincide.
+    std::vector<int> PointsUnder(const QPoint& at) const;
+    // The bar whose column is under the pointer; -1 for none.
+    int BarUnder(const QPoint& at) const;
+    QString TipAt(const QPoint& at) const;
 
     const Binding* binding_ = nullptr;
     PointLayer* layer_ = nullptr;
     QValueAxis* axisX_ = nullptr;
     QValueAxis* axisY_ = nullptr;
-    int pointed_ = -1;
+    QAbstractSeries* bars_ = nullptr;
+    int currentBar_ = -1;
 };
 
 } // namespace kestrix::platform::qt

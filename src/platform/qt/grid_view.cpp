@@ -1,11 +1,13 @@
 #include "platform/qt/grid_view.h"
 
 #include "platform/qt/text.h"
+#include "platform/qt/widgets.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -191,13 +193,6 @@ class TicksEditor : public QFrame {
     QListWidget* list_;
 };
 
-bool IsUndoKey(const QKeyEvent& key) {
-    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
-    return (key.key() == Qt::Key_Z &&
-            (modifiers == Qt::ControlModifier || modifiers == (Qt::ControlModifier | Qt::ShiftModifier))) ||
-           (key.key() == Qt::Key_Y && modifiers == Qt::ControlModifier);
-}
-
 // The editor of each kind of column; a commit goes to the control.
 class GridDelegate : public QStyledItemDelegate {
   public:
@@ -253,20 +248,21 @@ class GridDelegate : public QStyledItemDelegate {
         else
             QStyledItemDelegate::setModelData(editor, model, index);
     }
-    // A text editor keeps the undo keys while it holds typing; with none, it
-    // closes unchanged and the keys undo and redo the window's own changes.
+    // A text editor keeps the undo keys while it holds typing; with none, it closes unchanged and
+    // the keys go on to the table and its window, which undo and redo the document.
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (edit && event->type() == QEvent::ShortcutOverride && IsUndoKey(*static_cast<QKeyEvent*>(event))) {
-            if (edit->isUndoAvailable() || edit->isRedoAvailable()) {
-                event->accept();
-            } else {
-                emit closeEditor(edit, RevertModelCache);
-                event->ignore();
-            }
-            return true;
-        }
-        return QStyledItemDelegate::eventFilter(watched, event);
+        const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+        const HistoryKey history =
+            edit && key ? HistoryKeyOf(*static_cast<QKeyEvent*>(event)) : HistoryKey::None;
+        if (history == HistoryKey::None)
+            return QStyledItemDelegate::eventFilter(watched, event);
+        if (event->type() == QEvent::ShortcutOverride ||
+            (history == HistoryKey::Undo ? edit->isUndoAvailable() : edit->isRedoAvailable()))
+            return false;
+        emit closeEditor(edit, RevertModelCache);
+        event->ignore();
+        return true;
     }
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override {
@@ -380,6 +376,13 @@ void GridView::Refresh(Aspect aspect) {
     case Aspect::Value:
         model_->ValuesChanged();
         break;
+    case Aspect::Typing:
+        if (state() == EditingState)
+            if (QWidget* editor = indexWidget(currentIndex())) {
+                commitData(editor);
+                closeEditor(editor, QAbstractItemDelegate::NoHint);
+            }
+        break;
     case Aspect::Selection:
         ShowSelection();
         if (grid->Current().row >= 0)
@@ -472,6 +475,24 @@ bool GridView::Key(const QKeyEvent& key) {
 
 void GridView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
+    PlaceFrozenPart();
+}
+
+// Reached by the keyboard, the table shows a current cell at once: the first beside the names.
+void GridView::focusInEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::MouseFocusReason && binding_)
+        binding_->Act<Grid>([](Grid& grid) {
+            if (grid.Current().row >= 0 || grid.RowCount() == 0)
+                return;
+            const int column = std::min(grid.FrozenColumns(), grid.ColumnCount() - 1);
+            grid.UserSelects({{0, column, 0, column}}, {0, column});
+        });
+    QTableView::focusInEvent(event);
+}
+
+// The row numbers grow and shrink with the rows shown, however few: the names follow them.
+void GridView::updateGeometries() {
+    QTableView::updateGeometries();
     PlaceFrozenPart();
 }
 

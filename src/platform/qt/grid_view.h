@@ -20,7 +20,9 @@ class GridView : public QTableView {
     QTableView& FrozenPart() { return *frozen_; }
 
   protected:
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void scrollTo(const QModelIndex& index, ScrollHint hint) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -205,12 +205,23 @@ void QtServices::ShowModal(Window& window) {
         loop.exec();
 }
 
+// Beside the window it stands beside, else beside the active one; clear of the other windows where there is
+// room.
 void QtServices::ShowBeside(std::shared_ptr<Window> window) {
-    const QWidget* opener = QApplication::activeWindow();
+    QWidget* opener = QApplication::activeWindow();
+    QList<QWidget*> others;
+    for (QWidget* shown : QApplication::topLevelWidgets()) {
+        const auto* frame = dynamic_cast<WindowFrame*>(shown);
+        if (frame && frame->isVisible() && window->Opener() && frame->Form() == window->Opener())
+            opener = shown;
+        else if (frame && frame->isVisible())
+            others.append(shown);
+    }
+    others.removeAll(opener);
     const bool remembered = window->Place().has_value();
     WindowFrame* frame = CreateFrame(*window).release();
-    if (opener && window->Resizable() && !remembered)
-        frame->OpenBeside(*opener);
+    if (opener && !remembered)
+        frame->OpenBeside(*opener, others);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->Own(std::move(window));
     frame->show();

@@ -4,7 +4,6 @@
 
 #include <QAccessibleWidget>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -17,8 +16,7 @@ namespace {
 constexpr const char* kTabLook = "QPushButton { border: 1px solid palette(dark); border-bottom: none;"
                                  " border-top-left-radius: 4px; border-top-right-radius: 4px;"
                                  " background: palette(midlight); padding: 4px 6px; }"
-                                 "QPushButton:checked { background: palette(light); }"
-                                 "QPushButton:focus { text-decoration: underline; }";
+                                 "QPushButton:checked { background: palette(light); }";
 
 constexpr const char* kPageTabProperty = "kestrixPageTab";
 
@@ -91,7 +89,8 @@ void TabArea::SetTabs(const std::vector<std::string>& captions, Choose choose) {
         tab->setStyleSheet(kTabLook);
         tab->setObjectName(objectName() + "Tab" + QString::number(page));
         tab->setAccessibleName(tab->text());
-        tab->installEventFilter(this);
+        // The tabs stand outside the Tab chain: the keys change pages, and the focus goes to the page.
+        tab->setFocusPolicy(Qt::NoFocus);
         tabs_.addButton(tab, static_cast<int>(page));
         pages_->addWidget(new QWidget);
     }
@@ -104,21 +103,18 @@ void TabArea::SetTabs(const std::vector<std::string>& captions, Choose choose) {
     ShowPage(0);
 }
 
+// A page the user chooses comes up with the focus on its first field.
 void TabArea::UserChooses(int page) {
-    if (choose_)
-        ShowPage(choose_(page));
-}
-
-bool TabArea::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Up && key != Qt::Key_Down)
-        return false;
-    UserChooses(key == Qt::Key_Left || key == Qt::Key_Up ? kPreviousPage : kNextPage);
-    if (QAbstractButton* tab = tabs_.checkedButton(); tab && watched != tab)
-        tab->setFocus(Qt::TabFocusReason);
-    return true;
+    if (!choose_)
+        return;
+    ShowPage(choose_(page));
+    QWidget* shown = pages_->currentWidget();
+    for (QWidget* next = shown->nextInFocusChain(); next && next != shown; next = next->nextInFocusChain())
+        if (shown->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+            next->isVisibleTo(shown)) {
+            next->setFocus(Qt::TabFocusReason);
+            break;
+        }
 }
 
 QWidget* TabArea::Page(int page) const {
@@ -140,10 +136,8 @@ void TabArea::ShowPage(int page) {
     const int count = static_cast<int>(tabs_.buttons().size());
     if (page < 0 || page >= count)
         return;
-    if (QAbstractButton* tab = tabs_.button(page)) {
+    if (QAbstractButton* tab = tabs_.button(page))
         tab->setChecked(true);
-        setFocusProxy(tab);
-    }
     pages_->setCurrentIndex(page);
 }
 

@@ -14,7 +14,7 @@ class QStackedWidget;
 namespace kestrix::platform::qt {
 
 // Pages whose tabs stand in rows of four that keep their places. Ctrl+Tab, Ctrl+Page Down
-// and their reverse step through the pages; the arrow keys move between tabs.
+// and their reverse step through the pages.
 class TabArea : public QWidget {
   public:
     static constexpr int kNextPage = -1;
@@ -28,9 +28,6 @@ class TabArea : public QWidget {
     QWidget* Page(int page) const;
     QAbstractButton* Tab(int page) const;
     QList<QWidget*> Tabs() const;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void UserChooses(int page);

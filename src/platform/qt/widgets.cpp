@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QTreeView>
 #include <QValidator>
@@ -114,6 +115,29 @@ class KeysFirst : public QObject {
     Handler handle_;
 };
 
+// Undo and redo in a text field take back its own typing while it has some; then the keys go on to
+// the window, which undoes and redoes the document.
+class TypingUndoneFirst : public QObject {
+  public:
+    // Whether the field can undo and redo, asked when the key comes.
+    using History = std::function<bool(HistoryKey)>;
+    TypingUndoneFirst(QWidget& widget, History history) : QObject(&widget), history_(std::move(history)) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return false;
+        const HistoryKey key = HistoryKeyOf(*static_cast<QKeyEvent*>(event));
+        if (key == HistoryKey::None || history_(key))
+            return false;
+        event->ignore();
+        return true;
+    }
+
+  private:
+    History history_;
+};
+
 // The arrow keys move the choice within an option group, which is one Tab stop.
 bool OptionKey(const Binding& binding, const QKeyEvent& key) {
     const int pressed = key.key();
@@ -163,14 +187,19 @@ QColor ToQColor(const Color& color) {
     return QColor(color.red, color.green, color.blue);
 }
 
+// A colour of its own stands for the enabled text: disabled, the text is greyed as any other.
 void ShowLooks(QWidget& widget, const Label& label) {
     QPalette palette = widget.palette();
     const QPalette standard = widget.parentWidget() ? widget.parentWidget()->palette() : QPalette();
-    palette.setColor(QPalette::WindowText,
-                     label.ForeColor() ? ToQColor(*label.ForeColor()) : standard.color(QPalette::WindowText));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::WindowText,
+                         label.ForeColor() && group != QPalette::Disabled
+                             ? ToQColor(*label.ForeColor())
+                             : standard.color(group, QPalette::WindowText));
     widget.setPalette(palette);
     QFont font = widget.font();
     font.setUnderline(label.Underline());
+    font.setBold(label.Bold());
     widget.setFont(font);
 }
 
@@ -300,6 +329,8 @@ class WidgetFactory : public ControlVisitor {
                 box->setChecked(control.Value() != 0);
             } else if (aspect == Aspect::Caption) {
                 box->setText(Latin1(control.Caption()));
+            } else if (aspect == Aspect::Looks) {
+                ShowLooks(*box, control);
             }
         });
         QObject::connect(box, &QCheckBox::clicked, box, [&binding, box] {
@@ -471,7 +502,7 @@ class FieldValidator : public QValidator {
         std::optional<TextField::Refusal> refusal;
         if (!Writable(input, false))
             refusal = TextField::Refusal::Unwritable;
-        else if (Latin1Bytes(input).find_first_of(field->RefusedCharacters()) != std::string::npos)
+        else if (field->Refuses(Latin1Bytes(input)))
             refusal = TextField::Refusal::Separator;
         if (!refusal)
             return Acceptable;
@@ -552,6 +583,9 @@ void WidgetFactory::LineField(TextField& control) {
             binding.Act<TextField>([&text](TextField& field) { field.UserTypes(Latin1Bytes(text)); });
     });
     new KeysFirst(*edit, [&binding](const QKeyEvent& key) { return FieldKey(binding, key); });
+    new TypingUndoneFirst(*edit, [edit](HistoryKey key) {
+        return key == HistoryKey::Undo ? edit->isUndoAvailable() : edit->isRedoAvailable();
+    });
     edit->setValidator(new FieldValidator(binding, applying, edit));
     ReportFocus(*edit, binding);
 }
@@ -577,6 +611,10 @@ void WidgetFactory::MultiLineField(TextField& control) {
                 [edit](TextField& field) { field.UserTypes(MultiLineStored(edit->toPlainText())); });
     });
     edit->SetBinding(binding);
+    new TypingUndoneFirst(*edit, [edit](HistoryKey key) {
+        return key == HistoryKey::Undo ? edit->document()->isUndoAvailable()
+                                       : edit->document()->isRedoAvailable();
+    });
     ReportFocus(*edit, binding);
 }
 
@@ -809,6 +847,16 @@ void WidgetFactory::Visit(ColumnList& control) {
 }
 
 } // namespace
+
+HistoryKey HistoryKeyOf(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if (key.key() == Qt::Key_Z && modifiers == Qt::ControlModifier)
+        return HistoryKey::Undo;
+    if ((key.key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+        (key.key() == Qt::Key_Y && modifiers == Qt::ControlModifier))
+        return HistoryKey::Redo;
+    return HistoryKey::None;
+}
 
 QWidget* CreateWidget(Control& control, const FocusScope& focus, QWidget* parent) {
     WidgetFactory factory(focus, parent);

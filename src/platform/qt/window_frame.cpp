@@ -13,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
@@ -70,6 +69,7 @@ void WindowFrame::ShowStatusBar(const Control* permanent) {
         return;
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setAccessibleName(QStringLiteral("Status"));
     statusBar_->setSizeGripEnabled(false);
     layout()->addWidget(statusBar_);
     if (QWidget* widget = permanent ? WidgetOf(*permanent) : nullptr)
@@ -113,14 +113,6 @@ void WindowFrame::Finish() {
             if (widget->focusPolicy() != Qt::NoFocus)
                 GiveMenuKeysPrecedence(*widget, keys, IsTextField(*widget) ? editingKeys : KeysGivenBack());
     }
-    for (const auto& command : window_->KeyCommands) {
-        auto* shortcut = new QShortcut(QKeySequence(Latin1(ShortcutText(command.first))), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, key = command.first] {
-            if (window_)
-                window_->UserPressesKey(key);
-        });
-    }
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (window_->MinMaxBoxes())
@@ -137,30 +129,40 @@ void WindowFrame::Finish() {
     if (const Control* focused = window_->Focus.Focused())
         if (QWidget* widget = WidgetOf(*focused))
             widget->setFocus(Qt::OtherFocusReason);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
     if (window_->Resizable())
-        resize(initialSize_.isValid() ? initialSize_ : sizeHint());
+        resize((initialSize_.isValid() ? initialSize_ : sizeHint())
+                   .boundedTo(room.isValid() ? room.size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)));
     else
         setFixedSize(sizeHint());
-    const QScreen* screen = QGuiApplication::primaryScreen();
     const std::optional<Placement>& place = window_->Place();
     const QRect placed = place ? QRect(place->left, place->top, place->width, place->height) : QRect();
     // A remembered place is used only while it still lies on the screen.
-    if (window_->Resizable() && place && placed.width() > 0 && placed.height() > 0 &&
-        (!screen || screen->availableGeometry().intersects(placed))) {
-        // The place is the frame's, the size the window's own, as they were kept.
-        const QRect fit = placed.intersected(screen ? screen->availableGeometry() : placed);
-        resize(fit.size());
+    if (place && placed.isValid() && (!room.isValid() || room.intersects(placed))) {
+        // The place is the frame's, the size the window's own, as they were kept; a fixed window keeps its
+        // size.
+        const QRect fit = placed.intersected(room.isValid() ? room : placed);
+        if (window_->Resizable())
+            resize(fit.size());
         move(fit.topLeft());
         if (place->maximised)
             setWindowState(windowState() | Qt::WindowMaximized);
     } else {
-        Centre();
+        MoveToStart();
     }
 }
 
 void WindowFrame::Centre() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void WindowFrame::MoveToStart() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        move(room.left(), room.top() + std::max(0, (room.height() - height()) / 2));
+    }
 }
 
 void WindowFrame::BelongTo(QWidget* opener) {
@@ -171,25 +173,32 @@ void WindowFrame::BelongTo(QWidget* opener) {
     Centre();
 }
 
-bool WindowFrame::OpenBeside(const QWidget& opener) {
+namespace {
+
+Placement PlaceOf(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+} // namespace
+
+void WindowFrame::OpenBeside(const QWidget& opener, const QList<QWidget*>& others) {
     const QScreen* screen = opener.screen();
     if (!screen)
-        return false;
-    const QRect room = screen->availableGeometry();
-    const QRect beside = opener.frameGeometry();
-    const int border = 16; // the window manager's frame, not yet known
-    const int right = room.right() - beside.right() - border;
-    const int left = beside.left() - room.left() - border;
-    // Narrower than it would open, down to its least width, rather than over its opener.
+        return;
+    // The window manager's frame is not yet known; the opener's shows how much it adds.
+    const QSize border = opener.frameGeometry().size() - opener.size();
     layout()->activate();
-    const int least = std::max(minimumSizeHint().width(), minimumWidth());
-    if (std::max(right, left) < least)
-        return false;
-    const int width = std::min(this->width(), std::max(right, left));
-    const int top = std::clamp(beside.top(), room.top(), std::max(room.top(), room.bottom() - height()));
-    resize(width, height());
-    move(right >= left ? beside.right() + 1 : beside.left() - width - border, top);
-    return true;
+    const QSize least =
+        (window_->Resizable() ? minimumSizeHint().expandedTo(minimumSize()) : size()) + border;
+    std::vector<Placement> around;
+    for (const QWidget* other : others)
+        around.push_back(PlaceOf(other->frameGeometry()));
+    const Placement place =
+        PlaceBeside(PlaceOf(screen->availableGeometry()), PlaceOf(opener.frameGeometry()), around,
+                    PlaceOf(QRect(QPoint(), size() + border)), PlaceOf(QRect(QPoint(), least)));
+    if (window_->Resizable())
+        resize(QSize(place.width, place.height) - border);
+    move(place.left, place.top);
 }
 
 QWidget* WindowFrame::WidgetOf(const Control& control) const {
@@ -197,7 +206,7 @@ QWidget* WindowFrame::WidgetOf(const Control& control) const {
 }
 
 void WindowFrame::ReportPlace() {
-    if (!window_ || !window_->Resizable() || !isVisible())
+    if (!window_ || !isVisible())
         return;
     // A maximised window keeps the place it comes back to.
     const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());
@@ -251,12 +260,20 @@ void WindowFrame::closeEvent(QCloseEvent* event) {
         Closed();
 }
 
+// A key reaches the frame when the focused control had no use for it: the
+// window's function keys, then the keys of the menus of the window it stands beside.
 void WindowFrame::keyPressEvent(QKeyEvent* event) {
     if (window_ && event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12 &&
-        event->modifiers() == Qt::NoModifier) {
-        window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1);
+        event->modifiers() == Qt::NoModifier &&
+        window_->UserPressesFunctionKey(event->key() - Qt::Key_F1 + 1))
         return;
-    }
+    const QKeySequence pressed(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    for (const Shortcut key : window_ ? window_->OpenersKeys() : std::vector<Shortcut>())
+        if (QKeySequence(Latin1(ShortcutText(key))) == pressed) {
+            window_->UserPressesKey(key);
+            return;
+        }
     if (!window_ || event->modifiers() & ~Qt::KeypadModifier) {
         QWidget::keyPressEvent(event);
         return;

@@ -2,6 +2,7 @@
 
 #include "platform/window.h"
 
+#include <QList>
 #include <QWidget>
 
 class QStatusBar;
@@ -33,9 +34,9 @@ class WindowFrame : public QWidget, public WindowView {
     void Finish();
     // Makes the window a dialog of the window that opens it, centred on the screen.
     void BelongTo(QWidget* opener);
-    // Places the window beside its opener, right or else left, when the screen
-    // has room for it there; false leaves it where it was.
-    bool OpenBeside(const QWidget& opener);
+    // Places the window beside its opener, where it covers least of it and then of the
+    // other windows, within the screen.
+    void OpenBeside(const QWidget& opener, const QList<QWidget*>& others);
     // Called once the window has closed.
     std::function<void()> Closed;
 
@@ -55,6 +56,8 @@ class WindowFrame : public QWidget, public WindowView {
   private:
     void ShowStatus(const QString& tip);
     void Centre();
+    // A window of its own opens at the left of the screen, so that the windows beside it have room.
+    void MoveToStart();
     QWidget* WidgetOf(const Control& control) const;
     // Tells a resizable window where it stands now.
     void ReportPlace();

@@ -3,6 +3,7 @@
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,16 @@ constexpr int kFlagListWidth = 260;
 constexpr int kFlagListHeight = 165;
 constexpr int kErrorListHeight = 150;
 
+// A caption drawn bold, as a changed value's is, takes no more room than it has: nothing moves.
+void RoomForBold(QWidget& widget) {
+    const QString text = widget.property("text").toString();
+    QFont bold = widget.font();
+    bold.setBold(true);
+    const int more =
+        QFontMetrics(bold).horizontalAdvance(text) - widget.fontMetrics().horizontalAdvance(text);
+    widget.setMinimumWidth(widget.sizeHint().width() + std::max(more, 0));
+}
+
 // The control that shows a column, sized for what it holds.
 Piece StatPiece(frmMain& form, int column) {
     platform::Control& shown = form.StatControl(column);
@@ -32,7 +43,7 @@ Piece StatPiece(frmMain& form, int column) {
     case StatControlKind::Flags:
         return Piece(shown).Size(kFlagListWidth, kFlagListHeight);
     case StatControlKind::CheckBox:
-        return Piece(shown);
+        return Piece(shown).Look(RoomForBold);
     case StatControlKind::ChoiceList:
         return Piece(shown).Width(kChoiceWidth);
     case StatControlKind::Field:
@@ -47,6 +58,7 @@ Piece RowCaption(platform::Label& label, int fieldHeight) {
         widget.setMinimumHeight(fieldHeight);
         // A caption without a closing colon still stands clear of its field, at any scale.
         widget.setContentsMargins(0, 0, widget.fontMetrics().averageCharWidth(), 0);
+        RoomForBold(widget);
     });
 }
 
@@ -122,6 +134,12 @@ void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
         widest = std::max(widest, frame.fontMetrics().horizontalAdvance(
                                       QString::fromLatin1(form.StatControl(column).Tip().c_str())));
     frame.setMinimumWidth(widest + 4 * frame.fontMetrics().averageCharWidth());
+    // It opens with room for a dozen errors under the page.
+    const auto* errors = frame.findChild<QTreeView*>(QString::fromStdString(form.lvErrors.Name()));
+    const int dozen = errors->header()->sizeHint().height() + 12 * (errors->fontMetrics().height() + 4) +
+                      2 * errors->frameWidth();
+    frame.SetInitialSize(frame.sizeHint().expandedTo(frame.minimumSize()) +
+                         QSize(0, std::max(0, dozen - kErrorListHeight)));
 }
 
 } // namespace

@@ -18,6 +18,8 @@ void RegisterPreferencesView(platform::qt::QtServices& services);
 void RegisterCompareFilesView(platform::qt::QtServices& services);
 void RegisterChartView(platform::qt::QtServices& services);
 void RegisterPasteCarsView(platform::qt::QtServices& services);
+void RegisterFixRangeView(platform::qt::QtServices& services);
+void RegisterMergeView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -36,6 +38,8 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterCompareFilesView(services);
     RegisterChartView(services);
     RegisterPasteCarsView(services);
+    RegisterFixRangeView(services);
+    RegisterMergeView(services);
 }
 
 } // namespace kestrix::views

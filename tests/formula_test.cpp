@@ -1,0 +1,152 @@
+#include "handling_file/handling_format.h"
+#include "model/car_change.h"
+#include "model/formula.h"
+#include "model/number.h"
+#include "sample_cars.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace kestrix;
+
+namespace {
+
+CarRow RowOf(const std::string& line) {
+    CarRow row;
+    SplitCarLine(line, row);
+    return row;
+}
+
+std::optional<std::string> Value(std::string_view text, std::string_view x, int column = 1,
+                                 const CarRow* car = nullptr) {
+    return EvaluateFormula(text, {x, column, car}).value;
+}
+
+std::string Problem(std::string_view text, std::string_view x = "1500", const CarRow* car = nullptr) {
+    return EvaluateFormula(text, {x, 1, car}).problem;
+}
+
+// A number as people type it: up to 15 significant digits, a point anywhere, or a power of ten.
+std::string TypedNumber(std::mt19937& random) {
+    std::string digits = std::to_string(random() % 1'000'000'000'000'000ULL);
+    if (random() % 3 == 0)
+        return digits + "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    const std::size_t point = random() % (digits.size() + 1);
+    if (point < digits.size())
+        digits.insert(point, point == 0 ? "0." : ".");
+    return digits;
+}
+
+} // namespace
+
+// A literal gives itself, however it is wrapped, whatever x holds.
+TEST(Formula, AFormulaOfALiteralGivesTheLiteral) {
+    std::mt19937 random(27);
+    for (int i = 0; i < 5000; ++i) {
+        const std::string literal = TypedNumber(random);
+        const double expected = *PlainNumber(literal);
+        const std::string x = i % 2 ? "240.0" : "heavy"; // a literal never reads x
+        for (const std::string& text : {"=" + literal, "= ( " + literal + " )", "=(+" + literal + ")"}) {
+            const std::optional<std::string> value = Value(text, x);
+            ASSERT_TRUE(value) << text << ": " << Problem(text, x);
+            ASSERT_EQ(PlainNumber(*value), expected) << text << " gave " << *value;
+        }
+        ASSERT_EQ(PlainNumber(Value("=(-" + literal + ")", x).value_or("")), -expected)
+            << "=(-50) is the number -50";
+    }
+}
+
+// "=*1.2", "=+10%", "=-50" change x as the bulk edits change a cell, and as the
+// same formula written out with x does.
+TEST(Formula, RelativeFormsAgreeWithTheBulkEditsAndWithTheFormWrittenOut) {
+    std::mt19937 random(31);
+    for (int i = 0; i < 5000; ++i) {
+        const std::string x = (random() % 2 ? "-" : "") + TypedNumber(random);
+        const std::string k = TypedNumber(random);
+        const double amount = *PlainNumber(k);
+        const auto bulk = [&x](BulkOperation operation, double operand) {
+            return BulkValue(x, operation, operand).value;
+        };
+        const struct {
+            std::string relative, written;
+            std::optional<std::string> expected;
+        } forms[] = {
+            {"=*" + k, "=x*" + k, bulk(BulkOperation::Multiply, amount)},
+            {"=+" + k, "=x+" + k, bulk(BulkOperation::Add, amount)},
+            {"=-" + k, "= x - " + k, bulk(BulkOperation::Add, -amount)},
+            {"=+" + k + "%", "=x+" + k + "%", bulk(BulkOperation::Multiply, 1 + amount / 100)},
+            {"=-" + k + "%", "=X-" + k + " %", bulk(BulkOperation::Multiply, 1 - amount / 100)},
+            {"=*" + k + "%", "=x*(" + k + "/100)", bulk(BulkOperation::Multiply, amount / 100)},
+        };
+        for (const auto& form : forms) {
+            ASSERT_EQ(Value(form.relative, x), form.expected) << form.relative << " over " << x;
+            ASSERT_EQ(Value(form.written, x), form.expected) << form.written << " over " << x;
+        }
+        if (amount != 0) {
+            ASSERT_EQ(Value("=/" + k, x), Value("=x/" + k, x)) << k;
+        }
+    }
+}
+
+TEST(Formula, FunctionsLimitsAndTheCarsOtherStatsByNumberOrName) {
+    const CarRow car = RowOf(test::CarLine("RAVEN", "1500", "R P 0 0000 1 1"));
+    EXPECT_EQ(Value("=max(x, 0.5)", "0.3", 9), "0.5");
+    EXPECT_EQ(Value("=max(x,0.5)", "0.70", 9), "0.70") << "the value's own style stays";
+    EXPECT_EQ(Value("=clamp(x, lo, hi)", "400", 13), "300");
+    EXPECT_EQ(Value("=clamp(x, lo, hi)", "0.05", 14), "0.10");
+    EXPECT_EQ(Value("=min(x, 2, -1, 7)", "5"), "-1");
+    EXPECT_EQ(Value("=round(x, 1)", "2.345"), "2.300") << "rounded, written with x's decimals";
+    EXPECT_EQ(Value("=round(x / 7)", "100"), "14");
+    EXPECT_EQ(Value("=round(x, -2)", "1549"), "1500");
+    EXPECT_EQ(Value("=abs(x) * -2 + 3", "-4"), "-5");
+    EXPECT_EQ(Value("=(2 + 3) * 4 - 10 / 4", "1"), "17.5");
+    EXPECT_EQ(Value("=#1 / 2", "0", 2, &car), "750");
+    EXPECT_EQ(Value("=0.8 * TractionBias", "0", 18, &car), Value("=0.8*#11", "0", 18, &car));
+    EXPECT_EQ(Value("=MAXVELOCITY + maxv", "0", 13, &car), Value("=2*#13", "0", 13, &car))
+        << "names as the car table's filter takes them";
+    EXPECT_EQ(Value("=ABS(-3)", "0"), "3") << "a function wins over the stat ABS";
+    EXPECT_EQ(Value("=x", "1e3"), "1000");
+    EXPECT_EQ(Value("=/3", "1"), "0.333333333333333") << "a plain decimal, never 3.3e-1";
+}
+
+// Nothing comes back from a formula that is refused; the problem says where and why.
+TEST(Formula, ARefusalSaysWhereAndWhy) {
+    const CarRow car = RowOf(test::CarLine("RAVEN", "16OO"));
+    const struct {
+        std::string text, problem;
+        std::string x = "1500";
+    } refusals[] = {
+        {"=", "at character 2, there is nothing after \"=\""},
+        {"=*", "at character 3, a value is missing at the end"},
+        {"=max(x, )", "at character 9, a value is missing before \")\""},
+        {"=*1,2", "at character 4, \",\" only separates a function's values; a decimal point is \".\""},
+        {"=x%2", "at character 4, \"%\" is a percent sign only; there is no remainder"},
+        {"=2x", "at character 3, \"x\" is out of place: an operator (+ - * /) is missing before it"},
+        {"=(x", "at character 4, a \")\" is missing at the end"},
+        {"=x)", "at character 3, \")\" closes no \"(\""},
+        {"=x2 + 1", "at character 2, no stat is called \"x2\""},
+        {"=d + 1", "at character 2, \"d\" could be more than one stat"},
+        {"=#40", "at character 2, there is no stat #40"},
+        {"=abs",
+         "at character 5, \"abs\" is a function: its values follow in \"(\" and \")\"; the stat is #19"},
+        {"=clamp(x, 1)", "at character 2, clamp takes 3 values, not 2"},
+        {"=x / (2 - 2)", "at character 4, a division by zero"},
+        {"=*1e400", "at character 3, the number is beyond the largest a value can hold"},
+        {"=x * 1e308 * 10", "the result is beyond the largest number a value can hold"},
+        {"=clamp(x, 5, 2)", "at character 2, clamp's lowest value 5 is above its highest 2"},
+        {"=round(x, 0.5)", "at character 2, round's digits are a whole number from -15 to 15, not 0.5"},
+        {"=*2", "x is \"heavy\", which is no number", "heavy"},
+        {"=#1 + 1", "#1 Mass is \"16OO\", which is no number"},
+        {"1500", "a formula begins with \"=\""},
+    };
+    for (const auto& refused : refusals) {
+        const FormulaResult result = EvaluateFormula(refused.text, {refused.x, 1, &car});
+        EXPECT_EQ(result.value, std::nullopt) << refused.text;
+        EXPECT_EQ(result.problem, refused.problem) << refused.text;
+    }
+    EXPECT_EQ(Problem("=lo", "1", nullptr), "") << "a number stat has limits";
+    EXPECT_EQ(EvaluateFormula("=hi", {"F", 15, &car}).problem, "hi: this value has no limits");
+    EXPECT_EQ(EvaluateFormula("=#1", {"1", 2, nullptr}).problem,
+              "#1: there is no car whose stats it could read here");
+}

@@ -1,0 +1,69 @@
+#include "windows/editor_test.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+using platform::GridRange;
+
+namespace {
+
+class Formulas : public test::EditorTest {
+  protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        // Row 0 ALDER with a traction multiplier of 0.3 and a top speed of 200; row 1 BIRCH.
+        std::string alder = test::CarLine("ALDER");
+        alder.replace(alder.find(" 1 0.8 0.5 "), 11, " 0.3 0.8 0.5 ");
+        OpenOn(alder + "\r\n" + test::Line("BIRCH", "1650"));
+    }
+};
+
+} // namespace
+
+// Blanks after "=" are typed; the result is written, its error gone from the list.
+TEST_F(Formulas, AStatFieldWorksOutAFormulaOverItsValueAndTheCarsOtherStats) {
+    ASSERT_EQ(ShownCar(), "ALDER");
+    ASSERT_EQ(ErrorRows().size(), 1u);
+    Type(9, "=max(x, 0.5)");
+    EXPECT_EQ(form.txtStat[9].Text(), "=max(x, 0.5)") << "a formula takes blanks";
+    form.txtStat[9].UserPressesEnter();
+    EXPECT_EQ(form.txtStat[9].Text(), "0.5");
+    EXPECT_EQ(Cell(0, 9), "0.5");
+    EXPECT_TRUE(ErrorRows().empty());
+
+    services.answers = {platform::Answer::Ok};
+    Type(13, "=#13 / (#2 - 2)");
+    Leave();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("at character 6, a division by zero"), std::string::npos);
+    EXPECT_EQ(Cell(0, 13), "200");
+    Type(1, "1 500");
+    EXPECT_EQ(form.txtStat[1].Text(), "1500") << "a value still takes no blank";
+}
+
+// Over many cells one step: each cell's x is its own, and another stat is read
+// as it was before the step, also where the step changes it.
+TEST_F(Formulas, TheCarTableWorksOutAFormulaPerCellAsOneStep) {
+    frmCarTable& table = Table();
+    table.grdCars.UserSelects({GridRange{0, 1, 1, 1}, GridRange{0, 13, 1, 13}}, {0, 1});
+    AnswerNumber("= x + #13");
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(Cell(0, 1), "1700");
+    EXPECT_EQ(Cell(1, 1), "1850");
+    EXPECT_EQ(Cell(0, 13), "400") << "x + x: the speed as it was";
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Set to = x + #13 (4 values)");
+
+    services.answers = {platform::Answer::Ok};
+    table.grdCars.UserSelects({GridRange{0, 1, 1, 1}}, {0, 1});
+    AnswerNumber("=x / (#1 - 1850)");
+    table.cmdSetTo.UserClicks();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "The formula \"=x / (#1 - 1850)\" was not used: for BIRCH, Mass: at "
+                                         "character 4, a division by zero.\rNothing was changed.");
+    EXPECT_EQ(Cell(0, 1), "1700") << "none of the cells changed";
+
+    table.grdCars.UserEdits(1, 9, "=clamp(x*3,lo,hi)");
+    EXPECT_EQ(Cell(1, 9), "2");
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(Cell(1, 9), "1");
+}

@@ -1,0 +1,111 @@
+#include "captured_output.h"
+#include "windows/editor_test.h"
+#include "windows/frmFixRange.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+
+namespace {
+
+class FixRange : public test::EditorTest {
+  protected:
+    // Opens the fix window from the Tools menu and acts in it.
+    void Fix(std::function<void(frmFixRange&)> act) {
+        On<frmFixRange>(std::move(act));
+        form.mnuFixRange.UserChooses();
+    }
+    // Each row as shown: tick, car, stat, value, becomes, joined by "|".
+    static std::vector<std::string> Rows(const frmFixRange& fix) {
+        std::vector<std::string> rows;
+        for (int row = 0; row < fix.grdFixes.RowCount(); ++row) {
+            std::string line;
+            for (int column = frmFixRange::kFix; column <= frmFixRange::kBecomes; ++column)
+                line += std::string(column ? "|" : "") + std::string(fix.grdFixes.Text(row, column));
+            rows.push_back(line);
+        }
+        return rows;
+    }
+    std::string sample = ReadFileBytes(KESTRIX_EXAMPLES "/Handling.cfg").bytes;
+};
+
+} // namespace
+
+// The sample's three errors: Enter fixes the two out of range as one step,
+// which the error list shows at once and Ctrl+Z takes back.
+TEST_F(FixRange, EnterFixesTheTickedValuesInOneStepThatUndoTakesBack) {
+    OpenOn(sample);
+    ASSERT_EQ(ErrorRows().size(), 3u);
+    std::vector<std::string> listed;
+    std::string count;
+    Fix([&](frmFixRange& fix) {
+        listed = Rows(fix);
+        count = fix.lblCount.Caption();
+        EXPECT_EQ(fix.grdFixes.Text(1, frmFixRange::kWhy), "16OO is not a valid number.");
+        fix.UserPressesEnter();
+    });
+    EXPECT_EQ(listed, (std::vector<std::string>{"yes|JUNIPER|Traction Multiplier|0.3|0.5",
+                                                "|MARSHAL|Mass|16OO|left as it is",
+                                                "yes|ZEPHYR_RACER|Max Velocity|400|300"}));
+    EXPECT_EQ(count, "2 of 2 values ticked to fix; 1 is left as it is.");
+    EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#1|MARSHAL|16OO is not a valid number."}));
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Fix 2 Values");
+
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(ErrorRows().size(), 3u) << "the two come back";
+    EXPECT_EQ(Cell(8, 9), "0.3");
+
+    // The same values as the command line writes.
+    const std::string out = Path("Fixed.cfg");
+    EXPECT_EQ(test::RunKestrix({"--fix-range", "-o", out, path}).status, 1);
+    form.mnuRedo.UserChooses();
+    EXPECT_EQ(ReadHandlingFile(out).file.Cars, doc.Cars());
+}
+
+// Unticked, filtered out of a "Select all", or a row without a repair: left as it was.
+TEST_F(FixRange, OnlyTheTickedRepairsAreMadeAndTheStatListFiltersWhatTheButtonsTick) {
+    OpenOn(test::Line("ALDER", "0") + test::Line("BIRCH", "99999") + test::Line("CEDAR", "-5") +
+           test::CarLine("DOGWOOD", "1500", "R P 1 2001 1 1", "900") + "\r\n");
+    Fix([&](frmFixRange& fix) {
+        EXPECT_EQ(fix.grdFixes.RowCount(), 4);
+        test::Choose(fix.cboStat, "#1 Mass");
+        EXPECT_EQ(fix.grdFixes.RowCount(), 3);
+        fix.cmdSelectNone.UserClicks();
+        EXPECT_EQ(fix.lblCount.Caption(), "1 of 4 values ticked to fix.") << "the hidden one stays ticked";
+        fix.grdFixes.UserPicks(1, frmFixRange::kFix, 1);
+        test::Choose(fix.cboStat, "(every stat)");
+        EXPECT_EQ(Rows(fix)[1], "yes|BIRCH|Mass|99999|50000");
+        EXPECT_EQ(Rows(fix)[3], "yes|DOGWOOD|Max Velocity|900|300");
+        fix.cmdApply.UserClicks();
+    });
+    EXPECT_EQ(Cell(0, 1), "0");
+    EXPECT_EQ(Cell(1, 1), "50000");
+    EXPECT_EQ(Cell(2, 1), "-5");
+    EXPECT_EQ(Cell(3, 13), "300");
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Fix 2 Values");
+
+    Fix([](frmFixRange& fix) {
+        fix.cmdSelectNone.UserClicks();
+        EXPECT_FALSE(fix.cmdApply.Enabled()) << "nothing to apply";
+        fix.UserPressesEscape();
+    });
+    EXPECT_EQ(Cell(0, 1), "0") << "Escape changes nothing";
+}
+
+TEST_F(FixRange, StrictChecksOfferTheirRepairsAndACleanFileHasNothingToFix) {
+    OpenOn(test::CarLine("ALDER", "1500", "r P 1 2001 2.6 1") + "\r\n");
+    services.answers = {platform::Answer::Ok};
+    form.mnuFixRange.UserChooses();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Every value is within its limits: there is nothing to fix.");
+
+    doc.SetCheckRules(CheckRules::Strict);
+    Fix([](frmFixRange& fix) {
+        EXPECT_EQ(Rows(fix),
+                  (std::vector<std::string>{"yes|ALDER|Drive Type|r|R", "yes|ALDER|Front Lights|2.6|3"}));
+        fix.UserPressesEnter();
+    });
+    EXPECT_EQ(Cell(0, 15), "R");
+    EXPECT_EQ(Cell(0, 30), "3");
+    EXPECT_TRUE(ErrorRows().empty());
+}
