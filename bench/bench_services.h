@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrix::bench {
@@ -59,6 +60,9 @@ class BenchServices : public platform::Services {
     std::string HomeFolder() override { return "."; }
     std::string ReadSetting(const std::string&) override { return {}; }
     void WriteSetting(const std::string&, const std::string&) override {}
+    std::string clipboard;
+    std::optional<std::string> ClipboardText() override { return clipboard; }
+    void SetClipboardText(const std::string&) override {}
 
   private:
     platform::qt::QtServices layouts_{"", ".", "."};

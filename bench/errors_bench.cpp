@@ -88,6 +88,8 @@ class NoServices : public platform::Services {
     std::string HomeFolder() override { return {}; }
     std::string ReadSetting(const std::string&) override { return {}; }
     void WriteSetting(const std::string&, const std::string&) override {}
+    std::optional<std::string> ClipboardText() override { return std::string(); }
+    void SetClipboardText(const std::string&) override {}
 };
 
 // "View all errors ...": a new window filled from the sorted main list.

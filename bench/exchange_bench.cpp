@@ -1,6 +1,7 @@
 // The car exchange through its windows, with their real Qt views, on full files:
-// the two lists must stay quick with 32767 names, and a whole import or export
-// must take less than a second.
+// the two lists must stay quick with 32767 names, and a whole import or export,
+// and the preview of a whole file pasted back and its apply, must each take less
+// than a second.
 #include "bench_files.h"
 #include "bench_services.h"
 #include "handling_file/file_save.h"
@@ -8,6 +9,7 @@
 #include "windows/frmCompareFiles.h"
 #include "windows/frmImportExport.h"
 #include "windows/frmMain.h"
+#include "windows/frmPasteCars.h"
 
 #include <QApplication>
 
@@ -157,8 +159,34 @@ void OpenCompareWindow(benchmark::State& state) {
     }
 }
 
+// Edit > Paste Car Lines... with the whole file on the clipboard, every car's
+// mass changed: the preview opens and paints (Arg 0), or opens and applies
+// every car as one step (Arg 1), which the loop undoes untimed.
+void PasteTheWholeFileBack(benchmark::State& state) {
+    const bool apply = state.range(0) == 1;
+    Editor editor;
+    editor.services.clipboard = test::ModdedHandlingText(kFullFile, 1, -1, "");
+    editor.services.onModal = [apply](platform::Window& window) {
+        auto& preview = static_cast<frmPasteCars&>(window);
+        (apply ? preview.cmdApply : preview.cmdCancel).UserClicks();
+    };
+    for (auto _ : state) {
+        editor.form.mnuPasteCars.UserChooses();
+        state.PauseTiming();
+        if (apply != editor.doc.Modified() || (apply && editor.doc.Cars()[0][1] != "1700"))
+            state.SkipWithError("the paste did not do what was asked");
+        if (apply) {
+            // What the history keeps of the step, against the values it changes.
+            state.counters["step bytes"] = static_cast<double>(HeldBytes(*editor.doc.NextUndo()));
+            editor.form.mnuUndo.UserChooses();
+        }
+        state.ResumeTiming();
+    }
+}
+
 } // namespace
 
+BENCHMARK(PasteTheWholeFileBack)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenCompareWindow)->Arg(7)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(ToggleOneNameInAFullList)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ImportAllCarsThroughTheWindow)->Unit(benchmark::kMillisecond);

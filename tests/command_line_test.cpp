@@ -1,10 +1,12 @@
 #include "captured_output.h"
 #include "handling_file/file_read.h"
+#include "handling_file/settings_file.h"
 #include "sample_cars.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 using namespace kestrix;
@@ -26,7 +28,15 @@ std::string Text(std::initializer_list<std::string> lines) {
     return text;
 }
 
-class CommandLine : public test::TempFolderTest {};
+// The command line reads the editor's settings from the test's own folder.
+class CommandLine : public test::TempFolderTest {
+  protected:
+    void SetUp() override {
+        TempFolderTest::SetUp();
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        std::filesystem::create_directories(folder / "Kestrix");
+    }
+};
 using CompareCommand = CommandLine;
 
 } // namespace
@@ -74,6 +84,18 @@ TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
     const std::string wide = Write("wide.cfg", "; x\n" + CarLine("WIDE") + " 33\n");
     EXPECT_EQ(RunKestrix({"--resave", "--keep-layout", wide, out}), RunKestrix({"--resave", wide, out}));
     EXPECT_FALSE(std::filesystem::exists(out));
+
+    // The backup follows the editor's preference, read from its settings file.
+    EXPECT_EQ(SettingsFilePath(), Path("Kestrix/Kestrix 3.conf"));
+    Write("out.cfg", "; before\r\n");
+    for (const std::string settings : {"[Other]\nKeepBackup=0\n[Preferences]\nKeepBackup=1\n",
+                                       "[Preferences]\nKeepLayout=0\n KeepBackup = 0\r\n", ""}) {
+        test::WriteFile(SettingsFilePath(), settings);
+        std::filesystem::remove(out + ".bak");
+        ASSERT_EQ(RunKestrix({"--resave", kSample, out}), kQuiet);
+        EXPECT_EQ(std::filesystem::exists(out + ".bak"), settings.find(" 0") == std::string::npos)
+            << settings;
+    }
 }
 
 // "--" ends the options, so that files named like options can be checked and opened.
@@ -167,22 +189,25 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
         "expected.cfg",
         Text({CarLine("ALPHA", "1600", "R P 1 2001 1 1", "220"), CarLine("BETA", "900"), CarLine("NEW")}));
     EXPECT_EQ(RunKestrix({"--diff", expected, ours}), kQuiet);
-    EXPECT_TRUE(ReadFile(ours).starts_with(";-# File Created By Kestrix 1.0\r\n"));
+    EXPECT_TRUE(ReadFile(ours).starts_with("; mod file\r\n")) << "our lines are kept";
     EXPECT_FALSE(std::filesystem::exists(ours + ".bak")) << "no copy is left beside a merged file";
 
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("clean.cfg"), "--", base, base, theirs}), kQuiet);
     EXPECT_EQ(RunKestrix({"--diff", theirs, Path("clean.cfg")}).status, 0);
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("no/such/folder.cfg"), base, base, theirs}).status, 2);
 
-    // With --keep-layout the result keeps our lines as written; only the car theirs changed differs.
+    // The result keeps our lines as written, only the car theirs changed differs; --tidy writes the
+    // editor's own form.
     const std::string padded = "; mine\n" + CarLine("ALPHA") + "   \n; between\n" + CarLine("BETA") + "\n";
     const std::string oursPadded = Write("ours-padded.cfg", padded);
     const std::string theirsBeta = Write("theirs-beta.cfg", Text({CarLine("ALPHA"), CarLine("BETA", "950")}));
-    EXPECT_EQ(RunKestrix({"--merge", "--keep-layout", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}),
-              kQuiet);
+    EXPECT_EQ(RunKestrix({"--merge", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}), kQuiet);
     std::string expectedKept = padded;
     expectedKept.replace(expectedKept.find("BETA 1500 "), 10, "BETA 950  "); // the columns stay aligned
     EXPECT_EQ(ReadFile(Path("kept.cfg")), expectedKept);
+    ASSERT_EQ(RunKestrix({"--merge", "--tidy", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}).status,
+              0);
+    EXPECT_TRUE(ReadFile(Path("kept.cfg")).starts_with(";-# File Created By Kestrix 1.0\r\n"));
 
     // Each side took out one car of a full file and added its own.
     const std::string oursFull = Write("ours-full.cfg", test::ModdedHandlingText(kMaxCars, 0, 0, "OURS"));

@@ -1,3 +1,4 @@
+#include "compare/car_paste.h"
 #include "compare/file_compare.h"
 #include "sample_cars.h"
 
@@ -5,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 #include <random>
 #include <set>
 #include <tuple>
@@ -163,4 +165,34 @@ TEST(FileMerge, TakesTheOrderOfTheSideThatMovedCars) {
     ASSERT_EQ(both.conflicts.size(), 1u);
     EXPECT_EQ(both.conflicts[0].car, "(order of the cars)");
     EXPECT_EQ(both.merged.Cars, moved.Cars);
+}
+
+// Car lines copied from a file and pasted back, with blanks turned into tabs
+// and no-break spaces, are each matched with their own car, the n-th of a name
+// with the n-th; pasted over another file, each names exactly the values that differ.
+TEST(CarPasteProperty, CopiedLinesComeBackAsTheirOwnCarsWhateverTheBlanks) {
+    std::mt19937 random(26);
+    for (int round = 0; round < 200; ++round) {
+        const Sides s = EditedApart(random);
+        std::vector<int> rows(s.ours.Cars.size());
+        std::iota(rows.begin(), rows.end(), 0);
+        std::string lines = CarLinesOf(WriteHandlingText(s.ours), rows);
+        for (char& c : lines)
+            if (c == ' ' && random() % 3 == 0)
+                c = random() % 2 ? '\t' : '\xA0';
+        const CarPaste back = ReadCarPaste(lines, s.ours.Cars);
+        const CarPaste onBase = ReadCarPaste(lines, s.base.Cars);
+        ASSERT_EQ(back.lines.size(), rows.size());
+        const std::vector<int> matches = MatchCars(s.ours.Cars, s.base.Cars);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(back.lines[i].docRow, static_cast<int>(i));
+            EXPECT_TRUE(back.lines[i].differing.empty());
+            ASSERT_EQ(onBase.lines[i].docRow, matches[i]);
+            std::vector<int> differing;
+            for (int column = 1; matches[i] >= 0 && column < kStatCount; ++column)
+                if (s.ours.Cars[i][column] != s.base.Cars[static_cast<std::size_t>(matches[i])][column])
+                    differing.push_back(column);
+            EXPECT_EQ(onBase.lines[i].differing, differing);
+        }
+    }
 }

@@ -269,8 +269,10 @@ TEST_F(Save, KeepsModeOwnerAndEveryHardLinkRefusesReadOnlyFilesAndWritesInPlaceI
 
     lockedFolder.createError = EACCES;
     const ino_t inode = StatusOf(plain).st_ino;
-    EXPECT_EQ(ReplaceFileContents(plain, "new", {.files = &lockedFolder}), "");
+    bool backupMissed = false;
+    EXPECT_EQ(ReplaceFileContents(plain, "new", {.files = &lockedFolder, .backupMissed = &backupMissed}), "");
     EXPECT_EQ(LeftOf(plain), Left("new", "", 4));
+    EXPECT_TRUE(backupMissed);
     EXPECT_EQ(StatusOf(plain).st_ino, inode);
 }
 

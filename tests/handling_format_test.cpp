@@ -76,6 +76,9 @@ TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
     EXPECT_EQ(ReadBackDifference("A\r\n", doc), "only 1 of the 2 cars would read back");
     EXPECT_EQ(ReadBackDifference("A\r\nB\r\n;-# File Author : Z\r\n", doc),
               "the author line would read back as another author");
+    doc.BeforeComments = "; fine\r\rBRACKEN 1 2\r"; // named as the comments window counts its lines
+    EXPECT_EQ(ReadBackDifference(WriteHandlingText(doc), doc),
+              "Before stats line 3 would read back as a car: a comment line starts with \";\"");
 }
 
 // A document of comments, an author and cars without blanks in their values

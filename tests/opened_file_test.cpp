@@ -1,5 +1,7 @@
+#include "document/file_session.h"
 #include "handling_file/opened_file.h"
 #include "sample_cars.h"
+#include "scripted_files.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +61,9 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOn
     Open(path);
     ASSERT_EQ(Save(path, "2100"), "");
     EXPECT_EQ(ReadFile(path + ".bak"), asOpened) << "a new opening makes a new backup";
+    Open(path);
+    ASSERT_EQ(Save(path, "2200", {.keepBackup = false}), "");
+    EXPECT_EQ(ReadFile(path + ".bak"), asOpened) << "a user who wants no backup gets none";
 
     const std::string padded = Write("Padded.cfg", kPadded);
     Open(padded);
@@ -66,13 +71,36 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOn
     EXPECT_EQ(ReadFile(padded),
               "; padded\n" + test::CarLine("ALPHA", "900    ") + "\n" + test::CarLine("BETA") + "\n");
     // A plain save writes the editor's form; keeping the layout then keeps that one.
-    ASSERT_EQ(Save(padded, "901"), "");
+    ASSERT_EQ(Save(padded, "901", {false}), "");
     const std::string plain = ReadFile(padded);
     EXPECT_TRUE(plain.starts_with(";-# File Created By Kestrix"));
     ASSERT_EQ(Save(padded, "902", {true}), "");
     std::string expected = plain;
     expected.replace(expected.find(" 901 "), 5, " 902 ");
     EXPECT_EQ(ReadFile(padded), expected);
+}
+
+// A folder that takes no new file: the file is written in place, and the
+// missing backup is told at the first save that wanted one, once per file.
+TEST_F(OpenedFileTest, ABackupThatCannotBeKeptIsToldOncePerFile) {
+    const std::string path = Write("Handling.cfg", kPadded);
+    test::ScriptedFiles lockedFolder;
+    lockedFolder.createError = EACCES;
+    Document edited;
+    FileSession session(edited, lockedFolder);
+    std::vector<FileNotice::Kind> told;
+    for (const char* mass : {"900", "901", "902"}) {
+        ASSERT_EQ(session.Read(path, false), "");
+        edited.Commit(ValuesChange(edited.Cars(), {{0, 1, mass}}, "Edit"));
+        ASSERT_EQ(session.Save(path, {.keepBackup = mass != std::string("900")}), "");
+        EXPECT_NE(ReadFile(path).find(std::string("ALPHA ") + mass), std::string::npos) << "written in place";
+        const FileNotice notice = session.TakeBackupNotice();
+        told.push_back(notice.kind);
+        EXPECT_EQ(notice.text.empty(), notice.text.find(path) == std::string::npos);
+    }
+    EXPECT_EQ(told,
+              (std::vector{FileNotice::Kind::None, FileNotice::Kind::NoBackup, FileNotice::Kind::None}));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
 }
 
 TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {

@@ -40,6 +40,7 @@ class ScriptedServices : public platform::Services {
     std::map<std::string, std::string> settings;
     std::string commandLine;
     std::string stateFolder; // empty: no recovery journal
+    std::optional<std::string> clipboard = std::string();
     platform::ProcessRunner* processes = nullptr;
     int busyDepth = 0;
 
@@ -56,6 +57,8 @@ class ScriptedServices : public platform::Services {
         return Expected(savePaths, std::string(), "unexpected save dialog");
     }
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+    std::optional<std::string> ClipboardText() override { return clipboard; }
+    void SetClipboardText(const std::string& text) override { clipboard = text; }
 
     void ShowModal(platform::Window& window) override {
         shownWindows.push_back(window.Name());

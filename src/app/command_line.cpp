@@ -5,6 +5,7 @@
 #include "handling_file/file_read.h"
 #include "handling_file/file_save.h"
 #include "handling_file/layout.h"
+#include "handling_file/settings_file.h"
 #include "validation/error_check.h"
 #include "validation/range_fix.h"
 
@@ -28,7 +29,7 @@ constexpr std::string_view kUsage =
     "       kestrix --resave [--keep-layout] [--] IN OUT\n"
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
-    "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --merge [--tidy] [-o OUT] [--] BASE OURS THEIRS\n"
     "       kestrix --fix-range [--strict] [-o OUT] [--] FILE\n"
     "       kestrix --mergetool [--] BASE LOCAL REMOTE MERGED\n"
     "\n"
@@ -39,9 +40,10 @@ constexpr std::string_view kUsage =
     "                    #column, TAB, car, TAB, message; exit 0 when clean, 1 with errors,\n"
     "                    2 when the file cannot be read\n"
     "  --strict          with --check: then also the values the game would not read as meant\n"
-    "  --resave IN OUT   read IN and write it to OUT as the editor saves it\n"
-    "  --keep-layout     with --resave: keep every line of IN as it was written;\n"
-    "                    with --merge: write into the lines of OURS as it was written\n"
+    "  --resave IN OUT   read IN and write it to OUT tidied, in the editor's own form:\n"
+    "                    its header lines, single spaces, the comments before and after\n"
+    "                    the cars; a backup of OUT is kept as the editor's preference says\n"
+    "  --keep-layout     with --resave: keep every line of IN as it was written\n"
     "  --diff OLD NEW    print each value that differs: car, TAB, #column and stat, TAB,\n"
     "                    old value, TAB, new value; then removed and added cars, a change\n"
     "                    of the cars' order and of the comments or author; exit 0 when the\n"
@@ -50,16 +52,18 @@ constexpr std::string_view kUsage =
     "                    value), comments kept, for a text diff of version control\n"
     "  --merge BASE OURS THEIRS\n"
     "                    merge the changes from BASE to OURS and to THEIRS value by value\n"
-    "                    and write the result to OUT (-o OUT; default OURS); conflicts keep\n"
-    "                    OURS' value and are listed on standard error, exit 1; exit 0 when\n"
-    "                    clean, 2 when a file cannot be read or written (nothing written)\n"
+    "                    and write the result to OUT (-o OUT; default OURS) in the lines of\n"
+    "                    OURS as it was written; conflicts keep OURS' value and are listed\n"
+    "                    on standard error, exit 1; exit 0 when clean, 2 when a file\n"
+    "                    cannot be read or written (nothing written)\n"
+    "  --tidy            with --merge: write the result in the editor's own form\n"
     "  --fix-range FILE  set every value outside its stat's limits to the nearest limit and\n"
-    "                    write the file to OUT (-o OUT; default FILE, keeping FILE.bak), its\n"
-    "                    layout kept; print one line per value changed: car, TAB, #column\n"
-    "                    and stat, TAB, old value, TAB, new value; exit 0 when every error\n"
-    "                    was fixed, 1 when some were left (named on standard error), 2 when\n"
-    "                    FILE cannot be read or OUT written; with --strict also the strict\n"
-    "                    findings that have a repair\n"
+    "                    write the file to OUT (-o OUT; default FILE; a backup as for\n"
+    "                    --resave), its layout kept; print one line per value changed: car,\n"
+    "                    TAB, #column and stat, TAB, old value, TAB, new value; exit 0 when\n"
+    "                    every error was fixed, 1 when some were left (named on standard\n"
+    "                    error), 2 when FILE cannot be read or OUT written; with --strict\n"
+    "                    also the strict findings that have a repair\n"
     "  --mergetool BASE LOCAL REMOTE MERGED\n"
     "                    open the merge window on the conflicts of a merge, as git\n"
     "                    mergetool hands them over; saving writes MERGED in LOCAL's layout\n"
@@ -167,6 +171,20 @@ int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::
 
 namespace {
 
+// The preference the editor keeps decides whether OUT's previous contents
+// are kept as OUT.bak; a backup that could not be kept is told.
+std::string WriteAsTheEditorSaves(const std::string& out, std::string_view bytes, const HandlingDocument& doc,
+                                  std::FILE* err) {
+    bool backupMissed = false;
+    const BackupMode backup = KeepsBackups() ? BackupMode::Replace : BackupMode::Keep;
+    std::string error = ReplaceFileContents(
+        out, bytes, {.backup = backup, .readsBackAs = &doc, .backupMissed = &backupMissed});
+    if (error.empty() && backupMissed)
+        Print(err, "kestrix: no backup of \"" + out +
+                       "\" was kept: its folder takes no new file, so the file was written in place\n");
+    return error;
+}
+
 int Resave(const std::string& in, const std::string& out, bool keepLayout, std::FILE* err) {
     FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
@@ -177,16 +195,18 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
-    const std::string error = ReplaceFileContents(out, bytes, {.readsBackAs = &doc});
-    return error.empty() ? kExitClean : Fail(err, error);
+    if (const std::string error = WriteAsTheEditorSaves(out, bytes, doc, err); !error.empty())
+        return Fail(err, error);
+    return kExitClean;
 }
 
 // The options a mode takes between its name and its files; anything else
 // there is the first file, however it looks.
 struct ModeOptions {
     bool strict = false;
-    bool keepLayout = false;
-    std::string out; // --merge and --fix-range -o OUT
+    bool keepLayout = false; // --resave: keep IN's lines
+    bool tidy = false;       // --merge: the editor's own form instead of OURS' lines
+    std::string out;         // --merge and --fix-range -o OUT
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
@@ -195,7 +215,9 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
         if ((mode == "--check" || mode == "--fix-range") && files[0] == "--strict") {
             options.strict = true;
         } else if ((mode == "--resave" || mode == "--merge") && files[0] == "--keep-layout") {
-            options.keepLayout = true;
+            options.keepLayout = true; // what --merge does without it; kept for the lines written before
+        } else if (mode == "--merge" && files[0] == "--tidy") {
+            options.tidy = true;
         } else if ((mode == "--merge" || mode == "--fix-range") && files[0] == "-o" && files.size() >= 2) {
             options.out = files[1];
             files.erase(files.begin());
@@ -229,14 +251,13 @@ int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
     return Finish(out, err, kExitClean);
 }
 
-int Merge(const std::vector<std::string>& files, const std::string& outPath, bool keepLayout,
-          std::FILE* err) {
+int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy, std::FILE* err) {
     const MergeVersions versions = ReadMergeVersions({files[0], files[1], files[2]});
     if (!versions.error.empty())
         return Fail(err, versions.error);
     const MergeOutcome outcome = versions.Merge();
     if (const std::string error =
-            WriteMergedFile(outPath, outcome.merged, keepLayout ? &versions.oursLayout : nullptr);
+            WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout);
         !error.empty())
         return Fail(err, error);
     if (outcome.conflicts.empty())
@@ -278,10 +299,9 @@ int FixRange(const std::string& path, const std::string& outPath, CheckRules rul
     for (const CellChange& cell : change.cells)
         doc.Cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
     // A file with nothing to fix is left as it is; an OUT asked for is written all the same.
-    // The file replaced is kept as its .bak, as the editor keeps it at a first save.
     if (!change.Empty() || outPath != path) {
-        const std::string error = ReplaceFileContents(outPath, WriteKeepingLayout(parsed.layout, doc),
-                                                      {.backup = BackupMode::Replace, .readsBackAs = &doc});
+        const std::string error =
+            WriteAsTheEditorSaves(outPath, WriteKeepingLayout(parsed.layout, doc), doc, err);
         if (!error.empty())
             return Fail(err, error);
     }
@@ -344,7 +364,7 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
     if (mode == "--textconv" && files.size() == 1)
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
-        return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
+        return Merge(files, options.out.empty() ? files[1] : options.out, options.tidy, err);
     if (mode == "--fix-range" && files.size() == 1)
         return FixRange(files[0], options.out.empty() ? files[0] : options.out,
                         options.strict ? CheckRules::Strict : CheckRules::Standard, out, err);

@@ -2,6 +2,7 @@
 #include "app/posix_processes.h"
 #include "compare/merge_files.h"
 #include "handling_file/recovery_journal.h"
+#include "handling_file/settings_file.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 #include "windows/file_dialogs.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
 
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(editor.file), ProgramFolder(), HomeFolder(),
-                                               kestrix::RecoveryFolder());
+                                               kestrix::RecoveryFolder(), kestrix::SettingsFilePath());
     kestrix::views::RegisterViews(services);
     kestrix::PosixProcessRunner processes;
     services.SetProcesses(&processes);

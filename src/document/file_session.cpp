@@ -1,5 +1,7 @@
 #include "document/file_session.h"
 
+#include "compare/car_paste.h"
+
 #include "document/recovery.h"
 #include "handling_file/handling_format.h"
 #include "handling_file/opened_file.h"
@@ -8,8 +10,9 @@
 
 namespace kestrix {
 
-FileSession::FileSession(Document& doc)
-    : doc_(doc), file_(std::make_unique<OpenedFile>()), recovery_(std::make_unique<DocumentRecovery>(doc)) {}
+FileSession::FileSession(Document& doc, FileOperations& files)
+    : doc_(doc), file_(std::make_unique<OpenedFile>(files)),
+      recovery_(std::make_unique<DocumentRecovery>(doc)) {}
 
 FileSession::~FileSession() = default;
 
@@ -38,12 +41,27 @@ FileNotice FileSession::OverwriteQuestion(const std::string& path) const {
                         "edits stay undoable after a reload.")};
 }
 
-std::string FileSession::Save(const std::string& path, bool keepLayout) {
-    const SaveSettings settings{keepLayout};
-    if (std::string error = file_->Save(path, doc_.Data(), settings); !error.empty())
+std::string FileSession::CarLinesText(const std::vector<int>& rows) const {
+    return CarLinesOf(file_->TextOf(doc_.Data(), {}), rows);
+}
+
+std::string FileSession::Save(const std::string& path, const SaveSettings& settings) {
+    bool missed = false;
+    if (std::string error = file_->Save(path, doc_.Data(), settings, &missed); !error.empty())
         return error;
+    if (missed)
+        backupMissed_ = path;
     doc_.Saved(path);
     return {};
+}
+
+FileNotice FileSession::TakeBackupNotice() {
+    const std::string path = std::exchange(backupMissed_, {});
+    if (path.empty() || !backupTold_.insert(path).second)
+        return {};
+    return {FileNotice::Kind::NoBackup,
+            "\"" + path + "\" was saved, but no backup was kept: its folder takes no new file, so the " +
+                "file was written in place.\rThe file as it was opened is not kept beside it."};
 }
 
 std::string FileSession::Reload() {

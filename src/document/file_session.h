@@ -1,9 +1,11 @@
 #pragma once
 
 #include "document/document.h"
+#include "handling_file/file_operations.h"
 
 #include <cstddef>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@ namespace kestrix {
 class DocumentRecovery;
 class OpenedFile;
 struct LeftJournal;
+struct SaveSettings;
 
 // What the window tells or asks after a step of the file session: the session
 // words it, the window gives it its title and buttons.
@@ -21,6 +24,7 @@ struct FileNotice {
         JournalProblem,   // the recovery journal stopped; the editor works on: Ok
         JournalRefused,   // a left journal cannot be applied and was kept aside: Ok
         JournalCut,       // a left journal was recovered but for its last step, cut short: Ok
+        NoBackup,         // a save wanted a backup and could keep none: Ok
         FileGone,         // the open file was deleted or moved away meanwhile: Ok
         OverwriteChanged, // before a save: Overwrite, Reload, or Cancel
         OverwriteGone,    // before a save: Overwrite, or Cancel
@@ -37,7 +41,7 @@ struct FileNotice {
 // to tell or ask; the window asks and hands the answer back as the next step.
 class FileSession {
   public:
-    explicit FileSession(Document& doc);
+    explicit FileSession(Document& doc, FileOperations& files = SystemFiles());
     FileSession(const FileSession&) = delete;
     FileSession& operator=(const FileSession&) = delete;
     ~FileSession();
@@ -48,9 +52,15 @@ class FileSession {
     // Before a save to path: the question when another program changed or
     // removed the file since it was read or saved here; None otherwise.
     FileNotice OverwriteQuestion(const std::string& path) const;
-    // Writes the document to path, into the file's own lines when keepLayout,
-    // and takes path as the document's file. Returns the failure or empty text.
-    std::string Save(const std::string& path, bool keepLayout);
+    // The lines of the cars at these rows as a save keeping the layout writes
+    // them: as the file holds them, in the editor's form where changed.
+    std::string CarLinesText(const std::vector<int>& rows) const;
+    // Writes the document to path as settings say, and takes path as the
+    // document's file. Returns the failure or empty text.
+    std::string Save(const std::string& path, const SaveSettings& settings);
+    // After a save that wanted a backup and could keep none (the folder takes
+    // no new file, so the file was written in place): told once per file.
+    FileNotice TakeBackupNotice();
     // The open file as it is on disk, as one step that undo takes back.
     // Returns the failure or empty text.
     std::string Reload();
@@ -88,7 +98,9 @@ class FileSession {
     std::unique_ptr<OpenedFile> file_;
     std::unique_ptr<DocumentRecovery> recovery_;
     std::vector<LeftJournal> left_;
-    std::size_t next_ = 0; // the journal offered next; the one before it was offered last
+    std::string backupMissed_;         // the file whose last save kept no backup
+    std::set<std::string> backupTold_; // the files whose missing backup was told
+    std::size_t next_ = 0;             // the journal offered next; the one before it was offered last
 };
 
 } // namespace kestrix

@@ -153,8 +153,9 @@ int FindTarget(FileOperations& files, const std::string& path, Target& target) {
 
 class Save {
   public:
-    Save(FileOperations& files, const std::string& path, std::string_view bytes, BackupMode backup)
-        : files_(files), path_(path), bytes_(bytes), backupMode_(backup) {}
+    Save(FileOperations& files, const std::string& path, std::string_view bytes, BackupMode backup,
+         bool* backupMissed)
+        : files_(files), path_(path), bytes_(bytes), backupMode_(backup), backupMissed_(backupMissed) {}
 
     std::string Run() {
         if (const int error = FindTarget(files_, path_, target_))
@@ -215,9 +216,12 @@ class Save {
         std::string temporary = TemporaryPattern();
         OpenFile file(files_);
         int error = files_.CreateUnique(temporary, file.fd());
-        // A file the process may write in a folder it may not: in place.
-        if (previous && (error == EACCES || error == EPERM))
+        // A file the process may write in a folder it may not: in place, without a backup.
+        if (previous && (error == EACCES || error == EPERM)) {
+            if (backupMissed_ && backupMode_ == BackupMode::Replace)
+                *backupMissed_ = true;
             return WriteInPlace(false);
+        }
         if (error == 0)
             error = FillNewFile(files_, temporary, file, bytes_, permissions, previous);
         if (error != 0)
@@ -315,6 +319,7 @@ class Save {
     const std::string& path_; // as the user named it, for the messages
     std::string_view bytes_;
     BackupMode backupMode_;
+    bool* backupMissed_;
     Target target_;
     std::size_t limit_ = 255; // the longest name the target's folder takes
     std::string backup_;
@@ -331,7 +336,7 @@ std::string ReplaceFileContents(const std::string& path, std::string_view bytes,
                                "the file would not read back as it is saved: " + difference +
                                    ". Nothing was written");
     }
-    return Save(*options.files, path, bytes, options.backup).Run();
+    return Save(*options.files, path, bytes, options.backup, options.backupMissed).Run();
 }
 
 std::string BackupPathFor(const std::string& path, FileOperations& files) {

@@ -10,7 +10,8 @@ namespace kestrix {
 
 // Whether a save puts the file it replaces into the backup, or leaves the
 // backup as it is: the first save after a file was opened keeps the file as
-// it was opened, and later saves must not replace that with their own.
+// it was opened, and later saves must not replace that with their own. Keep
+// is also the save of a user who wants no backup: none is made.
 enum class BackupMode { Replace, Keep };
 
 struct SaveOptions {
@@ -20,6 +21,9 @@ struct SaveOptions {
     // error names the path and what would come back instead.
     const HandlingDocument* readsBackAs = nullptr;
     FileOperations* files = &SystemFiles();
+    // Set when a backup was asked for and none could be kept: the folder
+    // takes no new file, and the file was written in place.
+    bool* backupMissed = nullptr;
 };
 
 // Saves bytes to path as a plain write would, without its risks.

@@ -14,33 +14,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Calls take(line) for each line; CR LF, LF CR, CR and LF each end a line, and
-// the last line needs no end.
-template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const auto next = [end](const char* from, char c) {
-        const void* found = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
-        return found ? static_cast<const char*>(found) : end;
-    };
-    const char* start = begin;
-    const char* nextCr = next(start, '\r');
-    const char* nextLf = next(start, '\n');
-    while (start < end) {
-        if (nextCr < start)
-            nextCr = next(start, '\r');
-        if (nextLf < start)
-            nextLf = next(start, '\n');
-        const char* lineEnd = std::min(nextCr, nextLf);
-        if (!take(std::string_view(start, static_cast<std::size_t>(lineEnd - start))))
-            return false;
-        if ((lineEnd == nextCr && lineEnd + 1 == nextLf) || (lineEnd == nextLf && lineEnd + 1 == nextCr))
-            ++lineEnd;
-        start = lineEnd + 1;
-    }
-    return true;
-}
-
 std::string LineNumberText(std::size_t number) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
@@ -316,6 +289,29 @@ std::string WrittenComments(std::string_view block) {
     return out;
 }
 
+// The first line of a comment block that would read back as a car, counted
+// as the comments window counts them (from 1, empty lines too); 0 for none.
+std::size_t FirstCommentReadAsCar(std::string_view block) {
+    for (std::size_t number = 1; !block.empty(); ++number) {
+        const std::size_t end = std::min(block.find('\r'), block.size());
+        const ParseResult read = ParseHandlingText(WrittenComments(block.substr(0, end)));
+        if (!read.file.Cars.empty() || !read.error.empty())
+            return number;
+        block.remove_prefix(std::min(end + 1, block.size()));
+    }
+    return 0;
+}
+
+// A comment line that reads back as a car is named as that line, not as the car it would displace.
+std::string CommentReadAsCar(const HandlingDocument& doc) {
+    for (const auto& [name, block] :
+         {std::pair{"Before stats", &doc.BeforeComments}, std::pair{"After stats", &doc.AfterComments}})
+        if (const std::size_t line = FirstCommentReadAsCar(*block); line > 0)
+            return std::string(name) + " line " + LineNumberText(line) +
+                   " would read back as a car: a comment line starts with \";\"";
+    return {};
+}
+
 } // namespace
 
 std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc) {
@@ -326,10 +322,11 @@ std::string ReadBackDifference(std::string_view text, const HandlingDocument& do
     cars.ReadBy(reader);
     reader.Read(text);
     const ParseResult read = reader.Finish();
-    if (!read.error.empty())
-        return read.error;
-    if (std::string difference = cars.Result(); !difference.empty())
-        return difference;
+    std::string difference = read.error.empty() ? cars.Result() : read.error;
+    if (!difference.empty()) {
+        std::string comment = CommentReadAsCar(doc);
+        return comment.empty() ? difference : comment;
+    }
     // Without cars, every comment line reads back as one before them.
     const bool noCars = doc.Cars.empty();
     if (WrittenComments(read.file.BeforeComments) !=

@@ -2,7 +2,9 @@
 
 #include "model/handling_document.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,33 @@ inline constexpr std::string_view kEditorPrefix = ";-#";
 inline constexpr std::size_t kMaxFileBytes = std::size_t{64} << 20;
 // The reason given for a larger text.
 std::string TooLargeReason();
+
+// Calls take(line) for each line; CR LF, LF CR, CR and LF each end a line, and
+// the last line needs no end.
+template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const auto next = [end](const char* from, char c) {
+        const void* found = from < end ? std::memchr(from, c, static_cast<std::size_t>(end - from)) : nullptr;
+        return found ? static_cast<const char*>(found) : end;
+    };
+    const char* start = begin;
+    const char* nextCr = next(start, '\r');
+    const char* nextLf = next(start, '\n');
+    while (start < end) {
+        if (nextCr < start)
+            nextCr = next(start, '\r');
+        if (nextLf < start)
+            nextLf = next(start, '\n');
+        const char* lineEnd = std::min(nextCr, nextLf);
+        if (!take(std::string_view(start, static_cast<std::size_t>(lineEnd - start))))
+            return false;
+        if ((lineEnd == nextCr && lineEnd + 1 == nextLf) || (lineEnd == nextLf && lineEnd + 1 == nextCr))
+            ++lineEnd;
+        start = lineEnd + 1;
+    }
+    return true;
+}
 
 enum class LineKind { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);

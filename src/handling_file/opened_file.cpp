@@ -53,10 +53,12 @@ std::string OpenedFile::TextOf(const HandlingDocument& doc, const SaveSettings& 
 }
 
 std::string OpenedFile::Save(const std::string& path, const HandlingDocument& doc,
-                             const SaveSettings& settings) {
+                             const SaveSettings& settings, bool* backupMissed) {
     const std::string bytes = TextOf(doc, settings);
-    const BackupMode backup = backedUp_ == path ? BackupMode::Keep : BackupMode::Replace;
-    if (std::string error = ReplaceFileContents(path, bytes, {backup, &doc, &files_}); !error.empty())
+    const BackupMode backup =
+        !settings.keepBackup || backedUp_ == path ? BackupMode::Keep : BackupMode::Replace;
+    if (std::string error = ReplaceFileContents(path, bytes, {backup, &doc, &files_, backupMissed});
+        !error.empty())
         return error;
     backedUp_ = path;
     path_ = path;

@@ -9,7 +9,8 @@ namespace kestrix {
 
 // How the editor saves, as the user chose in the preferences.
 struct SaveSettings {
-    bool keepLayout = false; // write into the file's own layout instead of the editor's form
+    bool keepLayout = true; // write into the file's own layout instead of the editor's form
+    bool keepBackup = true; // the first save after opening keeps the file as opened in NAME.bak
 };
 
 // The file on disk as the editor last read or wrote it, to notice when
@@ -38,8 +39,10 @@ class OpenedFile {
     // it was opened stays the file as it was opened.
     HandlingFileRead Reread(const std::string& path);
     // Saves doc to path: the first save to a path after it was opened
-    // replaces the backup, later ones leave it. Returns the refusal or empty text.
-    std::string Save(const std::string& path, const HandlingDocument& doc, const SaveSettings& settings);
+    // replaces the backup, later ones leave it. Returns the refusal or empty
+    // text; backupMissed tells a save that wanted a backup and could make none.
+    std::string Save(const std::string& path, const HandlingDocument& doc, const SaveSettings& settings,
+                     bool* backupMissed = nullptr);
     // The bytes a save writes, as it would write them.
     std::string TextOf(const HandlingDocument& doc, const SaveSettings& settings) const;
 

@@ -696,6 +696,8 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+Z";
     case Shortcut::CtrlShiftZ:
         return "Ctrl+Shift+Z";
+    case Shortcut::CtrlShiftV:
+        return "Ctrl+Shift+V";
     case Shortcut::F2:
         return "F2";
     }

@@ -530,7 +530,21 @@ class Picture : public Control {
     std::string drawing_;
 };
 
-enum class Shortcut { None, CtrlA, CtrlC, CtrlO, CtrlP, CtrlR, CtrlS, CtrlT, CtrlY, CtrlZ, CtrlShiftZ, F2 };
+enum class Shortcut {
+    None,
+    CtrlA,
+    CtrlC,
+    CtrlO,
+    CtrlP,
+    CtrlR,
+    CtrlS,
+    CtrlT,
+    CtrlY,
+    CtrlZ,
+    CtrlShiftZ,
+    CtrlShiftV,
+    F2
+};
 std::string_view ShortcutText(Shortcut shortcut);
 
 // A menu entry, a submenu (with entries) or a separator.

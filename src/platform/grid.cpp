@@ -388,7 +388,7 @@ std::vector<int> Grid::HeaderColumns(std::string_view line) const {
 }
 
 void Grid::UserPastes(std::string_view text) {
-    if (!Enabled() || current_.row < 0)
+    if (!Enabled() || (PasteTaken && PasteTaken(text)) || current_.row < 0)
         return;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);

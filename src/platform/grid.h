@@ -156,6 +156,8 @@ class Grid : public Control {
 
     std::function<void(const std::vector<GridEdit>&)> CellsEdited;
     std::function<void(Refusal)> PasteRefused;
+    // Offered every paste first; true: the window took the text itself, and the grid pastes nothing.
+    std::function<bool(std::string_view)> PasteTaken;
     // With the source's row.
     std::function<void(int)> RowHeaderDblClick;
     // Any change of the selection, from code or by the user.

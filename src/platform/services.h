@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrix::platform {
@@ -67,6 +68,10 @@ class Services {
     // Small values remembered across runs; empty text when never written.
     virtual std::string ReadSetting(const std::string& key) = 0;
     virtual void WriteSetting(const std::string& key, const std::string& value) = 0;
+    // The clipboard's text in the file's 8-bit characters; nullopt when it
+    // holds a character that has no 8-bit form.
+    virtual std::optional<std::string> ClipboardText() = 0;
+    virtual void SetClipboardText(const std::string& text) = 0;
 };
 
 // Shows the busy pointer for as long as it lives.

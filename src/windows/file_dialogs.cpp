@@ -9,7 +9,7 @@ namespace {
 
 constexpr const char* kLastFolderSetting = "files/lastFolder";
 
-std::string FolderOf(const std::string& path) {
+std::string DialogFolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return {};
@@ -17,7 +17,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string StartingFolder(platform::Services& services, const std::string& openFile) {
-    if (std::string folder = FolderOf(openFile); !folder.empty())
+    if (std::string folder = DialogFolderOf(openFile); !folder.empty())
         return folder;
     if (std::string folder = services.ReadSetting(kLastFolderSetting); !folder.empty())
         return folder;
@@ -40,6 +40,7 @@ constexpr NoticeShape kNoticeShapes[] = {
     {Kind::JournalProblem, "Recovery Journal", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::JournalRefused, "Recover Unsaved Edits", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::JournalCut, "Recover Unsaved Edits", Buttons::Ok, Answer::Ok, "", ""},
+    {Kind::NoBackup, "No Backup Kept", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::FileGone, "File Changed on Disk", Buttons::Ok, Answer::Ok, "", ""},
     {Kind::OverwriteChanged, "File Changed on Disk", Buttons::YesNoCancel, Answer::Cancel, "&Overwrite",
      "&Reload"},
@@ -67,7 +68,7 @@ std::string AskForFile(platform::Services& services, FileDialogKind kind, std::s
     dialog.confirmReplace = kind == FileDialogKind::Save;
     std::string chosen =
         kind == FileDialogKind::Open ? services.ChooseOpenFile(dialog) : services.ChooseSaveFile(dialog);
-    if (std::string folder = FolderOf(chosen); !folder.empty())
+    if (std::string folder = DialogFolderOf(chosen); !folder.empty())
         services.WriteSetting(kLastFolderSetting, folder);
     return chosen;
 }

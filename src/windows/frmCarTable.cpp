@@ -6,6 +6,7 @@
 #include "model/stat_names.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
+#include "windows/frmPasteCars.h"
 
 #include <algorithm>
 #include <charconv>
@@ -98,6 +99,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
         grdCars_CellsEdited(edits);
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
+    grdCars.PasteTaken = [this](std::string_view text) { return grdCars_PasteTaken(text); };
     grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
     grdCars.SelectionChange = [this] { TellSelectedCars(); };
     cmdSetTo.Click = [this] { cmdSetTo_Click(); };
@@ -318,6 +320,19 @@ void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edi
                   std::string(doc_.Cars()[static_cast<std::size_t>(edits[0].row)][VehicleIdentifier]) + "'";
     if (WorkOutFormulas(cells, caption))
         Commit(cells, caption);
+}
+
+// Car lines, or whole rows with their headers, are matched by name in the
+// paste preview, whatever the sort and filter; a block of cells pastes by position.
+bool frmCarTable::grdCars_PasteTaken(std::string_view text) {
+    doc_.CommitPendingEdits();
+    CarPaste paste = ReadCarPaste(WithoutRowHeaders(text), doc_.Cars());
+    if (!IsCarLines(paste))
+        return false;
+    frmPasteCars preview(doc_, services_, std::move(paste));
+    preview.Form_Load();
+    services_.ShowModal(preview);
+    return true;
 }
 
 void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {

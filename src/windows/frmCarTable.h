@@ -58,6 +58,7 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void chkErrors_Click();
     void grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits);
     void grdCars_PasteRefused(platform::Grid::Refusal refusal);
+    bool grdCars_PasteTaken(std::string_view text);
     void grdCars_RowHeaderDblClick(int row);
     void cmdSetTo_Click();
     void cmdAdd_Click();

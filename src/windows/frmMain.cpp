@@ -1,6 +1,8 @@
 #include "windows/frmMain.h"
 
 #include "cars/cars.h"
+#include "compare/car_paste.h"
+#include "handling_file/opened_file.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmInfo.h"
@@ -43,6 +45,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuSave_Click},
     {&frmMain::mnuSaveAs, &frmMain::mnuFile, "Save &As...", Shortcut::CtrlA, Needs::Document,
      &frmMain::mnuSaveAs_Click},
+    {&frmMain::mnuSaveTidied, &frmMain::mnuFile, "Save &Tidied As...", Shortcut::None, Needs::Document,
+     &frmMain::mnuSaveTidied_Click},
     {&frmMain::mnuRevert, &frmMain::mnuFile, "&Revert to last save...", Shortcut::CtrlR, Needs::Document,
      &frmMain::mnuRevert_Click},
     {&frmMain::mnuCompareFile, &frmMain::mnuFile, "Co&mpare with File...", Shortcut::None, Needs::Document,
@@ -68,6 +72,11 @@ const MenuItem kMenus[] = {
     {&frmMain::sep4, &frmMain::mnuEdit, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuChanges, &frmMain::mnuEdit, "&Changes...", Shortcut::None, Needs::Document,
      &frmMain::mnuChanges_Click},
+    {&frmMain::sep5, &frmMain::mnuEdit, "-", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuCopyCarLine, &frmMain::mnuEdit, "Copy Car &Line", Shortcut::None, Needs::Car,
+     &frmMain::mnuCopyCarLine_Click},
+    {&frmMain::mnuPasteCars, &frmMain::mnuEdit, "&Paste Car Lines...", Shortcut::CtrlShiftV, Needs::Document,
+     &frmMain::mnuPasteCars_Click},
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAdd, &frmMain::mnuCars, "&Add new car...", Shortcut::None, Needs::Document,
      &frmMain::mnuAdd_Click},
@@ -207,6 +216,7 @@ void frmMain::Form_Load() {
     stats_.FillChoices();
     SetFileLoaded(false);
     tabGeneral.SetTab(0);
+    UpgradeSettings(services_);
     ApplyPreferences();
     session_.SetRecoveryFolder(services_.StateFolder());
 
@@ -464,14 +474,17 @@ void frmMain::ReportRecoveryProblem() {
     ShowFileNotice(services_, session_.TakeJournalProblem());
 }
 
-bool frmMain::SaveTheFile(const std::string& FilePos) {
+bool frmMain::SaveTheFile(const std::string& FilePos, bool tidied) {
     if (!ConfirmValueGaps(services_, doc_.Cars()) || !ConfirmOverwrite(FilePos))
         return false;
-    const std::string error = session_.Save(FilePos, SettingOn(services_, kKeepLayout));
-    if (error.empty())
-        return true;
-    ReportFailure(error);
-    return false;
+    const SaveSettings settings{!tidied && SettingOn(services_, kKeepLayout),
+                                SettingOn(services_, kKeepBackup)};
+    if (const std::string error = session_.Save(FilePos, settings); !error.empty()) {
+        ReportFailure(error);
+        return false;
+    }
+    ShowFileNotice(services_, session_.TakeBackupNotice());
+    return true;
 }
 
 bool frmMain::SaveFile() {
@@ -483,17 +496,17 @@ bool frmMain::SaveFile() {
     return true;
 }
 
-void frmMain::SaveFileAs() {
+void frmMain::SaveFileAs(bool tidied) {
     {
         platform::BusyPointer busy(services_);
         StatsToArray();
     }
-    const std::string chosen =
-        AskForHandlingFile(services_, FileDialogKind::Save, "Save .CFG As", doc_.FilePath());
+    const std::string chosen = AskForHandlingFile(
+        services_, FileDialogKind::Save, tidied ? "Save Tidied .CFG As" : "Save .CFG As", doc_.FilePath());
     if (chosen.empty())
         return; // cancelled: nothing is saved, so the document keeps its star
     platform::BusyPointer busy(services_);
-    if (!SaveTheFile(chosen))
+    if (!SaveTheFile(chosen, tidied))
         return; // the document keeps its path and its changes
     recent_.Add(chosen);
     ShowRecentFiles();
@@ -573,6 +586,33 @@ void frmMain::mnuSave_Click() {
 
 void frmMain::mnuSaveAs_Click() {
     SaveFileAs();
+}
+
+void frmMain::mnuSaveTidied_Click() {
+    SaveFileAs(true);
+}
+
+void frmMain::mnuCopyCarLine_Click() {
+    StatsToArray();
+    services_.SetClipboardText(session_.CarLinesText({ShownRow()}));
+}
+
+void frmMain::mnuPasteCars_Click() {
+    StatsToArray();
+    const std::optional<std::string> text = services_.ClipboardText();
+    const CarPaste paste =
+        text ? ReadCarPaste(*text, doc_.Cars())
+             : CarPaste{
+                   {},
+                   {},
+                   "The clipboard holds characters the file cannot keep: it holds 8-bit characters only."};
+    if (!paste.refusal.empty() || paste.lines.empty()) {
+        const std::string reason = paste.refusal.empty() ? "The clipboard holds no car line." : paste.refusal;
+        services_.ShowMessage({reason + "\rNothing was pasted.", "Paste Car Lines", platform::Buttons::Ok,
+                               platform::Icon::Warning, platform::Answer::Ok});
+        return;
+    }
+    side_.ShowPasteCars(paste);
 }
 
 void frmMain::mnuRevert_Click() {

@@ -45,12 +45,14 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::Button cmdViewErrors{"cmdViewErrors"};
 
     platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, mnuRecent{"mnuRecent"}, sep3{"sep3"},
-        mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, mnuCompareFile{"mnuCompareFile"},
-        mnuCompareSaved{"mnuCompareSaved"}, mnuResolveMerge{"mnuResolveMerge"}, sep1{"sep1"},
-        mnuImport{"mnuImport"}, mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
+        mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuSaveTidied{"mnuSaveTidied"}, mnuRevert{"mnuRevert"},
+        mnuCompareFile{"mnuCompareFile"}, mnuCompareSaved{"mnuCompareSaved"},
+        mnuResolveMerge{"mnuResolveMerge"}, sep1{"sep1"}, mnuImport{"mnuImport"},
+        mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
-        mnuChanges{"mnuChanges"};
+        mnuChanges{"mnuChanges"}, sep5{"sep5"}, mnuCopyCarLine{"mnuCopyCarLine"},
+        mnuPasteCars{"mnuPasteCars"};
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
@@ -76,8 +78,9 @@ class frmMain : public platform::Window, private DocumentObserver {
     bool ReadFile(bool again = false);
     void LoadFile();
     bool SaveFile();
-    void SaveFileAs();
-    bool SaveTheFile(const std::string& FilePos);
+    // tidied: the editor's own form, whatever the preferences say.
+    void SaveFileAs(bool tidied = false);
+    bool SaveTheFile(const std::string& FilePos, bool tidied = false);
 
     // Handlers.
     void cboCars_Click();
@@ -99,6 +102,12 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuLoad_Click();
     void mnuSave_Click();
     void mnuSaveAs_Click();
+    // One save in the editor's own form under a name the user picks.
+    void mnuSaveTidied_Click();
+    // The shown car's line as the file holds it, on the clipboard.
+    void mnuCopyCarLine_Click();
+    // Car lines from the clipboard, into the preview that applies them.
+    void mnuPasteCars_Click();
     void mnuRevert_Click();
     void mnuExit_Click();
     void mnuRecent_Click();

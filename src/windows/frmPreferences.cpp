@@ -8,7 +8,8 @@ const std::vector<BooleanSetting>& BooleanSettings() {
     static const std::vector<BooleanSetting> settings{
         {kTextFieldsKeepEditingKeys, "&Text fields keep Ctrl+A and Ctrl+C", false},
         {kReopenLastFile, "&Reopen the last file when started without one", false},
-        {kKeepLayout, "&Keep the file's layout", false},
+        {kKeepLayout, "&Keep the file's layout", true},
+        {kKeepBackup, "Keep the file as opened in NAME.&bak", kKeepBackupByDefault},
         {kStrictChecks, "&Strict checks", false},
     };
     return settings;
@@ -21,6 +22,22 @@ bool SettingOn(platform::Services& services, std::string_view key) {
             return kept.empty() ? setting.byDefault : kept == "1";
         }
     throw std::logic_error("no such setting: " + std::string(key));
+}
+
+namespace {
+
+// The version the settings are written for; none before the layout was kept by default.
+constexpr const char* kSettingsVersion = "SettingsVersion";
+constexpr const char* kThisVersion = "1";
+
+} // namespace
+
+void UpgradeSettings(platform::Services& services) {
+    if (!services.ReadSetting(kSettingsVersion).empty())
+        return;
+    if (services.ReadSetting(std::string(kKeepLayout)) == "0")
+        services.WriteSetting(std::string(kKeepLayout), "1");
+    services.WriteSetting(kSettingsVersion, kThisVersion);
 }
 
 frmPreferences::frmPreferences(platform::Services& services) : Window("frmPreferences"), services_(services) {

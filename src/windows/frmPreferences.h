@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handling_file/settings_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
 
@@ -19,9 +20,12 @@ struct BooleanSetting {
 
 inline constexpr std::string_view kTextFieldsKeepEditingKeys = "Preferences/TextFieldsKeepEditingKeys";
 inline constexpr std::string_view kReopenLastFile = "Preferences/ReopenLastFile";
-// Off: a save writes the editor's own form. On: the file's own lines, changed only where the document
-// changed.
+// On: a save writes into the file's own lines, changed only where the document changed. Off: the
+// editor's own form.
 inline constexpr std::string_view kKeepLayout = "Preferences/KeepLayout";
+// On: the first save after opening keeps the file as it was opened in NAME.bak. The command line
+// reads it too, from the settings file.
+inline constexpr std::string_view kKeepBackup = kKeepBackupSetting;
 // On: the error lists and the car table also name values the game would not read as meant.
 inline constexpr std::string_view kStrictChecks = "Preferences/StrictChecks";
 
@@ -29,6 +33,10 @@ inline constexpr std::string_view kStrictChecks = "Preferences/StrictChecks";
 const std::vector<BooleanSetting>& BooleanSettings();
 // The setting as the user left it, else its default.
 bool SettingOn(platform::Services& services, std::string_view key);
+// Brings settings written by an earlier version up to this one, once: the
+// layout is kept by default now, and an "off" from before was no choice of the
+// user's (the Preferences window stored every box on Ok), so it is read as "on".
+void UpgradeSettings(platform::Services& services);
 
 // The Preferences window: a tick box per setting, kept when Ok is pressed.
 class frmPreferences : public platform::Window {

@@ -12,6 +12,7 @@
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
+#include "windows/frmPasteCars.h"
 #include "windows/frmFixRange.h"
 #include "windows/frmMerge.h"
 #include "windows/frmPreferences.h"
@@ -56,6 +57,12 @@ void SideWindows::ShowAddCar(std::vector<platform::DropDown::Entry> cars) {
         form.cboCars.SetListIndex(0);
     else
         form.optStats[2].SetEnabled(false); // no car to copy
+    services_.ShowModal(form);
+}
+
+void SideWindows::ShowPasteCars(CarPaste paste) {
+    frmPasteCars form(doc_, services_, std::move(paste));
+    form.Form_Load();
     services_.ShowModal(form);
 }
 

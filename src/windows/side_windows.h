@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compare/car_paste.h"
 #include "document/document.h"
 #include "platform/controls.h"
 #include "platform/services.h"
@@ -38,6 +39,8 @@ class SideWindows {
     // Reads path and offers its cars; a file that cannot be read opens no window.
     void ShowImport(CarExchange& exchange, const std::string& path);
     void ShowExport(CarExchange& exchange, std::vector<std::string> names);
+    // What the pasted car lines would change, applied when the user says so.
+    void ShowPasteCars(CarPaste paste);
     // Every row of the error list; the car and stat of the value the user asked to go to.
     std::optional<std::pair<std::string, int>> ShowAllErrors(const platform::ColumnList& errors);
     // Every finding of the check with its repair; a document without one says so instead.

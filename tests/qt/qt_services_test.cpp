@@ -1,8 +1,11 @@
+#include "handling_file/file_read.h"
+#include "handling_file/settings_file.h"
 #include "platform/qt/qt_services.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -64,6 +67,17 @@ TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
         WhenTheBoxOpens([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
         EXPECT_EQ(services.ShowMessage({"Close?", "Close File", buttons, Icon::None, Answer::Yes}), escaped);
     }
+}
+
+// The command line, which loads no toolkit, reads the settings the toolkit wrote.
+TEST(QtServicesTest, SettingsWrittenHereReadBackWithoutTheToolkit) {
+    QTemporaryDir folder;
+    const std::string file = folder.filePath(QStringLiteral("Kestrix/Kestrix 3.conf")).toStdString();
+    QtServices("", "", "", "", file).WriteSetting("Preferences/KeepBackup", "0");
+    QtServices("", "", "", "", file).WriteSetting("SettingsVersion", "1");
+    const std::string text = kestrix::ReadFileBytes(file).bytes;
+    EXPECT_EQ(kestrix::SettingIn(text, "Preferences/KeepBackup"), "0") << text;
+    EXPECT_EQ(kestrix::SettingIn(text, "SettingsVersion"), "1");
 }
 
 TEST(QtServicesTest, TheHandlingFilterBecomesTheDialogsOwn) {

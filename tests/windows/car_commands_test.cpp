@@ -2,6 +2,7 @@
 #include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmImportExport.h"
+#include "windows/frmPasteCars.h"
 
 #include <gtest/gtest.h>
 
@@ -201,4 +202,51 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsChecksAfterwardsAndTakesNothi
     });
     form.mnuImportCarStats.UserChooses();
     EXPECT_EQ(doc.Cars().size(), static_cast<std::size_t>(kMaxCars) - 1);
+}
+
+// A car line copied as the file holds it; car lines pasted through the preview
+// replace the n-th car of a name with the n-th, add the others, refuse what a
+// file would refuse, and are applied as one step of the ticked cars.
+TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) {
+    form.mnuCopyCarLine.UserChooses();
+    EXPECT_EQ(services.clipboard, Line("ALPHA", "1200")) << "the shown car";
+
+    const std::string before = Rows();
+    const std::string wide = test::CarLine("WIDE") + " 1 2 3 4 5 6 7 8";
+    services.clipboard = "; from a post\n" + Line("TWIN", "1111") + Line("TWIN", "1300") + "\xA0\n" +
+                         test::CarLine("NEWCAR\xA0\xA0") + "\n" + wide + "\n" + Line("CHARLIE", "99999");
+    On<frmPasteCars>([&](frmPasteCars& preview) {
+        std::vector<std::string> entries;
+        for (int i = 0; i < preview.lstCars.Count(); ++i)
+            entries.push_back(preview.lstCars.Entry(i) + (preview.lstCars.Ticked(i) ? " [x]" : ""));
+        EXPECT_EQ(entries,
+                  (Names{"replaces TWIN: 1 value differs [x]", "replaces TWIN: 0 values differ",
+                         "adds NEWCAR [x]", "line 6 refused: it has 40 values; a car line holds at most 32",
+                         "replaces CHARLIE: 1 value differs (1 error) [x]"}));
+        EXPECT_EQ(test::RowTexts(preview.lvValues), (Names{"#1 Mass|1100|1111|"}));
+        preview.lstCars.UserClicks(3, true);
+        EXPECT_FALSE(preview.lstCars.Ticked(3)) << "a refused line cannot be ticked";
+        EXPECT_EQ(test::RowTexts(preview.lvValues).at(0).find("(line 6)||"), 0u);
+        preview.lstCars.UserClicks(4, false);
+        EXPECT_NE(test::RowTexts(preview.lvValues).at(0).find("#1 Mass|1400|99999|99999 is larger"),
+                  std::string::npos);
+        preview.cmdApply.UserClicks();
+    });
+    form.mnuPasteCars.UserChooses();
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1111 ALPHA:1200 TWIN:1300 CHARLIE:99999 NEWCAR:1500 ");
+    EXPECT_EQ(form.cboCars.ListCount(), 6);
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Paste 3 Cars");
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(Rows(), before);
+
+    // What holds no car line is refused in a message; nothing changes.
+    for (const std::optional<std::string>& clipboard :
+         {std::optional<std::string>(), std::optional<std::string>("; only a comment\n"),
+          std::optional<std::string>(Line("ALPHA", "1") + "\x01")}) {
+        services.clipboard = clipboard;
+        services.answers = {Answer::Ok};
+        form.mnuPasteCars.UserChooses();
+        EXPECT_NE(services.messages.back().text.find("Nothing was pasted"), std::string::npos);
+    }
+    EXPECT_EQ(Rows(), before);
 }

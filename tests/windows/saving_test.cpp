@@ -1,6 +1,7 @@
 // What a user sees of the saving and checking preferences through the main
-// window: the backup holds the file as opened, a layout-keeping save changes
-// only the edited line, and strict checks add their rows to the error list.
+// window: the backup holds the file as opened, a save changes only the edited
+// line unless the user chose a tidied file, and strict checks add their rows
+// to the error list.
 #include "windows/editor_test.h"
 #include "windows/frmPreferences.h"
 
@@ -17,8 +18,14 @@ namespace {
 const std::string kAligned = ";-# File Author : someone\n" + CarLine("ALPHA", "1500   ", "R P 1 2001 1 1") +
                              "\n" + CarLine("BETA", "1400   ", "X P 1 2001 1 1") + "\n; the end\n";
 
-class Saving : public test::EditorOn<kAligned> {
+class Saving : public test::EditorTest {
   protected:
+    // A user of an earlier version, whose Preferences window stored "off" for every box on Ok.
+    void SetUp() override {
+        EditorTest::SetUp();
+        services.settings = {{std::string(kKeepLayout), "0"}, {std::string(kStrictChecks), "0"}};
+        OpenOn(kAligned);
+    }
     // Ticks or clears the setting in the Preferences window, and presses Ok.
     void Prefer(std::string_view key, bool on) {
         On<frmPreferences>([key, on](frmPreferences& preferences) {
@@ -53,7 +60,6 @@ std::size_t JournalsIn(const std::string& folder) {
 } // namespace
 
 TEST_F(Saving, TheBackupHoldsTheFileAsOpenedTheLayoutIsKeptAndStrictChecksListTheirRowsWhenChosen) {
-    Prefer(kKeepLayout, true);
     TypeAndLeave(1, "900");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(path), ";-# File Author : someone\n" + CarLine("ALPHA", "900    ", "R P 1 2001 1 1") +
@@ -63,6 +69,21 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedTheLayoutIsKeptAndStrictChecksListTh
     TypeAndLeave(1, "902");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(path + ".bak"), kAligned) << "saves and a revert leave the file as it was opened";
+
+    // A tidied save writes the editor's own form once, under the name chosen.
+    const std::string kept = OnDisk(path), tidied = Path("Tidied.cfg");
+    services.savePaths = {tidied};
+    form.mnuSaveTidied.UserChooses();
+    EXPECT_EQ(OnDisk(tidied), WriteHandlingText(doc.Data()));
+    EXPECT_EQ(OnDisk(path), kept);
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + tidied + ")");
+    // The user's own "off" stands at the next start.
+    Prefer(kKeepLayout, false);
+    test::Editor next(services.settings);
+    next.Start("\"" + path + "\"");
+    next.TypeAndLeave(1, "903");
+    next.form.mnuSave.UserChooses();
+    EXPECT_TRUE(OnDisk(path).starts_with(";-# File Created By Kestrix 1.0\r\n"));
 
     EXPECT_TRUE(ErrorRows().empty());
     Prefer(kStrictChecks, true);

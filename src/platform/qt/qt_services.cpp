@@ -5,10 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
@@ -140,9 +142,10 @@ QString DialogFilter(std::string_view filter) {
 }
 
 QtServices::QtServices(std::string commandLine, std::string programFolder, std::string homeFolder,
-                       std::string stateFolder)
+                       std::string stateFolder, std::string settingsFile)
     : commandLine_(std::move(commandLine)), programFolder_(std::move(programFolder)),
-      homeFolder_(std::move(homeFolder)), stateFolder_(std::move(stateFolder)) {}
+      homeFolder_(std::move(homeFolder)), stateFolder_(std::move(stateFolder)),
+      settingsFile_(std::move(settingsFile)) {}
 
 QtServices::~QtServices() {
     while (busyDepth_ > 0)
@@ -234,12 +237,29 @@ void QtServices::OpenWithDesktop(const std::string& target) {
     QDesktopServices::openUrl(QUrl(MixedText(target)));
 }
 
+std::unique_ptr<QSettings> QtServices::Settings() const {
+    if (settingsFile_.empty())
+        return std::make_unique<QSettings>();
+    return std::make_unique<QSettings>(PathText(settingsFile_), QSettings::IniFormat);
+}
+
 std::string QtServices::ReadSetting(const std::string& key) {
-    return PathBytes(QSettings().value(QString::fromStdString(key)).toString());
+    return PathBytes(Settings()->value(QString::fromStdString(key)).toString());
 }
 
 void QtServices::WriteSetting(const std::string& key, const std::string& value) {
-    QSettings().setValue(QString::fromStdString(key), PathText(value));
+    Settings()->setValue(QString::fromStdString(key), PathText(value));
+}
+
+std::optional<std::string> QtServices::ClipboardText() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!Writable(text, false))
+        return std::nullopt;
+    return Latin1Bytes(text);
+}
+
+void QtServices::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(Latin1(text));
 }
 
 void QtServices::SetBusy(bool busy) {

@@ -3,6 +3,7 @@
 #include "platform/qt/window_frame.h"
 #include "platform/services.h"
 
+#include <QSettings>
 #include <QString>
 
 #include <functional>
@@ -17,8 +18,9 @@ namespace kestrix::platform::qt {
 // Each kind of window is shown with the layout registered for it.
 class QtServices : public Services {
   public:
+    // settingsFile: where the settings are kept, in the toolkit's text form; empty: the toolkit's own place.
     QtServices(std::string commandLine, std::string programFolder, std::string homeFolder,
-               std::string stateFolder = {});
+               std::string stateFolder = {}, std::string settingsFile = {});
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
     ~QtServices() override;
@@ -48,12 +50,17 @@ class QtServices : public Services {
     void SetProcesses(ProcessRunner* processes) { processes_ = processes; }
     std::string ReadSetting(const std::string& key) override;
     void WriteSetting(const std::string& key, const std::string& value) override;
+    std::optional<std::string> ClipboardText() override;
+    void SetClipboardText(const std::string& text) override;
 
   private:
+    std::unique_ptr<QSettings> Settings() const;
+
     std::string commandLine_;
     std::string programFolder_;
     std::string homeFolder_;
     std::string stateFolder_;
+    std::string settingsFile_;
     int busyDepth_ = 0;
     ProcessRunner* processes_ = nullptr;
     std::map<std::type_index, std::function<void(Window&, WindowFrame&)>> layouts_;

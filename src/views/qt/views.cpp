@@ -17,6 +17,7 @@ void RegisterRenameCarView(platform::qt::QtServices& services);
 void RegisterPreferencesView(platform::qt::QtServices& services);
 void RegisterCompareFilesView(platform::qt::QtServices& services);
 void RegisterChartView(platform::qt::QtServices& services);
+void RegisterPasteCarsView(platform::qt::QtServices& services);
 void RegisterFixRangeView(platform::qt::QtServices& services);
 void RegisterMergeView(platform::qt::QtServices& services);
 
@@ -36,6 +37,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterPreferencesView(services);
     RegisterCompareFilesView(services);
     RegisterChartView(services);
+    RegisterPasteCarsView(services);
     RegisterFixRangeView(services);
     RegisterMergeView(services);
 }
