@@ -60,7 +60,7 @@ void UndoRedoMultiplyAllInTheDocument(benchmark::State& state) {
 // the first argument; with the second, every commit also writes the journal
 // anew from all its steps, as the commit that compacts it does.
 void CommitWithJournal(benchmark::State& state) {
-    const std::string folder = RecoveryFolder() + "/bench";
+    const std::string folder = StateFolder() + "/bench";
     Document doc;
     DocumentRecovery recovery(doc);
     recovery.SetFolder(folder);
@@ -82,7 +82,7 @@ void CommitWithJournal(benchmark::State& state) {
 // A step over every number cell of a full file committed without (0) and
 // with (1) the recovery journal, which then writes the whole step.
 void CommitMultiplyAll(benchmark::State& state) {
-    const std::string folder = RecoveryFolder() + "/bench";
+    const std::string folder = StateFolder() + "/bench";
     Document doc;
     DocumentRecovery recovery(doc);
     if (state.range(0) == 1)

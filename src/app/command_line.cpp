@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
-#include <unistd.h>
 
 namespace kestrix {
 

@@ -1,5 +1,5 @@
 #include "app/command_line.h"
-#include "handling_file/recovery_journal.h"
+#include "handling_file/file_operations.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
 
     kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder(),
-                                               kestrix::RecoveryFolder());
+                                               kestrix::StateFolder());
     kestrix::views::RegisterViews(services);
     kestrix::frmMain form(doc, services);
     const auto window = services.CreateFrame(form);
