@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/process.h"
 #include "handling_file/file_operations.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
@@ -6,7 +7,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 
 #include <clocale>
 #include <cstdio>
@@ -17,19 +17,27 @@
 
 namespace {
 
-// The form the desktop passes a file in: one path in double quotes.
+// The form the desktop passes a file in: one path in double quotes, with
+// "/" between its names as Qt writes paths (after a drive letter on Windows).
 std::string QuotedAbsolutePath(const std::string& argument) {
     if (argument.empty())
         return {};
+    const std::filesystem::path given(std::u8string(argument.begin(), argument.end()));
     std::error_code failed;
-    std::filesystem::path path = std::filesystem::weakly_canonical(argument, failed);
+    std::filesystem::path path = std::filesystem::weakly_canonical(given, failed);
     if (failed)
-        path = std::filesystem::absolute(argument, failed);
-    return "\"" + (failed ? argument : path.string()) + "\"";
+        path = std::filesystem::absolute(given, failed);
+    const std::u8string text = (failed ? given : path).generic_u8string();
+    return "\"" + std::string(text.begin(), text.end()) + "\"";
+}
+
+// Paths go to the file seam as UTF-8 on every system.
+std::string PathBytes(const QString& path) {
+    return path.toUtf8().toStdString();
 }
 
 std::string ProgramFolder() {
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return PathBytes(QCoreApplication::applicationDirPath());
 }
 
 // Where file dialogs start when nothing better is known: the sample's folder
@@ -37,15 +45,15 @@ std::string ProgramFolder() {
 std::string HomeFolder() {
     const QDir samples(QCoreApplication::applicationDirPath() + QStringLiteral("/../examples"));
     if (samples.exists(QStringLiteral("Handling.cfg")))
-        return QFile::encodeName(samples.canonicalPath()).toStdString();
-    return QFile::encodeName(QDir::homePath()).toStdString();
+        return PathBytes(samples.canonicalPath());
+    return PathBytes(QDir::homePath());
 }
 
 // Runs a command-line mode (which also refuses bad arguments), or finds the one file the window opens. Qt is
 // then given none of the arguments, so that no file name is taken for one
 // of its own options. Returns an exit status when no window is wanted.
 std::optional<int> ReadArguments(int argc, char** argv, std::string& file) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = kestrix::ProgramArguments(argc, argv);
     if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
         return status;
     file = kestrix::ParseEditorArguments(args).file; // valid, or the mode above said why not
@@ -56,6 +64,7 @@ std::optional<int> ReadArguments(int argc, char** argv, std::string& file) {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
+    kestrix::UseBinaryOutput();
     std::string file;
     if (const auto status = ReadArguments(argc, argv, file))
         return *status;
