@@ -1,14 +1,13 @@
 // The editor's open file: the backup keeps the file as it was opened, a
 // save may keep the file's layout, and another program's change is noticed.
+#include "file_times.h"
 #include "handling_file/opened_file.h"
 #include "sample_cars.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 
 using namespace kestrix;
 
@@ -94,10 +93,7 @@ TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
     };
     EXPECT_TRUE(changedBy([&] { test::WriteFile(path, kPadded + "; more\n"); }));
     // The same size, rewritten within the same second: only the nanoseconds tell.
-    const auto stampAt = [&](long nanoseconds) {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, {12345, nanoseconds}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    };
+    const auto stampAt = [&](long nanoseconds) { ASSERT_TRUE(test::SetModified(path, 12345, nanoseconds)); };
     stampAt(100);
     EXPECT_TRUE(changedBy([&] {
         test::WriteFile(path, OnDisk(path).replace(0, 1, ":"));

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fstream>
+#ifndef _WIN32
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace kestrix;
 
@@ -29,6 +31,9 @@ std::string Bytes(const std::string& path) {
 } // namespace
 
 TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the killed editor is a fork() of the test, which Windows has not";
+#else
     const std::string file = "/some/Handling.cfg";
     for (const int killAfter : {0, 1, 7, 40}) {
         int reported[2];
@@ -65,6 +70,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
             ASSERT_EQ(left[0].records[i], "change " + std::to_string(i));
         std::filesystem::remove(left[0].path);
     }
+#endif
 }
 
 TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole) {

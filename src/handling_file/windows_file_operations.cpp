@@ -309,9 +309,14 @@ int WindowsFileOperations::Open(const std::string& path, unsigned long access, i
     FileStatus status;
     if (const int error = StatusOf(handle.get(), status))
         return error;
-    // A folder opens only for its status; reading or writing it is refused as on POSIX.
-    if (status.kind == FileKind::Folder && (access & GENERIC_WRITE))
-        return EISDIR;
+    // A folder opens only for reading, as on POSIX. A read-only file is
+    // refused even to the system's administrators (or wine run by root).
+    if (access & GENERIC_WRITE) {
+        if (status.kind == FileKind::Folder)
+            return EISDIR;
+        if (status.attributes & FILE_ATTRIBUTE_READONLY)
+            return EACCES;
+    }
     fd = Keep(handle.Release());
     return 0;
 }
@@ -471,7 +476,12 @@ int WindowsFileOperations::Link(const std::string& from, const std::string& to) 
     return ::CreateHardLinkW(wideTo.c_str(), wideFrom.c_str(), nullptr) ? 0 : LastError();
 }
 
-// Written through: the rename is on disk when it returns, as there is no flush of a folder.
+// Written through: the rename is on disk when it returns, as there is no
+// flush of a folder. Windows replaces no file that is open, even where every
+// program that opened it lets it be removed (the journal this editor holds
+// while it writes it anew): such a file is renamed aside first, and removed
+// once the new one has its name. Were the editor killed between the two, the
+// name would hold nothing and the old file would be NAME.replaced.
 int WindowsFileOperations::Rename(const std::string& from, const std::string& to) {
     std::wstring wideFrom, wideTo;
     int error = WidePath(from, wideFrom);
@@ -479,9 +489,24 @@ int WindowsFileOperations::Rename(const std::string& from, const std::string& to
         error = WidePath(to, wideTo);
     if (error != 0)
         return error;
-    return ::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : LastError();
+    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), kReplace))
+        return 0;
+    const DWORD code = ::GetLastError();
+    FileStatus target;
+    if (code != ERROR_ACCESS_DENIED || Status(to, target) != 0 || target.kind != FileKind::Regular ||
+        (target.attributes & FILE_ATTRIBUTE_READONLY))
+        return ErrorFrom(code);
+    const std::wstring aside = wideTo + L".replaced";
+    if (!::MoveFileExW(wideTo.c_str(), aside.c_str(), kReplace))
+        return ErrorFrom(code);
+    if (!::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), kReplace)) {
+        error = LastError();
+        ::MoveFileExW(aside.c_str(), wideTo.c_str(), kReplace);
+        return error;
+    }
+    ::DeleteFileW(aside.c_str());
+    return 0;
 }
 
 int WindowsFileOperations::Remove(const std::string& path) {
