@@ -578,12 +578,14 @@ int WindowsFileOperations::ListFolder(const std::string& folder, std::vector<std
 // UTF-8: a name cut to this many bytes fits.
 long WindowsFileOperations::NameLimit(const std::string& folder) {
     std::wstring wide;
-    wchar_t volume[MAX_PATH + 1];
+    if (WidePath(folder, wide) != 0)
+        return -1;
+    const Handle handle(OpenPath(wide, FILE_READ_ATTRIBUTES));
     DWORD limit = 0;
-    if (WidePath(folder, wide) == 0 && ::GetVolumePathNameW(wide.c_str(), volume, MAX_PATH + 1) &&
-        ::GetVolumeInformationW(volume, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0))
-        return static_cast<long>(limit);
-    return -1;
+    if (!handle.IsOpen() || !::GetVolumeInformationByHandleW(handle.get(), nullptr, 0, nullptr, &limit, nullptr,
+                                                             nullptr, 0))
+        return -1;
+    return static_cast<long>(limit);
 }
 
 // Windows flushes no folder: a rename is written through instead (see Rename).
