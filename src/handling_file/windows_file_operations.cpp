@@ -582,8 +582,8 @@ long WindowsFileOperations::NameLimit(const std::string& folder) {
         return -1;
     const Handle handle(OpenPath(wide, FILE_READ_ATTRIBUTES));
     DWORD limit = 0;
-    if (!handle.IsOpen() || !::GetVolumeInformationByHandleW(handle.get(), nullptr, 0, nullptr, &limit, nullptr,
-                                                             nullptr, 0))
+    if (!handle.IsOpen() ||
+        !::GetVolumeInformationByHandleW(handle.get(), nullptr, 0, nullptr, &limit, nullptr, nullptr, 0))
         return -1;
     return static_cast<long>(limit);
 }
