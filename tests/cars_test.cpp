@@ -1,29 +1,17 @@
 #include "cars/cars.h"
 
-#include "handling_file/file_read.h"
 #include "model/car_change.h"
+#include "sample_cars.h"
 #include "scripted_files.h"
 #include "temp_folder.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cmath>
-#include <cstring>
-#include <random>
-
 using namespace kestrix;
+using test::Table;
 
 namespace {
-
-// Rows from "NAME v1 v2 ..." lines.
-CarTable Table(std::initializer_list<std::string_view> lines) {
-    CarTable cars;
-    for (const std::string_view line : lines)
-        SplitCarLine(line, cars.emplace_back());
-    return cars;
-}
 
 // "NAME:v1" for each row, or the given columns of one row.
 std::string Summary(const CarTable& cars) {
@@ -39,23 +27,17 @@ std::string Columns(const CarRow& car, std::initializer_list<int> columns) {
     return text;
 }
 
-CarRow Car(std::string_view name, std::string_view mass) {
-    CarRow car;
-    const std::string_view values[] = {name, mass};
-    car.Assign(values, 2);
-    return car;
-}
-
 } // namespace
 
 TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
+    using enum NewCarProblem;
     CarTable cars = Table({"OLD 5"});
-    for (const char* spaced : {" A", "MY CAR", "A ", "\tA B"})
-        EXPECT_EQ(CheckNewCar(cars, spaced), NewCarProblem::Space) << spaced;
-    EXPECT_EQ(CheckNewCar(cars, ""), NewCarProblem::Empty);
-    EXPECT_EQ(CheckNewCar(cars, "MY\tCAR"), NewCarProblem::Tab);
-    EXPECT_EQ(CheckNewCar(cars, "MY\rCAR"), NewCarProblem::LineBreak);
-    EXPECT_EQ(CheckNewCar(cars, "OLD"), NewCarProblem::None) << "a name already taken is allowed";
+    // A name already taken is allowed.
+    const std::pair<const char*, NewCarProblem> names[] = {
+        {" A", Space}, {"MY CAR", Space}, {"A ", Space},          {"\tA B", Space},
+        {"", Empty},   {"MY\tCAR", Tab},  {"MY\rCAR", LineBreak}, {"OLD", None}};
+    for (const auto& [name, problem] : names)
+        EXPECT_EQ(CheckNewCar(cars, name), problem) << name;
 
     cars.push_back(NewCar(cars, "LOW", NewCarStats::Lowest));
     cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, "OLD"));
@@ -79,7 +61,6 @@ TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {
     const MergeResult merged = MergeCars(cars, imported, {"A", "B", "NEW", "NEW", "GONE"});
     EXPECT_EQ(merged.error, "");
     EXPECT_EQ(merged.appendedRows, std::vector<int>{3});
-    EXPECT_EQ(merged.change.caption, "Import 3 Cars");
     HandlingDocument doc;
     doc.Cars = cars;
     DoChange(doc, merged.change);
@@ -105,11 +86,9 @@ TEST_F(CarFiles, ImportReadsOnlyCarLinesAndRefusesFilesWithout) {
     EXPECT_EQ(Summary(read.rows), "MYCAR:1500 : LAST:1 ");
     EXPECT_EQ(read.rows[1], CarRow());
 
-    std::string wide = "WIDE";
-    for (int i = 0; i < 32; ++i)
-        wide += " 1";
-    for (const std::string& refused : {Path("missing.cfg"), Write("wide.cfg", wide), Write("empty.cfg", ""),
-                                       Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
+    for (const std::string& refused :
+         {Path("missing.cfg"), Write("wide.cfg", test::CarLine("WIDE") + " 1"), Write("empty.cfg", ""),
+          Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
         const ImportRead failed = ReadImportFile(refused);
         EXPECT_NE(failed.error.find("\"" + refused + "\": "), std::string::npos) << failed.error;
         EXPECT_TRUE(failed.rows.empty());
@@ -134,13 +113,13 @@ TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
     test::ScriptedFiles full;
     full.bytesBeforeWriteFails = 0;
     EXPECT_NE(ExportCars(path, doc, {"C"}, full).find(path), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(path).bytes, text) << "a failed export leaves the file it would replace";
+    EXPECT_EQ(test::ReadFile(path), text) << "a failed export leaves the file it would replace";
 }
 
 TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     HandlingDocument doc;
     // A car just past the end still in memory, so that a row one too far reads as a car.
-    doc.Cars = {Car("ONE", "1500"), Car("TWO", "1200"), Car("GONE", "1")};
+    doc.Cars = Table({"ONE 1500", "TWO 1200", "GONE 1"});
     doc.Cars.pop_back();
     const CarChange change = ChangeOf(
         doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}});
@@ -149,34 +128,29 @@ TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     EXPECT_TRUE(ChangeOf(doc.Cars, {{0, 1, "1500"}}).Empty());
 }
 
-TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
-    const auto value = [](std::string_view text, BulkOperation operation, double operand) {
-        return BulkValue(text, operation, operand).value;
-    };
-    EXPECT_EQ(value("1500", BulkOperation::Multiply, 1.1), "1650");
-    EXPECT_EQ(value("0.1", BulkOperation::Add, 0.2), "0.3");
-    EXPECT_EQ(value("2.50", BulkOperation::Add, -0.5), "2");
-    EXPECT_EQ(value("-3", BulkOperation::Multiply, 0), "0") << "no minus zero";
-    EXPECT_EQ(value("1e3", BulkOperation::Add, 1), "1001");
-    EXPECT_EQ(value("+5", BulkOperation::Add, 1), "6") << "a leading plus is a number";
-    EXPECT_EQ(value("abc", BulkOperation::Set, 12.25), "12.25") << "set writes over anything";
-    EXPECT_EQ(value("abc", BulkOperation::Set, 1e23), "1e23") << "the shortest digits, not the binary value";
-    EXPECT_EQ(value("1", BulkOperation::Multiply, 1e20), "100000000000000000000");
-    EXPECT_EQ(value("1", BulkOperation::Multiply, 1e-7), "1e-7");
-    EXPECT_EQ(value("1", BulkOperation::Multiply, 0.000001), "0.000001");
+// A bulk edit writes plain decimals, the shortest that read back, without
+// minus zero, with at least the decimals of the value replaced; a leading
+// plus is a number, and Set writes what was typed over anything.
+TEST(CarChangeTest, BulkAndRelativeValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
+    using enum BulkOperation;
+    const std::tuple<const char*, BulkOperation, double, const char*> cases[] = {
+        {"0.1", Add, 0.2, "0.3"},    {"-3", Multiply, 0, "0"},      {"1", Multiply, 0.000001, "0.000001"},
+        {"2.50", Add, -0.5, "2.00"}, {"abc", Set, 1e23, "1e23"},    {"1500", Multiply, 1.1, "1650"},
+        {"1e3", Add, 1, "1001"},     {"1", Multiply, 1e-7, "1e-7"}, {"+5", Add, 1, "6"}};
+    for (const auto& [text, operation, operand, expected] : cases)
+        EXPECT_EQ(BulkValue(text, operation, operand).value, expected) << text << " " << operand;
+    EXPECT_EQ(BulkValue("1", Multiply, 1e20).value, "100000000000000000000");
+    EXPECT_EQ(BulkValue("abc", Set, 12.5, "12.50").value, "12.50");
     for (const std::string_view text : {"abc", "", "12kg", "++5", "+-5"})
-        EXPECT_EQ(BulkValue(text, BulkOperation::Add, 2).skip, BulkSkip::NotANumber) << text;
-    EXPECT_EQ(BulkValue("1e308", BulkOperation::Multiply, 10).skip, BulkSkip::TooLarge)
-        << "no infinite result";
-}
+        EXPECT_EQ(BulkValue(text, Add, 2).skip, BulkSkip::NotANumber) << text;
+    EXPECT_EQ(BulkValue("1e308", Multiply, 10).skip, BulkSkip::TooLarge) << "no infinite result";
 
-TEST(CarChangeTest, RelativeInputsChangeTheValueLastCommitted) {
-    EXPECT_EQ(RelativeValue("=*1.2", "1500"), "1800");
-    EXPECT_EQ(RelativeValue("=+10%", "0.5"), "0.55");
-    EXPECT_EQ(RelativeValue("=-10%", "200"), "180");
-    EXPECT_EQ(RelativeValue("=-50", "30"), "-20");
-    EXPECT_EQ(RelativeValue("=/3", "1"), "0.333333333333333") << "a plain decimal, never 3.3e-1";
-    EXPECT_EQ(RelativeValue("=*50%", "1e3"), "500");
+    // The results are plain decimals: "=/3" of 1 is never 3.3e-1.
+    const std::tuple<const char*, const char*, const char*> relative[] = {
+        {"=*1.2", "1500", "1800"}, {"=+10%", "0.5", "0.55"},          {"=-10%", "200", "180"},
+        {"=-50", "30", "-20"},     {"=/3", "1", "0.333333333333333"}, {"=*50%", "1e3", "500"}};
+    for (const auto& [input, committed, expected] : relative)
+        EXPECT_EQ(RelativeValue(input, committed), expected) << input;
     for (const char* typo : {"=", "=*", "=x2", "=*1,2", "=*2x", "=/0", "=/0%", "=+%", "1500", "=*1e400"})
         EXPECT_EQ(RelativeValue(typo, "1500"), std::nullopt) << typo;
     EXPECT_EQ(RelativeValue("=*2", "heavy"), std::nullopt) << "the committed value is no number";

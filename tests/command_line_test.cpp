@@ -8,11 +8,15 @@
 #include <filesystem>
 
 using namespace kestrix;
+using test::CarLine;
+using test::Printed;
+using test::ReadFile;
 using test::RunKestrix;
 
 namespace {
 
 const std::string kSample = std::string(KESTRIX_EXAMPLES) + "/Handling.cfg";
+const Printed kQuiet{0, "", ""}; // done, and nothing to say
 
 // A mod's file of these car lines.
 std::string Text(std::initializer_list<std::string> lines) {
@@ -27,18 +31,16 @@ using CompareCommand = CommandLine;
 
 } // namespace
 
-TEST(CommandLineArguments, ModesStatusesAndTheEditor) {
+TEST(CommandLineArguments, ModesStatusesTheEditorAndOutputThatCannotBeWritten) {
     EXPECT_EQ(RunKestrix({"--check", kSample}),
-              (test::Printed{1,
-                             "#9\tJUNIPER\t0.3 is smaller than minimum value 0.5.\n"
-                             "#1\tMARSHAL\t16OO is not a valid number.\n"
-                             "#13\tZEPHYR_RACER\t400 is larger than maximum value 300.\n",
-                             ""}));
-    EXPECT_EQ(RunKestrix({"--check", "/no/such/Handling.cfg"}),
-              (test::Printed{2, "",
-                             "kestrix: Cannot open \"/no/such/Handling.cfg\": No such file or directory\n"}));
+              (Printed{1,
+                       "#9\tJUNIPER\t0.3 is smaller than minimum value 0.5.\n"
+                       "#1\tMARSHAL\t16OO is not a valid number.\n"
+                       "#13\tZEPHYR_RACER\t400 is larger than maximum value 300.\n",
+                       ""}));
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--resave", "/no/such/Handling.cfg", "/tmp/x.cfg"},
+          {"--check", "/no/such/Handling.cfg"},
           {"--check"},
           {"--bogus"},
           {"--resave", "--strict", kSample, "/tmp/x.cfg"},
@@ -57,17 +59,14 @@ TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
     ASSERT_EQ(RunKestrix({"--resave", kSample, out}).status, 0);
     HandlingDocument doc;
     ApplyToDocument(ReadHandlingFile(kSample).file, doc);
-    EXPECT_EQ(ReadFileBytes(out).bytes, WriteHandlingText(doc));
+    EXPECT_EQ(ReadFile(out), WriteHandlingText(doc));
 
     // Keeping the layout, an unchanged file comes back byte for byte; a file
     // the editor would refuse is refused alike.
     ASSERT_EQ(RunKestrix({"--resave", "--keep-layout", "--", kSample, out}).status, 0);
-    EXPECT_EQ(ReadFileBytes(out).bytes, ReadFileBytes(kSample).bytes);
+    EXPECT_EQ(ReadFile(out), ReadFile(kSample));
     std::filesystem::remove(out);
-    std::string line;
-    for (int i = 0; i < 33; ++i)
-        line += "a ";
-    const std::string wide = Write("wide.cfg", "; x\n" + line + "\n");
+    const std::string wide = Write("wide.cfg", "; x\n" + CarLine("WIDE") + " 33\n");
     EXPECT_EQ(RunKestrix({"--resave", "--keep-layout", wide, out}), RunKestrix({"--resave", wide, out}));
     EXPECT_FALSE(std::filesystem::exists(out));
 }
@@ -87,20 +86,18 @@ TEST_F(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
     EXPECT_EQ(ParseEditorArguments({"--", "--x.cfg"}).file, "--x.cfg");
     EXPECT_EQ(ParseEditorArguments({"-", "--"}).file, "-");
     EXPECT_FALSE(ParseEditorArguments({"-reverse"}).valid) << "never left for the window system to take";
-    const test::Printed option = RunKestrix({"-style", "x.cfg"});
+    const Printed option = RunKestrix({"-style", "x.cfg"});
     EXPECT_EQ(option.status, 2);
     EXPECT_TRUE(
         option.err.starts_with("kestrix: unknown option \"-style\"; a file whose name begins with \"-\" "
                                "follows \"--\"\n"))
         << option.err;
-}
 
-TEST_F(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--check", kSample}, {"--version"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");
         ASSERT_NE(full, nullptr);
-        const test::Printed outcome =
+        const Printed outcome =
             test::Capture([&](std::FILE*, std::FILE* err) { return RunCommandLineMode(args, full, err); });
         std::fclose(full);
         EXPECT_EQ(outcome.status, 2) << args[0];
@@ -108,74 +105,67 @@ TEST_F(CommandLine, OutputThatCannotBeWrittenIsAFailure) {
     }
 }
 
-TEST_F(CompareCommand, DiffPrintsEachChangedValueAndTellsByItsStatus) {
-    using test::CarLine;
+TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
     const std::string before = Write("old.cfg", Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}));
     const std::string after = Write("new.cfg", Text({CarLine("GAMMA", "1500", "R P 1 2001 1 1", "250"),
                                                      CarLine("ALPHA", "1600"), CarLine("DELTA")}));
-    const test::Printed diff = RunKestrix({"--diff", "--", before, after});
-    EXPECT_EQ(diff, (test::Printed{1,
-                                   "ALPHA\t#1 Mass\t1500\t1600\n"
-                                   "GAMMA\t#13 Max Velocity\t200\t250\n"
-                                   "BETA\t(removed)\n"
-                                   "DELTA\t(added)\n"
-                                   "(order of the cars)\t(changed)\n",
-                                   ""}))
+    const Printed diff = RunKestrix({"--diff", "--", before, after});
+    EXPECT_EQ(diff, (Printed{1,
+                             "ALPHA\t#1 Mass\t1500\t1600\n"
+                             "GAMMA\t#13 Max Velocity\t200\t250\n"
+                             "BETA\t(removed)\n"
+                             "DELTA\t(added)\n"
+                             "(order of the cars)\t(changed)\n",
+                             ""}))
         << diff.out;
     EXPECT_EQ(
         RunKestrix({"--diff", before,
                     Write("resaved.cfg", ";-# File Created By Kestrix 1.0\r\n" +
                                              Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}))}),
-        (test::Printed{0, "", ""}))
+        kQuiet)
         << "the editor's own lines are no difference";
 
     // Unreadable files are refused as --check refuses them, naming the file.
-    const std::string wide = Write("wide.cfg", CarLine("WIDE") + " 1 2 3\r\n");
+    const std::string wide = Write("wide.cfg", CarLine("WIDE") + " 33\r\n");
     const std::string missing = Path("missing.cfg");
     for (const std::string& bad : {wide, missing}) {
-        const test::Printed check = RunKestrix({"--check", bad});
+        const Printed check = RunKestrix({"--check", bad});
         ASSERT_EQ(check.status, 2);
         EXPECT_EQ(RunKestrix({"--diff", before, bad}), check);
         EXPECT_EQ(RunKestrix({"--diff", bad, before}), check);
         EXPECT_EQ(RunKestrix({"--textconv", bad}), check);
-        const test::Printed merge = RunKestrix({"--merge", "-o", Path("out.cfg"), before, bad, before});
-        EXPECT_EQ(merge, check);
+        EXPECT_EQ(RunKestrix({"--merge", "-o", Path("out.cfg"), before, bad, before}), check);
         EXPECT_FALSE(std::filesystem::exists(Path("out.cfg"))) << "nothing is written";
     }
-}
 
-TEST_F(CompareCommand, TextconvGivesEveryValueALine) {
+    // --textconv gives every value a line.
     const std::string file =
-        Write("a.cfg", ";-# File Author : me\r\n" + Text({test::CarLine("ALPHA")}) + "; end\r\n");
-    const test::Printed printed = RunKestrix({"--textconv", file});
+        Write("a.cfg", ";-# File Author : me\r\n" + Text({CarLine("ALPHA")}) + "; end\r\n");
+    const Printed printed = RunKestrix({"--textconv", file});
     EXPECT_EQ(printed.status, 0);
     EXPECT_TRUE(printed.out.starts_with(
         ";-# File Author : me\n; mod file\nALPHA\t#0 Vehicle Identifier\tALPHA\nALPHA\t#1 Mass\t1500\n"))
         << printed.out;
     EXPECT_TRUE(printed.out.ends_with("ALPHA\t#31 Rear Lights\t1\n; end\n"));
-}
 
-TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
-    using test::CarLine;
+    // A merge writes over our side and lists the conflicts it kept ours of.
     const std::string base = Write("base.cfg", Text({CarLine("ALPHA"), CarLine("BETA")}));
     const std::string ours = Write("ours.cfg", Text({CarLine("ALPHA", "1600"), CarLine("BETA", "900")}));
     const std::string theirs = Write("theirs.cfg", Text({CarLine("ALPHA", "1500", "R P 1 2001 1 1", "220"),
                                                          CarLine("BETA", "950"), CarLine("NEW")}));
-    const test::Printed merged = RunKestrix({"--merge", base, ours, theirs});
-    EXPECT_EQ(merged.status, 1);
-    EXPECT_EQ(merged.out, "");
-    EXPECT_EQ(merged.err, "kestrix: 1 conflict; \"" + ours +
-                              "\" keeps our side of each (car, stat, base, ours, theirs):\n"
-                              "BETA\t#1 Mass\t1500\t900\t950\n");
+    EXPECT_EQ(RunKestrix({"--merge", base, ours, theirs}),
+              (Printed{1, "",
+                       "kestrix: 1 conflict; \"" + ours +
+                           "\" keeps our side of each (car, stat, base, ours, theirs):\nBETA\t#1 "
+                           "Mass\t1500\t900\t950\n"}));
     const std::string expected = Write(
         "expected.cfg",
         Text({CarLine("ALPHA", "1600", "R P 1 2001 1 1", "220"), CarLine("BETA", "900"), CarLine("NEW")}));
-    EXPECT_EQ(RunKestrix({"--diff", expected, ours}), (test::Printed{0, "", ""}));
-    EXPECT_TRUE(ReadFileBytes(ours).bytes.starts_with(";-# File Created By Kestrix 1.0\r\n"));
+    EXPECT_EQ(RunKestrix({"--diff", expected, ours}), kQuiet);
+    EXPECT_TRUE(ReadFile(ours).starts_with(";-# File Created By Kestrix 1.0\r\n"));
     EXPECT_FALSE(std::filesystem::exists(ours + ".bak")) << "no copy is left beside a merged file";
 
-    EXPECT_EQ(RunKestrix({"--merge", "-o", Path("clean.cfg"), "--", base, base, theirs}),
-              (test::Printed{0, "", ""}));
+    EXPECT_EQ(RunKestrix({"--merge", "-o", Path("clean.cfg"), "--", base, base, theirs}), kQuiet);
     EXPECT_EQ(RunKestrix({"--diff", theirs, Path("clean.cfg")}).status, 0);
     EXPECT_EQ(RunKestrix({"--merge", "-o", Path("no/such/folder.cfg"), base, base, theirs}).status, 2);
 
@@ -184,22 +174,17 @@ TEST_F(CompareCommand, MergeWritesOverOursAndListsConflicts) {
     const std::string oursPadded = Write("ours-padded.cfg", padded);
     const std::string theirsBeta = Write("theirs-beta.cfg", Text({CarLine("ALPHA"), CarLine("BETA", "950")}));
     EXPECT_EQ(RunKestrix({"--merge", "--keep-layout", "-o", Path("kept.cfg"), base, oursPadded, theirsBeta}),
-              (test::Printed{0, "", ""}));
+              kQuiet);
     std::string expectedKept = padded;
     expectedKept.replace(expectedKept.find("BETA 1500 "), 10, "BETA 950  "); // the columns stay aligned
-    EXPECT_EQ(ReadFileBytes(Path("kept.cfg")).bytes, expectedKept);
+    EXPECT_EQ(ReadFile(Path("kept.cfg")), expectedKept);
 
     // Each side took out one car of a full file and added its own.
-    std::string full = test::GeneratedHandlingText(kMaxCars);
-    const std::size_t first = full.find("CAR_100000");
-    full.erase(first, full.find('\n', first) + 1 - first);
-    const std::string fullBase = Write("full.cfg", test::GeneratedHandlingText(kMaxCars));
-    const std::string oursFull = Write("ours-full.cfg", full + CarLine("OURS") + "\r\n");
-    const std::string theirsFull = Write("theirs-full.cfg", full + CarLine("THEIRS") + "\r\n");
-    EXPECT_EQ(
-        RunKestrix({"--merge", fullBase, oursFull, theirsFull}),
-        (test::Printed{2, "",
+    const std::string oursFull = Write("ours-full.cfg", test::ModdedHandlingText(kMaxCars, 0, 0, "OURS"));
+    EXPECT_EQ(RunKestrix({"--merge", Write("full.cfg", test::GeneratedHandlingText(kMaxCars)), oursFull,
+                          Write("theirs-full.cfg", test::ModdedHandlingText(kMaxCars, 0, 0, "THEIRS"))}),
+              (Printed{2, "",
                        "kestrix: Cannot merge: the merged file would hold 32768 cars, and a file can hold "
                        "at most 32767\n"}));
-    EXPECT_EQ(ReadFileBytes(oursFull).bytes, full + CarLine("OURS") + "\r\n") << "nothing is written";
+    EXPECT_EQ(ReadFile(oursFull), test::ModdedHandlingText(kMaxCars, 0, 0, "OURS")) << "nothing is written";
 }

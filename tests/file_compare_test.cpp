@@ -1,21 +1,18 @@
 #include "compare/file_compare.h"
+#include "sample_cars.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
+#include <array>
 #include <random>
 #include <set>
+#include <tuple>
 
 using namespace kestrix;
+using test::Table;
 
 namespace {
-
-CarRow Car(std::initializer_list<std::string_view> values) {
-    CarRow car;
-    car.Assign(std::data(values), static_cast<int>(values.size()));
-    return car;
-}
 
 HandlingDocument Doc(CarTable cars, std::string before = "; top\r", std::string author = "") {
     HandlingDocument doc;
@@ -35,141 +32,100 @@ MergeOutcome Merge(const HandlingDocument& base, const HandlingDocument& ours,
     return MergeFiles(ContentsOf(base), ContentsOf(ours), ContentsOf(theirs));
 }
 
-// Random documents and random edits of them. Value pools are small, so that
-// two sides often make the same change.
-class Editor {
-  public:
-    explicit Editor(unsigned seed) : random_(seed) {}
+// A random base and two sides that edit it apart: each value, each deleted
+// car and the comments are changed by one side at most, so a merge must take
+// both. Values come from a small pool, so that a change often restores a value.
+struct Sides {
+    HandlingDocument base, ours, theirs, both;
+    std::size_t oursChanged = 0; // values of ours that differ from the base
+    std::vector<int> oursRemoved;
+    std::size_t oursAdded = 0;
+};
 
-    HandlingDocument Document() {
-        CarTable cars;
-        const int count = Pick(0, 12);
-        for (int i = 0; i < count; ++i)
-            cars.push_back(RandomCar("CAR_" + std::to_string(Pick(0, 8))));
-        return Doc(std::move(cars), Pick(0, 1) ? "; a\r" : "", Pick(0, 1) ? "someone" : "");
-    }
-
-    CarRow RandomCar(const std::string& name) {
-        CarValues values;
-        values[0] = name;
+Sides EditedApart(std::mt19937& random) {
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto value = [&] { return std::array<std::string, 5>{"1", "2", "0.5", "R", "-3"}[pick(5)]; };
+    const auto car = [&](const std::string& name) {
+        std::string line = name;
         for (int column = 1; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = Value();
-        CarRow car;
-        car.Assign(values.data(), kStatCount);
-        return car;
-    }
-
-    std::string_view Value() {
-        static constexpr std::string_view kValues[] = {"1", "2", "0.5", "R", "-3"};
-        return kValues[Pick(0, 4)];
-    }
-
-    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
-
-  private:
-    std::mt19937 random_;
-};
-
-// The edits one side makes: new values by base row and column, deleted base
-// rows, and cars added at the end.
-struct Edits {
-    std::map<std::pair<int, int>, std::string> values;
-    std::set<int> deleted;
-    CarTable added;
-    std::string before;
-    bool changesBefore = false;
-};
-
-HandlingDocument Apply(const HandlingDocument& base, const std::vector<const Edits*>& sides) {
-    HandlingDocument doc = base;
-    for (const Edits* edits : sides) {
-        for (const auto& [cell, value] : edits->values)
-            doc.Cars[static_cast<std::size_t>(cell.first)].Set(cell.second, value);
-        if (edits->changesBefore)
-            doc.BeforeComments = edits->before;
-    }
-    CarTable kept;
-    for (std::size_t row = 0; row < doc.Cars.size(); ++row) {
-        if (std::none_of(sides.begin(), sides.end(),
-                         [&](const Edits* edits) { return edits->deleted.contains(static_cast<int>(row)); }))
-            kept.push_back(doc.Cars[row]);
-    }
-    for (const Edits* edits : sides)
-        kept.insert(kept.end(), edits->added.begin(), edits->added.end());
-    doc.Cars = std::move(kept);
-    return doc;
-}
-
-bool UniqueName(const CarTable& cars, std::size_t row) {
-    return std::count_if(cars.begin(), cars.end(),
-                         [&](const CarRow& car) { return car[0] == cars[row][0]; }) == 1;
-}
-
-// Edits on two sides that never touch the same value: both may change other
-// stats of one car, and a car one side deletes (when its name is unique) the
-// other leaves alone.
-std::pair<Edits, Edits> SeparateEdits(Editor& editor, const HandlingDocument& base) {
-    std::pair<Edits, Edits> sides;
-    const auto side = [&]() -> Edits& { return editor.Pick(0, 1) ? sides.first : sides.second; };
-    for (std::size_t row = 0; row < base.Cars.size(); ++row) {
-        if (UniqueName(base.Cars, row) && editor.Pick(0, 5) == 0) {
-            side().deleted.insert(static_cast<int>(row));
+            line += " " + value();
+        return Table({line})[0];
+    };
+    Sides s;
+    for (int count = pick(13); count > 0; --count)
+        s.base.Cars.push_back(car("CAR_" + std::to_string(pick(9))));
+    s.base.BeforeComments = pick(2) ? "; a\r" : "";
+    s.base.Author = pick(2) ? "someone" : "";
+    s.ours = s.theirs = s.both = s.base;
+    for (HandlingDocument* doc : {&s.ours, &s.theirs, &s.both})
+        doc->Cars.clear();
+    for (int row = 0; row < static_cast<int>(s.base.Cars.size()); ++row) {
+        const CarRow& was = s.base.Cars[static_cast<std::size_t>(row)];
+        CarRow ours = was, theirs = was, both = was;
+        // A car of a name no other car has may be deleted by one side; the other leaves it alone.
+        if (std::ranges::count(s.base.Cars, was[0], [](const CarRow& car) { return car[0]; }) == 1 &&
+            pick(6) == 0) {
+            const bool byUs = pick(2);
+            (byUs ? s.theirs : s.ours).Cars.push_back(was);
+            if (byUs)
+                s.oursRemoved.push_back(row);
             continue;
         }
         std::set<int> changed;
-        for (int changes = editor.Pick(0, 4); changes > 0; --changes) {
-            const int column = editor.Pick(1, kStatCount - 1);
-            if (changed.insert(column).second)
-                side().values[{static_cast<int>(row), column}] = editor.Value();
+        for (int changes = pick(5); changes > 0; --changes) {
+            const int column = 1 + pick(kStatCount - 1);
+            if (!changed.insert(column).second)
+                continue;
+            const std::string now = value();
+            const bool byUs = pick(2);
+            (byUs ? ours : theirs).Set(column, now);
+            both.Set(column, now);
+            s.oursChanged += byUs && now != was[column];
         }
+        s.ours.Cars.push_back(ours);
+        s.theirs.Cars.push_back(theirs);
+        s.both.Cars.push_back(both);
     }
     int added = 0;
-    for (Edits* side : {&sides.first, &sides.second}) {
-        for (int count = editor.Pick(0, 2); count > 0; --count)
-            side->added.push_back(editor.RandomCar("NEW_" + std::to_string(added++)));
-    }
-    Edits& comments = editor.Pick(0, 1) ? sides.first : sides.second;
-    comments.changesBefore = editor.Pick(0, 1);
-    comments.before = "; changed\r";
-    return sides;
+    for (HandlingDocument* side : {&s.ours, &s.theirs})
+        for (int count = pick(3); count > 0; --count) {
+            side->Cars.push_back(car("NEW_" + std::to_string(added++)));
+            s.both.Cars.push_back(side->Cars.back());
+            s.oursAdded += side == &s.ours;
+        }
+    if (pick(2))
+        (pick(2) ? s.ours : s.theirs).BeforeComments = s.both.BeforeComments = "; changed\r";
+    return s;
 }
 
 } // namespace
 
 TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem) {
     for (unsigned seed = 0; seed < 400; ++seed) {
-        Editor editor(seed);
-        const HandlingDocument base = editor.Document();
-        const auto [oursEdits, theirsEdits] = SeparateEdits(editor, base);
-        const HandlingDocument ours = Apply(base, {&oursEdits});
-        const HandlingDocument theirs = Apply(base, {&theirsEdits});
-        const MergeOutcome outcome = Merge(base, ours, theirs);
-        const HandlingDocument both = Apply(base, {&oursEdits, &theirsEdits});
-        EXPECT_TRUE(outcome.conflicts.empty()) << "seed " << seed << ": " << ConflictText(outcome.conflicts);
-        EXPECT_EQ(outcome.merged.Cars, both.Cars) << "seed " << seed;
-        EXPECT_EQ(outcome.merged.BeforeComments, both.BeforeComments) << "seed " << seed;
-        EXPECT_EQ(outcome.merged.Author, base.Author);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const Sides sides = EditedApart(random);
+        const MergeOutcome outcome = Merge(sides.base, sides.ours, sides.theirs);
+        EXPECT_EQ(ConflictText(outcome.conflicts), "");
+        EXPECT_EQ(outcome.merged.Cars, sides.both.Cars);
+        EXPECT_EQ(std::tie(outcome.merged.BeforeComments, outcome.merged.Author),
+                  std::tie(sides.both.BeforeComments, sides.base.Author));
 
-        const FileDifference difference = CompareFiles(ContentsOf(base), ContentsOf(ours));
-        std::size_t changed = 0;
-        for (const auto& [cell, value] : oursEdits.values)
-            changed += base.Cars[static_cast<std::size_t>(cell.first)][cell.second] != value;
-        EXPECT_EQ(difference.stats.size(), changed) << "seed " << seed;
-        EXPECT_EQ(difference.removed, std::vector<int>(oursEdits.deleted.begin(), oursEdits.deleted.end()));
-        EXPECT_EQ(difference.added.size(), oursEdits.added.size());
+        const FileDifference difference = CompareFiles(ContentsOf(sides.base), ContentsOf(sides.ours));
+        EXPECT_EQ(difference.stats.size(), sides.oursChanged);
+        EXPECT_EQ(difference.removed, sides.oursRemoved);
+        EXPECT_EQ(difference.added.size(), sides.oursAdded);
         EXPECT_FALSE(difference.reordered);
-        EXPECT_EQ(difference.blocks.empty(), ours.BeforeComments == base.BeforeComments);
-        for (const HandlingDocument* doc : {&base, &ours, &outcome.merged})
-            EXPECT_EQ(Diff(*doc, *doc), "") << "seed " << seed;
+        EXPECT_EQ(difference.blocks.empty(), sides.ours.BeforeComments == sides.base.BeforeComments);
+        for (const HandlingDocument* doc : {&sides.base, &sides.ours, &outcome.merged})
+            EXPECT_EQ(Diff(*doc, *doc), "");
     }
 }
 
 TEST(FileCompare, MatchesTheNthCarOfANameAndReportsAMoveOnce) {
-    const HandlingDocument before = Doc(
-        {Car({"TWIN", "1"}), Car({"SOLO", "5"}), Car({"TWIN", "2"}), Car({"GONE", "3"})}, "; top\r", "me");
-    const HandlingDocument after = Doc({Car({"SOLO", "5"}), Car({"TWIN", "1"}), Car({"TWIN", "4", "x"}),
-                                        Car({"TWIN", "9"}), Car({"FRESH", "1"})},
-                                       "; top\r; more\r", "you");
+    const HandlingDocument before = Doc(Table({"TWIN 1", "SOLO 5", "TWIN 2", "GONE 3"}), "; top\r", "me");
+    const HandlingDocument after =
+        Doc(Table({"SOLO 5", "TWIN 1", "TWIN 4 x", "TWIN 9", "FRESH 1"}), "; top\r; more\r", "you");
     EXPECT_EQ(Diff(before, after), "TWIN\t#1 Mass\t2\t4\n"
                                    "TWIN\t#2 Dimensions (X)\t\tx\n"
                                    "GONE\t(removed)\n"
@@ -178,40 +134,33 @@ TEST(FileCompare, MatchesTheNthCarOfANameAndReportsAMoveOnce) {
                                    "(order of the cars)\t(changed)\n"
                                    "(comments before the cars)\t(changed)\n"
                                    "(author)\tme\tyou\n");
-    EXPECT_EQ(
-        Diff(before, Doc({Car({"TWIN", "1"}), Car({"TWIN", "2"}), Car({"SOLO", "5"}), Car({"GONE", "3"})},
-                         "; top\r", "me")),
-        "(order of the cars)\t(changed)\n")
+    EXPECT_EQ(Diff(before, Doc(Table({"TWIN 1", "TWIN 2", "SOLO 5", "GONE 3"}), "; top\r", "me")),
+              "(order of the cars)\t(changed)\n")
         << "the same cars of a name keep their order, so only SOLO moved";
 }
 
 TEST(FileMerge, ConflictsKeepOurSideAndAreListed) {
-    const HandlingDocument base = Doc({Car({"A", "1", "1"}), Car({"B", "1"}), Car({"C", "1"})}, "; b\r", "x");
-    const HandlingDocument ours =
-        Doc({Car({"A", "2", "1"}), Car({"B", "2"}), Car({"N", "1"}), Car({"M", "1"})}, "; o\r", "y");
-    const HandlingDocument theirs =
-        Doc({Car({"A", "3", "5"}), Car({"C", "2"}), Car({"N", "1"}), Car({"M", "2"})}, "; t\r", "y");
+    const HandlingDocument base = Doc(Table({"A 1 1", "B 1", "C 1"}), "; b\r", "x");
+    const HandlingDocument ours = Doc(Table({"A 2 1", "B 2", "N 1", "M 1"}), "; o\r", "y");
+    const HandlingDocument theirs = Doc(Table({"A 3 5", "C 2", "N 1", "M 2"}), "; t\r", "y");
     const MergeOutcome outcome = Merge(base, ours, theirs);
     EXPECT_EQ(ConflictText(outcome.conflicts), "A\t#1 Mass\t1\t2\t3\n"
                                                "B\t(whole car)\t(in base)\t(changed)\t(deleted)\n"
                                                "C\t(whole car)\t(in base)\t(deleted)\t(changed)\n"
                                                "M\t#1 Mass\t(not in base)\t1\t2\n"
                                                "(comments before the cars)\t(block)\t; b\t; o\t; t\n");
-    EXPECT_EQ(
-        Diff(Doc({Car({"A", "2", "5"}), Car({"B", "2"}), Car({"N", "1"}), Car({"M", "1"})}, "; o\r", "y"),
-             outcome.merged),
-        "")
+    EXPECT_EQ(Diff(Doc(Table({"A 2 5", "B 2", "N 1", "M 1"}), "; o\r", "y"), outcome.merged), "")
         << "our values, their change of another stat of A, one N added alike, and the author both chose";
 }
 
 TEST(FileMerge, TakesTheOrderOfTheSideThatMovedCars) {
-    const HandlingDocument base = Doc({Car({"A", "1"}), Car({"B", "1"}), Car({"C", "1"})});
-    const HandlingDocument moved = Doc({Car({"C", "1"}), Car({"A", "1"}), Car({"B", "1"})});
-    const HandlingDocument edited = Doc({Car({"A", "1"}), Car({"B", "7"}), Car({"C", "1"}), Car({"D", "1"})});
-    const CarTable expected{Car({"C", "1"}), Car({"A", "1"}), Car({"B", "7"}), Car({"D", "1"})};
+    const HandlingDocument base = Doc(Table({"A 1", "B 1", "C 1"}));
+    const HandlingDocument moved = Doc(Table({"C 1", "A 1", "B 1"}));
+    const HandlingDocument edited = Doc(Table({"A 1", "B 7", "C 1", "D 1"}));
+    const CarTable expected = Table({"C 1", "A 1", "B 7", "D 1"});
     EXPECT_EQ(Merge(base, moved, edited).merged.Cars, expected);
     EXPECT_EQ(Merge(base, edited, moved).merged.Cars, expected);
-    const MergeOutcome both = Merge(base, moved, Doc({Car({"B", "1"}), Car({"A", "1"}), Car({"C", "1"})}));
+    const MergeOutcome both = Merge(base, moved, Doc(Table({"B 1", "A 1", "C 1"})));
     ASSERT_EQ(both.conflicts.size(), 1u);
     EXPECT_EQ(both.conflicts[0].car, "(order of the cars)");
     EXPECT_EQ(both.merged.Cars, moved.Cars);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 
 using namespace kestrix;
 
@@ -16,18 +17,18 @@ struct Line {
     std::string end;
 };
 
+// CR LF and LF CR end a line each; CR CR and LF LF end two.
 std::vector<Line> LinesOf(std::string_view bytes) {
     std::vector<Line> lines;
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
     while (!bytes.empty()) {
-        std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
-        std::size_t endLength = end < bytes.size() ? 1 : 0;
-        if (end + 1 < bytes.size() && (bytes[end + 1] == '\r' || bytes[end + 1] == '\n') &&
-            bytes[end + 1] != bytes[end])
-            endLength = 2;
-        lines.push_back({std::string(bytes.substr(0, end)), std::string(bytes.substr(end, endLength))});
-        bytes.remove_prefix(end + endLength);
+        const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        std::string_view ending = bytes.substr(end, 2);
+        if (ending != "\r\n" && ending != "\n\r")
+            ending = ending.substr(0, 1);
+        lines.push_back({std::string(bytes.substr(0, end)), std::string(ending)});
+        bytes.remove_prefix(end + ending.size());
     }
     return lines;
 }
@@ -35,20 +36,18 @@ std::vector<Line> LinesOf(std::string_view bytes) {
 // Where each value of a car line starts.
 std::vector<std::size_t> ValueColumns(std::string_view line) {
     std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < line.size(); ++i) {
+    for (std::size_t i = 0; i < line.size(); ++i)
         if (line[i] != ' ' && line[i] != '\t' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t'))
             starts.push_back(i);
-    }
     return starts;
 }
 
 // Where the car lines are among lines.
 std::vector<std::size_t> CarLinesAmong(const std::vector<Line>& lines) {
     std::vector<std::size_t> at;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
         if (ClassifyLine(lines[i].text) == LineKind::Car)
             at.push_back(i);
-    }
     return at;
 }
 
@@ -117,13 +116,6 @@ RandomFile MakeFile(std::mt19937& random) {
     return file;
 }
 
-CarRow RowOf(const std::vector<std::string>& values) {
-    std::vector<std::string_view> views(values.begin(), values.end());
-    CarRow row;
-    row.Assign(views.data(), static_cast<int>(views.size()));
-    return row;
-}
-
 std::string Block(const std::vector<std::string>& lines) {
     std::string block;
     for (const std::string& line : lines)
@@ -133,18 +125,13 @@ std::string Block(const std::vector<std::string>& lines) {
 
 void EditBlock(std::mt19937& random, std::vector<std::string>& lines) {
     const std::size_t at = lines.empty() ? 0 : random() % (lines.size() + 1);
-    switch (random() % 3) {
-    case 0:
+    const unsigned kind = random() % 3;
+    if (kind == 0)
         lines.insert(lines.begin() + static_cast<long>(at), "; new " + std::to_string(random() % 100));
-        break;
-    case 1:
-        if (at < lines.size())
-            lines.erase(lines.begin() + static_cast<long>(at));
-        break;
-    default:
-        if (at < lines.size())
-            lines[at] += " edited";
-    }
+    else if (kind == 1 && at < lines.size())
+        lines.erase(lines.begin() + static_cast<long>(at));
+    else if (kind == 2 && at < lines.size())
+        lines[at] += " edited";
 }
 
 } // namespace
@@ -165,43 +152,38 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
         const bool renames = random() % 2;
         for (int edits = 1 + static_cast<int>(random() % 4); edits > 0; --edits) {
             const std::size_t car = cars.empty() ? 0 : random() % cars.size();
-            switch (random() % 7) {
-            case 0:
-            case 1:
-            case 2:
-                if (!cars.empty()) {
-                    std::vector<std::string>& values = cars[car].values;
-                    const std::size_t column =
-                        1 + random() % std::min<std::size_t>(values.size(), kStatCount - 1);
-                    if (column == values.size())
-                        values.push_back(Pick(random, kValues));
-                    else if (column + 1 == values.size() && random() % 3 == 0)
-                        values.pop_back();
-                    else
-                        values[column] = Pick(random, {"7", "123456", "0.125", "X", "99999999"});
-                    if (renames && random() % 3 == 0)
-                        values[0] = "RENAMED" + std::to_string(random());
-                }
-                break;
-            case 3:
-                if (!cars.empty() && !renames)
-                    cars.erase(cars.begin() + static_cast<long>(car));
-                break;
-            case 4:
+            const unsigned kind = random() % 7;
+            if (kind < 3 && !cars.empty()) {
+                std::vector<std::string>& values = cars[car].values;
+                const std::size_t column =
+                    1 + random() % std::min<std::size_t>(values.size(), kStatCount - 1);
+                if (column == values.size())
+                    values.push_back(Pick(random, kValues));
+                else if (column + 1 == values.size() && random() % 3 == 0)
+                    values.pop_back();
+                else
+                    values[column] = Pick(random, {"7", "123456", "0.125", "X", "99999999"});
+                if (renames && random() % 3 == 0)
+                    values[0] = "RENAMED" + std::to_string(random());
+            } else if (kind == 3 && !cars.empty() && !renames) {
+                cars.erase(cars.begin() + static_cast<long>(car));
+            } else if (kind == 4) {
                 cars.push_back({{"ADDED" + std::to_string(random())}, -1});
                 for (int i = static_cast<int>(random() % 32); i > 0; --i)
                     cars.back().values.push_back(Pick(random, kValues));
-                break;
-            case 5:
+            } else if (kind == 5) {
                 EditBlock(random, random() % 2 ? before : after);
-                break;
-            default:
+            } else if (kind == 6) {
                 author = random() % 3 == 0 ? "" : "someone " + std::to_string(random() % 5);
             }
         }
         doc.Cars.clear();
-        for (const TestCar& car : cars)
-            doc.Cars.push_back(RowOf(car.values));
+        for (const TestCar& car : cars) {
+            std::string line;
+            for (const std::string& value : car.values)
+                line += value + " ";
+            SplitCarLine(line, doc.Cars.emplace_back());
+        }
         doc.BeforeComments = Block(before);
         doc.AfterComments = Block(after);
         doc.Author = author;
@@ -212,8 +194,8 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
         ASSERT_EQ(back.error, "");
         ASSERT_EQ(back.file.Cars, doc.Cars);
         if (!cars.empty()) {
-            EXPECT_EQ(back.file.BeforeComments, doc.BeforeComments);
-            EXPECT_EQ(back.file.AfterComments, doc.AfterComments);
+            EXPECT_EQ(std::tie(back.file.BeforeComments, back.file.AfterComments),
+                      std::tie(doc.BeforeComments, doc.AfterComments));
         }
         EXPECT_EQ(back.file.Author.value_or(""), author);
         EXPECT_EQ(saved.starts_with("\xEF\xBB\xBF"), file.bytes.starts_with("\xEF\xBB\xBF"));
@@ -252,18 +234,16 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
             }
             EXPECT_TRUE(line.end == was[origin].end || was[origin].end.empty());
         }
-        for (std::size_t i = 0; i < file.cars.size(); ++i) {
+        for (std::size_t i = 0; i < file.cars.size(); ++i)
             if (std::none_of(cars.begin(), cars.end(),
                              [&](const TestCar& car) { return car.origin == int(i); }))
                 untouched[oldCarLine[i]] = false;
-        }
         // A comment after the first car line, whose cars before it all went,
         // moves after the new first car, or it would read back as one before the cars.
         std::size_t firstKeptCar = was.size();
-        for (const TestCar& car : cars) {
+        for (const TestCar& car : cars)
             if (car.origin >= 0)
                 firstKeptCar = std::min(firstKeptCar, oldCarLine[static_cast<std::size_t>(car.origin)]);
-        }
         const bool beforeEdited = before != file.before, afterEdited = after != file.after;
         bool inAfter = false;
         for (std::size_t i = 0; i < was.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 
 using namespace kestrix;
 
@@ -66,8 +67,42 @@ TEST(Numbers, TheSortKeyOrdersEverySpellingAsItsValueAndABulkEditAddsToIt) {
         ASSERT_TRUE(keyX && keyY) << x << " " << y;
         ASSERT_EQ(*keyX < *keyY, a < b) << x << " " << y;
         ASSERT_EQ(*keyX == *keyY, a == b) << x << " " << y;
-        ASSERT_EQ(BulkValue(x, BulkOperation::Add, 0).value, PlainDecimal(*keyX)) << x;
+        ASSERT_EQ(PlainNumber(BulkValue(x, BulkOperation::Add, 0).value.value_or("")), *keyX) << x;
     }
+}
+
+// A computed value reads back as the result a person computes, shows at
+// least the decimals of the value it replaces, and beyond them only those it needs.
+TEST(Numbers, AComputedValueKeepsTheWrittenStyleOfTheValueItReplaces) {
+    const auto decimals = [](std::string_view text) {
+        const std::size_t point = text.find('.');
+        return point == std::string_view::npos ? std::size_t{0} : text.size() - point - 1;
+    };
+    std::mt19937 random(26);
+    for (int i = 0; i < 20000; ++i) {
+        const int places = static_cast<int>(random() % 5);
+        const double scale = std::pow(10.0, places);
+        const double before = static_cast<double>(static_cast<int>(random() % 200000) - 50000) / scale;
+        std::string replaced = PlainDecimal(before);
+        if (decimals(replaced) < static_cast<std::size_t>(places)) // "240.0", written as the file may hold it
+            replaced += (replaced.find('.') == std::string::npos ? "." : "") +
+                        std::string(static_cast<std::size_t>(places) - decimals(replaced), '0');
+        const double operand = static_cast<double>(random() % 4001) / 1000;
+        const double result = i % 2 ? before * operand : before + operand;
+        const std::string written = ComputedDecimal(result, replaced);
+        ASSERT_EQ(PlainNumber(written), RoundedToDigits(result, 15)) << replaced << " -> " << written;
+        ASSERT_GE(decimals(written), decimals(replaced)) << replaced << " -> " << written;
+        const bool needless = decimals(written) > decimals(replaced) && written.back() == '0';
+        ASSERT_FALSE(needless) << replaced << " -> " << written;
+    }
+    for (const auto& [input, value, expected] :
+         std::initializer_list<std::tuple<const char*, const char*, const char*>>{
+             {"=*1.1", "240.0", "264.0"},
+             {"=+0.03", "0.27", "0.30"},
+             {"=*1.1", "0.27", "0.297"},
+             {"=*0.95", "1600.0", "1520.0"},
+             {"=*1.1", "1500", "1650"}})
+        EXPECT_EQ(RelativeValue(input, value), expected) << value << " " << input;
 }
 
 TEST(Numbers, TypedInputTakesOneSignAndNothingBeyondADouble) {

@@ -1,5 +1,3 @@
-// The editor's open file: the backup keeps the file as it was opened, a
-// save may keep the file's layout, and another program's change is noticed.
 #include "file_times.h"
 #include "handling_file/opened_file.h"
 #include "sample_cars.h"
@@ -13,6 +11,8 @@ using namespace kestrix;
 
 namespace {
 
+using test::ReadFile;
+
 class OpenedFileTest : public test::TempFolderTest {
   protected:
     void Open(const std::string& file) {
@@ -25,7 +25,6 @@ class OpenedFileTest : public test::TempFolderTest {
         doc.Cars[0].Set(1, mass);
         return opened.Save(file, doc, settings);
     }
-    std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
 
     OpenedFile opened;
     HandlingDocument doc;
@@ -36,46 +35,43 @@ const std::string kPadded =
 
 } // namespace
 
-TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAcrossSavesAndReverts) {
+TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOnlyTheChangedLine) {
     const std::string path = Write("Handling.cfg", kPadded);
     Open(path);
     ASSERT_EQ(Save(path, "1600"), "");
-    EXPECT_EQ(OnDisk(path + ".bak"), kPadded);
+    EXPECT_EQ(ReadFile(path + ".bak"), kPadded);
     ASSERT_EQ(Save(path, "1700"), "");
-    EXPECT_EQ(OnDisk(path + ".bak"), kPadded) << "a later save leaves the backup";
-    const std::string second = OnDisk(path);
-    EXPECT_NE(second.find("ALPHA 1700 "), std::string::npos);
+    EXPECT_EQ(ReadFile(path + ".bak"), kPadded) << "a later save leaves the backup";
+    EXPECT_NE(ReadFile(path).find("ALPHA 1700 "), std::string::npos);
 
     ASSERT_EQ(opened.Reread(path).error, "");
     ASSERT_EQ(Save(path, "1800"), "");
-    EXPECT_EQ(OnDisk(path + ".bak"), kPadded) << "a revert is no new opening";
+    EXPECT_EQ(ReadFile(path + ".bak"), kPadded) << "a revert is no new opening";
 
     // Saved elsewhere, the file there is kept as it was before the first save to it.
     const std::string other = Write("Other.cfg", "other program's file\n");
     ASSERT_EQ(Save(other, "1900"), "");
     ASSERT_EQ(Save(other, "2000"), "");
-    EXPECT_EQ(OnDisk(other + ".bak"), "other program's file\n");
+    EXPECT_EQ(ReadFile(other + ".bak"), "other program's file\n");
 
-    const std::string asOpened = OnDisk(path);
+    const std::string asOpened = ReadFile(path);
     Open(path);
     ASSERT_EQ(Save(path, "2100"), "");
-    EXPECT_EQ(OnDisk(path + ".bak"), asOpened) << "a new opening makes a new backup";
-}
+    EXPECT_EQ(ReadFile(path + ".bak"), asOpened) << "a new opening makes a new backup";
 
-TEST_F(OpenedFileTest, KeepingTheLayoutChangesOnlyTheChangedLineEvenAfterAnEarlierSave) {
-    const std::string path = Write("Handling.cfg", kPadded);
-    Open(path);
-    ASSERT_EQ(Save(path, "900", {true}), "");
-    EXPECT_EQ(OnDisk(path),
+    const std::string padded = Write("Padded.cfg", kPadded);
+    Open(padded);
+    ASSERT_EQ(Save(padded, "900", {true}), "");
+    EXPECT_EQ(ReadFile(padded),
               "; padded\n" + test::CarLine("ALPHA", "900    ") + "\n" + test::CarLine("BETA") + "\n");
     // A plain save writes the editor's form; keeping the layout then keeps that one.
-    ASSERT_EQ(Save(path, "901"), "");
-    const std::string plain = OnDisk(path);
+    ASSERT_EQ(Save(padded, "901"), "");
+    const std::string plain = ReadFile(padded);
     EXPECT_TRUE(plain.starts_with(";-# File Created By Kestrix"));
-    ASSERT_EQ(Save(path, "902", {true}), "");
+    ASSERT_EQ(Save(padded, "902", {true}), "");
     std::string expected = plain;
     expected.replace(expected.find(" 901 "), 5, " 902 ");
-    EXPECT_EQ(OnDisk(path), expected);
+    EXPECT_EQ(ReadFile(padded), expected);
 }
 
 TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
@@ -96,7 +92,7 @@ TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
     const auto stampAt = [&](long nanoseconds) { ASSERT_TRUE(test::SetModified(path, 12345, nanoseconds)); };
     stampAt(100);
     EXPECT_TRUE(changedBy([&] {
-        test::WriteFile(path, OnDisk(path).replace(0, 1, ":"));
+        test::WriteFile(path, ReadFile(path).replace(0, 1, ":"));
         stampAt(200);
     }));
     EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <tuple>
 #ifndef _WIN32
 #include <csignal>
 #include <sys/wait.h>
@@ -22,11 +22,6 @@ class Journal : public test::TempFolderTest {
   protected:
     std::string Folder() const { return Path("state/kestrix"); }
 };
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -43,14 +38,11 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
         if (child == 0) {
             ::close(reported[0]);
             RecoveryJournal journal;
-            if (!journal.Start(Folder(), file).empty() || ::write(reported[1], "s", 1) != 1)
-                ::_exit(1);
-            for (int i = 0;; ++i) {
-                if (!journal.Append("change " + std::to_string(i)).empty())
-                    ::_exit(1);
-                if (::write(reported[1], "x", 1) != 1)
-                    ::_exit(1);
-            }
+            bool reporting = journal.Start(Folder(), file).empty() && ::write(reported[1], "s", 1) == 1;
+            for (int i = 0; reporting; ++i)
+                reporting = journal.Append("change " + std::to_string(i)).empty() &&
+                            ::write(reported[1], "x", 1) == 1;
+            ::_exit(1);
         }
         ::close(reported[1]);
         char done = 0;
@@ -63,8 +55,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
 
         std::vector<LeftJournal> left = FindLeftJournals(Folder(), &file);
         ASSERT_EQ(left.size(), 1u);
-        EXPECT_EQ(left[0].error, "");
-        EXPECT_EQ(left[0].file, file);
+        EXPECT_EQ(std::tie(left[0].error, left[0].file), std::tuple("", file));
         ASSERT_GE(left[0].records.size(), static_cast<std::size_t>(killAfter));
         for (std::size_t i = 0; i < left[0].records.size(); ++i)
             ASSERT_EQ(left[0].records[i], "change " + std::to_string(i));
@@ -73,7 +64,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
 #endif
 }
 
-TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole) {
+TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {
     const std::string file = "/some/Handling.cfg";
     RecoveryJournal first, second;
     ASSERT_EQ(first.Start(Folder(), file), "");
@@ -86,76 +77,71 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnAndDamagedOrForeignJournalsAreRefusedWhole
     EXPECT_TRUE(FindLeftJournals(Folder(), nullptr).empty());
 
     // An editor that ends without removing its journal leaves it.
-    std::string leftPath;
     {
         RecoveryJournal gone;
         ASSERT_EQ(gone.Start(Folder(), "/other.cfg"), "");
         ASSERT_EQ(gone.Append("x"), "");
-        leftPath = gone.Path();
     }
     std::vector<LeftJournal> left = FindLeftJournals(Folder(), nullptr);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].records, std::vector<std::string>{"x"});
     EXPECT_TRUE(FindLeftJournals(Folder(), &file).empty()) << "another file's journal";
 
-    const std::string whole = Bytes(first.Path());
+    const std::string whole = test::ReadFile(first.Path()), firstPath = first.Path();
     first.Remove();
-    EXPECT_FALSE(
-        std::filesystem::exists(Path("state/kestrix/" + std::filesystem::path(whole).filename().string())));
-    const auto refused = [&](const std::string& bytes) {
-        test::WriteFile(Folder() + "/damaged.journal", bytes);
-        const LeftJournal journal = ReadJournal(Folder() + "/damaged.journal");
-        EXPECT_TRUE(journal.records.empty());
-        return journal.error;
+    EXPECT_FALSE(std::filesystem::exists(firstPath));
+    const auto read = [&](const std::string& bytes) {
+        test::WriteFile(Folder() + "/read.journal", bytes);
+        return ReadJournal(Folder() + "/read.journal");
     };
     // A last record cut short is one a kill stopped while it was written: the records before it stand.
     for (const std::size_t cut : {1, 3, 12}) {
-        test::WriteFile(Folder() + "/cut.journal", whole.substr(0, whole.size() - cut));
-        const LeftJournal journal = ReadJournal(Folder() + "/cut.journal");
+        const LeftJournal journal = read(whole.substr(0, whole.size() - cut));
         EXPECT_EQ(journal.records, std::vector<std::string>{"compacted"});
         EXPECT_TRUE(journal.cut);
     }
-    std::string flipped = whole;
-    flipped[flipped.size() - 18] ^= 1;
-    EXPECT_EQ(refused(flipped), "it is damaged: a record does not match its checksum");
-    flipped = whole;
-    flipped[flipped.size() - 12] ^= 1;
-    EXPECT_EQ(refused(flipped), "it is damaged: a record's length is wrong");
-    EXPECT_EQ(refused("; a handling file\r\n"), "it is not a recovery journal of this program");
-    EXPECT_EQ(refused(whole.substr(0, 27)), "it is damaged: it does not name its file");
-    EXPECT_EQ(ReadJournal(Folder() + "/damaged.journal").error, "it is damaged: it does not name its file");
-    test::WriteFile(Folder() + "/damaged.journal", whole);
-    const LeftJournal read = ReadJournal(Folder() + "/damaged.journal");
-    EXPECT_EQ(read.records, (std::vector<std::string>{"compacted", "c"}));
-    EXPECT_FALSE(read.cut);
-}
+    std::string sum = whole, length = whole;
+    sum[sum.size() - 18] ^= 1;
+    length[length.size() - 12] ^= 1;
+    for (const auto& [bytes, error] : std::vector<std::pair<std::string, std::string>>{
+             {sum, "it is damaged: a record does not match its checksum"},
+             {length, "it is damaged: a record's length is wrong"},
+             {"; a handling file\r\n", "it is not a recovery journal of this program"},
+             {whole.substr(0, 27), "it is damaged: it does not name its file"}}) {
+        const LeftJournal journal = read(bytes);
+        EXPECT_EQ(journal.error, error);
+        EXPECT_TRUE(journal.records.empty());
+    }
+    const LeftJournal back = read(whole);
+    EXPECT_EQ(back.records, (std::vector<std::string>{"compacted", "c"}));
+    EXPECT_FALSE(back.cut);
 
-// A journal that cannot be kept says why; what it reported written stands.
-TEST_F(Journal, FailuresGiveOneMessageAndLeaveNoHalfJournal) {
+    // A journal that cannot be kept says why; what it reported written stands.
     // A file where the folder should be stops root as well as anyone.
     test::WriteFile(Path("file"), "not a folder");
-    RecoveryJournal journal;
-    EXPECT_EQ(journal.Start(Path("file/kestrix"), "/f.cfg"),
+    RecoveryJournal refused;
+    EXPECT_EQ(refused.Start(Path("file/kestrix"), "/f.cfg"),
               "Cannot keep a recovery journal in \"" + Path("file/kestrix") + "\": Not a directory");
-    EXPECT_FALSE(journal.Active());
-    EXPECT_EQ(journal.Append("x"), "") << "the editor works on without recovery";
+    EXPECT_FALSE(refused.Active());
+    EXPECT_EQ(refused.Append("x"), "") << "the editor works on without recovery";
 
+    const std::string elsewhere = Path("elsewhere/kestrix");
     test::ScriptedFiles files;
     files.syncFolderError = EIO;
     RecoveryJournal unflushed(files);
-    EXPECT_EQ(unflushed.Start(Folder(), "/f.cfg"),
-              "Cannot keep a recovery journal in \"" + Folder() + "\": Input/output error");
+    EXPECT_EQ(unflushed.Start(elsewhere, "/f.cfg"),
+              "Cannot keep a recovery journal in \"" + elsewhere + "\": Input/output error");
     EXPECT_FALSE(unflushed.Active());
-    EXPECT_TRUE(std::filesystem::is_empty(Folder())) << "a journal whose name may be lost is removed";
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere)) << "a journal whose name may be lost is removed";
 
     files.syncFolderError = EINVAL; // a file system that cannot flush a folder at all
     RecoveryJournal full(files);
-    ASSERT_EQ(full.Start(Folder(), "/f.cfg"), "");
+    ASSERT_EQ(full.Start(elsewhere, "/f.cfg"), "");
     ASSERT_EQ(full.Append("first"), "");
     files.bytesBeforeWriteFails = RecoveryJournal::kFrameBytes + 2;
     EXPECT_EQ(full.Append("second"),
               "Cannot write the recovery journal \"" + full.Path() + "\": No space left on device");
-    const LeftJournal left = ReadJournal(full.Path());
-    EXPECT_EQ(left.records, std::vector<std::string>{"first"});
-    EXPECT_TRUE(left.cut);
+    const LeftJournal kept = ReadJournal(full.Path());
+    EXPECT_EQ(kept.records, std::vector<std::string>{"first"});
+    EXPECT_TRUE(kept.cut);
 }

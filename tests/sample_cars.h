@@ -1,9 +1,29 @@
 #pragma once
 
+#include "handling_file/handling_format.h"
+#include "validation/error_check.h"
+
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
 namespace kestrix::test {
+
+// Cars from "NAME v1 v2 ..." lines.
+inline CarTable Table(std::initializer_list<std::string_view> lines) {
+    CarTable cars;
+    for (const std::string_view line : lines)
+        SplitCarLine(line, cars.emplace_back());
+    return cars;
+}
+
+// Each row of an error list as "#N|CAR|explanation".
+inline std::vector<std::string> ErrorLines(const std::vector<ErrorRecord>& rows) {
+    std::vector<std::string> lines;
+    for (const ErrorRecord& row : rows)
+        lines.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
+    return lines;
+}
 
 // A car line of plausible values. choices holds drive, engine, ABS, flags,
 // front and rear lights, in that order, separated by blanks.

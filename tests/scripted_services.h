@@ -44,19 +44,15 @@ class ScriptedServices : public platform::Services {
 
     platform::Answer ShowMessage(const platform::MessageBox& box) override {
         messages.push_back(box);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected message: " << box.text;
-            return platform::Answer::Cancel;
-        }
-        return Take(answers);
+        return Expected(answers, platform::Answer::Cancel, "unexpected message: " + box.text);
     }
     std::string ChooseOpenFile(const platform::FileDialog& dialog) override {
         openDialogs.push_back(dialog);
-        return Answer(openPaths, "unexpected open dialog");
+        return Expected(openPaths, std::string(), "unexpected open dialog");
     }
     std::string ChooseSaveFile(const platform::FileDialog& dialog) override {
         saveDialogs.push_back(dialog);
-        return Answer(savePaths, "unexpected save dialog");
+        return Expected(savePaths, std::string(), "unexpected save dialog");
     }
     void SetBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
 
@@ -103,12 +99,13 @@ class ScriptedServices : public platform::Services {
     }
 
   private:
-    static std::string Answer(std::deque<std::string>& paths, const char* unexpected) {
-        if (paths.empty()) {
+    // The next of queue; none, and a failure of the test, when nothing was queued.
+    template <typename T> static T Expected(std::deque<T>& queue, T none, const std::string& unexpected) {
+        if (queue.empty()) {
             ADD_FAILURE() << unexpected;
-            return {};
+            return none;
         }
-        return Take(paths);
+        return Take(queue);
     }
     template <typename T> static T Take(std::deque<T>& queue) {
         T value = std::move(queue.front());

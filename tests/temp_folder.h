@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -12,6 +13,12 @@ namespace kestrix::test {
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The bytes at path; empty where there is no file.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A fresh folder for each test, named after it and removed afterwards.

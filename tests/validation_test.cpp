@@ -1,8 +1,10 @@
-#include "handling_file/file_read.h"
+#include "handling_file/handling_format.h"
+#include "sample_cars.h"
 #include "validation/error_check.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <clocale>
 
@@ -23,44 +25,31 @@ CarRow ValidCar(std::string name) {
     return car;
 }
 
-std::vector<std::string> Lines(const ErrorRegister& errors) {
-    std::vector<std::string> rows;
-    for (const ErrorRecord& row : errors.Rows())
-        rows.push_back(FirstCellText(row.ErrorNumber) + "|" + row.CarString + "|" + row.ExplanationString);
-    return rows;
-}
-
 std::vector<std::string> Rows(const CarTable& cars, const NumberFormat& format = {},
                               CheckRules rules = CheckRules::Standard) {
     ErrorRegister errors;
     ErrorCheck(cars, errors, format, rules);
-    return Lines(errors);
+    return test::ErrorLines(errors.Rows());
 }
 
 } // namespace
 
-TEST(Validation, TheSampleFileUnderARealCommaLocale) {
-    const char* const previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    const char* found = nullptr;
-    for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"})
-        if ((found = std::setlocale(LC_NUMERIC, name)))
-            break;
-    if (!found)
+TEST(Validation, ADecimalCommaIsTakenUnderARealCommaLocale) {
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    const char* const names[] = {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "de_DE.utf8", "fr_FR", "de_DE"};
+    if (std::ranges::none_of(names, [](const char* name) { return std::setlocale(LC_NUMERIC, name); }))
         GTEST_SKIP() << "no locale with a decimal comma is installed here";
     const NumberFormat local = NumberFormat::FromCurrentLocale();
     std::setlocale(LC_NUMERIC, saved.c_str());
     ASSERT_EQ(local.decimal, ",");
-
-    const HandlingFileRead sample = ReadHandlingFile(KESTRIX_EXAMPLES "/Handling.cfg");
-    ASSERT_EQ(sample.error, "");
-    const std::vector<std::string> underPoint = Rows(sample.file.Cars);
-    ASSERT_FALSE(underPoint.empty());
-    EXPECT_EQ(Rows(sample.file.Cars, local), underPoint)
-        << "the sample's fractions are no errors under a decimal comma";
+    CarRow car = ValidCar("CAR");
+    car.Set(9, "0,5");
+    // A number under the locale, though its value ends at the comma, as the game reads it.
+    EXPECT_EQ(Rows({car}, local), std::vector<std::string>{"#9|CAR|0,5 is smaller than minimum value 0.5."});
+    EXPECT_EQ(Rows({car}), std::vector<std::string>{"#9|CAR|0,5 is not a valid number."});
 }
 
-TEST(Validation, BoundsAreInclusiveAtBothEnds) {
+TEST(Validation, BoundsAreInclusiveAndRowsComeCarByCarAndColumnByColumn) {
     CarRow atMinimum = ValidCar("LOWEST");
     for (int column = 1; column < kStatCount; ++column)
         if (!DescriptionOf(column).def.IsText)
@@ -78,9 +67,7 @@ TEST(Validation, BoundsAreInclusiveAtBothEnds) {
                                         "#12|CAR|0 is smaller than minimum value 1.",
                                         "#13|CAR|300.0001 is larger than maximum value 300.",
                                         "#25|CAR|200000 is larger than maximum value 150000."}));
-}
 
-TEST(Validation, RowsComeCarByCarAndColumnByColumn) {
     CarTable cars{ValidCar("FIRST"), ValidCar("ABCDEFGHIJKLMNO"), CarRow{}};
     cars[0].Set(29, "0000F");
     cars[0].Set(3, "abc");
@@ -152,7 +139,7 @@ TEST(ErrorRegisterSplice, AtTheCapASpliceThatWouldOverflowChecksEverything) {
         ErrorRegister whole;
         ErrorCheck(cars, whole, {});
         EXPECT_EQ(errors.LeftOut(), whole.LeftOut()) << step;
-        EXPECT_TRUE(Lines(errors) == Lines(whole)) << step;
+        EXPECT_TRUE(test::ErrorLines(errors.Rows()) == test::ErrorLines(whole.Rows())) << step;
         return splice;
     };
 

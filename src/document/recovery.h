@@ -17,7 +17,7 @@ namespace kestrix {
 // written before the commit returns, and so is a step of the file undone
 // past it. When the records outgrow the steps they amount to, the journal is
 // written anew from those steps alone, so it never grows without bound.
-class DocumentRecovery : private DocumentRecorder {
+class DocumentRecovery final : private DocumentRecorder {
   public:
     explicit DocumentRecovery(Document& doc, FileOperations& files = SystemFiles());
     DocumentRecovery(const DocumentRecovery&) = delete;

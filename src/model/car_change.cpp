@@ -31,18 +31,17 @@ CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits) {
     return change;
 }
 
-BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand) {
-    double result = operand;
-    if (operation != BulkOperation::Set) {
-        const std::optional<double> number = PlainNumber(value);
-        if (!number)
-            return {std::nullopt, BulkSkip::NotANumber};
-        result = operation == BulkOperation::Add ? *number + operand : *number * operand;
-    }
+BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand,
+                     std::string_view typed) {
+    if (operation == BulkOperation::Set)
+        return {typed.empty() ? PlainDecimal(operand) : std::string(typed), BulkSkip::None};
+    const std::optional<double> number = PlainNumber(value);
+    if (!number)
+        return {std::nullopt, BulkSkip::NotANumber};
+    const double result = operation == BulkOperation::Add ? *number + operand : *number * operand;
     if (!std::isfinite(result))
         return {std::nullopt, BulkSkip::TooLarge};
-    constexpr int kDigitsKept = 15; // drops the noise of 1650.0000000000002, keeps every typed digit
-    return {PlainDecimal(RoundedToDigits(result, kDigitsKept)), BulkSkip::None};
+    return {ComputedDecimal(result, value), BulkSkip::None};
 }
 
 bool IsRelativeInput(std::string_view text) {

@@ -46,16 +46,19 @@ struct BulkResult {
     BulkSkip skip = BulkSkip::None;
 };
 
-// The value a bulk edit writes over a cell, as a PlainDecimal rounded to 15
-// significant digits (so 1.1 x 1500 is "1650"). Adding to or multiplying a
-// value that is no PlainNumber, or a result beyond the largest number, gives nothing.
-BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand);
+// The value a bulk edit writes over a cell. Set writes the number as the user
+// typed it (typed; its PlainDecimal when none is given). Add and Multiply
+// write the result as a ComputedDecimal over the cell's value (1.1 x "1500"
+// is "1650", 1.1 x "240.0" is "264.0"); adding to or multiplying a value that
+// is no number, or a result beyond the largest number, gives nothing.
+BulkResult BulkValue(std::string_view value, BulkOperation operation, double operand,
+                     std::string_view typed = {});
 
 // Typed into a stat field, "=" and an operation change the value last
 // committed: "=*1.2", "=/2", "=+10", "=-50", and with "%" a share of the value
 // ("=+10%" adds a tenth, "=*50%" halves it).
 bool IsRelativeInput(std::string_view text);
-// The new value as a plain decimal, as a bulk edit writes it; nothing when the
+// The new value as a bulk edit writes it, in the committed value's style; nothing when the
 // input cannot be read, the committed value is no number, or the result is no finite number.
 std::optional<std::string> RelativeValue(std::string_view input, std::string_view committed);
 

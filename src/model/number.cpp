@@ -212,6 +212,31 @@ std::string PlainDecimal(double value) {
     return out + digits.substr(0, point) + "." + digits.substr(point);
 }
 
+namespace {
+
+// The digits after the point of a plain decimal ("240.0" shows one); none
+// for a text written otherwise ("1e3", "heavy").
+std::size_t DecimalsShown(std::string_view text) {
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos || text.find_first_not_of("+-0123456789.") != std::string_view::npos)
+        return 0;
+    return text.size() - point - 1;
+}
+
+} // namespace
+
+std::string ComputedDecimal(double value, std::string_view replaced) {
+    constexpr int kDigitsKept = 15; // drops the noise of 264.00000000000003, keeps every typed digit
+    std::string text = PlainDecimal(RoundedToDigits(value, kDigitsKept));
+    const std::size_t wanted = DecimalsShown(replaced);
+    const std::size_t shown = DecimalsShown(text);
+    if (text.find('e') != std::string::npos || shown >= wanted)
+        return text;
+    if (shown == 0)
+        text += '.';
+    return text.append(wanted - shown, '0');
+}
+
 double RoundedToDigits(double value, int significantDigits) {
     char buffer[64];
     const auto written =

@@ -77,6 +77,12 @@ std::optional<int> StoredWholeNumber(std::string_view stored, int count);
 // digits that read back as the same value ("1", "50000", "-10", "0.5"); from
 // 21 digits before the point, or 7 zeros after it, a power of ten ("1e23", "1e-7").
 std::string PlainDecimal(double value);
+// A value the program computes over another (a bulk edit, a relative
+// input) as a person would write it: rounded to 15 significant digits, so
+// that no binary noise shows, with the decimals it needs and at least as many
+// as the value it replaces shows ("240.0" x 1.1 is "264.0", "0.27" + 0.03 is
+// "0.30"). A power of ten stays as PlainDecimal writes it.
+std::string ComputedDecimal(double value, std::string_view replaced);
 // The value rounded to so many significant decimal digits, which drops the
 // binary noise of arithmetic (1.1 x 1500 at 15 digits is 1650).
 double RoundedToDigits(double value, int significantDigits);

@@ -34,6 +34,7 @@ void frmAskNumber::cmdOK_Click() {
         return;
     }
     Result = number;
+    ResultText = std::move(text);
     Unload();
 }
 

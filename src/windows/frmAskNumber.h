@@ -20,6 +20,8 @@ class frmAskNumber : public platform::Window {
 
     // The number given; none when the user cancelled.
     std::optional<double> Result;
+    // The number as the user wrote it, a decimal comma taken for the point: what Set writes.
+    std::string ResultText;
 
     void cmdOK_Click();
     void cmdCancel_Click();

@@ -370,7 +370,7 @@ void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, 
     for (const platform::GridCell& cell : cells) {
         const int row = grdCars.SourceRow(cell.row);
         const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
-        BulkResult result = BulkValue(value, operation, *ask.Result);
+        BulkResult result = BulkValue(value, operation, *ask.Result, ask.ResultText);
         if (result.value)
             edits.push_back({row, cell.column, std::move(*result.value)});
         notNumbers += result.skip == BulkSkip::NotANumber;

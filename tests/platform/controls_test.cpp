@@ -1,3 +1,4 @@
+#include "platform/control_probes.h"
 #include "platform/controls.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,9 @@
 #include <vector>
 
 using namespace kestrix::platform;
+using kestrix::test::ColumnTexts;
+using kestrix::test::EntryTexts;
+using kestrix::test::RecordingView;
 
 namespace {
 
@@ -17,28 +21,6 @@ struct Events {
         return [this, what] { seen.push_back(what); };
     }
 };
-
-// A view that remembers what it was told.
-struct RecordingView : ControlView {
-    std::vector<Aspect> refreshed;
-    bool gone = false;
-    void Refresh(Aspect aspect) override { refreshed.push_back(aspect); }
-    void ControlGone() override { gone = true; }
-};
-
-std::vector<std::string> Texts(const ListBox& list) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts.push_back(list.List(i) + (list.Selected(i) ? "*" : ""));
-    return texts;
-}
-
-std::vector<std::string> Column(const ColumnList& list, int column) {
-    std::vector<std::string> cells;
-    for (int row = 0; row < list.RowCount(); ++row)
-        cells.push_back(list.Cell(row, column));
-    return cells;
-}
 
 } // namespace
 
@@ -199,11 +181,11 @@ TEST(ListBoxTest, SortedEntriesSeveralSelectedAndTakenAway) {
     left.UserClicks(3, ListBox::Pick::Range);
     left.UserClicks(2, ListBox::Pick::Toggle);
     left.UserClicks(5, ListBox::Pick::Toggle);
-    EXPECT_EQ(Texts(left),
+    EXPECT_EQ(EntryTexts(left),
               (std::vector<std::string>{"ASPEN", "aspen*", "BRACKEN", "JUNIPER*", "MARSHAL", "ZEPHYR*"}));
     EXPECT_EQ(left.TakeSelected(), (std::vector<std::string>{"aspen", "JUNIPER", "ZEPHYR"}));
     left.UserDoubleClicks(2);
-    EXPECT_EQ(Texts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL*"}));
+    EXPECT_EQ(EntryTexts(left), (std::vector<std::string>{"ASPEN", "BRACKEN", "MARSHAL*"}));
     EXPECT_EQ(events.seen, (std::vector<std::string>{"double"}));
 }
 
@@ -212,13 +194,14 @@ TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     errors.SetRows({"#9", "juniper", "b", "#1", "MARSHAL", "a", "#13", "Juniper", "c", "#2", "juniper", "d"});
     errors.SetSelectedRow(1);
     errors.SetSort(true, 1, ColumnList::Order::Ascending);
-    EXPECT_EQ(Column(errors, 2), (std::vector<std::string>{"c", "b", "d", "a"}))
+    EXPECT_EQ(ColumnTexts(errors, 2), (std::vector<std::string>{"c", "b", "d", "a"}))
         << "case-insensitive, then exact bytes, then the order the rows came in";
     EXPECT_EQ(errors.Cell(errors.SelectedRow(), 0), "#1") << "the selection follows its row";
     errors.SetSort(true, 1, ColumnList::Order::Descending);
-    EXPECT_EQ(Column(errors, 2), (std::vector<std::string>{"a", "b", "d", "c"})) << "ties keep their order";
+    EXPECT_EQ(ColumnTexts(errors, 2), (std::vector<std::string>{"a", "b", "d", "c"}))
+        << "ties keep their order";
     errors.SetSort(true, 0, ColumnList::Order::Ascending);
-    EXPECT_EQ(Column(errors, 0), (std::vector<std::string>{"#1", "#13", "#2", "#9"}))
+    EXPECT_EQ(ColumnTexts(errors, 0), (std::vector<std::string>{"#1", "#13", "#2", "#9"}))
         << "numbers sort as text";
     EXPECT_EQ(errors.CopyText(),
               "\tCar\tError\n#1\tMARSHAL\ta\n#13\tJuniper\tc\n#2\tjuniper\td\n#9\tjuniper\tb\n");
@@ -258,9 +241,8 @@ TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {
             spliced.ReplaceRows(1, 1, with);
             spliced.AttachView(nullptr);
             refilled.SetRows(after);
-            EXPECT_EQ(Column(spliced, 0), Column(refilled, 0)) << sorted << static_cast<int>(order);
-            EXPECT_NE(std::find(view.refreshed.begin(), view.refreshed.end(), Aspect::Rows),
-                      view.refreshed.end());
+            EXPECT_EQ(ColumnTexts(spliced, 0), ColumnTexts(refilled, 0)) << sorted << static_cast<int>(order);
+            EXPECT_TRUE(view.Heard(Aspect::Rows));
             EXPECT_EQ(spliced.SelectedRow(), -1) << "as after a refill";
         }
 }

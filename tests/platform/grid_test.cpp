@@ -1,4 +1,5 @@
 #include "model/number.h"
+#include "platform/control_probes.h"
 #include "platform/grid.h"
 
 #include <gtest/gtest.h>
@@ -23,12 +24,6 @@ struct Cells : GridSource {
     }
     bool RowHasError(int row) const override { return !errors.empty() && errors.at(row) != Strings(3); }
     bool Changed(int, int) const override { return false; }
-};
-
-struct RecordingView : ControlView {
-    std::vector<Aspect> refreshed;
-    void Refresh(Aspect aspect) override { refreshed.push_back(aspect); }
-    void ControlGone() override {}
 };
 
 class GridTest : public ::testing::Test {
@@ -67,7 +62,9 @@ class GridTest : public ::testing::Test {
 } // namespace
 
 // The car table sorts by the number a bulk edit works on: "+10.5" is a number.
-TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
+// Numbers sort by value with the rest last and ties in file order; the next
+// error goes cell by cell in the order shown and round the end.
+TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndNextErrorFollowsTheOrderShown) {
     EXPECT_EQ(Shown(0), (Strings{"delta", "Alpha", "charlie", "bravo", "ALPHA2", "echo", "foxtrot"}));
     grid.UserClicksHeader(1);
     EXPECT_EQ(Shown(1), (Strings{"-2", "+10.5", "1e3", "1500", "1500", "", "abc"}));
@@ -87,11 +84,24 @@ TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndTiesInFileOrder) {
     EXPECT_EQ(cells.rows[0][0], "delta") << "the source's order never changes";
 
     // A view hears of new values, so that it paints them.
-    RecordingView view;
+    kestrix::test::RecordingView view;
     grid.AttachView(&view);
     grid.ValuesChanged();
     EXPECT_EQ(view.refreshed, std::vector<Aspect>{Aspect::Value});
     grid.AttachView(nullptr);
+
+    cells.errors.assign(cells.rows.size(), Strings(3));
+    cells.errors[1][2] = "bad";
+    cells.errors[4][1] = "empty";
+    cells.errors[4][2] = "bad";
+    grid.UserClicksHeader(0); // Alpha, ALPHA2, bravo, ...
+    std::vector<GridCell> visited;
+    for (int i = 0; i < 4; ++i) {
+        grid.UserGoesToNextError();
+        visited.push_back(grid.Current());
+        EXPECT_EQ(grid.SelectedCells(), (std::vector<GridCell>{grid.Current()}));
+    }
+    EXPECT_EQ(visited, (std::vector<GridCell>{{0, 2}, {1, 1}, {1, 2}, {0, 2}}));
 }
 
 TEST_F(GridTest, EditsAndPastesGoOutByTheSourceRowWholeOrNotAtAll) {
@@ -176,19 +186,4 @@ TEST_F(GridTest, TheFilterTakesNamePartsAndConditionsAndSaysWhyItCannotReadOne) 
         EXPECT_NE(grid.FilterProblem(), "") << unreadable;
         EXPECT_EQ(grid.RowCount(), 7) << unreadable << " filters nothing";
     }
-}
-
-TEST_F(GridTest, NextErrorGoesCellByCellInTheOrderShownAndRoundTheEnd) {
-    cells.errors.assign(cells.rows.size(), Strings(3));
-    cells.errors[1][2] = "bad";
-    cells.errors[4][1] = "empty";
-    cells.errors[4][2] = "bad";
-    grid.UserClicksHeader(0); // Alpha, ALPHA2, bravo, ...
-    std::vector<GridCell> visited;
-    for (int i = 0; i < 4; ++i) {
-        grid.UserGoesToNextError();
-        visited.push_back(grid.Current());
-        EXPECT_EQ(grid.SelectedCells(), (std::vector<GridCell>{grid.Current()}));
-    }
-    EXPECT_EQ(visited, (std::vector<GridCell>{{0, 2}, {1, 1}, {1, 2}, {0, 2}}));
 }

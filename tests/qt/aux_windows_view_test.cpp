@@ -35,12 +35,6 @@ void ClickOption(QRadioButton& option) {
     QTest::mouseClick(&option, Qt::LeftButton, {}, QPoint(6, option.height() / 2));
 }
 
-class CarWindowsView : public ::testing::Test {
-  protected:
-    Document doc;
-    test::ScriptedServices services;
-};
-
 } // namespace
 
 TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
@@ -50,8 +44,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
     doc.Read(std::move(data));
     frmComments comments{doc};
     comments.Fill();
-    auto view = test::Frame(comments);
-    test::ShowActive(*view);
+    auto view = test::ShownFrame(comments);
     auto& before = test::Widget<QPlainTextEdit>(*view, "txtBefore");
     before.setFocus();
     QTextCursor cursor = before.textCursor();
@@ -68,9 +61,7 @@ TEST(CommentsWindowView, TypingACharacterTheFileCannotHoldMovesNoCursor) {
 TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     test::ScriptedServices services;
     frmAbout about{services};
-    auto view = test::Frame(about);
-    test::ShowActive(*view);
-    EXPECT_TRUE(view->windowFlags().testFlag(Qt::Tool));
+    auto view = test::ShownFrame(about);
 
     auto& picture = test::Widget<QLabel>(*view, "Image1");
     ASSERT_FALSE(picture.pixmap().isNull()) << "the drawing is built in";
@@ -88,13 +79,14 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
     EXPECT_EQ(services.desktopTargets.size(), 1U);
 }
 
-TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
+TEST(CarWindowsView, TheListsMoveWhatTheMouseChose) {
+    Document doc;
+    test::ScriptedServices services;
     CarExchange exchange;
     exchange.ExchangeMode = ExchangeKind::Export;
     frmImportExport form(doc, exchange, services);
     form.lvLeft.AddItems({"DELTA", "alpha", "CHARLIE", "BRAVO"});
-    const auto frame = test::Frame(form);
-    test::ShowActive(*frame);
+    const auto frame = test::ShownFrame(form);
 
     auto& left = Widget<QListView>(*frame, "lvLeft");
     auto& right = Widget<QListView>(*frame, "lvRight");
@@ -115,12 +107,13 @@ TEST_F(CarWindowsView, TheListsMoveWhatTheMouseChose) {
     EXPECT_EQ(left.selectionModel()->selectedRows().size(), 3) << "Ctrl+A selects the whole list";
 }
 
-TEST_F(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
+TEST(CarWindowsView, TheCopyOptionEnablesTheCarChoice) {
+    Document doc;
+    test::ScriptedServices services;
     frmAddCar form(doc, services);
     form.cboCars.SetEntries({{"ONE", 0}, {"TWO", 1}});
     form.cboCars.SetListIndex(0);
-    const auto frame = test::Frame(form);
-    test::ShowActive(*frame);
+    const auto frame = test::ShownFrame(form);
     EXPECT_EQ(Widget<QLineEdit>(*frame, "txtCarLabel").selectedText(), "MYCAR");
     auto& cars = Widget<QComboBox>(*frame, "cboCars");
     EXPECT_FALSE(cars.isEnabled());

@@ -1,10 +1,7 @@
 #include "platform/qt/chart_view.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmChart.h"
-#include "windows/frmMain.h"
 
 #include <QAbstractSeries>
 #include <QTest>
@@ -19,25 +16,18 @@ using namespace kestrix;
 
 namespace {
 
-class ChartViewTest : public test::TempFolderTest {
+const std::string kFile = test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
+                          test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
+                          test::CarLine("OSPREY", "abc") + "\r\n";
+
+class ChartViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        services.commandLine =
-            "\"" +
-            Write("Handling.cfg", test::CarLine("VERANDA", "1500", "R P 1 0 1 1", "200") + "\r\n" +
-                                      test::CarLine("ASHCROFT", "900", "R P 1 0 1 1", "120") + "\r\n" +
-                                      test::CarLine("OSPREY", "abc") + "\r\n") +
-            "\"";
-        main.Form_Load();
-        main.mnuChart.UserChooses();
-        chart = &test::ScriptedServices::As<frmChart>(*services.besideWindows.back());
+        EditorOn::SetUp();
+        chart = &Beside<frmChart>(form.mnuChart);
         chart->SetPlace(platform::Placement{40, 50, 800, 600});
-        frame = test::Frame(*chart);
-        frame->show();
-        view = frame->findChild<platform::qt::ChartView*>("chtStats");
-        ASSERT_TRUE(view);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame = test::ShownFrame(*chart);
+        view = &test::Widget<platform::qt::ChartView>(*frame, "chtStats");
     }
     // Where the axes put a value, in the view: the chart's own mapping, not the points'.
     QPoint At(double x, double y) const {
@@ -55,9 +45,6 @@ class ChartViewTest : public test::TempFolderTest {
         QApplication::sendEvent(view->viewport(), &move);
     }
 
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
     frmChart* chart = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::ChartView* view = nullptr;
@@ -65,34 +52,30 @@ class ChartViewTest : public test::TempFolderTest {
 
 } // namespace
 
-TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemAndMoveWithAnEdit) {
+// Points are painted where the axes put them, named when pointed at, show
+// their car when clicked, and move with an edit.
+TEST_F(ChartViewTest, PointsArePaintedWhereTheAxesPutThemNamedShownAndMovedWithAnEdit) {
     EXPECT_EQ(view->accessibleName(), "Mass against Max Velocity");
     EXPECT_EQ(view->accessibleDescription(), "Mass against Max Velocity, 2 cars");
     const QPoint veranda = At(200, 1500), ashcroft = At(120, 900);
     EXPECT_TRUE(Painted(veranda));
     EXPECT_TRUE(Painted(ashcroft));
     EXPECT_FALSE(Painted((veranda + ashcroft) / 2));
-
-    main.cboCars.SelectText("ASHCROFT");
-    main.txtStat[1].SetFocus();
-    main.txtStat[1].UserTypes("1200");
-    main.txtStat[1].UserPressesEnter();
-    QApplication::processEvents();
-    EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
-    EXPECT_TRUE(Painted(At(120, 1200)));
-    EXPECT_TRUE(Painted(veranda));
-}
-
-TEST_F(ChartViewTest, PointingAtAPointNamesItsCarAndAClickShowsIt) {
-    const QPoint veranda = At(200, 1500);
     Move(veranda + QPoint(2, 1));
     EXPECT_EQ(QToolTip::text(), "VERANDA\nMass: 1500\nMax Velocity: 200");
     Move(veranda + QPoint(40, 40));
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "away from every point";
 
-    main.cboCars.SelectText("ASHCROFT");
+    ShowCar("ASHCROFT");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, veranda);
-    EXPECT_EQ(main.cboCars.List(main.cboCars.ListIndex()), "VERANDA");
+    EXPECT_EQ(ShownCar(), "VERANDA");
+    ShowCar("ASHCROFT");
+    Type(1, "1200");
+    form.txtStat[1].UserPressesEnter();
+    QApplication::processEvents();
+    EXPECT_FALSE(Painted(ashcroft)) << "the old place is empty";
+    EXPECT_TRUE(Painted(At(120, 1200)));
+    EXPECT_TRUE(Painted(veranda));
 }
 
 TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
@@ -106,9 +89,5 @@ TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), view->size());
     std::ifstream file(svg);
     const std::string drawing{std::istreambuf_iterator<char>(file), {}};
-    std::size_t circles = 0;
-    for (std::size_t at = drawing.find("<circle"); at != std::string::npos;
-         at = drawing.find("<circle", at + 1))
-        ++circles;
-    EXPECT_EQ(circles, 2u);
+    EXPECT_EQ(QString::fromStdString(drawing).count("<circle"), 2);
 }

@@ -1,11 +1,8 @@
 #include "model/stat_help.h"
 #include "platform/qt/tab_area.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
+#include "windows/editor_test.h"
 #include "windows/frmErrors.h"
-#include "windows/frmMain.h"
 #include "windows/frmPreferences.h"
 
 #include <QAccessible>
@@ -31,15 +28,13 @@ namespace {
 
 // The real window on a file of two cars; ASHCROFT, row 1, sorts first and is
 // shown; VERANDA's velocity is the one error.
-class MainWindowViewTest : public test::TempFolderTest {
+const std::string kFile = "; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") + "\r\n" +
+                          test::CarLine("ASHCROFT", "1200") + "\r\n";
+
+class MainWindowViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        path =
-            Write("Handling.cfg", "; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") +
-                                      "\r\n" + test::CarLine("ASHCROFT", "1200") + "\r\n");
-        services.commandLine = "\"" + path + "\"";
-        form.Form_Load();
+        EditorOn::SetUp();
         test::ShowActive(view);
     }
 
@@ -60,42 +55,45 @@ class MainWindowViewTest : public test::TempFolderTest {
         if (twice)
             QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
     }
-    QString Title(const std::string& tail) const {
-        return QString::fromStdString("Kestrix 3 (" + path + tail);
-    }
+    std::string TitleBar() const { return view.windowTitle().toStdString(); }
 
-    std::string path;
-    Document doc;
-    test::ScriptedServices services;
-    frmMain form{doc, services};
     std::unique_ptr<platform::qt::WindowFrame> frame = test::Frame(form);
     platform::qt::WindowFrame& view = *frame;
 };
 
 } // namespace
 
+// Typing reaches the control, refused text leaves the field and its cursor as
+// they were and says why, and Enter and Escape reach the field.
 TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     QLineEdit& mass = EnterField(1);
     EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
+    mass.setCursorPosition(2);
+    test::TypeText(mass, QString::fromUtf8("\u20AC"));
+    EXPECT_EQ(std::pair(mass.text(), mass.cursorPosition()), std::pair(QString("1200"), 2));
+    EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("8-bit"));
+    mass.insert(QString::fromUtf8("5\u4E2D"));
+    mass.insert("1 500\n600");
+    EXPECT_EQ(std::pair(mass.text(), mass.cursorPosition()), std::pair(QString("1200"), 2))
+        << "a paste is refused whole, never joined";
+    EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("no blank"));
+    EXPECT_EQ(TitleBar(), Title());
     QTest::keyClicks(&mass, "7");
-    EXPECT_EQ(form.txtStat[1].Text(), "12007");
-    EXPECT_EQ(view.windowTitle(), Title("*)"));
+    EXPECT_EQ(form.txtStat[1].Text(), "12700");
+    EXPECT_EQ(TitleBar(), Title(true));
     QTest::keyClick(&mass, Qt::Key_Return);
-    EXPECT_EQ(doc.Cars()[1][1], "12007") << "Enter reaches the field";
+    EXPECT_EQ(doc.Cars()[1][1], "12700") << "Enter reaches the field";
     QTest::keyClicks(&mass, "5");
     QTest::keyClick(&mass, Qt::Key_Escape);
-    EXPECT_EQ(mass.text(), "12007") << "and so does Escape, which closes nothing";
+    EXPECT_EQ(mass.text(), "12700") << "and so does Escape, which closes nothing";
     EXPECT_TRUE(view.isVisible());
 
     form.txtStat[1].SetText("1\xE9");
     EXPECT_EQ(mass.text(), QString::fromUtf8("1\u00E9")) << "values are shown as Latin-1";
     form.txtStat[1].Select(1, 1);
     EXPECT_EQ(mass.selectedText(), QString::fromUtf8("\u00E9"));
-
-    auto& cars = Widget<QComboBox>("cboCars");
-    QTest::keyClick(&cars, Qt::Key_Down);
+    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_Down);
     EXPECT_EQ(form.cboCars.ListIndex(), 1);
-    EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
     EXPECT_FALSE(Widget<QLineEdit>("txtStat15").isVisibleTo(&view));
 
     // The close box and the Exit entry ask first.
@@ -107,7 +105,8 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_FALSE(view.isVisible());
 }
 
-TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
+// Choice widgets write the hidden fields; assistive tools hear captions, labels and help.
+TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHearTheirLabels) {
     ChooseTab(PageOfColumn(Flags));
     auto& flags = Widget<QListWidget>("lvFlags");
     const bool ticked = form.lvFlags.Ticked(0);
@@ -115,11 +114,10 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
     QTest::mouseClick(flags.viewport(), Qt::LeftButton, {}, text.center());
     EXPECT_EQ(form.lvFlags.Current(), 0);
     EXPECT_EQ(form.lvFlags.Ticked(0), ticked) << "a click on the text ticks nothing";
-    EXPECT_EQ(view.windowTitle(), Title("*)")) << "but rebuilds the flags";
+    EXPECT_EQ(TitleBar(), Title(true)) << "but rebuilds the flags";
     const std::string before = form.txtStat[Flags].Text();
     flags.item(3)->setCheckState(Qt::Checked); // what a click on the tick box does
-    EXPECT_TRUE(form.lvFlags.Ticked(3));
-    EXPECT_EQ(form.lvFlags.Current(), 3);
+    EXPECT_EQ(std::pair(form.lvFlags.Ticked(3), form.lvFlags.Current()), std::pair(true, 3));
     EXPECT_NE(form.txtStat[Flags].Text(), before);
     form.lvFlags.SetTicked(3, false);
     EXPECT_EQ(flags.item(3)->checkState(), Qt::Unchecked);
@@ -131,40 +129,39 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFields) {
     ChooseTab(PageOfColumn(DriveType));
     QTest::keyClick(&Widget<QComboBox>("cboDrive"), Qt::Key_Up);
     EXPECT_EQ(form.txtStat[DriveType].Text(), "F");
+
+    const auto access = [](QObject* object) {
+        QAccessibleInterface* found = QAccessible::queryAccessibleInterface(object);
+        if (!found)
+            throw std::runtime_error("no accessible interface");
+        return found;
+    };
+    EXPECT_EQ(access(&view)->text(QAccessible::Name).toStdString(), Title(true));
+    for (const auto& [widget, heard] :
+         {std::pair("txtStat6", "Centre Of Mass y"), {"cmdViewErrors", "View all errors ..."}})
+        EXPECT_EQ(access(&Widget<QWidget>(widget))->text(QAccessible::Name), heard) << widget;
+    EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
+              QString::fromStdString(StatTip(1)));
+    // A drop-down's name is its value; its label comes as the "labelled by" relation.
+    const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type : (changed)");
+
+    frmPreferences preferences(services);
+    const auto dialog = test::Frame(preferences);
+    dialog->BelongTo(&view);
+    EXPECT_EQ(dialog->parentWidget(), &view) << "a dialog belongs to its opener";
+    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
 }
 
-// In a field Ctrl+A and Ctrl+C are the menu's, as Ctrl+S is, unless the user keeps them for editing.
-TEST_F(MainWindowViewTest, ControlKeysInAFieldAreTheMenusUnlessThePreferenceKeepsThem) {
-    form.TextFieldsKeepEditingKeys = true;
-    QLineEdit& mass = EnterField(1);
-    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(mass.selectedText(), "1200");
-    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), "1200");
-    EXPECT_TRUE(services.saveDialogs.empty());
-    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
-    services.savePaths.push_back(""); // cancelled
-    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
-
-    form.TextFieldsKeepEditingKeys = false;
-    QTest::keyClicks(&EnterField(1), "5");
-    QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(view.windowTitle(), Title(")")) << "saved";
-    services.savePaths.push_back("");
-    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_FALSE(mass.hasSelectedText()) << "Save As, not Select All";
-    EXPECT_EQ(services.saveDialogs.size(), 2u);
-    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
-}
-
-// A page chosen by the mouse, the keys or an assistive tool comes up, and the edit left behind is kept.
-TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndKeepTheEdit) {
+// A page chosen by the mouse, the keys or an assistive tool comes up, and the
+// edit left behind is kept; in a field Ctrl+A and Ctrl+C are the menu's, as
+// Ctrl+S is, unless the user keeps them for editing.
+TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndControlKeysGoWhereTheUserChose) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
     QTest::keyClicks(&mass, "heavy");
-    EXPECT_EQ(doc.Cars()[1][1], "1200") << "not yet copied back";
     const auto& errors = *Widget<QTreeView>("lvErrors").model();
     const int before = errors.rowCount();
     ChooseTab(2);
@@ -194,100 +191,68 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndKeepTheEdit
     EXPECT_TRUE(tab->state().selected);
     EXPECT_TRUE(Tabs().Page(5)->isVisible());
     EXPECT_EQ(Tabs().Tab(0)->geometry(), first) << "a tab of the back row does not swap the rows";
+
+    form.TextFieldsKeepEditingKeys = true;
+    EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(mass.selectedText(), "heavy");
+    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "heavy");
+    EXPECT_TRUE(services.saveDialogs.empty());
+    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
+    services.savePaths.push_back(""); // cancelled
+    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
+
+    form.TextFieldsKeepEditingKeys = false;
+    QTest::keyClicks(&EnterField(1), "5");
+    QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(TitleBar(), Title()) << "saved";
+    services.savePaths.push_back("");
+    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(mass.hasSelectedText()) << "Save As, not Select All";
+    EXPECT_EQ(services.saveDialogs.size(), 2u);
+    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
 }
 
-TEST_F(MainWindowViewTest, AssistiveToolsHearCaptionsLabelsAndHelp) {
-    const auto access = [](QObject* object) {
-        QAccessibleInterface* found = QAccessible::queryAccessibleInterface(object);
-        if (!found)
-            throw std::runtime_error("no accessible interface");
-        return found;
-    };
-    EXPECT_EQ(access(&view)->role(), QAccessible::Window);
-    EXPECT_EQ(access(&view)->text(QAccessible::Name), Title(")"));
-    const struct {
-        const char* widget;
-        const char* heard;
-    } named[] = {{"txtStat6", "Centre Of Mass y"}, {"cmdViewErrors", "View all errors ..."}};
-    for (const auto& [widget, heard] : named) {
-        QWidget& shown = Widget<QWidget>(widget);
-        EXPECT_EQ(access(&shown)->text(QAccessible::Name), heard) << widget;
-    }
-    EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
-              QString::fromStdString(StatTip(1)));
-    // A drop-down's name is its value; its label comes as the "labelled by" relation.
-    const auto labels = access(&Widget<QWidget>("cboDrive"))->relations(QAccessible::Label);
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Drive Type :");
-
-    frmPreferences preferences(services);
-    const auto dialog = test::Frame(preferences);
-    dialog->BelongTo(&view);
-    EXPECT_EQ(dialog->parentWidget(), &view) << "a dialog belongs to its opener";
-    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(access(dialog.get())->role(), QAccessible::Dialog);
-    EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
-    EXPECT_TRUE(view.windowFlags() & Qt::WindowMaximizeButtonHint);
-}
-
-TEST_F(MainWindowViewTest, RefusedTextLeavesTheFieldAndItsCursorAndSaysWhy) {
-    QLineEdit& mass = EnterField(1);
-    mass.setCursorPosition(2);
-    test::TypeText(mass, QString::fromUtf8("\u20AC"));
-    EXPECT_EQ(mass.text(), "1200");
-    EXPECT_EQ(mass.cursorPosition(), 2);
-    EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("8-bit"));
-    mass.insert(QString::fromUtf8("5\u4E2D"));
-    mass.insert("1 500\n600");
-    EXPECT_EQ(mass.text(), "1200") << "a paste is refused whole, never joined";
-    EXPECT_EQ(mass.cursorPosition(), 2);
-    EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("no blank"));
-    EXPECT_EQ(form.txtStat[1].Text(), "1200");
-    EXPECT_EQ(view.windowTitle(), Title(")"));
-    QTest::keyClicks(&mass, "7");
-    EXPECT_EQ(form.txtStat[1].Text(), "12700");
-}
-
-TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorPutTheFocusInTheValue) {
+// Enter and a double click on an error put the focus in its value; the
+// all-errors window grows with its frame and closes on Enter.
+TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErrorsWindowGrows) {
     auto& list = Widget<QTreeView>("lvErrors");
     ClickError(list);
     QTest::keyClick(&list, Qt::Key_Return);
     auto& speed = Widget<QLineEdit>("txtStat13");
     EXPECT_EQ(QApplication::focusWidget(), &speed);
-    EXPECT_EQ(speed.selectedText(), "999");
-    EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
+    EXPECT_EQ(speed.selectedText(), "999") << "VERANDA's";
     EXPECT_EQ(Widget<QStatusBar>("StatusBar").currentMessage(), QString::fromStdString(StatTip(13)));
     EXPECT_EQ(speed.toolTip(), QString::fromStdString(StatTip(13)));
 
     QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_Up);
     ChooseTab(0);
     ClickError(list, true);
-    EXPECT_EQ(Widget<QLineEdit>("txtStat0").text(), "VERANDA");
     EXPECT_EQ(QApplication::focusWidget(), &speed);
     EXPECT_TRUE(speed.isVisible()) << "its page is in front";
-}
 
-TEST_F(MainWindowViewTest, TheAllErrorsWindowGrowsAndClosesOnEnter) {
     frmErrors errors(services);
     errors.CopyRows(form.lvErrors);
-    const auto errorsFrame = test::Frame(errors);
-    test::ShowActive(*errorsFrame);
-    auto& list = test::Widget<QTreeView>(*errorsFrame, "lvErrors");
+    const auto errorsFrame = test::ShownFrame(errors);
+    auto& all = test::Widget<QTreeView>(*errorsFrame, "lvErrors");
     auto& close = test::Widget<QPushButton>(*errorsFrame, "cmdClose");
-    const QRect listBefore = list.geometry();
+    const QRect listBefore = all.geometry();
     const QRect closeBefore = close.geometry();
     errorsFrame->resize(errorsFrame->size() + QSize(20, 30));
     QApplication::processEvents();
-    EXPECT_EQ(list.geometry(), listBefore.adjusted(0, 0, 20, 30));
+    EXPECT_EQ(all.geometry(), listBefore.adjusted(0, 0, 20, 30));
     EXPECT_EQ(close.geometry(), closeBefore.translated(20, 30));
     errorsFrame->resize(1, 1);
     QApplication::processEvents();
-    EXPECT_GT(list.width(), 0);
-    EXPECT_GT(list.height(), 0);
+    EXPECT_GT(all.width(), 0);
+    EXPECT_GT(all.height(), 0);
 
-    ClickError(list); // opens no menu: nobody chose
-    list.setFocus();
-    QTest::keyClick(&list, Qt::Key_Return);
+    ClickError(all); // opens no menu: nobody chose
+    all.setFocus();
+    QTest::keyClick(&all, Qt::Key_Return);
     EXPECT_TRUE(errors.IsClosed()) << "Enter in the list is the Close button's";
     EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPopup"});
 }

@@ -1,10 +1,6 @@
 #include "platform/qt/grid_view.h"
 #include "qt_frames.h"
-#include "sample_cars.h"
-#include "scripted_services.h"
-#include "temp_folder.h"
-#include "windows/frmCarTable.h"
-#include "windows/frmMain.h"
+#include "windows/editor_test.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,30 +16,29 @@ using platform::Answer;
 
 namespace {
 
-class CarTableViewTest : public test::TempFolderTest {
+const std::string kFile =
+    test::CarLine("VERANDA", "1500") + "\r\n" + test::CarLine("ASHCROFT", "abc") + "\r\n";
+
+class CarTableViewTest : public test::EditorOn<kFile> {
   protected:
     void SetUp() override {
-        TempFolderTest::SetUp();
-        services.commandLine = "\"" +
-                               Write("Handling.cfg", test::CarLine("VERANDA", "1500") + "\r\n" +
-                                                         test::CarLine("ASHCROFT", "abc") + "\r\n") +
-                               "\"";
-        main.Form_Load();
-        main.mnuCarTable.UserChooses();
-        table = &test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
+        EditorOn::SetUp();
+        table = &Table();
         table->SetPlace(platform::Placement{40, 50, 700, 400});
-        frame = test::Frame(*table);
-        frame->show();
-        grid = frame->findChild<platform::qt::GridView*>("grdCars");
-        ASSERT_TRUE(grid);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        frame = test::ShownFrame(*table);
+        grid = &test::Widget<platform::qt::GridView>(*frame, "grdCars");
     }
     QAbstractItemModel& Model() { return *grid->model(); }
     QVariant Data(int row, int column, int role) { return Model().data(Model().index(row, column), role); }
+    // The cell editor that this key opens on the current cell, once the last one has gone.
+    QLineEdit& EditorOpenedBy(Qt::Key key) {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTest::keyClick(grid, key);
+        if (auto* editor = grid->findChild<QLineEdit*>())
+            return *editor;
+        throw std::runtime_error("the key opened no editor");
+    }
 
-    Document doc;
-    test::ScriptedServices services;
-    frmMain main{doc, services};
     frmCarTable* table = nullptr;
     std::unique_ptr<platform::qt::WindowFrame> frame;
     platform::qt::GridView* grid = nullptr;
@@ -51,7 +46,9 @@ class CarTableViewTest : public test::TempFolderTest {
 
 } // namespace
 
-TEST_F(CarTableViewTest, TheModelReadsTheGridAndMarksErrorsWithColourAndIcon) {
+// The model reads the grid and marks errors; the keys, the sort, the filter and
+// the frozen names reach the view, and its place is kept.
+TEST_F(CarTableViewTest, TheModelReadsTheGridAndFollowsItsKeysSortFilterAndPlace) {
     EXPECT_EQ(QRect(frame->pos(), frame->size()), QRect(40, 50, 700, 400)) << "opens where it was last";
     EXPECT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Model().columnCount(), 32);
@@ -65,83 +62,7 @@ TEST_F(CarTableViewTest, TheModelReadsTheGridAndMarksErrorsWithColourAndIcon) {
     EXPECT_EQ(Data(0, 19, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     EXPECT_FALSE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable) << "names are not edited here";
 
-    grid->horizontalHeader()->sectionClicked(1);
-    EXPECT_EQ(Data(0, 0, Qt::DisplayRole).toString(), "VERANDA");
-    EXPECT_EQ(Model().headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), "2")
-        << "the row header is the car's place in the file";
-
-    table->txtFilter.UserTypes("Mass > 1000");
-    EXPECT_EQ(Model().rowCount(), 1) << "the filter reaches the view";
-    table->txtFilter.UserTypes("");
-    EXPECT_EQ(Model().rowCount(), 2);
-
-    QTableView& names = grid->FrozenPart();
-    EXPECT_FALSE(names.isColumnHidden(0));
-    EXPECT_TRUE(names.isColumnHidden(1));
-    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
-    EXPECT_TRUE(names.isVisible()) << "the name column stays while the others scroll";
-
-    frame->move(60, 70); // the frame's place, so that a window does not creep from run to run
-    frame->resize(720, 410);
-    frame->close();
-    EXPECT_EQ(services.settings["CarTable/Place"], "60,70,720,410");
-}
-
-TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedText) {
-    grid->setFocus();
-    grid->setCurrentIndex(Model().index(1, 1));
-    QTest::keyClick(grid, Qt::Key_1);
-    auto* editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor) << "typing in a cell edits it";
-    QTest::keyClicks(editor, " 7");
-    EXPECT_EQ(editor->text(), "17") << "a blank never enters a value";
-    QTest::keyClick(editor, Qt::Key_Return);
-    QApplication::processEvents(); // the commit comes queued
-    EXPECT_EQ(doc.Cars()[1][1], "17");
-    EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
-
-    // The undo keys: an editor with typing keeps them; one without, or the table, undoes the document.
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::keyClick(grid, Qt::Key_5);
-    editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor);
-    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(doc.Cars()[1][1], "17") << "the typing was undone, not the document";
-    QTest::keyClick(editor, Qt::Key_Escape);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::keyClick(grid, Qt::Key_F2);
-    editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor);
-    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(doc.Cars()[1][1], "abc");
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "the editor closed unchanged";
-    QTest::keyClick(grid, Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(doc.Cars()[1][1], "17");
-
-    grid->selectionModel()->select(QItemSelection(Model().index(0, 1), Model().index(1, 2)),
-                                   QItemSelectionModel::ClearAndSelect);
-    QTest::keySequence(grid, QKeySequence::Copy);
-    EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
-
-    // Characters the 8-bit file cannot hold are refused, typed or pasted, never turned into "?".
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the last editor goes
-    grid->setCurrentIndex(Model().index(1, 1));
-    QTest::keyClick(grid, Qt::Key_2);
-    editor = grid->findChild<QLineEdit*>();
-    ASSERT_TRUE(editor);
-    test::TypeText(*editor, QString::fromUtf8("\u20AC"));
-    EXPECT_EQ(editor->text(), "2");
-    QTest::keyClick(editor, Qt::Key_Escape);
-    QApplication::clipboard()->setText(QString::fromUtf8("9\u4E2D"));
-    services.answers = {Answer::Ok};
-    QTest::keySequence(grid, QKeySequence::Paste);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_NE(services.messages[0].text.find("8-bit"), std::string::npos);
-    EXPECT_EQ(doc.Cars()[1][1], "17");
-}
-
-TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
+    // No cell is left under the names; Home shows the first columns and F8 finds the next error.
     grid->setFocus();
     grid->setCurrentIndex(Model().index(0, 20));
     for (int column = 20; column > 1; --column) {
@@ -160,4 +81,65 @@ TEST_F(CarTableViewTest, NoCellIsLeftUnderTheNamesAndF8FindsTheNextError) {
     QTest::keyClick(grid, Qt::Key_F8);
     EXPECT_EQ(table->grdCars.Current(), (platform::GridCell{1, 1})) << "ASHCROFT's mass is no number";
     EXPECT_EQ(grid->currentIndex(), Model().index(1, 1));
+
+    grid->horizontalHeader()->sectionClicked(1); // VERANDA, its copy, ASHCROFT
+    EXPECT_EQ(Model().headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), "3")
+        << "sorted, the row header is the car's place in the file";
+    table->txtFilter.UserTypes("Mass > 1000");
+    EXPECT_EQ(Model().rowCount(), 2) << "the filter reaches the view";
+    table->txtFilter.UserTypes("");
+    EXPECT_EQ(Model().rowCount(), 3);
+
+    QTableView& names = grid->FrozenPart();
+    EXPECT_FALSE(names.isColumnHidden(0));
+    EXPECT_TRUE(names.isColumnHidden(1));
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    EXPECT_TRUE(names.isVisible()) << "the name column stays while the others scroll";
+
+    frame->move(60, 70); // the frame's place, so that a window does not creep from run to run
+    frame->resize(720, 410);
+    frame->close();
+    EXPECT_EQ(services.settings["CarTable/Place"], "60,70,720,410");
+}
+
+TEST_F(CarTableViewTest, TypingCommitsThroughTheControlAndCopyGivesTabSeparatedText) {
+    grid->setFocus();
+    grid->setCurrentIndex(Model().index(1, 1));
+    QLineEdit* editor = &EditorOpenedBy(Qt::Key_1); // typing in a cell edits it
+    QTest::keyClicks(editor, " 7");
+    EXPECT_EQ(editor->text(), "17") << "a blank never enters a value";
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the commit comes queued
+    EXPECT_EQ(doc.Cars()[1][1], "17");
+    EXPECT_FALSE(Data(1, 1, Qt::DecorationRole).isValid()) << "checked again";
+
+    // The undo keys: an editor with typing keeps them; one without, or the table, undoes the document.
+    editor = &EditorOpenedBy(Qt::Key_5);
+    QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc.Cars()[1][1], "17") << "the typing was undone, not the document";
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTest::keyClick(&EditorOpenedBy(Qt::Key_F2), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc.Cars()[1][1], "abc");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "the editor closed unchanged";
+    QTest::keyClick(grid, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(doc.Cars()[1][1], "17");
+
+    grid->selectionModel()->select(QItemSelection(Model().index(0, 1), Model().index(1, 2)),
+                                   QItemSelectionModel::ClearAndSelect);
+    QTest::keySequence(grid, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), "1500\t2\n17\t2\n");
+
+    // Characters the 8-bit file cannot hold are refused, typed or pasted, never turned into "?".
+    grid->setCurrentIndex(Model().index(1, 1));
+    editor = &EditorOpenedBy(Qt::Key_2);
+    test::TypeText(*editor, QString::fromUtf8("\u20AC"));
+    EXPECT_EQ(editor->text(), "2");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::clipboard()->setText(QString::fromUtf8("9\u4E2D"));
+    services.answers = {Answer::Ok};
+    QTest::keySequence(grid, QKeySequence::Paste);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("8-bit"), std::string::npos);
+    EXPECT_EQ(doc.Cars()[1][1], "17");
 }

@@ -38,6 +38,13 @@ inline void ShowActive(QWidget& frame) {
         throw std::runtime_error("the window did not become active");
 }
 
+// The real frame of a window, shown and active.
+inline std::unique_ptr<platform::qt::WindowFrame> ShownFrame(platform::Window& window) {
+    auto frame = Frame(window);
+    ShowActive(*frame);
+    return frame;
+}
+
 // Text typed as a keyboard layout sends it, any character at all, one key at a time.
 inline void TypeText(QWidget& widget, const QString& text) {
     for (const QChar c : text) {

@@ -55,9 +55,7 @@ class WidgetBindingTest : public ::testing::Test {
                                       Piece::Row({form.cmdOK, form.cmdCancel})}));
         });
         frame = services.CreateFrame(*form);
-        frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        kestrix::test::ShowActive(*frame);
     }
     template <typename W> W& Widget(const char* name) { return kestrix::test::Widget<W>(*frame, name); }
 
@@ -96,7 +94,9 @@ TEST_F(WidgetBindingTest, AMultiLineFieldKeepsEveryLineEndAsItWas) {
     EXPECT_EQ(form->txtNotes.Text(), "; one\r\n; two\r; three\nx\r\n");
 }
 
-TEST_F(WidgetBindingTest, ColumnListShowsTheControlsOrderAndReportsHeaderClicks) {
+// A header click reaches the list, which shows the control's order; the wheel
+// changes a choice only with the focus; Enter and Escape reach the window's buttons.
+TEST_F(WidgetBindingTest, ClicksWheelAndKeysReachTheControlsAsTheUserMeantThem) {
     auto& errors = Widget<QTreeView>("lvErrors");
     std::string clicked;
     form->lvErrors.ColumnClick = [this, &clicked](const ColumnList::Header& header) {
@@ -107,23 +107,19 @@ TEST_F(WidgetBindingTest, ColumnListShowsTheControlsOrderAndReportsHeaderClicks)
     EXPECT_EQ(clicked, "Car");
     EXPECT_EQ(errors.model()->index(0, 1).data().toString(), "aspen") << "the control's order, not Qt's";
     EXPECT_EQ(errors.model()->index(1, 1).data().toString(), "JUNIPER");
-}
 
-TEST_F(WidgetBindingTest, TheWheelChangesAChoiceOnlyWithTheFocus) {
     auto& drive = Widget<QComboBox>("cboDrive");
-    Widget<QLineEdit>("txtName").setFocus();
+    auto& name = Widget<QLineEdit>("txtName");
+    name.setFocus();
     const QPoint centre = drive.rect().center();
     QWheelEvent wheel(centre, drive.mapToGlobal(centre), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(&drive, &wheel);
-    EXPECT_EQ(form->cboDrive.ListIndex(), 0);
-    EXPECT_EQ(drive.currentIndex(), 0);
-}
+    EXPECT_EQ(std::pair(form->cboDrive.ListIndex(), drive.currentIndex()), std::pair(0, 0));
 
-TEST_F(WidgetBindingTest, EnterAndEscapeReachTheWindowsButtons) {
-    QTest::keyClick(&Widget<QLineEdit>("txtName"), Qt::Key_Return);
+    QTest::keyClick(&name, Qt::Key_Return);
     EXPECT_EQ(form->okClicks, 1);
-    QTest::keyClick(&Widget<QLineEdit>("txtName"), Qt::Key_Escape);
+    QTest::keyClick(&name, Qt::Key_Escape);
     EXPECT_TRUE(form->IsClosed());
     EXPECT_FALSE(frame->isVisible());
 }

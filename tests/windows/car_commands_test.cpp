@@ -7,9 +7,7 @@
 
 using namespace kestrix;
 using platform::Answer;
-using platform::Window;
 using test::Line;
-using test::ScriptedServices;
 
 namespace {
 
@@ -17,23 +15,12 @@ namespace {
 const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("BRAVO", "1500") +
                           Line("TWIN", "1100") + Line("ALPHA", "1200") + Line("TWIN", "1300") +
                           Line("CHARLIE", "1400") + ";after\r\n";
-const std::string kRows = "BRAVO:1500 TWIN:1100 ALPHA:1200 TWIN:1300 CHARLIE:1400 ";
 
 using Names = std::vector<std::string>;
-Names Texts(const platform::ListBox& list) {
-    Names texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts.push_back(list.List(i));
-    return texts;
-}
+using test::EntryTexts;
 
-class CarCommands : public test::EditorTest {
+class CarCommands : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
-
     // "NAME:mass" of every row, in table order.
     std::string Rows() const {
         std::string text;
@@ -41,14 +28,6 @@ class CarCommands : public test::EditorTest {
             text.append(car[0]).append(":").append(car[1]).append(" ");
         return text;
     }
-    // A document of so many cars, as if read so.
-    void Resize(std::size_t cars) {
-        HandlingDocument data = doc.Data();
-        data.Cars.resize(cars);
-        doc.Read(std::move(data));
-    }
-    std::string Modified() const { return "Kestrix 3 (" + path + "*)"; }
-    std::string Unmodified() const { return "Kestrix 3 (" + path + ")"; }
 
     void Delete(Answer answer = Answer::Yes) {
         services.answers = {answer};
@@ -84,7 +63,6 @@ TEST_F(CarCommands, AddingTheLowestTheHighestOrACopyOfTheFirstCarOfTheChosenName
     form.mnuAdd.UserChooses();
     EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1250 TWIN:1300 CHARLIE:1400 MYCAR:1 ");
     EXPECT_EQ(ShownCar() + " " + form.txtStat[1].Text(), "MYCAR 1") << "the new car is shown";
-    EXPECT_EQ(form.Caption(), Modified());
 
     On<frmAddCar>([](frmAddCar& add) {
         add.txtCarLabel.UserTypes("HIGH");
@@ -117,7 +95,6 @@ TEST_F(CarCommands, DeleteRemovesTheFirstCarOfTheNameAndShowsTheFirstEntry) {
     EXPECT_EQ(Rows(), "BRAVO:1500 ALPHA:1200 TWIN:999 CHARLIE:1400 ") << "the shown car kept its edit";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[1].Text(), "ALPHA 1200");
     EXPECT_EQ(form.cboCars.ItemData(3), 2) << "the list carries the new row numbers";
-    EXPECT_EQ(form.Caption(), Modified());
 
     form.cboCars.UserPicks(1); // BRAVO, row 0
     Delete();
@@ -139,59 +116,59 @@ TEST_F(CarCommands, DeleteRemovesTheFirstCarOfTheNameAndShowsTheFirstEntry) {
     EXPECT_TRUE(form.mnuDelete.Enabled() && form.txtStat[1].Enabled());
 }
 
-TEST_F(CarCommands, TheMoveRuleKeepsDuplicatesAndOrder) {
-    On<frmImportExport>([](frmImportExport& io) {
-        EXPECT_EQ(Texts(io.lvLeft), (Names{"ALPHA", "BRAVO", "CHARLIE", "TWIN", "TWIN"}));
-        io.cmdCopyRight.UserClicks();
-        EXPECT_EQ(io.lvRight.ListCount(), 0) << "nothing selected, nothing moves";
-        Pick(io.lvLeft, {0, 3, 4});
-        io.cmdCopyRight.UserClicks();
-        EXPECT_EQ(Texts(io.lvLeft), (Names{"BRAVO", "CHARLIE"}));
-        EXPECT_EQ(Texts(io.lvRight), (Names{"ALPHA", "TWIN", "TWIN"}));
-        io.lvLeft.UserDoubleClicks(1);
-        EXPECT_EQ(Texts(io.lvRight), (Names{"ALPHA", "CHARLIE", "TWIN", "TWIN"}));
-        io.lvRight.UserClicks(0);
-        io.lvRight.UserClicks(3, platform::ListBox::Pick::Range);
-        io.cmdCopyLeft.UserClicks();
-        EXPECT_EQ(Texts(io.lvLeft), (Names{"ALPHA", "BRAVO", "CHARLIE", "TWIN", "TWIN"}));
-        io.lvRight.UserDoubleClicks(0);
-        EXPECT_EQ(io.lvLeft.ListCount(), 5) << "a double click on an empty list moves nothing";
-        io.cmdCancel.UserClicks();
-    });
-    form.mnuExportCarStats.UserChooses();
-}
-
-TEST_F(CarCommands, ExportWritesTheChosenCarsInTableOrder) {
-    const std::string target = Path("Export.cfg");
+// The lists move what is chosen, keeping duplicates and order; Save writes
+// the chosen cars in table order, and keeps the window on a cancel or failure.
+TEST_F(CarCommands, ExportMovesTheChosenNamesAndWritesTheirCarsInTableOrder) {
+    const std::string target = Path("Export.cfg"), unwritable = Path("missing/Export.cfg");
     On<frmImportExport>([&](frmImportExport& io) {
+        EXPECT_EQ(EntryTexts(io.lvLeft), (Names{"ALPHA", "BRAVO", "CHARLIE", "TWIN", "TWIN"}));
+        io.cmdCopyRight.UserClicks();
+        io.lvRight.UserDoubleClicks(0); // on an empty list
         services.answers = {Answer::Ok};
         io.cmdSave.UserClicks();
-        EXPECT_EQ(services.messages.back().text, "You have not selected any cars!");
-        Pick(io.lvLeft, {0, 1, 3}); // ALPHA, BRAVO and the first TWIN entry
+        EXPECT_EQ(services.messages.back().text, "You have not selected any cars!") << "nothing moved";
+        Pick(io.lvLeft, {0, 3, 4});
         io.cmdCopyRight.UserClicks();
-        services.savePaths = {"", Path("missing/Export.cfg"), target};
+        EXPECT_EQ(EntryTexts(io.lvLeft), (Names{"BRAVO", "CHARLIE"}));
+        EXPECT_EQ(EntryTexts(io.lvRight), (Names{"ALPHA", "TWIN", "TWIN"}));
+        io.lvLeft.UserDoubleClicks(1);
+        EXPECT_EQ(EntryTexts(io.lvRight), (Names{"ALPHA", "CHARLIE", "TWIN", "TWIN"}));
+        io.lvRight.UserClicks(1);
+        io.lvRight.UserClicks(2, platform::ListBox::Pick::Range);
+        io.cmdCopyLeft.UserClicks();
+        EXPECT_EQ(EntryTexts(io.lvLeft), (Names{"BRAVO", "CHARLIE", "TWIN"}));
+        EXPECT_EQ(EntryTexts(io.lvRight), (Names{"ALPHA", "TWIN"})) << "ALPHA, BRAVO and a TWIN entry";
+        io.lvLeft.UserDoubleClicks(0);
+        services.savePaths = {"", unwritable, target};
         io.cmdSave.UserClicks();
         EXPECT_FALSE(io.IsClosed()) << "a cancelled dialog keeps the window";
         services.answers = {Answer::Ok};
         io.cmdSave.UserClicks();
-        EXPECT_NE(services.messages.back().text.find(Path("missing/Export.cfg")), std::string::npos);
+        EXPECT_NE(services.messages.back().text.find(unwritable), std::string::npos);
         EXPECT_FALSE(io.IsClosed()) << "and so does a failed write";
         services.answers = {Answer::Ok};
         io.cmdSave.UserClicks();
     });
     form.mnuExportCarStats.UserChooses();
     EXPECT_TRUE(services.saveDialogs.at(0).confirmReplace);
-    EXPECT_EQ(form.Caption(), Unmodified());
+    EXPECT_EQ(form.Caption(), Title());
     EXPECT_EQ(ReadImportFile(target).rows,
               (CarTable{doc.Cars()[0], doc.Cars()[1], doc.Cars()[2], doc.Cars()[3]}));
 }
 
-TEST_F(CarCommands, ImportOverwritesByNameOrAppendsAndChecksAfterwards) {
+TEST_F(CarCommands, ImportOverwritesByNameOrAppendsChecksAfterwardsAndTakesNothingItCannotTakeWhole) {
+    services.openPaths = {"", Path("missing.cfg")};
+    services.answers = {Answer::Ok};
+    form.mnuImportCarStats.UserChooses();
+    form.mnuImportCarStats.UserChooses();
+    EXPECT_NE(services.messages.back().text.find(Path("missing.cfg")), std::string::npos);
+    EXPECT_TRUE(services.shownWindows.empty()) << "a cancelled dialog or an unreadable file opens no window";
+
     services.openPaths = {Write(
         "Other.cfg", ";-# File Author : someone else\r\n; theirs\r\nALPHA 2222\r\n  NEWCAR\t1500\r\n\r\n" +
                          Line("TWIN", "3000") + Line("ALPHA", "4444"))};
     On<frmImportExport>([this](frmImportExport& io) {
-        EXPECT_EQ(Texts(io.lvLeft), (Names{"", "ALPHA", "ALPHA", "NEWCAR", "TWIN"}));
+        EXPECT_EQ(EntryTexts(io.lvLeft), (Names{"", "ALPHA", "ALPHA", "NEWCAR", "TWIN"}));
         Pick(io.lvLeft, {1, 3, 4});
         io.cmdCopyRight.UserClicks();
         services.answers = {Answer::Cancel};
@@ -203,23 +180,15 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsAndChecksAfterwards) {
     });
     form.mnuImportCarStats.UserChooses();
     EXPECT_TRUE(services.openDialogs.at(0).fileMustExist);
-
     EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:3000 ALPHA:2222 TWIN:1300 CHARLIE:1400 NEWCAR:1500 ");
     EXPECT_EQ(ShownCar() + " " + form.txtStat[1].Text(), "ALPHA 2222")
         << "the selection stays, showing the import";
     EXPECT_EQ(form.cboCars.ListCount(), 6);
     EXPECT_EQ(form.lvErrors.Cell(0, 1), "ALPHA") << "the check ran over the imported values";
-}
 
-TEST_F(CarCommands, AnImportCancelledOrThatCannotBeTakenChangesNothing) {
-    services.openPaths = {"", Path("missing.cfg")};
-    services.answers = {Answer::Ok};
-    form.mnuImportCarStats.UserChooses();
-    form.mnuImportCarStats.UserChooses();
-    EXPECT_NE(services.messages.back().text.find(Path("missing.cfg")), std::string::npos);
-    EXPECT_TRUE(services.shownWindows.empty()) << "a cancelled dialog or an unreadable file opens no window";
-
-    Resize(static_cast<std::size_t>(kMaxCars) - 1);
+    HandlingDocument full = doc.Data(); // one car short of the most a file can hold
+    full.Cars.resize(static_cast<std::size_t>(kMaxCars) - 1);
+    doc.Read(std::move(full));
     services.openPaths = {Write("Two.cfg", Line("NEW1", "1") + Line("NEW2", "2"))};
     On<frmImportExport>([this](frmImportExport& io) {
         Pick(io.lvLeft, {0, 1});

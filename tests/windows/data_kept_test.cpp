@@ -12,9 +12,7 @@
 
 using namespace kestrix;
 using platform::Answer;
-using platform::Window;
 using test::CarLine;
-using test::ScriptedServices;
 namespace fs = std::filesystem;
 
 namespace {
@@ -76,28 +74,29 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     EXPECT_FALSE(doc.Modified());
 }
 
-TEST_F(DataKept, AnotherFileOpenedDoesNotTakeTheAuthorOfTheLast) {
-    OpenOn(";-# File Author : Ann\r\n" + CarLine("ONE") + "\r\n");
-    const std::string other = Write("Other.cfg", CarLine("TWO") + "\r\n");
-    services.openPaths = {other};
-    form.mnuLoad.UserChooses();
-    EXPECT_EQ(Comments().txtAuthor.Text(), "");
-    Type(1, "1600");
-    form.mnuSave.UserChooses();
-    EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
-    EXPECT_NE(OnDisk(other).find("TWO 1600 "), std::string::npos);
-}
-
-TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
+// An export never replaces the open file and asks about a gap; a save or an
+// export that would not read back writes nothing, the close question's save neither.
+TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTheOpenFile) {
     OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
-    const std::string before = OnDisk(path);
-    frmComments& comments = Comments();
-    std::string words;
-    for (int i = 0; i < 40; ++i)
-        words += "word ";
-    comments.txtAfter.UserTypes("; fine\r\n" + words); // a line that would read back as a car of 40 values
-    comments.cmdOK.UserClicks();
+    const std::string before = OnDisk(path), target = Path("Export.cfg");
+    EXPECT_FALSE(ExportAll(path));
+    EXPECT_EQ(services.messages.at(0).text, "The cars cannot be exported to \"" + path +
+                                                "\": it is the file open in the editor.\rChoose "
+                                                "another file.");
+    TypeAndLeave(3, "");
+    services.answers = {Answer::No};
+    EXPECT_FALSE(ExportAll(target));
+    EXPECT_EQ(services.messages.size(), 2u) << "the gap is asked about";
+    EXPECT_FALSE(fs::exists(target));
+    services.answers = {Answer::Yes};
+    EXPECT_TRUE(ExportAll(target));
+    EXPECT_EQ(ReadImportFile(target).rows.size(), 2u);
 
+    TypeAndLeave(3, "4");
+    frmComments& comments = Comments();
+    comments.txtAfter.UserTypes("; fine\r\n" + CarLine("WORDY") + " 1 2 3 4 5 6 7 8"); // 40 values: a car
+    comments.cmdOK.UserClicks();
+    services.messages.clear();
     services.answers = {Answer::Ok, Answer::Yes, Answer::Ok};
     form.mnuSave.UserChooses();
     EXPECT_FALSE(form.TryClose()) << "the save of the close question is checked too";
@@ -110,43 +109,53 @@ TEST_F(DataKept, ASaveThatWouldNotReadBackReplacesNothing) {
     EXPECT_FALSE(fs::exists(Path("Copy.cfg")));
 }
 
-TEST_F(DataKept, ExportsAskAboutGapsAndNeverReplaceTheOpenFile) {
-    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
-    const std::string before = OnDisk(path);
-    EXPECT_FALSE(ExportAll(path));
-    EXPECT_EQ(services.messages.at(0).text, "The cars cannot be exported to \"" + path +
-                                                "\": it is the file open in the editor.\rChoose "
-                                                "another file.");
-    EXPECT_EQ(OnDisk(path), before);
-
-    Type(3, "");
-    form.StatsToArray();
-    const std::string target = Path("Export.cfg");
-    services.answers = {Answer::No};
-    EXPECT_FALSE(ExportAll(target));
-    EXPECT_EQ(services.messages.size(), 2u) << "the gap is asked about";
-    EXPECT_FALSE(fs::exists(target));
-    services.answers = {Answer::Yes};
-    EXPECT_TRUE(ExportAll(target));
-    EXPECT_EQ(ReadImportFile(target).rows.size(), 2u);
-}
-
-TEST_F(DataKept, BulkEditsSayWhatTheyLeftAsItWas) {
-    OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO", "+5") + "\r\n" + CarLine("BIG", "1e300") + "\r\n" +
-           CarLine("TEXT", "heavy") + "\r\n");
+// A bulk edit changes the number cells only, every number however written,
+// and says what it left as it was; a paste that does not fit is refused whole.
+TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
+    OpenOn(test::Line("ONE", "1500") + test::Line("TWO", "+5") + test::Line("BIG", "1e300") +
+           test::Line("TEXT", "heavy"));
     frmCarTable& table = Table();
-    table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
-    AnswerNumber("+1");
+    table.grdCars.UserSelects({{0, 0, 0, 0}, {0, 15, 0, 15}}, {0, 0}); // a name and a drive
+    services.answers = {Answer::Ok};
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
+
+    table.grdCars.UserSelects({{0, 0, 3, 1}, {0, 15, 0, 15}}, {0, 0});
+    AnswerNumber("1,1");
+    services.answers = {Answer::Ok};
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(Cell(0, 1) + " " + Cell(1, 1) + " " + Cell(0, 15), "1650 5.5 R")
+        << "+5 is a number; a text column is left out";
+    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
+
+    table.grdCars.UserSelects({{1, 1, 1, 1}}, {1, 1});
+    On<frmAskNumber>([](frmAskNumber& ask) {
+        ask.txtNumber.UserTypes("x");
+        ask.cmdOK.UserClicks();
+        ask.cmdCancel.UserClicks();
+    });
     services.answers = {Answer::Ok};
     table.cmdAdd.UserClicks();
-    EXPECT_EQ(Cell(1, 1), "6") << "+5 is a number";
-    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
+    EXPECT_EQ(services.messages.back().text, "\"x\" is not a number.");
+    EXPECT_EQ(Cell(1, 1), "5.5");
+    AnswerNumber("7");
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(Cell(1, 1), "7");
+
+    table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
     AnswerNumber("1e308");
     services.answers = {Answer::Ok};
     table.cmdMultiply.UserClicks();
-    EXPECT_EQ(Cell(0, 1), "1501");
+    EXPECT_EQ(Cell(0, 1), "1650");
     EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number; 3 whose result "
                                              "would pass the largest number a value can hold.");
+
+    table.grdCars.UserSelects({{0, 31, 0, 31}}, {0, 31});
+    services.answers = {Answer::Ok};
+    table.grdCars.UserPastes("1\t2");
+    EXPECT_EQ(services.messages.back().text,
+              "The pasted cells would reach past the last row or column of the table.\rNothing was pasted.");
+    EXPECT_EQ(Cell(0, 31), "1");
 }
 
 TEST_F(DataKept, AFullErrorListSaysHowManyItLeftOutAndTheCarTableMarksEveryErrorOnItsOwnCar) {

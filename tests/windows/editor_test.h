@@ -1,6 +1,7 @@
 #pragma once
 
 #include "handling_file/file_read.h"
+#include "platform/control_probes.h"
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,53 +39,41 @@ inline void Choose(platform::DropDown& list, std::string_view text) {
     ADD_FAILURE() << "no entry " << text;
 }
 
-// One column of a list, top to bottom as shown.
-inline std::vector<std::string> ColumnTexts(const platform::ColumnList& list, int column) {
-    std::vector<std::string> cells;
-    for (int row = 0; row < list.RowCount(); ++row)
-        cells.push_back(list.Cell(row, column));
-    return cells;
-}
+using Settings = std::map<std::string, std::string>;
 
-// Each row of a list as shown, its cells joined by "|".
-inline std::vector<std::string> RowTexts(const platform::ColumnList& list) {
-    std::vector<std::string> rows;
-    for (int row = 0; row < list.RowCount(); ++row) {
-        std::string line;
-        for (int column = 0; column < list.ColumnCount(); ++column)
-            line += (column ? "|" : "") + list.Cell(row, column);
-        rows.push_back(line);
+// One main window with scripted services, and what a user does in it.
+struct Editor {
+    // An editor of a user who had these settings.
+    explicit Editor(Settings settings = {}) : services(Settled(std::move(settings))) {}
+    static ScriptedServices Settled(Settings settings) {
+        ScriptedServices services;
+        services.settings = std::move(settings);
+        return services;
     }
-    return rows;
-}
-
-// The main window with scripted services, on a handling file the test writes.
-class EditorTest : public TempFolderTest {
-  protected:
-    // Writes the file and starts the main window on it, as the desktop would.
-    void OpenOn(std::string_view text) {
-        path = Write("Handling.cfg", text);
-        services.commandLine = "\"" + path + "\"";
+    // Starts the window as the desktop would, with this command line.
+    void Start(const std::string& commandLine = "") {
+        services.commandLine = commandLine;
         form.Form_Load();
     }
-    std::string Cell(int car, int column) const { return std::string(doc.Cars().at(car)[column]); }
-    std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
-
+    // Types into a stat's field, which keeps the focus.
     void Type(int column, const std::string& text) {
         form.txtStat[column].SetFocus();
         form.txtStat[column].UserTypes(text);
     }
     void Leave() { form.cboCars.SetFocus(); }
+    void TypeAndLeave(int column, const std::string& text) {
+        Type(column, text);
+        Leave();
+    }
+    void ShowCar(std::string_view name) { Choose(form.cboCars, name); }
     std::string ShownCar() const { return form.cboCars.List(form.cboCars.ListIndex()); }
+    std::string Cell(int car, int column) const { return std::string(doc.Cars().at(car)[column]); }
     // "#stat|car|explanation" of every row of the main window's error list, as shown.
     std::vector<std::string> ErrorRows() const { return RowTexts(form.lvErrors); }
+
     // Runs the step on the next modal window, which must be a Form.
     template <class Form> void On(std::function<void(Form&)> act) {
         services.steps.push_back([act](platform::Window& w) { act(ScriptedServices::As<Form>(w)); });
-    }
-    frmCarTable& Table() {
-        form.mnuCarTable.UserChooses();
-        return ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
     }
     // Answers the next number question with number.
     void AnswerNumber(const std::string& number) {
@@ -92,15 +82,41 @@ class EditorTest : public TempFolderTest {
             ask.UserPressesEnter();
         });
     }
-    frmComments& Comments() {
-        form.mnuFileComments.UserChooses();
-        return ScriptedServices::As<frmComments>(*services.besideWindows.back());
+    // Chooses the menu entry and returns the window it opened beside the main window.
+    template <class Form> Form& Beside(platform::MenuEntry& entry) {
+        entry.UserChooses();
+        return ScriptedServices::As<Form>(*services.besideWindows.back());
     }
+    frmCarTable& Table() { return Beside<frmCarTable>(form.mnuCarTable); }
+    frmComments& Comments() { return Beside<frmComments>(form.mnuFileComments); }
 
-    std::string path;
     Document doc;
     ScriptedServices services;
     frmMain form{doc, services};
+};
+
+// An editor on a handling file the test writes in a folder of its own.
+class EditorTest : public TempFolderTest, public Editor {
+  protected:
+    // Writes the file and starts the main window on it.
+    void OpenOn(std::string_view text) {
+        path = Write("Handling.cfg", text);
+        Start("\"" + path + "\"");
+    }
+    // The main window's caption on the file at path.
+    std::string Title(bool modified = false) const { return "Kestrix 3 (" + path + (modified ? "*)" : ")"); }
+    std::string OnDisk(const std::string& file) const { return ReadFileBytes(file).bytes; }
+
+    std::string path;
+};
+
+// An editor started on the file of this text.
+template <const std::string& File> class EditorOn : public EditorTest {
+  protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        OpenOn(File);
+    }
 };
 
 } // namespace kestrix::test

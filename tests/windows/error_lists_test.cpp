@@ -1,3 +1,4 @@
+#include "handling_file/handling_format.h"
 #include "model/stat_help.h"
 #include "windows/editor_test.h"
 #include "windows/frmErrors.h"
@@ -6,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <sstream>
 
 using namespace kestrix;
-using test::ScriptedServices;
 
 namespace {
 
@@ -28,22 +29,38 @@ const std::string kFile = Car("ZEBRA", {{1, "99999"}, {12, "6"}}) +
                           Car("APPLE", {{9, "0.3"}, {29, "1200F"}}) + Car("mango", {{22, "11"}}) +
                           Car("TWIN", {{13, "400"}}) + Car("TWIN", {{13, "100"}}) + Car("OVERLONG_NAME_XY");
 
-class ErrorLists : public test::EditorTest {
-  protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
+using ErrorLists = test::EditorOn<kFile>;
 
-    int RowOf(const platform::ColumnList& list, const std::string& first, const std::string& car) const {
-        for (int row = 0; row < list.RowCount(); ++row)
-            if (list.Cell(row, 0) == first && list.Cell(row, list.ColumnCount() - 2) == car)
-                return row;
-        throw std::logic_error("no row " + first + " " + car);
-    }
-};
+// The row whose first cell and car (the cell before the explanation) are these.
+int RowOf(const platform::ColumnList& list, const std::string& first, const std::string& car) {
+    for (int row = 0; row < list.RowCount(); ++row)
+        if (list.Cell(row, 0) == first && list.Cell(row, list.ColumnCount() - 2) == car)
+            return row;
+    throw std::logic_error("no row " + first + " " + car);
+}
 
 using Cells = std::vector<std::string>;
+
+// For random documents: names that repeat, differ only in case, are empty or
+// too long, and values good, bad and out of range for most stats.
+const std::vector<std::string> kNames = {"ALPHA", "alpha", "BETA", "BETA", "", "OVERLONG_NAME_XY", "gamma"};
+const std::vector<std::string> kValues = {"1",     "0.5", "5",   "20", "",    "abc",
+                                          "99999", "-5",  "1e3", "R",  "2001"};
+
+// The rows of a whole check of the document, sorted as the user sorted the main window's list.
+std::vector<std::string> AsAWholeCheck(const frmMain& form, const Document& doc) {
+    ErrorRegister whole;
+    ErrorCheck(doc.Cars(), whole, NumberFormat{});
+    platform::ColumnList list("lvErrors", {"", "Car", "Error"});
+    std::vector<std::string> cells;
+    for (const ErrorRecord& row : whole.Rows())
+        cells.insert(cells.end(), {FirstCellText(row.ErrorNumber), row.CarString, row.ExplanationString});
+    list.SetSort(form.lvErrors.Sorted(), form.lvErrors.SortKey(), form.lvErrors.SortOrder());
+    list.SetRows(std::move(cells));
+    return test::RowTexts(list);
+}
+
+using ErrorSplice = test::TempFolderTest;
 
 } // namespace
 
@@ -62,8 +79,7 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
             EXPECT_TRUE(form.lvErrors.UserPressesEnter());
             return;
         }
-        services.steps.push_back([this, first, car, how](platform::Window& window) {
-            auto& errors = ScriptedServices::As<frmErrors>(window);
+        On<frmErrors>([this, first, car, how](frmErrors& errors) {
             const int row = RowOf(errors.lvErrors, first, car);
             if (how == AllMenu) {
                 services.popupChoices = {"mnuGoToValue"};
@@ -126,8 +142,7 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     Leave();
     EXPECT_EQ(test::ColumnTexts(form.lvErrors, 0),
               (Cells{"#1", "#12", "#13", "#0", "#22", "#1", "#9", "#29"}));
-    services.steps.push_back([this](platform::Window& window) {
-        auto& errors = ScriptedServices::As<frmErrors>(window);
+    On<frmErrors>([this](frmErrors& errors) {
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 0), test::ColumnTexts(form.lvErrors, 0));
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[1], "Number Of Gears");
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[3], "Vehicle Identifier");
@@ -143,8 +158,7 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     });
     std::vector<int> stats;
     for (int i = 0; i < 2; ++i)
-        services.steps.push_back([&stats](platform::Window& window) {
-            auto& info = ScriptedServices::As<frmInfo>(window);
+        On<frmInfo>([&stats](frmInfo& info) {
             stats.push_back(info.cboStats.ListIndex());
             info.UserPressesEnter();
         });
@@ -153,10 +167,12 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     EXPECT_EQ(services.popupMenus, (Cells{"mnuPopup", "mnuPopup", "mnuPopup"}));
 }
 
-TEST_F(ErrorLists, StatPropertiesFromTheMenuShowTheFocusedStat) {
+// Every stat's control explains its own stat, and the stat properties show the focused one.
+TEST_F(ErrorLists, EveryStatIsExplainedByItsControlAndItsPropertiesByTheMenu) {
+    for (int column = 0; column < kStatCount; ++column)
+        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
     const auto expect = [this](const std::string& stat, const std::function<void(frmInfo&)>& more = {}) {
-        services.steps.push_back([stat, more](platform::Window& window) {
-            auto& info = ScriptedServices::As<frmInfo>(window);
+        On<frmInfo>([stat, more](frmInfo& info) {
             EXPECT_EQ(info.cboStats.ListCount(), 32) << "each opening starts empty";
             EXPECT_EQ(test::RowTexts(info.lvProperties).front(), "Stat Name|" + stat);
             if (more)
@@ -179,7 +195,55 @@ TEST_F(ErrorLists, StatPropertiesFromTheMenuShowTheFocusedStat) {
     });
 }
 
-TEST_F(ErrorLists, EveryStatsControlExplainsItsOwnStat) {
-    for (int column = 0; column < kStatCount; ++column)
-        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
+// A commit splices the rows of the cars it changed into the main window's
+// error list; whatever the document and the changes, the list must show what
+// a whole check gives, in the order the user sorted it.
+TEST_F(ErrorSplice, EveryCommitLeavesWhatAWholeCheckWould) {
+    std::mt19937 random(1);
+    const auto below = [&random](int count) {
+        return std::uniform_int_distribution<int>(0, count - 1)(random);
+    };
+    const auto from = [&below](const std::vector<std::string>& pool) {
+        return pool[static_cast<std::size_t>(below(static_cast<int>(pool.size())))];
+    };
+    const CarRow added = ParseHandlingText(test::CarLine("NEW", "99999") + "\r\n").file.Cars.at(0);
+    for (int round = 0; round < 120; ++round) {
+        std::string text = ";generated\r\n";
+        for (int car = below(9); car > 0; --car) {
+            text += from(kNames);
+            for (int column = 1 + below(kStatCount); column < kStatCount; ++column)
+                text += " " + (below(3) ? std::string("1") : from(kValues));
+            text += "\r\n";
+        }
+        test::Editor editor;
+        editor.Start("\"" + Write("Handling.cfg", text) + "\"");
+        Document& doc = editor.doc;
+        for (int action = 0; action < 12; ++action) {
+            const int cars = static_cast<int>(doc.Cars().size());
+            switch (cars == 0 ? 3 : below(5)) {
+            case 0: { // one change of several cars, names included, as the car table makes
+                std::vector<CellEdit> edits;
+                for (int cell = 1 + below(4); cell > 0; --cell) {
+                    const int column = below(3) == 0 ? VehicleIdentifier : below(kStatCount);
+                    edits.push_back(
+                        {below(cars), column, from(column == VehicleIdentifier ? kNames : kValues)});
+                }
+                doc.Commit(ValuesChange(doc.Cars(), edits, "Paste"));
+                break;
+            }
+            case 1: // sorted anew; the rows wait for the next commit
+                editor.form.lvErrors.UserClicksHeader(below(3));
+                continue;
+            case 2:
+                (below(2) ? editor.form.mnuUndo : editor.form.mnuRedo).UserChooses();
+                break;
+            default: // cars go or come
+                doc.Commit(cars > 0 && below(2) ? DeleteCarChange(doc.Cars(), below(cars))
+                                                : AddCarChange(doc.Cars(), added));
+                break;
+            }
+            ASSERT_EQ(editor.ErrorRows(), AsAWholeCheck(editor.form, doc))
+                << "round " << round << ", action " << action;
+        }
+    }
 }

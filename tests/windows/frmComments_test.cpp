@@ -8,6 +8,7 @@ using platform::Answer;
 namespace {
 
 const std::string kCar = test::CarLine("CAR") + "\r\n";
+const std::string kFile = ";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n";
 
 // Stands in for the toolkit's frame: counts how often the window is brought to the front.
 struct RaiseCount final : platform::WindowView {
@@ -18,14 +19,15 @@ struct RaiseCount final : platform::WindowView {
     int raised = 0;
 };
 
-class CommentsWindow : public test::EditorTest {
+class CommentsWindow : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(";-# File Author : Ann\r\n; one\r\n; two\r\n" + kCar + "; end\r\n");
+    // The comments before and after the cars and the author, as the window shows them.
+    static std::string Shown(const frmComments& c) {
+        return c.txtBefore.Text() + "|" + c.txtAfter.Text() + "|" + c.txtAuthor.Text();
     }
-    std::string Title(bool modified) const {
-        return "Kestrix 3 (" + doc.FilePath() + (modified ? "*)" : ")");
+    // The same, as the document holds them.
+    std::string Kept() const {
+        return doc.Data().BeforeComments + "|" + doc.Data().AfterComments + "|" + doc.Data().Author;
     }
 };
 
@@ -36,9 +38,7 @@ class CommentsWindow : public test::EditorTest {
 TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
     frmComments& first = Comments();
     EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"}) << "not shown blocking";
-    EXPECT_EQ(first.txtBefore.Text(), "; one\r\n; two\r\n") << "two lines and an empty third";
-    EXPECT_EQ(first.txtAfter.Text(), "; end\r\n");
-    EXPECT_EQ(first.txtAuthor.Text(), "Ann");
+    EXPECT_EQ(Shown(first), "; one\r\n; two\r\n|; end\r\n|Ann") << "two lines and an empty third";
     EXPECT_TRUE(first.cmdOK.HasFocus());
     first.txtAuthor.UserTypes("Ann\r\nLee");
     EXPECT_EQ(first.txtAuthor.Text(), "Ann") << "the author line holds no line end";
@@ -46,11 +46,8 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
     first.txtAuthor.UserTypes("Ann Lee");
     first.cmdOK.UserClicks();
     EXPECT_TRUE(first.IsClosed());
-    EXPECT_EQ(doc.Data().BeforeComments, "; one\r; two\r");
-    EXPECT_EQ(doc.Data().Author, "Ann Lee");
-    EXPECT_EQ(form.Caption(), Title(true));
+    EXPECT_EQ(Kept(), "; one\r; two\r|; end\r|Ann Lee");
 
-    const HandlingDocument before = doc.Data();
     const std::function<void(frmComments&)> closes[] = {[](frmComments& f) { f.cmdClose.UserClicks(); },
                                                         [](frmComments& f) { f.UserPressesEscape(); },
                                                         [](frmComments& f) { f.TryClose(); },
@@ -66,25 +63,12 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
         comments.txtAuthor.UserTypes("Someone");
         close(comments);
         EXPECT_TRUE(comments.IsClosed());
-        EXPECT_EQ(doc.Data().BeforeComments + doc.Data().AfterComments + doc.Data().Author,
-                  before.BeforeComments + before.AfterComments + before.Author);
+        EXPECT_EQ(Kept(), "; one\r; two\r|; end\r|Ann Lee");
     }
 }
 
-TEST_F(CommentsWindow, OnlyExactPairsAreConverted) {
-    doc.Commit(TextsChange(doc.Data(), {{DocumentText::BeforeComments, "; lf\nalone\r; cr\r\n"}}, "Edit"));
-    frmComments& comments = Comments();
-    EXPECT_EQ(comments.txtBefore.Text(), "; lf\nalone\r\n; cr\r\n\n");
-
-    comments.txtBefore.UserTypes("; a\rb\r\n\r\r\n; c\n");
-    comments.txtAfter.UserTypes("");
-    comments.txtAuthor.UserTypes("Bo Dee ");
-    comments.cmdOK.UserClicks();
-    EXPECT_EQ(doc.Data().BeforeComments, "; a\rb\r\r\r; c\n\r");
-    EXPECT_EQ(doc.Data().AfterComments, "");
-    EXPECT_EQ(doc.Data().Author, "Bo Dee ") << "the blank is the user's";
-}
-
+// A field not typed in follows the document; choosing the entry again refills
+// the open window and brings it to the front.
 TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
     frmComments& comments = Comments();
     RaiseCount frame;
@@ -92,48 +76,47 @@ TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
     comments.txtBefore.UserTypes("typed");
     comments.txtAuthor.UserTypes("typed");
     doc.Commit(TextsChange(doc.Data(), {{DocumentText::AfterComments, "; newer\r"}}, "Edit"));
-    EXPECT_EQ(comments.txtAfter.Text(), "; newer\r\n") << "a field not typed in follows the document";
+    EXPECT_EQ(Shown(comments), "typed|; newer\r\n|typed");
     form.mnuUndo.UserChooses();
-    EXPECT_EQ(comments.txtAfter.Text(), "; end\r\n");
-    EXPECT_EQ(comments.txtBefore.Text(), "typed") << "typing stays";
+    EXPECT_EQ(Shown(comments), "typed|; end\r\n|typed") << "typing stays";
     form.mnuRedo.UserChooses();
     form.mnuFileComments.UserChooses();
     EXPECT_EQ(services.shownWindows.size(), 1U);
     EXPECT_EQ(frame.raised, 1);
-    EXPECT_EQ(comments.txtBefore.Text(), "; one\r\n; two\r\n");
-    EXPECT_EQ(comments.txtAfter.Text(), "; newer\r\n");
-    EXPECT_EQ(comments.txtAuthor.Text(), "Ann");
+    EXPECT_EQ(Shown(comments), "; one\r\n; two\r\n|; newer\r\n|Ann");
     comments.AttachView(nullptr);
 }
 
+// The main window works on while the comments are open; what they show and
+// what OK takes is the document open at that moment, never the last file's author.
 TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfirming) {
     frmComments& comments = Comments();
-    comments.txtAuthor.UserTypes("Cy");
-    form.txtStat[1].SetFocus();
-    form.txtStat[1].UserTypes("1700");
+    comments.txtAfter.UserTypes("; Cy\r\n");
+    Type(1, "1700");
     services.answers = {Answer::Cancel};
     EXPECT_FALSE(form.TryClose());
     EXPECT_FALSE(comments.IsClosed()) << "a cancelled close keeps the comments open";
     form.mnuSave.UserChooses();
-    EXPECT_NE(ReadFileBytes(path).bytes.find("Author : Ann\r\n; one\r\n; two\r\nCAR 1700 "),
-              std::string::npos)
-        << "unconfirmed comments are not saved";
+    EXPECT_NE(OnDisk(path).find("Author : Ann\r\n; one\r\n; two\r\nCAR 1700 "), std::string::npos);
+    EXPECT_EQ(OnDisk(path).find("; Cy"), std::string::npos) << "unconfirmed comments are not saved";
 
     const std::string other = Write("Other.cfg", "; other\r\n" + kCar);
     services.openPaths = {other};
     form.mnuLoad.UserChooses();
-    EXPECT_EQ(comments.txtBefore.Text(), "; other\r\n") << "the untyped field shows the file read";
+    EXPECT_EQ(Shown(comments), "; other\r\n|; Cy\r\n|") << "the untyped fields show the file read";
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.FilePath(), other);
-    EXPECT_EQ(doc.Data().BeforeComments, "; other\r");
-    EXPECT_EQ(doc.Data().Author, "Cy");
-    EXPECT_EQ(form.Caption(), Title(true));
+    EXPECT_EQ(Kept(), "; other\r|; Cy\r|");
+    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + other + "*)");
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
 }
 
-TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
+// Lines that would read back as cars are named as they are typed and kept as
+// typed; only exact line-end pairs are converted, both ways.
+TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCarsAndConvertsOnlyExactPairs) {
     EXPECT_EQ(LinesReadAsCars("; a\r\nb\r\n\r\n; c\nd\r\n   \r\n;-# dropped\r\n; e"),
               (std::vector<int>{2, 4, 5}));
-
     frmComments& comments = Comments();
     EXPECT_EQ(comments.lblCarLines.Caption(), "");
     comments.txtBefore.UserTypes("; fine\r\nCAR2 1 2\r\n");
@@ -144,4 +127,13 @@ TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCars) {
                                               "as cars: a comment line starts with \";\".");
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.Data().AfterComments, "x\r; y\rz\r") << "the text is the user's";
+
+    doc.Commit(TextsChange(doc.Data(), {{DocumentText::BeforeComments, "; lf\nalone\r; cr\r\n"}}, "Edit"));
+    frmComments& again = Comments();
+    EXPECT_EQ(again.txtBefore.Text(), "; lf\nalone\r\n; cr\r\n\n");
+    again.txtBefore.UserTypes("; a\rb\r\n\r\r\n; c\n");
+    again.txtAfter.UserTypes("");
+    again.txtAuthor.UserTypes("Bo Dee ");
+    again.cmdOK.UserClicks();
+    EXPECT_EQ(Kept(), "; a\rb\r\r\r; c\n\r||Bo Dee ") << "the blank is the user's";
 }

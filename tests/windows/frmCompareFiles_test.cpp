@@ -15,44 +15,34 @@ const std::string kOther = ";top, changed\r\n" + CarLine("APPLE") + "\r\n" +
                            CarLine("ZEBRA", "1600", "R P 1 2001 1 1", "400") + "\r\n" +
                            CarLine("NEWBIE", "900") + "\r\n";
 
-class CompareFilesTest : public test::EditorTest {
+class CompareFilesTest : public test::EditorOn<kOpen> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kOpen);
-        other = Write("Other.cfg", kOther);
-    }
     frmCompareFiles& Compare() {
-        services.openPaths.push_back(other);
-        form.mnuCompareFile.UserChooses();
-        return test::ScriptedServices::As<frmCompareFiles>(*services.besideWindows.back());
+        services.openPaths.push_back(Write("Other.cfg", kOther));
+        return Beside<frmCompareFiles>(form.mnuCompareFile);
     }
     // The list as the user reads it, one line per row.
     static std::vector<std::string> Rows(const frmCompareFiles& window) {
         return test::RowTexts(window.lvDifferences);
     }
-    static int RowOf(const frmCompareFiles& window, const std::string& start) {
+    // The first row that starts so, or the row of that stat below it.
+    static int RowOf(const frmCompareFiles& window, const std::string& start, const std::string& stat = {}) {
         const std::vector<std::string> rows = Rows(window);
-        for (std::size_t row = 0; row < rows.size(); ++row)
-            if (rows[row].starts_with(start))
-                return static_cast<int>(row);
-        ADD_FAILURE() << "no row " << start;
-        return -1;
-    }
-    static int StatRowOf(const frmCompareFiles& window, const std::string& car, const std::string& stat) {
-        int row = RowOf(window, car + "|");
-        while (row >= 0 && row + 1 < window.lvDifferences.RowCount() &&
-               window.lvDifferences.Cell(++row, 2) != stat) {
+        std::size_t row = 0;
+        while (row < rows.size() && !rows[row].starts_with(start))
+            ++row;
+        while (!stat.empty() && ++row < rows.size() &&
+               window.lvDifferences.Cell(static_cast<int>(row), 2) != stat) {
         }
-        return row;
+        if (row >= rows.size())
+            ADD_FAILURE() << "no row " << start << " " << stat;
+        return static_cast<int>(row);
     }
-
-    std::string other;
 };
 
 } // namespace
 
-TEST_F(CompareFilesTest, ListsTheDifferencesByCarAndGoesToAValue) {
+TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsOrAllAsChanges) {
     frmCompareFiles& window = Compare();
     EXPECT_EQ(Rows(window),
               (std::vector<std::string>{
@@ -61,7 +51,6 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarAndGoesToAValue) {
                   "(order of the cars)|*|(changed)||", "(comments before the cars)|*||;top|;top, changed"}));
     EXPECT_EQ(window.lblSummary.Caption(),
               "1 car with other values, 1 only in the open file, 1 only in the other file");
-
     window.chkDifferent.UserClicks();
     EXPECT_EQ(Rows(window)[2].substr(0, 19), "||#2 Dimensions (X)") << "every stat of a changed car";
     EXPECT_EQ(RowOf(window, "OLDIE|"), 32);
@@ -69,55 +58,45 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarAndGoesToAValue) {
 
     // A double click shows the car in the main window, at the value.
     form.cboCars.UserPicks(0);
-    const int velocity = StatRowOf(window, "ZEBRA", "#13 Max Velocity");
-    window.lvDifferences.UserDoubleClicks(velocity);
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "ZEBRA");
+    window.lvDifferences.UserDoubleClicks(RowOf(window, "ZEBRA|", "#13 Max Velocity"));
+    EXPECT_EQ(ShownCar(), "ZEBRA");
     EXPECT_EQ(form.tabGeneral.Tab(), PageOfColumn(13));
     EXPECT_TRUE(form.txtStat[13].HasFocus());
     EXPECT_EQ(form.txtStat[13].SelLength(), 3u);
 
-    // The other file cannot be read: a message names it, and no window opens.
-    services.openPaths.push_back(Path("missing.cfg"));
-    services.answers.push_back(platform::Answer::Ok);
-    form.mnuCompareFile.UserChooses();
-    EXPECT_NE(services.messages.back().text.find("missing.cfg"), std::string::npos);
-    EXPECT_EQ(services.besideWindows.size(), 1u);
-}
-
-TEST_F(CompareFilesTest, TakesValuesCarsOrAllAsChangesOfTheDocument) {
-    frmCompareFiles& window = Compare();
-    form.cboCars.SelectText("ZEBRA");
-    window.lvDifferences.SetSelectedRow(StatRowOf(window, "ZEBRA", "#13 Max Velocity"));
+    window.chkDifferent.UserClicks();
+    window.lvDifferences.SetSelectedRow(RowOf(window, "ZEBRA|", "#13 Max Velocity"));
     window.cmdTakeValue.UserClicks();
-    EXPECT_EQ(Cell(0, 13), "400");
-    EXPECT_EQ(Cell(0, 1), "1500") << "only the chosen value";
+    EXPECT_EQ(Cell(0, 13) + " " + Cell(0, 1), "400 1500") << "only the chosen value";
     EXPECT_EQ(Rows(window)[0], "ZEBRA||(1 value differs)||");
-
     // Taking a car only in the other file adds it at the end.
     window.lvDifferences.SetSelectedRow(RowOf(window, "NEWBIE|"));
     window.cmdTakeCar.UserClicks();
     ASSERT_EQ(doc.Cars().size(), 4u);
-    EXPECT_EQ(Cell(3, 0), "NEWBIE");
-    EXPECT_EQ(Cell(3, 1), "900");
-
+    EXPECT_EQ(Cell(3, 0) + " " + Cell(3, 1), "NEWBIE 900");
     // A change in the main window shows in the list at once.
     doc.Commit(ValuesChange(doc.Cars(), {{1, 1, "1234"}}, "Edit"));
     EXPECT_EQ(Rows(window)[2], "APPLE||(1 value differs)||");
 
     window.cmdTakeAll.UserClicks();
     EXPECT_EQ(form.mnuUndo.Caption().rfind("&Undo Take from Other", 0), 0u) << "Take All is one step";
-    EXPECT_EQ(Cell(0, 1), "1600");
-    EXPECT_EQ(Cell(1, 1), "1500");
+    EXPECT_EQ(Cell(0, 1) + " " + Cell(1, 1), "1600 1500");
     EXPECT_EQ(doc.Cars().size(), 4u) << "the car only in the open file stays";
     EXPECT_EQ(Rows(window)[0], "OLDIE||(only in the open file)||");
     EXPECT_FALSE(window.cmdTakeAll.Enabled());
-    EXPECT_EQ(ReadFileBytes(other).bytes, kOther) << "the other file is never written";
+    EXPECT_EQ(OnDisk(Path("Other.cfg")), kOther) << "the other file is never written";
 
     // Compare with Saved shows what the takes changed against the file on disk.
-    form.mnuCompareSaved.UserChooses();
-    frmCompareFiles& saved = test::ScriptedServices::As<frmCompareFiles>(*services.besideWindows.back());
+    frmCompareFiles& saved = Beside<frmCompareFiles>(form.mnuCompareSaved);
     EXPECT_TRUE(window.IsClosed()) << "one comparison at a time";
     EXPECT_EQ(Rows(saved)[0], "ZEBRA||(2 values differ)||");
     EXPECT_EQ(Rows(saved)[1], "|*|#1 Mass|1600|1500");
     EXPECT_EQ(RowOf(saved, "NEWBIE|"), 3) << "APPLE went back to its saved value";
+
+    // Another file that cannot be read: a message names it, and no window opens.
+    services.openPaths.push_back(Path("missing.cfg"));
+    services.answers.push_back(platform::Answer::Ok);
+    form.mnuCompareFile.UserChooses();
+    EXPECT_NE(services.messages.back().text.find("missing.cfg"), std::string::npos);
+    EXPECT_EQ(services.besideWindows.size(), 2u);
 }

@@ -15,54 +15,47 @@ namespace {
 
 const std::string& kFile = test::kThreeCars;
 
-class MainWindow : public test::EditorTest {
-  protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        path = Write("Handling.cfg", kFile);
-    }
+using MainWindow = test::EditorOn<test::kThreeCars>;
+using PlainStart = test::EditorTest; // started by the test
 
-    void Start(const std::string& commandLine) {
-        services.commandLine = commandLine;
-        form.Form_Load();
-    }
-    void StartWithFile() { Start("\"" + path + "\""); }
-
-    // "1" for each control that takes input, "0" for each that does not.
-    static std::string Enabled(std::initializer_list<const platform::Control*> controls) {
-        std::string on;
-        for (const platform::Control* control : controls)
-            on += control->Enabled() ? "1" : "0";
-        return on;
-    }
-    std::vector<int> Ticked() const {
-        std::vector<int> on;
-        for (int i = 0; i < form.lvFlags.Count(); ++i)
-            if (form.lvFlags.Ticked(i))
-                on.push_back(i);
-        return on;
-    }
-};
+// "1" for each control that takes input, "0" for each that does not.
+std::string Enabled(std::initializer_list<const platform::Control*> controls) {
+    std::string on;
+    for (const platform::Control* control : controls)
+        on += control->Enabled() ? "1" : "0";
+    return on;
+}
 
 } // namespace
 
-TEST_F(MainWindow, StartsEmptyWithOnlyTheFileFreeCommandsWhenTheCommandLineFileCannotBeRead) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheUserLastWas) {
+    const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
-    Start("\"" + (folder / "missing.cfg").string() + "\"");
-    EXPECT_NE(services.messages.at(0).text.find((folder / "missing.cfg").string()), std::string::npos);
-    services.messages.clear();
+    Start("\"" + missing + "\"");
+    EXPECT_NE(services.messages.at(0).text.find(missing), std::string::npos);
     EXPECT_EQ(form.Caption(), "Kestrix 3");
     EXPECT_EQ(Enabled({&form.mnuLoad, &form.mnuExit, &form.mnuViewProperties, &form.mnuAbout,
                        &form.cmdViewErrors, &form.cboCars, &form.tabGeneral, &form.mnuSave, &form.mnuRevert,
                        &form.mnuFileComments, &form.lvErrors}),
               "11111000000");
-    EXPECT_TRUE(form.TryClose()) << "nothing to ask about";
-    EXPECT_TRUE(services.messages.empty());
+
+    services.openPaths = {"", Write("Handling.cfg", kFile)};
+    form.mnuLoad.UserChooses();
+    EXPECT_EQ(services.openDialogs.at(0).initialFolder, "/home/modder") << "nothing known yet: home";
+    form.mnuLoad.UserChooses();
+    test::Editor later(services.settings);
+    later.Start();
+    later.services.openPaths = {""};
+    later.form.mnuLoad.UserChooses();
+    EXPECT_EQ(later.services.openDialogs.at(0).initialFolder, folder.string())
+        << "the last folder, across runs";
+    EXPECT_TRUE(later.form.TryClose()) << "nothing to ask about";
+    EXPECT_TRUE(later.services.messages.empty());
 }
 
-TEST_F(MainWindow, OpensTheCommandLineFileOnItsFirstCarByName) {
-    StartWithFile();
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+// The command line's file opens on its first car by name; typing, saving and
+// saving as each show in the caption.
+TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
     EXPECT_EQ(form.cboCars.List(2), "ZEBRA") << "names sort without regard to case";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[0].Text(), "APPLE APPLE");
     EXPECT_EQ(Enabled({&form.txtStat[0], &form.txtStat[1]}), "01") << "the name changes by Rename only";
@@ -70,16 +63,11 @@ TEST_F(MainWindow, OpensTheCommandLineFileOnItsFirstCarByName) {
     EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#29|APPLE|1200F is longer than maximum length 4.",
                                                      "#1|mango|99999 is larger than maximum value 50000."}));
     EXPECT_EQ(services.busyDepth, 0);
-}
-
-TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
-    StartWithFile();
     Type(1, "abc");
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)") << "the star comes with the first keystroke";
+    EXPECT_EQ(form.Caption(), Title(true)) << "the star comes with the first keystroke";
     EXPECT_EQ(Cell(1, 1), "1200") << "the table waits until the field is left";
     EXPECT_EQ(form.lvErrors.RowCount(), 2);
     EXPECT_EQ(form.CurrentStat, 1);
-
     Leave();
     EXPECT_EQ(ErrorRows()[0], "#1|APPLE|abc is not a valid number.");
 
@@ -87,36 +75,26 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSave) {
     form.mnuSave.UserChooses(); // the shortcut acts while the field still has the focus
     EXPECT_EQ(Cell(1, 1), "1300");
     EXPECT_EQ(OnDisk(path), WriteHandlingText(doc.Data()));
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
-
+    EXPECT_EQ(form.Caption(), Title());
     Write("Handling.cfg", "changed elsewhere");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(path), "changed elsewhere") << "saving an unchanged document writes nothing";
-}
 
-TEST_F(MainWindow, SaveAsCancelledOrChosen) {
-    StartWithFile();
     Type(1, "1400");
-    services.savePaths = {""};
+    const std::string copy = Path("Copy.cfg");
+    services.savePaths = {"", copy};
     form.mnuSaveAs.UserChooses();
     EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
     EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)") << "cancelling changes nothing";
-
-    const std::string copy = (folder / "Copy.cfg").string();
-    services.savePaths = {copy};
+    EXPECT_EQ(form.Caption(), Title(true)) << "cancelling changes nothing";
     form.mnuSaveAs.UserChooses();
     EXPECT_EQ(form.Caption(), "Kestrix 3 (" + copy + ")");
     EXPECT_NE(OnDisk(copy).find("APPLE 1400 "), std::string::npos);
-    EXPECT_EQ(OnDisk(path), kFile);
+    EXPECT_EQ(OnDisk(path), "changed elsewhere");
 }
 
 TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
-    StartWithFile();
-    std::string line;
-    for (int i = 0; i < 33; ++i)
-        line += "v ";
-    const std::string wide = Write("Wide.cfg", line);
+    const std::string wide = Write("Wide.cfg", CarLine("WIDE") + " 1");
     services.openPaths = {wide};
     services.answers = {Answer::Ok};
     form.mnuLoad.UserChooses();
@@ -125,7 +103,7 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
     EXPECT_TRUE(services.openDialogs[0].fileMustExist);
     EXPECT_EQ(doc.FilePath(), path);
     EXPECT_EQ(form.cboCars.ListCount(), 3);
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + ")");
+    EXPECT_EQ(form.Caption(), Title());
 
     Type(1, "1600");
     fs::remove(path);
@@ -133,11 +111,10 @@ TEST_F(MainWindow, FailuresNameThePathAndKeepTheDocument) {
     services.answers = {Answer::Yes, Answer::Ok}; // overwrite what took its place
     form.mnuSave.UserChooses();
     EXPECT_EQ(services.messages.at(2).text, "Cannot save \"" + path + "\": Is a directory");
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
+    EXPECT_EQ(form.Caption(), Title(true));
 }
 
 TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
-    StartWithFile();
     const std::string other = Write("Other.cfg", CarLine("OTHER", "1000", "F P 0 0000 0 0"));
     Type(1, "1100");
     services.answers = {Answer::Cancel, Answer::Cancel, Answer::No};
@@ -171,54 +148,78 @@ TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
     EXPECT_NE(OnDisk(other).find("BANANA 1000 2 4 1.5 0 0 0 80 1 0.8 0.5 5 250 "), std::string::npos);
 }
 
-TEST_F(MainWindow, ChoiceControlsWriteTheStoredFormsAndFollowTheShownCar) {
-    StartWithFile(); // APPLE: drive r, ABS x, rear lights 3
+// Choices write their stored forms, flags both ways, and a change of car keeps
+// the shown car's. APPLE is shown: drive r, ABS x, flags 1200F, rear lights 3.
+TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
+    const auto ticked = [this] {
+        std::vector<int> on;
+        for (int i = 0; i < form.lvFlags.Count(); ++i)
+            if (form.lvFlags.Ticked(i))
+                on.push_back(i);
+        return on;
+    };
+    EXPECT_EQ(ticked(), (std::vector<int>{0, 5}));
     form.cboRear.UserPicks(3);
-    EXPECT_TRUE(doc.Modified()) << "even the entry already shown is written";
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + "*)");
+    EXPECT_EQ(form.Caption(), Title(true)) << "even the entry already shown is written";
     form.cboDrive.UserPicks(2);
     form.chkABS.UserClicks();
     EXPECT_EQ(form.txtStat[15].Text() + form.txtStat[31].Text() + form.txtStat[19].Text(), "431");
     EXPECT_EQ(form.cboDrive.Tip().find("Stored in the file"), std::string::npos) << "the choice is stored";
 
-    form.cboCars.UserPicks(1); // mango: ABS 0 after APPLE's 1
+    form.cboCars.UserPicks(1); // mango: ABS 0, flags a000
     EXPECT_EQ(Cell(1, 15), "4") << "choosing another car keeps the shown car's choices";
     EXPECT_EQ(std::pair(form.chkABS.Value(), form.txtStat[19].Text()), std::pair(0, std::string("0")));
-}
-
-TEST_F(MainWindow, FlagsInBothDirections) {
-    StartWithFile();
-    form.cboCars.UserPicks(1); // mango: a000
-    EXPECT_EQ(Ticked(), (std::vector<int>{1, 3}));
-    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(ticked(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(Cell(2, 29), "a000");
     form.lvFlags.UserMovesTo(4);
-    EXPECT_TRUE(doc.Modified()) << "a move alone rewrites the value";
+    EXPECT_EQ(form.txtStat[29].Text(), "A000") << "a move alone rewrites the value";
     form.lvFlags.UserClicks(15, true);
     EXPECT_EQ(form.txtStat[29].Text(), "A008");
-
-    form.cboCars.UserSteps(0); // by the arrow keys: APPLE, 1200F
+    form.cboCars.UserSteps(0); // by the arrow keys
     EXPECT_EQ(Cell(2, 29), "A008");
-    EXPECT_EQ(Ticked(), (std::vector<int>{0, 5}));
 
     Type(13, "123"); // the keyboard moves on while the field still has the focus
     form.cboCars.UserSteps(2);
     EXPECT_EQ(Cell(1, 13) + " " + form.txtStat[0].Text() + " " + form.txtStat[13].Text(), "123 ZEBRA 200");
 }
 
-TEST_F(MainWindow, StatFieldsRefuseABlankWholeAndSayWhy) {
-    StartWithFile();
+// A field refuses blanks whole, Enter commits it, Escape brings back the value
+// last committed, and a relative input computes from that value or notes a typo (APPLE, row 1).
+TEST_F(MainWindow, AFieldCommitsOnEnterForgetsOnEscapeAndComputesFromTheValueLastCommitted) {
     for (const char* typed : {"1 500", "1\t500", "1\r\n500"}) {
         Type(1, typed);
         EXPECT_EQ(form.txtStat[1].Text(), "1200") << "refused whole, never joined to 1500";
         EXPECT_NE(form.Note().find("no blank, tab or line end"), std::string::npos);
     }
     EXPECT_FALSE(doc.Modified());
+
+    platform::TextField& velocity = form.txtStat[13];
+    Type(13, "400");
+    EXPECT_TRUE(velocity.UserPressesEnter());
+    EXPECT_EQ(Cell(1, 13), "400");
+    EXPECT_EQ(velocity.SelLength(), 3u) << "the value stays selected, ready to be typed over";
+    velocity.UserTypes("4001");
+    EXPECT_TRUE(velocity.UserPressesEscape());
+    EXPECT_EQ(velocity.Text(), "400");
+    Leave();
+    EXPECT_EQ(Cell(1, 13), "400");
+
+    Type(1, "=*2");
+    form.txtStat[1].UserPressesEnter();
+    TypeAndLeave(1, "=+10%");
+    EXPECT_EQ(Cell(1, 1), "2640") << "from 2400, not from 1200";
+    services.answers = {Answer::Ok};
+    Type(1, "=*1,5");
+    form.txtStat[1].UserPressesEnter();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("\"=*1,5\""), std::string::npos);
+    EXPECT_EQ(form.txtStat[1].Text(), "=*1,5") << "kept as typed";
+    form.tabGeneral.UserChoosesPage(2);
+    EXPECT_EQ(Cell(1, 1), "2640") << "no commit takes the typo for a value, and none asks again";
 }
 
 TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
-    StartWithFile();
-    Type(9, "");
-    Leave();
+    TypeAndLeave(9, "");
     services.answers = {Answer::No};
     form.mnuSave.UserChooses();
     ASSERT_EQ(services.messages.size(), 1u);
@@ -232,63 +233,11 @@ TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(OnDisk(path), kFile);
 }
 
-TEST_F(MainWindow, FileDialogsStartWhereTheUserLastWas) {
-    Start("");
-    services.openPaths = {""};
-    form.mnuLoad.UserChooses();
-    EXPECT_EQ(services.openDialogs.at(0).initialFolder, "/home/modder") << "nothing known yet: home";
-    services.openPaths = {path};
-    form.mnuLoad.UserChooses();
-    EXPECT_EQ(services.settings["files/lastFolder"], folder.string());
-
-    Document next;
-    frmMain later{next, services};
-    services.commandLine.clear();
-    later.Form_Load();
-    services.openPaths = {""};
-    later.mnuLoad.UserChooses();
-    EXPECT_EQ(services.openDialogs.at(2).initialFolder, folder.string()) << "the last folder, across runs";
-}
-
-TEST_F(MainWindow, EnterCommitsAFieldAndEscapeBringsBackTheValueLastCommitted) {
-    StartWithFile(); // APPLE, row 1
-    platform::TextField& velocity = form.txtStat[13];
-    Type(13, "400");
-    EXPECT_TRUE(velocity.UserPressesEnter());
-    EXPECT_EQ(Cell(1, 13), "400");
-    EXPECT_EQ(velocity.SelLength(), 3u) << "the value stays selected, ready to be typed over";
-
-    velocity.UserTypes("4001");
-    EXPECT_TRUE(velocity.UserPressesEscape());
-    EXPECT_EQ(velocity.Text(), "400");
-    Leave();
-    EXPECT_EQ(Cell(1, 13), "400");
-}
-
-TEST_F(MainWindow, ARelativeInputComputesFromTheValueLastCommittedOrNotesATypo) {
-    StartWithFile();
-    Type(1, "=*2");
-    form.txtStat[1].UserPressesEnter();
-    Type(1, "=+10%");
-    Leave();
-    EXPECT_EQ(Cell(1, 1), "2640") << "from 2400, not from 1200";
-
-    services.answers = {Answer::Ok};
-    Type(1, "=*1,5");
-    form.txtStat[1].UserPressesEnter();
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_NE(services.messages[0].text.find("\"=*1,5\""), std::string::npos);
-    EXPECT_EQ(form.txtStat[1].Text(), "=*1,5") << "kept as typed";
-    EXPECT_EQ(Cell(1, 1), "2640");
-    form.tabGeneral.UserChoosesPage(2);
-    EXPECT_EQ(Cell(1, 1), "2640") << "no other commit takes the typo for a value, and none asks again";
-}
-
-TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
+TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
     std::vector<std::string> paths;
     for (int i = 0; i < 9; ++i)
         paths.push_back(Write("Cars" + std::to_string(i) + ".cfg", kFile));
-    Start("");
+    Start();
     for (const std::string& file : paths) {
         services.openPaths.push_back(file);
         form.mnuLoad.UserChooses();
@@ -317,39 +266,33 @@ TEST_F(MainWindow, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     EXPECT_EQ(menu(), "2 8 7 6 4 3 1 ");
 
     const auto plainStart = [this](bool reopen) {
-        Document other;
-        test::ScriptedServices next;
-        next.settings = services.settings; // what this run kept
-        next.settings[std::string(kReopenLastFile)] = reopen ? "1" : "0";
-        frmMain again{other, next};
-        again.Form_Load();
-        return other.FilePath();
+        auto kept = services.settings; // what this run kept
+        kept[std::string(kReopenLastFile)] = reopen ? "1" : "0";
+        test::Editor next(kept);
+        next.Start();
+        return next.doc.FilePath();
     };
     EXPECT_EQ(plainStart(false), "");
     EXPECT_EQ(plainStart(true), paths[2]);
 }
 
-TEST_F(MainWindow, PreferencesAreKeptOnOkOnly) {
-    Start("");
+// Preferences are kept on Ok only; the window's place is kept when it closes.
+TEST_F(PlainStart, PreferencesAreKeptOnOkAndThePlaceWhenTheWindowCloses) {
+    test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
+    EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
+    placed.Start();
     for (const bool ok : {false, true}) {
-        On<frmPreferences>([ok](frmPreferences& preferences) {
+        placed.On<frmPreferences>([ok](frmPreferences& preferences) {
             EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
             preferences.chkSetting[0]->UserClicks();
             ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
         });
-        form.mnuPreferences.UserChooses();
-        EXPECT_EQ(form.TextFieldsKeepEditingKeys, ok);
+        placed.form.mnuPreferences.UserChooses();
+        EXPECT_EQ(placed.form.TextFieldsKeepEditingKeys, ok);
     }
-    EXPECT_EQ(services.settings[std::string(kTextFieldsKeepEditingKeys)], "1");
-    EXPECT_EQ(services.settings[std::string(kReopenLastFile)], "0");
-}
-
-TEST_F(MainWindow, TheWindowsPlaceIsKeptWhenItCloses) {
-    services.settings["Main/Place"] = "10,20,900,700,max";
-    frmMain placed{doc, services};
-    EXPECT_EQ(placed.Place(), (platform::Placement{10, 20, 900, 700, true}));
-    placed.Form_Load();
-    placed.UserPlaces({30, 40, 1000, 800});
-    EXPECT_TRUE(placed.TryClose());
-    EXPECT_EQ(services.settings["Main/Place"], "30,40,1000,800");
+    EXPECT_EQ(placed.services.settings[std::string(kTextFieldsKeepEditingKeys)], "1");
+    EXPECT_EQ(placed.services.settings[std::string(kReopenLastFile)], "0");
+    placed.form.UserPlaces({30, 40, 1000, 800});
+    EXPECT_TRUE(placed.form.TryClose());
+    EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 }

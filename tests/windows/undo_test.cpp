@@ -10,9 +10,7 @@
 
 using namespace kestrix;
 using platform::Answer;
-using platform::Window;
 using test::Line;
-using test::ScriptedServices;
 
 namespace {
 
@@ -20,13 +18,8 @@ namespace {
 const std::string kFile = ";before\r\n;-# File Author : tester\r\n" + Line("CEDAR", "1500") +
                           Line("BRACKEN", "1100") + Line("ALDER", "1200") + ";after\r\n";
 
-class Undo : public test::EditorTest {
+class Undo : public test::EditorOn<kFile> {
   protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        OpenOn(kFile);
-    }
-    void Show(const std::string& name) { test::Choose(form.cboCars, name); }
     // The car list and the title as the document now asks.
     void ExpectWindowsCurrent(const std::string& step) {
         std::vector<std::string> names, listed;
@@ -37,7 +30,7 @@ class Undo : public test::EditorTest {
         std::sort(names.begin(), names.end());
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(listed, names) << step;
-        EXPECT_EQ(form.Caption(), "Kestrix 3 (" + path + (doc.Modified() ? "*)" : ")")) << step;
+        EXPECT_EQ(form.Caption(), Title(doc.Modified())) << step;
     }
 };
 
@@ -53,8 +46,7 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     };
     EXPECT_FALSE(form.mnuUndo.Enabled());
 
-    Type(1, "1250");
-    form.cboCars.SetFocus();
+    TypeAndLeave(1, "1250");
     step();
     form.cboDrive.UserPicks(2);
     step();
@@ -80,7 +72,7 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     });
     form.mnuRename.UserChooses();
     step();
-    Show("BRACKEN");
+    ShowCar("BRACKEN");
     services.answers = {Answer::Yes};
     form.mnuDelete.UserChooses();
     step();
@@ -130,15 +122,16 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     EXPECT_FALSE(form.mnuUndo.Enabled()) << "reading the file empties the history";
 }
 
-TEST_F(Undo, TypingIsUndoneFirstThenTheStepWhichShowsItsCarPageAndRowAndTheMarksFollow) {
+// Typing is undone first, then the step, which shows its car, page and row;
+// the marks and the changes window follow, and the latter reverts a value as a step.
+TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow) {
     frmCarTable& table = Table();
     table.grdCars.UserClicksHeader(0);
-    Type(13, "250");
-    form.cboCars.SetFocus(); // ALDER's velocity, on the transmission page
+    TypeAndLeave(13, "250"); // ALDER's velocity, on the transmission page
     EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity : (changed)");
     EXPECT_EQ(form.lblChanges.Caption(), "1 value changed");
     EXPECT_TRUE(table.grdCars.Changed(0, 13));
-    Show("CEDAR");
+    ShowCar("CEDAR");
     form.tabGeneral.UserChoosesPage(0);
     EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity :") << "CEDAR's value is as saved";
     Type(1, "999");
@@ -156,46 +149,16 @@ TEST_F(Undo, TypingIsUndoneFirstThenTheStepWhichShowsItsCarPageAndRowAndTheMarks
     EXPECT_FALSE(table.grdCars.Changed(0, 13));
     EXPECT_EQ(form.lblChanges.Caption(), "");
     EXPECT_FALSE(doc.Modified());
-}
 
-TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
-    std::vector<std::string> said;
-    On<frmRenameCar>([this, &said](frmRenameCar& rename) {
-        EXPECT_EQ(rename.txtName.Text(), "ALDER");
-        for (const char* name : {"AL DER", "FOURTEEN_CHARS_", "CEDAR"}) {
-            services.answers = {Answer::Ok};
-            if (std::string(name) == "CEDAR")
-                services.answers = {Answer::No};
-            rename.txtName.SetText(name);
-            rename.cmdOK.UserClicks();
-            said.push_back(services.messages.back().text);
-            EXPECT_FALSE(rename.IsClosed()) << name;
-        }
-        services.answers = {Answer::Yes};
-        rename.cmdOK.UserClicks();
-    });
-    form.mnuRename.UserChooses();
-    EXPECT_EQ(said, (std::vector<std::string>{
-                        "You cannot have spaces in the car name!",
-                        "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15.",
-                        "Another car is already named 'CEDAR'.\rUse the name anyway?"}));
-    EXPECT_EQ(Cell(2, 0), "CEDAR");
-    EXPECT_EQ(form.cboCars.ListCount(), 3);
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "CEDAR") << "the renamed car stays shown";
-}
-
-TEST_F(Undo, TheChangesWindowListsWhatDiffersFromTheFileAndRevertsOneValueAsAStep) {
-    Type(1, "1250");
-    form.cboCars.SetFocus();
+    TypeAndLeave(1, "1250");
     services.answers = {Answer::Yes};
-    Show("BRACKEN");
+    ShowCar("BRACKEN");
     form.mnuDelete.UserChooses();
-    form.mnuChanges.UserChooses();
-    auto& changes = ScriptedServices::As<frmChanges>(*services.besideWindows.back());
+    auto& changes = Beside<frmChanges>(form.mnuChanges);
     EXPECT_EQ(test::RowTexts(changes.lvChanges),
               (std::vector<std::string>{"ALDER|Mass|1200|1250", "BRACKEN|(car deleted)||"}));
 
-    Show("CEDAR");
+    ShowCar("CEDAR");
     changes.lvChanges.UserDoubleClicks(0);
     EXPECT_EQ(form.txtStat[0].Text(), "ALDER") << "a double click goes to the value";
     EXPECT_TRUE(form.txtStat[1].HasFocus());
@@ -209,4 +172,26 @@ TEST_F(Undo, TheChangesWindowListsWhatDiffersFromTheFileAndRevertsOneValueAsASte
     changes.cmdRevert.UserClicks();
     EXPECT_EQ(changes.lvChanges.RowCount(), 0);
     EXPECT_EQ(doc.Cars()[1][0], "BRACKEN") << "a deleted car comes back in its place";
+}
+
+TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
+    On<frmRenameCar>([this](frmRenameCar& rename) {
+        EXPECT_EQ(rename.txtName.Text(), "ALDER");
+        for (const auto& [name, answer, said] :
+             {std::tuple("AL DER", Answer::Ok, "You cannot have spaces in the car name!"),
+              {"FOURTEEN_CHARS_", Answer::Ok,
+               "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15."},
+              {"CEDAR", Answer::No, "Another car is already named 'CEDAR'.\rUse the name anyway?"}}) {
+            services.answers = {answer};
+            rename.txtName.SetText(name);
+            rename.cmdOK.UserClicks();
+            EXPECT_EQ(services.messages.back().text, said);
+            EXPECT_FALSE(rename.IsClosed()) << name;
+        }
+        services.answers = {Answer::Yes};
+        rename.cmdOK.UserClicks();
+    });
+    form.mnuRename.UserChooses();
+    EXPECT_EQ(Cell(2, 0) + " " + ShownCar(), "CEDAR CEDAR") << "the renamed car stays shown";
+    EXPECT_EQ(form.cboCars.ListCount(), 3);
 }
