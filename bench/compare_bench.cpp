@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "compare/file_compare.h"
 #include "handling_file/file_save.h"
 #include "sample_cars.h"
 
@@ -47,7 +48,27 @@ void MergeCommand(benchmark::State& state) {
         std::filesystem::remove(path);
 }
 
+// Cars matched where names repeat: 32767 cars under range(0) names, every eleventh
+// car gone from the other file, so each name's cars are aligned by their values.
+void MatchRepeatedNames(benchmark::State& state) {
+    const int names = static_cast<int>(state.range(0));
+    CarTable all;
+    CarTable thinned;
+    for (int i = 0; i < kLargestFile; ++i) {
+        CarRow car;
+        car.Set(0, "CAR_" + std::to_string(i % names));
+        car.Set(1, std::to_string(1000 + i));
+        car.Set(13, std::to_string(i % 250));
+        all.push_back(car);
+        if (i % 11 != 3)
+            thinned.push_back(std::move(car));
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(MatchCars(all, thinned));
+}
+
 } // namespace
 
+BENCHMARK(MatchRepeatedNames)->Arg(32767)->Arg(1000)->Arg(100)->Arg(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(DiffCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(MergeCommand)->Unit(benchmark::kMillisecond);

@@ -47,11 +47,16 @@ TEST(CommandLineArguments, ModesStatusesTheEditorAndOutputThatCannotBeWritten) {
           {"--check", "--keep-layout", kSample},
           {"--diff", kSample},
           {"--merge", "-o", "/no/such/out.cfg", kSample},
+          {"--mergetool", kSample, kSample, kSample},
           {"a.cfg", "b.cfg"}})
         EXPECT_EQ(RunKestrix(wrong).status, 2) << wrong[0];
     EXPECT_EQ(RunKestrix({"--help"}).status, 0);
     EXPECT_EQ(RunKestrix({}).status, std::nullopt);
     EXPECT_EQ(RunKestrix({"Handling.cfg"}).status, std::nullopt);
+    EXPECT_EQ(RunKestrix({"--mergetool", "--", "B", "L", "R", "-M"}).status, std::nullopt)
+        << "for the window";
+    EXPECT_EQ(ParseEditorArguments({"--mergetool", "--", "B", "L", "R", "-M"}).mergeTool,
+              (std::vector<std::string>{"B", "L", "R", "-M"}));
 }
 
 TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {

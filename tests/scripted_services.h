@@ -40,6 +40,7 @@ class ScriptedServices : public platform::Services {
     std::map<std::string, std::string> settings;
     std::string commandLine;
     std::string stateFolder; // empty: no recovery journal
+    platform::ProcessRunner* processes = nullptr;
     int busyDepth = 0;
 
     platform::Answer ShowMessage(const platform::MessageBox& box) override {
@@ -84,6 +85,7 @@ class ScriptedServices : public platform::Services {
     std::string ProgramFolder() override { return "/opt/kestrix/bin"; }
     std::string HomeFolder() override { return "/home/modder"; }
     std::string StateFolder() override { return stateFolder; }
+    platform::ProcessRunner* Processes() override { return processes; }
     std::string ReadSetting(const std::string& key) override {
         const auto found = settings.find(key);
         return found == settings.end() ? std::string() : found->second;

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "compare/file_compare.h"
+#include "compare/merge_files.h"
 #include "handling_file/file_read.h"
 #include "handling_file/file_save.h"
 #include "handling_file/layout.h"
@@ -26,6 +27,7 @@ constexpr std::string_view kUsage =
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
     "       kestrix --merge [--keep-layout] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --mergetool [--] BASE LOCAL REMOTE MERGED\n"
     "\n"
     "Edits a vehicle handling file. Without options it opens the editor, on FILE when given.\n"
     "\"--\" ends the options, so that a file whose name begins with \"-\" can follow it.\n"
@@ -48,6 +50,11 @@ constexpr std::string_view kUsage =
     "                    and write the result to OUT (-o OUT; default OURS); conflicts keep\n"
     "                    OURS' value and are listed on standard error, exit 1; exit 0 when\n"
     "                    clean, 2 when a file cannot be read or written (nothing written)\n"
+    "  --mergetool BASE LOCAL REMOTE MERGED\n"
+    "                    open the merge window on the conflicts of a merge, as git\n"
+    "                    mergetool hands them over; saving writes MERGED in LOCAL's layout\n"
+    "                    and exits 0, closing without saving exits 1; 2 when a file\n"
+    "                    cannot be read\n"
     "  --help            show this help\n"
     "  --version         show the version\n";
 
@@ -212,55 +219,15 @@ int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
     return Finish(out, err, kExitClean);
 }
 
-// A version-control system hands the merge temporary files in its working
-// folder, so the merge leaves no backup copy there.
-std::string WriteMerged(const std::string& path, std::string_view text, const HandlingDocument& merged) {
-    const std::string backup = BackupPathFor(path);
-    FileStatus status;
-    const bool hadBackup = SystemFiles().Status(backup, status) == 0;
-    const std::string error = ReplaceFileContents(path, text, {.readsBackAs = &merged});
-    if (!hadBackup)
-        SystemFiles().Remove(backup);
-    return error;
-}
-
-// The merged cars in the seed's form, or in the lines of our side as it was written.
-std::string MergedText(const std::string& oursPath, const HandlingDocument& merged, bool keepLayout,
-                       std::string& error) {
-    if (!keepLayout)
-        return WriteHandlingText(merged);
-    FileRead read = ReadFileBytes(oursPath);
-    if (!read.error.empty()) {
-        error = read.error;
-        return {};
-    }
-    LayoutRead ours = ReadKeepingLayout(std::move(read.bytes));
-    if (!ours.error.empty()) {
-        error = "Cannot read \"" + oursPath + "\": " + ours.error;
-        return {};
-    }
-    return WriteKeepingLayout(ours.layout, merged);
-}
-
 int Merge(const std::vector<std::string>& files, const std::string& outPath, bool keepLayout,
           std::FILE* err) {
-    std::vector<HandlingFileRead> reads;
-    for (const std::string& path : files) {
-        reads.push_back(ReadHandlingFile(path));
-        if (!reads.back().error.empty())
-            return Fail(err, reads.back().error);
-    }
-    const MergeOutcome outcome =
-        MergeFiles(ContentsOf(reads[0].file), ContentsOf(reads[1].file), ContentsOf(reads[2].file));
-    // Both sides may add cars to a full file; the reader would refuse the result.
-    if (const std::size_t cars = outcome.merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
-        return Fail(err, "Cannot merge: the merged file would hold " + std::to_string(cars) +
-                             " cars, and a file can hold at most " + std::to_string(kMaxCars));
-    std::string error;
-    const std::string text = MergedText(files[1], outcome.merged, keepLayout, error);
-    if (error.empty())
-        error = WriteMerged(outPath, text, outcome.merged);
-    if (!error.empty())
+    const MergeVersions versions = ReadMergeVersions({files[0], files[1], files[2]});
+    if (!versions.error.empty())
+        return Fail(err, versions.error);
+    const MergeOutcome outcome = versions.Merge();
+    if (const std::string error =
+            WriteMergedFile(outPath, outcome.merged, keepLayout ? &versions.oursLayout : nullptr);
+        !error.empty())
         return Fail(err, error);
     if (outcome.conflicts.empty())
         return kExitClean;
@@ -276,6 +243,12 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
 EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
     EditorArguments editor;
     std::vector<std::string> files;
+    if (!args.empty() && args[0] == "--mergetool") {
+        editor.valid = Operands(args.begin() + 1, args.end(), files) && files.size() == 4;
+        if (editor.valid)
+            editor.mergeTool = std::move(files);
+        return editor;
+    }
     editor.valid = Operands(args.begin(), args.end(), files) && files.size() <= 1;
     if (editor.valid && !files.empty())
         editor.file = files[0];
@@ -292,6 +265,8 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
         return kExitFailure;
     }
     const std::string& mode = args[0];
+    if (mode == "--mergetool" && ParseEditorArguments(args).valid)
+        return std::nullopt;
     if (args.size() == 1 && mode == "--help") {
         Print(out, kUsage);
         return Finish(out, err, kExitClean);
@@ -316,8 +291,8 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
         return Merge(files, options.out.empty() ? files[1] : options.out, options.keepLayout, err);
-    static constexpr std::string_view kModes[] = {"--check", "--resave", "--diff",   "--textconv",
-                                                  "--merge", "--help",   "--version"};
+    static constexpr std::string_view kModes[] = {"--check", "--resave",    "--diff", "--textconv",
+                                                  "--merge", "--mergetool", "--help", "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
         Print(err, "kestrix: unknown option \"" + mode +
                        "\"; a file whose name begins with \"-\" follows \"--\"\n\n");

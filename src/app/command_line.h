@@ -11,7 +11,8 @@ namespace kestrix {
 
 // Runs a mode that needs no window (--check, --resave, --diff, --textconv,
 // --merge, --help, --version).
-// Returns the exit status, or nothing when the arguments ask for the editor.
+// Returns the exit status, or nothing when the arguments ask for the editor
+// (a file to open, or --mergetool).
 // "--" ends the options: every argument after it is a file.
 std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
@@ -23,10 +24,13 @@ int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::
                       CheckRules rules = CheckRules::Standard);
 
 // What the editor is asked to open: at most one file, after "--" when its
-// name begins with "-". valid is false for any other arguments.
+// name begins with "-"; or, with --mergetool, the four files of a merge to
+// resolve. valid is false for any other arguments.
 struct EditorArguments {
     bool valid = true;
     std::string file; // empty: none
+    // BASE, LOCAL, REMOTE and MERGED, as git mergetool names them; empty: no merge.
+    std::vector<std::string> mergeTool;
 };
 EditorArguments ParseEditorArguments(const std::vector<std::string>& args);
 

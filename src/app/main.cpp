@@ -1,9 +1,15 @@
 #include "app/command_line.h"
 #include "app/process.h"
+#include "compare/merge_files.h"
 #include "handling_file/file_operations.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
+#include "windows/file_dialogs.h"
 #include "windows/frmMain.h"
+#include "windows/frmMerge.h"
+#ifndef _WIN32
+#include "app/posix_processes.h"
+#endif
 
 #include <QApplication>
 #include <QDir>
@@ -49,15 +55,38 @@ std::string HomeFolder() {
     return PathBytes(QDir::homePath());
 }
 
-// Runs a command-line mode (which also refuses bad arguments), or finds the one file the window opens. Qt is
+// Runs a command-line mode (which also refuses bad arguments), or finds what the window opens. Qt is
 // then given none of the arguments, so that no file name is taken for one
 // of its own options. Returns an exit status when no window is wanted.
-std::optional<int> ReadArguments(int argc, char** argv, std::string& file) {
+std::optional<int> ReadArguments(int argc, char** argv, kestrix::EditorArguments& editor) {
     const std::vector<std::string> args = kestrix::ProgramArguments(argc, argv);
     if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
         return status;
-    file = kestrix::ParseEditorArguments(args).file; // valid, or the mode above said why not
+    editor = kestrix::ParseEditorArguments(args); // valid, or the mode above said why not
     return std::nullopt;
+}
+
+// git mergetool: the merge window alone, on the files git hands over. The
+// exit status tells git whether the merge was saved.
+int RunMergeTool(kestrix::platform::qt::QtServices& services, const std::vector<std::string>& files) {
+    const kestrix::MergeVersions versions = kestrix::ReadMergeVersions({files[0], files[1], files[2]});
+    if (!versions.error.empty()) {
+        std::fprintf(stderr, "kestrix: %s\n", versions.error.c_str());
+        kestrix::ReportFailure(services, versions.error); // git may have been started from a window
+        return 2;
+    }
+    const std::string& merged = files[3];
+    const auto save = [&](const kestrix::HandlingDocument& doc) {
+        return kestrix::WriteMergedFile(merged, doc, &versions.oursLayout);
+    };
+    kestrix::frmMerge form(services, kestrix::MergeResolution(versions.Merge()),
+                           std::filesystem::path(merged).filename().string(), save,
+                           kestrix::NumberFormat::FromCurrentLocale());
+    const auto window = services.CreateFrame(form);
+    form.Form_Load();
+    window->show();
+    QApplication::exec();
+    return form.Saved() ? 0 : 1;
 }
 
 } // namespace
@@ -65,8 +94,8 @@ std::optional<int> ReadArguments(int argc, char** argv, std::string& file) {
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
     kestrix::UseBinaryOutput();
-    std::string file;
-    if (const auto status = ReadArguments(argc, argv, file))
+    kestrix::EditorArguments editor;
+    if (const auto status = ReadArguments(argc, argv, editor))
         return *status;
 
     int qtArgc = 1;
@@ -76,10 +105,17 @@ int main(int argc, char** argv) {
     // Qt sets the whole locale from the environment; numbers are read the user's way on purpose.
     std::setlocale(LC_NUMERIC, "");
 
-    kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
-    kestrix::platform::qt::QtServices services(QuotedAbsolutePath(file), ProgramFolder(), HomeFolder(),
+    kestrix::platform::qt::QtServices services(QuotedAbsolutePath(editor.file), ProgramFolder(), HomeFolder(),
                                                kestrix::StateFolder());
     kestrix::views::RegisterViews(services);
+#ifndef _WIN32
+    // Windows has no runner of other programs yet; without one the editor says it runs none.
+    kestrix::PosixProcessRunner processes;
+    services.SetProcesses(&processes);
+#endif
+    if (!editor.mergeTool.empty())
+        return RunMergeTool(services, editor.mergeTool);
+    kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
     kestrix::frmMain form(doc, services);
     const auto window = services.CreateFrame(form);
     form.Form_Load();

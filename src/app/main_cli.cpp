@@ -16,8 +16,8 @@ int StartEditor(char** argv) {
 }
 #else
 int StartEditor(char**) {
-    std::fputs("kestrix: this build has no editor window; use --check, --resave, --diff, --textconv or "
-               "--merge (see --help)\n",
+    std::fputs("kestrix: this build has no editor window (nor --mergetool); use --check, --resave, --diff, "
+               "--textconv or --merge (see --help)\n",
                stderr);
     return 2;
 }

@@ -79,4 +79,10 @@ std::optional<std::string> RelativeValue(std::string_view input, std::string_vie
     }
 }
 
+std::optional<std::string> TypedValue(std::string_view input, std::string_view replaced) {
+    if (!IsRelativeInput(input))
+        return std::string(input);
+    return RelativeValue(input, replaced);
+}
+
 } // namespace kestrix

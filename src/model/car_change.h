@@ -61,5 +61,10 @@ bool IsRelativeInput(std::string_view text);
 // The new value as a bulk edit writes it, in the committed value's style; nothing when the
 // input cannot be read, the committed value is no number, or the result is no finite number.
 std::optional<std::string> RelativeValue(std::string_view input, std::string_view committed);
+// What a value typed over another becomes, wherever a value is typed (a stat
+// field, a merge's own value): the text as typed, or for input that begins
+// with "=" the value it computes from the one it replaces; nothing when such
+// input cannot be read.
+std::optional<std::string> TypedValue(std::string_view input, std::string_view replaced);
 
 } // namespace kestrix

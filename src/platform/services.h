@@ -6,6 +6,7 @@
 namespace kestrix::platform {
 
 class MenuEntry;
+class ProcessRunner;
 class Window;
 
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -61,6 +62,8 @@ class Services {
     virtual std::string HomeFolder() = 0;
     // Where the editor keeps its recovery journals; empty text: it keeps none.
     virtual std::string StateFolder() { return {}; }
+    // Runs other programs; none where the front end runs no program.
+    virtual ProcessRunner* Processes() { return nullptr; }
     // Small values remembered across runs; empty text when never written.
     virtual std::string ReadSetting(const std::string& key) = 0;
     virtual void WriteSetting(const std::string& key, const std::string& value) = 0;

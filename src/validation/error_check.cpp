@@ -245,6 +245,13 @@ void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& f
         StrictCheck(car, name, errors, format);
 }
 
+std::string ValueMessage(int column, std::string_view value, const NumberFormat& format) {
+    ErrorRegister errors;
+    CarNameOnce name({});
+    CheckValue(StatCatalogue::Instance()[column], column, value, name, errors, NumericValueReader(format));
+    return errors.Rows().empty() ? std::string() : errors.Rows().front().ExplanationString;
+}
+
 void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format) {
     CarNameOnce name(car[0]);
     StrictCheck(car, name, errors, format);

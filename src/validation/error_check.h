@@ -110,6 +110,8 @@ void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat&
 // Checks the values of one car, column by column, adding its findings to the register.
 void CheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format,
               CheckRules rules = CheckRules::Standard);
+// The message of a value's first finding under the standard check, or empty text.
+std::string ValueMessage(int column, std::string_view value, const NumberFormat& format);
 // Only the findings that Strict adds for one car.
 void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFormat& format);
 

@@ -114,7 +114,10 @@ void frmCompareFiles::Fill() {
                               : CountOf(changedCars, "car with other values", "cars with other values") +
                                     ", " + std::to_string(removed.size()) + " only in the open file, " +
                                     std::to_string(difference_.added.size()) + " only in the other file");
-    cmdTakeAll.SetEnabled(!difference_.stats.empty() || !difference_.added.empty());
+    // Only the other file's values and cars can be taken.
+    const bool takeable = !difference_.stats.empty() || !difference_.added.empty();
+    for (platform::Button* take : {&cmdTakeValue, &cmdTakeCar, &cmdTakeAll})
+        take->SetEnabled(takeable);
 }
 
 void frmCompareFiles::AddCar(std::vector<std::string>& cells, int docRow, int otherRow,
@@ -123,7 +126,7 @@ void frmCompareFiles::AddCar(std::vector<std::string>& cells, int docRow, int ot
     const CarRow* otherCar = otherRow >= 0 ? &other_.Cars[static_cast<std::size_t>(otherRow)] : nullptr;
     const std::string_view name = docCar ? (*docCar)[0] : (*otherCar)[0];
     cells.insert(cells.end(), {std::string(name), "", std::string(status), "", ""});
-    lines_.push_back({docRow, otherRow, -1});
+    lines_.push_back({docRow, otherRow, -1, !docCar || !otherCar});
     // A car on one side only is its heading line, unless every value is asked for.
     const bool oneSided = !docCar || !otherCar;
     if (oneSided && onlyDifferent)
@@ -136,21 +139,21 @@ void frmCompareFiles::AddCar(std::vector<std::string>& cells, int docRow, int ot
         cells.insert(cells.end(), {"", differs ? kDiffers : "", StatLabel(column),
                                    docCar ? std::string((*docCar)[column]) : std::string(),
                                    otherCar ? std::string((*otherCar)[column]) : std::string()});
-        lines_.push_back({docRow, otherRow, column});
+        lines_.push_back({docRow, otherRow, column, differs});
     }
 }
 
 void frmCompareFiles::AddBlocks(std::vector<std::string>& cells) {
     if (difference_.reordered) {
         cells.insert(cells.end(), {"(order of the cars)", kDiffers, "(changed)", "", ""});
-        lines_.push_back({});
+        lines_.push_back({.differs = true});
     }
     const FileContents open = ContentsOf(doc_.Data());
     const FileContents other = ContentsOf(other_);
     for (const DocumentText block : difference_.blocks) {
         cells.insert(cells.end(), {std::string(BlockLabel(block)), kDiffers, "", BlockCell(open, block),
                                    BlockCell(other, block)});
-        lines_.push_back({});
+        lines_.push_back({.column = static_cast<int>(block), .differs = true});
     }
 }
 
@@ -199,10 +202,29 @@ void frmCompareFiles::Take(const std::vector<CellChange>& cells, const std::vect
                                 other_.Cars[static_cast<std::size_t>(row)]});
     const std::string file = otherPath_.substr(otherPath_.find_last_of('/') + 1);
     change.caption = CountedCaption("Take from " + file, cells.size() + change.added.size() * kStatCount);
+    std::vector<Line> following;
+    for (std::size_t row = static_cast<std::size_t>(lvDifferences.SelectedRow() + 1); row < lines_.size();
+         ++row) {
+        if (lines_[row].differs)
+            following.push_back(lines_[row]);
+    }
     taking_ = true;
     doc_.Commit(std::move(change));
     taking_ = false;
     Compare();
+    SelectNextDifference(following);
+}
+
+void frmCompareFiles::SelectNextDifference(const std::vector<Line>& following) {
+    for (const Line& wanted : following) {
+        for (std::size_t row = 0; row < lines_.size(); ++row) {
+            if (lines_[row].differs && lines_[row].SamePlace(wanted)) {
+                lvDifferences.SetSelectedRow(static_cast<int>(row));
+                return;
+            }
+        }
+    }
+    lvDifferences.SetSelectedRow(-1);
 }
 
 void frmCompareFiles::TakeSelected(bool wholeCar) {

@@ -36,6 +36,11 @@ class frmCompareFiles : public platform::Window, private DocumentObserver {
         int docRow = -1;   // -1: the car is only in the other file
         int otherRow = -1; // -1: the car is only in the open document
         int column = -1;   // -1: the car's heading
+        // A value that differs, a car in one file only, or a block: what a take follows on to.
+        bool differs = false;
+        bool SamePlace(const Line& other) const {
+            return docRow == other.docRow && otherRow == other.otherRow && column == other.column;
+        }
     };
     const std::vector<Line>& Lines() const { return lines_; }
 
@@ -61,6 +66,8 @@ class frmCompareFiles : public platform::Window, private DocumentObserver {
     // Take Value and Take Car: the selected value, or the whole car of the selected line.
     void TakeSelected(bool wholeCar);
     void Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows);
+    // After a take: the first of the differences that followed the taken line and are still there.
+    void SelectNextDifference(const std::vector<Line>& following);
     const Line* SelectedLine() const;
 
     void DocumentChanged(const DocumentEvent& event) override;

@@ -5,6 +5,7 @@
 #include "windows/file_dialogs.h"
 #include "windows/frmInfo.h"
 #include "windows/frmPreferences.h"
+#include "windows/git_merge.h"
 
 #include <algorithm>
 
@@ -48,6 +49,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuCompareFile_Click},
     {&frmMain::mnuCompareSaved, &frmMain::mnuFile, "Compare with Sa&ved", Shortcut::None, Needs::Document,
      &frmMain::mnuCompareSaved_Click},
+    {&frmMain::mnuResolveMerge, &frmMain::mnuFile, "Resolve Mer&ge...", Shortcut::None, Needs::Document,
+     &frmMain::mnuResolveMerge_Click},
     {&frmMain::sep1, &frmMain::mnuFile, "-", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImport, &frmMain::mnuFile, "&Import", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuImportCarStats, &frmMain::mnuImport, "&Car Statistics...", Shortcut::None, Needs::Document,
@@ -861,6 +864,31 @@ void frmMain::mnuCompareFile_Click() {
 void frmMain::mnuCompareSaved_Click() {
     StatsToArray();
     side_.OpenCompare(doc_.FilePath(), "Compare with Saved");
+}
+
+void frmMain::mnuResolveMerge_Click() {
+    StatsToArray();
+    const std::string& path = doc_.FilePath();
+    platform::ProcessRunner* processes = services_.Processes();
+    if (!processes) {
+        ReportFailure("Cannot ask git about \"" + path + "\": this editor runs no other program");
+        return;
+    }
+    GitMergeVersions git;
+    {
+        platform::BusyPointer busy(services_);
+        git = AskGitForMergeVersions(*processes, path);
+    }
+    if (git.kind == GitMergeVersions::Kind::Failed) {
+        ReportFailure(git.message);
+        return;
+    }
+    if (git.kind == GitMergeVersions::Kind::NotMerging) {
+        services_.ShowMessage({git.message, "Resolve Merge", Buttons::Ok, Icon::Information, Answer::Ok});
+        return;
+    }
+    if (side_.ShowMerge(std::move(git.bytes), path))
+        ShowNote("Merged. Save the file, then tell git it is resolved: git add");
 }
 
 } // namespace kestrix

@@ -46,8 +46,8 @@ class frmMain : public platform::Window, private DocumentObserver {
 
     platform::MenuEntry mnuFile{"mnuFile"}, mnuLoad{"mnuLoad"}, mnuRecent{"mnuRecent"}, sep3{"sep3"},
         mnuSave{"mnuSave"}, mnuSaveAs{"mnuSaveAs"}, mnuRevert{"mnuRevert"}, mnuCompareFile{"mnuCompareFile"},
-        mnuCompareSaved{"mnuCompareSaved"}, sep1{"sep1"}, mnuImport{"mnuImport"},
-        mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
+        mnuCompareSaved{"mnuCompareSaved"}, mnuResolveMerge{"mnuResolveMerge"}, sep1{"sep1"},
+        mnuImport{"mnuImport"}, mnuImportCarStats{"mnuImportCarStats"}, mnuExport{"mnuExport"},
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
         mnuChanges{"mnuChanges"};
@@ -141,6 +141,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // Comparing the document with another file, and taking values from it.
     void mnuCompareFile_Click();
     void mnuCompareSaved_Click();
+    // Asks git whether the open file is unmerged, and resolves its conflicts in the merge window.
+    void mnuResolveMerge_Click();
 
   protected:
     bool QueryUnload() override;

@@ -1,6 +1,7 @@
 #include "windows/side_windows.h"
 
 #include "cars/cars.h"
+#include "compare/merge_files.h"
 #include "handling_file/file_read.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
@@ -11,6 +12,7 @@
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
+#include "windows/frmMerge.h"
 #include "windows/frmPreferences.h"
 
 namespace kestrix {
@@ -157,6 +159,31 @@ void SideWindows::OpenCompare(const std::string& path, const std::string& captio
     compare->SetCaption(caption);
     compareFiles_ = compare;
     services_.ShowBeside(std::move(compare));
+}
+
+bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::string& path) {
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    MergeVersions read;
+    {
+        platform::BusyPointer busy(services_);
+        read =
+            ParseMergeVersions(std::move(versions), {"the base of " + name, "our " + name, "their " + name});
+    }
+    if (!read.error.empty()) {
+        ReportFailure(services_, read.error);
+        return false;
+    }
+    const auto take = [this](const HandlingDocument& merged) -> std::string {
+        if (std::string refusal = MergedCarsRefusal(merged); !refusal.empty())
+            return refusal;
+        doc_.CommitPendingEdits();
+        doc_.Commit(ReplacementChange(doc_.Data(), merged, "Resolve Merge"));
+        return {};
+    };
+    frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers());
+    form.Form_Load();
+    services_.ShowModal(form);
+    return form.Saved();
 }
 
 void SideWindows::CloseAll() {

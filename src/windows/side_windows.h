@@ -7,6 +7,7 @@
 #include "windows/car_focus.h"
 #include "windows/frmImportExport.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ class SideWindows {
     void ShowComments();
     // Reads path and compares the document with it; a new comparison replaces the window of the last.
     void OpenCompare(const std::string& path, const std::string& caption);
+    // The merge window on the versions of the open file at path (base, ours,
+    // theirs); its save takes the merged file into the document as one step.
+    // True when it did.
+    bool ShowMerge(std::array<std::string, 3> versions, const std::string& path);
     // As the main window closes: comments typed but not confirmed go with their window.
     void CloseAll();
 

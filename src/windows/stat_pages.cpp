@@ -262,7 +262,7 @@ bool StatPageBinding::ResolveRelativeInput(int row, int index, bool noteTypo) {
     if (!IsRelativeInput(field.Text()) || row < 0)
         return true;
     const std::string_view committed = doc_.Cars()[static_cast<std::size_t>(row)][index];
-    if (const std::optional<std::string> value = RelativeValue(field.Text(), committed)) {
+    if (const std::optional<std::string> value = TypedValue(field.Text(), committed)) {
         field.SetText(*value);
         return true;
     }

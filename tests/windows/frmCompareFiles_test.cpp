@@ -100,3 +100,35 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsO
     EXPECT_NE(services.messages.back().text.find("missing.cfg"), std::string::npos);
     EXPECT_EQ(services.besideWindows.size(), 2u);
 }
+
+TEST_F(CompareFilesTest, ATakeGoesOnToTheNextDifferenceAndNothingLeftToTakeDisablesTheTakes) {
+    for (const bool onlyDifferent : {true, false}) {
+        OpenOn(kOpen);
+        frmCompareFiles& window = Compare();
+        if (!onlyDifferent)
+            window.chkDifferent.UserClicks();
+        for (int takes = 0; window.cmdTakeValue.Enabled(); ++takes) {
+            ASSERT_LT(takes, 10) << "every take takes something";
+            // The first difference that can be taken, and the differences after it.
+            const std::vector<frmCompareFiles::Line> lines = window.Lines();
+            std::size_t taken = 0;
+            while (!lines[taken].differs || lines[taken].otherRow < 0)
+                ++taken;
+            window.lvDifferences.UserClicks(static_cast<int>(taken));
+            window.cmdTakeValue.UserClicks();
+            const int selected = window.lvDifferences.SelectedRow();
+            for (std::size_t next = taken + 1; next < lines.size(); ++next) {
+                if (!lines[next].differs || (lines[next].docRow < 0 && lines[next].otherRow >= 0))
+                    continue; // not a difference, or the car taken in just now
+                ASSERT_GE(selected, 0);
+                EXPECT_TRUE(window.Lines()[static_cast<std::size_t>(selected)].SamePlace(lines[next]))
+                    << "only different: " << onlyDifferent << ", take " << takes;
+                break;
+            }
+        }
+        EXPECT_FALSE(window.cmdTakeCar.Enabled());
+        EXPECT_FALSE(window.cmdTakeAll.Enabled());
+        EXPECT_EQ(test::RowTexts(window.lvDifferences)[0].substr(0, 6), "OLDIE|")
+            << "only what cannot be taken";
+    }
+}

@@ -44,6 +44,8 @@ class QtServices : public Services {
     std::string ProgramFolder() override { return programFolder_; }
     std::string HomeFolder() override { return homeFolder_; }
     std::string StateFolder() override { return stateFolder_; }
+    ProcessRunner* Processes() override { return processes_; }
+    void SetProcesses(ProcessRunner* processes) { processes_ = processes; }
     std::string ReadSetting(const std::string& key) override;
     void WriteSetting(const std::string& key, const std::string& value) override;
 
@@ -53,6 +55,7 @@ class QtServices : public Services {
     std::string homeFolder_;
     std::string stateFolder_;
     int busyDepth_ = 0;
+    ProcessRunner* processes_ = nullptr;
     std::map<std::type_index, std::function<void(Window&, WindowFrame&)>> layouts_;
 };
 

@@ -17,6 +17,7 @@ void RegisterRenameCarView(platform::qt::QtServices& services);
 void RegisterPreferencesView(platform::qt::QtServices& services);
 void RegisterCompareFilesView(platform::qt::QtServices& services);
 void RegisterChartView(platform::qt::QtServices& services);
+void RegisterMergeView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -34,6 +35,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterPreferencesView(services);
     RegisterCompareFilesView(services);
     RegisterChartView(services);
+    RegisterMergeView(services);
 }
 
 } // namespace kestrix::views

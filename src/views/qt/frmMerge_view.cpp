@@ -1,0 +1,42 @@
+#include "platform/qt/layout.h"
+#include "views/qt/views.h"
+#include "windows/frmMerge.h"
+
+#include <QLabel>
+
+namespace kestrix::views {
+
+using platform::qt::Piece;
+
+namespace {
+
+void LayOutMerge(frmMerge& form, platform::qt::WindowFrame& frame) {
+    frame.SetInitialSize(QSize(980, 620));
+    const std::vector<int> widths{170, 170, 110, 110, 110, 110, 200};
+    Lay(frame,
+        Piece::Column({
+            Piece(form.lblHelp).Look([](QWidget& widget) { static_cast<QLabel&>(widget).setWordWrap(true); }),
+            Piece(form.lvConflicts).ColumnWidths(widths).MinimumSize(500, 160).Grow(3),
+            Piece::Row({form.cmdTakeOurs, form.cmdTakeTheirs, form.cmdTakeBase, Piece::Gap(16), form.lblValue,
+                        Piece(form.txtValue).Width(140), form.cmdUseValue, Piece::Stretch()}),
+            Piece::Row({form.cmdOursForCar, form.cmdTheirsForCar, Piece::Gap(16), form.cmdOursForAll,
+                        form.cmdTheirsForAll, Piece::Stretch()}),
+            form.chkMerged,
+            Piece(form.lvMerged).ColumnWidths(widths).MinimumSize(500, 120).Grow(2),
+            Piece::Row({Piece::Stretch(), Piece(form.cmdSave).Width(90), Piece(form.cmdClose).Width(90)}),
+        }));
+    frame.ShowStatusBar();
+    // Alt+V goes to the value field, as its label shows.
+    auto* label = frame.findChild<QLabel*>(QString::fromStdString(form.lblValue.Name()));
+    auto* field = frame.findChild<QWidget*>(QString::fromStdString(form.txtValue.Name()));
+    if (label && field)
+        label->setBuddy(field);
+}
+
+} // namespace
+
+void RegisterMergeView(platform::qt::QtServices& services) {
+    services.RegisterView<frmMerge>(LayOutMerge);
+}
+
+} // namespace kestrix::views

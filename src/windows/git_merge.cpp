@@ -1,0 +1,73 @@
+#include "windows/git_merge.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace kestrix {
+
+namespace {
+
+std::string FirstLine(std::string_view text) {
+    return std::string(text.substr(0, text.find('\n')));
+}
+
+GitMergeVersions Told(GitMergeVersions::Kind kind, std::string message) {
+    GitMergeVersions told;
+    told.kind = kind;
+    told.message = std::move(message);
+    return told;
+}
+
+} // namespace
+
+GitMergeVersions AskGitForMergeVersions(platform::ProcessRunner& processes, const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
+    const std::string name = path.substr(slash + 1);
+    const std::string noMerge = "There is no merge in progress for \"" + path + "\".";
+    const platform::ProcessRun listed =
+        processes.Run({"git", "ls-files", "--unmerged", "-z", "--", name}, folder);
+    if (!listed.failure.empty())
+        return Told(GitMergeVersions::Kind::Failed,
+                    "Cannot ask git about \"" + path + "\": " + listed.failure);
+    if (listed.status != 0) // not in a repository, for one
+        return Told(GitMergeVersions::Kind::NotMerging, noMerge + "\rgit: " + FirstLine(listed.errors));
+    // "MODE OBJECT STAGE<TAB>PATH", each entry ended by a NUL.
+    std::array<std::string, 3> objects;
+    std::string_view entries = listed.output;
+    while (!entries.empty()) {
+        const std::string_view entry = entries.substr(0, entries.find('\0'));
+        entries.remove_prefix(std::min(entries.size(), entry.size() + 1));
+        const std::size_t tab = entry.find('\t');
+        const std::size_t space = entry.find(' ');
+        if (tab == std::string_view::npos || space == std::string_view::npos || tab < 2)
+            continue;
+        const char stage = entry[tab - 1];
+        if (stage >= '1' && stage <= '3')
+            objects[static_cast<std::size_t>(stage - '1')] =
+                entry.substr(space + 1, entry.find(' ', space + 1) - space - 1);
+    }
+    if (objects[0].empty() && objects[1].empty() && objects[2].empty())
+        return Told(GitMergeVersions::Kind::NotMerging, noMerge);
+    if (objects[1].empty() || objects[2].empty())
+        return Told(GitMergeVersions::Kind::Failed,
+                    "Cannot merge \"" + path +
+                        "\" here: one side deleted the file. Keep it or remove it with git "
+                        "(git add or git rm).");
+    GitMergeVersions versions;
+    versions.kind = GitMergeVersions::Kind::Merging;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i].empty())
+            continue; // both sides added the file: no base
+        platform::ProcessRun shown = processes.Run({"git", "cat-file", "blob", objects[i]}, folder);
+        if (!shown.failure.empty() || shown.status != 0)
+            return Told(GitMergeVersions::Kind::Failed,
+                        "Cannot read the versions of \"" + path + "\" from git: " +
+                            (shown.failure.empty() ? FirstLine(shown.errors) : shown.failure));
+        versions.bytes[i] = std::move(shown.output);
+    }
+    return versions;
+}
+
+} // namespace kestrix

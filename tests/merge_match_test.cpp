@@ -1,0 +1,259 @@
+#include "compare/merge_resolution.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+using namespace kestrix;
+
+namespace kestrix {
+void PrintTo(const CarRow& car, std::ostream* out) {
+    for (int column = 0; column < 3; ++column)
+        *out << car[column] << ' ';
+}
+} // namespace kestrix
+
+namespace {
+
+CarRow Car(std::initializer_list<std::string_view> values) {
+    CarRow car;
+    car.Assign(std::data(values), static_cast<int>(values.size()));
+    return car;
+}
+
+HandlingDocument Doc(CarTable cars, std::string before = "") {
+    HandlingDocument doc;
+    doc.Cars = std::move(cars);
+    doc.BeforeComments = std::move(before);
+    return doc;
+}
+
+MergeOutcome Merge(const HandlingDocument& base, const HandlingDocument& ours,
+                   const HandlingDocument& theirs) {
+    return MergeFiles(ContentsOf(base), ContentsOf(ours), ContentsOf(theirs));
+}
+
+// Files where names repeat and cars look alike, and sides that change,
+// delete, rename, insert and move them.
+class Versions {
+  public:
+    explicit Versions(unsigned seed) : random_(seed) {}
+
+    HandlingDocument Base() {
+        CarTable cars;
+        for (int count = Pick(0, 10); count > 0; --count)
+            cars.push_back(RandomCar(Name()));
+        return Doc(std::move(cars), Pick(0, 1) ? "; a\r" : "");
+    }
+
+    // Only values changed, or only cars deleted.
+    HandlingDocument Changed(const HandlingDocument& base) {
+        HandlingDocument side = base;
+        for (CarRow& car : side.Cars) {
+            if (Pick(0, 1))
+                car.Set(Pick(1, kStatCount - 1), "9");
+        }
+        return side;
+    }
+    HandlingDocument Thinned(const HandlingDocument& base) {
+        HandlingDocument side = base;
+        std::erase_if(side.Cars, [this](const CarRow&) { return Pick(0, 2) == 0; });
+        return side;
+    }
+
+    HandlingDocument Side(const HandlingDocument& base) {
+        HandlingDocument side = base;
+        CarTable cars;
+        for (CarRow car : base.Cars) {
+            const int fate = Pick(0, 9);
+            if (fate == 0)
+                continue; // deleted
+            if (fate == 1)
+                car.Set(0, "RENAMED_" + std::to_string(Pick(0, 2)));
+            for (int changes = fate >= 6 ? Pick(1, 3) : 0; changes > 0; --changes)
+                car.Set(Pick(1, kStatCount - 1), Value());
+            cars.push_back(std::move(car));
+        }
+        for (int added = Pick(0, 2); added > 0; --added)
+            cars.insert(cars.begin() + Pick(0, static_cast<int>(cars.size())), RandomCar(Name()));
+        if (cars.size() > 1 && Pick(0, 5) == 0)
+            std::swap(cars[0], cars.back());
+        side.Cars = std::move(cars);
+        if (Pick(0, 3) == 0)
+            side.BeforeComments = "; side " + std::to_string(Pick(0, 1)) + "\r";
+        return side;
+    }
+
+  private:
+    CarRow RandomCar(const std::string& name) {
+        CarValues values;
+        values[0] = name;
+        for (int column = 1; column < kStatCount; ++column)
+            values[static_cast<std::size_t>(column)] = Value();
+        CarRow car;
+        car.Assign(values.data(), kStatCount);
+        return car;
+    }
+    std::string Name() { return "CAR_" + std::to_string(Pick(0, 3)); }
+    std::string_view Value() {
+        static constexpr std::string_view kValues[] = {"1", "2", "0.5"};
+        return kValues[Pick(0, 2)];
+    }
+    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    std::mt19937 random_;
+};
+
+std::map<std::string, int> NameCounts(const CarTable& cars) {
+    std::map<std::string, int> counts;
+    for (const CarRow& car : cars)
+        ++counts[std::string(car[0])];
+    return counts;
+}
+
+// Every conflict settled by one side.
+HandlingDocument AllTaken(const MergeOutcome& outcome, MergeSide side) {
+    MergeResolution resolution(outcome);
+    for (std::size_t i = 0; i < resolution.Conflicts().size(); ++i)
+        resolution.Choose(i, side);
+    return resolution.Result();
+}
+
+CarTable Sorted(CarTable cars) {
+    std::sort(cars.begin(), cars.end(), [](const CarRow& a, const CarRow& b) {
+        for (int column = 0; column < kStatCount; ++column) {
+            if (a[column] != b[column])
+                return a[column] < b[column];
+        }
+        return false;
+    });
+    return cars;
+}
+
+} // namespace
+
+TEST(MergeProperty, ASideMergedWithTheBaseOrItselfIsThatSide) {
+    for (unsigned seed = 0; seed < 600; ++seed) {
+        Versions versions(seed);
+        const HandlingDocument base = versions.Base();
+        const HandlingDocument side = versions.Side(base);
+        for (const MergeOutcome& outcome :
+             {Merge(base, side, base), Merge(base, base, side), Merge(base, side, side)}) {
+            EXPECT_EQ(ConflictText(outcome.conflicts), "") << "seed " << seed;
+            EXPECT_EQ(outcome.merged.Cars, side.Cars) << "seed " << seed;
+            EXPECT_EQ(outcome.merged.BeforeComments, side.BeforeComments) << "seed " << seed;
+        }
+    }
+}
+
+TEST(MergeProperty, NoCarIsDuplicatedAndEitherSideOfEveryConflictCanBeTaken) {
+    for (unsigned seed = 0; seed < 600; ++seed) {
+        Versions versions(seed);
+        const HandlingDocument base = versions.Base();
+        const HandlingDocument ours = versions.Side(base);
+        const HandlingDocument theirs = versions.Side(base);
+        const MergeOutcome outcome = Merge(base, ours, theirs);
+        const MergeOutcome mirrored = Merge(base, theirs, ours);
+
+        // Each car of a name comes from the base or from a side that added it.
+        const auto baseCounts = NameCounts(base.Cars);
+        const auto oursCounts = NameCounts(ours.Cars);
+        const auto theirsCounts = NameCounts(theirs.Cars);
+        const auto countIn = [](const std::map<std::string, int>& counts, const std::string& name) {
+            const auto found = counts.find(name);
+            return found == counts.end() ? 0 : found->second;
+        };
+        for (const auto& [name, count] : NameCounts(outcome.merged.Cars)) {
+            const int inBase = countIn(baseCounts, name);
+            EXPECT_LE(count, inBase + std::max(0, countIn(oursCounts, name) - inBase) +
+                                 std::max(0, countIn(theirsCounts, name) - inBase))
+                << "seed " << seed << ": " << name;
+        }
+
+        // Nothing settled keeps our side; their side of everything is what
+        // the mirrored merge makes with our side of everything.
+        EXPECT_EQ(MergeResolution(outcome).Result().Cars, outcome.merged.Cars) << "seed " << seed;
+        EXPECT_EQ(outcome.conflicts.size(), mirrored.conflicts.size()) << "seed " << seed;
+        const HandlingDocument theirsTaken = AllTaken(outcome, MergeSide::Theirs);
+        const HandlingDocument mirroredOurs = AllTaken(mirrored, MergeSide::Ours);
+        EXPECT_EQ(Sorted(theirsTaken.Cars), Sorted(mirroredOurs.Cars)) << "seed " << seed;
+        EXPECT_EQ(theirsTaken.BeforeComments, mirroredOurs.BeforeComments) << "seed " << seed;
+    }
+}
+
+TEST(MergeProperty, ADeletionNeverChangesAValueOfAnotherCar) {
+    const auto holds = [](const CarTable& cars, const CarRow& car) {
+        return std::find(cars.begin(), cars.end(), car) != cars.end();
+    };
+    for (unsigned seed = 0; seed < 600; ++seed) {
+        Versions versions(seed);
+        const HandlingDocument base = versions.Base();
+        const HandlingDocument changed = versions.Changed(base);
+        const HandlingDocument thinned = versions.Thinned(base);
+        const MergeOutcome outcome = Merge(base, changed, thinned);
+        for (const CarRow& car : outcome.merged.Cars)
+            EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
+        const HandlingDocument deleting = AllTaken(outcome, MergeSide::Theirs);
+        EXPECT_EQ(deleting.Cars.size(), thinned.Cars.size()) << "seed " << seed;
+        for (const CarRow& car : deleting.Cars)
+            EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
+    }
+}
+
+TEST(MergeMatch, TwoCarsOfOneNameMeetTheirOwnChanges) {
+    const CarRow first = Car({"BRACKEN", "1500", "2"});
+    const CarRow second = Car({"BRACKEN", "1800", "3"});
+    CarRow heavier = second;
+    heavier.Set(1, "1900");
+    const HandlingDocument base = Doc({first, second, Car({"KITE", "900"})});
+
+    // Ours changes the second one's mass, theirs deletes the first.
+    MergeOutcome outcome =
+        Merge(base, Doc({first, heavier, Car({"KITE", "900"})}), Doc({second, Car({"KITE", "900"})}));
+    EXPECT_EQ(ConflictText(outcome.conflicts), "");
+    EXPECT_EQ(outcome.merged.Cars, (CarTable{heavier, Car({"KITE", "900"})}));
+
+    // A deletion and a change of the same car meet on it, named by its place.
+    CarRow lighter = first;
+    lighter.Set(1, "1400");
+    outcome = Merge(base, Doc({lighter, second, Car({"KITE", "900"})}), Doc({second, Car({"KITE", "900"})}));
+    EXPECT_EQ(ConflictText(outcome.conflicts),
+              "BRACKEN (1 of 2)\t(whole car)\t(in base)\t(changed)\t(deleted)\n");
+    EXPECT_EQ(outcome.merged.Cars, (CarTable{lighter, second, Car({"KITE", "900"})}));
+    MergeResolution resolution(outcome);
+    EXPECT_FALSE(resolution.Type(0, "1450")) << "a whole car takes no typed value";
+    resolution.Choose(0, MergeSide::Theirs);
+    EXPECT_EQ(resolution.Left(), 0u);
+    EXPECT_EQ(resolution.Result().Cars, (CarTable{second, Car({"KITE", "900"})}));
+    resolution.Choose(0, MergeSide::Base);
+    EXPECT_EQ(resolution.Result().Cars, base.Cars) << "a choice can be made again";
+}
+
+TEST(MergeMatch, EachKindOfConflictOffersItsChoices) {
+    const HandlingDocument base = Doc({Car({"KITE", "900", "2"}), Car({"ORE", "5"})}, "; b\r");
+    const HandlingDocument ours =
+        Doc({Car({"KITE_R", "900", "2"}), Car({"ORE", "6"}), Car({"NEW", "1"})}, "; o\r");
+    const HandlingDocument theirs =
+        Doc({Car({"ORE", "7"}), Car({"KITE_S", "900", "2"}), Car({"NEW", "2"})}, "; t\r");
+    MergeResolution resolution(Merge(base, ours, theirs));
+    EXPECT_EQ(ConflictText(resolution.Conflicts()), "KITE\t#0 Vehicle Identifier\tKITE\tKITE_R\tKITE_S\n"
+                                                    "ORE\t#1 Mass\t5\t6\t7\n"
+                                                    "NEW\t#1 Mass\t(not in base)\t1\t2\n"
+                                                    "(comments before the cars)\t(block)\t; b\t; o\t; t\n");
+    EXPECT_EQ(resolution.Conflicts()[0].kind, ConflictKind::Renamed)
+        << "renamed on both sides, still one car";
+    EXPECT_FALSE(resolution.Choose(2, MergeSide::Base)) << "a car both added has no base";
+    EXPECT_FALSE(resolution.Type(3, "; mine")) << "a comment block is taken whole";
+    EXPECT_FALSE(resolution.Type(1, "=*")) << "input that cannot be read";
+    EXPECT_TRUE(resolution.Type(1, "=*2"));
+    EXPECT_EQ(resolution.Chosen(1), "12") << "x is ours' value";
+    resolution.Choose(0, MergeSide::Base);
+    resolution.Choose(2, MergeSide::Theirs);
+    EXPECT_EQ(resolution.Left(), 1u);
+    resolution.Choose(3, MergeSide::Theirs);
+    const HandlingDocument merged = resolution.Result();
+    EXPECT_EQ(merged.Cars, (CarTable{Car({"ORE", "12"}), Car({"KITE", "900", "2"}), Car({"NEW", "2"})}))
+        << "in their order: only their side moved a car";
+    EXPECT_EQ(merged.BeforeComments, "; t\r");
+}
