@@ -71,7 +71,7 @@ void WriteKeepingTheLayout(benchmark::State& state) {
 // user's state folder: part of every commit.
 void JournalAppend(benchmark::State& state) {
     RecoveryJournal journal;
-    if (const std::string error = journal.Start(RecoveryFolder(), "/bench/Handling.cfg"); !error.empty()) {
+    if (const std::string error = journal.Start(StateFolder(), "/bench/Handling.cfg"); !error.empty()) {
         state.SkipWithError(error.c_str());
         return;
     }

@@ -108,7 +108,7 @@ void LeaveStatField(benchmark::State& state) {
 void LeaveEditedStatField(benchmark::State& state) {
     const bool fullList = state.range(0) == 1;
     Editor editor(fullList ? FullListFilePath() : bench::LargeHandlingFile(),
-                  state.range(2) == 1 ? RecoveryFolder() + "/bench" : std::string());
+                  state.range(2) == 1 ? StateFolder() + "/bench" : std::string());
     editor.Start();
     for (int i = 0; i < state.range(1); ++i)
         editor.doc.Commit(
@@ -136,7 +136,7 @@ void LeaveEditedStatField(benchmark::State& state) {
         state.SkipWithError("the focus did not move");
     state.counters["error_rows"] = editor.form.lvErrors.RowCount();
     // Beside the user's journals, on the same disk, and never offered to the user.
-    std::filesystem::remove_all(RecoveryFolder() + "/bench");
+    std::filesystem::remove_all(StateFolder() + "/bench");
 }
 
 } // namespace

@@ -60,7 +60,7 @@ void UndoRedoMultiplyAllInTheDocument(benchmark::State& state) {
 // the first argument; with the second, every commit also writes the journal
 // anew from all its steps, as the commit that compacts it does.
 void CommitWithJournal(benchmark::State& state) {
-    const std::string folder = RecoveryFolder() + "/bench";
+    const std::string folder = StateFolder() + "/bench";
     Document doc;
     DocumentRecovery recovery(doc);
     recovery.SetFolder(folder);
@@ -83,7 +83,7 @@ void CommitWithJournal(benchmark::State& state) {
 // with (1) the recovery journal, which then writes the whole step after the
 // same step undone; with (2) the journal, each time into an empty journal.
 void CommitMultiplyAll(benchmark::State& state) {
-    const std::string folder = RecoveryFolder() + "/bench";
+    const std::string folder = StateFolder() + "/bench";
     Document doc;
     DocumentRecovery recovery(doc);
     if (state.range(0) != 0)

@@ -8,6 +8,11 @@ install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(KESTRIX_GUI)
   install(TARGETS kestrix-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The desktop entry, the icons, the manual page and the Debian package are
+# the Linux desktop's; on Windows the two programs are all there is to install.
+if(WIN32)
+  return()
+endif()
 install(FILES ${KESTRIX_PACKAGING}/kestrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KESTRIX_PACKAGING}/org.example.kestrix.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -314,7 +314,7 @@ TEST_F(Recovering, AJournalThatNoLongerAppliesIsRefusedWholeAndOneThatCannotBeWr
     files.bytesBeforeWriteFails = 4;
     doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1700"}}, "Mass"));
     EXPECT_EQ(doc.Cars()[0][1], "1700");
-    EXPECT_TRUE(recovery.TakeProblem().starts_with("Cannot write the recovery journal \"" + Path("state/")));
+    EXPECT_TRUE(recovery.TakeProblem().starts_with("Cannot write the recovery journal \"" + Path("state")));
     EXPECT_EQ(recovery.TakeProblem(), "");
     EXPECT_FALSE(recovery.Journal().Active());
     doc.Undo();

@@ -8,14 +8,16 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
 #include <tuple>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace kestrix;
 namespace fs = std::filesystem;
@@ -25,11 +27,13 @@ namespace {
 using test::ReadFile;
 using test::ScriptedFiles;
 
+#ifndef _WIN32
 struct stat StatusOf(const std::string& path) {
     struct stat info {};
     ::lstat(path.c_str(), &info);
     return info;
 }
+#endif
 
 // The file, its backup, and how many entries the folder holds.
 using Left = std::tuple<std::string, std::string, std::size_t>;
@@ -56,11 +60,15 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackup) {
     EXPECT_EQ(ReplaceFileContents(path, "third", {.backup = BackupMode::Keep}), "");
     EXPECT_EQ(ReadFile(path + ".bak"), "old") << "a backup kept is left as it is";
     // Without hard links the backup is a copy, as private as the file.
+#ifndef _WIN32
     ::chmod(path.c_str(), 0600);
+#endif
     files.linkError = EPERM;
     EXPECT_EQ(ReplaceFileContents(path, "fourth", {.files = &files}), "");
     EXPECT_EQ(LeftOf(path), Left("fourth", "third", 2)) << "each save replaces the backup";
+#ifndef _WIN32
     EXPECT_EQ(StatusOf(path + ".bak").st_mode & 0777, 0600u);
+#endif
 
     // A second save of the file ends while this one is between linking the backup and renaming it.
     ScriptedFiles first;
@@ -82,18 +90,18 @@ TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
     const std::string original("old\r\n\0\xff", 7);
     const std::string path = Write("Handling.cfg", original);
     Write("Handling.cfg.bak", "older");
-    const auto expectUntouched = [&](ScriptedFiles files, const std::string& reason) {
+    const auto expectUntouched = [&](ScriptedFiles& files, const std::string& reason) {
         EXPECT_EQ(ReplaceFileContents(path, "more than five bytes", {.files = &files}),
                   "Cannot save \"" + path + "\": " + reason);
         EXPECT_EQ(LeftOf(path), Left(original, "older", 2));
     };
     ScriptedFiles fullDisk, noTemporary, noBackup, unflushed;
     fullDisk.bytesBeforeWriteFails = 5;
-    noTemporary.createError = EDQUOT;
+    noTemporary.createError = EMFILE;
     noBackup.linkError = EPERM;
     noBackup.readError = EIO;
     expectUntouched(fullDisk, "No space left on device");
-    expectUntouched(noTemporary, "Disk quota exceeded");
+    expectUntouched(noTemporary, "Too many open files");
     expectUntouched(noBackup, "cannot keep the previous file as \"" + path + ".bak\": Input/output error");
     unflushed.syncFolderError = EINVAL;
     EXPECT_EQ(ReplaceFileContents(path, "new", {.files = &unflushed}), "")
@@ -105,7 +113,7 @@ TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
 
     // Where the folder takes no new file, or other hard links must see the
     // save, the file is written over; a write that fails puts the old bytes back.
-    ASSERT_EQ(::link(path.c_str(), Path("other.cfg").c_str()), 0);
+    fs::create_hard_link(path, Path("other.cfg"));
     ScriptedFiles inPlace;
     inPlace.bytesBeforeWriteFails = 3 + 5;
     EXPECT_EQ(ReplaceFileContents(path, "the new contents are longer", {.files = &inPlace}),
@@ -114,6 +122,9 @@ TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
 }
 
 TEST_F(FileIo, ReadingRefusesFilesThatChangeOrNeverEndAndReadsAFifoFromOneOpen) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no FIFOs and no /dev/zero";
+#else
     const std::string path = Write("Handling.cfg", std::string(100000, 'x'));
     ScriptedFiles shrinking;
     shrinking.beforeRead = [&] { ASSERT_EQ(::truncate(path.c_str(), 10), 0); };
@@ -149,6 +160,7 @@ TEST_F(FileIo, ReadingRefusesFilesThatChangeOrNeverEndAndReadsAFifoFromOneOpen) 
     EXPECT_EQ(read.error, "");
     ASSERT_EQ(read.file.Cars.size(), 2u);
     EXPECT_EQ(read.file.Cars[1][0], "CAR_B");
+#endif
 }
 
 // A file is read through a small buffer: lines of every ending, and lines
@@ -178,6 +190,10 @@ TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
 }
 
 TEST_F(Save, LinksAreFollowedFifosAndDevicesWrittenIntoWithoutABackupAndFoldersRefused) {
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "Windows has no FIFOs or devices in folders, and symbolic links need rights a user seldom has";
+#else
     fs::create_directories(folder / "data");
     fs::create_directories(folder / "links");
     const std::string target = Write("data/Handling.cfg", "old");
@@ -234,9 +250,14 @@ TEST_F(Save, LinksAreFollowedFifosAndDevicesWrittenIntoWithoutABackupAndFoldersR
               "Cannot save \"" + Path("folder.cfg") + "\": Is a directory");
     EXPECT_TRUE(fs::is_directory(folder / "folder.cfg/inside"));
     EXPECT_EQ(EntryCount(), 8u);
+#endif
 }
 
 TEST_F(Save, KeepsModeOwnerAndEveryHardLinkRefusesReadOnlyFilesAndWritesInPlaceInLockedFolders) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no modes or owners; the hard links and read-only files are tested as "
+                    "Windows has them";
+#else
     const std::string path = Write("Handling.cfg", "old");
     ::chmod(path.c_str(), 0640);
     // Given to the unprivileged user, where the test may.
@@ -274,9 +295,14 @@ TEST_F(Save, KeepsModeOwnerAndEveryHardLinkRefusesReadOnlyFilesAndWritesInPlaceI
     EXPECT_EQ(LeftOf(plain), Left("new", "", 4));
     EXPECT_TRUE(backupMissed);
     EXPECT_EQ(StatusOf(plain).st_ino, inode);
+#endif
 }
 
 TEST_F(Save, LeavesNoTemporaryNamesBehind) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a running save is stood in for with flock, which Windows has not; the held temporary "
+                    "files are tested as Windows holds them";
+#else
     // A backup that is already a hard link to the file.
     const std::string path = Write("Handling.cfg", "old");
     ASSERT_EQ(::link(path.c_str(), (path + ".bak").c_str()), 0);
@@ -301,9 +327,13 @@ TEST_F(Save, LeavesNoTemporaryNamesBehind) {
         EXPECT_FALSE(fs::exists(Path(name))) << name;
     for (const std::string& name : kept)
         EXPECT_TRUE(fs::exists(Path(name))) << name;
+#endif
 }
 
 TEST_F(Save, LongNamesGetShortenedTemporaryAndBackupNames) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows counts a name's length in UTF-16 units, of which this name has half its bytes";
+#else
     // 253 bytes; the backup's name is cut before the last whole character that fits.
     std::string name = "xx";
     for (int i = 0; i < 125; ++i)
@@ -314,4 +344,5 @@ TEST_F(Save, LongNamesGetShortenedTemporaryAndBackupNames) {
     const std::string backup = Path(name.substr(0, 250) + ".bak");
     EXPECT_EQ(BackupPathFor(path), backup);
     EXPECT_EQ(std::tuple(ReadFile(path), ReadFile(backup), EntryCount()), Left("newer", "new", 2));
+#endif
 }

@@ -1,4 +1,5 @@
 #include "document/file_session.h"
+#include "file_times.h"
 #include "handling_file/opened_file.h"
 #include "sample_cars.h"
 #include "scripted_files.h"
@@ -6,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 
 using namespace kestrix;
 
@@ -118,10 +117,7 @@ TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
     };
     EXPECT_TRUE(changedBy([&] { test::WriteFile(path, kPadded + "; more\n"); }));
     // The same size, rewritten within the same second: only the nanoseconds tell.
-    const auto stampAt = [&](long nanoseconds) {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, {12345, nanoseconds}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    };
+    const auto stampAt = [&](long nanoseconds) { ASSERT_TRUE(test::SetModified(path, 12345, nanoseconds)); };
     stampAt(100);
     EXPECT_TRUE(changedBy([&] {
         test::WriteFile(path, ReadFile(path).replace(0, 1, ":"));

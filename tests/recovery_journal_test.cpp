@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#ifndef _WIN32
 #include <csignal>
 #include <sys/wait.h>
-#include <tuple>
 #include <unistd.h>
+#endif
 
 using namespace kestrix;
 
@@ -24,6 +26,9 @@ class Journal : public test::TempFolderTest {
 } // namespace
 
 TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the killed editor is a fork() of the test, which Windows has not";
+#else
     const std::string file = "/some/Handling.cfg";
     for (const int killAfter : {0, 1, 7, 40}) {
         int reported[2];
@@ -56,6 +61,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
             ASSERT_EQ(left[0].records[i], "change " + std::to_string(i));
         std::filesystem::remove(left[0].path);
     }
+#endif
 }
 
 TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handling_file/posix_file_operations.h"
+#include "handling_file/system_file_operations.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +13,7 @@
 namespace kestrix::test {
 
 // The real calls, except those a test makes fail; records what it was asked.
-class ScriptedFiles : public PosixFileOperations {
+class ScriptedFiles : public SystemFileOperations {
   public:
     int createError = 0;
     int openWriteError = 0;
@@ -29,10 +29,10 @@ class ScriptedFiles : public PosixFileOperations {
 
     int CreateUnique(std::string& pattern, int& fd) override {
         calls.push_back("create");
-        return createError ? createError : PosixFileOperations::CreateUnique(pattern, fd);
+        return createError ? createError : SystemFileOperations::CreateUnique(pattern, fd);
     }
     int OpenForWriting(const std::string& path, int& fd) override {
-        return openWriteError ? openWriteError : PosixFileOperations::OpenForWriting(path, fd);
+        return openWriteError ? openWriteError : SystemFileOperations::OpenForWriting(path, fd);
     }
     int Write(int fd, std::string_view bytes, std::size_t& written) override {
         if (bytesBeforeWriteFails == 0) {
@@ -42,15 +42,15 @@ class ScriptedFiles : public PosixFileOperations {
         const std::size_t room = std::min({bytes.size(), bytesBeforeWriteFails, std::size_t{3}});
         if (bytesBeforeWriteFails != std::string::npos)
             bytesBeforeWriteFails -= room;
-        return PosixFileOperations::Write(fd, bytes.substr(0, room), written);
+        return SystemFileOperations::Write(fd, bytes.substr(0, room), written);
     }
     int Sync(int fd) override {
         calls.push_back("sync");
-        return PosixFileOperations::Sync(fd);
+        return SystemFileOperations::Sync(fd);
     }
     int Link(const std::string& from, const std::string& to) override {
         calls.push_back("link");
-        const int error = linkError ? linkError : PosixFileOperations::Link(from, to);
+        const int error = linkError ? linkError : SystemFileOperations::Link(from, to);
         if (afterLink)
             std::exchange(afterLink, nullptr)();
         return error;
@@ -58,15 +58,15 @@ class ScriptedFiles : public PosixFileOperations {
     int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override {
         if (beforeRead)
             std::exchange(beforeRead, nullptr)();
-        return readError ? readError : PosixFileOperations::Read(fd, buffer, size, got);
+        return readError ? readError : SystemFileOperations::Read(fd, buffer, size, got);
     }
     int Rename(const std::string& from, const std::string& to) override {
         calls.push_back("rename to " + std::filesystem::path(to).filename().string());
-        return PosixFileOperations::Rename(from, to);
+        return SystemFileOperations::Rename(from, to);
     }
     int SyncFolder(const std::string& folder) override {
         calls.push_back("sync folder");
-        return syncFolderError ? syncFolderError : PosixFileOperations::SyncFolder(folder);
+        return syncFolderError ? syncFolderError : SystemFileOperations::SyncFolder(folder);
     }
 };
 

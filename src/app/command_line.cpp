@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
-#include <unistd.h>
 
 namespace kestrix {
 

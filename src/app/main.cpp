@@ -1,17 +1,18 @@
 #include "app/command_line.h"
-#include "app/posix_processes.h"
+#include "app/process.h"
 #include "compare/merge_files.h"
-#include "handling_file/recovery_journal.h"
-#include "handling_file/settings_file.h"
+#include "handling_file/file_operations.h"
 #include "platform/qt/qt_services.h"
 #include "views/qt/views.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmMain.h"
 #include "windows/frmMerge.h"
+#ifndef _WIN32
+#include "app/posix_processes.h"
+#endif
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 
 #include <clocale>
 #include <cstdio>
@@ -22,19 +23,27 @@
 
 namespace {
 
-// The form the desktop passes a file in: one path in double quotes.
+// The form the desktop passes a file in: one path in double quotes, with
+// "/" between its names as Qt writes paths (after a drive letter on Windows).
 std::string QuotedAbsolutePath(const std::string& argument) {
     if (argument.empty())
         return {};
+    const std::filesystem::path given(std::u8string(argument.begin(), argument.end()));
     std::error_code failed;
-    std::filesystem::path path = std::filesystem::weakly_canonical(argument, failed);
+    std::filesystem::path path = std::filesystem::weakly_canonical(given, failed);
     if (failed)
-        path = std::filesystem::absolute(argument, failed);
-    return "\"" + (failed ? argument : path.string()) + "\"";
+        path = std::filesystem::absolute(given, failed);
+    const std::u8string text = (failed ? given : path).generic_u8string();
+    return "\"" + std::string(text.begin(), text.end()) + "\"";
+}
+
+// Paths go to the file seam as UTF-8 on every system.
+std::string PathBytes(const QString& path) {
+    return path.toUtf8().toStdString();
 }
 
 std::string ProgramFolder() {
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return PathBytes(QCoreApplication::applicationDirPath());
 }
 
 // Where file dialogs start when nothing better is known: the sample's folder
@@ -42,15 +51,15 @@ std::string ProgramFolder() {
 std::string HomeFolder() {
     const QDir samples(QCoreApplication::applicationDirPath() + QStringLiteral("/../examples"));
     if (samples.exists(QStringLiteral("Handling.cfg")))
-        return QFile::encodeName(samples.canonicalPath()).toStdString();
-    return QFile::encodeName(QDir::homePath()).toStdString();
+        return PathBytes(samples.canonicalPath());
+    return PathBytes(QDir::homePath());
 }
 
 // Runs a command-line mode (which also refuses bad arguments), or finds what the window opens. Qt is
 // then given none of the arguments, so that no file name is taken for one
 // of its own options. Returns an exit status when no window is wanted.
 std::optional<int> ReadArguments(int argc, char** argv, kestrix::EditorArguments& editor) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = kestrix::ProgramArguments(argc, argv);
     if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
         return status;
     editor = kestrix::ParseEditorArguments(args); // valid, or the mode above said why not
@@ -84,6 +93,7 @@ int RunMergeTool(kestrix::platform::qt::QtServices& services, const std::vector<
 
 int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
+    kestrix::UseBinaryOutput();
     kestrix::EditorArguments editor;
     if (const auto status = ReadArguments(argc, argv, editor))
         return *status;
@@ -96,10 +106,13 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
 
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(editor.file), ProgramFolder(), HomeFolder(),
-                                               kestrix::RecoveryFolder(), kestrix::SettingsFilePath());
+                                               kestrix::StateFolder(), kestrix::SettingsFilePath());
     kestrix::views::RegisterViews(services);
+#ifndef _WIN32
+    // Windows has no runner of other programs yet; without one the editor says it runs none.
     kestrix::PosixProcessRunner processes;
     services.SetProcesses(&processes);
+#endif
     if (!editor.mergeTool.empty())
         return RunMergeTool(services, editor.mergeTool);
     kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());

@@ -1,8 +1,9 @@
 #include "handling_file/file_operations.h"
 
+#include "handling_file/paths.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace kestrix {
 
@@ -37,29 +38,37 @@ int ReadToEnd(FileOperations& files, int fd, std::string& bytes) {
 }
 
 std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return FolderOf(path, kSystemPathStyle);
 }
 
 std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return NameOf(path, kSystemPathStyle);
 }
 
 std::string InFolder(const std::string& folder, const std::string& name) {
-    return folder == "/" ? "/" + name : folder + "/" + name;
+    return InFolder(folder, name, kSystemPathStyle);
+}
+
+bool IsAbsolute(const std::string& path) {
+    const std::size_t root = RootLength(path, kSystemPathStyle);
+    // "C:" alone is the drive's current folder.
+    return root > 0 && !(root == 2 && path[1] == ':');
+}
+
+int MakeFolders(FileOperations& files, const std::string& folder) {
+    int error = files.MakeFolder(folder);
+    if (const std::string above = FolderOf(folder); error == ENOENT && above != folder) {
+        error = MakeFolders(files, above);
+        if (error == 0)
+            error = files.MakeFolder(folder);
+    }
+    return error == EEXIST ? 0 : error;
 }
 
 std::string FileFailure(std::string_view what, const std::string& path, std::string_view reason) {
     std::string text(what);
     text.append(" \"").append(path).append("\": ").append(reason);
     return text;
-}
-
-std::string SystemReason(int error) {
-    return std::strerror(error);
 }
 
 bool SameFile(const std::string& a, const std::string& b, FileOperations& files) {

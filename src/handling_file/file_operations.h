@@ -30,18 +30,21 @@ struct FileStatus {
     FileIdentity identity;
     std::uint64_t size = 0;
     FileTime modified;
-    std::uint64_t links = 1;       // the names the file has
-    std::uint32_t permissions = 0; // who may read, write and run it, as the system writes it (07777)
+    std::uint64_t links = 1; // the names the file has
+    // Who may do what with the file, as the system keeps it; a file that
+    // replaces it takes these over. Each system fills what it has: modes and
+    // owners where files have them, the attributes (read-only, hidden) on Windows.
+    std::uint32_t permissions = 0; // 07777
     std::uint32_t owner = 0;
     std::uint32_t group = 0;
+    std::uint32_t attributes = 0;
 };
 
-// For SetOwner: the owner stays, only the group changes.
-inline constexpr std::uint32_t kSameOwner = 0xFFFFFFFFu;
-
 // Every call the program makes to the file system. Each returns 0 or the
-// errno value of the failure, so a test can put a failing one in place of
-// the real one.
+// errno value of the failure (a failure errno has no value for is a number
+// of the system's own, which SystemReason names), so a test can put a
+// failing one in place of the real one. An open file is a number the
+// implementation gives out (a descriptor on POSIX, a handle's on Windows).
 class FileOperations {
   public:
     virtual ~FileOperations() = default;
@@ -57,10 +60,10 @@ class FileOperations {
     // Opens a file for reading and holds it when no open file holds it (see
     // CreateUnique): EBUSY when one does, or when path names another file by then.
     virtual int OpenUnheld(const std::string& path, int& fd) = 0;
-    virtual int SetOwner(int fd, std::uint32_t owner, std::uint32_t group) = 0;
-    virtual int SetPermissions(int fd, std::uint32_t permissions) = 0;
-    // What a new file gets, as the user's settings have it.
-    virtual std::uint32_t NewFilePermissions() = 0;
+    // Gives a file just made the access of the file it is to replace, as
+    // far as the process may set it, or without one what a new file gets as
+    // the user's settings have it.
+    virtual int TakeAccess(int fd, const FileStatus* like) = 0;
     // Writes some of bytes, as one write(2) does.
     virtual int Write(int fd, std::string_view bytes, std::size_t& written) = 0;
     // Reads at most size bytes, as one read(2) does; got is 0 at the end.
@@ -95,6 +98,15 @@ class FileOperations {
 // The file system the program runs on.
 FileOperations& SystemFiles();
 
+// Where the program keeps what it must find again after a crash, for this
+// user; never beside the user's files, which may be read-only or shared.
+// Empty when the system names no such place.
+std::string StateFolder();
+
+// The file of the user's choices, which the command line reads too; in the
+// window toolkit's form ("[Group]", then "Name=value" lines).
+std::string SettingsFilePath();
+
 // Closes a file opened through FileOperations when it goes out of scope.
 class OpenFile {
   public:
@@ -120,9 +132,14 @@ int WriteAll(FileOperations& files, int fd, std::string_view bytes);
 // The rest of an open file, appended to bytes.
 int ReadToEnd(FileOperations& files, int fd, std::string& bytes);
 
+// Paths as the system writes them: "/" between the names on POSIX; a
+// backslash or "/" on Windows, after a drive ("C:") or a share.
 std::string FolderOf(const std::string& path);
 std::string NameOf(const std::string& path);
 std::string InFolder(const std::string& folder, const std::string& name);
+bool IsAbsolute(const std::string& path);
+// Makes folder and the folders above it that are missing.
+int MakeFolders(FileOperations& files, const std::string& folder);
 
 // "Cannot save \"PATH\": REASON".
 std::string FileFailure(std::string_view what, const std::string& path, std::string_view reason);

@@ -89,21 +89,12 @@ std::vector<std::string> RemoveLeftovers(FileOperations& files, const std::strin
     return held;
 }
 
-// The owner and group of the file it replaces where the process may set
-// them (the group alone where it may set only that); the permissions come
-// after, as a change of owner may cut them.
-void TakeOwner(FileOperations& files, int fd, const FileStatus& like) {
-    if (files.SetOwner(fd, like.owner, like.group) != 0)
-        files.SetOwner(fd, kSameOwner, like.group);
-}
-
 // Fills a file just made from a pattern with bytes, flushed to disk, and
-// leaves it open, so that it stays held. A failure leaves no file behind.
+// leaves it open, so that it stays held. It takes the access of the file
+// it replaces, like, or that of a new file. A failure leaves no file behind.
 int FillNewFile(FileOperations& files, const std::string& name, OpenFile& file, std::string_view bytes,
-                std::uint32_t permissions, const FileStatus* like) {
-    if (like)
-        TakeOwner(files, file.fd(), *like);
-    int error = files.SetPermissions(file.fd(), permissions);
+                const FileStatus* like) {
+    int error = files.TakeAccess(file.fd(), like);
     if (error == 0)
         error = WriteAll(files, file.fd(), bytes);
     if (error == 0)
@@ -147,7 +138,7 @@ int FindTarget(FileOperations& files, const std::string& path, Target& target) {
         std::string link;
         if (const int linkError = files.ReadLink(target.path, link))
             return linkError;
-        target.path = link.starts_with('/') ? link : InFolder(FolderOf(target.path), link);
+        target.path = IsAbsolute(link) ? link : InFolder(FolderOf(target.path), link);
     }
 }
 
@@ -170,7 +161,7 @@ class Save {
         limit_ = NameLimitOf(files_, FolderOf(target_.path));
         backup_ = BackupName(target_.path, limit_);
         held_ = RemoveLeftovers(files_, target_.path, limit_);
-        return target_.exists ? ReplaceExisting() : ReplaceAtOnce(files_.NewFilePermissions(), nullptr);
+        return target_.exists ? ReplaceExisting() : ReplaceAtOnce(nullptr);
     }
 
   private:
@@ -209,10 +200,10 @@ class Save {
         }
         if (otherLinks > 0)
             return WriteInPlace(true);
-        return ReplaceAtOnce(target_.info.permissions, &target_.info);
+        return ReplaceAtOnce(&target_.info);
     }
 
-    std::string ReplaceAtOnce(std::uint32_t permissions, const FileStatus* previous) {
+    std::string ReplaceAtOnce(const FileStatus* previous) {
         std::string temporary = TemporaryPattern();
         OpenFile file(files_);
         int error = files_.CreateUnique(temporary, file.fd());
@@ -223,7 +214,7 @@ class Save {
             return WriteInPlace(false);
         }
         if (error == 0)
-            error = FillNewFile(files_, temporary, file, bytes_, permissions, previous);
+            error = FillNewFile(files_, temporary, file, bytes_, previous);
         if (error != 0)
             return SaveFailure(path_, error);
         if (previous && backupMode_ == BackupMode::Replace) {
@@ -267,7 +258,7 @@ class Save {
         OpenFile file(files_);
         int error = files_.CreateUnique(copy, file.fd());
         if (error == 0)
-            error = FillNewFile(files_, copy, file, previous, target_.info.permissions, &target_.info);
+            error = FillNewFile(files_, copy, file, previous, &target_.info);
         if (error == 0)
             error = RenameOrRemove(files_, copy, backup_);
         return error;

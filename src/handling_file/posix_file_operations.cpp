@@ -1,6 +1,8 @@
 #include "handling_file/posix_file_operations.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -82,6 +84,25 @@ FileOperations& SystemFiles() {
     return files;
 }
 
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
+
+std::string StateFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
+        return std::string(state) + "/kestrix";
+    const char* home = std::getenv("HOME");
+    return std::string(home && home[0] ? home : "/tmp") + "/.local/state/kestrix";
+}
+
+// $XDG_CONFIG_HOME/Kestrix/Kestrix 3.conf, else ~/.config/Kestrix/Kestrix 3.conf.
+std::string SettingsFilePath() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
+        return std::string(config) + "/Kestrix/Kestrix 3.conf";
+    const char* home = std::getenv("HOME");
+    return std::string(home && home[0] ? home : "/tmp") + "/.config/Kestrix/Kestrix 3.conf";
+}
+
 int PosixFileOperations::CreateUnique(std::string& pattern, int& fd) {
     const std::size_t unique = pattern.rfind("XXXXXX");
     if (unique == std::string::npos)
@@ -152,18 +173,18 @@ int PosixFileOperations::OpenUnheld(const std::string& path, int& fd) {
     return 0;
 }
 
-int PosixFileOperations::SetOwner(int fd, std::uint32_t owner, std::uint32_t group) {
-    return ::fchown(fd, static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0 ? 0 : errno;
-}
-
-int PosixFileOperations::SetPermissions(int fd, std::uint32_t permissions) {
-    return ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 ? 0 : errno;
-}
-
-std::uint32_t PosixFileOperations::NewFilePermissions() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// The owner and group of the file it replaces where the process may set
+// them (the group alone where it may set only that); the permissions come
+// after, as a change of owner may cut them.
+int PosixFileOperations::TakeAccess(int fd, const FileStatus* like) {
+    if (!like) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return ::fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
+    }
+    if (::fchown(fd, static_cast<uid_t>(like->owner), static_cast<gid_t>(like->group)) != 0)
+        ::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(like->group));
+    return ::fchmod(fd, static_cast<mode_t>(like->permissions)) == 0 ? 0 : errno;
 }
 
 int PosixFileOperations::Write(int fd, std::string_view bytes, std::size_t& written) {

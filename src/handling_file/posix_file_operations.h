@@ -11,9 +11,7 @@ class PosixFileOperations : public FileOperations {
     int OpenForWriting(const std::string& path, int& fd) override;
     int OpenForReading(const std::string& path, int& fd) override;
     int OpenUnheld(const std::string& path, int& fd) override;
-    int SetOwner(int fd, std::uint32_t owner, std::uint32_t group) override;
-    int SetPermissions(int fd, std::uint32_t permissions) override;
-    std::uint32_t NewFilePermissions() override;
+    int TakeAccess(int fd, const FileStatus* like) override;
     int Write(int fd, std::string_view bytes, std::size_t& written) override;
     int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override;
     int Truncate(int fd, std::uint64_t size) override;

@@ -4,7 +4,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 namespace kestrix {
 
@@ -117,15 +116,6 @@ int SyncFolder(FileOperations& files, const std::string& folder) {
     return error == EINVAL ? 0 : error;
 }
 
-int MakeFolders(FileOperations& files, const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        if (const int error = files.MakeFolder(folder.substr(0, slash)); error != 0 && error != EEXIST)
-            return error;
-        if (slash == std::string::npos)
-            return 0;
-    }
-}
-
 // A new, held journal file in folder holding the magic, the file's name
 // and these records; its name goes to path.
 int CreateJournal(FileOperations& files, const std::string& folder, const std::string& file,
@@ -136,7 +126,7 @@ int CreateJournal(FileOperations& files, const std::string& folder, const std::s
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     char stem[40];
     std::snprintf(stem, sizeof stem, "%016llx-", static_cast<unsigned long long>(hash));
-    std::string name = folder + "/" + stem + "XXXXXX" + std::string(kSuffix);
+    std::string name = InFolder(folder, stem + std::string("XXXXXX") + std::string(kSuffix));
     if (const int error = files.CreateUnique(name, fd))
         return error;
     FramedWriter out(files, fd, std::string(kMagic));
@@ -201,13 +191,6 @@ LeftJournal ParseJournal(const std::string& path, std::string_view bytes) {
 }
 
 } // namespace
-
-std::string RecoveryFolder() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
-        return std::string(state) + "/kestrix";
-    const char* home = std::getenv("HOME");
-    return std::string(home && home[0] ? home : "/tmp") + "/.local/state/kestrix";
-}
 
 RecoveryJournal::~RecoveryJournal() {
     if (fd_ >= 0)
@@ -318,7 +301,7 @@ std::vector<LeftJournal> FindLeftJournals(const std::string& folder, const std::
     for (const std::string& name : names) {
         if (!name.ends_with(kSuffix))
             continue;
-        const std::string path = folder + "/" + name;
+        const std::string path = InFolder(folder, name);
         // A journal its editor holds is that editor's; one it replaced meanwhile is no journal.
         OpenFile held(files);
         FileStatus status;

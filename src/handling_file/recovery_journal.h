@@ -9,10 +9,6 @@
 
 namespace kestrix {
 
-// Where the recovery journals live: $XDG_STATE_HOME/kestrix, else
-// ~/.local/state/kestrix; never beside the file, which may be read-only or shared.
-std::string RecoveryFolder();
-
 // The journal of one editor's unsaved changes to one file: a record per
 // committed change, each written to the system before Append returns, so a
 // killed or crashed editor loses none that it reported done (and its way to

@@ -2,8 +2,6 @@
 
 #include "handling_file/file_read.h"
 
-#include <cstdlib>
-
 namespace kestrix {
 
 namespace {
@@ -16,13 +14,6 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 } // namespace
-
-std::string SettingsFilePath() {
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
-        return std::string(config) + "/Kestrix/Kestrix 3.conf";
-    const char* home = std::getenv("HOME");
-    return std::string(home && home[0] ? home : "/tmp") + "/.config/Kestrix/Kestrix 3.conf";
-}
 
 std::string SettingIn(std::string_view text, std::string_view key) {
     const std::size_t slash = key.find('/');

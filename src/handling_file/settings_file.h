@@ -7,11 +7,8 @@
 
 namespace kestrix {
 
-// The editor keeps the user's choices in a file of its own, so that the
-// command line, which starts no window, follows the same choices:
-// $XDG_CONFIG_HOME/Kestrix/Kestrix 3.conf, else ~/.config/Kestrix/Kestrix 3.conf.
-// Its form is the window toolkit's: "[Group]" lines, then "Name=value" lines.
-std::string SettingsFilePath();
+// The editor keeps the user's choices in a file of its own (SettingsFilePath),
+// so that the command line, which starts no window, follows the same choices.
 
 // The value kept for key ("Group/Name") in the text of a settings file; empty
 // when none is kept. Names and values are the plain ones the program writes.

@@ -1,7 +1,8 @@
 #include "windows/recent_files.h"
 
+#include "handling_file/file_operations.h"
+
 #include <algorithm>
-#include <filesystem>
 
 namespace kestrix {
 
@@ -33,8 +34,8 @@ void RecentFiles::RemoveMissing() {
 }
 
 bool RecentFiles::Exists(const std::string& path) {
-    std::error_code failed;
-    return std::filesystem::is_regular_file(path, failed);
+    FileStatus status;
+    return SystemFiles().TargetStatus(path, status) == 0 && status.kind == FileKind::Regular;
 }
 
 void RecentFiles::Keep() {

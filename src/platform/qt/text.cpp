@@ -1,6 +1,5 @@
 #include "platform/qt/text.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 namespace kestrix::platform::qt {
@@ -13,12 +12,14 @@ std::string Latin1Bytes(const QString& text) {
     return text.toLatin1().toStdString();
 }
 
+// The file seam takes paths as UTF-8 on every system (Qt's 8-bit form of a
+// path is UTF-8 on POSIX, but an older code page on Windows).
 QString PathText(std::string_view path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
 }
 
 std::string PathBytes(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return path.toUtf8().toStdString();
 }
 
 QString MixedText(std::string_view text) {
