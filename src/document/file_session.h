@@ -2,6 +2,7 @@
 
 #include "document/document.h"
 #include "handling_file/file_operations.h"
+#include "handling_file/opened_file.h"
 
 #include <cstddef>
 #include <memory>
@@ -12,9 +13,7 @@
 namespace kestrix {
 
 class DocumentRecovery;
-class OpenedFile;
 struct LeftJournal;
-struct SaveSettings;
 
 // What the window tells or asks after a step of the file session: the session
 // words it, the window gives it its title and buttons.

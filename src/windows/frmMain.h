@@ -165,6 +165,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     void ShowChange(const DocumentEvent& event);
     void ShowState();
     void BuildMenus();
+    void EnableMenus(bool loaded, bool hasCar);
     void ConnectHandlers();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();

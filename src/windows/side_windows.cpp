@@ -12,9 +12,9 @@
 #include "windows/frmComments.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
-#include "windows/frmPasteCars.h"
 #include "windows/frmFixRange.h"
 #include "windows/frmMerge.h"
+#include "windows/frmPasteCars.h"
 #include "windows/frmPreferences.h"
 
 namespace kestrix {
