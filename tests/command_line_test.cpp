@@ -33,7 +33,11 @@ class CommandLine : public test::TempFolderTest {
   protected:
     void SetUp() override {
         TempFolderTest::SetUp();
+#ifdef _WIN32
+        _putenv_s("APPDATA", folder.string().c_str());
+#else
         ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+#endif
         std::filesystem::create_directories(folder / "Kestrix");
     }
 };
