@@ -1,6 +1,7 @@
 #include "compare/car_paste.h"
 
 #include "compare/file_compare.h"
+#include "handling_file/file_read.h"
 #include "handling_file/handling_format.h"
 
 #include <algorithm>
@@ -80,6 +81,15 @@ CarPaste ReadCarPaste(std::string_view text, const CarTable& cars) {
         return CarPaste{{}, {}, std::move(paste.refusal)};
     MatchWithDocument(paste, cars);
     return paste;
+}
+
+CarPaste ReadCarPasteFile(const std::string& path, const CarTable& cars) {
+    if (HandlingFileRead read = ReadHandlingFile(path); !read.error.empty())
+        return CarPaste{{}, {}, std::move(read.error)};
+    FileRead bytes = ReadFileBytes(path);
+    if (!bytes.error.empty())
+        return CarPaste{{}, {}, std::move(bytes.error)};
+    return ReadCarPaste(bytes.bytes, cars);
 }
 
 bool IsCarLines(const CarPaste& paste) {

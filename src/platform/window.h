@@ -91,6 +91,13 @@ class Window {
             Activated();
     }
 
+    // Files dropped on the window, as their paths; the window takes drops only where this is set.
+    std::function<void(const std::vector<std::string>&)> FilesDropped;
+    void UserDropsFiles(const std::vector<std::string>& paths) {
+        if (FilesDropped && !closed_ && !paths.empty())
+            FilesDropped(paths);
+    }
+
     // Enter presses the default button and Escape the cancel button, where the window has them.
     Button* DefaultButton = nullptr;
     Button* CancelButton = nullptr;

@@ -3,6 +3,9 @@
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace kestrix {
 
 namespace {
@@ -51,6 +54,20 @@ constexpr NoticeShape kNoticeShapes[] = {
 };
 
 } // namespace
+
+std::string DroppedHandlingFile(platform::Services& services, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+        std::transform(ending.begin(), ending.end(), ending.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (ending == ".cfg")
+            return path;
+    }
+    services.ShowMessage(
+        {"\"" + paths.front() + "\" is not a handling file: only a .cfg file can be dropped here.",
+         "Kestrix 3", platform::Buttons::Ok, platform::Icon::Warning, platform::Answer::Ok});
+    return {};
+}
 
 std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
                                const std::string& openFile) {

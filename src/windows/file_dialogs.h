@@ -5,6 +5,7 @@
 #include "platform/services.h"
 
 #include <string>
+#include <vector>
 
 namespace kestrix {
 
@@ -19,6 +20,9 @@ enum class FileDialogKind {
 // Returns the path, or empty text when the user cancelled.
 std::string AskForHandlingFile(platform::Services& services, FileDialogKind kind, std::string title,
                                const std::string& openFile);
+// The first handling file (.cfg) among files dropped on a window; where there
+// is none, the user is told so and the result is empty.
+std::string DroppedHandlingFile(platform::Services& services, const std::vector<std::string>& paths);
 // The same for a file of another kind: its filter ("PNG Picture|*.png") and ending.
 std::string AskForFile(platform::Services& services, FileDialogKind kind, std::string title,
                        const std::string& openFile, std::string filter, std::string defaultExtension);

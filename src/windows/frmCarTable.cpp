@@ -4,6 +4,7 @@
 #include "model/stat_description.h"
 #include "model/stat_help.h"
 #include "model/stat_names.h"
+#include "windows/file_dialogs.h"
 #include "windows/frmAskNumber.h"
 #include "windows/frmCompare.h"
 #include "windows/frmPasteCars.h"
@@ -100,6 +101,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
     grdCars.PasteTaken = [this](std::string_view text) { return grdCars_PasteTaken(text); };
+    FilesDropped = [this](const std::vector<std::string>& paths) { Form_FilesDropped(paths); };
     grdCars.RowHeaderDblClick = [this](int row) { grdCars_RowHeaderDblClick(row); };
     grdCars.SelectionChange = [this] { TellSelectedCars(); };
     cmdSetTo.Click = [this] { cmdSetTo_Click(); };
@@ -329,10 +331,30 @@ bool frmCarTable::grdCars_PasteTaken(std::string_view text) {
     CarPaste paste = ReadCarPaste(WithoutRowHeaders(text), doc_.Cars());
     if (!IsCarLines(paste))
         return false;
+    ShowPastePreview(std::move(paste));
+    return true;
+}
+
+// A handling file dropped on the table offers its cars as the paste preview
+// offers pasted car lines; a file File > Open would refuse is refused here too.
+void frmCarTable::Form_FilesDropped(const std::vector<std::string>& paths) {
+    const std::string path = DroppedHandlingFile(services_, paths);
+    if (path.empty())
+        return;
+    doc_.CommitPendingEdits();
+    CarPaste paste = ReadCarPasteFile(path, doc_.Cars());
+    if (!paste.refusal.empty()) {
+        services_.ShowMessage({paste.refusal + "\rNothing was pasted.", "Paste Car Lines", Buttons::Ok,
+                               Icon::Warning, Answer::Ok});
+        return;
+    }
+    ShowPastePreview(std::move(paste));
+}
+
+void frmCarTable::ShowPastePreview(CarPaste paste) {
     frmPasteCars preview(doc_, services_, std::move(paste));
     preview.Form_Load();
     services_.ShowModal(preview);
-    return true;
 }
 
 void frmCarTable::grdCars_PasteRefused(platform::Grid::Refusal refusal) {

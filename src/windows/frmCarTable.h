@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compare/car_paste.h"
 #include "document/document.h"
 #include "model/formula.h"
 #include "model/number.h"
@@ -59,6 +60,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits);
     void grdCars_PasteRefused(platform::Grid::Refusal refusal);
     bool grdCars_PasteTaken(std::string_view text);
+    void Form_FilesDropped(const std::vector<std::string>& paths);
+    void ShowPastePreview(CarPaste paste);
     void grdCars_RowHeaderDblClick(int row);
     void cmdSetTo_Click();
     void cmdAdd_Click();

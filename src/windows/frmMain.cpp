@@ -73,6 +73,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::ConnectHandlers() {
+    FilesDropped = [this](const std::vector<std::string>& paths) { Form_FilesDropped(paths); };
     Activated = [this] { Form_Activate(); };
     cboCars.Click = [this] { cboCars_Click(); };
     cboCars.DropDownOpening = [this] { cboCars_DropDown(); };
@@ -410,12 +411,22 @@ bool frmMain::AskToSaveChanges() {
 }
 
 void frmMain::mnuLoad_Click() {
-    if (doc_.Modified()) {
-        StatsToArray();
-        if (!AskToSaveChanges())
-            return;
-    }
-    LoadFile();
+    if (ChangesSetAside())
+        LoadFile();
+}
+
+// A handling file dropped on the window opens as File > Open opens it.
+void frmMain::Form_FilesDropped(const std::vector<std::string>& paths) {
+    if (const std::string path = DroppedHandlingFile(services_, paths); !path.empty() && ChangesSetAside())
+        OpenFile(path);
+}
+
+// Before another file takes the window's place: the user saves, discards or cancels.
+bool frmMain::ChangesSetAside() {
+    if (!doc_.Modified())
+        return true;
+    StatsToArray();
+    return AskToSaveChanges();
 }
 
 void frmMain::mnuRecent_Click() {

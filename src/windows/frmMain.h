@@ -100,6 +100,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void chkABS_Click();
     void lvFlags_Click();
     void mnuLoad_Click();
+    void Form_FilesDropped(const std::vector<std::string>& paths);
+    bool ChangesSetAside();
     void mnuSave_Click();
     void mnuSaveAs_Click();
     // One save in the editor's own form under a name the user picks.

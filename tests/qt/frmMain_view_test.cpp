@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -256,4 +258,32 @@ TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErr
     QTest::keyClick(&all, Qt::Key_Return);
     EXPECT_TRUE(errors.IsClosed()) << "Enter in the list is the Close button's";
     EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPopup"});
+}
+
+// Local files dragged over any part of the window, a text field too, are the
+// window's to open; a drag of text or of a web address is not taken.
+TEST_F(MainWindowViewTest, FilesDroppedAnywhereOnTheWindowReachItAfterTheDrop) {
+    std::vector<std::string> dropped;
+    form.FilesDropped = [&](const std::vector<std::string>& paths) { dropped = paths; };
+    QLineEdit& field = Widget<QLineEdit>("txtStat1");
+    EXPECT_FALSE(field.acceptDrops());
+    const auto drag = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        data.setText(QStringLiteral("text"));
+        QDragEnterEvent enter(field.mapTo(&view, QPoint(2, 2)), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&view, &enter);
+        if (enter.isAccepted()) {
+            QDropEvent drop(enter.position(), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&view, &drop);
+        }
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drag({QUrl(QStringLiteral("https://example.org/a.cfg"))}));
+    EXPECT_TRUE(
+        drag({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.cfg")), QUrl::fromLocalFile("/tmp/c.cfg")}));
+    EXPECT_TRUE(dropped.empty()) << "the window acts once the drop has ended";
+    QTRY_COMPARE(dropped.size(), std::size_t{2});
+    EXPECT_EQ(dropped[0], "/tmp/a b.cfg");
+    EXPECT_EQ(field.text().toStdString(), "1200") << "the field took nothing";
 }

@@ -250,3 +250,34 @@ TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) 
     }
     EXPECT_EQ(Rows(), before);
 }
+
+// A handling file dropped on the car table comes to the same preview as pasted
+// car lines; on the main window it opens as File > Open opens it, after asking
+// about the changes; anything else dropped is refused with a message.
+TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
+    const std::string mod = Write("mod.CFG", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"));
+    On<frmPasteCars>([&](frmPasteCars& preview) {
+        ASSERT_EQ(preview.lstCars.Count(), 2);
+        EXPECT_EQ(preview.lstCars.Entry(0), "replaces ALPHA: 1 value differs");
+        EXPECT_EQ(preview.lstCars.Entry(1), "adds DELTA");
+        preview.cmdApply.UserClicks();
+    });
+    Table().UserDropsFiles({Path("notes.txt"), mod});
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1250 TWIN:1300 CHARLIE:1400 DELTA:900 ");
+
+    services.answers = {Answer::Ok};
+    Table().UserDropsFiles({Write("wide.cfg", test::CarLine("WIDE") + " 1 2 3 4 5 6 7 8\r\n")});
+    EXPECT_EQ(services.messages.back().text.find("Cannot read \"" + Path("wide.cfg") + "\""), 0u)
+        << "a file Open refuses is refused by naming it";
+
+    services.answers = {Answer::Ok};
+    form.UserDropsFiles({Path("notes.txt")});
+    EXPECT_NE(services.messages.back().text.find("only a .cfg file"), std::string::npos);
+    services.answers = {Answer::Cancel};
+    form.UserDropsFiles({mod});
+    EXPECT_EQ(doc.FilePath(), Path("Handling.cfg")) << "Cancel keeps the changed file";
+    services.answers = {Answer::No};
+    form.UserDropsFiles({mod});
+    EXPECT_EQ(doc.FilePath(), mod);
+    EXPECT_EQ(Rows(), "ALPHA:1250 DELTA:900 ");
+}

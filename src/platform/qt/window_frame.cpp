@@ -6,15 +6,19 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -85,9 +89,44 @@ void WindowFrame::ShowStatus(const QString& tip) {
     statusBar_->showMessage(tip.section(QLatin1Char('\n'), 0, 0));
 }
 
+namespace {
+
+// The local files a drag carries; none when it carries anything else too.
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.push_back(PathBytes(url.toLocalFile()));
+    }
+    return paths;
+}
+
+} // namespace
+
 bool WindowFrame::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && window_)
         window_->UserActivates();
+    if ((event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) && window_ &&
+        window_->FilesDropped) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!DroppedFiles(drag->mimeData()).empty())
+            drag->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop && window_) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const std::vector<std::string> paths = DroppedFiles(drop->mimeData());
+        drop->acceptProposedAction();
+        // After the drop has ended, so that a question the window asks does not hold the dragging program.
+        QTimer::singleShot(0, this, [this, paths] {
+            if (window_)
+                window_->UserDropsFiles(paths);
+        });
+        return true;
+    }
     if (event->type() == QEvent::StatusTip && statusBar_) {
         QString tip = static_cast<QStatusTipEvent*>(event)->tip();
         // The pointer leaving a control gives the line back to the focused one.
@@ -113,6 +152,11 @@ void WindowFrame::Finish() {
             if (widget->focusPolicy() != Qt::NoFocus)
                 GiveMenuKeysPrecedence(*widget, keys, IsTextField(*widget) ? editingKeys : KeysGivenBack());
     }
+    // A file dropped anywhere on a window that takes files is the window's, not a text field's.
+    setAcceptDrops(bool(window_->FilesDropped));
+    if (window_->FilesDropped)
+        for (QWidget* widget : findChildren<QWidget*>())
+            widget->setAcceptDrops(false);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (window_->MinMaxBoxes())
