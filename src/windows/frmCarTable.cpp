@@ -88,6 +88,7 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     cmdAdd.SetCaption("&Add...");
     cmdMultiply.SetCaption("&Multiply by...");
     cmdCompare.SetCaption("&Compare Cars");
+    cmdCopyLines.SetCaption("Copy Car &Lines");
     cmdNextError.SetCaption("&Next Error (F8)");
     FunctionKeys.emplace_back(8, &cmdNextError);
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
@@ -108,9 +109,10 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdMultiply.Click = [this] { cmdMultiply_Click(); };
     cmdCompare.Click = [this] { cmdCompare_Click(); };
+    cmdCopyLines.Click = [this] { cmdCopyLines_Click(); };
     cmdNextError.Click = [this] { cmdNextError_Click(); };
-    Focus.Join(
-        {&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare, &cmdNextError});
+    Focus.Join({&txtFilter, &chkErrors, &grdCars, &cmdSetTo, &cmdAdd, &cmdMultiply, &cmdCompare,
+                &cmdCopyLines, &cmdNextError});
     doc_.Observe(*this);
 }
 
@@ -481,6 +483,17 @@ void frmCarTable::cmdAdd_Click() {
 
 void frmCarTable::cmdMultiply_Click() {
     BulkEdit(BulkOperation::Multiply, "Multiply by", "Multiply the selected cells by :");
+}
+
+// The selected cars' lines go to the clipboard as the file holds them, in table order.
+void frmCarTable::cmdCopyLines_Click() {
+    std::vector<int> rows;
+    for (const int row : grdCars.SelectedRows())
+        rows.push_back(grdCars.SourceRow(row));
+    if (rows.empty() || !CarLinesText)
+        return;
+    doc_.CommitPendingEdits();
+    services_.SetClipboardText(CarLinesText(rows));
 }
 
 void frmCarTable::cmdCompare_Click() {

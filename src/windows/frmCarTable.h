@@ -10,6 +10,7 @@
 #include "windows/car_focus.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -42,6 +43,10 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     platform::Button cmdAdd{"cmdAdd"};
     platform::Button cmdMultiply{"cmdMultiply"};
     platform::Button cmdCompare{"cmdCompare"};
+    platform::Button cmdCopyLines{"cmdCopyLines"};
+    // The lines of these cars as the file holds them (in the editor's form where
+    // changed); the main window's file session writes them. None: nothing to copy.
+    std::function<std::string(const std::vector<int>&)> CarLinesText;
     platform::Button cmdNextError{"cmdNextError"};
 
     // The tooltip of a stat's column header. The stat's name for now; its
@@ -67,6 +72,7 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void cmdAdd_Click();
     void cmdMultiply_Click();
     void cmdCompare_Click();
+    void cmdCopyLines_Click();
     void cmdNextError_Click();
 
   protected:

@@ -73,6 +73,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::ConnectHandlers() {
+    side_.CarLinesText = [this](const std::vector<int>& rows) { return session_.CarLinesText(rows); };
     FilesDropped = [this](const std::vector<std::string>& paths) { Form_FilesDropped(paths); };
     Activated = [this] { Form_Activate(); };
     cboCars.Click = [this] { cboCars_Click(); };

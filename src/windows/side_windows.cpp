@@ -130,6 +130,7 @@ bool SideWindows::BroughtToFront(Kind kind) {
 
 void SideWindows::OpenCarTable() {
     auto table = std::make_shared<frmCarTable>(doc_, services_, focus_);
+    table->CarLinesText = CarLinesText;
     table->Form_Load();
     carTable_ = table;
     OpenBeside(std::move(table), "CarTable/Place");

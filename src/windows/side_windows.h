@@ -9,6 +9,7 @@
 #include "windows/frmImportExport.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ class SideWindows {
     void ShowExport(CarExchange& exchange, std::vector<std::string> names);
     // What the pasted car lines would change, applied when the user says so.
     void ShowPasteCars(CarPaste paste);
+    // Given to the car table, whose Copy Car Lines writes the lines as the file holds them.
+    std::function<std::string(const std::vector<int>&)> CarLinesText;
     // Every row of the error list; the car and stat of the value the user asked to go to.
     std::optional<std::pair<std::string, int>> ShowAllErrors(const platform::ColumnList& errors);
     // Every finding of the check with its repair; a document without one says so instead.

@@ -210,6 +210,10 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsChecksAfterwardsAndTakesNothi
 TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) {
     form.mnuCopyCarLine.UserChooses();
     EXPECT_EQ(services.clipboard, Line("ALPHA", "1200")) << "the shown car";
+    Table().grdCars.UserSelects({{0, 1, 1, 1}}, {0, 1});
+    Table().cmdCopyLines.UserClicks();
+    EXPECT_EQ(services.clipboard, Line("BRAVO", "1500") + Line("TWIN", "1100"))
+        << "the table's selected cars";
 
     const std::string before = Rows();
     const std::string wide = test::CarLine("WIDE") + " 1 2 3 4 5 6 7 8";

@@ -22,7 +22,7 @@ void LayOutCarTable(frmCarTable& form, platform::qt::WindowFrame& frame) {
                                form.lblCount}),
                    Piece(form.grdCars).MinimumSize(400, 200).Grow(),
                    Piece::Row({form.cmdSetTo, form.cmdAdd, form.cmdMultiply, Piece::Gap(16), form.cmdCompare,
-                               Piece::Stretch(), form.cmdNextError}),
+                               form.cmdCopyLines, Piece::Stretch(), form.cmdNextError}),
                }));
 }
 
