@@ -244,12 +244,16 @@ TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) 
     EXPECT_EQ(Rows(), before);
 
     // What holds no car line is refused in a message; nothing changes.
-    for (const std::optional<std::string>& clipboard :
-         {std::optional<std::string>(), std::optional<std::string>("; only a comment\n"),
-          std::optional<std::string>(Line("ALPHA", "1") + "\x01")}) {
+    const std::pair<std::optional<std::string>, const char*> refused[] = {
+        {std::nullopt, "8-bit characters only"},
+        {"; only a comment\n", "no car line"},
+        {Line("ALPHA", "1") + "\x01", "binary bytes"},
+        {std::string(kMaxFileBytes + 1, '\n'), "too large"}};
+    for (const auto& [clipboard, reason] : refused) {
         services.clipboard = clipboard;
         services.answers = {Answer::Ok};
         form.mnuPasteCars.UserChooses();
+        EXPECT_NE(services.messages.back().text.find(reason), std::string::npos) << reason;
         EXPECT_NE(services.messages.back().text.find("Nothing was pasted"), std::string::npos);
     }
     EXPECT_EQ(Rows(), before);
