@@ -90,7 +90,7 @@ TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
     EXPECT_FALSE(std::filesystem::exists(out));
 
     // The backup follows the editor's preference, read from its settings file.
-    EXPECT_EQ(std::filesystem::path(SettingsFilePath()), folder / "Kestrix" / "Kestrix 3.conf");
+    EXPECT_EQ(std::filesystem::path(SettingsFilePath()).parent_path(), folder / "Kestrix");
     Write("out.cfg", "; before\r\n");
     for (const std::string settings : {"[Other]\nKeepBackup=0\n[Preferences]\nKeepBackup=1\n",
                                        "[Preferences]\nKeepLayout=0\n KeepBackup = 0\r\n", ""}) {

@@ -273,11 +273,12 @@ std::string StateFolder() {
     return InFolder(Utf8(local, std::wcslen(local)), "Kestrix");
 }
 
+// Where the window toolkit keeps a program's settings in its INI form on Windows.
 std::string SettingsFilePath() {
     const wchar_t* roaming = ::_wgetenv(L"APPDATA");
     if (!roaming || !roaming[0])
         return {};
-    return InFolder(InFolder(Utf8(roaming, std::wcslen(roaming)), "Kestrix"), "Kestrix 3.conf");
+    return InFolder(InFolder(Utf8(roaming, std::wcslen(roaming)), "Kestrix"), "Kestrix 3.ini");
 }
 
 WindowsFileOperations::~WindowsFileOperations() {
