@@ -4,8 +4,10 @@
 #include "handling_file/handling_format.h"
 #include "model/number.h"
 #include "model/stat_catalogue.h"
+#include "model/stat_names.h"
 
 #include <algorithm>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -101,6 +103,60 @@ CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, st
     if (stats != NewCarStats::CopyOf)
         FillWithLimits(row, stats == NewCarStats::Highest);
     return row;
+}
+
+namespace {
+
+std::vector<std::string_view> Cells(std::string_view line) {
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    std::vector<std::string_view> cells;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        cells.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos)
+            return cells;
+        start = tab + 1;
+    }
+}
+
+} // namespace
+
+std::string NamedColumnsAsCarLines(std::string_view text, const CarTable& cars) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::vector<std::string_view> header = Cells(text.substr(0, end));
+    if (header.size() < 2 || header.size() >= static_cast<std::size_t>(kStatCount) ||
+        header[0] != "Vehicle Identifier")
+        return {};
+    std::vector<int> columns;
+    for (std::size_t i = 1; i < header.size(); ++i) {
+        const int column = StatNamed(header[i]).column;
+        if (column <= VehicleIdentifier)
+            return {};
+        columns.push_back(column);
+    }
+    std::map<std::string, int, std::less<>> seen;
+    std::string lines;
+    for (std::string_view rest = text.substr(std::min(end + 1, text.size())); !rest.empty();) {
+        const std::size_t next = std::min(rest.find('\n'), rest.size());
+        const std::vector<std::string_view> cells = Cells(rest.substr(0, next));
+        rest.remove_prefix(std::min(next + 1, rest.size()));
+        if (cells.size() == 1 && cells[0].empty())
+            continue;
+        const auto blank = [](std::string_view cell) { return cell.empty() || cell.find(' ') != cell.npos; };
+        if (cells.size() != header.size() || std::any_of(cells.begin(), cells.end(), blank))
+            return {};
+        int nth = seen[std::string(cells[0])]++;
+        const auto same = std::find_if(cars.begin(), cars.end(), [&](const CarRow& car) {
+            return car[VehicleIdentifier] == cells[0] && nth-- == 0;
+        });
+        CarRow car = same != cars.end() ? *same : NewCar(cars, cells[0], NewCarStats::Lowest);
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            car.Set(columns[i], cells[i + 1]);
+        for (int column = 0; column < kStatCount; ++column)
+            lines.append(car[column]).append(column + 1 < kStatCount ? "\t" : "\n");
+    }
+    return lines;
 }
 
 ImportRead ReadImportFile(const std::string& path) {

@@ -31,6 +31,13 @@ int FirstRowNamed(const CarTable& cars, std::string_view name);
 // when there is none.
 CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom = {});
 
+// A tab-separated block under a header line of "Vehicle Identifier" and some of
+// the stats' names, as a spreadsheet gives back columns copied from the car
+// table, written as whole car lines: the n-th row of a name changes the named
+// stats of the n-th car of that name; a name the file lacks is a new car at
+// each stat's lowest value. Empty when the text is no such block.
+std::string NamedColumnsAsCarLines(std::string_view text, const CarTable& cars);
+
 struct ImportRead {
     CarTable rows;     // one per car line of the file, in file order
     std::string error; // names the path and the reason; empty on success

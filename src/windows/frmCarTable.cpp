@@ -1,5 +1,6 @@
 #include "windows/frmCarTable.h"
 
+#include "cars/cars.h"
 #include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
@@ -326,11 +327,12 @@ void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edi
         Commit(cells, caption);
 }
 
-// Car lines, or whole rows with their headers, are matched by name in the
-// paste preview, whatever the sort and filter; a block of cells pastes by position.
+// Car lines, or rows under a header line that names the cars' column, are matched
+// by name in the paste preview, whatever the sort and filter; a block of cells pastes by position.
 bool frmCarTable::grdCars_PasteTaken(std::string_view text) {
     doc_.CommitPendingEdits();
-    CarPaste paste = ReadCarPaste(WithoutRowHeaders(text), doc_.Cars());
+    const std::string named = NamedColumnsAsCarLines(text, doc_.Cars());
+    CarPaste paste = ReadCarPaste(named.empty() ? WithoutRowHeaders(text) : named, doc_.Cars());
     if (!IsCarLines(paste))
         return false;
     ShowPastePreview(std::move(paste));

@@ -264,6 +264,18 @@ TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) 
 // about the changes; anything else dropped is refused with a message.
 TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
     const std::string mod = Write("mod.CFG", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"));
+    // Columns back from a spreadsheet, under a header naming the cars' column: by name, whatever the order.
+    On<frmPasteCars>([&](frmPasteCars& preview) {
+        ASSERT_EQ(preview.lstCars.Count(), 3);
+        EXPECT_EQ(preview.lstCars.Entry(0), "replaces TWIN: 0 values differ");
+        EXPECT_EQ(preview.lstCars.Entry(1), "replaces TWIN: 1 value differs");
+        EXPECT_EQ(preview.lstCars.Entry(2).find("adds ECHO"), 0u);
+        preview.cmdApply.UserClicks();
+    });
+    Table().grdCars.UserPastes("Vehicle Identifier\tMass\r\nTWIN\t1100\r\nTWIN\t1333\r\nECHO\t777\r\n");
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1200 TWIN:1333 CHARLIE:1400 ECHO:777 ");
+    form.mnuUndo.UserChooses();
+
     On<frmPasteCars>([&](frmPasteCars& preview) {
         ASSERT_EQ(preview.lstCars.Count(), 2);
         EXPECT_EQ(preview.lstCars.Entry(0), "replaces ALPHA: 1 value differs");
