@@ -83,13 +83,14 @@ CarPaste ReadCarPaste(std::string_view text, const CarTable& cars) {
     return paste;
 }
 
+// Read once; the reader's verdict on the whole file, then its lines as pasted ones.
 CarPaste ReadCarPasteFile(const std::string& path, const CarTable& cars) {
-    if (HandlingFileRead read = ReadHandlingFile(path); !read.error.empty())
+    FileRead read = ReadFileBytes(path);
+    if (!read.error.empty())
         return CarPaste{{}, {}, std::move(read.error)};
-    FileRead bytes = ReadFileBytes(path);
-    if (!bytes.error.empty())
-        return CarPaste{{}, {}, std::move(bytes.error)};
-    return ReadCarPaste(bytes.bytes, cars);
+    if (const ParseResult parsed = ParseHandlingText(read.bytes); !parsed.error.empty())
+        return CarPaste{{}, {}, FileFailure("Cannot read", path, parsed.error)};
+    return ReadCarPaste(read.bytes, cars);
 }
 
 bool IsCarLines(const CarPaste& paste) {
