@@ -120,6 +120,14 @@ std::vector<std::string_view> Cells(std::string_view line) {
     }
 }
 
+// The n-th car (from 0) named name, as the n-th row of a name in a pasted block.
+const CarRow* NthNamed(const CarTable& cars, std::string_view name, int nth) {
+    for (const CarRow& car : cars)
+        if (car[VehicleIdentifier] == name && nth-- == 0)
+            return &car;
+    return nullptr;
+}
+
 } // namespace
 
 std::string NamedColumnsAsCarLines(std::string_view text, const CarTable& cars) {
@@ -146,11 +154,8 @@ std::string NamedColumnsAsCarLines(std::string_view text, const CarTable& cars) 
         const auto blank = [](std::string_view cell) { return cell.empty() || cell.find(' ') != cell.npos; };
         if (cells.size() != header.size() || std::any_of(cells.begin(), cells.end(), blank))
             return {};
-        int nth = seen[std::string(cells[0])]++;
-        const auto same = std::find_if(cars.begin(), cars.end(), [&](const CarRow& car) {
-            return car[VehicleIdentifier] == cells[0] && nth-- == 0;
-        });
-        CarRow car = same != cars.end() ? *same : NewCar(cars, cells[0], NewCarStats::Lowest);
+        const CarRow* same = NthNamed(cars, cells[0], seen[std::string(cells[0])]++);
+        CarRow car = same ? *same : NewCar(cars, cells[0], NewCarStats::Lowest);
         for (std::size_t i = 0; i < columns.size(); ++i)
             car.Set(columns[i], cells[i + 1]);
         for (int column = 0; column < kStatCount; ++column)
