@@ -482,12 +482,18 @@ int WindowsFileOperations::ReadLink(const std::string& path, std::string& target
     return 0;
 }
 
+namespace {
+
+int WidePaths(const std::string& from, const std::string& to, std::wstring& wideFrom, std::wstring& wideTo) {
+    const int error = WidePath(from, wideFrom);
+    return error != 0 ? error : WidePath(to, wideTo);
+}
+
+} // namespace
+
 int WindowsFileOperations::Link(const std::string& from, const std::string& to) {
     std::wstring wideFrom, wideTo;
-    int error = WidePath(from, wideFrom);
-    if (error == 0)
-        error = WidePath(to, wideTo);
-    if (error != 0)
+    if (const int error = WidePaths(from, to, wideFrom, wideTo))
         return error;
     return ::CreateHardLinkW(wideTo.c_str(), wideFrom.c_str(), nullptr) ? 0 : LastError();
 }
@@ -500,10 +506,7 @@ int WindowsFileOperations::Link(const std::string& from, const std::string& to) 
 // name would hold nothing and the old file would be NAME.replaced.
 int WindowsFileOperations::Rename(const std::string& from, const std::string& to) {
     std::wstring wideFrom, wideTo;
-    int error = WidePath(from, wideFrom);
-    if (error == 0)
-        error = WidePath(to, wideTo);
-    if (error != 0)
+    if (const int error = WidePaths(from, to, wideFrom, wideTo))
         return error;
     constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), kReplace))
