@@ -520,7 +520,7 @@ int WindowsFileOperations::Rename(const std::string& from, const std::string& to
     if (!::MoveFileExW(wideTo.c_str(), aside.c_str(), kReplace))
         return ErrorFrom(code);
     if (!::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), kReplace)) {
-        error = LastError();
+        const int error = LastError();
         ::MoveFileExW(aside.c_str(), wideTo.c_str(), kReplace);
         return error;
     }
