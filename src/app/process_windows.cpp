@@ -15,22 +15,6 @@ namespace kestrix {
 
 namespace {
 
-std::string Utf8(const wchar_t* wide) {
-    const int length = static_cast<int>(std::wcslen(wide));
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-std::wstring Wide(const std::string& text) {
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
-    return wide;
-}
-
 // The command line after the program's name, as the system reads the name:
 // up to its closing quote, or up to the first blank.
 const wchar_t* AfterProgramName(const wchar_t* line) {
@@ -59,7 +43,7 @@ std::vector<std::string> ProgramArguments(int, char**) {
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> args;
     for (int i = 1; wide && i < count; ++i)
-        args.push_back(Utf8(wide[i]));
+        args.push_back(Utf8(wide[i], std::wcslen(wide[i])));
     ::LocalFree(wide);
     return args;
 }
@@ -79,7 +63,9 @@ int RunEditor(const std::string& name, char**) {
     if (length == 0 || length == editor.size())
         return CannotStart("cannot find the program's folder", "kestrix");
     editor.resize(editor.find_last_of(L"\\/", length) + 1);
-    editor += Wide(name);
+    std::wstring wideName;
+    Wide(name, wideName);
+    editor += wideName;
     std::wstring line = L"\"" + editor + L"\"" + AfterProgramName(::GetCommandLineW());
 
     STARTUPINFOW startup{};
@@ -93,7 +79,7 @@ int RunEditor(const std::string& name, char**) {
     std::fflush(stderr);
     if (!::CreateProcessW(editor.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                           &process))
-        return CannotStart("cannot start the editor", Utf8(editor.c_str()));
+        return CannotStart("cannot start the editor", Utf8(editor.data(), editor.size()));
     ::CloseHandle(process.hThread);
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 2;

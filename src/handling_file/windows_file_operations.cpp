@@ -72,8 +72,6 @@ int ErrorFromSystem(unsigned long code) {
     return ErrorFrom(code);
 }
 
-namespace {
-
 std::string Utf8(const wchar_t* wide, std::size_t length) {
     if (length == 0)
         return {};
@@ -96,6 +94,8 @@ int Wide(std::string_view text, std::wstring& wide) {
     ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return 0;
 }
+
+namespace {
 
 // The path as the system takes it; names it would take for something else are refused.
 int WidePath(const std::string& path, std::wstring& wide) {

@@ -51,4 +51,9 @@ class WindowsFileOperations : public FileOperations {
 // The seam's number for a failure the system reported (GetLastError), for SystemReason.
 int ErrorFromSystem(unsigned long code);
 
+// Text between the program's UTF-8 and the system's UTF-16; Wide gives EILSEQ
+// for bytes that are no UTF-8.
+std::string Utf8(const wchar_t* wide, std::size_t length);
+int Wide(std::string_view text, std::wstring& wide);
+
 } // namespace kestrix
