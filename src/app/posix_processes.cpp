@@ -43,7 +43,7 @@ std::string Reason(int error) {
     ::_exit(127);
 }
 
-// Reads both outputs until the program has closed them.
+// Reads both outputs until the program has closed them, and closes them.
 void Collect(int out, int err, platform::ProcessRun& run) {
     std::array<pollfd, 2> pipes{pollfd{out, POLLIN, 0}, pollfd{err, POLLIN, 0}};
     std::array<std::string*, 2> into{&run.output, &run.errors};
@@ -62,12 +62,18 @@ void Collect(int out, int err, platform::ProcessRun& run) {
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0 || into[i]->size() > kMostOutput) {
+                // Closed at once: a program stopped on a full pipe would keep the other one open.
+                ::close(pipes[i].fd);
                 pipes[i].fd = -1;
                 --open;
                 continue;
             }
             into[i]->append(buffer.data(), static_cast<std::size_t>(got));
         }
+    }
+    for (const pollfd& pipe : pipes) {
+        if (pipe.fd >= 0)
+            ::close(pipe.fd);
     }
 }
 
@@ -109,6 +115,7 @@ platform::ProcessRun PosixProcessRunner::Run(const std::vector<std::string>& com
     ::close(failed[1]);
     out[1] = err[1] = failed[1] = -1;
     Collect(out[0], err[0], run);
+    out[0] = err[0] = -1;
     int error = 0;
     const bool execFailed = ::read(failed[0], &error, sizeof error) == static_cast<ssize_t>(sizeof error);
     closeAll();
