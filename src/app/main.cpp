@@ -7,7 +7,9 @@
 #include "windows/file_dialogs.h"
 #include "windows/frmMain.h"
 #include "windows/frmMerge.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "app/windows_processes.h"
+#else
 #include "app/posix_processes.h"
 #endif
 
@@ -108,11 +110,12 @@ int main(int argc, char** argv) {
     kestrix::platform::qt::QtServices services(QuotedAbsolutePath(editor.file), ProgramFolder(), HomeFolder(),
                                                kestrix::StateFolder(), kestrix::SettingsFilePath());
     kestrix::views::RegisterViews(services);
-#ifndef _WIN32
-    // Windows has no runner of other programs yet; without one the editor says it runs none.
+#ifdef _WIN32
+    kestrix::WindowsProcessRunner processes;
+#else
     kestrix::PosixProcessRunner processes;
-    services.SetProcesses(&processes);
 #endif
+    services.SetProcesses(&processes);
     if (!editor.mergeTool.empty())
         return RunMergeTool(services, editor.mergeTool);
     kestrix::Document doc(kestrix::NumberFormat::FromCurrentLocale());
