@@ -1,4 +1,5 @@
 #include "captured_output.h"
+#include "compare/merge_files.h"
 #include "handling_file/file_read.h"
 #include "handling_file/settings_file.h"
 #include "sample_cars.h"
@@ -6,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <random>
 
 using namespace kestrix;
 using test::CarLine;
@@ -221,4 +225,79 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
                        "kestrix: Cannot merge: the merged file would hold 32768 cars, and a file can hold "
                        "at most 32767\n"}));
     EXPECT_EQ(ReadFile(oursFull), test::ModdedHandlingText(kMaxCars, 0, 0, "OURS")) << "nothing is written";
+}
+
+// --diff and --merge compare a mod that changed values only without the
+// files' tables: whatever the files hold, they must say and write what the
+// whole comparison says and writes.
+TEST_F(CompareCommand, ValuesOnlyDiffAndMergeAgreeWithTheWholeComparison) {
+    std::mt19937 random(30);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto value = [&] { return std::array<std::string, 4>{"1", "2", "0.5", "R"}[pick(4)]; };
+    int quickMerges = 0;
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // A base of cars that rarely share a name, and two sides that mostly change values.
+        std::vector<std::vector<std::string>> base;
+        for (int count = pick(9); count > 0; --count) {
+            std::vector<std::string> car{"CAR_" + std::to_string(pick(12))};
+            for (int column = 1; column < kStatCount; ++column)
+                car.push_back(value());
+            base.push_back(car);
+        }
+        std::array<std::vector<std::vector<std::string>>, 2> sides{base, base};
+        std::array<std::string, 2> comments{"; top\n", "; top\n"};
+        for (int s = 0; s < 2; ++s) {
+            auto& cars = sides[static_cast<std::size_t>(s)];
+            for (int changes = pick(4); changes > 0 && !cars.empty(); --changes)
+                cars[static_cast<std::size_t>(pick(static_cast<int>(cars.size())))]
+                    [static_cast<std::size_t>(1 + pick(3))] = value(); // a few columns: conflicts
+            switch (pick(12)) {
+            case 0:
+                cars.push_back(base.empty() ? std::vector<std::string>(kStatCount, "1") : base.front());
+                break;
+            case 1:
+                if (!cars.empty())
+                    cars.front().front() = "RENAMED";
+                break;
+            case 2:
+                comments[static_cast<std::size_t>(s)] = "; side " + std::to_string(s) + "\n";
+                break;
+            }
+        }
+        // Each file written in a layout of its own.
+        const auto write = [&](const std::string& name, const std::vector<std::vector<std::string>>& cars,
+                               const std::string& top) {
+            const std::string end = pick(2) ? "\r\n" : "\n";
+            std::string text = (pick(4) == 0 ? "\xEF\xBB\xBF" : "") + top;
+            for (const auto& car : cars) {
+                text += pick(4) == 0 ? "  " : "";
+                for (const std::string& cell : car)
+                    text += cell + std::array<std::string, 3>{" ", "\t", "   "}[pick(3)];
+                text += pick(5) == 0 ? end + "; between" + end : end;
+            }
+            if (pick(3) == 0 && text.ends_with(end))
+                text.resize(text.size() - end.size());
+            return Write(name, text);
+        };
+        const std::array<std::string, 3> paths{write("base.cfg", base, "; top\n"),
+                                               write("ours.cfg", sides[0], comments[0]),
+                                               write("theirs.cfg", sides[1], comments[1])};
+
+        const HandlingFileRead before = ReadHandlingFile(paths[0]);
+        const HandlingFileRead after = ReadHandlingFile(paths[1]);
+        const FileDifference whole = CompareFiles(ContentsOf(before.file), ContentsOf(after.file));
+        EXPECT_EQ(RunKestrix({"--diff", paths[0], paths[1]}),
+                  (Printed{whole.Empty() ? 0 : 1,
+                           DifferenceText(ContentsOf(before.file), ContentsOf(after.file), whole), ""}));
+
+        const MergeVersions versions = ReadMergeVersions(paths);
+        const MergeOutcome outcome = versions.Merge();
+        if (const std::optional<ValueMerge> quick = MergeValuesOnly(paths)) {
+            ++quickMerges;
+            EXPECT_EQ(quick->text, WriteKeepingLayout(versions.oursLayout, outcome.merged));
+            EXPECT_EQ(ConflictText(quick->conflicts), ConflictText(outcome.conflicts));
+        }
+    }
+    EXPECT_GT(quickMerges, 100) << "most rounds change values only";
 }

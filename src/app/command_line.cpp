@@ -10,8 +10,10 @@
 #include "validation/range_fix.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace kestrix {
@@ -155,8 +157,8 @@ int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::
     CarCheck standardOnly(errors, format);
     StandardAndStrict both(errors, strict, format);
     CarLines& check = rules == CheckRules::Strict ? static_cast<CarLines&>(both) : standardOnly;
-    if (const std::string error = ReadHandlingCars(path, check); !error.empty())
-        return Fail(err, error);
+    if (const HandlingFileRead read = ReadHandlingCars(path, check); !read.error.empty())
+        return Fail(err, read.error);
     constexpr auto kRoom = static_cast<std::size_t>(ErrorRegister::kMaxRows);
     long leftOut = errors.LeftOut() + strict.LeftOut();
     leftOut += PrintRows(out, errors.Rows(), kRoom);
@@ -228,18 +230,23 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
     return options;
 }
 
+// Reads a file only to compare it: its cars packed, not in a table. Returns the refusal or empty text.
+std::string ReadPacked(const std::string& path, PackedFile& file) {
+    HandlingFileRead read = ReadHandlingCars(path, file.cars);
+    file.rest = std::move(read.file);
+    return read.error;
+}
+
 int Diff(const std::string& oldPath, const std::string& newPath, std::FILE* out, std::FILE* err) {
-    const HandlingFileRead before = ReadHandlingFile(oldPath);
-    if (!before.error.empty())
-        return Fail(err, before.error);
-    const HandlingFileRead after = ReadHandlingFile(newPath);
-    if (!after.error.empty())
-        return Fail(err, after.error);
-    const FileContents oldContents = ContentsOf(before.file);
-    const FileContents newContents = ContentsOf(after.file);
-    const FileDifference difference = CompareFiles(oldContents, newContents);
-    Print(out, DifferenceText(oldContents, newContents, difference));
-    return Finish(out, err, difference.Empty() ? kExitClean : kExitFindings);
+    PackedFile before;
+    PackedFile after{PackedCars(&before.cars), {}}; // keeps only the cars that changed
+    for (const auto& [path, file] : {std::pair{&oldPath, &before}, std::pair{&newPath, &after}}) {
+        if (const std::string error = ReadPacked(*path, *file); !error.empty())
+            return Fail(err, error);
+    }
+    const PackedDifference difference = ComparePackedFiles(before, after);
+    Print(out, DifferenceText(before, after, difference));
+    return Finish(out, err, difference.difference.Empty() ? kExitClean : kExitFindings);
 }
 
 int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
@@ -250,8 +257,27 @@ int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
     return Finish(out, err, kExitClean);
 }
 
+// What --merge tells of the conflicts, each kept at our side; the exit status.
+int ConflictsTold(const std::vector<MergeConflict>& conflicts, const std::string& outPath, std::FILE* err) {
+    if (conflicts.empty())
+        return kExitClean;
+    const std::size_t count = conflicts.size();
+    Print(err, "kestrix: " + std::to_string(count) + (count == 1 ? " conflict" : " conflicts") + "; \"" +
+                   outPath + "\" keeps our side of each (car, stat, base, ours, theirs):\n");
+    Print(err, ConflictText(conflicts));
+    return kExitFindings;
+}
+
 int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy, std::FILE* err) {
-    const MergeVersions versions = ReadMergeVersions({files[0], files[1], files[2]});
+    const std::array<std::string, 3> paths{files[0], files[1], files[2]};
+    if (!tidy) {
+        if (const std::optional<ValueMerge> merge = MergeValuesOnly(paths)) {
+            if (const std::string error = WriteMergedText(outPath, merge->text); !error.empty())
+                return Fail(err, error);
+            return ConflictsTold(merge->conflicts, outPath, err);
+        }
+    }
+    const MergeVersions versions = ReadMergeVersions(paths);
     if (!versions.error.empty())
         return Fail(err, versions.error);
     const MergeOutcome outcome = versions.Merge();
@@ -259,13 +285,7 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
             WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout);
         !error.empty())
         return Fail(err, error);
-    if (outcome.conflicts.empty())
-        return kExitClean;
-    const std::size_t count = outcome.conflicts.size();
-    Print(err, "kestrix: " + std::to_string(count) + (count == 1 ? " conflict" : " conflicts") + "; \"" +
-                   outPath + "\" keeps our side of each (car, stat, base, ours, theirs):\n");
-    Print(err, ConflictText(outcome.conflicts));
-    return kExitFindings;
+    return ConflictsTold(outcome.conflicts, outPath, err);
 }
 
 // The car, TAB, #column and stat: how a line of --fix-range names a value.

@@ -230,6 +230,28 @@ std::vector<int> MatchCars(const CarTable& from, const CarTable& to) {
     return match;
 }
 
+namespace {
+
+void AppendValueDifferences(const CarRow& oldCar, const CarRow& newCar, int oldRow, int newRow,
+                            FileDifference& difference) {
+    if (oldCar == newCar)
+        return;
+    for (int column = 1; column < kStatCount; ++column) {
+        if (oldCar[column] != newCar[column])
+            difference.stats.push_back({oldRow, newRow, column});
+    }
+}
+
+void AppendBlockDifferences(const FileContents& before, const FileContents& after,
+                            FileDifference& difference) {
+    for (const DocumentText block : kDocumentTexts) {
+        if (TextIn(before, block) != TextIn(after, block))
+            difference.blocks.push_back(block);
+    }
+}
+
+} // namespace
+
 FileDifference CompareFiles(const FileContents& before, const FileContents& after) {
     const CarTable& oldCars = *before.Cars;
     const CarTable& newCars = *after.Cars;
@@ -243,25 +265,53 @@ FileDifference CompareFiles(const FileContents& before, const FileContents& afte
             continue;
         }
         matched[static_cast<std::size_t>(newRow)] = true;
-        const CarRow& oldCar = oldCars[static_cast<std::size_t>(oldRow)];
-        const CarRow& newCar = newCars[static_cast<std::size_t>(newRow)];
-        if (oldCar == newCar)
-            continue;
-        for (int column = 1; column < kStatCount; ++column) {
-            if (oldCar[column] != newCar[column])
-                difference.stats.push_back({oldRow, newRow, column});
-        }
+        AppendValueDifferences(oldCars[static_cast<std::size_t>(oldRow)],
+                               newCars[static_cast<std::size_t>(newRow)], oldRow, newRow, difference);
     }
     for (int newRow = 0; newRow < Size(newCars); ++newRow) {
         if (!matched[static_cast<std::size_t>(newRow)])
             difference.added.push_back(newRow);
     }
     difference.reordered = Reordered(match);
-    for (const DocumentText block : kDocumentTexts) {
-        if (TextIn(before, block) != TextIn(after, block))
-            difference.blocks.push_back(block);
-    }
+    AppendBlockDifferences(before, after, difference);
     return difference;
+}
+
+PackedDifference ComparePackedFiles(const PackedFile& before, const PackedFile& after) {
+    PackedDifference result;
+    const auto contents = [](const PackedFile& file, const CarTable& cars) {
+        FileContents contents = ContentsOf(file.rest);
+        contents.Cars = &cars;
+        return contents;
+    };
+    if (!before.cars.SameNamesAs(after.cars)) {
+        result.oldCars = before.cars.Table();
+        result.newCars = after.cars.Table();
+        result.difference = CompareFiles(contents(before, result.oldCars), contents(after, result.newCars));
+        return result;
+    }
+    // Every car is its namesake at the same place: only the cars packed
+    // differently are unpacked, into tables of their own.
+    for (std::size_t car = 0; car < before.cars.size(); ++car) {
+        if (before.cars.Packed(car) == after.cars.Packed(car))
+            continue;
+        const int row = Size(result.oldCars);
+        result.oldCars.push_back(before.cars.Row(car));
+        result.newCars.push_back(after.cars.Row(car));
+        AppendValueDifferences(result.oldCars.back(), result.newCars.back(), row, row, result.difference);
+    }
+    AppendBlockDifferences(contents(before, result.oldCars), contents(after, result.newCars),
+                           result.difference);
+    return result;
+}
+
+std::string DifferenceText(const PackedFile& before, const PackedFile& after,
+                           const PackedDifference& difference) {
+    FileContents oldContents = ContentsOf(before.rest);
+    FileContents newContents = ContentsOf(after.rest);
+    oldContents.Cars = &difference.oldCars;
+    newContents.Cars = &difference.newCars;
+    return DifferenceText(oldContents, newContents, difference.difference);
 }
 
 std::string StatLabel(int column) {

@@ -5,7 +5,9 @@
 #include "handling_file/layout.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrix {
 
@@ -29,6 +31,20 @@ MergeVersions ParseMergeVersions(std::array<std::string, 3> bytes, const std::ar
 MergeVersions ReadMergeVersions(const std::array<std::string, 3>& paths,
                                 FileOperations& files = SystemFiles());
 
+// The merge of two mods that changed values only: every car of the three
+// versions stands under the same name at the same place, and their side left
+// the comments and the author as they were. Only the cars a side changed are
+// merged, as MergeFiles merges them, into our side's text as
+// WriteKeepingLayout writes it, with no table of the whole files. Nothing
+// when the versions are not such, a merged car shares its name with another,
+// or the text would not read back as merged: the whole merge decides those.
+struct ValueMerge {
+    std::string text;
+    std::vector<MergeConflict> conflicts;
+};
+std::optional<ValueMerge> MergeValuesOnly(const std::array<std::string, 3>& paths,
+                                          FileOperations& files = SystemFiles());
+
 // Why the merged file cannot be kept: both sides may add cars to a full file,
 // and the reader would refuse the result. Empty text when it can.
 std::string MergedCarsRefusal(const HandlingDocument& merged);
@@ -40,5 +56,9 @@ std::string MergedCarsRefusal(const HandlingDocument& merged);
 // refusal, or empty text.
 std::string WriteMergedFile(const std::string& path, const HandlingDocument& merged, const FileLayout* layout,
                             FileOperations& files = SystemFiles());
+// Writes a merged text found to read back as merged, as WriteMergedFile writes.
+std::string WriteMergedText(const std::string& path, std::string_view text,
+                            FileOperations& files = SystemFiles(),
+                            const HandlingDocument* readsBackAs = nullptr);
 
 } // namespace kestrix

@@ -185,10 +185,14 @@ HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files
     return result;
 }
 
-std::string ReadHandlingCars(const std::string& path, CarLines& cars, FileOperations& files) {
+HandlingFileRead ReadHandlingCars(const std::string& path, CarLines& cars, FileOperations& files) {
+    HandlingFileRead result;
     HandlingTextReader reader(cars);
     ParseResult parsed;
-    return ReadHandlingText(files, path, reader, parsed);
+    result.error = ReadHandlingText(files, path, reader, parsed);
+    if (result.error.empty())
+        result.file = std::move(parsed.file);
+    return result;
 }
 
 } // namespace kestrix

@@ -26,8 +26,9 @@ struct HandlingFileRead {
 // Reads and parses a handling file; a refusal names the path and the reason.
 HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files = SystemFiles());
 // Reads a handling file as ReadHandlingFile does, refusing the same files,
-// but hands each car to cars as it comes instead of keeping a table. Returns
-// the refusal, or empty text. A refusal may come after cars were handed over.
-std::string ReadHandlingCars(const std::string& path, CarLines& cars, FileOperations& files = SystemFiles());
+// but hands each car to cars as it comes instead of keeping a table: the file
+// read holds the rest. A refusal may come after cars were handed over.
+HandlingFileRead ReadHandlingCars(const std::string& path, CarLines& cars,
+                                  FileOperations& files = SystemFiles());
 
 } // namespace kestrix

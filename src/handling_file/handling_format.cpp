@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -49,21 +50,66 @@ LineKind ClassifyLine(std::string_view line) {
     return LineKind::Comment;
 }
 
+namespace {
+
+// One bit per byte of a word of eight, set at the blanks: a line is split a
+// word at a time, so the cost does not grow with how its values alternate.
+std::uint64_t BlankBits(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const auto zeroBytes = [](std::uint64_t v) { return ~(((v & kLow7) + kLow7) | v) & kHigh; };
+    const std::uint64_t blanks =
+        zeroBytes(word ^ 0x2020202020202020ULL) | zeroBytes(word ^ 0x0909090909090909ULL);
+    return ((blanks >> 7) * 0x0102040810204080ULL) >> 56; // the high bit of byte k to bit k
+}
+
+// The blanks among up to 64 bytes from at; a bit past size counts as a blank.
+std::uint64_t BlankBits(const char* at, std::size_t size) {
+    std::uint64_t bits = size < 64 ? ~std::uint64_t{0} << size : 0;
+    for (std::size_t word = 0; word < size; word += 8) {
+        std::uint64_t bytes = 0x2020202020202020ULL;
+        const std::size_t taken = std::min<std::size_t>(8, size - word);
+        if (std::endian::native == std::endian::little && taken == 8) {
+            std::memcpy(&bytes, at + word, 8);
+            bits |= BlankBits(bytes) << word;
+            continue;
+        }
+        for (std::size_t i = 0; i < taken; ++i) {
+            const std::uint64_t byte = static_cast<unsigned char>(at[word + i]);
+            bytes = (bytes & ~(std::uint64_t{0xFF} << (8 * i))) | byte << (8 * i);
+        }
+        bits |= BlankBits(bytes) << word;
+    }
+    return bits;
+}
+
+} // namespace
+
 int SplitCarLine(std::string_view line, CarValues& values) {
-    const char* at = line.data();
-    const char* const end = at + line.size();
     int count = 0;
-    while (true) {
-        while (at < end && IsBlank(*at))
-            ++at;
-        if (at == end)
-            break;
-        const char* const start = at;
-        while (at < end && !IsBlank(*at))
-            ++at;
+    const char* start = nullptr; // of the value being read
+    for (std::size_t base = 0; base < line.size(); base += 64) {
+        const char* const block = line.data() + base;
+        const std::uint64_t filled = ~BlankBits(block, std::min<std::size_t>(64, line.size() - base));
+        // A value starts or ends at each byte whose kind differs from the one before it.
+        std::uint64_t edges = filled ^ (filled << 1 | (start ? 1 : 0));
+        for (; edges != 0; edges &= edges - 1) {
+            const char* const at = block + std::countr_zero(edges);
+            if (!start) {
+                start = at;
+                continue;
+            }
+            if (count < kStatCount)
+                values[static_cast<std::size_t>(count)] =
+                    std::string_view(start, static_cast<std::size_t>(at - start));
+            ++count;
+            start = nullptr;
+        }
+    }
+    if (start) {
         if (count < kStatCount)
             values[static_cast<std::size_t>(count)] =
-                std::string_view(start, static_cast<std::size_t>(at - start));
+                std::string_view(start, static_cast<std::size_t>(line.data() + line.size() - start));
         ++count;
     }
     for (int column = std::min(count, kStatCount); column < kStatCount; ++column)
@@ -91,7 +137,9 @@ HandlingTextReader::HandlingTextReader(CarLines& cars) : cars_(&cars) {}
 
 void HandlingTextReader::ExpectBytes(std::size_t size) {
     // Typical car lines are a hundred bytes or more; the table grows if there are more.
-    if (!cars_)
+    if (cars_)
+        cars_->ExpectBytes(size);
+    else
         result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, size / 128 + 16));
 }
 

@@ -266,6 +266,25 @@ class LayoutWriter {
     std::vector<std::pair<std::string_view, std::string_view>> waiting_;
 };
 
+std::size_t BomLength(std::string_view text) {
+    return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+// The lines as the reader cuts them: CR LF, LF CR, CR and LF each end one.
+// take(start, length, endLength); a last line without an end has endLength 0.
+template <class Take> void ForEachLayoutLine(std::string_view text, Take&& take) {
+    ForEachLine(text.substr(BomLength(text)), [&](std::string_view line) {
+        const auto start = static_cast<std::size_t>(line.data() - text.data());
+        const std::size_t end = start + line.size();
+        std::uint8_t endLength = end < text.size() ? 1 : 0;
+        if (end + 1 < text.size() && (text[end + 1] == '\r' || text[end + 1] == '\n') &&
+            text[end + 1] != text[end])
+            endLength = 2;
+        take(start, line.size(), endLength);
+        return true;
+    });
+}
+
 } // namespace
 
 LayoutRead ReadKeepingLayout(std::string bytes) {
@@ -278,21 +297,12 @@ LayoutRead ReadKeepingLayout(std::string bytes) {
     FileLayout& layout = read.layout;
     layout.text_ = std::move(bytes);
     const std::string_view text = layout.text_;
-    layout.bomLength_ = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-    // The lines as the reader cuts them: CR LF, LF CR, CR and LF each end one.
-    for (std::size_t start = layout.bomLength_; start < text.size();) {
-        const std::size_t found = text.find_first_of("\r\n", start);
-        const std::size_t end = found == std::string_view::npos ? text.size() : found;
-        std::uint8_t endLength = end < text.size() ? 1 : 0;
-        if (end + 1 < text.size() && (text[end + 1] == '\r' || text[end + 1] == '\n') &&
-            text[end + 1] != text[end])
-            endLength = 2;
-        const std::string_view line = text.substr(start, end - start);
+    layout.bomLength_ = BomLength(text);
+    ForEachLayoutLine(text, [&](std::size_t start, std::size_t length, std::uint8_t endLength) {
         layout.lines_.push_back(FileLayout::Line{static_cast<std::uint32_t>(start),
-                                                 static_cast<std::uint32_t>(line.size()), endLength,
-                                                 ClassifyLine(line)});
-        start = end + endLength;
-    }
+                                                 static_cast<std::uint32_t>(length), endLength,
+                                                 ClassifyLine(text.substr(start, length))});
+    });
     layout.original_ = read.file;
     return read;
 }
@@ -386,6 +396,42 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     if (afterPlan.before < 0 && afterPlan.after < 0)
         writeInserted(afterPlan, true);
     return writer.Finish(lastLineEnds);
+}
+
+std::vector<std::string> RewriteCarLines(std::string& text,
+                                         const std::vector<std::pair<std::size_t, CarRow>>& cars) {
+    struct Place {
+        std::size_t start, length;
+    };
+    std::vector<Place> places;
+    std::vector<std::string> lines;
+    std::size_t carLine = 0;
+    auto next = cars.begin();
+    ForEachLayoutLine(text, [&](std::size_t start, std::size_t length, std::uint8_t) {
+        const std::string_view line = std::string_view(text).substr(start, length);
+        if (next == cars.end() || ClassifyLine(line) != LineKind::Car || carLine++ != next->first)
+            return;
+        places.push_back({start, length});
+        lines.push_back(RewriteCarLine(line, (next++)->second));
+    });
+    // A value of the same width leaves its line as long as it was: the text is rewritten where it lies.
+    bool sameLengths = true;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        sameLengths = sameLengths && lines[i].size() == places[i].length;
+    if (sameLengths) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            text.replace(places[i].start, places[i].length, lines[i]);
+        return lines;
+    }
+    std::string out;
+    out.reserve(text.size() + 64 * lines.size());
+    std::size_t copied = 0; // text up to here is in out
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out.append(text, copied, places[i].start - copied).append(lines[i]);
+        copied = places[i].start + places[i].length;
+    }
+    text = out.append(text, copied);
+    return lines;
 }
 
 } // namespace kestrix

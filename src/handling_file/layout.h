@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrix {
@@ -57,5 +58,12 @@ LayoutRead ReadKeepingLayout(std::string bytes);
 // those of their block where they stood. A new line ends as the file's first
 // line did (CR LF when none ended).
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc);
+
+// Rewrites some car lines of a file's text as WriteKeepingLayout rewrites a
+// changed car, every other byte as it was: what WriteKeepingLayout writes
+// when only values changed. cars: by the place of the car among the file's
+// cars, in order, with the car's new values. Gives the lines as written.
+std::vector<std::string> RewriteCarLines(std::string& text,
+                                         const std::vector<std::pair<std::size_t, CarRow>>& cars);
 
 } // namespace kestrix

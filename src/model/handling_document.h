@@ -49,6 +49,8 @@ class CarLines {
     virtual ~CarLines() = default;
     // count: how many values the line holds, at most kStatCount.
     virtual void Take(const CarValues& values, int count) = 0;
+    // The size of the text the lines come from, when it is known beforehand.
+    virtual void ExpectBytes(std::size_t /*size*/) {}
 };
 
 struct HandlingDocument {
