@@ -303,12 +303,11 @@ LayoutRead ReadKeepingLayout(std::string bytes) {
                                                  static_cast<std::uint32_t>(length), endLength,
                                                  ClassifyLine(text.substr(start, length))});
     });
-    layout.original_ = read.file;
     return read;
 }
 
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc) {
-    const ParsedHandlingFile& was = layout.original_;
+    const ParsedHandlingFile was = ParseHandlingText(layout.text_).file;
     const auto firstEnded = std::find_if(layout.lines_.begin(), layout.lines_.end(),
                                          [](const FileLayout::Line& line) { return line.endLength > 0; });
     const std::string_view defaultEnd =
