@@ -1,9 +1,9 @@
 #pragma once
 
-#include "compare/packed_cars.h"
 #include "handling_file/handling_format.h"
 #include "model/document_text.h"
 #include "model/handling_document.h"
+#include "model/packed_cars.h"
 
 #include <array>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "compare/packed_cars.h"
+#include "model/packed_cars.h"
 
 #include <algorithm>
 #include <cstring>
@@ -106,12 +106,41 @@ bool PackedCars::SameNamesAs(const PackedCars& other) const {
     return true;
 }
 
-CarRow PackedCars::Row(std::size_t car) const {
+PackedCars::PackedCars(const CarTable& cars) : base_(nullptr) {
+    std::size_t bytes = 0;
+    for (const CarRow& car : cars) {
+        for (int column = 0; column < kStatCount; ++column)
+            bytes += PackedSize(car[column]);
+    }
+    bytes_.reserve(bytes);
+    cars_.reserve(cars.size());
+    CarValues values;
+    for (const CarRow& car : cars) {
+        for (int column = 0; column < kStatCount; ++column)
+            values[static_cast<std::size_t>(column)] = car[column];
+        Take(values, kStatCount);
+    }
+}
+
+std::string_view PackedCars::Value(std::size_t car, int column) const {
+    const std::string_view packed = Packed(car);
+    std::size_t at = 0;
+    for (int skipped = 0; skipped < column; ++skipped)
+        TakeValue(packed, at);
+    return TakeValue(packed, at);
+}
+
+CarValues PackedCars::Values(std::size_t car) const {
     const std::string_view packed = Packed(car);
     CarValues values;
     std::size_t at = 0;
     for (std::string_view& value : values)
         value = TakeValue(packed, at);
+    return values;
+}
+
+CarRow PackedCars::Row(std::size_t car) const {
+    const CarValues values = Values(car);
     CarRow row;
     row.Assign(values.data(), kStatCount);
     return row;

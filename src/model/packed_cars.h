@@ -9,11 +9,11 @@
 
 namespace kestrix {
 
-// The cars of a file packed one after another in one block, for the commands
-// that read a file only to compare it: no row and no allocation per car, so a
-// large file is read in a fraction of what its table costs. Each car packs
-// every column, a value as its length and its bytes, so two cars pack alike
-// exactly when their values are the same.
+// Cars packed one after another in one block: no row and no allocation per
+// car, so that a table kept only to be looked up (the cars as saved) or read
+// only to be compared (a file given to --diff) costs a fraction of a CarTable.
+// Each car packs every column, a value as its length and its bytes, so two
+// cars pack alike exactly when their values are the same.
 class PackedCars final : public CarLines {
   public:
     // A car packed as base's car at the same place is kept as base's: a file
@@ -22,6 +22,8 @@ class PackedCars final : public CarLines {
 
     void Take(const CarValues& values, int count) override;
     void ExpectBytes(std::size_t size) override;
+    // Packs a whole table.
+    explicit PackedCars(const CarTable& cars);
 
     std::size_t size() const { return cars_.size(); }
     // Whether the car is kept as base's: the same values at the same place.
@@ -30,6 +32,8 @@ class PackedCars final : public CarLines {
     bool SameNamesAs(const PackedCars& other) const;
     std::string_view Name(std::size_t car) const;
     std::string_view Packed(std::size_t car) const;
+    std::string_view Value(std::size_t car, int column) const;
+    CarValues Values(std::size_t car) const;
     CarRow Row(std::size_t car) const;
     CarTable Table() const;
 
