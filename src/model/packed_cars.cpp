@@ -16,7 +16,7 @@ std::size_t PackedSize(std::string_view value) {
 
 // Values are a few bytes: copied in pieces of a size known here, rather than
 // through a call per value.
-char* CopyShort(char* out, const char* in, std::size_t size) {
+inline char* CopyShort(char* out, const char* in, std::size_t size) {
     for (; size >= 8; size -= 8, in += 8, out += 8)
         std::memcpy(out, in, 8);
     for (const std::size_t piece : {4, 2, 1}) {
@@ -29,7 +29,7 @@ char* CopyShort(char* out, const char* in, std::size_t size) {
     return out;
 }
 
-char* PackValue(char* out, std::string_view value) {
+inline char* PackValue(char* out, std::string_view value) {
     if (value.size() < kLongLength) {
         *out++ = static_cast<char>(value.size());
     } else {
