@@ -188,6 +188,7 @@ std::string DocumentRecovery::TakeProblem() {
 
 void DocumentRecovery::Close() {
     journal_.Remove();
+    pendingFile_.clear();
     entries_.clear();
     settled_.clear();
     below_ = 0;
@@ -215,19 +216,31 @@ std::vector<LeftJournal> DocumentRecovery::LeftJournals(const std::string* file)
     return journals;
 }
 
+// The journal is started at the first step: a file only read has nothing to
+// recover, and its opening waits for no disk.
 void DocumentRecovery::Based(const Document& doc) {
     Close();
-    if (failed_ || folder_.empty() || doc.FilePath().empty())
-        return;
-    if (std::string problem = journal_.Start(folder_, doc.FilePath()); !problem.empty())
+    if (!failed_ && !folder_.empty())
+        pendingFile_ = doc.FilePath();
+}
+
+bool DocumentRecovery::StartJournal() {
+    if (journal_.Active())
+        return true;
+    if (pendingFile_.empty())
+        return false;
+    if (std::string problem = journal_.Start(folder_, std::exchange(pendingFile_, {})); !problem.empty()) {
         Fail(std::move(problem));
+        return false;
+    }
+    return true;
 }
 
 // The journal's steps follow the document's: an undo or redo that moves over
 // a step the journal holds is a short record; a step undone past them all is
 // one the file holds; any other is a step of its own.
 void DocumentRecovery::Stepped(const Change& change, std::uint64_t step, bool undone) {
-    if (!journal_.Active())
+    if (!StartJournal())
         return;
     if (undone && position_ > 0) {
         --position_;

@@ -43,6 +43,7 @@ class DocumentRecovery final : private DocumentRecorder {
   private:
     void Based(const Document& doc) override;
     void Stepped(const Change& change, std::uint64_t step, bool undone) override;
+    bool StartJournal();
     void Push(std::uint64_t step, std::string record);
     void MarkCompacted();
     void Write(std::string_view record);
@@ -61,6 +62,7 @@ class DocumentRecovery final : private DocumentRecorder {
     FileOperations& files_;
     std::string folder_;
     RecoveryJournal journal_;
+    std::string pendingFile_; // the file whose journal the first step starts
     // The steps the journal knows, in the order of the document's history:
     // first the steps of the file that were undone past it (the deepest
     // first), then those done since. Those from position_ on are undone.
