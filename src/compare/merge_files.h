@@ -39,8 +39,8 @@ MergeVersions ReadMergeVersions(const std::array<std::string, 3>& paths,
 // when the versions are not such, a merged car shares its name with another,
 // or the text would not read back as merged: the whole merge decides those.
 struct ValueMerge {
-    std::string text;
-    std::vector<MergeConflict> conflicts;
+    std::string text;                     // the merged file
+    std::vector<MergeConflict> conflicts; // to be listed: their slots are not rows of the file
 };
 std::optional<ValueMerge> MergeValuesOnly(const std::array<std::string, 3>& paths,
                                           FileOperations& files = SystemFiles());
