@@ -225,6 +225,13 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
                        "kestrix: Cannot merge: the merged file would hold 32768 cars, and a file can hold "
                        "at most 32767\n"}));
     EXPECT_EQ(ReadFile(oursFull), test::ModdedHandlingText(kMaxCars, 0, 0, "OURS")) << "nothing is written";
+
+    // Nor is one that a value grown by a byte would take past what a file may hold.
+    const std::string alpha = CarLine("ALPHA") + "\n";
+    const std::string huge = Write("huge.cfg", std::string(kMaxFileBytes - alpha.size(), ' ') + alpha);
+    const std::string heavier = Write("heavier.cfg", CarLine("ALPHA", "15000"));
+    EXPECT_EQ(RunKestrix({"--merge", Write("one.cfg", alpha), huge, heavier}).status, 2);
+    EXPECT_EQ(ReadFile(huge).size(), kMaxFileBytes) << "nothing is written";
 }
 
 // --diff and --merge compare a mod that changed values only without the

@@ -175,7 +175,8 @@ std::optional<ValueMerge> MergeValuesOnly(const std::array<std::string, 3>& path
             rewritten.emplace_back((*changed)[i], std::move(outcome.merged.Cars[i]));
     }
     const std::vector<std::string> lines = RewriteCarLines(oursBytes.bytes, rewritten);
-    if (lines.size() != rewritten.size())
+    // A value that grew may take the text past what a file may hold: the whole merge refuses that.
+    if (lines.size() != rewritten.size() || oursBytes.bytes.size() > kMaxFileBytes)
         return std::nullopt;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!ReadsBackAs(lines[i], rewritten[i].second))
