@@ -240,17 +240,17 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
 TEST_F(CompareCommand, ValuesOnlyDiffAndMergeAgreeWithTheWholeComparison) {
     std::mt19937 random(30);
     const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    const auto value = [&] { return std::array<std::string, 4>{"1", "2", "0.5", "R"}[pick(4)]; };
+    const std::array<std::string, 5> values{"1", "2", "0.5", "R", std::string(300, '9')};
+    const auto value = [&] { return values[static_cast<std::size_t>(pick(5))]; };
     int quickMerges = 0;
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         // A base of cars that rarely share a name, and two sides that mostly change values.
         std::vector<std::vector<std::string>> base;
         for (int count = pick(9); count > 0; --count) {
-            std::vector<std::string> car{"CAR_" + std::to_string(pick(12))};
-            for (int column = 1; column < kStatCount; ++column)
+            std::vector<std::string>& car = base.emplace_back(1, "CAR_" + std::to_string(pick(12)));
+            for (int column = 1, held = pick(4) ? kStatCount : 4 + pick(28); column < held; ++column)
                 car.push_back(value());
-            base.push_back(car);
         }
         std::array<std::vector<std::vector<std::string>>, 2> sides{base, base};
         std::array<std::string, 2> comments{"; top\n", "; top\n"};
@@ -259,46 +259,39 @@ TEST_F(CompareCommand, ValuesOnlyDiffAndMergeAgreeWithTheWholeComparison) {
             for (int changes = pick(4); changes > 0 && !cars.empty(); --changes)
                 cars[static_cast<std::size_t>(pick(static_cast<int>(cars.size())))]
                     [static_cast<std::size_t>(1 + pick(3))] = value(); // a few columns: conflicts
-            switch (pick(12)) {
-            case 0:
+            // Ours a value shorter, theirs one longer: the merged car has an empty value before a filled one.
+            if (pick(3) == 0 && !cars.empty() && cars.front().size() < kStatCount)
+                cars.front().resize(cars.front().size() + 2 * static_cast<std::size_t>(s) - 1, "9");
+            if (const int event = pick(12); event == 0)
                 cars.push_back(base.empty() ? std::vector<std::string>(kStatCount, "1") : base.front());
-                break;
-            case 1:
-                if (!cars.empty())
-                    cars.front().front() = "RENAMED";
-                break;
-            case 2:
+            else if (event == 1 && !cars.empty())
+                cars.front().front() = "RENAMED";
+            else if (event == 2)
                 comments[static_cast<std::size_t>(s)] = "; side " + std::to_string(s) + "\n";
-                break;
-            }
         }
         // Each file written in a layout of its own.
         const auto write = [&](const std::string& name, const std::vector<std::vector<std::string>>& cars,
                                const std::string& top) {
-            const std::string end = pick(2) ? "\r\n" : "\n";
-            std::string text = (pick(4) == 0 ? "\xEF\xBB\xBF" : "") + top;
+            const std::string end = std::array<std::string, 4>{"\r\n", "\n", "\r", "\n\r"}[pick(4)];
+            std::string text = std::string(pick(4) ? "" : "\xEF\xBB\xBF") + (pick(4) ? "" : ";-#\n") + top;
             for (const auto& car : cars) {
                 text += pick(4) == 0 ? "  " : "";
                 for (const std::string& cell : car)
                     text += cell + std::array<std::string, 3>{" ", "\t", "   "}[pick(3)];
                 text += pick(5) == 0 ? end + "; between" + end : end;
             }
-            if (pick(3) == 0 && text.ends_with(end))
-                text.resize(text.size() - end.size());
-            return Write(name, text);
+            const bool endless = pick(3) == 0 && text.ends_with(end); // a last line without an end
+            return Write(name, text.substr(0, text.size() - (endless ? end.size() : 0)));
         };
         const std::array<std::string, 3> paths{write("base.cfg", base, "; top\n"),
                                                write("ours.cfg", sides[0], comments[0]),
                                                write("theirs.cfg", sides[1], comments[1])};
-
-        const HandlingFileRead before = ReadHandlingFile(paths[0]);
-        const HandlingFileRead after = ReadHandlingFile(paths[1]);
-        const FileDifference whole = CompareFiles(ContentsOf(before.file), ContentsOf(after.file));
-        EXPECT_EQ(RunKestrix({"--diff", paths[0], paths[1]}),
-                  (Printed{whole.Empty() ? 0 : 1,
-                           DifferenceText(ContentsOf(before.file), ContentsOf(after.file), whole), ""}));
-
         const MergeVersions versions = ReadMergeVersions(paths);
+        const FileContents before = versions.Contents(MergeSide::Base),
+                           after = versions.Contents(MergeSide::Ours);
+        const FileDifference whole = CompareFiles(before, after);
+        EXPECT_EQ(RunKestrix({"--diff", paths[0], paths[1]}),
+                  (Printed{whole.Empty() ? 0 : 1, DifferenceText(before, after, whole), ""}));
         const MergeOutcome outcome = versions.Merge();
         if (const std::optional<ValueMerge> quick = MergeValuesOnly(paths)) {
             ++quickMerges;
