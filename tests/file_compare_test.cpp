@@ -143,13 +143,13 @@ TEST(FileCompare, MatchesCarsOfANameAndReportsAMoveOnce) {
 TEST(FileMerge, ConflictsKeepOurSideAndAreListed) {
     const HandlingDocument base = Doc(Table({"A 1 1", "B 1", "C 1"}), "; b\r", "x");
     const HandlingDocument ours = Doc(Table({"A 2 1", "B 2", "N 1", "M 1"}), "; o\r", "y");
-    const HandlingDocument theirs = Doc(Table({"A 3 5", "C 2", "N 1", "M 2"}), "; t\r", "y");
+    const HandlingDocument theirs = Doc(Table({"A 3 5", "C 2", "N 1", "M 2"}), "; t\r; t2\r", "y");
     const MergeOutcome outcome = Merge(base, ours, theirs);
     EXPECT_EQ(ConflictText(outcome.conflicts), "A\t#1 Mass\t1\t2\t3\n"
                                                "B\t(whole car)\t(in base)\t(changed)\t(deleted)\n"
                                                "C\t(whole car)\t(in base)\t(deleted)\t(changed)\n"
                                                "M\t#1 Mass\t(not in base)\t1\t2\n"
-                                               "(comments before the cars)\t(block)\t; b\t; o\t; t\n");
+                                               "(comments before the cars)\t(block)\t; b\t; o\t; t | ; t2\n");
     EXPECT_EQ(Diff(Doc(Table({"A 2 5", "B 2", "N 1", "M 1"}), "; o\r", "y"), outcome.merged), "")
         << "our values, their change of another stat of A, one N added alike, and the author both chose";
 }

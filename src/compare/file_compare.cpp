@@ -43,11 +43,17 @@ void AppendLine(std::string& out, std::initializer_list<std::string_view> cells)
 
 // A comment block on one line, for the conflict list.
 std::string OneLine(std::string_view block) {
-    std::string line(block);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    for (std::size_t at = 0; (at = line.find('\r', at)) != std::string::npos;)
-        line.replace(at, 1, " | ");
+    if (block.ends_with('\r'))
+        block.remove_suffix(1);
+    // Built in one pass: a block of thousands of lines must not move its tail at each one.
+    std::string line;
+    line.reserve(block.size());
+    for (const char c : block) {
+        if (c == '\r')
+            line.append(" | ");
+        else
+            line.push_back(c);
+    }
     return line;
 }
 
