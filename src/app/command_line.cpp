@@ -230,18 +230,11 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
     return options;
 }
 
-// Reads a file only to compare it: its cars packed, not in a table. Returns the refusal or empty text.
-std::string ReadPacked(const std::string& path, PackedFile& file) {
-    HandlingFileRead read = ReadHandlingCars(path, file.cars);
-    file.rest = std::move(read.file);
-    return read.error;
-}
-
 int Diff(const std::string& oldPath, const std::string& newPath, std::FILE* out, std::FILE* err) {
     PackedFile before;
     PackedFile after{PackedCars(&before.cars), {}}; // keeps only the cars that changed
     for (const auto& [path, file] : {std::pair{&oldPath, &before}, std::pair{&newPath, &after}}) {
-        if (const std::string error = ReadPacked(*path, *file); !error.empty())
+        if (const std::string error = ReadPackedFile(*path, *file); !error.empty())
             return Fail(err, error);
     }
     const PackedDifference difference = ComparePackedFiles(before, after);

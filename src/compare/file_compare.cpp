@@ -1,5 +1,6 @@
 #include "compare/file_compare.h"
 
+#include "handling_file/file_read.h"
 #include "model/stat_catalogue.h"
 
 #include <algorithm>
@@ -283,17 +284,25 @@ FileDifference CompareFiles(const FileContents& before, const FileContents& afte
     return difference;
 }
 
+std::string ReadPackedFile(const std::string& path, PackedFile& file, FileOperations& files) {
+    HandlingFileRead read = ReadHandlingCars(path, file.cars, files);
+    file.rest = std::move(read.file);
+    return read.error;
+}
+
+FileContents ContentsOf(const PackedFile& file, const CarTable& cars) {
+    FileContents contents = ContentsOf(file.rest);
+    contents.Cars = &cars;
+    return contents;
+}
+
 PackedDifference ComparePackedFiles(const PackedFile& before, const PackedFile& after) {
     PackedDifference result;
-    const auto contents = [](const PackedFile& file, const CarTable& cars) {
-        FileContents contents = ContentsOf(file.rest);
-        contents.Cars = &cars;
-        return contents;
-    };
     if (!before.cars.SameNamesAs(after.cars)) {
         result.oldCars = before.cars.Table();
         result.newCars = after.cars.Table();
-        result.difference = CompareFiles(contents(before, result.oldCars), contents(after, result.newCars));
+        result.difference =
+            CompareFiles(ContentsOf(before, result.oldCars), ContentsOf(after, result.newCars));
         return result;
     }
     // Every car is its namesake at the same place: only the cars packed
@@ -306,18 +315,15 @@ PackedDifference ComparePackedFiles(const PackedFile& before, const PackedFile& 
         result.newCars.push_back(after.cars.Row(car));
         AppendValueDifferences(result.oldCars.back(), result.newCars.back(), row, row, result.difference);
     }
-    AppendBlockDifferences(contents(before, result.oldCars), contents(after, result.newCars),
+    AppendBlockDifferences(ContentsOf(before, result.oldCars), ContentsOf(after, result.newCars),
                            result.difference);
     return result;
 }
 
 std::string DifferenceText(const PackedFile& before, const PackedFile& after,
                            const PackedDifference& difference) {
-    FileContents oldContents = ContentsOf(before.rest);
-    FileContents newContents = ContentsOf(after.rest);
-    oldContents.Cars = &difference.oldCars;
-    newContents.Cars = &difference.newCars;
-    return DifferenceText(oldContents, newContents, difference.difference);
+    return DifferenceText(ContentsOf(before, difference.oldCars), ContentsOf(after, difference.newCars),
+                          difference.difference);
 }
 
 std::string StatLabel(int column) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handling_file/file_operations.h"
 #include "handling_file/handling_format.h"
 #include "model/document_text.h"
 #include "model/handling_document.h"
@@ -64,6 +65,11 @@ struct PackedFile {
     PackedCars cars;
     ParsedHandlingFile rest; // without cars
 };
+// Reads path into file, with the limits and messages of File > Open: the
+// refusal, or empty text.
+std::string ReadPackedFile(const std::string& path, PackedFile& file, FileOperations& files = SystemFiles());
+// The file's texts with cars standing for its cars.
+FileContents ContentsOf(const PackedFile& file, const CarTable& cars);
 
 // What CompareFiles finds for two packed files, with rows of the tables
 // beside it: the whole files', or, where every car is its namesake at the same

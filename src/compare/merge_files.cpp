@@ -74,12 +74,6 @@ std::string WriteMergedText(const std::string& path, std::string_view text, File
 
 namespace {
 
-// A version read for a merge of values only: its cars packed against the base's.
-struct PackedVersion {
-    PackedFile file;
-    std::string bytes; // ours: the text the merged file is written into
-};
-
 // The cars some side changed; none when a side added, deleted, renamed or
 // moved a car, or one of them shares its name with another car.
 std::optional<std::vector<std::size_t>> ChangedCars(const PackedCars& base, const PackedCars& ours,
@@ -123,9 +117,7 @@ std::optional<ValueMerge> MergeValuesOnly(const std::array<std::string, 3>& path
             return std::nullopt;
     }
     PackedFile base;
-    if (HandlingFileRead read = ReadHandlingCars(paths[0], base.cars, files); read.error.empty())
-        base.rest = std::move(read.file);
-    else
+    if (!ReadPackedFile(paths[0], base, files).empty())
         return std::nullopt;
     PackedFile ours{PackedCars(&base.cars), {}};
     // An empty file has no lines to keep: the whole merge writes the editor's form.
@@ -140,9 +132,7 @@ std::optional<ValueMerge> MergeValuesOnly(const std::array<std::string, 3>& path
     else
         return std::nullopt;
     PackedFile theirs{PackedCars(&base.cars), {}};
-    if (HandlingFileRead read = ReadHandlingCars(paths[2], theirs.cars, files); read.error.empty())
-        theirs.rest = std::move(read.file);
-    else
+    if (!ReadPackedFile(paths[2], theirs, files).empty())
         return std::nullopt;
 
     const std::optional<std::vector<std::size_t>> changed = ChangedCars(base.cars, ours.cars, theirs.cars);
@@ -154,13 +144,8 @@ std::optional<ValueMerge> MergeValuesOnly(const std::array<std::string, 3>& path
         tables[1].push_back(ours.cars.Row(car));
         tables[2].push_back(theirs.cars.Row(car));
     }
-    const auto contents = [&](const PackedFile& file, const CarTable& cars) {
-        FileContents contents = ContentsOf(file.rest);
-        contents.Cars = &cars;
-        return contents;
-    };
     MergeOutcome outcome =
-        MergeFiles(contents(base, tables[0]), contents(ours, tables[1]), contents(theirs, tables[2]));
+        MergeFiles(ContentsOf(base, tables[0]), ContentsOf(ours, tables[1]), ContentsOf(theirs, tables[2]));
     const FileContents merged = ContentsOf(outcome.merged);
     const FileContents oursRead = ContentsOf(ours.rest);
     for (const DocumentText block : kDocumentTexts) {

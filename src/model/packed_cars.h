@@ -19,11 +19,11 @@ class PackedCars final : public CarLines {
     // A car packed as base's car at the same place is kept as base's: a file
     // read against the one it was made from keeps only what changed.
     explicit PackedCars(const PackedCars* base = nullptr) : base_(base) {}
+    // Packs a whole table.
+    explicit PackedCars(const CarTable& cars);
 
     void Take(const CarValues& values, int count) override;
     void ExpectBytes(std::size_t size) override;
-    // Packs a whole table.
-    explicit PackedCars(const CarTable& cars);
 
     std::size_t size() const { return cars_.size(); }
     // Whether the car is kept as base's: the same values at the same place.
