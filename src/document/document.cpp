@@ -39,7 +39,7 @@ void Document::AskToShow(int row, int column) {
 }
 
 void Document::Rebase() {
-    saved_ = PackedCars(data_.Cars);
+    saved_ = data_.Cars;
     savedRowOfId_.assign(nextId_, -1);
     idOfSavedRow_ = ids_;
     for (std::size_t row = 0; row < ids_.size(); ++row)
@@ -175,17 +175,17 @@ std::size_t Document::ChangedIn(const CarRow& car, std::uint32_t id) const {
     const int origin = SavedRowOfId(id);
     if (origin < 0)
         return 0;
-    const CarValues saved = saved_.Values(static_cast<std::size_t>(origin));
+    const CarRow& saved = saved_[static_cast<std::size_t>(origin)];
     std::size_t changed = 0;
     for (int column = 0; column < kStatCount; ++column)
-        changed += car[column] != saved[static_cast<std::size_t>(column)];
+        changed += car[column] != saved[column];
     return changed;
 }
 
 bool Document::IsChangedValue(int row, int column) const {
     const int origin = SavedRowOf(row);
     return origin >= 0 && data_.Cars[static_cast<std::size_t>(row)][column] !=
-                              saved_.Value(static_cast<std::size_t>(origin), column);
+                              saved_[static_cast<std::size_t>(origin)][column];
 }
 
 bool Document::SavedCarGone(int savedRow) const {
@@ -213,7 +213,7 @@ void Document::MarkCells(const Change& change, bool undo) {
         const int origin = SavedRowOf(cell.row);
         if (origin < 0)
             continue;
-        const std::string_view saved = saved_.Value(static_cast<std::size_t>(origin), cell.column);
+        const std::string_view saved = saved_[static_cast<std::size_t>(origin)][cell.column];
         const std::string& from = undo ? cell.after : cell.before;
         const std::string& to = undo ? cell.before : cell.after;
         changedValues_ = changedValues_ - (from != saved) + (to != saved);

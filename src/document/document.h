@@ -2,7 +2,6 @@
 
 #include "document/change.h"
 #include "model/handling_document.h"
-#include "model/packed_cars.h"
 #include "validation/error_check.h"
 
 #include <cstddef>
@@ -124,7 +123,7 @@ class Document {
     bool IsChangedValue(int row, int column) const;
     // The row of the saved file a car came from; -1 for a car added since.
     int SavedRowOf(int row) const;
-    const PackedCars& SavedCars() const { return saved_; }
+    const CarTable& SavedCars() const { return saved_; }
     // The saved cars no longer in the document, by saved row.
     std::vector<int> DeletedSavedRows() const;
 
@@ -166,7 +165,7 @@ class Document {
     std::uint32_t nextId_ = 0;
     // The cars as last read or saved, each car's number's row there (or -1),
     // and how many values differ from it.
-    PackedCars saved_; // packed: looked up, never edited
+    CarTable saved_; // sharing the rows that have not changed since
     std::vector<int> savedRowOfId_;
     std::vector<std::uint32_t> idOfSavedRow_;
     std::size_t changedValues_ = 0;

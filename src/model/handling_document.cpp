@@ -1,28 +1,131 @@
 #include "model/handling_document.h"
 
+#include <array>
+#include <functional>
+#include <new>
+
 namespace kestrix {
 
+void CarRow::Release() noexcept {
+    if (block_ && block_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        block_->~Block();
+        ::operator delete(block_);
+    }
+    block_ = nullptr;
+}
+
+namespace {
+
+std::size_t WidthFor(std::size_t total) {
+    return total <= UINT8_MAX ? 1 : total <= UINT16_MAX ? 2 : 4;
+}
+
+void WriteEnd(char* at, std::size_t width, std::size_t end) {
+    const auto end32 = static_cast<std::uint32_t>(end);
+    const auto end16 = static_cast<std::uint16_t>(end);
+    const auto end8 = static_cast<std::uint8_t>(end);
+    std::memcpy(at,
+                width == 4   ? static_cast<const void*>(&end32)
+                : width == 2 ? static_cast<const void*>(&end16)
+                             : static_cast<const void*>(&end8),
+                width);
+}
+
+// Moves the ends from column on by grown - shrunk, each end as wide as End.
+template <class End> void ShiftEnds(char* ends, int column, std::size_t grown, std::size_t shrunk) {
+    for (auto i = static_cast<std::size_t>(column); i < kStatCount; ++i) {
+        End end;
+        std::memcpy(&end, ends + i * sizeof end, sizeof end);
+        end = static_cast<End>(end + grown - shrunk);
+        std::memcpy(ends + i * sizeof end, &end, sizeof end);
+    }
+}
+
+} // namespace
+
 void CarRow::Set(int column, std::string_view value) {
-    const std::size_t i = static_cast<std::size_t>(column);
-    const std::uint32_t start = i == 0 ? 0 : ends_[i - 1];
-    const std::uint32_t oldLength = ends_[i] - start;
-    text_.replace(start, oldLength, value);
-    const std::uint32_t newLength = static_cast<std::uint32_t>(value.size());
-    for (std::size_t j = i; j < ends_.size(); ++j)
-        ends_[j] = ends_[j] - oldLength + newLength;
+    if (SetInPlace(column, value))
+        return;
+    std::array<std::string_view, kStatCount> values;
+    for (int i = 0; i < kStatCount; ++i)
+        values[static_cast<std::size_t>(i)] = i == column ? value : (*this)[i];
+    const std::size_t total = block_ ? End(kStatCount - 1) : 0;
+    // Room to grow in place: a car changed once is often changed again (a bulk change, an undo).
+    Build(values.data(), kStatCount, total / 2 + 16);
+}
+
+// Only a block no other row shares may change, and only into the block that
+// Build would make of the new values, so that equal values stay equal bytes.
+bool CarRow::SetInPlace(int column, std::string_view value) {
+    if (!block_ || block_->refs.load(std::memory_order_acquire) != 1)
+        return false;
+    const std::less<const char*> before;
+    char* text = block_->Bytes() + kStatCount * block_->width;
+    if (!before(value.data(), block_->Bytes()) && before(value.data(), text + block_->capacity))
+        return false; // a value of this very row: the rebuild copies it first
+    const std::size_t total = End(kStatCount - 1);
+    const std::size_t start = column == 0 ? 0 : End(column - 1);
+    const std::size_t oldEnd = End(column);
+    const std::size_t newTotal = total - (oldEnd - start) + value.size();
+    if (newTotal > block_->capacity || WidthFor(newTotal) != block_->width)
+        return false;
+    std::memmove(text + start + value.size(), text + oldEnd, total - oldEnd);
+    if (!value.empty())
+        std::memcpy(text + start, value.data(), value.size());
+    const std::size_t grown = start + value.size();
+    switch (block_->width) {
+    case 1:
+        ShiftEnds<std::uint8_t>(block_->Bytes(), column, grown, oldEnd);
+        break;
+    case 2:
+        ShiftEnds<std::uint16_t>(block_->Bytes(), column, grown, oldEnd);
+        break;
+    default:
+        ShiftEnds<std::uint32_t>(block_->Bytes(), column, grown, oldEnd);
+    }
+    return true;
 }
 
 void CarRow::Assign(const std::string_view* values, int count) {
+    Build(values, count, 0);
+}
+
+void CarRow::Build(const std::string_view* values, int count, std::size_t spare) {
     std::size_t total = 0;
     for (int i = 0; i < count; ++i)
         total += values[i].size();
-    text_.clear();
-    text_.reserve(total);
-    for (std::size_t i = 0; i < ends_.size(); ++i) {
-        if (static_cast<int>(i) < count)
-            text_.append(values[i]);
-        ends_[i] = static_cast<std::uint32_t>(text_.size());
+    if (total == 0) {
+        Release();
+        return;
     }
+    const std::size_t width = WidthFor(total);
+    // The values may lie in this row's own block: it goes only once they are copied.
+    auto* block = new (::operator new(sizeof(Block) + kStatCount * width + total + spare)) Block;
+    block->width = static_cast<std::uint8_t>(width);
+    block->capacity = static_cast<std::uint32_t>(total + spare);
+    char* end = block->Bytes();
+    char* text = end + kStatCount * width;
+    std::size_t length = 0;
+    for (int i = 0; i < kStatCount; ++i, end += width) {
+        if (i < count && !values[i].empty()) {
+            std::memcpy(text + length, values[i].data(), values[i].size());
+            length += values[i].size();
+        }
+        WriteEnd(end, width, length);
+    }
+    Release();
+    block_ = block;
+}
+
+bool operator==(const CarRow& a, const CarRow& b) {
+    if (a.block_ == b.block_)
+        return true;
+    if (!a.block_ || !b.block_ || a.block_->width != b.block_->width)
+        return false;
+    // The block is a function of the values alone, so equal values mean equal bytes.
+    const std::size_t size = kStatCount * a.block_->width + a.End(kStatCount - 1);
+    return a.End(kStatCount - 1) == b.End(kStatCount - 1) &&
+           std::memcmp(a.block_->Bytes(), b.block_->Bytes(), size) == 0;
 }
 
 std::string TitleText(std::string_view filePath, bool loaded, bool modified) {

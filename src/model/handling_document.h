@@ -3,9 +3,12 @@
 #include "model/stat_catalogue.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrix {
@@ -19,24 +22,69 @@ inline constexpr std::string_view kContactEmail = "kestrix@example.org";
 // Car indices are 16-bit in the file's world: a document holds at most this many.
 inline constexpr int kMaxCars = 32767;
 
-// One car: its 32 values as the exact bytes read or typed. The values share
-// one buffer, which keeps a file of thousands of cars small and quick to read.
+// One car: its 32 values as the exact bytes read or typed, in one block of
+// their own behind a single pointer, which keeps a file of thousands of cars
+// small and quick to read. A block never changes once built: a copy of a row
+// shares it (the cars as saved, the undo history), and a change builds a new one.
 class CarRow {
   public:
-    CarRow() { ends_.fill(0); }
+    CarRow() = default;
+    CarRow(const CarRow& other) noexcept : block_(other.block_) {
+        if (block_)
+            block_->refs.fetch_add(1, std::memory_order_relaxed);
+    }
+    CarRow(CarRow&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+    CarRow& operator=(CarRow other) noexcept {
+        std::swap(block_, other.block_);
+        return *this;
+    }
+    ~CarRow() { Release(); }
+
     std::string_view operator[](int column) const {
-        const std::size_t i = static_cast<std::size_t>(column);
-        const std::uint32_t start = i == 0 ? 0 : ends_[i - 1];
-        return std::string_view(text_).substr(start, ends_[i] - start);
+        if (!block_)
+            return {};
+        const std::size_t start = column == 0 ? 0 : End(column - 1);
+        return std::string_view(Text() + start, End(column) - start);
     }
     void Set(int column, std::string_view value);
     // Replaces every value: the given ones from column 0 on, the rest empty.
     void Assign(const std::string_view* values, int count);
-    friend bool operator==(const CarRow&, const CarRow&) = default;
+    friend bool operator==(const CarRow& a, const CarRow& b);
 
   private:
-    std::string text_;
-    std::array<std::uint32_t, kStatCount> ends_;
+    // Followed by the value ends, each as wide (1, 2 or 4 bytes) as the
+    // values' total length needs, then the values one after another.
+    struct Block {
+        std::atomic<std::uint32_t> refs{1};
+        std::uint8_t width = 0;
+        std::uint32_t capacity = 0; // bytes the values may take in place
+        char* Bytes() { return reinterpret_cast<char*>(this + 1); }
+        const char* Bytes() const { return reinterpret_cast<const char*>(this + 1); }
+    };
+
+    std::size_t End(int column) const {
+        const char* at = block_->Bytes() + static_cast<std::size_t>(column) * block_->width;
+        switch (block_->width) {
+        case 1:
+            return static_cast<unsigned char>(*at);
+        case 2: {
+            std::uint16_t end;
+            std::memcpy(&end, at, sizeof end);
+            return end;
+        }
+        default: {
+            std::uint32_t end;
+            std::memcpy(&end, at, sizeof end);
+            return end;
+        }
+        }
+    }
+    const char* Text() const { return block_->Bytes() + kStatCount * block_->width; }
+    void Build(const std::string_view* values, int count, std::size_t spare);
+    bool SetInPlace(int column, std::string_view value);
+    void Release() noexcept;
+
+    Block* block_ = nullptr; // none when every value is empty
 };
 using CarTable = std::vector<CarRow>;
 

@@ -106,22 +106,6 @@ bool PackedCars::SameNamesAs(const PackedCars& other) const {
     return true;
 }
 
-PackedCars::PackedCars(const CarTable& cars) : base_(nullptr) {
-    std::size_t bytes = 0;
-    for (const CarRow& car : cars) {
-        for (int column = 0; column < kStatCount; ++column)
-            bytes += PackedSize(car[column]);
-    }
-    bytes_.reserve(bytes);
-    cars_.reserve(cars.size());
-    CarValues values;
-    for (const CarRow& car : cars) {
-        for (int column = 0; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = car[column];
-        Take(values, kStatCount);
-    }
-}
-
 std::string_view PackedCars::Value(std::size_t car, int column) const {
     const std::string_view packed = Packed(car);
     std::size_t at = 0;

@@ -10,8 +10,8 @@
 namespace kestrix {
 
 // Cars packed one after another in one block: no row and no allocation per
-// car, so that a table kept only to be looked up (the cars as saved) or read
-// only to be compared (a file given to --diff) costs a fraction of a CarTable.
+// car, so that a file read only to be compared (given to --diff or --merge)
+// costs a fraction of a CarTable.
 // Each car packs every column, a value as its length and its bytes, so two
 // cars pack alike exactly when their values are the same.
 class PackedCars final : public CarLines {
@@ -19,8 +19,6 @@ class PackedCars final : public CarLines {
     // A car packed as base's car at the same place is kept as base's: a file
     // read against the one it was made from keeps only what changed.
     explicit PackedCars(const PackedCars* base = nullptr) : base_(base) {}
-    // Packs a whole table.
-    explicit PackedCars(const CarTable& cars);
 
     void Take(const CarValues& values, int count) override;
     void ExpectBytes(std::size_t size) override;

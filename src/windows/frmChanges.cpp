@@ -41,7 +41,7 @@ void frmChanges::DocumentChanged(const DocumentEvent& event) {
 
 void frmChanges::Fill() {
     const CarTable& cars = doc_.Cars();
-    const PackedCars& saved = doc_.SavedCars();
+    const CarTable& saved = doc_.SavedCars();
     const StatCatalogue& catalogue = StatCatalogue::Instance();
     std::vector<std::string> cells;
     entries_.clear();
@@ -66,11 +66,10 @@ void frmChanges::Fill() {
         for (int column = 0; column < kStatCount; ++column)
             if (doc_.IsChangedValue(row, column))
                 add({row, column}, CarName(car), std::string(catalogue[column].StatName),
-                    std::string(saved.Value(static_cast<std::size_t>(origin), column)),
-                    std::string(car[column]));
+                    std::string(saved[static_cast<std::size_t>(origin)][column]), std::string(car[column]));
     }
     for (const int origin : doc_.DeletedSavedRows())
-        add({-1, origin}, CarName(saved.Row(static_cast<std::size_t>(origin))), "(car deleted)", "", "");
+        add({-1, origin}, CarName(saved[static_cast<std::size_t>(origin)]), "(car deleted)", "", "");
     lvChanges.SetRows(std::move(cells));
     const std::size_t listed = entries_.size();
     std::string count =
@@ -101,14 +100,14 @@ void frmChanges::cmdRevert_Click() {
     const CarTable& cars = doc_.Cars();
     Change change;
     if (entry.row < 0) {
-        change = AddCarChange(cars, doc_.SavedCars().Row(static_cast<std::size_t>(entry.column)));
+        change = AddCarChange(cars, doc_.SavedCars().at(static_cast<std::size_t>(entry.column)));
         change.added.front().row = std::min(entry.column, static_cast<int>(cars.size()));
         change.added.front().savedRow = entry.column;
     } else if (entry.column < 0) {
         change = DeleteCarChange(cars, entry.row);
     } else {
         const int origin = doc_.SavedRowOf(entry.row);
-        const std::string saved(doc_.SavedCars().Value(static_cast<std::size_t>(origin), entry.column));
+        const std::string saved(doc_.SavedCars().at(static_cast<std::size_t>(origin))[entry.column]);
         change = ValuesChange(cars, {{entry.row, entry.column, saved}}, {});
         change.caption = "Revert " + std::string(StatCatalogue::Instance()[entry.column].StatName) + " of '" +
                          CarName(cars[static_cast<std::size_t>(entry.row)]) + "'";

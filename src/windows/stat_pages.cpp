@@ -193,8 +193,7 @@ std::string StatPageBinding::ValueTip(int column, int shown) const {
     std::string tip = StatTip(column);
     if (shown < 0 || !doc_.IsChangedValue(shown, column))
         return tip;
-    const std::string_view saved =
-        doc_.SavedCars().Value(static_cast<std::size_t>(doc_.SavedRowOf(shown)), column);
+    const std::string_view saved = doc_.SavedCars()[static_cast<std::size_t>(doc_.SavedRowOf(shown))][column];
     return tip +
            (saved.empty() ? " Changed from an empty value." : " Changed from " + std::string(saved) + ".");
 }
