@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -48,7 +49,7 @@ template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
     return true;
 }
 
-enum class LineKind { Car, Author, Editor, Comment };
+enum class LineKind : std::uint8_t { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
 // Splits a car line at blanks and tabs; returns how many values the line

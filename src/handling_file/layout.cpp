@@ -303,6 +303,8 @@ LayoutRead ReadKeepingLayout(std::string bytes) {
                                                  static_cast<std::uint32_t>(length), endLength,
                                                  ClassifyLine(text.substr(start, length))});
     });
+    // Kept as long as the file is open: no room left over from growing.
+    layout.lines_.shrink_to_fit();
     return read;
 }
 

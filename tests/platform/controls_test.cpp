@@ -161,6 +161,28 @@ TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
         << "a move to where it is, or a tick from code that changes nothing, clicks not";
 }
 
+// A whole list given at once must read as the same entries added one by one.
+TEST(DropDownTest, AWholeSortedListIsInTheOrderOfAddingItsEntriesOneByOne) {
+    std::mt19937 random(3);
+    const std::vector<std::string> names{"apple", "Apple", "APPLE", "mango", "Mango2",
+                                         "zebra", "",      "a b",   "a"};
+    for (int round = 0; round < 40; ++round) {
+        DropDown added("one", Sorting::Sorted);
+        DropDown given("all", Sorting::Sorted);
+        std::vector<DropDown::Entry> entries;
+        for (int i = 0, count = static_cast<int>(random() % 60); i < count; ++i) {
+            entries.push_back({names[random() % names.size()], i});
+            added.AddItem(entries.back().text, i);
+        }
+        given.SetEntries(entries);
+        ASSERT_EQ(given.ListCount(), added.ListCount());
+        for (int i = 0; i < added.ListCount(); ++i) {
+            ASSERT_EQ(given.List(i), added.List(i)) << round;
+            ASSERT_EQ(given.ItemData(i), added.ItemData(i)) << round;
+        }
+    }
+}
+
 TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     ColumnList errors("lvErrors", {"", "Car", "Error"});
     errors.SetRows({"#9", "juniper", "b", "#1", "MARSHAL", "a", "#13", "Juniper", "c", "#2", "juniper", "d"});
