@@ -1,4 +1,5 @@
 #include "handling_file/file_read.h"
+#include "handling_file/opened_file.h"
 #include "handling_file/settings_file.h"
 #include "platform/qt/qt_services.h"
 
@@ -69,15 +70,29 @@ TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
     }
 }
 
-// The command line, which loads no toolkit, reads the settings the toolkit wrote.
+// The command line, which loads no toolkit, reads the settings the toolkit
+// wrote; a value the file already holds does not save it again.
 TEST(QtServicesTest, SettingsWrittenHereReadBackWithoutTheToolkit) {
     QTemporaryDir folder;
     const std::string file = folder.filePath(QStringLiteral("Kestrix/Kestrix 3.conf")).toStdString();
     QtServices("", "", "", "", file).WriteSetting("Preferences/KeepBackup", "0");
     QtServices("", "", "", "", file).WriteSetting("SettingsVersion", "1");
-    const std::string text = kestrix::ReadFileBytes(file).bytes;
+    std::string text = kestrix::ReadFileBytes(file).bytes;
     EXPECT_EQ(kestrix::SettingIn(text, "Preferences/KeepBackup"), "0") << text;
     EXPECT_EQ(kestrix::SettingIn(text, "SettingsVersion"), "1");
+
+    const kestrix::DiskStamp saved = kestrix::StampOf(file);
+    QtServices("", "", "", "", file).WriteSetting("SettingsVersion", "1");
+    EXPECT_EQ(kestrix::StampOf(file), saved);
+    {
+        QtServices services("", "", "", "", file);
+        services.WriteSetting("SettingsVersion", "2");
+        services.WriteSetting("Preferences/KeepBackup", "1");
+    }
+    EXPECT_NE(kestrix::StampOf(file), saved);
+    text = kestrix::ReadFileBytes(file).bytes;
+    EXPECT_EQ(kestrix::SettingIn(text, "SettingsVersion"), "2") << text;
+    EXPECT_EQ(kestrix::SettingIn(text, "Preferences/KeepBackup"), "1");
 }
 
 TEST(QtServicesTest, TheHandlingFilterBecomesTheDialogsOwn) {

@@ -237,18 +237,25 @@ void QtServices::OpenWithDesktop(const std::string& target) {
     QDesktopServices::openUrl(QUrl(MixedText(target)));
 }
 
-std::unique_ptr<QSettings> QtServices::Settings() const {
-    if (settingsFile_.empty())
-        return std::make_unique<QSettings>();
-    return std::make_unique<QSettings>(PathText(settingsFile_), QSettings::IniFormat);
+QSettings& QtServices::Settings() {
+    if (!settings_)
+        settings_ = settingsFile_.empty()
+                        ? std::make_unique<QSettings>()
+                        : std::make_unique<QSettings>(PathText(settingsFile_), QSettings::IniFormat);
+    return *settings_;
 }
 
 std::string QtServices::ReadSetting(const std::string& key) {
-    return PathBytes(Settings()->value(QString::fromStdString(key)).toString());
+    return PathBytes(Settings().value(QString::fromStdString(key)).toString());
 }
 
 void QtServices::WriteSetting(const std::string& key, const std::string& value) {
-    Settings()->setValue(QString::fromStdString(key), PathText(value));
+    const QString name = QString::fromStdString(key);
+    const QString text = PathText(value);
+    // The settings file is saved safely, flushed to the disk: not for a value it already holds.
+    if (Settings().contains(name) && Settings().value(name).toString() == text)
+        return;
+    Settings().setValue(name, text);
 }
 
 std::optional<std::string> QtServices::ClipboardText() {

@@ -54,13 +54,15 @@ class QtServices : public Services {
     void SetClipboardText(const std::string& text) override;
 
   private:
-    std::unique_ptr<QSettings> Settings() const;
+    QSettings& Settings();
 
     std::string commandLine_;
     std::string programFolder_;
     std::string homeFolder_;
     std::string stateFolder_;
     std::string settingsFile_;
+    // One for the whole run: writes in a row go to disk in one save, not one each.
+    std::unique_ptr<QSettings> settings_;
     int busyDepth_ = 0;
     ProcessRunner* processes_ = nullptr;
     std::map<std::type_index, std::function<void(Window&, WindowFrame&)>> layouts_;
