@@ -62,8 +62,11 @@ ReadOutcome ReadWhole(FileOperations& files, const std::string& path, std::strin
     if (const std::optional<ReadOutcome> refused = OpenToRead(files, path, file, before, limit))
         return *refused;
     // A regular file in one read of its size, and one byte more to see it end.
-    bytes.resize(before.kind == FileKind::Regular ? static_cast<std::size_t>(before.size) + 1
-                                                  : std::min<std::size_t>(limit + 1, 1 << 16));
+    const std::size_t size = before.kind == FileKind::Regular ? static_cast<std::size_t>(before.size) + 1
+                                                              : std::min<std::size_t>(limit + 1, 1 << 16);
+    bytes.reserve(size);
+    files.PrepareToFill(bytes.data(), size);
+    bytes.resize(size);
     std::size_t total = 0;
     while (true) {
         if (total == bytes.size()) {
