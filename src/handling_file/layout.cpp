@@ -296,25 +296,27 @@ LayoutRead ReadKeepingLayout(std::string bytes) {
     read.file = std::move(parsed.file);
     FileLayout& layout = read.layout;
     layout.text_ = std::move(bytes);
-    const std::string_view text = layout.text_;
-    layout.bomLength_ = BomLength(text);
-    ForEachLayoutLine(text, [&](std::size_t start, std::size_t length, std::uint8_t endLength) {
-        layout.lines_.push_back(FileLayout::Line{static_cast<std::uint32_t>(start),
-                                                 static_cast<std::uint32_t>(length), endLength,
-                                                 ClassifyLine(text.substr(start, length))});
-    });
-    // Kept as long as the file is open: no room left over from growing.
-    layout.lines_.shrink_to_fit();
+    layout.bomLength_ = BomLength(layout.text_);
     return read;
+}
+
+std::vector<FileLayout::Line> FileLayout::Lines() const {
+    const std::string_view text = text_;
+    std::vector<Line> lines;
+    ForEachLayoutLine(text, [&](std::size_t start, std::size_t length, std::uint8_t endLength) {
+        lines.push_back(Line{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), endLength,
+                             ClassifyLine(text.substr(start, length))});
+    });
+    return lines;
 }
 
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc) {
     const ParsedHandlingFile was = ParseHandlingText(layout.text_).file;
-    const auto firstEnded = std::find_if(layout.lines_.begin(), layout.lines_.end(),
+    const std::vector<FileLayout::Line> lines = layout.Lines();
+    const auto firstEnded = std::find_if(lines.begin(), lines.end(),
                                          [](const FileLayout::Line& line) { return line.endLength > 0; });
-    const std::string_view defaultEnd =
-        firstEnded == layout.lines_.end() ? kDefaultEnd : layout.End(*firstEnded);
-    const bool lastLineEnds = layout.lines_.empty() || layout.lines_.back().endLength > 0;
+    const std::string_view defaultEnd = firstEnded == lines.end() ? kDefaultEnd : layout.End(*firstEnded);
+    const bool lastLineEnds = lines.empty() || lines.back().endLength > 0;
 
     const std::vector<int> follows = FollowCars(was.Cars, doc.Cars);
     const BlockPlan beforePlan = PlanBlock(was.BeforeComments, doc.BeforeComments);
@@ -330,7 +332,7 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     std::size_t nextCar = 0; // the next car of the document to write
     // An added car takes the form of the last car line.
     std::string_view lastCarLine;
-    for (const FileLayout::Line& line : layout.lines_)
+    for (const FileLayout::Line& line : lines)
         lastCarLine = line.kind == LineKind::Car ? layout.Text(line) : lastCarLine;
     const auto writeAddedUpTo = [&](std::size_t car) {
         for (; nextCar < car; ++nextCar) {
@@ -347,7 +349,7 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     std::size_t beforeLine = 0;
     std::size_t afterLine = 0;
     const std::size_t carLines = was.Cars.size();
-    for (const FileLayout::Line& line : layout.lines_) {
+    for (const FileLayout::Line& line : lines) {
         const std::string_view text = layout.Text(line);
         const std::string_view end = layout.End(line);
         if (!authorWritten && line.kind != LineKind::Editor) {

@@ -13,8 +13,8 @@ namespace kestrix {
 // A handling file's lines exactly as they were written: padding, tabs,
 // comments between cars, the editor's header lines or their absence, and
 // every line end. A save through it rewrites only what the document changed.
-// What the lines held is read from them again at a save, so that an open
-// file costs no second table of its cars.
+// The lines, and what they held, are read from the text again at a save,
+// so that an open file costs no second table of its cars.
 class FileLayout {
   public:
     bool empty() const { return text_.empty(); }
@@ -36,9 +36,10 @@ class FileLayout {
         return std::string_view(text_).substr(line.start + line.length, line.endLength);
     }
 
+    std::vector<Line> Lines() const;
+
     std::string text_;
     std::size_t bomLength_ = 0; // a byte-order mark before the first line
-    std::vector<Line> lines_;
 };
 
 struct LayoutRead {
