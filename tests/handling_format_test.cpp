@@ -148,41 +148,32 @@ TEST(Format, ReadWriteReadKeepsTheDocumentUpToTheFirstGapOfACar) {
 // what it held, and equality must follow the values, whatever their widths.
 TEST(CarRows, CopiesKeepTheirValuesAndCompareByValueAtEveryWidth) {
     std::mt19937 random(7);
-    using Values = std::array<std::string, kStatCount>;
-    // The ends of a row's values are kept one, two or four bytes wide.
-    const auto value = [&] {
+    const auto value = [&] { // value ends are kept one, two or four bytes wide
         const std::size_t lengths[] = {0, 1, 5, 40, 300, 2100, 255, 256, 65535, 65536};
         const std::size_t pick = random() % 64;
         return std::string(lengths[pick < 4 ? 6 + pick : pick % 6], static_cast<char>('a' + random() % 3));
     };
-    std::vector<std::pair<CarRow, Values>> rows(1);
+    std::vector<std::pair<CarRow, std::array<std::string, kStatCount>>> rows(1);
     for (int round = 0; round < 2000; ++round) {
         auto& [row, expected] = rows[random() % rows.size()];
+        const int column = static_cast<int>(random() % kStatCount);
+        const int from = static_cast<int>(random() % kStatCount);
         if (random() % 4 == 0) {
             rows.push_back(rows[random() % rows.size()]);
         } else if (random() % 3 == 0) {
             std::array<std::string_view, kStatCount> given;
-            const int count = static_cast<int>(random() % (kStatCount + 1));
-            for (int column = 0; column < kStatCount; ++column) {
-                expected[column] = column < count ? value() : "";
-                given[column] = expected[column];
-            }
-            row.Assign(given.data(), count);
+            for (int i = 0; i < kStatCount; ++i)
+                given[i] = expected[i] = i <= column ? value() : "";
+            row.Assign(given.data(), column + 1);
+        } else if (random() % 2) { // a value of the row itself, which the change must copy first
+            expected[column] = expected[from];
+            row.Set(column, row[from]);
         } else {
-            // A value taken from the row itself: the change must copy it before the block goes.
-            const int column = static_cast<int>(random() % kStatCount);
-            const int from = static_cast<int>(random() % kStatCount);
-            if (random() % 2) {
-                expected[column] = expected[from];
-                row.Set(column, row[from]);
-            } else {
-                expected[column] = value();
-                row.Set(column, expected[column]);
-            }
+            row.Set(column, expected[column] = value());
         }
         for (const auto& [other, otherExpected] : rows) {
-            for (int column = 0; column < kStatCount; ++column)
-                ASSERT_EQ(other[column], otherExpected[column]) << round;
+            for (int i = 0; i < kStatCount; ++i)
+                ASSERT_EQ(other[i], otherExpected[i]) << round;
             ASSERT_EQ(other == rows.front().first, otherExpected == rows.front().second) << round;
         }
         if (rows.size() > 12)
