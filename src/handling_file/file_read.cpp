@@ -122,6 +122,8 @@ ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, Handlin
         return *refused;
     const std::size_t size = before.kind == FileKind::Regular ? static_cast<std::size_t>(before.size) : 0;
     reader.ExpectBytes(size);
+    if (std::string* store = reader.ValueStore())
+        files.PrepareToFill(store->data(), store->capacity());
     std::string buffer(std::min<std::size_t>(size + 1, 1 << 17), '\0');
     std::size_t filled = 0; // bytes in buffer not yet given to the reader
     std::size_t total = 0;
