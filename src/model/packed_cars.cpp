@@ -77,8 +77,9 @@ void PackedCars::Take(const CarValues& values, int count) {
 
 void PackedCars::ExpectBytes(std::size_t size) {
     // A car usually packs into fewer bytes than its line, whose values stand
-    // apart: room that no car takes up is never touched. A file read against
-    // a base keeps only its changed cars and grows as they come.
+    // apart: room that no car takes up is touched at most up to the end of
+    // the large page the last car ends in. A file read against a base keeps
+    // only its changed cars and grows as they come.
     if (!base_)
         bytes_.reserve(size + kStatCount);
     cars_.reserve(std::min<std::size_t>(kMaxCars, size / 32 + 1));
@@ -104,14 +105,6 @@ bool PackedCars::SameNamesAs(const PackedCars& other) const {
             return false;
     }
     return true;
-}
-
-std::string_view PackedCars::Value(std::size_t car, int column) const {
-    const std::string_view packed = Packed(car);
-    std::size_t at = 0;
-    for (int skipped = 0; skipped < column; ++skipped)
-        TakeValue(packed, at);
-    return TakeValue(packed, at);
 }
 
 CarValues PackedCars::Values(std::size_t car) const {

@@ -31,7 +31,6 @@ class PackedCars final : public CarLines {
     bool SameNamesAs(const PackedCars& other) const;
     std::string_view Name(std::size_t car) const;
     std::string_view Packed(std::size_t car) const;
-    std::string_view Value(std::size_t car, int column) const;
     CarValues Values(std::size_t car) const;
     CarRow Row(std::size_t car) const;
     CarTable Table() const;
