@@ -246,6 +246,8 @@ QSettings& QtServices::Settings() {
 }
 
 std::string QtServices::ReadSetting(const std::string& key) {
+    // Sees what another program wrote since (and saves what this one wrote).
+    Settings().sync();
     return PathBytes(Settings().value(QString::fromStdString(key)).toString());
 }
 
