@@ -81,7 +81,6 @@ TEST(QtServicesTest, SettingsWrittenHereReadBackWithoutTheToolkit) {
     const std::string text = kestrix::ReadFileBytes(file).bytes;
     EXPECT_EQ(kestrix::SettingIn(text, "Preferences/KeepBackup"), "0") << text;
     EXPECT_EQ(kestrix::SettingIn(text, "SettingsVersion"), "1");
-
     const kestrix::DiskStamp saved = kestrix::StampOf(file);
     QtServices reader("", "", "", "", file);
     EXPECT_EQ(reader.ReadSetting("SettingsVersion"), "1");
