@@ -183,6 +183,16 @@ TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
               std::tie(whole.file.BeforeComments, whole.file.AfterComments, whole.file.Author));
     EXPECT_EQ(read.file.Author, "pieces");
 
+    // The layout taken piece by piece writes what the whole text's layout writes, changed or not.
+    FileLayout pieces;
+    HandlingDocument doc;
+    ApplyToDocument(ReadHandlingFileKeepingLayout(Path("Handling.cfg"), pieces).file, doc);
+    EXPECT_EQ(WriteKeepingLayout(pieces, doc), text + "LAST 1");
+    for (std::size_t car = 0; car < doc.Cars.size(); car += 997)
+        doc.Cars[car].Set(1, "12.25");
+    EXPECT_EQ(WriteKeepingLayout(pieces, doc),
+              WriteKeepingLayout(ReadKeepingLayout(text + "LAST 1").layout, doc));
+
     std::string crOnly;
     for (int car = 0; car < 20000; ++car)
         crOnly += "CR_ONLY_" + std::to_string(car) + " 1 2 3\r";

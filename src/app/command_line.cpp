@@ -190,7 +190,7 @@ int Resave(const std::string& in, const std::string& out, bool keepLayout, std::
     FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
         return Fail(err, read.error);
-    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
+    LayoutRead parsed = ReadKeepingLayout(read.bytes);
     if (!parsed.error.empty())
         return Fail(err, "Cannot read \"" + in + "\": " + parsed.error);
     HandlingDocument doc;
@@ -292,7 +292,7 @@ int FixRange(const std::string& path, const std::string& outPath, CheckRules rul
     FileRead read = ReadFileBytes(path);
     if (!read.error.empty())
         return Fail(err, read.error);
-    LayoutRead parsed = ReadKeepingLayout(std::move(read.bytes));
+    LayoutRead parsed = ReadKeepingLayout(read.bytes);
     if (!parsed.error.empty())
         return Fail(err, "Cannot read \"" + path + "\": " + parsed.error);
     HandlingDocument doc;

@@ -14,7 +14,7 @@ MergeVersions ParseMergeVersions(std::array<std::string, 3> bytes, const std::ar
         const auto i = static_cast<std::size_t>(side);
         std::string error;
         if (side == MergeSide::Ours) {
-            LayoutRead read = ReadKeepingLayout(std::move(bytes[i]));
+            LayoutRead read = ReadKeepingLayout(bytes[i]);
             versions.files[i] = std::move(read.file);
             versions.oursLayout = std::move(read.layout);
             error = std::move(read.error);

@@ -190,6 +190,21 @@ HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files
     return result;
 }
 
+HandlingFileRead ReadHandlingFileKeepingLayout(const std::string& path, FileLayout& layout,
+                                               FileOperations& files) {
+    HandlingFileRead result;
+    HandlingTextReader reader;
+    ParseResult parsed;
+    LayoutCollector collector;
+    reader.Listen(collector);
+    result.error = ReadHandlingText(files, path, reader, parsed);
+    if (result.error.empty()) {
+        layout = collector.Finish(ParsedHandlingFile(parsed.file), reader.ByteOrderMark());
+        result.file = std::move(parsed.file);
+    }
+    return result;
+}
+
 HandlingFileRead ReadHandlingCars(const std::string& path, CarLines& cars, FileOperations& files) {
     HandlingFileRead result;
     HandlingTextReader reader(cars);

@@ -2,6 +2,7 @@
 
 #include "handling_file/file_operations.h"
 #include "handling_file/handling_format.h"
+#include "handling_file/layout.h"
 
 #include <string>
 
@@ -25,6 +26,9 @@ struct HandlingFileRead {
 
 // Reads and parses a handling file; a refusal names the path and the reason.
 HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files = SystemFiles());
+// Reads a handling file as ReadHandlingFile does, and its layout as it comes.
+HandlingFileRead ReadHandlingFileKeepingLayout(const std::string& path, FileLayout& layout,
+                                               FileOperations& files = SystemFiles());
 // Reads a handling file as ReadHandlingFile does, refusing the same files,
 // but hands each car to cars as it comes instead of keeping a table: the file
 // read holds the rest. A refusal may come after cars were handed over.

@@ -40,6 +40,15 @@ std::size_t LineCountEstimate(std::string_view bytes) {
 
 } // namespace
 
+std::string_view LineEnd(std::string_view text, std::string_view line) {
+    const auto end = static_cast<std::size_t>(line.data() + line.size() - text.data());
+    std::size_t length = end < text.size() ? 1 : 0;
+    if (end + 1 < text.size() && (text[end + 1] == '\r' || text[end + 1] == '\n') &&
+        text[end + 1] != text[end])
+        length = 2;
+    return text.substr(end, length);
+}
+
 LineKind ClassifyLine(std::string_view line) {
     if (line.empty() || line.front() != ';')
         return LineKind::Car;
@@ -143,7 +152,7 @@ void HandlingTextReader::ExpectBytes(std::size_t size) {
         result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, size / 128 + 16));
 }
 
-bool HandlingTextReader::TakeCarLine(std::string_view line) {
+bool HandlingTextReader::TakeCarLine(std::string_view line, std::string_view end) {
     if (carCount_ == kMaxCars) {
         result_.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
         return false;
@@ -161,21 +170,29 @@ bool HandlingTextReader::TakeCarLine(std::string_view line) {
         cars_->Take(values, count);
     else
         result_.file.Cars.emplace_back().Assign(values.data(), count);
+    if (listener_)
+        listener_->TakeLine(line, end, LineKind::Car, &values, count);
     return true;
 }
 
 bool HandlingTextReader::Read(std::string_view bytes) {
     // A byte-order mark at the very start of the file belongs to no line, so a
     // first comment line stays a comment.
-    if (!started_ && bytes.starts_with("\xEF\xBB\xBF"))
+    if (!started_ && bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.remove_prefix(3);
+        byteOrderMark_ = true;
+    }
     started_ = started_ || !bytes.empty();
     ParsedHandlingFile& file = result_.file;
     return result_.error.empty() && ForEachLine(bytes, [&](std::string_view line) {
                ++lineNumber_;
-               switch (ClassifyLine(line)) {
+               const LineKind kind = ClassifyLine(line);
+               const std::string_view end = listener_ ? LineEnd(bytes, line) : std::string_view();
+               if (listener_ && kind != LineKind::Car)
+                   listener_->TakeLine(line, end, kind, nullptr, 0);
+               switch (kind) {
                case LineKind::Car:
-                   return TakeCarLine(line);
+                   return TakeCarLine(line, end);
                case LineKind::Author:
                    file.Author = std::string(line.substr(kAuthorPrefix.size()));
                    break;
@@ -195,7 +212,7 @@ ParseResult HandlingTextReader::Finish() {
     return std::move(result_);
 }
 
-ParseResult ParseHandlingText(std::string_view bytes) {
+ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener) {
     static_assert(kMaxFileBytes < UINT32_MAX);
     if (bytes.size() > kMaxFileBytes) {
         ParseResult result;
@@ -203,6 +220,8 @@ ParseResult ParseHandlingText(std::string_view bytes) {
         return result;
     }
     HandlingTextReader reader(LineCountEstimate(bytes));
+    if (listener)
+        reader.Listen(*listener);
     reader.Read(bytes);
     return reader.Finish();
 }

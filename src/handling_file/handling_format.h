@@ -49,6 +49,9 @@ template <typename Take> bool ForEachLine(std::string_view text, Take&& take) {
     return true;
 }
 
+// The end of a line of text as ForEachLine cut it: empty for a last line without one.
+std::string_view LineEnd(std::string_view text, std::string_view line);
+
 enum class LineKind : std::uint8_t { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
@@ -56,6 +59,17 @@ LineKind ClassifyLine(std::string_view line);
 // holds, which may be more than values or the row takes.
 int SplitCarLine(std::string_view line, CarValues& values);
 int SplitCarLine(std::string_view line, CarRow& row);
+
+// Told of each line the reader takes, with its end (empty on a last line
+// without one); a car line with the values it holds, as they lie in it.
+class LineListener {
+  public:
+    virtual void TakeLine(std::string_view line, std::string_view end, LineKind kind, const CarValues* values,
+                          int count) = 0;
+
+  protected:
+    ~LineListener() = default;
+};
 
 // A handling file as read: Author is set only when the file had an author line.
 struct ParsedHandlingFile {
@@ -70,7 +84,8 @@ struct ParseResult {
     std::string error; // empty when the text was accepted
 };
 
-ParseResult ParseHandlingText(std::string_view bytes);
+// listener, when given, is told of every line.
+ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener = nullptr);
 
 // Reads a text that comes in pieces as ParseHandlingText reads it whole, so
 // a file can be read through a small buffer. Every piece but the last ends
@@ -90,18 +105,24 @@ class HandlingTextReader {
     std::string* ValueStore() { return cars_ ? cars_->ValueStore() : nullptr; }
     // False once the text is refused; the rest need not be read.
     bool Read(std::string_view bytes);
+    // Tells listener of every line read from now on.
+    void Listen(LineListener& listener) { listener_ = &listener; }
+    // Whether the text began with a byte-order mark, which belongs to no line.
+    bool ByteOrderMark() const { return byteOrderMark_; }
     ParseResult Finish();
     // The line the reader is at, counted from 1.
     std::size_t LineNumber() const { return lineNumber_; }
 
   private:
-    bool TakeCarLine(std::string_view line);
+    bool TakeCarLine(std::string_view line, std::string_view end);
 
     ParseResult result_;
     CarLines* cars_ = nullptr; // null: the table keeps them
+    LineListener* listener_ = nullptr;
     std::size_t carCount_ = 0;
     std::size_t lineNumber_ = 0;
     bool started_ = false;
+    bool byteOrderMark_ = false;
 };
 // Replaces cars, comment blocks and the author: a file without an author line has none.
 void ApplyToDocument(ParsedHandlingFile&& file, HandlingDocument& doc);

@@ -3,6 +3,7 @@
 #include "model/blanks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace kestrix {
@@ -11,6 +12,10 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kDefaultEnd = "\r\n";
+// The line ends a layout tells apart; the first is a last line's without one.
+constexpr std::array<std::string_view, 5> kLineEnds{"", "\r\n", "\n\r", "\r", "\n"};
+// Stands for a value in a car line's shape: no line holds one.
+constexpr char kValueMark = '\n';
 
 // The lines of a comment block as the document holds it (each followed by
 // a CR); empty ones are not written, as by the plain writer.
@@ -270,53 +275,122 @@ std::size_t BomLength(std::string_view text) {
     return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
 }
 
-// The lines as the reader cuts them: CR LF, LF CR, CR and LF each end one.
-// take(start, length, endLength); a last line without an end has endLength 0.
+// The lines as the reader cuts them, each with its end.
 template <class Take> void ForEachLayoutLine(std::string_view text, Take&& take) {
-    ForEachLine(text.substr(BomLength(text)), [&](std::string_view line) {
-        const auto start = static_cast<std::size_t>(line.data() - text.data());
-        const std::size_t end = start + line.size();
-        std::uint8_t endLength = end < text.size() ? 1 : 0;
-        if (end + 1 < text.size() && (text[end + 1] == '\r' || text[end + 1] == '\n') &&
-            text[end + 1] != text[end])
-            endLength = 2;
-        take(start, line.size(), endLength);
+    ForEachLine(text, [&](std::string_view line) {
+        take(line, LineEnd(text, line));
         return true;
     });
 }
 
+// Where end is among kLineEnds.
+std::uint8_t EndIndex(std::string_view end) {
+    if (end.empty())
+        return 0;
+    return static_cast<std::uint8_t>((end.size() == 2 ? 1 : 3) + (end[0] == '\r' ? 0 : 1));
+}
+
+// Whether a car line with its values marked out is shape; compared byte by
+// byte, as the gaps between values are a few bytes each.
+bool HasShape(std::string_view line, const CarValues& values, int count, std::string_view shape) {
+    const char* at = line.data();
+    const char* mark = shape.data();
+    const char* const shapeEnd = mark + shape.size();
+    const auto same = [&](const char* upTo) {
+        for (; at < upTo; ++at, ++mark)
+            if (mark == shapeEnd || *mark != *at)
+                return false;
+        return true;
+    };
+    for (int column = 0; column < count; ++column) {
+        const std::string_view value = values[static_cast<std::size_t>(column)];
+        if (!same(value.data()) || mark == shapeEnd || *mark++ != kValueMark)
+            return false;
+        at = value.data() + value.size();
+    }
+    return same(line.data() + line.size()) && mark == shapeEnd;
+}
+
 } // namespace
 
-LayoutRead ReadKeepingLayout(std::string bytes) {
+void LayoutCollector::TakeLine(std::string_view text, std::string_view end, LineKind kind,
+                               const CarValues* values, int count) {
+    FileLayout::Line line{0, static_cast<std::uint32_t>(text.size()), EndIndex(end), kind, values != nullptr};
+    const std::string_view lastShape = std::string_view(layout_.texts_).substr(lastShape_, lastShapeLength_);
+    if (values && HasShape(text, *values, count, lastShape)) {
+        line.start = lastShape_;
+        line.length = lastShapeLength_;
+    } else if (values) {
+        // The line without its values, which the car as read puts back.
+        std::string& texts = layout_.texts_;
+        lastShape_ = static_cast<std::uint32_t>(texts.size());
+        const char* at = text.data();
+        for (int column = 0; column < count; ++column) {
+            const std::string_view value = (*values)[static_cast<std::size_t>(column)];
+            texts.append(at, value.data()).push_back(kValueMark);
+            at = value.data() + value.size();
+        }
+        texts.append(at, text.data() + text.size());
+        lastShapeLength_ = static_cast<std::uint32_t>(texts.size()) - lastShape_;
+        line.start = lastShape_;
+        line.length = lastShapeLength_;
+    } else {
+        line.start = static_cast<std::uint32_t>(layout_.texts_.size());
+        layout_.texts_.append(text);
+    }
+    layout_.size_ += text.size() + end.size();
+    layout_.lines_.push_back(line);
+}
+
+FileLayout LayoutCollector::Finish(ParsedHandlingFile was, bool byteOrderMark) {
+    layout_.was_ = std::move(was);
+    layout_.byteOrderMark_ = byteOrderMark;
+    layout_.texts_.shrink_to_fit();
+    layout_.lines_.shrink_to_fit();
+    return std::move(layout_);
+}
+
+std::string_view FileLayout::Text(const Line& line, const CarRow& car, std::string& scratch) const {
+    const std::string_view text = Text(line);
+    if (!line.shaped)
+        return text;
+    scratch.clear();
+    int column = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t mark = std::min(text.find(kValueMark, at), text.size());
+        scratch.append(text, at, mark - at);
+        if (mark < text.size())
+            scratch.append(car[column++]);
+        at = mark + 1;
+    }
+    return scratch;
+}
+
+void FileLayout::ShareRows(const CarTable& cars) {
+    for (std::size_t i = 0; i < std::min(cars.size(), was_.Cars.size()); ++i)
+        if (was_.Cars[i] == cars[i])
+            was_.Cars[i] = cars[i];
+}
+
+LayoutRead ReadKeepingLayout(std::string_view bytes) {
     LayoutRead read;
-    ParseResult parsed = ParseHandlingText(bytes);
+    LayoutCollector collector;
+    ParseResult parsed = ParseHandlingText(bytes, &collector);
     read.error = std::move(parsed.error);
     if (!read.error.empty())
         return read;
+    read.layout = collector.Finish(ParsedHandlingFile(parsed.file), BomLength(bytes) > 0);
     read.file = std::move(parsed.file);
-    FileLayout& layout = read.layout;
-    layout.text_ = std::move(bytes);
-    layout.bomLength_ = BomLength(layout.text_);
     return read;
 }
 
-std::vector<FileLayout::Line> FileLayout::Lines() const {
-    const std::string_view text = text_;
-    std::vector<Line> lines;
-    ForEachLayoutLine(text, [&](std::size_t start, std::size_t length, std::uint8_t endLength) {
-        lines.push_back(Line{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), endLength,
-                             ClassifyLine(text.substr(start, length))});
-    });
-    return lines;
-}
-
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc) {
-    const ParsedHandlingFile was = ParseHandlingText(layout.text_).file;
-    const std::vector<FileLayout::Line> lines = layout.Lines();
-    const auto firstEnded = std::find_if(lines.begin(), lines.end(),
-                                         [](const FileLayout::Line& line) { return line.endLength > 0; });
-    const std::string_view defaultEnd = firstEnded == lines.end() ? kDefaultEnd : layout.End(*firstEnded);
-    const bool lastLineEnds = lines.empty() || lines.back().endLength > 0;
+    const ParsedHandlingFile& was = layout.was_;
+    const std::vector<FileLayout::Line>& lines = layout.lines_;
+    const auto firstEnded =
+        std::find_if(lines.begin(), lines.end(), [](const FileLayout::Line& line) { return line.end > 0; });
+    const std::string_view defaultEnd = firstEnded == lines.end() ? kDefaultEnd : kLineEnds[firstEnded->end];
+    const bool lastLineEnds = lines.empty() || lines.back().end > 0;
 
     const std::vector<int> follows = FollowCars(was.Cars, doc.Cars);
     const BlockPlan beforePlan = PlanBlock(was.BeforeComments, doc.BeforeComments);
@@ -326,14 +400,19 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     bool authorWritten = doc.Author.empty() || !authorChanged;
 
     LayoutWriter writer(defaultEnd);
-    writer.Out().reserve(layout.text_.size() + 256);
-    writer.Out().append(std::string_view(layout.text_).substr(0, layout.bomLength_));
+    writer.Out().reserve(layout.size_ + kByteOrderMark.size() + 256);
+    if (layout.byteOrderMark_)
+        writer.Out().append(kByteOrderMark);
 
     std::size_t nextCar = 0; // the next car of the document to write
     // An added car takes the form of the last car line.
+    std::string lastCarScratch;
     std::string_view lastCarLine;
-    for (const FileLayout::Line& line : lines)
-        lastCarLine = line.kind == LineKind::Car ? layout.Text(line) : lastCarLine;
+    const auto lastCar = std::find_if(lines.rbegin(), lines.rend(), [](const FileLayout::Line& line) {
+        return line.kind == LineKind::Car;
+    });
+    if (lastCar != lines.rend())
+        lastCarLine = layout.Text(*lastCar, was.Cars.back(), lastCarScratch);
     const auto writeAddedUpTo = [&](std::size_t car) {
         for (; nextCar < car; ++nextCar) {
             const CarRow& added = doc.Cars[nextCar];
@@ -345,13 +424,14 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
             later ? writer.LaterComment(text, {}) : writer.Line(text, {});
     };
 
+    std::string scratch;
     std::size_t carLine = 0;
     std::size_t beforeLine = 0;
     std::size_t afterLine = 0;
     const std::size_t carLines = was.Cars.size();
     for (const FileLayout::Line& line : lines) {
         const std::string_view text = layout.Text(line);
-        const std::string_view end = layout.End(line);
+        const std::string_view end = kLineEnds[line.end];
         if (!authorWritten && line.kind != LineKind::Editor) {
             writer.Line(authorLine, {});
             authorWritten = true;
@@ -383,7 +463,9 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
             if (follower >= 0) {
                 writeAddedUpTo(static_cast<std::size_t>(follower));
                 const CarRow& car = doc.Cars[nextCar++];
-                writer.Car(car == was.Cars[carLine] ? text : RewriteCarLine(text, car), end);
+                const CarRow& read = was.Cars[carLine];
+                const std::string_view asRead = layout.Text(line, read, scratch);
+                writer.Car(car == read ? asRead : RewriteCarLine(asRead, car), end);
             }
             if (++carLine == carLines)
                 writeAddedUpTo(doc.Cars.size());
@@ -410,13 +492,13 @@ std::vector<std::string> RewriteCarLines(std::string& text,
     std::vector<std::string> lines;
     std::size_t carLine = 0;
     auto next = cars.begin();
-    ForEachLayoutLine(text, [&](std::size_t start, std::size_t length, std::uint8_t) {
-        const std::string_view line = std::string_view(text).substr(start, length);
-        if (next == cars.end() || ClassifyLine(line) != LineKind::Car || carLine++ != next->first)
-            return;
-        places.push_back({start, length});
-        lines.push_back(RewriteCarLine(line, (next++)->second));
-    });
+    ForEachLayoutLine(
+        std::string_view(text).substr(BomLength(text)), [&](std::string_view line, std::string_view) {
+            if (next == cars.end() || ClassifyLine(line) != LineKind::Car || carLine++ != next->first)
+                return;
+            places.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});
+            lines.push_back(RewriteCarLine(line, (next++)->second));
+        });
     // A value of the same width leaves its line as long as it was: the text is rewritten where it lies.
     bool sameLengths = true;
     for (std::size_t i = 0; i < lines.size(); ++i)

@@ -13,33 +13,51 @@ namespace kestrix {
 // A handling file's lines exactly as they were written: padding, tabs,
 // comments between cars, the editor's header lines or their absence, and
 // every line end. A save through it rewrites only what the document changed.
-// The lines, and what they held, are read from the text again at a save,
-// so that an open file costs no second table of its cars.
+// A car line is kept as its shape, the line without its values, which the
+// car as read fills in again; the cars share their rows with the document,
+// so an open file costs neither a second copy of its text nor of its cars.
 class FileLayout {
   public:
-    bool empty() const { return text_.empty(); }
+    bool empty() const { return lines_.empty() && !byteOrderMark_; }
+    // Takes the rows of cars equal to those the layout holds, so that both share them.
+    void ShareRows(const CarTable& cars);
 
   private:
-    friend struct LayoutRead ReadKeepingLayout(std::string bytes);
+    friend class LayoutCollector;
     friend std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc);
 
     struct Line {
-        std::uint32_t start;
+        std::uint32_t start; // of the line's text, or a car line's shape, in texts_
         std::uint32_t length;
-        std::uint8_t endLength; // 0 only on a last line without an end
+        std::uint8_t end; // which line end; 0 only on a last line without one
         LineKind kind;
+        bool shaped;
     };
     std::string_view Text(const Line& line) const {
-        return std::string_view(text_).substr(line.start, line.length);
+        return std::string_view(texts_).substr(line.start, line.length);
     }
-    std::string_view End(const Line& line) const {
-        return std::string_view(text_).substr(line.start + line.length, line.endLength);
-    }
+    // The line as read; a shaped line is written into scratch with car's values.
+    std::string_view Text(const Line& line, const CarRow& car, std::string& scratch) const;
 
-    std::vector<Line> Lines() const;
+    std::vector<Line> lines_;
+    std::string texts_;      // the lines that are not shaped, and each shape once
+    ParsedHandlingFile was_; // what the lines hold
+    std::size_t size_ = 0;   // of the text
+    bool byteOrderMark_ = false;
+};
 
-    std::string text_;
-    std::size_t bomLength_ = 0; // a byte-order mark before the first line
+// Collects a text's layout from the reader, as the lines come.
+class LayoutCollector : public LineListener {
+  public:
+    void TakeLine(std::string_view line, std::string_view end, LineKind kind, const CarValues* values,
+                  int count) override;
+    // was: what the whole text holds.
+    FileLayout Finish(ParsedHandlingFile was, bool byteOrderMark);
+
+  private:
+    FileLayout layout_;
+    std::uint32_t lastShape_ = 0; // a car line like the last one shares its shape
+    std::uint32_t lastShapeLength_ = 0;
 };
 
 struct LayoutRead {
@@ -48,9 +66,8 @@ struct LayoutRead {
     std::string error; // empty when the text was accepted, as ParseHandlingText says
 };
 
-// Reads a text as ParseHandlingText does, keeping its layout beside it
-// (the text itself, so a text that is moved in is not copied).
-LayoutRead ReadKeepingLayout(std::string bytes);
+// Reads a text as ParseHandlingText does, keeping its layout beside it.
+LayoutRead ReadKeepingLayout(std::string_view bytes);
 
 // The document written into the layout it was read from: every line of an
 // unchanged car, comment or header as it was, byte for byte. A changed car's

@@ -15,18 +15,11 @@ HandlingFileRead OpenedFile::Read(const std::string& path) {
     HandlingFileRead result;
     // The stamp first: a change while the file is read then shows as one since.
     const DiskStamp stamp = StampOf(path, files_);
-    FileRead bytes = ReadFileBytes(path, files_);
-    if (!bytes.error.empty()) {
-        result.error = bytes.error;
+    FileLayout layout;
+    result = ReadHandlingFileKeepingLayout(path, layout, files_);
+    if (!result.error.empty())
         return result;
-    }
-    LayoutRead read = ReadKeepingLayout(std::move(bytes.bytes));
-    if (!read.error.empty()) {
-        result.error = "Cannot read \"" + path + "\": " + read.error;
-        return result;
-    }
-    result.file = std::move(read.file);
-    layout_ = std::move(read.layout);
+    layout_ = std::move(layout);
     stamp_ = stamp;
     if (path != path_)
         backedUp_.clear();
@@ -65,6 +58,7 @@ std::string OpenedFile::Save(const std::string& path, const HandlingDocument& do
     stamp_ = StampOf(path, files_);
     // The next save keeps the layout of the file as it now is.
     layout_ = ReadKeepingLayout(bytes).layout;
+    layout_.ShareRows(doc.Cars);
     return {};
 }
 

@@ -25,7 +25,7 @@ struct DiskStamp {
 // The stamp of the file at the end of path's links; exists is false when there is none.
 DiskStamp StampOf(const std::string& path, FileOperations& files = SystemFiles());
 
-// What the editor knows of its open file beyond the document: the text as
+// What the editor knows of its open file beyond the document: the layout as
 // read, for a save that keeps its layout; whether this opening's first save
 // has put the file as it was opened into the backup; and the stamp of the
 // file as last read or written.
