@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
     if (const auto status = ReadArguments(argc, argv, editor))
         return *status;
 
+    kestrix::UseLargePagesForTheHeap();
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kestrix"));
