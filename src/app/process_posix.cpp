@@ -22,7 +22,7 @@ void UseBinaryOutput() {}
 void UseLargePagesForTheHeap() {
 #if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-    constexpr int kReserve = 32 << 20;
+    constexpr int kReserve = 8 << 20;
     // The heap's next growth takes the reserve at once, and a trim keeps it.
     if (::mallopt(M_TOP_PAD, kReserve) == 0)
         return;
