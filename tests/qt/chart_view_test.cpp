@@ -5,6 +5,7 @@
 
 #include <QAbstractSeries>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QTest>
 #include <QToolTip>
 #include <QValueAxis>
@@ -123,4 +124,27 @@ TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
     std::ifstream file(svg);
     const std::string drawing{std::istreambuf_iterator<char>(file), {}};
     EXPECT_EQ(QString::fromStdString(drawing).count("<circle"), 2);
+}
+
+// The editor's own chart comes from its module, found where it is looked for;
+// where none is found the chart's place, and an export, say why.
+TEST_F(ChartViewTest, TheEditorsChartComesFromItsModuleOrItsPlaceSaysWhyNot) {
+    platform::qt::UseChartWidgets(nullptr);
+    frame = test::ShownFrame(*chart);
+    const QString why = test::Widget<QLabel>(*frame, "chtStats").text();
+    EXPECT_TRUE(why.startsWith("The chart cannot be shown: ")) << why.toStdString();
+    services.savePaths = {Path("nothing.png"), Path("chart.png")};
+    services.answers = {platform::Answer::Ok};
+    chart->cmdExport.UserClicks();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("the chart cannot be shown"), std::string::npos);
+
+    platform::qt::LookForChartModuleIn(KESTRIX_BUILD_FOLDER);
+    frame = test::ShownFrame(*chart);
+    platform::qt::UseChartWidgets(&KestrixMakeChartWidget);
+    const QWidget& drawn = test::Widget<QWidget>(*frame, "chtStats");
+    EXPECT_EQ(qobject_cast<const QLabel*>(&drawn), nullptr);
+    chart->cmdExport.UserClicks();
+    EXPECT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(QImage(QString::fromStdString(Path("chart.png"))).size(), drawn.size());
 }

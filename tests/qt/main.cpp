@@ -1,3 +1,5 @@
+#include "platform/qt/chart_view.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@ int main(int argc, char** argv) {
     // Before the application exists: the binding is tested without a display.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    kestrix::platform::qt::UseChartWidgets(&KestrixMakeChartWidget);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -509,3 +509,7 @@ std::string ChartView::SaveImage(const std::string& path) {
 }
 
 } // namespace kestrix::platform::qt
+
+kestrix::platform::qt::ChartWidget* KestrixMakeChartWidget(QWidget* parent) {
+    return new kestrix::platform::qt::ChartView(parent);
+}

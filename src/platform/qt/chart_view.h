@@ -2,6 +2,7 @@
 
 #include "platform/chart.h"
 #include "platform/qt/binding.h"
+#include "platform/qt/chart_widget.h"
 
 #include <QChartView>
 
@@ -19,14 +20,14 @@ class PointLayer;
 // bars and the lines; the scatter's points are one layer over the plot area
 // that paints them all from the control's list, so that tens of thousands of
 // cars cost no item each and an edit repaints without rebuilding anything.
-class ChartView : public QChartView {
+class ChartView : public QChartView, public ChartWidget {
   public:
     explicit ChartView(QWidget* parent);
     ~ChartView() override;
-    void Connect(const Binding& binding);
-    void Refresh(Aspect aspect);
-    // Writes the chart as it is shown; why not, empty when written.
-    std::string SaveImage(const std::string& path);
+    QWidget* Widget() override { return this; }
+    void Connect(const Binding& binding) override;
+    void Refresh(Aspect aspect) override;
+    std::string SaveImage(const std::string& path) override;
 
     const Chart* Control() const { return binding_ ? binding_->Get<Chart>() : nullptr; }
 
@@ -60,3 +61,6 @@ class ChartView : public QChartView {
 };
 
 } // namespace kestrix::platform::qt
+
+// The chart module's maker of chart widgets.
+extern "C" Q_DECL_EXPORT kestrix::platform::qt::ChartWidget* KestrixMakeChartWidget(QWidget* parent);
