@@ -275,14 +275,6 @@ std::size_t BomLength(std::string_view text) {
     return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
 }
 
-// The lines as the reader cuts them, each with its end.
-template <class Take> void ForEachLayoutLine(std::string_view text, Take&& take) {
-    ForEachLine(text, [&](std::string_view line) {
-        take(line, LineEnd(text, line));
-        return true;
-    });
-}
-
 // Where end is among kLineEnds.
 std::uint8_t EndIndex(std::string_view end) {
     if (end.empty())
@@ -492,13 +484,13 @@ std::vector<std::string> RewriteCarLines(std::string& text,
     std::vector<std::string> lines;
     std::size_t carLine = 0;
     auto next = cars.begin();
-    ForEachLayoutLine(
-        std::string_view(text).substr(BomLength(text)), [&](std::string_view line, std::string_view) {
-            if (next == cars.end() || ClassifyLine(line) != LineKind::Car || carLine++ != next->first)
-                return;
+    ForEachLine(std::string_view(text).substr(BomLength(text)), [&](std::string_view line) {
+        if (next != cars.end() && ClassifyLine(line) == LineKind::Car && carLine++ == next->first) {
             places.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});
             lines.push_back(RewriteCarLine(line, (next++)->second));
-        });
+        }
+        return true;
+    });
     // A value of the same width leaves its line as long as it was: the text is rewritten where it lies.
     bool sameLengths = true;
     for (std::size_t i = 0; i < lines.size(); ++i)
