@@ -129,6 +129,9 @@ TEST_F(ChartViewTest, ExportWritesAPictureOrADrawingWithACirclePerPoint) {
 // The editor's own chart comes from its module, found where it is looked for;
 // where none is found the chart's place, and an export, say why.
 TEST_F(ChartViewTest, TheEditorsChartComesFromItsModuleOrItsPlaceSaysWhyNot) {
+    struct BuiltInAfter {
+        ~BuiltInAfter() { platform::qt::UseChartWidgets(&KestrixMakeChartWidget); }
+    } builtInAfter;
     platform::qt::UseChartWidgets(nullptr);
     frame = test::ShownFrame(*chart);
     const QString why = test::Widget<QLabel>(*frame, "chtStats").text();
@@ -141,7 +144,6 @@ TEST_F(ChartViewTest, TheEditorsChartComesFromItsModuleOrItsPlaceSaysWhyNot) {
 
     platform::qt::LookForChartModuleIn(KESTRIX_BUILD_FOLDER);
     frame = test::ShownFrame(*chart);
-    platform::qt::UseChartWidgets(&KestrixMakeChartWidget);
     const QWidget& drawn = test::Widget<QWidget>(*frame, "chtStats");
     EXPECT_EQ(qobject_cast<const QLabel*>(&drawn), nullptr);
     chart->cmdExport.UserClicks();

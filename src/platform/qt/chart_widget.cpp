@@ -1,5 +1,7 @@
 #include "platform/qt/chart_widget.h"
 
+#include "platform/qt/text.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
@@ -13,11 +15,11 @@ ChartWidgetMaker maker = nullptr;
 QStringList moduleFolders;
 
 // Beside the program (a build folder, a Windows installation), or where an
-// installation on Linux puts it, relative to the program's folder.
+// installation puts it, found from the program's folder.
 QStringList ModuleFolders() {
     const QString programFolder = QCoreApplication::applicationDirPath();
     return QStringList(moduleFolders)
-           << programFolder << programFolder + QStringLiteral("/../" KESTRIX_MODULE_FOLDER);
+           << programFolder << programFolder + QStringLiteral("/" KESTRIX_MODULE_FROM_PROGRAM);
 }
 
 ChartWidgetMaker LoadModule(std::string& why) {
@@ -28,7 +30,7 @@ ChartWidgetMaker LoadModule(std::string& why) {
         QLibrary module(folder + QStringLiteral("/kestrix-chart"));
         if (auto make = reinterpret_cast<ChartWidgetMaker>(module.resolve(kChartWidgetMaker)))
             return make;
-        why = module.errorString().toStdString(); // a module that is there but cannot load says why
+        why = PathBytes(module.errorString()); // a module that is there but cannot load says why
     }
     return nullptr;
 }

@@ -457,7 +457,7 @@ class WidgetFactory : public ControlVisitor {
         ChartWidget* chart = MakeChartWidget(parent_, why);
         if (!chart) {
             // The window stays usable; the chart's place says why it is empty.
-            auto* label = new QLabel(Latin1("The chart cannot be shown: " + why), parent_);
+            auto* label = new QLabel(MixedText("The chart cannot be shown: " + why), parent_);
             label->setWordWrap(true);
             Bind(control, *label, [](Aspect) {});
             control.SetImageWriter([why](const std::string&) { return "the chart cannot be shown: " + why; });
