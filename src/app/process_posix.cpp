@@ -26,6 +26,12 @@ void UseLargePagesForTheHeap() {
     // The heap's next growth takes the reserve at once, and a trim keeps it.
     if (::mallopt(M_TOP_PAD, kReserve) == 0)
         return;
+    // Setting the pad stops the allocator from raising its thresholds as large
+    // blocks come and go; they are set where it would raise them, so that a
+    // save's text or a bulk edit's journal record reuses the heap instead of
+    // mapping fresh memory each time.
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
     // Blocks under the size the allocator maps apart come from the heap: a few make it grow.
     const auto end = [] { return reinterpret_cast<std::uintptr_t>(::sbrk(0)); };
     const std::uintptr_t before = end();
