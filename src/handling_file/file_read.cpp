@@ -124,7 +124,9 @@ ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, Handlin
     reader.ExpectBytes(size);
     if (std::string* store = reader.ValueStore())
         files.PrepareToFill(store->data(), store->capacity());
-    std::string buffer(std::min<std::size_t>(size + 1, 1 << 17), '\0');
+    // A FIFO or a device says no size: it is read in pieces as large as ReadWhole's.
+    std::string buffer(before.kind == FileKind::Regular ? std::min<std::size_t>(size + 1, 1 << 17) : 1 << 16,
+                       '\0');
     std::size_t filled = 0; // bytes in buffer not yet given to the reader
     std::size_t total = 0;
     bool refused = false;
