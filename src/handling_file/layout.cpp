@@ -307,7 +307,7 @@ bool HasShape(std::string_view line, const CarValues& values, int count, std::st
 
 void LayoutCollector::TakeLine(std::string_view text, std::string_view end, LineKind kind,
                                const CarValues* values, int count) {
-    FileLayout::Line line{0, static_cast<std::uint32_t>(text.size()), EndIndex(end), kind, values != nullptr};
+    FileLayout::Line line{0, static_cast<std::uint32_t>(text.size()), EndIndex(end), kind};
     const std::string_view lastShape = std::string_view(layout_.texts_).substr(lastShape_, lastShapeLength_);
     if (values && HasShape(text, *values, count, lastShape)) {
         line.start = lastShape_;
@@ -344,7 +344,7 @@ FileLayout LayoutCollector::Finish(ParsedHandlingFile was, bool byteOrderMark) {
 
 std::string_view FileLayout::Text(const Line& line, const CarRow& car, std::string& scratch) const {
     const std::string_view text = Text(line);
-    if (!line.shaped)
+    if (line.kind != LineKind::Car)
         return text;
     scratch.clear();
     int column = 0;
@@ -379,10 +379,11 @@ LayoutRead ReadKeepingLayout(std::string_view bytes) {
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc) {
     const ParsedHandlingFile& was = layout.was_;
     const std::vector<FileLayout::Line>& lines = layout.lines_;
-    const auto firstEnded =
-        std::find_if(lines.begin(), lines.end(), [](const FileLayout::Line& line) { return line.end > 0; });
-    const std::string_view defaultEnd = firstEnded == lines.end() ? kDefaultEnd : kLineEnds[firstEnded->end];
-    const bool lastLineEnds = lines.empty() || lines.back().end > 0;
+    const auto firstEnded = std::find_if(lines.begin(), lines.end(),
+                                         [](const FileLayout::Line& line) { return line.endIndex > 0; });
+    const std::string_view defaultEnd =
+        firstEnded == lines.end() ? kDefaultEnd : kLineEnds[firstEnded->endIndex];
+    const bool lastLineEnds = lines.empty() || lines.back().endIndex > 0;
 
     const std::vector<int> follows = FollowCars(was.Cars, doc.Cars);
     const BlockPlan beforePlan = PlanBlock(was.BeforeComments, doc.BeforeComments);
@@ -423,7 +424,7 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     const std::size_t carLines = was.Cars.size();
     for (const FileLayout::Line& line : lines) {
         const std::string_view text = layout.Text(line);
-        const std::string_view end = kLineEnds[line.end];
+        const std::string_view end = kLineEnds[line.endIndex];
         if (!authorWritten && line.kind != LineKind::Editor) {
             writer.Line(authorLine, {});
             authorWritten = true;

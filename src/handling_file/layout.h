@@ -29,18 +29,17 @@ class FileLayout {
     struct Line {
         std::uint32_t start; // of the line's text, or a car line's shape, in texts_
         std::uint32_t length;
-        std::uint8_t end; // which line end; 0 only on a last line without one
+        std::uint8_t endIndex; // which line end; 0 only on a last line without one
         LineKind kind;
-        bool shaped;
     };
     std::string_view Text(const Line& line) const {
         return std::string_view(texts_).substr(line.start, line.length);
     }
-    // The line as read; a shaped line is written into scratch with car's values.
+    // The line as read; a car line is written into scratch with car's values.
     std::string_view Text(const Line& line, const CarRow& car, std::string& scratch) const;
 
     std::vector<Line> lines_;
-    std::string texts_;      // the lines that are not shaped, and each shape once
+    std::string texts_;      // the lines other than cars, and each car line's shape once
     ParsedHandlingFile was_; // what the lines hold
     std::size_t size_ = 0;   // of the text
     bool byteOrderMark_ = false;
