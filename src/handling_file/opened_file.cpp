@@ -12,11 +12,10 @@ DiskStamp StampOf(const std::string& path, FileOperations& files) {
 }
 
 HandlingFileRead OpenedFile::Read(const std::string& path) {
-    HandlingFileRead result;
     // The stamp first: a change while the file is read then shows as one since.
     const DiskStamp stamp = StampOf(path, files_);
     FileLayout layout;
-    result = ReadHandlingFileKeepingLayout(path, layout, files_);
+    HandlingFileRead result = ReadHandlingFileKeepingLayout(path, layout, files_);
     if (!result.error.empty())
         return result;
     layout_ = std::move(layout);
