@@ -1,6 +1,6 @@
 #include "bench_files.h"
 
-#include "handling_file/file_save.h"
+#include "files/file_save.h"
 #include "sample_cars.h"
 
 #include <filesystem>

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
+#include "compare/car_match.h"
 #include "compare/file_compare.h"
-#include "handling_file/file_save.h"
+#include "files/file_save.h"
 #include "sample_cars.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 #include "app/command_line.h"
-#include "handling_file/file_read.h"
-#include "handling_file/file_save.h"
+#include "files/file_read.h"
+#include "files/file_save.h"
+#include "files/recovery_journal.h"
 #include "handling_file/layout.h"
-#include "handling_file/recovery_journal.h"
 #include "sample_cars.h"
 #include "validation/error_check.h"
 

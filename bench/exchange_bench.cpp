@@ -4,7 +4,7 @@
 // than a second.
 #include "bench_files.h"
 #include "bench_services.h"
-#include "handling_file/file_save.h"
+#include "files/file_save.h"
 #include "sample_cars.h"
 #include "windows/frmCompareFiles.h"
 #include "windows/frmImportExport.h"

@@ -1,5 +1,5 @@
 #include "bench_files.h"
-#include "handling_file/recovery_journal.h"
+#include "files/recovery_journal.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
 #include "views/qt/views.h"

@@ -2,7 +2,7 @@
 //   kestrix_large_file /tmp/large.cfg
 //   perf stat -r 30 build/kestrix --check /tmp/large.cfg >/dev/null
 //   perf stat -r 30 awk -f bench/check.awk /tmp/large.cfg >/dev/null
-#include "handling_file/file_save.h"
+#include "files/file_save.h"
 #include "model/handling_document.h"
 #include "sample_cars.h"
 

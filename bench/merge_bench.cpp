@@ -1,7 +1,7 @@
 // The merge window on two versions of a file of 32767 cars with 1,000
 // conflicts: it must open in under a second and answer each choice at once.
 #include "bench_files.h"
-#include "compare/merge_files.h"
+#include "document/version_files.h"
 #include "platform/qt/qt_services.h"
 #include "sample_cars.h"
 #include "views/qt/views.h"

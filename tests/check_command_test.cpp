@@ -4,7 +4,7 @@
 // Strict checks add findings and never change the standard ones.
 #include "app/command_line.h"
 #include "captured_output.h"
-#include "handling_file/file_read.h"
+#include "files/file_read.h"
 #include "sample_cars.h"
 #include "temp_folder.h"
 #include "validation/error_check.h"

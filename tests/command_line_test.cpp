@@ -1,7 +1,7 @@
 #include "captured_output.h"
-#include "compare/merge_files.h"
-#include "handling_file/file_read.h"
-#include "handling_file/settings_file.h"
+#include "document/version_files.h"
+#include "files/file_read.h"
+#include "files/settings_file.h"
 #include "sample_cars.h"
 #include "temp_folder.h"
 

@@ -1,5 +1,7 @@
+#include "compare/car_match.h"
 #include "compare/car_paste.h"
 #include "compare/file_compare.h"
+#include "compare/merge.h"
 #include "sample_cars.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "handling_file/file_read.h"
-#include "handling_file/file_save.h"
+#include "files/file_read.h"
+#include "files/file_save.h"
 #include "scripted_files.h"
 #include "temp_folder.h"
 

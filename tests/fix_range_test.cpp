@@ -1,5 +1,5 @@
 #include "captured_output.h"
-#include "handling_file/file_read.h"
+#include "files/file_read.h"
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
 #include "sample_cars.h"

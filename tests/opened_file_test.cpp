@@ -1,6 +1,6 @@
 #include "document/file_session.h"
 #include "file_times.h"
-#include "handling_file/opened_file.h"
+#include "files/opened_file.h"
 #include "sample_cars.h"
 #include "scripted_files.h"
 #include "temp_folder.h"

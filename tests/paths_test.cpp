@@ -1,6 +1,6 @@
 // Paths split and joined by the rules of each system, and the names that
 // Windows would take for something else.
-#include "handling_file/paths.h"
+#include "files/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "temp_folder.h"
 #ifdef _WIN32
-#include "app/windows_processes.h"
+#include "app/win32_processes.h"
 #else
 #include "app/posix_processes.h"
 #endif
@@ -13,7 +13,7 @@ namespace {
 
 // The child program's folder first on the search path, so that it is found by its name alone.
 #ifdef _WIN32
-using SystemProcessRunner = WindowsProcessRunner;
+using SystemProcessRunner = Win32ProcessRunner;
 void SearchFirst(const std::filesystem::path& folder) {
     const wchar_t* path = ::_wgetenv(L"PATH");
     ::_wputenv_s(L"PATH", (folder.wstring() + L";" + (path ? path : L"")).c_str());

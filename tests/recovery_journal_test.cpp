@@ -1,7 +1,7 @@
 // The recovery journal: what Append reported done survives kill -9, a
 // running editor's journal is never offered, and a journal that does not
 // read whole is refused whole.
-#include "handling_file/recovery_journal.h"
+#include "files/recovery_journal.h"
 #include "scripted_files.h"
 #include "temp_folder.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handling_file/system_file_operations.h"
+#include "files/system_file_operations.h"
 
 #include <algorithm>
 #include <cerrno>

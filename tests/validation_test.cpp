@@ -1,4 +1,4 @@
-#include "cars/cars.h"
+#include "document/car_commands.h"
 #include "handling_file/handling_format.h"
 #include "sample_cars.h"
 #include "validation/error_check.h"

@@ -1,11 +1,11 @@
 #include "app/command_line.h"
 
 #include "compare/file_compare.h"
-#include "compare/merge_files.h"
-#include "handling_file/file_read.h"
-#include "handling_file/file_save.h"
+#include "document/version_files.h"
+#include "files/file_read.h"
+#include "files/file_save.h"
+#include "files/settings_file.h"
 #include "handling_file/layout.h"
-#include "handling_file/settings_file.h"
 #include "validation/error_check.h"
 #include "validation/range_fix.h"
 

@@ -1,7 +1,7 @@
 #include "compare/car_paste.h"
 
+#include "compare/car_match.h"
 #include "compare/file_compare.h"
-#include "handling_file/file_read.h"
 #include "handling_file/handling_format.h"
 
 #include <algorithm>
@@ -81,16 +81,6 @@ CarPaste ReadCarPaste(std::string_view text, const CarTable& cars) {
         return CarPaste{{}, {}, std::move(paste.refusal)};
     MatchWithDocument(paste, cars);
     return paste;
-}
-
-// Read once; the reader's verdict on the whole file, then its lines as pasted ones.
-CarPaste ReadCarPasteFile(const std::string& path, const CarTable& cars) {
-    FileRead read = ReadFileBytes(path);
-    if (!read.error.empty())
-        return CarPaste{{}, {}, std::move(read.error)};
-    if (const ParseResult parsed = ParseHandlingText(read.bytes); !parsed.error.empty())
-        return CarPaste{{}, {}, FileFailure("Cannot read", path, parsed.error)};
-    return ReadCarPaste(read.bytes, cars);
 }
 
 bool IsCarLines(const CarPaste& paste) {

@@ -33,10 +33,6 @@ struct CarPaste {
 // matches them: the n-th car of a name with the n-th.
 CarPaste ReadCarPaste(std::string_view text, const CarTable& cars);
 
-// The cars of a handling file, read as File > Open reads it (a file it would
-// refuse gives the refusal, naming the file), offered as pasted car lines.
-CarPaste ReadCarPasteFile(const std::string& path, const CarTable& cars);
-
 // Whether the text read was car lines rather than a block of cells: every
 // line names a car first (a name, not a number) and holds values after it.
 bool IsCarLines(const CarPaste& paste);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compare/file_compare.h"
+#include "compare/merge.h"
 
 #include <cstddef>
 #include <string>

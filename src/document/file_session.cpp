@@ -3,8 +3,8 @@
 #include "compare/car_paste.h"
 
 #include "document/recovery.h"
+#include "files/opened_file.h"
 #include "handling_file/handling_format.h"
-#include "handling_file/opened_file.h"
 
 #include <utility>
 

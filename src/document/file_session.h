@@ -1,8 +1,8 @@
 #pragma once
 
 #include "document/document.h"
-#include "handling_file/file_operations.h"
-#include "handling_file/opened_file.h"
+#include "files/file_operations.h"
+#include "files/opened_file.h"
 
 #include <cstddef>
 #include <memory>

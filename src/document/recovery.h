@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/document.h"
-#include "handling_file/recovery_journal.h"
+#include "files/recovery_journal.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 #include "handling_file/handling_format.h"
 
 #include "model/blanks.h"
+#include "model/product.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,7 @@
 #include "model/handling_document.h"
 
+#include "model/product.h"
+
 #include <array>
 #include <functional>
 #include <new>

@@ -13,12 +13,6 @@
 
 namespace kestrix {
 
-inline constexpr std::string_view kProgramTitle = "Kestrix 3";
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr std::string_view kWebAddress = "https://kestrix.example.org/";
-inline constexpr std::string_view kContactEmail = "kestrix@example.org";
-
 // Car indices are 16-bit in the file's world: a document holds at most this many.
 inline constexpr int kMaxCars = 32767;
 

@@ -1,6 +1,7 @@
 #include "windows/frmAbout.h"
 
 #include "model/handling_document.h"
+#include "model/product.h"
 
 namespace kestrix {
 

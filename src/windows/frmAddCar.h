@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cars/cars.h"
+#include "document/car_commands.h"
 #include "document/document.h"
 #include "platform/services.h"
 #include "platform/window.h"

@@ -1,6 +1,6 @@
 #include "windows/frmCarTable.h"
 
-#include "cars/cars.h"
+#include "document/car_commands.h"
 #include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"

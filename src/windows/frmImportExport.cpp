@@ -1,7 +1,7 @@
 #include "windows/frmImportExport.h"
 
-#include "cars/cars.h"
-#include "handling_file/file_operations.h"
+#include "document/car_commands.h"
+#include "files/file_operations.h"
 #include "windows/file_dialogs.h"
 
 namespace kestrix {

@@ -1,7 +1,8 @@
 #include "windows/frmMain.h"
 
-#include "cars/cars.h"
 #include "compare/car_paste.h"
+#include "document/car_commands.h"
+#include "model/product.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmInfo.h"

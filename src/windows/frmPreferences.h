@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handling_file/settings_file.h"
+#include "files/settings_file.h"
 #include "platform/services.h"
 #include "platform/window.h"
 

@@ -1,6 +1,6 @@
 #include "windows/recent_files.h"
 
-#include "handling_file/file_operations.h"
+#include "files/file_operations.h"
 
 #include <algorithm>
 

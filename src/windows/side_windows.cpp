@@ -1,8 +1,8 @@
 #include "windows/side_windows.h"
 
-#include "cars/cars.h"
-#include "compare/merge_files.h"
-#include "handling_file/file_read.h"
+#include "document/car_commands.h"
+#include "document/version_files.h"
+#include "files/file_read.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"

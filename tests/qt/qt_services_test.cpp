@@ -1,6 +1,6 @@
-#include "handling_file/file_read.h"
-#include "handling_file/opened_file.h"
-#include "handling_file/settings_file.h"
+#include "files/file_read.h"
+#include "files/opened_file.h"
+#include "files/settings_file.h"
 #include "platform/qt/qt_services.h"
 
 #include <QAbstractButton>

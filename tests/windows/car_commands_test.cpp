@@ -1,4 +1,4 @@
-#include "cars/cars.h"
+#include "document/car_commands.h"
 #include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
 #include "windows/frmImportExport.h"

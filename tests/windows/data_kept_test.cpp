@@ -1,7 +1,7 @@
 // The editor changes only what the user changed, and every save and export
 // reads back as what was saved.
 
-#include "cars/cars.h"
+#include "document/car_commands.h"
 #include "windows/editor_test.h"
 #include "windows/frmImportExport.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handling_file/file_read.h"
+#include "files/file_read.h"
 #include "platform/control_probes.h"
 #include "sample_cars.h"
 #include "scripted_services.h"

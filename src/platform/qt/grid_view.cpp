@@ -1,5 +1,6 @@
 #include "platform/qt/grid_view.h"
 
+#include "platform/qt/event_filters.h"
 #include "platform/qt/text.h"
 #include "platform/qt/widgets.h"
 

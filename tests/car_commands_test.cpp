@@ -1,0 +1,147 @@
+#include "document/car_commands.h"
+
+#include "model/car_change.h"
+#include "sample_cars.h"
+#include "scripted_files.h"
+#include "temp_folder.h"
+#include "validation/error_check.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrix;
+using test::Table;
+
+namespace {
+
+// "NAME:v1" for each row, or the given columns of one row.
+std::string Summary(const CarTable& cars) {
+    std::string text;
+    for (const CarRow& car : cars)
+        text.append(car[0]).append(":").append(car[1]).append(" ");
+    return text;
+}
+std::string Columns(const CarRow& car, std::initializer_list<int> columns) {
+    std::string text;
+    for (const int column : columns)
+        text.append(car[column]).append(" ");
+    return text;
+}
+
+} // namespace
+
+TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
+    using enum NewCarProblem;
+    CarTable cars = Table({"OLD 5"});
+    // A name already taken is allowed.
+    const std::pair<const char*, NewCarProblem> names[] = {
+        {" A", Space}, {"MY CAR", Space}, {"A ", Space},          {"\tA B", Space},
+        {"", Empty},   {"MY\tCAR", Tab},  {"MY\rCAR", LineBreak}, {"OLD", None}};
+    for (const auto& [name, problem] : names)
+        EXPECT_EQ(CheckNewCar(cars, name), problem) << name;
+
+    cars.push_back(NewCar(cars, "LOW", NewCarStats::Lowest));
+    cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, "OLD"));
+    const std::initializer_list<int> shown{1,          5,   9,     25,          DriveType,
+                                           EngineType, Abs, Flags, FrontLights, RearLights};
+    EXPECT_EQ(Columns(cars[1], shown), "1 -10 0.5 1 F P 0 0000 0 0 ");
+    EXPECT_EQ(Columns(cars[2], shown), "50000 10 2 150000 F P 1 FFFF 0 0 ");
+    ErrorRegister errors;
+    ErrorCheck(CarTable(cars.begin() + 1, cars.end()), errors, NumberFormat{});
+    EXPECT_TRUE(errors.Rows().empty()) << errors.Rows().front().ExplanationString;
+
+    EXPECT_EQ(FirstRowNamed(Table({"a 1", "A 2"}), "A"), 1) << "a name is found by its exact bytes";
+
+    CarTable full(static_cast<std::size_t>(kMaxCars));
+    EXPECT_EQ(CheckNewCar(full, "NEW"), NewCarProblem::TooManyCars);
+}
+
+TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {
+    CarTable cars = Table({"A 1 1 1", "B 2 2 2", "A 3 3 3"});
+    const CarTable imported = Table({"B 9", "NEW 7", "A 8 8 8", "A 0", "NEW 6"});
+    const MergeResult merged = MergeCars(cars, imported, {"A", "B", "NEW", "NEW", "GONE"});
+    EXPECT_EQ(merged.error, "");
+    EXPECT_EQ(merged.appendedRows, std::vector<int>{3});
+    HandlingDocument doc;
+    doc.Cars = cars;
+    DoChange(doc, merged.change);
+    EXPECT_EQ(Summary(doc.Cars), "A:8 B:9 A:3 NEW:7 ");
+    EXPECT_EQ(doc.Cars[1], imported[0]) << "a short line blanks the later values";
+    UndoChange(doc, merged.change);
+    EXPECT_EQ(doc.Cars, cars);
+
+    cars.resize(static_cast<std::size_t>(kMaxCars) - 1);
+    EXPECT_EQ(MergeCars(cars, imported, {"B", "NEW", "X"}).error, "") << "overwriting needs no room";
+    const MergeResult refused = MergeCars(cars, Table({"X", "Y"}), {"A", "X", "Y"});
+    EXPECT_NE(refused.error, "");
+    EXPECT_TRUE(refused.change.Empty());
+    EXPECT_EQ(MergeCars(cars, Table({"X 4"}), {"A", "X"}).appendedRows, std::vector<int>{kMaxCars - 1});
+}
+
+using CarFiles = test::TempFolderTest;
+
+TEST_F(CarFiles, ImportReadsOnlyCarLinesAndRefusesFilesWithout) {
+    const ImportRead read = ReadImportFile(Write(
+        "other.cfg", ";-# File Author : someone\r\n; note\r\n  MYCAR\t1500\r\n\r\n;-# x\r\nLAST 1 2\r\n"));
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(Summary(read.rows), "MYCAR:1500 : LAST:1 ");
+    EXPECT_EQ(read.rows[1], CarRow());
+
+    for (const std::string& refused :
+         {Path("missing.cfg"), Write("wide.cfg", test::CarLine("WIDE") + " 1"), Write("empty.cfg", ""),
+          Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
+        const ImportRead failed = ReadImportFile(refused);
+        EXPECT_NE(failed.error.find("\"" + refused + "\": "), std::string::npos) << failed.error;
+        EXPECT_TRUE(failed.rows.empty());
+    }
+}
+
+TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
+    HandlingDocument doc;
+    doc.Author = "someone";
+    doc.BeforeComments = ";before\r\r";
+    doc.AfterComments = ";after\r";
+    doc.Cars = Table({"B 1", "A 2", "C 3", "B 4"});
+    const std::string blanks(30, ' ');
+    const std::string text = ExportText(doc, {"A", "B"});
+    EXPECT_EQ(text,
+              ";before\r\nB 1 " + blanks + "\r\nA 2 " + blanks + "\r\nB 4 " + blanks + "\r\n;after\r\n");
+
+    const std::string path = Path("export.cfg");
+    ASSERT_EQ(ExportCars(path, doc, {"B", "A"}), "");
+    EXPECT_EQ(ReadImportFile(path).rows, Table({"B 1", "A 2", "B 4"}));
+
+    test::ScriptedFiles full;
+    full.bytesBeforeWriteFails = 0;
+    EXPECT_NE(ExportCars(path, doc, {"C"}, full).find(path), std::string::npos);
+    EXPECT_EQ(test::ReadFile(path), text) << "a failed export leaves the file it would replace";
+}
+
+TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
+    HandlingDocument doc;
+    // A car just past the end still in memory, so that a row one too far reads as a car.
+    doc.Cars = Table({"ONE 1500", "TWO 1200", "GONE 1"});
+    doc.Cars.pop_back();
+    const CarChange change = ChangeOf(
+        doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}});
+    EXPECT_EQ(change.cells, (std::vector<CellChange>{{0, 1, "1500", "1700"}, {1, 1, "1200", "1300"}}))
+        << "the later of two edits of a cell counts; a row that does not exist is left out";
+    EXPECT_TRUE(ChangeOf(doc.Cars, {{0, 1, "1500"}}).Empty());
+}
+
+// A bulk edit writes plain decimals, the shortest that read back, without
+// minus zero, with at least the decimals of the value replaced; a leading
+// plus is a number, and Set writes what was typed over anything.
+TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
+    using enum BulkOperation;
+    const std::tuple<const char*, BulkOperation, double, const char*> cases[] = {
+        {"0.1", Add, 0.2, "0.3"},    {"-3", Multiply, 0, "0"},      {"1", Multiply, 0.000001, "0.000001"},
+        {"2.50", Add, -0.5, "2.00"}, {"abc", Set, 1e23, "1e23"},    {"1500", Multiply, 1.1, "1650"},
+        {"1e3", Add, 1, "1001"},     {"1", Multiply, 1e-7, "1e-7"}, {"+5", Add, 1, "6"}};
+    for (const auto& [text, operation, operand, expected] : cases)
+        EXPECT_EQ(BulkValue(text, operation, operand).value, expected) << text << " " << operand;
+    EXPECT_EQ(BulkValue("1", Multiply, 1e20).value, "100000000000000000000");
+    EXPECT_EQ(BulkValue("abc", Set, 12.5, "12.50").value, "12.50");
+    for (const std::string_view text : {"abc", "", "12kg", "++5", "+-5"})
+        EXPECT_EQ(BulkValue(text, Add, 2).skip, BulkSkip::NotANumber) << text;
+    EXPECT_EQ(BulkValue("1e308", Multiply, 10).skip, BulkSkip::TooLarge) << "no infinite result";
+}
