@@ -1,0 +1,4 @@
+#pragma once
+
+#include "files/fine.h"
+#include "model/up.h"
