@@ -9,7 +9,7 @@ if(KESTRIX_GUI)
   install(TARGETS kestrix-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(TARGETS kestrix_chart LIBRARY DESTINATION ${KESTRIX_MODULE_FOLDER} RUNTIME DESTINATION ${KESTRIX_MODULE_FOLDER})
 endif()
-# The desktop entry, the icons, the manual page and the Debian package are
+# The desktop entry, the icons, the manuals and the Debian package are
 # the Linux desktop's; on Windows the two programs are all there is to install.
 if(WIN32)
   return()
@@ -25,6 +25,15 @@ foreach(size 48 128 256)
   install(FILES ${KESTRIX_PACKAGING}/icons/kestrix-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME kestrix.png)
 endforeach()
+
+# The user's manual, with the pictures it names beside it, as its links expect.
+set(KESTRIX_MANUAL ${PROJECT_SOURCE_DIR}/docs/manual.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTRIX_MANUAL})
+file(READ ${KESTRIX_MANUAL} manual_text)
+string(REGEX MATCHALL "\\([^()/#]+\\.png\\)" manual_pictures "${manual_text}")
+list(TRANSFORM manual_pictures REPLACE "^\\((.+)\\)$" "${PROJECT_SOURCE_DIR}/docs/\\1")
+list(REMOVE_DUPLICATES manual_pictures)
+install(FILES ${KESTRIX_MANUAL} ${manual_pictures} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Manual pages are installed compressed.
 set(KESTRIX_MANPAGE ${CMAKE_CURRENT_BINARY_DIR}/kestrix.1.gz)

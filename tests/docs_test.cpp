@@ -1,0 +1,130 @@
+// The documents as a reader follows them: every file, picture and heading a link names exists,
+// under the anchors GitHub makes of headings, which the help window follows too.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Document {
+    std::vector<std::string> anchors;
+    std::vector<std::string> links;
+};
+
+// GitHub's anchor of a heading: lower case, blanks as "-", every other character but letters,
+// digits, "-" and "_" left out.
+std::string Anchor(const std::string& heading) {
+    std::string anchor;
+    for (const unsigned char c : heading) {
+        if (c == ' ') {
+            anchor += '-';
+        } else if (std::isalnum(c) || c == '-' || c == '_' || c >= 0x80) {
+            anchor += static_cast<char>(std::tolower(c));
+        }
+    }
+    return anchor;
+}
+
+Document Read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    std::string prose;
+    Document document;
+    bool inFence = false;
+    while (std::getline(in, line)) {
+        if (line.starts_with("```")) {
+            inFence = !inFence;
+            continue;
+        }
+        static const std::regex heading(R"(^#{1,6} +(.*[^ ]) *$)");
+        std::smatch match;
+        if (!inFence && std::regex_match(line, match, heading)) {
+            document.anchors.push_back(Anchor(match[1]));
+        }
+        if (!inFence) {
+            prose += line + '\n';
+        }
+    }
+    // A code span, which may run over a line end, holds no link.
+    prose = std::regex_replace(prose, std::regex("`[^`]*`"), "");
+    static const std::regex link(R"(\]\(([^()\s]+)\))");
+    for (std::sregex_iterator it(prose.begin(), prose.end(), link), end; it != end; ++it) {
+        const std::string target = (*it)[1];
+        if (target.find("://") == std::string::npos && !target.starts_with("mailto:")) {
+            document.links.push_back(target);
+        }
+    }
+    return document;
+}
+
+// README.md and every document of docs/, by their full paths.
+std::map<fs::path, Document> ProjectDocuments() {
+    const fs::path source = fs::canonical(KESTRIX_SOURCE_DIR);
+    std::map<fs::path, Document> documents;
+    documents.emplace(source / "README.md", Read(source / "README.md"));
+    for (const auto& entry : fs::directory_iterator(source / "docs")) {
+        if (entry.path().extension() == ".md") {
+            documents.emplace(entry.path(), Read(entry.path()));
+        }
+    }
+    return documents;
+}
+
+bool HasAnchor(const Document& document, const std::string& anchor) {
+    return std::find(document.anchors.begin(), document.anchors.end(), anchor) != document.anchors.end();
+}
+
+TEST(Documents, EveryLinkNamesAFileAndHeadingThatExist) {
+    const std::map<fs::path, Document> documents = ProjectDocuments();
+    ASSERT_GE(documents.size(), 4u);
+    for (const auto& [file, document] : documents) {
+        SCOPED_TRACE(file.string());
+        for (const std::string& link : document.links) {
+            const std::size_t hash = link.find('#');
+            const std::string path = link.substr(0, hash);
+            const fs::path target = path.empty() ? file : fs::weakly_canonical(file.parent_path() / path);
+            ASSERT_TRUE(fs::is_regular_file(target)) << link << " names no file";
+            if (hash != std::string::npos) {
+                ASSERT_TRUE(documents.contains(target)) << link << " names no document";
+                EXPECT_TRUE(HasAnchor(documents.at(target), link.substr(hash + 1)))
+                    << link << " names no heading";
+            }
+        }
+    }
+}
+
+TEST(Documents, HeadingsAreFoundByTheirTextAlone) {
+    EXPECT_EQ(Anchor("Undo, redo and the changes since the last save"),
+              "undo-redo-and-the-changes-since-the-last-save");
+    EXPECT_EQ(Anchor("The stat chart (32767 cars, `kestrix_chart_bench`, Release)"),
+              "the-stat-chart-32767-cars-kestrix_chart_bench-release");
+    for (const auto& [file, document] : ProjectDocuments()) {
+        std::set<std::string> seen;
+        for (const std::string& anchor : document.anchors) {
+            EXPECT_TRUE(seen.insert(anchor).second) << file << " has two headings #" << anchor;
+        }
+    }
+}
+
+// The manual is installed alone with its pictures, so it links to nothing else.
+TEST(Documents, TheManualLinksOnlyToItselfAndThePicturesBesideIt) {
+    const Document manual = Read(fs::path(KESTRIX_SOURCE_DIR) / "docs" / "manual.md");
+    EXPECT_GT(manual.anchors.size(), 20u);
+    EXPECT_GT(manual.links.size(), 40u);
+    for (const std::string& link : manual.links) {
+        const fs::path path = link.substr(0, link.find('#'));
+        EXPECT_TRUE(path.empty() || (!path.has_parent_path() && path.extension() == ".png")) << link;
+    }
+}
+
+} // namespace
