@@ -1,6 +1,7 @@
 # Refuses an include that runs up the layer table or across to a layer the
 # table does not allow, and a Qt include outside the Qt folders.
-#   cmake [-DSOURCE=<the layers' folders>] [-DLAYERS=<table>] -P tools/check-layers.cmake
+# With GUIDE, the developer's guide must show every line of the table as it is.
+#   cmake [-DSOURCE=<the layers' folders>] [-DLAYERS=<table>] [-DGUIDE=<guide>] -P tools/check-layers.cmake
 cmake_minimum_required(VERSION 3.25)
 if(NOT SOURCE)
   get_filename_component(SOURCE "${CMAKE_CURRENT_LIST_DIR}/../src" ABSOLUTE)
@@ -59,6 +60,15 @@ foreach(source IN LISTS sources)
     endif()
   endforeach()
 endforeach()
+if(GUIDE)
+  file(STRINGS "${GUIDE}" guide)
+  foreach(line IN LISTS lines)
+    if(NOT line IN_LIST guide)
+      message("${GUIDE} does not show the line \"${line}\" of ${LAYERS}")
+      math(EXPR problems "${problems} + 1")
+    endif()
+  endforeach()
+endif()
 if(problems GREATER 0)
   message(FATAL_ERROR "${problems} includes break the layers")
 endif()
