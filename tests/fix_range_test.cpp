@@ -77,7 +77,7 @@ TEST(RangeFix, AfterEveryRepairOnlyTheFindingsWithoutOneAreLeft) {
 TEST(RangeFix, RepairsKeepTheValuesStyleAndTheStrictOnesTakeTheNearestEntry) {
     CarRow car;
     SplitCarLine("RAVEN 0.30 2 4 1.5 0 0 0 80 0.30 0.8 0.5 6.5 400.0 20 r e 8 0.5 7 30 2 0.1 0.2 1 20000 0.2 "
-                 "-0.2 0.5 XYZ! 3.6 -2",
+                 "-0.2 0.5 XYZ! 2.6 -2",
                  car);
     std::vector<std::string> found;
     for (const RangeFix& fix : RangeFixes({car}, {}, CheckRules::Strict))
