@@ -34,9 +34,16 @@ QPen PenOf(const ChartCanvas::Pen& pen) {
 }
 
 // A point's marker as pixels, stamped into the points' picture once per place.
+// Each row knows where its pixels are and which of them hide what lies below,
+// so that a stamp copies those and blends only the rim.
 struct Marker {
+    struct Row {
+        int from = 0, to = 0;           // the pixels not transparent
+        int solidFrom = 0, solidTo = 0; // the opaque run inside them
+    };
     int side = 0;
     std::vector<QRgb> pixels; // premultiplied, row by row
+    std::vector<Row> rows;
 };
 
 Marker MarkerOf(const PointMarker& shape, qreal ratio) {
@@ -50,10 +57,22 @@ Marker MarkerOf(const PointMarker& shape, qreal ratio) {
     painter.setBrush(Shown(shape.color));
     painter.drawEllipse(QPointF(side / ratio / 2, side / ratio / 2), shape.radius, shape.radius);
     painter.end();
-    Marker marker{side, std::vector<QRgb>(static_cast<std::size_t>(side * side))};
-    for (int row = 0; row < side; ++row)
-        std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(row)), side,
-                    marker.pixels.begin() + row * side);
+    Marker marker{side, std::vector<QRgb>(static_cast<std::size_t>(side * side)), {}};
+    for (int row = 0; row < side; ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        std::copy_n(line, side, marker.pixels.begin() + row * side);
+        Marker::Row span{side, 0, side, side};
+        for (int column = 0; column < side; ++column)
+            if (qAlpha(line[column]) > 0)
+                span.from = std::min(span.from, column), span.to = column + 1;
+        span.solidFrom = span.from;
+        while (span.solidFrom < span.to && qAlpha(line[span.solidFrom]) < 255)
+            ++span.solidFrom;
+        span.solidTo = span.solidFrom;
+        while (span.solidTo < span.to && qAlpha(line[span.solidTo]) == 255)
+            ++span.solidTo;
+        marker.rows.push_back(span);
+    }
     return marker;
 }
 
@@ -68,25 +87,29 @@ struct Pixels {
         const int fromRow = std::max(0, -top), toRow = std::min(marker.side, height - top);
         const int fromColumn = std::max(0, -left), toColumn = std::min(marker.side, width - left);
         for (int row = fromRow; row < toRow; ++row) {
+            const Marker::Row& span = marker.rows[static_cast<std::size_t>(row)];
             const QRgb* from = marker.pixels.data() + row * marker.side;
             QRgb* to = bits + static_cast<std::ptrdiff_t>(top + row) * stride + left;
-            for (int column = fromColumn; column < toColumn; ++column) {
-                const QRgb over = from[column];
-                const unsigned alpha = qAlpha(over);
-                if (alpha == 255)
-                    to[column] = over;
-                else if (alpha > 0)
-                    to[column] = over + Scaled(to[column], 255 - alpha);
-            }
+            const auto blend = [&](int begin, int end) {
+                for (int column = std::max(begin, fromColumn); column < std::min(end, toColumn); ++column)
+                    to[column] = from[column] + Scaled(to[column], 255 - qAlpha(from[column]));
+            };
+            blend(span.from, span.solidFrom);
+            const int solidFrom = std::max(span.solidFrom, fromColumn),
+                      solidTo = std::min(span.solidTo, toColumn);
+            if (solidFrom < solidTo)
+                std::copy(from + solidFrom, from + solidTo, to + solidFrom);
+            blend(span.solidTo, span.to);
         }
     }
 
-    // Each channel of a premultiplied pixel times share / 255.
+    // Each channel of a premultiplied pixel times share / 255, two channels at a time.
     static QRgb Scaled(QRgb pixel, unsigned share) {
-        QRgb scaled = 0;
-        for (const int shift : {0, 8, 16, 24})
-            scaled |= ((pixel >> shift & 0xffu) * share / 255) << shift;
-        return scaled;
+        QRgb even = (pixel & 0xff00ffu) * share;
+        even = ((even + ((even >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+        QRgb odd = ((pixel >> 8) & 0xff00ffu) * share;
+        odd = (odd + ((odd >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+        return even | odd;
     }
 };
 
