@@ -49,7 +49,10 @@ std::string TickText(double value, double step) {
         if (std::abs(scaled - std::round(scaled)) < 1e-6 * std::max(1.0, scaled))
             break;
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (std::abs(value) >= 1e15) // a value no car should have: its digits would not fit
+        std::snprintf(text, sizeof text, "%g", value);
+    else
+        std::snprintf(text, sizeof text, "%.*f", decimals, value);
     std::string shown = text;
     if (shown.front() == '-' && shown.find_first_not_of("-0.") == std::string::npos)
         shown.erase(0, 1); // a zero a rounding left below nought
