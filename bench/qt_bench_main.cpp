@@ -1,5 +1,3 @@
-#include "platform/qt/chart_view.h"
-
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -10,7 +8,6 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    kestrix::platform::qt::UseChartWidgets(&KestrixMakeChartWidget);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -7,7 +7,6 @@ set(KESTRIX_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(KESTRIX_GUI)
   install(TARGETS kestrix-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(TARGETS kestrix_chart LIBRARY DESTINATION ${KESTRIX_MODULE_FOLDER} RUNTIME DESTINATION ${KESTRIX_MODULE_FOLDER})
 endif()
 # The desktop entry, the icons, the manuals and the Debian package are
 # the Linux desktop's; on Windows the two programs are all there is to install.

@@ -1,5 +1,3 @@
-#include "platform/qt/chart_view.h"
-
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -10,7 +8,6 @@ int main(int argc, char** argv) {
     // Before the application exists: the binding is tested without a display.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    kestrix::platform::qt::UseChartWidgets(&KestrixMakeChartWidget);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,77 +1,83 @@
 #include "platform/qt/chart_view.h"
 
+#include "platform/chart_svg.h"
 #include "platform/qt/text.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QCursor>
-#include <QGraphicsItem>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QHelpEvent>
-#include <QImage>
+#include <QImageWriter>
 #include <QKeyEvent>
-#include <QLineSeries>
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPainter>
-#include <QScatterSeries>
-#include <QStackedBarSeries>
-#include <QStyleOptionGraphicsItem>
-#include <QSvgGenerator>
+#include <QSaveFile>
 #include <QToolTip>
-#include <QValueAxis>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <vector>
 
 namespace kestrix::platform::qt {
 
 namespace {
 
-const QColor kPlain(70, 120, 180);
-const QColor kMarked(200, 80, 60);
-const QColor kHighlighted(240, 170, 20);
-
-QBarSet* BarSet(const QString& name, const QColor& color) {
-    auto* set = new QBarSet(name);
-    set->setColor(color);
-    set->setBorderColor(color.darker(130));
-    return set;
+QColor Shown(Color color) {
+    return {color.red, color.green, color.blue};
 }
 
-constexpr double kPointRadius = 3.5;
-constexpr double kBarWidth = 0.9; // of a bar's column
-constexpr double kHighlightRadius = 5.5;
-// How far from a point the pointer may be and still point at it, in pixels.
-constexpr double kReach = 6;
+QPen PenOf(const ChartCanvas::Pen& pen) {
+    QPen shown(Shown(pen.color), pen.width);
+    if (pen.dashed)
+        shown.setDashPattern({3, 2}); // as a drawing dashes it
+    return shown;
+}
 
-// A point's marker as pixels, stamped into the layer's picture once per point.
+// A point's marker as pixels, stamped into the points' picture once per place.
+// Each row knows where its pixels are and which of them hide what lies below,
+// so that a stamp copies those and blends only the rim.
 struct Marker {
+    struct Row {
+        int from = 0, to = 0;           // the pixels not transparent
+        int solidFrom = 0, solidTo = 0; // the opaque run inside them
+    };
     int side = 0;
     std::vector<QRgb> pixels; // premultiplied, row by row
+    std::vector<Row> rows;
 };
 
-Marker MarkerOf(const QColor& color, double radius, qreal ratio) {
-    const int side = static_cast<int>(std::ceil((radius + 1) * 2 * ratio));
+Marker MarkerOf(const PointMarker& shape, qreal ratio) {
+    const int side = static_cast<int>(std::ceil((shape.radius + 1) * 2 * ratio));
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(ratio, ratio);
-    painter.setPen(QPen(color.darker(140), 1));
-    painter.setBrush(color);
-    painter.drawEllipse(QPointF(side / ratio / 2, side / ratio / 2), radius, radius);
+    painter.setPen(QPen(Shown(shape.border), 1));
+    painter.setBrush(Shown(shape.color));
+    painter.drawEllipse(QPointF(side / ratio / 2, side / ratio / 2), shape.radius, shape.radius);
     painter.end();
-    Marker marker{side, std::vector<QRgb>(static_cast<std::size_t>(side * side))};
-    for (int row = 0; row < side; ++row)
-        std::copy_n(reinterpret_cast<const QRgb*>(image.constScanLine(row)), side,
-                    marker.pixels.begin() + row * side);
+    Marker marker{side, std::vector<QRgb>(static_cast<std::size_t>(side * side)), {}};
+    for (int row = 0; row < side; ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        std::copy_n(line, side, marker.pixels.begin() + row * side);
+        Marker::Row span{side, 0, side, side};
+        for (int column = 0; column < side; ++column)
+            if (qAlpha(line[column]) > 0)
+                span.from = std::min(span.from, column), span.to = column + 1;
+        span.solidFrom = span.from;
+        while (span.solidFrom < span.to && qAlpha(line[span.solidFrom]) < 255)
+            ++span.solidFrom;
+        span.solidTo = span.solidFrom;
+        while (span.solidTo < span.to && qAlpha(line[span.solidTo]) == 255)
+            ++span.solidTo;
+        marker.rows.push_back(span);
+    }
     return marker;
 }
 
 // The picture's pixels, written directly: a QImage call per pixel costs more than the pixel.
-struct Canvas {
+struct Pixels {
     QRgb* bits;
     int stride, width, height;
 
@@ -81,435 +87,378 @@ struct Canvas {
         const int fromRow = std::max(0, -top), toRow = std::min(marker.side, height - top);
         const int fromColumn = std::max(0, -left), toColumn = std::min(marker.side, width - left);
         for (int row = fromRow; row < toRow; ++row) {
+            const Marker::Row& span = marker.rows[static_cast<std::size_t>(row)];
             const QRgb* from = marker.pixels.data() + row * marker.side;
             QRgb* to = bits + static_cast<std::ptrdiff_t>(top + row) * stride + left;
-            for (int column = fromColumn; column < toColumn; ++column) {
-                const QRgb over = from[column];
-                const unsigned alpha = qAlpha(over);
-                if (alpha == 255)
-                    to[column] = over;
-                else if (alpha > 0)
-                    to[column] = over + Scaled(to[column], 255 - alpha);
-            }
+            const auto blend = [&](int begin, int end) {
+                for (int column = std::max(begin, fromColumn); column < std::min(end, toColumn); ++column)
+                    to[column] = from[column] + Scaled(to[column], 255 - qAlpha(from[column]));
+            };
+            blend(span.from, span.solidFrom);
+            const int solidFrom = std::max(span.solidFrom, fromColumn),
+                      solidTo = std::min(span.solidTo, toColumn);
+            if (solidFrom < solidTo)
+                std::copy(from + solidFrom, from + solidTo, to + solidFrom);
+            blend(span.solidTo, span.to);
         }
     }
 
-    // Each channel of a premultiplied pixel times share / 255.
+    // Each channel of a premultiplied pixel times share / 255, two channels at a time.
     static QRgb Scaled(QRgb pixel, unsigned share) {
-        QRgb scaled = 0;
-        for (const int shift : {0, 8, 16, 24})
-            scaled |= ((pixel >> shift & 0xffu) * share / 255) << shift;
-        return scaled;
+        QRgb even = (pixel & 0xff00ffu) * share;
+        even = ((even + ((even >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+        QRgb odd = ((pixel >> 8) & 0xff00ffu) * share;
+        odd = (odd + ((odd >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+        return even | odd;
     }
 };
 
-} // namespace
+// The plot with room for the largest marker at its edges.
+QRectF PointsArea(const ChartLayout& layout) {
+    const Box& plot = layout.Plot();
+    const double room = HighlightedMarker().radius + 2;
+    return {plot.left - room, plot.top - room, plot.width + 2 * room, plot.height + 2 * room};
+}
 
-// The scatter's points over the plot area, painted from the control's list.
-// On screen they are stamped into a picture kept until they change, which
-// costs a few milliseconds for every car; a drawing (SVG) gets one circle per
-// place instead.
-class PointLayer : public QGraphicsItem {
+QImage PointsPicture(const Chart& chart, const ChartLayout& layout, qreal ratio) {
+    const QRectF area = PointsArea(layout);
+    QImage picture((area.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    const Pixels pixels{reinterpret_cast<QRgb*>(picture.bits()), static_cast<int>(picture.bytesPerLine() / 4),
+                        picture.width(), picture.height()};
+    for (const bool highlighted : {false, true}) {
+        const Marker marker = MarkerOf(highlighted ? HighlightedMarker() : PlainMarker(), ratio);
+        layout.EachPlace(chart, highlighted, [&](double x, double y) {
+            pixels.Stamp(marker, static_cast<int>((x - area.left()) * ratio),
+                         static_cast<int>((y - area.top()) * ratio));
+        });
+    }
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
+class PainterCanvas : public ChartCanvas {
   public:
-    explicit PointLayer(const ChartView& view) : view_(view) { setZValue(10); }
-
-    // The plot area in the chart's coordinates, and the values at its edges.
-    void SetFrame(const QRectF& plot, double minX, double maxX, double minY, double maxY) {
-        prepareGeometryChange();
-        plot_ = plot;
-        minX_ = minX;
-        minY_ = minY;
-        scaleX_ = maxX > minX ? plot.width() / (maxX - minX) : 0;
-        scaleY_ = maxY > minY ? plot.height() / (maxY - minY) : 0;
-        Redraw();
+    PainterCanvas(QPainter& painter, const QFont& font, QImage& points)
+        : painter_(painter), font_(font), bold_(font), points_(points) {
+        bold_.setBold(true);
     }
 
-    // The points or the highlight changed.
-    void Redraw() {
-        picture_ = QImage();
-        update();
+    void Rect(const Box& box, std::optional<Color> fill, std::optional<Pen> border, double corner) override {
+        painter_.setRenderHint(QPainter::Antialiasing, corner > 0);
+        painter_.setPen(border ? PenOf(*border) : QPen(Qt::NoPen));
+        painter_.setBrush(fill ? QBrush(Shown(*fill)) : QBrush(Qt::NoBrush));
+        painter_.drawRoundedRect(QRectF(box.left, box.top, box.width, box.height), corner, corner);
     }
 
-    QRectF boundingRect() const override {
-        return plot_.adjusted(-kHighlightRadius, -kHighlightRadius, kHighlightRadius, kHighlightRadius);
+    void Line(double x1, double y1, double x2, double y2, const Pen& pen) override {
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.setPen(PenOf(pen));
+        painter_.drawLine(QPointF(x1, y1), QPointF(x2, y2));
     }
 
-    QPointF Place(const ChartPoint& point) const {
-        return {plot_.left() + (point.x - minX_) * scaleX_, plot_.bottom() - (point.y - minY_) * scaleY_};
+    void Text(std::string_view text, double x, double y, Align align, bool bold, Color color,
+              bool upright) override {
+        const QString shown = Latin1(text);
+        const QFont& font = bold ? bold_ : font_;
+        const double width = QFontMetricsF(font).horizontalAdvance(shown);
+        const double start = align == Align::Left ? 0 : align == Align::Middle ? -width / 2 : -width;
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        painter_.setFont(font);
+        painter_.setPen(Shown(color));
+        painter_.save();
+        painter_.translate(x, y);
+        if (upright)
+            painter_.rotate(-90);
+        painter_.drawText(QPointF(start, 0), shown);
+        painter_.restore();
     }
 
-    // Every point drawn on the pixel of the nearest one in reach: the cars one marker stands for.
-    std::vector<int> PointsAt(const QPointF& at) const {
-        const Chart* chart = view_.Control();
-        const int nearest = PointAt(at);
-        if (!chart || nearest < 0)
-            return {};
-        const auto pixel = [this, chart](int index) {
-            const QPointF place = Place(chart->Points()[static_cast<std::size_t>(index)]);
-            return std::pair(static_cast<int>(place.x() - plot_.left()),
-                             static_cast<int>(place.y() - plot_.top()));
-        };
-        std::vector<int> points;
-        for (int index = 0; index < static_cast<int>(chart->Points().size()); ++index)
-            if (pixel(index) == pixel(nearest))
-                points.push_back(index);
-        return points;
+    void Circle(double x, double y, double radius, std::optional<Color> fill, const Pen& border) override {
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        painter_.setPen(PenOf(border));
+        painter_.setBrush(fill ? QBrush(Shown(*fill)) : QBrush(Qt::NoBrush));
+        painter_.drawEllipse(QPointF(x, y), radius, radius);
     }
 
-    // The highlighted points lie on top, so they are found first; -1 when none is in reach.
-    int PointAt(const QPointF& at) const {
-        const Chart* chart = view_.Control();
-        if (!chart)
-            return -1;
-        int found = -1;
-        double best = 0;
-        const auto consider = [&](int index) {
-            const QPointF offset = Place(chart->Points()[static_cast<std::size_t>(index)]) - at;
-            const double distance = QPointF::dotProduct(offset, offset);
-            if (distance <= best)
-                found = index, best = distance;
-        };
-        best = (kHighlightRadius + 1) * (kHighlightRadius + 1);
-        for (const int index : chart->Highlighted())
-            consider(index);
-        if (found >= 0)
-            return found;
-        best = kReach * kReach;
-        for (int index = 0; index < static_cast<int>(chart->Points().size()); ++index)
-            consider(index);
-        return found;
-    }
-
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
-        const Chart* chart = view_.Control();
-        if (!chart || plot_.isEmpty())
-            return;
-        const QRectF area = boundingRect();
-        if (painter->paintEngine()->type() == QPaintEngine::SVG)
-            return DrawCircles(*painter, *chart);
-        const qreal ratio = painter->device()->devicePixelRatioF();
-        if (picture_.isNull() || picture_.devicePixelRatio() != ratio)
-            picture_ = Picture(*chart, area, ratio);
-        painter->drawImage(area.topLeft(), picture_);
+    void Points(const Chart& chart, const ChartLayout& layout) override {
+        const qreal ratio = painter_.device()->devicePixelRatioF();
+        if (points_.isNull() || points_.devicePixelRatio() != ratio)
+            points_ = PointsPicture(chart, layout, ratio);
+        painter_.drawImage(PointsArea(layout).topLeft(), points_);
     }
 
   private:
-    // Each pixel's marker is stamped once: a dense cloud has many cars on one pixel.
-    template <typename Draw>
-    void EachPlace(const Chart& chart, const std::vector<int>* only, Draw draw) const {
-        const int width = static_cast<int>(plot_.width()) + 1, height = static_cast<int>(plot_.height()) + 1;
-        std::vector<bool> drawn(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        const auto place = [&](const ChartPoint& point) {
-            const QPointF at = Place(point);
-            const int column = static_cast<int>(at.x() - plot_.left()),
-                      row = static_cast<int>(at.y() - plot_.top());
-            if (column < 0 || row < 0 || column >= width || row >= height)
-                return;
-            const std::size_t pixel = static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-                                      static_cast<std::size_t>(column);
-            if (!drawn[pixel]) {
-                drawn[pixel] = true;
-                draw(at);
-            }
-        };
-        if (only)
-            for (const int index : *only)
-                place(chart.Points()[static_cast<std::size_t>(index)]);
-        else
-            for (const ChartPoint& point : chart.Points())
-                place(point);
-    }
-
-    QImage Picture(const Chart& chart, const QRectF& area, qreal ratio) const {
-        QImage picture((area.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-        picture.fill(Qt::transparent);
-        const Canvas canvas{reinterpret_cast<QRgb*>(picture.bits()),
-                            static_cast<int>(picture.bytesPerLine() / 4), picture.width(), picture.height()};
-        const auto stamp = [&](const Marker& marker) {
-            return [&](const QPointF& at) {
-                const QPointF pixel = (at - area.topLeft()) * ratio;
-                canvas.Stamp(marker, static_cast<int>(pixel.x()), static_cast<int>(pixel.y()));
-            };
-        };
-        const Marker plain = MarkerOf(kPlain, kPointRadius, ratio);
-        const Marker highlighted = MarkerOf(kHighlighted, kHighlightRadius, ratio);
-        EachPlace(chart, nullptr, stamp(plain));
-        EachPlace(chart, &chart.Highlighted(), stamp(highlighted));
-        picture.setDevicePixelRatio(ratio);
-        return picture;
-    }
-
-    void DrawCircles(QPainter& painter, const Chart& chart) const {
-        painter.setRenderHint(QPainter::Antialiasing);
-        const auto circle = [&painter](double radius) {
-            return [&painter, radius](const QPointF& at) { painter.drawEllipse(at, radius, radius); };
-        };
-        painter.setPen(QPen(kPlain.darker(140), 1));
-        painter.setBrush(kPlain);
-        EachPlace(chart, nullptr, circle(kPointRadius));
-        painter.setPen(QPen(kHighlighted.darker(140), 1));
-        painter.setBrush(kHighlighted);
-        EachPlace(chart, &chart.Highlighted(), circle(kHighlightRadius));
-    }
-
-    const ChartView& view_;
-    QRectF plot_;
-    double minX_ = 0, minY_ = 0, scaleX_ = 0, scaleY_ = 0;
-    QImage picture_;
+    QPainter& painter_;
+    QFont font_, bold_;
+    QImage& points_;
 };
 
-ChartView::ChartView(QWidget* parent) : QChartView(parent), layer_(new PointLayer(*this)) {
-    setRenderHint(QPainter::Antialiasing, false);
-    setFocusPolicy(Qt::StrongFocus);
-    viewport()->setMouseTracking(true);
-    chart()->setAnimationOptions(QChart::NoAnimation);
-    setToolTipDuration(-1);
-    chart()->legend()->setAlignment(Qt::AlignBottom);
-    layer_->setParentItem(chart());
-    layer_->hide();
-    QObject::connect(chart(), &QChart::plotAreaChanged, this, [this] { PlaceLayer(); });
+ChartFont FontOf(const QFont& font) {
+    QFont bold(font);
+    bold.setBold(true);
+    const QFontMetricsF normal(font), wide(bold);
+    ChartFont measured;
+    measured.family = Latin1Bytes(QFontInfo(font).family());
+    measured.size = QFontInfo(font).pixelSize();
+    measured.ascent = normal.ascent();
+    measured.descent = normal.descent();
+    measured.width = [normal, wide](std::string_view text, bool isBold) {
+        return (isBold ? wide : normal).horizontalAdvance(Latin1(text));
+    };
+    return measured;
 }
 
-ChartView::~ChartView() = default;
+// What assistive tools are told of a chart: a chart named by its title,
+// described by the bar or place the keyboard is on, which they can press.
+class ChartAccessible : public QAccessibleWidget {
+  public:
+    explicit ChartAccessible(ChartView* view) : QAccessibleWidget(view, QAccessible::Chart) {}
 
-void ChartView::Connect(const Binding& binding) {
-    binding_ = &binding;
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (View().Current() >= 0)
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            View().ClickCurrent();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+    QStringList keyBindingsForAction(const QString& name) const override {
+        return name == pressAction() ? QStringList{QStringLiteral("Return")}
+                                     : QAccessibleWidget::keyBindingsForAction(name);
+    }
+
+  private:
+    ChartView& View() const { return *static_cast<ChartView*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleChart(const QString&, QObject* object) {
+    auto* view = dynamic_cast<ChartView*>(object);
+    return view ? new ChartAccessible(view) : nullptr;
+}
+
+} // namespace
+
+ChartView::ChartView(QWidget* parent) : QWidget(parent) {
+    // Assistive tools ask Qt for a widget's interface; charts get theirs from this factory, once.
+    [[maybe_unused]] static const bool told = (QAccessible::installFactory(&AccessibleChart), true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+const ChartLayout& ChartView::Layout() {
+    if (!layout_)
+        layout_.emplace(*Control(), width(), height(), FontOf(font()));
+    return *layout_;
+}
+
+void ChartView::Relayout() {
+    layout_.reset();
+    points_ = QImage();
+    update();
 }
 
 void ChartView::Refresh(Aspect aspect) {
-    const Chart* control = Control();
-    if (!control)
+    const Chart* chart = Control();
+    if (!chart)
         return;
-    if (aspect == Aspect::Caption)
-        ShowTitles(*control);
-    else if (aspect == Aspect::Rows)
-        Rebuild();
-    else if (aspect == Aspect::Value)
-        MovePoints(*control);
-    else if (aspect == Aspect::Selection)
-        layer_->Redraw();
-}
-
-void ChartView::ShowTitles(const Chart& control) {
-    chart()->setTitle(Latin1(control.Title()));
-    setAccessibleName(Latin1(control.Title()));
-    setAccessibleDescription(Latin1(control.Summary()));
-    for (QAbstractAxis* axis : chart()->axes(Qt::Horizontal))
-        if (axis->isVisible())
-            axis->setTitleText(Latin1(control.AxisTitleX()));
-    for (QAbstractAxis* axis : chart()->axes(Qt::Vertical))
-        axis->setTitleText(Latin1(control.AxisTitleY()));
-}
-
-void ChartView::Rebuild() {
-    const Chart* control = Control();
-    chart()->removeAllSeries();
-    for (QAbstractAxis* axis : chart()->axes())
-        chart()->removeAxis(axis), delete axis;
-    axisX_ = axisY_ = nullptr;
-    bars_ = nullptr;
-    currentBar_ = -1;
-    layer_->hide();
-    if (!control)
-        return;
-    if (control->Shows() == Chart::Kind::Bars)
-        ShowBars(*control);
-    else
-        ShowScatter(*control);
-    ShowTitles(*control);
-}
-
-void ChartView::ShowBars(const Chart& control) {
-    auto* plain = BarSet(QStringLiteral("Cars"), kPlain);
-    auto* marked = BarSet(QStringLiteral("Outside the limits or unknown"), kMarked);
-    auto* selected = BarSet(QStringLiteral("Selected in the car table"), kHighlighted);
-    QStringList labels;
-    int most = 1;
-    for (const ChartBar& bar : control.Bars()) {
-        const int rest = bar.count - bar.highlighted;
-        *plain << (bar.marked ? 0 : rest);
-        *marked << (bar.marked ? rest : 0);
-        *selected << bar.highlighted;
-        labels << Latin1(bar.label);
-        most = std::max(most, bar.count);
-    }
-    auto* series = new QStackedBarSeries;
-    series->append({plain, marked, selected});
-    series->setBarWidth(kBarWidth);
-    chart()->addSeries(series);
-    bars_ = series;
-    auto* categories = new QBarCategoryAxis;
-    categories->append(labels);
-    categories->setLabelsAngle(labels.size() > 8 ? -90 : 0); // upright, so no label hides its neighbour
-    categories->setTruncateLabels(false);
-    auto* counts = new QValueAxis;
-    const AxisRange range = RoundAxis(0, most);
-    counts->setRange(range.from, range.to);
-    counts->setTickCount(static_cast<int>(std::lround((range.to - range.from) / range.step)) + 1);
-    counts->setLabelFormat(QStringLiteral("%d"));
-    chart()->addAxis(categories, Qt::AlignBottom);
-    chart()->addAxis(counts, Qt::AlignLeft);
-    series->attachAxis(categories);
-    series->attachAxis(counts);
-    if (control.Limits().empty())
-        return;
-    // The limits stand between bars: a value axis of its own, one unit per bar, not shown.
-    auto* across = new QValueAxis;
-    across->setRange(-0.5, static_cast<double>(control.Bars().size()) - 0.5);
-    across->setVisible(false);
-    chart()->addAxis(across, Qt::AlignBottom);
-    for (const ChartLimit& limit : control.Limits()) {
-        auto* line = new QLineSeries;
-        line->setName(Latin1(limit.label));
-        const double x = limit.edge - 0.5;
-        line->append(x, 0);
-        line->append(x, range.to);
-        line->setPen(QPen(kMarked.darker(150), 2, Qt::DashLine));
-        chart()->addSeries(line);
-        line->attachAxis(across);
-        line->attachAxis(counts);
+    if (aspect == Aspect::Caption) {
+        // New titles come before the bars or points they name: the current is told with those.
+        setAccessibleName(Latin1(chart->Title()));
+        update();
+    } else if (aspect == Aspect::Rows) {
+        // Drawn anew with the same bars (a bar's click that filtered the table): the keyboard stays where it
+        // was.
+        const std::size_t items =
+            chart->Shows() == Chart::Kind::Bars ? chart->Bars().size() : chart->Points().size();
+        if (chart->Shows() != kind_ || items != items_)
+            current_ = -1;
+        kind_ = chart->Shows();
+        items_ = items;
+        Relayout();
+        Describe();
+    } else if (aspect == Aspect::Value || aspect == Aspect::Selection) {
+        Relayout(); // moved points may move the axes
+        Describe();
     }
 }
 
-void ChartView::ShowScatter(const Chart& control) {
-    axisX_ = new QValueAxis;
-    axisY_ = new QValueAxis;
-    chart()->addAxis(axisX_, Qt::AlignBottom);
-    chart()->addAxis(axisY_, Qt::AlignLeft);
-    // Empty series that only name the points' colours in the legend; the layer draws the points.
-    const auto legend = [this](const QString& name, const QColor& color, double radius) {
-        auto* series = new QScatterSeries;
-        series->setName(name);
-        series->setMarkerSize(radius * 2);
-        series->setColor(color);
-        series->setBorderColor(color.darker(150));
-        chart()->addSeries(series);
-        series->attachAxis(axisX_);
-        series->attachAxis(axisY_);
-    };
-    legend(QStringLiteral("Cars"), kPlain, kPointRadius);
-    legend(QStringLiteral("Selected in the car table"), kHighlighted, kHighlightRadius);
-    FitAxes(control);
-    for (QValueAxis* axis : {axisX_, axisY_})
-        QObject::connect(axis, &QValueAxis::rangeChanged, this, [this] { PlaceLayer(); });
-    layer_->show();
-    PlaceLayer();
+void ChartView::Draw(QPainter& painter, const Chart& chart, int current) {
+    PainterCanvas canvas(painter, font(), points_);
+    DrawChart(chart, Layout(), canvas, current);
 }
 
-void ChartView::PlaceLayer() {
-    if (axisX_ && axisY_)
-        layer_->SetFrame(chart()->plotArea(), axisX_->min(), axisX_->max(), axisY_->min(), axisY_->max());
+void ChartView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    if (const Chart* chart = Control())
+        Draw(painter, *chart, hasFocus() ? current_ : -1);
 }
 
-void ChartView::FitAxes(const Chart& control) {
-    for (const auto& [axis, range] :
-         {std::pair{axisX_, control.RangeX()}, std::pair{axisY_, control.RangeY()}}) {
-        axis->setRange(range.from, range.to);
-        axis->setTickCount(static_cast<int>(std::lround((range.to - range.from) / range.step)) + 1);
-        axis->setLabelFormat(QStringLiteral("%g"));
-    }
+void ChartView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Relayout();
 }
 
-// The axes grow and shrink with the points; the layer is drawn anew either way.
-void ChartView::MovePoints(const Chart& control) {
-    if (!axisX_ || !axisY_)
-        return Rebuild();
-    if (axisX_->min() != control.RangeX().from || axisX_->max() != control.RangeX().to ||
-        axisY_->min() != control.RangeY().from || axisY_->max() != control.RangeY().to)
-        return FitAxes(control); // the axes' new range redraws the layer
-    layer_->Redraw();
+void ChartView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        Relayout();
 }
 
-std::vector<int> ChartView::PointsUnder(const QPoint& at) const {
-    if (!layer_->isVisible())
+void ChartView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ChartView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+std::vector<int> ChartView::CurrentPoints() {
+    const Chart* chart = Control();
+    if (!chart || chart->Shows() != Chart::Kind::Scatter || current_ < 0 ||
+        current_ >= static_cast<int>(chart->Points().size()))
         return {};
-    return layer_->PointsAt(layer_->mapFromScene(mapToScene(at)));
+    return Layout().PointsWith(*chart, current_);
 }
 
-int ChartView::BarUnder(const QPoint& at) const {
-    const Chart* control = Control();
-    const QPointF inChart = chart()->mapFromScene(mapToScene(at));
-    if (!bars_ || !control || !chart()->plotArea().contains(inChart))
-        return -1;
-    const double x = chart()->mapToValue(inChart, bars_).x();
-    const int bar = static_cast<int>(std::lround(x));
-    return bar >= 0 && bar < static_cast<int>(control->Bars().size()) && std::abs(x - bar) <= kBarWidth / 2
-               ? bar
-               : -1;
-}
-
-QString ChartView::TipAt(const QPoint& at) const {
-    const Chart* control = Control();
-    if (!control)
+QString ChartView::Told() {
+    const Chart* chart = Control();
+    if (!chart)
         return {};
-    const std::vector<int> points = PointsUnder(at);
-    return Latin1(points.empty() ? control->UserPointsAtBar(BarUnder(at)) : control->UserPointsAt(points));
+    if (current_ < 0)
+        return Latin1(chart->Summary());
+    return Latin1(chart->Shows() == Chart::Kind::Bars ? chart->UserPointsAtBar(current_)
+                                                      : chart->UserPointsAt(CurrentPoints()));
 }
 
-bool ChartView::viewportEvent(QEvent* event) {
+void ChartView::Describe() {
+    const QString told = Told();
+    if (accessibleDescription() != told)
+        setAccessibleDescription(told); // which tells assistive tools
+}
+
+void ChartView::MoveTo(int item) {
+    const Chart* chart = Control();
+    if (!chart || item < 0)
+        return;
+    current_ = item;
+    update();
+    Describe();
+    const ChartLayout& layout = Layout();
+    QPointF place;
+    if (chart->Shows() == Chart::Kind::Bars) {
+        const Box bar = layout.BarPart(item, 0, chart->Bars()[static_cast<std::size_t>(item)].count);
+        place = {bar.left + bar.width / 2, bar.top};
+    } else {
+        const ChartPoint& point = chart->Points()[static_cast<std::size_t>(item)];
+        place = {layout.PlaceX(point.x), layout.PlaceY(point.y)};
+    }
+    QToolTip::showText(mapToGlobal(place.toPoint()), accessibleDescription(), this);
+}
+
+void ChartView::ClickCurrent() {
+    if (!binding_ || current_ < 0)
+        return;
+    const std::vector<int> points = CurrentPoints();
+    const int bar = current_;
+    binding_->Act<Chart>([&points, bar](Chart& chart) {
+        if (chart.Shows() == Chart::Kind::Bars)
+            chart.UserClicksBar(bar);
+        else
+            chart.UserClicksPoints(points);
+    });
+}
+
+int ChartView::Step(const Chart& chart, int key) {
+    const bool back = key == Qt::Key_Left || key == Qt::Key_End;
+    const bool fromEnd = key == Qt::Key_Home || key == Qt::Key_End || current_ < 0;
+    if (chart.Shows() == Chart::Kind::Scatter) {
+        const int next = Layout().NextPoint(chart, fromEnd ? -1 : current_, back ? -1 : 1);
+        return next >= 0 ? next : current_;
+    }
+    const int last = static_cast<int>(chart.Bars().size()) - 1;
+    if (fromEnd)
+        return back ? last : 0;
+    return std::clamp(current_ + (back ? -1 : 1), 0, last);
+}
+
+void ChartView::keyPressEvent(QKeyEvent* event) {
+    const Chart* chart = Control();
+    const int key = event->key();
+    const bool empty = !chart || (chart->Bars().empty() && chart->Points().empty());
+    if (!empty && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End))
+        return MoveTo(Step(*chart, key));
+    if (!empty && current_ >= 0 && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space))
+        return ClickCurrent();
+    QWidget::keyPressEvent(event);
+}
+
+QString ChartView::TipAt(const QPoint& at) {
+    const Chart* chart = Control();
+    if (!chart)
+        return {};
+    if (chart->Shows() == Chart::Kind::Bars)
+        return Latin1(chart->UserPointsAtBar(Layout().BarAt(at.x(), at.y())));
+    return Latin1(chart->UserPointsAt(Layout().PointsAt(*chart, at.x(), at.y())));
+}
+
+bool ChartView::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip)
-        return QChartView::viewportEvent(event);
+        return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QString tip = TipAt(help->pos());
     if (tip.isEmpty())
         QToolTip::hideText();
     else // it goes when the pointer leaves the point or the bar's column
-        QToolTip::showText(help->globalPos(), tip, viewport(),
-                           QRect(help->pos() - QPoint(3, 3), QSize(7, 7)));
+        QToolTip::showText(help->globalPos(), tip, this, QRect(help->pos() - QPoint(3, 3), QSize(7, 7)));
     return true;
 }
 
 void ChartView::mousePressEvent(QMouseEvent* event) {
-    QChartView::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton || !binding_)
+    QWidget::mousePressEvent(event);
+    const Chart* chart = Control();
+    if (event->button() != Qt::LeftButton || !chart)
         return;
-    const std::vector<int> points = PointsUnder(event->position().toPoint());
-    const int bar = points.empty() ? BarUnder(event->position().toPoint()) : -1;
-    binding_->Act<Chart>([&points, bar](Chart& chart) {
-        if (!points.empty())
-            chart.UserClicksPoints(points);
-        else if (bar >= 0)
-            chart.UserClicksBar(bar);
-    });
-}
-
-void ChartView::keyPressEvent(QKeyEvent* event) {
-    const Chart* control = Control();
-    const int count = control && bars_ ? static_cast<int>(control->Bars().size()) : 0;
-    const int key = event->key();
-    if (count == 0 || (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Return &&
-                       key != Qt::Key_Enter && key != Qt::Key_Space))
-        return QChartView::keyPressEvent(event);
-    if (key == Qt::Key_Left || key == Qt::Key_Right) {
-        currentBar_ = std::clamp(currentBar_ + (key == Qt::Key_Left ? -1 : 1), 0, count - 1);
-        const QPointF top = chart()->mapToPosition(QPointF(currentBar_, 0), bars_);
-        QToolTip::showText(mapToGlobal(mapFromScene(chart()->mapToScene(top))),
-                           Latin1(control->UserPointsAtBar(currentBar_)), viewport());
-    } else if (currentBar_ >= 0) {
-        binding_->Act<Chart>([this](Chart& chart) { chart.UserClicksBar(currentBar_); });
-    }
+    const QPointF at = event->position();
+    const int item = chart->Shows() == Chart::Kind::Bars ? Layout().BarAt(at.x(), at.y())
+                                                         : Layout().PointAt(*chart, at.x(), at.y());
+    if (item < 0)
+        return;
+    // The keyboard goes on from the clicked bar or place.
+    current_ = chart->Shows() == Chart::Kind::Bars ? item : Layout().PointsWith(*chart, item).front();
+    update();
+    Describe();
+    ClickCurrent();
 }
 
 std::string ChartView::SaveImage(const std::string& path) {
+    const Chart* chart = Control();
+    if (!chart)
+        return "the chart is not shown";
     const QString file = PathText(path);
     if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(file);
-        svg.setSize(size());
-        svg.setViewBox(rect());
-        svg.setTitle(chart()->title());
-        svg.setDescription(accessibleDescription());
-        QPainter painter;
-        if (!painter.begin(&svg))
-            return "the file could not be written";
-        render(&painter);
-        return painter.end() ? std::string() : "the file could not be written";
+        const std::string drawing = ChartSvg(*chart, Layout());
+        QSaveFile out(file);
+        const auto size = static_cast<qint64>(drawing.size());
+        if (!out.open(QIODevice::WriteOnly) || out.write(drawing.data(), size) != size || !out.commit())
+            return PathBytes(out.errorString());
+        return {};
     }
-    return grab().save(file, "PNG") ? std::string() : "the file could not be written";
+    const qreal ratio = devicePixelRatioF();
+    QImage picture((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(palette().window().color());
+    QPainter painter(&picture);
+    Draw(painter, *chart, -1);
+    painter.end();
+    QImageWriter writer(file, "png");
+    return writer.write(picture) ? std::string() : PathBytes(writer.errorString());
 }
 
 } // namespace kestrix::platform::qt
-
-kestrix::platform::qt::ChartWidget* KestrixMakeChartWidget(QWidget* parent) {
-    return new kestrix::platform::qt::ChartView(parent);
-}

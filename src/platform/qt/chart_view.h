@@ -1,66 +1,66 @@
 #pragma once
 
-#include "platform/chart.h"
+#include "platform/chart_drawing.h"
 #include "platform/qt/binding.h"
-#include "platform/qt/chart_widget.h"
 
-#include <QChartView>
+#include <QImage>
+#include <QWidget>
 
+#include <optional>
+#include <string>
 #include <vector>
-
-class QAbstractSeries;
-class QValueAxis;
 
 namespace kestrix::platform::qt {
 
-class PointLayer;
-
-// A chart control drawn with Qt Charts: stacked bars (plain, marked,
-// highlighted) with limit lines, or a scatter. Qt Charts draws the axes, the
-// bars and the lines; the scatter's points are one layer over the plot area
-// that paints them all from the control's list, so that tens of thousands of
-// cars cost no item each and an edit repaints without rebuilding anything.
-class ChartView : public QChartView, public ChartWidget {
+// A chart control painted from its chart's layout: bars (plain, marked,
+// highlighted) with the limits, or a scatter. The scatter's points are stamped
+// into a picture kept until they change, so that tens of thousands of cars cost
+// a few milliseconds to draw and nothing while the pointer moves. The keyboard
+// walks the bars or the points' places, each told as the pointer would tell it.
+class ChartView : public QWidget {
   public:
     explicit ChartView(QWidget* parent);
-    ~ChartView() override;
-    QWidget* Widget() override { return this; }
-    void Connect(const Binding& binding) override;
-    void Refresh(Aspect aspect) override;
-    std::string SaveImage(const std::string& path) override;
+    void Connect(const Binding& binding) { binding_ = &binding; }
+    void Refresh(Aspect aspect);
+    // Writes the chart as shown: ".svg" as a drawing, else a PNG picture; why not, empty when written.
+    std::string SaveImage(const std::string& path);
 
     const Chart* Control() const { return binding_ ? binding_->Get<Chart>() : nullptr; }
+    // Where the chart's parts lie at the widget's size; only while the control lives.
+    const ChartLayout& Layout();
+    // The bar or the point the keyboard is on; -1 for none. Enter, or an assistive tool's press, clicks it.
+    int Current() const { return current_; }
+    void ClickCurrent();
 
   protected:
-    // A tooltip names what is under the pointer; a click acts on it.
-    bool viewportEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    // The arrow keys step through the bars, each told as the pointer would tell it; Enter clicks it.
+    // Left and Right step through the bars or places, Home and End go to the ends; Enter or Space clicks.
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void Rebuild();
-    void ShowBars(const Chart& chart);
-    void ShowScatter(const Chart& chart);
-    void MovePoints(const Chart& chart);
-    void FitAxes(const Chart& chart);
-    void PlaceLayer();
-    void ShowTitles(const Chart& chart);
-    // The points drawn on the place under the pointer, several where they coincide.
-    std::vector<int> PointsUnder(const QPoint& at) const;
-    // The bar whose column is under the pointer; -1 for none.
-    int BarUnder(const QPoint& at) const;
-    QString TipAt(const QPoint& at) const;
+    void Relayout();
+    void Draw(QPainter& painter, const Chart& chart, int current);
+    // The current's points: one, or all that share its place.
+    std::vector<int> CurrentPoints();
+    int Step(const Chart& chart, int key);
+    void MoveTo(int item);
+    // What assistive tools hear: the current bar or place, else what the chart shows.
+    QString Told();
+    void Describe();
+    QString TipAt(const QPoint& at);
 
     const Binding* binding_ = nullptr;
-    PointLayer* layer_ = nullptr;
-    QValueAxis* axisX_ = nullptr;
-    QValueAxis* axisY_ = nullptr;
-    QAbstractSeries* bars_ = nullptr;
-    int currentBar_ = -1;
+    std::optional<ChartLayout> layout_;
+    QImage points_;
+    int current_ = -1;
+    Chart::Kind kind_ = Chart::Kind::Bars;
+    std::size_t items_ = 0;
 };
 
 } // namespace kestrix::platform::qt
-
-// The chart module's maker of chart widgets.
-extern "C" Q_DECL_EXPORT kestrix::platform::qt::ChartWidget* KestrixMakeChartWidget(QWidget* parent);

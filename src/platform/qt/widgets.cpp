@@ -2,7 +2,7 @@
 
 #include "platform/chart.h"
 #include "platform/qt/binding.h"
-#include "platform/qt/chart_widget.h"
+#include "platform/qt/chart_view.h"
 #include "platform/qt/custom_widgets.h"
 #include "platform/qt/event_filters.h"
 #include "platform/qt/grid_view.h"
@@ -214,21 +214,11 @@ class WidgetFactory : public ControlVisitor {
     }
 
     void Visit(Chart& control) override {
-        std::string why;
-        ChartWidget* chart = MakeChartWidget(parent_, why);
-        if (!chart) {
-            // The window stays usable; the chart's place says why it is empty.
-            auto* label = new QLabel(MixedText("The chart cannot be shown: " + why), parent_);
-            label->setWordWrap(true);
-            Bind(control, *label, [](Aspect) {});
-            control.SetImageWriter([why](const std::string&) { return "the chart cannot be shown: " + why; });
-            return;
-        }
-        QWidget* view = chart->Widget();
-        Binding& binding = Bind(control, *view, [chart](Aspect aspect) { chart->Refresh(aspect); });
-        chart->Connect(binding);
-        control.SetImageWriter([guard = QPointer<QWidget>(view), chart](const std::string& path) {
-            return guard ? chart->SaveImage(path) : std::string("the chart is not shown");
+        auto* view = new ChartView(parent_);
+        Binding& binding = Bind(control, *view, [view](Aspect aspect) { view->Refresh(aspect); });
+        view->Connect(binding);
+        control.SetImageWriter([guard = QPointer<ChartView>(view)](const std::string& path) {
+            return guard ? guard->SaveImage(path) : std::string("the chart is not shown");
         });
         ReportFocus(*view, binding);
     }
