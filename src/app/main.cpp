@@ -62,7 +62,8 @@ std::string HomeFolder() {
 // of its own options. Returns an exit status when no window is wanted.
 std::optional<int> ReadArguments(int argc, char** argv, kestrix::EditorArguments& editor) {
     const std::vector<std::string> args = kestrix::ProgramArguments(argc, argv);
-    if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
+    const kestrix::Output out(stdout, kestrix::IsTerminal(stdout));
+    if (const auto status = kestrix::RunCommandLineMode(args, out, stderr))
         return status;
     editor = kestrix::ParseEditorArguments(args); // valid, or the mode above said why not
     return std::nullopt;
@@ -73,9 +74,8 @@ std::optional<int> ReadArguments(int argc, char** argv, kestrix::EditorArguments
 int RunMergeTool(kestrix::platform::qt::QtServices& services, const std::vector<std::string>& files) {
     const kestrix::MergeVersions versions = kestrix::ReadMergeVersions({files[0], files[1], files[2]});
     if (!versions.error.empty()) {
-        std::fprintf(stderr, "kestrix: %s\n", versions.error.c_str());
         kestrix::ReportFailure(services, versions.error); // git may have been started from a window
-        return 2;
+        return kestrix::CommandFailed(stderr, versions.error);
     }
     const std::string& merged = files[3];
     const auto save = [&](const kestrix::HandlingDocument& doc) {
