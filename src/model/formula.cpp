@@ -53,7 +53,7 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-// Bounds that keep the reader's recursion, and the message that quotes the text, small.
+// More than anyone types; they keep the reader's recursion shallow whatever is pasted.
 constexpr std::size_t kMostCharacters = 1000;
 constexpr int kMostLevels = 100;
 
