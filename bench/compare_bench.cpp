@@ -28,7 +28,7 @@ void DiffCommand(benchmark::State& state) {
     const std::string after = WriteTemporary("new", test::ModdedHandlingText(kLargestFile, 7, 0, "MOD_7"));
     std::FILE* sink = std::fopen("/dev/null", "w");
     for (auto _ : state)
-        benchmark::DoNotOptimize(RunCommandLineMode({"--diff", before, after}, sink, sink));
+        benchmark::DoNotOptimize(RunCommandLineMode({"--diff", before, after}, Output(sink), sink));
     std::fclose(sink);
     std::filesystem::remove(before);
     std::filesystem::remove(after);
@@ -43,7 +43,8 @@ void MergeCommand(benchmark::State& state) {
     const std::string out = std::filesystem::temp_directory_path() / "kestrix-bench-merged.cfg";
     std::FILE* sink = std::fopen("/dev/null", "w");
     for (auto _ : state)
-        benchmark::DoNotOptimize(RunCommandLineMode({"--merge", "-o", out, base, ours, theirs}, sink, sink));
+        benchmark::DoNotOptimize(
+            RunCommandLineMode({"--merge", "-o", out, base, ours, theirs}, Output(sink), sink));
     std::fclose(sink);
     for (const std::string& path : {base, ours, theirs, out})
         std::filesystem::remove(path);

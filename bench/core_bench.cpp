@@ -141,7 +141,7 @@ void CheckCommand(benchmark::State& state) {
     }
     std::FILE* sink = std::fopen("/dev/null", "w");
     for (auto _ : state)
-        benchmark::DoNotOptimize(RunCommandLineMode({"--check", path}, sink, sink));
+        benchmark::DoNotOptimize(RunCommandLineMode({"--check", path}, Output(sink), sink));
     std::fclose(sink);
     std::filesystem::remove(path);
 }

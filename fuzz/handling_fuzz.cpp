@@ -4,24 +4,16 @@
 // as they are read, which --check runs, to giving the rows of the check of
 // the table.
 #include "handling_file/handling_format.h"
+#include "require.h"
 #include "validation/error_check.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 #include <vector>
 
 using namespace kestrix;
 
 namespace {
-
-void Require(bool holds, const char* what) {
-    if (holds)
-        return;
-    std::fprintf(stderr, "kestrix_fuzz: %s\n", what);
-    std::abort();
-}
 
 HandlingDocument ReadInto(std::string_view bytes, std::string& error) {
     ParseResult parsed = ParseHandlingText(bytes);

@@ -42,10 +42,12 @@ template <typename Run> Printed Capture(Run&& run) {
     return printed;
 }
 
-// What the program printed and the status it ended with for these arguments;
-// no status when it would open the editor.
-inline Printed RunKestrix(const std::vector<std::string>& args) {
-    return Capture([&](std::FILE* out, std::FILE* err) { return RunCommandLineMode(args, out, err); });
+// What the program printed and the status it ended with for these arguments,
+// its standard output a terminal or not; no status when it would open the editor.
+inline Printed RunKestrix(const std::vector<std::string>& args, bool outIsTerminal = false) {
+    return Capture([&](std::FILE* out, std::FILE* err) {
+        return RunCommandLineMode(args, Output(out, outIsTerminal), err);
+    });
 }
 
 } // namespace kestrix::test

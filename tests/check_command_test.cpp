@@ -20,8 +20,9 @@ namespace {
 
 Printed FastCheck(const std::string& path, const NumberFormat& format,
                   CheckRules rules = CheckRules::Standard) {
-    return test::Capture(
-        [&](std::FILE* out, std::FILE* err) { return CheckHandlingFile(path, format, out, err, rules); });
+    return test::Capture([&](std::FILE* out, std::FILE* err) {
+        return CheckHandlingFile(path, format, Output(out), err, rules);
+    });
 }
 
 // The whole file read first, then parsed into a table, checked and printed.

@@ -132,8 +132,8 @@ TEST_F(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
          {std::vector<std::string>{"--check", kSample}, {"--version"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");
         ASSERT_NE(full, nullptr);
-        const Printed outcome =
-            test::Capture([&](std::FILE*, std::FILE* err) { return RunCommandLineMode(args, full, err); });
+        const Printed outcome = test::Capture(
+            [&](std::FILE*, std::FILE* err) { return RunCommandLineMode(args, Output(full), err); });
         std::fclose(full);
         EXPECT_EQ(outcome.status, 2) << args[0];
         EXPECT_EQ(outcome.err, "kestrix: Cannot write to standard output: No space left on device\n");
@@ -300,4 +300,40 @@ TEST_F(CompareCommand, ValuesOnlyDiffAndMergeAgreeWithTheWholeComparison) {
         }
     }
     EXPECT_GT(quickMerges, 100) << "most rounds change values only";
+}
+
+// A byte below 0x20 but TAB and line feed, or 0x7F, reaches a terminal as
+// \xNN; every other byte stays itself.
+TEST(CommandLineOutput, ATerminalIsShownControlBytesAsHexadecimal) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string one(1, static_cast<char>(byte));
+        const std::string shown = ShownOnTerminal("a" + one + "b");
+        if ((byte >= 0x20 && byte != 0x7F) || byte == '\t' || byte == '\n') {
+            EXPECT_EQ(shown, "a" + one + "b") << byte;
+            continue;
+        }
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", byte);
+        EXPECT_EQ(shown, "a\\x" + std::string(hex) + "b");
+    }
+}
+
+// A car named to retitle the window and turn the text bold: standard error
+// never passes it on as it is, standard output only to a pipe or a file.
+TEST_F(CommandLine, NamesAndValuesFromTheFileDriveNoTerminal) {
+    const std::string name = "R\x1B]0;x\x07\x1B[1m";
+    const std::string shown = "R\\x1B]0;x\\x07\\x1B[1m";
+    const std::string in = Path("in.cfg");
+    test::WriteFile(in, Text({CarLine(name, "99999", "R P 1 2001 1 1", "2\x7F")}));
+    const std::string fixed = "\t#1 Mass\t99999\t50000\n";
+    const std::string left = "\t#13 Max Velocity\t2\\x7F\tleft as it is: ";
+    for (const bool terminal : {false, true}) {
+        const Printed printed = RunKestrix({"--fix-range", "-o", Path("out.cfg"), in}, terminal);
+        EXPECT_EQ(printed.out, (terminal ? shown : name) + fixed);
+        EXPECT_TRUE(printed.err.starts_with(shown + left)) << printed.err;
+        EXPECT_EQ(printed.err, ShownOnTerminal(printed.err));
+    }
+    EXPECT_TRUE(RunKestrix({"--check", in}, true).out.starts_with("#1\t" + shown + "\t99999 is"));
+    EXPECT_NE(RunKestrix({"--textconv", in}).out.find(name + "\t#1 Mass\t99999\n"), std::string::npos)
+        << "git reads the bytes";
 }

@@ -135,6 +135,7 @@ TEST(Formula, ARefusalSaysWhereAndWhy) {
         {"=clamp(x, 1)", "at character 2, clamp takes 3 values, not 2"},
         {"=x / (2 - 2)", "at character 4, a division by zero"},
         {"=*1e400", "at character 3, the number is beyond the largest a value can hold"},
+        {"=0." + std::string(400, '0') + "1", "at character 2, the number is too small for a value to hold"},
         {"=x * 1e308 * 10", "the result is beyond the largest number a value can hold"},
         {"=clamp(x, 5, 2)", "at character 2, clamp's lowest value 5 is above its highest 2"},
         {"=round(x, 0.5)", "at character 2, round's digits are a whole number from -15 to 15, not 0.5"},
@@ -151,4 +152,33 @@ TEST(Formula, ARefusalSaysWhereAndWhy) {
     EXPECT_EQ(EvaluateFormula("=hi", {"F", 15, &car}).problem, "hi: this value has no limits");
     EXPECT_EQ(EvaluateFormula("=#1", {"1", 2, nullptr}).problem,
               "#1: there is no car whose stats it could read here");
+}
+
+// The reader takes 100 levels of "(" and 1000 characters, and refuses one
+// more of either, however the levels are opened, before it could run out of stack.
+TEST(Formula, TheReaderTakesAHundredLevelsAndAThousandCharactersAndNoMore) {
+    for (const std::string open : {"(", "abs(", "-(", "min(x, "}) {
+        for (const std::size_t levels : {std::size_t{100}, std::size_t{101}}) {
+            std::string text = "=";
+            for (std::size_t i = 0; i < levels; ++i)
+                text += open;
+            text += "1" + std::string(levels, ')');
+            const FormulaResult result = EvaluateFormula(text, {"1500", 1, nullptr});
+            if (levels == 100) {
+                EXPECT_TRUE(result.value) << open << ": " << result.problem;
+                continue;
+            }
+            const std::size_t at = 1 + 100 * open.size() + open.find('(') + 1;
+            EXPECT_EQ(result.problem,
+                      "at character " + std::to_string(at) + ", a formula nests at most 100 levels of \"(\"")
+                << open;
+        }
+    }
+    std::string sum = "=1";
+    while (sum.size() < 1000)
+        sum += "+1";
+    EXPECT_EQ(Value(sum, "1"), "500");
+    EXPECT_EQ(Problem(sum + "0"), "at character 1001, a formula is at most 1000 characters long");
+    const std::string pasted = "=" + std::string(20000, '(') + "1" + std::string(20000, ')');
+    EXPECT_EQ(Problem(pasted), "at character 1001, a formula is at most 1000 characters long");
 }

@@ -222,7 +222,8 @@ TEST(MergeMatch, TwoCarsOfOneNameMeetTheirOwnChanges) {
               "BRACKEN (1 of 2)\t(whole car)\t(in base)\t(changed)\t(deleted)\n");
     EXPECT_EQ(outcome.merged.Cars, (CarTable{lighter, second, Car({"KITE", "900"})}));
     MergeResolution resolution(outcome);
-    EXPECT_FALSE(resolution.Type(0, "1450")) << "a whole car takes no typed value";
+    std::string problem;
+    EXPECT_FALSE(resolution.Type(0, "1450", problem)) << "a whole car takes no typed value";
     resolution.Choose(0, MergeSide::Theirs);
     EXPECT_EQ(resolution.Left(), 0u);
     EXPECT_EQ(resolution.Result().Cars, (CarTable{second, Car({"KITE", "900"})}));
@@ -244,9 +245,11 @@ TEST(MergeMatch, EachKindOfConflictOffersItsChoices) {
     EXPECT_EQ(resolution.Conflicts()[0].kind, ConflictKind::Renamed)
         << "renamed on both sides, still one car";
     EXPECT_FALSE(resolution.Choose(2, MergeSide::Base)) << "a car both added has no base";
-    EXPECT_FALSE(resolution.Type(3, "; mine")) << "a comment block is taken whole";
-    EXPECT_FALSE(resolution.Type(1, "=*")) << "input that cannot be read";
-    EXPECT_TRUE(resolution.Type(1, "=*2"));
+    std::string problem;
+    EXPECT_FALSE(resolution.Type(3, "; mine", problem)) << "a comment block is taken whole";
+    EXPECT_FALSE(resolution.Type(1, "=*", problem)) << "input that cannot be read";
+    EXPECT_EQ(problem, "at character 3, a value is missing at the end");
+    EXPECT_TRUE(resolution.Type(1, "=*2", problem));
     EXPECT_EQ(resolution.Chosen(1), "12") << "x is ours' value";
     resolution.Choose(0, MergeSide::Base);
     resolution.Choose(2, MergeSide::Theirs);

@@ -73,21 +73,30 @@ constexpr std::string_view kUsage =
     "  --help            show this help\n"
     "  --version         show the version\n";
 
-void Print(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
+void Write(std::FILE* stream, std::string_view bytes) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
 }
 
-int Fail(std::FILE* err, const std::string& message) {
-    Print(err, "kestrix: " + message + "\n");
-    return kExitFailure;
+// Standard output: what the command prints, byte for byte unless a terminal shows it.
+void Print(const Output& out, std::string_view text) {
+    if (out.terminal)
+        Write(out.stream, ShownOnTerminal(text));
+    else
+        Write(out.stream, text);
+}
+
+// Standard error, which people read: never byte for byte.
+void Tell(std::FILE* err, std::string_view text) {
+    Write(err, ShownOnTerminal(text));
 }
 
 // What went to standard output must have arrived (a full disk, a closed pipe).
-int Finish(std::FILE* out, std::FILE* err, int status) {
-    if (std::fflush(out) == 0 && !std::ferror(out))
+int Finish(const Output& out, std::FILE* err, int status) {
+    if (std::fflush(out.stream) == 0 && !std::ferror(out.stream))
         return status;
     const int error = errno;
-    return Fail(err, std::string("Cannot write to standard output: ") + std::strerror(error ? error : EIO));
+    return CommandFailed(err, std::string("Cannot write to standard output: ") +
+                                  std::strerror(error ? error : EIO));
 }
 
 bool IsOption(const std::string& arg) {
@@ -111,6 +120,28 @@ bool Operands(std::vector<std::string>::const_iterator from, std::vector<std::st
 
 } // namespace
 
+std::string ShownOnTerminal(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 0x20 && byte != 0x7F) || c == '\t' || c == '\n') {
+            shown.push_back(c);
+        } else {
+            shown.append("\\x");
+            shown.push_back(kHex[byte >> 4]);
+            shown.push_back(kHex[byte & 0xF]);
+        }
+    }
+    return shown;
+}
+
+int CommandFailed(std::FILE* err, std::string_view message) {
+    Tell(err, "kestrix: " + std::string(message) + "\n");
+    return kExitFailure;
+}
+
 namespace {
 
 // The standard check and the strict findings side by side, each in its own
@@ -133,7 +164,7 @@ class StandardAndStrict : public CarLines {
 };
 
 // Prints rows until the list holds kMaxRows; gives how many did not fit.
-long PrintRows(std::FILE* out, const std::vector<ErrorRecord>& rows, std::size_t room) {
+long PrintRows(const Output& out, const std::vector<ErrorRecord>& rows, std::size_t room) {
     // Row by row: the rows of a car with a huge name share it, the printed lines would not.
     std::string line;
     const std::size_t printed = std::min(rows.size(), room);
@@ -149,7 +180,7 @@ long PrintRows(std::FILE* out, const std::vector<ErrorRecord>& rows, std::size_t
 
 } // namespace
 
-int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::FILE* out, std::FILE* err,
+int CheckHandlingFile(const std::string& path, const NumberFormat& format, Output out, std::FILE* err,
                       CheckRules rules) {
     // Each car is checked as it is read: no table of the cars is needed.
     ErrorRegister errors;
@@ -158,14 +189,14 @@ int CheckHandlingFile(const std::string& path, const NumberFormat& format, std::
     StandardAndStrict both(errors, strict, format);
     CarLines& check = rules == CheckRules::Strict ? static_cast<CarLines&>(both) : standardOnly;
     if (const HandlingFileRead read = ReadHandlingCars(path, check); !read.error.empty())
-        return Fail(err, read.error);
+        return CommandFailed(err, read.error);
     constexpr auto kRoom = static_cast<std::size_t>(ErrorRegister::kMaxRows);
     long leftOut = errors.LeftOut() + strict.LeftOut();
     leftOut += PrintRows(out, errors.Rows(), kRoom);
     leftOut += PrintRows(out, strict.Rows(), kRoom - errors.Rows().size());
     if (leftOut > 0)
-        Print(err, "kestrix: " + std::to_string(leftOut) + " more errors were left out; the list holds " +
-                       std::to_string(ErrorRegister::kMaxRows) + "\n");
+        Tell(err, "kestrix: " + std::to_string(leftOut) + " more errors were left out; the list holds " +
+                      std::to_string(ErrorRegister::kMaxRows) + "\n");
     const bool clean = errors.Rows().empty() && strict.Rows().empty();
     return Finish(out, err, clean ? kExitClean : kExitFindings);
 }
@@ -181,23 +212,23 @@ std::string WriteAsTheEditorSaves(const std::string& out, std::string_view bytes
     std::string error = ReplaceFileContents(
         out, bytes, {.backup = backup, .readsBackAs = &doc, .backupMissed = &backupMissed});
     if (error.empty() && backupMissed)
-        Print(err, "kestrix: no backup of \"" + out +
-                       "\" was kept: its folder takes no new file, so the file was written in place\n");
+        Tell(err, "kestrix: no backup of \"" + out +
+                      "\" was kept: its folder takes no new file, so the file was written in place\n");
     return error;
 }
 
 int Resave(const std::string& in, const std::string& out, bool keepLayout, std::FILE* err) {
     FileRead read = ReadFileBytes(in);
     if (!read.error.empty())
-        return Fail(err, read.error);
+        return CommandFailed(err, read.error);
     LayoutRead parsed = ReadKeepingLayout(read.bytes);
     if (!parsed.error.empty())
-        return Fail(err, "Cannot read \"" + in + "\": " + parsed.error);
+        return CommandFailed(err, "Cannot read \"" + in + "\": " + parsed.error);
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const std::string bytes = keepLayout ? WriteKeepingLayout(parsed.layout, doc) : WriteHandlingText(doc);
     if (const std::string error = WriteAsTheEditorSaves(out, bytes, doc, err); !error.empty())
-        return Fail(err, error);
+        return CommandFailed(err, error);
     return kExitClean;
 }
 
@@ -230,22 +261,22 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
     return options;
 }
 
-int Diff(const std::string& oldPath, const std::string& newPath, std::FILE* out, std::FILE* err) {
+int Diff(const std::string& oldPath, const std::string& newPath, const Output& out, std::FILE* err) {
     PackedFile before;
     PackedFile after{PackedCars(&before.cars), {}}; // keeps only the cars that changed
     for (const auto& [path, file] : {std::pair{&oldPath, &before}, std::pair{&newPath, &after}}) {
         if (const std::string error = ReadPackedFile(*path, *file); !error.empty())
-            return Fail(err, error);
+            return CommandFailed(err, error);
     }
     const PackedDifference difference = ComparePackedFiles(before, after);
     Print(out, DifferenceText(before, after, difference));
     return Finish(out, err, difference.difference.Empty() ? kExitClean : kExitFindings);
 }
 
-int TextConv(const std::string& path, std::FILE* out, std::FILE* err) {
+int TextConv(const std::string& path, const Output& out, std::FILE* err) {
     const HandlingFileRead read = ReadHandlingFile(path);
     if (!read.error.empty())
-        return Fail(err, read.error);
+        return CommandFailed(err, read.error);
     Print(out, ValueLinesText(ContentsOf(read.file)));
     return Finish(out, err, kExitClean);
 }
@@ -255,9 +286,9 @@ int ConflictsTold(const std::vector<MergeConflict>& conflicts, const std::string
     if (conflicts.empty())
         return kExitClean;
     const std::size_t count = conflicts.size();
-    Print(err, "kestrix: " + std::to_string(count) + (count == 1 ? " conflict" : " conflicts") + "; \"" +
-                   outPath + "\" keeps our side of each (car, stat, base, ours, theirs):\n");
-    Print(err, ConflictText(conflicts));
+    Tell(err, "kestrix: " + std::to_string(count) + (count == 1 ? " conflict" : " conflicts") + "; \"" +
+                  outPath + "\" keeps our side of each (car, stat, base, ours, theirs):\n");
+    Tell(err, ConflictText(conflicts));
     return kExitFindings;
 }
 
@@ -266,18 +297,18 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
     if (!tidy) {
         if (const std::optional<ValueMerge> merge = MergeValuesOnly(paths)) {
             if (const std::string error = WriteMergedText(outPath, merge->text); !error.empty())
-                return Fail(err, error);
+                return CommandFailed(err, error);
             return ConflictsTold(merge->conflicts, outPath, err);
         }
     }
     const MergeVersions versions = ReadMergeVersions(paths);
     if (!versions.error.empty())
-        return Fail(err, versions.error);
+        return CommandFailed(err, versions.error);
     const MergeOutcome outcome = versions.Merge();
     if (const std::string error =
             WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout);
         !error.empty())
-        return Fail(err, error);
+        return CommandFailed(err, error);
     return ConflictsTold(outcome.conflicts, outPath, err);
 }
 
@@ -287,14 +318,14 @@ std::string ValueWhere(const CarRow& car, int column) {
            " " + std::string(StatCatalogue::Instance()[column].StatName);
 }
 
-int FixRange(const std::string& path, const std::string& outPath, CheckRules rules, std::FILE* out,
+int FixRange(const std::string& path, const std::string& outPath, CheckRules rules, const Output& out,
              std::FILE* err) {
     FileRead read = ReadFileBytes(path);
     if (!read.error.empty())
-        return Fail(err, read.error);
+        return CommandFailed(err, read.error);
     LayoutRead parsed = ReadKeepingLayout(read.bytes);
     if (!parsed.error.empty())
-        return Fail(err, "Cannot read \"" + path + "\": " + parsed.error);
+        return CommandFailed(err, "Cannot read \"" + path + "\": " + parsed.error);
     HandlingDocument doc;
     ApplyToDocument(std::move(parsed.file), doc);
     const NumberFormat format = NumberFormat::FromCurrentLocale();
@@ -315,12 +346,12 @@ int FixRange(const std::string& path, const std::string& outPath, CheckRules rul
         const std::string error =
             WriteAsTheEditorSaves(outPath, WriteKeepingLayout(parsed.layout, doc), doc, err);
         if (!error.empty())
-            return Fail(err, error);
+            return CommandFailed(err, error);
     }
     for (const CellChange& cell : change.cells)
         Print(out, ValueWhere(doc.Cars[static_cast<std::size_t>(cell.row)], cell.column) + "\t" +
                        cell.before + "\t" + cell.after + "\n");
-    Print(err, left);
+    Tell(err, left);
     return Finish(out, err, left.empty() ? kExitClean : kExitFindings);
 }
 
@@ -341,13 +372,12 @@ EditorArguments ParseEditorArguments(const std::vector<std::string>& args) {
     return editor;
 }
 
-std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, Output out, std::FILE* err) {
     if (args.empty() || args[0] == "--" || !IsOption(args[0])) {
         if (ParseEditorArguments(args).valid)
             return std::nullopt;
-        Print(err,
-              "kestrix: give at most one file to open, after \"--\" when its name begins with \"-\"\n\n");
-        Print(err, kUsage);
+        Tell(err, "kestrix: give at most one file to open, after \"--\" when its name begins with \"-\"\n\n");
+        Tell(err, kUsage);
         return kExitFailure;
     }
     const std::string& mode = args[0];
@@ -384,9 +414,9 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, std:
                                                   "--textconv",  "--merge",  "--mergetool",
                                                   "--fix-range", "--help",   "--version"};
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
-        Print(err, "kestrix: unknown option \"" + mode +
-                       "\"; a file whose name begins with \"-\" follows \"--\"\n\n");
-    Print(err, kUsage);
+        Tell(err, "kestrix: unknown option \"" + mode +
+                      "\"; a file whose name begins with \"-\" follows \"--\"\n\n");
+    Tell(err, kUsage);
     return kExitFailure;
 }
 

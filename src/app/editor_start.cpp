@@ -15,7 +15,8 @@ namespace kestrix {
 
 std::optional<int> ReadEditorArguments(int argc, char** argv, EditorArguments& editor) {
     const std::vector<std::string> args = ProgramArguments(argc, argv);
-    if (const auto status = RunCommandLineMode(args, stdout, stderr))
+    const Output out(stdout, IsTerminal(stdout));
+    if (const auto status = RunCommandLineMode(args, out, stderr))
         return status;
     editor = ParseEditorArguments(args); // valid, or the mode above said why not
     return std::nullopt;
@@ -44,8 +45,8 @@ std::unique_ptr<platform::ProcessRunner> SystemProcessRunner() {
 MergeTool::MergeTool(platform::Services& services, const std::vector<std::string>& files)
     : versions_(ReadMergeVersions({files[0], files[1], files[2]})) {
     if (!versions_.error.empty()) {
-        std::fprintf(stderr, "kestrix: %s\n", versions_.error.c_str());
         ReportFailure(services, versions_.error); // git may have been started from a window
+        refusedStatus_ = CommandFailed(stderr, versions_.error);
         return;
     }
     const std::string merged = files[3];
@@ -59,7 +60,7 @@ MergeTool::MergeTool(platform::Services& services, const std::vector<std::string
 
 int MergeTool::ExitStatus() const {
     if (!form_)
-        return 2;
+        return refusedStatus_;
     return form_->Saved() ? 0 : 1;
 }
 

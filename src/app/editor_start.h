@@ -39,6 +39,7 @@ class MergeTool {
   private:
     MergeVersions versions_;
     std::unique_ptr<frmMerge> form_;
+    int refusedStatus_ = 0;
 };
 
 } // namespace kestrix

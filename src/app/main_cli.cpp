@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "");
     kestrix::UseBinaryOutput();
     const std::vector<std::string> args = kestrix::ProgramArguments(argc, argv);
-    if (const auto status = kestrix::RunCommandLineMode(args, stdout, stderr))
+    const kestrix::Output out(stdout, kestrix::IsTerminal(stdout));
+    if (const auto status = kestrix::RunCommandLineMode(args, out, stderr))
         return *status;
     return StartEditor(argv);
 }

@@ -17,6 +17,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
+bool IsTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
+
 void UseBinaryOutput() {}
 
 void UseLargePagesForTheHeap() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@ namespace kestrix {
 
 // The arguments after the program's name, as UTF-8.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Whether the stream is a terminal, which a person reads (ShownOnTerminal).
+bool IsTerminal(std::FILE* stream);
 
 // Standard output and error take the program's bytes as they are, so that
 // every system prints the same (no line end is changed on the way).

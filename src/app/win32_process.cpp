@@ -48,6 +48,13 @@ std::vector<std::string> ProgramArguments(int, char**) {
     return args;
 }
 
+// A console: a character device that takes console modes (NUL is a character device too).
+bool IsTerminal(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    DWORD mode = 0;
+    return ::GetFileType(handle) == FILE_TYPE_CHAR && ::GetConsoleMode(handle, &mode);
+}
+
 void UseBinaryOutput() {
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);

@@ -67,14 +67,18 @@ bool MergeResolution::Choose(std::size_t conflict, MergeSide side) {
     return true;
 }
 
-bool MergeResolution::Type(std::size_t conflict, std::string_view input) {
+bool MergeResolution::Type(std::size_t conflict, std::string_view input, std::string& problem) {
     if (!Offers(conflict, MergeChoice::Typed) || input.empty())
         return false;
     const MergeConflict& row = outcome_.conflicts[conflict];
     const std::string_view ours = row.Value(MergeSide::Ours);
     // A formula works on our value; the car's other stats are not settled yet, so it names none.
-    std::optional<std::string> value =
-        IsFormula(input) ? EvaluateFormula(input, {ours, row.column, nullptr}).value : std::string(input);
+    std::optional<std::string> value(input);
+    if (IsFormula(input)) {
+        FormulaResult result = EvaluateFormula(input, {ours, row.column, nullptr});
+        value = std::move(result.value);
+        problem = std::move(result.problem);
+    }
     if (!value || value->empty())
         return false;
     Settle(conflict, MergeChoice::Typed, std::move(*value));

@@ -27,8 +27,9 @@ class MergeResolution {
     // Takes a side's value, car, order or text; false when the conflict does not offer it.
     bool Choose(std::size_t conflict, MergeSide side);
     // A value typed for a stat, read as a stat field reads typed input, over
-    // ours' value; false when it cannot be read, or is empty.
-    bool Type(std::size_t conflict, std::string_view input);
+    // ours' value; false when it cannot be read, or is empty. problem: why a
+    // formula was not used.
+    bool Type(std::size_t conflict, std::string_view input, std::string& problem);
     // What was chosen, as the conflict's row shows it; empty until chosen.
     const std::string& Chosen(std::size_t conflict) const { return chosen_[conflict]; }
     // The merged file with every choice made; a conflict not settled keeps our side.

@@ -53,12 +53,20 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+// More than anyone types; they keep the reader's recursion shallow whatever is pasted.
+constexpr std::size_t kMostCharacters = 1000;
+constexpr int kMostLevels = 100;
+
 // Recursive descent over the text, writing the steps in the order they are worked out.
 class Reader {
   public:
     explicit Reader(std::string_view text) : text_(text) {}
 
     bool Read(std::vector<Step>& steps) {
+        if (text_.size() > kMostCharacters) {
+            pos_ = kMostCharacters;
+            return Fail("a formula is at most " + std::to_string(kMostCharacters) + " characters long");
+        }
         pos_ = 1; // after "="
         SkipBlanks();
         if (AtEnd())
@@ -104,6 +112,19 @@ class Reader {
             return Fail("\")\" closes no \"(\"");
         return Fail(Quoted(std::string(1, c)) +
                     " is out of place: an operator (+ - * /) is missing before it");
+    }
+
+    // Steps over a "(" that opens a level, or refuses one level too many.
+    bool Open() {
+        if (levels_ == kMostLevels)
+            return Fail("a formula nests at most " + std::to_string(kMostLevels) + " levels of \"(\"");
+        ++levels_;
+        ++pos_;
+        return true;
+    }
+    void Close() {
+        --levels_;
+        ++pos_;
     }
 
     void AddOperator(char op, bool share, std::size_t at) {
@@ -192,14 +213,15 @@ class Reader {
         const char c = Peek();
         const std::size_t at = pos_;
         if (c == '(') {
-            ++pos_;
+            if (!Open())
+                return false;
             bool share = false;
             if (!Expression(share))
                 return false;
             SkipBlanks();
             if (Peek() != ')')
                 return AtEnd() ? Fail("a \")\" is missing at the end") : Unexpected();
-            ++pos_;
+            Close();
             return true;
         }
         if (c == '#')
@@ -208,7 +230,8 @@ class Reader {
             return Name(at);
         if (const std::optional<NumberRead> number = ReadNumberAt(text_, pos_)) {
             if (!number->inRange)
-                return Fail("the number is beyond the largest a value can hold");
+                return Fail(number->value == 0 ? "the number is too small for a value to hold"
+                                               : "the number is beyond the largest a value can hold");
             steps_.push_back({Op::Number, number->value, -1, at});
             pos_ = number->end;
             return true;
@@ -263,7 +286,8 @@ class Reader {
             return Fail(Quoted(name) + " is a function: its values follow in \"(\" and \")\"" +
                         (stat.column >= 0 ? "; the stat is #" + std::to_string(stat.column) : ""));
         }
-        ++pos_;
+        if (!Open())
+            return false;
         int count = 0;
         for (;;) {
             bool share = false;
@@ -276,7 +300,7 @@ class Reader {
                 continue;
             }
             if (Peek() == ')') {
-                ++pos_;
+                Close();
                 break;
             }
             return AtEnd() ? Fail("a \")\" is missing at the end") : Unexpected();
@@ -296,6 +320,7 @@ class Reader {
 
     std::string_view text_;
     std::size_t pos_ = 0;
+    int levels_ = 0; // "(" open where the reader stands
     std::vector<Step> steps_;
     std::string problem_;
 };
@@ -536,7 +561,11 @@ FormulaResult EvaluateFormula(std::string_view text, const FormulaInput& input) 
 }
 
 std::string FormulaRefusal(std::string_view text, std::string_view problem) {
-    return "The formula " + Quoted(text) + " was not used: " + std::string(problem) +
+    // Its start is enough to know it by; a pasted page would not fit the message.
+    constexpr std::size_t kMostShown = 80;
+    const std::string shown =
+        text.size() > kMostShown ? std::string(text.substr(0, kMostShown)) + "..." : std::string(text);
+    return "The formula " + Quoted(shown) + " was not used: " + std::string(problem) +
            ".\rNothing was changed.";
 }
 

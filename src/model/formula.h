@@ -36,6 +36,8 @@ class Formula {
   public:
     // The text, which begins with "=", as a formula; nothing when it cannot be
     // read, and problem then says where (the character, counted from 1) and why.
+    // A text of more than 1000 characters, or with "(" nested more than 100
+    // deep, is refused so.
     static std::optional<Formula> Read(std::string_view text, std::string& problem);
 
     // The number the formula gives, or nothing with the reason: a value it
@@ -79,7 +81,8 @@ class Formula {
 // Reads and works out a formula at once, for a single value.
 FormulaResult EvaluateFormula(std::string_view text, const FormulaInput& input);
 
-// What the user is told of a formula refused, where it was typed.
+// What the user is told of a formula refused, where it was typed; a long
+// formula is quoted by its start.
 std::string FormulaRefusal(std::string_view text, std::string_view problem);
 
 } // namespace kestrix

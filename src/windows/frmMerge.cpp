@@ -1,5 +1,6 @@
 #include "windows/frmMerge.h"
 
+#include "model/formula.h"
 #include "validation/error_check.h"
 #include "windows/file_dialogs.h"
 #include "windows/stat_pages.h"
@@ -177,16 +178,14 @@ void frmMerge::cmdUseValue_Click() {
     if (row < 0 || txtValue.Text().empty())
         return;
     const auto conflict = static_cast<std::size_t>(row);
-    const MergeConflict& chosen = merge_.Conflicts()[conflict];
     if (!merge_.Offers(conflict, MergeChoice::Typed)) {
         ShowNote("Not taken: a value of your own is typed for a stat.");
         return;
     }
-    if (!merge_.Type(conflict, txtValue.Text())) {
+    std::string problem;
+    if (!merge_.Type(conflict, txtValue.Text(), problem)) {
         services_.ShowMessage(
-            {"\"" + txtValue.Text() + "\" cannot change \"" + chosen.Value(MergeSide::Ours) +
-                 "\".\rA change of ours' value is =*1.2, =/2, =+10, =-50 or =+10% on a number.",
-             "Use Value", Buttons::Ok, Icon::Warning, Answer::Ok});
+            {FormulaRefusal(txtValue.Text(), problem), "Use Value", Buttons::Ok, Icon::Warning, Answer::Ok});
         return;
     }
     txtValue.SetText({});

@@ -1,4 +1,6 @@
+#include "compare/file_compare.h"
 #include "windows/editor_test.h"
+#include "windows/frmMerge.h"
 
 #include <gtest/gtest.h>
 
@@ -66,4 +68,58 @@ TEST_F(Formulas, TheCarTableWorksOutAFormulaPerCellAsOneStep) {
     EXPECT_EQ(Cell(1, 9), "2");
     form.mnuUndo.UserChooses();
     EXPECT_EQ(Cell(1, 9), "1");
+}
+
+// A pasted page of "(" or one level too many is refused with where and why
+// wherever a formula is typed; the field keeps what was typed, the cars stay.
+TEST_F(Formulas, AFormulaTooLongOrTooDeepIsRefusedWhereverItIsTyped) {
+    const std::string pasted = "=" + std::string(20000, '(') + "1" + std::string(20000, ')');
+    const std::string deep = "=" + std::string(101, '(') + "x" + std::string(101, ')');
+    const std::string tooDeep = "at character 102, a formula nests at most 100 levels of \"(\"";
+    const auto told = [this](const std::string& problem) {
+        return !services.messages.empty() && services.messages.back().text.find(problem) != std::string::npos;
+    };
+    services.answers.assign(4, platform::Answer::Ok);
+
+    Type(1, pasted);
+    Leave();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "The formula \"=" + std::string(79, '(') +
+                                             "...\" was not used: at character 1001, a formula is at most "
+                                             "1000 characters long.\rNothing was changed.");
+    EXPECT_EQ(form.txtStat[1].Text(), pasted);
+    EXPECT_EQ(Cell(0, 1), "1500");
+
+    frmCarTable& table = Table();
+    table.grdCars.UserEdits(1, 9, deep);
+    EXPECT_TRUE(told(tooDeep));
+    EXPECT_EQ(Cell(1, 9), "1");
+
+    table.grdCars.UserSelects({GridRange{0, 1, 1, 1}}, {0, 1});
+    On<frmAskNumber>([&](frmAskNumber& ask) {
+        ask.txtNumber.UserTypes(deep);
+        ask.UserPressesEnter();
+        EXPECT_TRUE(told(tooDeep));
+        EXPECT_EQ(ask.txtNumber.Text(), deep) << "the question stays open on it";
+        ask.cmdCancel.UserClicks();
+    });
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(Cell(1, 1), "1650");
+
+    HandlingDocument base;
+    base.Cars = doc.Cars();
+    HandlingDocument ours = base;
+    ours.Cars[0].Set(1, "1600");
+    HandlingDocument theirs = base;
+    theirs.Cars[0].Set(1, "1700");
+    frmMerge merge(services,
+                   MergeResolution(MergeFiles(ContentsOf(base), ContentsOf(ours), ContentsOf(theirs))),
+                   "Handling.cfg", [](const HandlingDocument&) { return std::string(); });
+    merge.Form_Load();
+    merge.txtValue.UserTypes(pasted);
+    merge.txtValue.UserPressesEnter();
+    EXPECT_TRUE(told("at character 1001, a formula is at most 1000 characters long"));
+    EXPECT_EQ(merge.txtValue.Text(), pasted);
+    EXPECT_EQ(merge.Merge().Left(), 1u);
+    EXPECT_EQ(services.messages.size(), 4u);
 }
