@@ -133,8 +133,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The error lists, the stat properties and the help on every stat.
     void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
     void lvErrors_DblClick();
-    // Shows the car of that name and puts the focus on the stat's control.
-    void GoToValue(const std::string& car, int stat);
+    // Shows the car of the error list's row (as shown) and puts the focus on the stat's control.
+    void GoToError(int listRow);
     void cmdViewErrors_Click();
     void mnuViewProperties_Click();
 
