@@ -52,7 +52,8 @@ frmMain::frmMain(Document& doc, platform::Services& services)
     : Window("frmMain"), tabGeneral("tabGeneral", StatPageCaptions()),
       lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc), services_(services), session_(doc),
       recent_(services),
-      stats_(doc, services, {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags}),
+      stats_(doc, services,
+             {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags, lblFlagsNote}),
       side_(doc, services, *this) {
     SetResizable(true);
     SetMinMaxBoxes(true);
@@ -166,7 +167,7 @@ void frmMain::tabGeneral_Click() {
 }
 
 void frmMain::txtStat_Change(int index) {
-    stats_.Typed(index);
+    stats_.Typed(ShownRow(), index);
 }
 
 void frmMain::txtStat_Refused(platform::TextField::Refusal refusal) {
@@ -720,6 +721,9 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
     case DocumentEvent::Kind::Changed:
         ShowErrors(event.errors);
         ShowChange(event);
+        // A formula the commit could not work out stays in its field: still typing.
+        if (stats_.HasTyping())
+            doc_.NoteTyping();
         break;
     case DocumentEvent::Kind::State:
         stats_.MarkChangedValues(ShownRow());

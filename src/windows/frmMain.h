@@ -38,6 +38,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::DropDown cboRear{"cboRear"};
     platform::CheckBox chkABS{"chkABS"};
     platform::TickList lvFlags{"lvFlags"};
+    // Under the flags: how a Flags value not of four hexadecimal digits is stored and shown.
+    platform::Label lblFlagsNote{"lblFlagsNote"};
     platform::Label Label2{"Label2"};
     // How many values differ from the saved file, at the foot of the window.
     platform::Label lblChanges{"lblChanges"};

@@ -146,8 +146,13 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
 
 // Every stat's control explains its own stat, and the stat properties show the focused one.
 TEST_F(ErrorLists, EveryStatIsExplainedByItsControlAndItsPropertiesByTheMenu) {
+    // APPLE's Flags, 1200F, is shown by its first four digits, and the flags' help says so.
     for (int column = 0; column < kStatCount; ++column)
-        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
+        EXPECT_EQ(form.StatControl(column).Tip(),
+                  StatTip(column) + (column == Flags ? "\n" + form.lblFlagsNote.Caption() : ""))
+            << column;
+    EXPECT_EQ(form.lblFlagsNote.Caption(),
+              "Stored as \"1200F\", shown as 1200. Ticking a flag writes four characters.");
     const auto expect = [this](const std::string& stat, const std::function<void(frmInfo&)>& more = {}) {
         On<frmInfo>([stat, more](frmInfo& info) {
             EXPECT_EQ(info.cboStats.ListCount(), 32) << "each opening starts empty";
