@@ -70,6 +70,7 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     table.grdCars.UserPicks(odd, Abs, 1);
     table.grdCars.UserPicks(odd, DriveType, -1);
     table.grdCars.UserSetsTicks(odd, Flags, table.grdCars.Column(Flags).ticksOf("12"));
+    table.grdCars.UserEdits(odd, 1, "1500"); // the value typed again
     // Nor is choosing the entry a list shows already, a value shown rounded included.
     form.cboFront.UserPicks(3);
     form.cboCars.SelectText("PLAIN");
