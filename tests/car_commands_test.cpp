@@ -40,7 +40,7 @@ TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
         EXPECT_EQ(CheckNewCar(cars, name), problem) << name;
 
     cars.push_back(NewCar(cars, "LOW", NewCarStats::Lowest));
-    cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, "OLD"));
+    cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, 0));
     const std::initializer_list<int> shown{1,          5,   9,     25,          DriveType,
                                            EngineType, Abs, Flags, FrontLights, RearLights};
     EXPECT_EQ(Columns(cars[1], shown), "1 -10 0.5 1 F P 0 0000 0 0 ");

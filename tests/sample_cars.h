@@ -39,15 +39,18 @@ inline std::string CarLine(const std::string& name, const std::string& mass = "1
 
 // The generated file as a mod changes it: every step-th car weighs 1700, the
 // car at row left out is gone, and a car of that name is added at the end.
+// Every third car stores its Flags short, as real mods do.
 inline std::string ModdedHandlingText(int cars, int step, int leftOut, const std::string& added) {
     std::string text = "; generated for the benchmarks\r\n;-# File Author : bench\r\n";
     for (int i = 0; i < cars; ++i) {
         if (i == leftOut)
             continue;
         const std::string velocity = i % 100 == 0 ? "400" : std::to_string(120 + i % 150);
-        text += CarLine("CAR_" + std::to_string(100000 + i), step > 0 && i % step == 0 ? "1700" : "1650",
-                        "R P 1 2001 " + std::to_string(i % 4) + " 1", velocity) +
-                "\r\n";
+        text +=
+            CarLine("CAR_" + std::to_string(100000 + i), step > 0 && i % step == 0 ? "1700" : "1650",
+                    std::string("R P 1 ") + (i % 3 == 0 ? "2" : "2001") + " " + std::to_string(i % 4) + " 1",
+                    velocity) +
+            "\r\n";
     }
     if (!added.empty())
         text += CarLine(added) + "\r\n";

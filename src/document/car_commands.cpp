@@ -94,10 +94,10 @@ int FirstRowNamed(const CarTable& cars, std::string_view name) {
     return -1;
 }
 
-CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom) {
+CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, int copyFrom) {
     int source = -1;
     if (stats == NewCarStats::CopyOf && !cars.empty())
-        source = std::max(FirstRowNamed(cars, copyFrom), 0);
+        source = copyFrom >= 0 && copyFrom < static_cast<int>(cars.size()) ? copyFrom : 0;
     CarRow row = source >= 0 ? cars[static_cast<std::size_t>(source)] : CarRow();
     row.Set(VehicleIdentifier, name);
     if (stats != NewCarStats::CopyOf)

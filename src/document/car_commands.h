@@ -10,8 +10,8 @@
 #include <vector>
 
 // The car commands as operations on the document: the windows ask the user,
-// these change the cars. Cars are found by name: the first row in table
-// order whose name matches exactly.
+// these change the cars. The window's car is given by its row; a name from
+// another file finds the first row in table order whose name matches exactly.
 namespace kestrix {
 
 enum class NewCarStats { Lowest, Highest, CopyOf };
@@ -28,9 +28,9 @@ NewCarProblem CheckCarName(std::string_view name);
 int FirstRowNamed(const CarTable& cars, std::string_view name);
 
 // A car named name. Lowest and Highest fill it with the limits of each stat;
-// CopyOf takes columns 1 to 31 of the first row named copyFrom, or of row 0
-// when there is none.
-CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, std::string_view copyFrom = {});
+// CopyOf takes columns 1 to 31 of the car at row copyFrom, or of row 0 when
+// there is no such row.
+CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, int copyFrom = -1);
 
 // A tab-separated block under a header line of "Vehicle Identifier" and some of
 // the stats' names, as a spreadsheet gives back columns copied from the car

@@ -1,5 +1,7 @@
 #include "model/stat_catalogue.h"
 
+#include <algorithm>
+
 namespace kestrix {
 
 namespace {
@@ -48,6 +50,21 @@ std::string EncodeFlags(const FlagTicks& ticks) {
         stored += kHex[static_cast<std::size_t>(value)];
     }
     return stored;
+}
+
+std::string FlagsAfterTicks(std::string_view stored, const FlagTicks& ticks) {
+    return DecodeFlags(stored) == ticks ? std::string(stored) : EncodeFlags(ticks);
+}
+
+std::string FlagsStoredNote(std::string_view stored) {
+    const bool hexadecimal =
+        std::all_of(stored.begin(), stored.end(), [](char c) { return HexDigitValue(c) >= 0; });
+    if (stored.size() == 4 && hexadecimal)
+        return {};
+    const std::string storedAs =
+        stored.empty() ? "Stored empty" : "Stored as \"" + std::string(stored) + "\"";
+    return storedAs + ", shown as " + EncodeFlags(DecodeFlags(stored)) +
+           ". Ticking a flag writes four characters.";
 }
 
 } // namespace kestrix

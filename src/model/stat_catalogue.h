@@ -26,5 +26,11 @@ class StatCatalogue {
 using FlagTicks = std::array<bool, kFlagCount>;
 FlagTicks DecodeFlags(std::string_view stored);
 std::string EncodeFlags(const FlagTicks& ticks);
+// The Flags value after the user set these ticks: the stored text itself while
+// the ticks are those it shows, so that only a changed tick writes four digits.
+std::string FlagsAfterTicks(std::string_view stored, const FlagTicks& ticks);
+// What the flag list says under itself when the stored value is not exactly
+// four hexadecimal digits, and so is not shown as it is; empty when it is.
+std::string FlagsStoredNote(std::string_view stored);
 
 } // namespace kestrix

@@ -363,9 +363,9 @@ void Grid::UserPicks(int row, int column, int entry) {
 void Grid::UserSetsTicks(int row, int column, const std::vector<bool>& ticks) {
     if (!Editable(column) || row < 0 || row >= RowCount() || !Column(column).ticksStored)
         return;
-    if (Column(column).ticksOf && Column(column).ticksOf(Text(row, column)) == ticks)
-        return;
-    Edit(row, column, Column(column).ticksStored(ticks));
+    std::string value = Column(column).ticksStored(Text(row, column), ticks);
+    if (value != Text(row, column))
+        Edit(row, column, std::move(value));
 }
 
 void Grid::UserPasteRefused(Refusal refusal) {

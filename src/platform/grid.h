@@ -41,9 +41,9 @@ struct GridColumn {
     std::vector<std::string> stored;
     // Choice and Tick: the entry a value shows, -1 for none.
     std::function<int(std::string_view)> entryOf;
-    // Ticks: the ticks a value shows, and the value of a set of ticks.
+    // Ticks: the ticks a value shows, and the value a cell holding a value takes when its ticks are set.
     std::function<std::vector<bool>(std::string_view)> ticksOf;
-    std::function<std::string(const std::vector<bool>&)> ticksStored;
+    std::function<std::string(std::string_view, const std::vector<bool>&)> ticksStored;
 };
 
 // A cell by the row the grid shows it in.

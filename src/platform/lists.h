@@ -151,6 +151,8 @@ class ColumnList : public Control {
     int RowCount() const { return static_cast<int>(order_.size()); }
     // The cell of the row at a place in the order shown.
     const std::string& Cell(int row, int column) const;
+    // The place among the rows as they came of the row at a place in the order shown.
+    int SourceRow(int row) const { return order_.at(static_cast<std::size_t>(row)); }
 
     // The headers and the rows as shown, as tab-separated lines.
     std::string CopyText() const;

@@ -264,6 +264,13 @@ void StrictCheckCar(const CarValues& car, ErrorRegister& errors, const NumberFor
     StrictCheck(car, name, errors, format);
 }
 
+int ErrorRegister::CarOfRow(int row) const {
+    if (row < 0 || row >= static_cast<int>(rows_.size()))
+        return -1;
+    const auto end = std::upper_bound(carEnds_.begin(), carEnds_.end(), row);
+    return end == carEnds_.end() ? -1 : static_cast<int>(end - carEnds_.begin());
+}
+
 void ErrorCheck(const CarTable& cars, ErrorRegister& errors, const NumberFormat& format, CheckRules rules) {
     errors.Clear();
     CarValues values;

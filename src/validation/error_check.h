@@ -99,6 +99,8 @@ class ErrorRegister {
     // Per car checked, where its rows end: the rows of car i are those from
     // CarEnds()[i - 1] (0 for the first car) up to CarEnds()[i].
     const std::vector<int>& CarEnds() const { return carEnds_; }
+    // The car (by its place in the cars checked) of a row; -1 for none.
+    int CarOfRow(int row) const;
 
   private:
     friend RowSplice RecheckCars(const CarTable& cars, std::vector<int> changed, ErrorRegister& errors,

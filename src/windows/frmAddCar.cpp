@@ -86,9 +86,10 @@ void frmAddCar::cmdViewErrors_Click() {
         stats = NewCarStats::Lowest;
     else if (optStats[1].Value())
         stats = NewCarStats::Highest;
+    // Each entry carries its car's row: the car chosen, whatever other car has its name.
     const int position = cboCars.ListIndex();
-    doc_.Commit(AddCarChange(doc_.Cars(), NewCar(doc_.Cars(), name, stats,
-                                                 position < 0 ? std::string() : cboCars.List(position))));
+    doc_.Commit(AddCarChange(
+        doc_.Cars(), NewCar(doc_.Cars(), name, stats, position < 0 ? -1 : cboCars.ItemData(position))));
     Unload();
 }
 

@@ -60,11 +60,11 @@ GridColumn StatColumn(int column) {
             const FlagTicks ticks = DecodeFlags(value);
             return std::vector<bool>(ticks.begin(), ticks.end());
         };
-        shown.ticksStored = [](const std::vector<bool>& ticks) {
+        shown.ticksStored = [](std::string_view stored, const std::vector<bool>& ticks) {
             FlagTicks flags{};
             for (std::size_t i = 0; i < flags.size() && i < ticks.size(); ++i)
                 flags[i] = ticks[i];
-            return EncodeFlags(flags);
+            return FlagsAfterTicks(stored, flags);
         };
         return shown;
     }

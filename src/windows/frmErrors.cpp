@@ -60,11 +60,9 @@ void frmErrors::mnuGoToValue_Click() {
     const int row = lvErrors.SelectedRow();
     if (row < 0)
         return;
-    const std::string car = lvErrors.Cell(row, 2);
-    const int stat = StatFromFirstCell(lvErrors.Cell(row, 0));
     Unload();
     if (GoToValue)
-        GoToValue(car, stat);
+        GoToValue(row);
 }
 
 } // namespace kestrix

@@ -19,8 +19,8 @@ class frmErrors : public platform::Window {
     platform::MenuEntry mnuPopup{"mnuPopup"};
     platform::MenuEntry mnuStatProperties{"mnuStatProperties"};
     platform::MenuEntry mnuGoToValue{"mnuGoToValue"};
-    // Asked to show a row's value: the car's name and the stat. The window closes first.
-    std::function<void(const std::string& car, int stat)> GoToValue;
+    // Asked to show a row's value: the row, which is the main list's row as shown. The window closes first.
+    std::function<void(int row)> GoToValue;
 
     // Copies the main list's rows in the order it shows them; the first cells stay as they are.
     void CopyRows(const platform::ColumnList& mainList);

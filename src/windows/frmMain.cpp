@@ -52,7 +52,8 @@ frmMain::frmMain(Document& doc, platform::Services& services)
     : Window("frmMain"), tabGeneral("tabGeneral", StatPageCaptions()),
       lvErrors("lvErrors", {"", "Car", "Error"}), doc_(doc), services_(services), session_(doc),
       recent_(services),
-      stats_(doc, services, {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags}),
+      stats_(doc, services,
+             {txtStat, LabStat, cboDrive, cboEngine, cboFront, cboRear, chkABS, lvFlags, lblFlagsNote}),
       side_(doc, services, *this) {
     SetResizable(true);
     SetMinMaxBoxes(true);
@@ -166,7 +167,7 @@ void frmMain::tabGeneral_Click() {
 }
 
 void frmMain::txtStat_Change(int index) {
-    stats_.Typed(index);
+    stats_.Typed(ShownRow(), index);
 }
 
 void frmMain::txtStat_Refused(platform::TextField::Refusal refusal) {
@@ -555,18 +556,18 @@ void frmMain::mnuAdd_Click() {
 }
 
 void frmMain::mnuDelete_Click() {
-    const int position = cboCars.ListIndex();
-    if (position < 0)
+    // The car shown goes, also where another car has its name.
+    const int row = ShownRow();
+    if (row < 0)
         return;
-    // The name decides, not the row: with two cars of a name the first one goes.
-    const std::string name = cboCars.List(position);
+    const std::string name(doc_.Cars()[static_cast<std::size_t>(row)][VehicleIdentifier]);
     const Answer answer =
         services_.ShowMessage({"Are you sure you wish to delete car '" + name + "'?", "Delete Car...",
                                Buttons::YesNo, Icon::Warning, Answer::Yes});
     if (answer != Answer::Yes)
         return;
     StatsToArray();
-    doc_.Commit(DeleteCarChange(doc_.Cars(), FirstRowNamed(doc_.Cars(), name)));
+    doc_.Commit(DeleteCarChange(doc_.Cars(), row));
 }
 
 void frmMain::mnuRename_Click() {
@@ -626,19 +627,22 @@ void frmMain::lvErrors_ColumnClick(const platform::ColumnList::Header& header) {
 }
 
 void frmMain::lvErrors_DblClick() {
-    const int row = lvErrors.SelectedRow();
-    if (row < 0)
-        return;
-    // Copies: every check refills the list.
-    GoToValue(lvErrors.Cell(row, 1), StatFromFirstCell(lvErrors.Cell(row, 0)));
+    GoToError(lvErrors.SelectedRow());
 }
 
-void frmMain::GoToValue(const std::string& car, int stat) {
-    // As with any other change of car, the shown car keeps its edits first.
+// The list holds the register's rows, and the register knows each row's car:
+// a row leads to its own car, whatever other car has the same name.
+void frmMain::GoToError(int listRow) {
+    if (listRow < 0 || listRow >= lvErrors.RowCount())
+        return;
+    int car = doc_.Errors().CarOfRow(lvErrors.SourceRow(listRow));
+    if (car >= 0 &&
+        doc_.Cars()[static_cast<std::size_t>(car)][VehicleIdentifier] != lvErrors.Cell(listRow, 1))
+        car = -1; // a row that is not the register's: the car list stays as it is
+    const int stat = StatFromFirstCell(lvErrors.Cell(listRow, 0));
+    // As with any other change of car, the shown car keeps its edits first; they move no car.
     StatsToArray();
-    // A car deleted since the check leaves the list as it is.
-    cboCars.SelectText(car);
-    ShowValue(-1, stat);
+    ShowValue(car, stat);
 }
 
 void frmMain::ShowValue(int row, int stat) {
@@ -669,7 +673,7 @@ void frmMain::FocusStat(int stat) {
 void frmMain::cmdViewErrors_Click() {
     // Once the window has closed, so that the focus can move to the value.
     if (const auto wanted = side_.ShowAllErrors(lvErrors))
-        GoToValue(wanted->first, wanted->second);
+        GoToError(*wanted);
 }
 
 void frmMain::mnuViewProperties_Click() {
@@ -717,6 +721,9 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
     case DocumentEvent::Kind::Changed:
         ShowErrors(event.errors);
         ShowChange(event);
+        // A formula the commit could not work out stays in its field: still typing.
+        if (stats_.HasTyping())
+            doc_.NoteTyping();
         break;
     case DocumentEvent::Kind::State:
         stats_.MarkChangedValues(ShownRow());

@@ -38,6 +38,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     platform::DropDown cboRear{"cboRear"};
     platform::CheckBox chkABS{"chkABS"};
     platform::TickList lvFlags{"lvFlags"};
+    // Under the flags: how a Flags value not of four hexadecimal digits is stored and shown.
+    platform::Label lblFlagsNote{"lblFlagsNote"};
     platform::Label Label2{"Label2"};
     // How many values differ from the saved file, at the foot of the window.
     platform::Label lblChanges{"lblChanges"};
@@ -133,8 +135,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The error lists, the stat properties and the help on every stat.
     void lvErrors_ColumnClick(const platform::ColumnList::Header& header);
     void lvErrors_DblClick();
-    // Shows the car of that name and puts the focus on the stat's control.
-    void GoToValue(const std::string& car, int stat);
+    // Shows the car of the error list's row (as shown) and puts the focus on the stat's control.
+    void GoToError(int listRow);
     void cmdViewErrors_Click();
     void mnuViewProperties_Click();
 

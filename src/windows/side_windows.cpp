@@ -99,11 +99,11 @@ void SideWindows::ShowExport(CarExchange& exchange, std::vector<std::string> nam
     services_.ShowModal(form);
 }
 
-std::optional<std::pair<std::string, int>> SideWindows::ShowAllErrors(const platform::ColumnList& errors) {
-    std::optional<std::pair<std::string, int>> wanted;
+std::optional<int> SideWindows::ShowAllErrors(const platform::ColumnList& errors) {
+    std::optional<int> wanted;
     frmErrors window(services_);
     window.CopyRows(errors);
-    window.GoToValue = [&wanted](const std::string& car, int stat) { wanted.emplace(car, stat); };
+    window.GoToValue = [&wanted](int row) { wanted = row; };
     services_.ShowModal(window);
     return wanted;
 }

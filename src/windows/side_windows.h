@@ -44,8 +44,8 @@ class SideWindows {
     void ShowPasteCars(CarPaste paste);
     // Given to the car table, whose Copy Car Lines writes the lines as the file holds them.
     std::function<std::string(const std::vector<int>&)> CarLinesText;
-    // Every row of the error list; the car and stat of the value the user asked to go to.
-    std::optional<std::pair<std::string, int>> ShowAllErrors(const platform::ColumnList& errors);
+    // Every row of the error list; the row (as the list shows it) whose value the user asked to go to.
+    std::optional<int> ShowAllErrors(const platform::ColumnList& errors);
     // Every finding of the check with its repair; a document without one says so instead.
     void ShowFixRange();
 

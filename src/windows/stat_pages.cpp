@@ -1,6 +1,7 @@
 #include "windows/stat_pages.h"
 
 #include "model/formula.h"
+#include "model/stat_catalogue.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
 
@@ -71,10 +72,11 @@ std::string SpokenName(const StatPageRow& row, std::size_t index) {
 
 StatPageBinding::StatPageBinding(Document& doc, platform::Services& services, Controls controls)
     : doc_(doc), services_(services), txtStat(controls.txtStat), LabStat(controls.LabStat),
-      chkABS(controls.chkABS), lvFlags(controls.lvFlags), choices_{{{&controls.cboDrive, DriveType},
-                                                                    {&controls.cboEngine, EngineType},
-                                                                    {&controls.cboFront, FrontLights},
-                                                                    {&controls.cboRear, RearLights}}} {
+      chkABS(controls.chkABS), lvFlags(controls.lvFlags),
+      lblFlagsNote(controls.lblFlagsNote), choices_{{{&controls.cboDrive, DriveType},
+                                                     {&controls.cboEngine, EngineType},
+                                                     {&controls.cboFront, FrontLights},
+                                                     {&controls.cboRear, RearLights}}} {
     for (const StatPage& page : StatPages()) {
         for (const StatPageRow& row : page.rows) {
             if (row.caption.empty())
@@ -148,10 +150,12 @@ void StatPageBinding::ShowCar(int row) {
     SetChoiceControls();
     FillingControls = false;
     MarkChangedValues(row);
+    ShowTyping();
 }
 
 void StatPageBinding::ClearShownCar() {
     edited_.reset();
+    ShowTyping();
     inexact_.reset();
     FillingControls = true;
     for (platform::TextField& field : txtStat)
@@ -215,11 +219,8 @@ void StatPageBinding::MarkChangedValues(int shown) {
                                             : std::string()) +
                     tip;
                 txtStat[static_cast<std::size_t>(column)].SetTip(tip);
-                const std::string stored = txtStat[static_cast<std::size_t>(column)].Text();
-                StatControl(column).SetTip(inexact_[static_cast<std::size_t>(column)]
-                                               ? tip + "\nStored in the file as \"" + stored +
-                                                     "\"; it stays so until you choose."
-                                               : tip);
+                const std::string note = StoredNote(column, shown);
+                StatControl(column).SetTip(note.empty() ? tip : tip + "\n" + note);
             }
             platform::Label& caption = row.caption.empty() ? chkABS : *LabStat.at(label++);
             caption.SetBold(changed);
@@ -227,13 +228,32 @@ void StatPageBinding::MarkChangedValues(int shown) {
             if (!row.caption.empty())
                 caption.SetTip(labelTip);
         }
+    lblFlagsNote.SetCaption(StoredNote(Flags, shown));
 }
 
-void StatPageBinding::Typed(int index) {
+std::string StatPageBinding::StoredNote(int column, int shown) const {
+    const std::string& stored = txtStat[static_cast<std::size_t>(column)].Text();
+    if (column == Flags)
+        return shown < 0 ? std::string() : FlagsStoredNote(stored);
+    return inexact_[static_cast<std::size_t>(column)]
+               ? "Stored in the file as \"" + stored + "\"; it stays so until you choose."
+               : std::string();
+}
+
+void StatPageBinding::Typed(int row, int index) {
     if (FillingControls)
         return;
-    edited_.set(static_cast<std::size_t>(index));
-    doc_.NoteTyping();
+    const std::string& text = txtStat[static_cast<std::size_t>(index)].Text();
+    edited_.set(static_cast<std::size_t>(index),
+                row < 0 || text != doc_.Cars()[static_cast<std::size_t>(row)][index]);
+    ShowTyping();
+}
+
+void StatPageBinding::ShowTyping() {
+    if (edited_.any())
+        doc_.NoteTyping();
+    else
+        doc_.DropTyping();
 }
 
 void StatPageBinding::Revert(int row, int index) {
@@ -244,6 +264,7 @@ void StatPageBinding::Revert(int row, int index) {
     field.SetText(std::string(doc_.Cars()[static_cast<std::size_t>(row)][index]));
     FillingControls = false;
     edited_.reset(static_cast<std::size_t>(index));
+    ShowTyping();
     field.Select(0, field.Text().size());
 }
 
@@ -267,20 +288,26 @@ bool StatPageBinding::KeepFieldEdits(int row) {
     if (doc_.FilePath().empty() || row < 0)
         return false;
     std::vector<CellEdit> edits;
+    std::bitset<kStatCount> typed = edited_;
     for (int i = 0; i < kStatCount; ++i)
-        // A formula that cannot be worked out stays in its field, and the value as it was.
-        if (edited_[static_cast<std::size_t>(i)] && ResolveFormula(row, i, false))
+        // A formula that cannot be worked out stays in its field as typing, and the value as it was.
+        if (typed[static_cast<std::size_t>(i)] && ResolveFormula(row, i, false)) {
             edits.push_back({row, i, txtStat[static_cast<std::size_t>(i)].Text()});
-    edited_.reset();
+            typed.reset(static_cast<std::size_t>(i));
+        }
+    edited_ = typed;
     Change change = ValuesChange(doc_.Cars(), edits, {});
-    if (change.Empty())
+    if (change.Empty()) {
+        ShowTyping();
         return false;
+    }
     const std::string car(doc_.Cars()[static_cast<std::size_t>(row)][VehicleIdentifier]);
     change.caption = change.cells.size() == 1
                          ? "Edit " + std::string(StatCatalogue::Instance()[change.cells[0].column].StatName) +
                                " of '" + car + "'"
                          : CountedCaption("Edit '" + car + "'", change.cells.size());
     doc_.Commit(std::move(change));
+    ShowTyping();
     return true;
 }
 
@@ -295,13 +322,15 @@ void StatPageBinding::Choose(const DropDown& control, int row) {
     // Showing a car only shows its values; the stored text stays until the user chooses.
     if (position < 0 || FillingControls)
         return;
-    txtStat[static_cast<std::size_t>(stat->column)].SetText(
-        StoredEntry(DescriptionOf(stat->column), position));
+    platform::TextField& field = txtStat[static_cast<std::size_t>(stat->column)];
+    const StatDescription& description = DescriptionOf(stat->column);
+    // The entry shown already stays as it is stored, also a value shown rounded.
+    if (EntryOf(description, field.Text()) == position)
+        return;
+    field.SetText(StoredEntry(description, position));
     inexact_.reset(static_cast<std::size_t>(stat->column));
     MarkChangedValues(row);
-    // The user's choice marks the document even when it leaves the value as it was.
-    if (!FillingControls && !KeepFieldEdits(row))
-        doc_.NoteTyping();
+    KeepFieldEdits(row);
 }
 
 void StatPageBinding::ChooseAbs(int row) {
@@ -320,12 +349,11 @@ void StatPageBinding::ChooseFlags(int row) {
     FlagTicks ticks{};
     for (int i = 0; i < kFlagCount; ++i)
         ticks[static_cast<std::size_t>(i)] = lvFlags.Ticked(i);
-    const std::string stored = EncodeFlags(ticks);
-    // Emptied, then built digit by digit: each step is a change of the field.
     platform::TextField& field = txtStat[Flags];
-    field.SetText({});
-    for (std::size_t length = 1; length <= stored.size(); ++length)
-        field.SetText(stored.substr(0, length));
+    std::string stored = FlagsAfterTicks(field.Text(), ticks);
+    if (stored == field.Text())
+        return;
+    field.SetText(std::move(stored));
     KeepFieldEdits(row);
 }
 

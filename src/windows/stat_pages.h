@@ -49,6 +49,7 @@ class StatPageBinding {
         platform::DropDown& cboRear;
         platform::CheckBox& chkABS;
         platform::TickList& lvFlags;
+        platform::Label& lblFlagsNote;
     };
     // Names the controls, makes a label per page row and gives each its tip.
     StatPageBinding(Document& doc, platform::Services& services, Controls controls);
@@ -65,8 +66,9 @@ class StatPageBinding {
     // from the saved file.
     void MarkChangedValues(int shown);
 
-    // A field the user typed in; whether any was since the car was shown.
-    void Typed(int column);
+    // A field the user typed in; whether any holds typing not yet committed. Typing
+    // edited back to the value committed is taken back, as Escape takes it back.
+    void Typed(int row, int column);
     bool HasTyping() const { return edited_.any(); }
     // The value last committed back in the field.
     void Revert(int row, int column);
@@ -77,7 +79,8 @@ class StatPageBinding {
     // The shown car's field edits into the document as one change; true when a value changed.
     bool KeepFieldEdits(int row);
 
-    // The user's choice in a list, the ABS box or the flags, committed at once.
+    // The user's choice in a list, the ABS box or the flags, committed at once. Choosing the entry
+    // shown already, moving through the flags or clicking beside a tick changes nothing.
     void Choose(const platform::DropDown& list, int row);
     void ChooseAbs(int row);
     void ChooseFlags(int row);
@@ -94,6 +97,10 @@ class StatPageBinding {
     // The tip of a choice control that cannot show its stored value exactly names that value.
     void ShowStoredChoice(platform::Control& control, int column, bool shownExactly);
     std::string ValueTip(int column, int shown) const;
+    // What a choice control says of a stored value it does not show as it is; empty when it does.
+    std::string StoredNote(int column, int shown) const;
+    // The document's star follows the fields that hold typing.
+    void ShowTyping();
 
     Document& doc_;
     platform::Services& services_;
@@ -101,6 +108,7 @@ class StatPageBinding {
     std::vector<std::unique_ptr<platform::Label>>& LabStat;
     platform::CheckBox& chkABS;
     platform::TickList& lvFlags;
+    platform::Label& lblFlagsNote;
     const std::array<ChoiceStat, 4> choices_;
     // The fields the user changed since the car was shown: only those become a change.
     std::bitset<kStatCount> edited_;

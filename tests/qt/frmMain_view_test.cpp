@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -29,9 +30,9 @@ using platform::qt::TabArea;
 namespace {
 
 // The real window on a file of two cars; ASHCROFT, row 1, sorts first and is
-// shown; VERANDA's velocity is the one error.
+// shown, with its Flags stored short; VERANDA's velocity is the one error.
 const std::string kFile = "; ours\r\n" + test::CarLine("VERANDA", "1500", "R P 1 2001 1 1", "999") + "\r\n" +
-                          test::CarLine("ASHCROFT", "1200") + "\r\n";
+                          test::CarLine("ASHCROFT", "1200", "R P 1 2 1 1") + "\r\n";
 
 class MainWindowViewTest : public test::EditorOn<kFile> {
   protected:
@@ -116,14 +117,22 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
     QTest::mouseClick(flags.viewport(), Qt::LeftButton, {}, text.center());
     EXPECT_EQ(form.lvFlags.Current(), 0);
     EXPECT_EQ(form.lvFlags.Ticked(0), ticked) << "a click on the text ticks nothing";
-    EXPECT_EQ(TitleBar(), Title(true)) << "but rebuilds the flags";
-    const std::string before = form.txtStat[Flags].Text();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&flags, Qt::Key_Down);
+    EXPECT_EQ(form.lvFlags.Current(), 3);
+    EXPECT_EQ(TitleBar(), Title()) << "and neither it nor the arrow keys write";
+    const auto& note = Widget<QLabel>("lblFlagsNote");
+    EXPECT_EQ(note.text().toStdString(),
+              "Stored as \"2\", shown as 2000. Ticking a flag writes four characters.");
+    EXPECT_TRUE(note.isVisible());
+    EXPECT_TRUE(flags.accessibleDescription().contains(note.text())) << "heard on the list too";
     flags.item(3)->setCheckState(Qt::Checked); // what a click on the tick box does
     EXPECT_EQ(std::pair(form.lvFlags.Ticked(3), form.lvFlags.Current()), std::pair(true, 3));
-    EXPECT_NE(form.txtStat[Flags].Text(), before);
+    EXPECT_EQ(form.txtStat[Flags].Text(), "A000");
+    EXPECT_TRUE(note.text().isEmpty());
     form.lvFlags.SetTicked(3, false);
     EXPECT_EQ(flags.item(3)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(form.txtStat[Flags].Text(), before);
+    EXPECT_EQ(form.txtStat[Flags].Text(), "2000") << "four characters, once a tick changed";
 
     ChooseTab(PageOfColumn(Abs));
     QTest::mouseClick(&Widget<QCheckBox>("chkABS"), Qt::LeftButton);

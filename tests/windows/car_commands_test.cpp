@@ -42,7 +42,7 @@ class CarCommands : public test::EditorOn<kFile> {
 
 } // namespace
 
-TEST_F(CarCommands, AddingTheLowestTheHighestOrACopyOfTheFirstCarOfTheChosenName) {
+TEST_F(CarCommands, AddingTheLowestTheHighestOrACopyOfTheChosenCar) {
     On<frmAddCar>([this](frmAddCar& add) {
         add.txtCarLabel.UserTypes("MY CAR");
         services.answers = {Answer::Ok};
@@ -75,16 +75,16 @@ TEST_F(CarCommands, AddingTheLowestTheHighestOrACopyOfTheFirstCarOfTheChosenName
 
     On<frmAddCar>([](frmAddCar& add) {
         add.optStats[2].UserClicks();
-        add.cboCars.UserPicks(5); // the first of the two TWIN entries
+        add.cboCars.UserPicks(6); // the second of the two TWIN entries
         add.txtCarLabel.UserTypes("BRAVO");
         add.cmdViewErrors.UserClicks();
     });
     form.mnuAdd.UserChooses();
-    EXPECT_EQ(Cell(7, 1), "1100");
+    EXPECT_EQ(Cell(7, 1), "1300") << "the TWIN chosen, not the first of its name";
     EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 7) << "the new one of two BRAVO entries";
 }
 
-TEST_F(CarCommands, DeleteRemovesTheFirstCarOfTheNameAndShowsTheFirstEntry) {
+TEST_F(CarCommands, DeleteRemovesTheCarShownAndShowsTheFirstEntry) {
     form.cboCars.UserPicks(4); // the second TWIN entry, row 3
     Type(1, "999");
     Delete(Answer::No);
@@ -93,15 +93,16 @@ TEST_F(CarCommands, DeleteRemovesTheFirstCarOfTheNameAndShowsTheFirstEntry) {
     EXPECT_EQ(doc.Cars()[3][1], "1300") << "and out of the table";
 
     Delete();
-    EXPECT_EQ(Rows(), "BRAVO:1500 ALPHA:1200 TWIN:999 CHARLIE:1400 ") << "the shown car kept its edit";
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1200 CHARLIE:1400 ") << "the second TWIN, shown, went";
+    EXPECT_EQ(doc.NextUndo()->removed.front().car[1], "999") << "with the edit it had";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[1].Text(), "ALPHA 1200");
-    EXPECT_EQ(form.cboCars.ItemData(3), 2) << "the list carries the new row numbers";
+    EXPECT_EQ(form.cboCars.ItemData(3), 1) << "the list carries the new row numbers";
 
     form.cboCars.UserPicks(1); // BRAVO, row 0
     Delete();
     form.cboCars.UserPicks(1); // CHARLIE, the last row
     Delete();
-    EXPECT_EQ(Rows(), "ALPHA:1200 TWIN:999 ");
+    EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 ");
     Delete();
     Delete();
     EXPECT_TRUE(doc.Cars().empty());

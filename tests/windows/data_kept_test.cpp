@@ -70,8 +70,65 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     table.grdCars.UserPicks(odd, Abs, 1);
     table.grdCars.UserPicks(odd, DriveType, -1);
     table.grdCars.UserSetsTicks(odd, Flags, table.grdCars.Column(Flags).ticksOf("12"));
+    table.grdCars.UserEdits(odd, 1, "1500"); // the value typed again
+    // Nor is choosing the entry a list shows already, a value shown rounded included.
+    form.cboFront.UserPicks(3);
+    form.cboCars.SelectText("PLAIN");
+    for (platform::DropDown* list : {&form.cboDrive, &form.cboEngine, &form.cboFront, &form.cboRear})
+        list->UserPicks(list->ListIndex());
     EXPECT_EQ(doc.Cars(), stored);
-    EXPECT_FALSE(doc.Modified());
+    EXPECT_FALSE(doc.Modified() || doc.CanUndo());
+}
+
+// Real mods store short Flags. Moving through the flags, focusing them or
+// clicking beside a tick writes nothing, and the page says how the value is
+// stored; a changed tick writes four digits, the same in the list and in the
+// table's cell, and undo brings the stored text back.
+TEST_F(DataKept, FlagsAreWrittenOnlyWhenATickChangesInTheListAsInTheTable) {
+    const std::vector<std::string> kinds = {"2", "A", "22", "1200F", "zz01", "a000"};
+    std::string text;
+    for (std::size_t i = 0; i < kinds.size(); ++i) // each twice: LIST_i for the list, TABLE_i for the table
+        for (const char* use : {"LIST_", "TABLE_"})
+            text += CarLine(use + std::to_string(i), "1500", "R P 1 " + kinds[i] + " 1 1") + "\r\n";
+    OpenOn(text);
+    const CarTable stored = doc.Cars();
+    frmCarTable& table = Table();
+    test::RecordingView note;
+    form.lblFlagsNote.AttachView(&note);
+    std::mt19937 random(5);
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const int row = static_cast<int>(2 * i);
+        ShowCar("LIST_" + std::to_string(i));
+        form.tabGeneral.UserChoosesPage(PageOfColumn(Flags));
+        form.lvFlags.SetFocus();
+        for (int entry = 0; entry < kFlagCount; ++entry) {
+            form.lvFlags.UserMovesTo(entry);
+            form.lvFlags.UserClicks(entry, false);
+        }
+        EXPECT_EQ(doc.Cars(), stored) << kinds[i];
+        EXPECT_FALSE(doc.Modified() || doc.CanUndo()) << kinds[i];
+        const std::string said = kinds[i] == "a000" ? "" : "Stored as \"" + kinds[i] + "\", shown as ";
+        EXPECT_EQ(form.lblFlagsNote.Caption().substr(0, said.size()), said);
+        EXPECT_NE(form.lvFlags.Tip().find(form.lblFlagsNote.Caption()), std::string::npos) << "heard too";
+
+        const int flag = static_cast<int>(random() % kFlagCount);
+        note.refreshed.clear();
+        form.lvFlags.UserClicks(flag, true);
+        std::vector<bool> ticks = table.grdCars.Column(Flags).ticksOf(kinds[i]);
+        ticks[static_cast<std::size_t>(flag)] = !ticks[static_cast<std::size_t>(flag)];
+        table.grdCars.UserSetsTicks(table.grdCars.ShownRow(row + 1), Flags, ticks);
+        EXPECT_EQ(Cell(row, Flags).size(), 4u) << kinds[i];
+        EXPECT_EQ(Cell(row, Flags), Cell(row + 1, Flags)) << "one rule for the list and the table";
+        EXPECT_EQ(form.lblFlagsNote.Caption(), "");
+        EXPECT_EQ(note.Heard(platform::Aspect::Caption), said != "") << kinds[i];
+        form.mnuUndo.UserChooses();
+        form.mnuUndo.UserChooses();
+        EXPECT_EQ(doc.Cars(), stored);
+    }
+    ShowCar("LIST_0");
+    EXPECT_EQ(form.lblFlagsNote.Caption(),
+              "Stored as \"2\", shown as 2000. Ticking a flag writes four characters.");
+    form.lblFlagsNote.AttachView(nullptr); // the window outlives the view
 }
 
 // An export never replaces the open file and asks about a gap; a save or an

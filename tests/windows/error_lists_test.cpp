@@ -21,11 +21,11 @@ std::string Car(const std::string& name, const std::map<int, std::string>& chang
     return line + "\r\n";
 }
 
-// Seven errors; the checks find them in this order:
-// #1 ZEBRA, #12 ZEBRA, #9 APPLE, #29 APPLE, #22 mango, #13 TWIN, #0 OVERLONG_NAME_XY.
+// Eight errors; the checks find them in this order:
+// #1 ZEBRA, #12 ZEBRA, #9 APPLE, #29 APPLE, #22 mango, #13 TWIN, #13 TWIN, #0 OVERLONG_NAME_XY.
 const std::string kFile = Car("ZEBRA", {{1, "99999"}, {12, "6"}}) +
                           Car("APPLE", {{9, "0.3"}, {29, "1200F"}}) + Car("mango", {{22, "11"}}) +
-                          Car("TWIN", {{13, "400"}}) + Car("TWIN", {{13, "100"}}) + Car("OVERLONG_NAME_XY");
+                          Car("TWIN", {{13, "400"}}) + Car("TWIN", {{13, "500"}}) + Car("OVERLONG_NAME_XY");
 
 using ErrorLists = test::EditorOn<kFile>;
 
@@ -89,6 +89,16 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
     EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 3) << "the first TWIN of the file";
     EXPECT_EQ(doc.Cars()[1][DriveType], "4") << "APPLE kept its edit when another car was shown";
 
+    // The second TWIN's row leads to the second TWIN, from either list.
+    const auto secondTwin = [](const platform::ColumnList& list) { return RowOf(list, "#13", "TWIN") + 1; };
+    form.lvErrors.UserDoubleClicks(secondTwin(form.lvErrors));
+    EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 4);
+    EXPECT_EQ(form.txtStat[13].Text(), "500");
+    form.cboCars.UserPicks(0);
+    On<frmErrors>([&](frmErrors& errors) { errors.lvErrors.UserDoubleClicks(secondTwin(errors.lvErrors)); });
+    form.cmdViewErrors.UserClicks();
+    EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 4);
+
     form.tabGeneral.SetTab(0);
     form.lvErrors.SetFocus();
     form.lvErrors.SetRows({"#13", "GHOST", "400 is larger than maximum value 300."}); // as after a deletion
@@ -108,11 +118,11 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
     Type(1, "heavy"); // APPLE is shown: its mass becomes an error too
     Leave();
     EXPECT_EQ(test::ColumnTexts(form.lvErrors, 0),
-              (Cells{"#1", "#12", "#13", "#0", "#22", "#1", "#9", "#29"}));
+              (Cells{"#1", "#12", "#13", "#13", "#0", "#22", "#1", "#9", "#29"}));
     On<frmErrors>([this](frmErrors& errors) {
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 0), test::ColumnTexts(form.lvErrors, 0));
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[1], "Number Of Gears");
-        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[3], "Vehicle Identifier");
+        EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 1)[4], "Vehicle Identifier");
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 2), test::ColumnTexts(form.lvErrors, 1));
         EXPECT_EQ(test::ColumnTexts(errors.lvErrors, 3), test::ColumnTexts(form.lvErrors, 2));
         errors.lvErrors.UserClicksHeader(2);
@@ -136,8 +146,13 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
 
 // Every stat's control explains its own stat, and the stat properties show the focused one.
 TEST_F(ErrorLists, EveryStatIsExplainedByItsControlAndItsPropertiesByTheMenu) {
+    // APPLE's Flags, 1200F, is shown by its first four digits, and the flags' help says so.
     for (int column = 0; column < kStatCount; ++column)
-        EXPECT_EQ(form.StatControl(column).Tip(), StatTip(column)) << column;
+        EXPECT_EQ(form.StatControl(column).Tip(),
+                  StatTip(column) + (column == Flags ? "\n" + form.lblFlagsNote.Caption() : ""))
+            << column;
+    EXPECT_EQ(form.lblFlagsNote.Caption(),
+              "Stored as \"1200F\", shown as 1200. Ticking a flag writes four characters.");
     const auto expect = [this](const std::string& stat, const std::function<void(frmInfo&)>& more = {}) {
         On<frmInfo>([stat, more](frmInfo& info) {
             EXPECT_EQ(info.cboStats.ListCount(), 32) << "each opening starts empty";

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 
 using namespace kestrix;
 using platform::Answer;
@@ -196,4 +197,64 @@ TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
     form.mnuRename.UserChooses();
     EXPECT_EQ(Cell(2, 0) + " " + ShownCar(), "CEDAR CEDAR") << "the renamed car stays shown";
     EXPECT_EQ(form.cboCars.ListCount(), 3);
+}
+
+// The star shows while a field holds typing not yet committed, or while the
+// history is away from its saved point, and at no other time: typing taken
+// back, by Escape or by typing the value again, is no step. Random sequences of
+// typing, taking back, committing, undo, redo and save on ALDER (row 2).
+TEST_F(Undo, TheStarShowsOnlyWhileTypingIsHeldOrTheHistoryIsAwayFromItsSave) {
+    std::mt19937 random(11);
+    const int fields[] = {1, 13, 17};
+    int focused = -1;
+    bool typing = false;
+    std::size_t position = 0, top = 0, saved = 0;
+    constexpr std::size_t kOutOfReach = static_cast<std::size_t>(-1);
+    const auto step = [&] {
+        if (saved != kOutOfReach && saved > position)
+            saved = kOutOfReach; // the saved state was undone, and a new step leaves it behind
+        top = ++position;
+    };
+    const auto commit = [&] {
+        if (typing)
+            step();
+        typing = false;
+    };
+    for (int action = 0; action < 3000; ++action) {
+        const int kind = static_cast<int>(random() % 8);
+        const int field = fields[random() % 3];
+        const std::string committed = Cell(2, focused < 0 ? field : focused);
+        if (kind < 3) { // typing: another value, or the committed one again
+            if (field != focused)
+                commit(); // leaving a field commits it
+            focused = field;
+            const std::string text = kind == 0 ? Cell(2, field) : std::to_string(random() % 3 + 100);
+            Type(field, text);
+            typing = text != Cell(2, field);
+        } else if (kind == 3 && focused >= 0) {
+            form.txtStat[focused].UserPressesEscape();
+            typing = false;
+        } else if (kind == 4 && focused >= 0) {
+            form.txtStat[focused].UserPressesEnter();
+            commit();
+        } else if (kind == 5) { // the menu's entries are there while there is a step to take
+            form.mnuUndo.UserChooses();
+            if (position > 0)
+                typing ? typing = false : --position;
+        } else if (kind == 6) {
+            form.mnuRedo.UserChooses();
+            if (position < top) {
+                commit();
+                position = std::min(position + 1, top);
+            }
+        } else if (kind == 7) {
+            form.mnuSave.UserChooses();
+            commit();
+            saved = position;
+        }
+        const bool star = typing || position != saved;
+        ASSERT_EQ(form.Caption(), Title(star))
+            << "action " << action << " kind " << kind << " after " << committed;
+        ASSERT_EQ(std::pair(doc.CanUndo(), doc.CanRedo()), std::pair(position > 0, position < top)) << action;
+    }
 }

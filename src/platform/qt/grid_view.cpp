@@ -173,7 +173,8 @@ class TicksEditor : public QFrame {
             ticks.push_back(list_->item(i)->checkState() == Qt::Checked);
         return ticks;
     }
-    void SetTicks(const std::vector<bool>& ticks) {
+    void SetTicks(std::string_view stored, const std::vector<bool>& ticks) {
+        stored_ = stored;
         for (int i = 0; i < list_->count() && i < static_cast<int>(ticks.size()); ++i)
             list_->item(i)->setCheckState(ticks[static_cast<std::size_t>(i)] ? Qt::Checked : Qt::Unchecked);
         ShowDigits();
@@ -187,9 +188,10 @@ class TicksEditor : public QFrame {
   private:
     void ShowDigits() {
         if (column_.ticksStored)
-            digits_->setText(Latin1(column_.ticksStored(Ticks())));
+            digits_->setText(Latin1(column_.ticksStored(stored_, Ticks())));
     }
     const GridColumn& column_;
+    std::string stored_;
     QLabel* digits_;
     QListWidget* list_;
 };
@@ -234,7 +236,7 @@ class GridDelegate : public QStyledItemDelegate {
         if (auto* box = qobject_cast<QComboBox*>(editor))
             box->setCurrentIndex(column.entryOf ? column.entryOf(value) : -1);
         else if (auto* ticks = dynamic_cast<TicksEditor*>(editor))
-            ticks->SetTicks(column.ticksOf ? column.ticksOf(value) : std::vector<bool>());
+            ticks->SetTicks(value, column.ticksOf ? column.ticksOf(value) : std::vector<bool>());
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }

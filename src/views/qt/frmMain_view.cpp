@@ -52,6 +52,15 @@ Piece StatPiece(frmMain& form, int column) {
     return Piece(shown).Width(stat.def.IsText ? kTextFieldWidth : kNumberFieldWidth);
 }
 
+// The note under the flag list wraps within the list's width and keeps its room, so nothing moves.
+void FlagsNote(QWidget& widget) {
+    auto& label = static_cast<QLabel&>(widget);
+    label.setWordWrap(true);
+    label.setMaximumWidth(kFlagListWidth);
+    label.setMinimumHeight(label.fontMetrics().lineSpacing() * 2 + 4);
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
 // A row's caption stands at the top, level with a single-line field, also beside the tall flag list.
 Piece RowCaption(platform::Label& label, int fieldHeight) {
     return Piece(label).Align(Qt::AlignTop).Look([fieldHeight](QWidget& widget) {
@@ -75,7 +84,11 @@ Piece StatPagePiece(frmMain& form, const StatPage& page, std::size_t& nextLabel,
         controls.push_back(Piece::Stretch());
         rows.push_back(
             {row.caption.empty() ? Piece::Gap() : RowCaption(*form.LabStat.at(nextLabel++), fieldHeight),
-             Piece::Row(std::move(controls)).Align(Qt::AlignTop)});
+             Piece::Row(std::move(controls))
+                 .Align(Qt::AlignTop)}); // Under the flag list, how a value it does not show as it is stands
+                                         // in the file.
+        if (std::find(row.columns.begin(), row.columns.end(), Flags) != row.columns.end())
+            rows.push_back({Piece::Gap(), Piece(form.lblFlagsNote).Look(FlagsNote)});
     }
     return Piece::Column({Piece::Grid(std::move(rows)), Piece::Stretch()});
 }
