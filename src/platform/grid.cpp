@@ -306,14 +306,24 @@ constexpr Step kSteps[] = {
 
 } // namespace
 
-void Grid::UserExtends(Reach reach, int pageRows) {
-    if (current_.row < 0)
-        return;
+GridCell Grid::Reached(Reach reach, int pageRows) const {
     const Step step = *std::find_if(std::begin(kSteps), std::end(kSteps),
                                     [reach](const Step& each) { return each.reach == reach; });
     const int rows = step.rows + step.pages * std::clamp(pageRows, 1, std::max(RowCount(), 1));
-    UserExtendsTo({std::clamp(current_.row + rows, 0, RowCount() - 1),
-                   std::clamp(current_.column + step.columns, 0, ColumnCount() - 1)});
+    return {std::clamp(current_.row + rows, 0, RowCount() - 1),
+            std::clamp(current_.column + step.columns, 0, ColumnCount() - 1)};
+}
+
+void Grid::UserExtends(Reach reach, int pageRows) {
+    if (current_.row >= 0)
+        UserExtendsTo(Reached(reach, pageRows));
+}
+
+void Grid::UserMoves(Reach reach, int pageRows) {
+    if (Enabled() && current_.row >= 0) {
+        const GridCell cell = Reached(reach, pageRows);
+        Show({{cell.row, cell.column, cell.row, cell.column}}, cell, cell);
+    }
 }
 
 void Grid::UserExtendsTo(GridCell cell) {

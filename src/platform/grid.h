@@ -160,6 +160,8 @@ class Grid : public Control {
         End
     };
     void UserExtends(Reach reach, int pageRows = 1);
+    // Without Shift (Ctrl and a move): the cell reached alone, the anchor of what follows.
+    void UserMoves(Reach reach, int pageRows = 1);
     // Shift+click: the rectangle from the anchor to that cell.
     void UserExtendsTo(GridCell cell);
     // The current column's shown cells (Ctrl+Space), the current row (Shift+Space), every shown cell
@@ -204,6 +206,7 @@ class Grid : public Control {
 
   private:
     bool Inside(GridCell cell) const;
+    GridCell Reached(Reach reach, int pageRows) const;
     void Show(std::vector<GridRange> ranges, GridCell current, GridCell anchor);
     void SelectAround(GridRange range);
     GridCell PasteOrigin() const;

@@ -146,7 +146,7 @@ TEST_F(GridTest, EditsAndPastesGoOutByTheSourceRowWholeOrNotAtAll) {
 
 // Whatever the keys, the filter and the sort, the selection is the one rectangle from the anchor,
 // which stays selected, to the current cell, over the shown rows; a drag grows from where it
-// started, and a column, a row or all keep the current cell as the anchor.
+// started, a move without Shift and a column, a row or all make the current cell the anchor.
 TEST_F(GridTest, TheSelectionIsTheRectangleFromTheAnchorToTheCurrentCell) {
     using Reach = Grid::Reach;
     std::mt19937 random(11);
@@ -165,17 +165,22 @@ TEST_F(GridTest, TheSelectionIsTheRectangleFromTheAnchorToTheCurrentCell) {
         SelectFrom(anchor.row, anchor.column);
         GridCell current = anchor;
         for (int step = 0; step < 30; ++step) {
-            const int what = below(17);
+            const int what = below(29);
             const int page = 1 + below(12);
             GridRange expected;
-            if (what < 12) {
-                const Reach reach = static_cast<Reach>(what);
-                grid.UserExtends(reach, page);
+            if (what < 12 || what >= 17) {
+                const int reach = what % 17;
+                if (what < 12)
+                    grid.UserExtends(static_cast<Reach>(reach), page);
+                else
+                    grid.UserMoves(static_cast<Reach>(reach), page);
                 // Where each reach ends, worked out on its own.
                 const int rowsBy[] = {-1, 1, 0, 0, -page, page, -rows, rows, 0, 0, -rows, rows};
                 const int columnsBy[] = {0, 0, -1, 1, 0, 0, 0, 0, -3, 3, -3, 3};
-                current = {std::clamp(current.row + rowsBy[what], 0, rows - 1),
-                           std::clamp(current.column + columnsBy[what], 0, last)};
+                current = {std::clamp(current.row + rowsBy[reach], 0, rows - 1),
+                           std::clamp(current.column + columnsBy[reach], 0, last)};
+                if (what >= 17) // without Shift, the cell reached alone
+                    anchor = current;
                 expected = {std::min(anchor.row, current.row), std::min(anchor.column, current.column),
                             std::max(anchor.row, current.row), std::max(anchor.column, current.column)};
             } else if (what < 15) {

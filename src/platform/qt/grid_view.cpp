@@ -430,6 +430,7 @@ void GridView::ShowSelection() {
     }
     viewport()->update();
     frozen_->viewport()->update();
+    verticalHeader()->viewport()->update(); // the numbers of the selected rows in bold
     showing_ = false;
 }
 
@@ -471,9 +472,10 @@ bool GridView::ShiftClick(const QMouseEvent& click, QTableView& part) {
 namespace {
 
 using Reach = Grid::Reach;
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
 constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-// The keys that carry the selection from its anchor, as spreadsheets have them.
+// The keys that move as spreadsheets do: with Shift they carry the selection from its anchor.
 struct ReachKey {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
@@ -494,6 +496,12 @@ constexpr ReachKey kReachKeys[] = {
     {Qt::Key_Right, kCtrlShift, Reach::LastColumn},
     {Qt::Key_Home, kCtrlShift, Reach::Start},
     {Qt::Key_End, kCtrlShift, Reach::End},
+    {Qt::Key_Up, kCtrl, Reach::FirstRow},
+    {Qt::Key_Down, kCtrl, Reach::LastRow},
+    {Qt::Key_Left, kCtrl, Reach::FirstColumn},
+    {Qt::Key_Right, kCtrl, Reach::LastColumn},
+    {Qt::Key_Home, kCtrl, Reach::Start},
+    {Qt::Key_End, kCtrl, Reach::End},
 };
 
 } // namespace
@@ -507,7 +515,15 @@ bool GridView::Key(const QKeyEvent& key) {
     for (const ReachKey& reach : kReachKeys)
         if (key.key() == reach.key && modifiers == reach.modifiers) {
             const int page = std::max(1, viewport()->height() / verticalHeader()->defaultSectionSize());
-            binding_->Act<Grid>([&reach, page](Grid& grid) { grid.UserExtends(reach.reach, page); });
+            binding_->Act<Grid>([&reach, page](Grid& grid) {
+                if (reach.modifiers & Qt::ShiftModifier)
+                    grid.UserExtends(reach.reach, page);
+                else
+                    grid.UserMoves(reach.reach, page);
+            });
+            // Reaching the names shows the row from its start, as Home does.
+            if (const Grid* grid = binding_->Get<Grid>(); grid && grid->Current().column == 0)
+                horizontalScrollBar()->setValue(0);
             return true;
         }
     if (key.key() == Qt::Key_Space && (modifiers == Qt::ControlModifier || modifiers == Qt::ShiftModifier)) {
