@@ -178,7 +178,11 @@ Change InverseOf(const Change& change) {
 }
 
 std::string ChangedValuesText(std::size_t values) {
-    return std::to_string(values) + (values == 1 ? " value changed" : " values changed");
+    return CountText(values, "value changed", "values changed");
+}
+
+std::string CountText(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
 std::string CountedCaption(std::string_view what, std::size_t values) {

@@ -5,6 +5,7 @@
 #include "model/handling_document.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrix {
@@ -64,6 +65,8 @@ Change InverseOf(const Change& change);
 std::string CountedCaption(std::string_view what, std::size_t values);
 // "1 value changed", "3 values changed".
 std::string ChangedValuesText(std::size_t values);
+// "1 car", "3 cars": the count with the word for one or for many.
+std::string CountText(std::size_t count, std::string_view one, std::string_view many);
 
 // Where a car at row before the change (after it, when undone) is afterwards; -1 when the change removes it.
 int RowAfter(const Change& change, int row, bool undo);

@@ -47,7 +47,7 @@ void Grid::SetSource(const GridSource* source) {
 
 void Grid::Reload() {
     selection_.clear();
-    current_ = {};
+    current_ = anchor_ = {};
     Reorder();
 }
 
@@ -255,6 +255,22 @@ void Grid::Reorder() {
 }
 
 void Grid::Select(std::vector<GridRange> ranges, GridCell current) {
+    GridCell anchor = current;
+    if (ranges.size() == 1) {
+        const GridRange& range = ranges.front();
+        const bool topOrBottom = current.row == range.top || current.row == range.bottom;
+        const bool leftOrRight = current.column == range.left || current.column == range.right;
+        if (topOrBottom && leftOrRight)
+            anchor = {range.top + range.bottom - current.row, range.left + range.right - current.column};
+    }
+    Show(std::move(ranges), current, anchor);
+}
+
+bool Grid::Inside(GridCell cell) const {
+    return cell.row >= 0 && cell.row < RowCount() && cell.column >= 0 && cell.column < ColumnCount();
+}
+
+void Grid::Show(std::vector<GridRange> ranges, GridCell current, GridCell anchor) {
     selection_.clear();
     for (GridRange range : ranges) {
         range.top = std::max(range.top, 0);
@@ -264,11 +280,77 @@ void Grid::Select(std::vector<GridRange> ranges, GridCell current) {
         if (range.top <= range.bottom && range.left <= range.right)
             selection_.push_back(range);
     }
-    const bool inside =
-        current.row >= 0 && current.row < RowCount() && current.column >= 0 && current.column < ColumnCount();
-    current_ = inside ? current : GridCell{};
+    current_ = Inside(current) ? current : GridCell{};
+    anchor_ = Inside(current) && Inside(anchor) ? anchor : current_;
     Notify(Aspect::Selection);
     Raise(SelectionChange);
+}
+
+namespace {
+
+// How far each reach carries the current cell, in cells and in pages of rows; far runs to the edge.
+using Reach = Grid::Reach;
+struct Step {
+    Reach reach;
+    int rows;
+    int pages;
+    int columns;
+};
+constexpr int kFar = 1 << 30;
+constexpr Step kSteps[] = {
+    {Reach::Up, -1, 0, 0},           {Reach::Down, 1, 0, 0},          {Reach::Left, 0, 0, -1},
+    {Reach::Right, 0, 0, 1},         {Reach::PageUp, 0, -1, 0},       {Reach::PageDown, 0, 1, 0},
+    {Reach::FirstRow, -kFar, 0, 0},  {Reach::LastRow, kFar, 0, 0},    {Reach::FirstColumn, 0, 0, -kFar},
+    {Reach::LastColumn, 0, 0, kFar}, {Reach::Start, -kFar, 0, -kFar}, {Reach::End, kFar, 0, kFar},
+};
+
+} // namespace
+
+GridCell Grid::Reached(Reach reach, int pageRows) const {
+    const Step step = *std::find_if(std::begin(kSteps), std::end(kSteps),
+                                    [reach](const Step& each) { return each.reach == reach; });
+    const int rows = step.rows + step.pages * std::clamp(pageRows, 1, std::max(RowCount(), 1));
+    return {std::clamp(current_.row + rows, 0, RowCount() - 1),
+            std::clamp(current_.column + step.columns, 0, ColumnCount() - 1)};
+}
+
+void Grid::UserExtends(Reach reach, int pageRows) {
+    if (current_.row >= 0)
+        UserExtendsTo(Reached(reach, pageRows));
+}
+
+void Grid::UserMoves(Reach reach, int pageRows) {
+    if (Enabled() && current_.row >= 0) {
+        const GridCell cell = Reached(reach, pageRows);
+        Show({{cell.row, cell.column, cell.row, cell.column}}, cell, cell);
+    }
+}
+
+void Grid::UserExtendsTo(GridCell cell) {
+    if (!Enabled() || anchor_.row < 0 || !Inside(cell))
+        return;
+    const GridRange range{std::min(anchor_.row, cell.row), std::min(anchor_.column, cell.column),
+                          std::max(anchor_.row, cell.row), std::max(anchor_.column, cell.column)};
+    Show({range}, cell, anchor_);
+}
+
+void Grid::SelectAround(GridRange range) {
+    if (Enabled() && RowCount() > 0)
+        Show({range}, current_, current_);
+}
+
+void Grid::UserSelectsColumn() {
+    if (current_.row >= 0)
+        SelectAround({0, current_.column, RowCount() - 1, current_.column});
+}
+
+void Grid::UserSelectsRow() {
+    if (current_.row >= 0)
+        SelectAround({current_.row, 0, current_.row, ColumnCount() - 1});
+}
+
+void Grid::UserSelectsAll() {
+    SelectAround({0, 0, RowCount() - 1, ColumnCount() - 1});
 }
 
 std::vector<GridCell> Grid::SelectedCells() const {
@@ -387,9 +469,18 @@ std::vector<int> Grid::HeaderColumns(std::string_view line) const {
     return columns;
 }
 
+GridCell Grid::PasteOrigin() const {
+    for (const GridRange& range : selection_)
+        if (current_.row >= range.top && current_.row <= range.bottom && current_.column >= range.left &&
+            current_.column <= range.right)
+            return {range.top, range.left};
+    return current_;
+}
+
 void Grid::UserPastes(std::string_view text) {
     if (!Enabled() || (PasteTaken && PasteTaken(text)) || current_.row < 0)
         return;
+    const GridCell origin = PasteOrigin();
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
     std::vector<std::string_view> lines = Split(text, '\n');
@@ -404,9 +495,9 @@ void Grid::UserPastes(std::string_view text) {
     std::optional<Refusal> refusal;
     for (std::size_t line = 0; line < lines.size() && !refusal; ++line) {
         const std::vector<std::string_view> values = Split(lines[line], '\t');
-        const int row = current_.row + static_cast<int>(line);
+        const int row = origin.row + static_cast<int>(line);
         for (std::size_t i = 0; i < values.size() && !refusal; ++i) {
-            const int column = headerColumns.empty()      ? current_.column + static_cast<int>(i)
+            const int column = headerColumns.empty()      ? origin.column + static_cast<int>(i)
                                : i < headerColumns.size() ? headerColumns[i]
                                                           : ColumnCount();
             if (row >= RowCount() || column >= ColumnCount())

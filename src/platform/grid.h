@@ -127,6 +127,11 @@ class Grid : public Control {
 
     const std::vector<GridRange>& Selection() const { return selection_; }
     GridCell Current() const { return current_; }
+    // The cell a selection grows from; it stays selected while Shift and the moves below carry the
+    // current cell, and the selection is the rectangle between the two.
+    GridCell Anchor() const { return anchor_; }
+    // A selection of one rectangle grows from the corner opposite the current cell, any other from
+    // the current cell, as a drag or a Shift+click leaves it.
     void Select(std::vector<GridRange> ranges, GridCell current);
     // The selected cells, row by row in the order shown.
     std::vector<GridCell> SelectedCells() const;
@@ -138,11 +143,38 @@ class Grid : public Control {
     // A header click sorts by that column; a second click reverses the order.
     void UserClicksHeader(int column);
     void UserSelects(std::vector<GridRange> ranges, GridCell current) { Select(std::move(ranges), current); }
+    // Where Shift with a move carries the current cell, the anchor staying: one cell, a page of rows
+    // (as many as the view shows), the first or last shown row or column, the first or last cell.
+    enum class Reach {
+        Up,
+        Down,
+        Left,
+        Right,
+        PageUp,
+        PageDown,
+        FirstRow,
+        LastRow,
+        FirstColumn,
+        LastColumn,
+        Start,
+        End
+    };
+    void UserExtends(Reach reach, int pageRows = 1);
+    // Without Shift (Ctrl and a move): the cell reached alone, the anchor of what follows.
+    void UserMoves(Reach reach, int pageRows = 1);
+    // Shift+click: the rectangle from the anchor to that cell.
+    void UserExtendsTo(GridCell cell);
+    // The current column's shown cells (Ctrl+Space), the current row (Shift+Space), every shown cell
+    // (Ctrl+A); the current cell stays and is the anchor again.
+    void UserSelectsColumn();
+    void UserSelectsRow();
+    void UserSelectsAll();
     // A typed value: blanks and line ends are left out, and an empty value changes nothing.
     void UserEdits(int row, int column, std::string text);
     void UserPicks(int row, int column, int entry);
     void UserSetsTicks(int row, int column, const std::vector<bool>& ticks);
-    // A tab-separated block from the current cell, whole or not at all. A first
+    // A tab-separated block from the top left cell of the selected rectangle that holds the current
+    // cell (the current cell itself when none does), whole or not at all. A first
     // line of headers places each value in its header's column, from the
     // current row on. A name that equals the target row's name is no change.
     void UserPastes(std::string_view text);
@@ -173,6 +205,11 @@ class Grid : public Control {
     };
 
   private:
+    bool Inside(GridCell cell) const;
+    GridCell Reached(Reach reach, int pageRows) const;
+    void Show(std::vector<GridRange> ranges, GridCell current, GridCell anchor);
+    void SelectAround(GridRange range);
+    GridCell PasteOrigin() const;
     void Reorder();
     void ReadFilter();
     // The columns a line of headers names, in its order; empty when it is no line of headers.
@@ -195,6 +232,7 @@ class Grid : public Control {
     bool onlyErrors_ = false;
     std::vector<GridRange> selection_;
     GridCell current_;
+    GridCell anchor_;
 };
 
 } // namespace kestrix::platform

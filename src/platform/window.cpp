@@ -166,8 +166,10 @@ template <typename Visit> void EachEntry(const std::vector<MenuEntry*>& entries,
 
 } // namespace
 
-std::vector<Shortcut> Window::OpenersKeys() const {
+std::vector<Shortcut> Window::TakenKeys() const {
     std::vector<Shortcut> keys;
+    for (const auto& own : OwnKeys)
+        keys.push_back(own.first);
     if (opener_)
         EachEntry(opener_->MenuBar, [&keys](const MenuEntry& entry) {
             for (const Shortcut key : {entry.Key, entry.OtherKey})
@@ -178,7 +180,14 @@ std::vector<Shortcut> Window::OpenersKeys() const {
 }
 
 bool Window::UserPressesKey(Shortcut key) {
-    if (closed_ || !opener_ || key == Shortcut::None)
+    if (closed_ || key == Shortcut::None)
+        return false;
+    for (const auto& [own, act] : OwnKeys)
+        if (own == key) {
+            act();
+            return true;
+        }
+    if (!opener_)
         return false;
     MenuEntry* chosen = nullptr;
     EachEntry(opener_->MenuBar, [&chosen, key](MenuEntry& entry) {

@@ -121,9 +121,11 @@ class Window {
     // undo of its typing, a table's copy). Null for none; cut when that window goes.
     const Window* Opener() const { return opener_; }
     void StandBeside(const Window* opener) { opener_ = opener; }
-    // The keys of the opener's menus, each choosing its entry as it would there.
-    std::vector<Shortcut> OpenersKeys() const;
-    // False when no entry has the key.
+    // Keys the window takes itself, before the opener's menus have them.
+    std::vector<std::pair<Shortcut, std::function<void()>>> OwnKeys;
+    // The window's own keys, and the keys of the opener's menus, each choosing its entry as it would there.
+    std::vector<Shortcut> TakenKeys() const;
+    // False when neither the window nor an entry has the key.
     bool UserPressesKey(Shortcut key);
 
     void AttachView(WindowView* view) { view_ = view; }

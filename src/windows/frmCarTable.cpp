@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <set>
 
 namespace kestrix {
 
@@ -22,15 +23,37 @@ using platform::Icon;
 
 namespace {
 
-// What a bulk edit left as it was, and why.
-std::string SkippedCellsText(int notNumbers, int tooLarge) {
-    std::string text = "Cells left as they were:";
-    if (notNumbers > 0)
-        text += " " + std::to_string(notNumbers) + " holding no number";
-    if (tooLarge > 0)
-        text += (notNumbers > 0 ? "; " : " ") + std::to_string(tooLarge) +
-                " whose result would pass the largest number a value can hold";
-    return text + ".";
+// The words of each bulk edit: its caption, and what comes before and after what it changes.
+struct BulkWords {
+    BulkOperation operation;
+    std::string_view caption;
+    std::string_view before;
+    std::string_view after;
+};
+constexpr BulkWords kBulkWords[] = {
+    {BulkOperation::Set, "Set to", "Set ", " to:"},
+    {BulkOperation::Add, "Add", "Add to ", ":"},
+    {BulkOperation::Multiply, "Multiply by", "Multiply ", " by:"},
+};
+
+const BulkWords& WordsOf(BulkOperation operation) {
+    return *std::find_if(std::begin(kBulkWords), std::end(kBulkWords),
+                         [operation](const BulkWords& words) { return words.operation == operation; });
+}
+
+// " Left as they were: 1 holding no number; ...", or nothing when every value changed.
+std::string LeftAsTheyWereText(int notNumbers, int alreadyResult, int tooLarge) {
+    const std::pair<int, std::string_view> reasons[] = {
+        {notNumbers, "holding no number"},
+        {alreadyResult, "already holding the result"},
+        {tooLarge, "whose result would pass the largest number a value can hold"},
+    };
+    std::string text;
+    for (const auto& [count, reason] : reasons)
+        if (count > 0)
+            text += (text.empty() ? " Left as they were: " : "; ") + std::to_string(count) + " " +
+                    std::string(reason);
+    return text.empty() ? text : text + ".";
 }
 
 // The edit of each stat, as the main window edits it; the name changes only by a rename.
@@ -92,6 +115,8 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     cmdCopyLines.SetCaption("Copy Car &Lines");
     cmdNextError.SetCaption("&Next Error (F8)");
     FunctionKeys.emplace_back(8, &cmdNextError);
+    // Wherever the focus is in the table's window, not the main window's Save As.
+    OwnKeys.emplace_back(platform::Shortcut::CtrlA, [this] { grdCars.UserSelectsAll(); });
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
                      "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
                      "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
@@ -306,10 +331,12 @@ void frmCarTable::SelectCar(int row, int column) {
         grdCars.Select({{shown, column, shown, column}}, {shown, column});
 }
 
-void frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {
+std::size_t frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {
     Change change = ValuesChange(doc_.Cars(), edits, {});
-    change.caption = CountedCaption(caption, change.cells.size());
+    const std::size_t changed = change.cells.size();
+    change.caption = CountedCaption(caption, changed);
     doc_.Commit(std::move(change));
+    return changed;
 }
 
 void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits) {
@@ -384,46 +411,91 @@ void frmCarTable::grdCars_RowHeaderDblClick(int row) {
     doc_.AskToShow(row, -1);
 }
 
-void frmCarTable::BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt) {
-    std::vector<platform::GridCell> cells = grdCars.SelectedCells();
-    std::erase_if(cells, [this](const platform::GridCell& cell) {
-        return grdCars.Column(cell.column).sort != GridColumn::Sort::Number;
-    });
-    if (cells.empty()) {
-        services_.ShowMessage({"Select the cells of number columns first.", caption, Buttons::Ok,
-                               Icon::Information, Answer::Ok});
+frmCarTable::BulkCells frmCarTable::CellsFor(BulkOperation operation) const {
+    BulkCells target;
+    for (const platform::GridCell& cell : grdCars.SelectedCells()) {
+        if (grdCars.Column(cell.column).sort != GridColumn::Sort::Number)
+            ++target.textCells;
+        else if (operation != BulkOperation::Set && !PlainNumber(grdCars.Text(cell.row, cell.column)))
+            ++target.notNumbers;
+        else
+            target.cells.push_back(cell);
+    }
+    return target;
+}
+
+// "Multiply 66 values (Mass of 66 cars) by:"; more than three stats go by their count, one car by
+// its name. The selected cells it leaves as they are are named apart.
+std::string frmCarTable::BulkPrompt(BulkOperation operation, const BulkCells& target) const {
+    std::set<int> columns;
+    std::set<int> rows;
+    for (const platform::GridCell& cell : target.cells) {
+        columns.insert(cell.column);
+        rows.insert(cell.row);
+    }
+    std::string stats = columns.size() > 3 ? CountText(columns.size(), "stat", "stats") : "";
+    for (auto column = columns.begin(); columns.size() <= 3 && column != columns.end(); ++column) {
+        if (column != columns.begin())
+            stats += std::next(column) == columns.end() ? " and " : ", ";
+        stats += StatCatalogue::Instance()[*column].StatName;
+    }
+    const std::string cars = rows.size() == 1
+                                 ? "'" + std::string(grdCars.Text(*rows.begin(), VehicleIdentifier)) + "'"
+                                 : CountText(rows.size(), "car", "cars");
+    const BulkWords& words = WordsOf(operation);
+    const std::string prompt = std::string(words.before) + CountText(target.cells.size(), "value", "values") +
+                               " (" + stats + " of " + cars + ")" + std::string(words.after);
+    std::vector<std::string> left;
+    if (target.textCells > 0)
+        left.push_back(CountText(static_cast<std::size_t>(target.textCells), "cell of a stat that holds text",
+                                 "cells of stats that hold text"));
+    if (target.notNumbers > 0)
+        left.push_back(CountText(static_cast<std::size_t>(target.notNumbers), "cell holding no number",
+                                 "cells holding no number"));
+    if (left.empty())
+        return prompt;
+    return prompt + "\nLeft as they are: " + left.front() + (left.size() > 1 ? ", " + left.back() : "") + ".";
+}
+
+// The window says what the edit is about to change before it acts, and the status line what changed.
+void frmCarTable::BulkEdit(BulkOperation operation) {
+    const std::string caption(WordsOf(operation).caption);
+    // Typing elsewhere goes first, so that what the window counts is what the edit finds.
+    doc_.CommitPendingEdits();
+    const BulkCells target = CellsFor(operation);
+    if (target.cells.empty()) {
+        services_.ShowMessage({target.notNumbers > 0 ? "None of the selected cells holds a number."
+                                                     : "Select the cells of number columns first.",
+                               caption, Buttons::Ok, Icon::Information, Answer::Ok});
         return;
     }
-    frmAskNumber ask(services_, caption, prompt,
+    frmAskNumber ask(services_, caption, BulkPrompt(operation, target),
                      operation == BulkOperation::Set ? frmAskNumber::Takes::NumberOrFormula
                                                      : frmAskNumber::Takes::Number);
     services_.ShowModal(ask);
     if (!ask.Result && !ask.ResultFormula)
         return;
-    doc_.CommitPendingEdits();
     std::vector<CellEdit> edits;
-    edits.reserve(cells.size());
-    int notNumbers = 0;
+    edits.reserve(target.cells.size());
     int tooLarge = 0;
-    for (const platform::GridCell& cell : cells) {
+    for (const platform::GridCell& cell : target.cells) {
         const int row = grdCars.SourceRow(cell.row);
         if (ask.ResultFormula) {
             edits.push_back({row, cell.column, {}});
             continue;
         }
-        const std::string_view value = doc_.Cars()[static_cast<std::size_t>(row)][cell.column];
-        BulkResult result = BulkValue(value, operation, *ask.Result, ask.ResultText);
+        BulkResult result =
+            BulkValue(grdCars.Text(cell.row, cell.column), operation, *ask.Result, ask.ResultText);
         if (result.value)
             edits.push_back({row, cell.column, std::move(*result.value)});
-        notNumbers += result.skip == BulkSkip::NotANumber;
         tooLarge += result.skip == BulkSkip::TooLarge;
     }
     if (ask.ResultFormula && !WorkOutFormula(*ask.ResultFormula, ask.txtNumber.Text(), edits, caption))
         return;
-    Commit(edits, caption + " " + ask.txtNumber.Text());
-    if (notNumbers + tooLarge > 0)
-        services_.ShowMessage(
-            {SkippedCellsText(notNumbers, tooLarge), caption, Buttons::Ok, Icon::Information, Answer::Ok});
+    const std::string done = caption + " " + ask.txtNumber.Text();
+    const std::size_t changed = Commit(edits, done);
+    ShowNote(done + ": " + ChangedValuesText(changed) + "." +
+             LeftAsTheyWereText(target.notNumbers, static_cast<int>(edits.size() - changed), tooLarge));
 }
 
 bool frmCarTable::WorkOutFormulas(std::vector<CellEdit>& edits, const std::string& caption) {
@@ -476,15 +548,15 @@ bool frmCarTable::WorkOutFormula(const Formula& formula, const std::string& text
 }
 
 void frmCarTable::cmdSetTo_Click() {
-    BulkEdit(BulkOperation::Set, "Set to", "Set the selected cells to :");
+    BulkEdit(BulkOperation::Set);
 }
 
 void frmCarTable::cmdAdd_Click() {
-    BulkEdit(BulkOperation::Add, "Add", "Add to the selected cells :");
+    BulkEdit(BulkOperation::Add);
 }
 
 void frmCarTable::cmdMultiply_Click() {
-    BulkEdit(BulkOperation::Multiply, "Multiply by", "Multiply the selected cells by :");
+    BulkEdit(BulkOperation::Multiply);
 }
 
 // The selected cars' lines go to the clipboard as the file holds them, in table order.

@@ -93,14 +93,23 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void MapErrors();
     void MarkError(std::size_t car, int column, std::size_t message);
     void ShowCount();
-    void BulkEdit(BulkOperation operation, const std::string& caption, const std::string& prompt);
+    // What a bulk edit works on: the number cells it changes, and what of the selection it leaves as it is.
+    struct BulkCells {
+        std::vector<platform::GridCell> cells;
+        int textCells = 0;
+        int notNumbers = 0; // Add and Multiply
+    };
+    BulkCells CellsFor(BulkOperation operation) const;
+    std::string BulkPrompt(BulkOperation operation, const BulkCells& target) const;
+    void BulkEdit(BulkOperation operation);
     // Each cell's formula worked out over its own value and its car as it is
     // now; false, with the first refusal told, when any is refused.
     bool WorkOutFormulas(std::vector<CellEdit>& edits, const std::string& caption);
     // The formula (typed as text) worked out over every cell of the edits.
     bool WorkOutFormula(const Formula& formula, const std::string& text, std::vector<CellEdit>& edits,
                         const std::string& caption);
-    void Commit(const std::vector<CellEdit>& edits, std::string caption);
+    // The number of values it changed.
+    std::size_t Commit(const std::vector<CellEdit>& edits, std::string caption);
     void ShowRows(bool rowsChanged);
     // The cars the filter keeps and those selected, into the focus the chart follows.
     void TellShownCars();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -133,9 +135,94 @@ TEST_F(GridTest, EditsAndPastesGoOutByTheSourceRowWholeOrNotAtAll) {
         grid.UserPastes(text);
     }
     EXPECT_EQ(edits.size(), 3u) << "nothing of a refused paste goes through";
+    grid.UserSelects({{0, 1, 6, 1}}, {6, 1}); // as Ctrl+Shift+Down leaves it
+    grid.UserPastes("7\n8");
+    ASSERT_EQ(edits.size(), 4u);
+    EXPECT_EQ(edits[3], (std::vector<GridEdit>{{0, 1, "7"}, {1, 1, "8"}})) << "from the block's top";
     EXPECT_EQ(refusals, (std::vector<Grid::Refusal>{Grid::Refusal::OutsideGrid, Grid::Refusal::OutsideGrid,
                                                     Grid::Refusal::ReadOnlyColumn, Grid::Refusal::BlankValue,
                                                     Grid::Refusal::BlankValue}));
+}
+
+// Whatever the keys, the filter and the sort, the selection is the one rectangle from the anchor,
+// which stays selected, to the current cell, over the shown rows; a drag grows from where it
+// started, a move without Shift and a column, a row or all make the current cell the anchor.
+TEST_F(GridTest, TheSelectionIsTheRectangleFromTheAnchorToTheCurrentCell) {
+    using Reach = Grid::Reach;
+    std::mt19937 random(11);
+    const auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    cells.rows.clear();
+    for (int row = 0; row < 61; ++row)
+        cells.rows.push_back({"car" + std::to_string(row), std::to_string(below(100)), row % 3 ? "F" : "R"});
+    grid.SetSource(&cells);
+    const char* filters[] = {"", "Mass > 40", "Drive = R", "car1"};
+    for (int round = 0; round < 40; ++round) {
+        grid.SetFilter(filters[round % 4]);
+        grid.SetSort(below(4) - 1, below(2) ? Grid::Order::Ascending : Grid::Order::Descending);
+        const int rows = grid.RowCount();
+        const int last = grid.ColumnCount() - 1;
+        GridCell anchor{below(rows), below(3)};
+        SelectFrom(anchor.row, anchor.column);
+        GridCell current = anchor;
+        for (int step = 0; step < 30; ++step) {
+            const int what = below(29);
+            const int page = 1 + below(12);
+            GridRange expected;
+            if (what < 12 || what >= 17) {
+                const int reach = what % 17;
+                if (what < 12)
+                    grid.UserExtends(static_cast<Reach>(reach), page);
+                else
+                    grid.UserMoves(static_cast<Reach>(reach), page);
+                // Where each reach ends, worked out on its own.
+                const int rowsBy[] = {-1, 1, 0, 0, -page, page, -rows, rows, 0, 0, -rows, rows};
+                const int columnsBy[] = {0, 0, -1, 1, 0, 0, 0, 0, -3, 3, -3, 3};
+                current = {std::clamp(current.row + rowsBy[reach], 0, rows - 1),
+                           std::clamp(current.column + columnsBy[reach], 0, last)};
+                if (what >= 17) // without Shift, the cell reached alone
+                    anchor = current;
+                expected = {std::min(anchor.row, current.row), std::min(anchor.column, current.column),
+                            std::max(anchor.row, current.row), std::max(anchor.column, current.column)};
+            } else if (what < 15) {
+                anchor = current;
+                expected = what == 12   ? GridRange{0, current.column, rows - 1, current.column}
+                           : what == 13 ? GridRange{current.row, 0, current.row, last}
+                                        : GridRange{0, 0, rows - 1, last};
+                if (what == 12)
+                    grid.UserSelectsColumn();
+                else if (what == 13)
+                    grid.UserSelectsRow();
+                else
+                    grid.UserSelectsAll();
+            } else {
+                // A drag, or Shift and a click: the far corner is where the pointer is.
+                const GridCell from = what == 15 ? GridCell{below(rows), below(3)} : anchor;
+                current = {below(rows), below(3)};
+                expected = {std::min(from.row, current.row), std::min(from.column, current.column),
+                            std::max(from.row, current.row), std::max(from.column, current.column)};
+                if (what == 15)
+                    grid.UserSelects({expected}, current);
+                else
+                    grid.UserExtendsTo(current);
+                anchor = from;
+            }
+            ASSERT_EQ(grid.Selection().size(), 1u);
+            const GridRange got = grid.Selection()[0];
+            ASSERT_EQ(std::tie(got.top, got.left, got.bottom, got.right),
+                      std::tie(expected.top, expected.left, expected.bottom, expected.right))
+                << "round " << round << " step " << step << " key " << what;
+            ASSERT_EQ(grid.Current(), current);
+            ASSERT_EQ(grid.Anchor(), anchor);
+            const std::vector<GridCell> selected = grid.SelectedCells();
+            ASSERT_NE(std::find(selected.begin(), selected.end(), anchor), selected.end());
+            ASSERT_EQ(selected.size(), static_cast<std::size_t>((expected.bottom - expected.top + 1) *
+                                                                (expected.right - expected.left + 1)));
+        }
+    }
+    grid.SetFilter("Mass > 1000");
+    grid.UserExtends(Reach::End);
+    grid.UserSelectsAll();
+    EXPECT_EQ(grid.SelectedCells().size(), 0u) << "no row shown, nothing selected";
 }
 
 TEST_F(GridTest, CopiedRowsPasteBackByTheirHeadersOverTheSameCarsOnly) {

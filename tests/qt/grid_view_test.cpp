@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -19,15 +20,17 @@ namespace {
 const std::string kFile =
     test::CarLine("VERANDA", "1500") + "\r\n" + test::CarLine("ASHCROFT", "abc") + "\r\n";
 
-class CarTableViewTest : public test::EditorOn<kFile> {
+class CarTableViewTest : public test::EditorTest {
   protected:
     void SetUp() override {
-        EditorOn::SetUp();
+        EditorTest::SetUp();
+        OpenOn(File());
         table = &Table();
         table->SetPlace(platform::Placement{40, 50, 700, 400});
         frame = test::ShownFrame(*table);
         grid = &test::Widget<platform::qt::GridView>(*frame, "grdCars");
     }
+    virtual std::string File() const { return kFile; }
     QAbstractItemModel& Model() { return *grid->model(); }
     QVariant Data(int row, int column, int role) { return Model().data(Model().index(row, column), role); }
     // The cell editor that this key opens on the current cell, once the last one has gone.
@@ -44,7 +47,83 @@ class CarTableViewTest : public test::EditorOn<kFile> {
     platform::qt::GridView* grid = nullptr;
 };
 
+// 66 cars, as many as a real mod holds.
+class SixtySixCarsViewTest : public CarTableViewTest {
+  protected:
+    std::string File() const override {
+        std::string text;
+        for (int car = 0; car < 66; ++car)
+            text += test::Line("CAR" + std::to_string(car), std::to_string(1000 + car));
+        return text;
+    }
+    void Click(int row, int column, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers,
+                          grid->visualRect(Model().index(row, column)).center());
+    }
+    // The selection as the grid holds it, one rectangle, and as the view shows it.
+    std::string Selected() {
+        const platform::Grid& cells = table->grdCars;
+        std::string text;
+        for (const platform::GridRange& range : cells.Selection())
+            text += std::to_string(range.top) + "," + std::to_string(range.left) + "-" +
+                    std::to_string(range.bottom) + "," + std::to_string(range.right) + " ";
+        EXPECT_EQ(grid->selectionModel()->selectedIndexes().size(),
+                  static_cast<int>(cells.SelectedCells().size()));
+        EXPECT_EQ(grid->currentIndex(), Model().index(cells.Current().row, cells.Current().column));
+        return text;
+    }
+};
+
 } // namespace
+
+// The keys of a spreadsheet carry the selection from the anchor a click leaves: a click on the
+// first mass, Ctrl+Shift+Down and Shift+PgDn select all 66 (the table's own keys once left out the
+// first), and the bulk window counts 66; Ctrl+A is the table's, not the main window's Save As.
+TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
+    const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(grid, key, modifiers);
+        return Selected();
+    };
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    Click(0, 1);
+    press(Qt::Key_Down, ctrlShift);
+    EXPECT_EQ(press(Qt::Key_PageDown, Qt::ShiftModifier), "0,1-65,1 ");
+    std::string prompt;
+    On<frmAskNumber>([&prompt](frmAskNumber& ask) {
+        prompt = ask.lblPrompt.Caption();
+        ask.txtNumber.UserTypes("2");
+        ask.UserPressesEnter();
+    });
+    table->cmdMultiply.UserClicks();
+    EXPECT_EQ(prompt, "Multiply 66 values (Mass of 66 cars) by:");
+    EXPECT_EQ(frame->findChild<QStatusBar*>()->currentMessage().toStdString(),
+              "Multiply by 2: 66 values changed.");
+
+    Click(30, 5);
+    EXPECT_EQ(press(Qt::Key_Right, Qt::ShiftModifier), "30,5-30,6 ");
+    EXPECT_EQ(press(Qt::Key_Up, Qt::ShiftModifier), "29,5-30,6 ");
+    EXPECT_EQ(press(Qt::Key_Left, Qt::ShiftModifier), "29,5-30,5 ");
+    EXPECT_EQ(press(Qt::Key_Down, Qt::ShiftModifier), "30,5-30,5 ");
+    const std::string paged = press(Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_LT(std::stoi(paged), 29) << "a page up, not a row: " << paged;
+    EXPECT_EQ(paged.substr(paged.find(',')), ",5-30,5 ");
+    EXPECT_EQ(press(Qt::Key_Home, ctrlShift), "0,0-30,5 ");
+    EXPECT_EQ(press(Qt::Key_Right, ctrlShift), "0,5-30,31 ");
+    EXPECT_EQ(press(Qt::Key_End, ctrlShift), "30,5-65,31 ");
+    EXPECT_EQ(press(Qt::Key_Up, ctrlShift), "0,5-30,31 ");
+    EXPECT_EQ(press(Qt::Key_Left, ctrlShift), "0,0-30,5 ");
+    Click(40, 3, Qt::ShiftModifier);
+    EXPECT_EQ(Selected(), "30,3-40,5 ") << "Shift and a click from the same anchor";
+    EXPECT_EQ(press(Qt::Key_Space, Qt::ControlModifier), "0,3-65,3 ");
+    EXPECT_EQ(press(Qt::Key_Space, Qt::ShiftModifier), "40,0-40,31 ");
+    EXPECT_EQ(press(Qt::Key_A, Qt::ControlModifier), "0,0-65,31 ");
+    EXPECT_TRUE(services.saveDialogs.empty()) << "Ctrl+A in the table is no Save As";
+    EXPECT_EQ(press(Qt::Key_Down, Qt::ControlModifier), "65,3-65,3 ") << "without Shift, the cell alone";
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    EXPECT_EQ(press(Qt::Key_Home, Qt::ControlModifier), "0,0-0,0 ");
+    EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "the first columns beside the names";
+    EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "no key opened an editor";
+}
 
 // The model reads the grid and marks errors; the keys, the sort, the filter and
 // the frozen names reach the view, and its place is kept.

@@ -166,8 +166,8 @@ TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTh
     EXPECT_FALSE(fs::exists(Path("Copy.cfg")));
 }
 
-// A bulk edit changes the number cells only, every number however written,
-// and says what it left as it was; a paste that does not fit is refused whole.
+// A bulk edit changes the number cells only, every number however written, says
+// what it leaves as it is before it acts and what it left after; a paste that does not fit is refused whole.
 TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
     OpenOn(test::Line("ONE", "1500") + test::Line("TWO", "+5") + test::Line("BIG", "1e300") +
            test::Line("TEXT", "heavy"));
@@ -178,12 +178,18 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
     EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
 
     table.grdCars.UserSelects({{0, 0, 3, 1}, {0, 15, 0, 15}}, {0, 0});
-    AnswerNumber("1,1");
-    services.answers = {Answer::Ok};
+    std::string prompt;
+    On<frmAskNumber>([&prompt](frmAskNumber& ask) {
+        prompt = ask.lblPrompt.Caption();
+        ask.txtNumber.UserTypes("1,1");
+        ask.UserPressesEnter();
+    });
     table.cmdMultiply.UserClicks();
+    EXPECT_EQ(prompt, "Multiply 3 values (Mass of 3 cars) by:\nLeft as they are: 5 cells of stats that hold "
+                      "text, 1 cell holding no number.");
     EXPECT_EQ(Cell(0, 1) + " " + Cell(1, 1) + " " + Cell(0, 15), "1650 5.5 R")
         << "+5 is a number; a text column is left out";
-    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number.");
+    EXPECT_EQ(table.Note(), "Multiply by 1,1: 3 values changed. Left as they were: 1 holding no number.");
 
     table.grdCars.UserSelects({{1, 1, 1, 1}}, {1, 1});
     On<frmAskNumber>([](frmAskNumber& ask) {
@@ -201,11 +207,14 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
 
     table.grdCars.UserSelects({{0, 1, 3, 1}}, {0, 1});
     AnswerNumber("1e308");
-    services.answers = {Answer::Ok};
     table.cmdMultiply.UserClicks();
     EXPECT_EQ(Cell(0, 1), "1650");
-    EXPECT_EQ(services.messages.back().text, "Cells left as they were: 1 holding no number; 3 whose result "
-                                             "would pass the largest number a value can hold.");
+    EXPECT_EQ(table.Note(), "Multiply by 1e308: 0 values changed. Left as they were: 1 holding no number; 3 "
+                            "whose result would pass the largest number a value can hold.");
+    AnswerNumber("7");
+    table.cmdSetTo.UserClicks();
+    EXPECT_EQ(table.Note(), "Set to 7: 3 values changed. Left as they were: 1 already holding the result.")
+        << "Set writes over a value that is no number";
 
     table.grdCars.UserSelects({{0, 31, 0, 31}}, {0, 31});
     services.answers = {Answer::Ok};

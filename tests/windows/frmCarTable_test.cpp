@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <regex>
+#include <set>
+
 using namespace kestrix;
 using platform::Answer;
 using platform::GridRange;
@@ -11,6 +15,17 @@ using platform::GridRange;
 namespace {
 
 using CarTableTest = test::EditorOn<test::kThreeCars>;
+
+// 66 cars, as many as a real mod holds; some top speeds are no number.
+const std::string kSixtySixCars = [] {
+    std::string text;
+    for (int car = 0; car < 66; ++car)
+        text += test::CarLine("CAR" + std::to_string(car), std::to_string(1000 + car), "R P 1 2001 1 1",
+                              car % 9 == 4 ? "fast" : std::to_string(150 + car)) +
+                "\r\n";
+    return text;
+}();
+using CarTableBulkTest = test::EditorOn<kSixtySixCars>;
 
 } // namespace
 
@@ -35,7 +50,7 @@ TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembers
 }
 
 // The main window's edits and reads reach the table; the table's commits reach
-// the document and the main window, and its keys undo and redo.
+// the document and the main window, and its keys undo and redo; Ctrl+A selects every cell.
 TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
     frmCarTable& table = Table();
     TypeAndLeave(1, "abc"); // APPLE's
@@ -79,6 +94,9 @@ TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
     table.UserPressesKey(platform::Shortcut::CtrlY);
     table.UserPressesKey(platform::Shortcut::CtrlShiftZ);
     EXPECT_EQ(Cell(2, 1) + " " + Cell(0, 15), "1000 4");
+    table.UserPressesKey(platform::Shortcut::CtrlA);
+    EXPECT_EQ(table.grdCars.SelectedCells().size(), 3u * kStatCount) << "Ctrl+A is the table's";
+    EXPECT_TRUE(services.saveDialogs.empty()) << "not the main window's Save As";
 
     // Whole rows copied with their headers, sorted and filtered, come back by name through the
     // preview; a block of cells without names pastes by position.
@@ -123,4 +141,82 @@ TEST_F(CarTableTest, CompareShowsTheChosenCarsSideBySideWithTheirDifferencesMark
               (std::vector<std::string>{"Vehicle Identifier=ZEBRA/mango", "Mass=1500/99999", "Drive Type=R/4",
                                         "Engine Type=P/D", "ABS=1/0", "Flags=0000/a000", "Front Lights=1/0",
                                         "Rear Lights=2/0"}));
+}
+
+// A click on the first Mass cell, Ctrl+Shift+Down and Shift+PgDn select every car's mass, and the
+// bulk window says so. Over random selections, filters and sorts, the window then names what Apply
+// changes: as many values, of those stats and those cars, none hidden; the status line counts them.
+TEST_F(CarTableBulkTest, TheBulkWindowNamesWhatApplyChanges) {
+    frmCarTable& table = Table();
+    platform::Grid& grid = table.grdCars;
+    std::string prompt;
+    const auto answer = [this, &prompt](const std::string& number) {
+        On<frmAskNumber>([&prompt, number](frmAskNumber& ask) {
+            prompt = ask.lblPrompt.Caption();
+            ask.txtNumber.UserTypes(number);
+            ask.UserPressesEnter();
+        });
+    };
+    grid.UserSelects({{0, 1, 0, 1}}, {0, 1});
+    grid.UserExtends(platform::Grid::Reach::LastRow);
+    grid.UserExtends(platform::Grid::Reach::PageDown, 20);
+    answer("2");
+    table.cmdMultiply.UserClicks();
+    EXPECT_EQ(prompt, "Multiply 66 values (Mass of 66 cars) by:");
+    EXPECT_EQ(Cell(0, 1) + " " + Cell(65, 1), "2000 2130");
+    EXPECT_EQ(table.Note(), "Multiply by 2: 66 values changed.");
+    form.mnuUndo.UserChooses();
+
+    std::mt19937 random(3);
+    const auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const char* filters[] = {"", "Mass > 1030", "CAR1", "Max Velocity < 190"};
+    for (int round = 0; round < 30; ++round) {
+        table.txtFilter.UserTypes(filters[round % 4]);
+        grid.UserClicksHeader(below(kStatCount));
+        std::vector<GridRange> ranges;
+        for (int range = below(3); range >= 0; --range) {
+            const int top = below(grid.RowCount());
+            const int left = below(kStatCount);
+            ranges.push_back({top, left, top + below(30), left + below(5)});
+        }
+        grid.UserSelects(ranges, {ranges[0].top, ranges[0].left});
+        const CarTable before = doc.Cars();
+        prompt.clear();
+        answer("1");
+        services.answers = {Answer::Ok};
+        table.cmdAdd.UserClicks();
+        std::set<int> columns;
+        std::set<int> cars;
+        std::size_t changed = 0;
+        for (int car = 0; car < static_cast<int>(before.size()); ++car)
+            for (int column = 0; column < kStatCount; ++column)
+                if (Cell(car, column) != before[static_cast<std::size_t>(car)][column]) {
+                    ++changed;
+                    columns.insert(column);
+                    cars.insert(car);
+                    ASSERT_GE(grid.ShownRow(car), 0) << "a car the filter hides is left as it is";
+                }
+        if (prompt.empty()) { // no number among the cells: a message, and no window
+            EXPECT_EQ(changed, 0u);
+            services.steps.clear();
+            continue;
+        }
+        std::smatch said;
+        ASSERT_TRUE(
+            std::regex_match(prompt, said, std::regex(R"(Add to (\d+) values? \((.+) of (.+)\):(\n.*)?)")))
+            << prompt << " in round " << round;
+        EXPECT_EQ(said[1].str(), std::to_string(changed)) << prompt;
+        const std::string stats = said[2];
+        if (columns.size() > 3)
+            EXPECT_EQ(stats, std::to_string(columns.size()) + " stats");
+        else
+            for (const int column : columns)
+                EXPECT_NE(stats.find(StatCatalogue::Instance()[column].StatName), std::string::npos)
+                    << prompt;
+        EXPECT_EQ(said[3].str(), cars.size() == 1 ? "'" + Cell(*cars.begin(), 0) + "'"
+                                                  : std::to_string(cars.size()) + " cars");
+        EXPECT_EQ(table.Note().substr(0, table.Note().find('.') + 1),
+                  "Add 1: " + ChangedValuesText(changed) + ".");
+        form.mnuUndo.UserChooses();
+    }
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -333,6 +334,7 @@ GridView::GridView(QWidget* parent)
     connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
             &QAbstractSlider::setValue);
     installEventFilter(this);
+    viewport()->installEventFilter(this);
     frozen_->viewport()->installEventFilter(this);
 }
 
@@ -430,6 +432,7 @@ void GridView::ShowSelection() {
     }
     viewport()->update();
     frozen_->viewport()->update();
+    verticalHeader()->viewport()->update(); // the numbers of the selected rows in bold
     showing_ = false;
 }
 
@@ -451,13 +454,93 @@ void GridView::ReportSelection() {
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched == this)
         return Key(*static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == viewport() || watched == frozen_->viewport()))
+        return ShiftClick(*static_cast<QMouseEvent*>(event), watched == viewport() ? *this : *frozen_);
     return QTableView::eventFilter(watched, event);
 }
 
-// Copy and paste as tab-separated text, the form spreadsheets exchange.
+// Shift+click carries the selection from the grid's anchor, as the keys do.
+bool GridView::ShiftClick(const QMouseEvent& click, QTableView& part) {
+    const QModelIndex cell = part.indexAt(click.position().toPoint());
+    if (!binding_ || click.button() != Qt::LeftButton || click.modifiers() != Qt::ShiftModifier ||
+        !cell.isValid())
+        return false;
+    setFocus(Qt::MouseFocusReason);
+    binding_->Act<Grid>([&cell](Grid& grid) { grid.UserExtendsTo({cell.row(), cell.column()}); });
+    return true;
+}
+
+namespace {
+
+using Reach = Grid::Reach;
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+// The keys that move as spreadsheets do: with Shift they carry the selection from its anchor.
+struct ReachKey {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    Reach reach;
+};
+constexpr ReachKey kReachKeys[] = {
+    {Qt::Key_Up, kShift, Reach::Up},
+    {Qt::Key_Down, kShift, Reach::Down},
+    {Qt::Key_Left, kShift, Reach::Left},
+    {Qt::Key_Right, kShift, Reach::Right},
+    {Qt::Key_PageUp, kShift, Reach::PageUp},
+    {Qt::Key_PageDown, kShift, Reach::PageDown},
+    {Qt::Key_Home, kShift, Reach::FirstColumn},
+    {Qt::Key_End, kShift, Reach::LastColumn},
+    {Qt::Key_Up, kCtrlShift, Reach::FirstRow},
+    {Qt::Key_Down, kCtrlShift, Reach::LastRow},
+    {Qt::Key_Left, kCtrlShift, Reach::FirstColumn},
+    {Qt::Key_Right, kCtrlShift, Reach::LastColumn},
+    {Qt::Key_Home, kCtrlShift, Reach::Start},
+    {Qt::Key_End, kCtrlShift, Reach::End},
+    {Qt::Key_Up, kCtrl, Reach::FirstRow},
+    {Qt::Key_Down, kCtrl, Reach::LastRow},
+    {Qt::Key_Left, kCtrl, Reach::FirstColumn},
+    {Qt::Key_Right, kCtrl, Reach::LastColumn},
+    {Qt::Key_Home, kCtrl, Reach::Start},
+    {Qt::Key_End, kCtrl, Reach::End},
+};
+
+} // namespace
+
+// The selection keys go to the grid, which keeps the anchor; copy and paste
+// are tab-separated text, the form spreadsheets exchange.
 bool GridView::Key(const QKeyEvent& key) {
     if (state() == QAbstractItemView::EditingState || !binding_)
         return false;
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    for (const ReachKey& reach : kReachKeys)
+        if (key.key() == reach.key && modifiers == reach.modifiers) {
+            const int page = std::max(1, viewport()->height() / verticalHeader()->defaultSectionSize());
+            binding_->Act<Grid>([&reach, page](Grid& grid) {
+                if (reach.modifiers & Qt::ShiftModifier)
+                    grid.UserExtends(reach.reach, page);
+                else
+                    grid.UserMoves(reach.reach, page);
+            });
+            // Reaching the names shows the row from its start, as Home does.
+            if (const Grid* grid = binding_->Get<Grid>(); grid && grid->Current().column == 0)
+                horizontalScrollBar()->setValue(0);
+            return true;
+        }
+    if (key.key() == Qt::Key_Space && (modifiers == Qt::ControlModifier || modifiers == Qt::ShiftModifier)) {
+        binding_->Act<Grid>([modifiers](Grid& grid) {
+            if (modifiers == Qt::ControlModifier)
+                grid.UserSelectsColumn();
+            else
+                grid.UserSelectsRow();
+        });
+        return true;
+    }
+    if (key.matches(QKeySequence::SelectAll)) {
+        binding_->Act<Grid>([](Grid& grid) { grid.UserSelectsAll(); });
+        return true;
+    }
     if (key.matches(QKeySequence::Copy)) {
         if (const Grid* grid = binding_->Get<Grid>())
             QApplication::clipboard()->setText(Latin1(grid->CopyText()));

@@ -33,6 +33,7 @@ class GridView : public QTableView {
     void ShowSelection();
     void ReportSelection();
     bool Key(const QKeyEvent& key);
+    bool ShiftClick(const QMouseEvent& click, QTableView& part);
 
     const Binding* binding_ = nullptr;
     GridModel* model_;

@@ -84,8 +84,11 @@ void WindowFrame::ShowStatusBar(const Control* permanent) {
     });
 }
 
-// The line holds the first line of a tip.
+// The line holds the first line of a tip, or the window's note until a tip replaces it.
 void WindowFrame::ShowStatus(const QString& tip) {
+    if (tip.isEmpty() && noteShown_)
+        return;
+    noteShown_ = false;
     statusBar_->showMessage(tip.section(QLatin1Char('\n'), 0, 0));
 }
 
@@ -276,8 +279,10 @@ void WindowFrame::resizeEvent(QResizeEvent* event) {
 void WindowFrame::Refresh(Aspect aspect) {
     if (aspect == Aspect::Caption && window_)
         setWindowTitle(MixedText(window_->Caption()));
-    else if (aspect == Aspect::Text && window_ && statusBar_)
+    else if (aspect == Aspect::Text && window_ && statusBar_) {
         statusBar_->showMessage(Latin1(window_->Note()));
+        noteShown_ = !window_->Note().empty();
+    }
 }
 
 void WindowFrame::Raise() {
@@ -305,7 +310,7 @@ void WindowFrame::closeEvent(QCloseEvent* event) {
 }
 
 // A key reaches the frame when the focused control had no use for it: the
-// window's function keys, then the keys of the menus of the window it stands beside.
+// window's function keys and own keys, then the keys of the menus of the window it stands beside.
 void WindowFrame::keyPressEvent(QKeyEvent* event) {
     if (window_ && event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12 &&
         event->modifiers() == Qt::NoModifier &&
@@ -313,7 +318,7 @@ void WindowFrame::keyPressEvent(QKeyEvent* event) {
         return;
     const QKeySequence pressed(
         QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
-    for (const Shortcut key : window_ ? window_->OpenersKeys() : std::vector<Shortcut>())
+    for (const Shortcut key : window_ ? window_->TakenKeys() : std::vector<Shortcut>())
         if (QKeySequence(Latin1(ShortcutText(key))) == pressed) {
             window_->UserPressesKey(key);
             return;

@@ -66,6 +66,8 @@ class WindowFrame : public QWidget, public WindowView {
     QWidget* body_;
     QSize initialSize_;
     QStatusBar* statusBar_ = nullptr;
+    // The window's note is on the line: a control without a tip leaves it there.
+    bool noteShown_ = false;
 };
 
 } // namespace kestrix::platform::qt

@@ -24,6 +24,7 @@ void LayOutCarTable(frmCarTable& form, platform::qt::WindowFrame& frame) {
                    Piece::Row({form.cmdSetTo, form.cmdAdd, form.cmdMultiply, Piece::Gap(16), form.cmdCompare,
                                form.cmdCopyLines, Piece::Stretch(), form.cmdNextError}),
                }));
+    frame.ShowStatusBar(); // what a bulk edit changed
 }
 
 } // namespace
