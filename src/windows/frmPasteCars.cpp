@@ -85,6 +85,8 @@ std::string frmPasteCars::CarText(const PastedLine& line) const {
     std::string text = line.docRow < 0 ? "adds " + name
                                        : "replaces " + name + ": " +
                                              CountOf(line.differing.size(), "value differs", "values differ");
+    if (!line.refused.empty())
+        text += ", " + CountOf(line.refused.size(), "refused", "refused");
     if (const std::size_t errors = ErrorsOf(line.car).size(); errors > 0)
         text += " (" + CountOf(errors, "error", "errors") + ")";
     return text;
