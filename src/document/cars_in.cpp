@@ -32,13 +32,16 @@ CarsInResult CarsInChange(const HandlingDocument& doc, const CarsIn& in) {
     const std::size_t kept = cars.size() - in.removed.size();
     if (std::string refusal = CarLimitRefusal(kept + added); !refusal.empty())
         return {{}, std::move(refusal)};
-    std::vector<CellEdit> edits;
-    for (const CarIn& car : in.cars)
-        if (car.row >= 0)
-            for (const int column : car.columns)
-                edits.push_back({car.row, column, std::string(car.car[column])});
     Change change = TextsChange(doc, in.texts, in.caption);
-    change.cells = ChangeOf(cars, edits).cells;
+    for (const CarIn& car : in.cars) {
+        if (car.row < 0)
+            continue;
+        const CarRow& now = cars[static_cast<std::size_t>(car.row)];
+        for (const int column : car.columns)
+            if (car.car[column] != now[column])
+                change.cells.push_back(
+                    {car.row, column, std::string(now[column]), std::string(car.car[column])});
+    }
     for (const int row : in.removed)
         change.removed.push_back({row, cars[static_cast<std::size_t>(row)]});
     for (const CarIn& car : in.cars)

@@ -10,6 +10,13 @@ namespace kestrix::platform {
 
 namespace {
 
+// Makes changes without raising the event, so that one user action raises it once.
+void Quietly(Event& event, const std::function<void()>& change) {
+    const Event raised = std::exchange(event, nullptr);
+    change();
+    event = raised;
+}
+
 bool DropDownEntryBefore(const DropDown::Entry& a, const DropDown::Entry& b) {
     if (SortsBefore(a.text, b.text))
         return true;
@@ -160,17 +167,11 @@ void TickList::SetCurrent(int index) {
     Raise(Click);
 }
 
-void TickList::Quietly(const std::function<void()>& change) {
-    const Event click = std::exchange(Click, nullptr);
-    change();
-    Click = click;
-}
-
 void TickList::UserClicks(int index, bool onTheBox) {
     if (!Enabled() || index < 0 || index >= Count())
         return;
     // One user action, one event, also when it changes nothing.
-    Quietly([&] {
+    Quietly(Click, [&] {
         SetCurrent(index);
         if (onTheBox)
             SetTicked(index, !Ticked(index));
@@ -196,11 +197,6 @@ void TickTree::SetEntries(std::vector<Entry> entries) {
 bool TickTree::Holds(Place place) const {
     return place.entry >= 0 && place.entry < Count() && place.value >= -1 &&
            place.value < static_cast<int>(EntryAt(place.entry).values.size());
-}
-
-const std::string& TickTree::Text(Place place) const {
-    const Entry& entry = EntryAt(place.entry);
-    return place.value < 0 ? entry.text : entry.values.at(static_cast<std::size_t>(place.value)).text;
 }
 
 bool TickTree::Tickable(Place place) const {
@@ -267,17 +263,11 @@ void TickTree::SetCurrent(Place place) {
     Raise(Click);
 }
 
-void TickTree::Quietly(const std::function<void()>& change) {
-    const Event click = std::exchange(Click, nullptr);
-    change();
-    Click = click;
-}
-
 void TickTree::UserClicks(Place place, bool onTheBox) {
     if (!Enabled() || !Holds(place))
         return;
     // One user action, one event, also when it changes nothing.
-    Quietly([&] {
+    Quietly(Click, [&] {
         SetCurrent(place);
         if (onTheBox)
             SetTicked(place, TickOf(place) != Tick::All);

@@ -80,7 +80,6 @@ class TickList : public Control {
     Event Click;
 
   private:
-    void Quietly(const std::function<void()>& change);
     std::vector<std::string> entries_;
     std::vector<bool> ticks_;
     int current_ = -1;
@@ -117,7 +116,6 @@ class TickTree : public Control {
     void SetEntries(std::vector<Entry> entries);
     int Count() const { return static_cast<int>(entries_.size()); }
     const Entry& EntryAt(int entry) const { return entries_.at(static_cast<std::size_t>(entry)); }
-    const std::string& Text(Place place) const;
     bool Tickable(Place place) const;
     Tick TickOf(Place place) const;
     bool Ticked(Place place) const { return TickOf(place) == Tick::All; }
@@ -142,7 +140,6 @@ class TickTree : public Control {
 
   private:
     bool Holds(Place place) const;
-    void Quietly(const std::function<void()>& change);
     std::vector<Entry> entries_;
     std::vector<std::vector<bool>> ticks_; // per entry: its values', or its own alone
     std::vector<bool> open_;
