@@ -1,4 +1,5 @@
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 #include "handling_file/handling_format.h"
 #include "sample_cars.h"
 
@@ -42,7 +43,7 @@ void MergeAllCars(benchmark::State& state) {
     const CarTable imported = FullDocument().Cars;
     const std::vector<std::string> names = AllNames(imported);
     for (auto _ : state) {
-        const MergeResult result = MergeCars(doc.Cars, imported, names);
+        const CarsInResult result = ImportChange(doc, imported, names);
         benchmark::DoNotOptimize(result);
     }
 }
@@ -58,7 +59,7 @@ void ImportAllCarsFromFile(benchmark::State& state) {
     const std::vector<std::string> names = AllNames(doc.Cars);
     for (auto _ : state) {
         const ImportRead read = ReadImportFile(path);
-        benchmark::DoNotOptimize(MergeCars(doc.Cars, read.rows, names));
+        benchmark::DoNotOptimize(ImportChange(doc, read.rows, names));
     }
     std::filesystem::remove(path);
     std::filesystem::remove(BackupPathFor(path));

@@ -1,4 +1,5 @@
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 
 #include "model/car_change.h"
 #include "sample_cars.h"
@@ -55,26 +56,29 @@ TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
     EXPECT_EQ(CheckNewCar(full, "NEW"), NewCarProblem::TooManyCars);
 }
 
-TEST(Cars, MergingOverwritesTheFirstOfANameOrAppendsWithinTheLimit) {
-    CarTable cars = Table({"A 1 1 1", "B 2 2 2", "A 3 3 3"});
-    const CarTable imported = Table({"B 9", "NEW 7", "A 8 8 8", "A 0", "NEW 6"});
-    const MergeResult merged = MergeCars(cars, imported, {"A", "B", "NEW", "NEW", "GONE"});
-    EXPECT_EQ(merged.error, "");
-    EXPECT_EQ(merged.appendedRows, std::vector<int>{3});
+// An import takes as many cars of a name as the name is chosen, from the first;
+// each replaces the car MatchCars pairs it with, whole, or is added at the end.
+TEST(Cars, ImportReplacesTheMatchedCarsWholeOrAddsThemWithinTheLimit) {
     HandlingDocument doc;
-    doc.Cars = cars;
-    DoChange(doc, merged.change);
-    EXPECT_EQ(Summary(doc.Cars), "A:8 B:9 A:3 NEW:7 ");
+    doc.Cars = Table({"A 1 1 1", "B 2 2 2", "A 3 3 3"});
+    const CarTable imported = Table({"B 9", "NEW 7", "A 8 8 8", "A 0", "NEW 6"});
+    const CarsInResult in = ImportChange(doc, imported, {"A", "B", "NEW", "NEW", "GONE"});
+    EXPECT_EQ(in.refusal, "");
+    EXPECT_EQ(in.change.caption, "Import 4 Cars");
+    const CarTable before = doc.Cars;
+    DoChange(doc, in.change);
+    EXPECT_EQ(Summary(doc.Cars), "A:8 B:9 A:3 NEW:7 NEW:6 ");
     EXPECT_EQ(doc.Cars[1], imported[0]) << "a short line blanks the later values";
-    UndoChange(doc, merged.change);
-    EXPECT_EQ(doc.Cars, cars);
+    UndoChange(doc, in.change);
+    EXPECT_EQ(doc.Cars, before);
+    DoChange(doc, ImportChange(doc, imported, {"A", "A"}).change);
+    EXPECT_EQ(Summary(doc.Cars), "A:8 B:2 A:0 ") << "where names repeat, every chosen car comes";
 
-    cars.resize(static_cast<std::size_t>(kMaxCars) - 1);
-    EXPECT_EQ(MergeCars(cars, imported, {"B", "NEW", "X"}).error, "") << "overwriting needs no room";
-    const MergeResult refused = MergeCars(cars, Table({"X", "Y"}), {"A", "X", "Y"});
-    EXPECT_NE(refused.error, "");
+    doc.Cars.resize(static_cast<std::size_t>(kMaxCars) - 1);
+    EXPECT_EQ(ImportChange(doc, imported, {"B", "NEW", "X"}).refusal, "") << "one new car fits";
+    const CarsInResult refused = ImportChange(doc, Table({"X", "Y"}), {"A", "X", "Y"});
+    EXPECT_NE(refused.refusal.find("would hold 32768 cars"), std::string::npos) << refused.refusal;
     EXPECT_TRUE(refused.change.Empty());
-    EXPECT_EQ(MergeCars(cars, Table({"X 4"}), {"A", "X"}).appendedRows, std::vector<int>{kMaxCars - 1});
 }
 
 using CarFiles = test::TempFolderTest;

@@ -190,11 +190,47 @@ TEST(CarPasteProperty, CopiedLinesComeBackAsTheirOwnCarsWhateverTheBlanks) {
             EXPECT_EQ(back.lines[i].docRow, static_cast<int>(i));
             EXPECT_TRUE(back.lines[i].differing.empty());
             ASSERT_EQ(onBase.lines[i].docRow, matches[i]);
+            // No value here is four hexadecimal digits: a Flags value that differs is refused.
             std::vector<int> differing;
+            std::vector<int> refused;
             for (int column = 1; matches[i] >= 0 && column < kStatCount; ++column)
                 if (s.ours.Cars[i][column] != s.base.Cars[static_cast<std::size_t>(matches[i])][column])
-                    differing.push_back(column);
+                    (column == Flags ? refused : differing).push_back(column);
             EXPECT_EQ(onBase.lines[i].differing, differing);
+            ASSERT_EQ(onBase.lines[i].refused.size(), refused.size());
+            EXPECT_TRUE(refused.empty() || onBase.lines[i].refused[0].column == Flags);
         }
     }
+}
+
+// A spreadsheet gives values back in its own spelling: a number equal in value,
+// or a Flags value equal apart from case and the leading zeros it drops, is no
+// difference; any other Flags value that is not four hexadecimal digits is
+// refused, and a new car with one is a refused line; text compares exactly.
+TEST(CarPaste, ASpreadsheetsSpellingIsNoDifferenceAndAFlagsValueItCannotTellIsRefused) {
+    enum Verdict { Same, Differs, Refused };
+    const std::tuple<int, std::string_view, std::string_view, Verdict> cases[] = {
+        {Flags, "0001", "1", Same},       {Flags, "0020", "20", Same},       {Flags, "00ab", "AB", Same},
+        {Flags, "0000", "0", Same},       {Flags, "1000", "1", Refused},     {Flags, "0001", "10", Refused},
+        {Flags, "2001", "", Refused},     {Flags, "2001", "20010", Refused}, {Flags, "2001", "200G", Refused},
+        {Flags, "2001", "2002", Differs}, {Flags, "12", "0012", Differs},    {1, "1870.0", "1870", Same},
+        {10, "0.60", "6E-1", Same},       {1, "1,5", "1.5", Differs},        {1, "1870", "1871", Differs},
+        {DriveType, "R", "r", Differs},   {Abs, "1", "1.0", Differs},
+    };
+    for (const auto& [column, stored, pasted, verdict] : cases) {
+        const PastedValue value = MeetStored(column, stored, pasted);
+        EXPECT_EQ(value.differs           ? Differs
+                  : value.refusal.empty() ? Same
+                                          : Refused,
+                  verdict)
+            << stored << " and " << pasted;
+    }
+    const std::string line = test::CarLine("NEW", "1500.0", "R P 1 1 1 1");
+    const CarPaste paste = ReadCarPaste(line + "\n" + test::CarLine("OLD", "1500.0", "R P 1 1 1 1"),
+                                        Table({test::CarLine("OLD", "1500", "R P 1 1000 1 1")}));
+    ASSERT_EQ(paste.lines.size(), 2u);
+    EXPECT_EQ(paste.lines[0].refusal, "its Flags value \"1\" is not four hexadecimal digits");
+    EXPECT_TRUE(paste.lines[1].differing.empty());
+    ASSERT_EQ(paste.lines[1].refused.size(), 1u);
+    EXPECT_EQ(paste.lines[1].refused[0].column, Flags);
 }

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <tuple>
@@ -184,4 +185,50 @@ TEST(Numbers, JudgingAStoredValueInOnePassAgreesWithTestingThenReading) {
             }
         }
     }
+}
+
+// A spreadsheet gives a stored number back in its own spelling and to 15
+// significant digits: that is never a difference, and a change of one of
+// those digits always is.
+TEST(Numbers, ASpreadsheetsSpellingIsTheSameNumberAndAChangedDigitIsAnother) {
+    std::mt19937 random(15);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits(static_cast<std::size_t>(1 + pick(15)), '0');
+        for (char& digit : digits)
+            digit = static_cast<char>('0' + pick(10));
+        digits[0] = static_cast<char>('1' + pick(9));
+        const int point = pick(static_cast<int>(digits.size()) + 1); // digits before the point
+        const int shift = pick(9) - 4; // leading zeros, or trailing zeros after the point
+        std::string plain = digits;
+        if (shift > 0)
+            plain.insert(0, std::string(static_cast<std::size_t>(shift), '0'));
+        plain.insert(static_cast<std::size_t>(std::max(point, 0) + std::max(shift, 0)), ".");
+        if (shift < 0)
+            plain.append(static_cast<std::size_t>(-shift), '0');
+        const std::string sign = pick(2) ? "-" : "";
+        const std::string stored = sign + plain;
+        // The same number as a spreadsheet may write it.
+        const int exponent = point - 1;
+        const std::string spellings[] = {
+            sign + "00" + plain + "000",
+            (sign.empty() ? "+" : sign) + plain,
+            sign + digits.substr(0, 1) + "." + digits.substr(1) + (pick(2) ? "E" : "e") +
+                (exponent >= 0 && pick(2) ? "+" : "") + std::to_string(exponent),
+            sign + digits + "e" + std::to_string(exponent - static_cast<int>(digits.size()) + 1),
+        };
+        for (const std::string& spelling : spellings)
+            ASSERT_TRUE(SameNumber(stored, spelling)) << stored << " as " << spelling;
+        std::string changed = stored;
+        const std::size_t at =
+            changed.find(digits[0]) + static_cast<std::size_t>(pick(static_cast<int>(digits.size())));
+        const std::size_t digit = changed[at] == '.' ? at + 1 : at;
+        changed[digit] = static_cast<char>('0' + (changed[digit] - '0' + 1 + pick(9)) % 10);
+        ASSERT_FALSE(SameNumber(stored, changed)) << stored << " to " << changed;
+    }
+    char rounded[32];
+    std::snprintf(rounded, sizeof rounded, "%.15g", 0.12345678901234567);
+    EXPECT_TRUE(SameNumber("0.12345678901234567", rounded)) << "what a spreadsheet keeps of a longer number";
+    EXPECT_FALSE(SameNumber("1,5", "1.5")) << "a comma is no decimal point here";
+    EXPECT_FALSE(SameNumber("heavy", "heavy")) << "a text is no number";
 }

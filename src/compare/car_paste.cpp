@@ -3,6 +3,8 @@
 #include "compare/car_match.h"
 #include "compare/file_compare.h"
 #include "handling_file/handling_format.h"
+#include "model/number.h"
+#include "model/stat_catalogue.h"
 
 #include <algorithm>
 
@@ -29,23 +31,79 @@ std::string WholeTextRefusal(std::string_view text) {
     return {};
 }
 
-void MatchWithDocument(CarPaste& paste, const CarTable& cars) {
-    const std::vector<int> matches = MatchCars(paste.cars, cars);
-    for (PastedLine& line : paste.lines) {
-        if (line.car < 0)
-            continue;
-        line.docRow = matches[static_cast<std::size_t>(line.car)];
-        if (line.docRow < 0)
-            continue;
-        const CarRow& pasted = paste.cars[static_cast<std::size_t>(line.car)];
-        const CarRow& open = cars[static_cast<std::size_t>(line.docRow)];
-        for (int column = 1; column < kStatCount; ++column)
-            if (pasted[column] != open[column])
-                line.differing.push_back(column);
-    }
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool IsFourHexDigits(std::string_view value) {
+    return value.size() == 4 && std::all_of(value.begin(), value.end(), IsHexDigit);
+}
+
+bool EqualFoldingCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The stored flags with the leading zeros a spreadsheet drops taken off as
+// many as the pasted value lacks.
+bool SameFlags(std::string_view stored, std::string_view pasted) {
+    if (pasted.empty() || pasted.size() > stored.size())
+        return false;
+    const std::string_view dropped = stored.substr(0, stored.size() - pasted.size());
+    return dropped.find_first_not_of('0') == std::string_view::npos &&
+           EqualFoldingCase(stored.substr(dropped.size()), pasted);
 }
 
 } // namespace
+
+std::string PastedValueRefusal(int column, std::string_view pasted) {
+    if (column != Flags || IsFourHexDigits(pasted))
+        return {};
+    return "its Flags value \"" + std::string(pasted) + "\" is not four hexadecimal digits";
+}
+
+PastedValue MeetStored(int column, std::string_view stored, std::string_view pasted) {
+    if (stored == pasted)
+        return {};
+    if (column == Flags) {
+        if (SameFlags(stored, pasted))
+            return {};
+        if (std::string refusal = PastedValueRefusal(column, pasted); !refusal.empty())
+            return {false, std::move(refusal)};
+        return {true, {}};
+    }
+    if (!StatCatalogue::Instance()[column].IsText && SameNumber(stored, pasted))
+        return {};
+    return {true, {}};
+}
+
+void MeetDocument(CarPaste& paste, const std::vector<int>& matches, const CarTable& cars) {
+    for (PastedLine& line : paste.lines) {
+        if (line.car < 0)
+            continue;
+        const CarRow& pasted = paste.cars[static_cast<std::size_t>(line.car)];
+        line.docRow = matches[static_cast<std::size_t>(line.car)];
+        for (int column = 1; column < kStatCount; ++column) {
+            if (line.docRow < 0) {
+                if (std::string refusal = PastedValueRefusal(column, pasted[column]); !refusal.empty()) {
+                    line.refusal = std::move(refusal);
+                    line.car = -1;
+                    break;
+                }
+                continue;
+            }
+            PastedValue value =
+                MeetStored(column, cars[static_cast<std::size_t>(line.docRow)][column], pasted[column]);
+            if (value.differs)
+                line.differing.push_back(column);
+            else if (!value.refusal.empty())
+                line.refused.push_back({column, std::move(value.refusal)});
+        }
+    }
+}
+
+namespace {} // namespace
 
 CarPaste ReadCarPaste(std::string_view text, const CarTable& cars) {
     CarPaste paste;
@@ -79,7 +137,7 @@ CarPaste ReadCarPaste(std::string_view text, const CarTable& cars) {
     });
     if (!paste.refusal.empty())
         return CarPaste{{}, {}, std::move(paste.refusal)};
-    MatchWithDocument(paste, cars);
+    MeetDocument(paste, MatchCars(paste.cars, cars), cars);
     return paste;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "compare/car_paste.h"
-#include "document/change.h"
 #include "files/file_save.h"
 #include "model/handling_document.h"
 
@@ -32,17 +30,6 @@ int FirstRowNamed(const CarTable& cars, std::string_view name);
 // there is no such row.
 CarRow NewCar(const CarTable& cars, std::string_view name, NewCarStats stats, int copyFrom = -1);
 
-// A tab-separated block under a header line of "Vehicle Identifier" and some of
-// the stats' names, as a spreadsheet gives back columns copied from the car
-// table, written as whole car lines: the n-th row of a name changes the named
-// stats of the n-th car of that name; a name the file lacks is a new car at
-// each stat's lowest value. Empty when the text is no such block.
-std::string NamedColumnsAsCarLines(std::string_view text, const CarTable& cars);
-
-// The cars of a handling file, read as File > Open reads it (a file it would
-// refuse gives the refusal, naming the file), offered as pasted car lines.
-CarPaste ReadCarPasteFile(const std::string& path, const CarTable& cars);
-
 struct ImportRead {
     CarTable rows;     // one per car line of the file, in file order
     std::string error; // names the path and the reason; empty on success
@@ -52,17 +39,6 @@ struct ImportRead {
 // file cannot be read, a car line holds more than 32 values, or there is no car
 // line at all.
 ImportRead ReadImportFile(const std::string& path);
-
-struct MergeResult {
-    Change change;                 // one step: the values replaced and the cars added
-    std::vector<int> appendedRows; // the rows added for new names, in the order of names
-    std::string error;             // empty when the change can be made
-};
-// For each name in turn: the first imported row of that name replaces all 32
-// values of the first row of that name, or is appended when the table has none.
-// A name the import does not hold is passed over. Refused when the table would
-// grow beyond kMaxCars cars.
-MergeResult MergeCars(const CarTable& cars, const CarTable& imported, const std::vector<std::string>& names);
 
 // What an export holds: the comments and the cars of the table whose name is
 // one of names, in table order; no author.

@@ -1,5 +1,6 @@
 #include "document/version_files.h"
 
+#include "document/cars_in.h"
 #include "files/file_read.h"
 #include "files/file_save.h"
 
@@ -52,10 +53,7 @@ MergeVersions ReadMergeVersions(const std::array<std::string, 3>& paths, FileOpe
 }
 
 std::string MergedCarsRefusal(const HandlingDocument& merged) {
-    if (const std::size_t cars = merged.Cars.size(); cars > static_cast<std::size_t>(kMaxCars))
-        return "Cannot merge: the merged file would hold " + std::to_string(cars) +
-               " cars, and a file can hold at most " + std::to_string(kMaxCars);
-    return {};
+    return CarLimitRefusal(merged.Cars.size(), "Cannot merge: the merged file");
 }
 
 std::string WriteMergedFile(const std::string& path, const HandlingDocument& merged, const FileLayout* layout,

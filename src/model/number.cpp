@@ -249,4 +249,12 @@ double RoundedToDigits(double value, int significantDigits) {
     return rounded;
 }
 
+bool SameNumber(std::string_view a, std::string_view b) {
+    constexpr int kSpreadsheetDigits = 15;
+    const std::optional<double> first = PlainNumber(a);
+    const std::optional<double> second = PlainNumber(b);
+    return first && second &&
+           RoundedToDigits(*first, kSpreadsheetDigits) == RoundedToDigits(*second, kSpreadsheetDigits);
+}
+
 } // namespace kestrix

@@ -7,7 +7,8 @@
 // - typed input (a bulk edit's operand, a relative change) and the car
 //   table's sort and filter: PlainNumber;
 // - a stored whole number (a light, the ABS box): StoredWholeNumber;
-// - a number the program writes: PlainDecimal.
+// - a number the program writes: PlainDecimal;
+// - a pasted number met with the stored one: SameNumber.
 // ReadNumberAt is the piece they share, for a reader that meets a number
 // inside a longer text.
 
@@ -89,6 +90,10 @@ std::string WithDecimalsOf(std::string written, std::string_view replaced);
 // The value rounded to so many significant decimal digits, which drops the
 // binary noise of arithmetic (1.1 x 1500 at 15 digits is 1650).
 double RoundedToDigits(double value, int significantDigits);
+// Two spellings of one number as a spreadsheet keeps it: both PlainNumbers,
+// equal to 15 significant digits ("1870.0" and "1870", "0.60" and "6e-1").
+// A spreadsheet gives a number back in its own spelling and no more digits.
+bool SameNumber(std::string_view a, std::string_view b);
 
 // NumericValueReader is inline for speed alone: the check asks it of every value of
 // a file, nearly every one a short plain decimal, read here in one pass.

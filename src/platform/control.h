@@ -64,6 +64,7 @@ class CheckBox;
 class OptionButton;
 class DropDown;
 class TickList;
+class TickTree;
 class ListBox;
 class ColumnList;
 class TabControl;
@@ -83,6 +84,7 @@ class ControlVisitor {
     virtual void Visit(OptionButton& control) = 0;
     virtual void Visit(DropDown& control) = 0;
     virtual void Visit(TickList& control) = 0;
+    virtual void Visit(TickTree& control) = 0;
     virtual void Visit(ListBox& control) = 0;
     virtual void Visit(ColumnList& control) = 0;
     virtual void Visit(TabControl& control) = 0;

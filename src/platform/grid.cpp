@@ -514,8 +514,8 @@ void Grid::UserPastes(std::string_view text) {
     if (refusal) {
         if (PasteRefused)
             PasteRefused(*refusal);
-    } else if (CellsEdited && !edits.empty()) {
-        CellsEdited(edits);
+    } else if (const auto& pasted = CellsPasted ? CellsPasted : CellsEdited; pasted && !edits.empty()) {
+        pasted(edits);
     }
 }
 

@@ -187,6 +187,8 @@ class Grid : public Control {
     void UserDoubleClicksRowHeader(int row);
 
     std::function<void(const std::vector<GridEdit>&)> CellsEdited;
+    // A paste's values, where the window meets them with the stored ones itself; unset, CellsEdited.
+    std::function<void(const std::vector<GridEdit>&)> CellsPasted;
     std::function<void(Refusal)> PasteRefused;
     // Offered every paste first; true: the window took the text itself, and the grid pastes nothing.
     std::function<bool(std::string_view)> PasteTaken;

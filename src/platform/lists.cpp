@@ -10,6 +10,13 @@ namespace kestrix::platform {
 
 namespace {
 
+// Makes changes without raising the event, so that one user action raises it once.
+void Quietly(Event& event, const std::function<void()>& change) {
+    const Event raised = std::exchange(event, nullptr);
+    change();
+    event = raised;
+}
+
 bool DropDownEntryBefore(const DropDown::Entry& a, const DropDown::Entry& b) {
     if (SortsBefore(a.text, b.text))
         return true;
@@ -160,17 +167,11 @@ void TickList::SetCurrent(int index) {
     Raise(Click);
 }
 
-void TickList::Quietly(const std::function<void()>& change) {
-    const Event click = std::exchange(Click, nullptr);
-    change();
-    Click = click;
-}
-
 void TickList::UserClicks(int index, bool onTheBox) {
     if (!Enabled() || index < 0 || index >= Count())
         return;
     // One user action, one event, also when it changes nothing.
-    Quietly([&] {
+    Quietly(Click, [&] {
         SetCurrent(index);
         if (onTheBox)
             SetTicked(index, !Ticked(index));
@@ -181,6 +182,138 @@ void TickList::UserClicks(int index, bool onTheBox) {
 void TickList::UserMovesTo(int index) {
     if (Enabled())
         SetCurrent(index);
+}
+
+void TickTree::SetEntries(std::vector<Entry> entries) {
+    entries_ = std::move(entries);
+    ticks_.clear();
+    for (const Entry& entry : entries_)
+        ticks_.emplace_back(std::max<std::size_t>(entry.values.size(), 1), false);
+    open_.assign(entries_.size(), false);
+    current_ = {};
+    Notify(Aspect::Entries);
+}
+
+bool TickTree::Holds(Place place) const {
+    return place.entry >= 0 && place.entry < Count() && place.value >= -1 &&
+           place.value < static_cast<int>(EntryAt(place.entry).values.size());
+}
+
+bool TickTree::Tickable(Place place) const {
+    const Entry& entry = EntryAt(place.entry);
+    if (place.value >= 0)
+        return entry.values.at(static_cast<std::size_t>(place.value)).tickable;
+    if (entry.values.empty())
+        return entry.tickable;
+    return std::any_of(entry.values.begin(), entry.values.end(),
+                       [](const Value& value) { return value.tickable; });
+}
+
+TickTree::Tick TickTree::TickOf(Place place) const {
+    const std::vector<bool>& ticks = ticks_.at(static_cast<std::size_t>(place.entry));
+    if (place.value >= 0)
+        return ticks.at(static_cast<std::size_t>(place.value)) ? Tick::All : Tick::None;
+    std::size_t tickable = 0, ticked = 0;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        if (Tickable({place.entry, EntryAt(place.entry).values.empty() ? -1 : static_cast<int>(i)})) {
+            ++tickable;
+            ticked += ticks[i];
+        }
+    }
+    if (ticked == 0)
+        return Tick::None;
+    return ticked == tickable ? Tick::All : Tick::Partly;
+}
+
+void TickTree::SetTicked(Place place, bool ticked) {
+    if (!Holds(place) || !Tickable(place))
+        return;
+    std::vector<bool>& ticks = ticks_[static_cast<std::size_t>(place.entry)];
+    bool changed = false;
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        const int value = EntryAt(place.entry).values.empty() ? -1 : static_cast<int>(i);
+        if ((place.value < 0 || place.value == value) && Tickable({place.entry, value}) &&
+            ticks[i] != ticked) {
+            ticks[i] = ticked;
+            changed = true;
+        }
+    }
+    if (!changed)
+        return;
+    Notify(Aspect::Ticks);
+    Raise(Click);
+}
+
+void TickTree::SetOpen(int entry, bool open) {
+    if (!Holds({entry, -1}) || EntryAt(entry).values.empty() || IsOpen(entry) == open)
+        return;
+    open_[static_cast<std::size_t>(entry)] = open;
+    Notify(Aspect::Rows);
+    if (!open && current_.entry == entry)
+        SetCurrent({entry, -1});
+}
+
+void TickTree::SetCurrent(Place place) {
+    if (!Holds(place) || place == current_)
+        return;
+    if (place.value >= 0)
+        SetOpen(place.entry, true);
+    current_ = place;
+    Notify(Aspect::Selection);
+    Raise(Click);
+}
+
+void TickTree::UserClicks(Place place, bool onTheBox) {
+    if (!Enabled() || !Holds(place))
+        return;
+    // One user action, one event, also when it changes nothing.
+    Quietly(Click, [&] {
+        SetCurrent(place);
+        if (onTheBox)
+            SetTicked(place, TickOf(place) != Tick::All);
+    });
+    Raise(Click);
+}
+
+void TickTree::UserMovesTo(Place place) {
+    if (Enabled())
+        SetCurrent(place);
+}
+
+void TickTree::UserOpens(int entry, bool open) {
+    if (Enabled())
+        SetOpen(entry, open);
+}
+
+bool TickTree::UserPressesKey(Key key) {
+    if (!Enabled() || !Holds(current_))
+        return false;
+    const Place at = current_;
+    const bool hasValues = !EntryAt(at.entry).values.empty();
+    switch (key) {
+    case Key::Space:
+        if (!Tickable(at))
+            return false;
+        UserClicks(at, true);
+        return true;
+    case Key::Right:
+        if (at.value >= 0 || !hasValues)
+            return false;
+        if (IsOpen(at.entry))
+            SetCurrent({at.entry, 0});
+        else
+            SetOpen(at.entry, true);
+        return true;
+    case Key::Left:
+        if (at.value >= 0)
+            SetCurrent({at.entry, -1});
+        else if (IsOpen(at.entry))
+            SetOpen(at.entry, false);
+        else
+            return false;
+        return true;
+    }
+    return false;
 }
 
 int ListBox::AddItem(std::string text) {

@@ -80,10 +80,70 @@ class TickList : public Control {
     Event Click;
 
   private:
-    void Quietly(const std::function<void()>& change);
     std::vector<std::string> entries_;
     std::vector<bool> ticks_;
     int current_ = -1;
+};
+
+// A list of entries with tick boxes, each of which may hold values of its own,
+// shown under it while it is open. An entry with values is ticked through
+// them: wholly, partly or not at all, and its tick sets or clears them all.
+// What cannot be ticked shows no box and stays unticked. Click is its one
+// event, as for a TickList; opening and closing an entry raise none.
+class TickTree : public Control {
+  public:
+    struct Value {
+        std::string text;
+        bool tickable = true;
+    };
+    struct Entry {
+        std::string text;
+        bool tickable = true; // an entry with values is tickable through them
+        std::vector<Value> values;
+    };
+    // An entry (value -1) or one of its values.
+    struct Place {
+        int entry = -1;
+        int value = -1;
+        friend bool operator==(const Place&, const Place&) = default;
+    };
+    enum class Tick { None, Partly, All };
+    enum class Key { Space, Right, Left };
+
+    using Control::Control;
+    void Accept(ControlVisitor& visitor) override { visitor.Visit(*this); }
+    // Every entry unticked and closed; none current.
+    void SetEntries(std::vector<Entry> entries);
+    int Count() const { return static_cast<int>(entries_.size()); }
+    const Entry& EntryAt(int entry) const { return entries_.at(static_cast<std::size_t>(entry)); }
+    bool Tickable(Place place) const;
+    Tick TickOf(Place place) const;
+    bool Ticked(Place place) const { return TickOf(place) == Tick::All; }
+    void SetTicked(Place place, bool ticked);
+    bool IsOpen(int entry) const { return open_.at(static_cast<std::size_t>(entry)); }
+    // Closing an entry whose value is current makes the entry current.
+    void SetOpen(int entry, bool open);
+    Place Current() const { return current_; }
+    void SetCurrent(Place place);
+
+    // A click: the place becomes current, and a click on its box flips its tick
+    // (a partly ticked entry becomes wholly ticked).
+    void UserClicks(Place place, bool onTheBox);
+    void UserMovesTo(Place place);
+    // The sign beside an entry.
+    void UserOpens(int entry, bool open);
+    // Space flips the current tick. Right opens the current entry, or goes to
+    // its first value when it is open; Left goes from a value to its entry, or
+    // closes the entry. False when the key does nothing here.
+    bool UserPressesKey(Key key);
+    Event Click;
+
+  private:
+    bool Holds(Place place) const;
+    std::vector<Entry> entries_;
+    std::vector<std::vector<bool>> ticks_; // per entry: its values', or its own alone
+    std::vector<bool> open_;
+    Place current_;
 };
 
 // A plain list of texts; with Multiple, several entries can be selected.

@@ -1,6 +1,7 @@
 #include "windows/frmCarTable.h"
 
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 #include "model/formula.h"
 #include "model/stat_description.h"
 #include "model/stat_help.h"
@@ -125,6 +126,9 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     chkErrors.Click = [this] { chkErrors_Click(); };
     grdCars.CellsEdited = [this](const std::vector<platform::GridEdit>& edits) {
         grdCars_CellsEdited(edits);
+    };
+    grdCars.CellsPasted = [this](const std::vector<platform::GridEdit>& edits) {
+        grdCars_CellsPasted(edits);
     };
     grdCars.PasteRefused = [this](platform::Grid::Refusal refusal) { grdCars_PasteRefused(refusal); };
     grdCars.PasteTaken = [this](std::string_view text) { return grdCars_PasteTaken(text); };
@@ -354,12 +358,33 @@ void frmCarTable::grdCars_CellsEdited(const std::vector<platform::GridEdit>& edi
         Commit(cells, caption);
 }
 
+// A spreadsheet gives values back in its own spelling: one the paste rule finds
+// equal to the stored value stays as stored, and one it refuses refuses the paste.
+void frmCarTable::grdCars_CellsPasted(const std::vector<platform::GridEdit>& edits) {
+    doc_.CommitPendingEdits();
+    std::vector<platform::GridEdit> changed;
+    for (const platform::GridEdit& edit : edits) {
+        const CarRow& car = doc_.Cars()[static_cast<std::size_t>(edit.row)];
+        const PastedValue value = MeetStored(edit.column, car[edit.column], edit.value);
+        if (!value.refusal.empty()) {
+            services_.ShowMessage({"A pasted value of '" + std::string(car[VehicleIdentifier]) +
+                                       "' cannot be taken: " + value.refusal + ".\rNothing was pasted.",
+                                   "Paste", Buttons::Ok, Icon::Warning, Answer::Ok});
+            return;
+        }
+        if (value.differs)
+            changed.push_back(edit);
+    }
+    if (!changed.empty())
+        grdCars_CellsEdited(changed);
+}
+
 // Car lines, or rows under a header line that names the cars' column, are matched
-// by name in the paste preview, whatever the sort and filter; a block of cells pastes by position.
+// with the document's cars in the paste preview, whatever the sort and filter; a block of cells
+// pastes by position.
 bool frmCarTable::grdCars_PasteTaken(std::string_view text) {
     doc_.CommitPendingEdits();
-    const std::string named = NamedColumnsAsCarLines(text, doc_.Cars());
-    CarPaste paste = ReadCarPaste(named.empty() ? WithoutRowHeaders(text) : named, doc_.Cars());
+    CarPaste paste = ReadPastedRows(text, doc_.Cars());
     if (!IsCarLines(paste))
         return false;
     ShowPastePreview(std::move(paste));

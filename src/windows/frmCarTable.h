@@ -63,6 +63,7 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void txtFilter_Change();
     void chkErrors_Click();
     void grdCars_CellsEdited(const std::vector<platform::GridEdit>& edits);
+    void grdCars_CellsPasted(const std::vector<platform::GridEdit>& edits);
     void grdCars_PasteRefused(platform::Grid::Refusal refusal);
     bool grdCars_PasteTaken(std::string_view text);
     void Form_FilesDropped(const std::vector<std::string>& paths);

@@ -174,34 +174,30 @@ void frmCompareFiles::lvDifferences_DblClick() {
         doc_.AskToShow(line->docRow, std::max(line->column, 0));
 }
 
-void frmCompareFiles::TakeCells(int docRow, int otherRow, int only, std::vector<CellChange>& cells) const {
+CarIn frmCompareFiles::TakenCar(int docRow, int otherRow, int only) const {
     const CarRow& docCar = doc_.Cars()[static_cast<std::size_t>(docRow)];
-    const CarRow& otherCar = other_.Cars[static_cast<std::size_t>(otherRow)];
-    for (int column = 1; column < kStatCount; ++column) {
-        if ((only < 0 || column == only) && docCar[column] != otherCar[column])
-            cells.push_back({docRow, column, std::string(docCar[column]), std::string(otherCar[column])});
-    }
+    CarIn car{other_.Cars[static_cast<std::size_t>(otherRow)], docRow, {}};
+    for (int column = 1; column < kStatCount; ++column)
+        if ((only < 0 || column == only) && docCar[column] != car.car[column])
+            car.columns.push_back(column);
+    return car;
 }
 
-void frmCompareFiles::Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows) {
-    if (cells.empty() && addedRows.empty())
+void frmCompareFiles::Take(std::vector<CarIn> cars) {
+    std::size_t values = 0;
+    for (const CarIn& car : cars)
+        values += car.row < 0 ? kStatCount : car.columns.size();
+    if (values == 0)
         return;
     doc_.CommitPendingEdits();
-    const std::size_t total = doc_.Cars().size() + addedRows.size();
-    if (total > static_cast<std::size_t>(kMaxCars)) {
-        ReportFailure(services_, "Cannot take these cars: the file would hold " + std::to_string(total) +
-                                     " cars, and it can hold at most " + std::to_string(kMaxCars));
+    const std::string file = otherPath_.substr(otherPath_.find_last_of('/') + 1);
+    // One step however much is taken.
+    CarsInResult in =
+        CarsInChange(doc_.Data(), {CountedCaption("Take from " + file, values), std::move(cars), {}, {}});
+    if (!in.refusal.empty()) {
+        ReportFailure(services_, in.refusal);
         return;
     }
-    // One step however much is taken.
-    Change change;
-    change.kind = addedRows.empty() ? Change::Kind::Values : Change::Kind::Import;
-    change.cells = cells;
-    for (const int row : addedRows)
-        change.added.push_back({static_cast<int>(doc_.Cars().size() + change.added.size()),
-                                other_.Cars[static_cast<std::size_t>(row)]});
-    const std::string file = otherPath_.substr(otherPath_.find_last_of('/') + 1);
-    change.caption = CountedCaption("Take from " + file, cells.size() + change.added.size() * kStatCount);
     std::vector<Line> following;
     for (std::size_t row = static_cast<std::size_t>(lvDifferences.SelectedRow() + 1); row < lines_.size();
          ++row) {
@@ -209,7 +205,7 @@ void frmCompareFiles::Take(const std::vector<CellChange>& cells, const std::vect
             following.push_back(lines_[row]);
     }
     taking_ = true;
-    doc_.Commit(std::move(change));
+    doc_.Commit(std::move(in.change));
     taking_ = false;
     Compare();
     SelectNextDifference(following);
@@ -233,14 +229,12 @@ void frmCompareFiles::TakeSelected(bool wholeCar) {
         return;
     // A car only in the other file comes whole, whichever was asked.
     if (line->docRow < 0) {
-        Take({}, {line->otherRow});
+        Take({{other_.Cars[static_cast<std::size_t>(line->otherRow)], -1, {}}});
         return;
     }
     if (!wholeCar && line->column < 1)
         return; // a heading holds no value
-    std::vector<CellChange> cells;
-    TakeCells(line->docRow, line->otherRow, wholeCar ? -1 : line->column, cells);
-    Take(cells, {});
+    Take({TakenCar(line->docRow, line->otherRow, wholeCar ? -1 : line->column)});
 }
 
 void frmCompareFiles::cmdTakeValue_Click() {
@@ -252,14 +246,16 @@ void frmCompareFiles::cmdTakeCar_Click() {
 }
 
 void frmCompareFiles::cmdTakeAll_Click() {
-    std::vector<CellChange> cells;
+    std::vector<CarIn> cars;
     int last = -1;
     for (const StatDifference& stat : difference_.stats) {
         if (stat.oldRow != last)
-            TakeCells(stat.oldRow, stat.newRow, -1, cells);
+            cars.push_back(TakenCar(stat.oldRow, stat.newRow, -1));
         last = stat.oldRow;
     }
-    Take(cells, difference_.added);
+    for (const int row : difference_.added)
+        cars.push_back({other_.Cars[static_cast<std::size_t>(row)], -1, {}});
+    Take(std::move(cars));
 }
 
 void frmCompareFiles::cmdClose_Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/file_compare.h"
+#include "document/cars_in.h"
 #include "document/document.h"
 #include "platform/services.h"
 #include "platform/window.h"
@@ -60,12 +61,12 @@ class frmCompareFiles : public platform::Window, private DocumentObserver {
     void AddCar(std::vector<std::string>& cells, int docRow, int otherRow, std::string_view status,
                 const std::vector<int>& differing, bool onlyDifferent);
     void AddBlocks(std::vector<std::string>& cells);
-    // The cells of the car of this doc row that take the other file's values,
-    // of one stat or, with only -1, of every stat.
-    void TakeCells(int docRow, int otherRow, int only, std::vector<CellChange>& cells) const;
+    // The other file's car over the car of this doc row: the values that
+    // differ, of one stat or, with only -1, of every stat.
+    CarIn TakenCar(int docRow, int otherRow, int only) const;
     // Take Value and Take Car: the selected value, or the whole car of the selected line.
     void TakeSelected(bool wholeCar);
-    void Take(const std::vector<CellChange>& cells, const std::vector<int>& addedRows);
+    void Take(std::vector<CarIn> cars);
     // After a take: the first of the differences that followed the taken line and are still there.
     void SelectNextDifference(const std::vector<Line>& following);
     const Line* SelectedLine() const;

@@ -1,6 +1,7 @@
 #include "windows/frmImportExport.h"
 
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 #include "files/file_operations.h"
 #include "windows/file_dialogs.h"
 
@@ -89,12 +90,12 @@ void frmImportExport::ImportChosenCars() {
     if (answer != Answer::Ok)
         return;
     doc_.CommitPendingEdits();
-    MergeResult merged = MergeCars(doc_.Cars(), exchange_.ImportTable, ChosenNames());
-    if (!merged.error.empty()) {
-        ReportFailure(services_, merged.error);
+    CarsInResult imported = ImportChange(doc_.Data(), exchange_.ImportTable, ChosenNames());
+    if (!imported.refusal.empty()) {
+        ReportFailure(services_, imported.refusal);
         return; // nothing changed: the user may choose fewer new cars
     }
-    doc_.Commit(std::move(merged.change));
+    doc_.Commit(std::move(imported.change));
     Unload();
 }
 

@@ -1,14 +1,23 @@
 #include "windows/frmPasteCars.h"
 
 #include "compare/file_compare.h"
+#include "document/cars_in.h"
 #include "windows/file_dialogs.h"
 
+#include <algorithm>
+
 namespace kestrix {
+
+using platform::TickTree;
 
 namespace {
 
 std::string CountOf(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+bool BringsNothing(const PastedLine& line) {
+    return line.car >= 0 && line.docRow >= 0 && line.differing.empty() && line.refused.empty();
 }
 
 } // namespace
@@ -17,9 +26,9 @@ frmPasteCars::frmPasteCars(Document& doc, platform::Services& services, CarPaste
     : Window("frmPasteCars"), lvValues("lvValues", {"Stat", "Open file", "Pasted", "Error"}), doc_(doc),
       services_(services), paste_(std::move(paste)) {
     SetResizable(true);
-    lblCars.SetCaption("Pasted cars (the ticked ones are applied):");
+    lblCars.SetCaption("Pasted cars (the ticked ones are applied; Right shows a car's values):");
     lblValues.SetCaption("Values of the chosen car:");
-    lstCars.SetSpokenName("Pasted cars");
+    tvCars.SetSpokenName("Pasted cars");
     lvValues.SetSpokenName("Values of the chosen car");
     cmdApply.SetCaption("&Apply");
     cmdCancel.SetCaption("Cancel");
@@ -27,27 +36,35 @@ frmPasteCars::frmPasteCars(Document& doc, platform::Services& services, CarPaste
     CancelButton = &cmdCancel;
     cmdApply.Click = [this] { cmdApply_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
-    Focus.Join({&lstCars, &lvValues, &cmdApply, &cmdCancel});
+    Focus.Join({&tvCars, &lvValues, &cmdApply, &cmdCancel});
 }
 
 void frmPasteCars::Form_Load() {
     SetCaption("Paste Car Lines");
     ErrorCheck(paste_.cars, errors_, doc_.Numbers());
-    std::vector<std::string> entries;
-    entries.reserve(paste_.lines.size());
-    for (const PastedLine& line : paste_.lines)
-        entries.push_back(EntryText(line));
-    lstCars.SetEntries(std::move(entries));
-    for (int i = 0; i < lstCars.Count(); ++i) {
-        const PastedLine& line = paste_.lines[static_cast<std::size_t>(i)];
-        lstCars.SetTicked(i, line.car >= 0 && (line.docRow < 0 || !line.differing.empty()));
+    std::vector<TickTree::Entry> shown;
+    std::size_t unchanged = 0;
+    for (std::size_t i = 0; i < paste_.lines.size(); ++i) {
+        if (BringsNothing(paste_.lines[i])) {
+            ++unchanged;
+            continue;
+        }
+        Entry& entry = entries_.emplace_back(Entry{static_cast<int>(i), {}});
+        shown.push_back(EntryOf(paste_.lines[i], entry));
     }
-    if (lstCars.Count() > 0)
-        lstCars.SetCurrent(0);
+    if (unchanged > 0) {
+        entries_.push_back({});
+        shown.push_back({CountOf(unchanged, "car unchanged", "cars unchanged"), false, {}});
+    }
+    tvCars.SetEntries(std::move(shown));
+    for (int i = 0; i < tvCars.Count(); ++i)
+        tvCars.SetTicked({i, -1}, true);
+    if (tvCars.Count() > 0)
+        tvCars.SetCurrent({0, -1});
     ShowValues();
     ShowSummary();
     // Only now: each tick set above would have shown the values and counted the ticks anew.
-    lstCars.Click = [this] { lstCars_Click(); };
+    tvCars.Click = [this] { tvCars_Click(); };
 }
 
 std::vector<const ErrorRecord*> frmPasteCars::ErrorsOf(int car) const {
@@ -61,96 +78,128 @@ std::vector<const ErrorRecord*> frmPasteCars::ErrorsOf(int car) const {
     return rows;
 }
 
-std::string frmPasteCars::EntryText(const PastedLine& line) const {
+std::string frmPasteCars::CarText(const PastedLine& line) const {
     if (line.car < 0)
         return "line " + std::to_string(line.line) + " refused: " + line.refusal;
     const std::string name(paste_.cars[static_cast<std::size_t>(line.car)][VehicleIdentifier]);
     std::string text = line.docRow < 0 ? "adds " + name
                                        : "replaces " + name + ": " +
                                              CountOf(line.differing.size(), "value differs", "values differ");
+    if (!line.refused.empty())
+        text += ", " + CountOf(line.refused.size(), "refused", "refused");
     if (const std::size_t errors = ErrorsOf(line.car).size(); errors > 0)
         text += " (" + CountOf(errors, "error", "errors") + ")";
     return text;
 }
 
+// A replacing car's values: those that differ, each with its tick, then those refused.
+TickTree::Entry frmPasteCars::EntryOf(const PastedLine& line, Entry& entry) const {
+    TickTree::Entry shown{CarText(line), line.car >= 0, {}};
+    if (line.car < 0 || line.docRow < 0)
+        return shown;
+    const CarRow& open = doc_.Cars()[static_cast<std::size_t>(line.docRow)];
+    const CarRow& pasted = paste_.cars[static_cast<std::size_t>(line.car)];
+    for (const int column : line.differing) {
+        entry.columns.push_back(column);
+        shown.values.push_back(
+            {StatLabel(column) + ": " + std::string(open[column]) + " to " + std::string(pasted[column]),
+             true});
+    }
+    for (const RefusedValue& refused : line.refused) {
+        entry.columns.push_back(refused.column);
+        shown.values.push_back({StatLabel(refused.column) + ": refused, " + refused.reason, false});
+    }
+    return shown;
+}
+
+const PastedLine* frmPasteCars::LineOf(int entry) const {
+    if (entry < 0 || entry >= static_cast<int>(entries_.size()))
+        return nullptr;
+    const int line = entries_[static_cast<std::size_t>(entry)].line;
+    return line < 0 ? nullptr : &paste_.lines[static_cast<std::size_t>(line)];
+}
+
 void frmPasteCars::ShowValues() {
-    const int current = lstCars.Current();
+    const TickTree::Place current = tvCars.Current();
+    const PastedLine* line = LineOf(current.entry);
     std::vector<std::string> cells;
-    if (current >= 0) {
-        const PastedLine& line = paste_.lines[static_cast<std::size_t>(current)];
-        if (line.car < 0) {
-            cells = {"(line " + std::to_string(line.line) + ")", "", "", line.refusal};
-        } else {
-            const CarRow& pasted = paste_.cars[static_cast<std::size_t>(line.car)];
-            const CarRow* open =
-                line.docRow >= 0 ? &doc_.Cars()[static_cast<std::size_t>(line.docRow)] : nullptr;
-            std::vector<std::string> errorOf(kStatCount);
-            for (const ErrorRecord* error : ErrorsOf(line.car))
-                errorOf[static_cast<std::size_t>(error->ErrorNumber)] = error->ExplanationString;
-            for (int column = 0; column < kStatCount; ++column) {
-                const bool differs = !open || (*open)[column] != pasted[column];
-                if (differs || !errorOf[static_cast<std::size_t>(column)].empty())
-                    cells.insert(cells.end(),
-                                 {StatLabel(column), open ? std::string((*open)[column]) : "",
-                                  std::string(pasted[column]), errorOf[static_cast<std::size_t>(column)]});
-            }
+    int selected = -1;
+    if (line && line->car < 0) {
+        cells = {"(line " + std::to_string(line->line) + ")", "", "", line->refusal};
+    } else if (line) {
+        const CarRow& pasted = paste_.cars[static_cast<std::size_t>(line->car)];
+        const CarRow* open =
+            line->docRow >= 0 ? &doc_.Cars()[static_cast<std::size_t>(line->docRow)] : nullptr;
+        std::vector<std::string> why(kStatCount);
+        for (const ErrorRecord* error : ErrorsOf(line->car))
+            why[static_cast<std::size_t>(error->ErrorNumber)] = error->ExplanationString;
+        for (const RefusedValue& refused : line->refused)
+            why[static_cast<std::size_t>(refused.column)] = "refused: " + refused.reason;
+        const std::vector<int>& columns = entries_[static_cast<std::size_t>(current.entry)].columns;
+        const int chosen = current.value >= 0 ? columns[static_cast<std::size_t>(current.value)] : -1;
+        for (int column = 0; column < kStatCount; ++column) {
+            const bool differs = !open || std::find(columns.begin(), columns.end(), column) != columns.end();
+            if (!differs && why[static_cast<std::size_t>(column)].empty())
+                continue;
+            if (column == chosen)
+                selected = static_cast<int>(cells.size()) / lvValues.ColumnCount();
+            cells.insert(cells.end(), {StatLabel(column), open ? std::string((*open)[column]) : "",
+                                       std::string(pasted[column]), why[static_cast<std::size_t>(column)]});
         }
     }
     lvValues.SetRows(std::move(cells));
+    lvValues.SetSelectedRow(selected);
 }
 
 void frmPasteCars::ShowSummary() {
-    std::size_t replacing = 0, adding = 0, refused = 0;
-    for (int i = 0; i < lstCars.Count(); ++i) {
-        const PastedLine& line = paste_.lines[static_cast<std::size_t>(i)];
-        refused += line.car < 0;
-        replacing += line.car >= 0 && line.docRow >= 0 && lstCars.Ticked(i);
-        adding += line.car >= 0 && line.docRow < 0 && lstCars.Ticked(i);
+    std::size_t replacing = 0, values = 0, adding = 0, refused = 0;
+    for (int i = 0; i < tvCars.Count(); ++i) {
+        const PastedLine* line = LineOf(i);
+        if (!line)
+            continue;
+        refused += line->car < 0;
+        if (line->car < 0 || tvCars.TickOf({i, -1}) == TickTree::Tick::None)
+            continue;
+        if (line->docRow < 0) {
+            ++adding;
+            continue;
+        }
+        ++replacing;
+        for (int value = 0; value < static_cast<int>(tvCars.EntryAt(i).values.size()); ++value)
+            values += tvCars.Ticked({i, value});
     }
-    lblSummary.SetCaption("Applies " + CountOf(replacing, "replaced car", "replaced cars") + " and " +
+    lblSummary.SetCaption("Applies " + CountOf(values, "value", "values") + " of " +
+                          CountOf(replacing, "replaced car", "replaced cars") + " and " +
                           CountOf(adding, "added car", "added cars") + "; " +
                           CountOf(refused, "line refused", "lines refused") + ".");
-    cmdApply.SetEnabled(replacing + adding > 0);
+    cmdApply.SetEnabled(values + adding > 0);
 }
 
-void frmPasteCars::lstCars_Click() {
-    // A refused line has nothing to apply.
-    for (int i = 0; i < lstCars.Count(); ++i)
-        if (lstCars.Ticked(i) && paste_.lines[static_cast<std::size_t>(i)].car < 0)
-            lstCars.SetTicked(i, false);
+void frmPasteCars::tvCars_Click() {
     ShowValues();
     ShowSummary();
 }
 
 void frmPasteCars::cmdApply_Click() {
-    Change change;
-    std::size_t cars = 0;
-    for (int i = 0; i < lstCars.Count(); ++i) {
-        const PastedLine& line = paste_.lines[static_cast<std::size_t>(i)];
-        if (!lstCars.Ticked(i) || line.car < 0)
+    CarsIn in;
+    for (int i = 0; i < tvCars.Count(); ++i) {
+        const PastedLine* line = LineOf(i);
+        if (!line || line->car < 0 || tvCars.TickOf({i, -1}) == TickTree::Tick::None)
             continue;
-        ++cars;
-        const CarRow& pasted = paste_.cars[static_cast<std::size_t>(line.car)];
-        if (line.docRow < 0) {
-            change.added.push_back({static_cast<int>(doc_.Cars().size() + change.added.size()), pasted});
-            continue;
-        }
-        const CarRow& open = doc_.Cars()[static_cast<std::size_t>(line.docRow)];
-        for (const int column : line.differing)
-            change.cells.push_back(
-                {line.docRow, column, std::string(open[column]), std::string(pasted[column])});
+        CarIn car{paste_.cars[static_cast<std::size_t>(line->car)], line->docRow, {}};
+        const std::vector<int>& columns = entries_[static_cast<std::size_t>(i)].columns;
+        for (int value = 0; value < static_cast<int>(columns.size()); ++value)
+            if (tvCars.Ticked({i, value}))
+                car.columns.push_back(columns[static_cast<std::size_t>(value)]);
+        in.cars.push_back(std::move(car));
     }
-    const std::size_t total = doc_.Cars().size() + change.added.size();
-    if (total > static_cast<std::size_t>(kMaxCars)) {
-        ReportFailure(services_, "Cannot paste these cars: the file would hold " + std::to_string(total) +
-                                     " cars, and it can hold at most " + std::to_string(kMaxCars));
+    in.caption = "Paste " + CountOf(in.cars.size(), "Car", "Cars");
+    CarsInResult result = CarsInChange(doc_.Data(), in);
+    if (!result.refusal.empty()) {
+        ReportFailure(services_, result.refusal);
         return;
     }
-    if (!change.Empty()) {
-        change.kind = change.added.empty() ? Change::Kind::Values : Change::Kind::Import;
-        change.caption = "Paste " + CountOf(cars, "Car", "Cars");
-        doc_.Commit(std::move(change));
-    }
+    doc_.Commit(std::move(result.change));
     Unload();
 }
 

@@ -11,9 +11,11 @@
 
 namespace kestrix {
 
-// What pasted car lines would do to the open document, a car per entry: which
-// car each replaces and how many of its values differ, or that it adds a car,
-// or why its line was refused. The ticked cars are applied as one step.
+// What pasted car lines would do to the open document. The cars that bring
+// something come first, in the pasted order: a car each replaces, with a tick
+// for each of its values that really differs, a car it adds, or a line
+// refused with its reason; the cars that bring nothing are one line at the end.
+// The ticked values and cars are applied as one step.
 class frmPasteCars : public platform::Window {
   public:
     frmPasteCars(Document& doc, platform::Services& services, CarPaste paste);
@@ -21,7 +23,7 @@ class frmPasteCars : public platform::Window {
     void Form_Load();
 
     platform::Label lblCars{"lblCars"};
-    platform::TickList lstCars{"lstCars"};
+    platform::TickTree tvCars{"tvCars"};
     platform::Label lblValues{"lblValues"};
     platform::ColumnList lvValues;
     platform::Label lblSummary{"lblSummary"};
@@ -29,14 +31,21 @@ class frmPasteCars : public platform::Window {
     platform::Button cmdCancel{"cmdCancel"};
 
     // Handlers.
-    void lstCars_Click();
+    void tvCars_Click();
     void cmdApply_Click();
     void cmdCancel_Click();
 
   private:
-    std::string EntryText(const PastedLine& line) const;
+    // An entry of tvCars: a pasted line, and the column of each of its values.
+    struct Entry {
+        int line = -1; // -1: the line of the cars that bring nothing
+        std::vector<int> columns;
+    };
+    platform::TickTree::Entry EntryOf(const PastedLine& line, Entry& entry) const;
+    std::string CarText(const PastedLine& line) const;
     // The check's rows of the pasted car of that row, as "#stat" and message.
     std::vector<const ErrorRecord*> ErrorsOf(int car) const;
+    const PastedLine* LineOf(int entry) const;
     void ShowValues();
     void ShowSummary();
 
@@ -44,6 +53,7 @@ class frmPasteCars : public platform::Window {
     platform::Services& services_;
     CarPaste paste_;
     ErrorRegister errors_;
+    std::vector<Entry> entries_;
 };
 
 } // namespace kestrix

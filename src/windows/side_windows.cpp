@@ -1,6 +1,7 @@
 #include "windows/side_windows.h"
 
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 #include "document/version_files.h"
 #include "files/file_read.h"
 #include "windows/file_dialogs.h"
@@ -216,11 +217,11 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
         return false;
     }
     const auto take = [this](const HandlingDocument& merged) -> std::string {
-        if (std::string refusal = MergedCarsRefusal(merged); !refusal.empty())
-            return refusal;
         doc_.CommitPendingEdits();
-        doc_.Commit(ReplacementChange(doc_.Data(), merged, "Resolve Merge"));
-        return {};
+        CarsInResult in = MergedChange(doc_.Data(), merged);
+        if (in.refusal.empty())
+            doc_.Commit(std::move(in.change));
+        return in.refusal;
     };
     frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers());
     form.Form_Load();

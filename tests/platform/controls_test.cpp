@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace kestrix::platform;
@@ -159,6 +160,47 @@ TEST(TickListTest, EachUserActionIsOneClickWhateverItChanges) {
     flags.UserClicks(0, true);
     EXPECT_EQ(events.seen.size(), 4u)
         << "a move to where it is, or a tick from code that changes nothing, clicks not";
+}
+
+// An entry is ticked through its values, what cannot be ticked stays
+// unticked, the keys move, open and tick as in a tree, and each user action is
+// one click; a view hears the rows open and close.
+TEST(TickTreeTest, AnEntryIsTickedThroughItsValuesAndEachUserActionIsOneClick) {
+    using enum TickTree::Key;
+    using Place = TickTree::Place;
+    Events events;
+    RecordingView view;
+    TickTree cars("tvCars");
+    cars.AttachView(&view);
+    cars.SetEntries({{"car", true, {{"mass", true}, {"flags", false}, {"speed", true}}},
+                     {"new car", true, {}},
+                     {"refused", false, {}}});
+    cars.Click = events.Note("click");
+    cars.SetTicked({0, -1}, true);
+    EXPECT_EQ(std::tuple(cars.Ticked({0, 0}), cars.Ticked({0, 1}), cars.Ticked({0, -1})),
+              std::tuple(true, false, true));
+    cars.UserClicks({0, 2}, true);
+    EXPECT_EQ(std::tuple(cars.TickOf({0, -1}), cars.IsOpen(0), view.Heard(Aspect::Rows)),
+              std::tuple(TickTree::Tick::Partly, true, true));
+    EXPECT_TRUE(cars.UserPressesKey(Space));
+    EXPECT_TRUE(cars.UserPressesKey(Left));
+    EXPECT_TRUE(cars.UserPressesKey(Space));
+    EXPECT_EQ(cars.TickOf({0, -1}), TickTree::Tick::None) << "a wholly ticked car clears all";
+    EXPECT_TRUE(cars.UserPressesKey(Left));
+    EXPECT_FALSE(cars.UserPressesKey(Left));
+    cars.UserClicks({2, -1}, true);
+    EXPECT_FALSE(cars.Ticked({2, -1}));
+    EXPECT_FALSE(cars.UserPressesKey(Space) || cars.UserPressesKey(Right)) << "nothing to tick or open";
+    cars.UserMovesTo({1, -1});
+    cars.UserMovesTo({1, -1});
+    cars.SetEnabled(false);
+    cars.UserClicks({1, -1}, true);
+    EXPECT_EQ(events.seen.size(), 7u)
+        << "each action once; moving to where it is, or nothing enabled, clicks not";
+    cars.SetEnabled(true);
+    cars.SetCurrent({0, 1});
+    cars.SetOpen(0, false);
+    EXPECT_EQ(cars.Current(), (Place{0, -1})) << "closing leaves no hidden value current";
 }
 
 // A whole list given at once must read as the same entries added one by one.

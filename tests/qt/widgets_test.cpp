@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,10 @@ class frmSample : public Window {
         cboDrive.AddItem("Rear");
         cboDrive.SetListIndex(0);
         lvErrors.SetRows({"#9", "JUNIPER", "b", "#1", "aspen", "a"});
+        tvCars.SetEntries(
+            {{"replaces ALPHA", true, {{"Mass", true}, {"Flags", false}}}, {"adds NEW", true, {}}});
+        tvCars.SetTicked({0, -1}, true);
+        tvCars.SetCurrent({0, -1});
         DefaultButton = &cmdOK;
         CancelButton = &cmdCancel;
         cmdOK.Click = [this] { ++okClicks; };
@@ -42,6 +47,7 @@ class frmSample : public Window {
     TextField txtNotes{"txtNotes", TextField::Lines::Multi};
     DropDown cboDrive{"cboDrive"};
     ColumnList lvErrors{"lvErrors", {"", "Car", "Error"}};
+    TickTree tvCars{"tvCars"};
     Button cmdOK{"cmdOK"};
     Button cmdCancel{"cmdCancel"};
     int okClicks = 0;
@@ -51,7 +57,7 @@ class WidgetBindingTest : public ::testing::Test {
   protected:
     void SetUp() override {
         services.RegisterView<frmSample>([](frmSample& form, qt::WindowFrame& frame) {
-            Lay(frame, Piece::Column({form.txtName, form.txtNotes, form.cboDrive, form.lvErrors,
+            Lay(frame, Piece::Column({form.txtName, form.txtNotes, form.cboDrive, form.lvErrors, form.tvCars,
                                       Piece::Row({form.cmdOK, form.cmdCancel})}));
         });
         frame = services.CreateFrame(*form);
@@ -122,6 +128,30 @@ TEST_F(WidgetBindingTest, ClicksWheelAndKeysReachTheControlsAsTheUserMeantThem) 
     QTest::keyClick(&name, Qt::Key_Escape);
     EXPECT_TRUE(form->IsClosed());
     EXPECT_FALSE(frame->isVisible());
+}
+
+// Space, Right and Left are the tree control's; Down moves as the tree moves;
+// a box clicked ticks; the tree shows the control's ticks, partly ticked too.
+TEST_F(WidgetBindingTest, ATickTreeOpensAndTicksAsItsControlSays) {
+    auto& tree = Widget<QTreeWidget>("tvCars");
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Right);
+    EXPECT_TRUE(tree.topLevelItem(0)->isExpanded());
+    QTest::keyClick(&tree, Qt::Key_Down);
+    EXPECT_EQ(form->tvCars.Current(), (TickTree::Place{0, 0}));
+    QTest::keyClick(&tree, Qt::Key_Space);
+    EXPECT_FALSE(form->tvCars.Ticked({0, 0}));
+    EXPECT_EQ(tree.topLevelItem(0)->checkState(0), Qt::Unchecked);
+    EXPECT_FALSE(tree.topLevelItem(0)->child(1)->flags() & Qt::ItemIsUserCheckable)
+        << "a refused value has no box";
+    QTest::keyClick(&tree, Qt::Key_Left);
+    QTest::keyClick(&tree, Qt::Key_Left);
+    EXPECT_FALSE(tree.topLevelItem(0)->isExpanded());
+    tree.topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    EXPECT_FALSE(form->tvCars.Ticked({1, -1}));
+    form->tvCars.SetEntries({{"car", true, {{"a", true}, {"b", true}}}});
+    form->tvCars.SetTicked({0, 0}, true);
+    EXPECT_EQ(tree.topLevelItem(0)->checkState(0), Qt::PartiallyChecked);
 }
 
 TEST_F(WidgetBindingTest, AFormThatDiesBeforeItsViewIsNeverReached) {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 using namespace kestrix;
 using platform::Answer;
 using test::Line;
@@ -203,6 +206,18 @@ TEST_F(CarCommands, ImportOverwritesByNameOrAppendsChecksAfterwardsAndTakesNothi
     });
     form.mnuImportCarStats.UserChooses();
     EXPECT_EQ(doc.Cars().size(), static_cast<std::size_t>(kMaxCars) - 1);
+    // The same cars pasted meet the same check, with the same words.
+    const std::string refused = services.messages.back().text;
+    services.clipboard = Line("NEW1", "1") + Line("NEW2", "2");
+    On<frmPasteCars>([this](frmPasteCars& preview) {
+        services.answers = {Answer::Ok};
+        preview.cmdApply.UserClicks();
+        EXPECT_FALSE(preview.IsClosed());
+        preview.cmdCancel.UserClicks();
+    });
+    form.mnuPasteCars.UserChooses();
+    EXPECT_EQ(services.messages.back().text, refused);
+    EXPECT_EQ(doc.Cars().size(), static_cast<std::size_t>(kMaxCars) - 1);
 }
 
 // A car line copied as the file holds it; car lines pasted through the preview
@@ -222,17 +237,17 @@ TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) 
                          test::CarLine("NEWCAR\xA0\xA0") + "\n" + wide + "\n" + Line("CHARLIE", "99999");
     On<frmPasteCars>([&](frmPasteCars& preview) {
         std::vector<std::string> entries;
-        for (int i = 0; i < preview.lstCars.Count(); ++i)
-            entries.push_back(preview.lstCars.Entry(i) + (preview.lstCars.Ticked(i) ? " [x]" : ""));
-        EXPECT_EQ(entries,
-                  (Names{"replaces TWIN: 1 value differs [x]", "replaces TWIN: 0 values differ",
-                         "adds NEWCAR [x]", "line 6 refused: it has 40 values; a car line holds at most 32",
-                         "replaces CHARLIE: 1 value differs (1 error) [x]"}));
+        for (int i = 0; i < preview.tvCars.Count(); ++i)
+            entries.push_back(preview.tvCars.EntryAt(i).text +
+                              (preview.tvCars.Ticked({i, -1}) ? " [x]" : ""));
+        EXPECT_EQ(entries, (Names{"replaces TWIN: 1 value differs [x]", "adds NEWCAR [x]",
+                                  "line 6 refused: it has 40 values; a car line holds at most 32",
+                                  "replaces CHARLIE: 1 value differs (1 error) [x]", "1 car unchanged"}));
         EXPECT_EQ(test::RowTexts(preview.lvValues), (Names{"#1 Mass|1100|1111|"}));
-        preview.lstCars.UserClicks(3, true);
-        EXPECT_FALSE(preview.lstCars.Ticked(3)) << "a refused line cannot be ticked";
+        preview.tvCars.UserClicks({2, -1}, true);
+        EXPECT_FALSE(preview.tvCars.Ticked({2, -1})) << "a refused line cannot be ticked";
         EXPECT_EQ(test::RowTexts(preview.lvValues).at(0).find("(line 6)||"), 0u);
-        preview.lstCars.UserClicks(4, false);
+        preview.tvCars.UserClicks({3, -1}, false);
         EXPECT_NE(test::RowTexts(preview.lvValues).at(0).find("#1 Mass|1400|99999|99999 is larger"),
                   std::string::npos);
         preview.cmdApply.UserClicks();
@@ -260,6 +275,92 @@ TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) 
     EXPECT_EQ(Rows(), before);
 }
 
+// A friend's car gives some of its values: each value that differs has its own
+// tick, the car's tick sets or clears them all, Right and Left open and close
+// the car, Space ticks, and Apply changes exactly the ticked values in one step.
+TEST_F(CarCommands, APastedCarGivesOnlyItsTickedValuesInOneUndoableStep) {
+    using platform::TickTree;
+    using enum TickTree::Key;
+    services.clipboard = test::CarLine("ALPHA", "1250", "R P 1 2001 1 1", "185");
+    On<frmPasteCars>([&](frmPasteCars& preview) {
+        TickTree& cars = preview.tvCars;
+        ASSERT_EQ(cars.EntryAt(0).values.size(), 2u);
+        EXPECT_EQ(cars.EntryAt(0).values[1].text, "#13 Max Velocity: 200 to 185");
+        cars.UserPressesKey(Right);
+        cars.UserPressesKey(Right);
+        EXPECT_EQ(cars.Current(), (TickTree::Place{0, 0}));
+        EXPECT_EQ(
+            test::RowTexts(preview.lvValues).at(static_cast<std::size_t>(preview.lvValues.SelectedRow())),
+            "#1 Mass|1200|1250|");
+        cars.UserPressesKey(Space);
+        EXPECT_EQ(cars.TickOf({0, -1}), TickTree::Tick::Partly);
+        EXPECT_EQ(preview.lblSummary.Caption(),
+                  "Applies 1 value of 1 replaced car and 0 added cars; 0 lines refused.");
+        cars.UserPressesKey(Left);
+        cars.UserPressesKey(Left);
+        EXPECT_EQ(std::pair(cars.Current(), cars.IsOpen(0)), std::pair(TickTree::Place{0, -1}, false));
+        cars.UserPressesKey(Space);
+        EXPECT_TRUE(cars.Ticked({0, 0}) && cars.Ticked({0, 1})) << "a partly ticked car ticks all";
+        cars.UserPressesKey(Space);
+        EXPECT_FALSE(cars.Ticked({0, 0}) || cars.Ticked({0, 1}) || preview.cmdApply.Enabled());
+        cars.UserClicks({0, 1}, true);
+        preview.cmdApply.UserClicks();
+    });
+    form.mnuPasteCars.UserChooses();
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1200 TWIN:1300 CHARLIE:1400 ");
+    EXPECT_EQ(Cell(2, 13), "185");
+
+    // Any ticks: the document takes those values and no others, and one undo takes them all back.
+    std::mt19937 random(5);
+    for (int round = 0; round < 30; ++round) {
+        const HandlingDocument before = doc.Data();
+        std::string lines;
+        std::vector<std::vector<int>> changed;
+        for (const int row : {0, 2, 4}) {
+            CarRow car = before.Cars[static_cast<std::size_t>(row)];
+            std::set<int> columns;
+            for (int count = 1 + static_cast<int>(random() % 4); count > 0; --count)
+                columns.insert(1 + static_cast<int>(random() % 14)); // number stats
+            for (const int column : columns)
+                car.Set(column, std::string(car[column]) + "1");
+            changed.emplace_back(columns.begin(), columns.end());
+            for (int column = 0; column < kStatCount; ++column)
+                lines.append(car[column]).append(column + 1 < kStatCount ? " " : "\n");
+        }
+        services.clipboard = lines;
+        std::set<std::pair<int, int>> ticked;
+        On<frmPasteCars>([&](frmPasteCars& preview) {
+            TickTree& cars = preview.tvCars;
+            ASSERT_EQ(cars.Count(), 3);
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_EQ(cars.EntryAt(i).values.size(), changed[static_cast<std::size_t>(i)].size());
+                if (random() % 4 == 0)
+                    cars.UserClicks({i, -1}, true);
+                for (int value = 0; value < static_cast<int>(changed[static_cast<std::size_t>(i)].size());
+                     ++value)
+                    if (random() % 2)
+                        cars.UserClicks({i, value}, true);
+                for (int value = 0; value < static_cast<int>(changed[static_cast<std::size_t>(i)].size());
+                     ++value)
+                    if (cars.Ticked({i, value}))
+                        ticked.emplace(i * 2,
+                                       changed[static_cast<std::size_t>(i)][static_cast<std::size_t>(value)]);
+            }
+            (preview.cmdApply.Enabled() ? preview.cmdApply : preview.cmdCancel).UserClicks();
+        });
+        form.mnuPasteCars.UserChooses();
+        for (const int row : {0, 2, 4})
+            for (int column = 1; column < kStatCount; ++column) {
+                const std::string was(before.Cars[static_cast<std::size_t>(row)][column]);
+                ASSERT_EQ(Cell(row, column), ticked.contains({row, column}) ? was + "1" : was)
+                    << row << " " << column;
+            }
+        if (!ticked.empty())
+            form.mnuUndo.UserChooses();
+        ASSERT_EQ(doc.Cars(), before.Cars);
+    }
+}
+
 // A handling file dropped on the car table comes to the same preview as pasted
 // car lines; on the main window it opens as File > Open opens it, after asking
 // about the changes; anything else dropped is refused with a message.
@@ -267,10 +368,10 @@ TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
     const std::string mod = Write("mod.CFG", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"));
     // Columns back from a spreadsheet, under a header naming the cars' column: by name, whatever the order.
     On<frmPasteCars>([&](frmPasteCars& preview) {
-        ASSERT_EQ(preview.lstCars.Count(), 3);
-        EXPECT_EQ(preview.lstCars.Entry(0), "replaces TWIN: 0 values differ");
-        EXPECT_EQ(preview.lstCars.Entry(1), "replaces TWIN: 1 value differs");
-        EXPECT_EQ(preview.lstCars.Entry(2).find("adds ECHO"), 0u);
+        ASSERT_EQ(preview.tvCars.Count(), 3);
+        EXPECT_EQ(preview.tvCars.EntryAt(0).text, "replaces TWIN: 1 value differs");
+        EXPECT_EQ(preview.tvCars.EntryAt(1).text.find("adds ECHO"), 0u);
+        EXPECT_EQ(preview.tvCars.EntryAt(2).text, "1 car unchanged");
         preview.cmdApply.UserClicks();
     });
     Table().grdCars.UserPastes("Vehicle Identifier\tMass\r\nTWIN\t1100\r\nTWIN\t1333\r\nECHO\t777\r\n");
@@ -278,9 +379,9 @@ TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
     form.mnuUndo.UserChooses();
 
     On<frmPasteCars>([&](frmPasteCars& preview) {
-        ASSERT_EQ(preview.lstCars.Count(), 2);
-        EXPECT_EQ(preview.lstCars.Entry(0), "replaces ALPHA: 1 value differs");
-        EXPECT_EQ(preview.lstCars.Entry(1), "adds DELTA");
+        ASSERT_EQ(preview.tvCars.Count(), 2);
+        EXPECT_EQ(preview.tvCars.EntryAt(0).text, "replaces ALPHA: 1 value differs");
+        EXPECT_EQ(preview.tvCars.EntryAt(1).text, "adds DELTA");
         preview.cmdApply.UserClicks();
     });
     Table().UserDropsFiles({Path("notes.txt"), mod});

@@ -4,9 +4,11 @@
 #include "document/car_commands.h"
 #include "windows/editor_test.h"
 #include "windows/frmImportExport.h"
+#include "windows/frmPasteCars.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
 
@@ -20,6 +22,29 @@ namespace {
 // Values the choice controls cannot show exactly, and a short car.
 const std::string kOdd = ";odd values\r\n" + CarLine("ODD", "1500", "r X 1.4 12 3.4 07") + "\r\n" +
                          CarLine("PLAIN", "1200", "F D 1 0000 0 1") + "\r\n" + "SHORT 900 2\r\n";
+
+// The parts of text between separators.
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+// The lines of a text, without their ends.
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines = Split(text, '\n');
+    if (lines.back().empty())
+        lines.pop_back();
+    for (std::string_view& line : lines)
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+    return lines;
+}
 
 class DataKept : public test::EditorTest {
   protected:
@@ -295,4 +320,73 @@ TEST_F(DataKept, RandomEditsCommentsAndExportsSaveWhatReadsBackOrNothing) {
         EXPECT_EQ(ReadBackDifference(OnDisk(exported), ExportDocument(doc.Data(), {"ZEBRA", "APPLE"})), "")
             << "round " << round;
     }
+}
+
+// The whole table copied into a spreadsheet comes back with every number in
+// the spreadsheet's spelling and two values really changed: the preview offers
+// the two cars, Apply changes the two values, and the save rewrites two lines.
+TEST_F(DataKept, ASpreadsheetsPasteBackChangesOnlyWhatReallyChanged) {
+    const std::string file = "; aligned by hand\r\n"
+                             "BRACKEN   1600.0 2.6 4.7 1.30 0.0  0.19 -0.36 70 1.25 0.74 0.46 5 150 19.8 4 P "
+                             "10.1 0.47 0 35 2.1 0.19 "
+                             "0.27 1.0 12000 0.21 -0.12 0.5  2000 0 2\r\n"
+                             "CORVALE   2200   2.5 4.4 1.6  0.0  0.08 -0.25 70 1.08 0.82 0.50 5 170 24.3 4 D "
+                             "7.5  0.57 0 30 2.0 0.14 "
+                             "0.36 1.3 18000 0.29 -0.24 0.5  0001 2 1\r\n"
+                             "; a note between cars\r\n"
+                             "DUSK      1800   2.3 5.4 1.3  0.0  0.03 -0.08 80 0.97 0.77 0.5  5 150 31.8 R E "
+                             "9.5  0.46 1 35 2.0 0.16 "
+                             "0.23 1.2 65000 0.25 -0.11 0.50 00a0 3 0\r\n"
+                             "EMBER     1400   2.5 4.4 1.4  0.0 -0.07 -0.05 70 0.88 0.78 0.48 4 180 32.3 R E "
+                             "10.9 0.55 1 30 1.4 0.10 "
+                             "0.17 0.8 25000 0.32 -0.22 0.5  0200 3 2\r\n"
+                             "FALCON    2200   2.3 5.3 1.6  0.0  0.01 -0.15 70 1.03 0.87 0.55 5 180 23.0 F E "
+                             "9.2  0.46 0 30 1.8 0.09 "
+                             "0.28 0.7 40000 0.22 -0.23 0.5  0000 0 1\r\n"
+                             "GRANITE   12000  2.8 9.5 3.6  0.0  0.06 -0.21 70 1.22 0.9  0.5  4 120 7.9  R P "
+                             "9.7  0.56 1 28 2.4 0.1  "
+                             "0.11 1.5 4E4   0.25 -0.15 0.6  0200 2 0\r\n";
+    OpenOn(file);
+    frmCarTable& table = Table();
+    table.grdCars.UserSelects({{0, 0, table.grdCars.RowCount() - 1, kStatCount - 1}}, {0, 0});
+    std::string back;
+    int row = -1;
+    const std::string copied = table.grdCars.CopyText();
+    for (const std::string_view line : Lines(copied)) {
+        int column = 0;
+        for (const std::string_view cell : Split(line, '\t')) {
+            std::string spelt(cell);
+            if (row >= 0 && column == Flags)
+                spelt.erase(0, std::min(spelt.find_first_not_of('0'), spelt.size() - 1));
+            else if (row >= 0 && column > 0 && !StatCatalogue::Instance()[column].IsText) {
+                char scientific[32];
+                std::snprintf(scientific, sizeof scientific, "%E", *PlainNumber(cell));
+                spelt = column % 3 ? PlainDecimal(*PlainNumber(cell)) : scientific;
+            }
+            if ((row == 1 && column == 1) || (row == 3 && column == 13))
+                spelt = row == 1 ? "2250" : "185";
+            back += (column++ ? "\t" : "") + spelt;
+        }
+        back += "\r\n";
+        ++row;
+    }
+    On<frmPasteCars>([](frmPasteCars& preview) {
+        std::vector<std::string> entries;
+        for (int i = 0; i < preview.tvCars.Count(); ++i)
+            entries.push_back(preview.tvCars.EntryAt(i).text);
+        EXPECT_EQ(entries, (std::vector<std::string>{"replaces CORVALE: 1 value differs",
+                                                     "replaces EMBER: 1 value differs", "4 cars unchanged"}));
+        preview.cmdApply.UserClicks();
+    });
+    table.grdCars.UserPastes(back);
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Paste 2 Cars");
+    form.mnuSave.UserChooses();
+    const std::string saved = OnDisk(path);
+    const std::vector<std::string_view> before = Lines(file), after = Lines(saved);
+    ASSERT_EQ(after.size(), before.size());
+    std::vector<std::size_t> rewritten;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i])
+            rewritten.push_back(i);
+    EXPECT_EQ(rewritten, (std::vector<std::size_t>{2, 5}));
 }

@@ -113,6 +113,18 @@ TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
                          {table.grdCars.ShownRow(1), 1});
     table.grdCars.UserPastes("1250");
     EXPECT_EQ(Cell(1, 1), "1250");
+    // A spreadsheet's spelling of what is stored changes nothing; a Flags value it cannot tell refuses the
+    // paste.
+    const std::string last = form.mnuUndo.Caption(), width = Cell(1, 2);
+    table.grdCars.UserPastes("1250.0\t" + width + (width.find('.') == std::string::npos ? ".00" : "00"));
+    const int shown = table.grdCars.ShownRow(1);
+    table.grdCars.Select({{shown, Flags, shown, Flags}}, {shown, Flags});
+    table.grdCars.UserPastes("1200f");
+    EXPECT_EQ(form.mnuUndo.Caption() + " " + Cell(1, 1) + " " + Cell(1, 2), last + " 1250 " + width);
+    services.answers = {Answer::Ok};
+    table.grdCars.UserPastes("12");
+    EXPECT_NE(services.messages.back().text.find("\"12\" is not four hexadecimal digits"), std::string::npos);
+    EXPECT_EQ(Cell(1, Flags), "1200F");
 }
 
 TEST_F(CarTableTest, CompareShowsTheChosenCarsSideBySideWithTheirDifferencesMarked) {

@@ -36,6 +36,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QValidator>
 
 #include <limits>
@@ -173,6 +174,7 @@ class WidgetFactory : public ControlVisitor {
     }
 
     void Visit(TickList& control) override;
+    void Visit(TickTree& control) override;
     void Visit(ListBox& control) override;
     void Visit(ColumnList& control) override;
 
@@ -376,6 +378,145 @@ void WidgetFactory::Visit(TickList& control) {
                 binding.Act<TickList>([&](TickList& ticks) { ticks.UserClicks(list->row(item), false); });
         });
     ReportFocus(*list, binding);
+}
+
+namespace {
+
+TickTree::Place PlaceOf(QTreeWidgetItem* item) {
+    if (!item)
+        return {};
+    if (QTreeWidgetItem* entry = item->parent())
+        return {entry->treeWidget()->indexOfTopLevelItem(entry), entry->indexOfChild(item)};
+    return {item->treeWidget()->indexOfTopLevelItem(item), -1};
+}
+
+QTreeWidgetItem* ItemAt(QTreeWidget& tree, TickTree::Place place) {
+    QTreeWidgetItem* entry = place.entry >= 0 ? tree.topLevelItem(place.entry) : nullptr;
+    return entry && place.value >= 0 ? entry->child(place.value) : entry;
+}
+
+Qt::CheckState CheckStateOf(TickTree::Tick tick) {
+    switch (tick) {
+    case TickTree::Tick::None:
+        break;
+    case TickTree::Tick::Partly:
+        return Qt::PartiallyChecked;
+    case TickTree::Tick::All:
+        return Qt::Checked;
+    }
+    return Qt::Unchecked;
+}
+
+std::optional<TickTree::Key> TreeKey(const QKeyEvent& key) {
+    if (key.modifiers() & ~Qt::KeypadModifier)
+        return std::nullopt;
+    switch (key.key()) {
+    case Qt::Key_Space:
+        return TickTree::Key::Space;
+    case Qt::Key_Right:
+        return TickTree::Key::Right;
+    case Qt::Key_Left:
+        return TickTree::Key::Left;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+// Space, Right and Left are the control's; Up and Down move as the tree moves, and tell the control.
+void WidgetFactory::Visit(TickTree& control) {
+    auto* tree = new QTreeWidget(parent_);
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    const auto each = [tree](const std::function<void(QTreeWidgetItem&, TickTree::Place)>& act) {
+        for (int entry = 0; entry < tree->topLevelItemCount(); ++entry) {
+            QTreeWidgetItem* item = tree->topLevelItem(entry);
+            act(*item, {entry, -1});
+            for (int value = 0; value < item->childCount(); ++value)
+                act(*item->child(value), {entry, value});
+        }
+    };
+    const auto showTicks = [tree, each, &control] {
+        const QSignalBlocker quiet(tree);
+        each([&control](QTreeWidgetItem& item, TickTree::Place place) {
+            if (control.Tickable(place))
+                item.setCheckState(0, CheckStateOf(control.TickOf(place)));
+        });
+    };
+    const auto showOpen = [tree, &control] {
+        const QSignalBlocker quiet(tree);
+        for (int entry = 0; entry < tree->topLevelItemCount() && entry < control.Count(); ++entry)
+            tree->topLevelItem(entry)->setExpanded(control.IsOpen(entry));
+    };
+    const auto showCurrent = [tree, &control] {
+        const QSignalBlocker quiet(tree);
+        tree->setCurrentItem(ItemAt(*tree, control.Current()));
+    };
+    Binding& binding =
+        Bind(control, *tree, [tree, each, &control, showTicks, showOpen, showCurrent](Aspect aspect) {
+            if (aspect == Aspect::Entries) {
+                {
+                    const QSignalBlocker quiet(tree);
+                    tree->clear();
+                    for (int entry = 0; entry < control.Count(); ++entry) {
+                        auto* item = new QTreeWidgetItem(tree, {Latin1(control.EntryAt(entry).text)});
+                        for (const TickTree::Value& value : control.EntryAt(entry).values)
+                            new QTreeWidgetItem(item, {Latin1(value.text)});
+                    }
+                    each([&control](QTreeWidgetItem& item, TickTree::Place place) {
+                        item.setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                                      (control.Tickable(place) ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
+                    });
+                }
+                showTicks();
+                showOpen();
+                showCurrent();
+            } else if (aspect == Aspect::Ticks) {
+                showTicks();
+            } else if (aspect == Aspect::Rows) {
+                showOpen();
+            } else if (aspect == Aspect::Selection) {
+                showOpen();
+                showCurrent();
+            }
+        });
+    QObject::connect(tree, &QTreeWidget::itemChanged, tree,
+                     [&binding, showTicks](QTreeWidgetItem* item, int) {
+                         const TickTree::Place place = PlaceOf(item);
+                         binding.Act<TickTree>([&](TickTree& ticks) {
+                             if (item->checkState(0) != CheckStateOf(ticks.TickOf(place)))
+                                 ticks.UserClicks(place, true);
+                         });
+                         showTicks();
+                     });
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+                     [&binding, showCurrent](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                         const TickTree::Place place = PlaceOf(current);
+                         binding.Act<TickTree>([place](TickTree& ticks) {
+                             if (place.entry >= 0 && !(place == ticks.Current()))
+                                 ticks.UserMovesTo(place);
+                         });
+                         showCurrent();
+                     });
+    const auto reportOpen = [&binding, showOpen](QTreeWidgetItem* item, bool open) {
+        const int entry = PlaceOf(item).entry;
+        binding.Act<TickTree>([entry, open](TickTree& ticks) { ticks.UserOpens(entry, open); });
+        showOpen();
+    };
+    QObject::connect(tree, &QTreeWidget::itemExpanded, tree,
+                     [reportOpen](QTreeWidgetItem* item) { reportOpen(item, true); });
+    QObject::connect(tree, &QTreeWidget::itemCollapsed, tree,
+                     [reportOpen](QTreeWidgetItem* item) { reportOpen(item, false); });
+    new KeysFirst(*tree, [&binding](const QKeyEvent& key) {
+        const std::optional<TickTree::Key> pressed = TreeKey(key);
+        bool taken = false;
+        if (pressed)
+            binding.Act<TickTree>([&](TickTree& ticks) { taken = ticks.UserPressesKey(*pressed); });
+        return taken;
+    });
+    ReportFocus(*tree, binding);
 }
 
 void WidgetFactory::Visit(ListBox& control) {

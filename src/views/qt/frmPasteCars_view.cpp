@@ -12,7 +12,7 @@ void LayOutPasteCars(frmPasteCars& form, platform::qt::WindowFrame& frame) {
     frame.SetInitialSize(QSize(760, 520));
     Lay(frame, Piece::Column({
                    form.lblCars,
-                   Piece(form.lstCars).MinimumSize(300, 140).Grow(),
+                   Piece(form.tvCars).MinimumSize(300, 140).Grow(),
                    form.lblValues,
                    Piece(form.lvValues).ColumnWidths({200, 140, 140, 260}).MinimumSize(400, 160).Grow(),
                    Piece::Row({form.lblSummary, Piece::Stretch(), Piece(form.cmdApply).Width(90),
