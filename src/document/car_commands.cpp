@@ -227,7 +227,7 @@ MergeResult MergeCars(const CarTable& cars, const CarTable& imported, const std:
             edits.push_back({target, column, std::string(car[column])});
     }
     result.change.kind = Change::Kind::Import;
-    result.change.cells = ChangeOf(cars, edits).cells;
+    result.change.cells = ValuesChange(cars, edits, {}).cells;
     result.change.caption =
         plan.size() == 1
             ? "Import Car '" + std::string(imported[static_cast<std::size_t>(plan[0].second)][0]) + "'"
