@@ -125,11 +125,12 @@ TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     // A car just past the end still in memory, so that a row one too far reads as a car.
     doc.Cars = Table({"ONE 1500", "TWO 1200", "GONE 1"});
     doc.Cars.pop_back();
-    const CarChange change = ChangeOf(
-        doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}});
+    const Change change = ValuesChange(
+        doc.Cars, {{0, 1, "1600"}, {1, 1, "1200"}, {1, 1, "1300"}, {0, 1, "1700"}, {2, 1, "9"}, {5, 1, "9"}},
+        "Mass");
     EXPECT_EQ(change.cells, (std::vector<CellChange>{{0, 1, "1500", "1700"}, {1, 1, "1200", "1300"}}))
         << "the later of two edits of a cell counts; a row that does not exist is left out";
-    EXPECT_TRUE(ChangeOf(doc.Cars, {{0, 1, "1500"}}).Empty());
+    EXPECT_TRUE(ValuesChange(doc.Cars, {{0, 1, "1500"}}, "Mass").Empty());
 }
 
 // A bulk edit writes plain decimals, the shortest that read back, without

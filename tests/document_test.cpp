@@ -1,5 +1,7 @@
 #include "document/document.h"
+#include "document/file_session.h"
 #include "document/recovery.h"
+#include "file_times.h"
 #include "handling_file/handling_format.h"
 #include "sample_cars.h"
 #include "scripted_files.h"
@@ -9,8 +11,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <random>
+#include <set>
 
 using namespace kestrix;
 using test::ErrorLines;
@@ -183,7 +187,122 @@ void ExpectRecoversNow(const Document& doc, const DocumentRecovery& recovery, co
 
 class Recovering : public test::TempFolderTest {};
 
+const std::string kTwoCars = test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n";
+
+// The journal files in folder: those ending in ending.
+std::size_t FilesEnding(const std::string& folder, std::string_view ending) {
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        count += entry.path().string().ends_with(ending);
+    return count;
+}
+
 } // namespace
+
+// A journal folder that stops taking writes in the middle of a session: the
+// step that met the problem, or the first after the edits that met it,
+// tells it, once, and the step is done all the same.
+TEST_F(Recovering, EachStepOfTheFileSessionTellsTheJournalProblemItMet) {
+    const std::string path = Write("Handling.cfg", kTwoCars);
+    const auto edit = [](Document& doc) { doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass")); };
+    using Step = std::function<FileStep(FileSession&, Document&)>;
+    const std::pair<std::string, Step> steps[] = {
+        {"edits", [&](FileSession& session, Document& doc) { return edit(doc), session.AfterEdits(); }},
+        {"reload",
+         [&](FileSession& session, Document&) {
+             test::WriteFile(path, kTwoCars + test::CarLine("THREE") + "\r\n");
+             return session.Reload();
+         }},
+        {"revert", [&](FileSession& session, Document& doc) { return edit(doc), session.Read(path, true); }},
+        {"save", [&](FileSession& session, Document& doc) { return edit(doc), session.Save(path, {}); }},
+        {"coming back",
+         [&](FileSession& session, Document& doc) { return edit(doc), session.ReloadOffer(); }},
+    };
+    for (const auto& [what, step] : steps) {
+        test::WriteFile(path, kTwoCars);
+        test::ScriptedFiles files;
+        Document doc;
+        FileSession session(doc, files);
+        session.SetRecoveryFolder(Path("state"));
+        ASSERT_TRUE(session.Read(path, false).Done());
+        files.bytesBeforeWriteFails = 0; // the journal's first write fails
+        const FileStep told = step(session, doc);
+        EXPECT_TRUE(told.Done()) << what;
+        ASSERT_EQ(told.notices.size(), 1u) << what;
+        EXPECT_EQ(told.notices[0].kind, FileNotice::Kind::JournalProblem) << what;
+        EXPECT_NE(told.notices[0].text.find(Path("state")), std::string::npos) << told.notices[0].text;
+        EXPECT_TRUE(session.AfterEdits().notices.empty()) << what << ": told once";
+    }
+}
+
+// Journals left for four files and a damaged one, offered oldest first in one
+// call: the damaged one is refused unasked, the user discards the first,
+// recovers the second, whose file changed so that its edits no longer apply
+// (refused and kept aside), and recovers the third; the fourth waits for the
+// next start.
+TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
+    const std::string state = Path("state");
+    std::set<std::string> known;
+    const auto leave = [&](const std::string& name) {
+        const std::string file = Write(name, kTwoCars);
+        Document doc;
+        FileSession killed(doc);
+        killed.SetRecoveryFolder(state);
+        EXPECT_TRUE(killed.Read(file, false).Done());
+        doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
+        doc.Commit(ValuesChange(doc.Cars(), {{0, 2, "2.5"}, {1, 2, "3.5"}}, "Multiply by 1.1 (2 values)"));
+        doc.Commit(DeleteCarChange(doc.Cars(), 1));
+        doc.Undo();
+        for (const auto& entry : std::filesystem::directory_iterator(state)) {
+            if (known.insert(entry.path().string()).second) { // its journal, made older than the next
+                EXPECT_TRUE(test::SetModified(entry.path().string(), 1000 + std::ssize(known), 0));
+            }
+        }
+        return file;
+    }; // it ends without a clean close
+    const std::string damaged = state + "/damaged.journal";
+    std::filesystem::create_directories(state);
+    test::WriteFile(damaged, "not a journal");
+    EXPECT_TRUE(test::SetModified(damaged, 1000, 0));
+    known.insert(damaged);
+    const std::string a = leave("A.cfg"), b = leave("B.cfg"), c = leave("C.cfg"), d = leave("D.cfg");
+    test::WriteFile(b, test::CarLine("ONE", "1700") + "\r\n" + test::CarLine("TWO") + "\r\n");
+
+    Document doc;
+    FileSession session(doc);
+    session.SetRecoveryFolder(state);
+    std::vector<FileNotice> told;
+    int busy = 0;
+    const FileAsker asker{[&](const FileNotice& notice) {
+                              told.push_back(notice);
+                              return notice.text.find(a) == std::string::npos;
+                          },
+                          [&](bool on) { busy += on ? 1 : -1; }};
+    EXPECT_EQ(session.OfferLeftJournals(nullptr, asker), (std::vector{b, c}));
+    using Kind = FileNotice::Kind;
+    ASSERT_EQ(told.size(), 5u);
+    EXPECT_EQ(std::vector({told[0].kind, told[1].kind, told[2].kind, told[3].kind, told[4].kind}),
+              std::vector(
+                  {Kind::JournalRefused, Kind::Recover, Kind::Recover, Kind::JournalRefused, Kind::Recover}));
+    EXPECT_NE(told[0].text.find(damaged + "\" cannot be used: "), std::string::npos) << told[0].text;
+    EXPECT_EQ(told[1].text,
+              "Kestrix 3 ended without closing \"" + a +
+                  "\", which had unsaved edits: 2 steps, the last \"Multiply by 1.1 (2 values)\"."
+                  "\rRecover them? They are applied to the file as it is on disk, and nothing "
+                  "is saved.");
+    EXPECT_TRUE(told[3].text.starts_with("The unsaved edits of \"" + b + "\" cannot be recovered: the edit"));
+    EXPECT_NE(told[4].text.find(c), std::string::npos);
+    EXPECT_EQ(busy, 0) << "busy only while a file is read";
+
+    EXPECT_EQ(doc.FilePath(), c);
+    EXPECT_EQ(std::string(doc.Cars()[0][1]) + " " + std::string(doc.Cars()[1][2]), "1600 3.5");
+    EXPECT_TRUE(doc.Modified());
+    ASSERT_TRUE(doc.NextRedo());
+    EXPECT_EQ(doc.NextRedo()->caption, "Delete Car 'TWO'") << "the undone step is there for redo";
+    session.Close();
+    EXPECT_EQ(FilesEnding(state, ".journal"), 1u) << "D's waits; A's and C's went";
+    EXPECT_EQ(FilesEnding(state, ".journal.refused"), 2u) << "the damaged one and B's are kept aside";
+}
 
 // Whatever is done, undone, redone, saved or typed, in either rules, the
 // document holds the state it should, with its star, its marks and an error

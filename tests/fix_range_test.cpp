@@ -1,4 +1,5 @@
 #include "captured_output.h"
+#include "document/file_session.h"
 #include "files/file_read.h"
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
@@ -121,4 +122,32 @@ TEST_F(FixRangeCommand, WritesTheRepairsIntoTheFilesLinesAndSaysWhichItLeft) {
     const test::Printed unwritable = test::RunKestrix({"--fix-range", "-o", Path("no/such/folder.cfg"), in});
     EXPECT_EQ(unwritable.status, 2);
     EXPECT_EQ(unwritable.out, "") << "nothing is said fixed that was not written";
+}
+
+// The command writes what the editor's Fix window, every repair ticked, and a
+// save keeping the layout write: the same step, by the same applier, into the
+// file's own lines, whatever their blanks, line ends and comments.
+TEST_F(FixRangeCommand, WritesWhatTheEditorsFixWindowAndSaveWrite) {
+    std::mt19937 random(31);
+    const char* const blanks[] = {" ", "\t", "   ", " \t "};
+    for (int i = 0; i < 60; ++i) {
+        std::string text = i == 0 ? ReadFileBytes(KESTRIX_EXAMPLES "/Handling.cfg").bytes : "; mod\n";
+        for (const CarRow& car : i == 0 ? CarTable() : RandomCars(random)) {
+            for (int column = 0; column < kStatCount; ++column)
+                text += std::string(car[column]) + blanks[random() % 4];
+            text += random() % 2 ? "\r\n" : "\n";
+        }
+        const std::string in = Write("In.cfg", text);
+        const test::Printed printed = test::RunKestrix({"--fix-range", "-o", Path("Command.cfg"), in});
+        Document doc;
+        FileSession session(doc);
+        ASSERT_TRUE(session.Read(in, false).Done());
+        const std::vector<RangeFix> fixes = RangeFixes(doc.Cars(), doc.Numbers(), CheckRules::Standard);
+        doc.Commit(RangeFixChange(doc.Cars(), fixes, std::vector<bool>(fixes.size(), true)));
+        const bool saved = session.Save(Path("Editor.cfg"), {.keepLayout = true, .keepBackup = false}).Done();
+        EXPECT_EQ(printed.status == 2, !saved) << text;
+        EXPECT_EQ(ReadFileBytes(Path("Command.cfg")).bytes, ReadFileBytes(Path("Editor.cfg")).bytes) << text;
+        std::filesystem::remove(Path("Command.cfg"));
+        std::filesystem::remove(Path("Editor.cfg"));
+    }
 }

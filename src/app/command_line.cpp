@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "compare/file_compare.h"
+#include "document/change.h"
 #include "document/version_files.h"
 #include "files/file_read.h"
 #include "files/file_save.h"
@@ -338,9 +339,9 @@ int FixRange(const std::string& path, const std::string& outPath, CheckRules rul
             left += ValueWhere(car, fix.column) + "\t" + std::string(car[fix.column]) +
                     "\tleft as it is: " + FindingMessage(fix, doc.Cars, format, rules) + "\n";
         }
-    const CarChange change = ChangeOf(doc.Cars, FixEdits(fixes, std::vector<bool>(fixes.size(), true)));
-    for (const CellChange& cell : change.cells)
-        doc.Cars[static_cast<std::size_t>(cell.row)].Set(cell.column, cell.after);
+    // Every repair, applied as the editor's Fix window applies them all.
+    const Change change = RangeFixChange(doc.Cars, fixes, std::vector<bool>(fixes.size(), true));
+    DoChange(doc, change);
     // A file with nothing to fix is left as it is; an OUT asked for is written all the same.
     if (!change.Empty() || outPath != path) {
         const std::string error =

@@ -18,10 +18,6 @@ bool IsTerminal(std::FILE* stream);
 // every system prints the same (no line end is changed on the way).
 void UseBinaryOutput();
 
-// Page faults are much of the editor's start: where the system can, the
-// heap's next megabytes are asked for in large pages, one fault for 512.
-void UseLargePagesForTheHeap();
-
 // Runs the program named name from this program's folder with the arguments
 // this program was given, unchanged, and gives the status it ended with;
 // after a message on standard error, 2 when it cannot be started.

@@ -60,8 +60,6 @@ void UseBinaryOutput() {
     ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
-void UseLargePagesForTheHeap() {}
-
 // Windows starts a new process instead of replacing this one: the editor gets
 // this command line's arguments as they were written (quotes, blanks and
 // all), the same standard streams, and this program waits for it and ends

@@ -1,6 +1,9 @@
 #include "document/change.h"
 
+#include "validation/range_fix.h"
+
 #include <algorithm>
+#include <map>
 
 namespace kestrix {
 
@@ -96,9 +99,33 @@ std::string Apply(HandlingDocument& doc, const Change& change, bool undo) {
 } // namespace
 
 Change ValuesChange(const CarTable& cars, const std::vector<CellEdit>& edits, std::string caption) {
+    std::map<std::pair<int, int>, const CellEdit*> last;
+    std::vector<std::pair<int, int>> order;
+    for (const CellEdit& edit : edits) {
+        if (edit.row < 0 || edit.row >= static_cast<int>(cars.size()) || edit.column < 0 ||
+            edit.column >= kStatCount)
+            continue;
+        const std::pair<int, int> cell{edit.row, edit.column};
+        if (last.emplace(cell, &edit).second)
+            order.push_back(cell);
+        else
+            last[cell] = &edit;
+    }
     Change change;
     change.caption = std::move(caption);
-    change.cells = ChangeOf(cars, edits).cells;
+    for (const std::pair<int, int>& cell : order) {
+        const CellEdit& edit = *last[cell];
+        const std::string_view before = cars[static_cast<std::size_t>(edit.row)][edit.column];
+        if (before != edit.value)
+            change.cells.push_back({edit.row, edit.column, std::string(before), edit.value});
+    }
+    return change;
+}
+
+Change RangeFixChange(const CarTable& cars, const std::vector<RangeFix>& fixes,
+                      const std::vector<bool>& chosen) {
+    Change change = ValuesChange(cars, FixEdits(fixes, chosen), {});
+    change.caption = FixCaption(change.cells.size());
     return change;
 }
 

@@ -10,6 +10,8 @@
 
 namespace kestrix {
 
+struct RangeFix;
+
 // A car that a change adds or removes, at its row (the row it has while it is in the table).
 struct RowChange {
     int row = 0;
@@ -46,8 +48,12 @@ struct Change {
     friend bool operator==(const Change&, const Change&) = default;
 };
 
-// The changes the commands make, each from the document as it is.
+// The changes the commands make, each from the document as it is. Edits
+// that leave a value as it is are left out; of two edits of one cell the later counts.
 Change ValuesChange(const CarTable& cars, const std::vector<CellEdit>& edits, std::string caption);
+// The repairs of the fixes chosen, as one step: "Fix 12 Values".
+Change RangeFixChange(const CarTable& cars, const std::vector<RangeFix>& fixes,
+                      const std::vector<bool>& chosen);
 Change AddCarChange(const CarTable& cars, CarRow car);
 // Empty when the row is not in the table.
 Change DeleteCarChange(const CarTable& cars, int row);

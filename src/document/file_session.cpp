@@ -10,21 +10,44 @@
 
 namespace kestrix {
 
+namespace {
+
+// "12 steps, the last "Multiply by 1.1 (240 values)"": what a recovery brings back.
+std::string StepsText(const JournalSteps& steps) {
+    if (steps.done == 0)
+        return ", all of them undone";
+    std::string text = ": " + std::to_string(steps.done) + (steps.done == 1 ? " step" : " steps");
+    if (!steps.last.empty())
+        text += (steps.done == 1 ? ", \"" : ", the last \"") + steps.last + "\"";
+    return text;
+}
+
+FileNotice RecoverQuestion(const LeftJournal& journal) {
+    return {FileNotice::Kind::Recover,
+            "Kestrix 3 ended without closing \"" + journal.file + "\", which had unsaved edits" +
+                StepsText(StepsDoneIn(journal.records)) +
+                ".\rRecover them? They are applied to the file as it is on disk, and nothing is saved."};
+}
+
+} // namespace
+
 FileSession::FileSession(Document& doc, FileOperations& files)
-    : doc_(doc), file_(std::make_unique<OpenedFile>(files)),
-      recovery_(std::make_unique<DocumentRecovery>(doc)) {}
+    : doc_(doc), files_(files), file_(std::make_unique<OpenedFile>(files)),
+      recovery_(std::make_unique<DocumentRecovery>(doc, files)) {}
 
 FileSession::~FileSession() = default;
 
-std::string FileSession::Read(const std::string& path, bool again) {
+FileStep FileSession::Read(const std::string& path, bool again) {
+    FileStep step;
     HandlingFileRead read = again ? file_->Reread(path) : file_->Open(path);
-    if (!read.error.empty())
-        return read.error;
-    HandlingDocument data;
-    data.FilePath = path;
-    ApplyToDocument(std::move(read.file), data);
-    doc_.Read(std::move(data));
-    return {};
+    if (read.error.empty()) {
+        HandlingDocument data;
+        data.FilePath = path;
+        ApplyToDocument(std::move(read.file), data);
+        doc_.Read(std::move(data));
+    }
+    step.failure = std::move(read.error);
+    return WithJournalProblem(step);
 }
 
 FileNotice FileSession::OverwriteQuestion(const std::string& path) const {
@@ -45,114 +68,117 @@ std::string FileSession::CarLinesText(const std::vector<int>& rows) const {
     return CarLinesOf(file_->TextOf(doc_.Data(), {}), rows);
 }
 
-std::string FileSession::Save(const std::string& path, const SaveSettings& settings) {
+FileStep FileSession::Save(const std::string& path, const SaveSettings& settings) {
+    FileStep step;
     bool missed = false;
-    if (std::string error = file_->Save(path, doc_.Data(), settings, &missed); !error.empty())
-        return error;
-    if (missed)
-        backupMissed_ = path;
-    doc_.Saved(path);
-    return {};
+    step.failure = file_->Save(path, doc_.Data(), settings, &missed);
+    if (step.Done())
+        doc_.Saved(path);
+    if (step.Done() && missed && backupTold_.insert(path).second)
+        step.notices.push_back(
+            {FileNotice::Kind::NoBackup,
+             "\"" + path + "\" was saved, but no backup was kept: its folder takes no new file, so the " +
+                 "file was written in place.\rThe file as it was opened is not kept beside it."});
+    return WithJournalProblem(step);
 }
 
-FileNotice FileSession::TakeBackupNotice() {
-    const std::string path = std::exchange(backupMissed_, {});
-    if (path.empty() || !backupTold_.insert(path).second)
-        return {};
-    return {FileNotice::Kind::NoBackup,
-            "\"" + path + "\" was saved, but no backup was kept: its folder takes no new file, so the " +
-                "file was written in place.\rThe file as it was opened is not kept beside it."};
-}
-
-std::string FileSession::Reload() {
+FileStep FileSession::Reload() {
+    FileStep step;
     HandlingFileRead read = file_->Reread(doc_.FilePath());
-    if (!read.error.empty())
-        return read.error;
-    HandlingDocument data;
-    ApplyToDocument(std::move(read.file), data);
-    doc_.Commit(ReplacementChange(doc_.Data(), data, "Reload from Disk"));
-    doc_.Saved(doc_.FilePath());
-    return {};
+    if (read.error.empty()) {
+        HandlingDocument data;
+        ApplyToDocument(std::move(read.file), data);
+        doc_.Commit(ReplacementChange(doc_.Data(), data, "Reload from Disk"));
+        doc_.Saved(doc_.FilePath());
+    }
+    step.failure = std::move(read.error);
+    return WithJournalProblem(step);
 }
 
-FileNotice FileSession::ReloadOffer() {
+FileStep FileSession::ReloadOffer() {
+    FileStep step;
+    WithJournalProblem(step);
     const std::string& path = doc_.FilePath();
     if (path.empty() || !file_->OfferReload(path))
-        return {};
+        return step;
     if (file_->ChangeOnDisk(path) == OpenedFile::DiskChange::Gone)
-        return {FileNotice::Kind::FileGone,
-                "The file \"" + path +
-                    "\" was deleted or moved away by another program.\rThe document "
-                    "stays open here; a save writes the file again."};
-    return {
-        FileNotice::Kind::ReloadChanged,
-        "The file \"" + path + "\" was changed by another program.\rRead it again? " +
-            (doc_.Modified() ? "Your unsaved edits stay undoable." : "The document has no unsaved edits.")};
+        step.notices.push_back(
+            {FileNotice::Kind::FileGone, "The file \"" + path +
+                                             "\" was deleted or moved away by another program.\rThe document "
+                                             "stays open here; a save writes the file again."});
+    else
+        step.notices.push_back({FileNotice::Kind::ReloadChanged,
+                                "The file \"" + path + "\" was changed by another program.\rRead it again? " +
+                                    (doc_.Modified() ? "Your unsaved edits stay undoable."
+                                                     : "The document has no unsaved edits.")});
+    return step;
+}
+
+FileStep FileSession::AfterEdits() {
+    FileStep step;
+    return WithJournalProblem(step);
 }
 
 void FileSession::SetRecoveryFolder(std::string folder) {
     recovery_->SetFolder(std::move(folder));
 }
 
-void FileSession::FindLeftJournals(const std::string* file) {
-    left_ = recovery_->LeftJournals(file);
-    next_ = 0;
+std::vector<std::string> FileSession::OfferLeftJournals(const std::string* file, const FileAsker& asker) {
+    std::vector<std::string> read;
+    for (const LeftJournal& journal : recovery_->LeftJournals(file)) {
+        if (!journal.error.empty())
+            asker.Ask(Refuse(journal, "The recovery journal \"" + journal.path +
+                                          "\" cannot be used: " + journal.error));
+        else if (!asker.Ask(RecoverQuestion(journal)))
+            DiscardJournal(journal, files_);
+        else if (Recover(journal, asker, read))
+            break; // one document at a time
+    }
+    return read;
 }
 
-FileNotice FileSession::NextRecoveryOffer() {
-    if (next_ >= left_.size())
-        return {};
-    const LeftJournal& journal = left_[next_++];
-    if (!journal.error.empty())
-        return Refuse(journal,
-                      "The recovery journal \"" + journal.path + "\" cannot be used: " + journal.error);
-    return {FileNotice::Kind::Recover,
-            "Kestrix 3 ended without closing \"" + journal.file +
-                "\", which had unsaved edits.\rRecover them? They are applied to the "
-                "file as it is on disk, and nothing is saved."};
-}
-
-const LeftJournal& FileSession::Offered() const {
-    return left_.at(next_ - 1);
-}
-
-const std::string& FileSession::OfferedFile() const {
-    return Offered().file;
-}
-
-FileNotice FileSession::RecoverOffered() {
-    const LeftJournal& journal = Offered();
-    if (const std::string error = ReplayJournal(doc_, journal.records); !error.empty())
-        return Refuse(journal, "The unsaved edits of \"" + journal.file + "\" cannot be recovered: " + error +
-                                   ".\rThe file is open as it is on disk.");
-    DiscardJournal(journal);
+// The journal's file, read first when another is open, with the journal's edits.
+bool FileSession::Recover(const LeftJournal& journal, const FileAsker& asker,
+                          std::vector<std::string>& read) {
+    const std::string cannot = "The unsaved edits of \"" + journal.file + "\" cannot be recovered: ";
+    if (doc_.FilePath() != journal.file) {
+        asker.Busy(true);
+        const FileStep opened = Read(journal.file, false);
+        asker.Busy(false);
+        for (const FileNotice& notice : opened.notices)
+            asker.Ask(notice);
+        if (!opened.Done()) {
+            asker.Ask(Refuse(journal, cannot + opened.failure));
+            return false;
+        }
+        read.push_back(journal.file);
+    }
+    if (const std::string error = ReplayJournal(doc_, journal.records); !error.empty()) {
+        asker.Ask(Refuse(journal, cannot + error + ".\rThe file is open as it is on disk."));
+        return false;
+    }
+    DiscardJournal(journal, files_);
+    FileStep step;
     if (std::string lost = LostInJournal(journal); !lost.empty())
-        return {FileNotice::Kind::JournalCut, std::move(lost)};
-    return {};
-}
-
-FileNotice FileSession::RefuseOffered(const std::string& readFailure) {
-    return Refuse(Offered(),
-                  "The unsaved edits of \"" + OfferedFile() + "\" cannot be recovered: " + readFailure);
-}
-
-void FileSession::DiscardOffered() {
-    DiscardJournal(Offered());
+        step.notices.push_back({FileNotice::Kind::JournalCut, std::move(lost)});
+    for (const FileNotice& notice : WithJournalProblem(step).notices)
+        asker.Ask(notice);
+    return true;
 }
 
 // A journal that cannot be applied is never applied in part, and never lost.
 FileNotice FileSession::Refuse(const LeftJournal& journal, const std::string& why) {
-    const std::string aside = SetJournalAside(journal);
+    const std::string aside = SetJournalAside(journal, files_);
     return {FileNotice::Kind::JournalRefused, why + "\rThe journal is kept as \"" + aside + "\"."};
 }
 
 // A journal that cannot be kept is told once; the editor works on without it.
-FileNotice FileSession::TakeJournalProblem() {
-    const std::string problem = recovery_->TakeProblem();
-    if (problem.empty())
-        return {};
-    return {FileNotice::Kind::JournalProblem,
-            problem + ".\rThe editor works on, but its unsaved edits cannot be recovered after a crash."};
+FileStep& FileSession::WithJournalProblem(FileStep& step) {
+    if (const std::string problem = recovery_->TakeProblem(); !problem.empty())
+        step.notices.push_back(
+            {FileNotice::Kind::JournalProblem,
+             problem + ".\rThe editor works on, but its unsaved edits cannot be recovered after a crash."});
+    return step;
 }
 
 void FileSession::Close() {

@@ -392,6 +392,32 @@ std::string ReplayJournal(Document& doc, const std::vector<std::string>& records
     return {};
 }
 
+// Follows the history as ReplayJournal builds it, reading only each step's caption.
+JournalSteps StepsDoneIn(const std::vector<std::string>& records) {
+    std::vector<std::string_view> history;
+    std::size_t position = 0;
+    for (const std::string& record : records) {
+        if (record == kUndone || record == kRedone) {
+            if (record == kUndone && position > 0)
+                --position;
+            else if (record == kRedone && position < history.size())
+                ++position;
+            continue;
+        }
+        RecordReader in(std::string_view(record).substr(std::min<std::size_t>(record.size(), 1)));
+        in.Number(static_cast<std::size_t>(Change::Kind::Texts));
+        const std::string_view caption = in.Text();
+        if (record.starts_with(kFileStep)) {
+            history.insert(history.begin(), caption);
+            continue;
+        }
+        history.resize(position);
+        history.push_back(caption);
+        ++position;
+    }
+    return {position, position > 0 ? std::string(history[position - 1]) : std::string()};
+}
+
 std::string LostInJournal(const LeftJournal& journal) {
     if (!journal.cut)
         return {};

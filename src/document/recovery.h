@@ -87,6 +87,14 @@ class DocumentRecovery final : private DocumentRecorder {
 // is applied and the reason is returned.
 std::string ReplayJournal(Document& doc, const std::vector<std::string>& records);
 
+// The steps a left journal brings back done, as undo would take them back:
+// how many, and the caption of the last.
+struct JournalSteps {
+    std::size_t done = 0;
+    std::string last;
+};
+JournalSteps StepsDoneIn(const std::vector<std::string>& records);
+
 // What a recovered journal lost, to be told once: empty when it lost nothing.
 std::string LostInJournal(const LeftJournal& journal);
 

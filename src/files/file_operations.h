@@ -68,9 +68,6 @@ class FileOperations {
     virtual int Write(int fd, std::string_view bytes, std::size_t& written) = 0;
     // Reads at most size bytes, as one read(2) does; got is 0 at the end.
     virtual int Read(int fd, char* buffer, std::size_t size, std::size_t& got) = 0;
-    // A buffer of a whole file's size, about to be filled: the system may back
-    // it with large pages, which makes its first touch many times quicker.
-    virtual void PrepareToFill(char* /*buffer*/, std::size_t /*size*/) {}
     virtual int Truncate(int fd, std::uint64_t size) = 0;
     // Shortens an open file to size; what is written next goes at its new end.
     virtual int CutBack(int fd, std::uint64_t size) = 0;

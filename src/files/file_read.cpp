@@ -64,8 +64,6 @@ ReadOutcome ReadWhole(FileOperations& files, const std::string& path, std::strin
     // A regular file in one read of its size, and one byte more to see it end.
     const std::size_t size = before.kind == FileKind::Regular ? static_cast<std::size_t>(before.size) + 1
                                                               : std::min<std::size_t>(limit + 1, 1 << 16);
-    bytes.reserve(size);
-    files.PrepareToFill(bytes.data(), size);
     bytes.resize(size);
     std::size_t total = 0;
     while (true) {
@@ -122,8 +120,6 @@ ReadOutcome ReadAndParse(FileOperations& files, const std::string& path, Handlin
         return *refused;
     const std::size_t size = before.kind == FileKind::Regular ? static_cast<std::size_t>(before.size) : 0;
     reader.ExpectBytes(size);
-    if (std::string* store = reader.ValueStore())
-        files.PrepareToFill(store->data(), store->capacity());
     // A FIFO or a device says no size: it is read in pieces as large as ReadWhole's.
     std::string buffer(before.kind == FileKind::Regular ? std::min<std::size_t>(size + 1, 1 << 17) : 1 << 16,
                        '\0');

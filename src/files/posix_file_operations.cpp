@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -199,21 +198,6 @@ int PosixFileOperations::Read(int fd, char* buffer, std::size_t size, std::size_
     const ssize_t result = ::read(fd, buffer, size);
     got = result > 0 ? static_cast<std::size_t>(result) : 0;
     return result < 0 ? errno : 0;
-}
-
-void PosixFileOperations::PrepareToFill(char* buffer, std::size_t size) {
-#ifdef MADV_HUGEPAGE
-    // Only the large pages wholly inside the buffer, so that none holds memory it leaves unused.
-    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(buffer);
-    const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-    const std::uintptr_t end = (start + size) & ~(kLargePage - 1);
-    if (first < end)
-        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#else
-    (void)buffer;
-    (void)size;
-#endif
 }
 
 int PosixFileOperations::Truncate(int fd, std::uint64_t size) {

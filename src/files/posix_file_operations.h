@@ -14,7 +14,6 @@ class PosixFileOperations : public FileOperations {
     int TakeAccess(int fd, const FileStatus* like) override;
     int Write(int fd, std::string_view bytes, std::size_t& written) override;
     int Read(int fd, char* buffer, std::size_t size, std::size_t& got) override;
-    void PrepareToFill(char* buffer, std::size_t size) override;
     int Truncate(int fd, std::uint64_t size) override;
     int CutBack(int fd, std::uint64_t size) override;
     int Sync(int fd) override;

@@ -101,8 +101,6 @@ class HandlingTextReader {
     HandlingTextReader& operator=(const HandlingTextReader&) = delete;
     // Makes room in the table for the cars of a text of that many bytes.
     void ExpectBytes(std::size_t size);
-    // Where the cars' values go, when the taker keeps them in one store.
-    std::string* ValueStore() { return cars_ ? cars_->ValueStore() : nullptr; }
     // False once the text is refused; the rest need not be read.
     bool Read(std::string_view bytes);
     // Tells listener of every line read from now on.

@@ -25,17 +25,6 @@ struct CellChange {
     friend bool operator==(const CellChange&, const CellChange&) = default;
 };
 
-// A change of the document's cars as one step: every cell it touches, with
-// the value before and after, so that the step can be taken back later.
-struct CarChange {
-    std::vector<CellChange> cells;
-    bool Empty() const { return cells.empty(); }
-};
-
-// The change that the edits make to these cars. Edits that leave a value as
-// it is are left out; of two edits of one cell the later counts.
-CarChange ChangeOf(const CarTable& cars, const std::vector<CellEdit>& edits);
-
 // The bulk edits of many number cells at once.
 enum class BulkOperation { Set, Add, Multiply };
 

@@ -93,9 +93,6 @@ class CarLines {
     virtual void Take(const CarValues& values, int count) = 0;
     // The size of the text the lines come from, when it is known beforehand.
     virtual void ExpectBytes(std::size_t /*size*/) {}
-    // Where the values are kept one after another, room made for a whole
-    // file's worth, which a reader may prepare to be filled; null for none.
-    virtual std::string* ValueStore() { return nullptr; }
 };
 
 struct HandlingDocument {

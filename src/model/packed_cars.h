@@ -22,7 +22,6 @@ class PackedCars final : public CarLines {
 
     void Take(const CarValues& values, int count) override;
     void ExpectBytes(std::size_t size) override;
-    std::string* ValueStore() override { return base_ ? nullptr : &bytes_; }
 
     std::size_t size() const { return cars_.size(); }
     // Whether the car is kept as base's: the same values at the same place.

@@ -119,4 +119,13 @@ Answer ShowFileNotice(platform::Services& services, const FileNotice& notice) {
     return Answer::Cancel;
 }
 
+Answer TellFileStep(platform::Services& services, const FileStep& step) {
+    if (!step.Done())
+        ReportFailure(services, step.failure);
+    Answer answer = Answer::Cancel;
+    for (const FileNotice& notice : step.notices)
+        answer = ShowFileNotice(services, notice);
+    return answer;
+}
+
 } // namespace kestrix

@@ -38,5 +38,8 @@ bool ConfirmValueGaps(platform::Services& services, const CarTable& cars);
 // Shows what the file session has to tell or ask, with the buttons it needs;
 // returns the answer. A notice of kind None shows nothing.
 platform::Answer ShowFileNotice(platform::Services& services, const FileNotice& notice);
+// Tells what a step of the file session has to tell: its failure, then its
+// notices in turn; returns the answer to the last of them.
+platform::Answer TellFileStep(platform::Services& services, const FileStep& step);
 
 } // namespace kestrix

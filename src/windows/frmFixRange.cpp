@@ -173,8 +173,7 @@ void frmFixRange::ShowCount() {
 }
 
 void frmFixRange::cmdApply_Click() {
-    Change change = ValuesChange(doc_.Cars(), FixEdits(fixes_, chosen_), {});
-    change.caption = FixCaption(change.cells.size());
+    Change change = RangeFixChange(doc_.Cars(), fixes_, chosen_);
     Unload();
     doc_.Commit(std::move(change));
 }

@@ -198,7 +198,7 @@ void frmMain::txtStat_Revert(int index) {
 void frmMain::StatsToArray() {
     KeepFieldEdits();
     doc_.CommitPendingEdits();
-    ReportRecoveryProblem();
+    TellFileStep(services_, session_.AfterEdits());
 }
 
 void frmMain::ErrorCheck() {
@@ -269,21 +269,20 @@ void frmMain::ReportFailure(const std::string& message) {
 }
 
 bool frmMain::ReadFile(bool again) {
-    const std::string error = ReadDocument(doc_.FilePath(), again);
-    if (!error.empty())
-        ReportFailure(error);
-    ReportRecoveryProblem();
-    return error.empty();
+    FileStep step;
+    {
+        platform::BusyPointer busy(services_);
+        step = session_.Read(doc_.FilePath(), again);
+        if (step.Done())
+            AddRecentFile(doc_.FilePath());
+    }
+    TellFileStep(services_, step);
+    return step.Done();
 }
 
-std::string frmMain::ReadDocument(const std::string& path, bool again) {
-    platform::BusyPointer busy(services_);
-    const std::string error = session_.Read(path, again);
-    if (error.empty()) {
-        recent_.Add(path);
-        ShowRecentFiles();
-    }
-    return error;
+void frmMain::AddRecentFile(const std::string& path) {
+    recent_.Add(path);
+    ShowRecentFiles();
 }
 
 void frmMain::LoadFile() {
@@ -307,62 +306,29 @@ bool frmMain::ConfirmOverwrite(const std::string& path) {
 
 bool frmMain::ReloadFromDisk() {
     StatsToArray();
-    std::string error;
+    FileStep step;
     {
         platform::BusyPointer busy(services_);
-        error = session_.Reload();
+        step = session_.Reload();
     }
-    if (!error.empty()) {
-        ReportFailure(error);
-        return false;
-    }
-    ReportRecoveryProblem();
-    return true;
+    TellFileStep(services_, step);
+    return step.Done();
 }
 
 // Coming back to the editor, a file another program changed is offered for
 // reading again; unsaved edits stay undoable after the reload.
 void frmMain::Form_Activate() {
-    ReportRecoveryProblem();
-    const FileNotice offer = session_.ReloadOffer();
-    if (ShowFileNotice(services_, offer) == Answer::Yes && offer.kind == FileNotice::Kind::ReloadChanged)
+    const FileStep offer = session_.ReloadOffer();
+    if (TellFileStep(services_, offer) == Answer::Yes && offer.Asks(FileNotice::Kind::ReloadChanged))
         ReloadFromDisk();
 }
 
 void frmMain::OfferRecovery(const std::string* file) {
-    session_.FindLeftJournals(file);
-    for (FileNotice offer = session_.NextRecoveryOffer(); offer.kind != FileNotice::Kind::None;
-         offer = session_.NextRecoveryOffer()) {
-        const Answer answer = ShowFileNotice(services_, offer);
-        if (offer.kind != FileNotice::Kind::Recover)
-            continue; // refused, and kept aside
-        if (answer != Answer::Yes)
-            session_.DiscardOffered();
-        else if (Recover())
-            return; // one document at a time: other journals wait for the next start
-    }
-}
-
-bool frmMain::Recover() {
-    const std::string file = session_.OfferedFile();
-    if (doc_.FilePath() != file) {
-        if (const std::string error = ReadDocument(file, false); !error.empty()) {
-            ShowFileNotice(services_, session_.RefuseOffered(error));
-            return false;
-        }
-    }
-    const FileNotice told = session_.RecoverOffered();
-    if (told.kind != FileNotice::Kind::None)
-        ShowFileNotice(services_, told);
-    if (told.kind == FileNotice::Kind::JournalRefused)
-        return false;
-    ReportRecoveryProblem();
-    return true;
-}
-
-// A journal that cannot be kept is told once; the editor works on without it.
-void frmMain::ReportRecoveryProblem() {
-    ShowFileNotice(services_, session_.TakeJournalProblem());
+    const FileAsker asker{
+        [this](const FileNotice& notice) { return ShowFileNotice(services_, notice) == Answer::Yes; },
+        [this](bool busy) { services_.SetBusy(busy); }};
+    for (const std::string& read : session_.OfferLeftJournals(file, asker))
+        AddRecentFile(read);
 }
 
 bool frmMain::SaveTheFile(const std::string& FilePos, bool tidied) {
@@ -370,21 +336,15 @@ bool frmMain::SaveTheFile(const std::string& FilePos, bool tidied) {
         return false;
     const SaveSettings settings{!tidied && SettingOn(services_, kKeepLayout),
                                 SettingOn(services_, kKeepBackup)};
-    if (const std::string error = session_.Save(FilePos, settings); !error.empty()) {
-        ReportFailure(error);
-        return false;
-    }
-    ShowFileNotice(services_, session_.TakeBackupNotice());
-    return true;
+    const FileStep saved = session_.Save(FilePos, settings);
+    TellFileStep(services_, saved);
+    return saved.Done();
 }
 
 bool frmMain::SaveFile() {
     platform::BusyPointer busy(services_);
     StatsToArray();
-    if (!SaveTheFile(doc_.FilePath()))
-        return false;
-    ReportRecoveryProblem();
-    return true;
+    return SaveTheFile(doc_.FilePath());
 }
 
 void frmMain::SaveFileAs(bool tidied) {
@@ -399,9 +359,7 @@ void frmMain::SaveFileAs(bool tidied) {
     platform::BusyPointer busy(services_);
     if (!SaveTheFile(chosen, tidied))
         return; // the document keeps its path and its changes
-    recent_.Add(chosen);
-    ShowRecentFiles();
-    ReportRecoveryProblem();
+    AddRecentFile(chosen);
 }
 
 bool frmMain::AskToSaveChanges() {

@@ -182,11 +182,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     void Form_Activate();
     // Journals left by an editor that did not close cleanly: for file, or for any file when it is null.
     void OfferRecovery(const std::string* file);
-    // The offered journal's edits on its file, read first when another is open.
-    bool Recover();
-    void ReportRecoveryProblem();
-    // Reads the file at path into the document; returns the refusal or empty text.
-    std::string ReadDocument(const std::string& path, bool again);
+    // A file read or saved under a new name: first in the recent files.
+    void AddRecentFile(const std::string& path);
     void ReportFailure(const std::string& message);
     int ShownRow() const;
     void ConnectErrorLists();

@@ -52,7 +52,6 @@ int main(int argc, char** argv) {
     if (const auto status = kestrix::ReadEditorArguments(argc, argv, editor))
         return *status;
 
-    kestrix::UseLargePagesForTheHeap();
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kestrix"));
