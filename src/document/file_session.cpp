@@ -42,12 +42,14 @@ FileNotice FileSession::OverwriteQuestion(const std::string& path) const {
 }
 
 std::string FileSession::CarLinesText(const std::vector<int>& rows) const {
-    return CarLinesOf(file_->TextOf(doc_.Data(), {}), rows);
+    const std::vector<int> origins = doc_.SavedRows();
+    return CarLinesOf(file_->TextOf(doc_.Data(), {}, &origins), rows);
 }
 
 std::string FileSession::Save(const std::string& path, const SaveSettings& settings) {
     bool missed = false;
-    if (std::string error = file_->Save(path, doc_.Data(), settings, &missed); !error.empty())
+    const std::vector<int> origins = doc_.SavedRows();
+    if (std::string error = file_->Save(path, doc_.Data(), settings, &missed, &origins); !error.empty())
         return error;
     if (missed)
         backupMissed_ = path;

@@ -1,5 +1,6 @@
 #include "windows/side_windows.h"
 
+#include "compare/car_match.h"
 #include "document/car_commands.h"
 #include "document/version_files.h"
 #include "files/file_read.h"
@@ -215,12 +216,19 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
         ReportFailure(services_, read.error);
         return false;
     }
-    const auto take = [this](const HandlingDocument& merged) -> std::string {
+    const auto take = [this, &read](const HandlingDocument& merged, const std::vector<int>& oursRows) {
         if (std::string refusal = MergedCarsRefusal(merged); !refusal.empty())
             return refusal;
         doc_.CommitPendingEdits();
-        doc_.Commit(ReplacementChange(doc_.Data(), merged, "Resolve Merge"));
-        return {};
+        // A merged car of ours is the open file's car that ours' car is, which a save writes into its line.
+        const std::vector<int> oursInDocument =
+            MatchCars(read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars, doc_.Cars());
+        std::vector<int> origins;
+        origins.reserve(oursRows.size());
+        for (const int row : oursRows)
+            origins.push_back(row >= 0 ? oursInDocument[static_cast<std::size_t>(row)] : -1);
+        doc_.Commit(ReplacementChange(doc_.Data(), merged, origins, doc_.SavedRows(), "Resolve Merge"));
+        return std::string();
     };
     frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers());
     form.Form_Load();
