@@ -49,8 +49,9 @@ const std::array<std::string, 3>& VersionFiles() {
 struct OpenMerge {
     OpenMerge() : versions(ReadMergeVersions(VersionFiles())) {
         views::RegisterViews(services);
-        form = std::make_unique<frmMerge>(services, MergeResolution(versions.Merge()), "Handling.cfg",
-                                          [](const HandlingDocument&) { return std::string(); });
+        form = std::make_unique<frmMerge>(
+            services, MergeResolution(versions.Merge()), "Handling.cfg",
+            [](const HandlingDocument&, const std::vector<int>&) { return std::string(); });
         frame = services.CreateFrame(*form);
         form->Form_Load();
         frame->show();
@@ -102,8 +103,8 @@ void SaveMerged(benchmark::State& state) {
     open.form->cmdTheirsForAll.UserClicks();
     const std::string out = bench::TemporaryFile("kestrix-bench-merged.cfg", [] { return std::string(); });
     for (auto _ : state) {
-        const std::string error =
-            WriteMergedFile(out, open.form->Merge().Result(), &open.versions.oursLayout);
+        const std::string error = WriteMergedFile(out, open.form->Merge().Result(), &open.versions.oursLayout,
+                                                  open.form->Merge().OursRows());
         if (!error.empty()) {
             state.SkipWithError(error.c_str());
             break;

@@ -442,3 +442,22 @@ TEST_F(Recovering, AJournalThatNoLongerAppliesIsRefusedWholeAndOneThatCannotBeWr
     doc.Undo();
     EXPECT_TRUE(std::filesystem::is_empty(Path("state"))) << "nothing is left that would recover in part";
 }
+
+// A replacement that knows which car each new car is (a merge taken into the
+// document) keeps each car of the file as that car, moved or not: only the
+// values that differ count as changed, and a save writes each into its line.
+TEST(Document, AReplacementThatFollowsTheCarsKeepsEachCarOfTheFile) {
+    Document doc;
+    doc.Read(Parsed(test::CarLine("APPLE") + "\r\n" + test::CarLine("ZEBRA") + "\r\n" +
+                    test::CarLine("KIWI") + "\r\n"));
+    HandlingDocument merged = doc.Data();
+    merged.Cars = {CarOf("KIWI", "1600"), doc.Cars()[0], CarOf("NEWT", "900")};
+    doc.Commit(ReplacementChange(doc.Data(), merged, {2, 0, -1}, doc.SavedRows(), "Resolve Merge"));
+    EXPECT_EQ(doc.Cars(), merged.Cars);
+    EXPECT_EQ(doc.SavedRows(), (std::vector<int>{2, 0, -1})) << "KIWI moved, and is still the file's KIWI";
+    EXPECT_EQ(doc.ChangedValueCount(), 1u) << "its mass alone changed";
+    EXPECT_EQ(doc.DeletedSavedRows(), (std::vector<int>{1}));
+    doc.Undo();
+    EXPECT_EQ(doc.SavedRows(), (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(doc.Modified());
+}

@@ -260,3 +260,152 @@ TEST(MergeMatch, EachKindOfConflictOffersItsChoices) {
         << "in their order: only their side moved a car";
     EXPECT_EQ(merged.BeforeComments, "; t\r");
 }
+
+namespace {
+
+// The cars of one name, each with values of its own in most columns.
+CarTable Namesakes(std::string_view name, int count) {
+    CarTable cars;
+    for (int car = 0; car < count; ++car) {
+        CarValues values;
+        std::vector<std::string> texts;
+        for (int column = 1; column < kStatCount; ++column)
+            texts.push_back(std::to_string(100 * car + column));
+        values[0] = name;
+        for (int column = 1; column < kStatCount; ++column)
+            values[static_cast<std::size_t>(column)] = texts[static_cast<std::size_t>(column - 1)];
+        cars.emplace_back().Assign(values.data(), kStatCount);
+    }
+    return cars;
+}
+
+CarRow With(CarRow car, int column, std::string_view value) {
+    car.Set(column, value);
+    return car;
+}
+
+} // namespace
+
+TEST(MergeMatch, CarsOfANameMeetTheirOwnChangesWhereverOneSideMovedThem) {
+    const CarTable five = Namesakes("BRACKEN", 5);
+    const HandlingDocument base = Doc(five);
+    CarTable reversed(five.rbegin(), five.rend());
+    CarTable fourthHeavier = five;
+    fourthHeavier[3].Set(1, "9999");
+    MergeOutcome outcome = Merge(base, Doc(reversed), Doc(fourthHeavier));
+    EXPECT_EQ(ConflictText(outcome.conflicts), "");
+    reversed[1].Set(1, "9999");
+    EXPECT_EQ(outcome.merged.Cars, reversed) << "the fourth car, in our order";
+    EXPECT_EQ(
+        DifferenceText(ContentsOf(base), ContentsOf(Doc(CarTable(five.rbegin(), five.rend()))),
+                       CompareFiles(ContentsOf(base), ContentsOf(Doc(CarTable(five.rbegin(), five.rend()))))),
+        "(order of the cars)\t(changed)\n")
+        << "a reorder is no change of values";
+
+    // Theirs swaps the first two, ours changes the first.
+    const CarTable swapped{five[1], five[0], five[2], five[3], five[4]};
+    outcome = Merge(base, Doc({With(five[0], 2, "7"), five[1], five[2], five[3], five[4]}), Doc(swapped));
+    EXPECT_EQ(ConflictText(outcome.conflicts), "");
+    EXPECT_EQ(outcome.merged.Cars, (CarTable{five[1], With(five[0], 2, "7"), five[2], five[3], five[4]}));
+
+    // Ours renames the first and rotates the order; theirs changes its mass.
+    const CarTable rotated{five[1], five[2], five[3], five[4], With(five[0], 0, "BRACKEN_GT")};
+    outcome = Merge(base, Doc(rotated), Doc({With(five[0], 1, "1234"), five[1], five[2], five[3], five[4]}));
+    EXPECT_EQ(ConflictText(outcome.conflicts), "");
+    EXPECT_EQ(outcome.merged.Cars, (CarTable{five[1], five[2], five[3], five[4],
+                                             With(With(five[0], 0, "BRACKEN_GT"), 1, "1234")}));
+}
+
+// Shuffling the cars of a name on one side never changes which car receives
+// the other side's changes: each side's changes meet on the car they were
+// made to, whatever the order. Identical copies (Add Car copies a car) are
+// equally close to each other's partners; they are moved, not changed.
+TEST(MergeMatchProperty, ShufflingNamesakesNeverMovesAChangeToAnotherCar) {
+    std::mt19937 random(34);
+    const auto pick = [&](int high) { return std::uniform_int_distribution<int>(0, high)(random); };
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        CarTable base;
+        std::vector<bool> copy;
+        for (int name = pick(3); name >= 0; --name) {
+            const CarTable cars = Namesakes("CAR_" + std::to_string(name), 1 + pick(6));
+            for (const CarRow& car : cars) {
+                const int copies = pick(4) == 0 ? 1 + pick(1) : 0;
+                base.insert(base.end(), 1 + static_cast<std::size_t>(copies), car);
+                copy.insert(copy.end(), 1 + static_cast<std::size_t>(copies), copies > 0);
+            }
+        }
+        // Each side changes a few columns of its own of cars that have no copy.
+        CarTable ours = base;
+        CarTable theirs = base;
+        CarTable both = base;
+        for (std::size_t row = 0; row < base.size(); ++row) {
+            if (copy[row])
+                continue;
+            for (int side = 0; side < 2; ++side) {
+                if (pick(2) != 0)
+                    continue;
+                const int column = 1 + side * 15 + pick(14);
+                const std::string value = "x" + std::to_string(pick(99));
+                (side == 0 ? ours : theirs)[row].Set(column, value);
+                both[row].Set(column, value);
+            }
+        }
+        // Ours shuffles the cars of each name among the places that name holds.
+        std::map<std::string, std::vector<std::size_t>> places;
+        for (std::size_t row = 0; row < base.size(); ++row)
+            places[std::string(base[row][0])].push_back(row);
+        std::vector<std::size_t> order(base.size());
+        for (auto& [name, rows] : places) {
+            std::vector<std::size_t> shuffled = rows;
+            std::shuffle(shuffled.begin(), shuffled.end(), random);
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                order[rows[i]] = shuffled[i];
+        }
+        CarTable oursShuffled;
+        CarTable expected;
+        for (const std::size_t row : order) {
+            oursShuffled.push_back(ours[row]);
+            expected.push_back(both[row]);
+        }
+        const MergeOutcome outcome = Merge(Doc(base), Doc(oursShuffled), Doc(theirs));
+        EXPECT_EQ(ConflictText(outcome.conflicts), "");
+        EXPECT_EQ(outcome.merged.Cars, expected);
+        const MergeOutcome mirrored = Merge(Doc(base), Doc(theirs), Doc(oursShuffled));
+        EXPECT_EQ(mirrored.merged.Cars, expected) << "their side shuffled: their order";
+        const FileDifference moved = CompareFiles(ContentsOf(Doc(ours)), ContentsOf(Doc(oursShuffled)));
+        EXPECT_TRUE(moved.stats.empty() && moved.added.empty() && moved.removed.empty());
+    }
+}
+
+TEST(MergeMatch, TwoCarsOfTheSameValuesRenamedAreNoOnesRename) {
+    const CarRow pike = Car({"PIKE", "1500", "2"});
+    const HandlingDocument base = Doc({pike, pike, Car({"KITE", "900"})});
+    // Ours renames both copies; theirs changes one of them.
+    const HandlingDocument ours =
+        Doc({With(pike, 0, "PIKE_A"), With(pike, 0, "PIKE_B"), Car({"KITE", "900"})});
+    for (int changed = 0; changed < 2; ++changed) {
+        CarTable theirs = base.Cars;
+        theirs[static_cast<std::size_t>(changed)].Set(1, "1600");
+        EXPECT_EQ(ConflictText(Merge(base, ours, Doc(theirs)).conflicts),
+                  "PIKE (" + std::to_string(changed + 1) +
+                      " of 2)\t(whole car)\t(in base)\t(deleted)\t(changed)\n")
+            << "which new name the changed copy took cannot be told";
+    }
+}
+
+TEST(MergeMatch, TheirOrderChosenIsTheOrderOfTheResult) {
+    const HandlingDocument base = Doc({Car({"A", "1"}), Car({"B", "1"}), Car({"C", "1"})});
+    const CarTable oursOrder{Car({"C", "1"}), Car({"A", "1"}), Car({"B", "1"})};
+    const CarTable theirsOrder{Car({"B", "1"}), Car({"A", "1"}), Car({"C", "2"})};
+    MergeResolution resolution(Merge(base, Doc(oursOrder), Doc(theirsOrder)));
+    ASSERT_EQ(ConflictText(resolution.Conflicts()),
+              "(order of the cars)\t(block)\t(base order)\t(moved)\t(moved)\n");
+    EXPECT_EQ(resolution.Result().Cars, (CarTable{Car({"C", "2"}), Car({"A", "1"}), Car({"B", "1"})}));
+    EXPECT_EQ(resolution.OursRows(), (std::vector<int>{0, 1, 2}));
+    resolution.Choose(0, MergeSide::Theirs);
+    EXPECT_EQ(resolution.Chosen(0), "(their order)");
+    EXPECT_EQ(resolution.Result().Cars, (CarTable{Car({"B", "1"}), Car({"A", "1"}), Car({"C", "2"})}));
+    EXPECT_EQ(resolution.OursRows(), (std::vector<int>{2, 1, 0}))
+        << "each car still writes into its own line";
+}

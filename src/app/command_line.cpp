@@ -263,15 +263,17 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
 }
 
 int Diff(const std::string& oldPath, const std::string& newPath, const Output& out, std::FILE* err) {
-    PackedFile before;
-    PackedFile after{PackedCars(&before.cars), {}}; // keeps only the cars that changed
-    for (const auto& [path, file] : {std::pair{&oldPath, &before}, std::pair{&newPath, &after}}) {
-        if (const std::string error = ReadPackedFile(*path, *file); !error.empty())
-            return CommandFailed(err, error);
-    }
-    const PackedDifference difference = ComparePackedFiles(before, after);
-    Print(out, DifferenceText(before, after, difference));
-    return Finish(out, err, difference.difference.Empty() ? kExitClean : kExitFindings);
+    const HandlingFileRead before = ReadHandlingFile(oldPath);
+    if (!before.error.empty())
+        return CommandFailed(err, before.error);
+    const HandlingFileRead after = ReadHandlingFile(newPath, SystemFiles(), &before.file.Cars);
+    if (!after.error.empty())
+        return CommandFailed(err, after.error);
+    const FileContents old = ContentsOf(before.file);
+    const FileContents now = ContentsOf(after.file);
+    const FileDifference difference = CompareFiles(old, now);
+    Print(out, DifferenceText(old, now, difference));
+    return Finish(out, err, difference.Empty() ? kExitClean : kExitFindings);
 }
 
 int TextConv(const std::string& path, const Output& out, std::FILE* err) {
@@ -294,20 +296,12 @@ int ConflictsTold(const std::vector<MergeConflict>& conflicts, const std::string
 }
 
 int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy, std::FILE* err) {
-    const std::array<std::string, 3> paths{files[0], files[1], files[2]};
-    if (!tidy) {
-        if (const std::optional<ValueMerge> merge = MergeValuesOnly(paths)) {
-            if (const std::string error = WriteMergedText(outPath, merge->text); !error.empty())
-                return CommandFailed(err, error);
-            return ConflictsTold(merge->conflicts, outPath, err);
-        }
-    }
-    const MergeVersions versions = ReadMergeVersions(paths);
+    const MergeVersions versions = ReadMergeVersions({files[0], files[1], files[2]});
     if (!versions.error.empty())
         return CommandFailed(err, versions.error);
     const MergeOutcome outcome = versions.Merge();
-    if (const std::string error =
-            WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout);
+    if (const std::string error = WriteMergedFile(
+            outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout, outcome.mergedOursRows);
         !error.empty())
         return CommandFailed(err, error);
     return ConflictsTold(outcome.conflicts, outPath, err);

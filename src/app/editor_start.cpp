@@ -50,8 +50,8 @@ MergeTool::MergeTool(platform::Services& services, const std::vector<std::string
         return;
     }
     const std::string merged = files[3];
-    const auto save = [this, merged](const HandlingDocument& doc) {
-        return WriteMergedFile(merged, doc, &versions_.oursLayout);
+    const auto save = [this, merged](const HandlingDocument& doc, const std::vector<int>& oursRows) {
+        return WriteMergedFile(merged, doc, &versions_.oursLayout, oursRows);
     };
     form_ = std::make_unique<frmMerge>(services, MergeResolution(versions_.Merge()),
                                        std::filesystem::path(merged).filename().string(), save,

@@ -110,42 +110,6 @@ FileDifference CompareFiles(const FileContents& before, const FileContents& afte
     return difference;
 }
 
-FileContents ContentsOf(const PackedFile& file, const CarTable& cars) {
-    FileContents contents = ContentsOf(file.rest);
-    contents.Cars = &cars;
-    return contents;
-}
-
-PackedDifference ComparePackedFiles(const PackedFile& before, const PackedFile& after) {
-    PackedDifference result;
-    if (!before.cars.SameNamesAs(after.cars)) {
-        result.oldCars = before.cars.Table();
-        result.newCars = after.cars.Table();
-        result.difference =
-            CompareFiles(ContentsOf(before, result.oldCars), ContentsOf(after, result.newCars));
-        return result;
-    }
-    // Every car is its namesake at the same place: only the cars packed
-    // differently are unpacked, into tables of their own.
-    for (std::size_t car = 0; car < before.cars.size(); ++car) {
-        if (before.cars.Packed(car) == after.cars.Packed(car))
-            continue;
-        const int row = Size(result.oldCars);
-        result.oldCars.push_back(before.cars.Row(car));
-        result.newCars.push_back(after.cars.Row(car));
-        AppendValueDifferences(result.oldCars.back(), result.newCars.back(), row, row, result.difference);
-    }
-    AppendBlockDifferences(ContentsOf(before, result.oldCars), ContentsOf(after, result.newCars),
-                           result.difference);
-    return result;
-}
-
-std::string DifferenceText(const PackedFile& before, const PackedFile& after,
-                           const PackedDifference& difference) {
-    return DifferenceText(ContentsOf(before, difference.oldCars), ContentsOf(after, difference.newCars),
-                          difference.difference);
-}
-
 std::string StatLabel(int column) {
     return "#" + std::to_string(column) + " " + std::string(StatCatalogue::Instance()[column].StatName);
 }

@@ -3,7 +3,6 @@
 #include "handling_file/handling_format.h"
 #include "model/document_text.h"
 #include "model/handling_document.h"
-#include "model/packed_cars.h"
 
 #include <initializer_list>
 #include <string>
@@ -47,32 +46,12 @@ struct FileDifference {
 
 FileDifference CompareFiles(const FileContents& before, const FileContents& after);
 
-// A file read for a comparison alone: its cars packed, the rest as read.
-struct PackedFile {
-    PackedCars cars;
-    ParsedHandlingFile rest; // without cars
-};
-// The file's texts with cars standing for its cars.
-FileContents ContentsOf(const PackedFile& file, const CarTable& cars);
-
-// What CompareFiles finds for two packed files, with rows of the tables
-// beside it: the whole files', or, where every car is its namesake at the same
-// place (a mod that changed values only), only the cars that differ.
-struct PackedDifference {
-    FileDifference difference;
-    CarTable oldCars;
-    CarTable newCars;
-};
-PackedDifference ComparePackedFiles(const PackedFile& before, const PackedFile& after);
-
 // "#13 Max Velocity".
 std::string StatLabel(int column);
 
 // The text --diff prints: one tab-separated line per difference.
 std::string DifferenceText(const FileContents& before, const FileContents& after,
                            const FileDifference& difference);
-std::string DifferenceText(const PackedFile& before, const PackedFile& after,
-                           const PackedDifference& difference);
 
 // The text --textconv prints: comments as they are, then a line per value,
 // NAME, TAB, "#N StatName", TAB, value.

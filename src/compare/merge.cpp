@@ -108,10 +108,13 @@ void DropRenamesToAddedNames(const CarTable& base, const CarTable& side, std::ve
     }
 }
 
-// The cars of both sides as the merge follows them from the base.
-std::array<std::vector<int>, 2> MatchSides(const CarTable& base, const CarTable& ours,
+// The cars of both sides as the merge follows them from the base, whose
+// names are indexed once for both.
+std::array<std::vector<int>, 2> MatchSides(const NameIndex& baseNames, const CarTable& ours,
                                            const CarTable& theirs) {
-    std::array<std::vector<int>, 2> match{MatchCars(base, ours), MatchCars(base, theirs)};
+    const CarTable& base = baseNames.Cars();
+    std::array<std::vector<int>, 2> match{Inverse(MatchCars(ours, baseNames), base.size()),
+                                          Inverse(MatchCars(theirs, baseNames), base.size())};
     MatchRenamed(base, ours, match[0]);
     MatchRenamed(base, theirs, match[1]);
     const std::unordered_set<std::string_view> oursAdded = AddedNames(ours, match[0]);
@@ -125,29 +128,21 @@ std::array<std::vector<int>, 2> MatchSides(const CarTable& base, const CarTable&
 class PlacedNames {
   public:
     explicit PlacedNames(const CarTable& cars) : cars_(cars) {}
+    explicit PlacedNames(const NameIndex& index) : cars_(index.Cars()), index_(&index) {}
     std::string Of(int row) {
-        if (place_.size() != cars_.size())
-            Count();
-        const auto i = static_cast<std::size_t>(row);
-        std::string name(cars_[i][0]);
-        if (total_[i] > 1)
-            name += " (" + std::to_string(place_[i]) + " of " + std::to_string(total_[i]) + ")";
+        if (!index_)
+            index_ = &owned_.emplace(cars_);
+        const auto [place, total] = index_->PlaceOf(row);
+        std::string name(cars_[static_cast<std::size_t>(row)][0]);
+        if (total > 1)
+            name += " (" + std::to_string(place) + " of " + std::to_string(total) + ")";
         return name;
     }
 
   private:
-    void Count() {
-        std::unordered_map<std::string_view, int> seen;
-        place_.resize(cars_.size());
-        total_.resize(cars_.size());
-        for (std::size_t row = 0; row < cars_.size(); ++row)
-            place_[row] = ++seen[cars_[row][0]];
-        for (std::size_t row = 0; row < cars_.size(); ++row)
-            total_[row] = seen[cars_[row][0]];
-    }
     const CarTable& cars_;
-    std::vector<int> place_;
-    std::vector<int> total_;
+    const NameIndex* index_ = nullptr;
+    std::optional<NameIndex> owned_;
 };
 
 // Whether a side moved cars or put new ones before others.
@@ -169,10 +164,10 @@ bool Rearranged(const std::vector<int>& sideToBase) {
 class ThreeWayMerge {
   public:
     ThreeWayMerge(const FileContents& base, const FileContents& ours, const FileContents& theirs)
-        : base_(*base.Cars), ours_(*ours.Cars), theirs_(*theirs.Cars),
-          match_(MatchSides(base_, ours_, theirs_)), baseToOurs_(match_[0]), baseToTheirs_(match_[1]),
+        : base_(*base.Cars), ours_(*ours.Cars), theirs_(*theirs.Cars), baseNames_(base_),
+          match_(MatchSides(baseNames_, ours_, theirs_)), baseToOurs_(match_[0]), baseToTheirs_(match_[1]),
           oursToBase_(Inverse(baseToOurs_, ours_.size())),
-          theirsToBase_(Inverse(baseToTheirs_, theirs_.size())), names_{PlacedNames(base_),
+          theirsToBase_(Inverse(baseToTheirs_, theirs_.size())), names_{PlacedNames(baseNames_),
                                                                         PlacedNames(ours_),
                                                                         PlacedNames(theirs_)} {
         outcome_.cars.resize(base_.size());
@@ -183,6 +178,7 @@ class ThreeWayMerge {
         for (const DocumentText block : kDocumentTexts)
             MergeBlock(block, TextIn(base, block), TextIn(ours, block), TextIn(theirs, block));
         outcome_.merged.Cars = ArrangeMerged(outcome_.cars, outcome_.order, {}).Cars;
+        outcome_.mergedOursRows = ArrangedOursRows(outcome_.cars, outcome_.order);
     }
 
     MergeOutcome Take() { return std::move(outcome_); }
@@ -255,6 +251,7 @@ class ThreeWayMerge {
         const int ours = baseToOurs_[static_cast<std::size_t>(row)];
         const int theirs = baseToTheirs_[static_cast<std::size_t>(row)];
         MergedCar& slot = outcome_.cars[static_cast<std::size_t>(row)];
+        slot.oursRow = ours;
         if (ours >= 0 && theirs >= 0) {
             slot.car = MergeRows(row, MergeSide::Base, row, &base, At(ours_, ours), At(theirs_, theirs));
             return;
@@ -304,6 +301,7 @@ class ThreeWayMerge {
             oursSlot_[static_cast<std::size_t>(row)] = slot;
             const int pair = pairs[i];
             MergedCar car;
+            car.oursRow = row;
             if (pair >= 0) {
                 theirsSlot_[static_cast<std::size_t>(theirsAdded[static_cast<std::size_t>(pair)])] = slot;
                 car.car = MergeRows(slot, MergeSide::Ours, row, nullptr, At(ours_, row),
@@ -318,7 +316,7 @@ class ThreeWayMerge {
             if (theirsSlot_[static_cast<std::size_t>(row)] >= 0)
                 continue;
             theirsSlot_[static_cast<std::size_t>(row)] = Size(outcome_.cars);
-            outcome_.cars.push_back({At(theirs_, row), true});
+            outcome_.cars.push_back({At(theirs_, row), true, -1});
             Clean(Label(MergeSide::Theirs, row), kWholeCar, kNotInBase, "", kAdded, kAdded, true);
         }
     }
@@ -420,6 +418,7 @@ class ThreeWayMerge {
     const CarTable& base_;
     const CarTable& ours_;
     const CarTable& theirs_;
+    const NameIndex baseNames_;
     const std::array<std::vector<int>, 2> match_;
     const std::vector<int>& baseToOurs_;
     const std::vector<int>& baseToTheirs_;
@@ -450,6 +449,17 @@ HandlingDocument ArrangeMerged(const std::vector<MergedCar>& cars, const std::ve
             doc.Cars.push_back(car.car);
     }
     return doc;
+}
+
+std::vector<int> ArrangedOursRows(const std::vector<MergedCar>& cars, const std::vector<int>& order) {
+    std::vector<int> rows;
+    rows.reserve(cars.size());
+    for (const int slot : order) {
+        const MergedCar& car = cars[static_cast<std::size_t>(slot)];
+        if (car.kept)
+            rows.push_back(car.oursRow);
+    }
+    return rows;
 }
 
 std::string ConflictText(const std::vector<MergeConflict>& conflicts) {

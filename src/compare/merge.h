@@ -56,10 +56,12 @@ struct CleanMerge {
 struct MergedCar {
     CarRow car;
     bool kept = true;
+    int oursRow = -1; // the car of ours it is, whose line it is written into; -1: none
 };
 
 struct MergeOutcome {
-    HandlingDocument merged; // every conflict at our side
+    HandlingDocument merged;         // every conflict at our side
+    std::vector<int> mergedOursRows; // per car of merged, the car of ours it is (MergedCar::oursRow)
     std::vector<MergeConflict> conflicts;
     std::vector<CleanMerge> clean;
     // What a choice among the conflicts builds from: the cars, their order as
@@ -80,6 +82,8 @@ MergeOutcome MergeFiles(const FileContents& base, const FileContents& ours, cons
 // The merged document from the cars in this order, with these texts.
 HandlingDocument ArrangeMerged(const std::vector<MergedCar>& cars, const std::vector<int>& order,
                                const HandlingDocument& texts);
+// Per car of ArrangeMerged's document, the car of ours it is.
+std::vector<int> ArrangedOursRows(const std::vector<MergedCar>& cars, const std::vector<int>& order);
 
 // The conflicts as --merge lists them, one tab-separated line each.
 std::string ConflictText(const std::vector<MergeConflict>& conflicts);

@@ -85,12 +85,10 @@ bool MergeResolution::Type(std::size_t conflict, std::string_view input, std::st
     return true;
 }
 
-HandlingDocument MergeResolution::Result() const {
+std::vector<MergedCar> MergeResolution::ChosenCars(const std::vector<int>*& order,
+                                                   HandlingDocument* texts) const {
     std::vector<MergedCar> cars = outcome_.cars;
-    const std::vector<int>* order = &outcome_.order;
-    HandlingDocument texts;
-    for (const DocumentText block : kDocumentTexts)
-        TextIn(texts, block) = TextIn(outcome_.merged, block);
+    order = &outcome_.order;
     for (std::size_t i = 0; i < outcome_.conflicts.size(); ++i) {
         const MergeChoice choice = choices_[i];
         if (choice == MergeChoice::None)
@@ -117,11 +115,27 @@ HandlingDocument MergeResolution::Result() const {
                 order = &outcome_.theirsOrder;
             break;
         case ConflictKind::Text:
-            TextIn(texts, conflict.text) = conflict.Value(side);
+            if (texts)
+                TextIn(*texts, conflict.text) = conflict.Value(side);
             break;
         }
     }
+    return cars;
+}
+
+HandlingDocument MergeResolution::Result() const {
+    HandlingDocument texts;
+    for (const DocumentText block : kDocumentTexts)
+        TextIn(texts, block) = TextIn(outcome_.merged, block);
+    const std::vector<int>* order = nullptr;
+    const std::vector<MergedCar> cars = ChosenCars(order, &texts);
     return ArrangeMerged(cars, *order, texts);
+}
+
+std::vector<int> MergeResolution::OursRows() const {
+    const std::vector<int>* order = nullptr;
+    const std::vector<MergedCar> cars = ChosenCars(order, nullptr);
+    return ArrangedOursRows(cars, *order);
 }
 
 } // namespace kestrix

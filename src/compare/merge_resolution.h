@@ -34,8 +34,12 @@ class MergeResolution {
     const std::string& Chosen(std::size_t conflict) const { return chosen_[conflict]; }
     // The merged file with every choice made; a conflict not settled keeps our side.
     HandlingDocument Result() const;
+    // Per car of Result(), the car of ours it is, whose line it is written into; -1: none.
+    std::vector<int> OursRows() const;
 
   private:
+    // The cars and their order with every choice made, and the texts.
+    std::vector<MergedCar> ChosenCars(const std::vector<int>*& order, HandlingDocument* texts) const;
     void Settle(std::size_t conflict, MergeChoice choice, std::string shown);
 
     MergeOutcome outcome_;

@@ -74,17 +74,16 @@ CarsInResult ImportChange(const HandlingDocument& doc, const CarTable& imported,
     return CarsInChange(doc, in);
 }
 
-CarsInResult MergedChange(const HandlingDocument& doc, const HandlingDocument& merged) {
-    CarsIn in;
-    in.caption = "Resolve Merge";
-    const std::size_t common = std::min(doc.Cars.size(), merged.Cars.size());
-    for (std::size_t row = 0; row < merged.Cars.size(); ++row)
-        in.cars.push_back({merged.Cars[row], row < common ? static_cast<int>(row) : -1, AllColumns()});
-    for (std::size_t row = common; row < doc.Cars.size(); ++row)
-        in.removed.push_back(static_cast<int>(row));
-    for (const DocumentText text : kDocumentTexts)
-        in.texts.emplace_back(text, TextIn(merged, text));
-    return CarsInChange(doc, in);
+CarsInResult MergedChange(const HandlingDocument& doc, const CarTable& ours, const HandlingDocument& merged,
+                          const std::vector<int>& oursRows, const std::vector<int>& savedRows) {
+    if (std::string refusal = CarLimitRefusal(merged.Cars.size()); !refusal.empty())
+        return {{}, std::move(refusal)};
+    const std::vector<int> oursInDocument = MatchCars(ours, doc.Cars);
+    std::vector<int> origins;
+    origins.reserve(oursRows.size());
+    for (const int row : oursRows)
+        origins.push_back(row >= 0 ? oursInDocument[static_cast<std::size_t>(row)] : -1);
+    return {ReplacementChange(doc, merged, origins, savedRows, "Resolve Merge"), {}};
 }
 
 namespace {

@@ -54,9 +54,14 @@ std::vector<int> AllColumns();
 CarsInResult ImportChange(const HandlingDocument& doc, const CarTable& imported,
                           const std::vector<std::string>& names);
 
-// A resolved merge: the document becomes the merged one, car by car in its
-// rows, with the merge's comments and author.
-CarsInResult MergedChange(const HandlingDocument& doc, const HandlingDocument& merged);
+// A resolved merge: the document becomes the merged one, with the merge's
+// comments and author. A merged car that is one of ours (oursRows: per merged
+// car, its row in ours, or -1) stays the document's car that ours' car is,
+// matched by the one rule, moved where the merge put it, so that a save
+// writes it into its own line (savedRows: per row of the document, its row
+// in the saved file, or -1).
+CarsInResult MergedChange(const HandlingDocument& doc, const CarTable& ours, const HandlingDocument& merged,
+                          const std::vector<int>& oursRows, const std::vector<int>& savedRows);
 
 // A tab-separated block under a header line of "Vehicle Identifier" and some of
 // the stats' names, as a spreadsheet gives back columns copied from the car

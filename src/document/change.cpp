@@ -1,5 +1,6 @@
 #include "document/change.h"
 
+#include "model/rising_run.h"
 #include "validation/range_fix.h"
 
 #include <algorithm>
@@ -182,6 +183,39 @@ Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& th
         change.removed.push_back({static_cast<int>(row), now.Cars[row]});
     for (std::size_t row = common; row < then.Cars.size(); ++row)
         change.added.push_back({static_cast<int>(row), then.Cars[row]});
+    if (change.ChangesRows())
+        change.kind = Change::Kind::Import;
+    return change;
+}
+
+Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then,
+                         const std::vector<int>& origins, const std::vector<int>& savedRows,
+                         std::string caption) {
+    std::vector<std::pair<DocumentText, std::string>> texts;
+    for (const DocumentText text : kDocumentTexts)
+        texts.emplace_back(text, TextIn(then, text));
+    Change change = TextsChange(now, texts, std::move(caption));
+    change.kind = Change::Kind::Values;
+    std::vector<bool> stays(then.Cars.size(), false);
+    std::vector<bool> kept(now.Cars.size(), false);
+    for (const int car : LongestRisingRun(origins)) {
+        const auto at = static_cast<std::size_t>(car);
+        const int row = origins[at];
+        stays[at] = kept[static_cast<std::size_t>(row)] = true;
+        for (int column = 0; column < kStatCount; ++column)
+            if (const std::string_view was = now.Cars[static_cast<std::size_t>(row)][column];
+                was != then.Cars[at][column])
+                change.cells.push_back({row, column, std::string(was), std::string(then.Cars[at][column])});
+    }
+    for (std::size_t row = 0; row < now.Cars.size(); ++row)
+        if (!kept[row])
+            change.removed.push_back({static_cast<int>(row), now.Cars[row]});
+    for (std::size_t car = 0; car < then.Cars.size(); ++car)
+        if (!stays[car]) {
+            const int origin = origins[car];
+            change.added.push_back({static_cast<int>(car), then.Cars[car],
+                                    origin >= 0 ? savedRows[static_cast<std::size_t>(origin)] : -1});
+        }
     if (change.ChangesRows())
         change.kind = Change::Kind::Import;
     return change;

@@ -64,6 +64,14 @@ Change TextsChange(const HandlingDocument& doc,
 // The change that makes now into then: the values of the cars both have, row
 // by row, the cars past the shorter table's end, and the texts.
 Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then, std::string caption);
+// The same where each car of then that is a car of now says which (origins:
+// per car of then, its row in now, or -1): such a car stays that car, its
+// values changed where they differ, or, moved among the others, comes back
+// as the car of the saved file it was (savedRows: per row of now, its row in
+// the saved file, or -1), so that a save writes it into its own line.
+Change ReplacementChange(const HandlingDocument& now, const HandlingDocument& then,
+                         const std::vector<int>& origins, const std::vector<int>& savedRows,
+                         std::string caption);
 // The change that takes change back, done as a change of its own.
 Change InverseOf(const Change& change);
 

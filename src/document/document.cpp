@@ -171,6 +171,14 @@ int Document::SavedRowOf(int row) const {
     return SavedRowOfId(ids_.at(static_cast<std::size_t>(row)));
 }
 
+std::vector<int> Document::SavedRows() const {
+    std::vector<int> rows;
+    rows.reserve(ids_.size());
+    for (const std::uint32_t id : ids_)
+        rows.push_back(SavedRowOfId(id));
+    return rows;
+}
+
 std::size_t Document::ChangedIn(const CarRow& car, std::uint32_t id) const {
     const int origin = SavedRowOfId(id);
     if (origin < 0)

@@ -123,6 +123,8 @@ class Document {
     bool IsChangedValue(int row, int column) const;
     // The row of the saved file a car came from; -1 for a car added since.
     int SavedRowOf(int row) const;
+    // The same for every car, in row order.
+    std::vector<int> SavedRows() const;
     const CarTable& SavedCars() const { return saved_; }
     // The saved cars no longer in the document, by saved row.
     std::vector<int> DeletedSavedRows() const;

@@ -65,13 +65,15 @@ FileNotice FileSession::OverwriteQuestion(const std::string& path) const {
 }
 
 std::string FileSession::CarLinesText(const std::vector<int>& rows) const {
-    return CarLinesOf(file_->TextOf(doc_.Data(), {}), rows);
+    const std::vector<int> origins = doc_.SavedRows();
+    return CarLinesOf(file_->TextOf(doc_.Data(), {}, &origins), rows);
 }
 
 FileStep FileSession::Save(const std::string& path, const SaveSettings& settings) {
     FileStep step;
     bool missed = false;
-    step.failure = file_->Save(path, doc_.Data(), settings, &missed);
+    const std::vector<int> origins = doc_.SavedRows();
+    step.failure = file_->Save(path, doc_.Data(), settings, &missed, &origins);
     if (step.Done())
         doc_.Saved(path);
     if (step.Done() && missed && backupTold_.insert(path).second)

@@ -178,9 +178,11 @@ int ReadWholeFile(FileOperations& files, const std::string& path, std::string& b
     return ReadWhole(files, path, bytes, kNoLimit).error;
 }
 
-HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files) {
+HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files, const CarTable* like) {
     HandlingFileRead result;
     HandlingTextReader reader;
+    if (like)
+        reader.ShareRowsWith(*like);
     ParseResult parsed;
     result.error = ReadHandlingText(files, path, reader, parsed);
     if (result.error.empty())
@@ -189,9 +191,11 @@ HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files
 }
 
 HandlingFileRead ReadHandlingFileKeepingLayout(const std::string& path, FileLayout& layout,
-                                               FileOperations& files) {
+                                               FileOperations& files, const CarTable* like) {
     HandlingFileRead result;
     HandlingTextReader reader;
+    if (like)
+        reader.ShareRowsWith(*like);
     ParseResult parsed;
     LayoutCollector collector;
     reader.Listen(collector);

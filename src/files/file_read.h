@@ -25,10 +25,14 @@ struct HandlingFileRead {
 };
 
 // Reads and parses a handling file; a refusal names the path and the reason.
-HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files = SystemFiles());
+// like, when given, lends its rows to the cars equal to its own
+// (HandlingTextReader::ShareRowsWith).
+HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files = SystemFiles(),
+                                  const CarTable* like = nullptr);
 // Reads a handling file as ReadHandlingFile does, and its layout as it comes.
 HandlingFileRead ReadHandlingFileKeepingLayout(const std::string& path, FileLayout& layout,
-                                               FileOperations& files = SystemFiles());
+                                               FileOperations& files = SystemFiles(),
+                                               const CarTable* like = nullptr);
 // Reads a handling file as ReadHandlingFile does, refusing the same files,
 // but hands each car to cars as it comes instead of keeping a table: the file
 // read holds the rest. A refusal may come after cars were handed over.

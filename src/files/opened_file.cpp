@@ -37,16 +37,18 @@ HandlingFileRead OpenedFile::Reread(const std::string& path) {
     return Read(path);
 }
 
-std::string OpenedFile::TextOf(const HandlingDocument& doc, const SaveSettings& settings) const {
+std::string OpenedFile::TextOf(const HandlingDocument& doc, const SaveSettings& settings,
+                               const std::vector<int>* origins) const {
     // A document that was never read has no layout to keep.
     if (settings.keepLayout && !layout_.empty())
-        return WriteKeepingLayout(layout_, doc);
+        return origins ? WriteKeepingLayout(layout_, doc, *origins) : WriteKeepingLayout(layout_, doc);
     return WriteHandlingText(doc);
 }
 
 std::string OpenedFile::Save(const std::string& path, const HandlingDocument& doc,
-                             const SaveSettings& settings, bool* backupMissed) {
-    const std::string bytes = TextOf(doc, settings);
+                             const SaveSettings& settings, bool* backupMissed,
+                             const std::vector<int>* origins) {
+    const std::string bytes = TextOf(doc, settings, origins);
     const BackupMode backup =
         !settings.keepBackup || backedUp_ == path ? BackupMode::Keep : BackupMode::Replace;
     if (std::string error = ReplaceFileContents(path, bytes, {backup, &doc, &files_, backupMissed});

@@ -4,6 +4,7 @@
 #include "handling_file/layout.h"
 
 #include <string>
+#include <vector>
 
 namespace kestrix {
 
@@ -39,12 +40,15 @@ class OpenedFile {
     // it was opened stays the file as it was opened.
     HandlingFileRead Reread(const std::string& path);
     // Saves doc to path: the first save to a path after it was opened
-    // replaces the backup, later ones leave it. Returns the refusal or empty
+    // replaces the backup, later ones leave it. origins: per car of doc, its
+    // row in the file as last read or saved, or -1 (WriteKeepingLayout); none:
+    // every car stands at the row it was read at. Returns the refusal or empty
     // text; backupMissed tells a save that wanted a backup and could make none.
     std::string Save(const std::string& path, const HandlingDocument& doc, const SaveSettings& settings,
-                     bool* backupMissed = nullptr);
+                     bool* backupMissed = nullptr, const std::vector<int>* origins = nullptr);
     // The bytes a save writes, as it would write them.
-    std::string TextOf(const HandlingDocument& doc, const SaveSettings& settings) const;
+    std::string TextOf(const HandlingDocument& doc, const SaveSettings& settings,
+                       const std::vector<int>* origins = nullptr) const;
 
     // How the file at path differs from the one last read or saved there.
     enum class DiskChange { None, Changed, Gone };

@@ -153,6 +153,20 @@ void HandlingTextReader::ExpectBytes(std::size_t size) {
         result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, size / 128 + 16));
 }
 
+const CarRow* HandlingTextReader::LikeRow(const CarValues& values, int count) {
+    if (!like_)
+        return nullptr;
+    // A few deleted cars are stepped over.
+    for (const std::size_t row :
+         {likeNext_, likeNext_ + 1, likeNext_ + 2, likeNext_ + 3, result_.file.Cars.size()}) {
+        if (row < like_->size() && (*like_)[row].Holds(values.data(), count)) {
+            likeNext_ = row + 1;
+            return &(*like_)[row];
+        }
+    }
+    return nullptr;
+}
+
 bool HandlingTextReader::TakeCarLine(std::string_view line, std::string_view end) {
     if (carCount_ == kMaxCars) {
         result_.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
@@ -167,10 +181,13 @@ bool HandlingTextReader::TakeCarLine(std::string_view line, std::string_view end
                         " values; a car line holds at most 32";
         return false;
     }
+    CarTable& cars = result_.file.Cars;
     if (cars_)
         cars_->Take(values, count);
+    else if (const CarRow* shared = LikeRow(values, count))
+        cars.push_back(*shared);
     else
-        result_.file.Cars.emplace_back().Assign(values.data(), count);
+        cars.emplace_back().Assign(values.data(), count);
     if (listener_)
         listener_->TakeLine(line, end, LineKind::Car, &values, count);
     return true;
@@ -213,7 +230,7 @@ ParseResult HandlingTextReader::Finish() {
     return std::move(result_);
 }
 
-ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener) {
+ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener, const CarTable* like) {
     static_assert(kMaxFileBytes < UINT32_MAX);
     if (bytes.size() > kMaxFileBytes) {
         ParseResult result;
@@ -223,6 +240,8 @@ ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener) {
     HandlingTextReader reader(LineCountEstimate(bytes));
     if (listener)
         reader.Listen(*listener);
+    if (like)
+        reader.ShareRowsWith(*like);
     reader.Read(bytes);
     return reader.Finish();
 }
@@ -328,6 +347,8 @@ class CarComparison : public CarLines {
   private:
     // A car as the file holds it: its empty values before filled ones close up.
     static bool SameCar(const CarRow& car, const CarValues& values, int count) {
+        if (car.Holds(values.data(), count))
+            return true;
         const bool gap = FirstValueGapColumn(car) >= 0;
         int read = 0;
         for (int column = 0; column < kStatCount; ++column) {

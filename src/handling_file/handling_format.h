@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrix {
 
@@ -84,8 +85,10 @@ struct ParseResult {
     std::string error; // empty when the text was accepted
 };
 
-// listener, when given, is told of every line.
-ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener = nullptr);
+// listener, when given, is told of every line; like, when given, lends its
+// rows to the cars equal to its own (ShareRowsWith).
+ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener = nullptr,
+                              const CarTable* like = nullptr);
 
 // Reads a text that comes in pieces as ParseHandlingText reads it whole, so
 // a file can be read through a small buffer. Every piece but the last ends
@@ -105,6 +108,12 @@ class HandlingTextReader {
     bool Read(std::string_view bytes);
     // Tells listener of every line read from now on.
     void Listen(LineListener& listener) { listener_ = &listener; }
+    // A car equal to like's car at its place, or to one of the few after the
+    // car of like the last car took, takes like's row: a file read beside the
+    // one it was made from costs only the cars that changed, which then also
+    // compare as different at a glance, whatever cars were added or deleted
+    // before them.
+    void ShareRowsWith(const CarTable& like) { like_ = &like; }
     // Whether the text began with a byte-order mark, which belongs to no line.
     bool ByteOrderMark() const { return byteOrderMark_; }
     ParseResult Finish();
@@ -113,10 +122,13 @@ class HandlingTextReader {
 
   private:
     bool TakeCarLine(std::string_view line, std::string_view end);
+    const CarRow* LikeRow(const CarValues& values, int count);
 
     ParseResult result_;
     CarLines* cars_ = nullptr; // null: the table keeps them
     LineListener* listener_ = nullptr;
+    const CarTable* like_ = nullptr;
+    std::size_t likeNext_ = 0; // the row of like after the one the last car took
     std::size_t carCount_ = 0;
     std::size_t lineNumber_ = 0;
     bool started_ = false;

@@ -1,6 +1,7 @@
 #include "handling_file/layout.h"
 
 #include "model/blanks.h"
+#include "model/rising_run.h"
 
 #include <algorithm>
 #include <array>
@@ -104,97 +105,13 @@ std::string PlainCarLine(const CarRow& car) {
     return line;
 }
 
-using Names = std::vector<std::string_view>;
-
-// The pairs of equal names in the shortest edit from a to b, in order
-// (Myers' difference), or false when it takes more than maxEdits steps.
-bool MatchNames(const Names& a, const Names& b, int maxEdits, std::vector<std::pair<int, int>>& matches) {
-    const auto n = static_cast<int>(a.size());
-    const auto m = static_cast<int>(b.size());
-    const int limit = std::min(n + m, maxEdits);
-    std::vector<std::vector<int>> trace; // trace[d][k + d]: the furthest x on diagonal k before step d
-    std::vector<int> furthest(static_cast<std::size_t>(2 * limit + 3), 0);
-    const int offset = limit + 1;
-    const auto at = [&](int k) -> int& { return furthest[static_cast<std::size_t>(k + offset)]; };
-    for (int d = 0; d <= limit; ++d) {
-        trace.emplace_back(furthest.begin() + offset - d, furthest.begin() + offset + d + 1);
-        for (int k = -d; k <= d; k += 2) {
-            int x = (k == -d || (k != d && at(k - 1) < at(k + 1))) ? at(k + 1) : at(k - 1) + 1;
-            int y = x - k;
-            while (x < n && y < m && a[static_cast<std::size_t>(x)] == b[static_cast<std::size_t>(y)]) {
-                ++x;
-                ++y;
-            }
-            at(k) = x;
-            if (x < n || y < m)
-                continue;
-            for (int back = d; back > 0; --back) {
-                const std::vector<int>& before = trace[static_cast<std::size_t>(back)];
-                const auto was = [&](int diagonal) {
-                    return before[static_cast<std::size_t>(diagonal + back)];
-                };
-                const int diagonal = x - y;
-                const int from =
-                    (diagonal == -back || (diagonal != back && was(diagonal - 1) < was(diagonal + 1)))
-                        ? diagonal + 1
-                        : diagonal - 1;
-                const int fromX = was(from);
-                const int fromY = fromX - from;
-                while (x > fromX && y > fromY)
-                    matches.emplace_back(--x, --y);
-                x = fromX;
-                y = fromY;
-            }
-            while (x > 0 && y > 0)
-                matches.emplace_back(--x, --y);
-            std::reverse(matches.begin(), matches.end());
-            return true;
-        }
-    }
-    return false;
-}
-
-Names NamesOf(const CarTable& cars, std::size_t from, std::size_t to) {
-    Names names;
-    for (std::size_t i = from; i < to; ++i)
-        names.push_back(cars[i][VehicleIdentifier]);
-    return names;
-}
-
-// For each car as read, the car of the document it became, or -1 when it
-// was deleted. Cars are followed by name; a car between two followed ones
-// that changed its name keeps the place of one that lost its name there.
-std::vector<int> FollowCars(const CarTable& was, const CarTable& now) {
-    constexpr int kMostEdits = 1000; // beyond that, the cars in between are paired by place
-    std::vector<int> follows(was.size(), -1);
-    std::size_t head = 0;
-    while (head < was.size() && head < now.size() && was[head][0] == now[head][0]) {
-        follows[head] = static_cast<int>(head);
-        ++head;
-    }
-    std::size_t tail = 0;
-    while (tail < was.size() - head && tail < now.size() - head &&
-           was[was.size() - 1 - tail][0] == now[now.size() - 1 - tail][0]) {
-        follows[was.size() - 1 - tail] = static_cast<int>(now.size() - 1 - tail);
-        ++tail;
-    }
-    std::vector<std::pair<int, int>> matches;
-    const Names a = NamesOf(was, head, was.size() - tail);
-    const Names b = NamesOf(now, head, now.size() - tail);
-    if (!MatchNames(a, b, kMostEdits, matches))
-        matches.clear();
-    matches.emplace_back(static_cast<int>(a.size()), static_cast<int>(b.size()));
-    int x = 0;
-    int y = 0;
-    for (const auto& [matchX, matchY] : matches) {
-        while (x < matchX && y < matchY)
-            follows[head + static_cast<std::size_t>(x++)] = static_cast<int>(head) + y++;
-        if (matchX < static_cast<int>(a.size()))
-            follows[head + static_cast<std::size_t>(matchX)] = static_cast<int>(head) + matchY;
-        x = matchX + 1;
-        y = matchY + 1;
-    }
-    return follows;
+// For each car as read, the car of the document it stays as where the cars
+// that keep their order keep their lines' places, or -1: deleted, or moved.
+std::vector<int> StayingCars(const std::vector<int>& origins, std::size_t carsRead) {
+    std::vector<int> stays(carsRead, -1);
+    for (const int car : LongestRisingRun(origins))
+        stays[static_cast<std::size_t>(origins[static_cast<std::size_t>(car)])] = car;
+    return stays;
 }
 
 // Where the changed lines of a comment block go: the lines that stayed at
@@ -342,19 +259,32 @@ FileLayout LayoutCollector::Finish(ParsedHandlingFile was, bool byteOrderMark) {
     return std::move(layout_);
 }
 
-std::string_view FileLayout::Text(const Line& line, const CarRow& car, std::string& scratch) const {
+std::string_view FileLayout::Text(const Line& line, const CarRow& car, std::string& scratch,
+                                  ShapeMarks& marks) const {
     const std::string_view text = Text(line);
     if (line.kind != LineKind::Car)
         return text;
-    scratch.clear();
-    int column = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t mark = std::min(text.find(kValueMark, at), text.size());
-        scratch.append(text, at, mark - at);
-        if (mark < text.size())
-            scratch.append(car[column++]);
-        at = mark + 1;
+    if (marks.start != line.start || marks.length != line.length) {
+        marks = {line.start, line.length, {}};
+        for (std::size_t at = text.find(kValueMark); at != std::string_view::npos;
+             at = text.find(kValueMark, at + 1))
+            marks.at.push_back(static_cast<std::uint32_t>(at));
     }
+    CarValues values;
+    std::size_t size = text.size() - marks.at.size();
+    for (std::size_t column = 0; column < marks.at.size(); ++column) {
+        values[column] = car[static_cast<int>(column)];
+        size += values[column].size();
+    }
+    scratch.resize(size);
+    char* out = scratch.data();
+    std::size_t from = 0;
+    for (std::size_t column = 0; column < marks.at.size(); ++column) {
+        out = CopyFew(out, text.data() + from, marks.at[column] - from);
+        out = CopyFew(out, values[column].data(), values[column].size());
+        from = marks.at[column] + 1;
+    }
+    CopyFew(out, text.data() + from, text.size() - from);
     return scratch;
 }
 
@@ -364,10 +294,10 @@ void FileLayout::ShareRows(const CarTable& cars) {
             was_.Cars[i] = cars[i];
 }
 
-LayoutRead ReadKeepingLayout(std::string_view bytes) {
+LayoutRead ReadKeepingLayout(std::string_view bytes, const CarTable* like) {
     LayoutRead read;
     LayoutCollector collector;
-    ParseResult parsed = ParseHandlingText(bytes, &collector);
+    ParseResult parsed = ParseHandlingText(bytes, &collector, like);
     read.error = std::move(parsed.error);
     if (!read.error.empty())
         return read;
@@ -376,7 +306,19 @@ LayoutRead ReadKeepingLayout(std::string_view bytes) {
     return read;
 }
 
+std::vector<int> SameRows(const FileLayout& layout, const HandlingDocument& doc) {
+    std::vector<int> origins(doc.Cars.size(), -1);
+    for (std::size_t car = 0; car < std::min(origins.size(), layout.was_.Cars.size()); ++car)
+        origins[car] = static_cast<int>(car);
+    return origins;
+}
+
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc) {
+    return WriteKeepingLayout(layout, doc, SameRows(layout, doc));
+}
+
+std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc,
+                               const std::vector<int>& origins) {
     const ParsedHandlingFile& was = layout.was_;
     const std::vector<FileLayout::Line>& lines = layout.lines_;
     const auto firstEnded = std::find_if(lines.begin(), lines.end(),
@@ -385,7 +327,7 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
         firstEnded == lines.end() ? kDefaultEnd : kLineEnds[firstEnded->endIndex];
     const bool lastLineEnds = lines.empty() || lines.back().endIndex > 0;
 
-    const std::vector<int> follows = FollowCars(was.Cars, doc.Cars);
+    const std::vector<int> stays = StayingCars(origins, was.Cars.size());
     const BlockPlan beforePlan = PlanBlock(was.BeforeComments, doc.BeforeComments);
     const BlockPlan afterPlan = PlanBlock(was.AfterComments, doc.AfterComments);
     const bool authorChanged = doc.Author != was.Author.value_or("");
@@ -397,19 +339,34 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     if (layout.byteOrderMark_)
         writer.Out().append(kByteOrderMark);
 
+    // A car as read, found by its row: a moved car keeps its own line's form.
+    std::vector<const FileLayout::Line*> carLineOf;
+    carLineOf.reserve(was.Cars.size());
+    for (const FileLayout::Line& line : lines)
+        if (line.kind == LineKind::Car)
+            carLineOf.push_back(&line);
+    std::string scratch;
+    FileLayout::ShapeMarks marks;
+    const auto writeCar = [&](const CarRow& car, int origin) {
+        const FileLayout::Line& line = *carLineOf[static_cast<std::size_t>(origin)];
+        const CarRow& read = was.Cars[static_cast<std::size_t>(origin)];
+        const std::string_view asRead = layout.Text(line, read, scratch, marks);
+        writer.Car(car == read ? asRead : RewriteCarLine(asRead, car), kLineEnds[line.endIndex]);
+    };
+
     std::size_t nextCar = 0; // the next car of the document to write
-    // An added car takes the form of the last car line.
+    // A new car takes the form of the last car line.
     std::string lastCarScratch;
     std::string_view lastCarLine;
-    const auto lastCar = std::find_if(lines.rbegin(), lines.rend(), [](const FileLayout::Line& line) {
-        return line.kind == LineKind::Car;
-    });
-    if (lastCar != lines.rend())
-        lastCarLine = layout.Text(*lastCar, was.Cars.back(), lastCarScratch);
-    const auto writeAddedUpTo = [&](std::size_t car) {
+    if (!carLineOf.empty())
+        lastCarLine = layout.Text(*carLineOf.back(), was.Cars.back(), lastCarScratch, marks);
+    const auto writeMovedUpTo = [&](std::size_t car) {
         for (; nextCar < car; ++nextCar) {
-            const CarRow& added = doc.Cars[nextCar];
-            writer.Car(was.Cars.empty() ? PlainCarLine(added) : RewriteCarLine(lastCarLine, added), {});
+            const CarRow& moved = doc.Cars[nextCar];
+            if (const int origin = origins[nextCar]; origin >= 0)
+                writeCar(moved, origin);
+            else
+                writer.Car(was.Cars.empty() ? PlainCarLine(moved) : RewriteCarLine(lastCarLine, moved), {});
         }
     };
     const auto writeInserted = [&](const BlockPlan& plan, bool later) {
@@ -417,7 +374,6 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
             later ? writer.LaterComment(text, {}) : writer.Line(text, {});
     };
 
-    std::string scratch;
     std::size_t carLine = 0;
     std::size_t beforeLine = 0;
     std::size_t afterLine = 0;
@@ -452,16 +408,12 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
         case LineKind::Car: {
             if (carLine == 0 && beforePlan.before < 0 && beforePlan.after < 0)
                 writeInserted(beforePlan, false);
-            const int follower = follows[carLine];
-            if (follower >= 0) {
-                writeAddedUpTo(static_cast<std::size_t>(follower));
-                const CarRow& car = doc.Cars[nextCar++];
-                const CarRow& read = was.Cars[carLine];
-                const std::string_view asRead = layout.Text(line, read, scratch);
-                writer.Car(car == read ? asRead : RewriteCarLine(asRead, car), end);
+            if (const int stay = stays[carLine]; stay >= 0) {
+                writeMovedUpTo(static_cast<std::size_t>(stay));
+                writeCar(doc.Cars[nextCar++], static_cast<int>(carLine));
             }
             if (++carLine == carLines)
-                writeAddedUpTo(doc.Cars.size());
+                writeMovedUpTo(doc.Cars.size());
             break;
         }
         }
@@ -470,46 +422,10 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
         writer.Line(authorLine, {});
     if (carLines == 0 && beforePlan.before < 0 && beforePlan.after < 0)
         writeInserted(beforePlan, false);
-    writeAddedUpTo(doc.Cars.size());
+    writeMovedUpTo(doc.Cars.size());
     if (afterPlan.before < 0 && afterPlan.after < 0)
         writeInserted(afterPlan, true);
     return writer.Finish(lastLineEnds);
-}
-
-std::vector<std::string> RewriteCarLines(std::string& text,
-                                         const std::vector<std::pair<std::size_t, CarRow>>& cars) {
-    struct Place {
-        std::size_t start, length;
-    };
-    std::vector<Place> places;
-    std::vector<std::string> lines;
-    std::size_t carLine = 0;
-    auto next = cars.begin();
-    ForEachLine(std::string_view(text).substr(BomLength(text)), [&](std::string_view line) {
-        if (next != cars.end() && ClassifyLine(line) == LineKind::Car && carLine++ == next->first) {
-            places.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});
-            lines.push_back(RewriteCarLine(line, (next++)->second));
-        }
-        return true;
-    });
-    // A value of the same width leaves its line as long as it was: the text is rewritten where it lies.
-    bool sameLengths = true;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        sameLengths = sameLengths && lines[i].size() == places[i].length;
-    if (sameLengths) {
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            text.replace(places[i].start, places[i].length, lines[i]);
-        return lines;
-    }
-    std::string out;
-    out.reserve(text.size() + 64 * lines.size());
-    std::size_t copied = 0; // text up to here is in out
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        out.append(text, copied, places[i].start - copied).append(lines[i]);
-        copied = places[i].start + places[i].length;
-    }
-    text = out.append(text, copied);
-    return lines;
 }
 
 } // namespace kestrix

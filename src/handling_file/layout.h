@@ -24,7 +24,9 @@ class FileLayout {
 
   private:
     friend class LayoutCollector;
-    friend std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc);
+    friend std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc,
+                                          const std::vector<int>& origins);
+    friend std::vector<int> SameRows(const FileLayout& layout, const HandlingDocument& doc);
 
     struct Line {
         std::uint32_t start; // of the line's text, or a car line's shape, in texts_
@@ -35,8 +37,14 @@ class FileLayout {
     std::string_view Text(const Line& line) const {
         return std::string_view(texts_).substr(line.start, line.length);
     }
+    // Where a car line's shape marks its values, kept while lines share the shape.
+    struct ShapeMarks {
+        std::uint32_t start = UINT32_MAX;
+        std::uint32_t length = 0;
+        std::vector<std::uint32_t> at;
+    };
     // The line as read; a car line is written into scratch with car's values.
-    std::string_view Text(const Line& line, const CarRow& car, std::string& scratch) const;
+    std::string_view Text(const Line& line, const CarRow& car, std::string& scratch, ShapeMarks& marks) const;
 
     std::vector<Line> lines_;
     std::string texts_;      // the lines other than cars, and each car line's shape once
@@ -66,22 +74,24 @@ struct LayoutRead {
 };
 
 // Reads a text as ParseHandlingText does, keeping its layout beside it.
-LayoutRead ReadKeepingLayout(std::string_view bytes);
+LayoutRead ReadKeepingLayout(std::string_view bytes, const CarTable* like = nullptr);
 
 // The document written into the layout it was read from: every line of an
-// unchanged car, comment or header as it was, byte for byte. A changed car's
-// line keeps its padding and the columns of its values where the padding
-// leaves room; an added car follows the last car line in the form of that
-// line; a deleted car takes its line with it; changed comment lines replace
-// those of their block where they stood. A new line ends as the file's first
-// line did (CR LF when none ended).
+// unchanged car, comment or header as it was, byte for byte. origins: for
+// each car of doc, the row of the layout's cars it is, or -1 for a car the
+// layout never held. A changed car's line keeps its padding and the columns
+// of its values where the padding leaves room; the cars that keep their
+// order keep their lines' places, and a car moved among them is written
+// where it now stands in the form of its own line; a new car follows the
+// last car line in the form of that line; a car no longer there takes its
+// line with it; changed comment lines replace those of their block where
+// they stood. A new line ends as the file's first line did (CR LF when none
+// ended).
+std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc,
+                               const std::vector<int>& origins);
+// The same where each car of doc is the layout's car at its row (values changed only).
 std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument& doc);
-
-// Rewrites some car lines of a file's text as WriteKeepingLayout rewrites a
-// changed car, every other byte as it was: what WriteKeepingLayout writes
-// when only values changed. cars: by the place of the car among the file's
-// cars, in order, with the car's new values. Gives the lines as written.
-std::vector<std::string> RewriteCarLines(std::string& text,
-                                         const std::vector<std::pair<std::size_t, CarRow>>& cars);
+// The origins of a document whose cars stand at the rows they were read at.
+std::vector<int> SameRows(const FileLayout& layout, const HandlingDocument& doc);
 
 } // namespace kestrix

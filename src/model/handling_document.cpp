@@ -22,17 +22,6 @@ std::size_t WidthFor(std::size_t total) {
     return total <= UINT8_MAX ? 1 : total <= UINT16_MAX ? 2 : 4;
 }
 
-void WriteEnd(char* at, std::size_t width, std::size_t end) {
-    const auto end32 = static_cast<std::uint32_t>(end);
-    const auto end16 = static_cast<std::uint16_t>(end);
-    const auto end8 = static_cast<std::uint8_t>(end);
-    std::memcpy(at,
-                width == 4   ? static_cast<const void*>(&end32)
-                : width == 2 ? static_cast<const void*>(&end16)
-                             : static_cast<const void*>(&end8),
-                width);
-}
-
 // Moves the ends from column on by grown - shrunk, each end as wide as End.
 template <class End> void ShiftEnds(char* ends, int column, std::size_t grown, std::size_t shrunk) {
     for (auto i = static_cast<std::size_t>(column); i < kStatCount; ++i) {
@@ -41,6 +30,23 @@ template <class End> void ShiftEnds(char* ends, int column, std::size_t grown, s
         end = static_cast<End>(end + grown - shrunk);
         std::memcpy(ends + i * sizeof end, &end, sizeof end);
     }
+}
+
+// Values are a few bytes: compared in pieces of sizes known to the
+// compiler, which it does inline, rather than through a call each.
+bool SameBytes(const char* a, const char* b, std::size_t size) {
+    for (; size >= 8; size -= 8, a += 8, b += 8)
+        if (std::memcmp(a, b, 8) != 0)
+            return false;
+    for (const std::size_t piece : {4, 2, 1}) {
+        if (size & piece) {
+            if (std::memcmp(a, b, piece) != 0)
+                return false;
+            a += piece;
+            b += piece;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -92,6 +98,33 @@ void CarRow::Assign(const std::string_view* values, int count) {
     Build(values, count, 0);
 }
 
+bool CarRow::Holds(const std::string_view* values, int count) const {
+    if (!block_) {
+        for (int i = 0; i < count; ++i)
+            if (!values[i].empty())
+                return false;
+        return true;
+    }
+    const char* const ends = block_->Bytes();
+    const char* const text = Text();
+    // Each end read as wide as the block's, with the width known to the compiler.
+    const auto same = [&]<class End>(End) {
+        std::size_t start = 0;
+        for (int i = 0; i < kStatCount; ++i) {
+            End end;
+            std::memcpy(&end, ends + static_cast<std::size_t>(i) * sizeof end, sizeof end);
+            const std::string_view value = i < count ? values[i] : std::string_view();
+            if (end - start != value.size() || !SameBytes(text + start, value.data(), value.size()))
+                return false;
+            start = end;
+        }
+        return true;
+    };
+    return block_->width == 1   ? same(std::uint8_t{})
+           : block_->width == 2 ? same(std::uint16_t{})
+                                : same(std::uint32_t{});
+}
+
 void CarRow::Build(const std::string_view* values, int count, std::size_t spare) {
     std::size_t total = 0;
     for (int i = 0; i < count; ++i)
@@ -105,16 +138,26 @@ void CarRow::Build(const std::string_view* values, int count, std::size_t spare)
     auto* block = new (::operator new(sizeof(Block) + kStatCount * width + total + spare)) Block;
     block->width = static_cast<std::uint8_t>(width);
     block->capacity = static_cast<std::uint32_t>(total + spare);
-    char* end = block->Bytes();
-    char* text = end + kStatCount * width;
-    std::size_t length = 0;
-    for (int i = 0; i < kStatCount; ++i, end += width) {
-        if (i < count && !values[i].empty()) {
-            std::memcpy(text + length, values[i].data(), values[i].size());
-            length += values[i].size();
+    char* const ends = block->Bytes();
+    char* const text = ends + kStatCount * width;
+    // Each end written as wide as the block's, with the width known to the compiler.
+    const auto fill = [&]<class End>(End) {
+        std::size_t length = 0;
+        for (int i = 0; i < kStatCount; ++i) {
+            if (i < count) {
+                CopyFew(text + length, values[i].data(), values[i].size());
+                length += values[i].size();
+            }
+            const auto end = static_cast<End>(length);
+            std::memcpy(ends + static_cast<std::size_t>(i) * sizeof end, &end, sizeof end);
         }
-        WriteEnd(end, width, length);
-    }
+    };
+    if (width == 1)
+        fill(std::uint8_t{});
+    else if (width == 2)
+        fill(std::uint16_t{});
+    else
+        fill(std::uint32_t{});
     Release();
     block_ = block;
 }

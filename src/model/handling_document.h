@@ -44,6 +44,10 @@ class CarRow {
     // Replaces every value: the given ones from column 0 on, the rest empty.
     void Assign(const std::string_view* values, int count);
     friend bool operator==(const CarRow& a, const CarRow& b);
+    // Whether both are one block, shared: the same values, known without comparing them.
+    bool Shares(const CarRow& other) const { return block_ == other.block_ && block_; }
+    // Whether the row holds exactly these values, the given ones from column 0 on, the rest empty.
+    bool Holds(const std::string_view* values, int count) const;
 
   private:
     // Followed by the value ends, each as wide (1, 2 or 4 bytes) as the
@@ -84,6 +88,22 @@ using CarTable = std::vector<CarRow>;
 
 // The values of one car line, in column order; those a short line lacks are empty.
 using CarValues = std::array<std::string_view, kStatCount>;
+
+// Copies a few bytes, as values and the blanks between them are, in pieces
+// of sizes known to the compiler rather than through a call each; gives the
+// end of what was written.
+inline char* CopyFew(char* out, const char* in, std::size_t size) {
+    for (; size >= 8; size -= 8, in += 8, out += 8)
+        std::memcpy(out, in, 8);
+    for (const std::size_t piece : {4, 2, 1}) {
+        if (size & piece) {
+            std::memcpy(out, in, piece);
+            in += piece;
+            out += piece;
+        }
+    }
+    return out;
+}
 
 // Takes the car lines of a text as the reader accepts them, in file order.
 class CarLines {

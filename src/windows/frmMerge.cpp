@@ -237,7 +237,7 @@ void frmMerge::cmdSave_Click() {
     std::string error;
     {
         platform::BusyPointer busy(services_);
-        error = save_(merge_.Result());
+        error = save_(merge_.Result(), merge_.OursRows());
     }
     if (!error.empty()) {
         ReportFailure(services_, error);

@@ -18,7 +18,9 @@ namespace kestrix {
 class frmMerge : public platform::Window {
   public:
     // Writes the merged file, or takes it into the editor; returns the refusal or empty text.
-    using SaveMerged = std::function<std::string(const HandlingDocument& merged)>;
+    // oursRows: per merged car, the car of ours it is (MergeResolution::OursRows).
+    using SaveMerged =
+        std::function<std::string(const HandlingDocument& merged, const std::vector<int>& oursRows)>;
     frmMerge(platform::Services& services, MergeResolution merge, std::string fileName, SaveMerged save,
              NumberFormat numbers = {});
 

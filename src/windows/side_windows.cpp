@@ -216,9 +216,10 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
         ReportFailure(services_, read.error);
         return false;
     }
-    const auto take = [this](const HandlingDocument& merged) -> std::string {
+    const auto take = [this, &read](const HandlingDocument& merged, const std::vector<int>& oursRows) {
         doc_.CommitPendingEdits();
-        CarsInResult in = MergedChange(doc_.Data(), merged);
+        CarsInResult in = MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars,
+                                       merged, oursRows, doc_.SavedRows());
         if (in.refusal.empty())
             doc_.Commit(std::move(in.change));
         return in.refusal;

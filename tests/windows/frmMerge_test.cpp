@@ -129,7 +129,7 @@ TEST_F(MergeWindowTest, AChoiceOnlyEverMovesTheSelectionToTheNextConflictLeft) {
     const auto pick = [&random](int high) { return std::uniform_int_distribution<int>(0, high)(random); };
     for (int round = 0; round < 20; ++round) {
         frmMerge merge(services, NineConflicts(), "Handling.cfg",
-                       [](const HandlingDocument&) { return std::string(); });
+                       [](const HandlingDocument&, const std::vector<int>&) { return std::string(); });
         merge.Form_Load();
         platform::Button* const choices[] = {&merge.cmdTakeOurs,   &merge.cmdTakeTheirs,   &merge.cmdTakeBase,
                                              &merge.cmdOursForCar, &merge.cmdTheirsForCar, &merge.cmdUseValue,
