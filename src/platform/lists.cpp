@@ -367,6 +367,21 @@ std::vector<std::string> ListBox::TakeSelected() {
     return taken;
 }
 
+int ListBox::ListIndex() const {
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.selected; });
+    return found == entries_.end() ? -1 : static_cast<int>(found - entries_.begin());
+}
+
+void ListBox::SetListIndex(int position) {
+    if (position < -1 || position >= ListCount())
+        return;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        entries_[i].selected = static_cast<int>(i) == position;
+    anchor_ = position;
+    Notify(Aspect::Selection);
+}
+
 void ListBox::UserClicks(int position, Pick pick) {
     if (!Enabled() || position < 0 || position >= ListCount())
         return;

@@ -170,6 +170,9 @@ class ListBox : public Control {
     void Clear();
     // Removes the selected entries and returns their texts, in list order.
     std::vector<std::string> TakeSelected();
+    // The first selected entry, -1 for none; selecting one from code (-1: none) raises no event.
+    int ListIndex() const;
+    void SetListIndex(int position);
 
     // A click chooses one entry; with Toggle (Ctrl) it flips one; with Range
     // (Shift) it selects from the last clicked entry to this one.

@@ -10,6 +10,8 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+A";
     case Shortcut::CtrlC:
         return "Ctrl+C";
+    case Shortcut::CtrlF:
+        return "Ctrl+F";
     case Shortcut::CtrlO:
         return "Ctrl+O";
     case Shortcut::CtrlP:

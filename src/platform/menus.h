@@ -13,6 +13,7 @@ enum class Shortcut {
     None,
     CtrlA,
     CtrlC,
+    CtrlF,
     CtrlO,
     CtrlP,
     CtrlR,

@@ -46,6 +46,13 @@ bool TextField::UserPressesEscape() {
     return true;
 }
 
+bool TextField::UserPressesArrow(int step) {
+    if (!Enabled() || !Step)
+        return false;
+    Step(step);
+    return true;
+}
+
 void TextField::Select(std::size_t start, std::size_t length) {
     selStart_ = std::min(start, text_.size());
     selLength_ = std::min(length, text_.size() - selStart_);

@@ -52,9 +52,12 @@ class TextField : public Control {
     // that means; false leaves the key to the window (its default and cancel buttons).
     bool UserPressesEnter();
     bool UserPressesEscape();
+    // Up (-1) and Down (1) step through what the window offers; false leaves the keys to the field.
+    bool UserPressesArrow(int step);
     Event Change;
     Event Commit;
     Event Revert;
+    std::function<void(int)> Step;
 
   private:
     Lines lines_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 
 namespace kestrix::platform {
 
@@ -39,8 +40,103 @@ long long Overlap(const Placement& a, const Placement& b) {
     return width > 0 && height > 0 ? width * height : 0;
 }
 
-// The window moved into the screen, and made smaller where the screen is.
-Placement Within(const Placement& screen, Placement place) {
+bool CoversAny(const Placement& place, const std::vector<OpenWindow>& open) {
+    return std::any_of(open.begin(), open.end(),
+                       [&place](const OpenWindow& window) { return Overlap(place, window.place) > 0; });
+}
+
+// The rectangles of the screen that no open window covers, each bounded by the screen's edges and the
+// windows' edges; among them are all the largest ones.
+std::vector<Placement> FreeAreas(const Placement& screen, const std::vector<OpenWindow>& open) {
+    const int right = screen.left + screen.width;
+    const int bottom = screen.top + screen.height;
+    std::vector<int> lefts{screen.left}, rights{right}, tops{screen.top}, bottoms{bottom};
+    for (const OpenWindow& window : open) {
+        const Placement& p = window.place;
+        lefts.push_back(std::clamp(p.left + p.width, screen.left, right));
+        rights.push_back(std::clamp(p.left, screen.left, right));
+        tops.push_back(std::clamp(p.top + p.height, screen.top, bottom));
+        bottoms.push_back(std::clamp(p.top, screen.top, bottom));
+    }
+    std::vector<Placement> areas;
+    for (const int l : lefts)
+        for (const int r : rights)
+            for (const int t : tops)
+                for (const int b : bottoms)
+                    if (l < r && t < b && !CoversAny({l, t, r - l, b - t}, open))
+                        areas.push_back({l, t, r - l, b - t});
+    return areas;
+}
+
+// Where a window of this size would stand beside another: right of it, left, below, above.
+std::vector<Placement> PlacesBeside(const Placement& other, int width, int height) {
+    return {{other.left + other.width, other.top, width, height},
+            {other.left - width, other.top, width, height},
+            {other.left, other.top + other.height, width, height},
+            {other.left, other.top - height, width, height}};
+}
+
+// The wanted place moved into the area, and how far it had to move.
+std::pair<Placement, long long> Into(const Placement& area, Placement place) {
+    const Placement wanted = place;
+    place.left = std::clamp(place.left, area.left, area.left + area.width - place.width);
+    place.top = std::clamp(place.top, area.top, area.top + area.height - place.height);
+    return {place, std::abs(static_cast<long long>(place.left) - wanted.left) +
+                       std::abs(static_cast<long long>(place.top) - wanted.top)};
+}
+
+// At the least size, over the part of under on the screen, at the corner where it covers least of the others.
+Placement OverLeastUsed(const Placement& screen, const std::vector<OpenWindow>& others,
+                        const Placement& under, int width, int height) {
+    const int left = std::max(under.left, screen.left);
+    const int top = std::max(under.top, screen.top);
+    const int right = std::min(under.left + under.width, screen.left + screen.width);
+    const int bottom = std::min(under.top + under.height, screen.top + screen.height);
+    Placement best;
+    long long leastCovered = -1;
+    for (const Placement corner :
+         {Placement{left, top, width, height}, Placement{right - width, top, width, height},
+          Placement{left, bottom - height, width, height},
+          Placement{right - width, bottom - height, width, height}}) {
+        const Placement place = OnScreen(screen, corner);
+        long long covered = 0;
+        for (const OpenWindow& other : others)
+            covered += Overlap(place, other.place);
+        if (leastCovered < 0 || covered < leastCovered) {
+            leastCovered = covered;
+            best = place;
+        }
+    }
+    return best;
+}
+
+// The best place in the room the open windows leave: the largest size, at least the least one, then the
+// shortest move from a place next to a near window; none where no room is large enough.
+std::optional<Placement> BestPlace(const Placement& screen, const std::vector<OpenWindow>& open,
+                                   const std::vector<Placement>& near, const Placement& least) {
+    std::optional<Placement> best;
+    std::pair<long long, long long> bestScore;
+    for (const Placement& area : FreeAreas(screen, open)) {
+        if (area.width < least.width || area.height < least.height)
+            continue;
+        for (Placement place : near) {
+            place.width = std::min(place.width, area.width);
+            place.height = std::min(place.height, area.height);
+            const auto [moved, distance] = Into(area, place);
+            const std::pair<long long, long long> score{static_cast<long long>(moved.width) * moved.height,
+                                                        -distance};
+            if (!best || score > bestScore) {
+                best = moved;
+                bestScore = score;
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+Placement OnScreen(const Placement& screen, Placement place) {
     place.width = std::min(place.width, screen.width);
     place.height = std::min(place.height, screen.height);
     place.left = std::clamp(place.left, screen.left, screen.left + screen.width - place.width);
@@ -48,51 +144,31 @@ Placement Within(const Placement& screen, Placement place) {
     return place;
 }
 
-// The four places around a window, each as large as the room there allows, down to the least size.
-void AddPlacesAround(const Placement& screen, const Placement& around, const Placement& wanted,
-                     const Placement& least, std::vector<Placement>& places) {
-    const int right = screen.left + screen.width - (around.left + around.width);
-    const int left = around.left - screen.left;
-    const int below = screen.top + screen.height - (around.top + around.height);
-    const int above = around.top - screen.top;
-    const auto narrowed = [](int room, int size, int smallest) {
-        return room >= smallest ? std::min(size, room) : size;
+Placement PlaceNewWindow(const Placement& screen, const std::vector<OpenWindow>& open,
+                         const Placement& wanted, const Placement& least) {
+    const int width = std::min(wanted.width, screen.width);
+    const int height = std::min(wanted.height, screen.height);
+    const Placement smallest{0, 0, std::min(width, std::max(least.width, kLeastOpenWidth)),
+                             std::min(height, std::max(least.height, kLeastOpenHeight))};
+    const auto byUse = [](const OpenWindow& a, const OpenWindow& b) { return a.lastUse < b.lastUse; };
+    // Next to the window used last, at this size; with none open, in the middle of the screen.
+    const auto near = [&](int w, int h) {
+        if (open.empty())
+            return std::vector<Placement>{
+                {screen.left + (screen.width - w) / 2, screen.top + (screen.height - h) / 2, w, h}};
+        return PlacesBeside(std::max_element(open.begin(), open.end(), byUse)->place, w, h);
     };
-    const int rightWidth = narrowed(right, wanted.width, least.width);
-    const int leftWidth = narrowed(left, wanted.width, least.width);
-    const int belowHeight = narrowed(below, wanted.height, least.height);
-    const int aboveHeight = narrowed(above, wanted.height, least.height);
-    places.push_back({around.left + around.width, around.top, rightWidth, wanted.height});
-    places.push_back({around.left - leftWidth, around.top, leftWidth, wanted.height});
-    places.push_back({around.left, around.top + around.height, wanted.width, belowHeight});
-    places.push_back({around.left, around.top - aboveHeight, wanted.width, aboveHeight});
-}
-
-} // namespace
-
-Placement PlaceBeside(const Placement& screen, const Placement& opener, const std::vector<Placement>& others,
-                      const Placement& wanted, const Placement& least) {
-    std::vector<Placement> places;
-    AddPlacesAround(screen, opener, wanted, least, places);
-    for (const Placement& other : others)
-        AddPlacesAround(screen, other, wanted, least, places);
-    for (const int corner : {0, 1, 2, 3})
-        places.push_back({screen.left + (corner % 2) * screen.width,
-                          screen.top + (corner / 2) * screen.height, wanted.width, wanted.height});
-    Placement best;
-    std::pair<long long, long long> leastCovered{-1, -1};
-    for (const Placement& place : places) {
-        const Placement fitted = Within(screen, place);
-        long long othersCovered = 0;
-        for (const Placement& other : others)
-            othersCovered += Overlap(fitted, other);
-        const std::pair<long long, long long> covered{Overlap(fitted, opener), othersCovered};
-        if (leastCovered.first < 0 || covered < leastCovered) {
-            leastCovered = covered;
-            best = fitted;
-        }
-    }
-    return best;
+    if (const auto place = BestPlace(screen, open, near(width, height), smallest); place || open.empty())
+        return place ? *place : OnScreen(screen, near(width, height).front());
+    // No room: at the least size, over the window used least recently, clear of the others where they
+    // leave room for it.
+    std::vector<OpenWindow> others = open;
+    const auto oldest = std::min_element(others.begin(), others.end(), byUse);
+    const Placement under = oldest->place;
+    others.erase(oldest);
+    if (const auto place = BestPlace(screen, others, near(smallest.width, smallest.height), smallest))
+        return *place;
+    return OverLeastUsed(screen, others, under, smallest.width, smallest.height);
 }
 
 Window::~Window() {

@@ -37,12 +37,23 @@ struct Placement {
     bool maximised = false;
     friend bool operator==(const Placement&, const Placement&) = default;
 };
-// Where a window opens beside the window it stands beside (the opener), on the screen's free area:
-// to its right, left, below or above, or beside one of the other windows, wherever it covers least
-// of the opener and then of the others. It stays within the screen, narrowed or lowered down to its
-// least size rather than over the opener. All are places of frames, in pixels.
-Placement PlaceBeside(const Placement& screen, const Placement& opener, const std::vector<Placement>& others,
-                      const Placement& wanted, const Placement& least);
+// An open window: where its frame stands and when the user last used it (larger is later).
+struct OpenWindow {
+    Placement place;
+    long long lastUse = 0;
+};
+// A new window never opens smaller than this unless it wants less or the screen has less room.
+inline constexpr int kLeastOpenWidth = 640;
+inline constexpr int kLeastOpenHeight = 480;
+// Where a new window opens on the screen's free area (all are places of frames, in pixels): wholly
+// on the screen, covering none of the open windows, next to the one used last, at the wanted size
+// where there is room for it, else as large as the room allows down to the least size (the window's
+// own least, at least 640x480); where even that has no room, at that least size over the window used
+// least recently.
+Placement PlaceNewWindow(const Placement& screen, const std::vector<OpenWindow>& open,
+                         const Placement& wanted, const Placement& least);
+// The place moved onto the screen, and made smaller only where the screen is.
+Placement OnScreen(const Placement& screen, Placement place);
 // "left,top,width,height" with ",max" for a maximised window, as settings keep it.
 std::string PlacementText(const Placement& place);
 // None for text that is no placement or has no size.
@@ -107,11 +118,10 @@ class Window {
     FocusScope Focus;
     // The order the Tab key follows, where it is not the order of the layout.
     std::vector<Control*> KeyboardOrder;
-    // The menus of the window's menu bar, if it has one.
+    // The menus of the window's menu bar, if it has one. Their keys go to the menu wherever the focus
+    // is, but for the editing keys (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V), which a text field, a list or a
+    // table keeps for itself.
     std::vector<MenuEntry*> MenuBar;
-    // The menu keys go to the menu even in a text field, unless this is set:
-    // then a focused text field keeps Ctrl+A and Ctrl+C (select all, copy).
-    bool TextFieldsKeepEditingKeys = false;
     // Function keys (1 for F1) that press a button wherever the focus is; false when none is the window's.
     std::vector<std::pair<int, Button*>> FunctionKeys;
     bool UserPressesFunctionKey(int number);

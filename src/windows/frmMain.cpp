@@ -10,6 +10,8 @@
 #include "windows/git_merge.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace kestrix {
 
@@ -100,7 +102,8 @@ void frmMain::ConnectHandlers() {
     chkABS.Click = [this] { chkABS_Click(); };
     lvFlags.Click = [this] { lvFlags_Click(); };
     Focus.Join({&cboCars, &tabGeneral, &cboDrive, &cboEngine, &cboFront, &cboRear, &chkABS, &lvFlags,
-                &lvErrors, &cmdViewErrors});
+                &lvErrors, &cmdViewErrors, &txtFind, &lvFound});
+    ConnectFind();
     txtStat[VehicleIdentifier].SetCanFocus(false);
 }
 
@@ -132,8 +135,31 @@ void frmMain::Form_Load() {
     ShowState();
 }
 
+void frmMain::ConnectFind() {
+    lblFind.SetCaption("Find :");
+    NameAfter(txtFind, lblFind);
+    txtFind.SetTip("Any part of a car's name: Up and Down choose, Enter shows the car, Escape closes");
+    for (platform::Control* part : std::initializer_list<platform::Control*>{&lblFind, &txtFind, &lvFound})
+        part->SetVisible(false);
+    txtFind.Change = [this] { txtFind_Change(); };
+    txtFind.Step = [this](int step) { txtFind_Step(step); };
+    txtFind.Commit = [this] { FindCar_Show(); };
+    txtFind.Revert = [this] { CloseFind(true); };
+    // A click on a car found leaves the typing where it was; a double click shows the car.
+    lvFound.Click = [this] { txtFind.SetFocus(); };
+    lvFound.DblClick = [this] { FindCar_Show(); };
+    // The focus going anywhere else closes the find.
+    txtFind.LostFocus = [this] {
+        if (Focus.Focused() != &lvFound)
+            CloseFind(false);
+    };
+    lvFound.LostFocus = [this] {
+        if (Focus.Focused() != &txtFind)
+            CloseFind(false);
+    };
+}
+
 void frmMain::ApplyPreferences() {
-    TextFieldsKeepEditingKeys = SettingOn(services_, kTextFieldsKeepEditingKeys);
     // Strict checks switched on or off check the whole file again under the new rules.
     const CheckRules rules = SettingOn(services_, kStrictChecks) ? CheckRules::Strict : CheckRules::Standard;
     doc_.SetCheckRules(rules);
@@ -568,6 +594,72 @@ void frmMain::RebuildCarList(int shownRow) {
         cboCars.SetListIndex(position);
     else
         stats_.ClearShownCar();
+    // The cars found are those of the list as it now is.
+    txtFind_Change();
+}
+
+// Finding a car by any part of its name.
+
+void frmMain::mnuFindCar_Click() {
+    BringToFront();
+    if (!finding_) {
+        finding_ = true;
+        focusBeforeFind_ = Focus.Focused();
+        for (platform::Control* part :
+             std::initializer_list<platform::Control*>{&lblFind, &txtFind, &lvFound})
+            part->SetVisible(true);
+        txtFind_Change();
+    }
+    txtFind.SetFocus();
+    txtFind.Select(0, txtFind.Text().size());
+}
+
+void frmMain::txtFind_Change() {
+    if (!finding_)
+        return;
+    found_ = FindCars(cboCars.Entries(), txtFind.Text());
+    std::vector<std::string> shown;
+    shown.reserve(found_.size());
+    for (const FoundCar& car : found_)
+        shown.push_back(car.shown);
+    lvFound.Clear();
+    lvFound.AddItems(std::move(shown));
+    lvFound.SetListIndex(found_.empty() ? -1 : 0);
+    lvFound.SetVisible(!found_.empty()); // the status line says that none was found
+    const std::size_t count = found_.size();
+    ShowNote(count == 0   ? "No car's name holds \"" + txtFind.Text() + "\"."
+             : count == 1 ? "1 car found"
+                          : std::to_string(count) + " cars found");
+}
+
+void frmMain::txtFind_Step(int step) {
+    if (!found_.empty())
+        lvFound.SetListIndex(std::clamp(lvFound.ListIndex() + step, 0, static_cast<int>(found_.size()) - 1));
+}
+
+// As a car picked in the car list: the shown car keeps its edits first.
+void frmMain::FindCar_Show() {
+    const int chosen = lvFound.ListIndex();
+    if (!finding_ || chosen < 0)
+        return;
+    const int position = found_[static_cast<std::size_t>(chosen)].position;
+    CloseFind(true);
+    StatsToArray();
+    cboCars.SetListIndex(position);
+}
+
+void frmMain::CloseFind(bool focusBack) {
+    if (!finding_)
+        return;
+    finding_ = false;
+    platform::Control* before = std::exchange(focusBeforeFind_, nullptr);
+    if (focusBack) {
+        if (!before || !before->Visible() || !before->Enabled() || !before->CanFocus())
+            before = &cboCars;
+        before->SetFocus();
+    }
+    for (platform::Control* part : std::initializer_list<platform::Control*>{&lblFind, &txtFind, &lvFound})
+        part->SetVisible(false);
 }
 
 // The error lists, the stat properties and the help on every stat.

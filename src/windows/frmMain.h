@@ -4,6 +4,7 @@
 #include "document/file_session.h"
 #include "platform/services.h"
 #include "platform/window.h"
+#include "windows/car_find.h"
 #include "windows/frmImportExport.h"
 #include "windows/recent_files.h"
 #include "windows/side_windows.h"
@@ -29,6 +30,10 @@ class frmMain : public platform::Window, private DocumentObserver {
     // chk a check box, lv a list, cmd a button, mnu a menu entry, tab the pages.
     platform::Label Label1{"Label1"};
     platform::DropDown cboCars{"cboCars", platform::Sorting::Sorted};
+    // Over the car list while the user looks for a car: what to look for, and the cars whose names hold it.
+    platform::Label lblFind{"lblFind"};
+    platform::TextField txtFind{"txtFind"};
+    platform::ListBox lvFound{"lvFound"};
     platform::TabControl tabGeneral;
     std::array<platform::TextField, kStatCount> txtStat;
     std::vector<std::unique_ptr<platform::Label>> LabStat; // one per page row, in page order
@@ -54,7 +59,7 @@ class frmMain : public platform::Window, private DocumentObserver {
         mnuExportCarStats{"mnuExportCarStats"}, sep2{"sep2"}, mnuExit{"mnuExit"};
     platform::MenuEntry mnuEdit{"mnuEdit"}, mnuUndo{"mnuUndo"}, mnuRedo{"mnuRedo"}, sep4{"sep4"},
         mnuChanges{"mnuChanges"}, sep5{"sep5"}, mnuCopyCarLine{"mnuCopyCarLine"},
-        mnuPasteCars{"mnuPasteCars"};
+        mnuPasteCars{"mnuPasteCars"}, mnuFindCar{"mnuFindCar"};
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
@@ -119,6 +124,14 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuRemoveMissing_Click();
     void mnuPreferences_Click();
 
+    // Finding a car by any part of its name: Up and Down go through the cars found, Enter shows the
+    // one chosen, Escape closes the find; both give the focus back where it was.
+    void mnuFindCar_Click();
+    void txtFind_Change();
+    void txtFind_Step(int step);
+    void FindCar_Show();
+    void CloseFind(bool focusBack);
+
     // Car management and exchange.
     CarExchange Exchange;
     void mnuAdd_Click();
@@ -171,6 +184,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     void BuildMenus();
     void EnableMenus(bool loaded, bool hasCar);
     void ConnectHandlers();
+    void ConnectFind();
     void EnableControls(bool loaded);
     bool AskToSaveChanges();
     void OpenFile(const std::string& path);
@@ -199,6 +213,10 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The stat pages showing the car of cboCars.
     StatPageBinding stats_;
     SideWindows side_;
+    // While the find is open: the cars it found and the control that had the focus before it.
+    bool finding_ = false;
+    std::vector<FoundCar> found_;
+    platform::Control* focusBeforeFind_ = nullptr;
 };
 
 } // namespace kestrix

@@ -64,6 +64,8 @@ const MenuItem kMenus[] = {
      &frmMain::mnuCopyCarLine_Click},
     {&frmMain::mnuPasteCars, &frmMain::mnuEdit, "&Paste Car Lines...", Shortcut::CtrlShiftV, Needs::Document,
      &frmMain::mnuPasteCars_Click},
+    {&frmMain::mnuFindCar, &frmMain::mnuEdit, "&Find Car...", Shortcut::CtrlF, Needs::Car,
+     &frmMain::mnuFindCar_Click},
     {&frmMain::mnuCars, nullptr, "&Cars", Shortcut::None, Needs::Nothing, nullptr},
     {&frmMain::mnuAdd, &frmMain::mnuCars, "&Add new car...", Shortcut::None, Needs::Document,
      &frmMain::mnuAdd_Click},

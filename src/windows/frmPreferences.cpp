@@ -6,7 +6,6 @@ namespace kestrix {
 
 const std::vector<BooleanSetting>& BooleanSettings() {
     static const std::vector<BooleanSetting> settings{
-        {kTextFieldsKeepEditingKeys, "&Text fields keep Ctrl+A and Ctrl+C", false},
         {kReopenLastFile, "&Reopen the last file when started without one", false},
         {kKeepLayout, "&Keep the file's layout", true},
         {kKeepBackup, "Keep the file as opened in NAME.&bak", kKeepBackupByDefault},

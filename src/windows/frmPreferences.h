@@ -18,7 +18,6 @@ struct BooleanSetting {
     bool byDefault;
 };
 
-inline constexpr std::string_view kTextFieldsKeepEditingKeys = "Preferences/TextFieldsKeepEditingKeys";
 inline constexpr std::string_view kReopenLastFile = "Preferences/ReopenLastFile";
 // On: a save writes into the file's own lines, changed only where the document changed. Off: the
 // editor's own form.

@@ -1,9 +1,12 @@
 #include "platform/control_probes.h"
 #include "platform/controls.h"
+#include "platform/window.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <string>
 #include <tuple>
@@ -306,4 +309,115 @@ TEST(ControlViewTest, WhicheverSideGoesFirstCutsTheLink) {
     field.AttachView(nullptr);
     gone.reset();
     field.SetText("after the view"); // would reach a destroyed view if the link were kept
+}
+
+namespace {
+
+bool Overlaps(const Placement& a, const Placement& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+bool Inside(const Placement& inner, const Placement& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top &&
+           inner.left + inner.width <= outer.left + outer.width &&
+           inner.top + inner.height <= outer.top + outer.height;
+}
+
+// Whether a window of this size fits somewhere on the screen clear of the others. Pushed left and up until
+// something stops it, a window that fits stands at the screen's edge or at another window's far edge.
+bool RoomFor(const Placement& screen, const std::vector<OpenWindow>& open, int width, int height) {
+    std::vector<int> lefts{screen.left}, tops{screen.top};
+    for (const OpenWindow& window : open) {
+        lefts.push_back(window.place.left + window.place.width);
+        tops.push_back(window.place.top + window.place.height);
+    }
+    for (const int left : lefts)
+        for (const int top : tops) {
+            const Placement place{left, top, width, height};
+            bool clear = Inside(place, screen);
+            for (const OpenWindow& window : open)
+                clear = clear && !Overlaps(place, window.place);
+            if (clear)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+// Over random screens and windows: a new window lies wholly on the screen; it covers none of the open
+// windows, at the wanted size where there is room for it, else smaller but at least 640x480 (or its least);
+// and where even that has no room, it lies over the window used least recently.
+TEST(PlacementTest, ANewWindowStaysOnTheScreenClearOfTheOthersOrOverTheLeastUsed) {
+    std::mt19937 random(20240611);
+    const auto between = [&random](int low, int high) {
+        return std::uniform_int_distribution(low, high)(random);
+    };
+    int clear = 0, smaller = 0, over = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const Placement screen{between(-1600, 1600), between(-50, 50), between(700, 2600),
+                               between(500, 1600)};
+        std::vector<OpenWindow> open(static_cast<std::size_t>(between(0, 5)));
+        std::vector<long long> uses(open.size());
+        std::iota(uses.begin(), uses.end(), 0);
+        std::shuffle(uses.begin(), uses.end(), random);
+        for (std::size_t i = 0; i < open.size(); ++i)
+            open[i] = {{between(screen.left - 150, screen.left + screen.width - 100),
+                        between(screen.top - 100, screen.top + screen.height - 100), between(200, 1400),
+                        between(150, 1000)},
+                       uses[i]};
+        const Placement wanted{0, 0, between(300, 1800), between(200, 1200)};
+        const Placement least{0, 0, between(100, wanted.width), between(100, wanted.height)};
+        const Placement place = PlaceNewWindow(screen, open, wanted, least);
+        SCOPED_TRACE(PlacementText(screen) + " wanted " + PlacementText(wanted) + " at " +
+                     PlacementText(place));
+        ASSERT_TRUE(Inside(place, screen));
+        ASSERT_LE(place.width, wanted.width);
+        ASSERT_LE(place.height, wanted.height);
+        const int leastWidth = std::min({wanted.width, screen.width, std::max(least.width, 640)});
+        const int leastHeight = std::min({wanted.height, screen.height, std::max(least.height, 480)});
+        ASSERT_GE(place.width, leastWidth);
+        ASSERT_GE(place.height, leastHeight);
+        const bool coversNone = std::none_of(
+            open.begin(), open.end(), [&place](const OpenWindow& w) { return Overlaps(place, w.place); });
+        const int width = std::min(wanted.width, screen.width),
+                  height = std::min(wanted.height, screen.height);
+        if (RoomFor(screen, open, width, height)) {
+            ASSERT_TRUE(coversNone);
+            ASSERT_EQ(place.width, width);
+            ASSERT_EQ(place.height, height);
+            ++clear;
+        } else if (RoomFor(screen, open, leastWidth, leastHeight)) {
+            ASSERT_TRUE(coversNone);
+            ++smaller;
+        } else {
+            // Over the window used least recently, and clear of the others where they leave room for it.
+            std::vector<OpenWindow> others = open;
+            const auto oldest =
+                std::min_element(others.begin(), others.end(),
+                                 [](const auto& a, const auto& b) { return a.lastUse < b.lastUse; });
+            ASSERT_TRUE(Overlaps(place, oldest->place));
+            ASSERT_EQ(place.width, leastWidth) << "at its least size, to cover least";
+            ASSERT_EQ(place.height, leastHeight);
+            others.erase(oldest);
+            const bool clearOfOthers =
+                std::none_of(others.begin(), others.end(),
+                             [&place](const OpenWindow& w) { return Overlaps(place, w.place); });
+            ASSERT_TRUE(clearOfOthers || !RoomFor(screen, others, leastWidth, leastHeight));
+            ++over;
+        }
+    }
+    EXPECT_GT(clear, 100);
+    EXPECT_GT(smaller, 100);
+    EXPECT_GT(over, 100);
+}
+
+// A place left on a larger screen is moved onto this one whole, and made smaller only where it must be.
+TEST(PlacementTest, AWindowWhereItWasLeftIsMovedWhollyOntoTheScreen) {
+    const Placement screen{0, 0, 1600, 1000};
+    EXPECT_EQ(OnScreen(screen, {2400, 300, 800, 600}), (Placement{800, 300, 800, 600}));
+    EXPECT_EQ(OnScreen(screen, {-50, 900, 800, 600}), (Placement{0, 400, 800, 600}));
+    EXPECT_EQ(OnScreen(screen, {100, 100, 2000, 600}), (Placement{0, 100, 1600, 600}));
+    EXPECT_EQ(OnScreen(screen, {100, 100, 800, 600}), (Placement{100, 100, 800, 600}));
 }

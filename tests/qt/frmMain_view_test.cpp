@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -168,9 +169,8 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
 }
 
 // A page chosen by the mouse, the keys or an assistive tool comes up, and the
-// edit left behind is kept; in a field Ctrl+A and Ctrl+C are the menu's, as
-// Ctrl+S is, unless the user keeps them for editing.
-TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndControlKeysGoWhereTheUserChose) {
+// edit left behind is kept; Ctrl+S in a field saves.
+TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndTheMenuKeysWorkInAField) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
     QTest::keyClicks(&mass, "heavy");
@@ -204,28 +204,116 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndControlKeys
     EXPECT_TRUE(Tabs().Page(5)->isVisible());
     EXPECT_EQ(Tabs().Tab(0)->geometry(), first) << "a tab of the back row does not swap the rows";
 
-    form.TextFieldsKeepEditingKeys = true;
-    EnterField(1);
-    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(mass.selectedText(), "heavy");
-    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), "heavy");
-    EXPECT_TRUE(services.saveDialogs.empty());
-    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
-    services.savePaths.push_back(""); // cancelled
-    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(services.saveDialogs.size(), 1u) << "elsewhere the menu keeps the key";
-
-    form.TextFieldsKeepEditingKeys = false;
     QTest::keyClicks(&EnterField(1), "5");
     QTest::keyClick(&mass, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(TitleBar(), Title()) << "saved";
-    services.savePaths.push_back("");
-    QTest::keyClick(&mass, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_FALSE(mass.hasSelectedText()) << "Save As, not Select All";
-    EXPECT_EQ(services.saveDialogs.size(), 2u);
-    QTest::keyClick(&mass, Qt::Key_C, Qt::ControlModifier);
+}
+
+// Select all, copy, cut and paste are the focused text field's, list's or table's own, in the main
+// window and beside it; on any other control the menus keep Ctrl+A (Save As) and Ctrl+C (File Coments).
+TEST_F(MainWindowViewTest, EditingKeysAreTheFocusedFieldsListsAndTablesOwnAndTheMenusKeepThemElsewhere) {
+    const auto ctrl = [](QWidget& widget, Qt::Key key) {
+        QTest::keyClick(&widget, key, Qt::ControlModifier);
+    };
+    auto& cars = Widget<QWidget>("cboCars");
+    cars.setFocus();
+    services.savePaths.push_back(""); // cancelled
+    ctrl(cars, Qt::Key_A);
+    EXPECT_EQ(services.saveDialogs.size(), 1u);
+    ctrl(cars, Qt::Key_C);
     EXPECT_EQ(services.shownWindows, std::vector<std::string>{"frmComments"});
+    const auto tableFrame = test::ShownFrame(Table());
+    const auto commentsFrame = test::ShownFrame(*services.besideWindows.front());
+    services.saveDialogs.clear();
+    services.shownWindows.clear();
+    auto& grid = test::Widget<QWidget>(*tableFrame, "grdCars");
+    const auto textOf = [](const QWidget& field) {
+        const auto* line = qobject_cast<const QLineEdit*>(&field);
+        return line ? line->text() : static_cast<const QPlainTextEdit&>(field).toPlainText();
+    };
+    const auto fields = {std::pair<QWidget*, QWidget*>{&Widget<QWidget>("txtStat1"), &view},
+                         {&test::Widget<QWidget>(*tableFrame, "txtFilter"), tableFrame.get()},
+                         {&test::Widget<QWidget>(*commentsFrame, "txtBefore"), commentsFrame.get()}};
+    for (auto [field, window] : fields) {
+        test::ShowActive(*window);
+        field->setFocus();
+        const QString name = field->objectName();
+        ctrl(*field, Qt::Key_A);
+        QTest::keyClicks(field, "1234");
+        ctrl(*field, Qt::Key_A);
+        ctrl(*field, Qt::Key_C);
+        EXPECT_EQ(QApplication::clipboard()->text(), "1234") << name.toStdString();
+        ctrl(*field, Qt::Key_X);
+        EXPECT_EQ(textOf(*field), "") << name.toStdString();
+        ctrl(*field, Qt::Key_V);
+        ctrl(*field, Qt::Key_V);
+        EXPECT_EQ(textOf(*field), "12341234") << name.toStdString();
+        ctrl(*field, Qt::Key_A);
+        QTest::keyClick(field, Qt::Key_Delete); // the filter shows every car again
+    }
+    test::ShowActive(view);
+    auto& errors = Widget<QTreeView>("lvErrors");
+    ClickError(errors);
+    ctrl(errors, Qt::Key_A);
+    ctrl(errors, Qt::Key_C);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), form.lvErrors.CopyText());
+    test::ShowActive(*tableFrame);
+    grid.setFocus();
+    ctrl(grid, Qt::Key_A);
+    ctrl(grid, Qt::Key_C);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("VERANDA") &&
+                QApplication::clipboard()->text().contains("ASHCROFT"));
+    EXPECT_TRUE(services.saveDialogs.empty()) << "no Save As";
+    EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
+}
+
+// Ctrl+F lays the find over the car list and its list under it; the arrow keys and Enter reach it, and
+// the focus goes back to the field it came from.
+TEST_F(MainWindowViewTest, TheFindLiesOverTheCarListAndTakesItsKeys) {
+    QLineEdit& mass = EnterField(1);
+    QTest::keyClick(&mass, Qt::Key_F, Qt::ControlModifier);
+    auto& find = Widget<QLineEdit>("txtFind");
+    ASSERT_EQ(QApplication::focusWidget(), &find);
+    const auto placeOf = [this](const QWidget& widget) {
+        return QRect(widget.mapTo(&view, QPoint()), widget.size());
+    };
+    const QRect field = placeOf(find), cars = placeOf(Widget<QComboBox>("cboCars"));
+    EXPECT_EQ(std::pair(field.left(), field.width()), std::pair(cars.left(), cars.width()));
+    EXPECT_LE(std::abs(field.center().y() - cars.center().y()), 2) << "over the car list";
+    EXPECT_GE(placeOf(Widget<QWidget>("lvFound")).top(), field.bottom());
+    QTest::keyClicks(&find, "R");
+    EXPECT_EQ(form.lvFound.ListCount(), 2) << "ASHCROFT, VERANDA";
+    QTest::keyClick(&find, Qt::Key_Down);
+    QTest::keyClick(&find, Qt::Key_Return);
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "VERANDA");
+    EXPECT_EQ(mass.text(), "1500");
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &mass);
+}
+
+// However narrow the window, the help stands left of the count of changed values, cut short with an
+// ellipsis where it must be, and the two never meet.
+TEST_F(MainWindowViewTest, TheStatusLinesHelpAndCountOfChangesNeverRunIntoEachOther) {
+    QTest::keyClicks(&EnterField(1), "5");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    auto& count = Widget<QLabel>("lblChanges");
+    ASSERT_EQ(count.text(), "1 value changed");
+    form.ShowNote("Changed from " + std::string(40, 'x') +
+                  " to the value typed, and kept in the file when saved");
+    auto& help = Widget<QLabel>("StatusMessage");
+    for (const int width : {1600, view.minimumWidth()}) {
+        view.resize(width, view.height());
+        QApplication::processEvents();
+        const QRect helpPlace(help.mapTo(&view, QPoint()), help.size());
+        const QRect countPlace(count.mapTo(&view, QPoint()), count.size());
+        EXPECT_LT(helpPlace.right(), countPlace.left()) << width;
+        EXPECT_TRUE(help.isVisible() && count.isVisible());
+        EXPECT_LE(help.fontMetrics().horizontalAdvance(help.text()), help.contentsRect().width()) << width;
+        EXPECT_GE(count.width(), count.fontMetrics().horizontalAdvance(count.text())) << "the count is whole";
+    }
+    EXPECT_TRUE(help.text().endsWith(QChar(0x2026))) << "cut short at the narrowest";
+    EXPECT_TRUE(help.text().startsWith("Changed from xxx"));
+    EXPECT_EQ(help.toolTip().toStdString(), form.Note()) << "the whole of it";
 }
 
 // Enter and a double click on an error put the focus in its value; the

@@ -290,11 +290,76 @@ TEST_F(PlainStart, PreferencesAreKeptOnOkAndThePlaceWhenTheWindowCloses) {
             ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
         });
         placed.form.mnuPreferences.UserChooses();
-        EXPECT_EQ(placed.form.TextFieldsKeepEditingKeys, ok);
+        EXPECT_EQ(SettingOn(placed.services, kReopenLastFile), ok);
     }
-    EXPECT_EQ(placed.services.settings[std::string(kTextFieldsKeepEditingKeys)], "1");
-    EXPECT_EQ(placed.services.settings[std::string(kReopenLastFile)], "0");
+    EXPECT_EQ(placed.services.settings[std::string(kKeepLayout)], "1");
     placed.form.UserPlaces({30, 40, 1000, 800});
     EXPECT_TRUE(placed.form.TryClose());
     EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
+}
+
+namespace {
+
+// Two cars named SABRE, rows 0 and 3; the list shows Banshee first.
+const std::string kNamesakes = test::Line("SABRE", "1000") + test::Line("Banshee", "1100") +
+                               test::Line("SABRE_GT", "1200") + test::Line("SABRE", "1300") +
+                               test::Line("ZEBRA", "1400") + test::Line("sabre", "1500");
+
+std::vector<std::string> Entries(const platform::ListBox& list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.ListCount(); ++i)
+        texts.push_back(list.List(i));
+    return texts;
+}
+
+} // namespace
+
+// Ctrl+F finds cars by any part of their names, letter case aside, each namesake apart; Enter shows the
+// one chosen as the car list would, Escape or the focus leaving closes the find, and the focus goes back.
+TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
+    OpenOn(kNamesakes);
+    EXPECT_EQ(ShownCar(), "Banshee");
+    Type(1, "1111");
+    form.mnuFindCar.UserChooses();
+    EXPECT_TRUE(form.txtFind.Visible() && form.txtFind.HasFocus());
+    EXPECT_EQ(Cell(1, 1), "1111") << "the field was left: its edit is kept";
+    EXPECT_EQ(form.lvFound.ListCount(), 6) << "nothing typed yet: every car";
+    form.txtFind.UserTypes("aBr");
+    EXPECT_EQ(Entries(form.lvFound),
+              (std::vector<std::string>{"SABRE (1 of 2)", "SABRE (2 of 2)", "sabre", "SABRE_GT"}));
+    EXPECT_EQ(form.lvFound.ListIndex(), 0);
+    for (const int step : {1, 1, 1, 1, -1, -1})
+        EXPECT_TRUE(form.txtFind.UserPressesArrow(step));
+    EXPECT_EQ(form.lvFound.ListIndex(), 1) << "Down stops at the last car";
+    Type(1, "2222"); // the focus going to a stat field closes the find
+    EXPECT_FALSE(form.txtFind.Visible());
+    form.mnuFindCar.UserChooses();
+    EXPECT_EQ(form.txtFind.SelLength(), 3u) << "the last search, ready to be typed over";
+    form.txtFind.UserPressesArrow(1);
+    EXPECT_TRUE(form.txtFind.UserPressesEnter());
+    EXPECT_EQ(Cell(1, 1), "2222") << "the shown car kept its edit first";
+    EXPECT_EQ(form.txtStat[1].Text(), "1300") << "the second SABRE, row 3";
+    EXPECT_FALSE(form.txtFind.Visible() || form.lvFound.Visible());
+    EXPECT_TRUE(form.txtStat[1].HasFocus()) << "back where it was";
+
+    form.cboCars.SetFocus();
+    form.mnuFindCar.UserChooses();
+    form.txtFind.UserTypes("zz");
+    EXPECT_FALSE(form.lvFound.Visible()) << "no car found, no list";
+    EXPECT_NE(form.Note().find("\"zz\""), std::string::npos);
+    EXPECT_TRUE(form.txtFind.UserPressesEnter()) << "taken, and nothing happens";
+    EXPECT_TRUE(form.txtFind.Visible());
+    form.txtFind.UserTypes("ZEB");
+    form.lvFound.SetFocus();
+    form.lvFound.UserClicks(0);
+    EXPECT_TRUE(form.txtFind.Visible() && form.txtFind.HasFocus())
+        << "a click on a car found leaves the typing where it was";
+    EXPECT_TRUE(form.txtFind.UserPressesEscape());
+    EXPECT_FALSE(form.txtFind.Visible());
+    EXPECT_TRUE(form.cboCars.HasFocus());
+    EXPECT_EQ(form.txtStat[1].Text(), "1300") << "Escape shows no other car";
+    form.mnuFindCar.UserChooses();
+    form.lvFound.UserDoubleClicks(0);
+    EXPECT_EQ(ShownCar(), "ZEBRA");
+    EXPECT_EQ(services.messages.size(), 0u);
 }

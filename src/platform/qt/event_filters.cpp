@@ -18,7 +18,7 @@ bool OptionKey(const Binding& binding, const QKeyEvent& key) {
     return true;
 }
 
-// Enter and Escape in a line field go to the field first, and to the window
+// Enter, Escape, Up and Down in a line field go to the field first, and to the window
 // only when the field has no use for them.
 bool FieldKey(const Binding& binding, const QKeyEvent& key) {
     if (key.modifiers() & ~Qt::KeypadModifier)
@@ -28,6 +28,10 @@ bool FieldKey(const Binding& binding, const QKeyEvent& key) {
         binding.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEnter(); });
     else if (key.key() == Qt::Key_Escape)
         binding.Act<TextField>([&handled](TextField& field) { handled = field.UserPressesEscape(); });
+    else if (key.key() == Qt::Key_Up || key.key() == Qt::Key_Down)
+        binding.Act<TextField>([&handled, &key](TextField& field) {
+            handled = field.UserPressesArrow(key.key() == Qt::Key_Up ? -1 : 1);
+        });
     return handled;
 }
 

@@ -121,7 +121,7 @@ class TypingUndoneFirst : public QObject {
 
 // The arrow keys move the choice within an option group, which is one Tab stop.
 bool OptionKey(const Binding& binding, const QKeyEvent& key);
-// Enter and Escape in a line field go to the field first, and to the window
+// Enter, Escape, Up and Down in a line field go to the field first, and to the window
 // only when the field has no use for them.
 bool FieldKey(const Binding& binding, const QKeyEvent& key);
 // Enter on a row goes to the list first, and to the window only when the list

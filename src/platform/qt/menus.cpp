@@ -71,8 +71,14 @@ class MenuKeysFirst : public QObject {
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence sequence(key->keyCombination());
-        if (!keys_.contains(sequence) || (givenBack_ && givenBack_(sequence)))
+        if (!keys_.contains(sequence))
             return false;
+        if (givenBack_ && givenBack_(sequence)) {
+            // Taking the override brings the key to the widget, which has its own use for it.
+            if (type == QEvent::ShortcutOverride)
+                event->accept();
+            return false;
+        }
         // Refusing the override lets the menu act; a key press that still
         // arrives belongs to a disabled entry and does nothing.
         if (type == QEvent::ShortcutOverride)

@@ -205,23 +205,16 @@ void QtServices::ShowModal(Window& window) {
         loop.exec();
 }
 
-// Beside the window it stands beside, else beside the active one; clear of the other windows where there is
-// room.
+// Clear of the shown windows where there is room, or where it was left.
 void QtServices::ShowBeside(std::shared_ptr<Window> window) {
-    QWidget* opener = QApplication::activeWindow();
-    QList<QWidget*> others;
-    for (QWidget* shown : QApplication::topLevelWidgets()) {
-        const auto* frame = dynamic_cast<WindowFrame*>(shown);
-        if (frame && frame->isVisible() && window->Opener() && frame->Form() == window->Opener())
-            opener = shown;
-        else if (frame && frame->isVisible())
-            others.append(shown);
-    }
-    others.removeAll(opener);
+    std::vector<const WindowFrame*> shown;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (const auto* frame = dynamic_cast<WindowFrame*>(top); frame && frame->isVisible())
+            shown.push_back(frame);
     const bool remembered = window->Place().has_value();
     WindowFrame* frame = CreateFrame(*window).release();
-    if (opener && !remembered)
-        frame->OpenBeside(*opener, others);
+    if (!remembered)
+        frame->OpenClearOf(shown);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->Own(std::move(window));
     frame->show();

@@ -538,6 +538,9 @@ void WidgetFactory::Visit(ListBox& control) {
             }
         }
         view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        // A list of one choice keeps its choice in sight, however it moved.
+        if (!control.MultiSelect() && control.ListIndex() >= 0)
+            view->scrollTo(model->index(control.ListIndex(), 0));
     };
     Binding& binding = Bind(control, *view, [model, showSelection](Aspect aspect) {
         if (aspect == Aspect::Entries)

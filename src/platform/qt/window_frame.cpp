@@ -3,20 +3,24 @@
 #include "platform/qt/menus.h"
 #include "platform/qt/text.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyleOption>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -44,13 +48,76 @@ QAccessibleInterface* Frames(const QString&, QObject* object) {
     return nullptr;
 }
 
-bool IsTextField(const QWidget& widget) {
-    return qobject_cast<const QLineEdit*>(&widget) || qobject_cast<const QPlainTextEdit*>(&widget);
+// Select all, copy, cut and paste mean what they mean in a text field, a list or a table.
+bool KeepsEditingKeys(const QWidget& widget) {
+    return qobject_cast<const QLineEdit*>(&widget) || qobject_cast<const QPlainTextEdit*>(&widget) ||
+           qobject_cast<const QAbstractItemView*>(&widget);
+}
+
+bool IsEditingKey(const QKeySequence& key) {
+    return key == QKeySequence(Qt::CTRL | Qt::Key_A) || key == QKeySequence(Qt::CTRL | Qt::Key_C) ||
+           key == QKeySequence(Qt::CTRL | Qt::Key_X) || key == QKeySequence(Qt::CTRL | Qt::Key_V);
+}
+
+// The status line's message stands in its first part, elided where it must be, and never runs into the
+// parts at its right.
+class StatusLine : public QStatusBar {
+  public:
+    explicit StatusLine(QWidget* parent) : QStatusBar(parent) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QStyleOption option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
+    }
+};
+
+class ElidedText : public QLabel {
+  public:
+    explicit ElidedText(QWidget* parent) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        setMinimumWidth(0);
+    }
+    void SetWhole(const QString& text) {
+        whole_ = text;
+        Elide();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+  private:
+    void Elide() {
+        const QString shown = fontMetrics().elidedText(whole_, Qt::ElideRight, contentsRect().width());
+        setText(shown);
+        setToolTip(shown == whole_ ? QString() : whole_);
+    }
+    QString whole_;
+};
+
+// Each window opening or brought to the front is used later than any before.
+long long NextUse() {
+    static long long uses = 0;
+    return ++uses;
+}
+
+Placement PlaceOf(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+QRect RectOf(const Placement& place) {
+    return {place.left, place.top, place.width, place.height};
 }
 
 } // namespace
 
-WindowFrame::WindowFrame(Window& window) : window_(&window), body_(new QWidget(this)) {
+WindowFrame::WindowFrame(Window& window) : window_(&window), body_(new QWidget(this)), lastUse_(NextUse()) {
     static const bool accessible = (QAccessible::installFactory(Frames), true);
     (void)accessible;
     setObjectName(QString::fromStdString(window.Name()));
@@ -71,11 +138,15 @@ WindowFrame::~WindowFrame() {
 void WindowFrame::ShowStatusBar(const Control* permanent) {
     if (statusBar_)
         return;
-    statusBar_ = new QStatusBar(this);
+    statusBar_ = new StatusLine(this);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
     statusBar_->setAccessibleName(QStringLiteral("Status"));
     statusBar_->setSizeGripEnabled(false);
     layout()->addWidget(statusBar_);
+    auto* message = new ElidedText(statusBar_);
+    message->setObjectName(QStringLiteral("StatusMessage"));
+    statusBar_->addPermanentWidget(message, 1);
+    connect(statusBar_, &QStatusBar::messageChanged, message, &ElidedText::SetWhole);
     if (QWidget* widget = permanent ? WidgetOf(*permanent) : nullptr)
         statusBar_->addPermanentWidget(widget);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -110,6 +181,8 @@ std::vector<std::string> DroppedFiles(const QMimeData* data) {
 } // namespace
 
 bool WindowFrame::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        lastUse_ = NextUse();
     if (event->type() == QEvent::WindowActivate && window_)
         window_->UserActivates();
     if ((event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) && window_ &&
@@ -147,13 +220,10 @@ void WindowFrame::Finish() {
         bar->setObjectName(QStringLiteral("MenuBar"));
         layout()->setMenuBar(bar);
         const QList<QKeySequence> keys = BuildMenuBar(*bar, window_->MenuBar);
-        const KeysGivenBack editingKeys = [this](const QKeySequence& key) {
-            return window_ && window_->TextFieldsKeepEditingKeys &&
-                   (key == QKeySequence(Qt::CTRL | Qt::Key_A) || key == QKeySequence(Qt::CTRL | Qt::Key_C));
-        };
         for (QWidget* widget : body_->findChildren<QWidget*>())
             if (widget->focusPolicy() != Qt::NoFocus)
-                GiveMenuKeysPrecedence(*widget, keys, IsTextField(*widget) ? editingKeys : KeysGivenBack());
+                GiveMenuKeysPrecedence(*widget, keys,
+                                       KeepsEditingKeys(*widget) ? IsEditingKey : KeysGivenBack());
     }
     // A file dropped anywhere on a window that takes files is the window's, not a text field's.
     setAcceptDrops(bool(window_->FilesDropped));
@@ -184,14 +254,16 @@ void WindowFrame::Finish() {
     else
         setFixedSize(sizeHint());
     const std::optional<Placement>& place = window_->Place();
-    const QRect placed = place ? QRect(place->left, place->top, place->width, place->height) : QRect();
-    // A remembered place is used only while it still lies on the screen.
-    if (place && placed.isValid() && (!room.isValid() || room.intersects(placed))) {
-        // The place is the frame's, the size the window's own, as they were kept; a fixed window keeps its
-        // size.
-        const QRect fit = placed.intersected(room.isValid() ? room : placed);
+    if (place && room.isValid()) {
+        // Where it was left, moved wholly onto the screen (which may be smaller than the one it was left
+        // on). The place is the frame's, the size the window's own, as they were kept; a fixed window
+        // keeps its size.
+        const QSize border = FrameBorder();
+        const QSize size = window_->Resizable() ? QSize(place->width, place->height) : this->size();
+        const QRect fit =
+            RectOf(OnScreen(PlaceOf(room), PlaceOf(QRect(QPoint(place->left, place->top), size + border))));
         if (window_->Resizable())
-            resize(fit.size());
+            resize(fit.size() - border);
         move(fit.topLeft());
         if (place->maximised)
             setWindowState(windowState() | Qt::WindowMaximized);
@@ -200,9 +272,21 @@ void WindowFrame::Finish() {
     }
 }
 
+QSize WindowFrame::FrameBorder() const {
+    for (const QWidget* shown : QApplication::topLevelWidgets())
+        if (shown != this && shown->isVisible() && dynamic_cast<const WindowFrame*>(shown))
+            return shown->frameGeometry().size() - shown->size();
+    return {0, 0};
+}
+
 void WindowFrame::Centre() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize framed = size() + FrameBorder();
+        move(RectOf(OnScreen(PlaceOf(room),
+                             PlaceOf(QRect(room.center() - QRect(QPoint(), framed).center(), framed))))
+                 .topLeft());
+    }
 }
 
 void WindowFrame::MoveToStart() {
@@ -220,29 +304,23 @@ void WindowFrame::BelongTo(QWidget* opener) {
     Centre();
 }
 
-namespace {
-
-Placement PlaceOf(const QRect& rect) {
-    return {rect.x(), rect.y(), rect.width(), rect.height()};
-}
-
-} // namespace
-
-void WindowFrame::OpenBeside(const QWidget& opener, const QList<QWidget*>& others) {
-    const QScreen* screen = opener.screen();
+void WindowFrame::OpenClearOf(const std::vector<const WindowFrame*>& shown) {
+    const auto latest = std::max_element(
+        shown.begin(), shown.end(), [](const auto* a, const auto* b) { return a->LastUse() < b->LastUse(); });
+    const QScreen* screen = latest == shown.end() ? QGuiApplication::primaryScreen() : (*latest)->screen();
     if (!screen)
         return;
-    // The window manager's frame is not yet known; the opener's shows how much it adds.
-    const QSize border = opener.frameGeometry().size() - opener.size();
+    // The window manager's frame is not yet known; the other windows show how much it adds.
+    const QSize border = FrameBorder();
     layout()->activate();
     const QSize least =
         (window_->Resizable() ? minimumSizeHint().expandedTo(minimumSize()) : size()) + border;
-    std::vector<Placement> around;
-    for (const QWidget* other : others)
-        around.push_back(PlaceOf(other->frameGeometry()));
+    std::vector<OpenWindow> open;
+    for (const WindowFrame* other : shown)
+        open.push_back({PlaceOf(other->frameGeometry()), other->LastUse()});
     const Placement place =
-        PlaceBeside(PlaceOf(screen->availableGeometry()), PlaceOf(opener.frameGeometry()), around,
-                    PlaceOf(QRect(QPoint(), size() + border)), PlaceOf(QRect(QPoint(), least)));
+        PlaceNewWindow(PlaceOf(screen->availableGeometry()), open, PlaceOf(QRect(QPoint(), size() + border)),
+                       PlaceOf(QRect(QPoint(), least)));
     if (window_->Resizable())
         resize(QSize(place.width, place.height) - border);
     move(place.left, place.top);

@@ -9,6 +9,7 @@ class QStatusBar;
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace kestrix::platform::qt {
 
@@ -34,9 +35,11 @@ class WindowFrame : public QWidget, public WindowView {
     void Finish();
     // Makes the window a dialog of the window that opens it, centred on the screen.
     void BelongTo(QWidget* opener);
-    // Places the window beside its opener, where it covers least of it and then of the
-    // other windows, within the screen.
-    void OpenBeside(const QWidget& opener, const QList<QWidget*>& others);
+    // Places the window on the screen clear of the shown windows, next to the one used last; where no
+    // room is left, smaller, or over the one used least recently.
+    void OpenClearOf(const std::vector<const WindowFrame*>& shown);
+    // When the user last brought the window to the front (or it opened): larger is later.
+    long long LastUse() const { return lastUse_; }
     // Called once the window has closed.
     std::function<void()> Closed;
 
@@ -61,6 +64,8 @@ class WindowFrame : public QWidget, public WindowView {
     QWidget* WidgetOf(const Control& control) const;
     // Tells a resizable window where it stands now.
     void ReportPlace();
+    // What the window manager's frame adds to a window, as another shown window shows it.
+    QSize FrameBorder() const;
     Window* window_;
     std::shared_ptr<Window> owned_;
     QWidget* body_;
@@ -68,6 +73,7 @@ class WindowFrame : public QWidget, public WindowView {
     QStatusBar* statusBar_ = nullptr;
     // The window's note is on the line: a control without a tip leaves it there.
     bool noteShown_ = false;
+    long long lastUse_;
 };
 
 } // namespace kestrix::platform::qt

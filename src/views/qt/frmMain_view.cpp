@@ -3,6 +3,7 @@
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
 
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +25,7 @@ constexpr int kCarListWidth = 220;
 constexpr int kFlagListWidth = 260;
 constexpr int kFlagListHeight = 165;
 constexpr int kErrorListHeight = 150;
+constexpr int kFoundListHeight = 220;
 
 // A caption drawn bold, as a changed value's is, takes no more room than it has: nothing moves.
 void RoomForBold(QWidget& widget) {
@@ -119,25 +121,53 @@ void LabelTheControls(frmMain& form, platform::qt::WindowFrame& frame) {
                 label(*form.LabStat.at(next++), form.StatControl(row.columns.front()));
 }
 
+// The captions of the car list and of the find over it are as wide as the wider of them.
+void CaptionBesideCars(const frmMain& form, QWidget& caption) {
+    int widest = 0;
+    for (const platform::Label* label : {&form.Label1, &form.lblFind})
+        widest = std::max(
+            widest, caption.fontMetrics().horizontalAdvance(QString::fromLatin1(label->Caption().c_str())));
+    caption.setFixedWidth(widest + caption.fontMetrics().averageCharWidth());
+}
+
+// The find lies over the car list, as wide and as high, and the cars it found under it, over the page.
+Piece FindPiece(frmMain& form) {
+    const auto covering = [&form](QWidget& caption) {
+        CaptionBesideCars(form, caption);
+        caption.setAutoFillBackground(true);
+    };
+    return Piece::Grid({{Piece(form.lblFind).Look(covering),
+                         Piece(form.txtFind).Width(kCarListWidth).Look([](QWidget& field) {
+                             field.setFixedHeight(QComboBox().sizeHint().height());
+                         })},
+                        {Piece::Gap(), Piece(form.lvFound).Size(kCarListWidth, kFoundListHeight)}})
+        .Align(Qt::AlignTop | Qt::AlignLeft);
+}
+
 void LayOutMain(frmMain& form, platform::qt::WindowFrame& frame) {
     std::vector<Piece> pages;
     std::size_t nextLabel = 0;
     const int fieldHeight = QLineEdit().sizeHint().height();
     for (const StatPage& page : StatPages())
         pages.push_back(StatPagePiece(form, page, nextLabel, fieldHeight));
-    Lay(frame, Piece::Column({
-                   Piece::Row({form.Label1, Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
-                   // The pages keep their size, under the car list, however large the window.
-                   Piece(form.tabGeneral).Pages(std::move(pages)).Align(Qt::AlignLeft), form.Label2,
-                   // The list takes the room a larger window gives.
-                   Piece(form.lvErrors)
-                       .MinimumSize(0, kErrorListHeight)
-                       .Grow()
-                       .ColumnWidths({40, 87, 247})
-                       .Look(SizeCarColumn),
-                   Piece(form.cmdViewErrors).Align(Qt::AlignRight),
-                   form.lblChanges, // moves to the status bar
-               }));
+    Lay(frame,
+        Piece::Layer({Piece::Column({
+                          Piece::Row({Piece(form.Label1).Look([&form](QWidget& caption) {
+                                          CaptionBesideCars(form, caption);
+                                      }),
+                                      Piece(form.cboCars).Width(kCarListWidth), Piece::Stretch()}),
+                          // The pages keep their size, under the car list, however large the window.
+                          Piece(form.tabGeneral).Pages(std::move(pages)).Align(Qt::AlignLeft), form.Label2,
+                          // The list takes the room a larger window gives.
+                          Piece(form.lvErrors)
+                              .MinimumSize(0, kErrorListHeight)
+                              .Grow()
+                              .ColumnWidths({40, 87, 247})
+                              .Look(SizeCarColumn),
+                          Piece(form.cmdViewErrors).Align(Qt::AlignRight),
+                          form.lblChanges, // moves to the status bar
+                      }),
+                      FindPiece(form)}));
     LabelTheControls(form, frame);
     // The meaning of the stat under the pointer or in the focus, and the count of changed values.
     frame.ShowStatusBar(&form.lblChanges);
