@@ -4,6 +4,7 @@
 #include "document/cars_in.h"
 #include "document/version_files.h"
 #include "files/file_read.h"
+#include "files/paths.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
@@ -205,7 +206,7 @@ void SideWindows::OpenCompare(const std::string& path, const std::string& captio
 }
 
 bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::string& path) {
-    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const std::string name = NameOf(path, kSystemPathStyle);
     MergeVersions read;
     {
         platform::BusyPointer busy(services_);
@@ -218,8 +219,9 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
     }
     const auto take = [this, &read](const HandlingDocument& merged, const std::vector<int>& oursRows) {
         doc_.CommitPendingEdits();
-        CarsInResult in = MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars,
-                                       merged, oursRows, doc_.SavedRows());
+        CarsInResult in =
+            MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars, merged,
+                         oursRows, doc_.SavedRows());
         if (in.refusal.empty())
             doc_.Commit(std::move(in.change));
         return in.refusal;
