@@ -1,18 +1,60 @@
-# Installs the program as a desktop program (cmake --install) and packs it as
-# a .deb (cpack -G DEB from the build folder).
+# Installs the program as a desktop program (cmake --install) and packs it:
+# a .deb on Linux, a zip on Windows (cpack from the build folder).
 include(GNUInstallDirs)
 
 set(KESTRIX_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 
-install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(KESTRIX_GUI)
-  install(TARGETS kestrix-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
-# The desktop entry, the icons, the manuals and the Debian package are
-# the Linux desktop's; on Windows the two programs are all there is to install.
+# On Windows everything sits in one folder: the programs, the licences, and
+# the manual in manual/, where the editor finds it.
 if(WIN32)
+  set(KESTRIX_PROGRAM_DIR .)
+  set(KESTRIX_MANUAL_DIR manual)
+else()
+  set(KESTRIX_PROGRAM_DIR ${CMAKE_INSTALL_BINDIR})
+  set(KESTRIX_MANUAL_DIR ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+install(TARGETS kestrix RUNTIME DESTINATION ${KESTRIX_PROGRAM_DIR})
+if(KESTRIX_GUI)
+  install(TARGETS kestrix-editor RUNTIME DESTINATION ${KESTRIX_PROGRAM_DIR})
+endif()
+
+# The user's manual, with the pictures it names beside it, as its links expect.
+set(KESTRIX_MANUAL ${PROJECT_SOURCE_DIR}/docs/manual.md)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTRIX_MANUAL})
+file(READ ${KESTRIX_MANUAL} manual_text)
+string(REGEX MATCHALL "\\([^()/#]+\\.png\\)" manual_pictures "${manual_text}")
+list(TRANSFORM manual_pictures REPLACE "^\\((.+)\\)$" "${PROJECT_SOURCE_DIR}/docs/\\1")
+list(REMOVE_DUPLICATES manual_pictures)
+install(FILES ${KESTRIX_MANUAL} ${manual_pictures} DESTINATION ${KESTRIX_MANUAL_DIR})
+
+set(CPACK_PACKAGE_NAME kestrix)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Kestrix developers")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  # The program's licence, and Qt's, which is linked into the editor: its
+  # notice says where its source comes from; Debian's record of that source
+  # lists the licence of every part of it.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+  install(FILES ${KESTRIX_PACKAGING}/windows/Qt-NOTICE.txt DESTINATION licences)
+  foreach(notice /usr/share/common-licenses/LGPL-3:LGPL-3.txt /usr/share/doc/libqt6core6/copyright:Qt-copyright.txt)
+    string(REPLACE ":" ";" notice ${notice})
+    list(GET notice 0 source)
+    list(GET notice 1 name)
+    if(EXISTS ${source})
+      install(FILES ${source} DESTINATION licences RENAME ${name})
+    endif()
+  endforeach()
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME kestrix-${PROJECT_VERSION}-windows-x64)
+  include(CPack)
   return()
 endif()
+
+# The licence where Debian keeps a package's.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
 install(FILES ${KESTRIX_PACKAGING}/kestrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KESTRIX_PACKAGING}/org.example.kestrix.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -24,15 +66,6 @@ foreach(size 48 128 256)
   install(FILES ${KESTRIX_PACKAGING}/icons/kestrix-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME kestrix.png)
 endforeach()
-
-# The user's manual, with the pictures it names beside it, as its links expect.
-set(KESTRIX_MANUAL ${PROJECT_SOURCE_DIR}/docs/manual.md)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KESTRIX_MANUAL})
-file(READ ${KESTRIX_MANUAL} manual_text)
-string(REGEX MATCHALL "\\([^()/#]+\\.png\\)" manual_pictures "${manual_text}")
-list(TRANSFORM manual_pictures REPLACE "^\\((.+)\\)$" "${PROJECT_SOURCE_DIR}/docs/\\1")
-list(REMOVE_DUPLICATES manual_pictures)
-install(FILES ${KESTRIX_MANUAL} ${manual_pictures} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Manual pages are installed compressed.
 set(KESTRIX_MANPAGE ${CMAKE_CURRENT_BINARY_DIR}/kestrix.1.gz)
@@ -47,9 +80,6 @@ add_custom_target(kestrix_manpage ALL DEPENDS ${KESTRIX_MANPAGE})
 install(FILES ${KESTRIX_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME kestrix)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Kestrix developers")
 set(CPACK_PACKAGE_CONTACT "The Kestrix developers <kestrix@example.org>")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://kestrix.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and checker for vehicle handling files")
@@ -58,7 +88,6 @@ set(CPACK_PACKAGE_DESCRIPTION
 allowed range and lists what is wrong. From the command line it checks or rewrites a file without a \
 display.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -30,7 +30,8 @@ std::string QuotedAbsolutePath(const std::string& argument) {
     std::filesystem::path path = std::filesystem::weakly_canonical(given, failed);
     if (failed)
         path = std::filesystem::absolute(given, failed);
-    const std::u8string text = (failed ? given : path).generic_u8string();
+    std::filesystem::path shown = failed ? given : path;
+    const std::u8string text = shown.make_preferred().u8string();
     return "\"" + std::string(text.begin(), text.end()) + "\"";
 }
 

@@ -19,8 +19,8 @@ namespace kestrix {
 // the window opens. Returns an exit status when no window is wanted.
 std::optional<int> ReadEditorArguments(int argc, char** argv, EditorArguments& editor);
 
-// The form the desktop passes a file in: one path in double quotes, with "/"
-// between its names (after a drive letter on Windows).
+// The form the desktop passes a file in: one whole path in double quotes, in
+// the system's own form (a drive letter and backslashes on Windows).
 std::string QuotedAbsolutePath(const std::string& argument);
 
 // The runner of other programs (git) on this system.

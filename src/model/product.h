@@ -10,5 +10,6 @@ inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 0;
 inline constexpr std::string_view kWebAddress = "https://kestrix.example.org/";
 inline constexpr std::string_view kContactEmail = "kestrix@example.org";
+inline constexpr std::string_view kLicenceNote = "Free software: GNU GPL 3 or later";
 
 } // namespace kestrix

@@ -1,5 +1,6 @@
 #include "windows/file_dialogs.h"
 
+#include "files/paths.h"
 #include "handling_file/handling_format.h"
 #include "model/stat_catalogue.h"
 
@@ -13,10 +14,9 @@ namespace {
 constexpr const char* kLastFolderSetting = "files/lastFolder";
 
 std::string DialogFolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
+    if (NameOf(path, kSystemPathStyle) == path)
         return {};
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return FolderOf(path, kSystemPathStyle);
 }
 
 std::string StartingFolder(platform::Services& services, const std::string& openFile) {

@@ -25,6 +25,8 @@ frmAbout::frmAbout(platform::Services& services) : Window("frmAbout"), services_
     SetCaption("About " + std::string(kProgramTitle));
     lblVersion.SetCaption("Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
     lblVersion.SetForeColor(kVersionColour);
+    lblLicence.SetCaption(std::string(kLicenceNote));
+    lblLicence.SetForeColor(kAtRest);
     lblWeb.SetCaption(SiteName(kWebAddress));
     lblEmail.SetCaption(std::string(kContactEmail));
     for (platform::Label* link : {&lblWeb, &lblEmail}) {
@@ -32,8 +34,9 @@ frmAbout::frmAbout(platform::Services& services) : Window("frmAbout"), services_
         link->SetForeColor(kAtRest);
     }
     Image1.MouseMove = [this] { Image1_MouseMove(); };
-    // The version is drawn on the picture and belongs to it.
+    // The version and the licence are drawn on the picture and belong to it.
     lblVersion.MouseMove = [this] { Image1_MouseMove(); };
+    lblLicence.MouseMove = [this] { Image1_MouseMove(); };
     lblWeb.MouseMove = [this] { lblWeb_MouseMove(); };
     lblEmail.MouseMove = [this] { lblEmail_MouseMove(); };
     lblWeb.Click = [this] { lblWeb_Click(); };

@@ -1,5 +1,6 @@
 #include "windows/frmCompareFiles.h"
 
+#include "files/paths.h"
 #include "windows/file_dialogs.h"
 
 #include <algorithm>
@@ -190,7 +191,7 @@ void frmCompareFiles::Take(std::vector<CarIn> cars) {
     if (values == 0)
         return;
     doc_.CommitPendingEdits();
-    const std::string file = otherPath_.substr(otherPath_.find_last_of('/') + 1);
+    const std::string file = NameOf(otherPath_, kSystemPathStyle);
     // One step however much is taken.
     CarsInResult in =
         CarsInChange(doc_.Data(), {CountedCaption("Take from " + file, values), std::move(cars), {}, {}});

@@ -2,6 +2,7 @@
 
 #include "compare/car_paste.h"
 #include "document/car_commands.h"
+#include "files/paths.h"
 #include "model/product.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
@@ -25,19 +26,15 @@ namespace {
 
 // The question names the file that is open.
 std::string CloseQuestion(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = NameOf(path, kSystemPathStyle);
     return "The current " + name + " file has been modified.\rDo you wish to save your changes?";
 }
 
 // A file in the recent files menu: its name, then its folder; "&" stays a character.
 std::string RecentCaption(std::size_t index, const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    std::string caption =
-        "&" + std::to_string(index + 1) + " " +
-        (slash == std::string::npos
-             ? path
-             : path.substr(slash + 1) + "   (" + path.substr(0, std::max<std::size_t>(slash, 1)) + ")");
+    const std::string name = NameOf(path, kSystemPathStyle);
+    std::string caption = "&" + std::to_string(index + 1) + " " +
+                          (name == path ? path : name + "   (" + FolderOf(path, kSystemPathStyle) + ")");
     std::string escaped;
     for (std::size_t i = 0; i < caption.size(); ++i)
         escaped += i > 0 && caption[i] == '&' ? "&&" : std::string(1, caption[i]);

@@ -1,5 +1,7 @@
 #include "windows/git_merge.h"
 
+#include "files/paths.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -21,10 +23,8 @@ GitMergeVersions Told(GitMergeVersions::Kind kind, std::string message) {
 } // namespace
 
 GitMergeVersions AskGitForMergeVersions(platform::ProcessRunner& processes, const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
-    const std::string name = path.substr(slash + 1);
+    const std::string folder = FolderOf(path, kSystemPathStyle);
+    const std::string name = NameOf(path, kSystemPathStyle);
     const std::string noMerge = "There is no merge in progress for \"" + path + "\".";
     const platform::ProcessRun listed =
         processes.Run({"git", "ls-files", "--unmerged", "-z", "--", name}, folder);

@@ -4,6 +4,7 @@
 #include "document/cars_in.h"
 #include "document/version_files.h"
 #include "files/file_read.h"
+#include "files/paths.h"
 #include "windows/file_dialogs.h"
 #include "windows/frmAbout.h"
 #include "windows/frmAddCar.h"
@@ -205,7 +206,7 @@ void SideWindows::OpenCompare(const std::string& path, const std::string& captio
 }
 
 bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::string& path) {
-    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const std::string name = NameOf(path, kSystemPathStyle);
     MergeVersions read;
     {
         platform::BusyPointer busy(services_);

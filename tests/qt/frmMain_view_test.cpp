@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -358,7 +359,8 @@ TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErr
 }
 
 // Local files dragged over any part of the window, a text field too, are the
-// window's to open; a drag of text or of a web address is not taken.
+// window's to open, named as the system names them (a drive letter and
+// backslashes on Windows); a drag of text or of a web address is not taken.
 TEST_F(MainWindowViewTest, FilesDroppedAnywhereOnTheWindowReachItAfterTheDrop) {
     std::vector<std::string> dropped;
     form.FilesDropped = [&](const std::vector<std::string>& paths) { dropped = paths; };
@@ -377,10 +379,11 @@ TEST_F(MainWindowViewTest, FilesDroppedAnywhereOnTheWindowReachItAfterTheDrop) {
         return enter.isAccepted();
     };
     EXPECT_FALSE(drag({QUrl(QStringLiteral("https://example.org/a.cfg"))}));
-    EXPECT_TRUE(
-        drag({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.cfg")), QUrl::fromLocalFile("/tmp/c.cfg")}));
+    const QString first = QDir::temp().filePath(QStringLiteral("a b.cfg"));
+    EXPECT_TRUE(drag({QUrl::fromLocalFile(first), QUrl::fromLocalFile(QDir::temp().filePath("c.cfg"))}));
     EXPECT_TRUE(dropped.empty()) << "the window acts once the drop has ended";
-    QTRY_COMPARE(dropped.size(), std::size_t{2});
-    EXPECT_EQ(dropped[0], "/tmp/a b.cfg");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dropped.size() == 2; }));
+    ASSERT_EQ(dropped.size(), 2U);
+    EXPECT_EQ(dropped[0], QDir::toNativeSeparators(first).toStdString());
     EXPECT_EQ(field.text().toStdString(), "1200") << "the field took nothing";
 }

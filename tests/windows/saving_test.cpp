@@ -220,7 +220,7 @@ TEST_F(Recovery, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableO
     test::WriteFile(state + "/damaged.journal", "not a journal");
     {
         Another damaged(state, {Answer::Ok});
-        EXPECT_NE(damaged.services.messages.at(0).text.find("/damaged.journal\" cannot be used: "),
+        EXPECT_NE(damaged.services.messages.at(0).text.find("damaged.journal\" cannot be used: "),
                   std::string::npos);
     }
     EXPECT_EQ(JournalsIn(state), 0u);

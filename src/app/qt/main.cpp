@@ -2,6 +2,7 @@
 #include "app/process.h"
 #include "files/file_operations.h"
 #include "platform/qt/qt_services.h"
+#include "platform/qt/text.h"
 #include "views/qt/views.h"
 #include "windows/frmMain.h"
 
@@ -13,13 +14,10 @@
 
 namespace {
 
-// Paths go to the file seam as UTF-8 on every system.
-std::string PathBytes(const QString& path) {
-    return path.toUtf8().toStdString();
-}
+using kestrix::platform::qt::NativePathBytes;
 
 std::string ProgramFolder() {
-    return PathBytes(QCoreApplication::applicationDirPath());
+    return NativePathBytes(QCoreApplication::applicationDirPath());
 }
 
 // Where file dialogs start when nothing better is known: the sample's folder
@@ -27,8 +25,8 @@ std::string ProgramFolder() {
 std::string HomeFolder() {
     const QDir samples(QCoreApplication::applicationDirPath() + QStringLiteral("/../examples"));
     if (samples.exists(QStringLiteral("Handling.cfg")))
-        return PathBytes(samples.canonicalPath());
-    return PathBytes(QDir::homePath());
+        return NativePathBytes(samples.canonicalPath());
+    return NativePathBytes(QDir::homePath());
 }
 
 int RunMergeTool(kestrix::platform::qt::QtServices& services, const std::vector<std::string>& files) {

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_services.h"
 
+#include "platform/qt/desktop.h"
 #include "platform/qt/menus.h"
 #include "platform/qt/text.h"
 
@@ -7,14 +8,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
-#include <QUrl>
 
 #include <stdexcept>
 
@@ -122,7 +121,7 @@ std::string ChooseFile(const FileDialog& request, QFileDialog::AcceptMode mode) 
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmReplace);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return PathBytes(dialog.selectedFiles().constFirst());
+    return NativePathBytes(dialog.selectedFiles().constFirst());
 }
 
 } // namespace
@@ -227,7 +226,7 @@ void QtServices::ShowPopupMenu(MenuEntry& entry) {
 }
 
 void QtServices::OpenWithDesktop(const std::string& target) {
-    QDesktopServices::openUrl(QUrl(MixedText(target)));
+    OpenWithSystem(MixedText(target));
 }
 
 QSettings& QtServices::Settings() {

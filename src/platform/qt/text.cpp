@@ -1,5 +1,6 @@
 #include "platform/qt/text.h"
 
+#include <QDir>
 #include <QStringDecoder>
 
 namespace kestrix::platform::qt {
@@ -22,8 +23,12 @@ std::string PathBytes(const QString& path) {
     return path.toUtf8().toStdString();
 }
 
+std::string NativePathBytes(const QString& path) {
+    return PathBytes(QDir::toNativeSeparators(path));
+}
+
 QString MixedText(std::string_view text) {
-    QStringDecoder local(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    QStringDecoder local(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = local(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     return local.hasError() ? Latin1(text) : decoded;
 }

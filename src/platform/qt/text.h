@@ -18,6 +18,8 @@ bool Writable(const QString& text, bool multiLine);
 // Paths are bytes in the system's 8-bit encoding.
 QString PathText(std::string_view path);
 std::string PathBytes(const QString& path);
+// A path as Qt gives it ("/" between the names), in the system's own form.
+std::string NativePathBytes(const QString& path);
 
 // Text that may hold both a path and values, such as a title or a message:
 // shown as a path when it decodes as one, otherwise as values.

@@ -173,7 +173,7 @@ std::vector<std::string> DroppedFiles(const QMimeData* data) {
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             return {};
-        paths.push_back(PathBytes(url.toLocalFile()));
+        paths.push_back(NativePathBytes(url.toLocalFile()));
     }
     return paths;
 }
