@@ -8,6 +8,13 @@ install(TARGETS kestrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(KESTRIX_GUI)
   install(TARGETS kestrix-editor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The editor finds its manual from its own folder, the way these rules lay them out.
+if(WIN32)
+  set(KESTRIX_MANUAL_FROM_PROGRAM manual)
+else()
+  file(RELATIVE_PATH KESTRIX_MANUAL_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DOCDIR})
+endif()
+target_compile_definitions(kestrix_windows PRIVATE KESTRIX_MANUAL_FROM_PROGRAM="${KESTRIX_MANUAL_FROM_PROGRAM}")
 # The desktop entry, the icons, the manuals and the Debian package are
 # the Linux desktop's; on Windows the two programs are all there is to install.
 if(WIN32)
@@ -33,6 +40,18 @@ string(REGEX MATCHALL "\\([^()/#]+\\.png\\)" manual_pictures "${manual_text}")
 list(TRANSFORM manual_pictures REPLACE "^\\((.+)\\)$" "${PROJECT_SOURCE_DIR}/docs/\\1")
 list(REMOVE_DUPLICATES manual_pictures)
 install(FILES ${KESTRIX_MANUAL} ${manual_pictures} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The editor run from the build folder finds them in "manual" beside it, as on Windows.
+if(KESTRIX_GUI)
+  set(manual_beside ${CMAKE_BINARY_DIR}/manual)
+  list(TRANSFORM manual_pictures REPLACE "^.*/" "${manual_beside}/" OUTPUT_VARIABLE manual_copies)
+  add_custom_command(
+    OUTPUT ${manual_beside}/manual.md ${manual_copies}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${manual_beside}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KESTRIX_MANUAL} ${manual_pictures} ${manual_beside}
+    DEPENDS ${KESTRIX_MANUAL} ${manual_pictures}
+    VERBATIM)
+  add_custom_target(kestrix_manual_beside ALL DEPENDS ${manual_beside}/manual.md ${manual_copies})
+endif()
 
 # Manual pages are installed compressed.
 set(KESTRIX_MANPAGE ${CMAKE_CURRENT_BINARY_DIR}/kestrix.1.gz)

@@ -14,6 +14,7 @@
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
 #include "windows/frmFixRange.h"
+#include "windows/frmHelp.h"
 #include "windows/frmMerge.h"
 #include "windows/frmPasteCars.h"
 #include "windows/frmPreferences.h"
@@ -28,8 +29,8 @@ SideWindows::SideWindows(Document& doc, platform::Services& services, const plat
 // The windows beside may outlive the main window for a moment: they no longer reach it.
 SideWindows::~SideWindows() {
     focus_->FilterWanted = nullptr;
-    const std::shared_ptr<platform::Window> open[] = {comments_.lock(), carTable_.lock(), changes_.lock(),
-                                                      compareFiles_.lock(), chart_.lock()};
+    const std::shared_ptr<platform::Window> open[] = {comments_.lock(),     carTable_.lock(), changes_.lock(),
+                                                      compareFiles_.lock(), chart_.lock(),    manual_.lock()};
     for (const auto& window : open)
         if (window)
             window->StandBeside(nullptr);
@@ -115,6 +116,8 @@ std::weak_ptr<platform::Window>& SideWindows::Slot(Kind kind) {
         return carTable_;
     case Kind::Chart:
         return chart_;
+    case Kind::Manual:
+        return manual_;
     case Kind::Changes:
         break;
     }
@@ -171,6 +174,14 @@ void SideWindows::OpenChanges() {
     OpenBeside(std::move(changes), "Changes/Place");
 }
 
+void SideWindows::ShowManual() {
+    if (BroughtToFront(Kind::Manual))
+        return;
+    auto help = std::make_shared<frmHelp>(services_, FindManual(services_.ProgramFolder()));
+    manual_ = help;
+    OpenBeside(std::move(help), "Manual/Place");
+}
+
 void SideWindows::ShowComments() {
     std::shared_ptr<frmComments> comments = comments_.lock();
     if (comments && !comments->IsClosed()) {
@@ -218,8 +229,9 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
     }
     const auto take = [this, &read](const HandlingDocument& merged, const std::vector<int>& oursRows) {
         doc_.CommitPendingEdits();
-        CarsInResult in = MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars,
-                                       merged, oursRows, doc_.SavedRows());
+        CarsInResult in =
+            MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars, merged,
+                         oursRows, doc_.SavedRows());
         if (in.refusal.empty())
             doc_.Commit(std::move(in.change));
         return in.refusal;
@@ -239,6 +251,8 @@ void SideWindows::CloseAll() {
         compare->Unload();
     if (const auto chart = chart_.lock())
         chart->Unload();
+    if (const auto manual = manual_.lock())
+        manual->Unload();
 }
 
 } // namespace kestrix
