@@ -25,6 +25,11 @@ MarkdownBrowser::MarkdownBrowser(QWidget* parent) : QTextBrowser(parent) {
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { ReportTop(); });
 }
 
+// The text edit's parts outlive this one while it is taken apart, and may still scroll.
+MarkdownBrowser::~MarkdownBrowser() {
+    disconnect(verticalScrollBar(), nullptr, this, nullptr);
+}
+
 void MarkdownBrowser::Connect(const Binding& binding) {
     binding_ = &binding;
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {

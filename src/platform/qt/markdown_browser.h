@@ -17,6 +17,7 @@ namespace kestrix::platform::qt {
 class MarkdownBrowser : public QTextBrowser {
   public:
     explicit MarkdownBrowser(QWidget* parent);
+    ~MarkdownBrowser() override;
     void Connect(const Binding& binding);
     void Refresh(Aspect aspect);
 
