@@ -27,6 +27,22 @@ string(REGEX MATCHALL "\\([^()/#]+\\.png\\)" manual_pictures "${manual_text}")
 list(TRANSFORM manual_pictures REPLACE "^\\((.+)\\)$" "${PROJECT_SOURCE_DIR}/docs/\\1")
 list(REMOVE_DUPLICATES manual_pictures)
 install(FILES ${KESTRIX_MANUAL} ${manual_pictures} DESTINATION ${KESTRIX_MANUAL_DIR})
+# The editor finds its manual from its own folder, the way these rules lay them out.
+file(RELATIVE_PATH KESTRIX_MANUAL_FROM_PROGRAM ${CMAKE_INSTALL_PREFIX}/${KESTRIX_PROGRAM_DIR}
+     ${CMAKE_INSTALL_PREFIX}/${KESTRIX_MANUAL_DIR})
+target_compile_definitions(kestrix_windows PRIVATE KESTRIX_MANUAL_FROM_PROGRAM="${KESTRIX_MANUAL_FROM_PROGRAM}")
+# The editor run from the build folder finds them in "manual" beside it, as on Windows.
+if(KESTRIX_GUI)
+  set(manual_beside ${CMAKE_BINARY_DIR}/manual)
+  list(TRANSFORM manual_pictures REPLACE "^.*/" "${manual_beside}/" OUTPUT_VARIABLE manual_copies)
+  add_custom_command(
+    OUTPUT ${manual_beside}/manual.md ${manual_copies}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${manual_beside}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KESTRIX_MANUAL} ${manual_pictures} ${manual_beside}
+    DEPENDS ${KESTRIX_MANUAL} ${manual_pictures}
+    VERBATIM)
+  add_custom_target(kestrix_manual_beside ALL DEPENDS ${manual_beside}/manual.md ${manual_copies})
+endif()
 
 set(CPACK_PACKAGE_NAME kestrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,5 +1,7 @@
 // The documents as a reader follows them: every file, picture and heading a link names exists,
-// under the anchors GitHub makes of headings, which the help window follows too.
+// under the anchors GitHub makes of headings, which the help window follows by the same rule.
+#include "platform/markdown_view.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,40 +23,22 @@ struct Document {
     std::vector<std::string> links;
 };
 
-// GitHub's anchor of a heading: lower case, blanks as "-", every other character but letters,
-// digits, "-" and "_" left out.
-std::string Anchor(const std::string& heading) {
-    std::string anchor;
-    for (const unsigned char c : heading) {
-        if (c == ' ') {
-            anchor += '-';
-        } else if (std::isalnum(c) || c == '-' || c == '_' || c >= 0x80) {
-            anchor += static_cast<char>(std::tolower(c));
-        }
-    }
-    return anchor;
-}
-
 Document Read(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::string line;
     std::string prose;
+    std::string text;
     Document document;
     bool inFence = false;
     while (std::getline(in, line)) {
-        if (line.starts_with("```")) {
+        text += line + '\n';
+        if (line.starts_with("```"))
             inFence = !inFence;
-            continue;
-        }
-        static const std::regex heading(R"(^#{1,6} +(.*[^ ]) *$)");
-        std::smatch match;
-        if (!inFence && std::regex_match(line, match, heading)) {
-            document.anchors.push_back(Anchor(match[1]));
-        }
-        if (!inFence) {
+        else if (!inFence)
             prose += line + '\n';
-        }
     }
+    for (const kestrix::platform::Heading& heading : kestrix::platform::MarkdownHeadings(text))
+        document.anchors.push_back(kestrix::platform::HeadingAnchor(heading.text));
     // A code span, which may run over a line end, holds no link.
     prose = std::regex_replace(prose, std::regex("`[^`]*`"), "");
     static const std::regex link(R"(\]\(([^()\s]+)\))");
@@ -104,9 +88,10 @@ TEST(Documents, EveryLinkNamesAFileAndHeadingThatExist) {
 }
 
 TEST(Documents, HeadingsAreFoundByTheirTextAlone) {
-    EXPECT_EQ(Anchor("Undo, redo and the changes since the last save"),
+    using kestrix::platform::HeadingAnchor;
+    EXPECT_EQ(HeadingAnchor("Undo, redo and the changes since the last save"),
               "undo-redo-and-the-changes-since-the-last-save");
-    EXPECT_EQ(Anchor("The stat chart (32767 cars, `kestrix_chart_bench`, Release)"),
+    EXPECT_EQ(HeadingAnchor("The stat chart (32767 cars, `kestrix_chart_bench`, Release)"),
               "the-stat-chart-32767-cars-kestrix_chart_bench-release");
     for (const auto& [file, document] : ProjectDocuments()) {
         std::set<std::string> seen;

@@ -72,6 +72,7 @@ class Picture;
 class MenuEntry;
 class Grid;
 class Chart;
+class MarkdownView;
 
 // One Visit per kind of control: whatever must handle every kind (the
 // toolkit's widget factory) implements this, so a kind it forgets does not compile.
@@ -92,6 +93,7 @@ class ControlVisitor {
     virtual void Visit(MenuEntry& control) = 0;
     virtual void Visit(Grid& control) = 0;
     virtual void Visit(Chart& control) = 0;
+    virtual void Visit(MarkdownView& control) = 0;
 
   protected:
     ~ControlVisitor() = default;

@@ -32,6 +32,12 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+Shift+V";
     case Shortcut::F2:
         return "F2";
+    case Shortcut::F1:
+        return "F1";
+    case Shortcut::CtrlF:
+        return "Ctrl+F";
+    case Shortcut::AltLeft:
+        return "Alt+Left";
     }
     return "";
 }

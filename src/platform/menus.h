@@ -23,7 +23,10 @@ enum class Shortcut {
     CtrlZ,
     CtrlShiftZ,
     CtrlShiftV,
-    F2
+    F2,
+    F1,
+    CtrlF,
+    AltLeft
 };
 std::string_view ShortcutText(Shortcut shortcut);
 

@@ -529,6 +529,10 @@ void frmMain::mnuAbout_Click() {
     side_.ShowAbout();
 }
 
+void frmMain::mnuManual_Click() {
+    side_.ShowManual();
+}
+
 // Car management and exchange.
 
 void frmMain::mnuAdd_Click() {

@@ -68,7 +68,7 @@ class frmMain : public platform::Window, private DocumentObserver {
     // File > Recent Files: a file per entry, newest first, then the removal of the missing ones.
     std::array<platform::MenuEntry, RecentFiles::kMost> mnuRecentFile;
     platform::MenuEntry sepRecent{"sepRecent"}, mnuRemoveMissing{"mnuRemoveMissing"};
-    platform::MenuEntry mnuHelp{"mnuHelp"}, mnuAbout{"mnuAbout"};
+    platform::MenuEntry mnuHelp{"mnuHelp"}, mnuManual{"mnuManual"}, mnuAbout{"mnuAbout"};
 
     // The control that shows a column: its text field, or the choice control of a choice stat.
     platform::Control& StatControl(int column);
@@ -156,6 +156,8 @@ class frmMain : public platform::Window, private DocumentObserver {
     // The file comments and about windows.
     void mnuFileComments_Click();
     void mnuAbout_Click();
+    // The manual beside this window, brought to the front when it is open.
+    void mnuManual_Click();
     // The car table: every car at once, beside this window.
     void mnuCarTable_Click();
     // The stat chart, beside this window.

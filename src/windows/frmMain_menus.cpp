@@ -87,6 +87,8 @@ const MenuItem kMenus[] = {
     {&frmMain::mnuPreferences, &frmMain::mnuTools, "&Preferences...", Shortcut::None, Needs::Nothing,
      &frmMain::mnuPreferences_Click},
     {&frmMain::mnuHelp, nullptr, "&Help", Shortcut::None, Needs::Nothing, nullptr},
+    {&frmMain::mnuManual, &frmMain::mnuHelp, "Kestrix &Manual", Shortcut::F1, Needs::Nothing,
+     &frmMain::mnuManual_Click},
     {&frmMain::mnuAbout, &frmMain::mnuHelp, "&About", Shortcut::None, Needs::Nothing,
      &frmMain::mnuAbout_Click},
 };

@@ -15,6 +15,7 @@
 #include "windows/frmCompareFiles.h"
 #include "windows/frmErrors.h"
 #include "windows/frmFixRange.h"
+#include "windows/frmHelp.h"
 #include "windows/frmMerge.h"
 #include "windows/frmPasteCars.h"
 #include "windows/frmPreferences.h"
@@ -29,8 +30,8 @@ SideWindows::SideWindows(Document& doc, platform::Services& services, const plat
 // The windows beside may outlive the main window for a moment: they no longer reach it.
 SideWindows::~SideWindows() {
     focus_->FilterWanted = nullptr;
-    const std::shared_ptr<platform::Window> open[] = {comments_.lock(), carTable_.lock(), changes_.lock(),
-                                                      compareFiles_.lock(), chart_.lock()};
+    const std::shared_ptr<platform::Window> open[] = {comments_.lock(),     carTable_.lock(), changes_.lock(),
+                                                      compareFiles_.lock(), chart_.lock(),    manual_.lock()};
     for (const auto& window : open)
         if (window)
             window->StandBeside(nullptr);
@@ -116,6 +117,8 @@ std::weak_ptr<platform::Window>& SideWindows::Slot(Kind kind) {
         return carTable_;
     case Kind::Chart:
         return chart_;
+    case Kind::Manual:
+        return manual_;
     case Kind::Changes:
         break;
     }
@@ -170,6 +173,14 @@ void SideWindows::OpenChanges() {
     auto changes = std::make_shared<frmChanges>(doc_);
     changes_ = changes;
     OpenBeside(std::move(changes), "Changes/Place");
+}
+
+void SideWindows::ShowManual() {
+    if (BroughtToFront(Kind::Manual))
+        return;
+    auto help = std::make_shared<frmHelp>(services_, FindManual(services_.ProgramFolder()));
+    manual_ = help;
+    OpenBeside(std::move(help), "Manual/Place");
 }
 
 void SideWindows::ShowComments() {
@@ -241,6 +252,8 @@ void SideWindows::CloseAll() {
         compare->Unload();
     if (const auto chart = chart_.lock())
         chart->Unload();
+    if (const auto manual = manual_.lock())
+        manual->Unload();
 }
 
 } // namespace kestrix

@@ -49,12 +49,14 @@ class SideWindows {
     // Every finding of the check with its repair; a document without one says so instead.
     void ShowFixRange();
 
-    enum class Kind { CarTable, Chart, Changes };
+    enum class Kind { CarTable, Chart, Changes, Manual };
     // Brings the window to the front when it is open; false when it is not.
     bool BroughtToFront(Kind kind);
     void OpenCarTable();
     void OpenChart();
     void OpenChanges();
+    // The manual, found beside the program or where the package installs it; brought to the front when open.
+    void ShowManual();
     // Opened, or filled anew and brought to the front: comments typed there but not confirmed go.
     void ShowComments();
     // Reads path and compares the document with it; a new comparison replaces the window of the last.
@@ -81,6 +83,7 @@ class SideWindows {
     std::weak_ptr<platform::Window> changes_;
     std::weak_ptr<frmCompareFiles> compareFiles_;
     std::weak_ptr<platform::Window> chart_;
+    std::weak_ptr<platform::Window> manual_;
     // What the car table shows and has selected, for the chart; shared, as either may outlive the main
     // window.
     std::shared_ptr<CarFocus> focus_ = std::make_shared<CarFocus>();

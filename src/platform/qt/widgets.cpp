@@ -1,11 +1,13 @@
 #include "platform/qt/widgets.h"
 
 #include "platform/chart.h"
+#include "platform/markdown_view.h"
 #include "platform/qt/binding.h"
 #include "platform/qt/chart_view.h"
 #include "platform/qt/custom_widgets.h"
 #include "platform/qt/event_filters.h"
 #include "platform/qt/grid_view.h"
+#include "platform/qt/markdown_browser.h"
 #include "platform/qt/menus.h"
 #include "platform/qt/tab_area.h"
 #include "platform/qt/text.h"
@@ -223,6 +225,13 @@ class WidgetFactory : public ControlVisitor {
             return guard ? guard->SaveImage(path) : std::string("the chart is not shown");
         });
         ReportFocus(*view, binding);
+    }
+
+    void Visit(MarkdownView& control) override {
+        auto* browser = new MarkdownBrowser(parent_);
+        Binding& binding = Bind(control, *browser, [browser](Aspect aspect) { browser->Refresh(aspect); });
+        browser->Connect(binding);
+        ReportFocus(*browser, binding);
     }
 
     void Visit(MenuEntry& control) override {

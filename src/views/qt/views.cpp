@@ -20,6 +20,7 @@ void RegisterChartView(platform::qt::QtServices& services);
 void RegisterPasteCarsView(platform::qt::QtServices& services);
 void RegisterFixRangeView(platform::qt::QtServices& services);
 void RegisterMergeView(platform::qt::QtServices& services);
+void RegisterHelpView(platform::qt::QtServices& services);
 
 void RegisterViews(platform::qt::QtServices& services) {
     RegisterMainView(services);
@@ -40,6 +41,7 @@ void RegisterViews(platform::qt::QtServices& services) {
     RegisterPasteCarsView(services);
     RegisterFixRangeView(services);
     RegisterMergeView(services);
+    RegisterHelpView(services);
 }
 
 } // namespace kestrix::views

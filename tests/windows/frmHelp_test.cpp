@@ -1,0 +1,119 @@
+#include "windows/frmHelp.h"
+
+#include "files/paths.h"
+#include "real_manual.h"
+#include "windows/editor_test.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace kestrix;
+
+using ManualPlaceTest = test::TempFolderTest;
+
+TEST(HelpWindow, EveryLinkOfTheManualLeadsToItsHeadingAndBackRetracesThemOneByOne) {
+    test::ScriptedServices services;
+    frmHelp help(services, test::RealManual());
+    EXPECT_EQ(help.Caption(), "Kestrix Manual");
+    EXPECT_FALSE(help.cmdBack.Enabled());
+    const platform::MarkdownView& manual = help.rtbManual;
+    const std::vector<std::string> links = test::HeadingLinks(manual.Markdown());
+    ASSERT_GT(links.size(), 20u);
+    std::vector<std::size_t> places{manual.Top()};
+    for (const std::string& link : links) {
+        help.rtbManual.UserClicksLink(link);
+        const auto heading =
+            std::find_if(manual.Headings().begin(), manual.Headings().end(),
+                         [&](const platform::Heading& h) { return h.position == manual.Top(); });
+        ASSERT_NE(heading, manual.Headings().end()) << link << " led to no heading";
+        EXPECT_EQ("#" + platform::HeadingAnchor(heading->text), link);
+        places.push_back(manual.Top());
+    }
+    places.pop_back();
+    for (bool byKey = false; !places.empty(); byKey = !byKey, places.pop_back()) {
+        ASSERT_TRUE(help.cmdBack.Enabled());
+        if (byKey)
+            EXPECT_TRUE(help.UserPressesKey(platform::Shortcut::AltLeft));
+        else
+            help.cmdBack.UserClicks();
+        EXPECT_EQ(manual.Top(), places.back());
+    }
+    EXPECT_FALSE(help.cmdBack.Enabled());
+
+    help.rtbManual.UserClicksLink("#no-such-part");
+    EXPECT_EQ(help.lblFound.Caption(), "The manual has no part \"#no-such-part\".");
+    EXPECT_FALSE(help.cmdBack.Enabled()) << "the reader did not move";
+    EXPECT_TRUE(services.desktopTargets.empty());
+    help.rtbManual.UserClicksLink("https://kestrix.example.org/");
+    help.rtbManual.UserClicksLink("main-window.png");
+    EXPECT_EQ(services.desktopTargets,
+              (std::vector<std::string>{"https://kestrix.example.org/",
+                                        std::string(KESTRIX_SOURCE_DIR) + "/docs/main-window.png"}));
+}
+
+// The order of the finds is the view's own (its test); here, what the user is told and where the keys go.
+TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothingAndEscapeLeavesTheReaderAtTheTextFound) {
+    test::ScriptedServices services;
+    frmHelp help(services, {"/doc/manual.md", "# Grip\n\nMore grip.\n", {}});
+    EXPECT_TRUE(help.UserPressesKey(platform::Shortcut::CtrlF));
+    EXPECT_TRUE(help.txtFind.HasFocus());
+    help.txtFind.UserTypes("GRIP");
+    help.txtFind.UserPressesEnter();
+    EXPECT_TRUE(help.UserPressesFunctionKey(3));
+    EXPECT_EQ(help.lblFound.Caption(), "");
+    help.cmdFindNext.UserClicks();
+    EXPECT_EQ(help.rtbManual.SelStart(), 2u);
+    EXPECT_EQ(help.lblFound.Caption(), "Found again from the start.");
+    help.txtFind.UserTypes("tarmac");
+    help.txtFind.UserPressesEnter();
+    EXPECT_EQ(help.lblFound.Caption(), "\"tarmac\" is not in the manual.");
+    EXPECT_TRUE(help.txtFind.UserPressesEscape());
+    EXPECT_EQ(help.lblFound.Caption(), "");
+    EXPECT_TRUE(help.rtbManual.HasFocus());
+    EXPECT_EQ(std::pair(help.rtbManual.SelStart(), help.rtbManual.SelLength()),
+              std::pair(std::size_t{2}, std::size_t{0}));
+}
+
+TEST_F(ManualPlaceTest, BesideTheProgramComesFirstThenTheInstalledManualElseTheWindowSaysWhereItLooked) {
+    const std::string program = Path("bin");
+    const std::vector<std::string> places = ManualPlaces(program);
+    EXPECT_EQ(places.front(), InFolder(InFolder(program, "manual"), "manual.md"));
+    if (kSystemPathStyle == PathStyle::Posix) {
+        EXPECT_EQ(places, (std::vector<std::string>{places.front(), Path("share/doc/kestrix/manual.md")}))
+            << "as the install rules lay it out";
+    }
+
+    ManualFile none = FindManual(program);
+    EXPECT_TRUE(none.path.empty());
+    ASSERT_EQ(none.failures.size(), places.size());
+    test::ScriptedServices services;
+    frmHelp missing(services, none);
+    EXPECT_EQ(missing.Caption(), "Kestrix Manual (not found)");
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        EXPECT_NE(none.failures[i].find(places[i]), std::string::npos) << none.failures[i];
+        EXPECT_NE(missing.rtbManual.ShownText().find(none.failures[i]), std::string::npos);
+    }
+
+    for (const std::size_t written : {places.size() - 1, std::size_t{0}}) {
+        std::filesystem::create_directories(std::filesystem::path(places[written]).parent_path());
+        test::WriteFile(places[written], "# The manual\n");
+        const ManualFile found = FindManual(program);
+        EXPECT_EQ(found.path, places[written]) << "the one beside the program, once there, comes first";
+        frmHelp help(services, found);
+        EXPECT_EQ(help.Caption(), "Kestrix Manual");
+        EXPECT_EQ(help.rtbManual.Folder(), FolderOf(found.path)) << "where its pictures are";
+    }
+}
+
+TEST(HelpWindow, F1OpensTheManualOnceBesideTheMainWindowAndItClosesWithIt) {
+    test::Editor editor;
+    editor.Start();
+    auto& help = editor.Beside<frmHelp>(editor.form.mnuManual);
+    EXPECT_EQ(help.Opener(), &editor.form);
+    EXPECT_TRUE(help.UserPressesKey(platform::Shortcut::F1)) << "the main window's key";
+    EXPECT_EQ(editor.services.besideWindows.size(), 1u) << "the open manual is brought to the front";
+    editor.form.mnuExit.UserChooses();
+    EXPECT_TRUE(help.IsClosed());
+}
