@@ -28,6 +28,10 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+Shift+Z";
     case Shortcut::CtrlShiftV:
         return "Ctrl+Shift+V";
+    case Shortcut::AltUp:
+        return "Alt+Up";
+    case Shortcut::AltDown:
+        return "Alt+Down";
     case Shortcut::F2:
         return "F2";
     }

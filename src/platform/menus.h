@@ -22,6 +22,8 @@ enum class Shortcut {
     CtrlZ,
     CtrlShiftZ,
     CtrlShiftV,
+    AltUp,
+    AltDown,
     F2
 };
 std::string_view ShortcutText(Shortcut shortcut);

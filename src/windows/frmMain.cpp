@@ -2,6 +2,7 @@
 
 #include "compare/car_paste.h"
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 #include "model/product.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
@@ -10,6 +11,7 @@
 #include "windows/git_merge.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace kestrix {
 
@@ -536,6 +538,52 @@ void frmMain::mnuRename_Click() {
     side_.ShowRename(row);
 }
 
+void frmMain::mnuMoveUp_Click() {
+    MoveShownCar(MoveDirection::Up);
+}
+
+void frmMain::mnuMoveDown_Click() {
+    MoveShownCar(MoveDirection::Down);
+}
+
+void frmMain::MoveShownCar(MoveDirection direction) {
+    const int row = ShownRow();
+    if (row < 0)
+        return;
+    StatsToArray();
+    std::vector<int> every(doc_.Cars().size());
+    std::iota(every.begin(), every.end(), 0);
+    Change move = MoveCarsChange(doc_.Cars(), every, {row}, direction);
+    if (move.Empty()) {
+        const std::string name(doc_.Cars()[static_cast<std::size_t>(row)][VehicleIdentifier]);
+        ShowNote("'" + name + "' is the " + (direction == MoveDirection::Up ? "first" : "last") +
+                 " car of the file.");
+        return;
+    }
+    doc_.Commit(std::move(move));
+}
+
+void frmMain::mnuTakeCars_Click() {
+    StatsToArray();
+    const std::string chosen = AskForHandlingFile(services_, FileDialogKind::Open,
+                                                  "Select .CFG File to take cars from...", doc_.FilePath());
+    if (chosen.empty())
+        return;
+    CarPaste paste;
+    {
+        platform::BusyPointer busy(services_);
+        paste = ReadCarPasteFile(chosen, doc_.Cars());
+    }
+    if (paste.refusal.empty() && paste.lines.empty())
+        paste.refusal = "\"" + chosen + "\" holds no car line";
+    if (!paste.refusal.empty()) {
+        services_.ShowMessage({paste.refusal + "\rNothing was taken.", "Take Cars from File", Buttons::Ok,
+                               Icon::Warning, Answer::Ok});
+        return;
+    }
+    side_.ShowPasteCars(std::move(paste));
+}
+
 void frmMain::mnuImportCarStats_Click() {
     StatsToArray();
     const std::string chosen =
@@ -708,7 +756,7 @@ void frmMain::ShowChange(const DocumentEvent& event) {
         int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
         if (!event.undone && !change.added.empty() && change.kind == Change::Kind::AddCar)
             row = change.added.back().row;
-        if (event.undone && !change.removed.empty())
+        if (event.undone && !change.removed.empty() && change.kind != Change::Kind::Move)
             row = change.removed.front().row;
         if (!event.undone && change.kind == Change::Kind::DeleteCar)
             row = -1; // the first car of the list
