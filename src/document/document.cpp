@@ -1,6 +1,7 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <climits>
 #include <numeric>
 
 namespace kestrix {
@@ -262,6 +263,25 @@ void Document::MarkCells(const Change& change, bool undo) {
     }
 }
 
+namespace {
+
+// A move changes only the rows from the first car it moves to the last place it moves a car to:
+// each car there is another one now, and the same number of cars stands before and after.
+std::vector<int> MovedSpan(const Change& move) {
+    int first = INT_MAX;
+    int last = -1;
+    for (const auto* rows : {&move.removed, &move.added})
+        for (const RowChange& row : *rows) {
+            first = std::min(first, row.row);
+            last = std::max(last, row.row);
+        }
+    std::vector<int> span(static_cast<std::size_t>(std::max(0, last - first + 1)));
+    std::iota(span.begin(), span.end(), first);
+    return span;
+}
+
+} // namespace
+
 void Document::Apply(Step& step, bool undo, bool replayed) {
     const RowSplice splice = Carry(step, undo);
     if (recorder_)
@@ -309,6 +329,8 @@ RowSplice Document::Carry(Step& step, bool undo) {
     typing_ = false;
     UpdateModified();
 
+    if (change.kind == Change::Kind::Move)
+        return RecheckCars(data_.Cars, MovedSpan(change), errors_, numbers_, rules_);
     if (change.ChangesRows()) {
         ErrorCheck(data_.Cars, errors_, numbers_, rules_);
         return {0, oldErrors, static_cast<int>(errors_.Rows().size())};

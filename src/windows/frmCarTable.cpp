@@ -350,6 +350,7 @@ void frmCarTable::MoveCars(MoveDirection direction) {
                  "in file order again.");
         return;
     }
+    ShowNote({}); // the last note is about another step
     std::vector<int> shown(static_cast<std::size_t>(grdCars.RowCount()));
     for (int row = 0; row < grdCars.RowCount(); ++row)
         shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);

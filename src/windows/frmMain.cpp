@@ -752,11 +752,18 @@ void frmMain::ShowChange(const DocumentEvent& event) {
     const int shown = ShownRow();
     const bool renames = std::any_of(change.cells.begin(), change.cells.end(),
                                      [](const CellChange& cell) { return cell.column == VehicleIdentifier; });
-    if (change.ChangesRows() || renames) {
+    if (change.kind == Change::Kind::Move) {
+        // The list stays as it is, alphabetical: its entries point at the cars' new rows.
+        cboCars.Renumber([&](int row) { return RowAfter(change, row, event.undone); });
+        const int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
+        for (int i = 0; i < cboCars.ListCount() && row >= 0 && ShownRow() != row; ++i)
+            if (cboCars.ItemData(i) == row)
+                cboCars.SetListIndex(i);
+    } else if (change.ChangesRows() || renames) {
         int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
         if (!event.undone && !change.added.empty() && change.kind == Change::Kind::AddCar)
             row = change.added.back().row;
-        if (event.undone && !change.removed.empty() && change.kind != Change::Kind::Move)
+        if (event.undone && !change.removed.empty())
             row = change.removed.front().row;
         if (!event.undone && change.kind == Change::Kind::DeleteCar)
             row = -1; // the first car of the list

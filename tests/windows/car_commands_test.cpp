@@ -412,12 +412,21 @@ TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
 TEST_F(CarCommands, CarsMoveInTheFileFromTheTableAndTheMainWindow) {
     using platform::Shortcut;
     const std::string original = Rows();
+    ShowCar("TWIN"); // the first, 1100
     frmCarTable& table = Table();
     platform::Grid& grid = table.grdCars;
+    // The main list's entries point at the rows the cars are at, those of one name in file order.
+    const auto listRows = [this] {
+        std::string text;
+        for (const platform::DropDown::Entry& entry : form.cboCars.Entries())
+            text += entry.text + ":" + std::to_string(entry.data) + " ";
+        return text + "shown " + ShownCar() + ":" + form.txtStat[1].Text();
+    };
     table.txtFilter.UserTypes("Mass > 1250"); // BRAVO, TWIN:1300, CHARLIE
     grid.UserSelects({{1, 1, 2, 2}}, {2, 2});
     table.UserPressesKey(Shortcut::AltUp);
     EXPECT_EQ(Rows(), "TWIN:1300 CHARLIE:1400 BRAVO:1500 TWIN:1100 ALPHA:1200 ");
+    EXPECT_EQ(listRows(), "ALPHA:4 BRAVO:2 CHARLIE:1 TWIN:0 TWIN:3 shown TWIN:1100");
     ASSERT_EQ(grid.Selection().size(), 1u);
     EXPECT_EQ(std::vector({grid.Selection()[0].top, grid.Selection()[0].bottom, grid.Current().row}),
               (std::vector{0, 1, 1}));
@@ -444,6 +453,10 @@ TEST_F(CarCommands, CarsMoveInTheFileFromTheTableAndTheMainWindow) {
     table.UserPressesKey(Shortcut::AltUp);
     EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 TWIN:1300 BRAVO:1500 CHARLIE:1400 ") << "sorted: no move";
     EXPECT_NE(table.Note().find("file order"), std::string::npos) << table.Note();
+    grid.UserClicksHeader(1);
+    grid.UserClicksHeader(1);
+    table.UserPressesKey(Shortcut::AltUp);
+    EXPECT_EQ(table.Note(), "") << "in file order again, the note goes";
 
     ShowCar("CHARLIE");
     form.mnuMoveUp.UserChooses();
