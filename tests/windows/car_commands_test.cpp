@@ -444,10 +444,6 @@ TEST_F(CarCommands, CarsMoveInTheFileFromTheTableAndTheMainWindow) {
     for (int press = 0; press < 3; ++press)
         table.UserPressesKey(Shortcut::AltDown);
     EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 TWIN:1300 BRAVO:1500 CHARLIE:1400 ");
-    form.mnuUndo.UserChooses();
-    EXPECT_EQ(Rows(), original) << "one step";
-    EXPECT_FALSE(doc.Modified());
-    form.mnuRedo.UserChooses();
 
     grid.UserClicksHeader(1);
     table.UserPressesKey(Shortcut::AltUp);
@@ -461,11 +457,7 @@ TEST_F(CarCommands, CarsMoveInTheFileFromTheTableAndTheMainWindow) {
     ShowCar("CHARLIE");
     form.mnuMoveUp.UserChooses();
     EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 TWIN:1300 CHARLIE:1400 BRAVO:1500 ");
-    EXPECT_EQ(ShownCar() + " " + form.txtStat[1].Text(), "CHARLIE 1400");
-    std::vector<std::string> list;
-    for (int i = 0; i < form.cboCars.ListCount(); ++i)
-        list.push_back(form.cboCars.List(i));
-    EXPECT_EQ(list, (Names{"ALPHA", "BRAVO", "CHARLIE", "TWIN", "TWIN"}));
+    EXPECT_EQ(listRows(), "ALPHA:1 BRAVO:4 CHARLIE:3 TWIN:0 TWIN:2 shown CHARLIE:1400");
     EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Move Car Up");
     ShowCar("ALPHA");
     form.mnuMoveUp.UserChooses();
