@@ -310,6 +310,28 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
 // register that is the whole check of its cars, and the observers hear each
 // step once with the rows of the register it replaced. Its journal, replayed
 // on the file, gives the document back with its undo and redo.
+// A journal a newer editor left is told of and left where it is, for that editor to recover.
+TEST_F(Recovering, AJournalOfANewerEditorIsLeftForIt) {
+    const std::string state = Path("state");
+    std::filesystem::create_directories(state);
+    const std::string newer = state + "/newer.journal";
+    test::WriteFile(newer, "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds");
+    Document doc;
+    FileSession session(doc);
+    session.SetRecoveryFolder(state);
+    std::vector<FileNotice> told;
+    const FileAsker asker{[&](const FileNotice& notice) { return told.push_back(notice), true; },
+                          [](bool) {}};
+    EXPECT_TRUE(session.OfferLeftJournals(nullptr, asker).empty());
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, FileNotice::Kind::JournalRefused);
+    EXPECT_EQ(told[0].text, "The recovery journal \"" + newer +
+                                "\" cannot be used: it was written by a newer version of the editor, in "
+                                "journal form 9, and this version reads up to form 3.\rIt is left where it "
+                                "is, for that version to recover.");
+    EXPECT_EQ(test::ReadFile(newer), "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds");
+}
+
 TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGivesThemBack) {
     std::mt19937 random(17);
     for (int round = 0; round < 40; ++round) {

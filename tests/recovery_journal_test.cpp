@@ -118,6 +118,17 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAnd
     const LeftJournal back = read(whole);
     EXPECT_EQ(back.records, (std::vector<std::string>{"compacted", "c"}));
     EXPECT_FALSE(back.cut);
+    // The journal's form follows its magic: an older form still reads; a newer one, or the first,
+    // is refused, never read by the rules of another.
+    const auto inForm = [&](const std::string& form) { return std::string(whole).replace(25, 1, form); };
+    EXPECT_EQ(read(inForm("2")).records, back.records);
+    const LeftJournal newer = read(inForm("12"));
+    EXPECT_TRUE(newer.newer);
+    EXPECT_EQ(newer.error, "it was written by a newer version of the editor, in journal form 12, and this "
+                           "version reads up to form 3");
+    EXPECT_EQ(read(inForm("1")).error, "it was written by an early version of the editor, in journal form 1, "
+                                       "which this version no longer reads");
+    EXPECT_FALSE(read(inForm("1")).newer);
 
     // A journal that cannot be kept says why; what it reported written stands.
     // A file where the folder should be stops root as well as anyone.

@@ -156,6 +156,94 @@ Change RenameCarChange(const CarTable& cars, int row, std::string name) {
     return change;
 }
 
+Change MoveCarsChange(const CarTable& cars, const std::vector<int>& shown, const std::vector<int>& selected,
+                      MoveDirection direction) {
+    const bool up = direction == MoveDirection::Up;
+    const int count = static_cast<int>(cars.size());
+    std::vector<int> visible;
+    for (const int row : shown)
+        if (row >= 0 && row < count && (visible.empty() || row > visible.back()))
+            visible.push_back(row);
+    // Only a shown car moves.
+    std::vector<bool> chosen(cars.size(), false);
+    for (const int row : selected)
+        if (std::binary_search(visible.begin(), visible.end(), row))
+            chosen[static_cast<std::size_t>(row)] = true;
+    // Each run of selected cars, by the shown car it passes.
+    std::map<int, std::vector<int>> runBeside;
+    std::vector<bool> moving(cars.size(), false);
+    const auto isChosen = [&](std::size_t at) { return chosen[static_cast<std::size_t>(visible[at])]; };
+    for (std::size_t first = 0; first < visible.size();) {
+        std::size_t end = first;
+        while (end < visible.size() && isChosen(end))
+            ++end;
+        if (end > first && (up ? first > 0 : end < visible.size())) {
+            std::vector<int>& run = runBeside[up ? visible[first - 1] : visible[end]];
+            run.assign(visible.begin() + static_cast<long>(first), visible.begin() + static_cast<long>(end));
+            for (const int row : run)
+                moving[static_cast<std::size_t>(row)] = true;
+        }
+        first = std::max(end, first + 1);
+    }
+    Change change;
+    if (runBeside.empty())
+        return change;
+    std::vector<int> order;
+    order.reserve(cars.size());
+    for (int row = 0; row < count; ++row) {
+        if (moving[static_cast<std::size_t>(row)])
+            continue;
+        const auto run = runBeside.find(row);
+        if (run != runBeside.end() && up)
+            order.insert(order.end(), run->second.begin(), run->second.end());
+        order.push_back(row);
+        if (run != runBeside.end() && !up)
+            order.insert(order.end(), run->second.begin(), run->second.end());
+    }
+    // The whole selection goes and comes, a run that cannot move too, so that the next move of the
+    // same selection knows it as the same cars.
+    for (int place = 0; place < count; ++place)
+        if (const int row = order[static_cast<std::size_t>(place)]; chosen[static_cast<std::size_t>(row)])
+            change.added.push_back({place, cars[static_cast<std::size_t>(row)]});
+    for (int row = 0; row < count; ++row)
+        if (chosen[static_cast<std::size_t>(row)])
+            change.removed.push_back({row, cars[static_cast<std::size_t>(row)]});
+    change.kind = Change::Kind::Move;
+    const std::string way = up ? "Up" : "Down";
+    change.caption = change.removed.size() == 1
+                         ? "Move Car " + way
+                         : "Move " + std::to_string(change.removed.size()) + " Cars " + way;
+    return change;
+}
+
+namespace {
+
+// A move's way: that of any car it takes elsewhere.
+bool MovesUp(const Change& move) {
+    for (std::size_t i = 0; i < move.removed.size() && i < move.added.size(); ++i)
+        if (move.added[i].row != move.removed[i].row)
+            return move.added[i].row < move.removed[i].row;
+    return false;
+}
+
+} // namespace
+
+bool ContinuesMove(const Change& before, const Change& next) {
+    if (before.kind != Change::Kind::Move || next.kind != Change::Kind::Move ||
+        before.added.size() != next.removed.size() || MovesUp(before) != MovesUp(next))
+        return false;
+    for (std::size_t i = 0; i < next.removed.size(); ++i)
+        if (before.added[i].row != next.removed[i].row)
+            return false;
+    return true;
+}
+
+Change JoinedMoves(const Change& before, const Change& next) {
+    Change joined = before;
+    joined.added = next.added;
+    return joined;
+}
+
 Change TextsChange(const HandlingDocument& doc,
                    const std::vector<std::pair<DocumentText, std::string>>& texts, std::string caption) {
     Change change;
@@ -257,10 +345,10 @@ int RowAfter(const Change& change, int row, bool undo) {
     const std::vector<RowChange>& gone = undo ? change.added : change.removed;
     const std::vector<RowChange>& come = undo ? change.removed : change.added;
     int moved = row;
-    for (const RowChange& removed : gone) {
-        if (removed.row == row)
-            return -1;
-        moved -= removed.row < row;
+    for (std::size_t i = 0; i < gone.size(); ++i) {
+        if (gone[i].row == row)
+            return change.kind == Change::Kind::Move && i < come.size() ? come[i].row : -1;
+        moved -= gone[i].row < row;
     }
     for (const RowChange& added : come)
         moved += added.row <= moved;

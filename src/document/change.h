@@ -34,8 +34,12 @@ struct TextChange {
 // before any car came or went), then the removed rows go (by the rows before)
 // and the added rows come (by the rows after); undone, the reverse.
 struct Change {
-    // What made the change; the windows show a car added or deleted.
-    enum class Kind { Values, AddCar, DeleteCar, RenameCar, Import, Texts };
+    // What made the change; the windows show a car added or deleted. A move
+    // removes the cars it moves and adds them again where they go, the i-th
+    // removed as the i-th added: the same cars, which keep who they are.
+    // Numbered as the recovery journal keeps them: a new kind goes last.
+    enum class Kind { Values, AddCar, DeleteCar, RenameCar, Import, Texts, Move };
+    static constexpr Kind kLastKind = Kind::Move;
     Kind kind = Kind::Values;
     std::string caption; // what the step did, as the Edit menu names it: "Delete Car 'BRACKEN'"
     std::vector<CellChange> cells;
@@ -58,6 +62,21 @@ Change AddCarChange(const CarTable& cars, CarRow car);
 // Empty when the row is not in the table.
 Change DeleteCarChange(const CarTable& cars, int row);
 Change RenameCarChange(const CarTable& cars, int row, std::string name);
+
+enum class MoveDirection { Up, Down };
+// The selected cars one place up or down among the shown ones (rising rows of
+// the file; a car the filter hides is passed over and stays where it is): each
+// run of selected cars that stand next to each other among the shown ones goes
+// before the shown car above it, or after the one below it, which keeps its
+// place among the hidden ones. A run at the end it moves towards stays. Empty when nothing moves.
+// "Move Car Up", "Move 3 Cars Down".
+Change MoveCarsChange(const CarTable& cars, const std::vector<int>& shown, const std::vector<int>& selected,
+                      MoveDirection direction);
+// Whether a move is one more of the same cars the same way as the move before it, which it joins:
+// then the moves of a key held down are one step.
+bool ContinuesMove(const Change& before, const Change& next);
+// The two as one step.
+Change JoinedMoves(const Change& before, const Change& next);
 Change TextsChange(const HandlingDocument& doc,
                    const std::vector<std::pair<DocumentText, std::string>>& texts, std::string caption);
 
@@ -82,7 +101,8 @@ std::string ChangedValuesText(std::size_t values);
 // "1 car", "3 cars": the count with the word for one or for many.
 std::string CountText(std::size_t count, std::string_view one, std::string_view many);
 
-// Where a car at row before the change (after it, when undone) is afterwards; -1 when the change removes it.
+// Where a car at row before the change (after it, when undone) is afterwards; -1 when the change
+// removes it. A moved car is where the move put it.
 int RowAfter(const Change& change, int row, bool undo);
 
 // Applies a change to the document, forwards or backwards: the one path by

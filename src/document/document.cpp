@@ -1,6 +1,7 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <climits>
 #include <numeric>
 
 namespace kestrix {
@@ -116,6 +117,10 @@ void Document::UpdateModified() {
 void Document::Commit(Change change) {
     if (change.Empty())
         return;
+    if (JoinsLastMove(change)) {
+        JoinLastMove(std::move(change));
+        return;
+    }
     history_.resize(position_);
     if (savedPosition_ != kNoSavedPosition && savedPosition_ > position_)
         savedPosition_ = kNoSavedPosition; // the saved state was undone and is now out of reach
@@ -124,6 +129,32 @@ void Document::Commit(Change change) {
     history_.push_back({std::move(change), nextStep_++, {}, {}});
     ++position_;
     Apply(history_.back(), false, false);
+}
+
+// A move joins the step before it when that is a move of the same cars the same way, done since
+// the file was last read or saved. The steps undone past it go, as at any commit: the journal
+// replays the joined step where it stands.
+bool Document::JoinsLastMove(const Change& change) const {
+    return position_ > 0 && savedPosition_ != position_ &&
+           ContinuesMove(history_[position_ - 1].change, change);
+}
+
+// The journal hears the last step undone and the joined one done: what it
+// replays is the one step the history holds.
+void Document::JoinLastMove(Change change) {
+    history_.resize(position_);
+    if (savedPosition_ != kNoSavedPosition && savedPosition_ > position_)
+        savedPosition_ = kNoSavedPosition;
+    Step move{std::move(change), 0, {}, {}};
+    const RowSplice splice = Carry(move, false);
+    Step& last = history_.back();
+    if (recorder_)
+        recorder_->Stepped(last.change, last.number, true);
+    last.change = JoinedMoves(last.change, move.change);
+    last.number = nextStep_++;
+    if (recorder_)
+        recorder_->Stepped(last.change, last.number, false);
+    Notify({DocumentEvent::Kind::Changed, &move.change, false, splice, false, -1, -1});
 }
 
 void Document::Undo() {
@@ -144,11 +175,15 @@ void Document::RestoreUndone(Change change) {
     if (CanUndo() || change.Empty())
         return;
     Step step{std::move(change), nextStep_++, {}, {}};
-    // The cars it added are those at its rows now; those it removed come back as new ones.
+    // The cars it added are those at its rows now; those it removed come back as new ones, but for
+    // the cars a move takes back.
     for (const RowChange& added : step.change.added)
         step.addedIds.push_back(ids_.at(static_cast<std::size_t>(added.row)));
-    for (std::size_t i = 0; i < step.change.removed.size(); ++i)
-        step.removedIds.push_back(nextId_++);
+    if (step.change.kind == Change::Kind::Move)
+        step.removedIds = step.addedIds;
+    else
+        for (std::size_t i = 0; i < step.change.removed.size(); ++i)
+            step.removedIds.push_back(nextId_++);
     history_.insert(history_.begin(), std::move(step));
     if (savedPosition_ != kNoSavedPosition)
         ++savedPosition_;
@@ -228,7 +263,33 @@ void Document::MarkCells(const Change& change, bool undo) {
     }
 }
 
+namespace {
+
+// A move changes only the rows from the first car it moves to the last place it moves a car to:
+// each car there is another one now, and the same number of cars stands before and after.
+std::vector<int> MovedSpan(const Change& move) {
+    int first = INT_MAX;
+    int last = -1;
+    for (const auto* rows : {&move.removed, &move.added})
+        for (const RowChange& row : *rows) {
+            first = std::min(first, row.row);
+            last = std::max(last, row.row);
+        }
+    std::vector<int> span(static_cast<std::size_t>(std::max(0, last - first + 1)));
+    std::iota(span.begin(), span.end(), first);
+    return span;
+}
+
+} // namespace
+
 void Document::Apply(Step& step, bool undo, bool replayed) {
+    const RowSplice splice = Carry(step, undo);
+    if (recorder_)
+        recorder_->Stepped(step.change, step.number, undo);
+    Notify({DocumentEvent::Kind::Changed, &step.change, undo, splice, replayed, -1, -1});
+}
+
+RowSplice Document::Carry(Step& step, bool undo) {
     const Change& change = step.change;
     const int oldErrors = static_cast<int>(errors_.Rows().size());
     if (!undo) {
@@ -240,7 +301,9 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
             changedValues_ -= ChangedIn(change.removed[i].car, *at);
             ids_.erase(at);
         }
-        if (step.addedIds.empty())
+        if (change.kind == Change::Kind::Move)
+            step.addedIds = step.removedIds; // the cars that went come back as themselves
+        else if (step.addedIds.empty())
             for (const RowChange& added : change.added)
                 step.addedIds.push_back(SavedCarGone(added.savedRow)
                                             ? idOfSavedRow_[static_cast<std::size_t>(added.savedRow)]
@@ -266,21 +329,20 @@ void Document::Apply(Step& step, bool undo, bool replayed) {
     typing_ = false;
     UpdateModified();
 
-    RowSplice splice;
+    if (change.kind == Change::Kind::Move)
+        return RecheckCars(data_.Cars, MovedSpan(change), errors_, numbers_, rules_);
     if (change.ChangesRows()) {
         ErrorCheck(data_.Cars, errors_, numbers_, rules_);
-        splice = {0, oldErrors, static_cast<int>(errors_.Rows().size())};
-    } else if (!change.cells.empty()) {
-        std::vector<int> rows;
-        rows.reserve(change.cells.size());
-        for (const CellChange& cell : change.cells)
-            if (rows.empty() || rows.back() != cell.row)
-                rows.push_back(cell.row);
-        splice = RecheckCars(data_.Cars, std::move(rows), errors_, numbers_, rules_);
+        return {0, oldErrors, static_cast<int>(errors_.Rows().size())};
     }
-    if (recorder_)
-        recorder_->Stepped(change, step.number, undo);
-    Notify({DocumentEvent::Kind::Changed, &change, undo, splice, replayed, -1, -1});
+    if (change.cells.empty())
+        return {};
+    std::vector<int> rows;
+    rows.reserve(change.cells.size());
+    for (const CellChange& cell : change.cells)
+        if (rows.empty() || rows.back() != cell.row)
+            rows.push_back(cell.row);
+    return RecheckCars(data_.Cars, std::move(rows), errors_, numbers_, rules_);
 }
 
 } // namespace kestrix

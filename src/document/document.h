@@ -97,6 +97,8 @@ class Document {
     void SetPath(std::string path);
 
     // Does the change, checks, records it for undo and tells the observers. An empty change does nothing.
+    // A move of the cars the last step moved, the same way, joins that step (ContinuesMove); the
+    // observers hear of the move alone.
     void Commit(Change change);
     bool CanUndo() const { return position_ > 0; }
     bool CanRedo() const { return position_ < history_.size(); }
@@ -138,6 +140,10 @@ class Document {
         std::vector<std::uint32_t> addedIds; // given when first done, kept for redo
     };
     void Apply(Step& step, bool undo, bool replayed);
+    // Does or undoes a step's change to the cars, their identities and the errors: the error rows replaced.
+    RowSplice Carry(Step& step, bool undo);
+    bool JoinsLastMove(const Change& change) const;
+    void JoinLastMove(Change change);
     void MarkCells(const Change& change, bool undo);
     void Notify(const DocumentEvent& event);
     void SetTyping(bool typing);

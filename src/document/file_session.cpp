@@ -128,9 +128,13 @@ void FileSession::SetRecoveryFolder(std::string folder) {
 std::vector<std::string> FileSession::OfferLeftJournals(const std::string* file, const FileAsker& asker) {
     std::vector<std::string> read;
     for (const LeftJournal& journal : recovery_->LeftJournals(file)) {
-        if (!journal.error.empty())
-            asker.Ask(Refuse(journal, "The recovery journal \"" + journal.path +
-                                          "\" cannot be used: " + journal.error));
+        const std::string unusable =
+            "The recovery journal \"" + journal.path + "\" cannot be used: " + journal.error;
+        if (journal.newer)
+            asker.Ask({FileNotice::Kind::JournalRefused,
+                       unusable + ".\rIt is left where it is, for that version to recover."});
+        else if (!journal.error.empty())
+            asker.Ask(Refuse(journal, unusable));
         else if (!asker.Ask(RecoverQuestion(journal)))
             DiscardJournal(journal, files_);
         else if (Recover(journal, asker, read))

@@ -149,7 +149,7 @@ std::optional<Change> ChangeOfRecord(std::string_view record) {
         return std::nullopt;
     RecordReader in(record.substr(1));
     Change change;
-    change.kind = static_cast<Change::Kind>(in.Number(static_cast<std::size_t>(Change::Kind::Texts)));
+    change.kind = static_cast<Change::Kind>(in.Number(static_cast<std::size_t>(Change::kLastKind)));
     change.caption = in.Text();
     change.cells.resize(in.Number(record.size() / 8));
     for (CellChange& cell : change.cells) {
@@ -405,7 +405,7 @@ JournalSteps StepsDoneIn(const std::vector<std::string>& records) {
             continue;
         }
         RecordReader in(std::string_view(record).substr(std::min<std::size_t>(record.size(), 1)));
-        in.Number(static_cast<std::size_t>(Change::Kind::Texts));
+        in.Number(static_cast<std::size_t>(Change::kLastKind));
         const std::string_view caption = in.Text();
         if (record.starts_with(kFileStep)) {
             history.insert(history.begin(), caption);

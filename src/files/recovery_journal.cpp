@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 
 namespace kestrix {
 
 namespace {
 
-constexpr std::string_view kMagic = "KESTRIX-RECOVERY-JOURNAL-2\n";
+// The journal's form follows the magic's stem: form 3 may hold moves of cars, which form 2 could not.
+constexpr std::string_view kMagicStem = "KESTRIX-RECOVERY-JOURNAL-";
+constexpr std::string_view kMagic = "KESTRIX-RECOVERY-JOURNAL-3\n";
+constexpr int kForm = 3;
+constexpr int kOldestForm = 2; // the first form framed as now
 constexpr std::string_view kSuffix = ".journal";
 constexpr std::uint32_t kLargestRecord = 64u << 20;
 constexpr std::size_t kFrameBytes = RecoveryJournal::kFrameBytes;
@@ -148,11 +153,29 @@ int CreateJournal(FileOperations& files, const std::string& folder, const std::s
 LeftJournal ParseJournal(const std::string& path, std::string_view bytes) {
     LeftJournal journal;
     journal.path = path;
-    if (!bytes.starts_with(kMagic)) {
+    if (!bytes.starts_with(kMagicStem)) {
         journal.error = "it is not a recovery journal of this program";
         return journal;
     }
-    bytes.remove_prefix(kMagic.size());
+    bytes.remove_prefix(kMagicStem.size());
+    int form = 0;
+    const auto [end, failed] = std::from_chars(bytes.data(), bytes.data() + bytes.size(), form);
+    if (failed != std::errc() || end == bytes.data() + bytes.size() || *end != '\n') {
+        journal.error = "it is not a recovery journal of this program";
+        return journal;
+    }
+    if (form > kForm) {
+        journal.newer = true;
+        journal.error = "it was written by a newer version of the editor, in journal form " +
+                        std::to_string(form) + ", and this version reads up to form " + std::to_string(kForm);
+        return journal;
+    }
+    if (form < kOldestForm) {
+        journal.error = "it was written by an early version of the editor, in journal form " +
+                        std::to_string(form) + ", which this version no longer reads";
+        return journal;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(end - bytes.data()) + 1);
     std::vector<std::string> records;
     while (!bytes.empty()) {
         // A record cut short at the end is one whose writing a kill stopped:

@@ -63,6 +63,8 @@ struct LeftJournal {
     std::string error; // a journal that does not read whole: the reason; records are then empty
     // Its last record was cut short: the step its editor was writing when it ended is lost.
     bool cut = false;
+    // Written by a newer editor in a form this one does not know: left for that editor to recover.
+    bool newer = false;
 };
 
 // The journals in folder that no running editor holds, oldest first; for

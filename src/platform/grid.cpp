@@ -411,7 +411,11 @@ std::string Grid::CopyText() const {
 void Grid::UserClicksHeader(int column) {
     if (!Enabled() || column < 0 || column >= ColumnCount())
         return;
-    SetSort(column, OrderAfterHeaderClick(column, sortColumn_, sortOrder_));
+    // A third click brings back the source's own order.
+    if (column == sortColumn_ && sortOrder_ == Order::Descending)
+        SetSort(-1, Order::Ascending);
+    else
+        SetSort(column, OrderAfterHeaderClick(column, sortColumn_, sortOrder_));
 }
 
 bool Grid::Editable(int column) const {

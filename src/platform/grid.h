@@ -140,7 +140,8 @@ class Grid : public Control {
     // Tab-separated lines of the selected cells; whole rows come with the headers as a first line.
     std::string CopyText() const;
 
-    // A header click sorts by that column; a second click reverses the order.
+    // A header click sorts by that column; a second click reverses the order, a third shows the
+    // source's order again.
     void UserClicksHeader(int column);
     void UserSelects(std::vector<GridRange> ranges, GridCell current) { Select(std::move(ranges), current); }
     // Where Shift with a move carries the current cell, the anchor staying: one cell, a page of rows

@@ -67,6 +67,17 @@ void DropDown::SetEntries(std::vector<Entry> entries) {
     Notify(Aspect::Entries);
 }
 
+void DropDown::Renumber(const std::function<int(int)>& renumber) {
+    for (Entry& entry : entries_)
+        entry.data = renumber(entry.data);
+    for (auto run = entries_.begin(); sorted_ && run != entries_.end();) {
+        const auto end =
+            std::find_if(run, entries_.end(), [&run](const Entry& entry) { return entry.text != run->text; });
+        std::sort(run, end, [](const Entry& a, const Entry& b) { return a.data < b.data; });
+        run = end;
+    }
+}
+
 // The order of AddItem, for a whole list at once: each text is folded once,
 // not at every comparison, and the entries are put in order where they lie,
 // which keeps opening a file of thousands of cars quick and small.

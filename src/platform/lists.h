@@ -5,6 +5,7 @@
 
 #include "platform/control.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,9 @@ class DropDown : public Control {
     int AddItem(std::string text, int data = 0);
     // Replaces every entry at once (one sort, for long lists); nothing is selected.
     void SetEntries(std::vector<Entry> entries);
+    // Each entry's number through renumber, the texts and the selected place as they are; in a
+    // sorted list the entries of one text take their numbers in rising order again.
+    void Renumber(const std::function<int(int)>& renumber);
     // Selecting an entry, from code or by the user, raises Click; -1 selects nothing.
     void SetListIndex(int position);
     // Selects the first entry with exactly this text; false when there is none.

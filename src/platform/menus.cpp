@@ -30,12 +30,14 @@ std::string_view ShortcutText(Shortcut shortcut) {
         return "Ctrl+Shift+Z";
     case Shortcut::CtrlShiftV:
         return "Ctrl+Shift+V";
+    case Shortcut::AltUp:
+        return "Alt+Up";
+    case Shortcut::AltDown:
+        return "Alt+Down";
     case Shortcut::F2:
         return "F2";
     case Shortcut::F1:
         return "F1";
-    case Shortcut::CtrlF:
-        return "Ctrl+F";
     case Shortcut::AltLeft:
         return "Alt+Left";
     }

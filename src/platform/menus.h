@@ -25,8 +25,9 @@ enum class Shortcut {
     CtrlShiftV,
     F2,
     F1,
-    CtrlF,
-    AltLeft
+    AltLeft,
+    AltUp,
+    AltDown
 };
 std::string_view ShortcutText(Shortcut shortcut);
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <set>
+#include <tuple>
 
 namespace kestrix {
 
@@ -118,6 +119,8 @@ frmCarTable::frmCarTable(Document& doc, platform::Services& services, std::share
     FunctionKeys.emplace_back(8, &cmdNextError);
     // Wherever the focus is in the table's window, not the main window's Save As.
     OwnKeys.emplace_back(platform::Shortcut::CtrlA, [this] { grdCars.UserSelectsAll(); });
+    OwnKeys.emplace_back(platform::Shortcut::AltUp, [this] { MoveCars(MoveDirection::Up); });
+    OwnKeys.emplace_back(platform::Shortcut::AltDown, [this] { MoveCars(MoveDirection::Down); });
     txtFilter.SetTip("Shows the cars whose name contains this text, or whose stats meet conditions:\n"
                      "Drive = R, Max Velocity > 200, #13 >= 200 and #15 != R\n"
                      "(a stat by its name or its number; =, !=, <, <=, >, >=; terms joined by \"and\")");
@@ -174,8 +177,14 @@ bool frmCarTable::QueryUnload() {
 
 void frmCarTable::DocumentChanged(const DocumentEvent& event) {
     switch (event.kind) {
-    case DocumentEvent::Kind::Read:
     case DocumentEvent::Kind::Changed:
+        if (event.change && event.change->kind == Change::Kind::Move) {
+            FollowMove(*event.change, event.undone);
+            return;
+        }
+        ShowRows(event.RowsChanged());
+        break;
+    case DocumentEvent::Kind::Read:
     case DocumentEvent::Kind::Checked:
         ShowRows(event.RowsChanged());
         break;
@@ -333,6 +342,66 @@ void frmCarTable::SelectCar(int row, int column) {
         grdCars.Select({{shown, 0, shown, grdCars.ColumnCount() - 1}}, {shown, 0});
     else
         grdCars.Select({{shown, column, shown, column}}, {shown, column});
+}
+
+void frmCarTable::MoveCars(MoveDirection direction) {
+    if (grdCars.SortColumn() >= 0) {
+        ShowNote("Cars move only in file order: click the sorted column's header until the rows are "
+                 "in file order again.");
+        return;
+    }
+    ShowNote({}); // the last note is about another step
+    std::vector<int> shown(static_cast<std::size_t>(grdCars.RowCount()));
+    for (int row = 0; row < grdCars.RowCount(); ++row)
+        shown[static_cast<std::size_t>(row)] = grdCars.SourceRow(row);
+    std::vector<int> selected;
+    for (const int row : grdCars.SelectedRows())
+        selected.push_back(grdCars.SourceRow(row));
+    if (selected.empty())
+        return;
+    doc_.CommitPendingEdits();
+    doc_.Commit(MoveCarsChange(doc_.Cars(), shown, selected, direction));
+}
+
+void frmCarTable::FollowMove(const Change& move, bool undone) {
+    struct Kept {
+        int row; // of the source, after the move
+        int left;
+        int right;
+    };
+    std::vector<Kept> kept;
+    for (const platform::GridRange& range : grdCars.Selection())
+        for (int row = range.top; row <= range.bottom; ++row)
+            kept.push_back({RowAfter(move, grdCars.SourceRow(row), undone), range.left, range.right});
+    platform::GridCell current = grdCars.Current();
+    if (current.row >= 0)
+        current.row = RowAfter(move, grdCars.SourceRow(current.row), undone);
+    ShowRows(true);
+    std::vector<int> shownRow(doc_.Cars().size(), -1);
+    for (int row = 0; row < grdCars.RowCount(); ++row)
+        shownRow[static_cast<std::size_t>(grdCars.SourceRow(row))] = row;
+    const auto shown = [&](int row) { return row < 0 ? -1 : shownRow[static_cast<std::size_t>(row)]; };
+    for (Kept& car : kept)
+        car.row = shown(car.row);
+    std::sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+        return std::tie(a.left, a.right, a.row) < std::tie(b.left, b.right, b.row);
+    });
+    std::vector<platform::GridRange> ranges;
+    for (const Kept& car : kept) {
+        if (car.row < 0)
+            continue;
+        platform::GridRange* last = ranges.empty() ? nullptr : &ranges.back();
+        if (last && last->left == car.left && last->right == car.right && last->bottom + 1 >= car.row)
+            last->bottom = std::max(last->bottom, car.row);
+        else
+            ranges.push_back({car.row, car.left, car.row, car.right});
+    }
+    if (ranges.empty())
+        return;
+    current.row = shown(current.row);
+    if (current.row < 0)
+        current = {ranges.front().top, ranges.front().left};
+    grdCars.Select(std::move(ranges), current);
 }
 
 std::size_t frmCarTable::Commit(const std::vector<CellEdit>& edits, std::string caption) {

@@ -75,6 +75,9 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     void cmdCompare_Click();
     void cmdCopyLines_Click();
     void cmdNextError_Click();
+    // Alt+Up and Alt+Down: the selected cars one place up or down in the file, past the cars the
+    // filter hides; only while the rows are in file order.
+    void MoveCars(MoveDirection direction);
 
   protected:
     bool QueryUnload() override;
@@ -118,6 +121,8 @@ class frmCarTable : public platform::Window, private platform::GridSource, priva
     // Closed, the table focuses on no cars.
     void LeaveFocus();
     void SelectCar(int row, int column);
+    // The rows shown anew after a move, the selection kept on the cars it was on.
+    void FollowMove(const Change& move, bool undone);
 
     Document& doc_;
     platform::Services& services_;

@@ -2,6 +2,7 @@
 
 #include "compare/car_paste.h"
 #include "document/car_commands.h"
+#include "document/cars_in.h"
 #include "files/paths.h"
 #include "model/product.h"
 #include "model/stat_description.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <numeric>
 #include <utility>
 
 namespace kestrix {
@@ -563,6 +565,52 @@ void frmMain::mnuRename_Click() {
     side_.ShowRename(row);
 }
 
+void frmMain::mnuMoveUp_Click() {
+    MoveShownCar(MoveDirection::Up);
+}
+
+void frmMain::mnuMoveDown_Click() {
+    MoveShownCar(MoveDirection::Down);
+}
+
+void frmMain::MoveShownCar(MoveDirection direction) {
+    const int row = ShownRow();
+    if (row < 0)
+        return;
+    StatsToArray();
+    std::vector<int> every(doc_.Cars().size());
+    std::iota(every.begin(), every.end(), 0);
+    Change move = MoveCarsChange(doc_.Cars(), every, {row}, direction);
+    if (move.Empty()) {
+        const std::string name(doc_.Cars()[static_cast<std::size_t>(row)][VehicleIdentifier]);
+        ShowNote("'" + name + "' is the " + (direction == MoveDirection::Up ? "first" : "last") +
+                 " car of the file.");
+        return;
+    }
+    doc_.Commit(std::move(move));
+}
+
+void frmMain::mnuTakeCars_Click() {
+    StatsToArray();
+    const std::string chosen = AskForHandlingFile(services_, FileDialogKind::Open,
+                                                  "Select .CFG File to take cars from...", doc_.FilePath());
+    if (chosen.empty())
+        return;
+    CarPaste paste;
+    {
+        platform::BusyPointer busy(services_);
+        paste = ReadCarPasteFile(chosen, doc_.Cars());
+    }
+    if (paste.refusal.empty() && paste.lines.empty())
+        paste.refusal = "\"" + chosen + "\" holds no car line";
+    if (!paste.refusal.empty()) {
+        services_.ShowMessage({paste.refusal + "\rNothing was taken.", "Take Cars from File", Buttons::Ok,
+                               Icon::Warning, Answer::Ok});
+        return;
+    }
+    side_.ShowPasteCars(std::move(paste));
+}
+
 void frmMain::mnuImportCarStats_Click() {
     StatsToArray();
     const std::string chosen =
@@ -797,7 +845,14 @@ void frmMain::ShowChange(const DocumentEvent& event) {
     const int shown = ShownRow();
     const bool renames = std::any_of(change.cells.begin(), change.cells.end(),
                                      [](const CellChange& cell) { return cell.column == VehicleIdentifier; });
-    if (change.ChangesRows() || renames) {
+    if (change.kind == Change::Kind::Move) {
+        // The list stays as it is, alphabetical: its entries point at the cars' new rows.
+        cboCars.Renumber([&](int row) { return RowAfter(change, row, event.undone); });
+        const int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
+        for (int i = 0; i < cboCars.ListCount() && row >= 0 && ShownRow() != row; ++i)
+            if (cboCars.ItemData(i) == row)
+                cboCars.SetListIndex(i);
+    } else if (change.ChangesRows() || renames) {
         int row = shown < 0 ? -1 : RowAfter(change, shown, event.undone);
         if (!event.undone && !change.added.empty() && change.kind == Change::Kind::AddCar)
             row = change.added.back().row;

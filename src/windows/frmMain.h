@@ -61,6 +61,7 @@ class frmMain : public platform::Window, private DocumentObserver {
         mnuChanges{"mnuChanges"}, sep5{"sep5"}, mnuCopyCarLine{"mnuCopyCarLine"},
         mnuPasteCars{"mnuPasteCars"}, mnuFindCar{"mnuFindCar"};
     platform::MenuEntry mnuCars{"mnuCars"}, mnuAdd{"mnuAdd"}, mnuDelete{"mnuDelete"}, mnuRename{"mnuRename"},
+        mnuMoveUp{"mnuMoveUp"}, mnuMoveDown{"mnuMoveDown"}, mnuTakeCars{"mnuTakeCars"},
         mnuCarTable{"mnuCarTable"};
     platform::MenuEntry mnuTools{"mnuTools"}, mnuViewProperties{"mnuViewProperties"},
         mnuFileComments{"mnuFileComments"}, mnuPreferences{"mnuPreferences"}, mnuChart{"mnuChart"},
@@ -137,6 +138,12 @@ class frmMain : public platform::Window, private DocumentObserver {
     void mnuAdd_Click();
     void mnuDelete_Click();
     void mnuRename_Click();
+    // The shown car one place up or down in the file; the car list stays alphabetical.
+    void mnuMoveUp_Click();
+    void mnuMoveDown_Click();
+    void MoveShownCar(MoveDirection direction);
+    // The cars of a chosen file, into the preview that applies them.
+    void mnuTakeCars_Click();
     void mnuImportCarStats_Click();
     void mnuExportCarStats_Click();
     // Refills the car list from the table and shows the car at this row (the first when there is none).

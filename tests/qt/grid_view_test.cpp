@@ -122,6 +122,9 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
     EXPECT_EQ(press(Qt::Key_Home, Qt::ControlModifier), "0,0-0,0 ");
     EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "the first columns beside the names";
+    Click(3, 2);
+    EXPECT_EQ(press(Qt::Key_Down, Qt::AltModifier), "4,2-4,2 ") << "Alt+Down moves the car with its cell";
+    EXPECT_EQ(doc.Cars()[4][0], "CAR3");
     EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "no key opened an editor";
 }
 

@@ -1,6 +1,7 @@
 #include "document/car_commands.h"
 #include "windows/editor_test.h"
 #include "windows/frmAddCar.h"
+#include "windows/frmCompareFiles.h"
 #include "windows/frmImportExport.h"
 #include "windows/frmPasteCars.h"
 
@@ -402,4 +403,97 @@ TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
     form.UserDropsFiles({mod});
     EXPECT_EQ(doc.FilePath(), mod);
     EXPECT_EQ(Rows(), "ALPHA:1250 DELTA:900 ");
+}
+
+// Alt+Up and Alt+Down in the table move the selected cars past the shown car next to them and the
+// hidden ones between, the selection going with them; the moves of one selection one way are one
+// step. The main window moves the car it shows, its list alphabetical still. Saved, the file holds
+// its own lines in the new order, and the comparison with it tells the order alone.
+TEST_F(CarCommands, CarsMoveInTheFileFromTheTableAndTheMainWindow) {
+    using platform::Shortcut;
+    const std::string original = Rows();
+    ShowCar("TWIN"); // the first, 1100
+    frmCarTable& table = Table();
+    platform::Grid& grid = table.grdCars;
+    // The main list's entries point at the rows the cars are at, those of one name in file order.
+    const auto listRows = [this] {
+        std::string text;
+        for (const platform::DropDown::Entry& entry : form.cboCars.Entries())
+            text += entry.text + ":" + std::to_string(entry.data) + " ";
+        return text + "shown " + ShownCar() + ":" + form.txtStat[1].Text();
+    };
+    table.txtFilter.UserTypes("Mass > 1250"); // BRAVO, TWIN:1300, CHARLIE
+    grid.UserSelects({{1, 1, 2, 2}}, {2, 2});
+    table.UserPressesKey(Shortcut::AltUp);
+    EXPECT_EQ(Rows(), "TWIN:1300 CHARLIE:1400 BRAVO:1500 TWIN:1100 ALPHA:1200 ");
+    EXPECT_EQ(listRows(), "ALPHA:4 BRAVO:2 CHARLIE:1 TWIN:0 TWIN:3 shown TWIN:1100");
+    ASSERT_EQ(grid.Selection().size(), 1u);
+    EXPECT_EQ(std::vector({grid.Selection()[0].top, grid.Selection()[0].bottom, grid.Current().row}),
+              (std::vector{0, 1, 1}));
+    table.UserPressesKey(Shortcut::AltUp); // at the top already
+    table.UserPressesKey(Shortcut::AltDown);
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1300 CHARLIE:1400 TWIN:1100 ALPHA:1200 ");
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Move 2 Cars Down");
+    form.mnuUndo.UserChooses();
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(Rows(), original);
+    EXPECT_EQ(grid.SelectedRows(), (std::vector{1, 2})) << "undone, the selection still on the cars";
+
+    table.txtFilter.UserTypes("");
+    grid.UserSelects({{0, 0, 0, 0}}, {0, 0});
+    for (int press = 0; press < 3; ++press)
+        table.UserPressesKey(Shortcut::AltDown);
+    EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 TWIN:1300 BRAVO:1500 CHARLIE:1400 ");
+
+    grid.UserClicksHeader(1);
+    table.UserPressesKey(Shortcut::AltUp);
+    EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 TWIN:1300 BRAVO:1500 CHARLIE:1400 ") << "sorted: no move";
+    EXPECT_NE(table.Note().find("file order"), std::string::npos) << table.Note();
+    grid.UserClicksHeader(1);
+    grid.UserClicksHeader(1);
+    table.UserPressesKey(Shortcut::AltUp);
+    EXPECT_EQ(table.Note(), "") << "in file order again, the note goes";
+
+    ShowCar("CHARLIE");
+    form.mnuMoveUp.UserChooses();
+    EXPECT_EQ(Rows(), "TWIN:1100 ALPHA:1200 TWIN:1300 CHARLIE:1400 BRAVO:1500 ");
+    EXPECT_EQ(listRows(), "ALPHA:1 BRAVO:4 CHARLIE:3 TWIN:0 TWIN:2 shown CHARLIE:1400");
+    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Move Car Up");
+    ShowCar("ALPHA");
+    form.mnuMoveUp.UserChooses();
+    form.mnuMoveUp.UserChooses();
+    EXPECT_EQ(form.Note(), "'ALPHA' is the first car of the file.");
+
+    form.mnuSave.UserChooses();
+    EXPECT_EQ(OnDisk(path), ";before\r\n;-# File Author : tester\r\n" + Line("ALPHA", "1200") +
+                                Line("TWIN", "1100") + Line("TWIN", "1300") + Line("CHARLIE", "1400") +
+                                Line("BRAVO", "1500") + ";after\r\n");
+    form.mnuMoveDown.UserChooses();
+    EXPECT_EQ(test::RowTexts(Beside<frmCompareFiles>(form.mnuCompareSaved).lvDifferences),
+              (Names{"(order of the cars)|*|(changed)||"}));
+}
+
+// Cars > Take Cars from File... offers the chosen file's cars in the paste preview; a file
+// that cannot be read, or holds no car, is named with the reason.
+TEST_F(CarCommands, TakeCarsFromFileOffersTheFilesCarsInThePreview) {
+    services.openPaths = {Write("mod.cfg", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"))};
+    On<frmPasteCars>([&](frmPasteCars& preview) {
+        ASSERT_EQ(preview.tvCars.Count(), 2);
+        EXPECT_EQ(preview.tvCars.EntryAt(0).text, "replaces ALPHA: 1 value differs");
+        EXPECT_EQ(preview.tvCars.EntryAt(1).text, "adds DELTA");
+        preview.cmdApply.UserClicks();
+    });
+    form.mnuTakeCars.UserChooses();
+    EXPECT_EQ(services.openDialogs.back().filter, "CFG File|*.cfg|All Files|*.*");
+    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1250 TWIN:1300 CHARLIE:1400 DELTA:900 ");
+
+    services.openPaths = {Path("gone.cfg"), Write("empty.cfg", "; no car here\r\n")};
+    services.answers = {Answer::Ok, Answer::Ok};
+    form.mnuTakeCars.UserChooses();
+    form.mnuTakeCars.UserChooses();
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(services.messages[0].text.starts_with("Cannot open \"" + Path("gone.cfg") + "\": "))
+        << services.messages[0].text;
+    EXPECT_EQ(services.messages[1].text,
+              "\"" + Path("empty.cfg") + "\" holds no car line\rNothing was taken.");
 }

@@ -559,6 +559,16 @@ bool GridView::Key(const QKeyEvent& key) {
     return false;
 }
 
+// Alt with Up or Down moves no cell: it goes on to the window, whose keys they are.
+void GridView::keyPressEvent(QKeyEvent* event) {
+    const bool upOrDown = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+    if (upOrDown && (event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier) {
+        event->ignore();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
 void GridView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     PlaceFrozenPart();
