@@ -287,3 +287,120 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
                   was.size() + cars.size() + before.size() + after.size() + (author.empty() ? 0 : 1));
     }
 }
+
+namespace {
+
+enum class Align { Right, Left, Loose };
+
+// A car line of values laid in columns of these widths and alignments, a blank or two between them.
+std::string GridLine(const std::vector<std::string>& values, const std::vector<std::size_t>& widths,
+                     const std::vector<Align>& aligns, std::mt19937& random) {
+    std::string line = values[0];
+    line.append(widths[0] - values[0].size(), ' ');
+    for (std::size_t c = 1; c < values.size(); ++c) {
+        const std::size_t pad = widths[c] - values[c].size();
+        const std::size_t before = aligns[c] == Align::Right  ? pad
+                                   : aligns[c] == Align::Left ? 0
+                                                              : random() % (pad + 1);
+        line += std::string(1 + before, ' ') + values[c] + std::string(pad - before, ' ');
+    }
+    return line;
+}
+
+std::string Number(std::mt19937& random, std::size_t width) {
+    std::string number = std::to_string(1 + random() % 9);
+    while (number.size() < width)
+        number += number.size() + 2 == width && random() % 2 ? '.' : static_cast<char>('0' + random() % 10);
+    return number;
+}
+
+// Where value c of a car line starts and ends.
+std::pair<std::size_t, std::size_t> Span(std::string_view line, std::size_t c) {
+    const std::size_t start = ValueColumns(line)[c];
+    return {start, std::min(line.find_first_of(" \t", start), line.size())};
+}
+
+} // namespace
+
+TEST(KeepLayout, AChangedValueKeepsTheColumnsOfItsLine) {
+    std::mt19937 random(9);
+    for (int round = 0; round < 2000; ++round) {
+        const std::size_t columns = 2 + random() % 14;
+        const unsigned fileKind = random() % 3; // right-aligned, left-aligned, mixed
+        std::vector<Align> aligns(columns, fileKind == 0 ? Align::Right : Align::Left);
+        std::vector<std::size_t> widths(columns);
+        for (std::size_t c = 0; c < columns; ++c) {
+            if (fileKind == 2)
+                aligns[c] = static_cast<Align>(random() % 3);
+            widths[c] = 2 + random() % 8 + random() % 3;
+        }
+        widths[0] = 4 + random() % 3; // a name is four characters
+        // Neighbours differ in width in every column, so that they show how it aligns.
+        std::vector<std::vector<std::string>> cars;
+        // Now and then a line of tabs, which has no columns of characters, or, once, one whose
+        // values all stand further right, which may end a value where its neighbour does.
+        enum Kind { Grid, Tabbed, Shifted };
+        std::vector<Kind> kinds;
+        std::string bytes;
+        for (std::size_t car = 0, lines = 2 + random() % 8; car < lines; ++car) {
+            std::vector<std::string> values{"CAR" + std::to_string(car)};
+            const std::size_t count = random() % 5 == 0 ? 2 + random() % (columns - 1) : columns;
+            for (std::size_t c = 1; c < count; ++c) {
+                std::size_t width = 1 + random() % widths[c];
+                if (car > 0 && c < cars.back().size() && width == cars.back()[c].size())
+                    width = width == widths[c] ? width - 1 : width + 1;
+                values.push_back(Number(random, width));
+            }
+            kinds.push_back(random() % 6 == 0 ? static_cast<Kind>(1 + random() % 2) : Grid);
+            if (kinds.back() == Shifted && std::count(kinds.begin(), kinds.end(), Shifted) > 1)
+                kinds.back() = Grid;
+            std::string line = GridLine(values, widths, aligns, random);
+            if (kinds.back() == Tabbed)
+                line.replace(line.find(' '), 1, "\t");
+            else if (kinds.back() == Shifted)
+                line.insert(4, 1 + random() % 3, ' ');
+            bytes += line + (random() % 4 == 0 ? "\r\n; between\r\n" : "\r\n");
+            cars.push_back(std::move(values));
+        }
+        const LayoutRead read = ReadKeepingLayout(bytes);
+        ASSERT_EQ(read.error, "");
+        HandlingDocument doc;
+        ApplyToDocument(ParsedHandlingFile(read.file), doc);
+        for (int changes = 1 + static_cast<int>(random() % 4); changes > 0; --changes) {
+            const std::size_t car = random() % cars.size();
+            const std::size_t c = 1 + random() % (cars[car].size() - 1);
+            doc.Cars[car].Set(static_cast<int>(c), cars[car][c] = Number(random, 1 + random() % 10));
+        }
+        const std::string saved = WriteKeepingLayout(read.layout, doc);
+        SCOPED_TRACE("round " + std::to_string(round) + "\nread:\n" + bytes + "\nsaved:\n" + saved);
+        ASSERT_EQ(ParseHandlingText(saved).file.Cars, doc.Cars) << "every line reads back as its car";
+        const std::vector<Line> was = LinesOf(bytes), now = LinesOf(saved);
+        ASSERT_EQ(now.size(), was.size());
+        const std::vector<std::size_t> carLines = CarLinesAmong(was);
+        for (std::size_t car = 0; car < cars.size(); ++car) {
+            const std::string &old = was[carLines[car]].text, &line = now[carLines[car]].text;
+            if (doc.Cars[car] == read.file.Cars[car]) {
+                EXPECT_EQ(line, old) << "an unchanged line stays as it was";
+                continue;
+            }
+            // A right-aligned column keeps its end, a left-aligned one its start, unless the value before
+            // it took every blank but one, where its neighbours in the grid outnumber the odd line.
+            const auto inGrid = [&](std::size_t other, std::size_t c) {
+                return other < cars.size() && kinds[other] == Grid && c < cars[other].size();
+            };
+            const auto odd = std::count(kinds.begin(), kinds.end(), Shifted);
+            for (std::size_t c = 1; c < cars[car].size(); ++c) {
+                const auto [oldStart, oldEnd] = Span(old, c);
+                const auto [start, end] = Span(line, c);
+                const bool squeezed = line[start - 2] != ' ';
+                const bool clear = kinds[car] == Grid && inGrid(car - 1, c) + inGrid(car + 1, c) > odd;
+                if (clear && aligns[c] == Align::Right)
+                    EXPECT_TRUE(end == oldEnd || squeezed) << "value " << c << " of car " << car;
+                else if (clear && aligns[c] == Align::Left)
+                    EXPECT_TRUE(start == oldStart || squeezed) << "value " << c << " of car " << car;
+                else
+                    EXPECT_TRUE(start == oldStart || end == oldEnd || squeezed);
+            }
+        }
+    }
+}
