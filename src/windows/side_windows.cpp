@@ -218,13 +218,15 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
     }
     const auto take = [this, &read](const HandlingDocument& merged, const std::vector<int>& oursRows) {
         doc_.CommitPendingEdits();
-        CarsInResult in = MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars,
-                                       merged, oursRows, doc_.SavedRows());
+        CarsInResult in =
+            MergedChange(doc_.Data(), read.files[static_cast<std::size_t>(MergeSide::Ours)].Cars, merged,
+                         oursRows, doc_.SavedRows());
         if (in.refusal.empty())
             doc_.Commit(std::move(in.change));
         return in.refusal;
     };
-    frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers());
+    frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers(),
+                  AskGitForSideNames(services_.Processes(), path));
     form.Form_Load();
     services_.ShowModal(form);
     return form.Saved();
