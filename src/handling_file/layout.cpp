@@ -142,7 +142,9 @@ class RightAlignment {
     // column before any tab and whose value there has another width, more end
     // it where this line does than elsewhere, so one odd line (a longer name
     // that pushes the rest along) decides nothing. Lines whose value has the
-    // same width tell nothing. The name's column is never taken for one.
+    // same width tell nothing; a column they leave undecided (its values all
+    // of one width) goes the way most of the line's other columns go. The
+    // name's column is never taken for one.
     std::uint32_t Columns(std::size_t row, std::uint32_t asked) {
         const ValuePlaces here = Places(row);
         asked &= static_cast<std::uint32_t>((1ULL << here.untabbed) - 1) & ~1U;
@@ -153,17 +155,18 @@ class RightAlignment {
             if (at == row)
                 continue;
             const ValuePlaces& there = Places(at);
-            for (int column = 1; column < std::min(here.untabbed, there.untabbed); ++column) {
-                const auto c = static_cast<std::size_t>(column);
-                if ((asked >> column & 1U) != 0 &&
-                    (there.start[c] != here.start[c] || there.end[c] != here.end[c]))
+            for (std::size_t c = 1; c < static_cast<std::size_t>(std::min(here.untabbed, there.untabbed));
+                 ++c)
+                if (there.start[c] != here.start[c] || there.end[c] != here.end[c])
                     votes[c] += there.end[c] == here.end[c] ? 1 : -1;
-            }
         }
+        int line = 0; // columns aligned on the right, less those aligned otherwise
+        for (const int vote : votes)
+            line += (vote > 0) - (vote < 0);
         std::uint32_t right = 0;
-        for (int column = 1; column < kStatCount; ++column)
-            if (votes[static_cast<std::size_t>(column)] > 0)
-                right |= 1U << column;
+        for (std::size_t c = 1; c < votes.size(); ++c)
+            if (votes[c] > 0 || (votes[c] == 0 && line > 0))
+                right |= 1U << c;
         return right & asked;
     }
 
