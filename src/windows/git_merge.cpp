@@ -18,8 +18,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 // What git printed on its one line, or empty text when it failed.
-std::string Answer(platform::ProcessRunner& processes, const std::vector<std::string>& command,
-                   const std::string& folder) {
+std::string GitSays(platform::ProcessRunner& processes, const std::vector<std::string>& command,
+                    const std::string& folder) {
     const platform::ProcessRun run = processes.Run(command, folder);
     if (!run.failure.empty() || run.status != 0)
         return {};
@@ -92,8 +92,8 @@ MergeSideNames AskGitForSideNames(platform::ProcessRunner* processes, const std:
     if (!processes ||
         processes->Run({"git", "rev-parse", "-q", "--verify", "MERGE_HEAD"}, folder).status != 0)
         return {};
-    MergeSideNames names{Answer(*processes, {"git", "rev-parse", "--abbrev-ref", "HEAD"}, folder),
-                         Answer(*processes, {"git", "name-rev", "--name-only", "MERGE_HEAD"}, folder)};
+    MergeSideNames names{GitSays(*processes, {"git", "rev-parse", "--abbrev-ref", "HEAD"}, folder),
+                         GitSays(*processes, {"git", "name-rev", "--name-only", "MERGE_HEAD"}, folder)};
     if (names.ours == "HEAD") // detached
         names.ours.clear();
     if (names.theirs == "undefined")
