@@ -172,6 +172,11 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
         EXPECT_EQ(RunKestrix({"--textconv", bad}), check);
         EXPECT_EQ(RunKestrix({"--merge", "-o", Path("out.cfg"), before, bad, before}), check);
         EXPECT_FALSE(std::filesystem::exists(Path("out.cfg"))) << "nothing is written";
+        // Named as git names the file.
+        std::string named = check.err;
+        EXPECT_EQ(
+            RunKestrix({"--merge", "--name", "m/H.cfg", "-o", Path("out.cfg"), bad, before, before}).err,
+            named.replace(named.find(bad), bad.size(), "the base of m/H.cfg"));
     }
 
     // --textconv gives every value a line.
@@ -194,6 +199,12 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
                        "kestrix: 1 conflict; \"" + ours +
                            "\" keeps our side of each (car, stat, base, ours, theirs):\nBETA\t#1 "
                            "Mass\t1500\t900\t950\n"}));
+    // The sentence names the file as given, and the list keeps its form.
+    const std::string again = Write("again.cfg", Text({CarLine("ALPHA", "1600"), CarLine("BETA", "900")}));
+    EXPECT_EQ(
+        RunKestrix({"--merge", "--name", "m/H.cfg", "-o", again, base, again, theirs}).err,
+        "kestrix: 1 conflict; \"m/H.cfg\" keeps our side of each (car, stat, base, ours, theirs):\nBETA\t#1 "
+        "Mass\t1500\t900\t950\n");
     const std::string expected = Write(
         "expected.cfg",
         Text({CarLine("ALPHA", "1600", "R P 1 2001 1 1", "220"), CarLine("BETA", "900"), CarLine("NEW")}));

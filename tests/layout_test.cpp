@@ -287,3 +287,88 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
                   was.size() + cars.size() + before.size() + after.size() + (author.empty() ? 0 : 1));
     }
 }
+
+// Where value c of a car line starts and ends.
+std::pair<std::size_t, std::size_t> Span(std::string_view line, std::size_t c) {
+    const std::size_t start = ValueColumns(line)[c];
+    return {start, std::min(line.find(' ', start), line.size())};
+}
+
+// Files whose columns are each aligned on the right or the left; a column of values all as wide
+// (even) goes the way the line's other columns go, and in the others neighbours differ in width.
+TEST(KeepLayout, AChangedValueKeepsTheColumnsOfItsLine) {
+    std::mt19937 random(9);
+    for (int round = 0; round < 2000; ++round) {
+        const std::size_t columns = 2 + random() % 14;
+        const unsigned fileKind = random() % 3; // right-aligned, left-aligned, mixed
+        std::vector<bool> right(columns), even(columns);
+        std::vector<std::size_t> widths(columns, 4 + random() % 3); // a name is four characters
+        for (std::size_t c = 1; c < columns; ++c) {
+            right[c] = fileKind == 2 ? random() % 2 == 0 : fileKind == 0;
+            widths[c] = 2 + random() % 10;
+            even[c] = fileKind < 2 && random() % 4 == 0;
+        }
+        // At most one odd line, whose values all stand further right: it may end a value where a
+        // neighbour does.
+        std::vector<std::vector<std::string>> cars;
+        std::vector<bool> shifted;
+        std::string bytes;
+        for (std::size_t car = 0, lines = 2 + random() % 8; car < lines; ++car) {
+            cars.push_back({"CAR" + std::to_string(car)});
+            std::string line = cars[car][0] + std::string(widths[0] - 4, ' ');
+            for (std::size_t c = 1; c < (random() % 5 == 0 ? 2 + random() % (columns - 1) : columns); ++c) {
+                std::size_t width = even[c] ? widths[c] : 1 + random() % widths[c];
+                if (!even[c] && car > 0 && c < cars[car - 1].size() && width == cars[car - 1][c].size())
+                    width += width == widths[c] ? -1 : 1;
+                const std::string value(width, static_cast<char>('1' + random() % 9)),
+                    pad(widths[c] - width, ' ');
+                line += " " + (right[c] ? pad + value : value + pad);
+                cars[car].push_back(value);
+            }
+            shifted.push_back(random() % 6 == 0 &&
+                              std::find(shifted.begin(), shifted.end(), true) == shifted.end());
+            bytes += (shifted.back() ? line.insert(4, 1 + random() % 3, ' ') : line) + "\r\n";
+        }
+        const LayoutRead read = ReadKeepingLayout(bytes);
+        HandlingDocument doc;
+        ApplyToDocument(ParsedHandlingFile(read.file), doc);
+        for (int changes = 1 + static_cast<int>(random() % 4); changes > 0; --changes) {
+            const std::size_t car = random() % cars.size();
+            const std::size_t c = 1 + random() % (cars[car].size() - 1);
+            doc.Cars[car].Set(static_cast<int>(c), cars[car][c] = std::string(1 + random() % 10, '7'));
+        }
+        const std::string saved = WriteKeepingLayout(read.layout, doc);
+        SCOPED_TRACE("round " + std::to_string(round) + "\nread:\n" + bytes + "\nsaved:\n" + saved);
+        ASSERT_EQ(ParseHandlingText(saved).file.Cars, doc.Cars) << "every line reads back as its car";
+        const std::vector<Line> was = LinesOf(bytes), now = LinesOf(saved);
+        ASSERT_EQ(now.size(), was.size());
+        // A right-aligned column keeps its end, a left-aligned one its start, unless the value before
+        // it took every blank but one, where its neighbours outnumber the odd line; where nothing tells
+        // how a column aligns, it grows on its right.
+        const auto odd = std::count(shifted.begin(), shifted.end(), true);
+        const bool untold = std::find(even.begin() + 1, even.end(), false) == even.end();
+        const auto inGrid = [&](std::size_t other, std::size_t c) {
+            return other < cars.size() && !shifted[other] && c < cars[other].size();
+        };
+        for (std::size_t car = 0; car < cars.size(); ++car) {
+            const std::string &old = was[car].text, &line = now[car].text;
+            if (doc.Cars[car] == read.file.Cars[car]) {
+                EXPECT_EQ(line, old) << "an unchanged line stays as it was";
+                continue;
+            }
+            if (shifted[car])
+                continue;
+            bool leans = false; // the line's uneven columns show which way the file aligns
+            for (std::size_t c = 1; c < cars[car].size(); ++c)
+                leans = leans || (odd == 0 && !even[c] && inGrid(car - 1, c) + inGrid(car + 1, c) > 0);
+            for (std::size_t c = 1; c < cars[car].size(); ++c) {
+                const auto [oldStart, oldEnd] = Span(old, c);
+                const auto [start, end] = Span(line, c);
+                const bool squeezed = line[start - 2] != ' ';
+                const bool told = untold || (even[c] ? leans : inGrid(car - 1, c) + inGrid(car + 1, c) > odd);
+                EXPECT_TRUE(!told || squeezed || (right[c] && !untold ? end == oldEnd : start == oldStart))
+                    << "value " << c << " of car " << car;
+            }
+        }
+    }
+}

@@ -31,7 +31,7 @@ constexpr std::string_view kUsage =
     "       kestrix --resave [--keep-layout] [--] IN OUT\n"
     "       kestrix --diff [--] OLD NEW\n"
     "       kestrix --textconv [--] FILE\n"
-    "       kestrix --merge [--tidy] [-o OUT] [--] BASE OURS THEIRS\n"
+    "       kestrix --merge [--tidy] [--name NAME] [-o OUT] [--] BASE OURS THEIRS\n"
     "       kestrix --fix-range [--strict] [-o OUT] [--] FILE\n"
     "       kestrix --mergetool [--] BASE LOCAL REMOTE MERGED\n"
     "\n"
@@ -59,6 +59,9 @@ constexpr std::string_view kUsage =
     "                    on standard error, exit 1; exit 0 when clean, 2 when a file\n"
     "                    cannot be read or written (nothing written)\n"
     "  --tidy            with --merge: write the result in the editor's own form\n"
+    "  --name NAME       with --merge: the file's name in the messages, where the files are\n"
+    "                    copies (git's %P): \"the base of NAME\", \"our NAME\", \"their NAME\",\n"
+    "                    and NAME for the result written over OURS\n"
     "  --fix-range FILE  set every value outside its stat's limits to the nearest limit and\n"
     "                    write the file to OUT (-o OUT; default FILE; a backup as for\n"
     "                    --resave), its layout kept; print one line per value changed: car,\n"
@@ -240,6 +243,7 @@ struct ModeOptions {
     bool keepLayout = false; // --resave: keep IN's lines
     bool tidy = false;       // --merge: the editor's own form instead of OURS' lines
     std::string out;         // --merge and --fix-range -o OUT
+    std::string name;        // --merge: the file's name in the messages
 };
 
 ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& files) {
@@ -253,6 +257,9 @@ ModeOptions TakeModeOptions(const std::string& mode, std::vector<std::string>& f
             options.tidy = true;
         } else if ((mode == "--merge" || mode == "--fix-range") && files[0] == "-o" && files.size() >= 2) {
             options.out = files[1];
+            files.erase(files.begin());
+        } else if (mode == "--merge" && files[0] == "--name" && files.size() >= 2) {
+            options.name = files[1];
             files.erase(files.begin());
         } else {
             break;
@@ -295,16 +302,34 @@ int ConflictsTold(const std::vector<MergeConflict>& conflicts, const std::string
     return kExitFindings;
 }
 
-int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy, std::FILE* err) {
+// A message that names path in quotes, naming it as name instead.
+std::string NamedAs(std::string message, const std::string& path, const std::string& name) {
+    const std::string quoted = "\"" + path + "\"";
+    for (std::size_t at = message.find(quoted); at != std::string::npos;
+         at = message.find(quoted, at + name.size() + 2))
+        message.replace(at, quoted.size(), "\"" + name + "\"");
+    return message;
+}
+
+// name: the file's name in the messages, where the files are copies made for the merge; empty: their paths.
+int Merge(const std::vector<std::string>& files, const std::string& outPath, bool tidy,
+          const std::string& name, std::FILE* err) {
     const MergeVersions versions = ReadMergeVersions({files[0], files[1], files[2]});
-    if (!versions.error.empty())
-        return CommandFailed(err, versions.error);
+    if (!versions.error.empty()) {
+        std::string error = versions.error;
+        const std::string sides[] = {"the base of ", "our ", "their "};
+        for (std::size_t i = 0; i < 3 && !name.empty(); ++i)
+            error = NamedAs(std::move(error), files[i], sides[i] + name);
+        return CommandFailed(err, error);
+    }
+    // The result written over our copy is the file itself.
+    const std::string outName = !name.empty() && outPath == files[1] ? name : outPath;
     const MergeOutcome outcome = versions.Merge();
     if (const std::string error = WriteMergedFile(
             outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout, outcome.mergedOursRows);
         !error.empty())
-        return CommandFailed(err, error);
-    return ConflictsTold(outcome.conflicts, outPath, err);
+        return CommandFailed(err, NamedAs(error, outPath, outName));
+    return ConflictsTold(outcome.conflicts, outName, err);
 }
 
 // The car, TAB, #column and stat: how a line of --fix-range names a value.
@@ -401,7 +426,7 @@ std::optional<int> RunCommandLineMode(const std::vector<std::string>& args, Outp
     if (mode == "--textconv" && files.size() == 1)
         return TextConv(files[0], out, err);
     if (mode == "--merge" && files.size() == 3)
-        return Merge(files, options.out.empty() ? files[1] : options.out, options.tidy, err);
+        return Merge(files, options.out.empty() ? files[1] : options.out, options.tidy, options.name, err);
     if (mode == "--fix-range" && files.size() == 1)
         return FixRange(files[0], options.out.empty() ? files[0] : options.out,
                         options.strict ? CheckRules::Strict : CheckRules::Standard, out, err);

@@ -54,9 +54,9 @@ MergeTool::MergeTool(platform::Services& services, const std::vector<std::string
     const auto save = [this, merged](const HandlingDocument& doc, const std::vector<int>& oursRows) {
         return WriteMergedFile(merged, doc, &versions_.oursLayout, oursRows);
     };
-    form_ = std::make_unique<frmMerge>(services, MergeResolution(versions_.Merge()),
-                                       std::filesystem::path(merged).filename().string(), save,
-                                       NumberFormat::FromCurrentLocale());
+    form_ = std::make_unique<frmMerge>(
+        services, MergeResolution(versions_.Merge()), std::filesystem::path(merged).filename().string(), save,
+        NumberFormat::FromCurrentLocale(), AskGitForSideNames(services.Processes(), merged));
 }
 
 int MergeTool::ExitStatus() const {

@@ -57,9 +57,11 @@ CarLineShape ShapeOf(std::string_view line) {
 
 // The car's values written into the shape of a line. A value that grows or
 // shrinks takes its room from the spaces after it, so the next value keeps
-// its column where there are spaces enough; after a tab the columns are the
-// tab's. Values the line did not hold follow one blank each.
-std::string RewriteCarLine(std::string_view line, const CarRow& car) {
+// its column where there are spaces enough; one of the columns rightAligned
+// (a bit each) takes it from the spaces before it instead, so that it keeps
+// ending where it ended. After a tab the columns are the tab's. Values the
+// line did not hold follow one blank each.
+std::string RewriteCarLine(std::string_view line, const CarRow& car, std::uint32_t rightAligned = 0) {
     const CarLineShape shape = ShapeOf(line);
     int count = kStatCount;
     while (count > 0 && car[count - 1].empty())
@@ -81,7 +83,11 @@ std::string RewriteCarLine(std::string_view line, const CarRow& car) {
                 out += gap;
                 shift = 0;
             } else {
-                const long width = std::max(1L, static_cast<long>(gap.size()) - shift);
+                long room = static_cast<long>(gap.size()) - shift;
+                if (column < held && (rightAligned >> column & 1U) != 0)
+                    room -= static_cast<long>(car[column].size()) -
+                            static_cast<long>(shape.values[static_cast<std::size_t>(column)].size());
+                const long width = std::max(1L, room);
                 out.append(static_cast<std::size_t>(width), ' ');
                 shift += width - static_cast<long>(gap.size());
             }
@@ -95,6 +101,103 @@ std::string RewriteCarLine(std::string_view line, const CarRow& car) {
     if (held > 0)
         out += shape.gaps.back();
     return out;
+}
+
+// Where each value of a car line as read stands, in characters from the line's start.
+struct ValuePlaces {
+    int count = 0;    // of values
+    int untabbed = 0; // the values before the line's first tab: after it the columns are the tab's
+    std::array<std::uint32_t, kStatCount> start{}, end{};
+};
+
+ValuePlaces PlacesOf(std::string_view shape, const CarRow& car) {
+    ValuePlaces places;
+    std::uint32_t at = 0;
+    bool tabbed = false;
+    for (const char c : shape) {
+        if (c == kValueMark && places.count < kStatCount) {
+            const auto column = static_cast<std::size_t>(places.count++);
+            places.start[column] = at;
+            at += static_cast<std::uint32_t>(car[static_cast<int>(column)].size());
+            places.end[column] = at;
+            places.untabbed += tabbed ? 0 : 1;
+        } else {
+            tabbed = tabbed || c == '\t';
+            ++at;
+        }
+    }
+    return places;
+}
+
+// The columns of the car lines as read that the file aligns on the right.
+// The car lines of a save come in order, so the last few lines' places are
+// kept, and each line is measured about once however many cars changed.
+class RightAlignment {
+  public:
+    RightAlignment(const std::vector<std::string_view>& shapes, const CarTable& cars)
+        : shapes_(shapes), cars_(cars) {}
+
+    // Of the columns asked (a bit each), those aligned on the right at the
+    // car line of row: of the car lines nearest above and below that hold the
+    // column before any tab and whose value there has another width, more end
+    // it where this line does than elsewhere, so one odd line (a longer name
+    // that pushes the rest along) decides nothing. Lines whose value has the
+    // same width tell nothing; a column they leave undecided (its values all
+    // of one width) goes the way most of the line's other columns go. The
+    // name's column is never taken for one.
+    std::uint32_t Columns(std::size_t row, std::uint32_t asked) {
+        const ValuePlaces here = Places(row);
+        asked &= static_cast<std::uint32_t>((1ULL << here.untabbed) - 1) & ~1U;
+        std::array<int, kStatCount> votes{}; // lines ending the column alike, less those ending it elsewhere
+        const std::size_t first = row - std::min<std::size_t>(row, kLinesLooked);
+        const std::size_t last = std::min(row + kLinesLooked, shapes_.size() - 1);
+        for (std::size_t at = first; at <= last && asked != 0; ++at) {
+            if (at == row)
+                continue;
+            const ValuePlaces& there = Places(at);
+            for (std::size_t c = 1; c < static_cast<std::size_t>(std::min(here.untabbed, there.untabbed));
+                 ++c)
+                if (there.start[c] != here.start[c] || there.end[c] != here.end[c])
+                    votes[c] += there.end[c] == here.end[c] ? 1 : -1;
+        }
+        int line = 0; // columns aligned on the right, less those aligned otherwise
+        for (const int vote : votes)
+            line += (vote > 0) - (vote < 0);
+        std::uint32_t right = 0;
+        for (std::size_t c = 1; c < votes.size(); ++c)
+            if (votes[c] > 0 || (votes[c] == 0 && line > 0))
+                right |= 1U << c;
+        return right & asked;
+    }
+
+  private:
+    // How many car lines above and below a changed one tell how its columns align.
+    static constexpr std::size_t kLinesLooked = 4;
+    static constexpr std::size_t kKept = 16; // more than the lines looked at once
+
+    const ValuePlaces& Places(std::size_t row) {
+        Kept& kept = kept_[row % kKept];
+        if (kept.row != row)
+            kept = {row, PlacesOf(shapes_[row], cars_[row])};
+        return kept.places;
+    }
+
+    const std::vector<std::string_view>& shapes_;
+    const CarTable& cars_;
+    struct Kept {
+        std::size_t row = SIZE_MAX;
+        ValuePlaces places;
+    };
+    std::array<Kept, kKept> kept_;
+};
+
+// The columns whose values differ in width between two cars.
+std::uint32_t ResizedColumns(const CarRow& was, const CarRow& now) {
+    std::uint32_t resized = 0;
+    for (int column = 0; column < kStatCount; ++column)
+        if (was[column].size() != now[column].size())
+            resized |= 1U << column;
+    return resized;
 }
 
 // The plain writer's form of a car line, for a file that has no car line to copy.
@@ -342,16 +445,28 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     // A car as read, found by its row: a moved car keeps its own line's form.
     std::vector<const FileLayout::Line*> carLineOf;
     carLineOf.reserve(was.Cars.size());
+    std::vector<std::string_view> shapes; // of the car lines, which tell how the columns align
+    shapes.reserve(was.Cars.size());
     for (const FileLayout::Line& line : lines)
-        if (line.kind == LineKind::Car)
+        if (line.kind == LineKind::Car) {
             carLineOf.push_back(&line);
+            shapes.push_back(layout.Text(line));
+        }
+    RightAlignment alignment(shapes, was.Cars);
     std::string scratch;
     FileLayout::ShapeMarks marks;
     const auto writeCar = [&](const CarRow& car, int origin) {
-        const FileLayout::Line& line = *carLineOf[static_cast<std::size_t>(origin)];
-        const CarRow& read = was.Cars[static_cast<std::size_t>(origin)];
+        const auto row = static_cast<std::size_t>(origin);
+        const FileLayout::Line& line = *carLineOf[row];
+        const CarRow& read = was.Cars[row];
         const std::string_view asRead = layout.Text(line, read, scratch, marks);
-        writer.Car(car == read ? asRead : RewriteCarLine(asRead, car), kLineEnds[line.endIndex]);
+        if (car == read) {
+            writer.Car(asRead, kLineEnds[line.endIndex]);
+            return;
+        }
+        const std::uint32_t resized = ResizedColumns(read, car);
+        writer.Car(RewriteCarLine(asRead, car, resized ? alignment.Columns(row, resized) : 0),
+                   kLineEnds[line.endIndex]);
     };
 
     std::size_t nextCar = 0; // the next car of the document to write

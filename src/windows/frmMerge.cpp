@@ -19,14 +19,20 @@ std::string CountOf(std::size_t count, std::string_view one, std::string_view ma
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+// "Ours: main" where git named the branch, else the plain word.
+std::string SideHeader(std::string word, const std::string& branch) {
+    return branch.empty() ? word : word + ": " + branch;
+}
+
 } // namespace
 
 frmMerge::frmMerge(platform::Services& services, MergeResolution merge, std::string fileName, SaveMerged save,
-                   NumberFormat numbers)
-    : Window("frmMerge"),
-      lvConflicts("lvConflicts", {"Car", "Stat", "Base", "Ours", "Theirs", "Chosen", "Check"}),
-      lvMerged("lvMerged", {"Car", "Stat", "Base", "Ours", "Theirs", "Merged"}), services_(services),
-      merge_(std::move(merge)), fileName_(std::move(fileName)), save_(std::move(save)),
+                   NumberFormat numbers, const MergeSideNames& sides)
+    : Window("frmMerge"), lvConflicts("lvConflicts", {"Car", "Stat", "Base", SideHeader("Ours", sides.ours),
+                                                      SideHeader("Theirs", sides.theirs), "Chosen", "Check"}),
+      lvMerged("lvMerged", {"Car", "Stat", "Base", SideHeader("Ours", sides.ours),
+                            SideHeader("Theirs", sides.theirs), "Merged"}),
+      services_(services), merge_(std::move(merge)), fileName_(std::move(fileName)), save_(std::move(save)),
       numbers_(std::move(numbers)) {
     SetResizable(true);
     SetMinMaxBoxes(true);
@@ -62,6 +68,7 @@ frmMerge::frmMerge(platform::Services& services, MergeResolution merge, std::str
     chkMerged.Click = [this] { chkMerged_Click(); };
     cmdSave.Click = [this] { cmdSave_Click(); };
     cmdClose.Click = [this] { cmdClose_Click(); };
+    OwnKeys.emplace_back(platform::Shortcut::CtrlS, [this] { cmdSave_Click(); });
     Focus.Join({&lvConflicts, &cmdTakeOurs, &cmdTakeTheirs, &cmdTakeBase, &txtValue, &cmdUseValue,
                 &cmdOursForCar, &cmdTheirsForCar, &cmdOursForAll, &cmdTheirsForAll, &chkMerged, &lvMerged,
                 &cmdSave, &cmdClose});
@@ -232,8 +239,10 @@ void frmMerge::chkMerged_Click() {
 }
 
 void frmMerge::cmdSave_Click() {
-    if (merge_.Left() > 0)
+    if (const std::size_t left = merge_.Left(); left > 0) {
+        ShowNote("Not saved: " + CountOf(left, "conflict is", "conflicts are") + " left.");
         return;
+    }
     std::string error;
     {
         platform::BusyPointer busy(services_);

@@ -4,6 +4,7 @@
 #include "model/number.h"
 #include "platform/services.h"
 #include "platform/window.h"
+#include "windows/git_merge.h"
 
 #include <cstddef>
 #include <functional>
@@ -21,8 +22,9 @@ class frmMerge : public platform::Window {
     // oursRows: per merged car, the car of ours it is (MergeResolution::OursRows).
     using SaveMerged =
         std::function<std::string(const HandlingDocument& merged, const std::vector<int>& oursRows)>;
+    // sides: the branches merged, which head the columns of ours and theirs where given.
     frmMerge(platform::Services& services, MergeResolution merge, std::string fileName, SaveMerged save,
-             NumberFormat numbers = {});
+             NumberFormat numbers = {}, const MergeSideNames& sides = {});
 
     void Form_Load();
 
@@ -59,6 +61,7 @@ class frmMerge : public platform::Window {
     void cmdOursForAll_Click();
     void cmdTheirsForAll_Click();
     void chkMerged_Click();
+    // The Save button, or Ctrl+S wherever the focus is.
     void cmdSave_Click();
     void cmdClose_Click();
 

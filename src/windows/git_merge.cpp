@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace kestrix {
 
@@ -11,6 +12,23 @@ namespace {
 
 std::string FirstLine(std::string_view text) {
     return std::string(text.substr(0, text.find('\n')));
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
+}
+
+// What git printed on its one line, or empty text when it failed.
+std::string GitSays(platform::ProcessRunner& processes, const std::vector<std::string>& command,
+                    const std::string& folder) {
+    const platform::ProcessRun run = processes.Run(command, folder);
+    if (!run.failure.empty() || run.status != 0)
+        return {};
+    std::string line = FirstLine(run.output);
+    if (line.ends_with('\r'))
+        line.pop_back();
+    return line;
 }
 
 GitMergeVersions Told(GitMergeVersions::Kind kind, std::string message) {
@@ -68,6 +86,21 @@ GitMergeVersions AskGitForMergeVersions(platform::ProcessRunner& processes, cons
         versions.bytes[i] = std::move(shown.output);
     }
     return versions;
+}
+
+MergeSideNames AskGitForSideNames(platform::ProcessRunner* processes, const std::string& path) {
+    const std::string folder = FolderOf(path);
+    // Only a merge has MERGE_HEAD; git asked in a folder of no repository fails here too.
+    if (!processes ||
+        processes->Run({"git", "rev-parse", "-q", "--verify", "MERGE_HEAD"}, folder).status != 0)
+        return {};
+    MergeSideNames names{GitSays(*processes, {"git", "rev-parse", "--abbrev-ref", "HEAD"}, folder),
+                         GitSays(*processes, {"git", "name-rev", "--name-only", "MERGE_HEAD"}, folder)};
+    if (names.ours == "HEAD") // detached
+        names.ours.clear();
+    if (names.theirs == "undefined")
+        names.theirs.clear();
+    return names;
 }
 
 } // namespace kestrix

@@ -24,4 +24,15 @@ struct GitMergeVersions {
 // versions it holds: the entries of git ls-files -u, each read by its object.
 GitMergeVersions AskGitForMergeVersions(platform::ProcessRunner& processes, const std::string& path);
 
+// The branches of the merge git is in, as git names them: ours the branch
+// checked out, theirs the one merged in. Empty where git cannot tell: no
+// merge (a rebase, cherry-pick or revert), a detached head, a commit no
+// branch names, or git failing or not run at all.
+struct MergeSideNames {
+    std::string ours;
+    std::string theirs;
+};
+// Asks git in the folder of path.
+MergeSideNames AskGitForSideNames(platform::ProcessRunner* processes, const std::string& path);
+
 } // namespace kestrix

@@ -237,7 +237,8 @@ bool SideWindows::ShowMerge(std::array<std::string, 3> versions, const std::stri
             doc_.Commit(std::move(in.change));
         return in.refusal;
     };
-    frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers());
+    frmMerge form(services_, MergeResolution(read.Merge()), name, take, doc_.Numbers(),
+                  AskGitForSideNames(services_.Processes(), path));
     form.Form_Load();
     services_.ShowModal(form);
     return form.Saved();

@@ -1,5 +1,6 @@
 #include "windows/frmMerge.h"
 
+#include "app/editor_start.h"
 #include "platform/processes.h"
 #include "windows/editor_test.h"
 
@@ -17,6 +18,8 @@ namespace {
 class ScriptedGit : public platform::ProcessRunner {
   public:
     std::map<std::string, std::string> outputs; // by the command's words joined by blanks
+    std::map<std::string, int> statuses;        // 0 where none is given
+    std::string failure;                        // git cannot be run at all
     std::vector<std::string> asked;
     platform::ProcessRun Run(const std::vector<std::string>& command, const std::string& folder) override {
         std::string line;
@@ -24,7 +27,8 @@ class ScriptedGit : public platform::ProcessRunner {
             line += (line.empty() ? "" : " ") + word;
         asked.push_back(line + " (in " + folder + ")");
         platform::ProcessRun run;
-        run.status = 0;
+        run.failure = failure;
+        run.status = failure.empty() ? statuses[line] : -1;
         run.output = outputs[line];
         return run;
     }
@@ -44,6 +48,16 @@ class MergeWindowTest : public test::EditorTest {
         git.outputs["git cat-file blob b1"] = base;
         git.outputs["git cat-file blob o2"] = ours;
         git.outputs["git cat-file blob t3"] = theirs;
+    }
+    // git in the middle of merging heavier-buses into main.
+    void MergingBranches() {
+        git.outputs["git rev-parse --abbrev-ref HEAD"] = "main\n";
+        git.outputs["git name-rev --name-only MERGE_HEAD"] = "heavier-buses\n";
+    }
+    // The headers of the columns of ours and theirs, in both lists.
+    static std::vector<std::string> SideHeaders(const frmMerge& merge) {
+        return {merge.lvConflicts.Headers()[3], merge.lvConflicts.Headers()[4], merge.lvMerged.Headers()[3],
+                merge.lvMerged.Headers()[4]};
     }
     ScriptedGit git;
 };
@@ -84,7 +98,10 @@ TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOne
     EXPECT_EQ(services.messages.back().text, "There is no merge in progress for \"" + path + "\".");
 
     Unmerged(base, ours, theirs);
+    MergingBranches();
     On<frmMerge>([](frmMerge& merge) {
+        EXPECT_EQ(SideHeaders(merge), (std::vector<std::string>{"Ours: main", "Theirs: heavier-buses",
+                                                                "Ours: main", "Theirs: heavier-buses"}));
         EXPECT_EQ(merge.Caption(), "Merge Handling.cfg: 2 conflicts left");
         EXPECT_EQ(merge.chkMerged.Caption(), "&Merged without conflict: 1 value and 1 car");
         EXPECT_FALSE(merge.lvMerged.Visible()) << "collapsed at first";
@@ -93,6 +110,9 @@ TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOne
                   (std::vector<std::string>{"KIWI|#13 Max Velocity|200|210|200|210",
                                             "NEWT|(whole car)|(not in base)||(added)|(added)"}));
         EXPECT_FALSE(merge.cmdSave.Enabled());
+        EXPECT_TRUE(merge.UserPressesKey(platform::Shortcut::CtrlS));
+        EXPECT_FALSE(merge.IsClosed()) << "nothing is saved while conflicts are left";
+        EXPECT_EQ(merge.Note(), "Not saved: 2 conflicts are left.");
         merge.cmdTakeTheirs.UserClicks();
         EXPECT_EQ(merge.Caption(), "Merge Handling.cfg: 1 conflict left");
         EXPECT_EQ(merge.lvConflicts.SelectedRow(), 1) << "on to the next conflict";
@@ -102,7 +122,8 @@ TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOne
                   "ZEBRA|#1 Mass|1500|1700|1750|170000|170000 is larger than maximum value 50000.");
         EXPECT_EQ(merge.lvConflicts.SelectedRow(), 1) << "none is left to go to";
         EXPECT_TRUE(merge.cmdSave.Enabled());
-        merge.cmdSave.UserClicks();
+        merge.txtValue.SetFocus();
+        merge.UserPressesKey(platform::Shortcut::CtrlS); // from the value field too
     });
     form.mnuResolveMerge.UserChooses();
     EXPECT_EQ(git.asked, (std::vector<std::string>{
@@ -110,7 +131,10 @@ TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOne
                              "git ls-files --unmerged -z -- Handling.cfg (in " + folder.string() + ")",
                              "git cat-file blob b1 (in " + folder.string() + ")",
                              "git cat-file blob o2 (in " + folder.string() + ")",
-                             "git cat-file blob t3 (in " + folder.string() + ")"}));
+                             "git cat-file blob t3 (in " + folder.string() + ")",
+                             "git rev-parse -q --verify MERGE_HEAD (in " + folder.string() + ")",
+                             "git rev-parse --abbrev-ref HEAD (in " + folder.string() + ")",
+                             "git name-rev --name-only MERGE_HEAD (in " + folder.string() + ")"}));
     EXPECT_EQ(Cell(0, 1), "1650");
     EXPECT_EQ(Cell(1, 1), "170000");
     EXPECT_EQ(Cell(2, 13), "210");
@@ -162,4 +186,31 @@ TEST_F(MergeWindowTest, AChoiceOnlyEverMovesTheSelectionToTheNextConflictLeft) {
         EXPECT_TRUE(merge.TryClose());
         EXPECT_FALSE(merge.Saved());
     }
+}
+
+// Under git mergetool: the branches named only while git merges, and Ctrl+S writes the merged file.
+TEST_F(MergeWindowTest, TheMergeToolNamesTheBranchesOnlyWhileGitMerges) {
+    const std::vector<std::string> files{
+        Write("base.cfg", CarLine("APPLE") + "\r\n"), Write("local.cfg", CarLine("APPLE", "1600") + "\r\n"),
+        Write("remote.cfg", CarLine("APPLE", "1650") + "\r\n"), Path("Handling.cfg")};
+    const auto headers = [&] { return SideHeaders(MergeTool(services, files).Form()); };
+    const std::vector<std::string> plain{"Ours", "Theirs", "Ours", "Theirs"};
+    git.outputs["git rev-parse --abbrev-ref HEAD"] = "HEAD\n"; // detached
+    git.outputs["git name-rev --name-only MERGE_HEAD"] = "undefined\n";
+    EXPECT_EQ(headers(), plain);
+    MergingBranches();
+    git.statuses["git rev-parse -q --verify MERGE_HEAD"] = 1; // a rebase, cherry-pick or revert
+    EXPECT_EQ(headers(), plain);
+    git.failure = "No such file or directory";
+    EXPECT_EQ(headers(), plain);
+    EXPECT_EQ(git.asked.back(), "git rev-parse -q --verify MERGE_HEAD (in " + folder.string() + ")");
+
+    MergeTool tool(services, files);
+    tool.Form().Form_Load();
+    tool.Form().UserPressesKey(platform::Shortcut::CtrlS);
+    EXPECT_FALSE(std::filesystem::exists(files[3])) << "a conflict is left";
+    tool.Form().cmdTakeTheirs.UserClicks();
+    EXPECT_TRUE(tool.Form().UserPressesKey(platform::Shortcut::CtrlS));
+    EXPECT_EQ(tool.ExitStatus(), 0);
+    EXPECT_EQ(OnDisk(files[3]), CarLine("APPLE", "1650") + "\r\n");
 }

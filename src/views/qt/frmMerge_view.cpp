@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 namespace kestrix::views {
 
 using platform::qt::Piece;
@@ -12,7 +14,12 @@ namespace {
 
 void LayOutMerge(frmMerge& form, platform::qt::WindowFrame& frame) {
     frame.SetInitialSize(QSize(980, 620));
-    const std::vector<int> widths{170, 170, 110, 110, 110, 110, 200};
+    // Ours and theirs show the whole of a branch's name in their headers.
+    const auto fits = [&](std::size_t column) {
+        const QString header = QString::fromStdString(form.lvConflicts.Headers()[column]);
+        return std::max(110, frame.fontMetrics().horizontalAdvance(header) + 24);
+    };
+    const std::vector<int> widths{170, 170, 110, fits(3), fits(4), 110, 200};
     Lay(frame,
         Piece::Column({
             Piece(form.lblHelp).Look([](QWidget& widget) { static_cast<QLabel&>(widget).setWordWrap(true); }),
