@@ -300,8 +300,8 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
     if (!versions.error.empty())
         return CommandFailed(err, versions.error);
     const MergeOutcome outcome = versions.Merge();
-    if (const std::string error = WriteMergedFile(
-            outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout, outcome.mergedOursRows);
+    if (const std::string error =
+            WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions, outcome.mergedOursRows);
         !error.empty())
         return CommandFailed(err, error);
     return ConflictsTold(outcome.conflicts, outPath, err);
