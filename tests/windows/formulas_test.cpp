@@ -112,9 +112,9 @@ TEST_F(Formulas, AFormulaTooLongOrTooDeepIsRefusedWhereverItIsTyped) {
     ours.Cars[0].Set(1, "1600");
     HandlingDocument theirs = base;
     theirs.Cars[0].Set(1, "1700");
-    frmMerge merge(services,
-                   MergeResolution(MergeFiles(ContentsOf(base), ContentsOf(ours), ContentsOf(theirs))),
-                   "Handling.cfg", [](const HandlingDocument&) { return std::string(); });
+    frmMerge merge(
+        services, MergeResolution(MergeFiles(ContentsOf(base), ContentsOf(ours), ContentsOf(theirs))),
+        "Handling.cfg", [](const HandlingDocument&, const std::vector<int>&) { return std::string(); });
     merge.Form_Load();
     merge.txtValue.UserTypes(pasted);
     merge.txtValue.UserPressesEnter();
