@@ -103,8 +103,8 @@ void SaveMerged(benchmark::State& state) {
     open.form->cmdTheirsForAll.UserClicks();
     const std::string out = bench::TemporaryFile("kestrix-bench-merged.cfg", [] { return std::string(); });
     for (auto _ : state) {
-        const std::string error = WriteMergedFile(out, open.form->Merge().Result(), &open.versions.oursLayout,
-                                                  open.form->Merge().OursRows());
+        const std::string error =
+            WriteMergedFile(out, open.form->Merge().Result(), &open.versions, open.form->Merge().OursRows());
         if (!error.empty()) {
             state.SkipWithError(error.c_str());
             break;

@@ -325,8 +325,8 @@ int Merge(const std::vector<std::string>& files, const std::string& outPath, boo
     // The result written over our copy is the file itself.
     const std::string outName = !name.empty() && outPath == files[1] ? name : outPath;
     const MergeOutcome outcome = versions.Merge();
-    if (const std::string error = WriteMergedFile(
-            outPath, outcome.merged, tidy ? nullptr : &versions.oursLayout, outcome.mergedOursRows);
+    if (const std::string error =
+            WriteMergedFile(outPath, outcome.merged, tidy ? nullptr : &versions, outcome.mergedOursRows);
         !error.empty())
         return CommandFailed(err, NamedAs(error, outPath, outName));
     return ConflictsTold(outcome.conflicts, outName, err);

@@ -52,7 +52,7 @@ MergeTool::MergeTool(platform::Services& services, const std::vector<std::string
     }
     const std::string merged = files[3];
     const auto save = [this, merged](const HandlingDocument& doc, const std::vector<int>& oursRows) {
-        return WriteMergedFile(merged, doc, &versions_.oursLayout, oursRows);
+        return WriteMergedFile(merged, doc, &versions_, oursRows);
     };
     form_ = std::make_unique<frmMerge>(
         services, MergeResolution(versions_.Merge()), std::filesystem::path(merged).filename().string(), save,

@@ -164,6 +164,16 @@ std::string ReadHandlingText(FileOperations& files, const std::string& path, Han
     return {};
 }
 
+// A reader that lends like's rows, and records the lines known to read as
+// the cars where like's are known.
+void ReadBeside(HandlingTextReader& reader, HandlingFileRead& result, const CarTable* like,
+                const KnownLines* likeLines) {
+    if (like)
+        reader.ShareRowsWith(*like, likeLines);
+    if (likeLines)
+        reader.KnowLines(result.lines, false);
+}
+
 } // namespace
 
 FileRead ReadFileBytes(const std::string& path, FileOperations& files) {
@@ -178,11 +188,11 @@ int ReadWholeFile(FileOperations& files, const std::string& path, std::string& b
     return ReadWhole(files, path, bytes, kNoLimit).error;
 }
 
-HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files, const CarTable* like) {
+HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files, const CarTable* like,
+                                  const KnownLines* likeLines) {
     HandlingFileRead result;
     HandlingTextReader reader;
-    if (like)
-        reader.ShareRowsWith(*like);
+    ReadBeside(reader, result, like, likeLines);
     ParseResult parsed;
     result.error = ReadHandlingText(files, path, reader, parsed);
     if (result.error.empty())
@@ -191,11 +201,11 @@ HandlingFileRead ReadHandlingFile(const std::string& path, FileOperations& files
 }
 
 HandlingFileRead ReadHandlingFileKeepingLayout(const std::string& path, FileLayout& layout,
-                                               FileOperations& files, const CarTable* like) {
+                                               FileOperations& files, const CarTable* like,
+                                               const KnownLines* likeLines) {
     HandlingFileRead result;
     HandlingTextReader reader;
-    if (like)
-        reader.ShareRowsWith(*like);
+    ReadBeside(reader, result, like, likeLines);
     ParseResult parsed;
     LayoutCollector collector;
     reader.Listen(collector);
@@ -204,6 +214,29 @@ HandlingFileRead ReadHandlingFileKeepingLayout(const std::string& path, FileLayo
         layout = collector.Finish(ParsedHandlingFile(parsed.file), reader.ByteOrderMark());
         result.file = std::move(parsed.file);
     }
+    return result;
+}
+
+HandlingFileRead ReadKeptHandlingFile(const std::string& path, FileOperations& files) {
+    HandlingFileRead result;
+    FileRead read = ReadFileBytes(path, files);
+    if (!read.error.empty()) {
+        result.error = std::move(read.error);
+        return result;
+    }
+    auto text = std::make_unique<const std::string>(std::move(read.bytes));
+    HandlingTextReader reader;
+    reader.ExpectBytes(text->size());
+    reader.KnowLines(result.lines, true);
+    reader.Read(*text);
+    ParseResult parsed = reader.Finish();
+    if (!parsed.error.empty()) {
+        result.error = FileFailure("Cannot read", path, parsed.error);
+        result.lines.clear();
+        return result;
+    }
+    result.file = std::move(parsed.file);
+    result.text = std::move(text);
     return result;
 }
 

@@ -321,7 +321,8 @@ class Save {
 
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, const SaveOptions& options) {
     if (options.readsBackAs) {
-        if (const std::string difference = ReadBackDifference(bytes, *options.readsBackAs);
+        if (const std::string difference =
+                ReadBackDifference(bytes, *options.readsBackAs, options.knownLines);
             !difference.empty())
             return FileFailure("Cannot save", path,
                                "the file would not read back as it is saved: " + difference +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/file_operations.h"
+#include "handling_file/handling_format.h"
 #include "model/handling_document.h"
 
 #include <string>
@@ -24,6 +25,9 @@ struct SaveOptions {
     // Set when a backup was asked for and none could be kept: the folder
     // takes no new file, and the file was written in place.
     bool* backupMissed = nullptr;
+    // With readsBackAs: per car, a line known to read as it, which the check
+    // takes without reading it again where the bytes saved hold it.
+    const KnownLines* knownLines = nullptr;
 };
 
 // Saves bytes to path as a plain write would, without its risks.

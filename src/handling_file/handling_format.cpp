@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrix {
 
 namespace {
@@ -62,33 +66,51 @@ LineKind ClassifyLine(std::string_view line) {
 
 namespace {
 
-// One bit per byte of a word of eight, set at the blanks: a line is split a
-// word at a time, so the cost does not grow with how its values alternate.
-std::uint64_t BlankBits(std::uint64_t word) {
+// One bit per byte of sixteen, set at the filled ones (neither blank nor tab).
+std::uint64_t FilledBits16(const char* at) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i blanks =
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
+    return ~static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(blanks))) & 0xFFFF;
+#else
+    // A word of eight at a time: the high bit of each blank byte, gathered into the low eight bits.
     constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
     const auto zeroBytes = [](std::uint64_t v) { return ~(((v & kLow7) + kLow7) | v) & kHigh; };
-    const std::uint64_t blanks =
-        zeroBytes(word ^ 0x2020202020202020ULL) | zeroBytes(word ^ 0x0909090909090909ULL);
-    return ((blanks >> 7) * 0x0102040810204080ULL) >> 56; // the high bit of byte k to bit k
+    std::uint64_t bits = 0;
+    for (int half = 0; half < 2; ++half) {
+        std::uint64_t word = 0;
+        for (int i = 0; i < 8; ++i)
+            word |= std::uint64_t{static_cast<unsigned char>(at[8 * half + i])} << (8 * i);
+        const std::uint64_t blanks =
+            zeroBytes(word ^ 0x2020202020202020ULL) | zeroBytes(word ^ 0x0909090909090909ULL);
+        bits |= (((blanks >> 7) * 0x0102040810204080ULL) >> 56) << (8 * half);
+    }
+    return ~bits & 0xFFFF;
+#endif
 }
 
-// The blanks among up to 64 bytes from at; a bit past size counts as a blank.
-std::uint64_t BlankBits(const char* at, std::size_t size) {
-    std::uint64_t bits = size < 64 ? ~std::uint64_t{0} << size : 0;
-    for (std::size_t word = 0; word < size; word += 8) {
-        std::uint64_t bytes = 0x2020202020202020ULL;
-        const std::size_t taken = std::min<std::size_t>(8, size - word);
-        if (std::endian::native == std::endian::little && taken == 8) {
-            std::memcpy(&bytes, at + word, 8);
-            bits |= BlankBits(bytes) << word;
-            continue;
+// The filled bytes among the 64 of line from base on (fewer at its end, the
+// bits past it clear), sixteen at a time: a line is split in blocks, so the
+// cost does not grow with how its values alternate with blanks.
+std::uint64_t FilledBits(std::string_view line, std::size_t base) {
+    const std::size_t size = std::min<std::size_t>(64, line.size() - base);
+    const char* const at = line.data() + base;
+    std::uint64_t bits = 0;
+    std::size_t block = 0;
+    for (; block + 16 <= size; block += 16)
+        bits |= FilledBits16(at + block) << block;
+    if (const std::size_t left = size - block; left > 0) {
+        if (base + block + left >= 16) {
+            // The last sixteen bytes of the line, of which the first are known already.
+            bits |= FilledBits16(at + block + left - 16) >> (16 - left) << block;
+        } else {
+            char tail[16];
+            std::memset(tail, ' ', sizeof tail);
+            std::memcpy(tail, at + block, left);
+            bits |= FilledBits16(tail) << block;
         }
-        for (std::size_t i = 0; i < taken; ++i) {
-            const std::uint64_t byte = static_cast<unsigned char>(at[word + i]);
-            bytes = (bytes & ~(std::uint64_t{0xFF} << (8 * i))) | byte << (8 * i);
-        }
-        bits |= BlankBits(bytes) << word;
     }
     return bits;
 }
@@ -97,31 +119,40 @@ std::uint64_t BlankBits(const char* at, std::size_t size) {
 
 int SplitCarLine(std::string_view line, CarValues& values) {
     int count = 0;
-    const char* start = nullptr; // of the value being read
-    for (std::size_t base = 0; base < line.size(); base += 64) {
-        const char* const block = line.data() + base;
-        const std::uint64_t filled = ~BlankBits(block, std::min<std::size_t>(64, line.size() - base));
-        // A value starts or ends at each byte whose kind differs from the one before it.
-        std::uint64_t edges = filled ^ (filled << 1 | (start ? 1 : 0));
-        for (; edges != 0; edges &= edges - 1) {
-            const char* const at = block + std::countr_zero(edges);
-            if (!start) {
-                start = at;
-                continue;
-            }
-            if (count < kStatCount)
-                values[static_cast<std::size_t>(count)] =
-                    std::string_view(start, static_cast<std::size_t>(at - start));
-            ++count;
-            start = nullptr;
-        }
-    }
-    if (start) {
+    const auto take = [&](const char* from, const char* to) {
         if (count < kStatCount)
             values[static_cast<std::size_t>(count)] =
-                std::string_view(start, static_cast<std::size_t>(line.data() + line.size() - start));
+                std::string_view(from, static_cast<std::size_t>(to - from));
         ++count;
+    };
+    const char* start = nullptr; // of a value that runs on past the block before
+    for (std::size_t base = 0; base < line.size(); base += 64) {
+        const char* const block = line.data() + base;
+        const std::uint64_t filled = FilledBits(line, base);
+        const std::uint64_t before = filled << 1 | (start ? 1 : 0);
+        // A value starts at a filled byte after a blank and ends at a blank
+        // after a filled byte; in a block they come in pairs, in order.
+        std::uint64_t starts = filled & ~before;
+        std::uint64_t ends = ~filled & before;
+        if (start) {
+            if (ends == 0)
+                continue;
+            take(start, block + std::countr_zero(ends));
+            ends &= ends - 1;
+            start = nullptr;
+        }
+        for (; starts != 0; starts &= starts - 1) {
+            const char* const from = block + std::countr_zero(starts);
+            if (ends == 0) {
+                start = from;
+                break;
+            }
+            take(from, block + std::countr_zero(ends));
+            ends &= ends - 1;
+        }
     }
+    if (start)
+        take(start, line.data() + line.size());
     for (int column = std::min(count, kStatCount); column < kStatCount; ++column)
         values[static_cast<std::size_t>(column)] = {};
     return count;
@@ -153,12 +184,15 @@ void HandlingTextReader::ExpectBytes(std::size_t size) {
         result_.file.Cars.reserve(std::min<std::size_t>(kMaxCars, size / 128 + 16));
 }
 
+std::array<std::size_t, 5> HandlingTextReader::LikeCandidates() const {
+    // A few deleted cars are stepped over.
+    return {likeNext_, likeNext_ + 1, likeNext_ + 2, likeNext_ + 3, carCount_ - 1};
+}
+
 const CarRow* HandlingTextReader::LikeRow(const CarValues& values, int count) {
     if (!like_)
         return nullptr;
-    // A few deleted cars are stepped over.
-    for (const std::size_t row :
-         {likeNext_, likeNext_ + 1, likeNext_ + 2, likeNext_ + 3, result_.file.Cars.size()}) {
+    for (const std::size_t row : LikeCandidates()) {
         if (row < like_->size() && (*like_)[row].Holds(values.data(), count)) {
             likeNext_ = row + 1;
             return &(*like_)[row];
@@ -167,27 +201,57 @@ const CarRow* HandlingTextReader::LikeRow(const CarValues& values, int count) {
     return nullptr;
 }
 
+std::size_t HandlingTextReader::SameLineRow(std::string_view line) {
+    if (!likeLines_)
+        return SIZE_MAX;
+    const std::size_t known = std::min(like_->size(), likeLines_->size());
+    for (const std::size_t row : LikeCandidates()) {
+        if (row >= known)
+            continue;
+        const std::string_view same = (*likeLines_)[row];
+        if (same.data() && same.size() == line.size() &&
+            std::memcmp(same.data(), line.data(), line.size()) == 0) {
+            likeNext_ = row + 1;
+            return row;
+        }
+    }
+    return SIZE_MAX;
+}
+
 bool HandlingTextReader::TakeCarLine(std::string_view line, std::string_view end) {
     if (carCount_ == kMaxCars) {
         result_.error = "the file has more than " + LineNumberText(kMaxCars) + " car lines";
         return false;
     }
     ++carCount_;
+    const std::size_t sameLine = SameLineRow(line);
+    const CarRow* shared = sameLine != SIZE_MAX ? &(*like_)[sameLine] : nullptr;
     CarValues values;
-    const int count = SplitCarLine(line, values);
-    if (count > kStatCount) {
-        result_.error = "line " + LineNumberText(lineNumber_) + " has " +
-                        LineNumberText(static_cast<std::size_t>(count)) +
-                        " values; a car line holds at most 32";
-        return false;
+    int count = 0;
+    if (!shared || listener_) {
+        count = SplitCarLine(line, values);
+        if (count > kStatCount) {
+            result_.error = "line " + LineNumberText(lineNumber_) + " has " +
+                            LineNumberText(static_cast<std::size_t>(count)) +
+                            " values; a car line holds at most 32";
+            return false;
+        }
     }
-    CarTable& cars = result_.file.Cars;
-    if (cars_)
-        cars_->Take(values, count);
-    else if (const CarRow* shared = LikeRow(values, count))
-        cars.push_back(*shared);
-    else
-        cars.emplace_back().Assign(values.data(), count);
+    if (cars_) {
+        shared ? cars_->TakeRow(*shared) : cars_->Take(values, count);
+    } else {
+        CarTable& cars = result_.file.Cars;
+        if (!shared)
+            shared = LikeRow(values, count);
+        if (shared)
+            cars.push_back(*shared);
+        else
+            cars.emplace_back().Assign(values.data(), count);
+    }
+    if (knownLines_)
+        knownLines_->push_back(textKept_              ? line
+                               : sameLine != SIZE_MAX ? (*likeLines_)[sameLine]
+                                                      : std::string_view());
     if (listener_)
         listener_->TakeLine(line, end, LineKind::Car, &values, count);
     return true;
@@ -335,6 +399,13 @@ class CarComparison : public CarLines {
                           " would not read back as the car '" + std::string(car[VehicleIdentifier]) +
                           "' as it is saved";
     }
+    // A line the same as one known to read as row.
+    void TakeRow(const CarRow& row) override {
+        if (read_ < cars_.size() && row.Shares(cars_[read_]))
+            ++read_;
+        else
+            CarLines::TakeRow(row);
+    }
     std::string Result() const {
         if (!difference_.empty())
             return difference_;
@@ -403,12 +474,14 @@ std::string CommentReadAsCar(const HandlingDocument& doc) {
 
 } // namespace
 
-std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc) {
+std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc, const KnownLines* known) {
     if (text.size() > kMaxFileBytes)
         return TooLargeReason();
     CarComparison cars(doc.Cars);
     HandlingTextReader reader(cars);
     cars.ReadBy(reader);
+    if (known)
+        reader.ShareRowsWith(doc.Cars, known);
     reader.Read(text);
     const ParseResult read = reader.Finish();
     std::string difference = read.error.empty() ? cars.Result() : read.error;

@@ -85,6 +85,10 @@ struct ParseResult {
     std::string error; // empty when the text was accepted
 };
 
+// For each car of a table, a line known to read as it: a view into a text kept
+// beside the table, or a view without data where none is kept.
+using KnownLines = std::vector<std::string_view>;
+
 // listener, when given, is told of every line; like, when given, lends its
 // rows to the cars equal to its own (ShareRowsWith).
 ParseResult ParseHandlingText(std::string_view bytes, LineListener* listener = nullptr,
@@ -113,7 +117,19 @@ class HandlingTextReader {
     // one it was made from costs only the cars that changed, which then also
     // compare as different at a glance, whatever cars were added or deleted
     // before them.
-    void ShareRowsWith(const CarTable& like) { like_ = &like; }
+    // likeLines, when given, holds a line known to read as each of like's
+    // cars: a car line of the same bytes takes that row without being split.
+    void ShareRowsWith(const CarTable& like, const KnownLines* likeLines = nullptr) {
+        like_ = &like;
+        likeLines_ = likeLines;
+    }
+    // Records in lines, per car read, a line known to read as it: its own
+    // where the text read stays kept (textKept), else the like's line of the
+    // same bytes, if any.
+    void KnowLines(KnownLines& lines, bool textKept) {
+        knownLines_ = &lines;
+        textKept_ = textKept;
+    }
     // Whether the text began with a byte-order mark, which belongs to no line.
     bool ByteOrderMark() const { return byteOrderMark_; }
     ParseResult Finish();
@@ -123,11 +139,18 @@ class HandlingTextReader {
   private:
     bool TakeCarLine(std::string_view line, std::string_view end);
     const CarRow* LikeRow(const CarValues& values, int count);
+    // The rows of like a car is looked for at, in turn.
+    std::array<std::size_t, 5> LikeCandidates() const;
+    // The row of like whose known line has the bytes of line, or SIZE_MAX.
+    std::size_t SameLineRow(std::string_view line);
 
     ParseResult result_;
     CarLines* cars_ = nullptr; // null: the table keeps them
     LineListener* listener_ = nullptr;
     const CarTable* like_ = nullptr;
+    const KnownLines* likeLines_ = nullptr;
+    KnownLines* knownLines_ = nullptr;
+    bool textKept_ = false;
     std::size_t likeNext_ = 0; // the row of like after the one the last car took
     std::size_t carCount_ = 0;
     std::size_t lineNumber_ = 0;
@@ -157,6 +180,9 @@ std::string WriteHandlingText(const HandlingDocument& doc);
 // before filled ones is compared as the file holds it, its later values
 // moved left (the save asks about those first). Names the car, the line or
 // the limit; empty when the text reads back as doc.
-std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc);
+// known, when given, holds a line known to read as each car of doc: a car
+// line of the same bytes is not split again.
+std::string ReadBackDifference(std::string_view text, const HandlingDocument& doc,
+                               const KnownLines* known = nullptr);
 
 } // namespace kestrix

@@ -266,6 +266,14 @@ class LayoutWriter {
     }
     void Car(std::string_view text, std::string_view end) {
         Line(text, end);
+        CarEnded();
+    }
+    // A car line put into Out() as it is, ended.
+    void CarAppended(std::string_view end) {
+        Line({}, end);
+        CarEnded();
+    }
+    void CarEnded() {
         if (!carWritten_) {
             carWritten_ = true;
             for (const auto& [waitingText, waitingEnd] : waiting_)
@@ -302,25 +310,39 @@ std::uint8_t EndIndex(std::string_view end) {
     return static_cast<std::uint8_t>((end.size() == 2 ? 1 : 3) + (end[0] == '\r' ? 0 : 1));
 }
 
-// Whether a car line with its values marked out is shape; compared byte by
-// byte, as the gaps between values are a few bytes each.
-bool HasShape(std::string_view line, const CarValues& values, int count, std::string_view shape) {
+// Room after a copy's source and its target for CopyPieces.
+constexpr std::size_t kPieceRoom = 16;
+
+// Copies size bytes sixteen at a time, without a branch on the size of each
+// of the short pieces a car line is made of: up to kPieceRoom bytes more are
+// read after from and written after to. Gives the end of what was written.
+char* CopyPieces(char* to, const char* from, std::size_t size) {
+    for (std::size_t done = 0; done < size; done += kPieceRoom)
+        std::memcpy(to + done, from + done, kPieceRoom);
+    return to + size;
+}
+
+// CopyPieces where the source may end within sixteen bytes of what is copied.
+char* CopyPiecesWithin(char* to, const char* from, std::size_t size, const char* sourceEnd) {
+    if (static_cast<std::size_t>(sourceEnd - from) >= size + kPieceRoom)
+        return CopyPieces(to, from, size);
+    std::memcpy(to, from, size);
+    return to + size;
+}
+
+// A car line's shape, the line with each value marked out, into shape; gives its size.
+std::size_t ShapeInto(std::string_view line, const CarValues& values, int count, std::string& shape) {
+    shape.resize(line.size() + kPieceRoom); // each value takes a byte or more, its mark one
+    char* out = shape.data();
     const char* at = line.data();
-    const char* mark = shape.data();
-    const char* const shapeEnd = mark + shape.size();
-    const auto same = [&](const char* upTo) {
-        for (; at < upTo; ++at, ++mark)
-            if (mark == shapeEnd || *mark != *at)
-                return false;
-        return true;
-    };
-    for (int column = 0; column < count; ++column) {
-        const std::string_view value = values[static_cast<std::size_t>(column)];
-        if (!same(value.data()) || mark == shapeEnd || *mark++ != kValueMark)
-            return false;
-        at = value.data() + value.size();
+    const char* const end = line.data() + line.size();
+    for (std::size_t column = 0; column < static_cast<std::size_t>(count); ++column) {
+        out = CopyPiecesWithin(out, at, static_cast<std::size_t>(values[column].data() - at), end);
+        *out++ = kValueMark;
+        at = values[column].data() + values[column].size();
     }
-    return same(line.data() + line.size()) && mark == shapeEnd;
+    out = CopyPiecesWithin(out, at, static_cast<std::size_t>(end - at), end);
+    return static_cast<std::size_t>(out - shape.data());
 }
 
 } // namespace
@@ -328,22 +350,15 @@ bool HasShape(std::string_view line, const CarValues& values, int count, std::st
 void LayoutCollector::TakeLine(std::string_view text, std::string_view end, LineKind kind,
                                const CarValues* values, int count) {
     FileLayout::Line line{0, static_cast<std::uint32_t>(text.size()), EndIndex(end), kind};
-    const std::string_view lastShape = std::string_view(layout_.texts_).substr(lastShape_, lastShapeLength_);
-    if (values && HasShape(text, *values, count, lastShape)) {
-        line.start = lastShape_;
-        line.length = lastShapeLength_;
-    } else if (values) {
-        // The line without its values, which the car as read puts back.
-        std::string& texts = layout_.texts_;
-        lastShape_ = static_cast<std::uint32_t>(texts.size());
-        const char* at = text.data();
-        for (int column = 0; column < count; ++column) {
-            const std::string_view value = (*values)[static_cast<std::size_t>(column)];
-            texts.append(at, value.data()).push_back(kValueMark);
-            at = value.data() + value.size();
+    if (values) {
+        // The line without its values, which the car as read puts back; a
+        // line like the last one shares its shape.
+        const std::string_view shape(shape_.data(), ShapeInto(text, *values, count, shape_));
+        if (shape != std::string_view(layout_.texts_).substr(lastShape_, lastShapeLength_)) {
+            lastShape_ = static_cast<std::uint32_t>(layout_.texts_.size());
+            lastShapeLength_ = static_cast<std::uint32_t>(shape.size());
+            layout_.texts_.append(shape);
         }
-        texts.append(at, text.data() + text.size());
-        lastShapeLength_ = static_cast<std::uint32_t>(texts.size()) - lastShape_;
         line.start = lastShape_;
         line.length = lastShapeLength_;
     } else {
@@ -364,31 +379,45 @@ FileLayout LayoutCollector::Finish(ParsedHandlingFile was, bool byteOrderMark) {
 
 std::string_view FileLayout::Text(const Line& line, const CarRow& car, std::string& scratch,
                                   ShapeMarks& marks) const {
-    const std::string_view text = Text(line);
     if (line.kind != LineKind::Car)
-        return text;
+        return Text(line);
+    scratch.clear();
+    AppendCarLine(line, car, scratch, marks);
+    return scratch;
+}
+
+void FileLayout::AppendCarLine(const Line& line, const CarRow& car, std::string& out,
+                               ShapeMarks& marks) const {
+    const std::string_view text = Text(line);
     if (marks.start != line.start || marks.length != line.length) {
-        marks = {line.start, line.length, {}};
+        marks.start = line.start;
+        marks.length = line.length;
+        marks.at.clear();
         for (std::size_t at = text.find(kValueMark); at != std::string_view::npos;
              at = text.find(kValueMark, at + 1))
             marks.at.push_back(static_cast<std::uint32_t>(at));
+        marks.shape.assign(text).append(kPieceRoom, ' ');
     }
-    CarValues values;
-    std::size_t size = text.size() - marks.at.size();
-    for (std::size_t column = 0; column < marks.at.size(); ++column) {
-        values[column] = car[static_cast<int>(column)];
-        size += values[column].size();
-    }
-    scratch.resize(size);
-    char* out = scratch.data();
+    std::array<std::uint32_t, kStatCount> ends;
+    const std::string_view joined = car.Joined(ends);
+    const std::size_t marked = std::min<std::size_t>(marks.at.size(), kStatCount);
+    const std::uint32_t valuesSize = marked > 0 ? ends[marked - 1] : 0;
+    const std::size_t size = text.size() - marks.at.size() + valuesSize;
+    const std::size_t start = out.size();
+    out.resize(start + size + kPieceRoom);
+    char* to = out.data() + start;
+    const char* const valuesEnd = joined.data() + joined.size();
     std::size_t from = 0;
+    std::uint32_t valueStart = 0;
     for (std::size_t column = 0; column < marks.at.size(); ++column) {
-        out = CopyFew(out, text.data() + from, marks.at[column] - from);
-        out = CopyFew(out, values[column].data(), values[column].size());
+        to = CopyPieces(to, marks.shape.data() + from, marks.at[column] - from);
+        const std::uint32_t valueEnd = column < marked ? ends[column] : valueStart;
+        to = CopyPiecesWithin(to, joined.data() + valueStart, valueEnd - valueStart, valuesEnd);
+        valueStart = valueEnd;
         from = marks.at[column] + 1;
     }
-    CopyFew(out, text.data() + from, text.size() - from);
-    return scratch;
+    CopyPieces(to, marks.shape.data() + from, text.size() - from);
+    out.resize(start + size);
 }
 
 void FileLayout::ShareRows(const CarTable& cars) {
@@ -459,13 +488,14 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
         const auto row = static_cast<std::size_t>(origin);
         const FileLayout::Line& line = *carLineOf[row];
         const CarRow& read = was.Cars[row];
-        const std::string_view asRead = layout.Text(line, read, scratch, marks);
         if (car == read) {
-            writer.Car(asRead, kLineEnds[line.endIndex]);
+            layout.AppendCarLine(line, read, writer.Out(), marks);
+            writer.CarAppended(kLineEnds[line.endIndex]);
             return;
         }
         const std::uint32_t resized = ResizedColumns(read, car);
-        writer.Car(RewriteCarLine(asRead, car, resized ? alignment.Columns(row, resized) : 0),
+        writer.Car(RewriteCarLine(layout.Text(line, read, scratch, marks), car,
+                                  resized ? alignment.Columns(row, resized) : 0),
                    kLineEnds[line.endIndex]);
     };
 

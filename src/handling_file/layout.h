@@ -42,9 +42,13 @@ class FileLayout {
         std::uint32_t start = UINT32_MAX;
         std::uint32_t length = 0;
         std::vector<std::uint32_t> at;
+        std::string shape;  // the shape, and room to copy sixteen bytes at a time from it
+        std::string values; // the car's values, the same
     };
     // The line as read; a car line is written into scratch with car's values.
     std::string_view Text(const Line& line, const CarRow& car, std::string& scratch, ShapeMarks& marks) const;
+    // A car line with car's values, appended to out.
+    void AppendCarLine(const Line& line, const CarRow& car, std::string& out, ShapeMarks& marks) const;
 
     std::vector<Line> lines_;
     std::string texts_;      // the lines other than cars, and each car line's shape once
@@ -65,6 +69,7 @@ class LayoutCollector : public LineListener {
     FileLayout layout_;
     std::uint32_t lastShape_ = 0; // a car line like the last one shares its shape
     std::uint32_t lastShapeLength_ = 0;
+    std::string shape_; // the shape of the line taken
 };
 
 struct LayoutRead {

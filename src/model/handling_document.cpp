@@ -125,6 +125,29 @@ bool CarRow::Holds(const std::string_view* values, int count) const {
                                 : same(std::uint32_t{});
 }
 
+std::string_view CarRow::Joined(std::array<std::uint32_t, kStatCount>& ends) const {
+    if (!block_) {
+        ends.fill(0);
+        return {};
+    }
+    const char* const at = block_->Bytes();
+    // Each end read as wide as the block's, with the width known to the compiler.
+    const auto read = [&]<class End>(End) {
+        for (std::size_t i = 0; i < kStatCount; ++i) {
+            End end;
+            std::memcpy(&end, at + i * sizeof end, sizeof end);
+            ends[i] = end;
+        }
+    };
+    if (block_->width == 1)
+        read(std::uint8_t{});
+    else if (block_->width == 2)
+        read(std::uint16_t{});
+    else
+        read(std::uint32_t{});
+    return std::string_view(Text(), ends[kStatCount - 1]);
+}
+
 void CarRow::Build(const std::string_view* values, int count, std::size_t spare) {
     std::size_t total = 0;
     for (int i = 0; i < count; ++i)
@@ -171,6 +194,17 @@ bool operator==(const CarRow& a, const CarRow& b) {
     const std::size_t size = kStatCount * a.block_->width + a.End(kStatCount - 1);
     return a.End(kStatCount - 1) == b.End(kStatCount - 1) &&
            std::memcmp(a.block_->Bytes(), b.block_->Bytes(), size) == 0;
+}
+
+void CarLines::TakeRow(const CarRow& row) {
+    CarValues values;
+    int count = 0;
+    for (int column = 0; column < kStatCount; ++column) {
+        values[static_cast<std::size_t>(column)] = row[column];
+        if (!row[column].empty())
+            count = column + 1;
+    }
+    Take(values, count);
 }
 
 std::string TitleText(std::string_view filePath, bool loaded, bool modified) {

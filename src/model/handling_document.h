@@ -48,6 +48,8 @@ class CarRow {
     bool Shares(const CarRow& other) const { return block_ == other.block_ && block_; }
     // Whether the row holds exactly these values, the given ones from column 0 on, the rest empty.
     bool Holds(const std::string_view* values, int count) const;
+    // The values one after another, as the row keeps them; ends: where each ends in them.
+    std::string_view Joined(std::array<std::uint32_t, kStatCount>& ends) const;
 
   private:
     // Followed by the value ends, each as wide (1, 2 or 4 bytes) as the
@@ -111,6 +113,8 @@ class CarLines {
     virtual ~CarLines() = default;
     // count: how many values the line holds, at most kStatCount.
     virtual void Take(const CarValues& values, int count) = 0;
+    // A line known to read as row, which was not split again: by default its values.
+    virtual void TakeRow(const CarRow& row);
     // The size of the text the lines come from, when it is known beforehand.
     virtual void ExpectBytes(std::size_t /*size*/) {}
 };

@@ -14,11 +14,6 @@ std::string FirstLine(std::string_view text) {
     return std::string(text.substr(0, text.find('\n')));
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, std::max<std::size_t>(slash, 1));
-}
-
 // What git printed on its one line, or empty text when it failed.
 std::string GitSays(platform::ProcessRunner& processes, const std::vector<std::string>& command,
                     const std::string& folder) {
@@ -89,7 +84,7 @@ GitMergeVersions AskGitForMergeVersions(platform::ProcessRunner& processes, cons
 }
 
 MergeSideNames AskGitForSideNames(platform::ProcessRunner* processes, const std::string& path) {
-    const std::string folder = FolderOf(path);
+    const std::string folder = FolderOf(path, kSystemPathStyle);
     // Only a merge has MERGE_HEAD; git asked in a folder of no repository fails here too.
     if (!processes ||
         processes->Run({"git", "rev-parse", "-q", "--verify", "MERGE_HEAD"}, folder).status != 0)
