@@ -44,9 +44,13 @@ std::string RandomFile(std::mt19937& random, int cars) {
 // The lines of a text, without their ends (one kind of end to a file).
 std::vector<std::string> LinesOf(std::string text) {
     std::erase(text, '\r');
+    if (!text.empty() && !text.ends_with('\n'))
+        text += '\n';
     std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size(); start = text.find('\n', start) + 1)
-        lines.push_back(text.substr(start, text.find('\n', start) - start));
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+    }
     return lines;
 }
 
