@@ -1,5 +1,6 @@
 #include "windows/frmChart.h"
 
+#include "document/change.h"
 #include "model/number.h"
 #include "model/stat_description.h"
 #include "windows/file_dialogs.h"
@@ -26,7 +27,7 @@ std::string Short(double value) {
 }
 
 std::string CarsText(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " car" : " cars");
+    return CountText(count, "car", "cars");
 }
 
 std::string_view StatName(int column) {

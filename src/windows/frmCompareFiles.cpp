@@ -1,5 +1,6 @@
 #include "windows/frmCompareFiles.h"
 
+#include "document/change.h"
 #include "files/paths.h"
 #include "windows/file_dialogs.h"
 
@@ -11,10 +12,6 @@ namespace kestrix {
 namespace {
 
 constexpr const char* kDiffers = "*";
-
-std::string CountOf(std::size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
 
 // A comment block in one cell.
 std::string BlockCell(const FileContents& contents, DocumentText block) {
@@ -97,7 +94,7 @@ void frmCompareFiles::Fill() {
         for (; stat < stats.size() && stats[stat].oldRow == statRow; ++stat)
             differing.push_back(stats[stat].column);
         AddCar(cells, statRow, otherRow,
-               "(" + CountOf(differing.size(), "value differs", "values differ") + ")", differing,
+               "(" + CountText(differing.size(), "value differs", "values differ") + ")", differing,
                onlyDifferent);
     }
     for (const int row : difference_.added)
@@ -112,7 +109,7 @@ void frmCompareFiles::Fill() {
         changedCars += line.column < 0 && line.docRow >= 0 && line.otherRow >= 0;
     lblSummary.SetCaption(difference_.Empty()
                               ? "The files hold the same cars, comments and author."
-                              : CountOf(changedCars, "car with other values", "cars with other values") +
+                              : CountText(changedCars, "car with other values", "cars with other values") +
                                     ", " + std::to_string(removed.size()) + " only in the open file, " +
                                     std::to_string(difference_.added.size()) + " only in the other file");
     // Only the other file's values and cars can be taken.

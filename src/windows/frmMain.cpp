@@ -3,6 +3,7 @@
 #include "compare/car_paste.h"
 #include "document/car_commands.h"
 #include "document/cars_in.h"
+#include "document/change.h"
 #include "files/paths.h"
 #include "model/product.h"
 #include "model/stat_description.h"
@@ -676,9 +677,8 @@ void frmMain::txtFind_Change() {
     lvFound.SetListIndex(found_.empty() ? -1 : 0);
     lvFound.SetVisible(!found_.empty()); // the status line says that none was found
     const std::size_t count = found_.size();
-    ShowNote(count == 0   ? "No car's name holds \"" + txtFind.Text() + "\"."
-             : count == 1 ? "1 car found"
-                          : std::to_string(count) + " cars found");
+    ShowNote(count == 0 ? "No car's name holds \"" + txtFind.Text() + "\"."
+                        : CountText(count, "car found", "cars found"));
 }
 
 void frmMain::txtFind_Step(int step) {

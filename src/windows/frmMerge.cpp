@@ -1,5 +1,6 @@
 #include "windows/frmMerge.h"
 
+#include "document/change.h"
 #include "model/formula.h"
 #include "validation/error_check.h"
 #include "windows/file_dialogs.h"
@@ -14,10 +15,6 @@ using platform::Buttons;
 using platform::Icon;
 
 namespace {
-
-std::string CountOf(std::size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
 
 // "Ours: main" where git named the branch, else the plain word.
 std::string SideHeader(std::string word, const std::string& branch) {
@@ -79,9 +76,9 @@ void frmMerge::Form_Load() {
     std::size_t cars = 0;
     for (const CleanMerge& clean : merge_.Outcome().clean)
         (clean.wholeCar ? cars : values) += 1;
-    std::string merged = "&Merged without conflict: " + CountOf(values, "value", "values");
+    std::string merged = "&Merged without conflict: " + CountText(values, "value", "values");
     if (cars > 0)
-        merged += " and " + CountOf(cars, "car", "cars");
+        merged += " and " + CountText(cars, "car", "cars");
     chkMerged.SetCaption(merged);
     ShowRows(0, merge_.Conflicts().size());
     if (lvConflicts.RowCount() > 0)
@@ -120,7 +117,7 @@ void frmMerge::ShowRows(std::size_t first, std::size_t count) {
 void frmMerge::Chosen(int row) {
     const std::size_t left = merge_.Left();
     SetCaption("Merge " + fileName_ + ": " +
-               (left == 0 ? "no conflicts left" : CountOf(left, "conflict", "conflicts") + " left"));
+               (left == 0 ? "no conflicts left" : CountText(left, "conflict", "conflicts") + " left"));
     cmdSave.SetEnabled(left == 0);
     const std::size_t count = merge_.Conflicts().size();
     if (row < 0)
@@ -240,7 +237,7 @@ void frmMerge::chkMerged_Click() {
 
 void frmMerge::cmdSave_Click() {
     if (const std::size_t left = merge_.Left(); left > 0) {
-        ShowNote("Not saved: " + CountOf(left, "conflict is", "conflicts are") + " left.");
+        ShowNote("Not saved: " + CountText(left, "conflict is", "conflicts are") + " left.");
         return;
     }
     std::string error;
@@ -266,7 +263,7 @@ bool frmMerge::QueryUnload() {
     const std::size_t left = merge_.Left();
     const Answer answer = services_.ShowMessage(
         {"The merge of " + fileName_ + " is not saved" +
-             (left > 0 ? "; " + CountOf(left, "conflict is", "conflicts are") + " left" : std::string()) +
+             (left > 0 ? "; " + CountText(left, "conflict is", "conflicts are") + " left" : std::string()) +
              ".\rClose without saving it?",
          "Close Merge", Buttons::YesNo, Icon::Warning, Answer::No});
     return answer == Answer::Yes;

@@ -2,6 +2,7 @@
 
 #include "compare/file_compare.h"
 #include "document/cars_in.h"
+#include "document/change.h"
 #include "windows/file_dialogs.h"
 
 #include <algorithm>
@@ -11,10 +12,6 @@ namespace kestrix {
 using platform::TickTree;
 
 namespace {
-
-std::string CountOf(std::size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
-}
 
 bool BringsNothing(const PastedLine& line) {
     return line.car >= 0 && line.docRow >= 0 && line.differing.empty() && line.refused.empty();
@@ -54,7 +51,7 @@ void frmPasteCars::Form_Load() {
     }
     if (unchanged > 0) {
         entries_.push_back({});
-        shown.push_back({CountOf(unchanged, "car unchanged", "cars unchanged"), false, {}});
+        shown.push_back({CountText(unchanged, "car unchanged", "cars unchanged"), false, {}});
     }
     tvCars.SetEntries(std::move(shown));
     for (int i = 0; i < tvCars.Count(); ++i)
@@ -82,13 +79,14 @@ std::string frmPasteCars::CarText(const PastedLine& line) const {
     if (line.car < 0)
         return "line " + std::to_string(line.line) + " refused: " + line.refusal;
     const std::string name(paste_.cars[static_cast<std::size_t>(line.car)][VehicleIdentifier]);
-    std::string text = line.docRow < 0 ? "adds " + name
-                                       : "replaces " + name + ": " +
-                                             CountOf(line.differing.size(), "value differs", "values differ");
+    std::string text =
+        line.docRow < 0
+            ? "adds " + name
+            : "replaces " + name + ": " + CountText(line.differing.size(), "value differs", "values differ");
     if (!line.refused.empty())
-        text += ", " + CountOf(line.refused.size(), "refused", "refused");
+        text += ", " + CountText(line.refused.size(), "refused", "refused");
     if (const std::size_t errors = ErrorsOf(line.car).size(); errors > 0)
-        text += " (" + CountOf(errors, "error", "errors") + ")";
+        text += " (" + CountText(errors, "error", "errors") + ")";
     return text;
 }
 
@@ -168,10 +166,10 @@ void frmPasteCars::ShowSummary() {
         for (int value = 0; value < static_cast<int>(tvCars.EntryAt(i).values.size()); ++value)
             values += tvCars.Ticked({i, value});
     }
-    lblSummary.SetCaption("Applies " + CountOf(values, "value", "values") + " of " +
-                          CountOf(replacing, "replaced car", "replaced cars") + " and " +
-                          CountOf(adding, "added car", "added cars") + "; " +
-                          CountOf(refused, "line refused", "lines refused") + ".");
+    lblSummary.SetCaption("Applies " + CountText(values, "value", "values") + " of " +
+                          CountText(replacing, "replaced car", "replaced cars") + " and " +
+                          CountText(adding, "added car", "added cars") + "; " +
+                          CountText(refused, "line refused", "lines refused") + ".");
     cmdApply.SetEnabled(values + adding > 0);
 }
 
@@ -193,7 +191,7 @@ void frmPasteCars::cmdApply_Click() {
                 car.columns.push_back(columns[static_cast<std::size_t>(value)]);
         in.cars.push_back(std::move(car));
     }
-    in.caption = "Paste " + CountOf(in.cars.size(), "Car", "Cars");
+    in.caption = "Paste " + CountText(in.cars.size(), "Car", "Cars");
     CarsInResult result = CarsInChange(doc_.Data(), in);
     if (!result.refusal.empty()) {
         ReportFailure(services_, result.refusal);
