@@ -305,16 +305,12 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
     EXPECT_EQ(FilesEnding(state, ".journal.refused"), 2u) << "the damaged one and B's are kept aside";
 }
 
-// Whatever is done, undone, redone, saved or typed, in either rules, the
-// document holds the state it should, with its star, its marks and an error
-// register that is the whole check of its cars, and the observers hear each
-// step once with the rows of the register it replaced. Its journal, replayed
-// on the file, gives the document back with its undo and redo.
 // A journal a newer editor left is told of and left where it is, for that editor to recover.
 TEST_F(Recovering, AJournalOfANewerEditorIsLeftForIt) {
     const std::string state = Path("state");
     std::filesystem::create_directories(state);
-    const std::string newer = state + "/newer.journal";
+    const std::string newer =
+        (std::filesystem::path(state) / "newer.journal").string(); // as the folder lists it
     test::WriteFile(newer, "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds");
     Document doc;
     FileSession session(doc);
@@ -332,6 +328,11 @@ TEST_F(Recovering, AJournalOfANewerEditorIsLeftForIt) {
     EXPECT_EQ(test::ReadFile(newer), "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds");
 }
 
+// Whatever is done, undone, redone, saved or typed, in either rules, the
+// document holds the state it should, with its star, its marks and an error
+// register that is the whole check of its cars, and the observers hear each
+// step once with the rows of the register it replaced. Its journal, replayed
+// on the file, gives the document back with its undo and redo.
 TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGivesThemBack) {
     std::mt19937 random(17);
     for (int round = 0; round < 40; ++round) {
