@@ -133,7 +133,10 @@ CarTable Sorted(CarTable cars) {
 
 } // namespace
 
-TEST(MergeProperty, ASideMergedWithTheBaseOrItselfIsThatSideAndNoCarIsDuplicated) {
+TEST(MergeProperty, ASideAloneIsTakenNoCarIsDoubledAndADeletionChangesNoOtherCar) {
+    const auto holds = [](const CarTable& cars, const CarRow& car) {
+        return std::find(cars.begin(), cars.end(), car) != cars.end();
+    };
     for (unsigned seed = 0; seed < 600; ++seed) {
         Versions versions(seed);
         const HandlingDocument base = versions.Base();
@@ -171,22 +174,14 @@ TEST(MergeProperty, ASideMergedWithTheBaseOrItselfIsThatSideAndNoCarIsDuplicated
         const HandlingDocument mirroredOurs = AllTaken(mirrored, MergeSide::Ours);
         EXPECT_EQ(Sorted(theirsTaken.Cars), Sorted(mirroredOurs.Cars)) << "seed " << seed;
         EXPECT_EQ(theirsTaken.BeforeComments, mirroredOurs.BeforeComments) << "seed " << seed;
-    }
-}
 
-TEST(MergeProperty, ADeletionNeverChangesAValueOfAnotherCar) {
-    const auto holds = [](const CarTable& cars, const CarRow& car) {
-        return std::find(cars.begin(), cars.end(), car) != cars.end();
-    };
-    for (unsigned seed = 0; seed < 600; ++seed) {
-        Versions versions(seed);
-        const HandlingDocument base = versions.Base();
+        // A deletion never changes a value of another car.
         const HandlingDocument changed = versions.Changed(base);
         const HandlingDocument thinned = versions.Thinned(base);
-        const MergeOutcome outcome = Merge(base, changed, thinned);
-        for (const CarRow& car : outcome.merged.Cars)
+        const MergeOutcome deleted = Merge(base, changed, thinned);
+        for (const CarRow& car : deleted.merged.Cars)
             EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
-        const HandlingDocument deleting = AllTaken(outcome, MergeSide::Theirs);
+        const HandlingDocument deleting = AllTaken(deleted, MergeSide::Theirs);
         EXPECT_EQ(deleting.Cars.size(), thinned.Cars.size()) << "seed " << seed;
         for (const CarRow& car : deleting.Cars)
             EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
