@@ -88,12 +88,10 @@ class Versions {
 
   private:
     CarRow RandomCar(const std::string& name) {
-        CarValues values;
-        values[0] = name;
-        for (int column = 1; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = Value();
         CarRow car;
-        car.Assign(values.data(), kStatCount);
+        car.Set(0, name);
+        for (int column = 1; column < kStatCount; ++column)
+            car.Set(column, Value());
         return car;
     }
     std::string Name() { return "CAR_" + std::to_string(Pick(0, 3)); }
