@@ -83,13 +83,7 @@ TEST(Cars, ImportReplacesTheMatchedCarsWholeOrAddsThemWithinTheLimit) {
 
 using CarFiles = test::TempFolderTest;
 
-TEST_F(CarFiles, ImportReadsOnlyCarLinesAndRefusesFilesWithout) {
-    const ImportRead read = ReadImportFile(Write(
-        "other.cfg", ";-# File Author : someone\r\n; note\r\n  MYCAR\t1500\r\n\r\n;-# x\r\nLAST 1 2\r\n"));
-    ASSERT_EQ(read.error, "");
-    EXPECT_EQ(Summary(read.rows), "MYCAR:1500 : LAST:1 ");
-    EXPECT_EQ(read.rows[1], CarRow());
-
+TEST_F(CarFiles, ImportRefusesFilesWithoutCarLinesNamingThem) {
     for (const std::string& refused :
          {Path("missing.cfg"), Write("wide.cfg", test::CarLine("WIDE") + " 1"), Write("empty.cfg", ""),
           Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {

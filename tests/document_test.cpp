@@ -235,8 +235,9 @@ TEST_F(Recovering, EachStepOfTheFileSessionTellsTheJournalProblemItMet) {
     }
 }
 
-// Journals left for four files and a damaged one, offered oldest first in one
-// call: the damaged one is refused unasked, the user discards the first,
+// Journals left for four files, a damaged one and one of a newer editor, offered
+// oldest first in one call: the damaged one is refused unasked, the newer one
+// is told of and left for that editor, the user discards the first,
 // recovers the second, whose file changed so that its edits no longer apply
 // (refused and kept aside), and recovers the third; the fourth waits for the
 // next start.
@@ -262,10 +263,13 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
     }; // it ends without a clean close
     // As the folder lists it: with a backslash before the name on Windows.
     const std::string damaged = (std::filesystem::path(state) / "damaged.journal").string();
+    const std::string newer = (std::filesystem::path(state) / "newer.journal").string();
+    const std::string newerBytes = "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds";
     std::filesystem::create_directories(state);
     test::WriteFile(damaged, "not a journal");
-    EXPECT_TRUE(test::SetModified(damaged, 1000, 0));
-    known.insert(damaged);
+    test::WriteFile(newer, newerBytes);
+    EXPECT_TRUE(test::SetModified(damaged, 1000, 0) && test::SetModified(newer, 1001, 0));
+    known.insert({damaged, newer});
     const std::string a = leave("A.cfg"), b = leave("B.cfg"), c = leave("C.cfg"), d = leave("D.cfg");
     test::WriteFile(b, test::CarLine("ONE", "1700") + "\r\n" + test::CarLine("TWO") + "\r\n");
 
@@ -281,18 +285,24 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
                           [&](bool on) { busy += on ? 1 : -1; }};
     EXPECT_EQ(session.OfferLeftJournals(nullptr, asker), (std::vector{b, c}));
     using Kind = FileNotice::Kind;
-    ASSERT_EQ(told.size(), 5u);
-    EXPECT_EQ(std::vector({told[0].kind, told[1].kind, told[2].kind, told[3].kind, told[4].kind}),
-              std::vector(
-                  {Kind::JournalRefused, Kind::Recover, Kind::Recover, Kind::JournalRefused, Kind::Recover}));
+    ASSERT_EQ(told.size(), 6u);
+    EXPECT_EQ(
+        std::vector({told[0].kind, told[1].kind, told[2].kind, told[3].kind, told[4].kind, told[5].kind}),
+        std::vector({Kind::JournalRefused, Kind::JournalRefused, Kind::Recover, Kind::Recover,
+                     Kind::JournalRefused, Kind::Recover}));
     EXPECT_NE(told[0].text.find(damaged + "\" cannot be used: "), std::string::npos) << told[0].text;
-    EXPECT_EQ(told[1].text,
+    EXPECT_EQ(told[1].text, "The recovery journal \"" + newer +
+                                "\" cannot be used: it was written by a newer version of the editor, in "
+                                "journal form 9, and this version reads up to form 3.\rIt is left where it "
+                                "is, for that version to recover.");
+    EXPECT_EQ(test::ReadFile(newer), newerBytes);
+    EXPECT_EQ(told[2].text,
               "Kestrix 3 ended without closing \"" + a +
                   "\", which had unsaved edits: 2 steps, the last \"Multiply by 1.1 (2 values)\"."
                   "\rRecover them? They are applied to the file as it is on disk, and nothing "
                   "is saved.");
-    EXPECT_TRUE(told[3].text.starts_with("The unsaved edits of \"" + b + "\" cannot be recovered: the edit"));
-    EXPECT_NE(told[4].text.find(c), std::string::npos);
+    EXPECT_TRUE(told[4].text.starts_with("The unsaved edits of \"" + b + "\" cannot be recovered: the edit"));
+    EXPECT_NE(told[5].text.find(c), std::string::npos);
     EXPECT_EQ(busy, 0) << "busy only while a file is read";
 
     EXPECT_EQ(doc.FilePath(), c);
@@ -301,31 +311,8 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
     ASSERT_TRUE(doc.NextRedo());
     EXPECT_EQ(doc.NextRedo()->caption, "Delete Car 'TWO'") << "the undone step is there for redo";
     session.Close();
-    EXPECT_EQ(FilesEnding(state, ".journal"), 1u) << "D's waits; A's and C's went";
+    EXPECT_EQ(FilesEnding(state, ".journal"), 2u) << "D's and the newer one wait; A's and C's went";
     EXPECT_EQ(FilesEnding(state, ".journal.refused"), 2u) << "the damaged one and B's are kept aside";
-}
-
-// A journal a newer editor left is told of and left where it is, for that editor to recover.
-TEST_F(Recovering, AJournalOfANewerEditorIsLeftForIt) {
-    const std::string state = Path("state");
-    std::filesystem::create_directories(state);
-    const std::string newer =
-        (std::filesystem::path(state) / "newer.journal").string(); // as the folder lists it
-    test::WriteFile(newer, "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds");
-    Document doc;
-    FileSession session(doc);
-    session.SetRecoveryFolder(state);
-    std::vector<FileNotice> told;
-    const FileAsker asker{[&](const FileNotice& notice) { return told.push_back(notice), true; },
-                          [](bool) {}};
-    EXPECT_TRUE(session.OfferLeftJournals(nullptr, asker).empty());
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].kind, FileNotice::Kind::JournalRefused);
-    EXPECT_EQ(told[0].text, "The recovery journal \"" + newer +
-                                "\" cannot be used: it was written by a newer version of the editor, in "
-                                "journal form 9, and this version reads up to form 3.\rIt is left where it "
-                                "is, for that version to recover.");
-    EXPECT_EQ(test::ReadFile(newer), "KESTRIX-RECOVERY-JOURNAL-9\nwhatever it holds");
 }
 
 // Whatever is done, undone, redone, saved or typed, in either rules, the

@@ -156,19 +156,6 @@ TEST(FileMerge, ConflictsKeepOurSideAndAreListed) {
         << "our values, their change of another stat of A, one N added alike, and the author both chose";
 }
 
-TEST(FileMerge, TakesTheOrderOfTheSideThatMovedCars) {
-    const HandlingDocument base = Doc(Table({"A 1", "B 1", "C 1"}));
-    const HandlingDocument moved = Doc(Table({"C 1", "A 1", "B 1"}));
-    const HandlingDocument edited = Doc(Table({"A 1", "B 7", "C 1", "D 1"}));
-    const CarTable expected = Table({"C 1", "A 1", "B 7", "D 1"});
-    EXPECT_EQ(Merge(base, moved, edited).merged.Cars, expected);
-    EXPECT_EQ(Merge(base, edited, moved).merged.Cars, expected);
-    const MergeOutcome both = Merge(base, moved, Doc(Table({"B 1", "A 1", "C 1"})));
-    ASSERT_EQ(both.conflicts.size(), 1u);
-    EXPECT_EQ(both.conflicts[0].car, "(order of the cars)");
-    EXPECT_EQ(both.merged.Cars, moved.Cars);
-}
-
 // Car lines copied from a file and pasted back, with blanks turned into tabs
 // and no-break spaces, are each matched with their own car, the n-th of a name
 // with the n-th; pasted over another file, each names exactly the values that differ.

@@ -88,12 +88,10 @@ class Versions {
 
   private:
     CarRow RandomCar(const std::string& name) {
-        CarValues values;
-        values[0] = name;
-        for (int column = 1; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = Value();
         CarRow car;
-        car.Assign(values.data(), kStatCount);
+        car.Set(0, name);
+        for (int column = 1; column < kStatCount; ++column)
+            car.Set(column, Value());
         return car;
     }
     std::string Name() { return "CAR_" + std::to_string(Pick(0, 3)); }
@@ -133,26 +131,21 @@ CarTable Sorted(CarTable cars) {
 
 } // namespace
 
-TEST(MergeProperty, ASideMergedWithTheBaseOrItselfIsThatSide) {
-    for (unsigned seed = 0; seed < 600; ++seed) {
-        Versions versions(seed);
-        const HandlingDocument base = versions.Base();
-        const HandlingDocument side = versions.Side(base);
-        for (const MergeOutcome& outcome :
-             {Merge(base, side, base), Merge(base, base, side), Merge(base, side, side)}) {
-            EXPECT_EQ(ConflictText(outcome.conflicts), "") << "seed " << seed;
-            EXPECT_EQ(outcome.merged.Cars, side.Cars) << "seed " << seed;
-            EXPECT_EQ(outcome.merged.BeforeComments, side.BeforeComments) << "seed " << seed;
-        }
-    }
-}
-
-TEST(MergeProperty, NoCarIsDuplicatedAndEitherSideOfEveryConflictCanBeTaken) {
+TEST(MergeProperty, ASideAloneIsTakenNoCarIsDoubledAndADeletionChangesNoOtherCar) {
+    const auto holds = [](const CarTable& cars, const CarRow& car) {
+        return std::find(cars.begin(), cars.end(), car) != cars.end();
+    };
     for (unsigned seed = 0; seed < 600; ++seed) {
         Versions versions(seed);
         const HandlingDocument base = versions.Base();
         const HandlingDocument ours = versions.Side(base);
         const HandlingDocument theirs = versions.Side(base);
+        for (const MergeOutcome& outcome :
+             {Merge(base, ours, base), Merge(base, base, ours), Merge(base, ours, ours)}) {
+            EXPECT_EQ(ConflictText(outcome.conflicts), "") << "seed " << seed;
+            EXPECT_EQ(outcome.merged.Cars, ours.Cars) << "seed " << seed;
+            EXPECT_EQ(outcome.merged.BeforeComments, ours.BeforeComments) << "seed " << seed;
+        }
         const MergeOutcome outcome = Merge(base, ours, theirs);
         const MergeOutcome mirrored = Merge(base, theirs, ours);
 
@@ -179,22 +172,14 @@ TEST(MergeProperty, NoCarIsDuplicatedAndEitherSideOfEveryConflictCanBeTaken) {
         const HandlingDocument mirroredOurs = AllTaken(mirrored, MergeSide::Ours);
         EXPECT_EQ(Sorted(theirsTaken.Cars), Sorted(mirroredOurs.Cars)) << "seed " << seed;
         EXPECT_EQ(theirsTaken.BeforeComments, mirroredOurs.BeforeComments) << "seed " << seed;
-    }
-}
 
-TEST(MergeProperty, ADeletionNeverChangesAValueOfAnotherCar) {
-    const auto holds = [](const CarTable& cars, const CarRow& car) {
-        return std::find(cars.begin(), cars.end(), car) != cars.end();
-    };
-    for (unsigned seed = 0; seed < 600; ++seed) {
-        Versions versions(seed);
-        const HandlingDocument base = versions.Base();
+        // A deletion never changes a value of another car.
         const HandlingDocument changed = versions.Changed(base);
         const HandlingDocument thinned = versions.Thinned(base);
-        const MergeOutcome outcome = Merge(base, changed, thinned);
-        for (const CarRow& car : outcome.merged.Cars)
+        const MergeOutcome deleted = Merge(base, changed, thinned);
+        for (const CarRow& car : deleted.merged.Cars)
             EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
-        const HandlingDocument deleting = AllTaken(outcome, MergeSide::Theirs);
+        const HandlingDocument deleting = AllTaken(deleted, MergeSide::Theirs);
         EXPECT_EQ(deleting.Cars.size(), thinned.Cars.size()) << "seed " << seed;
         for (const CarRow& car : deleting.Cars)
             EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
@@ -265,16 +250,11 @@ namespace {
 
 // The cars of one name, each with values of its own in most columns.
 CarTable Namesakes(std::string_view name, int count) {
-    CarTable cars;
+    CarTable cars(static_cast<std::size_t>(count));
     for (int car = 0; car < count; ++car) {
-        CarValues values;
-        std::vector<std::string> texts;
+        cars[static_cast<std::size_t>(car)].Set(0, name);
         for (int column = 1; column < kStatCount; ++column)
-            texts.push_back(std::to_string(100 * car + column));
-        values[0] = name;
-        for (int column = 1; column < kStatCount; ++column)
-            values[static_cast<std::size_t>(column)] = texts[static_cast<std::size_t>(column - 1)];
-        cars.emplace_back().Assign(values.data(), kStatCount);
+            cars[static_cast<std::size_t>(car)].Set(column, std::to_string(100 * car + column));
     }
     return cars;
 }
@@ -286,31 +266,12 @@ CarRow With(CarRow car, int column, std::string_view value) {
 
 } // namespace
 
-TEST(MergeMatch, CarsOfANameMeetTheirOwnChangesWhereverOneSideMovedThem) {
+// Ours renames the first and rotates the order; theirs changes its mass.
+TEST(MergeMatch, ARenamedCarMeetsItsChangesWhereverOneSideMovedIt) {
     const CarTable five = Namesakes("BRACKEN", 5);
-    const HandlingDocument base = Doc(five);
-    CarTable reversed(five.rbegin(), five.rend());
-    CarTable fourthHeavier = five;
-    fourthHeavier[3].Set(1, "9999");
-    MergeOutcome outcome = Merge(base, Doc(reversed), Doc(fourthHeavier));
-    EXPECT_EQ(ConflictText(outcome.conflicts), "");
-    reversed[1].Set(1, "9999");
-    EXPECT_EQ(outcome.merged.Cars, reversed) << "the fourth car, in our order";
-    EXPECT_EQ(
-        DifferenceText(ContentsOf(base), ContentsOf(Doc(CarTable(five.rbegin(), five.rend()))),
-                       CompareFiles(ContentsOf(base), ContentsOf(Doc(CarTable(five.rbegin(), five.rend()))))),
-        "(order of the cars)\t(changed)\n")
-        << "a reorder is no change of values";
-
-    // Theirs swaps the first two, ours changes the first.
-    const CarTable swapped{five[1], five[0], five[2], five[3], five[4]};
-    outcome = Merge(base, Doc({With(five[0], 2, "7"), five[1], five[2], five[3], five[4]}), Doc(swapped));
-    EXPECT_EQ(ConflictText(outcome.conflicts), "");
-    EXPECT_EQ(outcome.merged.Cars, (CarTable{five[1], With(five[0], 2, "7"), five[2], five[3], five[4]}));
-
-    // Ours renames the first and rotates the order; theirs changes its mass.
     const CarTable rotated{five[1], five[2], five[3], five[4], With(five[0], 0, "BRACKEN_GT")};
-    outcome = Merge(base, Doc(rotated), Doc({With(five[0], 1, "1234"), five[1], five[2], five[3], five[4]}));
+    const MergeOutcome outcome =
+        Merge(Doc(five), Doc(rotated), Doc({With(five[0], 1, "1234"), five[1], five[2], five[3], five[4]}));
     EXPECT_EQ(ConflictText(outcome.conflicts), "");
     EXPECT_EQ(outcome.merged.Cars, (CarTable{five[1], five[2], five[3], five[4],
                                              With(With(five[0], 0, "BRACKEN_GT"), 1, "1234")}));
