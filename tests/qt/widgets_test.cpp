@@ -112,7 +112,6 @@ TEST_F(WidgetBindingTest, ClicksWheelAndKeysReachTheControlsAsTheUserMeantThem) 
     emit errors.header()->sectionClicked(1);
     EXPECT_EQ(clicked, "Car");
     EXPECT_EQ(errors.model()->index(0, 1).data().toString(), "aspen") << "the control's order, not Qt's";
-    EXPECT_EQ(errors.model()->index(1, 1).data().toString(), "JUNIPER");
 
     auto& drive = Widget<QComboBox>("cboDrive");
     auto& name = Widget<QLineEdit>("txtName");
