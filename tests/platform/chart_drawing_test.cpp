@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <set>
 #include <string>
@@ -101,8 +102,7 @@ TEST(ChartDrawingTest, TheWalkMeetsEveryPlaceOnceInOrderAndThePointerFindsItsPoi
     }
     std::sort(walked.begin(), walked.end());
     std::vector<int> every(points.size());
-    for (std::size_t i = 0; i < every.size(); ++i)
-        every[i] = static_cast<int>(i);
+    std::iota(every.begin(), every.end(), 0);
     EXPECT_EQ(walked, every);
     EXPECT_LT(places.size(), points.size()) << "the copies share their places";
     std::vector<std::vector<int>> back;

@@ -318,6 +318,11 @@ bool Overlaps(const Placement& a, const Placement& b) {
            b.top < a.top + a.height;
 }
 
+bool ClearOf(const Placement& place, const std::vector<OpenWindow>& open) {
+    return std::none_of(open.begin(), open.end(),
+                        [&place](const OpenWindow& w) { return Overlaps(place, w.place); });
+}
+
 bool Inside(const Placement& inner, const Placement& outer) {
     return inner.left >= outer.left && inner.top >= outer.top &&
            inner.left + inner.width <= outer.left + outer.width &&
@@ -335,10 +340,7 @@ bool RoomFor(const Placement& screen, const std::vector<OpenWindow>& open, int w
     for (const int left : lefts)
         for (const int top : tops) {
             const Placement place{left, top, width, height};
-            bool clear = Inside(place, screen);
-            for (const OpenWindow& window : open)
-                clear = clear && !Overlaps(place, window.place);
-            if (clear)
+            if (Inside(place, screen) && ClearOf(place, open))
                 return true;
         }
     return false;
@@ -379,8 +381,7 @@ TEST(PlacementTest, ANewWindowStaysOnTheScreenClearOfTheOthersOrOverTheLeastUsed
         const int leastHeight = std::min({wanted.height, screen.height, std::max(least.height, 480)});
         ASSERT_GE(place.width, leastWidth);
         ASSERT_GE(place.height, leastHeight);
-        const bool coversNone = std::none_of(
-            open.begin(), open.end(), [&place](const OpenWindow& w) { return Overlaps(place, w.place); });
+        const bool coversNone = ClearOf(place, open);
         const int width = std::min(wanted.width, screen.width),
                   height = std::min(wanted.height, screen.height);
         if (RoomFor(screen, open, width, height)) {
@@ -401,10 +402,7 @@ TEST(PlacementTest, ANewWindowStaysOnTheScreenClearOfTheOthersOrOverTheLeastUsed
             ASSERT_EQ(place.width, leastWidth) << "at its least size, to cover least";
             ASSERT_EQ(place.height, leastHeight);
             others.erase(oldest);
-            const bool clearOfOthers =
-                std::none_of(others.begin(), others.end(),
-                             [&place](const OpenWindow& w) { return Overlaps(place, w.place); });
-            ASSERT_TRUE(clearOfOthers || !RoomFor(screen, others, leastWidth, leastHeight));
+            ASSERT_TRUE(ClearOf(place, others) || !RoomFor(screen, others, leastWidth, leastHeight));
             ++over;
         }
     }

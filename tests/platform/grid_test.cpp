@@ -55,6 +55,10 @@ class GridTest : public ::testing::Test {
         return texts;
     }
     void SelectFrom(int row, int column) { grid.UserSelects({{row, column, row, column}}, {row, column}); }
+    static GridRange Spanned(GridCell a, GridCell b) {
+        return {std::min(a.row, b.row), std::min(a.column, b.column), std::max(a.row, b.row),
+                std::max(a.column, b.column)};
+    }
 
     Cells cells;
     Grid grid{"grdCars", kestrix::PlainNumber, [](std::string_view name, std::string& problem) {
@@ -170,44 +174,31 @@ TEST_F(GridTest, TheSelectionIsTheRectangleFromTheAnchorToTheCurrentCell) {
         for (int step = 0; step < 30; ++step) {
             const int what = below(29);
             const int page = 1 + below(12);
-            GridRange expected;
             if (what < 12 || what >= 17) {
-                const int reach = what % 17;
-                if (what < 12)
-                    grid.UserExtends(static_cast<Reach>(reach), page);
-                else
-                    grid.UserMoves(static_cast<Reach>(reach), page);
+                const auto reach = static_cast<Reach>(what % 17);
+                what < 12 ? grid.UserExtends(reach, page) : grid.UserMoves(reach, page);
                 // Where each reach ends, worked out on its own.
                 const int rowsBy[] = {-1, 1, 0, 0, -page, page, -rows, rows, 0, 0, -rows, rows};
                 const int columnsBy[] = {0, 0, -1, 1, 0, 0, 0, 0, -3, 3, -3, 3};
-                current = {std::clamp(current.row + rowsBy[reach], 0, rows - 1),
-                           std::clamp(current.column + columnsBy[reach], 0, last)};
-                if (what >= 17) // without Shift, the cell reached alone
-                    anchor = current;
-                expected = {std::min(anchor.row, current.row), std::min(anchor.column, current.column),
-                            std::max(anchor.row, current.row), std::max(anchor.column, current.column)};
-            } else if (what < 15) {
+                current = {std::clamp(current.row + rowsBy[what % 17], 0, rows - 1),
+                           std::clamp(current.column + columnsBy[what % 17], 0, last)};
+                anchor = what < 12 ? anchor : current; // without Shift, the cell reached alone
+            } else if (what >= 15) {
+                // A drag, or Shift and a click: the far corner is where the pointer is.
+                anchor = what == 15 ? GridCell{below(rows), below(3)} : anchor;
+                current = {below(rows), below(3)};
+                what == 15 ? grid.UserSelects({Spanned(anchor, current)}, current)
+                           : grid.UserExtendsTo(current);
+            }
+            GridRange expected = Spanned(anchor, current);
+            if (what >= 12 && what < 15) {
                 anchor = current;
                 expected = what == 12   ? GridRange{0, current.column, rows - 1, current.column}
                            : what == 13 ? GridRange{current.row, 0, current.row, last}
                                         : GridRange{0, 0, rows - 1, last};
-                if (what == 12)
-                    grid.UserSelectsColumn();
-                else if (what == 13)
-                    grid.UserSelectsRow();
-                else
-                    grid.UserSelectsAll();
-            } else {
-                // A drag, or Shift and a click: the far corner is where the pointer is.
-                const GridCell from = what == 15 ? GridCell{below(rows), below(3)} : anchor;
-                current = {below(rows), below(3)};
-                expected = {std::min(from.row, current.row), std::min(from.column, current.column),
-                            std::max(from.row, current.row), std::max(from.column, current.column)};
-                if (what == 15)
-                    grid.UserSelects({expected}, current);
-                else
-                    grid.UserExtendsTo(current);
-                anchor = from;
+                what == 12   ? grid.UserSelectsColumn()
+                : what == 13 ? grid.UserSelectsRow()
+                             : grid.UserSelectsAll();
             }
             ASSERT_EQ(grid.Selection().size(), 1u);
             const GridRange got = grid.Selection()[0];

