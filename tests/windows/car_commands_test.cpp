@@ -334,18 +334,16 @@ TEST_F(CarCommands, APastedCarGivesOnlyItsTickedValuesInOneUndoableStep) {
             TickTree& cars = preview.tvCars;
             ASSERT_EQ(cars.Count(), 3);
             for (int i = 0; i < 3; ++i) {
-                ASSERT_EQ(cars.EntryAt(i).values.size(), changed[static_cast<std::size_t>(i)].size());
+                const std::vector<int>& columns = changed[static_cast<std::size_t>(i)];
+                ASSERT_EQ(cars.EntryAt(i).values.size(), columns.size());
                 if (random() % 4 == 0)
                     cars.UserClicks({i, -1}, true);
-                for (int value = 0; value < static_cast<int>(changed[static_cast<std::size_t>(i)].size());
-                     ++value)
+                for (int value = 0; value < std::ssize(columns); ++value)
                     if (random() % 2)
                         cars.UserClicks({i, value}, true);
-                for (int value = 0; value < static_cast<int>(changed[static_cast<std::size_t>(i)].size());
-                     ++value)
+                for (int value = 0; value < std::ssize(columns); ++value)
                     if (cars.Ticked({i, value}))
-                        ticked.emplace(i * 2,
-                                       changed[static_cast<std::size_t>(i)][static_cast<std::size_t>(value)]);
+                        ticked.emplace(i * 2, columns[static_cast<std::size_t>(value)]);
             }
             (preview.cmdApply.Enabled() ? preview.cmdApply : preview.cmdCancel).UserClicks();
         });
@@ -362,10 +360,10 @@ TEST_F(CarCommands, APastedCarGivesOnlyItsTickedValuesInOneUndoableStep) {
     }
 }
 
-// A handling file dropped on the car table comes to the same preview as pasted
-// car lines; on the main window it opens as File > Open opens it, after asking
-// about the changes; anything else dropped is refused with a message.
-TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
+// A handling file dropped on the car table or taken from the Cars menu comes to the same preview as
+// pasted car lines; on the main window it opens as File > Open opens it, after asking about the
+// changes; anything else dropped is refused with a message.
+TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTableAsTakenFromTheMenu) {
     const std::string mod = Write("mod.CFG", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"));
     // Columns back from a spreadsheet, under a header naming the cars' column: by name, whatever the order.
     On<frmPasteCars>([&](frmPasteCars& preview) {
@@ -386,7 +384,20 @@ TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTable) {
         preview.cmdApply.UserClicks();
     });
     Table().UserDropsFiles({Path("notes.txt"), mod});
-    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1250 TWIN:1300 CHARLIE:1400 DELTA:900 ");
+    const std::string taken = "BRAVO:1500 TWIN:1100 ALPHA:1250 TWIN:1300 CHARLIE:1400 DELTA:900 ";
+    EXPECT_EQ(Rows(), taken);
+    // Cars > Take Cars from File... offers the same preview, and names a file it cannot take.
+    form.mnuUndo.UserChooses();
+    services.openPaths = {mod, Path("gone.cfg"), Write("empty.cfg", "; no car here\r\n")};
+    On<frmPasteCars>([](frmPasteCars& preview) { preview.cmdApply.UserClicks(); });
+    form.mnuTakeCars.UserChooses();
+    EXPECT_EQ(Rows(), taken);
+    services.answers = {Answer::Ok, Answer::Ok};
+    form.mnuTakeCars.UserChooses();
+    EXPECT_TRUE(services.messages.back().text.starts_with("Cannot open \"" + Path("gone.cfg") + "\": "));
+    form.mnuTakeCars.UserChooses();
+    EXPECT_EQ(services.messages.back().text,
+              "\"" + Path("empty.cfg") + "\" holds no car line\rNothing was taken.");
 
     services.answers = {Answer::Ok};
     Table().UserDropsFiles({Write("wide.cfg", test::CarLine("WIDE") + " 1 2 3 4 5 6 7 8\r\n")});
@@ -471,29 +482,4 @@ TEST_F(CarCommands, CarsMoveInTheFileFromTheTableAndTheMainWindow) {
     form.mnuMoveDown.UserChooses();
     EXPECT_EQ(test::RowTexts(Beside<frmCompareFiles>(form.mnuCompareSaved).lvDifferences),
               (Names{"(order of the cars)|*|(changed)||"}));
-}
-
-// Cars > Take Cars from File... offers the chosen file's cars in the paste preview; a file
-// that cannot be read, or holds no car, is named with the reason.
-TEST_F(CarCommands, TakeCarsFromFileOffersTheFilesCarsInThePreview) {
-    services.openPaths = {Write("mod.cfg", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"))};
-    On<frmPasteCars>([&](frmPasteCars& preview) {
-        ASSERT_EQ(preview.tvCars.Count(), 2);
-        EXPECT_EQ(preview.tvCars.EntryAt(0).text, "replaces ALPHA: 1 value differs");
-        EXPECT_EQ(preview.tvCars.EntryAt(1).text, "adds DELTA");
-        preview.cmdApply.UserClicks();
-    });
-    form.mnuTakeCars.UserChooses();
-    EXPECT_EQ(services.openDialogs.back().filter, "CFG File|*.cfg|All Files|*.*");
-    EXPECT_EQ(Rows(), "BRAVO:1500 TWIN:1100 ALPHA:1250 TWIN:1300 CHARLIE:1400 DELTA:900 ");
-
-    services.openPaths = {Path("gone.cfg"), Write("empty.cfg", "; no car here\r\n")};
-    services.answers = {Answer::Ok, Answer::Ok};
-    form.mnuTakeCars.UserChooses();
-    form.mnuTakeCars.UserChooses();
-    ASSERT_EQ(services.messages.size(), 2u);
-    EXPECT_TRUE(services.messages[0].text.starts_with("Cannot open \"" + Path("gone.cfg") + "\": "))
-        << services.messages[0].text;
-    EXPECT_EQ(services.messages[1].text,
-              "\"" + Path("empty.cfg") + "\" holds no car line\rNothing was taken.");
 }
