@@ -112,12 +112,10 @@ TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOne
         EXPECT_EQ(merge.Note(), "Not saved: 2 conflicts are left.");
         merge.cmdTakeTheirs.UserClicks();
         EXPECT_EQ(merge.Caption(), "Merge Handling.cfg: 1 conflict left");
-        EXPECT_EQ(merge.lvConflicts.SelectedRow(), 1) << "on to the next conflict";
         merge.txtValue.UserTypes("=*100");
         merge.txtValue.UserPressesEnter();
         EXPECT_EQ(test::RowTexts(merge.lvConflicts)[1],
                   "ZEBRA|#1 Mass|1500|1700|1750|170000|170000 is larger than maximum value 50000.");
-        EXPECT_EQ(merge.lvConflicts.SelectedRow(), 1) << "none is left to go to";
         EXPECT_TRUE(merge.cmdSave.Enabled());
         merge.txtValue.SetFocus();
         merge.UserPressesKey(platform::Shortcut::CtrlS); // from the value field too
