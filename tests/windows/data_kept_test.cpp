@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <sstream>
 
 using namespace kestrix;
 using platform::Answer;
@@ -23,27 +24,13 @@ namespace {
 const std::string kOdd = ";odd values\r\n" + CarLine("ODD", "1500", "r X 1.4 12 3.4 07") + "\r\n" +
                          CarLine("PLAIN", "1200", "F D 1 0000 0 1") + "\r\n" + "SHORT 900 2\r\n";
 
-// The parts of text between separators.
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string_view::npos)
-            return parts;
-        start = end + 1;
-    }
-}
-
-// The lines of a text, without their ends.
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines = Split(text, '\n');
-    if (lines.back().empty())
-        lines.pop_back();
-    for (std::string_view& line : lines)
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-    return lines;
+// The parts of text between separators, a line's part without the carriage return of its end.
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);)
+        parts.push_back(part.ends_with('\r') ? part.substr(0, part.size() - 1) : part);
+    return parts;
 }
 
 class DataKept : public test::EditorTest {
@@ -346,10 +333,9 @@ TEST_F(DataKept, ASpreadsheetsPasteBackChangesOnlyWhatReallyChanged) {
     table.grdCars.UserSelects({{0, 0, table.grdCars.RowCount() - 1, kStatCount - 1}}, {0, 0});
     std::string back;
     int row = -1;
-    const std::string copied = table.grdCars.CopyText();
-    for (const std::string_view line : Lines(copied)) {
+    for (const std::string& line : Split(table.grdCars.CopyText(), '\n')) {
         int column = 0;
-        for (const std::string_view cell : Split(line, '\t')) {
+        for (const std::string& cell : Split(line, '\t')) {
             std::string spelt(cell);
             if (row >= 0 && column == Flags)
                 spelt.erase(0, std::min(spelt.find_first_not_of('0'), spelt.size() - 1));
@@ -376,8 +362,7 @@ TEST_F(DataKept, ASpreadsheetsPasteBackChangesOnlyWhatReallyChanged) {
     table.grdCars.UserPastes(back);
     EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Paste 2 Cars");
     form.mnuSave.UserChooses();
-    const std::string saved = OnDisk(path);
-    const std::vector<std::string_view> before = Lines(file), after = Lines(saved);
+    const std::vector<std::string> before = Split(file, '\n'), after = Split(OnDisk(path), '\n');
     ASSERT_EQ(after.size(), before.size());
     std::vector<std::size_t> rewritten;
     for (std::size_t i = 0; i < before.size(); ++i)
