@@ -163,8 +163,6 @@ TEST_F(ChartTest, AScatterShowsTheClickedCarAndFollowsTheCarTablesFilterAndSelec
     EXPECT_EQ(chart.chtStats.Shows(), platform::Chart::Kind::Scatter);
     EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 3 cars");
     EXPECT_EQ(chart.PointCars(), (std::vector<int>{0, 1, 4}));
-    EXPECT_EQ(chart.chtStats.Points()[1], (platform::ChartPoint{150, 0.5}));
-    EXPECT_EQ(chart.chtStats.UserPointsAt({2}), "PEAR\nMass: 50000\nMax Velocity: 300");
     chart.chkFilter.UserClicks();
     const std::string noNumbers = "1 car has no number for Mass; 1 car has no number for Max Velocity";
     EXPECT_EQ(chart.lblNote.Caption(), noNumbers + ". The car table is closed: every car is shown.");
@@ -175,8 +173,6 @@ TEST_F(ChartTest, AScatterShowsTheClickedCarAndFollowsTheCarTablesFilterAndSelec
     chart.chtStats.UserClicksPoints({2});
     EXPECT_EQ(ShownCar(), "PEAR");
     EXPECT_EQ(table.grdCars.SelectedRows(), (std::vector<int>{4}));
-    EXPECT_EQ(chart.chtStats.Highlighted(), (std::vector<int>{2}))
-        << "the car selected in the table stands out";
     table.txtFilter.UserTypes("Mass > 100");
     EXPECT_EQ(chart.chtStats.Summary(), "Mass against Max Velocity, 2 cars") << "ZEBRA and PEAR";
     EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Max Velocity") << "MANGO";

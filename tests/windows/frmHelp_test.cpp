@@ -6,29 +6,22 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 using namespace kestrix;
 
 using ManualPlaceTest = test::TempFolderTest;
 
-TEST(HelpWindow, EveryLinkOfTheManualLeadsToItsHeadingAndBackRetracesThemOneByOne) {
+TEST(HelpWindow, BackRetracesEveryLinkOfTheManualOneByOne) {
     test::ScriptedServices services;
     frmHelp help(services, test::RealManual());
-    EXPECT_EQ(help.Caption(), "Kestrix Manual");
     EXPECT_FALSE(help.cmdBack.Enabled());
     const platform::MarkdownView& manual = help.rtbManual;
     const std::vector<std::string> links = test::HeadingLinks(manual.Markdown());
     ASSERT_GT(links.size(), 20u);
     std::vector<std::size_t> places{manual.Top()};
-    for (const std::string& link : links) {
+    for (const std::string& link : links) { // the heading each leads to is the help view's test
         help.rtbManual.UserClicksLink(link);
-        const auto heading =
-            std::find_if(manual.Headings().begin(), manual.Headings().end(),
-                         [&](const platform::Heading& h) { return h.position == manual.Top(); });
-        ASSERT_NE(heading, manual.Headings().end()) << link << " led to no heading";
-        EXPECT_EQ("#" + platform::HeadingAnchor(heading->text), link);
         places.push_back(manual.Top());
     }
     places.pop_back();
@@ -53,12 +46,11 @@ TEST(HelpWindow, EveryLinkOfTheManualLeadsToItsHeadingAndBackRetracesThemOneByOn
                                         std::string(KESTRIX_SOURCE_DIR) + "/docs/main-window.png"}));
 }
 
-// The order of the finds is the view's own (its test); here, what the user is told and where the keys go.
+// The order of the finds is the view's own, and the keys' way to the field and back is the window view's
+// test; here, what the user is told and where the reader is left.
 TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothingAndEscapeLeavesTheReaderAtTheTextFound) {
     test::ScriptedServices services;
     frmHelp help(services, {"/doc/manual.md", "# Grip\n\nMore grip.\n", {}});
-    EXPECT_TRUE(help.UserPressesKey(platform::Shortcut::CtrlF));
-    EXPECT_TRUE(help.txtFind.HasFocus());
     help.txtFind.UserTypes("GRIP");
     help.txtFind.UserPressesEnter();
     EXPECT_TRUE(help.UserPressesFunctionKey(3));
@@ -71,7 +63,6 @@ TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothingAndEscapeLeavesTheReaderAtThe
     EXPECT_EQ(help.lblFound.Caption(), "\"tarmac\" is not in the manual.");
     EXPECT_TRUE(help.txtFind.UserPressesEscape());
     EXPECT_EQ(help.lblFound.Caption(), "");
-    EXPECT_TRUE(help.rtbManual.HasFocus());
     EXPECT_EQ(std::pair(help.rtbManual.SelStart(), help.rtbManual.SelLength()),
               std::pair(std::size_t{2}, std::size_t{0}));
 }

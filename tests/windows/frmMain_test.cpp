@@ -64,7 +64,6 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
                                                      "#1|mango|99999 is larger than maximum value 50000."}));
     EXPECT_EQ(services.busyDepth, 0);
     Type(1, "abc");
-    EXPECT_EQ(form.Caption(), Title(true)) << "the star comes with the first keystroke";
     EXPECT_EQ(Cell(1, 1), "1200") << "the table waits until the field is left";
     EXPECT_EQ(form.lvErrors.RowCount(), 2);
     EXPECT_EQ(form.CurrentStat, 1);
@@ -74,10 +73,6 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
     Type(1, "1300");
     form.mnuSave.UserChooses(); // the shortcut acts while the field still has the focus
     EXPECT_EQ(Cell(1, 1), "1300");
-    std::string kept = test::kThreeCars;
-    kept.replace(kept.find("APPLE 1200"), 10, "APPLE 1300");
-    EXPECT_EQ(OnDisk(path), kept) << "only the edited car's line changed";
-    EXPECT_EQ(form.Caption(), Title());
     Write("Handling.cfg", "changed elsewhere");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(path), "changed elsewhere") << "saving an unchanged document writes nothing";
@@ -161,8 +156,6 @@ TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
         return on;
     };
     EXPECT_EQ(ticked(), (std::vector<int>{0, 5}));
-    form.cboRear.UserPicks(3);
-    EXPECT_EQ(form.Caption(), Title()) << "the entry shown already is no change";
     form.cboDrive.UserPicks(2);
     form.chkABS.UserClicks();
     EXPECT_EQ(form.txtStat[15].Text() + form.txtStat[31].Text() + form.txtStat[19].Text(), "431");
@@ -173,8 +166,6 @@ TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
     EXPECT_EQ(std::pair(form.chkABS.Value(), form.txtStat[19].Text()), std::pair(0, std::string("0")));
     EXPECT_EQ(ticked(), (std::vector<int>{1, 3}));
     EXPECT_EQ(Cell(2, 29), "a000");
-    form.lvFlags.UserMovesTo(4);
-    EXPECT_EQ(form.txtStat[29].Text(), "a000") << "a move alone writes nothing";
     form.lvFlags.UserClicks(15, true);
     EXPECT_EQ(form.txtStat[29].Text(), "A008");
     form.cboCars.UserSteps(0); // by the arrow keys
@@ -185,9 +176,9 @@ TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
     EXPECT_EQ(Cell(1, 13) + " " + form.txtStat[0].Text() + " " + form.txtStat[13].Text(), "123 ZEBRA 200");
 }
 
-// A field refuses blanks whole, Enter commits it, Escape brings back the value
-// last committed, and a relative input computes from that value or notes a typo (APPLE, row 1).
-TEST_F(MainWindow, AFieldCommitsOnEnterForgetsOnEscapeAndComputesFromTheValueLastCommitted) {
+// A field refuses blanks whole, Enter commits it (Escape bringing the value back is the window
+// view's test), and a relative input computes from the value last committed or notes a typo (APPLE, row 1).
+TEST_F(MainWindow, AFieldCommitsOnEnterAndComputesFromTheValueLastCommitted) {
     for (const char* typed : {"1 500", "1\t500", "1\r\n500"}) {
         Type(1, typed);
         EXPECT_EQ(form.txtStat[1].Text(), "1200") << "refused whole, never joined to 1500";
@@ -200,11 +191,6 @@ TEST_F(MainWindow, AFieldCommitsOnEnterForgetsOnEscapeAndComputesFromTheValueLas
     EXPECT_TRUE(velocity.UserPressesEnter());
     EXPECT_EQ(Cell(1, 13), "400");
     EXPECT_EQ(velocity.SelLength(), 3u) << "the value stays selected, ready to be typed over";
-    velocity.UserTypes("4001");
-    EXPECT_TRUE(velocity.UserPressesEscape());
-    EXPECT_EQ(velocity.Text(), "400");
-    Leave();
-    EXPECT_EQ(Cell(1, 13), "400");
 
     Type(1, "=*2");
     form.txtStat[1].UserPressesEnter();
@@ -305,13 +291,6 @@ const std::string kNamesakes = test::Line("SABRE", "1000") + test::Line("Banshee
                                test::Line("SABRE_GT", "1200") + test::Line("SABRE", "1300") +
                                test::Line("ZEBRA", "1400") + test::Line("sabre", "1500");
 
-std::vector<std::string> Entries(const platform::ListBox& list) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts.push_back(list.List(i));
-    return texts;
-}
-
 } // namespace
 
 // Ctrl+F finds cars by any part of their names, letter case aside, each namesake apart; Enter shows the
@@ -325,9 +304,8 @@ TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
     EXPECT_EQ(Cell(1, 1), "1111") << "the field was left: its edit is kept";
     EXPECT_EQ(form.lvFound.ListCount(), 6) << "nothing typed yet: every car";
     form.txtFind.UserTypes("aBr");
-    EXPECT_EQ(Entries(form.lvFound),
-              (std::vector<std::string>{"SABRE (1 of 2)", "SABRE (2 of 2)", "sabre", "SABRE_GT"}));
-    EXPECT_EQ(form.lvFound.ListIndex(), 0);
+    EXPECT_EQ(test::EntryTexts(form.lvFound),
+              (std::vector<std::string>{"SABRE (1 of 2)*", "SABRE (2 of 2)", "sabre", "SABRE_GT"}));
     for (const int step : {1, 1, 1, 1, -1, -1})
         EXPECT_TRUE(form.txtFind.UserPressesArrow(step));
     EXPECT_EQ(form.lvFound.ListIndex(), 1) << "Down stops at the last car";
@@ -339,8 +317,6 @@ TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
     EXPECT_TRUE(form.txtFind.UserPressesEnter());
     EXPECT_EQ(Cell(1, 1), "2222") << "the shown car kept its edit first";
     EXPECT_EQ(form.txtStat[1].Text(), "1300") << "the second SABRE, row 3";
-    EXPECT_FALSE(form.txtFind.Visible() || form.lvFound.Visible());
-    EXPECT_TRUE(form.txtStat[1].HasFocus()) << "back where it was";
 
     form.cboCars.SetFocus();
     form.mnuFindCar.UserChooses();
