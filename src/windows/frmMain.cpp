@@ -270,6 +270,7 @@ void frmMain::lvFlags_Click() {
     stats_.ChooseFlags(ShownRow());
 }
 
+// The star for typing not yet committed; a committed step marks the document itself.
 void frmMain::MarkModified() {
     doc_.NoteTyping();
 }
@@ -822,7 +823,7 @@ void frmMain::DocumentChanged(const DocumentEvent& event) {
         ShowChange(event);
         // A formula the commit could not work out stays in its field: still typing.
         if (stats_.HasTyping())
-            doc_.NoteTyping();
+            MarkModified();
         break;
     case DocumentEvent::Kind::State:
         stats_.MarkChangedValues(ShownRow());
