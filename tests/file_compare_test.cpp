@@ -126,7 +126,7 @@ TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem
     }
 }
 
-TEST(FileCompare, MatchesCarsOfANameAndReportsAMoveOnce) {
+TEST(FileCompare, TheDiffMatchesCarsOfANameAndTheMergeListsTheConflictsItKeptOursOf) {
     const HandlingDocument before = Doc(Table({"TWIN 1", "SOLO 5", "TWIN 2", "GONE 3"}), "; top\r", "me");
     const HandlingDocument after =
         Doc(Table({"SOLO 5", "TWIN 1", "TWIN 4 x", "TWIN 9", "FRESH 1"}), "; top\r; more\r", "you");
@@ -140,9 +140,8 @@ TEST(FileCompare, MatchesCarsOfANameAndReportsAMoveOnce) {
     EXPECT_EQ(Diff(before, Doc(Table({"TWIN 1", "TWIN 2", "SOLO 5", "GONE 3"}), "; top\r", "me")),
               "(order of the cars)\t(changed)\n")
         << "the same cars of a name keep their order, so only SOLO moved";
-}
 
-TEST(FileMerge, ConflictsKeepOurSideAndAreListed) {
+    // A merge keeps our side of each conflict and lists it.
     const HandlingDocument base = Doc(Table({"A 1 1", "B 1", "C 1"}), "; b\r", "x");
     const HandlingDocument ours = Doc(Table({"A 2 1", "B 2", "N 1", "M 1"}), "; o\r", "y");
     const HandlingDocument theirs = Doc(Table({"A 3 5", "C 2", "N 1", "M 2"}), "; t\r; t2\r", "y");

@@ -58,7 +58,7 @@ TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndAByteOrderMark) {
     EXPECT_EQ(Parse(bom.substr(0, 2) + ";x").Cars[0][0], bom.substr(0, 2) + ";x");
 }
 
-TEST(Format, RefusesFilesOfMoreCarsThanTheTableHolds) {
+TEST(Format, RefusesFilesPastTheLimitsAndTheReadBackCheckNamesTheLine) {
     std::string many;
     for (int i = 0; i < kMaxCars; ++i)
         many += "C\n";
@@ -66,9 +66,7 @@ TEST(Format, RefusesFilesOfMoreCarsThanTheTableHolds) {
     const ParseResult tooMany = ParseHandlingText(many + "C\n");
     EXPECT_EQ(tooMany.error, "the file has more than 32767 car lines");
     EXPECT_TRUE(tooMany.file.Cars.empty()) << "a refused file hands over no cars";
-}
 
-TEST(Format, TheReadBackCheckNamesTheLimitAndTheLine) {
     HandlingDocument doc;
     EXPECT_EQ(ReadBackDifference(std::string(kMaxFileBytes + 1, ';'), doc), TooLargeReason());
     doc.Cars = Table({"A", "B"});
