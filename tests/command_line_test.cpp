@@ -51,29 +51,6 @@ using CompareCommand = CommandLine;
 
 } // namespace
 
-TEST(CommandLineArguments, ModesStatusesTheEditorAndOutputThatCannotBeWritten) {
-    EXPECT_EQ(RunKestrix({"--check", kSample}).status, 1);
-    for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--resave", "/no/such/Handling.cfg", "/tmp/x.cfg"},
-          {"--check", "/no/such/Handling.cfg"},
-          {"--check"},
-          {"--bogus"},
-          {"--resave", "--strict", kSample, "/tmp/x.cfg"},
-          {"--check", "--keep-layout", kSample},
-          {"--diff", kSample},
-          {"--merge", "-o", "/no/such/out.cfg", kSample},
-          {"--mergetool", kSample, kSample, kSample},
-          {"a.cfg", "b.cfg"}})
-        EXPECT_EQ(RunKestrix(wrong).status, 2) << wrong[0];
-    EXPECT_EQ(RunKestrix({"--help"}).status, 0);
-    EXPECT_EQ(RunKestrix({}).status, std::nullopt);
-    EXPECT_EQ(RunKestrix({"Handling.cfg"}).status, std::nullopt);
-    EXPECT_EQ(RunKestrix({"--mergetool", "--", "B", "L", "R", "-M"}).status, std::nullopt)
-        << "for the window";
-    EXPECT_EQ(ParseEditorArguments({"--mergetool", "--", "B", "L", "R", "-M"}).mergeTool,
-              (std::vector<std::string>{"B", "L", "R", "-M"}));
-}
-
 TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
     const std::string out = Path("out.cfg");
     ASSERT_EQ(RunKestrix({"--resave", kSample, out}).status, 0);
@@ -104,7 +81,28 @@ TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
 }
 
 // "--" ends the options, so that files named like options can be checked and opened.
-TEST_F(CommandLine, FilesThatLookLikeOptionsFollowTheDoubleDash) {
+TEST_F(CommandLine, ModesStatusesTheEditorFilesThatLookLikeOptionsAndOutputThatCannotBeWritten) {
+    EXPECT_EQ(RunKestrix({"--check", kSample}).status, 1);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--resave", "/no/such/Handling.cfg", "/tmp/x.cfg"},
+          {"--check", "/no/such/Handling.cfg"},
+          {"--check"},
+          {"--bogus"},
+          {"--resave", "--strict", kSample, "/tmp/x.cfg"},
+          {"--check", "--keep-layout", kSample},
+          {"--diff", kSample},
+          {"--merge", "-o", "/no/such/out.cfg", kSample},
+          {"--mergetool", kSample, kSample, kSample},
+          {"a.cfg", "b.cfg"}})
+        EXPECT_EQ(RunKestrix(wrong).status, 2) << wrong[0];
+    EXPECT_EQ(RunKestrix({"--help"}).status, 0);
+    EXPECT_EQ(RunKestrix({}).status, std::nullopt);
+    EXPECT_EQ(RunKestrix({"Handling.cfg"}).status, std::nullopt);
+    EXPECT_EQ(RunKestrix({"--mergetool", "--", "B", "L", "R", "-M"}).status, std::nullopt)
+        << "for the window";
+    EXPECT_EQ(ParseEditorArguments({"--mergetool", "--", "B", "L", "R", "-M"}).mergeTool,
+              (std::vector<std::string>{"B", "L", "R", "-M"}));
+
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(folder);
     for (const char* name : {"-x.cfg", "--x.cfg"})

@@ -48,7 +48,7 @@ using Save = FileIo;
 
 } // namespace
 
-TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackup) {
+TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackupAndAFailedOneLosesNothingAndLeavesNothingBehind) {
     const std::string path = Write("Handling.cfg", "old");
     ScriptedFiles files;
     EXPECT_EQ(ReplaceFileContents(path, std::string("new\0bytes", 9), {.files = &files}), "");
@@ -75,11 +75,9 @@ TEST_F(FileIo, ASaveKeepsThePreviousFileAsTheBackup) {
     first.afterLink = [&] { EXPECT_EQ(ReplaceFileContents(path, "second"), ""); };
     EXPECT_EQ(ReplaceFileContents(path, "first", {.files = &first}), "");
     EXPECT_EQ(LeftOf(path), Left("first", "fourth", 2));
-}
 
-// Each failure names the path and the reason, and leaves the file and its
-// backup byte for byte and no temporary file.
-TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
+    // Each failure names the path and the reason, and leaves the file and its
+    // backup byte for byte and no temporary file.
     const std::string missing = Path("no-such-folder/Handling.cfg");
     EXPECT_EQ(ReadFileBytes(missing).error, "Cannot open \"" + missing + "\": No such file or directory");
     EXPECT_EQ(ReplaceFileContents(missing, "x"),
@@ -88,7 +86,7 @@ TEST_F(FileIo, AFailedSaveLosesNothingAndLeavesNothingBehind) {
               "Cannot open \"" + folder.string() + "\": Is a directory");
 
     const std::string original("old\r\n\0\xff", 7);
-    const std::string path = Write("Handling.cfg", original);
+    Write("Handling.cfg", original);
     Write("Handling.cfg.bak", "older");
     const auto expectUntouched = [&](ScriptedFiles& files, const std::string& reason) {
         EXPECT_EQ(ReplaceFileContents(path, "more than five bytes", {.files = &files}),

@@ -97,7 +97,7 @@ TEST(Numbers, AComputedValueKeepsTheWrittenStyleOfTheValueItReplaces) {
     }
 }
 
-TEST(Numbers, TypedInputTakesOneSignAndNothingBeyondADouble) {
+TEST(Numbers, TypedInputTakesOneSignAndAStoredValueFollowsTheRegionalSeparators) {
     for (const auto& [text, number] : std::initializer_list<std::pair<const char*, double>>{
              {"+5", 5}, {"-0.5", -0.5}, {".5", 0.5}, {"5.", 5}, {"1e3", 1000}, {"1E-2", 0.01}, {"007", 7}})
         EXPECT_EQ(PlainNumber(text), number) << text;
@@ -115,11 +115,9 @@ TEST(Numbers, TypedInputTakesOneSignAndNothingBeyondADouble) {
     EXPECT_FALSE(StoredWholeNumber("1.5", 2)) << "rounds to 2, past the box's two states";
     for (const char* bad : {"", "4", "-1", "3.5", "-0.6", "x", "nan", "inf", "1e300", "+-0.4"})
         EXPECT_FALSE(StoredWholeNumber(bad, 4)) << bad;
-}
 
-// Where "." also groups digits it is read as the decimal point, the way the
-// number is compared: "1.500" is 1.5, and "1.500.000" is no number.
-TEST(Numbers, AStoredValueFollowsTheRegionalSeparatorsAndAPointIsADecimalPointUnderEveryLocale) {
+    // A stored value follows the regional separators; where "." also groups digits it is read as the
+    // decimal point, the way the number is compared: "1.500" is 1.5, and "1.500.000" is no number.
     struct Case {
         NumberFormat format;
         std::vector<const char*> numbers, others;

@@ -29,7 +29,7 @@ struct Events {
 
 } // namespace
 
-TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsIt) {
+TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsItAndOptionsStepOverTheDisabled) {
     Events events;
     FocusScope scope;
     TextField mass("txtStat1");
@@ -52,6 +52,27 @@ TEST(FocusTest, TheOldControlLosesTheFocusBeforeTheNewOneGetsIt) {
         passing.SetFocus();
     }
     EXPECT_EQ(scope.Focused(), nullptr) << "a control that dies with the focus leaves none behind";
+
+    // Choosing an option clears the others, only choosing clicks, and the arrows skip what cannot be chosen.
+    OptionButton lowest("optStats0"), highest("optStats1"), copy("optStats2");
+    OptionButton::Group({&lowest, &highest, &copy});
+    for (OptionButton* option : {&lowest, &highest, &copy})
+        option->JoinFocusScope(scope);
+    lowest.SetEnabled(false);
+    EXPECT_TRUE(highest.TabStop() && !lowest.TabStop() && !copy.TabStop())
+        << "none chosen: the first that can be chosen is the tab stop";
+    lowest.SetEnabled(true);
+    lowest.Click = events.Note("lowest");
+    copy.Click = events.Note("copy");
+    lowest.SetValue(true);
+    copy.UserClicks();
+    copy.UserClicks();
+    EXPECT_FALSE(lowest.Value());
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"mass got", "mass lost", "cars got", "lowest", "copy"}));
+
+    lowest.SetEnabled(false);
+    copy.UserSteps(1);
+    EXPECT_TRUE(highest.Value()) << "round the end, over the disabled one";
 }
 
 // A refused paste and its event are the main window's fields' tests.
@@ -108,30 +129,6 @@ TEST(ButtonsTest, DisabledControlsTakeNoClickAndFieldsAndBoxesChangeOnlyOnANewVa
     flags.UserClicks(0, true);
     EXPECT_EQ(events.seen.size(), 6u + 4u)
         << "a move to where it is, or a tick from code that changes nothing, clicks not";
-}
-
-TEST(OptionButtonTest, ChoosingOneClearsTheOthersOnlyChoosingClicksAndTheArrowsSkipWhatCannotBeChosen) {
-    Events events;
-    FocusScope focus;
-    OptionButton lowest("optStats0"), highest("optStats1"), copy("optStats2");
-    OptionButton::Group({&lowest, &highest, &copy});
-    for (OptionButton* option : {&lowest, &highest, &copy})
-        option->JoinFocusScope(focus);
-    lowest.SetEnabled(false);
-    EXPECT_TRUE(highest.TabStop() && !lowest.TabStop() && !copy.TabStop())
-        << "none chosen: the first that can be chosen is the tab stop";
-    lowest.SetEnabled(true);
-    lowest.Click = events.Note("lowest");
-    copy.Click = events.Note("copy");
-    lowest.SetValue(true);
-    copy.UserClicks();
-    copy.UserClicks();
-    EXPECT_FALSE(lowest.Value());
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"lowest", "copy"}));
-
-    lowest.SetEnabled(false);
-    copy.UserSteps(1);
-    EXPECT_TRUE(highest.Value()) << "round the end, over the disabled one";
 }
 
 TEST(DropDownTest, SortedInsertKeepsTheSelectionAndUserPicksRaiseTheirEventsInOrder) {
@@ -338,7 +335,7 @@ bool RoomFor(const Placement& screen, const std::vector<OpenWindow>& open, int w
 // Over random screens and windows: a new window lies wholly on the screen; it covers none of the open
 // windows, at the wanted size where there is room for it, else smaller but at least 640x480 (or its least);
 // and where even that has no room, it lies over the window used least recently.
-TEST(PlacementTest, ANewWindowStaysOnTheScreenClearOfTheOthersOrOverTheLeastUsed) {
+TEST(PlacementTest, ANewWindowStaysOnTheScreenClearOfTheOthersOrOverTheLeastUsedAndAnOldOneMovesOntoIt) {
     std::mt19937 random(20240611);
     const auto between = [&random](int low, int high) {
         return std::uniform_int_distribution(low, high)(random);
@@ -396,10 +393,8 @@ TEST(PlacementTest, ANewWindowStaysOnTheScreenClearOfTheOthersOrOverTheLeastUsed
     EXPECT_GT(clear, 100);
     EXPECT_GT(smaller, 100);
     EXPECT_GT(over, 100);
-}
 
-// A place left on a larger screen is moved onto this one whole, and made smaller only where it must be.
-TEST(PlacementTest, AWindowWhereItWasLeftIsMovedWhollyOntoTheScreen) {
+    // A place left on a larger screen is moved onto this one whole, and made smaller only where it must be.
     const Placement screen{0, 0, 1600, 1000};
     EXPECT_EQ(OnScreen(screen, {2400, 300, 800, 600}), (Placement{800, 300, 800, 600}));
     EXPECT_EQ(OnScreen(screen, {-50, 900, 800, 600}), (Placement{0, 400, 800, 600}));
