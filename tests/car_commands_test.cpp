@@ -81,7 +81,7 @@ TEST(Cars, ImportReplacesTheMatchedCarsWholeOrAddsThemWithinTheLimit) {
 
 using CarFiles = test::TempFolderTest;
 
-TEST_F(CarFiles, ImportRefusesFilesWithoutCarLinesNamingThem) {
+TEST_F(CarFiles, ImportRefusesFilesWithoutCarLinesNamingThemAndExportWritesChosenCarsInTableOrder) {
     for (const std::string& refused :
          {Path("missing.cfg"), Write("wide.cfg", test::CarLine("WIDE") + " 1"), Write("empty.cfg", ""),
           Write("comments.cfg", "; only\r\n;-# comments\r\n")}) {
@@ -89,9 +89,7 @@ TEST_F(CarFiles, ImportRefusesFilesWithoutCarLinesNamingThem) {
         EXPECT_NE(failed.error.find("\"" + refused + "\": "), std::string::npos) << failed.error;
         EXPECT_TRUE(failed.rows.empty());
     }
-}
 
-TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
     HandlingDocument doc;
     doc.Author = "someone";
     doc.BeforeComments = ";before\r\r";
@@ -112,7 +110,7 @@ TEST_F(CarFiles, ExportWritesChosenCarsInTableOrder) {
     EXPECT_EQ(test::ReadFile(path), text) << "a failed export leaves the file it would replace";
 }
 
-TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
+TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndBulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
     HandlingDocument doc;
     // A car just past the end still in memory, so that a row one too far reads as a car.
     doc.Cars = Table({"ONE 1500", "TWO 1200", "GONE 1"});
@@ -123,12 +121,10 @@ TEST(CarChangeTest, KnowsTheValuesBeforeAndAfterAndLeavesOutWhatStaysTheSame) {
     EXPECT_EQ(change.cells, (std::vector<CellChange>{{0, 1, "1500", "1700"}, {1, 1, "1200", "1300"}}))
         << "the later of two edits of a cell counts; a row that does not exist is left out";
     EXPECT_TRUE(ValuesChange(doc.Cars, {{0, 1, "1500"}}, "Mass").Empty());
-}
 
-// A bulk edit writes plain decimals, the shortest that read back, without
-// minus zero, with at least the decimals of the value replaced; a leading
-// plus is a number, and Set writes what was typed over anything.
-TEST(CarChangeTest, BulkValuesArePlainDecimalsWithoutTheArithmeticsNoise) {
+    // A bulk edit writes plain decimals, the shortest that read back, without
+    // minus zero, with at least the decimals of the value replaced; a leading
+    // plus is a number, and Set writes what was typed over anything.
     using enum BulkOperation;
     const std::tuple<const char*, BulkOperation, double, const char*> cases[] = {
         {"0.1", Add, 0.2, "0.3"},    {"-3", Multiply, 0, "0"},      {"1", Multiply, 0.000001, "0.000001"},

@@ -30,7 +30,7 @@ std::vector<std::size_t> PlacesOf(const std::string& text, const std::string& ne
 
 // The finds from any place in any text visit each place of the needle after it once, in order, then go
 // on from the start; the needle is typed in the field's 8-bit text, the document is UTF-8.
-TEST(MarkdownView, FindNextVisitsEveryPlaceAfterTheReaderInTurnThenFromTheStart) {
+TEST(MarkdownView, FindNextVisitsEveryPlaceAfterTheReaderInTurnAndHeadingsAreTheHashLinesOutsideCode) {
     std::mt19937 random(11);
     const std::vector<std::string> pieces = {"a", "A", "b", " ", "\xC3\xA9", "\xC3\x89", "\n"};
     const std::vector<std::pair<std::string, std::string>> needles = {
@@ -63,9 +63,8 @@ TEST(MarkdownView, FindNextVisitsEveryPlaceAfterTheReaderInTurnThenFromTheStart)
             EXPECT_EQ(view.SelLength(), utf8.size());
         }
     }
-}
 
-TEST(MarkdownView, HeadingsAreTheHashLinesOutsideCodeUntilTheViewTellsWhereItShowsThem) {
+    // Headings are the hash lines outside code until the view tells where it shows them.
     const std::string text =
         "# Kestrix  manual\r\n```\n# code\n```\n#9\tno\n####### no\n### Undo, redo (Ctrl+Z)\n";
     MarkdownView view;
