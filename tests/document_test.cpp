@@ -202,7 +202,7 @@ std::size_t FilesEnding(const std::string& folder, std::string_view ending) {
 // A journal folder that stops taking writes in the middle of a session: the
 // step that met the problem, or the first after the edits that met it,
 // tells it, once, and the step is done all the same.
-TEST_F(Recovering, EachStepOfTheFileSessionTellsTheJournalProblemItMet) {
+TEST_F(Recovering, EachStepTellsTheJournalProblemItMetAndAJournalThatNoLongerAppliesIsRefusedWhole) {
     const std::string path = Write("Handling.cfg", kTwoCars);
     const auto edit = [](Document& doc) { doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass")); };
     using Step = std::function<FileStep(FileSession&, Document&)>;
@@ -233,6 +233,56 @@ TEST_F(Recovering, EachStepOfTheFileSessionTellsTheJournalProblemItMet) {
         EXPECT_NE(told.notices[0].text.find(Path("state")), std::string::npos) << told.notices[0].text;
         EXPECT_TRUE(session.AfterEdits().notices.empty()) << what << ": told once";
     }
+
+    // A journal that no longer applies is refused whole; one that cannot be written is told once.
+    const HandlingDocument file = Parsed(test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n");
+    test::ScriptedFiles files;
+    Document doc;
+    DocumentRecovery recovery(doc, files);
+    recovery.SetFolder(Path("state"));
+    doc.Read(file);
+    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
+    doc.Commit(DeleteCarChange(doc.Cars(), 1));
+    const std::vector<std::string> records = Left(recovery);
+
+    const auto refusal = [&](const HandlingDocument& onDisk, const std::vector<std::string>& steps) {
+        Document again;
+        again.Read(onDisk);
+        Listener listener;
+        again.Observe(listener);
+        const std::string why = ReplayJournal(again, steps);
+        EXPECT_EQ(again.Cars(), onDisk.Cars);
+        EXPECT_FALSE(again.CanUndo());
+        EXPECT_TRUE(listener.events.empty()) << "nothing applied in part";
+        return why;
+    };
+    HandlingDocument changed = file;
+    changed.Cars[1].Set(1, "999");
+    EXPECT_EQ(refusal(changed, records),
+              "the edit \"Delete Car 'TWO'\" no longer applies: the car 'TWO' is no longer car 2 as it was");
+    changed.Cars[0].Set(1, "1700");
+    EXPECT_EQ(refusal(changed, records),
+              "the edit \"Mass\" no longer applies: car 1 ('ONE') has \"1700\" as its Mass, not \"1500\"");
+    EXPECT_EQ(refusal(file, {records[0].substr(0, records[0].size() - 1)}),
+              "it is damaged: a step cannot be read");
+    EXPECT_EQ(refusal(file, {"U"}), "it is damaged: it takes back a step it does not hold");
+
+    LeftJournal cut{"/state/1.journal", "/data/Handling.cfg", records, "", true};
+    const std::string lost = LostInJournal(cut);
+    EXPECT_NE(lost.find("\"/state/1.journal\""), std::string::npos) << lost;
+    EXPECT_NE(lost.find("\"/data/Handling.cfg\""), std::string::npos) << lost;
+    cut.cut = false;
+    EXPECT_EQ(LostInJournal(cut), "") << "a whole journal lost nothing";
+
+    // The editor works on without a journal it cannot write.
+    files.bytesBeforeWriteFails = 4;
+    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1700"}}, "Mass"));
+    EXPECT_EQ(doc.Cars()[0][1], "1700");
+    EXPECT_TRUE(recovery.TakeProblem().starts_with("Cannot write the recovery journal \"" + Path("state")));
+    EXPECT_EQ(recovery.TakeProblem(), "");
+    EXPECT_FALSE(recovery.Journal().Active());
+    doc.Undo();
+    EXPECT_TRUE(std::filesystem::is_empty(Path("state"))) << "nothing is left that would recover in part";
 }
 
 // Journals left for four files, a damaged one and one of a newer editor, offered
@@ -399,57 +449,6 @@ TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGi
         EXPECT_FALSE(doc.CanUndo() || doc.CanRedo() || doc.Modified());
         EXPECT_EQ(listener.events.size(), heard) << "a forgotten observer hears nothing";
     }
-}
-
-TEST_F(Recovering, AJournalThatNoLongerAppliesIsRefusedWholeAndOneThatCannotBeWrittenIsToldOnce) {
-    const HandlingDocument file = Parsed(test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n");
-    test::ScriptedFiles files;
-    Document doc;
-    DocumentRecovery recovery(doc, files);
-    recovery.SetFolder(Path("state"));
-    doc.Read(file);
-    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass"));
-    doc.Commit(DeleteCarChange(doc.Cars(), 1));
-    const std::vector<std::string> records = Left(recovery);
-
-    const auto refusal = [&](const HandlingDocument& onDisk, const std::vector<std::string>& steps) {
-        Document again;
-        again.Read(onDisk);
-        Listener listener;
-        again.Observe(listener);
-        const std::string why = ReplayJournal(again, steps);
-        EXPECT_EQ(again.Cars(), onDisk.Cars);
-        EXPECT_FALSE(again.CanUndo());
-        EXPECT_TRUE(listener.events.empty()) << "nothing applied in part";
-        return why;
-    };
-    HandlingDocument changed = file;
-    changed.Cars[1].Set(1, "999");
-    EXPECT_EQ(refusal(changed, records),
-              "the edit \"Delete Car 'TWO'\" no longer applies: the car 'TWO' is no longer car 2 as it was");
-    changed.Cars[0].Set(1, "1700");
-    EXPECT_EQ(refusal(changed, records),
-              "the edit \"Mass\" no longer applies: car 1 ('ONE') has \"1700\" as its Mass, not \"1500\"");
-    EXPECT_EQ(refusal(file, {records[0].substr(0, records[0].size() - 1)}),
-              "it is damaged: a step cannot be read");
-    EXPECT_EQ(refusal(file, {"U"}), "it is damaged: it takes back a step it does not hold");
-
-    LeftJournal cut{"/state/1.journal", "/data/Handling.cfg", records, "", true};
-    const std::string lost = LostInJournal(cut);
-    EXPECT_NE(lost.find("\"/state/1.journal\""), std::string::npos) << lost;
-    EXPECT_NE(lost.find("\"/data/Handling.cfg\""), std::string::npos) << lost;
-    cut.cut = false;
-    EXPECT_EQ(LostInJournal(cut), "") << "a whole journal lost nothing";
-
-    // The editor works on without a journal it cannot write.
-    files.bytesBeforeWriteFails = 4;
-    doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1700"}}, "Mass"));
-    EXPECT_EQ(doc.Cars()[0][1], "1700");
-    EXPECT_TRUE(recovery.TakeProblem().starts_with("Cannot write the recovery journal \"" + Path("state")));
-    EXPECT_EQ(recovery.TakeProblem(), "");
-    EXPECT_FALSE(recovery.Journal().Active());
-    doc.Undo();
-    EXPECT_TRUE(std::filesystem::is_empty(Path("state"))) << "nothing is left that would recover in part";
 }
 
 // A replacement that knows which car each new car is (a merge taken into the

@@ -21,7 +21,7 @@ std::string WithSlashes(std::string path) {
 
 // Any path is its folder and its name joined again; the folder keeps the
 // root, and a root is its own folder.
-TEST(Paths, AFolderAndItsNameMakeThePathAgain) {
+TEST(Paths, AFolderAndItsNameMakeThePathAgainAndWindowsRefusesDevicesStreamsAndNamesEndingInADotOrBlank) {
     std::mt19937 random(32);
     const auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
     const std::vector<std::string> names = {"Handling.cfg", "a b", "\xC3\xA9t\xC3\xA9", ".x", "..", "data"};
@@ -56,11 +56,9 @@ TEST(Paths, AFolderAndItsNameMakeThePathAgain) {
     EXPECT_EQ(InFolder("C:\\mods", "Handling.cfg", PathStyle::Windows), "C:\\mods\\Handling.cfg");
     EXPECT_EQ(FolderOf("C:\\mods\\Handling.cfg", PathStyle::Posix), ".")
         << "a backslash is a character there";
-}
 
-// A refused name is refused in any folder, and a good one is good in any
-// good folder; the system's own namespaces are taken as written.
-TEST(Paths, WindowsRefusesDevicesStreamsAndNamesEndingInADotOrBlank) {
+    // A refused name is refused in any folder, and a good one is good in any
+    // good folder; the system's own namespaces are taken as written.
     const std::vector<std::string> refused = {
         "CON", "con.cfg", "NUL.txt", "Aux",    "COM1", "lpt9.cfg", "mod:b",       "x.",
         "y ",  "a?b",     "a|b",     "CONIN$", "PRN ", "a\x01",    "COM\xC2\xB9", "nul .cfg"};
