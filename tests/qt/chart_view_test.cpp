@@ -114,8 +114,8 @@ TEST_F(ChartViewTest, PointsAndBarsArePaintedWhereTheAxesPutThemToldAndActOnACli
 
 // The keys walk the places and the bars, each told to assistive tools as the
 // pointer tells it; they hear a chart named by its title and can press what the
-// keyboard is on, as Enter does.
-TEST_F(ChartViewTest, TheKeysWalkThePlacesAndBarsToldToAssistiveToolsWhichPressThem) {
+// keyboard is on, as Enter does; an export writes what is shown.
+TEST_F(ChartViewTest, TheKeysWalkThePlacesAndBarsToldToAssistiveToolsWhichPressThemAndExportsWriteThem) {
     QAccessibleInterface* tools = QAccessible::queryAccessibleInterface(view);
     const auto press = QAccessibleActionInterface::pressAction();
     const auto keys = [&](std::initializer_list<Qt::Key> pressed) {
@@ -154,10 +154,8 @@ TEST_F(ChartViewTest, TheKeysWalkThePlacesAndBarsToldToAssistiveToolsWhichPressT
     auto& table = test::ScriptedServices::As<frmCarTable>(*services.besideWindows.back());
     EXPECT_EQ(table.txtFilter.Text(), "Mass >= 900 and Mass < 950");
     EXPECT_EQ(view->Current(), 0) << "the same bars drawn again keep the keyboard's place";
-}
 
-// An export writes what is shown: a PNG picture of the chart's size, or the drawing of the chart as laid out.
-TEST_F(ChartViewTest, ExportWritesAPictureOrTheDrawingOfWhatIsShown) {
+    // An export writes what is shown: a PNG picture of the chart's size, or the drawing as laid out.
     const std::string png = Path("chart.png"), svg = Path("chart.svg");
     services.savePaths = {png, svg, Path("no folder/chart.png")};
     services.answers = {platform::Answer::Ok};

@@ -349,11 +349,9 @@ TEST_F(DataKept, ASpreadsheetsPasteBackChangesOnlyWhatReallyChanged) {
         ++row;
     }
     On<frmPasteCars>([](frmPasteCars& preview) {
-        std::vector<std::string> entries;
-        for (int i = 0; i < preview.tvCars.Count(); ++i)
-            entries.push_back(preview.tvCars.EntryAt(i).text);
-        EXPECT_EQ(entries, (std::vector<std::string>{"replaces CORVALE: 1 value differs",
-                                                     "replaces EMBER: 1 value differs", "3 cars unchanged"}));
+        EXPECT_EQ(test::PreviewEntries(preview.tvCars),
+                  (std::vector<std::string>{"replaces CORVALE: 1 value differs [x]",
+                                            "replaces EMBER: 1 value differs [x]", "3 cars unchanged"}));
         preview.cmdApply.UserClicks();
     });
     table.grdCars.UserPastes(back);

@@ -2,6 +2,7 @@
 
 #include "files/file_read.h"
 #include "platform/control_probes.h"
+#include "platform/lists.h"
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
@@ -37,6 +38,14 @@ inline void Choose(platform::DropDown& list, std::string_view text) {
         if (list.List(i) == text)
             return list.UserPicks(i);
     ADD_FAILURE() << "no entry " << text;
+}
+
+// The entries of a preview of cars coming in, as shown, " [x]" after a ticked one.
+inline std::vector<std::string> PreviewEntries(const platform::TickTree& cars) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < cars.Count(); ++i)
+        entries.push_back(cars.EntryAt(i).text + (cars.Ticked({i, -1}) ? " [x]" : ""));
+    return entries;
 }
 
 using Settings = std::map<std::string, std::string>;

@@ -97,7 +97,7 @@ TEST(BinningTest, EachBinsFilterKeepsItsValuesAndOnlyValuesBeyondTheLimitsLieInM
 
 // A distribution marks the bins beyond the limits and counts the values that
 // are no number; counts give unknown stored values a bar of their own; an
-// export asks where, beside the open file, and names the file it failed.
+// export asks where, beside the open file.
 TEST_F(ChartTest, DistributionsMarkTheBinsBeyondTheLimitsAndCountsGiveUnknownValuesABarOfTheirOwn) {
     frmChart& chart = Open();
     Choose(chart.cboKind, "Distribution of one stat");
@@ -147,13 +147,9 @@ TEST_F(ChartTest, DistributionsMarkTheBinsBeyondTheLimitsAndCountsGiveUnknownVal
     EXPECT_EQ(counts("Flag HALOGEN_LIGHTS"), (Counts{{"Not set", 5}, {"Set", 0}}))
         << "a short value reads as ending in zeros, as the editor reads it";
 
-    services.savePaths = {Path("roster.svg")};
-    services.answers = {Answer::Ok};
-    chart.cmdExport.UserClicks();
+    services.savePaths = {""};
+    chart.cmdExport.UserClicks(); // what it writes is the chart view's test
     EXPECT_EQ(services.saveDialogs.at(0).initialFolder, folder.string());
-    EXPECT_EQ(services.messages.at(0).text,
-              "Cannot export the chart to " + Path("roster.svg") + ": The chart is not shown")
-        << "no view, so nothing was drawn";
 }
 
 // A click on a point shows its car; the car table's filter and selection

@@ -96,7 +96,7 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedTheLayoutIsKeptAndStrictChecksListTh
     EXPECT_TRUE(ErrorRows().empty());
 }
 
-TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUndoable) {
+TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedReloadsUndoablyAndIsOfferedOnComingBack) {
     TypeAndLeave(1, "900");
     const std::string theirs = kAligned + CarLine("GAMMA") + "\n";
     test::WriteFile(path, theirs);
@@ -128,9 +128,9 @@ TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUn
     services.answers = {Answer::Yes};
     form.mnuSave.UserChooses();
     EXPECT_NE(OnDisk(path).find("ALPHA 901 "), std::string::npos);
-}
 
-TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
+    // Coming back to a file changed meanwhile offers to read it again.
+    services.messages.clear();
     form.UserActivates();
     EXPECT_TRUE(services.messages.empty());
     test::WriteFile(path, CarLine("GAMMA") + "\n");
@@ -207,19 +207,7 @@ TEST_F(Recovery, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableO
     }
     EXPECT_EQ(JournalsIn(state), 0u) << "refused journals are kept aside, never offered again";
 
-    // So are those of a file that is gone.
-    test::WriteFile(path, kAligned);
-    leaveJournal();
-    std::filesystem::remove(path);
-    {
-        Another gone(state, {Answer::Yes, Answer::Ok});
-        EXPECT_TRUE(gone.services.messages.at(1).text.starts_with("The unsaved edits of \"" + path +
-                                                                  "\" cannot be recovered: Cannot open"));
-    }
-    EXPECT_EQ(JournalsIn(state), 0u);
-
     // A folder that cannot be written: one message, and the editor works on.
-    test::WriteFile(path, kAligned);
     Another unwritable(Path("Handling.cfg/state"), {Answer::Ok}, path);
     unwritable.TypeAndLeave(1, "1450");
     unwritable.form.mnuSave.UserChooses();
