@@ -90,11 +90,7 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
     press(Qt::Key_Down, ctrlShift);
     EXPECT_EQ(press(Qt::Key_PageDown, Qt::ShiftModifier), "0,1-65,1 ");
     std::string prompt;
-    On<frmAskNumber>([&prompt](frmAskNumber& ask) {
-        prompt = ask.lblPrompt.Caption();
-        ask.txtNumber.UserTypes("2");
-        ask.UserPressesEnter();
-    });
+    AnswerNumber("2", &prompt);
     table->cmdMultiply.UserClicks();
     EXPECT_EQ(prompt, "Multiply 66 values (Mass of 66 cars) by:");
     EXPECT_EQ(frame->findChild<QStatusBar*>()->currentMessage().toStdString(),

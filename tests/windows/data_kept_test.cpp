@@ -186,11 +186,7 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
 
     table.grdCars.UserSelects({{0, 0, 3, 1}, {0, 15, 0, 15}}, {0, 0});
     std::string prompt;
-    On<frmAskNumber>([&prompt](frmAskNumber& ask) {
-        prompt = ask.lblPrompt.Caption();
-        ask.txtNumber.UserTypes("1,1");
-        ask.UserPressesEnter();
-    });
+    AnswerNumber("1,1", &prompt);
     table.cmdMultiply.UserClicks();
     EXPECT_EQ(prompt, "Multiply 3 values (Mass of 3 cars) by:\nLeft as they are: 5 cells of stats that hold "
                       "text, 1 cell holding no number.");

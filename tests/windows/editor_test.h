@@ -84,9 +84,11 @@ struct Editor {
     template <class Form> void On(std::function<void(Form&)> act) {
         services.steps.push_back([act](platform::Window& w) { act(ScriptedServices::As<Form>(w)); });
     }
-    // Answers the next number question with number.
-    void AnswerNumber(const std::string& number) {
-        On<frmAskNumber>([number](frmAskNumber& ask) {
+    // Answers the next number question with number, keeping the question in prompt if one is given.
+    void AnswerNumber(const std::string& number, std::string* prompt = nullptr) {
+        On<frmAskNumber>([number, prompt](frmAskNumber& ask) {
+            if (prompt)
+                *prompt = ask.lblPrompt.Caption();
             ask.txtNumber.UserTypes(number);
             ask.UserPressesEnter();
         });

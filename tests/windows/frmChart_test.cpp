@@ -8,7 +8,6 @@
 #include <random>
 
 using namespace kestrix;
-using platform::Answer;
 using platform::ChartBar;
 using test::CarLine;
 using test::Choose;
