@@ -111,7 +111,7 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
 }
 
 // A header clicked again sorts the other way, and the order outlives the next
-// check; the all-errors window copies the order shown.
+// check; the all-errors window copies the order shown; both show a stat's properties.
 TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopiesIt) {
     form.lvErrors.UserClicksHeader(1);
     form.lvErrors.UserClicksHeader(1);
@@ -141,10 +141,8 @@ TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopies
         });
     form.cmdViewErrors.UserClicks();
     EXPECT_EQ(stats, (std::vector<int>{12, Flags}));
-}
 
-// The stat properties show the focused stat (what each control's help says is heard in the window view).
-TEST_F(ErrorLists, TheStatPropertiesShowTheFocusedStat) {
+    // The menu's stat properties show the focused stat.
     const auto expect = [this](const std::string& stat, const std::function<void(frmInfo&)>& more = {}) {
         On<frmInfo>([stat, more](frmInfo& info) {
             EXPECT_EQ(info.cboStats.ListCount(), 32) << "each opening starts empty";
@@ -155,7 +153,7 @@ TEST_F(ErrorLists, TheStatPropertiesShowTheFocusedStat) {
         });
         form.mnuViewProperties.UserChooses();
     };
-    expect("Vehicle Identifier");
+    expect("Mass"); // the stat last typed in
     form.txtStat[13].SetFocus();
     expect("Max Velocity", [](frmInfo& info) {
         info.cboStats.UserPicks(9);
