@@ -69,7 +69,7 @@ class MainWindowViewTest : public test::EditorOn<kFile> {
 } // namespace
 
 // Typing reaches the control, refused text leaves the field and its cursor as
-// they were and says why, and Enter and Escape reach the field.
+// they were and says why, Enter and Escape reach the field, and so do the find's keys.
 TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     QLineEdit& mass = EnterField(1);
     EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
@@ -92,6 +92,27 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     QTest::keyClick(&mass, Qt::Key_Escape);
     EXPECT_EQ(mass.text(), "12700") << "and so does Escape, which closes nothing";
     EXPECT_TRUE(view.isVisible());
+
+    // Ctrl+F lays the find over the car list and its list under it; the arrow keys and Enter reach it,
+    // and the focus goes back to the field it came from.
+    QTest::keyClick(&mass, Qt::Key_F, Qt::ControlModifier);
+    auto& find = Widget<QLineEdit>("txtFind");
+    ASSERT_EQ(QApplication::focusWidget(), &find);
+    const auto placeOf = [this](const QWidget& widget) {
+        return QRect(widget.mapTo(&view, QPoint()), widget.size());
+    };
+    const QRect field = placeOf(find), cars = placeOf(Widget<QComboBox>("cboCars"));
+    EXPECT_EQ(std::pair(field.left(), field.width()), std::pair(cars.left(), cars.width()));
+    EXPECT_LE(std::abs(field.center().y() - cars.center().y()), 2) << "over the car list";
+    EXPECT_GE(placeOf(Widget<QWidget>("lvFound")).top(), field.bottom());
+    QTest::keyClicks(&find, "R");
+    EXPECT_EQ(form.lvFound.ListCount(), 2) << "ASHCROFT, VERANDA";
+    QTest::keyClick(&find, Qt::Key_Down);
+    QTest::keyClick(&find, Qt::Key_Return);
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "VERANDA");
+    EXPECT_EQ(mass.text(), "1500");
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &mass);
 
     form.txtStat[1].SetText("1\xE9");
     EXPECT_EQ(mass.text(), QString::fromUtf8("1\u00E9")) << "values are shown as Latin-1";
@@ -263,30 +284,6 @@ TEST_F(MainWindowViewTest, EditingKeysAreTheFocusedFieldsListsAndTablesOwnAndThe
                 QApplication::clipboard()->text().contains("ASHCROFT"));
     EXPECT_TRUE(services.saveDialogs.empty()) << "no Save As";
     EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
-}
-
-// Ctrl+F lays the find over the car list and its list under it; the arrow keys and Enter reach it, and
-// the focus goes back to the field it came from.
-TEST_F(MainWindowViewTest, TheFindLiesOverTheCarListAndTakesItsKeys) {
-    QLineEdit& mass = EnterField(1);
-    QTest::keyClick(&mass, Qt::Key_F, Qt::ControlModifier);
-    auto& find = Widget<QLineEdit>("txtFind");
-    ASSERT_EQ(QApplication::focusWidget(), &find);
-    const auto placeOf = [this](const QWidget& widget) {
-        return QRect(widget.mapTo(&view, QPoint()), widget.size());
-    };
-    const QRect field = placeOf(find), cars = placeOf(Widget<QComboBox>("cboCars"));
-    EXPECT_EQ(std::pair(field.left(), field.width()), std::pair(cars.left(), cars.width()));
-    EXPECT_LE(std::abs(field.center().y() - cars.center().y()), 2) << "over the car list";
-    EXPECT_GE(placeOf(Widget<QWidget>("lvFound")).top(), field.bottom());
-    QTest::keyClicks(&find, "R");
-    EXPECT_EQ(form.lvFound.ListCount(), 2) << "ASHCROFT, VERANDA";
-    QTest::keyClick(&find, Qt::Key_Down);
-    QTest::keyClick(&find, Qt::Key_Return);
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "VERANDA");
-    EXPECT_EQ(mass.text(), "1500");
-    EXPECT_FALSE(find.isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), &mass);
 }
 
 // However narrow the window, the help stands left of the count of changed values, cut short with an

@@ -28,7 +28,7 @@ std::string Enabled(std::initializer_list<const platform::Control*> controls) {
 
 } // namespace
 
-TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheUserLastWas) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesAndPlaceTheUserLeft) {
     const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
@@ -51,6 +51,24 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheU
         << "the last folder, across runs";
     EXPECT_TRUE(later.form.TryClose()) << "nothing to ask about";
     EXPECT_TRUE(later.services.messages.empty());
+
+    // Preferences are kept on Ok only; the window's place is kept when it closes.
+    test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
+    EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
+    placed.Start();
+    for (const bool ok : {false, true}) {
+        placed.On<frmPreferences>([ok](frmPreferences& preferences) {
+            EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
+            preferences.chkSetting[0]->UserClicks();
+            ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
+        });
+        placed.form.mnuPreferences.UserChooses();
+        EXPECT_EQ(SettingOn(placed.services, kReopenLastFile), ok);
+    }
+    EXPECT_EQ(placed.services.settings[std::string(kKeepLayout)], "1");
+    placed.form.UserPlaces({30, 40, 1000, 800});
+    EXPECT_TRUE(placed.form.TryClose());
+    EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 }
 
 // The command line's file opens on its first car by name; typing, saving and
@@ -253,26 +271,6 @@ TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     };
     EXPECT_EQ(plainStart(false), "");
     EXPECT_EQ(plainStart(true), paths[2]);
-}
-
-// Preferences are kept on Ok only; the window's place is kept when it closes.
-TEST_F(PlainStart, PreferencesAreKeptOnOkAndThePlaceWhenTheWindowCloses) {
-    test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
-    EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
-    placed.Start();
-    for (const bool ok : {false, true}) {
-        placed.On<frmPreferences>([ok](frmPreferences& preferences) {
-            EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
-            preferences.chkSetting[0]->UserClicks();
-            ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
-        });
-        placed.form.mnuPreferences.UserChooses();
-        EXPECT_EQ(SettingOn(placed.services, kReopenLastFile), ok);
-    }
-    EXPECT_EQ(placed.services.settings[std::string(kKeepLayout)], "1");
-    placed.form.UserPlaces({30, 40, 1000, 800});
-    EXPECT_TRUE(placed.form.TryClose());
-    EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 }
 
 namespace {
