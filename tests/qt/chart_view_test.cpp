@@ -63,9 +63,6 @@ class ChartViewTest : public test::EditorOn<kFile> {
 
 } // namespace
 
-// Points are painted where the axes' round ticks put them and move with an
-// edit, the axes shrinking to the values; points and bars are told when pointed
-// at and act on a click.
 TEST_F(ChartViewTest, PointsAndBarsArePaintedWhereTheAxesPutThemToldAndActOnAClick) {
     QPoint veranda = At("200", "1500");
     const QPoint ashcroft = At("120", "900");
@@ -110,9 +107,7 @@ TEST_F(ChartViewTest, PointsAndBarsArePaintedWhereTheAxesPutThemToldAndActOnACli
     EXPECT_EQ(table.grdCars.RowCount(), 2);
 }
 
-// The keys walk the places and the bars, each told to assistive tools as the
-// pointer tells it; they hear a chart named by its title and can press what the
-// keyboard is on, as Enter does; an export writes what is shown.
+// Assistive tools hear what the pointer tells.
 TEST_F(ChartViewTest, TheKeysWalkThePlacesAndBarsToldToAssistiveToolsWhichPressThemAndExportsWriteThem) {
     QAccessibleInterface* tools = QAccessible::queryAccessibleInterface(view);
     const auto press = QAccessibleActionInterface::pressAction();

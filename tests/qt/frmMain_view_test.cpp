@@ -68,8 +68,6 @@ class MainWindowViewTest : public test::EditorOn<kFile> {
 
 } // namespace
 
-// Typing reaches the control, refused text leaves the field and its cursor as
-// they were and says why, Enter and Escape reach the field, and so do the find's keys.
 TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     QLineEdit& mass = EnterField(1);
     EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
@@ -128,7 +126,6 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_FALSE(view.isVisible());
 }
 
-// Choice widgets write the hidden fields; assistive tools hear captions, labels and help.
 TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHearTheirLabels) {
     ChooseTab(PageOfColumn(Flags));
     auto& flags = Widget<QListWidget>("lvFlags");
@@ -187,8 +184,6 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
     EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
 }
 
-// A page chosen by the mouse, the keys or an assistive tool comes up, and the
-// edit left behind is kept; Ctrl+S in a field saves.
 TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndTheMenuKeysWorkInAField) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
@@ -311,8 +306,6 @@ TEST_F(MainWindowViewTest, TheStatusLinesHelpAndCountOfChangesNeverRunIntoEachOt
     EXPECT_EQ(help.toolTip().toStdString(), form.Note()) << "the whole of it";
 }
 
-// Enter and a double click on an error put the focus in its value; the
-// all-errors window grows with its frame and closes on Enter.
 TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErrorsWindowGrows) {
     auto& list = Widget<QTreeView>("lvErrors");
     ClickError(list);
@@ -352,9 +345,8 @@ TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErr
     EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPopup"});
 }
 
-// Local files dragged over any part of the window, a text field too, are the
-// window's to open, named as the system names them (a drive letter and
-// backslashes on Windows); a drag of text or of a web address is not taken.
+// Named as the system names them (a drive letter and backslashes on Windows); a drag of text or of a
+// web address is not taken.
 TEST_F(MainWindowViewTest, FilesDroppedAnywhereOnTheWindowReachItAfterTheDrop) {
     std::vector<std::string> dropped;
     form.FilesDropped = [&](const std::vector<std::string>& paths) { dropped = paths; };

@@ -118,8 +118,6 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
     EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "no key opened an editor";
 }
 
-// The model reads the grid and marks errors; the keys, the sort, the filter and
-// the frozen names reach the view, and its place is kept.
 TEST_F(CarTableViewTest, TheModelReadsTheGridAndFollowsItsKeysSortFilterAndPlace) {
     EXPECT_EQ(QRect(frame->pos(), frame->size()), QRect(40, 50, 700, 400)) << "opens where it was last";
     EXPECT_EQ(Model().rowCount(), 2);

@@ -48,8 +48,6 @@ TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembers
     EXPECT_EQ(services.besideWindows.back()->Place(), (platform::Placement{10, 20, 800, 500}));
 }
 
-// The main window's edits and reads reach the table; the table's commits reach
-// the document and the main window, and its keys undo and redo.
 TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
     frmCarTable& table = Table();
     TypeAndLeave(1, "abc"); // APPLE's

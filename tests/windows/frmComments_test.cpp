@@ -66,8 +66,7 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
     }
 }
 
-// The main window works on while the comments are open; what they show and
-// what OK takes is the document open at that moment, never the last file's author.
+// What OK takes is the document open at that moment, never the last file's author.
 TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfirming) {
     frmComments& comments = Comments();
     comments.txtAfter.UserTypes("; Cy\r\n");

@@ -71,8 +71,6 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
     EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 }
 
-// The command line's file opens on its first car by name; typing, saving and
-// saving as each show in the caption.
 TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
     EXPECT_EQ(form.cboCars.List(2), "ZEBRA") << "names sort without regard to case";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[0].Text(), "APPLE APPLE");

@@ -144,8 +144,6 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     EXPECT_EQ(form.cboCars.ListCount(), 3);
 }
 
-// Typing is undone first, then the step, which shows its car, page and row;
-// the marks and the changes window follow, and the latter reverts a value as a step.
 TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow) {
     frmCarTable& table = Table();
     table.grdCars.UserClicksHeader(0);
