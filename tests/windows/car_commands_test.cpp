@@ -279,7 +279,10 @@ TEST_F(CarCommands, APastedCarGivesOnlyItsTickedValuesInOneUndoableStep) {
         cars.UserPressesKey(Space);
         EXPECT_EQ(preview.lblSummary.Caption(),
                   "Applies 1 value of 1 replaced car and 0 added cars; 0 lines refused.");
-        cars.UserClicks({0, 1}, true);
+        cars.UserPressesKey(Left);
+        cars.UserPressesKey(Space);
+        EXPECT_TRUE(cars.Ticked({0, 0}) && cars.Ticked({0, 1})) << "a partly ticked car ticks all";
+        cars.UserPressesKey(Space);
         EXPECT_FALSE(preview.cmdApply.Enabled()) << "nothing ticked";
         preview.cmdCancel.UserClicks();
     });
