@@ -207,7 +207,19 @@ TEST_F(Recovery, TheEditsOfAnEditorThatDidNotCloseAreOfferedAndComeBackUndoableO
     }
     EXPECT_EQ(JournalsIn(state), 0u) << "refused journals are kept aside, never offered again";
 
+    // So are those of a file that is gone.
+    test::WriteFile(path, kAligned);
+    leaveJournal();
+    std::filesystem::remove(path);
+    {
+        Another gone(state, {Answer::Yes, Answer::Ok});
+        EXPECT_TRUE(gone.services.messages.at(1).text.starts_with("The unsaved edits of \"" + path +
+                                                                  "\" cannot be recovered: Cannot open"));
+    }
+    EXPECT_EQ(JournalsIn(state), 0u);
+
     // A folder that cannot be written: one message, and the editor works on.
+    test::WriteFile(path, kAligned);
     Another unwritable(Path("Handling.cfg/state"), {Answer::Ok}, path);
     unwritable.TypeAndLeave(1, "1450");
     unwritable.form.mnuSave.UserChooses();
