@@ -73,6 +73,9 @@ TEST(AboutWindowView, TheArtworkFillsTheToolWindowUnderItsLinks) {
 
     QTest::mouseMove(&web, web.rect().center());
     EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QTest::mouseMove(&email, email.rect().center());
+    EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(192, 192, 255))
+        << "straight to the other link";
     QTest::mouseMove(&picture, QPoint(picture.width() / 2, 20));
     EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(192, 192, 255));
     QTest::mouseClick(&email, Qt::LeftButton);

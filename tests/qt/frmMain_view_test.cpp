@@ -68,8 +68,6 @@ class MainWindowViewTest : public test::EditorOn<kFile> {
 
 } // namespace
 
-// Typing reaches the control, refused text leaves the field and its cursor as
-// they were and says why, and Enter and Escape reach the field.
 TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     QLineEdit& mass = EnterField(1);
     EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
@@ -78,7 +76,8 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_EQ(std::pair(mass.text(), mass.cursorPosition()), std::pair(QString("1200"), 2));
     EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("8-bit"));
     mass.insert(QString::fromUtf8("5\u4E2D"));
-    mass.insert("1 500\n600");
+    for (const char* pasted : {"1 500", "1\t500", "1\r\n500"})
+        mass.insert(pasted);
     EXPECT_EQ(std::pair(mass.text(), mass.cursorPosition()), std::pair(QString("1200"), 2))
         << "a paste is refused whole, never joined";
     EXPECT_TRUE(Widget<QStatusBar>("StatusBar").currentMessage().contains("no blank"));
@@ -92,6 +91,27 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     QTest::keyClick(&mass, Qt::Key_Escape);
     EXPECT_EQ(mass.text(), "12700") << "and so does Escape, which closes nothing";
     EXPECT_TRUE(view.isVisible());
+
+    // Ctrl+F lays the find over the car list and its list under it; the arrow keys and Enter reach it,
+    // and the focus goes back to the field it came from.
+    QTest::keyClick(&mass, Qt::Key_F, Qt::ControlModifier);
+    auto& find = Widget<QLineEdit>("txtFind");
+    ASSERT_EQ(QApplication::focusWidget(), &find);
+    const auto placeOf = [this](const QWidget& widget) {
+        return QRect(widget.mapTo(&view, QPoint()), widget.size());
+    };
+    const QRect field = placeOf(find), cars = placeOf(Widget<QComboBox>("cboCars"));
+    EXPECT_EQ(std::pair(field.left(), field.width()), std::pair(cars.left(), cars.width()));
+    EXPECT_LE(std::abs(field.center().y() - cars.center().y()), 2) << "over the car list";
+    EXPECT_GE(placeOf(Widget<QWidget>("lvFound")).top(), field.bottom());
+    QTest::keyClicks(&find, "R");
+    EXPECT_EQ(form.lvFound.ListCount(), 2) << "ASHCROFT, VERANDA";
+    QTest::keyClick(&find, Qt::Key_Down);
+    QTest::keyClick(&find, Qt::Key_Return);
+    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "VERANDA");
+    EXPECT_EQ(mass.text(), "1500");
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), &mass);
 
     form.txtStat[1].SetText("1\xE9");
     EXPECT_EQ(mass.text(), QString::fromUtf8("1\u00E9")) << "values are shown as Latin-1";
@@ -107,7 +127,6 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_FALSE(view.isVisible());
 }
 
-// Choice widgets write the hidden fields; assistive tools hear captions, labels and help.
 TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHearTheirLabels) {
     ChooseTab(PageOfColumn(Flags));
     auto& flags = Widget<QListWidget>("lvFlags");
@@ -147,9 +166,8 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
         return found;
     };
     EXPECT_EQ(access(&view)->text(QAccessible::Name).toStdString(), Title(true));
-    for (const auto& [widget, heard] :
-         {std::pair("txtStat6", "Centre Of Mass y"), {"cmdViewErrors", "View all errors ..."}})
-        EXPECT_EQ(access(&Widget<QWidget>(widget))->text(QAccessible::Name), heard) << widget;
+    EXPECT_EQ(access(&Widget<QWidget>("txtStat6"))->text(QAccessible::Name), "Centre Of Mass y")
+        << "a field is heard by its label";
     EXPECT_EQ(access(&Widget<QWidget>("txtStat1"))->text(QAccessible::Description),
               QString::fromStdString(StatTip(1)));
     // A drop-down's name is its value; its label comes as the "labelled by" relation.
@@ -166,8 +184,6 @@ TEST_F(MainWindowViewTest, ChoiceWidgetsWriteTheHiddenFieldsAndAssistiveToolsHea
     EXPECT_EQ(access(dialog.get())->text(QAccessible::Name), "Preferences");
 }
 
-// A page chosen by the mouse, the keys or an assistive tool comes up, and the
-// edit left behind is kept; Ctrl+S in a field saves.
 TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndTheMenuKeysWorkInAField) {
     QLineEdit& mass = EnterField(1);
     mass.selectAll();
@@ -265,30 +281,6 @@ TEST_F(MainWindowViewTest, EditingKeysAreTheFocusedFieldsListsAndTablesOwnAndThe
     EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
 }
 
-// Ctrl+F lays the find over the car list and its list under it; the arrow keys and Enter reach it, and
-// the focus goes back to the field it came from.
-TEST_F(MainWindowViewTest, TheFindLiesOverTheCarListAndTakesItsKeys) {
-    QLineEdit& mass = EnterField(1);
-    QTest::keyClick(&mass, Qt::Key_F, Qt::ControlModifier);
-    auto& find = Widget<QLineEdit>("txtFind");
-    ASSERT_EQ(QApplication::focusWidget(), &find);
-    const auto placeOf = [this](const QWidget& widget) {
-        return QRect(widget.mapTo(&view, QPoint()), widget.size());
-    };
-    const QRect field = placeOf(find), cars = placeOf(Widget<QComboBox>("cboCars"));
-    EXPECT_EQ(std::pair(field.left(), field.width()), std::pair(cars.left(), cars.width()));
-    EXPECT_LE(std::abs(field.center().y() - cars.center().y()), 2) << "over the car list";
-    EXPECT_GE(placeOf(Widget<QWidget>("lvFound")).top(), field.bottom());
-    QTest::keyClicks(&find, "R");
-    EXPECT_EQ(form.lvFound.ListCount(), 2) << "ASHCROFT, VERANDA";
-    QTest::keyClick(&find, Qt::Key_Down);
-    QTest::keyClick(&find, Qt::Key_Return);
-    EXPECT_EQ(form.cboCars.List(form.cboCars.ListIndex()), "VERANDA");
-    EXPECT_EQ(mass.text(), "1500");
-    EXPECT_FALSE(find.isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), &mass);
-}
-
 // However narrow the window, the help stands left of the count of changed values, cut short with an
 // ellipsis where it must be, and the two never meet.
 TEST_F(MainWindowViewTest, TheStatusLinesHelpAndCountOfChangesNeverRunIntoEachOther) {
@@ -314,8 +306,6 @@ TEST_F(MainWindowViewTest, TheStatusLinesHelpAndCountOfChangesNeverRunIntoEachOt
     EXPECT_EQ(help.toolTip().toStdString(), form.Note()) << "the whole of it";
 }
 
-// Enter and a double click on an error put the focus in its value; the
-// all-errors window grows with its frame and closes on Enter.
 TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErrorsWindowGrows) {
     auto& list = Widget<QTreeView>("lvErrors");
     ClickError(list);
@@ -343,10 +333,6 @@ TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErr
     QApplication::processEvents();
     EXPECT_EQ(all.geometry(), listBefore.adjusted(0, 0, 20, 30));
     EXPECT_EQ(close.geometry(), closeBefore.translated(20, 30));
-    errorsFrame->resize(1, 1);
-    QApplication::processEvents();
-    EXPECT_GT(all.width(), 0);
-    EXPECT_GT(all.height(), 0);
 
     ClickError(all); // opens no menu: nobody chose
     all.setFocus();
@@ -355,9 +341,8 @@ TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErr
     EXPECT_EQ(services.popupMenus, std::vector<std::string>{"mnuPopup"});
 }
 
-// Local files dragged over any part of the window, a text field too, are the
-// window's to open, named as the system names them (a drive letter and
-// backslashes on Windows); a drag of text or of a web address is not taken.
+// Named as the system names them (a drive letter and backslashes on Windows); a drag of text or of a
+// web address is not taken.
 TEST_F(MainWindowViewTest, FilesDroppedAnywhereOnTheWindowReachItAfterTheDrop) {
     std::vector<std::string> dropped;
     form.FilesDropped = [&](const std::vector<std::string>& paths) { dropped = paths; };

@@ -90,11 +90,7 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
     press(Qt::Key_Down, ctrlShift);
     EXPECT_EQ(press(Qt::Key_PageDown, Qt::ShiftModifier), "0,1-65,1 ");
     std::string prompt;
-    On<frmAskNumber>([&prompt](frmAskNumber& ask) {
-        prompt = ask.lblPrompt.Caption();
-        ask.txtNumber.UserTypes("2");
-        ask.UserPressesEnter();
-    });
+    AnswerNumber("2", &prompt);
     table->cmdMultiply.UserClicks();
     EXPECT_EQ(prompt, "Multiply 66 values (Mass of 66 cars) by:");
     EXPECT_EQ(frame->findChild<QStatusBar*>()->currentMessage().toStdString(),
@@ -122,8 +118,6 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
     EXPECT_FALSE(grid->findChild<QLineEdit*>()) << "no key opened an editor";
 }
 
-// The model reads the grid and marks errors; the keys, the sort, the filter and
-// the frozen names reach the view, and its place is kept.
 TEST_F(CarTableViewTest, TheModelReadsTheGridAndFollowsItsKeysSortFilterAndPlace) {
     EXPECT_EQ(QRect(frame->pos(), frame->size()), QRect(40, 50, 700, 400)) << "opens where it was last";
     EXPECT_EQ(Model().rowCount(), 2);

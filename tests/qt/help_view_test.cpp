@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -69,21 +70,33 @@ TEST(HelpWindowView, ThePicturesLoadAndEveryLinkOfTheManualPutsItsHeadingAtTheTo
     });
     EXPECT_GT(pictures, 15);
 
+    QScrollBar& scroll = *browser.verticalScrollBar();
+    std::vector<int> places{0};
     const QPoint link = LinkAt(browser, "#keyboard");
     ASSERT_GE(link.x(), 0);
     QTest::mouseClick(browser.viewport(), Qt::LeftButton, {}, link);
     EXPECT_EQ(AnchorAtTop(browser), "keyboard");
-    QTest::keyClick(&browser, Qt::Key_Left, Qt::AltModifier);
-    EXPECT_EQ(browser.verticalScrollBar()->value(), 0) << "Alt+Left: back where the reader was";
+    places.push_back(scroll.value());
 
     const std::vector<std::string> links = test::HeadingLinks(help.rtbManual.Markdown());
     for (const std::string& link : links) {
         help.rtbManual.UserClicksLink(link);
-        const bool atEnd = browser.verticalScrollBar()->value() == browser.verticalScrollBar()->maximum();
+        const bool atEnd = scroll.value() == scroll.maximum();
         EXPECT_TRUE("#" + AnchorAtTop(browser) == link || (atEnd && help.lblFound.Caption().empty()))
             << link << " shows " << AnchorAtTop(browser);
+        places.push_back(scroll.value());
     }
     EXPECT_GT(links.size(), 40u);
+    // Back retraces every link one by one, by the button and by Alt+Left in turn, to the first page.
+    places.pop_back();
+    for (bool byKey = false; !places.empty(); byKey = !byKey, places.pop_back()) {
+        if (byKey)
+            QTest::keyClick(&browser, Qt::Key_Left, Qt::AltModifier);
+        else
+            QTest::mouseClick(&test::Widget<QPushButton>(*view, "cmdBack"), Qt::LeftButton);
+        EXPECT_NEAR(scroll.value(), places.back(), 3) << "the line the reader was at, on top";
+    }
+    EXPECT_FALSE(help.cmdBack.Enabled());
 }
 
 TEST(HelpWindowView, FindShowsTheTextFoundAndEscapeLeavesTheReaderThere) {

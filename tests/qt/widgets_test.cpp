@@ -72,7 +72,11 @@ class WidgetBindingTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(WidgetBindingTest, EveryWayOfChangingTheTextReachesTheControlAndLineEndsStayAsTheyWere) {
+// Every way of changing a text reaches its control, a multi-line field keeping its line ends; the
+// tree's keys and boxes are the tree control's, which shows its ticks, partly ticked too; a header click
+// reaches the list, which shows the control's order; the wheel changes a choice only with the focus;
+// Enter and Escape reach the window's buttons.
+TEST_F(WidgetBindingTest, TextsTicksClicksWheelAndKeysReachTheControlsAsTheUserMeantThem) {
     auto& name = Widget<QLineEdit>("txtName");
     QTest::keyClicks(&name, "MYCAR");
     EXPECT_EQ(form->txtName.Text(), "MYCAR");
@@ -88,7 +92,6 @@ TEST_F(WidgetBindingTest, EveryWayOfChangingTheTextReachesTheControlAndLineEndsS
     access->setText(QAccessible::Value, "ROADSTER");
     EXPECT_EQ(form->txtName.Text(), "ROADSTER") << "an assistive tool";
 
-    // A multi-line field keeps every line end as it was.
     auto& notes = Widget<QPlainTextEdit>("txtNotes");
     form->txtNotes.SetText("; one\r\n; two\r; three\n");
     EXPECT_EQ(notes.document()->blockCount(), 2);
@@ -97,40 +100,7 @@ TEST_F(WidgetBindingTest, EveryWayOfChangingTheTextReachesTheControlAndLineEndsS
     EXPECT_EQ(form->txtNotes.Text(), "; one\r\n; two\r; three\nx");
     QTest::keyClick(&notes, Qt::Key_Return);
     EXPECT_EQ(form->txtNotes.Text(), "; one\r\n; two\r; three\nx\r\n");
-}
 
-// A header click reaches the list, which shows the control's order; the wheel
-// changes a choice only with the focus; Enter and Escape reach the window's buttons.
-TEST_F(WidgetBindingTest, ClicksWheelAndKeysReachTheControlsAsTheUserMeantThem) {
-    auto& errors = Widget<QTreeView>("lvErrors");
-    std::string clicked;
-    form->lvErrors.ColumnClick = [this, &clicked](const ColumnList::Header& header) {
-        clicked = header.text;
-        form->lvErrors.SetSort(true, header.column, ColumnList::Order::Ascending);
-    };
-    emit errors.header()->sectionClicked(1);
-    EXPECT_EQ(clicked, "Car");
-    EXPECT_EQ(errors.model()->index(0, 1).data().toString(), "aspen") << "the control's order, not Qt's";
-
-    auto& drive = Widget<QComboBox>("cboDrive");
-    auto& name = Widget<QLineEdit>("txtName");
-    name.setFocus();
-    const QPoint centre = drive.rect().center();
-    QWheelEvent wheel(centre, drive.mapToGlobal(centre), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&drive, &wheel);
-    EXPECT_EQ(std::pair(form->cboDrive.ListIndex(), drive.currentIndex()), std::pair(0, 0));
-
-    QTest::keyClick(&name, Qt::Key_Return);
-    EXPECT_EQ(form->okClicks, 1);
-    QTest::keyClick(&name, Qt::Key_Escape);
-    EXPECT_TRUE(form->IsClosed());
-    EXPECT_FALSE(frame->isVisible());
-}
-
-// Space, Right and Left are the tree control's; Down moves as the tree moves;
-// a box clicked ticks; the tree shows the control's ticks, partly ticked too.
-TEST_F(WidgetBindingTest, ATickTreeOpensAndTicksAsItsControlSays) {
     auto& tree = Widget<QTreeWidget>("tvCars");
     tree.setFocus();
     QTest::keyClick(&tree, Qt::Key_Right);
@@ -150,6 +120,30 @@ TEST_F(WidgetBindingTest, ATickTreeOpensAndTicksAsItsControlSays) {
     form->tvCars.SetEntries({{"car", true, {{"a", true}, {"b", true}}}});
     form->tvCars.SetTicked({0, 0}, true);
     EXPECT_EQ(tree.topLevelItem(0)->checkState(0), Qt::PartiallyChecked);
+
+    auto& errors = Widget<QTreeView>("lvErrors");
+    std::string clicked;
+    form->lvErrors.ColumnClick = [this, &clicked](const ColumnList::Header& header) {
+        clicked = header.text;
+        form->lvErrors.SetSort(true, header.column, ColumnList::Order::Ascending);
+    };
+    emit errors.header()->sectionClicked(1);
+    EXPECT_EQ(clicked, "Car");
+    EXPECT_EQ(errors.model()->index(0, 1).data().toString(), "aspen") << "the control's order, not Qt's";
+
+    auto& drive = Widget<QComboBox>("cboDrive");
+    name.setFocus();
+    const QPoint centre = drive.rect().center();
+    QWheelEvent wheel(centre, drive.mapToGlobal(centre), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&drive, &wheel);
+    EXPECT_EQ(std::pair(form->cboDrive.ListIndex(), drive.currentIndex()), std::pair(0, 0));
+
+    QTest::keyClick(&name, Qt::Key_Return);
+    EXPECT_EQ(form->okClicks, 1);
+    QTest::keyClick(&name, Qt::Key_Escape);
+    EXPECT_TRUE(form->IsClosed());
+    EXPECT_FALSE(frame->isVisible());
 }
 
 TEST_F(WidgetBindingTest, AFormThatDiesBeforeItsViewIsNeverReached) {

@@ -186,11 +186,7 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
 
     table.grdCars.UserSelects({{0, 0, 3, 1}, {0, 15, 0, 15}}, {0, 0});
     std::string prompt;
-    On<frmAskNumber>([&prompt](frmAskNumber& ask) {
-        prompt = ask.lblPrompt.Caption();
-        ask.txtNumber.UserTypes("1,1");
-        ask.UserPressesEnter();
-    });
+    AnswerNumber("1,1", &prompt);
     table.cmdMultiply.UserClicks();
     EXPECT_EQ(prompt, "Multiply 3 values (Mass of 3 cars) by:\nLeft as they are: 5 cells of stats that hold "
                       "text, 1 cell holding no number.");
@@ -349,11 +345,9 @@ TEST_F(DataKept, ASpreadsheetsPasteBackChangesOnlyWhatReallyChanged) {
         ++row;
     }
     On<frmPasteCars>([](frmPasteCars& preview) {
-        std::vector<std::string> entries;
-        for (int i = 0; i < preview.tvCars.Count(); ++i)
-            entries.push_back(preview.tvCars.EntryAt(i).text);
-        EXPECT_EQ(entries, (std::vector<std::string>{"replaces CORVALE: 1 value differs",
-                                                     "replaces EMBER: 1 value differs", "3 cars unchanged"}));
+        EXPECT_EQ(test::PreviewEntries(preview.tvCars),
+                  (std::vector<std::string>{"replaces CORVALE: 1 value differs [x]",
+                                            "replaces EMBER: 1 value differs [x]", "3 cars unchanged"}));
         preview.cmdApply.UserClicks();
     });
     table.grdCars.UserPastes(back);

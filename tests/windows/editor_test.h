@@ -2,6 +2,7 @@
 
 #include "files/file_read.h"
 #include "platform/control_probes.h"
+#include "platform/lists.h"
 #include "sample_cars.h"
 #include "scripted_services.h"
 #include "temp_folder.h"
@@ -37,6 +38,14 @@ inline void Choose(platform::DropDown& list, std::string_view text) {
         if (list.List(i) == text)
             return list.UserPicks(i);
     ADD_FAILURE() << "no entry " << text;
+}
+
+// The entries of a preview of cars coming in, as shown, " [x]" after a ticked one.
+inline std::vector<std::string> PreviewEntries(const platform::TickTree& cars) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < cars.Count(); ++i)
+        entries.push_back(cars.EntryAt(i).text + (cars.Ticked({i, -1}) ? " [x]" : ""));
+    return entries;
 }
 
 using Settings = std::map<std::string, std::string>;
@@ -75,9 +84,11 @@ struct Editor {
     template <class Form> void On(std::function<void(Form&)> act) {
         services.steps.push_back([act](platform::Window& w) { act(ScriptedServices::As<Form>(w)); });
     }
-    // Answers the next number question with number.
-    void AnswerNumber(const std::string& number) {
-        On<frmAskNumber>([number](frmAskNumber& ask) {
+    // Answers the next number question with number, keeping the question in prompt if one is given.
+    void AnswerNumber(const std::string& number, std::string* prompt = nullptr) {
+        On<frmAskNumber>([number, prompt](frmAskNumber& ask) {
+            if (prompt)
+                *prompt = ask.lblPrompt.Caption();
             ask.txtNumber.UserTypes(number);
             ask.UserPressesEnter();
         });

@@ -22,7 +22,6 @@ class Formulas : public test::EditorTest {
 
 } // namespace
 
-// Blanks after "=" are typed; the result is written, its error gone from the list.
 TEST_F(Formulas, AStatFieldWorksOutAFormulaOverItsValueAndTheCarsOtherStats) {
     ASSERT_EQ(ShownCar(), "ALDER");
     ASSERT_EQ(ErrorRows().size(), 1u);
@@ -70,8 +69,7 @@ TEST_F(Formulas, TheCarTableWorksOutAFormulaPerCellAsOneStep) {
     EXPECT_EQ(Cell(1, 9), "1");
 }
 
-// A pasted page of "(" or one level too many is refused with where and why
-// wherever a formula is typed; the field keeps what was typed, the cars stay.
+// The field keeps what was typed, the cars stay.
 TEST_F(Formulas, AFormulaTooLongOrTooDeepIsRefusedWhereverItIsTyped) {
     const std::string pasted = "=" + std::string(20000, '(') + "1" + std::string(20000, ')');
     const std::string deep = "=" + std::string(101, '(') + "x" + std::string(101, ')');

@@ -33,8 +33,6 @@ TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembers
     frmCarTable& table = Table();
     EXPECT_EQ(table.grdCars.RowCount(), 3);
     EXPECT_EQ(table.grdCars.Text(0, 0), "ZEBRA") << "file order, not the car list's";
-    EXPECT_EQ(table.grdCars.Error(2, 1), "99999 is larger than maximum value 50000.");
-    EXPECT_EQ(table.grdCars.Error(0, 1), "");
 
     form.mnuCarTable.UserChooses();
     EXPECT_EQ(services.besideWindows.size(), 1u) << "a second choice brings the open table to the front";
@@ -48,8 +46,6 @@ TEST_F(CarTableTest, OpensOnceBesideTheMainWindowWithEveryCarAndStatAndRemembers
     EXPECT_EQ(services.besideWindows.back()->Place(), (platform::Placement{10, 20, 800, 500}));
 }
 
-// The main window's edits and reads reach the table; the table's commits reach
-// the document and the main window, and its keys undo and redo; Ctrl+A selects every cell.
 TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
     frmCarTable& table = Table();
     TypeAndLeave(1, "abc"); // APPLE's
@@ -93,9 +89,6 @@ TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
     table.UserPressesKey(platform::Shortcut::CtrlY);
     table.UserPressesKey(platform::Shortcut::CtrlShiftZ);
     EXPECT_EQ(Cell(2, 1) + " " + Cell(0, 15), "1000 4");
-    table.UserPressesKey(platform::Shortcut::CtrlA);
-    EXPECT_EQ(table.grdCars.SelectedCells().size(), 3u * kStatCount) << "Ctrl+A is the table's";
-    EXPECT_TRUE(services.saveDialogs.empty()) << "not the main window's Save As";
 
     // Whole rows copied with their headers, sorted and filtered, come back by name through the
     // preview; a block of cells without names pastes by position.
@@ -159,13 +152,6 @@ TEST_F(CarTableBulkTest, TheBulkWindowNamesWhatApplyChanges) {
     frmCarTable& table = Table();
     platform::Grid& grid = table.grdCars;
     std::string prompt;
-    const auto answer = [this, &prompt](const std::string& number) {
-        On<frmAskNumber>([&prompt, number](frmAskNumber& ask) {
-            prompt = ask.lblPrompt.Caption();
-            ask.txtNumber.UserTypes(number);
-            ask.UserPressesEnter();
-        });
-    };
     std::mt19937 random(3);
     const auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const char* filters[] = {"", "Mass > 1030", "CAR1", "Max Velocity < 190"};
@@ -181,7 +167,7 @@ TEST_F(CarTableBulkTest, TheBulkWindowNamesWhatApplyChanges) {
         grid.UserSelects(ranges, {ranges[0].top, ranges[0].left});
         const CarTable before = doc.Cars();
         prompt.clear();
-        answer("1");
+        AnswerNumber("1", &prompt);
         services.answers = {Answer::Ok};
         table.cmdAdd.UserClicks();
         std::set<int> columns;

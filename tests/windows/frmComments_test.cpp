@@ -66,28 +66,7 @@ TEST_F(CommentsWindow, OpensBesideFilledFromTheDocumentAndOnlyOKChangesIt) {
     }
 }
 
-// A field not typed in follows the document; choosing the entry again refills
-// the open window and brings it to the front.
-TEST_F(CommentsWindow, ChoosingTheEntryAgainRefillsAndBringsItToTheFront) {
-    frmComments& comments = Comments();
-    RaiseCount frame;
-    comments.AttachView(&frame);
-    comments.txtBefore.UserTypes("typed");
-    comments.txtAuthor.UserTypes("typed");
-    doc.Commit(TextsChange(doc.Data(), {{DocumentText::AfterComments, "; newer\r"}}, "Edit"));
-    EXPECT_EQ(Shown(comments), "typed|; newer\r\n|typed");
-    form.mnuUndo.UserChooses();
-    EXPECT_EQ(Shown(comments), "typed|; end\r\n|typed") << "typing stays";
-    form.mnuRedo.UserChooses();
-    form.mnuFileComments.UserChooses();
-    EXPECT_EQ(services.shownWindows.size(), 1U);
-    EXPECT_EQ(frame.raised, 1);
-    EXPECT_EQ(Shown(comments), "; one\r\n; two\r\n|; newer\r\n|Ann");
-    comments.AttachView(nullptr);
-}
-
-// The main window works on while the comments are open; what they show and
-// what OK takes is the document open at that moment, never the last file's author.
+// What OK takes is the document open at that moment, never the last file's author.
 TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfirming) {
     frmComments& comments = Comments();
     comments.txtAfter.UserTypes("; Cy\r\n");
@@ -111,12 +90,28 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
 }
 
-// Lines that would read back as cars are named as they are typed and kept as
-// typed; only exact line-end pairs are converted, both ways.
-TEST_F(CommentsWindow, NamesTheLinesThatWouldReadBackAsCarsAndConvertsOnlyExactPairs) {
+// A field not typed in follows the document; choosing the entry again refills the open window and brings
+// it to the front. Lines that would read back as cars are named as they are typed and kept as typed; only
+// exact line-end pairs are converted, both ways.
+TEST_F(CommentsWindow, RefillsFollowTheDocumentAndTheLinesThatWouldReadBackAsCarsAreNamed) {
     EXPECT_EQ(LinesReadAsCars("; a\r\nb\r\n\r\n; c\nd\r\n   \r\n;-# dropped\r\n; e"),
               (std::vector<int>{2, 4, 5}));
     frmComments& comments = Comments();
+    RaiseCount frame;
+    comments.AttachView(&frame);
+    comments.txtBefore.UserTypes("typed");
+    comments.txtAuthor.UserTypes("typed");
+    doc.Commit(TextsChange(doc.Data(), {{DocumentText::AfterComments, "; newer\r"}}, "Edit"));
+    EXPECT_EQ(Shown(comments), "typed|; newer\r\n|typed");
+    form.mnuUndo.UserChooses();
+    EXPECT_EQ(Shown(comments), "typed|; end\r\n|typed") << "typing stays";
+    form.mnuRedo.UserChooses();
+    form.mnuFileComments.UserChooses();
+    EXPECT_EQ(services.shownWindows.size(), 1U);
+    EXPECT_EQ(frame.raised, 1);
+    EXPECT_EQ(Shown(comments), "; one\r\n; two\r\n|; newer\r\n|Ann");
+    comments.AttachView(nullptr);
+
     EXPECT_EQ(comments.lblCarLines.Caption(), "");
     comments.txtBefore.UserTypes("; fine\r\nCAR2 1 2\r\n");
     EXPECT_EQ(comments.lblCarLines.Caption(),

@@ -31,8 +31,7 @@ class FixRange : public test::EditorTest {
 
 } // namespace
 
-// The sample's three errors: Enter fixes the two out of range as one step,
-// which the error list shows at once and Ctrl+Z takes back.
+// The sample's three errors, two of them out of range.
 TEST_F(FixRange, EnterFixesTheTickedValuesInOneStepThatUndoTakesBack) {
     OpenOn(sample);
     ASSERT_EQ(ErrorRows().size(), 3u);

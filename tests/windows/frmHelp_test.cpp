@@ -12,29 +12,11 @@ using namespace kestrix;
 
 using ManualPlaceTest = test::TempFolderTest;
 
-TEST(HelpWindow, BackRetracesEveryLinkOfTheManualOneByOne) {
+// Where each link leads and Back's way back are the help view's test; here, what a link that leads
+// nowhere in the manual does.
+TEST(HelpWindow, ALinkOutsideTheManualOpensOnTheDesktopAndOneToNoPartSaysSo) {
     test::ScriptedServices services;
     frmHelp help(services, test::RealManual());
-    EXPECT_FALSE(help.cmdBack.Enabled());
-    const platform::MarkdownView& manual = help.rtbManual;
-    const std::vector<std::string> links = test::HeadingLinks(manual.Markdown());
-    ASSERT_GT(links.size(), 20u);
-    std::vector<std::size_t> places{manual.Top()};
-    for (const std::string& link : links) { // the heading each leads to is the help view's test
-        help.rtbManual.UserClicksLink(link);
-        places.push_back(manual.Top());
-    }
-    places.pop_back();
-    for (bool byKey = false; !places.empty(); byKey = !byKey, places.pop_back()) {
-        ASSERT_TRUE(help.cmdBack.Enabled());
-        if (byKey)
-            EXPECT_TRUE(help.UserPressesKey(platform::Shortcut::AltLeft));
-        else
-            help.cmdBack.UserClicks();
-        EXPECT_EQ(manual.Top(), places.back());
-    }
-    EXPECT_FALSE(help.cmdBack.Enabled());
-
     help.rtbManual.UserClicksLink("#no-such-part");
     EXPECT_EQ(help.lblFound.Caption(), "The manual has no part \"#no-such-part\".");
     EXPECT_FALSE(help.cmdBack.Enabled()) << "the reader did not move";
@@ -46,9 +28,9 @@ TEST(HelpWindow, BackRetracesEveryLinkOfTheManualOneByOne) {
                                         std::string(KESTRIX_SOURCE_DIR) + "/docs/main-window.png"}));
 }
 
-// The order of the finds is the view's own, and the keys' way to the field and back is the window view's
-// test; here, what the user is told and where the reader is left.
-TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothingAndEscapeLeavesTheReaderAtTheTextFound) {
+// The order of the finds is the view's own, and the keys' way to the field and back and where the reader
+// is left are the window view's test; here, what the user is told.
+TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothing) {
     test::ScriptedServices services;
     frmHelp help(services, {"/doc/manual.md", "# Grip\n\nMore grip.\n", {}});
     help.txtFind.UserTypes("GRIP");
@@ -63,8 +45,6 @@ TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothingAndEscapeLeavesTheReaderAtThe
     EXPECT_EQ(help.lblFound.Caption(), "\"tarmac\" is not in the manual.");
     EXPECT_TRUE(help.txtFind.UserPressesEscape());
     EXPECT_EQ(help.lblFound.Caption(), "");
-    EXPECT_EQ(std::pair(help.rtbManual.SelStart(), help.rtbManual.SelLength()),
-              std::pair(std::size_t{2}, std::size_t{0}));
 }
 
 TEST_F(ManualPlaceTest, BesideTheProgramComesFirstThenTheInstalledManualElseTheWindowSaysWhereItLooked) {
@@ -81,7 +61,6 @@ TEST_F(ManualPlaceTest, BesideTheProgramComesFirstThenTheInstalledManualElseTheW
     ASSERT_EQ(none.failures.size(), places.size());
     test::ScriptedServices services;
     frmHelp missing(services, none);
-    EXPECT_EQ(missing.Caption(), "Kestrix Manual (not found)");
     for (std::size_t i = 0; i < places.size(); ++i) {
         EXPECT_NE(none.failures[i].find(places[i]), std::string::npos) << none.failures[i];
         EXPECT_NE(missing.rtbManual.ShownText().find(none.failures[i]), std::string::npos);
@@ -93,7 +72,6 @@ TEST_F(ManualPlaceTest, BesideTheProgramComesFirstThenTheInstalledManualElseTheW
         const ManualFile found = FindManual(program);
         EXPECT_EQ(found.path, places[written]) << "the one beside the program, once there, comes first";
         frmHelp help(services, found);
-        EXPECT_EQ(help.Caption(), "Kestrix Manual");
         EXPECT_EQ(help.rtbManual.Folder(), FolderOf(found.path)) << "where its pictures are";
     }
 }

@@ -28,7 +28,7 @@ std::string Enabled(std::initializer_list<const platform::Control*> controls) {
 
 } // namespace
 
-TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheUserLastWas) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesAndPlaceTheUserLeft) {
     const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
@@ -51,10 +51,26 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndItsDialogsStartWhereTheU
         << "the last folder, across runs";
     EXPECT_TRUE(later.form.TryClose()) << "nothing to ask about";
     EXPECT_TRUE(later.services.messages.empty());
+
+    // Preferences are kept on Ok only; the window's place is kept when it closes.
+    test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
+    EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
+    placed.Start();
+    for (const bool ok : {false, true}) {
+        placed.On<frmPreferences>([ok](frmPreferences& preferences) {
+            EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
+            preferences.chkSetting[0]->UserClicks();
+            ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
+        });
+        placed.form.mnuPreferences.UserChooses();
+        EXPECT_EQ(SettingOn(placed.services, kReopenLastFile), ok);
+    }
+    EXPECT_EQ(placed.services.settings[std::string(kKeepLayout)], "1");
+    placed.form.UserPlaces({30, 40, 1000, 800});
+    EXPECT_TRUE(placed.form.TryClose());
+    EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 }
 
-// The command line's file opens on its first car by name; typing, saving and
-// saving as each show in the caption.
 TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
     EXPECT_EQ(form.cboCars.List(2), "ZEBRA") << "names sort without regard to case";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[0].Text(), "APPLE APPLE");
@@ -176,15 +192,21 @@ TEST_F(MainWindow, ChoicesAndFlagsWriteTheStoredFormsAndFollowTheShownCar) {
     EXPECT_EQ(Cell(1, 13) + " " + form.txtStat[0].Text() + " " + form.txtStat[13].Text(), "123 ZEBRA 200");
 }
 
-// A field refuses blanks whole, Enter commits it (Escape bringing the value back is the window
-// view's test), and a relative input computes from the value last committed or notes a typo (APPLE, row 1).
-TEST_F(MainWindow, AFieldCommitsOnEnterAndComputesFromTheValueLastCommitted) {
-    for (const char* typed : {"1 500", "1\t500", "1\r\n500"}) {
-        Type(1, typed);
-        EXPECT_EQ(form.txtStat[1].Text(), "1200") << "refused whole, never joined to 1500";
-        EXPECT_NE(form.Note().find("no blank, tab or line end"), std::string::npos);
-    }
-    EXPECT_FALSE(doc.Modified());
+// A gap left by an emptied value is saved only when the user says so; Enter commits a field (blanks
+// refused and Escape bringing the value back are the window view's test), and a relative input computes
+// from the value last committed or notes a typo (APPLE, row 1).
+TEST_F(MainWindow, AGapIsSavedOnRequestAndAFieldCommitsOnEnterComputingFromTheValueLastCommitted) {
+    TypeAndLeave(9, "");
+    services.answers = {Answer::No};
+    form.mnuSave.UserChooses();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("\"Traction Multiplier\""), std::string::npos);
+    EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
+    EXPECT_EQ(OnDisk(path), kFile) << "No writes nothing";
+    services.answers = {Answer::Yes, Answer::No};
+    EXPECT_FALSE(form.TryClose()) << "the close question's save asks too, and No keeps the window";
+    EXPECT_EQ(OnDisk(path), kFile);
+    services.messages.clear();
 
     platform::TextField& velocity = form.txtStat[13];
     Type(13, "400");
@@ -204,21 +226,6 @@ TEST_F(MainWindow, AFieldCommitsOnEnterAndComputesFromTheValueLastCommitted) {
     EXPECT_EQ(form.txtStat[1].Text(), "=*1,5") << "kept as typed";
     form.tabGeneral.UserChoosesPage(2);
     EXPECT_EQ(Cell(1, 1), "2640") << "no commit takes the typo for a value, and none asks again";
-}
-
-TEST_F(MainWindow, AnEmptiedValueBeforeOthersIsSavedOnlyWhenTheUserSaysSo) {
-    TypeAndLeave(9, "");
-    services.answers = {Answer::No};
-    form.mnuSave.UserChooses();
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_NE(services.messages[0].text.find("\"Traction Multiplier\""), std::string::npos);
-    EXPECT_EQ(services.messages[0].defaultButton, Answer::No);
-    EXPECT_EQ(OnDisk(path), kFile) << "No writes nothing";
-    EXPECT_TRUE(doc.Modified());
-
-    services.answers = {Answer::Yes, Answer::No};
-    EXPECT_FALSE(form.TryClose()) << "the close question's save asks too, and No keeps the window";
-    EXPECT_EQ(OnDisk(path), kFile);
 }
 
 TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
@@ -262,26 +269,6 @@ TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
     };
     EXPECT_EQ(plainStart(false), "");
     EXPECT_EQ(plainStart(true), paths[2]);
-}
-
-// Preferences are kept on Ok only; the window's place is kept when it closes.
-TEST_F(PlainStart, PreferencesAreKeptOnOkAndThePlaceWhenTheWindowCloses) {
-    test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
-    EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
-    placed.Start();
-    for (const bool ok : {false, true}) {
-        placed.On<frmPreferences>([ok](frmPreferences& preferences) {
-            EXPECT_EQ(preferences.chkSetting[0]->Value(), 0) << "Cancel kept nothing";
-            preferences.chkSetting[0]->UserClicks();
-            ok ? preferences.UserPressesEnter() : preferences.UserPressesEscape();
-        });
-        placed.form.mnuPreferences.UserChooses();
-        EXPECT_EQ(SettingOn(placed.services, kReopenLastFile), ok);
-    }
-    EXPECT_EQ(placed.services.settings[std::string(kKeepLayout)], "1");
-    placed.form.UserPlaces({30, 40, 1000, 800});
-    EXPECT_TRUE(placed.form.TryClose());
-    EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 }
 
 namespace {

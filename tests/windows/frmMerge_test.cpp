@@ -80,7 +80,8 @@ MergeResolution NineConflicts() {
 
 } // namespace
 
-TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOneStep) {
+TEST_F(MergeWindowTest,
+       ResolveMergeTakesTheVersionsIntoTheDocumentAsOneStepAndAChoiceMovesToTheNextConflict) {
     const std::string base = CarLine("APPLE") + "\r\n" + CarLine("ZEBRA") + "\r\n" + CarLine("KIWI") + "\r\n";
     const std::string ours = CarLine("APPLE", "1600") + "\r\n" + CarLine("ZEBRA", "1700") + "\r\n" +
                              CarLine("KIWI", "1500", "R P 1 2001 1 1", "210") + "\r\n";
@@ -133,10 +134,8 @@ TEST_F(MergeWindowTest, ResolveMergeTakesTheVersionsGitHoldsIntoTheDocumentAsOne
     EXPECT_EQ(doc.Cars().size(), 3u);
     EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(OnDisk(path), ours) << "the file waits for a save";
-}
 
-TEST_F(MergeWindowTest, AChoiceOnlyEverMovesTheSelectionToTheNextConflictLeft) {
-    OpenOn(CarLine("APPLE") + "\r\n");
+    // Whatever is chosen, the selection moves only ever to the next conflict left.
     std::mt19937 random(28);
     const auto pick = [&random](int high) { return std::uniform_int_distribution<int>(0, high)(random); };
     for (int round = 0; round < 20; ++round) {

@@ -96,7 +96,7 @@ TEST_F(Saving, TheBackupHoldsTheFileAsOpenedTheLayoutIsKeptAndStrictChecksListTh
     EXPECT_TRUE(ErrorRows().empty());
 }
 
-TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUndoable) {
+TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedReloadsUndoablyAndIsOfferedOnComingBack) {
     TypeAndLeave(1, "900");
     const std::string theirs = kAligned + CarLine("GAMMA") + "\n";
     test::WriteFile(path, theirs);
@@ -128,9 +128,9 @@ TEST_F(Saving, AFileAnotherProgramChangedIsNeverOverwrittenUnaskedAndAReloadIsUn
     services.answers = {Answer::Yes};
     form.mnuSave.UserChooses();
     EXPECT_NE(OnDisk(path).find("ALPHA 901 "), std::string::npos);
-}
 
-TEST_F(Saving, ComingBackToAFileChangedMeanwhileOffersToReadItAgain) {
+    // Coming back to a file changed meanwhile offers to read it again.
+    services.messages.clear();
     form.UserActivates();
     EXPECT_TRUE(services.messages.empty());
     test::WriteFile(path, CarLine("GAMMA") + "\n");

@@ -121,10 +121,29 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     services.answers = {Answer::Yes};
     form.mnuRevert.UserChooses();
     EXPECT_FALSE(form.mnuUndo.Enabled()) << "reading the file empties the history";
+
+    // Rename takes the rules of a new car's name and asks before a name in use.
+    On<frmRenameCar>([this](frmRenameCar& rename) {
+        EXPECT_EQ(rename.txtName.Text(), "ALDER");
+        for (const auto& [name, answer, said] :
+             {std::tuple("AL DER", Answer::Ok, "You cannot have spaces in the car name!"),
+              {"FOURTEEN_CHARS_", Answer::Ok,
+               "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15."},
+              {"CEDAR", Answer::No, "Another car is already named 'CEDAR'.\rUse the name anyway?"}}) {
+            services.answers = {answer};
+            rename.txtName.SetText(name);
+            rename.cmdOK.UserClicks();
+            EXPECT_EQ(services.messages.back().text, said);
+            EXPECT_FALSE(rename.IsClosed()) << name;
+        }
+        services.answers = {Answer::Yes};
+        rename.cmdOK.UserClicks();
+    });
+    form.mnuRename.UserChooses();
+    EXPECT_EQ(Cell(2, 0) + " " + ShownCar(), "CEDAR CEDAR") << "the renamed car stays shown";
+    EXPECT_EQ(form.cboCars.ListCount(), 3);
 }
 
-// Typing is undone first, then the step, which shows its car, page and row;
-// the marks and the changes window follow, and the latter reverts a value as a step.
 TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow) {
     frmCarTable& table = Table();
     table.grdCars.UserClicksHeader(0);
@@ -175,28 +194,6 @@ TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow)
     changes.cmdRevert.UserClicks();
     EXPECT_EQ(changes.lvChanges.RowCount(), 0);
     EXPECT_EQ(doc.Cars()[1][0], "BRACKEN") << "a deleted car comes back in its place";
-}
-
-TEST_F(Undo, RenameTakesTheAddCarRulesAndAsksBeforeANameInUse) {
-    On<frmRenameCar>([this](frmRenameCar& rename) {
-        EXPECT_EQ(rename.txtName.Text(), "ALDER");
-        for (const auto& [name, answer, said] :
-             {std::tuple("AL DER", Answer::Ok, "You cannot have spaces in the car name!"),
-              {"FOURTEEN_CHARS_", Answer::Ok,
-               "A car name can have at most 14 characters; \"FOURTEEN_CHARS_\" has 15."},
-              {"CEDAR", Answer::No, "Another car is already named 'CEDAR'.\rUse the name anyway?"}}) {
-            services.answers = {answer};
-            rename.txtName.SetText(name);
-            rename.cmdOK.UserClicks();
-            EXPECT_EQ(services.messages.back().text, said);
-            EXPECT_FALSE(rename.IsClosed()) << name;
-        }
-        services.answers = {Answer::Yes};
-        rename.cmdOK.UserClicks();
-    });
-    form.mnuRename.UserChooses();
-    EXPECT_EQ(Cell(2, 0) + " " + ShownCar(), "CEDAR CEDAR") << "the renamed car stays shown";
-    EXPECT_EQ(form.cboCars.ListCount(), 3);
 }
 
 // The star shows while a field holds typing not yet committed, or while the
