@@ -138,13 +138,16 @@ class HandlingTextReader {
 
   private:
     bool TakeCarLine(std::string_view line, std::string_view end);
-    const CarRow* LikeRow(const CarValues& values, int count);
+    // The row of like the line holds the values of, among the candidates, or null.
+    const CarRow* LikeRow(std::string_view line);
     // The rows of like a car is looked for at, in turn.
     std::array<std::size_t, 5> LikeCandidates() const;
     // The row of like whose known line has the bytes of line, or SIZE_MAX.
     std::size_t SameLineRow(std::string_view line);
 
     ParseResult result_;
+    CarRowSlab slab_;          // the table's rows
+    CarValues values_;         // the last car line's, kept so that a line does not clear a new array
     CarLines* cars_ = nullptr; // null: the table keeps them
     LineListener* listener_ = nullptr;
     const CarTable* like_ = nullptr;
