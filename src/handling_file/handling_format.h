@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/car_line.h"
 #include "model/handling_document.h"
 
 #include <algorithm>
@@ -56,9 +57,7 @@ std::string_view LineEnd(std::string_view text, std::string_view line);
 enum class LineKind : std::uint8_t { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
-// Splits a car line at blanks and tabs; returns how many values the line
-// holds, which may be more than values or the row takes.
-int SplitCarLine(std::string_view line, CarValues& values);
+// SplitCarLine (model/car_line.h) into a row.
 int SplitCarLine(std::string_view line, CarRow& row);
 
 // Told of each line the reader takes, with its end (empty on a last line

@@ -59,4 +59,18 @@ std::uint64_t FilledBits(std::string_view line, std::size_t base) {
     return bits;
 }
 
+int SplitCarLine(std::string_view line, CarValues& values) {
+    int count = 0;
+    ForEachValue(line, [&](const char* from, const char* to) {
+        if (count < kStatCount)
+            values[static_cast<std::size_t>(count)] =
+                std::string_view(from, static_cast<std::size_t>(to - from));
+        ++count;
+        return true;
+    });
+    for (int column = std::min(count, kStatCount); column < kStatCount; ++column)
+        values[static_cast<std::size_t>(column)] = {};
+    return count;
+}
+
 } // namespace kestrix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/handling_document.h"
+
 #include <bit>
 #include <cstdint>
 #include <string_view>
@@ -11,6 +13,10 @@ namespace kestrix {
 // a line is split in blocks, so the cost does not grow with how its values
 // alternate with blanks.
 std::uint64_t FilledBits(std::string_view line, std::size_t base);
+
+// Splits a car line at blanks and tabs; returns how many values the line
+// holds, which may be more than values takes.
+int SplitCarLine(std::string_view line, CarValues& values);
 
 // Calls take(from, to) for each value of a car line, in order, while it
 // returns true; whether every call did.

@@ -221,16 +221,7 @@ int CarRow::AssignLine(std::string_view line, CarRowSlab& slab, CarValues* value
     if (line.size() > UINT8_MAX) { // the ends may need more than a byte each
         CarValues split;
         CarValues& out = values ? *values : split;
-        int count = 0;
-        ForEachValue(line, [&](const char* from, const char* to) {
-            if (count < kStatCount)
-                out[static_cast<std::size_t>(count)] =
-                    std::string_view(from, static_cast<std::size_t>(to - from));
-            ++count;
-            return true;
-        });
-        for (int column = std::min(count, kStatCount); column < kStatCount; ++column)
-            out[static_cast<std::size_t>(column)] = {};
+        const int count = SplitCarLine(line, out);
         Build(out.data(), std::min(count, kStatCount), 0, &slab, line);
         return count;
     }
