@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <random>
 #include <tuple>
 
@@ -189,8 +190,67 @@ TEST(Format, TheReadBackCheckTakesAKnownLineOnlyWhereItsBytesStand) {
     }
 }
 
+// The reader builds a row, or shares one when the line holds its values,
+// as it walks the line, without splitting it first: it must say and build
+// what the split and the row's own comparison say and build, for lines of
+// every length, blank and value count, short and long values, and values
+// near the line's end.
+TEST(Format, ALineHoldsARowExactlyWhenItsSplitValuesAreTheRows) {
+    std::mt19937 random(11);
+    const auto line = [&] {
+        std::string text(random() % 3, ' ');
+        for (int value = static_cast<int>(random() % 36); value > 0; --value) {
+            const std::size_t length = random() % 8 == 0 ? 12 + random() % 30 : 1 + random() % 4;
+            text += std::string(length, "ab1."[random() % 4]);
+            text += random() % 4 ? "\t" : " ";
+            text += std::string(random() % 3, ' ');
+        }
+        if (random() % 2 && !text.empty())
+            text.pop_back();
+        return text;
+    };
+    int held = 0;
+    CarRowSlab slab;
+    for (int round = 0; round < 4000; ++round) {
+        const std::string was = line();
+        std::string now = was;
+        if (random() % 3 && !now.empty()) {
+            const std::size_t at = random() % now.size();
+            switch (random() % 4) {
+            case 0:
+                now[at] = "ab1. \t"[random() % 6];
+                break;
+            case 1:
+                now.erase(at, 1 + random() % 3);
+                break;
+            case 2:
+                now.insert(at, random() % 2 ? " " : "x");
+                break;
+            default:
+                now += random() % 2 ? " z" : "\t";
+            }
+        }
+        CarValues values;
+        CarRow row;
+        SplitCarLine(was, row);
+        const int count = SplitCarLine(now, values);
+        const bool expected = count <= kStatCount && row.Holds(values.data(), count);
+        ASSERT_EQ(row.HoldsLine(now), expected) << "row of \"" << was << "\", line \"" << now << "\"";
+        CarRow carved; // as the reader builds it
+        ASSERT_EQ(carved.AssignLine(now, slab), count);
+        CarRow split;
+        SplitCarLine(now, split);
+        ASSERT_TRUE(carved == split && (count > kStatCount || (carved == row) == expected))
+            << "the same values, the same row";
+        held += expected;
+    }
+    EXPECT_GT(held, 1000) << "lines that hold their rows are tried";
+}
+
 // Rows share their values until one changes: every copy must keep reading
 // what it held, and equality must follow the values, whatever their widths.
+// Rows built as a reader builds them, carved from a slab out of values that
+// lie in one line, must read the same and outlive the slab.
 TEST(CarRows, CopiesKeepTheirValuesAndCompareByValueAtEveryWidth) {
     std::mt19937 random(7);
     const auto value = [&] { // value ends are kept one, two or four bytes wide
@@ -199,6 +259,7 @@ TEST(CarRows, CopiesKeepTheirValuesAndCompareByValueAtEveryWidth) {
         return std::string(lengths[pick < 4 ? 6 + pick : pick % 6], static_cast<char>('a' + random() % 3));
     };
     std::vector<std::pair<CarRow, std::array<std::string, kStatCount>>> rows(1);
+    auto slab = std::make_unique<CarRowSlab>();
     for (int round = 0; round < 2000; ++round) {
         auto& [row, expected] = rows[random() % rows.size()];
         const int column = static_cast<int>(random() % kStatCount), from = column * 7 % kStatCount;
@@ -209,6 +270,16 @@ TEST(CarRows, CopiesKeepTheirValuesAndCompareByValueAtEveryWidth) {
             for (int i = 0; i < kStatCount; ++i)
                 given[i] = expected[i] = i <= column ? value() : "";
             row.Assign(given.data(), column + 1);
+        } else if (random() % 3 == 0) { // as a reader builds it, from a line, carved from a slab
+            std::string line = random() % 2 ? " " : "";
+            int filled = 0;
+            for (int i = 0; i <= column; ++i)
+                if (const std::string text = value(); !text.empty())
+                    line += text + (random() % 2 ? "\t" : "  "), expected[filled++] = text;
+            std::fill(expected.begin() + filled, expected.end(), "");
+            if (random() % 8 == 0)
+                slab = std::make_unique<CarRowSlab>(); // the rows carved before stay
+            ASSERT_EQ(row.AssignLine(line, *slab), filled);
         } else if (random() % 2) { // a value of the row itself, which the change must copy first
             row.Set(column, row[from]), expected[column] = expected[from];
         } else {

@@ -1,6 +1,7 @@
 #include "handling_file/handling_format.h"
 
 #include "model/blanks.h"
+#include "model/car_line.h"
 #include "model/product.h"
 
 #include <algorithm>
@@ -9,10 +10,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace kestrix {
 
@@ -64,100 +61,6 @@ LineKind ClassifyLine(std::string_view line) {
     return LineKind::Comment;
 }
 
-namespace {
-
-// One bit per byte of sixteen, set at the filled ones (neither blank nor tab).
-std::uint64_t FilledBits16(const char* at) {
-#if defined(__SSE2__)
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i blanks =
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
-    return ~static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(blanks))) & 0xFFFF;
-#else
-    // A word of eight at a time: the high bit of each blank byte, gathered into the low eight bits.
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    const auto zeroBytes = [](std::uint64_t v) { return ~(((v & kLow7) + kLow7) | v) & kHigh; };
-    std::uint64_t bits = 0;
-    for (int half = 0; half < 2; ++half) {
-        std::uint64_t word = 0;
-        for (int i = 0; i < 8; ++i)
-            word |= std::uint64_t{static_cast<unsigned char>(at[8 * half + i])} << (8 * i);
-        const std::uint64_t blanks =
-            zeroBytes(word ^ 0x2020202020202020ULL) | zeroBytes(word ^ 0x0909090909090909ULL);
-        bits |= (((blanks >> 7) * 0x0102040810204080ULL) >> 56) << (8 * half);
-    }
-    return ~bits & 0xFFFF;
-#endif
-}
-
-// The filled bytes among the 64 of line from base on (fewer at its end, the
-// bits past it clear), sixteen at a time: a line is split in blocks, so the
-// cost does not grow with how its values alternate with blanks.
-std::uint64_t FilledBits(std::string_view line, std::size_t base) {
-    const std::size_t size = std::min<std::size_t>(64, line.size() - base);
-    const char* const at = line.data() + base;
-    std::uint64_t bits = 0;
-    std::size_t block = 0;
-    for (; block + 16 <= size; block += 16)
-        bits |= FilledBits16(at + block) << block;
-    if (const std::size_t left = size - block; left > 0) {
-        if (base + block + left >= 16) {
-            // The last sixteen bytes of the line, of which the first are known already.
-            bits |= FilledBits16(at + block + left - 16) >> (16 - left) << block;
-        } else {
-            char tail[16];
-            std::memset(tail, ' ', sizeof tail);
-            std::memcpy(tail, at + block, left);
-            bits |= FilledBits16(tail) << block;
-        }
-    }
-    return bits;
-}
-
-} // namespace
-
-int SplitCarLine(std::string_view line, CarValues& values) {
-    int count = 0;
-    const auto take = [&](const char* from, const char* to) {
-        if (count < kStatCount)
-            values[static_cast<std::size_t>(count)] =
-                std::string_view(from, static_cast<std::size_t>(to - from));
-        ++count;
-    };
-    const char* start = nullptr; // of a value that runs on past the block before
-    for (std::size_t base = 0; base < line.size(); base += 64) {
-        const char* const block = line.data() + base;
-        const std::uint64_t filled = FilledBits(line, base);
-        const std::uint64_t before = filled << 1 | (start ? 1 : 0);
-        // A value starts at a filled byte after a blank and ends at a blank
-        // after a filled byte; in a block they come in pairs, in order.
-        std::uint64_t starts = filled & ~before;
-        std::uint64_t ends = ~filled & before;
-        if (start) {
-            if (ends == 0)
-                continue;
-            take(start, block + std::countr_zero(ends));
-            ends &= ends - 1;
-            start = nullptr;
-        }
-        for (; starts != 0; starts &= starts - 1) {
-            const char* const from = block + std::countr_zero(starts);
-            if (ends == 0) {
-                start = from;
-                break;
-            }
-            take(from, block + std::countr_zero(ends));
-            ends &= ends - 1;
-        }
-    }
-    if (start)
-        take(start, line.data() + line.size());
-    for (int column = std::min(count, kStatCount); column < kStatCount; ++column)
-        values[static_cast<std::size_t>(column)] = {};
-    return count;
-}
-
 int SplitCarLine(std::string_view line, CarRow& row) {
     CarValues values;
     const int count = SplitCarLine(line, values);
@@ -189,11 +92,11 @@ std::array<std::size_t, 5> HandlingTextReader::LikeCandidates() const {
     return {likeNext_, likeNext_ + 1, likeNext_ + 2, likeNext_ + 3, carCount_ - 1};
 }
 
-const CarRow* HandlingTextReader::LikeRow(const CarValues& values, int count) {
+const CarRow* HandlingTextReader::LikeRow(std::string_view line) {
     if (!like_)
         return nullptr;
     for (const std::size_t row : LikeCandidates()) {
-        if (row < like_->size() && (*like_)[row].Holds(values.data(), count)) {
+        if (row < like_->size() && (*like_)[row].HoldsLine(line)) {
             likeNext_ = row + 1;
             return &(*like_)[row];
         }
@@ -225,29 +128,23 @@ bool HandlingTextReader::TakeCarLine(std::string_view line, std::string_view end
     }
     ++carCount_;
     const std::size_t sameLine = SameLineRow(line);
-    const CarRow* shared = sameLine != SIZE_MAX ? &(*like_)[sameLine] : nullptr;
-    CarValues values;
+    const CarRow* shared = sameLine != SIZE_MAX ? &(*like_)[sameLine] : cars_ ? nullptr : LikeRow(line);
+    CarValues& values = values_;
     int count = 0;
-    if (!shared || listener_) {
+    if (!cars_ && !shared)
+        count = result_.file.Cars.emplace_back().AssignLine(line, slab_, listener_ ? &values : nullptr);
+    else if (!shared || listener_)
         count = SplitCarLine(line, values);
-        if (count > kStatCount) {
-            result_.error = "line " + LineNumberText(lineNumber_) + " has " +
-                            LineNumberText(static_cast<std::size_t>(count)) +
-                            " values; a car line holds at most 32";
-            return false;
-        }
+    if (count > kStatCount) {
+        result_.error = "line " + LineNumberText(lineNumber_) + " has " +
+                        LineNumberText(static_cast<std::size_t>(count)) +
+                        " values; a car line holds at most 32";
+        return false;
     }
-    if (cars_) {
+    if (cars_)
         shared ? cars_->TakeRow(*shared) : cars_->Take(values, count);
-    } else {
-        CarTable& cars = result_.file.Cars;
-        if (!shared)
-            shared = LikeRow(values, count);
-        if (shared)
-            cars.push_back(*shared);
-        else
-            cars.emplace_back().Assign(values.data(), count);
-    }
+    else if (shared)
+        result_.file.Cars.push_back(*shared);
     if (knownLines_)
         knownLines_->push_back(textKept_              ? line
                                : sameLine != SIZE_MAX ? (*likeLines_)[sameLine]

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/car_line.h"
 #include "model/handling_document.h"
 
 #include <algorithm>
@@ -56,9 +57,7 @@ std::string_view LineEnd(std::string_view text, std::string_view line);
 enum class LineKind : std::uint8_t { Car, Author, Editor, Comment };
 LineKind ClassifyLine(std::string_view line);
 
-// Splits a car line at blanks and tabs; returns how many values the line
-// holds, which may be more than values or the row takes.
-int SplitCarLine(std::string_view line, CarValues& values);
+// SplitCarLine (model/car_line.h) into a row.
 int SplitCarLine(std::string_view line, CarRow& row);
 
 // Told of each line the reader takes, with its end (empty on a last line
@@ -138,13 +137,16 @@ class HandlingTextReader {
 
   private:
     bool TakeCarLine(std::string_view line, std::string_view end);
-    const CarRow* LikeRow(const CarValues& values, int count);
+    // The row of like the line holds the values of, among the candidates, or null.
+    const CarRow* LikeRow(std::string_view line);
     // The rows of like a car is looked for at, in turn.
     std::array<std::size_t, 5> LikeCandidates() const;
     // The row of like whose known line has the bytes of line, or SIZE_MAX.
     std::size_t SameLineRow(std::string_view line);
 
     ParseResult result_;
+    CarRowSlab slab_;          // the table's rows
+    CarValues values_;         // the last car line's, kept so that a line does not clear a new array
     CarLines* cars_ = nullptr; // null: the table keeps them
     LineListener* listener_ = nullptr;
     const CarTable* like_ = nullptr;

@@ -16,6 +16,35 @@ namespace kestrix {
 // Car indices are 16-bit in the file's world: a document holds at most this many.
 inline constexpr int kMaxCars = 32767;
 
+// The values of one car line, in column order; those a short line lacks are empty.
+using CarValues = std::array<std::string_view, kStatCount>;
+
+// Room for the rows of cars read together, as a file's are: their blocks are
+// carved one after another out of pieces of memory that hold hundreds of
+// cars, instead of one allocation each. A file's rows come and go together
+// (read, shared by the document, dropped when another file is read), so a
+// piece goes when the last row carved from it does; carving costs no more
+// than a step along the piece, and the rows lie packed, so a large file
+// touches fewer pages.
+class CarRowSlab {
+  public:
+    CarRowSlab() = default;
+    CarRowSlab(const CarRowSlab&) = delete;
+    CarRowSlab& operator=(const CarRowSlab&) = delete;
+    ~CarRowSlab();
+
+  private:
+    friend class CarRow;
+    struct Piece;
+    // Room for size bytes, aligned for a row's block; where it lies in its piece.
+    char* Carve(std::size_t size, std::uint32_t& offset);
+    // Keeps only size bytes of the room last carved, at offset; none: gives it back.
+    void Trim(std::uint32_t offset, std::size_t size);
+
+    Piece* piece_ = nullptr; // held until the next piece is begun
+    std::size_t used_ = 0;
+};
+
 // One car: its 32 values as the exact bytes read or typed, in one block of
 // their own behind a single pointer, which keeps a file of thousands of cars
 // small and quick to read. A block never changes once built: a copy of a row
@@ -48,6 +77,14 @@ class CarRow {
     bool Shares(const CarRow& other) const { return block_ == other.block_ && block_; }
     // Whether the row holds exactly these values, the given ones from column 0 on, the rest empty.
     bool Holds(const std::string_view* values, int count) const;
+    // Replaces every value by those of a car line (as SplitCarLine finds them),
+    // built in slab as the line is walked, without listing them first; values,
+    // when given, receives them as they lie in the line. Returns how many
+    // values the line holds, which may be more than the row takes.
+    int AssignLine(std::string_view line, CarRowSlab& slab, CarValues* values = nullptr);
+    // Whether the car line holds exactly the row's values, found as the line
+    // is walked, without splitting it first.
+    bool HoldsLine(std::string_view line) const;
     // The values one after another, as the row keeps them; ends: where each ends in them.
     std::string_view Joined(std::array<std::uint32_t, kStatCount>& ends) const;
 
@@ -56,8 +93,9 @@ class CarRow {
     // values' total length needs, then the values one after another.
     struct Block {
         std::atomic<std::uint32_t> refs{1};
-        std::uint8_t width = 0;
         std::uint32_t capacity = 0; // bytes the values may take in place
+        std::uint32_t width : 8 = 0;
+        std::uint32_t offset : 24 = 0; // from the start of its slab's piece; 0: a block of its own
         char* Bytes() { return reinterpret_cast<char*>(this + 1); }
         const char* Bytes() const { return reinterpret_cast<const char*>(this + 1); }
     };
@@ -80,16 +118,16 @@ class CarRow {
         }
     }
     const char* Text() const { return block_->Bytes() + kStatCount * block_->width; }
-    void Build(const std::string_view* values, int count, std::size_t spare);
+    // slab, when given, holds the new block; line, when given, is a text
+    // that holds every value: the bytes after a value may be read with it.
+    void Build(const std::string_view* values, int count, std::size_t spare, CarRowSlab* slab = nullptr,
+               std::string_view line = {});
     bool SetInPlace(int column, std::string_view value);
     void Release() noexcept;
 
     Block* block_ = nullptr; // none when every value is empty
 };
 using CarTable = std::vector<CarRow>;
-
-// The values of one car line, in column order; those a short line lacks are empty.
-using CarValues = std::array<std::string_view, kStatCount>;
 
 // Copies a few bytes, as values and the blanks between them are, in pieces
 // of sizes known to the compiler rather than through a call each; gives the
