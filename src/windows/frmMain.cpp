@@ -710,6 +710,7 @@ void frmMain::CloseFind(bool focusBack) {
     }
     for (platform::Control* part : std::initializer_list<platform::Control*>{&lblFind, &txtFind, &lvFound})
         part->SetVisible(false);
+    ShowNote(""); // the count of cars found is the find's
 }
 
 // The error lists, the stat properties and the help on every stat.

@@ -319,6 +319,7 @@ TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
         << "a click on a car found leaves the typing where it was";
     EXPECT_TRUE(form.txtFind.UserPressesEscape());
     EXPECT_FALSE(form.txtFind.Visible());
+    EXPECT_EQ(form.Note(), "") << "the count of cars found goes with the find";
     EXPECT_TRUE(form.cboCars.HasFocus());
     EXPECT_EQ(form.txtStat[1].Text(), "1300") << "Escape shows no other car";
     form.mnuFindCar.UserChooses();
