@@ -273,10 +273,10 @@ TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAP
 
 namespace {
 
-// Two cars named SABRE, rows 0 and 3; the list shows Banshee first.
-const std::string kNamesakes = test::Line("SABRE", "1000") + test::Line("Banshee", "1100") +
-                               test::Line("SABRE_GT", "1200") + test::Line("SABRE", "1300") +
-                               test::Line("ZEBRA", "1400") + test::Line("sabre", "1500");
+// Two cars named VELKAR, rows 0 and 3; the list shows Brisling first.
+const std::string kNamesakes = test::Line("VELKAR", "1000") + test::Line("Brisling", "1100") +
+                               test::Line("VELKAR_GT", "1200") + test::Line("VELKAR", "1300") +
+                               test::Line("ZEBRA", "1400") + test::Line("velkar", "1500");
 
 } // namespace
 
@@ -284,15 +284,15 @@ const std::string kNamesakes = test::Line("SABRE", "1000") + test::Line("Banshee
 // one chosen as the car list would, Escape or the focus leaving closes the find, and the focus goes back.
 TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
     OpenOn(kNamesakes);
-    EXPECT_EQ(ShownCar(), "Banshee");
+    EXPECT_EQ(ShownCar(), "Brisling");
     Type(1, "1111");
     form.mnuFindCar.UserChooses();
     EXPECT_TRUE(form.txtFind.Visible() && form.txtFind.HasFocus());
     EXPECT_EQ(Cell(1, 1), "1111") << "the field was left: its edit is kept";
     EXPECT_EQ(form.lvFound.ListCount(), 6) << "nothing typed yet: every car";
-    form.txtFind.UserTypes("aBr");
+    form.txtFind.UserTypes("eLk");
     EXPECT_EQ(test::EntryTexts(form.lvFound),
-              (std::vector<std::string>{"SABRE (1 of 2)*", "SABRE (2 of 2)", "sabre", "SABRE_GT"}));
+              (std::vector<std::string>{"VELKAR (1 of 2)*", "VELKAR (2 of 2)", "velkar", "VELKAR_GT"}));
     for (const int step : {1, 1, 1, 1, -1, -1})
         EXPECT_TRUE(form.txtFind.UserPressesArrow(step));
     EXPECT_EQ(form.lvFound.ListIndex(), 1) << "Down stops at the last car";
@@ -303,7 +303,7 @@ TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
     form.txtFind.UserPressesArrow(1);
     EXPECT_TRUE(form.txtFind.UserPressesEnter());
     EXPECT_EQ(Cell(1, 1), "2222") << "the shown car kept its edit first";
-    EXPECT_EQ(form.txtStat[1].Text(), "1300") << "the second SABRE, row 3";
+    EXPECT_EQ(form.txtStat[1].Text(), "1300") << "the second VELKAR, row 3";
 
     form.cboCars.SetFocus();
     form.mnuFindCar.UserChooses();
