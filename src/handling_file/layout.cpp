@@ -132,10 +132,10 @@ ValuePlaces PlacesOf(std::string_view shape, const CarRow& car) {
 // The columns of the car lines as read that the file aligns on the right.
 // The car lines of a save come in order, so the last few lines' places are
 // kept, and each line is measured about once however many cars changed.
-class RightAlignment {
+template <typename ShapeOf> class RightAlignment {
   public:
-    RightAlignment(const std::vector<std::string_view>& shapes, const CarTable& cars)
-        : shapes_(shapes), cars_(cars) {}
+    // shapeOf(row): the shape of the car line of that row of cars, as read.
+    RightAlignment(ShapeOf shapeOf, const CarTable& cars) : shapeOf_(shapeOf), cars_(cars) {}
 
     // Of the columns asked (a bit each), those aligned on the right at the
     // car line of row: of the car lines nearest above and below that hold the
@@ -150,7 +150,7 @@ class RightAlignment {
         asked &= static_cast<std::uint32_t>((1ULL << here.untabbed) - 1) & ~1U;
         std::array<int, kStatCount> votes{}; // lines ending the column alike, less those ending it elsewhere
         const std::size_t first = row - std::min<std::size_t>(row, kLinesLooked);
-        const std::size_t last = std::min(row + kLinesLooked, shapes_.size() - 1);
+        const std::size_t last = std::min(row + kLinesLooked, cars_.size() - 1);
         for (std::size_t at = first; at <= last && asked != 0; ++at) {
             if (at == row)
                 continue;
@@ -178,11 +178,11 @@ class RightAlignment {
     const ValuePlaces& Places(std::size_t row) {
         Kept& kept = kept_[row % kKept];
         if (kept.row != row)
-            kept = {row, PlacesOf(shapes_[row], cars_[row])};
+            kept = {row, PlacesOf(shapeOf_(row), cars_[row])};
         return kept.places;
     }
 
-    const std::vector<std::string_view>& shapes_;
+    ShapeOf shapeOf_;
     const CarTable& cars_;
     struct Kept {
         std::size_t row = SIZE_MAX;
@@ -474,14 +474,10 @@ std::string WriteKeepingLayout(const FileLayout& layout, const HandlingDocument&
     // A car as read, found by its row: a moved car keeps its own line's form.
     std::vector<const FileLayout::Line*> carLineOf;
     carLineOf.reserve(was.Cars.size());
-    std::vector<std::string_view> shapes; // of the car lines, which tell how the columns align
-    shapes.reserve(was.Cars.size());
     for (const FileLayout::Line& line : lines)
-        if (line.kind == LineKind::Car) {
+        if (line.kind == LineKind::Car)
             carLineOf.push_back(&line);
-            shapes.push_back(layout.Text(line));
-        }
-    RightAlignment alignment(shapes, was.Cars);
+    RightAlignment alignment([&](std::size_t row) { return layout.Text(*carLineOf[row]); }, was.Cars);
     std::string scratch;
     FileLayout::ShapeMarks marks;
     const auto writeCar = [&](const CarRow& car, int origin) {
