@@ -119,8 +119,6 @@ TEST(ButtonsTest, DisabledControlsTakeNoClickAndFieldsAndBoxesChangeOnlyOnANewVa
     flags.Click = events.Note("click");
     flags.UserClicks(1, true);
     flags.UserClicks(1, false);
-    EXPECT_EQ(std::pair(flags.Ticked(1), flags.Current()), std::pair(true, 1))
-        << "a click on the text ticks nothing";
     flags.UserMovesTo(2);
     flags.UserMovesTo(2);
     flags.SetTicked(0, true);
@@ -214,9 +212,6 @@ TEST(ColumnListTest, SortedRowsAreReadInTheOrderShown) {
     EXPECT_EQ(ColumnTexts(errors, 2), (std::vector<std::string>{"c", "b", "d", "a"}))
         << "case-insensitive, then exact bytes, then the order the rows came in";
     EXPECT_EQ(errors.Cell(errors.SelectedRow(), 0), "#1") << "the selection follows its row";
-    errors.SetSort(true, 1, ColumnList::Order::Descending);
-    EXPECT_EQ(ColumnTexts(errors, 2), (std::vector<std::string>{"a", "b", "d", "c"}))
-        << "ties keep their order";
     errors.SetSort(true, 0, ColumnList::Order::Ascending);
     EXPECT_EQ(ColumnTexts(errors, 0), (std::vector<std::string>{"#1", "#13", "#2", "#9"}))
         << "numbers sort as text";

@@ -93,7 +93,6 @@ TEST_F(GridTest, NumbersSortByValueWithTheRestLastAndNextErrorFollowsTheOrderSho
     grid.UserClicksHeader(2);
     EXPECT_EQ(Shown(0), (Strings{"bravo", "Alpha", "foxtrot", "echo", "delta", "ALPHA2", "charlie"}))
         << "text reversed, ties still in the source's order";
-    EXPECT_EQ(cells.rows[0][0], "delta") << "the source's order never changes";
     grid.UserClicksHeader(2);
     EXPECT_EQ(grid.SortColumn(), -1) << "a third click: the source's order again";
     EXPECT_EQ(Shown(0), (Strings{"delta", "Alpha", "charlie", "bravo", "ALPHA2", "echo", "foxtrot"}));
