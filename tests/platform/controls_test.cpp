@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <numeric>
 #include <random>
 #include <string>
@@ -269,25 +268,6 @@ TEST(ColumnListTest, ReplacedRowsShowAsARefillWouldShowThem) {
         ASSERT_TRUE(view.Heard(Aspect::Rows));
         ASSERT_EQ(spliced.SelectedRow(), -1) << "as after a refill";
     }
-}
-
-TEST(ControlViewTest, WhicheverSideGoesFirstCutsTheLink) {
-    RecordingView view;
-    {
-        Label label("lblWeb");
-        label.AttachView(&view);
-        label.SetCaption("kestrix");
-        label.SetUnderline(true);
-        EXPECT_EQ(view.refreshed, (std::vector<Aspect>{Aspect::Caption, Aspect::Looks}));
-    }
-    EXPECT_TRUE(view.gone);
-
-    auto gone = std::make_unique<RecordingView>();
-    TextField field("txtAuthor");
-    field.AttachView(gone.get());
-    field.AttachView(nullptr);
-    gone.reset();
-    field.SetText("after the view"); // would reach a destroyed view if the link were kept
 }
 
 namespace {
