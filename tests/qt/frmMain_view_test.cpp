@@ -68,7 +68,7 @@ class MainWindowViewTest : public test::EditorOn<kFile> {
 
 } // namespace
 
-TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
+TEST_F(MainWindowViewTest, FieldAndControlFollowEachOtherAndTheStatusLineKeepsBothItsParts) {
     QLineEdit& mass = EnterField(1);
     EXPECT_EQ(form.CurrentStat, 1) << "the real focus reached the control";
     mass.setCursorPosition(2);
@@ -87,9 +87,27 @@ TEST_F(MainWindowViewTest, FieldAndControlFollowEachOther) {
     EXPECT_EQ(TitleBar(), Title(true));
     QTest::keyClick(&mass, Qt::Key_Return);
     EXPECT_EQ(doc.Cars()[1][1], "12700") << "Enter reaches the field";
+
+    // However narrow the window, the status line's help stands left of the count of changed values, cut
+    // short with an ellipsis, and the two never meet.
+    auto& count = Widget<QLabel>("lblChanges");
+    ASSERT_EQ(count.text(), "1 value changed");
+    form.ShowNote("Changed from " + std::string(40, 'x') +
+                  " to the value typed, and kept in the file when saved");
+    auto& help = Widget<QLabel>("StatusMessage");
+    view.resize(view.minimumWidth(), view.height());
+    QApplication::processEvents();
+    EXPECT_LT(help.mapTo(&view, QPoint(help.width() - 1, 0)).x(), count.mapTo(&view, QPoint()).x());
+    EXPECT_TRUE(help.isVisible() && count.isVisible());
+    EXPECT_LE(help.fontMetrics().horizontalAdvance(help.text()), help.contentsRect().width());
+    EXPECT_GE(count.width(), count.fontMetrics().horizontalAdvance(count.text())) << "the count is whole";
+    EXPECT_TRUE(help.text().endsWith(QChar(0x2026))) << "cut short";
+    EXPECT_TRUE(help.text().startsWith("Changed from xxx"));
+    EXPECT_EQ(help.toolTip().toStdString(), form.Note()) << "the whole of it";
+
     QTest::keyClicks(&mass, "5");
     QTest::keyClick(&mass, Qt::Key_Escape);
-    EXPECT_EQ(mass.text(), "12700") << "and so does Escape, which closes nothing";
+    EXPECT_EQ(mass.text(), "12700") << "Escape reaches it too, and closes nothing";
     EXPECT_TRUE(view.isVisible());
 
     // Ctrl+F lays the find over the car list and its list under it; the arrow keys and Enter reach it,
@@ -269,27 +287,6 @@ TEST_F(MainWindowViewTest, EditingKeysAreTheFocusedFieldsAndListsOwnAndTheMenusK
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), form.lvErrors.CopyText());
     EXPECT_TRUE(services.saveDialogs.empty()) << "no Save As";
     EXPECT_TRUE(services.shownWindows.empty()) << "no comments window";
-}
-
-// However narrow the window, the help stands left of the count of changed values, cut short with an
-// ellipsis where it must be, and the two never meet.
-TEST_F(MainWindowViewTest, TheStatusLinesHelpAndCountOfChangesNeverRunIntoEachOther) {
-    QTest::keyClicks(&EnterField(1), "5");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    auto& count = Widget<QLabel>("lblChanges");
-    ASSERT_EQ(count.text(), "1 value changed");
-    form.ShowNote("Changed from " + std::string(40, 'x') +
-                  " to the value typed, and kept in the file when saved");
-    auto& help = Widget<QLabel>("StatusMessage");
-    view.resize(view.minimumWidth(), view.height());
-    QApplication::processEvents();
-    EXPECT_LT(help.mapTo(&view, QPoint(help.width() - 1, 0)).x(), count.mapTo(&view, QPoint()).x());
-    EXPECT_TRUE(help.isVisible() && count.isVisible());
-    EXPECT_LE(help.fontMetrics().horizontalAdvance(help.text()), help.contentsRect().width());
-    EXPECT_GE(count.width(), count.fontMetrics().horizontalAdvance(count.text())) << "the count is whole";
-    EXPECT_TRUE(help.text().endsWith(QChar(0x2026))) << "cut short";
-    EXPECT_TRUE(help.text().startsWith("Changed from xxx"));
-    EXPECT_EQ(help.toolTip().toStdString(), form.Note()) << "the whole of it";
 }
 
 TEST_F(MainWindowViewTest, EnterAndDoubleClickOnAnErrorReachTheValueAndTheAllErrorsWindowGrows) {
