@@ -75,7 +75,7 @@ TEST(AboutWindowView, TheLinksOverTheBuiltInArtworkLightUpUnderThePointer) {
     EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(192, 192, 255))
         << "straight to the other link";
     QTest::mouseMove(&picture, QPoint(picture.width() / 2, 20));
-    EXPECT_EQ(web.palette().color(QPalette::WindowText), QColor(192, 192, 255));
+    EXPECT_EQ(email.palette().color(QPalette::WindowText), QColor(192, 192, 255)) << "and off it";
     QTest::mouseClick(&email, Qt::LeftButton);
     EXPECT_EQ(services.desktopTargets.size(), 1U);
 }
