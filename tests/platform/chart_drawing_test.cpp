@@ -35,7 +35,7 @@ std::size_t Count(const std::string& text, const std::string& part) {
 // Each bar stands on the plot's floor inside the plot, its height in step with
 // the value axis, and is the bar found under its middle; the gap between bars is none;
 // the axis reads from 0 to a round number that the tallest bar reaches.
-TEST(ChartDrawingTest, BarsStandInsideThePlotOnTheirTicksAndAreFoundWhereTheyAreDrawn) {
+TEST(ChartDrawingTest, BarsStandOnTheirTicksAndTheWalkMeetsEveryPlaceOnceAndEachIsFoundWhereItIsDrawn) {
     std::mt19937 random(7);
     for (int round = 0; round < 40; ++round) {
         std::vector<ChartBar> bars(1 + random() % 30);
@@ -68,13 +68,10 @@ TEST(ChartDrawingTest, BarsStandInsideThePlotOnTheirTicksAndAreFoundWhereTheyAre
             EXPECT_EQ(layout.BarAt(whole.left + whole.width / 2, plot.Bottom() + 2), -1) << "below the plot";
         }
     }
-}
 
-// The keyboard's walk from the first place to the last meets every point once,
-// each place with the points drawn on it, from left to right; the walk back
-// meets them in the reverse order; the pointer finds the points of a place on it.
-TEST(ChartDrawingTest, TheWalkMeetsEveryPlaceOnceInOrderAndThePointerFindsItsPoints) {
-    std::mt19937 random(11);
+    // The keyboard's walk from the first place to the last meets every point once,
+    // each place with the points drawn on it, from left to right; the walk back
+    // meets them in the reverse order; the pointer finds the points of a place on it.
     std::uniform_real_distribution<double> value(-50, 4000);
     std::vector<ChartPoint> points;
     for (int i = 0; i < 400; ++i)

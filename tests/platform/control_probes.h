@@ -8,12 +8,11 @@
 
 namespace kestrix::test {
 
-// A view that remembers what it was told to redraw, and whether its control died.
+// A view that remembers what it was told to redraw.
 struct RecordingView : platform::ControlView {
     std::vector<platform::Aspect> refreshed;
-    bool gone = false;
     void Refresh(platform::Aspect aspect) override { refreshed.push_back(aspect); }
-    void ControlGone() override { gone = true; }
+    void ControlGone() override {}
     bool Heard(platform::Aspect aspect) const {
         return std::find(refreshed.begin(), refreshed.end(), aspect) != refreshed.end();
     }

@@ -120,7 +120,6 @@ TEST_F(SixtySixCarsViewTest, SpreadsheetKeysCarryTheSelectionFromTheAnchor) {
 
 TEST_F(CarTableViewTest, TheModelReadsTheGridAndFollowsItsKeysSortFilterAndPlace) {
     EXPECT_EQ(QRect(frame->pos(), frame->size()), QRect(40, 50, 700, 400)) << "opens where it was last";
-    EXPECT_EQ(Model().rowCount(), 2);
     EXPECT_EQ(Model().headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
               QString::fromStdString(table->HeaderTip(1)));
     EXPECT_EQ(Data(1, 1, Qt::DisplayRole).toString(), "abc");

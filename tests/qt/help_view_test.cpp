@@ -50,7 +50,7 @@ std::string AnchorAtTop(const QTextBrowser& browser) {
 
 } // namespace
 
-TEST(HelpWindowView, ThePicturesLoadAndEveryLinkOfTheManualPutsItsHeadingAtTheTop) {
+TEST(HelpWindowView, ThePicturesLoadEveryLinkPutsItsHeadingAtTheTopAndFindLeavesTheReaderAtTheTextFound) {
     test::ScriptedServices services;
     frmHelp help(services, test::RealManual());
     auto view = test::ShownFrame(help);
@@ -97,13 +97,7 @@ TEST(HelpWindowView, ThePicturesLoadAndEveryLinkOfTheManualPutsItsHeadingAtTheTo
         EXPECT_NEAR(scroll.value(), places.back(), 3) << "the line the reader was at, on top";
     }
     EXPECT_FALSE(help.cmdBack.Enabled());
-}
 
-TEST(HelpWindowView, FindShowsTheTextFoundAndEscapeLeavesTheReaderThere) {
-    test::ScriptedServices services;
-    frmHelp help(services, test::RealManual());
-    auto view = test::ShownFrame(help);
-    auto& browser = test::Widget<QTextBrowser>(*view, "rtbManual");
     auto& field = test::Widget<QLineEdit>(*view, "txtFind");
     QTest::keyClick(&browser, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(QApplication::focusWidget(), &field);

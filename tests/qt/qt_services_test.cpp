@@ -35,7 +35,7 @@ void WhenTheBoxOpens(std::function<void(QMessageBox&)> act) {
 
 } // namespace
 
-TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
+TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressedAndAFileDialogTakesTheHandlingFilter) {
     QtServices services("", "", "");
     QString title, text;
     QMessageBox::StandardButtons buttons;
@@ -51,6 +51,7 @@ TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressed) {
     EXPECT_EQ(title, "Kestrix") << "a box without a title of its own";
     EXPECT_EQ(text, "The file has been modified.\nSave it?");
     EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(kestrix::platform::qt::DialogFilter(kHandlingFileFilter), "CFG File (*.cfg);;All Files (*)");
 
     QString yes, no;
     WhenTheBoxOpens([&](QMessageBox& box) {
@@ -88,8 +89,4 @@ TEST(QtServicesTest, SettingsWrittenHereReadBackWithoutTheToolkit) {
     EXPECT_EQ(kestrix::StampOf(file), saved);
     std::ofstream(file) << "[General]\nSettingsVersion=20\n"; // as another program writes it
     EXPECT_EQ(reader.ReadSetting("SettingsVersion"), "20");
-}
-
-TEST(QtServicesTest, TheHandlingFilterBecomesTheDialogsOwn) {
-    EXPECT_EQ(kestrix::platform::qt::DialogFilter(kHandlingFileFilter), "CFG File (*.cfg);;All Files (*)");
 }
