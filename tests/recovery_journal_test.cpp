@@ -64,7 +64,8 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
 #endif
 }
 
-TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {
+TEST_F(Journal,
+       TwoEditorsKeepTheirOwnRecordsOfAnyLengthDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {
     const std::string file = "/some/Handling.cfg";
     RecoveryJournal first, second;
     ASSERT_EQ(first.Start(Folder(), file), "");
@@ -75,6 +76,15 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAnd
     ASSERT_EQ(first.Rewrite({"compacted"}), "");
     ASSERT_EQ(first.Append("c"), "");
     EXPECT_TRUE(FindLeftJournals(Folder(), nullptr).empty());
+    // A record of any length reads back, after a cut or written anew.
+    const std::string large(200'000, 'v');
+    const std::size_t bytes = second.Bytes();
+    ASSERT_EQ(second.Append(large), "");
+    ASSERT_EQ(second.CutBack(bytes, 1), "");
+    ASSERT_EQ(second.Append("x"), "");
+    EXPECT_EQ(ReadJournal(second.Path()).records, (std::vector<std::string>{"b", "x"}));
+    ASSERT_EQ(second.Rewrite({large, "y", large}), "");
+    EXPECT_EQ(ReadJournal(second.Path()).records, (std::vector<std::string>{large, "y", large}));
 
     // An editor that ends without removing its journal leaves it.
     {
@@ -158,19 +168,4 @@ TEST_F(Journal, TwoEditorsKeepTheirOwnDamagedOrForeignJournalsAreRefusedWholeAnd
     const LeftJournal kept = ReadJournal(full.Path());
     EXPECT_EQ(kept.records, std::vector<std::string>{"first"});
     EXPECT_TRUE(kept.cut);
-}
-
-// A record of any length reads back, after a cut or written anew.
-TEST_F(Journal, LargeRecordsReadBackAfterACutOrARewrite) {
-    RecoveryJournal journal;
-    ASSERT_EQ(journal.Start(Folder(), "/f.cfg"), "");
-    const std::string large(200'000, 'v');
-    ASSERT_EQ(journal.Append("a"), "");
-    const std::size_t bytes = journal.Bytes();
-    ASSERT_EQ(journal.Append(large), "");
-    ASSERT_EQ(journal.CutBack(bytes, 1), "");
-    ASSERT_EQ(journal.Append("x"), "");
-    EXPECT_EQ(ReadJournal(journal.Path()).records, (std::vector<std::string>{"a", "x"}));
-    ASSERT_EQ(journal.Rewrite({large, "y", large}), "");
-    EXPECT_EQ(ReadJournal(journal.Path()).records, (std::vector<std::string>{large, "y", large}));
 }
