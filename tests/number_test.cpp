@@ -103,9 +103,7 @@ TEST(Numbers, TypedInputTakesOneSignAndAStoredValueFollowsTheRegionalSeparators)
     for (const char* refused : {"",    "+",    "-",   "++5",  "+-5", "-+5", " 5", "5 ",    "1,5",    "1.2.3",
                                 "inf", "-inf", "nan", "0x10", "1e",  "e3",  ".",  "1e999", "1e-400", "5kg"})
         EXPECT_EQ(PlainNumber(refused), std::nullopt) << refused;
-    EXPECT_EQ(ReadNumberAt("12kg", 0)->end, 2u) << "a number ends where its characters do";
     EXPECT_EQ(ReadNumberAt("x+1", 1), std::nullopt) << "a sign is the reader's";
-    EXPECT_FALSE(ReadNumberAt("1e400", 0)->inRange);
 
     // A light or the ABS box: rounded first, halves to the even number, then judged.
     for (const auto& [stored, number] : std::initializer_list<std::pair<const char*, int>>{
