@@ -33,15 +33,6 @@ std::vector<Line> LinesOf(std::string_view bytes) {
     return lines;
 }
 
-// Where each value of a car line starts.
-std::vector<std::size_t> ValueColumns(std::string_view line) {
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < line.size(); ++i)
-        if (line[i] != ' ' && line[i] != '\t' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t'))
-            starts.push_back(i);
-    return starts;
-}
-
 // Where the car lines are among lines.
 std::vector<std::size_t> CarLinesAmong(const std::vector<Line>& lines) {
     std::vector<std::size_t> at;
@@ -276,7 +267,9 @@ TEST(KeepLayout, RandomFilesAndEditsChangeOnlyWhatChanged) {
 
 // Where value c of a car line starts and ends.
 std::pair<std::size_t, std::size_t> Span(std::string_view line, std::size_t c) {
-    const std::size_t start = ValueColumns(line)[c];
+    std::size_t start = line.find_first_not_of(" \t");
+    for (; c > 0; --c)
+        start = line.find_first_not_of(" \t", line.find_first_of(" \t", start));
     return {start, std::min(line.find(' ', start), line.size())};
 }
 

@@ -31,11 +31,7 @@ class TempFolderTest : public ::testing::Test {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
-    void TearDown() override {
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add);
-        std::filesystem::remove_all(folder);
-    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
     std::string Path(const std::string& name) const { return (folder / name).string(); }
     std::string Write(const std::string& name, std::string_view bytes) const {
         WriteFile(Path(name), bytes);
