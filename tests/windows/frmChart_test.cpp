@@ -121,10 +121,6 @@ TEST_F(ChartTest,
     chart.chtStats.UserClicksBar(static_cast<int>(empty - bars.begin()));
     EXPECT_EQ(services.besideWindows.size(), 1u) << "an empty bar has no cars to show in the table";
 
-    Choose(chart.cboStat, "Number Of Gears");
-    EXPECT_EQ(Total(chart.chtStats.Bars(), true), 0);
-    EXPECT_EQ(chart.lblNote.Caption() + chart.chtStats.Summary(), "Number Of Gears, 5 cars");
-
     // Counts give the stored values no entry knows a bar of their own.
     Choose(chart.cboKind, "Counts of a choice stat");
     const auto counts = [&chart](std::string_view stat) {

@@ -1,4 +1,3 @@
-#include "captured_output.h"
 #include "windows/editor_test.h"
 #include "windows/frmFixRange.h"
 
@@ -53,12 +52,6 @@ TEST_F(FixRange, EnterFixesTheTickedValuesInOneStepThatUndoTakesBack) {
     form.mnuUndo.UserChooses();
     EXPECT_EQ(ErrorRows().size(), 3u) << "the two come back";
     EXPECT_EQ(Cell(8, 9), "0.3");
-
-    // The same values as the command line writes.
-    const std::string out = Path("Fixed.cfg");
-    EXPECT_EQ(test::RunKestrix({"--fix-range", "-o", out, path}).status, 1);
-    form.mnuRedo.UserChooses();
-    EXPECT_EQ(ReadHandlingFile(out).file.Cars, doc.Cars());
 }
 
 // Unticked, filtered out of a "Select all", or a row without a repair: left as it was.
