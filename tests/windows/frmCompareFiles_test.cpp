@@ -42,7 +42,7 @@ class CompareFilesTest : public test::EditorOn<kOpen> {
 
 } // namespace
 
-TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsOrAllAsChanges) {
+TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsOrAllGoingOnToTheNext) {
     frmCompareFiles& window = Compare();
     EXPECT_EQ(Rows(window),
               (std::vector<std::string>{
@@ -99,9 +99,8 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsO
     form.mnuCompareFile.UserChooses();
     EXPECT_NE(services.messages.back().text.find("missing.cfg"), std::string::npos);
     EXPECT_EQ(services.besideWindows.size(), 2u);
-}
 
-TEST_F(CompareFilesTest, ATakeGoesOnToTheNextDifferenceAndNothingLeftToTakeDisablesTheTakes) {
+    // On a file opened anew, each take goes on to the next difference; nothing left disables the takes.
     for (const bool onlyDifferent : {true, false}) {
         OpenOn(kOpen);
         frmCompareFiles& window = Compare();
