@@ -124,7 +124,7 @@ TEST_F(CarCommands, DeleteRemovesTheCarShownAndShowsTheFirstEntry) {
 
 // The lists move what is chosen, keeping duplicates and order; Save writes
 // the chosen cars in table order, and keeps the window on a cancel or failure.
-TEST_F(CarCommands, ExportMovesTheChosenNamesAndWritesTheirCarsInTableOrder) {
+TEST_F(CarCommands, ExportWritesTheChosenCarsInTableOrderAndImportOverwritesByNameOrAppends) {
     const std::string target = Path("Export.cfg"), unwritable = Path("missing/Export.cfg");
     On<frmImportExport>([&](frmImportExport& io) {
         EXPECT_EQ(EntryTexts(io.lvLeft), (Names{"ALPHA", "BRAVO", "CHARLIE", "TWIN", "TWIN"}));
@@ -157,9 +157,9 @@ TEST_F(CarCommands, ExportMovesTheChosenNamesAndWritesTheirCarsInTableOrder) {
     EXPECT_EQ(form.Caption(), Title());
     EXPECT_EQ(ReadImportFile(target).rows,
               (CarTable{doc.Cars()[0], doc.Cars()[1], doc.Cars()[2], doc.Cars()[3]}));
-}
 
-TEST_F(CarCommands, ImportOverwritesByNameOrAppendsChecksAfterwardsAndTakesNothingItCannotTakeWhole) {
+    // An import overwrites by name or appends, checks afterwards, and takes nothing it cannot take whole.
+    services.shownWindows.clear();
     services.openPaths = {"", Path("missing.cfg")};
     services.answers = {Answer::Ok};
     form.mnuImportCarStats.UserChooses();
