@@ -28,7 +28,7 @@ std::string Enabled(std::initializer_list<const platform::Control*> controls) {
 
 } // namespace
 
-TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesAndPlaceTheUserLeft) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesPlaceAndRecentFiles) {
     const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
@@ -69,6 +69,47 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
     placed.form.UserPlaces({30, 40, 1000, 800});
     EXPECT_TRUE(placed.form.TryClose());
     EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
+
+    // Recent files are kept newest first, greyed when missing, and reopened at a plain start.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 9; ++i)
+        paths.push_back(Write("Cars" + std::to_string(i) + ".cfg", kFile));
+    for (const std::string& file : paths) {
+        services.openPaths.push_back(file);
+        form.mnuLoad.UserChooses();
+    }
+    // The menu as shown: the number of each file, "x" after a missing one.
+    const auto menu = [&] {
+        form.mnuRecent.UserChooses();
+        std::string shown;
+        for (const platform::MenuEntry& entry : form.mnuRecentFile)
+            if (entry.Visible())
+                shown += std::to_string(std::find(paths.begin(), paths.end(), entry.Tip()) - paths.begin()) +
+                         (entry.Enabled() ? " " : "x ");
+        return shown;
+    };
+    EXPECT_EQ(menu(), "8 7 6 5 4 3 2 1 ") << "eight at most, newest first";
+    EXPECT_FALSE(form.mnuRemoveMissing.Enabled());
+
+    fs::remove(paths[5]);
+    Type(13, "250");
+    services.answers = {Answer::No};
+    form.mnuRecentFile[6].UserChooses(); // Cars2.cfg
+    EXPECT_NE(services.messages.back().text.find("Cars8.cfg"), std::string::npos) << "changes are asked about";
+    EXPECT_EQ(doc.FilePath(), paths[2]);
+    EXPECT_EQ(menu(), "2 8 7 6 5x 4 3 1 ");
+    form.mnuRemoveMissing.UserChooses();
+    EXPECT_EQ(menu(), "2 8 7 6 4 3 1 ");
+
+    const auto plainStart = [this](bool reopen) {
+        auto kept = services.settings; // what this run kept
+        kept[std::string(kReopenLastFile)] = reopen ? "1" : "0";
+        test::Editor next(kept);
+        next.Start();
+        return next.doc.FilePath();
+    };
+    EXPECT_EQ(plainStart(false), "");
+    EXPECT_EQ(plainStart(true), paths[2]);
 }
 
 TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
@@ -225,49 +266,6 @@ TEST_F(MainWindow, AGapIsSavedOnRequestAndAFieldCommitsOnEnterComputingFromTheVa
     EXPECT_EQ(form.txtStat[1].Text(), "=*1,5") << "kept as typed";
     form.tabGeneral.UserChoosesPage(2);
     EXPECT_EQ(Cell(1, 1), "2640") << "no commit takes the typo for a value, and none asks again";
-}
-
-TEST_F(PlainStart, RecentFilesAreKeptNewestFirstGreyedWhenMissingAndReopenedAtAPlainStart) {
-    std::vector<std::string> paths;
-    for (int i = 0; i < 9; ++i)
-        paths.push_back(Write("Cars" + std::to_string(i) + ".cfg", kFile));
-    Start();
-    for (const std::string& file : paths) {
-        services.openPaths.push_back(file);
-        form.mnuLoad.UserChooses();
-    }
-    // The menu as shown: the number of each file, "x" after a missing one.
-    const auto menu = [&] {
-        form.mnuRecent.UserChooses();
-        std::string shown;
-        for (const platform::MenuEntry& entry : form.mnuRecentFile)
-            if (entry.Visible())
-                shown += std::to_string(std::find(paths.begin(), paths.end(), entry.Tip()) - paths.begin()) +
-                         (entry.Enabled() ? " " : "x ");
-        return shown;
-    };
-    EXPECT_EQ(menu(), "8 7 6 5 4 3 2 1 ") << "eight at most, newest first";
-    EXPECT_FALSE(form.mnuRemoveMissing.Enabled());
-
-    fs::remove(paths[5]);
-    Type(13, "250");
-    services.answers = {Answer::No};
-    form.mnuRecentFile[6].UserChooses(); // Cars2.cfg
-    EXPECT_NE(services.messages.at(0).text.find("Cars8.cfg"), std::string::npos) << "changes are asked about";
-    EXPECT_EQ(doc.FilePath(), paths[2]);
-    EXPECT_EQ(menu(), "2 8 7 6 5x 4 3 1 ");
-    form.mnuRemoveMissing.UserChooses();
-    EXPECT_EQ(menu(), "2 8 7 6 4 3 1 ");
-
-    const auto plainStart = [this](bool reopen) {
-        auto kept = services.settings; // what this run kept
-        kept[std::string(kReopenLastFile)] = reopen ? "1" : "0";
-        test::Editor next(kept);
-        next.Start();
-        return next.doc.FilePath();
-    };
-    EXPECT_EQ(plainStart(false), "");
-    EXPECT_EQ(plainStart(true), paths[2]);
 }
 
 namespace {
