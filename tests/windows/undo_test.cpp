@@ -51,6 +51,8 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     step();
     form.cboDrive.UserPicks(2);
     step();
+    form.lvFlags.UserClicks(3, true);
+    step();
     frmCarTable& table = Table();
     table.grdCars.UserSelects({{0, 1, 2, 1}}, {0, 1});
     AnswerNumber("1.1");
@@ -90,11 +92,12 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
     comments.cmdOK.UserClicks();
     step();
 
-    EXPECT_EQ(captions, (std::vector<std::string>{
-                            "&Undo Edit Mass of 'ALDER'", "&Undo Edit Drive Type of 'ALDER'",
-                            "&Undo Multiply by 1.1 (3 values)", "&Undo Paste (3 values)",
-                            "&Undo Add Car 'DOGWOOD'", "&Undo Rename Car 'DOGWOOD' to 'ELM'",
-                            "&Undo Delete Car 'BRACKEN'", "&Undo Import 2 Cars", "&Undo Edit Comments"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"&Undo Edit Mass of 'ALDER'", "&Undo Edit Drive Type of 'ALDER'",
+                                        "&Undo Edit Flags of 'ALDER'", "&Undo Multiply by 1.1 (3 values)",
+                                        "&Undo Paste (3 values)", "&Undo Add Car 'DOGWOOD'",
+                                        "&Undo Rename Car 'DOGWOOD' to 'ELM'", "&Undo Delete Car 'BRACKEN'",
+                                        "&Undo Import 2 Cars", "&Undo Edit Comments"}));
     EXPECT_EQ(doc.Cars().size(), 4u);
     EXPECT_EQ(table.grdCars.RowCount(), 4) << "the table shows the cars the document has";
 
