@@ -75,8 +75,6 @@ TEST_F(CarTableTest, EditsAndReadsGoBothWaysBetweenTheTableAndTheMainWindow) {
     table.chkErrors.UserClicks();
     EXPECT_EQ(table.grdCars.RowCount(), 2);
     EXPECT_EQ(table.lblCount.Caption(), "2 of 3 cars");
-    table.txtFilter.UserTypes("MAN");
-    EXPECT_EQ(table.grdCars.Text(0, 0), "mango");
     table.txtFilter.UserTypes("Mass > heavy");
     EXPECT_NE(table.lblFilterNote.Caption(), "") << "a filter it cannot read says why";
     services.answers = {Answer::Yes};
