@@ -85,7 +85,6 @@ TEST_F(CommentsWindow, TheMainWindowWorksOnAndTheTextsGoToTheDocumentOpenAtConfi
     comments.cmdOK.UserClicks();
     EXPECT_EQ(doc.FilePath(), other);
     EXPECT_EQ(Kept(), "; other\r|; Cy\r|");
-    EXPECT_EQ(form.Caption(), "Kestrix 3 (" + other + "*)");
     form.mnuSave.UserChooses();
     EXPECT_EQ(OnDisk(other).find("Author"), std::string::npos);
 }

@@ -1,7 +1,6 @@
 #include "windows/frmHelp.h"
 
 #include "files/paths.h"
-#include "real_manual.h"
 #include "windows/editor_test.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +11,13 @@ using namespace kestrix;
 
 using ManualPlaceTest = test::TempFolderTest;
 
-// Where each link leads and Back's way back are the help view's test; here, what a link that leads
-// nowhere in the manual does.
-TEST(HelpWindow, ALinkOutsideTheManualOpensOnTheDesktopAndOneToNoPartSaysSo) {
+// Where each link leads and Back's way back, the order of the finds, the keys' way to the field and back
+// and where the reader is left are the window view's tests; here, what a link that leads nowhere in the
+// manual does and what the user is told of a find.
+TEST(HelpWindow, ALinkOutsideTheManualOpensOnTheDesktopAndFindTellsWhenItWrapsOrFindsNothing) {
     test::ScriptedServices services;
-    frmHelp help(services, test::RealManual());
+    frmHelp help(services,
+                 {std::string(KESTRIX_SOURCE_DIR) + "/docs/manual.md", "# Grip\n\nMore grip.\n", {}});
     help.rtbManual.UserClicksLink("#no-such-part");
     EXPECT_EQ(help.lblFound.Caption(), "The manual has no part \"#no-such-part\".");
     EXPECT_FALSE(help.cmdBack.Enabled()) << "the reader did not move";
@@ -26,13 +27,7 @@ TEST(HelpWindow, ALinkOutsideTheManualOpensOnTheDesktopAndOneToNoPartSaysSo) {
     EXPECT_EQ(services.desktopTargets,
               (std::vector<std::string>{"https://kestrix.example.org/",
                                         std::string(KESTRIX_SOURCE_DIR) + "/docs/main-window.png"}));
-}
 
-// The order of the finds is the view's own, and the keys' way to the field and back and where the reader
-// is left are the window view's test; here, what the user is told.
-TEST(HelpWindow, FindTellsWhenItWrapsOrFindsNothing) {
-    test::ScriptedServices services;
-    frmHelp help(services, {"/doc/manual.md", "# Grip\n\nMore grip.\n", {}});
     help.txtFind.UserTypes("GRIP");
     help.txtFind.UserPressesEnter();
     EXPECT_TRUE(help.UserPressesFunctionKey(3));
@@ -74,15 +69,4 @@ TEST_F(ManualPlaceTest, BesideTheProgramComesFirstThenTheInstalledManualElseTheW
         frmHelp help(services, found);
         EXPECT_EQ(help.rtbManual.Folder(), FolderOf(found.path)) << "where its pictures are";
     }
-}
-
-TEST(HelpWindow, F1OpensTheManualOnceBesideTheMainWindowAndItClosesWithIt) {
-    test::Editor editor;
-    editor.Start();
-    auto& help = editor.Beside<frmHelp>(editor.form.mnuManual);
-    EXPECT_EQ(help.Opener(), &editor.form);
-    EXPECT_TRUE(help.UserPressesKey(platform::Shortcut::F1)) << "the main window's key";
-    EXPECT_EQ(editor.services.besideWindows.size(), 1u) << "the open manual is brought to the front";
-    editor.form.mnuExit.UserChooses();
-    EXPECT_TRUE(help.IsClosed());
 }

@@ -80,8 +80,7 @@ MergeResolution NineConflicts() {
 
 } // namespace
 
-TEST_F(MergeWindowTest,
-       ResolveMergeTakesTheVersionsIntoTheDocumentAsOneStepAndAChoiceMovesToTheNextConflict) {
+TEST_F(MergeWindowTest, ResolveMergeAndTheMergeToolNameTheBranchesAndAChoiceMovesToTheNextConflict) {
     const std::string base = CarLine("APPLE") + "\r\n" + CarLine("ZEBRA") + "\r\n" + CarLine("KIWI") + "\r\n";
     const std::string ours = CarLine("APPLE", "1600") + "\r\n" + CarLine("ZEBRA", "1700") + "\r\n" +
                              CarLine("KIWI", "1500", "R P 1 2001 1 1", "210") + "\r\n";
@@ -173,13 +172,11 @@ TEST_F(MergeWindowTest,
         EXPECT_TRUE(merge.TryClose());
         EXPECT_FALSE(merge.Saved());
     }
-}
 
-// Under git mergetool: the branches named only while git merges, and Ctrl+S writes the merged file.
-TEST_F(MergeWindowTest, TheMergeToolNamesTheBranchesOnlyWhileGitMerges) {
+    // Under git mergetool: the branches named only while git merges, and Ctrl+S writes the merged file.
     const std::vector<std::string> files{
         Write("base.cfg", CarLine("APPLE") + "\r\n"), Write("local.cfg", CarLine("APPLE", "1600") + "\r\n"),
-        Write("remote.cfg", CarLine("APPLE", "1650") + "\r\n"), Path("Handling.cfg")};
+        Write("remote.cfg", CarLine("APPLE", "1650") + "\r\n"), Path("Merged.cfg")};
     const auto headers = [&] { return SideHeaders(MergeTool(services, files).Form()); };
     const std::vector<std::string> plain{"Ours", "Theirs", "Ours", "Theirs"};
     git.outputs["git rev-parse --abbrev-ref HEAD"] = "HEAD\n"; // detached
