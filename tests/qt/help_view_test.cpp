@@ -110,4 +110,10 @@ TEST(HelpWindowView, ThePicturesLoadEveryLinkPutsItsHeadingAtTheTopAndFindLeaves
     EXPECT_EQ(QApplication::focusWidget(), &browser);
     EXPECT_FALSE(browser.textCursor().hasSelection());
     EXPECT_EQ(browser.cursorRect(browser.textCursor()).top(), found.top()) << "the reader stays";
+    // Ctrl+End and Ctrl+Home reach the ends of the manual, and the control hears where the reader is.
+    QTest::keyClick(&browser, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(scroll.value(), scroll.maximum());
+    EXPECT_GT(help.rtbManual.Top(), 0u);
+    QTest::keyClick(&browser, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(std::pair(scroll.value(), help.rtbManual.Top()), std::pair(0, std::size_t{0}));
 }

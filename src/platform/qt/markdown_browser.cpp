@@ -178,6 +178,14 @@ void MarkdownBrowser::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    // A reader expects Ctrl+Home and Ctrl+End to reach the ends of a document; the
+    // toolkit's read-only view knows only Home and End for that.
+    const bool home = event->key() == Qt::Key_Home;
+    if ((home || event->key() == Qt::Key_End) && event->modifiers() == Qt::ControlModifier) {
+        verticalScrollBar()->triggerAction(home ? QAbstractSlider::SliderToMinimum
+                                                : QAbstractSlider::SliderToMaximum);
+        return;
+    }
     QTextBrowser::keyPressEvent(event);
 }
 
