@@ -1,7 +1,7 @@
 // Cars moved in the file: any moves of any selection among any shown cars,
 // undone and redone, give the model's order, keep each car the file's car,
-// join the moves of one selection one way into one step, come back from the
-// journal, and save the file's own lines in the new order.
+// join the moves of one selection one way into one step until a save, come
+// back from the journal, and save the file's own lines in the new order.
 #include "document/document.h"
 #include "document/recovery.h"
 #include "handling_file/layout.h"
@@ -254,22 +254,16 @@ TEST_F(Moves, AnyMovesFollowTheModelJoinAsOneStepRecoverAndSaveTheFilesLinesInTh
         SCOPED_TRACE("round " + std::to_string(round));
         ExpectLinesPermuted(file, read, doc);
         ExpectRecovered(doc, recovery, data, position);
-    }
-}
 
-// A save ends a run of moves: the next move of the same cars is a step of its own.
-TEST_F(Moves, ASaveEndsTheRunOfMovesThatJoin) {
-    Document doc;
-    HandlingDocument data;
-    data.Cars = test::Table({test::CarLine("C0"), test::CarLine("C1"), test::CarLine("C2")});
-    doc.Read(data);
-    const auto down = [&](int row) {
-        doc.Commit(MoveCarsChange(doc.Cars(), {0, 1, 2}, {row}, MoveDirection::Down));
-    };
-    down(0);
-    doc.Saved("Handling.cfg");
-    down(1);
-    doc.Undo();
-    EXPECT_EQ(OrderOf(doc), (std::vector<int>{1, 0, 2}));
-    EXPECT_FALSE(doc.Modified()) << "the saved file's order";
+        // A save ends a run of moves: the next move of the same car is a step of its own.
+        if (cars >= 3) {
+            doc.Commit(MoveCarsChange(doc.Cars(), identity, {0}, MoveDirection::Down));
+            doc.Saved("Handling.cfg");
+            const std::vector<int> saved = OrderOf(doc);
+            doc.Commit(MoveCarsChange(doc.Cars(), identity, {1}, MoveDirection::Down));
+            doc.Undo();
+            EXPECT_EQ(OrderOf(doc), saved);
+            EXPECT_FALSE(doc.Modified()) << "the saved file's order";
+        }
+    }
 }
