@@ -5,7 +5,6 @@
 #include "sample_cars.h"
 #include "scripted_files.h"
 #include "temp_folder.h"
-#include "validation/error_check.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +43,6 @@ TEST(Cars, NewCarsAndTheNamesTheyCannotTake) {
     cars.push_back(NewCar(cars, "HIGH", NewCarStats::Highest, 0));
     EXPECT_EQ(Columns(cars[1], {1, Abs, Flags}) + Columns(cars[2], {1, Abs, Flags}),
               "1 0 0000 50000 1 FFFF ");
-    ErrorRegister errors;
-    ErrorCheck(CarTable(cars.begin() + 1, cars.end()), errors, NumberFormat{});
-    EXPECT_TRUE(errors.Rows().empty()) << errors.Rows().front().ExplanationString;
 
     EXPECT_EQ(FirstRowNamed(Table({"a 1", "A 2"}), "A"), 1) << "a name is found by its exact bytes";
 

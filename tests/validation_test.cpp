@@ -42,12 +42,10 @@ TEST(Validation, ADecimalCommaIsTakenUnderARealCommaLocale) {
 }
 
 TEST(Validation, BoundsAreInclusiveAndRowsComeCarByCarAndColumnByColumn) {
-    CarRow atMinimum = ValidCar("LOWEST");
-    for (int column = 1; column < kStatCount; ++column)
-        if (!DescriptionOf(column).def.IsText)
-            atMinimum.Set(column, PlainDecimal(DescriptionOf(column).def.Minimum));
-    EXPECT_EQ(atMinimum[9], "0.5");
-    EXPECT_EQ(Rows({atMinimum, ValidCar("HIGHEST")}, {}, CheckRules::Strict), std::vector<std::string>{});
+    // A new car of the lowest or of the highest values passes.
+    const CarRow lowest = NewCar({}, "LOWEST", NewCarStats::Lowest);
+    EXPECT_EQ(lowest[9], "0.5");
+    EXPECT_EQ(Rows({lowest, ValidCar("HIGHEST")}, {}, CheckRules::Strict), std::vector<std::string>{});
 
     // Just past a bound, where it is negative or has decimals.
     CarRow outside = ValidCar("CAR");
