@@ -126,7 +126,7 @@ TEST(FileMergeProperty, SeparateEditsMergeAsBothAppliedAndTheDiffNamesEachOfThem
     }
 }
 
-TEST(FileCompare, TheDiffMatchesCarsOfANameAndTheMergeListsTheConflictsItKeptOursOf) {
+TEST(FileCompare, TheDiffMatchesCarsOfANameAndListsEveryDifference) {
     const HandlingDocument before = Doc(Table({"TWIN 1", "SOLO 5", "TWIN 2", "GONE 3"}), "; top\r", "me");
     const HandlingDocument after =
         Doc(Table({"SOLO 5", "TWIN 1", "TWIN 4 x", "TWIN 9", "FRESH 1"}), "; top\r; more\r", "you");
@@ -140,19 +140,6 @@ TEST(FileCompare, TheDiffMatchesCarsOfANameAndTheMergeListsTheConflictsItKeptOur
     EXPECT_EQ(Diff(before, Doc(Table({"TWIN 1", "TWIN 2", "SOLO 5", "GONE 3"}), "; top\r", "me")),
               "(order of the cars)\t(changed)\n")
         << "the same cars of a name keep their order, so only SOLO moved";
-
-    // A merge keeps our side of each conflict and lists it.
-    const HandlingDocument base = Doc(Table({"A 1 1", "B 1", "C 1"}), "; b\r", "x");
-    const HandlingDocument ours = Doc(Table({"A 2 1", "B 2", "N 1", "M 1"}), "; o\r", "y");
-    const HandlingDocument theirs = Doc(Table({"A 3 5", "C 2", "N 1", "M 2"}), "; t\r; t2\r", "y");
-    const MergeOutcome outcome = Merge(base, ours, theirs);
-    EXPECT_EQ(ConflictText(outcome.conflicts), "A\t#1 Mass\t1\t2\t3\n"
-                                               "B\t(whole car)\t(in base)\t(changed)\t(deleted)\n"
-                                               "C\t(whole car)\t(in base)\t(deleted)\t(changed)\n"
-                                               "M\t#1 Mass\t(not in base)\t1\t2\n"
-                                               "(comments before the cars)\t(block)\t; b\t; o\t; t | ; t2\n");
-    EXPECT_EQ(Diff(Doc(Table({"A 2 5", "B 2", "N 1", "M 1"}), "; o\r", "y"), outcome.merged), "")
-        << "our values, their change of another stat of A, one N added alike, and the author both chose";
 }
 
 // Car lines copied from a file and pasted back, with blanks turned into tabs

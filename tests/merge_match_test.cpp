@@ -196,12 +196,14 @@ TEST(MergeMatch, EachKindOfConflictOffersItsChoices) {
     const HandlingDocument ours =
         Doc({Car({"KITE_R", "900", "2"}), Car({"ORE", "6"}), Car({"NEW", "1"})}, "; o\r");
     const HandlingDocument theirs =
-        Doc({Car({"ORE", "7"}), Car({"KITE_S", "900", "2"}), Car({"NEW", "2"})}, "; t\r");
+        Doc({Car({"ORE", "7"}), Car({"KITE_S", "900", "2"}), Car({"NEW", "2"})}, "; t\r; t2\r");
     MergeResolution resolution(Merge(base, ours, theirs));
-    EXPECT_EQ(ConflictText(resolution.Conflicts()), "KITE\t#0 Vehicle Identifier\tKITE\tKITE_R\tKITE_S\n"
-                                                    "ORE\t#1 Mass\t5\t6\t7\n"
-                                                    "NEW\t#1 Mass\t(not in base)\t1\t2\n"
-                                                    "(comments before the cars)\t(block)\t; b\t; o\t; t\n");
+    EXPECT_EQ(ConflictText(resolution.Conflicts()),
+              "KITE\t#0 Vehicle Identifier\tKITE\tKITE_R\tKITE_S\n"
+              "ORE\t#1 Mass\t5\t6\t7\n"
+              "NEW\t#1 Mass\t(not in base)\t1\t2\n"
+              "(comments before the cars)\t(block)\t; b\t; o\t; t | ; t2\n");
+    EXPECT_EQ(resolution.Result().Cars[0], Car({"ORE", "6"})) << "our side until one is chosen";
     EXPECT_EQ(resolution.Conflicts()[0].kind, ConflictKind::Renamed)
         << "renamed on both sides, still one car";
     EXPECT_FALSE(resolution.Choose(2, MergeSide::Base)) << "a car both added has no base";
@@ -218,7 +220,7 @@ TEST(MergeMatch, EachKindOfConflictOffersItsChoices) {
     const HandlingDocument merged = resolution.Result();
     EXPECT_EQ(merged.Cars, (CarTable{Car({"ORE", "12"}), Car({"KITE", "900", "2"}), Car({"NEW", "2"})}))
         << "in their order: only their side moved a car";
-    EXPECT_EQ(merged.BeforeComments, "; t\r");
+    EXPECT_EQ(merged.BeforeComments, "; t\r; t2\r");
 }
 
 namespace {
