@@ -243,17 +243,6 @@ CarRow With(CarRow car, int column, std::string_view value) {
 
 } // namespace
 
-// Ours renames the first and rotates the order; theirs changes its mass.
-TEST(MergeMatch, ARenamedCarMeetsItsChangesWhereverOneSideMovedIt) {
-    const CarTable five = Namesakes("BRACKEN", 5);
-    const CarTable rotated{five[1], five[2], five[3], five[4], With(five[0], 0, "BRACKEN_GT")};
-    const MergeOutcome outcome =
-        Merge(Doc(five), Doc(rotated), Doc({With(five[0], 1, "1234"), five[1], five[2], five[3], five[4]}));
-    EXPECT_EQ(ConflictText(outcome.conflicts), "");
-    EXPECT_EQ(outcome.merged.Cars, (CarTable{five[1], five[2], five[3], five[4],
-                                             With(With(five[0], 0, "BRACKEN_GT"), 1, "1234")}));
-}
-
 // Shuffling the cars of a name on one side never changes which car receives
 // the other side's changes: each side's changes meet on the car they were
 // made to, whatever the order. Identical copies (Add Car copies a car) are
