@@ -121,9 +121,6 @@ HandlingDocument AllTaken(const MergeOutcome& outcome, MergeSide side) {
 } // namespace
 
 TEST(MergeProperty, ASideAloneIsTakenNoCarIsDoubledAndADeletionChangesNoOtherCar) {
-    const auto holds = [](const CarTable& cars, const CarRow& car) {
-        return std::find(cars.begin(), cars.end(), car) != cars.end();
-    };
     for (unsigned seed = 0; seed < 600; ++seed) {
         Versions versions(seed);
         const HandlingDocument base = versions.Base();
@@ -161,11 +158,11 @@ TEST(MergeProperty, ASideAloneIsTakenNoCarIsDoubledAndADeletionChangesNoOtherCar
         const HandlingDocument thinned = versions.Thinned(base);
         const MergeOutcome deleted = Merge(base, changed, thinned);
         for (const CarRow& car : deleted.merged.Cars)
-            EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
+            EXPECT_GT(std::ranges::count(changed.Cars, car), 0) << "seed " << seed;
         const HandlingDocument deleting = AllTaken(deleted, MergeSide::Theirs);
         EXPECT_EQ(deleting.Cars.size(), thinned.Cars.size()) << "seed " << seed;
         for (const CarRow& car : deleting.Cars)
-            EXPECT_TRUE(holds(changed.Cars, car)) << "seed " << seed;
+            EXPECT_GT(std::ranges::count(changed.Cars, car), 0) << "seed " << seed;
     }
 }
 
