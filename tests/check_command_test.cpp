@@ -107,8 +107,7 @@ TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsAndTheStrictRowsAfter) {
         EXPECT_EQ(FastCheck(unreadable, NumberFormat{}), PlainCheck(unreadable, NumberFormat{}))
             << unreadable;
 
-    // --check --strict prints what --check prints, then the strict rows; in the
-    // register, each car's strict rows follow its own.
+    // --check --strict prints what --check prints, then the strict rows.
     std::string line = test::CarLine("ODD", "16OO", "X Q 0.5 20G1 7 2.0");
     line.replace(line.find(" 5 200 "), 3, " 4.5 ");
     const std::string path = Write("odd.cfg", test::CarLine("FINE") + "\r\n" + line + "\r\n" +
@@ -125,12 +124,4 @@ TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsAndTheStrictRowsAfter) {
         "#15\tSECOND\tr is not a drive type; the game reads F, R or 4.\n";
     EXPECT_EQ(FastCheck(path, {}, CheckRules::Strict), (test::Printed{1, standard.out + strictRows, ""}));
     EXPECT_EQ(test::RunKestrix({"--check", "--strict", "--", path}), FastCheck(path, {}, CheckRules::Strict));
-
-    ErrorRegister both;
-    ErrorCheck(ParseHandlingText(ReadFileBytes(path).bytes).file.Cars, both, NumberFormat{},
-               CheckRules::Strict);
-    std::string rows;
-    for (const ErrorRecord& row : both.Rows())
-        rows += row.CarString + " " + FirstCellText(row.ErrorNumber) + ",";
-    EXPECT_EQ(rows, "ODD #1,ODD #12,ODD #15,ODD #16,ODD #19,ODD #29,ODD #30,SECOND #1,SECOND #15,");
 }

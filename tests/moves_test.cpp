@@ -1,7 +1,7 @@
 // Cars moved in the file: any moves of any selection among any shown cars,
 // undone and redone, give the model's order, keep each car the file's car,
-// join the moves of one selection one way into one step, come back from the
-// journal, and save the file's own lines in the new order.
+// join the moves of one selection one way into one step until a save, come
+// back from the journal, and save the file's own lines in the new order.
 #include "document/document.h"
 #include "document/recovery.h"
 #include "handling_file/layout.h"
@@ -122,17 +122,9 @@ void ExpectLinesPermuted(const std::string& file, const LayoutRead& read, const 
     ASSERT_EQ(back.file.Cars, doc.Cars());
     EXPECT_EQ(back.file.AfterComments, read.file.AfterComments);
     const std::vector<std::string> was = LinesOf(file), now = LinesOf(saved);
-    std::vector<std::string> wasSorted = was, nowSorted = now;
-    std::sort(wasSorted.begin(), wasSorted.end());
-    std::sort(nowSorted.begin(), nowSorted.end());
-    ASSERT_EQ(nowSorted, wasSorted) << "the same lines, byte for byte";
+    ASSERT_TRUE(std::ranges::is_permutation(now, was)) << "the same lines, byte for byte";
     EXPECT_EQ(saved.size(), file.size()) << "with the same line ends";
-    std::vector<int> carsSaved;
-    for (const std::string& line : now)
-        if (CarOf(line) >= 0)
-            carsSaved.push_back(CarOf(line));
     const std::vector<int> order = OrderOf(doc);
-    ASSERT_EQ(carsSaved, order);
     std::vector<std::size_t> crossings(CarsAboveComments(was, false).size(), order.size());
     const std::size_t moved = order.size() - LongestInOrder(order);
     for (const bool first : {false, true}) {
@@ -254,22 +246,16 @@ TEST_F(Moves, AnyMovesFollowTheModelJoinAsOneStepRecoverAndSaveTheFilesLinesInTh
         SCOPED_TRACE("round " + std::to_string(round));
         ExpectLinesPermuted(file, read, doc);
         ExpectRecovered(doc, recovery, data, position);
-    }
-}
 
-// A save ends a run of moves: the next move of the same cars is a step of its own.
-TEST_F(Moves, ASaveEndsTheRunOfMovesThatJoin) {
-    Document doc;
-    HandlingDocument data;
-    data.Cars = test::Table({test::CarLine("C0"), test::CarLine("C1"), test::CarLine("C2")});
-    doc.Read(data);
-    const auto down = [&](int row) {
-        doc.Commit(MoveCarsChange(doc.Cars(), {0, 1, 2}, {row}, MoveDirection::Down));
-    };
-    down(0);
-    doc.Saved("Handling.cfg");
-    down(1);
-    doc.Undo();
-    EXPECT_EQ(OrderOf(doc), (std::vector<int>{1, 0, 2}));
-    EXPECT_FALSE(doc.Modified()) << "the saved file's order";
+        // A save ends a run of moves: the next move of the same car is a step of its own.
+        if (cars >= 3) {
+            doc.Commit(MoveCarsChange(doc.Cars(), identity, {0}, MoveDirection::Down));
+            doc.Saved("Handling.cfg");
+            const std::vector<int> saved = OrderOf(doc);
+            doc.Commit(MoveCarsChange(doc.Cars(), identity, {1}, MoveDirection::Down));
+            doc.Undo();
+            EXPECT_EQ(OrderOf(doc), saved);
+            EXPECT_FALSE(doc.Modified()) << "the saved file's order";
+        }
+    }
 }
