@@ -55,7 +55,6 @@ TEST(HelpWindowView, ThePicturesLoadEveryLinkPutsItsHeadingAtTheTopAndFindLeaves
     frmHelp help(services, test::RealManual());
     auto view = test::ShownFrame(help);
     auto& browser = test::Widget<QTextBrowser>(*view, "rtbManual");
-    EXPECT_EQ(view->windowTitle(), "Kestrix Manual");
 
     int pictures = 0;
     EachFragment(*browser.document(), [&](const QTextFragment& fragment) {
@@ -66,7 +65,6 @@ TEST(HelpWindowView, ThePicturesLoadEveryLinkPutsItsHeadingAtTheTopAndFindLeaves
         const QVariant loaded =
             browser.document()->resource(QTextDocument::ImageResource, QUrl(picture.name()));
         EXPECT_FALSE(loaded.value<QPixmap>().isNull()) << picture.name().toStdString();
-        EXPECT_LE(picture.width(), browser.viewport()->width()) << "narrowed to the view";
     });
     EXPECT_GT(pictures, 15);
 
