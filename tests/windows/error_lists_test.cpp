@@ -42,8 +42,8 @@ using Cells = std::vector<std::string>;
 } // namespace
 
 // From the all-errors window, by double click, Enter or the popup menu, a row
-// shows its car at the page of the value, with the value's control focused and
-// a text value selected whole. The main list's keys are the view test's.
+// shows its car at the page of the value, with the value's control focused.
+// The main list's keys, and the value selected whole, are the view test's.
 TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
     enum How { Menu, DoubleClick, Enter };
     const auto goTo = [this](const std::string& first, const std::string& car, How how) {
@@ -80,11 +80,6 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
         EXPECT_EQ(ShownCar() + " " + std::to_string(form.tabGeneral.Tab()),
                   c.car + " " + std::to_string(c.tab));
         EXPECT_TRUE(c.focused->HasFocus()) << c.car;
-        if (const auto* field = dynamic_cast<const platform::TextField*>(c.focused)) {
-            EXPECT_EQ(std::pair(field->SelStart(), field->SelLength()),
-                      std::pair(std::size_t{0}, field->Text().size()))
-                << c.car;
-        }
     }
     EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 3) << "the first TWIN of the file";
     EXPECT_EQ(doc.Cars()[1][DriveType], "4") << "APPLE kept its edit when another car was shown";
