@@ -138,9 +138,6 @@ TEST_F(ChartTest,
         << "a short value reads as ending in zeros, as the editor reads it";
     EXPECT_EQ(chart.lblNote.Caption(), "");
 
-    services.savePaths = {""};
-    chart.cmdExport.UserClicks(); // what it writes is the chart view's test
-    EXPECT_EQ(services.saveDialogs.at(0).initialFolder, folder.string());
     chart.UserPressesEscape();
 
     // A click on a point shows its car; the car table's filter and selection focus the chart while the
@@ -171,8 +168,6 @@ TEST_F(ChartTest,
               1);
     table.Unload();
     EXPECT_EQ(scatter.chtStats.Summary(), "Mass, 4 cars");
-    EXPECT_EQ(scatter.lblNote.Caption(),
-              "1 car has no number for Mass. The car table is closed: every car is shown.");
     scatter.UserPressesEscape();
     EXPECT_TRUE(scatter.IsClosed());
 }

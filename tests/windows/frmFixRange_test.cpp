@@ -30,28 +30,24 @@ class FixRange : public test::EditorTest {
 
 } // namespace
 
-// The sample's three errors, two of them out of range.
-TEST_F(FixRange, EnterFixesTheTickedValuesInOneStepThatUndoTakesBack) {
+// The sample's three errors, two of them out of range, are fixed as ticked in one step.
+TEST_F(FixRange,
+       OnlyTheTickedRepairsAreMadeInOneStepTheStatListFiltersWhatTheButtonsTickAndStrictChecksOfferTheirs) {
     OpenOn(sample);
     ASSERT_EQ(ErrorRows().size(), 3u);
-    std::vector<std::string> listed;
-    Fix([&](frmFixRange& fix) {
-        listed = Rows(fix);
+    Fix([](frmFixRange& fix) {
+        EXPECT_EQ(Rows(fix), (std::vector<std::string>{"yes|JUNIPER|Traction Multiplier|0.3|0.5",
+                                                       "|MARSHAL|Mass|16OO|left as it is",
+                                                       "yes|ZEPHYR_RACER|Max Velocity|400|300"}));
         fix.UserPressesEnter();
     });
-    EXPECT_EQ(listed, (std::vector<std::string>{"yes|JUNIPER|Traction Multiplier|0.3|0.5",
-                                                "|MARSHAL|Mass|16OO|left as it is",
-                                                "yes|ZEPHYR_RACER|Max Velocity|400|300"}));
     EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#1|MARSHAL|16OO is not a valid number."}));
     EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Fix 2 Values");
-
     form.mnuUndo.UserChooses();
     EXPECT_EQ(ErrorRows().size(), 3u) << "the two come back";
     EXPECT_EQ(Cell(8, 9), "0.3");
-}
 
-// Unticked, filtered out of a "Select all", or a row without a repair: left as it was.
-TEST_F(FixRange, OnlyTheTickedRepairsAreMadeTheStatListFiltersWhatTheButtonsTickAndStrictChecksOfferTheirs) {
+    // Unticked, filtered out of a "Select all", or a row without a repair: left as it was.
     OpenOn(test::Line("ALDER", "0") + test::Line("BIRCH", "99999") + test::Line("CEDAR", "-5") +
            test::CarLine("DOGWOOD", "1500", "R P 1 2001 1 1", "900") + "\r\n");
     Fix([&](frmFixRange& fix) {
