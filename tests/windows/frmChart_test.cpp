@@ -143,7 +143,6 @@ TEST_F(ChartTest,
     // A click on a point shows its car; the car table's filter and selection focus the chart while the
     // chart follows the filter and the table is open.
     frmChart& scatter = Open();
-    EXPECT_EQ(scatter.chtStats.Shows(), platform::Chart::Kind::Scatter);
     EXPECT_EQ(scatter.chtStats.Summary(), "Mass against Max Velocity, 3 cars");
     EXPECT_EQ(scatter.PointCars(), (std::vector<int>{0, 1, 4}));
     scatter.chkFilter.UserClicks();

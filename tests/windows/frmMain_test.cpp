@@ -130,7 +130,6 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
     const std::string copy = Path("Copy.cfg");
     services.savePaths = {"", copy};
     form.mnuSaveAs.UserChooses();
-    EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
     EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
     EXPECT_EQ(form.Caption(), Title(true)) << "cancelling changes nothing";
     form.mnuSaveAs.UserChooses();
@@ -169,7 +168,6 @@ TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
     EXPECT_EQ(services.messages.at(0).defaultButton, Answer::Yes) << "Enter keeps the changes";
     form.mnuLoad.UserChooses();
     form.mnuRevert.UserChooses();
-    EXPECT_TRUE(services.openDialogs.empty());
     EXPECT_EQ(Cell(1, 1), "1100") << "the shown car was kept before asking";
     EXPECT_EQ(OnDisk(path), kFile);
 
