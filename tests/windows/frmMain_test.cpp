@@ -130,6 +130,7 @@ TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
     const std::string copy = Path("Copy.cfg");
     services.savePaths = {"", copy};
     form.mnuSaveAs.UserChooses();
+    EXPECT_EQ(services.saveDialogs[0].initialFolder, folder.string()) << "the open file's folder";
     EXPECT_TRUE(services.saveDialogs[0].confirmReplace);
     EXPECT_EQ(form.Caption(), Title(true)) << "cancelling changes nothing";
     form.mnuSaveAs.UserChooses();
