@@ -28,7 +28,7 @@ std::string Enabled(std::initializer_list<const platform::Control*> controls) {
 
 } // namespace
 
-TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesPlaceAndRecentFiles) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesAndRecentFiles) {
     const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
