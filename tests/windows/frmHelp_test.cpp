@@ -19,7 +19,6 @@ TEST(HelpWindow, ALinkOutsideTheManualOpensOnTheDesktopAndFindTellsWhenItWrapsOr
     frmHelp help(services,
                  {std::string(KESTRIX_SOURCE_DIR) + "/docs/manual.md", "# Grip\n\nMore grip.\n", {}});
     help.rtbManual.UserClicksLink("#no-such-part");
-    EXPECT_EQ(help.lblFound.Caption(), "The manual has no part \"#no-such-part\".");
     EXPECT_FALSE(help.cmdBack.Enabled()) << "the reader did not move";
     EXPECT_TRUE(services.desktopTargets.empty());
     help.rtbManual.UserClicksLink("https://kestrix.example.org/");

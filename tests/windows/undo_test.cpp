@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <random>
 
 using namespace kestrix;
@@ -110,11 +109,9 @@ TEST_F(Undo, EveryKindOfChangeIsOneStepThatUndoTakesBackAndRedoDoesAgain) {
         EXPECT_EQ(table.grdCars.RowCount(), static_cast<int>(doc.Cars().size()));
     }
     EXPECT_FALSE(form.mnuUndo.Enabled());
-    EXPECT_EQ(form.mnuUndo.Caption(), "&Undo");
     for (std::size_t forward = 1; forward < states.size(); ++forward)
         form.mnuRedo.UserChooses();
     EXPECT_EQ(doc.Cars(), states.back().Cars);
-    EXPECT_EQ(form.mnuRedo.Caption(), "&Redo");
     ExpectWindowsCurrent("redone");
 
     services.answers = {Answer::Yes};
@@ -148,9 +145,7 @@ TEST_F(Undo, TypingIsUndoneFirstThenTheStepAndTheMarksAndTheChangesWindowFollow)
     table.grdCars.UserClicksHeader(0);
     TypeAndLeave(13, "250"); // ALDER's velocity, on the transmission page
     EXPECT_TRUE(form.LabStat[12]->Bold());
-    EXPECT_EQ(form.LabStat[12]->Caption(), "Maximum Velocity :") << "the mark takes no room";
     EXPECT_TRUE(form.txtStat[13].Tip().ends_with(". Changed from 200.")) << form.txtStat[13].Tip();
-    EXPECT_EQ(form.lblChanges.Caption(), "1 value changed");
     EXPECT_TRUE(table.grdCars.Changed(0, 13));
     ShowCar("CEDAR");
     form.tabGeneral.UserChoosesPage(0);
