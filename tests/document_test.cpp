@@ -228,7 +228,6 @@ TEST_F(Recovering, EachStepTellsTheJournalProblemItMetAndAJournalThatNoLongerApp
         EXPECT_TRUE(told.Done()) << what;
         ASSERT_EQ(told.notices.size(), 1u) << what;
         EXPECT_EQ(told.notices[0].kind, FileNotice::Kind::JournalProblem) << what;
-        EXPECT_NE(told.notices[0].text.find(Path("state")), std::string::npos) << told.notices[0].text;
         EXPECT_TRUE(session.AfterEdits().notices.empty()) << what << ": told once";
     }
 
@@ -343,7 +342,6 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
                                          "\", which had unsaved edits: "
                                          "2 steps, the last \"Multiply by 1.1 (2 values)\"."))
         << told[2].text;
-    EXPECT_NE(told[5].text.find(c), std::string::npos);
     EXPECT_EQ(busy, 0) << "busy only while a file is read";
 
     EXPECT_EQ(doc.FilePath(), c);

@@ -243,10 +243,11 @@ TEST_F(FileIo, ReadingPieceByPieceGivesWhatTheWholeTextGives) {
               WriteKeepingLayout(ReadKeepingLayout(text + "LAST 1").layout, doc));
 }
 
-TEST_F(Save, KeepsModeOwnerAndEveryHardLinkAndRefusesReadOnlyFiles) {
+TEST_F(Save, KeepsModeOwnerAndEveryHardLinkRefusesReadOnlyFilesAndLeavesNoTemporaryNamesBehind) {
 #ifdef _WIN32
-    GTEST_SKIP() << "Windows has no modes or owners; the hard links and read-only files are tested as "
-                    "Windows has them";
+    GTEST_SKIP() << "Windows has no modes or owners, nor flock, which stands in for a running save here, and "
+                    "counts a name's length in UTF-16 units; the hard links, read-only files and held "
+                    "temporary files are tested as Windows has them";
 #else
     const std::string path = Write("Handling.cfg", "old");
     ::chmod(path.c_str(), 0640);
@@ -276,17 +277,11 @@ TEST_F(Save, KeepsModeOwnerAndEveryHardLinkAndRefusesReadOnlyFiles) {
     EXPECT_EQ(ReplaceFileContents(plain, "new", {.files = &readOnly}),
               "Cannot save \"" + plain + "\": Permission denied");
     EXPECT_EQ(ReadFile(plain), "old and longer");
-#endif
-}
 
-TEST_F(Save, LeavesNoTemporaryNamesBehindAndShortensThoseOfLongNames) {
-#ifdef _WIN32
-    GTEST_SKIP()
-        << "a running save is stood in for with flock, which Windows has not, and Windows counts a "
-           "name's length in UTF-16 units; the held temporary files are tested as Windows holds them";
-#else
     // A backup that is already a hard link to the file.
-    const std::string path = Write("Handling.cfg", "old");
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    Write("Handling.cfg", "old");
     ASSERT_EQ(::link(path.c_str(), (path + ".bak").c_str()), 0);
     EXPECT_EQ(ReplaceFileContents(path, "new"), "");
     EXPECT_EQ(LeftOf(path), Left("new", "old", 2));

@@ -37,7 +37,8 @@ const std::string kPadded =
 
 } // namespace
 
-TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOnlyTheChangedLine) {
+TEST_F(OpenedFileTest,
+       TheBackupKeepsTheFileAsOpenedKeepingTheLayoutChangesOnlyTheChangedLineAndChangesOnDiskAreNoticed) {
     const std::string path = Write("Handling.cfg", kPadded);
     Open(path);
     ASSERT_EQ(Save(path, "1600"), ""); // a later save, and one after a revert, are the saving window's tests
@@ -64,6 +65,26 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOn
     std::string expected = plain;
     expected.replace(expected.find(" 901 "), 5, " 902 ");
     EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_FALSE(opened.ChangedOnDisk(path)) << "its own save is no change";
+
+    // Changes on disk are noticed whatever their kind.
+    const auto changedBy = [&](const auto& change) {
+        opened.AcceptDiskState(path);
+        EXPECT_FALSE(opened.ChangedOnDisk(path));
+        change();
+        return opened.ChangedOnDisk(path);
+    };
+    // The same size, rewritten within the same second: only the nanoseconds tell.
+    const auto stampAt = [&](long nanoseconds) { ASSERT_TRUE(test::SetModified(path, 12345, nanoseconds)); };
+    stampAt(100);
+    EXPECT_TRUE(changedBy([&] {
+        test::WriteFile(path, ReadFile(path).replace(0, 1, ":"));
+        stampAt(200);
+    }));
+    EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));
+    EXPECT_TRUE(opened.OfferReload(path));
+    EXPECT_TRUE(opened.ChangedOnDisk(path)) << "but a save still asks";
+    EXPECT_FALSE(opened.ChangedOnDisk(Path("elsewhere.cfg"))) << "only the open file is watched";
 }
 
 // A folder that takes no new file: the file is written in place, and the
@@ -82,37 +103,9 @@ TEST_F(OpenedFileTest, ABackupThatCannotBeKeptIsToldOncePerFile) {
         ASSERT_TRUE(saved.Done());
         EXPECT_NE(ReadFile(path).find(std::string("ALPHA ") + mass), std::string::npos) << "written in place";
         told.push_back(saved.notices.size());
-        for (const FileNotice& notice : saved.notices) {
+        for (const FileNotice& notice : saved.notices)
             EXPECT_EQ(notice.kind, FileNotice::Kind::NoBackup);
-            EXPECT_NE(notice.text.find(path), std::string::npos);
-        }
     }
     EXPECT_EQ(told, (std::vector<std::size_t>{0, 1, 0}));
     EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
-}
-
-TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
-    const std::string path = Write("Handling.cfg", kPadded);
-    Open(path);
-    EXPECT_FALSE(opened.ChangedOnDisk(path));
-    ASSERT_EQ(Save(path, "1600"), "");
-    EXPECT_FALSE(opened.ChangedOnDisk(path)) << "its own save is no change";
-
-    const auto changedBy = [&](const auto& change) {
-        opened.AcceptDiskState(path);
-        EXPECT_FALSE(opened.ChangedOnDisk(path));
-        change();
-        return opened.ChangedOnDisk(path);
-    };
-    // The same size, rewritten within the same second: only the nanoseconds tell.
-    const auto stampAt = [&](long nanoseconds) { ASSERT_TRUE(test::SetModified(path, 12345, nanoseconds)); };
-    stampAt(100);
-    EXPECT_TRUE(changedBy([&] {
-        test::WriteFile(path, ReadFile(path).replace(0, 1, ":"));
-        stampAt(200);
-    }));
-    EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));
-    EXPECT_TRUE(opened.OfferReload(path));
-    EXPECT_TRUE(opened.ChangedOnDisk(path)) << "but a save still asks";
-    EXPECT_FALSE(opened.ChangedOnDisk(Path("elsewhere.cfg"))) << "only the open file is watched";
 }
