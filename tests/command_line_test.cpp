@@ -287,8 +287,10 @@ TEST_F(CompareCommand, DiffAndMergeSayWhatTheFilesHoldAndKeepOurLines) {
 }
 
 // A byte below 0x20 but TAB and line feed, or 0x7F, reaches a terminal as
-// \xNN; every other byte stays itself.
-TEST(CommandLineOutput, ATerminalIsShownControlBytesAsHexadecimal) {
+// \xNN; every other byte stays itself. A car named to retitle the window and
+// turn the text bold: standard error never passes it on as it is, standard
+// output only to a pipe or a file.
+TEST_F(CommandLine, ATerminalIsShownControlBytesAsHexadecimalSoThatNamesAndValuesFromTheFileDriveNone) {
     for (int byte = 0; byte < 256; ++byte) {
         const std::string one(1, static_cast<char>(byte));
         const std::string shown = ShownOnTerminal("a" + one + "b");
@@ -300,15 +302,9 @@ TEST(CommandLineOutput, ATerminalIsShownControlBytesAsHexadecimal) {
         std::snprintf(hex, sizeof hex, "%02X", byte);
         EXPECT_EQ(shown, "a\\x" + std::string(hex) + "b");
     }
-}
-
-// A car named to retitle the window and turn the text bold: standard error
-// never passes it on as it is, standard output only to a pipe or a file.
-TEST_F(CommandLine, NamesAndValuesFromTheFileDriveNoTerminal) {
     const std::string name = "R\x1B]0;x\x07\x1B[1m";
     const std::string shown = "R\\x1B]0;x\\x07\\x1B[1m";
-    const std::string in = Path("in.cfg");
-    test::WriteFile(in, Text({CarLine(name, "99999", "R P 1 2001 1 1", "2\x7F")}));
+    const std::string in = Write("in.cfg", Text({CarLine(name, "99999", "R P 1 2001 1 1", "2\x7F")}));
     const std::string fixed = "\t#1 Mass\t99999\t50000\n";
     const std::string left = "\t#13 Max Velocity\t2\\x7F\tleft as it is: ";
     for (const bool terminal : {false, true}) {
