@@ -101,7 +101,6 @@ TEST(Formula, FunctionsLimitsAndTheCarsOtherStatsByNumberOrName) {
     EXPECT_EQ(Value("=(2 + 3) * 4 - 10 / 4", "1"), "17.5");
     EXPECT_EQ(Value("=8 / 4 * 2", "1"), "4") << "* and / group from the left";
     EXPECT_EQ(Value("=clamp(x, 5, 5)", "7"), "5") << "a range of one value";
-    EXPECT_EQ(Value("=#1 / 2", "0", 2, &car), "750");
     EXPECT_EQ(Value("=0.8 * TractionBias", "0", 18, &car), Value("=0.8*#11", "0", 18, &car));
     EXPECT_EQ(Value("=MAXVELOCITY + maxv", "0", 13, &car), Value("=2*#13", "0", 13, &car))
         << "names as the car table's filter takes them";

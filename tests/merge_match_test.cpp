@@ -8,13 +8,6 @@
 
 using namespace kestrix;
 
-namespace kestrix {
-void PrintTo(const CarRow& car, std::ostream* out) {
-    for (int column = 0; column < 3; ++column)
-        *out << car[column] << ' ';
-}
-} // namespace kestrix
-
 namespace {
 
 CarRow Car(std::initializer_list<std::string_view> values) {
