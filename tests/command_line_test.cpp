@@ -124,7 +124,7 @@ TEST_F(CommandLine, ModesStatusesTheEditorFilesThatLookLikeOptionsAndOutputThatC
     EXPECT_EQ(outcome.status, 2) << "the output is lost";
 }
 
-TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
+TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSidesSayWhatTheFilesHoldAndKeepOurLines) {
     const std::string before = Write("old.cfg", Text({CarLine("ALPHA"), CarLine("BETA"), CarLine("GAMMA")}));
     // Unreadable files are refused as --check refuses them, naming the file.
     const std::string wide = Write("wide.cfg", CarLine("WIDE") + " 33\r\n");
@@ -192,13 +192,11 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSides) {
     const std::string heavier = Write("heavier.cfg", CarLine("ALPHA", "15000"));
     EXPECT_EQ(RunKestrix({"--merge", Write("one.cfg", alpha), huge, heavier}).status, 2);
     EXPECT_EQ(ReadFile(huge).size(), kMaxFileBytes) << "nothing is written";
-}
 
-// --diff and --merge read each file once, the sides beside the base, and the
-// merge writes into our lines: whatever the files hold and however their cars
-// move, they must say what the comparison and the merge of the files read
-// apart say, and every car of ours the merge kept as it was keeps its line.
-TEST_F(CompareCommand, DiffAndMergeSayWhatTheFilesHoldAndKeepOurLines) {
+    // --diff and --merge read each file once, the sides beside the base, and the
+    // merge writes into our lines: whatever the files hold and however their cars
+    // move, they must say what the comparison and the merge of the files read
+    // apart say, and every car of ours the merge kept as it was keeps its line.
     std::mt19937 random(30);
     const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const std::array<std::string, 5> values{"1", "2", "0.5", "R", std::string(300, '9')};

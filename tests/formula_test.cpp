@@ -89,7 +89,7 @@ TEST(Formula, RelativeFormsAgreeWithTheBulkEditsAndWithTheFormWrittenOut) {
     }
 }
 
-TEST(Formula, FunctionsLimitsAndTheCarsOtherStatsByNumberOrName) {
+TEST(Formula, FunctionsAndTheCarsOtherStatsGiveValuesAndARefusalSaysWhereAndWhy) {
     const CarRow car = RowOf(test::CarLine("RAVEN", "1500", "R P 0 0000 1 1"));
     EXPECT_EQ(Value("=max(x,0.5)", "0.70", 9), "0.70") << "the value's own style stays";
     EXPECT_EQ(Value("=clamp(x, lo, hi)", "0.05", 14), "0.10");
@@ -107,15 +107,13 @@ TEST(Formula, FunctionsLimitsAndTheCarsOtherStatsByNumberOrName) {
     EXPECT_EQ(Value("=ABS(-3)", "0"), "3") << "a function wins over the stat ABS";
     EXPECT_EQ(Value("=x", "1e3"), "1000");
     EXPECT_EQ(Value("=/3", "1"), "0.333333333333333") << "a plain decimal, never 3.3e-1";
-}
 
-// Nothing comes back from a formula that is refused; the problem says where and why.
-TEST(Formula, ARefusalSaysWhereAndWhy) {
-    const CarRow car = RowOf(test::CarLine("RAVEN", "16OO"));
+    // Nothing comes back from a formula that is refused; the problem says where and why.
+    const CarRow heavy = RowOf(test::CarLine("RAVEN", "16OO"));
     for (const std::string& refused : std::vector<std::string>{
              "=", "=*", "=max(x, )", "=*1,2", "=x%2", "=2x", "=(x", "=x)", "=x2 + 1", "=d + 1", "=#40",
              "=abs", "=*1e400", "=0." + std::string(400, '0') + "1", "=x * 1e308 * 10", "1500", "=#1 + 1"}) {
-        const FormulaResult result = EvaluateFormula(refused, {"1500", 1, &car});
+        const FormulaResult result = EvaluateFormula(refused, {"1500", 1, &heavy});
         EXPECT_TRUE(!result.value && !result.problem.empty()) << refused;
     }
     // Where the text is built of more than the place, it is checked whole.
@@ -128,10 +126,10 @@ TEST(Formula, ARefusalSaysWhereAndWhy) {
         {"=#1 + 1", "#1 Mass is \"16OO\", which is no number"},
     };
     for (const auto& [text, problem] : problems)
-        EXPECT_EQ(Problem(text, "1500", &car), problem) << text;
+        EXPECT_EQ(Problem(text, "1500", &heavy), problem) << text;
     EXPECT_EQ(Problem("=*2", "heavy"), "x is \"heavy\", which is no number");
     EXPECT_EQ(Problem("=lo", "1", nullptr), "") << "a number stat has limits";
-    EXPECT_EQ(EvaluateFormula("=hi", {"F", 15, &car}).problem, "hi: this value has no limits");
+    EXPECT_EQ(EvaluateFormula("=hi", {"F", 15, &heavy}).problem, "hi: this value has no limits");
     EXPECT_EQ(EvaluateFormula("=#1", {"1", 2, nullptr}).problem,
               "#1: there is no car whose stats it could read here");
 }

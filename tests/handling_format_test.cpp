@@ -21,7 +21,7 @@ ParsedHandlingFile Parse(std::string_view text) {
 
 } // namespace
 
-TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndAByteOrderMark) {
+TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndRefusesFilesPastTheLimits) {
     // A line is a car unless it starts with ";"; ";-#" starts the editor's
     // lines, and ";-# File Author : " the author's.
     const ParsedHandlingFile file = Parse(";before\r\n"
@@ -56,9 +56,7 @@ TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndAByteOrderMark) {
     const std::string bom = "\xEF\xBB\xBF";
     EXPECT_EQ(Parse("A\r\n" + bom + ";x").Cars[1][0], bom + ";x") << "a mark only at the very start";
     EXPECT_EQ(Parse(bom.substr(0, 2) + ";x").Cars[0][0], bom.substr(0, 2) + ";x");
-}
 
-TEST(Format, RefusesFilesPastTheLimitsAndTheReadBackCheckNamesTheLine) {
     std::string many;
     for (int i = 0; i < kMaxCars; ++i)
         many += "C\n";
@@ -67,7 +65,7 @@ TEST(Format, RefusesFilesPastTheLimitsAndTheReadBackCheckNamesTheLine) {
     EXPECT_EQ(tooMany.error, "the file has more than 32767 car lines");
     EXPECT_TRUE(tooMany.file.Cars.empty()) << "a refused file hands over no cars";
 
-    HandlingDocument doc;
+    doc = HandlingDocument{};
     EXPECT_EQ(ReadBackDifference(std::string(kMaxFileBytes + 1, ';'), doc), TooLargeReason());
     doc.Cars = Table({"A", "B"});
     EXPECT_EQ(ReadBackDifference("A\r\nC\r\n", doc),
