@@ -96,7 +96,7 @@ TEST(Numbers, AComputedValueKeepsTheWrittenStyleOfTheValueItReplaces) {
     }
 }
 
-TEST(Numbers, TypedInputTakesOneSignAndAStoredValueFollowsTheRegionalSeparators) {
+TEST(Numbers, TypedInputTakesOneSignStoredValuesFollowTheSeparatorsAndOnePassJudgingAgreesWithTestThenRead) {
     for (const auto& [text, number] : std::initializer_list<std::pair<const char*, double>>{
              {"+5", 5}, {"-0.5", -0.5}, {".5", 0.5}, {"5.", 5}, {"1e3", 1000}, {"1E-2", 0.01}, {"007", 7}})
         EXPECT_EQ(PlainNumber(text), number) << text;
@@ -136,17 +136,15 @@ TEST(Numbers, TypedInputTakesOneSignAndAStoredValueFollowsTheRegionalSeparators)
     }
 
     const std::string tiny = "0." + std::string(400, '0') + "1", huge = std::string(400, '9');
-    const char* const texts[] = {" 7 ",        "1e3",           "-2.5E-2x", "3e",
-                                 "1e999",      "-1e999",        "1e-999",   tiny.c_str(),
-                                 huge.c_str(), "1e99999999999", "1,500",    "2,5"};
+    const char* const leading[] = {" 7 ",        "1e3",           "-2.5E-2x", "3e",
+                                   "1e999",      "-1e999",        "1e-999",   tiny.c_str(),
+                                   huge.c_str(), "1e99999999999", "1,500",    "2,5"};
     const double numbers[] = {7, 1000, -0.025, 3, HUGE_VAL, -HUGE_VAL, 0, 0, HUGE_VAL, HUGE_VAL, 1, 2};
-    for (std::size_t i = 0; i < std::size(texts); ++i)
-        EXPECT_DOUBLE_EQ(LeadingNumber(texts[i]), numbers[i]) << texts[i];
-}
+    for (std::size_t i = 0; i < std::size(leading); ++i)
+        EXPECT_DOUBLE_EQ(LeadingNumber(leading[i]), numbers[i]) << leading[i];
 
-// The check judges a value in one pass where it can; that must decide and
-// read exactly as the numeric test followed by the reading of the number.
-TEST(Numbers, JudgingAStoredValueInOnePassAgreesWithTestingThenReading) {
+    // The check judges a value in one pass where it can; that must decide and
+    // read exactly as the numeric test followed by the reading of the number.
     const std::string alphabet = "0123456789.,+-eE \tx";
     std::mt19937 random(7);
     std::vector<std::string> texts = {

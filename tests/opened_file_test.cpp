@@ -37,8 +37,7 @@ const std::string kPadded =
 
 } // namespace
 
-TEST_F(OpenedFileTest,
-       TheBackupKeepsTheFileAsOpenedKeepingTheLayoutChangesOnlyTheChangedLineAndChangesOnDiskAreNoticed) {
+TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedTheLayoutOnlyTheChangedLineAndChangesOnDiskAreNoticed) {
     const std::string path = Write("Handling.cfg", kPadded);
     Open(path);
     ASSERT_EQ(Save(path, "1600"), ""); // a later save, and one after a revert, are the saving window's tests

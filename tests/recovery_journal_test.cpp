@@ -64,8 +64,7 @@ TEST_F(Journal, WhatAppendReportedSurvivesAKilledWriter) {
 #endif
 }
 
-TEST_F(Journal,
-       TwoEditorsKeepTheirOwnRecordsOfAnyLengthDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {
+TEST_F(Journal, TwoEditorsKeepTheirRecordsDamagedOrForeignJournalsAreRefusedWholeAndFailuresToldOnce) {
     const std::string file = "/some/Handling.cfg";
     RecoveryJournal first, second;
     ASSERT_EQ(first.Start(Folder(), file), "");
