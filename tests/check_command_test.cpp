@@ -80,8 +80,7 @@ TEST_F(CheckCommand, PrintsWhatTheWholeFileCheckPrintsAndTheStrictRowsAfter) {
         const std::string path = Write(name, bytes);
         for (const NumberFormat& format : kFormats)
             ASSERT_EQ(FastCheck(path, format), PlainCheck(path, format))
-                << name << " with decimal \"" << format.decimal << "\", grouping \"" << format.grouping
-                << "\"";
+                << name << " with \"" << format.decimal << "\" and \"" << format.grouping << "\"";
     };
     std::mt19937 random(14);
     for (int i = 0; i < 300; ++i)

@@ -51,7 +51,7 @@ using CompareCommand = CommandLine;
 
 } // namespace
 
-TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
+TEST_F(CommandLine, ResaveWritesWhatTheEditorSavesAndModesStatusesOptionLikeFilesAndLostOutputAreKnown) {
     const std::string out = Path("out.cfg");
     ASSERT_EQ(RunKestrix({"--resave", kSample, out}).status, 0);
     HandlingDocument doc;
@@ -77,10 +77,8 @@ TEST_F(CommandLine, ResaveWritesWhatTheEditorSaves) {
         EXPECT_EQ(std::filesystem::exists(out + ".bak"), settings.find(" 0") == std::string::npos)
             << settings;
     }
-}
 
-// "--" ends the options, so that files named like options can be checked and opened.
-TEST_F(CommandLine, ModesStatusesTheEditorFilesThatLookLikeOptionsAndOutputThatCannotBeWritten) {
+    // "--" ends the options, so that files named like options can be checked and opened.
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--resave", "/no/such/Handling.cfg", "/tmp/x.cfg"},
           {"--check"},
