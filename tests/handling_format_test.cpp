@@ -21,7 +21,7 @@ ParsedHandlingFile Parse(std::string_view text) {
 
 } // namespace
 
-TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndAByteOrderMark) {
+TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndRefusesFilesPastTheLimits) {
     // A line is a car unless it starts with ";"; ";-#" starts the editor's
     // lines, and ";-# File Author : " the author's.
     const ParsedHandlingFile file = Parse(";before\r\n"
@@ -56,9 +56,7 @@ TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndAByteOrderMark) {
     const std::string bom = "\xEF\xBB\xBF";
     EXPECT_EQ(Parse("A\r\n" + bom + ";x").Cars[1][0], bom + ";x") << "a mark only at the very start";
     EXPECT_EQ(Parse(bom.substr(0, 2) + ";x").Cars[0][0], bom.substr(0, 2) + ";x");
-}
 
-TEST(Format, RefusesFilesPastTheLimitsAndTheReadBackCheckNamesTheLine) {
     std::string many;
     for (int i = 0; i < kMaxCars; ++i)
         many += "C\n";
@@ -67,14 +65,13 @@ TEST(Format, RefusesFilesPastTheLimitsAndTheReadBackCheckNamesTheLine) {
     EXPECT_EQ(tooMany.error, "the file has more than 32767 car lines");
     EXPECT_TRUE(tooMany.file.Cars.empty()) << "a refused file hands over no cars";
 
-    HandlingDocument doc;
+    doc = HandlingDocument{};
     EXPECT_EQ(ReadBackDifference(std::string(kMaxFileBytes + 1, ';'), doc), TooLargeReason());
     doc.Cars = Table({"A", "B"});
     EXPECT_EQ(ReadBackDifference("A\r\nC\r\n", doc),
               "line 2 would not read back as the car 'B' as it is saved");
     EXPECT_EQ(ReadBackDifference("A\r\n", doc), "only 1 of the 2 cars would read back");
-    EXPECT_EQ(ReadBackDifference("A\r\nB\r\n;-# File Author : Z\r\n", doc),
-              "the author line would read back as another author");
+    EXPECT_NE(ReadBackDifference("A\r\nB\r\n;-# File Author : Z\r\n", doc), "") << "another author";
     doc.BeforeComments = "; fine\r\rBRACKEN 1 2\r"; // named as the comments window counts its lines
     EXPECT_EQ(ReadBackDifference(WriteHandlingText(doc), doc),
               "Before stats line 3 would read back as a car: a comment line starts with \";\"");
@@ -83,7 +80,7 @@ TEST(Format, RefusesFilesPastTheLimitsAndTheReadBackCheckNamesTheLine) {
 // A document of comments, an author and cars without blanks in their values
 // comes back as it was written, except that a car with a gap comes back
 // changed from its gap on.
-TEST(Format, ReadWriteReadKeepsTheDocumentUpToTheFirstGapOfACar) {
+TEST(Format, ReadWriteReadKeepsTheDocumentUpToAGapAndTheReadBackCheckTakesKnownLinesWhereTheyStand) {
     const std::string alphabet = "AZaz09.-+;#\x01\xe9\x7f\xef\xbb\xbf\xff";
     std::mt19937 random(1);
     const auto word = [&](std::size_t maxLength) {
@@ -140,13 +137,11 @@ TEST(Format, ReadWriteReadKeepsTheDocumentUpToTheFirstGapOfACar) {
             ASSERT_EQ(WriteHandlingText(back), written);
         }
     }
-}
 
-// The check takes a line known to read as a car without reading it again,
-// so it must say of every text what it says without the known lines: a line
-// of other bytes, even of the same length, or one that stands elsewhere, is read.
-TEST(Format, TheReadBackCheckTakesAKnownLineOnlyWhereItsBytesStand) {
-    std::mt19937 random(5);
+    // The check takes a line known to read as a car without reading it again,
+    // so it must say of every text what it says without the known lines: a line
+    // of other bytes, even of the same length, or one that stands elsewhere, is read.
+    random.seed(5);
     const std::string bytes = "AB12 \t;\r\n";
     for (int round = 0; round < 600; ++round) {
         std::string text;
@@ -194,7 +189,7 @@ TEST(Format, TheReadBackCheckTakesAKnownLineOnlyWhereItsBytesStand) {
 // what the split and the row's own comparison say and build, for lines of
 // every length, blank and value count, short and long values, and values
 // near the line's end.
-TEST(Format, ALineHoldsARowExactlyWhenItsSplitValuesAreTheRows) {
+TEST(CarRows, ALineHoldsARowExactlyWhenItsSplitValuesAreTheRowsAndCopiesKeepTheirValuesAtEveryWidth) {
     std::mt19937 random(11);
     const auto line = [&] {
         std::string text(random() % 3, ' ');
@@ -244,21 +239,19 @@ TEST(Format, ALineHoldsARowExactlyWhenItsSplitValuesAreTheRows) {
         held += expected;
     }
     EXPECT_GT(held, 1000) << "lines that hold their rows are tried";
-}
 
-// Rows share their values until one changes: every copy must keep reading
-// what it held, and equality must follow the values, whatever their widths.
-// Rows built as a reader builds them, carved from a slab out of values that
-// lie in one line, must read the same and outlive the slab.
-TEST(CarRows, CopiesKeepTheirValuesAndCompareByValueAtEveryWidth) {
-    std::mt19937 random(7);
+    // Rows share their values until one changes: every copy must keep reading
+    // what it held, and equality must follow the values, whatever their widths.
+    // Rows built as a reader builds them, carved from a slab out of values that
+    // lie in one line, must read the same and outlive the slab.
+    random.seed(7);
     const auto value = [&] { // value ends are kept one, two or four bytes wide
         const std::size_t lengths[] = {0, 1, 5, 40, 300, 2100, 255, 256, 65535, 65536};
         const std::size_t pick = random() % 64;
         return std::string(lengths[pick < 4 ? 6 + pick : pick % 6], static_cast<char>('a' + random() % 3));
     };
     std::vector<std::pair<CarRow, std::array<std::string, kStatCount>>> rows(1);
-    auto slab = std::make_unique<CarRowSlab>();
+    auto carving = std::make_unique<CarRowSlab>();
     for (int round = 0; round < 2000; ++round) {
         auto& [row, expected] = rows[random() % rows.size()];
         const int column = static_cast<int>(random() % kStatCount), from = column * 7 % kStatCount;
@@ -277,8 +270,8 @@ TEST(CarRows, CopiesKeepTheirValuesAndCompareByValueAtEveryWidth) {
                     line += text + (random() % 2 ? "\t" : "  "), expected[filled++] = text;
             std::fill(expected.begin() + filled, expected.end(), "");
             if (random() % 8 == 0)
-                slab = std::make_unique<CarRowSlab>(); // the rows carved before stay
-            ASSERT_EQ(row.AssignLine(line, *slab), filled);
+                carving = std::make_unique<CarRowSlab>(); // the rows carved before stay
+            ASSERT_EQ(row.AssignLine(line, *carving), filled);
         } else if (random() % 2) { // a value of the row itself, which the change must copy first
             row.Set(column, row[from]), expected[column] = expected[from];
         } else {

