@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <numeric>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 

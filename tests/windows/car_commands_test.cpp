@@ -158,8 +158,9 @@ TEST_F(CarCommands, ExportWritesTheChosenCarsInTableOrderAndImportOverwritesByNa
     services.answers = {Answer::Ok};
     form.mnuImportCarStats.UserChooses();
     form.mnuImportCarStats.UserChooses();
-    EXPECT_NE(services.messages.back().text.find(Path("missing.cfg")), std::string::npos)
-        << "named, and no window opens";
+    const std::string told = services.messages.back().text;
+    EXPECT_TRUE(told.find(Path("missing.cfg")) != told.npos && told.find("no car line") == told.npos)
+        << told << ": named, with the reason it could not be read, and no window opens";
 
     services.openPaths = {Write(
         "Other.cfg", ";-# File Author : someone else\r\n; theirs\r\nALPHA 2222\r\n  NEWCAR\t1500\r\n\r\n" +

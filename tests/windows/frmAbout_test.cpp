@@ -17,7 +17,6 @@ std::string HeaderValue(const std::string& text, const std::string& prefix) {
 
 } // namespace
 
-// The links' colour under the pointer is the window view's test.
 TEST(AboutWindow, TheLinksOpenTheHeadersAddresses) {
     test::ScriptedServices services;
     frmAbout about(services);
