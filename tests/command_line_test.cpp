@@ -142,7 +142,6 @@ TEST_F(CompareCommand, DiffTextconvAndMergeOfTwoSidesSayWhatTheFilesHoldAndKeepO
             named.replace(named.find(bad), bad.size(), "the base of m/H.cfg"));
     }
 
-    // --textconv gives every value a line.
     const std::string file =
         Write("a.cfg", ";-# File Author : me\r\n" + Text({CarLine("ALPHA")}) + "; end\r\n");
     const Printed printed = RunKestrix({"--textconv", file});

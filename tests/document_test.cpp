@@ -21,7 +21,6 @@ using test::ErrorLines;
 
 namespace {
 
-// Records what the observers hear.
 struct Listener : DocumentObserver {
     void DocumentChanged(const DocumentEvent& event) override {
         events.push_back(event.kind);
@@ -189,7 +188,6 @@ class Recovering : public test::TempFolderTest {};
 
 const std::string kTwoCars = test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n";
 
-// The journal files in folder: those ending in ending.
 auto FilesEnding(const std::string& folder, std::string_view ending) {
     return std::ranges::count_if(std::filesystem::directory_iterator(folder),
                                  [&](const auto& entry) { return entry.path().string().ends_with(ending); });
@@ -197,9 +195,6 @@ auto FilesEnding(const std::string& folder, std::string_view ending) {
 
 } // namespace
 
-// A journal folder that stops taking writes in the middle of a session: the
-// step that met the problem, or the first after the edits that met it,
-// tells it, once, and the step is done all the same.
 TEST_F(Recovering, EachStepTellsTheJournalProblemItMetAndAJournalThatNoLongerAppliesIsRefusedWhole) {
     const std::string path = Write("Handling.cfg", kTwoCars);
     const auto edit = [](Document& doc) { doc.Commit(ValuesChange(doc.Cars(), {{0, 1, "1600"}}, "Mass")); };
@@ -353,11 +348,8 @@ TEST_F(Recovering, TheOfferOfLeftJournalsAsksTheUserOfEachInTurn) {
     EXPECT_EQ(FilesEnding(state, ".journal.refused"), 2) << "the damaged one and B's are kept aside";
 }
 
-// Whatever is done, undone, redone, saved or typed, in either rules, the
-// document holds the state it should, with its star, its marks and an error
-// register that is the whole check of its cars, and the observers hear each
-// step once with the rows of the register it replaced. Its journal, replayed
-// on the file, gives the document back with its undo and redo.
+// The error register stays the whole check of the cars, and the observers
+// hear each step once with the rows of the register it replaced.
 TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGivesThemBack) {
     std::mt19937 random(17);
     for (int round = 0; round < 40; ++round) {
@@ -441,9 +433,6 @@ TEST_F(Recovering, AnyStepsGiveTheStateTheStarTheMarksTheErrorsAndAJournalThatGi
     }
 }
 
-// A replacement that knows which car each new car is (a merge taken into the
-// document) keeps each car of the file as that car, moved or not: only the
-// values that differ count as changed, and a save writes each into its line.
 TEST(Document, AReplacementThatFollowsTheCarsKeepsEachCarOfTheFile) {
     Document doc;
     doc.Read(Parsed(test::CarLine("APPLE") + "\r\n" + test::CarLine("ZEBRA") + "\r\n" +

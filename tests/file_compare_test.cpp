@@ -142,9 +142,8 @@ TEST(FileCompare, TheDiffMatchesCarsOfANameAndListsEveryDifference) {
               "TWIN\t#1 Mass\t1\t3\nTWIN\t#2 Dimensions (X)\t7\t8\nTWIN\t#1 Mass\t2\t4\n");
 }
 
-// Car lines copied from a file and pasted back, with blanks turned into tabs
-// and no-break spaces, are each matched with their own car, the n-th of a name
-// with the n-th; pasted over another file, each names exactly the values that differ.
+// The n-th car of a name is matched with the n-th; over another file, each
+// line names exactly the values that differ.
 TEST(CarPasteProperty, CopiedLinesComeBackAsTheirOwnCarsWhateverTheBlanks) {
     std::mt19937 random(26);
     for (int round = 0; round < 200; ++round) {

@@ -45,8 +45,6 @@ std::vector<Finding> Left(const std::vector<RangeFix>& fixes, const CarTable& ca
 
 } // namespace
 
-// Every repair ends its finding: after all are made, the check finds exactly
-// the findings that had none, and a number goes to the limit it crossed.
 TEST(RangeFix, AfterEveryRepairOnlyTheFindingsWithoutOneAreLeftAndRepairsKeepTheValuesStyle) {
     std::mt19937 random(27);
     const NumberFormat formats[] = {{}, {",", "."}};

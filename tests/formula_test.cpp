@@ -40,7 +40,6 @@ std::string TypedNumber(std::mt19937& random) {
 
 } // namespace
 
-// A literal gives itself, however it is wrapped, whatever x holds.
 TEST(Formula, ALiteralGivesItselfAndRelativeFormsAgreeWithTheBulkEditsAndWithTheFormWrittenOut) {
     std::mt19937 random(27);
     for (int i = 0; i < 5000; ++i) {
@@ -132,8 +131,7 @@ TEST(Formula, FunctionsAndTheCarsOtherStatsGiveValuesAndARefusalSaysWhereAndWhy)
               "#1: there is no car whose stats it could read here");
 }
 
-// The reader takes 100 levels of "(" and 1000 characters, and refuses one
-// more of either, however the levels are opened, before it could run out of stack.
+// Refused before it could run out of stack.
 TEST(Formula, TheReaderTakesAHundredLevelsAndAThousandCharactersAndNoMore) {
     for (const std::string open : {"(", "abs(", "-(", "min(x, "}) {
         for (const std::size_t levels : {std::size_t{100}, std::size_t{101}}) {

@@ -77,9 +77,6 @@ TEST(Format, ReadsTheFourKindsOfLineWithEveryLineEndAndRefusesFilesPastTheLimits
               "Before stats line 3 would read back as a car: a comment line starts with \";\"");
 }
 
-// A document of comments, an author and cars without blanks in their values
-// comes back as it was written, except that a car with a gap comes back
-// changed from its gap on.
 TEST(Format, ReadWriteReadKeepsTheDocumentUpToAGapAndTheReadBackCheckTakesKnownLinesWhereTheyStand) {
     const std::string alphabet = "AZaz09.-+;#\x01\xe9\x7f\xef\xbb\xbf\xff";
     std::mt19937 random(1);
@@ -184,11 +181,8 @@ TEST(Format, ReadWriteReadKeepsTheDocumentUpToAGapAndTheReadBackCheckTakesKnownL
     }
 }
 
-// The reader builds a row, or shares one when the line holds its values,
-// as it walks the line, without splitting it first: it must say and build
-// what the split and the row's own comparison say and build, for lines of
-// every length, blank and value count, short and long values, and values
-// near the line's end.
+// The reader walks the line without splitting it first: it must say and build
+// what the split and the row's own comparison say and build.
 TEST(CarRows, ALineHoldsARowExactlyWhenItsSplitValuesAreTheRowsAndCopiesKeepTheirValuesAtEveryWidth) {
     std::mt19937 random(11);
     const auto line = [&] {

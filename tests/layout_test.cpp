@@ -1,5 +1,3 @@
-// A layout-keeping save must read back as the document, keep every line it
-// was not asked to change byte for byte, and touch only the changed cars.
 #include "handling_file/layout.h"
 
 #include <gtest/gtest.h>

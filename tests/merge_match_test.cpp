@@ -159,7 +159,6 @@ TEST(MergeProperty, ASideAloneIsTakenNoCarIsDoubledAndADeletionChangesNoOtherCar
     }
 }
 
-// A deletion and a change of the same one of two cars of a name meet on it, named by its place.
 TEST(MergeMatch, ADeletionAndAChangeOfOneOfTwoNamesakesMeetOnIt) {
     const CarRow first = Car({"BRACKEN", "1500", "2"});
     const CarRow second = Car({"BRACKEN", "1800", "3"});
@@ -231,10 +230,8 @@ CarRow With(CarRow car, int column, std::string_view value) {
 
 } // namespace
 
-// Shuffling the cars of a name on one side never changes which car receives
-// the other side's changes: each side's changes meet on the car they were
-// made to, whatever the order. Identical copies (Add Car copies a car) are
-// equally close to each other's partners; they are moved, not changed.
+// Identical copies (Add Car copies a car) are equally close to each other's
+// partners: they are moved, never changed.
 TEST(MergeMatchProperty, ShufflingNamesakesNeverMovesAChangeToAnotherCar) {
     std::mt19937 random(34);
     const auto pick = [&](int high) { return std::uniform_int_distribution<int>(0, high)(random); };

@@ -1,7 +1,3 @@
-// Cars moved in the file: any moves of any selection among any shown cars,
-// undone and redone, give the model's order, keep each car the file's car,
-// join the moves of one selection one way into one step until a save, come
-// back from the journal, and save the file's own lines in the new order.
 #include "document/document.h"
 #include "document/recovery.h"
 #include "handling_file/layout.h"

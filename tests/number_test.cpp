@@ -69,8 +69,6 @@ TEST(Numbers, WhatIsWrittenReadsBackUnderEveryRuleAndAComputedValueKeepsTheStyle
     }
 }
 
-// However a number is spelled, the car table orders it by its value, and a
-// bulk edit can add to whatever the table sorts as a number.
 TEST(Numbers, EverySpellingSortsAsItsValueAndASpreadsheetsIsTheSameNumberButAChangedDigit) {
     std::mt19937 random(5);
     const auto spelled = [&random](long thousandths) {

@@ -65,7 +65,6 @@ TEST_F(OpenedFileTest, TheBackupKeepsTheFileAsOpenedOrIsToldOnceMissingAndChange
     EXPECT_EQ(ReadFile(path), expected);
     EXPECT_FALSE(opened.ChangedOnDisk(path)) << "its own save is no change";
 
-    // Changes on disk are noticed whatever their kind.
     const auto changedBy = [&](const auto& change) {
         opened.AcceptDiskState(path);
         EXPECT_FALSE(opened.ChangedOnDisk(path));

@@ -19,8 +19,7 @@ std::string WithSlashes(std::string path) {
 
 } // namespace
 
-// Any path is its folder and its name joined again; the folder keeps the
-// root, and a root is its own folder.
+// The folder keeps the root, and a root is its own folder.
 TEST(Paths, AFolderAndItsNameMakeThePathAgainAndWindowsRefusesDevicesStreamsAndNamesEndingInADotOrBlank) {
     std::mt19937 random(32);
     const auto pick = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };

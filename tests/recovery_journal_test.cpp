@@ -1,6 +1,3 @@
-// The recovery journal: what Append reported done survives kill -9, a
-// running editor's journal is never offered, and a journal that does not
-// read whole is refused whole.
 #include "files/recovery_journal.h"
 #include "scripted_files.h"
 #include "temp_folder.h"

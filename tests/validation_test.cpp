@@ -42,7 +42,6 @@ TEST(Validation, ADecimalCommaIsTakenUnderARealCommaLocale) {
 }
 
 TEST(Validation, BoundsAreInclusiveRowsComeCarByCarAndColumnByColumnAndStrictChoicesTakeTheirListsEntries) {
-    // A new car of the lowest or of the highest values passes.
     const CarRow lowest = NewCar({}, "LOWEST", NewCarStats::Lowest);
     EXPECT_EQ(Rows({lowest, ValidCar("HIGHEST")}, {}, CheckRules::Strict), std::vector<std::string>{});
 

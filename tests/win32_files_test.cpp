@@ -91,8 +91,6 @@ TEST_F(WindowsFiles, NamesBeyondTheCodePageAreSavedReadAndListed) {
     EXPECT_EQ(ReplaceFileContents(notUtf8, "x"), "Cannot save \"" + notUtf8 + "\": " + SystemReason(EILSEQ));
 }
 
-// A running save holds its temporary file by a lock; the next save removes
-// only the leftovers of saves that were killed.
 TEST_F(WindowsFiles, AHeldTemporaryFileIsNoLeftoverAndAFreedOneIs) {
     const std::string path = Write("Handling.cfg", "old");
     FileOperations& files = SystemFiles();
