@@ -227,7 +227,7 @@ TEST_F(Recovering, EachStepTellsTheJournalProblemItMetAndAJournalThatNoLongerApp
     }
 
     // A journal that no longer applies is refused whole; one that cannot be written is told once.
-    const HandlingDocument file = Parsed(test::CarLine("ONE") + "\r\n" + test::CarLine("TWO") + "\r\n");
+    const HandlingDocument file = Parsed(kTwoCars);
     test::ScriptedFiles files;
     Document doc;
     DocumentRecovery recovery(doc, files);
