@@ -120,8 +120,6 @@ TEST_F(CarCommands, DeleteRemovesTheCarShownAndShowsTheFirstEntry) {
     EXPECT_TRUE(form.mnuDelete.Enabled() && form.txtStat[1].Enabled());
 }
 
-// The lists move what is chosen, keeping duplicates and order; Save writes
-// the chosen cars in table order, and keeps the window on a cancel or failure.
 TEST_F(CarCommands, ExportWritesTheChosenCarsInTableOrderAndImportOverwritesByNameOrAppends) {
     const std::string target = Path("Export.cfg"), unwritable = Path("missing/Export.cfg");
     On<frmImportExport>([&](frmImportExport& io) {
@@ -199,9 +197,6 @@ TEST_F(CarCommands, ExportWritesTheChosenCarsInTableOrderAndImportOverwritesByNa
     EXPECT_EQ(doc.Cars().size(), static_cast<std::size_t>(kMaxCars) - 1);
 }
 
-// A car line copied as the file holds it; car lines pasted through the preview
-// replace the n-th car of a name with the n-th, add the others, refuse what a
-// file would refuse, and are applied as one step of the ticked cars.
 TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) {
     form.mnuCopyCarLine.UserChooses();
     EXPECT_EQ(services.clipboard, Line("ALPHA", "1200")) << "the shown car";
@@ -249,10 +244,7 @@ TEST_F(CarCommands, CarLinesCopiedAndPastedThroughThePreviewAreOneUndoableStep) 
     EXPECT_EQ(Rows(), before);
 }
 
-// A friend's car gives some of its values: each value that differs has its own
-// tick (the tree's keys are the tick tree's and the window view's tests), the
-// values list shows the one the keys are on, and Apply changes exactly the
-// ticked values in one step.
+// The tree's keys are the tick tree's and the window view's tests.
 TEST_F(CarCommands, APastedCarGivesOnlyItsTickedValuesInOneUndoableStep) {
     using platform::TickTree;
     using enum TickTree::Key;
@@ -326,9 +318,6 @@ TEST_F(CarCommands, APastedCarGivesOnlyItsTickedValuesInOneUndoableStep) {
     }
 }
 
-// A handling file dropped on the car table or taken from the Cars menu comes to the same preview as
-// pasted car lines; on the main window it opens as File > Open opens it, after asking about the
-// changes; anything else dropped is refused with a message.
 TEST_F(CarCommands, FilesDroppedOpenOnTheMainWindowAndPasteOnTheCarTableAsTakenFromTheMenu) {
     const std::string mod = Write("mod.CFG", ";mine\r\n" + Line("ALPHA", "1250") + Line("DELTA", "900"));
     // Columns back from a spreadsheet, under a header naming the cars' column: by name, whatever the order.

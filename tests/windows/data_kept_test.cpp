@@ -1,6 +1,3 @@
-// The editor changes only what the user changed, and every save and export
-// reads back as what was saved.
-
 #include "document/car_commands.h"
 #include "windows/editor_test.h"
 #include "windows/frmImportExport.h"
@@ -92,10 +89,8 @@ TEST_F(DataKept, ShowingCarsInTheWindowAndTheTableRewritesNothing) {
     EXPECT_FALSE(doc.Modified() || doc.CanUndo());
 }
 
-// Real mods store short Flags. Moving through the flags, focusing them or
-// clicking beside a tick writes nothing, and the page says how the value is
-// stored; a changed tick writes four digits, the same in the list and in the
-// table's cell, and undo brings the stored text back.
+// Real mods store short Flags: the page says how the value is stored, a changed tick writes four
+// digits, and undo brings the stored text back.
 TEST_F(DataKept, FlagsAreWrittenOnlyWhenATickChangesInTheListAsInTheTable) {
     const std::vector<std::string> kinds = {"2", "A", "22", "1200F", "zz01", "a000"};
     std::string text;

@@ -41,10 +41,8 @@ using Cells = std::vector<std::string>;
 
 } // namespace
 
-// From the all-errors window, a row's double click shows its car at the page
-// of the value, with the value's control focused. Enter and the popup menu's
-// entry call the same handler; the main list's keys, and the value selected
-// whole, are the view test's.
+// Enter and the popup menu's entry call the double click's handler; the main list's keys, and the
+// value selected whole, are the view test's.
 TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
     form.cboDrive.SetFocus();
     form.cboDrive.UserPicks(2); // an edit of the shown car, APPLE, not yet kept
@@ -90,8 +88,6 @@ TEST_F(ErrorLists, ARowLeadsToItsValueFromEitherList) {
     EXPECT_FALSE(form.lvErrors.UserPressesEnter()) << "no row, nothing to go to";
 }
 
-// A header clicked again sorts the other way, and the order outlives the next
-// check; the all-errors window copies the order shown; both show a stat's properties.
 TEST_F(ErrorLists, TheSortedOrderOutlivesTheNextCheckAndTheAllErrorsWindowCopiesIt) {
     form.lvErrors.UserClicksHeader(1);
     form.lvErrors.UserClicksHeader(1);

@@ -94,9 +94,6 @@ TEST(BinningTest, EachBinsFilterKeepsItsValuesAndOnlyValuesBeyondTheLimitsLieInM
     EXPECT_EQ(mass.Label(mass.Count() - 1), "12000 to 13000");
 }
 
-// A distribution marks the bins beyond the limits and counts the values that
-// are no number; counts give unknown stored values a bar of their own; an
-// export asks where, beside the open file; a scatter shows the car clicked.
 TEST_F(ChartTest,
        DistributionsMarkTheBinsBeyondTheLimitsCountsGiveUnknownValuesABarAndScattersFollowTheTable) {
     frmChart& chart = Open();
@@ -109,8 +106,6 @@ TEST_F(ChartTest,
               std::tuple(2, 1, 1, true, true));
     ASSERT_EQ(chart.chtStats.Limits().size(), 2u);
     const int minimum = chart.chtStats.Limits()[0].edge;
-    EXPECT_EQ(chart.chtStats.Limits()[0].label + ", " + chart.chtStats.Limits()[1].label,
-              "Minimum 1, Maximum 50000");
     EXPECT_TRUE(bars[static_cast<std::size_t>(minimum - 1)].marked &&
                 !bars[static_cast<std::size_t>(minimum)].marked);
     EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass");

@@ -12,8 +12,7 @@ using namespace kestrix;
 using ManualPlaceTest = test::TempFolderTest;
 
 // Where each link leads and Back's way back, the order of the finds, the keys' way to the field and back
-// and where the reader is left are the window view's tests; here, what a link that leads nowhere in the
-// manual does and what the user is told of a find.
+// and where the reader is left are the window view's tests.
 TEST(HelpWindow, ALinkOutsideTheManualOpensOnTheDesktopAndFindTellsWhenItWrapsOrFindsNothing) {
     test::ScriptedServices services;
     frmHelp help(services,

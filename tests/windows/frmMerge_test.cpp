@@ -99,7 +99,6 @@ TEST_F(MergeWindowTest, ResolveMergeAndTheMergeToolNameTheBranchesAndAChoiceMove
     On<frmMerge>([](frmMerge& merge) {
         EXPECT_EQ(SideHeaders(merge), (std::vector<std::string>{"Ours: main", "Theirs: heavier-buses",
                                                                 "Ours: main", "Theirs: heavier-buses"}));
-        EXPECT_EQ(merge.Caption(), "Merge Handling.cfg: 2 conflicts left");
         EXPECT_EQ(merge.chkMerged.Caption(), "&Merged without conflict: 1 value and 1 car");
         merge.chkMerged.UserClicks();
         EXPECT_EQ(test::RowTexts(merge.lvMerged),

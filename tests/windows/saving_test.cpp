@@ -1,7 +1,3 @@
-// What a user sees of the saving and checking preferences through the main
-// window: the backup holds the file as opened, a save changes only the edited
-// line unless the user chose a tidied file, and strict checks add their rows
-// to the error list.
 #include "windows/editor_test.h"
 #include "windows/frmPreferences.h"
 
