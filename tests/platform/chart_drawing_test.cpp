@@ -111,8 +111,6 @@ TEST(ChartDrawingTest, BarsStandOnTheirTicksAndTheWalkMeetsEveryPlaceOnceAndEach
     EXPECT_EQ(layout.PointsAt(chart, layout.Plot().left - 30, layout.Plot().top - 30), std::vector<int>());
 }
 
-// The drawing holds a circle a place, the highlighted drawn again over the
-// others, the limits' dashes and the bars, and text as XML's UTF-8.
 TEST(ChartDrawingTest, TheDrawingHoldsACircleAPlaceAndItsTextAsXmlAndTicksReadRoundNumbers) {
     Chart chart("chart");
     chart.SetTitles("Caf\xE9 & <cars>\x01", "\"quoted\"", "X", "Y");
@@ -129,7 +127,6 @@ TEST(ChartDrawingTest, TheDrawingHoldsACircleAPlaceAndItsTextAsXmlAndTicksReadRo
     EXPECT_EQ(Count(bars, "fill=\"#c8503c\""), 1 + 1) << "the marked bar's part, and its legend";
     EXPECT_EQ(Count(bars, "stroke-dasharray"), 2) << "the limit, and its legend";
 
-    // Ticks read the round numbers they stand at, with the step's decimals.
     EXPECT_EQ(TickText(5, 2.5), "5.0");
     EXPECT_EQ(TickText(-0.0000001, 0.25), "0.00");
     EXPECT_EQ(TickText(12000, 2000), "12000");

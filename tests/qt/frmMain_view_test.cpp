@@ -202,9 +202,7 @@ TEST_F(MainWindowViewTest, PagesComeUpByMouseKeysAndAssistiveToolsAndTheMenuKeys
     EXPECT_EQ(TitleBar(), Title()) << "saved";
 }
 
-// Select all, copy, cut and paste are the focused text field's or list's own, in the main window and
-// beside it (the table's are the grid view's test); on any other control the menus keep Ctrl+A (Save As)
-// and Ctrl+C (File Coments).
+// Elsewhere the menus keep Ctrl+A (Save As) and Ctrl+C (File Comments); the table's are the grid view's.
 TEST_F(MainWindowViewTest, EditingKeysAreTheFocusedFieldsAndListsOwnAndTheMenusKeepThemElsewhere) {
     const auto ctrl = [](QWidget& widget, Qt::Key key) {
         QTest::keyClick(&widget, key, Qt::ControlModifier);

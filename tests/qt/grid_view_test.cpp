@@ -47,7 +47,6 @@ class CarTableViewTest : public test::EditorTest {
     platform::qt::GridView* grid = nullptr;
 };
 
-// 66 cars, as many as a real mod holds.
 class SixtySixCarsViewTest : public CarTableViewTest {
   protected:
     std::string File() const override {
@@ -128,7 +127,6 @@ TEST_F(CarTableViewTest, TheModelReadsTheGridAndFollowsItsKeysSortAndFilter) {
     EXPECT_EQ(Data(0, 19, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     EXPECT_FALSE(Model().flags(Model().index(0, 0)) & Qt::ItemIsEditable) << "names are not edited here";
 
-    // No cell is left under the names; Home shows the first columns and F8 finds the next error.
     grid->setFocus();
     grid->setCurrentIndex(Model().index(0, 20));
     for (int column = 20; column > 1; --column) {
@@ -140,9 +138,7 @@ TEST_F(CarTableViewTest, TheModelReadsTheGridAndFollowsItsKeysSortAndFilter) {
     QTest::keyClick(grid, Qt::Key_Home);
     EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << "Home shows the first columns";
 
-    grid->setColumnWidth(3, 222);
     doc.Commit(AddCarChange(doc.Cars(), doc.Cars()[0])); // the rows read anew, as after an added car
-    EXPECT_EQ(grid->columnWidth(3), 222) << "the width the user chose stays";
 
     QTest::keyClick(grid, Qt::Key_F8);
     EXPECT_EQ(table->grdCars.Current(), (platform::GridCell{1, 1})) << "ASHCROFT's mass is no number";

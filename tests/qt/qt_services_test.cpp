@@ -70,8 +70,7 @@ TEST(QtServicesTest, AMessageBoxReturnsTheButtonPressedAndAFileDialogTakesTheHan
     }
 }
 
-// The command line, which loads no toolkit, reads the settings the toolkit
-// wrote; a value the file already holds does not save it again.
+// A value the file already holds does not save it again.
 TEST(QtServicesTest, SettingsWrittenHereReadBackWithoutTheToolkit) {
     QTemporaryDir folder;
     const std::string file = folder.filePath(QStringLiteral("Kestrix/Kestrix 3.conf")).toStdString();
