@@ -106,6 +106,8 @@ TEST_F(ChartTest,
               std::tuple(2, 1, 1, true, true));
     ASSERT_EQ(chart.chtStats.Limits().size(), 2u);
     const int minimum = chart.chtStats.Limits()[0].edge;
+    EXPECT_EQ(chart.chtStats.Limits()[0].label + ", " + chart.chtStats.Limits()[1].label,
+              "Minimum 1, Maximum 50000");
     EXPECT_TRUE(bars[static_cast<std::size_t>(minimum - 1)].marked &&
                 !bars[static_cast<std::size_t>(minimum)].marked);
     EXPECT_EQ(chart.lblNote.Caption(), "1 car has no number for Mass");

@@ -33,6 +33,7 @@ TEST_F(PlainStart, StartsEmptyWhenTheFileCannotBeReadAndKeepsTheFolderPreference
     services.answers = {Answer::Ok};
     Start("\"" + missing + "\"");
     EXPECT_NE(services.messages.at(0).text.find(missing), std::string::npos);
+    EXPECT_EQ(form.Caption(), "Kestrix 3");
     EXPECT_EQ(Enabled({&form.mnuLoad, &form.mnuExit, &form.mnuViewProperties, &form.mnuAbout,
                        &form.cmdViewErrors, &form.cboCars, &form.tabGeneral, &form.mnuSave, &form.mnuRevert,
                        &form.mnuFileComments, &form.lvErrors}),
